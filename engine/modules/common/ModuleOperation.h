@@ -1,0 +1,23 @@
+// The operation behind an export: runs the body, turns an internal failure into the module's
+// error code and the export's failure value. No exception leaves a module through its exports.
+#pragma once
+
+#include <new>
+
+#include "engine/PluginInterface.h"
+#include "engine/modules/common/ModuleErrorCode.h"
+#include "engine/modules/common/ModuleFailure.h"
+
+template <class Result, class Body>
+Result RunModuleOperation(ModuleErrorCode& errors, Result failure, Body&& body) {
+  try {
+    return body();
+  } catch (const ModuleFailure& raised) {
+    if (raised.code != 0) errors.Set(raised.code);
+  } catch (const std::bad_alloc&) {
+    errors.Set(qvNoMemory);
+  } catch (...) {
+    errors.Set(qvInternalError);
+  }
+  return failure;
+}

@@ -1,0 +1,33 @@
+// What the output writer reads from a module's state: the output mode and name, the device,
+// the buffers, the format of the blocks and the host's output callbacks. Each module keeps one
+// of these inside its own module state.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+
+#include "engine/PluginInterface.h"
+
+struct OutputSettings {
+  int32_t outputMode = omMMSystem;
+  std::optional<std::string> outputName;
+  int32_t deviceNumber = 0;
+  int32_t bufferSize = 16384;
+  int32_t buffersCount = 8;
+  uint32_t sampleRate = 44100;
+  int32_t channels = 2;
+  int32_t bitsPerSample = 16;
+  // The wave device output also reports to the output callbacks.
+  bool useOutputCallbacks = false;
+  QVOutputProc dataCallback = nullptr;
+  QVOutputActionProc actionCallback = nullptr;
+  QVUserValue outputUser = 0;
+  HWND window = nullptr;
+};
+
+// The two modules' writers differ in a few points of the device outputs.
+enum class OutputFlavour {
+  Mpeg,               // wave device rate limited to 44100, a pause after opening, block reports
+  WindowsMediaAudio,  // the stream's own rate, no pause, start and end reports only
+};

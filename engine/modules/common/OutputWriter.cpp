@@ -1,0 +1,130 @@
+#include "engine/modules/common/OutputWriter.h"
+
+OutputWriter::OutputWriter(ModuleErrorCode& errors, const ModuleCom& com, OutputFlavour flavour)
+    : errors_(errors), com_(com), flavour_(flavour) {}
+
+void OutputWriter::OpenOutput(OutputSettings& settings) {
+  settings_ = &settings;
+  activeOutputMode_.store(settings.outputMode);
+  switch (settings.outputMode) {
+    case omCallback:
+      callbacks_.Open(settings);
+      callbackOpen_ = true;
+      break;
+    case omMMSystem:
+      waveDevice_.Open(settings);
+      outputIsOpen_.store(true);
+      break;
+    case omDirectSound:
+      directSound_.Open(settings, com_.Usable());
+      outputIsOpen_.store(true);
+      break;
+    case omFile:
+      wavFile_.Open(settings);
+      outputIsOpen_.store(true);
+      break;
+    default:
+      // A mode outside the four opens nothing; its blocks go nowhere.
+      break;
+  }
+}
+
+void OutputWriter::WriteBlock(const void* data, uint32_t length) {
+  if (settings_ == nullptr) return;
+  switch (activeOutputMode_.load()) {
+    case omCallback:
+      if (SeekInProgress() || !callbackOpen_) return;
+      callbacks_.Write(*settings_, data, length);
+      break;
+    case omMMSystem:
+      if (SeekInProgress() || !OutputIsOpen()) return;
+      waveDevice_.Write(data, length);
+      break;
+    case omDirectSound:
+      if (SeekInProgress() || !OutputIsOpen()) return;
+      directSound_.Write(data, length);
+      break;
+    case omFile:
+      if (!OutputIsOpen()) return;
+      wavFile_.Write(data, length);
+      break;
+    default:
+      break;
+  }
+}
+
+void OutputWriter::DrainOutput() {
+  switch (activeOutputMode_.load()) {
+    case omMMSystem:
+      if (OutputIsOpen()) waveDevice_.Drain();
+      break;
+    case omDirectSound:
+      if (OutputIsOpen()) directSound_.Drain();
+      break;
+    default:
+      break;
+  }
+}
+
+void OutputWriter::CloseOutput() {
+  const bool wasOpen = outputIsOpen_.exchange(false);
+  switch (activeOutputMode_.load()) {
+    case omCallback:
+      if (callbackOpen_ && settings_ != nullptr) callbacks_.Close(*settings_);
+      callbackOpen_ = false;
+      break;
+    case omMMSystem:
+      if (wasOpen) waveDevice_.Close();
+      break;
+    case omDirectSound:
+      if (wasOpen) directSound_.Close();
+      break;
+    case omFile:
+      if (wasOpen) wavFile_.Close();
+      break;
+    default:
+      break;
+  }
+  settings_ = nullptr;
+}
+
+bool OutputWriter::CanSetOutputVolume(const OutputSettings& settings, QVByteBool* separate) {
+  switch (settings.outputMode) {
+    case omMMSystem:
+      return waveDevice_.CanSetVolume(settings, separate);
+    case omDirectSound:
+      return true;
+    default:
+      return false;
+  }
+}
+
+bool OutputWriter::GetOutputVolume(const OutputSettings& settings, uint32_t* volume) {
+  switch (settings.outputMode) {
+    case omMMSystem:
+      return waveDevice_.GetVolume(settings, volume);
+    case omDirectSound:
+      if (!directSound_.HasBuffer()) {
+        errors_.Set(qvIncorrectMode);
+        return false;
+      }
+      return false;
+    default:
+      return false;
+  }
+}
+
+bool OutputWriter::SetOutputVolume(const OutputSettings& settings, uint32_t volume) {
+  switch (settings.outputMode) {
+    case omMMSystem:
+      return waveDevice_.SetVolume(settings, volume);
+    case omDirectSound:
+      if (!directSound_.HasBuffer()) {
+        errors_.Set(qvIncorrectMode);
+        return false;
+      }
+      return false;
+    default:
+      return false;
+  }
+}

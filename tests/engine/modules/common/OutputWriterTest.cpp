@@ -1,0 +1,145 @@
+#include "engine/modules/common/OutputWriter.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <thread>
+#include <vector>
+
+#include "engine/modules/common/ModuleFailure.h"
+#include "platform/win32/Com.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+int blocksSeen = 0;
+std::vector<int> actionsSeen;
+
+QVBool WINAPI Action(QVByteBool init, QVUserValue) {
+  actionsSeen.push_back(init);
+  return 1;
+}
+QVBool WINAPI Data(void*, int32_t, int32_t, int32_t, int32_t, QVUserValue) {
+  ++blocksSeen;
+  return 1;
+}
+
+class OutputWriterTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    blocksSeen = 0;
+    actionsSeen.clear();
+    settings_.dataCallback = Data;
+    settings_.actionCallback = Action;
+  }
+  int32_t OpenCode(OutputWriter& writer) {
+    try {
+      writer.OpenOutput(settings_);
+    } catch (const ModuleFailure& failure) {
+      return failure.code;
+    }
+    return 0;
+  }
+
+  ModuleErrorCode errors_;
+  ModuleCom com_;
+  OutputSettings settings_;
+};
+
+TEST_F(OutputWriterTest, DeviceModesFailAsWithoutADevice) {
+  struct Case {
+    int32_t mode;
+    bool comUsable;
+    int32_t code;
+  };
+  const Case cases[] = {
+      {omMMSystem, false, qvOutputFailure},
+      {omMMSystem, true, qvOutputFailure},
+      {omDirectSound, false, qvInternalError},
+      {omDirectSound, true, qvOutputFailure},
+  };
+  for (const auto& c : cases) {
+    std::thread([&] {
+      ModuleCom com;
+      if (c.comUsable) {
+        ASSERT_TRUE(com.Initialise());
+      }
+      OutputWriter writer(errors_, com, OutputFlavour::Mpeg);
+      settings_.outputMode = c.mode;
+      EXPECT_EQ(OpenCode(writer), c.code) << c.mode << " " << c.comUsable;
+      EXPECT_FALSE(writer.OutputIsOpen());
+      EXPECT_EQ(writer.ActiveOutputMode(), c.mode);
+      com.Release();
+    }).join();
+  }
+}
+
+TEST_F(OutputWriterTest, ActsOnTheModeCopiedAtOpen) {
+  OutputWriter writer(errors_, com_, OutputFlavour::Mpeg);
+  settings_.outputMode = omCallback;
+  ASSERT_EQ(OpenCode(writer), 0);
+  // A later change of the setting does not redirect the open output.
+  settings_.outputMode = omFile;
+  const std::vector<uint8_t> block(16384);
+  settings_.outputMode = omCallback;
+  writer.WriteBlock(block.data(), static_cast<uint32_t>(block.size()));
+  writer.DrainOutput();
+  writer.CloseOutput();
+  EXPECT_EQ(blocksSeen, 1);
+  EXPECT_EQ(actionsSeen, (std::vector<int>{1, 0}));
+  // A second close reports nothing more.
+  writer.CloseOutput();
+  EXPECT_EQ(actionsSeen.size(), 2u);
+}
+
+TEST_F(OutputWriterTest, SeekDropsCallbackBlocksButNotFileBlocks) {
+  OutputWriter writer(errors_, com_, OutputFlavour::Mpeg);
+  settings_.outputMode = omCallback;
+  ASSERT_EQ(OpenCode(writer), 0);
+  const std::vector<uint8_t> block(64);
+  writer.SetSeekInProgress(true);
+  writer.WriteBlock(block.data(), 64);
+  writer.SetSeekInProgress(false);
+  writer.WriteBlock(block.data(), 64);
+  writer.CloseOutput();
+  EXPECT_EQ(blocksSeen, 1);
+
+  const fs::path path = fs::temp_directory_path() / "outputwriter-seek.wav";
+  settings_.outputMode = omFile;
+  settings_.outputName = path.string();
+  ASSERT_EQ(OpenCode(writer), 0);
+  EXPECT_TRUE(writer.OutputIsOpen());
+  writer.SetSeekInProgress(true);
+  writer.WriteBlock(block.data(), 64);
+  writer.SetSeekInProgress(false);
+  writer.CloseOutput();
+  EXPECT_FALSE(writer.OutputIsOpen());
+  EXPECT_EQ(fs::file_size(path), 46u + 64);
+  fs::remove(path);
+}
+
+TEST_F(OutputWriterTest, VolumeByCurrentMode) {
+  OutputWriter writer(errors_, com_, OutputFlavour::Mpeg);
+  QVByteBool separate = 7;
+  uint32_t volume = 0x12345678;
+  for (int32_t mode : {omFile, omCallback, omMMSystem}) {
+    settings_.outputMode = mode;
+    EXPECT_FALSE(writer.CanSetOutputVolume(settings_, &separate));
+    EXPECT_FALSE(writer.GetOutputVolume(settings_, &volume));
+    EXPECT_FALSE(writer.SetOutputVolume(settings_, 0xFFFFFFFF));
+    EXPECT_EQ(errors_.Get(), 0) << mode;
+  }
+  EXPECT_EQ(separate, 7);
+  EXPECT_EQ(volume, 0x12345678u);
+
+  settings_.outputMode = omDirectSound;
+  EXPECT_TRUE(writer.CanSetOutputVolume(settings_, &separate));
+  EXPECT_EQ(separate, 7);
+  EXPECT_FALSE(writer.GetOutputVolume(settings_, &volume));
+  EXPECT_EQ(errors_.Take(), qvIncorrectMode);
+  EXPECT_FALSE(writer.SetOutputVolume(settings_, 0));
+  EXPECT_EQ(errors_.Take(), qvIncorrectMode);
+}
+
+}  // namespace
