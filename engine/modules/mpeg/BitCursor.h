@@ -1,0 +1,71 @@
+// The bit reader every layer reads its fields through: a byte position and a bit offset,
+// most significant bit first, over one buffer. Reads never pass the buffer's end: the cursor
+// stops there and every bit beyond it reads as 0, whatever a corrupt frame asks for.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+struct BitCursor {
+  const uint8_t* Pos = nullptr;  // the byte that holds the next bit
+  const uint8_t* End = nullptr;  // one past the last byte that may be read
+  uint32_t Bit = 0;              // bits of *Pos already consumed, 0 to 7
+
+  void Start(const uint8_t* pos, const uint8_t* end) {
+    Pos = pos < end ? pos : end;
+    End = end;
+    Bit = 0;
+  }
+
+  // n from 0 to 17: the next n bits, through a 24-bit window.
+  uint32_t ReadBits(uint32_t n) {
+    if (n == 0) return 0;
+    uint32_t window = Load(3);
+    uint32_t value = ((window << Bit) & 0xFFFFFFu) >> (24 - n);
+    Advance(n);
+    return value;
+  }
+
+  // n from 0 to 9: the same through a 16-bit window.
+  uint32_t ReadBitsShort(uint32_t n) {
+    if (n == 0) return 0;
+    uint32_t window = Load(2);
+    uint32_t value = ((window << Bit) & 0xFFFFu) >> (16 - n);
+    Advance(n);
+    return value;
+  }
+
+  uint32_t ReadBit() {
+    if (Pos >= End) return 0;
+    uint32_t value = (static_cast<uint32_t>(*Pos) >> (7 - Bit)) & 1u;
+    Advance(1);
+    return value;
+  }
+
+  // Bits consumed since `origin` (a byte position at bit offset 0).
+  ptrdiff_t BitsFrom(const uint8_t* origin) const { return (Pos - origin) * 8 + Bit; }
+
+ private:
+  uint32_t Load(size_t bytes) const {
+    size_t available = static_cast<size_t>(End - Pos);
+    uint32_t window = 0;
+    if (available >= bytes) {
+      for (size_t i = 0; i < bytes; ++i) window = (window << 8) | Pos[i];
+    } else {
+      for (size_t i = 0; i < bytes; ++i) window = (window << 8) | (i < available ? Pos[i] : 0u);
+    }
+    return window;
+  }
+
+  void Advance(uint32_t n) {
+    uint32_t bits = Bit + n;
+    size_t bytes = bits >> 3;
+    if (bytes >= static_cast<size_t>(End - Pos)) {
+      Pos = End;
+      Bit = 0;
+    } else {
+      Pos += bytes;
+      Bit = bits & 7u;
+    }
+  }
+};

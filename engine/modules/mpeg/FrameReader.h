@@ -1,0 +1,68 @@
+// Finds, checks and reads one MPEG audio frame after another into two alternating frame
+// buffers, and keeps the header of the frame read last.
+#pragma once
+
+#include <cstdint>
+
+#include "engine/modules/mpeg/BitCursor.h"
+#include "engine/modules/mpeg/FrameHeader.h"
+#include "engine/modules/mpeg/StreamInput.h"
+
+// Results of FrameReader::ReadFrame.
+enum FrameStatus : int32_t {
+  FrameRead = 1,
+  NoFrame = 0,       // no header found (within the search limit before the first frame)
+  FrameRefused = -1, // no frame: a forbidden header field or an oversized body (code 5)
+  EndOfInput = -2,
+};
+
+class FrameReader {
+ public:
+  static constexpr int32_t FrameBufferSize = 2304;
+  static constexpr int32_t BodyOffset = 512;      // room in front for the Layer III reservoir
+  static constexpr int32_t MaxBodyLength = FrameBufferSize - BodyOffset;
+  static constexpr int32_t SearchLimit = 0x20000; // bytes searched for the first header
+
+  explicit FrameReader(StreamInput& input) : input_(input) {}
+
+  // Forgets the headers of the previous input; called when an input is opened.
+  void Reset();
+
+  // Reads the next frame and points `cursor` at its body. Raises ModuleFailure{5} when the
+  // input fails to deliver a header, ModuleFailure{0} when a read fails during a search.
+  FrameStatus ReadFrame(BitCursor& cursor);
+
+  // Back to the first frame (past any ID3v2 tag), or to the start before one was found.
+  bool Rewind();
+  // Moves the input to frame n (n x body length) and reads the frame there; false when
+  // refused (n is 0 or beyond the frame limit, or positioning failed).
+  bool SeekToFrame(uint32_t n, BitCursor& cursor);
+
+  const FrameHeader& Header() const { return header_; }
+  FrameHeader& Header() { return header_; }
+  uint32_t FrameLimit() const { return frameLimit_; }
+  int64_t FirstFrameOffset() const { return firstFrameOffset_; }
+
+  // Frame buffers: the body of the frame read last lies BodyOffset bytes into Current();
+  // Previous() holds the frame before it, with PreviousBodyLength() bytes of body.
+  uint8_t* Current() { return buffers_[current_]; }
+  uint8_t* Previous() { return buffers_[current_ ^ 1]; }
+  int32_t PreviousBodyLength() const { return previousBodyLength_; }
+
+ private:
+  bool ShiftInByte(uint32_t& word, FrameStatus& status);
+  bool SkipId3v2Tag();
+  FrameStatus ParseHeader(uint32_t word);
+
+  StreamInput& input_;
+  FrameHeader header_;
+  uint32_t previousWord_ = 0;
+  uint32_t firstWord_ = 0;
+  bool previousValid_ = false;  // the previous word's parse gave a usable body length
+  int64_t firstFrameOffset_ = 0;
+  uint32_t frameLimit_ = 0;
+  int32_t current_ = 0;
+  int32_t currentBodyLength_ = 0;
+  int32_t previousBodyLength_ = 0;
+  alignas(16) uint8_t buffers_[2][FrameBufferSize] = {};
+};

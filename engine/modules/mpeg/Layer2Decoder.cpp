@@ -1,0 +1,138 @@
+#include "engine/modules/mpeg/Layer2Decoder.h"
+
+#include "engine/modules/mpeg/MpegDecoder.h"
+
+namespace {
+
+// Three samples of one subband and channel from the codes read for them.
+struct Layer2Codes {
+  bool Grouped;
+  const uint8_t* Classes;  // grouped: the class triple of the codeword, null when invalid
+  int Codes[3];            // single codes, d already added
+  int Row;                 // single codes: the class (their bit count)
+};
+
+Layer2Codes ReadCodes(BitCursor& bits, const AllocationEntry& entry, const Layer2Tables& tables) {
+  Layer2Codes codes{};
+  if (entry.D > 0) {
+    codes.Grouped = true;
+    const uint32_t c = bits.ReadBits(static_cast<uint32_t>(entry.Bits));
+    // A codeword beyond its group table decodes as silence.
+    switch (entry.D) {
+      case 3: codes.Classes = c < 27 ? tables.Group3[c] : nullptr; break;
+      case 5: codes.Classes = c < 125 ? tables.Group5[c] : nullptr; break;
+      default: codes.Classes = c < 729 ? tables.Group9[c] : nullptr; break;
+    }
+  } else {
+    codes.Grouped = false;
+    codes.Row = entry.Bits;
+    for (int& code : codes.Codes)
+      code = static_cast<int>(bits.ReadBits(static_cast<uint32_t>(entry.Bits))) + entry.D;
+  }
+  return codes;
+}
+
+void Requantize(const Layer2Codes& codes, const Layer2Tables& tables, int scale, double* out0,
+                double* out1, double* out2) {
+  double* out[3] = {out0, out1, out2};
+  if (codes.Grouped) {
+    for (int k = 0; k < 3; ++k)
+      *out[k] = codes.Classes ? tables.ScaleMultipliers[codes.Classes[k]][scale] : 0.0;
+  } else {
+    const double multiplier = tables.ScaleMultipliers[codes.Row][scale];
+    for (int k = 0; k < 3; ++k) *out[k] = codes.Codes[k] * multiplier;
+  }
+}
+
+}  // namespace
+
+void DecodeLayer2(MpegDecoder& decoder) {
+  BitCursor& bits = decoder.Cursor;
+  const FrameHeader& header = decoder.Header();
+  const Layer2Tables& tables = decoder.Layer2;
+  const AllocationTable& table = AllocationTableByNumber(header.AllocationTable);
+  const bool stereo = header.Channels == 2;
+  const int channels = stereo ? 2 : 1;
+  const int coded = table.Subbands;
+  int bound = stereo ? header.StereoBound : coded;
+  if (bound > coded) bound = coded;
+  if (bound < 0) bound = 0;
+
+  int allocation[2][32] = {};
+  for (int sb = 0; sb < bound; ++sb)
+    for (int ch = 0; ch < channels; ++ch)
+      allocation[ch][sb] = static_cast<int>(bits.ReadBits(static_cast<uint32_t>(table.Rows[sb].Nbal)));
+  for (int sb = bound; sb < coded; ++sb)
+    allocation[0][sb] = allocation[1][sb] =
+        static_cast<int>(bits.ReadBits(static_cast<uint32_t>(table.Rows[sb].Nbal)));
+
+  int selection[2][32] = {};
+  for (int sb = 0; sb < coded; ++sb)
+    for (int ch = 0; ch < channels; ++ch)
+      if (allocation[ch][sb] != 0) selection[ch][sb] = static_cast<int>(bits.ReadBitsShort(2));
+
+  // Three scale indexes per subband and channel, one for each third of the frame.
+  int scale[2][32][3] = {};
+  for (int sb = 0; sb < coded; ++sb)
+    for (int ch = 0; ch < channels; ++ch) {
+      if (allocation[ch][sb] == 0) continue;
+      int* s = scale[ch][sb];
+      const int a = static_cast<int>(bits.ReadBitsShort(6));
+      switch (selection[ch][sb]) {
+        case 0:
+          s[0] = a;
+          s[1] = static_cast<int>(bits.ReadBitsShort(6));
+          s[2] = static_cast<int>(bits.ReadBitsShort(6));
+          break;
+        case 1:
+          s[0] = s[1] = a;
+          s[2] = static_cast<int>(bits.ReadBitsShort(6));
+          break;
+        case 2:
+          s[0] = s[1] = s[2] = a;
+          break;
+        default:
+          s[0] = a;
+          s[1] = s[2] = static_cast<int>(bits.ReadBitsShort(6));
+          break;
+      }
+    }
+
+  const int silentFrom = coded < (32 >> decoder.DownsampleLevel) ? coded
+                                                                 : (32 >> decoder.DownsampleLevel);
+  double samples[2][3][32];
+  for (int granule = 0; granule < 12; ++granule) {
+    const int part = granule / 4;
+    for (int sb = 0; sb < coded; ++sb) {
+      const AllocationRow& row = table.Rows[sb];
+      if (sb < bound) {
+        for (int ch = 0; ch < channels; ++ch) {
+          const int a = allocation[ch][sb];
+          if (a == 0) {
+            samples[ch][0][sb] = samples[ch][1][sb] = samples[ch][2][sb] = 0.0;
+            continue;
+          }
+          const Layer2Codes codes = ReadCodes(bits, row.Entries[a - 1], tables);
+          Requantize(codes, tables, scale[ch][sb][part], &samples[ch][0][sb],
+                     &samples[ch][1][sb], &samples[ch][2][sb]);
+        }
+      } else {
+        const int a = allocation[0][sb];
+        if (a == 0) {
+          for (int ch = 0; ch < 2; ++ch)
+            samples[ch][0][sb] = samples[ch][1][sb] = samples[ch][2][sb] = 0.0;
+          continue;
+        }
+        // One set of codes for both channels, each with its own scale factors.
+        const Layer2Codes codes = ReadCodes(bits, row.Entries[a - 1], tables);
+        for (int ch = 0; ch < 2; ++ch)
+          Requantize(codes, tables, scale[ch][sb][part], &samples[ch][0][sb],
+                     &samples[ch][1][sb], &samples[ch][2][sb]);
+      }
+    }
+    for (int ch = 0; ch < channels; ++ch)
+      for (int k = 0; k < 3; ++k)
+        for (int sb = silentFrom; sb < 32; ++sb) samples[ch][k][sb] = 0.0;
+    for (int k = 0; k < 3; ++k) decoder.OutputSlot(samples[0][k], stereo ? samples[1][k] : nullptr);
+  }
+}

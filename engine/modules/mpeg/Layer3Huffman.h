@@ -1,0 +1,37 @@
+// Huffman code tables of Layer III (ISO/IEC 11172-3 Table B.7) as code trees, and the decoding
+// of one codeword. Each tree is laid out depth first with the 0 branch first: a word e >= 0 is a
+// leaf holding 16x + y (quadruple tables: 8v + 4w + 2x + y); a word e < 0 is a branch whose 0
+// subtree starts at the next word and whose 1 subtree starts -e words after it.
+//
+// Decoding does not walk the trees bit by bit: lookup tables derived from them at compile time
+// resolve up to 8 bits per step and give the same value and code length as the walk.
+#pragma once
+
+#include <cstdint>
+
+struct HuffmanTable {
+  const uint32_t* lookup;  // null: every pair is (0, 0) and no bit is read
+  int32_t firstBits;       // width of the first lookup step
+  int32_t linbits;
+  const int16_t* tree;     // the code tree (null for the empty tables)
+  int32_t treeSize;
+};
+
+// Table numbers 0 to 31 are the pair tables, 32 and 33 the quadruple tables A and B.
+const HuffmanTable& Layer3HuffmanTable(int number);
+
+// Decodes the codeword at the front of `window` (the next 32 bits of the stream, most
+// significant first): returns the leaf value and sets `length` to the code length.
+inline uint32_t DecodeHuffman(const HuffmanTable& table, uint32_t window, int& length) {
+  constexpr uint32_t kSubtable = 0x80000000u;
+  uint32_t entry = table.lookup[window >> (32 - table.firstBits)];
+  int used = 0;
+  int bits = table.firstBits;
+  while (entry & kSubtable) {
+    used += bits;
+    bits = static_cast<int>(entry & 0xFF);
+    entry = table.lookup[((entry >> 8) & 0x7FFFFF) + ((window << used) >> (32 - bits))];
+  }
+  length = used + static_cast<int>((entry >> 8) & 0xFF);
+  return entry & 0xFF;
+}

@@ -1,0 +1,15 @@
+// Antialias and hybrid synthesis of Layer III: IMDCT with windowing and overlap-add, and the
+// sign inversion of odd subbands, from one channel's 576 lines to 18 time slots of 32 subband
+// samples.
+#pragma once
+
+#include "engine/modules/mpeg/Layer3State.h"
+
+// AliasCoefficients and ImdctWindows.
+void BuildHybridTables(Layer3Tables& tables);
+
+void Antialias(const Layer3Tables& tables, double* spectrum, const GranuleInfo& info);
+
+// Transforms the subbands below info.maxb of `spectrum` (which it uses as scratch) into
+// state.slots[channel], overlapping with and refreshing state.overlap[channel].
+void HybridSynthesis(Layer3State& state, double* spectrum, int channel, const GranuleInfo& info);

@@ -1,0 +1,275 @@
+#include "engine/modules/mpeg/Layer3Requantize.h"
+
+#include <cmath>
+#include <cstring>
+
+#include "engine/modules/mpeg/Layer3BandTables.h"
+#include "engine/modules/mpeg/Layer3Huffman.h"
+
+namespace {
+
+constexpr int32_t kPreemphasis[2][22] = {
+    {0},
+    {0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 1, 1, 1, 1, 2, 2, 3, 3, 3, 2, 0},
+};
+
+inline int ClampGain(int position) {
+  if (position < 0) return 0;
+  return position < kGainTableSize ? position : kGainTableSize - 1;
+}
+
+// Walks the band map: where the next pair of values goes and with which gain.
+struct BandWalk {
+  const Layer3Tables& tables;
+  const int32_t* scalefac;
+  const GranuleInfo& info;
+  const BandMapEntry* map;
+  const int32_t* pretab;
+  int mapSize;
+  int shift;
+  bool longBlocks;
+
+  int entry = -1;
+  int pairsLeft = 0;
+  int position = 0;
+  int step = 1;
+  int band = 0;
+  int window = 3;
+  double gain = 0.0;
+
+  // Moves to the next band when the current one is used up; false once the map has ended.
+  bool NextPair() {
+    if (pairsLeft == 0) {
+      do {
+        if (++entry >= mapSize) return false;
+        pairsLeft = map[entry].pairs;
+      } while (pairsLeft == 0);
+      const BandMapEntry& e = map[entry];
+      band = e.band;
+      window = e.window;
+      if (longBlocks) {
+        gain = tables.gain[ClampGain(info.globalGain + ((scalefac[entry] + pretab[band]) << shift))];
+        step = 1;
+      } else {
+        position = e.start;
+        if (window == 3) {
+          gain = tables.gain[ClampGain(info.globalGain + (scalefac[entry] << shift))];
+          step = 1;
+        } else {
+          gain = tables.gain[ClampGain(info.windowGain[window] + (scalefac[entry] << shift))];
+          step = 3;
+        }
+      }
+    }
+    --pairsLeft;
+    return true;
+  }
+};
+
+template <bool kMiddleSide>
+int RequantiseGranule(const Layer3Tables& tables, Layer3BitReader& reader, double* left,
+                      double* out, const int32_t* scalefac, GranuleInfo& info, int rateIndex,
+                      int scaleBits) {
+  if (kMiddleSide) {
+    std::memcpy(out, left, 576 * sizeof(double));
+  } else {
+    std::memset(out, 0, 576 * sizeof(double));
+  }
+
+  const long budget = static_cast<long>(info.part2_3_length) - scaleBits;
+  const size_t start = reader.Position();
+  const bool shortBlocks = info.block_type == 2;
+  const bool mixed = shortBlocks && info.mixed_block_flag;
+
+  BandWalk walk{tables,
+                scalefac,
+                info,
+                !shortBlocks ? tables.longMap[rateIndex]
+                : mixed      ? tables.mixedMap[rateIndex]
+                             : tables.shortMap[rateIndex],
+                kPreemphasis[info.preflag ? 1 : 0],
+                !shortBlocks ? 22 : mixed ? tables.mixedMapSize[rateIndex] : 39,
+                1 + info.scalefac_scale,
+                !shortBlocks};
+
+  int lastShort[3];
+  lastShort[0] = lastShort[1] = lastShort[2] = mixed ? 2 : -1;
+  int lastLong = -1;
+  const double* power = tables.power;
+
+  auto store = [&](double value) {
+    int p = walk.position;
+    walk.position += walk.step;
+    if (value == 0.0) return;
+    if (kMiddleSide) {
+      double m = left[p];
+      left[p] = m + value;
+      out[p] = m - value;
+    } else {
+      out[p] = value;
+    }
+    if (walk.window == 3) {
+      lastLong = walk.band;
+    } else {
+      lastShort[walk.window] = walk.band;
+    }
+  };
+
+  // Big values: three regions (two with window switching), each with its own table.
+  const int bigValues = info.big_values;
+  int regionEnd[3];
+  if (bigValues <= info.region1start) {
+    regionEnd[0] = regionEnd[1] = regionEnd[2] = bigValues;
+  } else if (bigValues <= info.region2start) {
+    regionEnd[0] = info.region1start;
+    regionEnd[1] = regionEnd[2] = bigValues;
+  } else {
+    regionEnd[0] = info.region1start;
+    regionEnd[1] = info.region2start;
+    regionEnd[2] = bigValues;
+  }
+
+  int pair = 0;
+  bool mapEnded = false;
+  for (int region = 0; region < 3 && !mapEnded; ++region) {
+    const HuffmanTable& table = Layer3HuffmanTable(info.table_select[region] & 31);
+    const int linbits = table.linbits;
+    for (; pair < regionEnd[region]; ++pair) {
+      if (!walk.NextPair()) {
+        mapEnded = true;
+        break;
+      }
+      if (table.lookup == nullptr) {
+        walk.position += 2 * walk.step;
+        continue;
+      }
+      int length;
+      uint32_t leaf = DecodeHuffman(table, reader.Peek32(), length);
+      reader.Skip(static_cast<size_t>(length));
+      uint32_t x = leaf >> 4;
+      uint32_t y = leaf & 15;
+      for (uint32_t magnitude : {x, y}) {
+        if (magnitude == 0) {
+          store(0.0);
+          continue;
+        }
+        if (magnitude == 15 && linbits) magnitude += reader.ReadBits(linbits);
+        double value = power[magnitude] * walk.gain;
+        store(reader.ReadBit() ? -value : value);
+      }
+    }
+  }
+
+  long used = static_cast<long>(reader.Position() - start);
+  if (used > budget) return 1;
+
+  // Count1 part: quadruples of values -1, 0 or 1 while bits remain.
+  const HuffmanTable& quad = Layer3HuffmanTable(32 + (info.count1table_select & 1));
+  int quadruples = (288 - bigValues) / 2;
+  while (!mapEnded && quadruples > 0 && used < budget) {
+    uint32_t window = reader.Peek32();
+    int length;
+    uint32_t leaf = DecodeHuffman(quad, window, length);
+    if (length > budget - used) break;  // the walk would run out of bits: 0000, and the end
+    reader.Skip(static_cast<size_t>(length));
+    used += length;
+    bool stop = false;
+    for (int k = 0; k < 4 && !stop; ++k) {
+      if ((k & 1) == 0 && !walk.NextPair()) {
+        mapEnded = true;
+        break;
+      }
+      if (leaf & (8u >> k)) {
+        if (used >= budget) {
+          stop = true;
+          break;
+        }
+        ++used;
+        store(reader.ReadBit() ? -walk.gain : walk.gain);
+      } else {
+        store(0.0);
+      }
+    }
+    if (stop) break;
+    --quadruples;
+  }
+
+  reader.SetPosition(start + static_cast<size_t>(budget));
+
+  // Limits for the stereo, antialias and hybrid stages.
+  info.maxbandl = lastLong + 1;
+  if (shortBlocks) {
+    int largest = 0;
+    for (int n = 0; n < 3; ++n) {
+      info.maxband[n] = lastShort[n] + 1;
+      if (info.maxband[n] > largest) largest = info.maxband[n];
+    }
+    info.maxb = largest > 0 ? tables.shortLimit[rateIndex][largest] : tables.longLimit[rateIndex][info.maxbandl];
+  } else {
+    info.maxband[0] = info.maxband[1] = info.maxband[2] = 0;
+    info.maxb = tables.longLimit[rateIndex][info.maxbandl];
+  }
+  return 0;
+}
+
+}  // namespace
+
+void BuildRequantiseTables(Layer3Tables& tables, int downsampleLevel) {
+  for (int j = 0; j < kGainTableSize; ++j) tables.gain[j] = std::pow(2.0, -0.25 * (j - 46));
+  for (int i = 0; i < kPowerTableSize; ++i) tables.power[i] = std::pow(static_cast<double>(i), 4.0 / 3.0);
+
+  const int cap = 32 >> downsampleLevel;
+  for (int rate = 0; rate < 9; ++rate) {
+    const Layer3BandTable& bands = kLayer3BandTables[rate];
+    for (int b = 0; b < 22; ++b) {
+      tables.longMap[rate][b] = {static_cast<int16_t>((bands.longBoundary[b + 1] - bands.longBoundary[b]) / 2),
+                                 bands.longBoundary[b], 3, static_cast<int8_t>(b)};
+    }
+    int s = 0;
+    for (int b = 0; b < 13; ++b) {
+      int width = bands.shortBoundary[b + 1] - bands.shortBoundary[b];
+      for (int n = 0; n < 3; ++n) {
+        tables.shortMap[rate][3 * b + n] = {static_cast<int16_t>(width / 2), static_cast<int16_t>(s + n),
+                                            static_cast<int8_t>(n), static_cast<int8_t>(b)};
+      }
+      s += 3 * width;
+    }
+    const int longBands = MixedLongBands(rate);
+    int count = 0;
+    for (int b = 0; b < longBands; ++b) {
+      tables.mixedMap[rate][count++] = {
+          static_cast<int16_t>((bands.longBoundary[b + 1] - bands.longBoundary[b]) / 2), bands.longBoundary[b], 3,
+          static_cast<int8_t>(b)};
+    }
+    s = bands.longBoundary[longBands];
+    for (int b = 3; b < 13; ++b) {
+      int width = bands.shortBoundary[b + 1] - bands.shortBoundary[b];
+      for (int n = 0; n < 3; ++n) {
+        tables.mixedMap[rate][count++] = {static_cast<int16_t>(width / 2), static_cast<int16_t>(s + n),
+                                          static_cast<int8_t>(n), static_cast<int8_t>(b)};
+      }
+      s += 3 * width;
+    }
+    tables.mixedMapSize[rate] = count;
+
+    for (int i = 0; i < 23; ++i) {
+      int limit = (bands.longBoundary[i] + 7) / 18 + 1;
+      tables.longLimit[rate][i] = limit < cap ? limit : cap;
+    }
+    for (int i = 0; i < 14; ++i) {
+      int limit = (3 * bands.shortBoundary[i] - 1) / 18 + 1;
+      tables.shortLimit[rate][i] = limit < cap ? limit : cap;
+    }
+  }
+}
+
+int Requantise(const Layer3Tables& tables, Layer3BitReader& reader, double* spectrum,
+               const int32_t* scalefac, GranuleInfo& info, int rateIndex, int scaleBits) {
+  return RequantiseGranule<false>(tables, reader, nullptr, spectrum, scalefac, info, rateIndex, scaleBits);
+}
+
+int RequantiseMiddleSide(const Layer3Tables& tables, Layer3BitReader& reader, double* left,
+                         double* right, const int32_t* scalefac, GranuleInfo& info, int rateIndex,
+                         int scaleBits) {
+  return RequantiseGranule<true>(tables, reader, left, right, scalefac, info, rateIndex, scaleBits);
+}

@@ -1,0 +1,97 @@
+#include "engine/modules/mpeg/Layer3ScaleFactors.h"
+
+namespace {
+
+constexpr int kSlen1[16] = {0, 0, 0, 0, 3, 1, 1, 1, 2, 2, 2, 3, 3, 3, 4, 4};
+constexpr int kSlen2[16] = {0, 1, 2, 3, 0, 1, 2, 3, 1, 2, 3, 1, 2, 3, 2, 3};
+
+// LsfBandCounts: [partition row][block kind: long, short, mixed][group]
+constexpr int kLsfBandCounts[6][3][4] = {
+    {{6, 5, 5, 5}, {9, 9, 9, 9}, {6, 9, 9, 9}},
+    {{6, 5, 7, 3}, {9, 9, 12, 6}, {6, 9, 12, 6}},
+    {{11, 10, 0, 0}, {18, 18, 0, 0}, {15, 18, 0, 0}},
+    {{7, 7, 7, 0}, {12, 12, 12, 0}, {6, 15, 12, 0}},
+    {{6, 6, 6, 3}, {12, 9, 9, 6}, {6, 12, 9, 6}},
+    {{8, 8, 5, 0}, {15, 12, 9, 0}, {6, 18, 9, 0}},
+};
+
+constexpr uint16_t Pack(int s1, int s2, int s3, int s4, int row, int preflag) {
+  return static_cast<uint16_t>(s1 | (s2 << 3) | (s3 << 6) | (s4 << 9) | (row << 12) | (preflag << 15));
+}
+
+inline int ReadValues(Layer3BitReader& reader, int32_t* list, int& at, int count, int width) {
+  for (int i = 0; i < count; ++i) list[at++] = static_cast<int32_t>(reader.ReadBits(width));
+  return count * width;
+}
+
+}  // namespace
+
+void BuildLsfScaleLayouts(Layer3Tables& tables) {
+  for (int s = 0; s < 400; ++s) tables.lsfScaleLayout[s] = Pack(s / 80, (s / 16) % 5, (s % 16) / 4, s % 4, 0, 0);
+  for (int s = 400; s < 500; ++s) {
+    int v = s - 400;
+    tables.lsfScaleLayout[s] = Pack(v / 20, (v / 4) % 5, v % 4, 0, 1, 0);
+  }
+  for (int s = 500; s < 512; ++s) {
+    int v = s - 500;
+    tables.lsfScaleLayout[s] = Pack(v / 3, v % 3, 0, 0, 2, 1);
+  }
+  for (int v = 0; v < 180; ++v) tables.lsfIntensityLayout[v] = Pack(v / 36, (v / 6) % 6, v % 6, 0, 3, 0);
+  for (int v = 180; v < 244; ++v) {
+    int w = v - 180;
+    tables.lsfIntensityLayout[v] = Pack(w / 16, (w / 4) % 4, w % 4, 0, 4, 0);
+  }
+  for (int v = 244; v < 256; ++v) {
+    int w = v - 244;
+    tables.lsfIntensityLayout[v] = Pack(w / 3, w % 3, 0, 0, 5, 0);
+  }
+}
+
+int ReadScaleFactors(Layer3BitReader& reader, int32_t* list, const GranuleInfo& info) {
+  const int slen1 = kSlen1[info.scalefac_compress & 15];
+  const int slen2 = kSlen2[info.scalefac_compress & 15];
+  int at = 0;
+  int bits = 0;
+  if (info.block_type == 2) {
+    if (info.mixed_block_flag) {
+      bits += ReadValues(reader, list, at, 17, slen1);
+    } else {
+      bits += ReadValues(reader, list, at, 18, slen1);
+    }
+    bits += ReadValues(reader, list, at, 18, slen2);
+    for (int i = 0; i < 3; ++i) list[at++] = 0;
+    return bits;
+  }
+  if (info.scfsi < 0) {
+    bits += ReadValues(reader, list, at, 11, slen1);
+    bits += ReadValues(reader, list, at, 10, slen2);
+  } else {
+    constexpr int kGroupStart[5] = {0, 6, 11, 16, 21};
+    for (int g = 0; g < 4; ++g) {
+      at = kGroupStart[g];
+      if (info.scfsi & (8 >> g)) continue;
+      bits += ReadValues(reader, list, at, kGroupStart[g + 1] - kGroupStart[g], g < 2 ? slen1 : slen2);
+    }
+  }
+  list[21] = 0;
+  return bits;
+}
+
+int ReadScaleFactorsLsf(const Layer3Tables& tables, Layer3BitReader& reader, int32_t* list, GranuleInfo& info,
+                        bool intensity) {
+  const unsigned layout = intensity ? tables.lsfIntensityLayout[(info.scalefac_compress >> 1) & 255]
+                                    : tables.lsfScaleLayout[info.scalefac_compress & 511];
+  info.preflag = static_cast<int32_t>((layout >> 15) & 1);
+  const int row = static_cast<int>((layout >> 12) & 7);
+  const int kind = info.block_type != 2 ? 0 : info.mixed_block_flag ? 2 : 1;
+  int at = 0;
+  int bits = 0;
+  for (int g = 0; g < 4; ++g) {
+    const int count = kLsfBandCounts[row][kind][g];
+    const int width = static_cast<int>((layout >> (3 * g)) & 7);
+    bits += ReadValues(reader, list, at, count, width);
+  }
+  for (int i = 0; i < 2 * kind + 1 && at < kScaleFactorListSize; ++i) list[at++] = 0;
+  while (at < kScaleFactorListSize) list[at++] = 0;
+  return bits;
+}

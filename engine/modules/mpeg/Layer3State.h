@@ -1,0 +1,103 @@
+// Layer III decoder state: the side information of a granule, the tables built at each decoder
+// set-up, the spectra, the overlap of the hybrid synthesis and the bit reservoir. One object,
+// held by the decoder core's state and passed to every stage.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+#include "engine/modules/mpeg/Layer3BitReader.h"
+
+// Side information of one granule and channel, completed by the requantisation (maxband,
+// maxbandl, maxb) and obeyed by the stereo and hybrid stages.
+struct GranuleInfo {
+  int32_t scfsi;
+  int32_t part2_3_length;
+  int32_t big_values;
+  int32_t scalefac_compress;
+  int32_t block_type;
+  int32_t mixed_block_flag;
+  int32_t table_select[3];
+  int32_t maxband[3];
+  int32_t maxbandl;
+  int32_t maxb;
+  int32_t region1start;
+  int32_t region2start;
+  int32_t preflag;
+  int32_t scalefac_scale;
+  int32_t count1table_select;
+  int32_t windowGain[3];  // GainTable positions of the three short windows
+  int32_t globalGain;     // GainTable position of the global gain
+};
+
+struct Layer3SideInfo {
+  int32_t main_data_begin;
+  int32_t private_bits;
+  GranuleInfo granule[2][2];  // [granule][channel]
+};
+
+// One band of a band map: `pairs` pairs of lines from `start`, in window `window` (3: long)
+// of scale factor band `band`.
+struct BandMapEntry {
+  int16_t pairs;
+  int16_t start;
+  int8_t window;
+  int8_t band;
+};
+
+// Positions 0 to 449 cover every gain a granule can select, including the 5-bit scale factors
+// of an lsf intensity channel: 258 + 8 x 7 + ((31 + 3) << 2).
+inline constexpr int kGainTableSize = 450;
+inline constexpr int kPowerTableSize = 8207;
+inline constexpr int kIntensityPositions = 32;
+
+struct Layer3Tables {
+  double gain[kGainTableSize];
+  double power[kPowerTableSize];
+
+  // AliasCoefficients
+  double cs[8];
+  double ca[8];
+
+  // ImdctWindows (block types 0 to 3) and the same with odd coefficients negated.
+  double window[4][36];
+  double windowOdd[4][36];
+
+  // IntensityRatios: [0] MPEG-1, [1] and [2] lsf intensity scale 0 and 1; [set][ms][pos][l/r]
+  double intensity[3][2][kIntensityPositions][2];
+
+  BandMapEntry longMap[9][22];
+  BandMapEntry shortMap[9][39];
+  BandMapEntry mixedMap[9][38];
+  int32_t mixedMapSize[9];
+
+  int32_t longLimit[9][23];
+  int32_t shortLimit[9][14];
+
+  uint16_t lsfScaleLayout[512];
+  uint16_t lsfIntensityLayout[256];
+};
+
+// Main data of the current frame after up to 511 bytes carried over from earlier frames.
+inline constexpr size_t kReservoirBytes = 512;
+inline constexpr size_t kMainDataCapacity = kReservoirBytes + 1792 + Layer3BitReader::kGuardBytes;
+
+struct Layer3State {
+  Layer3Tables tables;
+
+  // Spectra: per channel 32 subbands of 18 lines.
+  alignas(64) double spectrum[2][576];
+  // SubbandSlots: per channel 18 time slots of 32 subband samples.
+  alignas(64) double slots[2][18][32];
+  // OverlapStore: two halves per channel; `overlapToggle` names the half holding the previous
+  // granule's second halves.
+  alignas(64) double overlap[2][2][576];
+  int32_t overlapToggle[2];
+
+  // Bit reservoir: the last main data bytes of the stream, `reservoirFill` of them valid, at
+  // the start of `mainData`; the current frame's main data is appended behind them.
+  uint8_t mainData[kMainDataCapacity];
+  size_t reservoirFill;
+
+  int32_t downsampleLevel;
+};

@@ -1,0 +1,88 @@
+#include "engine/modules/mpeg/Layer3Stereo.h"
+
+#include <cmath>
+
+#include "engine/modules/mpeg/Layer3BandTables.h"
+
+namespace {
+
+constexpr int kIllegalPosition = 7;
+
+inline int ClampPosition(int32_t position) {
+  if (position < 0) return 0;
+  return position < kIntensityPositions ? position : kIntensityPositions - 1;
+}
+
+inline void SpreadLines(double* left, double* right, const double* ratio, int first, int count, int step) {
+  const double l = ratio[0];
+  const double r = ratio[1];
+  for (int j = 0, p = first; j < count; ++j, p += step) {
+    double v = left[p];
+    left[p] = v * l;
+    right[p] = v * r;
+  }
+}
+
+}  // namespace
+
+void BuildIntensityRatios(Layer3Tables& tables) {
+  for (int ms = 0; ms < 2; ++ms) {
+    const double factor = ms ? 1.4142135623730951 : 1.0;
+    for (int p = 0; p < kIntensityPositions; ++p) {
+      double t = std::tan(p * M_PI / 12.0);
+      tables.intensity[0][ms][p][0] = t / (1.0 + t) * factor;
+      tables.intensity[0][ms][p][1] = 1.0 / (1.0 + t) * factor;
+      for (int scale = 0; scale < 2; ++scale) {
+        double k = std::pow(2.0, -0.25 * (scale + 1));
+        double l = 1.0;
+        double r = 1.0;
+        if (p & 1) {
+          l = std::pow(k, (p + 1) / 2);
+        } else if (p > 0) {
+          r = std::pow(k, p / 2);
+        }
+        tables.intensity[1 + scale][ms][p][0] = l * factor;
+        tables.intensity[1 + scale][ms][p][1] = r * factor;
+      }
+    }
+  }
+}
+
+void IntensityStereo(const Layer3Tables& tables, double* left, double* right, const int32_t* scalefac,
+                     const GranuleInfo& info, int rateIndex, bool middleSide, bool lsf) {
+  const int set = lsf ? 1 + (info.scalefac_compress & 1) : 0;
+  const double (*ratios)[2] = tables.intensity[set][middleSide ? 1 : 0];
+  const Layer3BandTable& bands = kLayer3BandTables[rateIndex];
+
+  auto longBand = [&](int band, int32_t position) {
+    int p = ClampPosition(position);
+    if (p == kIllegalPosition) return;
+    int first = bands.longBoundary[band];
+    SpreadLines(left, right, ratios[p], first, bands.longBoundary[band + 1] - first, 1);
+  };
+
+  if (info.block_type == 2) {
+    const bool mixed = info.mixed_block_flag != 0;
+    const int longBands = MixedLongBands(rateIndex);
+    // List index of short band b, window n: 3b + n, or after the long bands of a mixed block.
+    const int offset = mixed ? longBands - 9 : 0;
+    bool longPart = mixed;
+    for (int n = 0; n < 3; ++n) {
+      int first = info.maxband[n];
+      if (first > 3) longPart = false;
+      for (int b = first; b < 13; ++b) {
+        int entry = (b < 12 ? 3 * b : 33) + n + offset;
+        int p = ClampPosition(scalefac[entry]);
+        if (p == kIllegalPosition) continue;
+        int width = bands.shortBoundary[b + 1] - bands.shortBoundary[b];
+        SpreadLines(left, right, ratios[p], 3 * bands.shortBoundary[b] + n, width, 3);
+      }
+    }
+    if (longPart) {
+      for (int b = info.maxbandl; b < longBands; ++b) longBand(b, scalefac[b]);
+    }
+  } else {
+    for (int b = info.maxbandl; b < 21; ++b) longBand(b, scalefac[b]);
+    if (info.maxbandl <= 21) longBand(21, scalefac[20]);
+  }
+}

@@ -1,0 +1,55 @@
+#include "engine/modules/mpeg/MpegDecoder.h"
+
+#include "engine/modules/common/ModuleFailure.h"
+#include "engine/modules/mpeg/Layer1Decoder.h"
+#include "engine/modules/mpeg/Layer2Decoder.h"
+#include "engine/modules/mpeg/Layer3Decoder.h"
+#include "engine/modules/mpeg/Layer3State.h"
+
+MpegDecoder::MpegDecoder() : Layer3(std::make_unique<Layer3State>()) {}
+
+MpegDecoder::~MpegDecoder() = default;
+
+void MpegDecoder::OpenInput(const InputSource& source, QVByteBool* canSetPosition) {
+  Input.Open(source, canSetPosition);
+  Reader.Reset();
+}
+
+void MpegDecoder::CloseInput() { Input.Close(); }
+
+bool MpegDecoder::SeekToFrame(uint32_t n) {
+  auto lock = LockInput();
+  return Reader.SeekToFrame(n, Cursor);
+}
+
+void MpegDecoder::DecoderSetup(const DecoderSettings& settings) {
+  if (!Pcm.Allocate(settings.BufferSize)) RaiseModuleFailure(qvInternalError);
+  DownsampleLevel = settings.DownsampleLevel != 0 ? 1 : 0;
+  BuildLayer3Tables(*this, DownsampleLevel);
+  BuildLayer2Tables(Layer2);
+  Synthesis.BuildSynthesisTables(settings.SynthesisScale);
+  Synthesis.ClearHistory();
+  if (DownsampleLevel == 0) {
+    stereo_ = &PolyphaseSynthesis::SynthesizeChannel;
+    mono_ = &PolyphaseSynthesis::SynthesizeMono;
+  } else {
+    stereo_ = &PolyphaseSynthesis::SynthesizeChannelHalf;
+    mono_ = &PolyphaseSynthesis::SynthesizeMonoHalf;
+  }
+  decoderReady_ = true;
+}
+
+void MpegDecoder::DecodeFrame() {
+  if (!decoderReady_ || Pcm.Data() == nullptr) return;
+  if (Header().CrcPresent) Cursor.ReadBits(16);
+  switch (Header().Layer) {
+    case 1: DecodeLayer1(*this); break;
+    case 2: DecodeLayer2(*this); break;
+    case 3: DecodeLayer3(*this); break;
+    default: break;
+  }
+}
+
+void MpegDecoder::SkipFrame() {
+  if (Header().Layer == 3) KeepLayer3Reservoir(*this);
+}

@@ -1,0 +1,43 @@
+// The synthesis subband filter: 32 subband samples of one channel and time slot become 32
+// PCM samples (16 at half rate) in the PcmBlock.
+#pragma once
+
+#include <cstdint>
+
+#include "engine/modules/mpeg/EqualizerGains.h"
+
+class PolyphaseSynthesis {
+ public:
+  explicit PolyphaseSynthesis(EqualizerGains& equalizer) : equalizer_(equalizer) {}
+
+  // The cosine tables and the working window for the output scale.
+  void BuildSynthesisTables(int32_t scale);
+  // Zeroes both history sets, so that a stream carries nothing of the one before it.
+  void ClearHistory();
+
+  // One channel of a two-channel slot: writes that channel of 32 frames at *fill and adds
+  // 128. Call channel 0 first with a copy of the fill, then channel 1 with the fill itself.
+  void SynthesizeChannel(double* samples, int32_t channel, uint8_t* block, uint32_t* fill);
+  // The same at half rate: 16 frames, 64 bytes.
+  void SynthesizeChannelHalf(double* samples, int32_t channel, uint8_t* block, uint32_t* fill);
+  // A one-channel slot, the left sample repeated in the right slot: 128 bytes.
+  void SynthesizeMono(double* samples, uint8_t* block, uint32_t* fill);
+  // The same at half rate: 64 bytes.
+  void SynthesizeMonoHalf(double* samples, uint8_t* block, uint32_t* fill);
+
+ private:
+  struct HistorySet {
+    alignas(32) double Planes[2][2][272];  // [channel][H0, H1][17 rows x 16 columns]
+    int32_t Slot = 1;                      // current column, shared by both channels
+  };
+
+  // Steps shared by both rates: equaliser, column choice, DCT into the planes. Returns the
+  // plane the windowing reads and sets k.
+  const double* Prepare(HistorySet& set, double* samples, int32_t channel, int32_t& k);
+
+  EqualizerGains& equalizer_;
+  double cosine_[5][16] = {};
+  alignas(32) double window_[544] = {};
+  HistorySet full_ = {};
+  HistorySet half_ = {};
+};

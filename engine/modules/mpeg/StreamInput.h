@@ -1,0 +1,64 @@
+// The input a stream is read from: a file the module opens itself or the host's input
+// callbacks. Holds the trailing ID3v1 block found at opening.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "engine/PluginInterface.h"
+
+// How the input is to be opened (QVSetInputMode, QVSetInputName, QVSetInCB).
+struct InputSource {
+  int32_t Mode = imFile;   // TYzSInputMode
+  std::string Name;        // imFile: the file's path
+  QVInputOpenProc Open = nullptr;
+  QVInputCloseProc Close = nullptr;
+  QVInputGetSizeProc GetSize = nullptr;
+  QVInputSeekProc Seek = nullptr;
+  QVInputReadProc Read = nullptr;
+  QVUserValue User = 0;
+};
+
+class StreamInput {
+ public:
+  static constexpr int32_t TagSize = 128;
+
+  StreamInput() = default;
+  StreamInput(const StreamInput&) = delete;
+  StreamInput& operator=(const StreamInput&) = delete;
+  ~StreamInput();
+
+  // Opens the input and probes its ID3v1 tag; raises ModuleFailure{qvInputFailure} on any
+  // failure. `canSetPosition` is handed to the input open callback, which may clear it.
+  void Open(const InputSource& source, QVByteBool* canSetPosition);
+  void Close();
+  bool IsOpen() const { return open_; }
+
+  // One read: false when it failed; `delivered` is what arrived (0 at the end).
+  bool Read(void* buffer, int32_t bytes, int32_t* delivered);
+  // Positions the input (origin 0 start, 1 current, 2 end); false when it failed.
+  bool Seek(int64_t offset, int32_t origin);
+  // The position from the start, as the input last reported or as reads advanced it.
+  int64_t Position() const { return position_; }
+
+  int64_t Size() const { return size_; }
+  QVStream Stream() const { return stream_; }
+  int32_t Mode() const { return mode_; }
+
+  // The ID3v1 block for QVGetInfo2, its texts zero-terminated; null when there is no tag.
+  const char* TagBlock();
+
+ private:
+  void Release();
+
+  InputSource source_;
+  int32_t mode_ = imFile;
+  int fd_ = -1;
+  QVStream stream_ = 0;
+  int64_t size_ = 0;
+  int64_t position_ = 0;
+  std::unique_ptr<char[]> tag_;
+  bool tagPresent_ = false;
+  bool open_ = false;
+};
