@@ -79,3 +79,7 @@ struct FILETIME
     DWORD dwHighDateTime;
 };
 using PFILETIME = FILETIME*;
+inline constexpr DWORD ERROR_INSUFFICIENT_BUFFER = 122;
+inline constexpr DWORD ERROR_MOD_NOT_FOUND = 126;
+inline constexpr DWORD ERROR_PROC_NOT_FOUND = 127;
+inline constexpr DWORD ERROR_BAD_EXE_FORMAT = 193;

@@ -1,0 +1,99 @@
+#include "platform/win32/Files.h"
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+
+#include "tests/platform/win32/TempDir.h"
+
+namespace {
+
+std::string ReadAll(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+TEST(FilesTest, WritesReadsAndPositions) {
+  TempDir dir;
+  std::string path = dir / "data.bin";
+  HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                            FILE_ATTRIBUTE_NORMAL, nullptr);
+  ASSERT_NE(file, INVALID_HANDLE_VALUE);
+  DWORD written = 0;
+  EXPECT_TRUE(WriteFile(file, "abcdefgh", 8, &written, nullptr));
+  EXPECT_EQ(written, 8u);
+  CloseHandle(file);
+  EXPECT_EQ(CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr),
+            INVALID_HANDLE_VALUE);
+  EXPECT_EQ(GetLastError(), ERROR_FILE_EXISTS);
+
+  file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                     FILE_ATTRIBUTE_NORMAL | FILE_FLAG_RANDOM_ACCESS, nullptr);
+  ASSERT_NE(file, INVALID_HANDLE_VALUE);
+  EXPECT_EQ(GetFileSize(file, nullptr), 8u);
+  EXPECT_EQ(SetFilePointer(file, -3, nullptr, FILE_END), 5u);
+  char buffer[8] = {};
+  DWORD read = 0;
+  EXPECT_TRUE(ReadFile(file, buffer, sizeof buffer, &read, nullptr));
+  EXPECT_EQ(std::string(buffer, read), "fgh");
+  EXPECT_EQ(SetFilePointer(file, -1, nullptr, FILE_BEGIN), INVALID_SET_FILE_POINTER);
+  CloseHandle(file);
+
+  file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+  ASSERT_NE(file, INVALID_HANDLE_VALUE);
+  EXPECT_EQ(GetLastError(), ERROR_ALREADY_EXISTS);
+  WriteFile(file, "xy", 2, &written, nullptr);
+  CloseHandle(file);
+  EXPECT_EQ(ReadAll(path), "xy");
+}
+
+TEST(FilesTest, OpeningFailuresGiveThePlatformCodes) {
+  TempDir dir;
+  EXPECT_EQ(CreateFileA((dir / "absent").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0,
+                        nullptr),
+            INVALID_HANDLE_VALUE);
+  EXPECT_EQ(GetLastError(), ERROR_FILE_NOT_FOUND);
+  EXPECT_EQ(CreateFileA(dir.Path().c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr),
+            INVALID_HANDLE_VALUE);
+  EXPECT_EQ(GetLastError(), ERROR_ACCESS_DENIED);
+  EXPECT_FALSE(CloseHandle(INVALID_HANDLE_VALUE));
+  EXPECT_EQ(GetLastError(), ERROR_INVALID_HANDLE);
+}
+
+TEST(FilesTest, DeleteAttributesAndDirectories) {
+  TempDir dir;
+  std::string sub = dir / "sub";
+  EXPECT_EQ(GetFileAttributesA(sub.c_str()), INVALID_FILE_ATTRIBUTES);
+  EXPECT_EQ(GetLastError(), ERROR_FILE_NOT_FOUND);
+  EXPECT_TRUE(CreateDirectoryA(sub.c_str(), nullptr));
+  EXPECT_FALSE(CreateDirectoryA(sub.c_str(), nullptr));
+  EXPECT_EQ(GetLastError(), ERROR_ALREADY_EXISTS);
+  EXPECT_FALSE(CreateDirectoryA((dir / "no/such").c_str(), nullptr));
+  EXPECT_EQ(GetLastError(), ERROR_PATH_NOT_FOUND);
+  EXPECT_TRUE(GetFileAttributesA(sub.c_str()) & FILE_ATTRIBUTE_DIRECTORY);
+
+  std::string file = sub + "/a.wav";
+  std::ofstream(file) << "x";
+  EXPECT_EQ(GetFileAttributesA(file.c_str()), FILE_ATTRIBUTE_NORMAL);
+  EXPECT_FALSE(DeleteFileA(sub.c_str()));
+  EXPECT_EQ(GetLastError(), ERROR_ACCESS_DENIED);
+  EXPECT_TRUE(DeleteFileA(file.c_str()));
+  EXPECT_FALSE(DeleteFileA(file.c_str()));
+  EXPECT_EQ(GetLastError(), ERROR_FILE_NOT_FOUND);
+}
+
+TEST(FilesTest, ModuleFileNameOfTheProgramIsCutToTheBuffer) {
+  char full[4096];
+  DWORD length = GetModuleFileNameA(nullptr, full, sizeof full);
+  ASSERT_GT(length, 5u);
+  EXPECT_EQ(std::filesystem::path(std::string(full, length)).filename(), "win32_files_test");
+  char small[5];
+  EXPECT_EQ(GetModuleFileNameA(nullptr, small, sizeof small), 5u);
+  EXPECT_EQ(GetLastError(), ERROR_INSUFFICIENT_BUFFER);
+  EXPECT_EQ(std::string(small), std::string(full, 4));
+}
+
+}  // namespace
