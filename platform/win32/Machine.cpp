@@ -1,0 +1,94 @@
+#include "platform/win32/Machine.h"
+
+#include <pwd.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+
+namespace win32 {
+namespace {
+
+std::string HomeDirectory() {
+  if (const char* home = std::getenv("HOME"); home != nullptr && *home != '\0') return home;
+  if (const passwd* entry = getpwuid(getuid()); entry != nullptr && entry->pw_dir != nullptr)
+    return entry->pw_dir;
+  return "/";
+}
+
+std::string EnvironmentOr(const char* name, const std::string& fallback) {
+  const char* value = std::getenv(name);
+  return value != nullptr && *value != '\0' ? std::string(value) : fallback;
+}
+
+// mkdir -p; failures show later, when the directory is used.
+void MakeDirectories(const std::string& path) {
+  for (size_t slash = path.find('/', 1);; slash = path.find('/', slash + 1)) {
+    std::string part = path.substr(0, slash);
+    if (!part.empty() && mkdir(part.c_str(), 0777) != 0 && errno != EEXIST) return;
+    if (slash == std::string::npos) return;
+  }
+}
+
+std::string WithoutTrailingSlashes(std::string path) {
+  while (path.size() > 1 && path.back() == '/') path.pop_back();
+  return path;
+}
+
+std::string WindowsDirectory() {
+  std::string path = MachineRoot() + "/Windows";
+  MakeDirectories(path);
+  return path;
+}
+
+}  // namespace
+
+std::string MachineRoot() {
+  std::string root = EnvironmentOr("BRASSEL_ROOT", "");
+  if (root.empty())
+    root = WithoutTrailingSlashes(EnvironmentOr("XDG_DATA_HOME", HomeDirectory() + "/.local/share")) +
+           "/brassel";
+  root = WithoutTrailingSlashes(root);
+  MakeDirectories(root);
+  return root;
+}
+
+std::string UserHivePath() { return MachineRoot() + "/user.hive"; }
+
+std::string MachineHivePath() { return MachineRoot() + "/machine.hive"; }
+
+std::string UserDesktopFolder() {
+  const std::string home = HomeDirectory();
+  const std::string config = EnvironmentOr("XDG_CONFIG_HOME", home + "/.config");
+  std::ifstream dirs(config + "/user-dirs.dirs");
+  std::string line;
+  const std::string prefix = "XDG_DESKTOP_DIR=\"";
+  while (std::getline(dirs, line)) {
+    if (line.compare(0, prefix.size(), prefix) != 0) continue;
+    size_t end = line.rfind('"');
+    if (end < prefix.size()) continue;
+    std::string value = line.substr(prefix.size(), end - prefix.size());
+    if (value.compare(0, 5, "$HOME") == 0) value = home + value.substr(5);
+    if (!value.empty() && value[0] == '/') return WithoutTrailingSlashes(value);
+  }
+  return WithoutTrailingSlashes(home) + "/Desktop";
+}
+
+std::vector<std::pair<std::string, std::string>> DefaultShellFolders() {
+  std::string programs = MachineRoot() + "/Programs";
+  MakeDirectories(programs);
+  return {{"Desktop", UserDesktopFolder()}, {"Programs", programs}};
+}
+
+}  // namespace win32
+
+UINT WINAPI GetWindowsDirectoryA(LPSTR buffer, UINT size) {
+  const std::string path = win32::WindowsDirectory();
+  const UINT length = static_cast<UINT>(path.size());
+  if (buffer == nullptr || size <= length) return length + 1;
+  std::memcpy(buffer, path.c_str(), length + 1);
+  return length;
+}

@@ -1,0 +1,39 @@
+// The machine: one directory, the platform root, holds what a Windows machine keeps for its
+// users: the Windows directory, the registry hives and the default user folders.
+//
+// The environment variable BRASSEL_ROOT names the root; without it the root is "brassel" in
+// the user's XDG data directory ($XDG_DATA_HOME, or ~/.local/share). The root and its Windows
+// directory are created when first asked for.
+#pragma once
+
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "platform/win32/Types.h"
+
+namespace win32 {
+
+// The platform root, without a trailing "/".
+std::string MachineRoot();
+
+// The hive files of HKEY_CURRENT_USER and HKEY_LOCAL_MACHINE.
+std::string UserHivePath();
+std::string MachineHivePath();
+
+// The current user's "Shell Folders" key and the values a fresh user hive starts with:
+// "Desktop" (the user's XDG desktop folder) and "Programs" (a folder inside the root, created
+// here so that programs can put their folders into it).
+inline constexpr const char* kShellFoldersKey =
+    "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
+std::vector<std::pair<std::string, std::string>> DefaultShellFolders();
+
+// The user's XDG desktop folder: XDG_DESKTOP_DIR of $XDG_CONFIG_HOME/user-dirs.dirs (or
+// ~/.config/user-dirs.dirs), else ~/Desktop.
+std::string UserDesktopFolder();
+
+}  // namespace win32
+
+// Copies the Windows directory (no trailing "/") with its NUL into the buffer and returns its
+// length; when the buffer is too small, returns the size needed, NUL included; 0 on failure.
+UINT WINAPI GetWindowsDirectoryA(LPSTR buffer, UINT size);

@@ -1,0 +1,244 @@
+#include "platform/win32/Registry.h"
+
+#include <cstring>
+#include <map>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "platform/win32/AtomicFile.h"
+#include "platform/win32/Machine.h"
+#include "platform/win32/RegistryHive.h"
+
+namespace {
+
+using win32::RegistryHive;
+using win32::RegistryKey;
+using win32::RegistryValue;
+
+enum class HiveId { User, Machine };
+
+struct KeyHandle {
+  HiveId Hive;
+  std::vector<std::string> Path;
+  REGSAM Access;
+};
+
+std::mutex handlesMutex;
+std::map<uintptr_t, KeyHandle> openKeys;
+uintptr_t nextHandle = 0x1000;
+
+std::optional<KeyHandle> Resolve(HKEY key) {
+  if (key == HKEY_CURRENT_USER) return KeyHandle{HiveId::User, {}, KEY_ALL_ACCESS};
+  if (key == HKEY_LOCAL_MACHINE) return KeyHandle{HiveId::Machine, {}, KEY_ALL_ACCESS};
+  std::lock_guard lock(handlesMutex);
+  auto found = openKeys.find(reinterpret_cast<uintptr_t>(key));
+  if (found == openKeys.end()) return std::nullopt;
+  return found->second;
+}
+
+HKEY NewHandle(KeyHandle handle) {
+  std::lock_guard lock(handlesMutex);
+  uintptr_t value = nextHandle;
+  nextHandle += 4;
+  openKeys.emplace(value, std::move(handle));
+  return reinterpret_cast<HKEY>(value);
+}
+
+// Splits "A\B\C" into its names; a trailing backslash is allowed, an empty name elsewhere
+// (and so a leading backslash) is not.
+LONG SplitSubKey(LPCSTR subKey, std::vector<std::string>& names) {
+  if (subKey == nullptr) return ERROR_SUCCESS;
+  std::string_view path(subKey);
+  size_t start = 0;
+  while (start < path.size()) {
+    size_t end = path.find('\\', start);
+    if (end == std::string_view::npos) end = path.size();
+    if (end == start) return ERROR_BAD_PATHNAME;
+    names.emplace_back(path.substr(start, end - start));
+    start = end + 1;
+  }
+  return ERROR_SUCCESS;
+}
+
+// One call's view of a hive: the hive file locked, read, and written back on a change.
+class HiveSession {
+ public:
+  explicit HiveSession(HiveId id)
+      : FPath(id == HiveId::User ? win32::UserHivePath() : win32::MachineHivePath()),
+        FLock(FPath) {
+    std::string text;
+    DWORD error = ERROR_SUCCESS;
+    if (win32::ReadWholeFile(FPath, text, error)) {
+      FHive = RegistryHive::Parse(text);
+    } else if (error == ERROR_FILE_NOT_FOUND && id == HiveId::User) {
+      // A fresh user hive starts with the shell's folders, as a new profile does.
+      RegistryKey* key = &FHive.Root();
+      std::vector<std::string> names;
+      SplitSubKey(win32::kShellFoldersKey, names);
+      for (std::string& name : names) key = &key->AddSubkey(std::move(name));
+      for (auto& [name, folder] : win32::DefaultShellFolders())
+        key->Values.push_back({name, REG_SZ, folder + std::string(1, '\0')});
+      Save();
+    }
+  }
+
+  RegistryHive& Hive() { return FHive; }
+  bool MayChange() const { return win32::MayWriteFile(FPath); }
+  LONG Save() { return static_cast<LONG>(win32::ReplaceFileContents(FPath, FHive.Serialize())); }
+
+ private:
+  std::string FPath;
+  win32::FolderLock FLock;
+  RegistryHive FHive;
+};
+
+LONG OpenOrCreate(HKEY key, LPCSTR subKey, REGSAM samDesired, bool create, PHKEY result,
+                  LPDWORD disposition) {
+  if (result == nullptr) return ERROR_INVALID_PARAMETER;
+  *result = nullptr;
+  std::optional<KeyHandle> base = Resolve(key);
+  if (!base) return ERROR_INVALID_HANDLE;
+  std::vector<std::string> names;
+  if (LONG error = SplitSubKey(subKey, names); error != ERROR_SUCCESS) return error;
+
+  HiveSession session(base->Hive);
+  RegistryKey* current = session.Hive().Find(base->Path);
+  if (current == nullptr) return ERROR_KEY_DELETED;
+  KeyHandle opened{base->Hive, base->Path, samDesired};
+  bool created = false;
+  for (std::string& name : names) {
+    RegistryKey* next = current->FindSubkey(name);
+    if (next == nullptr) {
+      if (!create) return ERROR_FILE_NOT_FOUND;
+      if ((base->Access & KEY_CREATE_SUB_KEY) == 0 || !session.MayChange())
+        return ERROR_ACCESS_DENIED;
+      next = &current->AddSubkey(name);
+      created = true;
+    }
+    opened.Path.push_back(next->Name);
+    current = next;
+  }
+  if (created) {
+    if (LONG error = session.Save(); error != ERROR_SUCCESS) return error;
+  }
+  if (disposition != nullptr) *disposition = created ? REG_CREATED_NEW_KEY : REG_OPENED_EXISTING_KEY;
+  *result = NewHandle(std::move(opened));
+  return ERROR_SUCCESS;
+}
+
+}  // namespace
+
+LONG WINAPI RegCreateKeyExA(HKEY key, LPCSTR subKey, DWORD, LPSTR, DWORD, REGSAM samDesired,
+                            LPSECURITY_ATTRIBUTES, PHKEY result, LPDWORD disposition) {
+  return OpenOrCreate(key, subKey, samDesired, true, result, disposition);
+}
+
+LONG WINAPI RegOpenKeyExA(HKEY key, LPCSTR subKey, DWORD, REGSAM samDesired, PHKEY result) {
+  return OpenOrCreate(key, subKey, samDesired, false, result, nullptr);
+}
+
+LONG WINAPI RegQueryValueExA(HKEY key, LPCSTR valueName, LPDWORD, LPDWORD type, LPBYTE data,
+                             LPDWORD dataSize) {
+  std::optional<KeyHandle> handle = Resolve(key);
+  if (!handle) return ERROR_INVALID_HANDLE;
+  if ((handle->Access & KEY_QUERY_VALUE) == 0) return ERROR_ACCESS_DENIED;
+  if (data != nullptr && dataSize == nullptr) return ERROR_INVALID_PARAMETER;
+  HiveSession session(handle->Hive);
+  RegistryKey* current = session.Hive().Find(handle->Path);
+  if (current == nullptr) return ERROR_KEY_DELETED;
+  RegistryValue* value = current->FindValue(valueName != nullptr ? valueName : "");
+  if (value == nullptr) return ERROR_FILE_NOT_FOUND;
+  if (type != nullptr) *type = value->Type;
+  const auto size = static_cast<DWORD>(value->Data.size());
+  LONG result = ERROR_SUCCESS;
+  if (data != nullptr) {
+    if (*dataSize < size)
+      result = ERROR_MORE_DATA;
+    else
+      std::memcpy(data, value->Data.data(), size);
+  }
+  if (dataSize != nullptr) *dataSize = size;
+  return result;
+}
+
+LONG WINAPI RegSetValueExA(HKEY key, LPCSTR valueName, DWORD, DWORD type, const BYTE* data,
+                           DWORD dataSize) {
+  std::optional<KeyHandle> handle = Resolve(key);
+  if (!handle) return ERROR_INVALID_HANDLE;
+  if ((handle->Access & KEY_SET_VALUE) == 0) return ERROR_ACCESS_DENIED;
+  if (data == nullptr && dataSize > 0) return ERROR_INVALID_PARAMETER;
+  HiveSession session(handle->Hive);
+  RegistryKey* current = session.Hive().Find(handle->Path);
+  if (current == nullptr) return ERROR_KEY_DELETED;
+  if (!session.MayChange()) return ERROR_ACCESS_DENIED;
+  std::string name = valueName != nullptr ? valueName : "";
+  std::string bytes(reinterpret_cast<const char*>(data), data != nullptr ? dataSize : 0);
+  if (RegistryValue* value = current->FindValue(name)) {
+    value->Type = type;
+    value->Data = std::move(bytes);
+  } else {
+    current->Values.push_back({std::move(name), type, std::move(bytes)});
+  }
+  return session.Save();
+}
+
+LONG WINAPI RegDeleteValueA(HKEY key, LPCSTR valueName) {
+  std::optional<KeyHandle> handle = Resolve(key);
+  if (!handle) return ERROR_INVALID_HANDLE;
+  if ((handle->Access & KEY_SET_VALUE) == 0) return ERROR_ACCESS_DENIED;
+  HiveSession session(handle->Hive);
+  RegistryKey* current = session.Hive().Find(handle->Path);
+  if (current == nullptr) return ERROR_KEY_DELETED;
+  const char* name = valueName != nullptr ? valueName : "";
+  if (current->FindValue(name) == nullptr) return ERROR_FILE_NOT_FOUND;
+  if (!session.MayChange()) return ERROR_ACCESS_DENIED;
+  current->RemoveValue(name);
+  return session.Save();
+}
+
+LONG WINAPI RegDeleteKeyA(HKEY key, LPCSTR subKey) {
+  std::optional<KeyHandle> handle = Resolve(key);
+  if (!handle) return ERROR_INVALID_HANDLE;
+  std::vector<std::string> names;
+  if (subKey == nullptr || *subKey == '\0') return ERROR_INVALID_PARAMETER;
+  if (LONG error = SplitSubKey(subKey, names); error != ERROR_SUCCESS) return error;
+  std::vector<std::string> path = handle->Path;
+  path.insert(path.end(), names.begin(), names.end() - 1);
+  HiveSession session(handle->Hive);
+  RegistryKey* parent = session.Hive().Find(path);
+  if (parent == nullptr) return session.Hive().Find(handle->Path) ? ERROR_FILE_NOT_FOUND : ERROR_KEY_DELETED;
+  RegistryKey* target = parent->FindSubkey(names.back());
+  if (target == nullptr) return ERROR_FILE_NOT_FOUND;
+  if (!target->Subkeys.empty() || !session.MayChange()) return ERROR_ACCESS_DENIED;
+  parent->RemoveSubkey(names.back());
+  return session.Save();
+}
+
+LONG WINAPI RegEnumKeyExA(HKEY key, DWORD index, LPSTR name, LPDWORD nameSize, LPDWORD,
+                          LPSTR keyClass, LPDWORD classSize, PFILETIME lastWriteTime) {
+  std::optional<KeyHandle> handle = Resolve(key);
+  if (!handle) return ERROR_INVALID_HANDLE;
+  if ((handle->Access & KEY_ENUMERATE_SUB_KEYS) == 0) return ERROR_ACCESS_DENIED;
+  if (name == nullptr || nameSize == nullptr) return ERROR_INVALID_PARAMETER;
+  HiveSession session(handle->Hive);
+  RegistryKey* current = session.Hive().Find(handle->Path);
+  if (current == nullptr) return ERROR_KEY_DELETED;
+  if (index >= current->Subkeys.size()) return ERROR_NO_MORE_ITEMS;
+  const std::string& found = current->Subkeys[index]->Name;
+  if (found.size() + 1 > *nameSize) return ERROR_MORE_DATA;
+  std::memcpy(name, found.c_str(), found.size() + 1);
+  *nameSize = static_cast<DWORD>(found.size());
+  if (keyClass != nullptr && classSize != nullptr && *classSize > 0) *keyClass = '\0';
+  if (classSize != nullptr) *classSize = 0;
+  if (lastWriteTime != nullptr) *lastWriteTime = FILETIME{0, 0};
+  return ERROR_SUCCESS;
+}
+
+LONG WINAPI RegCloseKey(HKEY key) {
+  if (key == HKEY_CURRENT_USER || key == HKEY_LOCAL_MACHINE) return ERROR_SUCCESS;
+  std::lock_guard lock(handlesMutex);
+  return openKeys.erase(reinterpret_cast<uintptr_t>(key)) == 1 ? ERROR_SUCCESS
+                                                               : ERROR_INVALID_HANDLE;
+}

@@ -1,0 +1,186 @@
+#include "platform/win32/RegistryHive.h"
+
+#include <algorithm>
+#include <cstdio>
+
+#include "platform/win32/AsciiCase.h"
+
+namespace win32 {
+namespace {
+
+void AppendEscaped(std::string& out, std::string_view text) {
+  static constexpr char kHex[] = "0123456789ABCDEF";
+  for (char c : text) {
+    auto byte = static_cast<unsigned char>(c);
+    if (byte < 0x20 || byte == 0x7F || c == '%' || c == '"' || c == ']') {
+      out += '%';
+      out += kHex[byte >> 4];
+      out += kHex[byte & 15];
+    } else {
+      out += c;
+    }
+  }
+}
+
+int HexDigit(char c) {
+  if (c >= '0' && c <= '9') return c - '0';
+  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+  return -1;
+}
+
+bool Unescape(std::string_view text, std::string& out) {
+  out.clear();
+  for (size_t i = 0; i < text.size(); ++i) {
+    if (text[i] != '%') {
+      out += text[i];
+      continue;
+    }
+    if (i + 2 >= text.size()) return false;
+    int high = HexDigit(text[i + 1]);
+    int low = HexDigit(text[i + 2]);
+    if (high < 0 || low < 0) return false;
+    out += static_cast<char>(high * 16 + low);
+    i += 2;
+  }
+  return true;
+}
+
+std::vector<std::string> SplitKeyPath(std::string_view path) {
+  std::vector<std::string> names;
+  size_t start = 0;
+  while (start <= path.size()) {
+    size_t end = path.find('\\', start);
+    if (end == std::string_view::npos) end = path.size();
+    if (end > start) names.emplace_back(path.substr(start, end - start));
+    start = end + 1;
+  }
+  return names;
+}
+
+void SerializeKey(const RegistryKey& key, const std::string& path, std::string& out) {
+  if (!path.empty()) {
+    out += '[';
+    AppendEscaped(out, path);
+    out += "]\n";
+    for (const RegistryValue& value : key.Values) {
+      out += '"';
+      AppendEscaped(out, value.Name);
+      out += "\"=" + std::to_string(value.Type) + ":\"";
+      AppendEscaped(out, value.Data);
+      out += "\"\n";
+    }
+  }
+  for (const auto& subkey : key.Subkeys)
+    SerializeKey(*subkey, path.empty() ? subkey->Name : path + "\\" + subkey->Name, out);
+}
+
+// "name"=type:"data"
+bool ParseValueLine(std::string_view line, RegistryValue& value) {
+  if (line.size() < 2 || line[0] != '"') return false;
+  size_t nameEnd = line.find('"', 1);
+  if (nameEnd == std::string_view::npos || !Unescape(line.substr(1, nameEnd - 1), value.Name))
+    return false;
+  std::string_view rest = line.substr(nameEnd + 1);
+  if (rest.empty() || rest[0] != '=') return false;
+  size_t colon = rest.find(':');
+  if (colon == std::string_view::npos || colon < 2) return false;
+  unsigned long type = 0;
+  for (char c : rest.substr(1, colon - 1)) {
+    if (c < '0' || c > '9' || type > 0xFFFFFFFFul / 10) return false;
+    type = type * 10 + static_cast<unsigned long>(c - '0');
+  }
+  if (type > 0xFFFFFFFFul) return false;
+  std::string_view data = rest.substr(colon + 1);
+  if (data.size() < 2 || data.front() != '"' || data.back() != '"') return false;
+  value.Type = static_cast<DWORD>(type);
+  return Unescape(data.substr(1, data.size() - 2), value.Data);
+}
+
+}  // namespace
+
+RegistryKey* RegistryKey::FindSubkey(std::string_view name) const {
+  for (const auto& subkey : Subkeys)
+    if (EqualsIgnoringAsciiCase(subkey->Name, name)) return subkey.get();
+  return nullptr;
+}
+
+RegistryKey& RegistryKey::AddSubkey(std::string name) {
+  Subkeys.push_back(std::make_unique<RegistryKey>());
+  Subkeys.back()->Name = std::move(name);
+  return *Subkeys.back();
+}
+
+bool RegistryKey::RemoveSubkey(std::string_view name) {
+  auto found = std::find_if(Subkeys.begin(), Subkeys.end(),
+                            [&](const auto& subkey) { return EqualsIgnoringAsciiCase(subkey->Name, name); });
+  if (found == Subkeys.end()) return false;
+  Subkeys.erase(found);
+  return true;
+}
+
+RegistryValue* RegistryKey::FindValue(std::string_view name) {
+  for (RegistryValue& value : Values)
+    if (EqualsIgnoringAsciiCase(value.Name, name)) return &value;
+  return nullptr;
+}
+
+bool RegistryKey::RemoveValue(std::string_view name) {
+  auto found = std::find_if(Values.begin(), Values.end(),
+                            [&](const RegistryValue& value) { return EqualsIgnoringAsciiCase(value.Name, name); });
+  if (found == Values.end()) return false;
+  Values.erase(found);
+  return true;
+}
+
+RegistryKey* RegistryHive::Find(const std::vector<std::string>& path) {
+  RegistryKey* key = &FRoot;
+  for (const std::string& name : path) {
+    key = key->FindSubkey(name);
+    if (key == nullptr) return nullptr;
+  }
+  return key;
+}
+
+RegistryHive RegistryHive::Parse(std::string_view text) {
+  RegistryHive hive;
+  RegistryKey* current = nullptr;
+  size_t start = 0;
+  while (start < text.size()) {
+    size_t end = text.find('\n', start);
+    if (end == std::string_view::npos) end = text.size();
+    std::string_view line = text.substr(start, end - start);
+    start = end + 1;
+    if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+    if (line.empty() || line[0] == ';') continue;
+    if (line[0] == '[') {
+      std::string path;
+      current = nullptr;
+      if (line.back() != ']' || !Unescape(line.substr(1, line.size() - 2), path)) continue;
+      std::vector<std::string> names = SplitKeyPath(path);
+      if (names.empty()) continue;
+      RegistryKey* key = &hive.FRoot;
+      for (std::string& name : names) {
+        RegistryKey* next = key->FindSubkey(name);
+        key = next != nullptr ? next : &key->AddSubkey(std::move(name));
+      }
+      current = key;
+      continue;
+    }
+    RegistryValue value;
+    if (current == nullptr || !ParseValueLine(line, value)) continue;
+    if (RegistryValue* existing = current->FindValue(value.Name))
+      *existing = std::move(value);
+    else
+      current->Values.push_back(std::move(value));
+  }
+  return hive;
+}
+
+std::string RegistryHive::Serialize() const {
+  std::string out = "; registry hive\n";
+  SerializeKey(FRoot, "", out);
+  return out;
+}
+
+}  // namespace win32

@@ -1,0 +1,296 @@
+#include "platform/win32/Registry.h"
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+
+#include "platform/win32/Machine.h"
+#include "tests/platform/win32/PlatformRoot.h"
+
+namespace {
+
+std::string ReadFile(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::stringstream text;
+  text << in.rdbuf();
+  return text.str();
+}
+
+ino_t Inode(const std::string& path) {
+  struct stat info {};
+  stat(path.c_str(), &info);
+  return info.st_ino;
+}
+
+class RegistryTest : public ::testing::Test {
+ protected:
+  HKEY Create(HKEY root, const char* path, REGSAM access = KEY_ALL_ACCESS,
+              DWORD* disposition = nullptr) {
+    HKEY key = nullptr;
+    EXPECT_EQ(RegCreateKeyExA(root, path, 0, nullptr, REG_OPTION_NON_VOLATILE, access, nullptr,
+                              &key, disposition),
+              static_cast<LONG>(ERROR_SUCCESS));
+    return key;
+  }
+  void SetString(HKEY key, const char* name, const std::string& text) {
+    ASSERT_EQ(RegSetValueExA(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()),
+                             static_cast<DWORD>(text.size() + 1)),
+              static_cast<LONG>(ERROR_SUCCESS));
+  }
+  // The value's type and bytes, read the way callers do: size first, then data.
+  LONG Query(HKEY key, const char* name, DWORD& type, std::string& data) {
+    DWORD size = 0;
+    LONG result = RegQueryValueExA(key, name, nullptr, &type, nullptr, &size);
+    if (result != static_cast<LONG>(ERROR_SUCCESS)) return result;
+    data.assign(size, '\0');
+    return RegQueryValueExA(key, name, nullptr, &type, reinterpret_cast<BYTE*>(data.data()),
+                            &size);
+  }
+
+  PlatformRoot FRoot;
+};
+
+TEST_F(RegistryTest, FreshUserHiveHoldsTheShellFolders) {
+  std::filesystem::create_directories(FRoot.Home() + "/.config");
+  std::ofstream(FRoot.Home() + "/.config/user-dirs.dirs")
+      << "# written by xdg-user-dirs-update\nXDG_DESKTOP_DIR=\"$HOME/Schreibtisch\"\n";
+
+  HKEY key = nullptr;
+  ASSERT_EQ(RegOpenKeyExA(HKEY_CURRENT_USER, win32::kShellFoldersKey, 0, KEY_READ, &key),
+            static_cast<LONG>(ERROR_SUCCESS));
+  DWORD type = 0;
+  std::string data;
+  ASSERT_EQ(Query(key, "Desktop", type, data), static_cast<LONG>(ERROR_SUCCESS));
+  EXPECT_EQ(type, REG_SZ);
+  EXPECT_EQ(data, FRoot.Home() + "/Schreibtisch" + std::string(1, '\0'));
+  ASSERT_EQ(Query(key, "Programs", type, data), static_cast<LONG>(ERROR_SUCCESS));
+  EXPECT_EQ(data, FRoot.Root() + "/Programs" + std::string(1, '\0'));
+  EXPECT_TRUE(std::filesystem::is_directory(FRoot.Root() + "/Programs"));
+  RegCloseKey(key);
+
+  // Only the user's hive is seeded.
+  EXPECT_EQ(RegOpenKeyExA(HKEY_LOCAL_MACHINE, win32::kShellFoldersKey, 0, KEY_READ, &key),
+            static_cast<LONG>(ERROR_FILE_NOT_FOUND));
+}
+
+TEST_F(RegistryTest, DesktopWithoutUserDirsIsInHome) {
+  EXPECT_EQ(win32::UserDesktopFolder(), FRoot.Home() + "/Desktop");
+}
+
+TEST_F(RegistryTest, ValuesKeepTheirTypeAndEveryByte) {
+  struct Case {
+    const char* Name;
+    DWORD Type;
+    std::string Data;
+  };
+  const Case cases[] = {
+      {"Text", REG_SZ, std::string("Brassel 1.2\0", 12)},
+      {"Unterminated", REG_SZ, "no terminator"},
+      {"Embedded", REG_SZ, std::string("before\0after\0", 13)},
+      {"Expand", REG_EXPAND_SZ, std::string("%USERPROFILE%\\Desktop\0", 22)},
+      {"Number", REG_DWORD, std::string("\x05\x00\x00\x00", 4)},
+      {"Bytes", REG_BINARY, std::string("\x00\xFF%\"]\r\n=[x]\x7F", 12)},
+      {"Empty", REG_BINARY, ""},
+      {"", REG_SZ, std::string("default value\0", 14)},
+      {"odd \"name\" [%]\n", REG_SZ, std::string("x\0", 2)},
+  };
+  HKEY key = Create(HKEY_CURRENT_USER, "Software\\Test");
+  for (const Case& c : cases)
+    ASSERT_EQ(RegSetValueExA(key, c.Name, 0, c.Type, reinterpret_cast<const BYTE*>(c.Data.data()),
+                             static_cast<DWORD>(c.Data.size())),
+              static_cast<LONG>(ERROR_SUCCESS))
+        << c.Name;
+  RegCloseKey(key);
+
+  // A new handle reads the hive file again.
+  ASSERT_EQ(RegOpenKeyExA(HKEY_CURRENT_USER, "Software\\Test", 0, KEY_READ, &key),
+            static_cast<LONG>(ERROR_SUCCESS));
+  for (const Case& c : cases) {
+    DWORD type = 0;
+    std::string data;
+    ASSERT_EQ(Query(key, c.Name, type, data), static_cast<LONG>(ERROR_SUCCESS)) << c.Name;
+    EXPECT_EQ(type, c.Type) << c.Name;
+    EXPECT_EQ(data, c.Data) << c.Name;
+  }
+  RegCloseKey(key);
+}
+
+TEST_F(RegistryTest, NamesIgnoreCaseAndKeepTheirFirstSpelling) {
+  HKEY key = Create(HKEY_LOCAL_MACHINE, "SOFTWARE\\Microsoft\\Uninstall\\Brassel 1.2");
+  SetString(key, "DisplayName", "first");
+  SetString(key, "DISPLAYNAME", "second");
+  RegCloseKey(key);
+
+  DWORD disposition = 0;
+  key = Create(HKEY_LOCAL_MACHINE, "software\\MICROSOFT\\uninstall\\brassel 1.2", KEY_ALL_ACCESS,
+               &disposition);
+  EXPECT_EQ(disposition, REG_OPENED_EXISTING_KEY);
+  DWORD type = 0;
+  std::string data;
+  ASSERT_EQ(Query(key, "displayname", type, data), static_cast<LONG>(ERROR_SUCCESS));
+  EXPECT_EQ(data, std::string("second\0", 7));
+  RegCloseKey(key);
+
+  const std::string hive = ReadFile(win32::MachineHivePath());
+  EXPECT_NE(hive.find("[SOFTWARE\\Microsoft\\Uninstall\\Brassel 1.2]"), std::string::npos);
+  EXPECT_NE(hive.find("\"DisplayName\"="), std::string::npos);
+  EXPECT_EQ(hive.find("DISPLAYNAME"), std::string::npos);
+}
+
+TEST_F(RegistryTest, MissingKeysAndValues) {
+  HKEY key = nullptr;
+  EXPECT_EQ(RegOpenKeyExA(HKEY_CURRENT_USER, "Software\\Nowhere", 0, KEY_READ, &key),
+            static_cast<LONG>(ERROR_FILE_NOT_FOUND));
+  EXPECT_EQ(key, nullptr);
+  EXPECT_EQ(RegDeleteKeyA(HKEY_CURRENT_USER, "Software\\Nowhere"),
+            static_cast<LONG>(ERROR_FILE_NOT_FOUND));
+
+  DWORD disposition = 0;
+  key = Create(HKEY_CURRENT_USER, "Software\\Ormund\\Brassel 1.2", KEY_ALL_ACCESS, &disposition);
+  EXPECT_EQ(disposition, REG_CREATED_NEW_KEY);
+  DWORD type = 0;
+  std::string data;
+  EXPECT_EQ(Query(key, "Absent", type, data), static_cast<LONG>(ERROR_FILE_NOT_FOUND));
+  EXPECT_EQ(RegDeleteValueA(key, "Absent"), static_cast<LONG>(ERROR_FILE_NOT_FOUND));
+  RegCloseKey(key);
+
+  // The parents were created too, and an empty key survives in the hive.
+  ASSERT_EQ(RegOpenKeyExA(HKEY_CURRENT_USER, "Software\\Ormund", 0, KEY_READ, &key),
+            static_cast<LONG>(ERROR_SUCCESS));
+  RegCloseKey(key);
+  EXPECT_NE(ReadFile(win32::UserHivePath()).find("[Software\\Ormund\\Brassel 1.2]\n"),
+            std::string::npos);
+
+  EXPECT_EQ(RegOpenKeyExA(HKEY_CURRENT_USER, "\\Software", 0, KEY_READ, &key),
+            static_cast<LONG>(ERROR_BAD_PATHNAME));
+}
+
+TEST_F(RegistryTest, SmallBufferGetsTheSizeNeeded) {
+  HKEY key = Create(HKEY_CURRENT_USER, "Software\\Test");
+  SetString(key, "Path", "/opt/Brassel 1.2");
+  char buffer[4] = {'x', 'x', 'x', 'x'};
+  DWORD size = sizeof buffer;
+  DWORD type = 0;
+  EXPECT_EQ(RegQueryValueExA(key, "Path", nullptr, &type, reinterpret_cast<BYTE*>(buffer), &size),
+            static_cast<LONG>(ERROR_MORE_DATA));
+  EXPECT_EQ(size, 17u);
+  EXPECT_EQ(type, REG_SZ);
+  RegCloseKey(key);
+}
+
+TEST_F(RegistryTest, DeleteValueAndKeys) {
+  HKEY key = Create(HKEY_LOCAL_MACHINE, "Uninstall\\Entry\\Sub\\Deeper");
+  RegCloseKey(key);
+  key = Create(HKEY_LOCAL_MACHINE, "Uninstall\\Entry");
+  SetString(key, "DisplayName", "x");
+  EXPECT_EQ(RegDeleteValueA(key, "displayname"), static_cast<LONG>(ERROR_SUCCESS));
+  DWORD type = 0;
+  std::string data;
+  EXPECT_EQ(Query(key, "DisplayName", type, data), static_cast<LONG>(ERROR_FILE_NOT_FOUND));
+
+  char name[8];
+  DWORD nameSize = sizeof name;
+  ASSERT_EQ(RegEnumKeyExA(key, 0, name, &nameSize, nullptr, nullptr, nullptr, nullptr),
+            static_cast<LONG>(ERROR_SUCCESS));
+  EXPECT_STREQ(name, "Sub");
+  EXPECT_EQ(nameSize, 3u);
+  nameSize = sizeof name;
+  EXPECT_EQ(RegEnumKeyExA(key, 1, name, &nameSize, nullptr, nullptr, nullptr, nullptr),
+            static_cast<LONG>(ERROR_NO_MORE_ITEMS));
+
+  // A key with subkeys stays; leaves go first.
+  EXPECT_EQ(RegDeleteKeyA(HKEY_LOCAL_MACHINE, "Uninstall\\Entry"),
+            static_cast<LONG>(ERROR_ACCESS_DENIED));
+  EXPECT_EQ(RegDeleteKeyA(key, "SUB\\deeper"), static_cast<LONG>(ERROR_SUCCESS));
+  EXPECT_EQ(RegDeleteKeyA(key, "Sub"), static_cast<LONG>(ERROR_SUCCESS));
+  EXPECT_EQ(RegDeleteKeyA(HKEY_LOCAL_MACHINE, "Uninstall\\Entry"),
+            static_cast<LONG>(ERROR_SUCCESS));
+
+  // The open handle now names a deleted key.
+  EXPECT_EQ(Query(key, "DisplayName", type, data), static_cast<LONG>(ERROR_KEY_DELETED));
+  RegCloseKey(key);
+}
+
+TEST_F(RegistryTest, EveryChangeReplacesTheHiveFileWhole) {
+  HKEY key = Create(HKEY_CURRENT_USER, "Software\\Test");
+  const std::string hive = win32::UserHivePath();
+  chmod(hive.c_str(), 0640);
+  ino_t before = Inode(hive);
+  SetString(key, "Value", "1");
+  ino_t after = Inode(hive);
+  EXPECT_NE(before, after) << "the hive was written in place";
+
+  struct stat info {};
+  stat(hive.c_str(), &info);
+  EXPECT_EQ(info.st_mode & 0777, 0640u);
+  for (const auto& entry : std::filesystem::directory_iterator(FRoot.Root()))
+    EXPECT_TRUE(entry.path().filename() == "user.hive" || entry.is_directory())
+        << "left behind: " << entry.path();
+  RegCloseKey(key);
+}
+
+TEST_F(RegistryTest, ReadOnlyHiveRefusesEveryChange) {
+  HKEY key = Create(HKEY_LOCAL_MACHINE, "Software\\Entry");
+  SetString(key, "Name", "kept");
+  HKEY sub = Create(key, "Sub");
+  RegCloseKey(sub);
+  const std::string hive = win32::MachineHivePath();
+  const std::string contents = ReadFile(hive);
+  ASSERT_EQ(chmod(hive.c_str(), 0444), 0);
+
+  const std::string text = "new";
+  const auto* bytes = reinterpret_cast<const BYTE*>(text.c_str());
+  EXPECT_EQ(RegSetValueExA(key, "Name", 0, REG_SZ, bytes, 4), static_cast<LONG>(ERROR_ACCESS_DENIED));
+  EXPECT_EQ(RegSetValueExA(key, "Other", 0, REG_SZ, bytes, 4), static_cast<LONG>(ERROR_ACCESS_DENIED));
+  EXPECT_EQ(RegDeleteValueA(key, "Name"), static_cast<LONG>(ERROR_ACCESS_DENIED));
+  EXPECT_EQ(RegDeleteKeyA(key, "Sub"), static_cast<LONG>(ERROR_ACCESS_DENIED));
+  HKEY created = nullptr;
+  EXPECT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, "Software\\New", 0, nullptr, 0, KEY_ALL_ACCESS,
+                            nullptr, &created, nullptr),
+            static_cast<LONG>(ERROR_ACCESS_DENIED));
+  EXPECT_EQ(created, nullptr);
+
+  // Reading, and opening what exists, still work; the file is untouched.
+  HKEY existing = Create(HKEY_LOCAL_MACHINE, "Software\\Entry");
+  DWORD type = 0;
+  std::string data;
+  EXPECT_EQ(Query(existing, "Name", type, data), static_cast<LONG>(ERROR_SUCCESS));
+  EXPECT_EQ(data, std::string("kept\0", 5));
+  EXPECT_EQ(ReadFile(hive), contents);
+  RegCloseKey(existing);
+  RegCloseKey(key);
+}
+
+TEST_F(RegistryTest, HandleRightsAndBadHandles) {
+  HKEY key = Create(HKEY_CURRENT_USER, "Software\\Test");
+  RegCloseKey(key);
+  ASSERT_EQ(RegOpenKeyExA(HKEY_CURRENT_USER, "Software\\Test", 0, KEY_READ, &key),
+            static_cast<LONG>(ERROR_SUCCESS));
+  const BYTE byte = 1;
+  EXPECT_EQ(RegSetValueExA(key, "V", 0, REG_BINARY, &byte, 1), static_cast<LONG>(ERROR_ACCESS_DENIED));
+  HKEY sub = nullptr;
+  EXPECT_EQ(RegCreateKeyExA(key, "Sub", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &sub, nullptr),
+            static_cast<LONG>(ERROR_ACCESS_DENIED));
+  EXPECT_EQ(RegCloseKey(key), static_cast<LONG>(ERROR_SUCCESS));
+  EXPECT_EQ(RegCloseKey(key), static_cast<LONG>(ERROR_INVALID_HANDLE));
+  EXPECT_EQ(RegSetValueExA(key, "V", 0, REG_BINARY, &byte, 1), static_cast<LONG>(ERROR_INVALID_HANDLE));
+  EXPECT_EQ(RegCloseKey(HKEY_CURRENT_USER), static_cast<LONG>(ERROR_SUCCESS));
+}
+
+TEST_F(RegistryTest, ChangesOfAnotherWriterAreSeen) {
+  HKEY key = Create(HKEY_CURRENT_USER, "Software\\Test");
+  // Another process rewrites the hive between two calls on an open handle.
+  std::ofstream(win32::UserHivePath(), std::ios::trunc)
+      << "[Software\\Test]\n\"Shared\"=1:\"from elsewhere%00\"\n";
+  DWORD type = 0;
+  std::string data;
+  ASSERT_EQ(Query(key, "Shared", type, data), static_cast<LONG>(ERROR_SUCCESS));
+  EXPECT_EQ(data, std::string("from elsewhere\0", 15));
+  RegCloseKey(key);
+}
+
+}  // namespace

@@ -1,0 +1,22 @@
+brassel_add_test(win32_machine_test SOURCES ${CMAKE_CURRENT_LIST_DIR}/MachineTest.cpp
+                 LIBS win32_machine)
+brassel_add_test(win32_registry_test
+                 SOURCES ${CMAKE_CURRENT_LIST_DIR}/RegistryTest.cpp
+                         ${CMAKE_CURRENT_LIST_DIR}/RegistryHiveTest.cpp
+                 LIBS win32_registry)
+brassel_add_test(win32_profile_test SOURCES ${CMAKE_CURRENT_LIST_DIR}/ProfileTest.cpp
+                 LIBS win32_profile)
+brassel_add_test(win32_shell_test SOURCES ${CMAKE_CURRENT_LIST_DIR}/ShellTest.cpp
+                 LIBS win32_shell)
+
+# A resource from a fixture, one from a path with blanks and quotes, and an empty one.
+brassel_add_test(win32_resources_test SOURCES ${CMAKE_CURRENT_LIST_DIR}/ResourcesTest.cpp
+                 LIBS win32_resources)
+set(_win32_odd_resource "${CMAKE_CURRENT_BINARY_DIR}/resource dir/it's \"odd\" #1.txt")
+file(WRITE "${_win32_odd_resource}" "odd path\n")
+file(WRITE "${CMAKE_CURRENT_BINARY_DIR}/empty-resource.bin" "")
+brassel_add_resource(win32_resources_test TYPE Module NAME Decoder
+                     FILE ${BRASSEL_FIXTURES_DIR}/win32/resource-payload.bin)
+brassel_add_resource(win32_resources_test TYPE Module NAME Odd FILE "${_win32_odd_resource}")
+brassel_add_resource(win32_resources_test TYPE Application NAME Empty
+                     FILE ${CMAKE_CURRENT_BINARY_DIR}/empty-resource.bin)
