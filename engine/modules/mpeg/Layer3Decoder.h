@@ -14,3 +14,6 @@ void KeepLayer3Reservoir(MpegDecoder& decoder);
 // Called by DecoderSetup for every stream set-up: builds the Layer III tables for the level
 // and clears the overlap of the previous stream.
 void BuildLayer3Tables(MpegDecoder& decoder, int downsampleLevel);
+
+// The input was positioned: main data from before that point must not be used.
+void ResetLayer3Reservoir(MpegDecoder& decoder);

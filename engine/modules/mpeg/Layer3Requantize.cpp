@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <cstring>
+#include <initializer_list>
 
 #include "engine/modules/mpeg/Layer3BandTables.h"
 #include "engine/modules/mpeg/Layer3Huffman.h"
