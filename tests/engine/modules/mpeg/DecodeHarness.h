@@ -1,0 +1,181 @@
+// Shared helpers of the decoder core tests: memory inputs through the input callbacks and a
+// whole-stream decode that collects every block the core hands out.
+#pragma once
+
+#include <cstdint>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include "engine/modules/common/ModuleFailure.h"
+#include "engine/modules/mpeg/MpegDecoder.h"
+
+namespace mpegtest {
+
+inline std::vector<uint8_t> ReadWholeFile(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+inline std::string VectorPath(const std::string& name) {
+  return std::string(BRASSEL_VECTORS_DIR) + "/" + name;
+}
+
+// A stream in memory behind the five input callbacks; the user value is its address.
+struct MemoryStream {
+  std::vector<uint8_t> Bytes;
+  int64_t Position = 0;
+  bool FailReads = false;
+  bool FailSeeks = false;
+  bool Closed = false;
+  int Opens = 0;
+  QVByteBool ClearCanSetPosition = 0;
+
+  static MemoryStream& Of(QVUserValue user) { return *reinterpret_cast<MemoryStream*>(user); }
+
+  static QVBool WINAPI Open(QVUserValue user, QVStream* stream, QVByteBool* canSetPos) {
+    MemoryStream& m = Of(user);
+    ++m.Opens;
+    *stream = 77;
+    if (m.ClearCanSetPosition) *canSetPos = 0;
+    return TRUE;
+  }
+  static QVBool WINAPI Close(QVUserValue user, QVStream) {
+    Of(user).Closed = true;
+    return TRUE;
+  }
+  static QVBool WINAPI GetSize(QVUserValue user, QVStream, int32_t* size) {
+    *size = static_cast<int32_t>(Of(user).Bytes.size());
+    return TRUE;
+  }
+  static QVBool WINAPI Seek(QVUserValue user, QVStream, int32_t* position, int32_t origin) {
+    MemoryStream& m = Of(user);
+    if (m.FailSeeks) return FALSE;
+    int64_t base = origin == 0 ? 0 : origin == 1 ? m.Position : static_cast<int64_t>(m.Bytes.size());
+    int64_t target = base + *position;
+    if (target < 0) return FALSE;
+    m.Position = target;
+    *position = static_cast<int32_t>(target);
+    return TRUE;
+  }
+  static QVBool WINAPI Read(QVUserValue user, QVStream, void* buffer, int32_t bytes,
+                            int32_t* got) {
+    MemoryStream& m = Of(user);
+    if (m.FailReads) return FALSE;
+    int64_t available = static_cast<int64_t>(m.Bytes.size()) - m.Position;
+    if (available < 0) available = 0;
+    int32_t n = bytes < available ? bytes : static_cast<int32_t>(available);
+    for (int32_t i = 0; i < n; ++i) static_cast<uint8_t*>(buffer)[i] = m.Bytes[m.Position + i];
+    m.Position += n;
+    *got = n;
+    return TRUE;
+  }
+
+  InputSource Source() {
+    InputSource source;
+    source.Mode = imCallback;
+    source.Open = &Open;
+    source.Close = &Close;
+    source.GetSize = &GetSize;
+    source.Seek = &Seek;
+    source.Read = &Read;
+    source.User = reinterpret_cast<QVUserValue>(this);
+    return source;
+  }
+};
+
+inline InputSource FileSource(const std::string& path) {
+  InputSource source;
+  source.Mode = imFile;
+  source.Name = path;
+  return source;
+}
+
+// Collects every block handed out, interleaved 16-bit stereo.
+struct PcmCollector {
+  std::vector<int16_t> Samples;
+  std::vector<int32_t> BlockSizes;
+
+  static void Sink(void* context, uint8_t* block, int32_t bytes) {
+    auto& c = *static_cast<PcmCollector*>(context);
+    c.BlockSizes.push_back(bytes);
+    for (int32_t i = 0; i + 1 < bytes; i += 2)
+      c.Samples.push_back(static_cast<int16_t>(block[i] | (block[i + 1] << 8)));
+  }
+};
+
+struct RunResult {
+  FrameStatus First = NoFrame;
+  int Frames = 0;  // frames decoded
+  std::vector<int16_t> Samples;
+  std::vector<int32_t> BlockSizes;
+};
+
+// A whole run as the module makes it: the first frame read, the input back at its start,
+// set-up, every frame decoded to the end of the input, the rest of the block flushed.
+inline RunResult DecodeAll(MpegDecoder& decoder, const InputSource& source,
+                           DecoderSettings settings = {}) {
+  RunResult result;
+  QVByteBool canSetPosition = 1;
+  decoder.OpenInput(source, &canSetPosition);
+  result.First = decoder.ReadFrame();
+  if (result.First != FrameRead) return result;
+  decoder.Rewind();
+  decoder.DecoderSetup(settings);
+  PcmCollector collector;
+  decoder.SetBlockSink(&PcmCollector::Sink, &collector);
+  for (int guard = 0; guard < 1000000; ++guard) {
+    FrameStatus status;
+    try {
+      status = decoder.ReadFrame();
+    } catch (const ModuleFailure&) {
+      break;
+    }
+    if (status == EndOfInput) break;
+    if (status != FrameRead) continue;
+    decoder.DecodeFrame();
+    ++result.Frames;
+  }
+  decoder.FlushPcm();
+  result.Samples = std::move(collector.Samples);
+  result.BlockSizes = std::move(collector.BlockSizes);
+  return result;
+}
+
+}  // namespace mpegtest
+
+namespace mpegtest {
+
+// A header word: version bits 3 MPEG-1, 2 MPEG-2, 0 MPEG 2.5; protection 1 means no check word.
+inline std::vector<uint8_t> HeaderBytes(int version, int layer, int bitRateIndex, int rateBits,
+                                        int padding = 0, int mode = 0, int extension = 0,
+                                        int protection = 1) {
+  const uint32_t word = 0xFFE00000u | uint32_t(version) << 19 | uint32_t(4 - layer) << 17 |
+                        uint32_t(protection) << 16 | uint32_t(bitRateIndex) << 12 |
+                        uint32_t(rateBits) << 10 | uint32_t(padding) << 9 | uint32_t(mode) << 6 |
+                        uint32_t(extension) << 4;
+  return {uint8_t(word >> 24), uint8_t(word >> 16), uint8_t(word >> 8), uint8_t(word)};
+}
+
+// Writes fields most significant bit first.
+struct BitWriter {
+  std::vector<uint8_t> Bytes;
+  int Used = 8;
+  void Put(uint32_t value, int bits) {
+    for (int i = bits - 1; i >= 0; --i) {
+      if (Used == 8) {
+        Bytes.push_back(0);
+        Used = 0;
+      }
+      if ((value >> i) & 1u) Bytes.back() |= uint8_t(0x80u >> Used);
+      ++Used;
+    }
+  }
+};
+
+inline void Append(std::vector<uint8_t>& to, const std::vector<uint8_t>& bytes) {
+  to.insert(to.end(), bytes.begin(), bytes.end());
+}
+
+}  // namespace mpegtest

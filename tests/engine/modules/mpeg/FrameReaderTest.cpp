@@ -1,0 +1,335 @@
+// Opening the input, the tags, the frame search and resynchronisation, the end of the input,
+// rewinding and seeking.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <random>
+
+#include "tests/engine/modules/mpeg/DecodeHarness.h"
+
+using namespace mpegtest;
+
+namespace {
+
+std::vector<uint8_t> Stream(const char* name) { return ReadWholeFile(VectorPath(std::string(name) + ".bit")); }
+
+RunResult DecodeBytes(std::vector<uint8_t> bytes, DecoderSettings settings = {}) {
+  MemoryStream memory;
+  memory.Bytes = std::move(bytes);
+  MpegDecoder decoder;
+  return DecodeAll(decoder, memory.Source(), settings);
+}
+
+// A frame of silence: MPEG-1 Layer II, 44100 Hz, 32 kbit/s (104 bytes), zero body.
+std::vector<uint8_t> SilentFrame(int padding = 0) {
+  std::vector<uint8_t> frame = HeaderBytes(3, 2, 1, 0, padding);
+  frame.resize(32 * 144000 / 44100 + padding, 0);
+  return frame;
+}
+
+std::vector<uint8_t> Frames(int count) {
+  std::vector<uint8_t> bytes;
+  for (int i = 0; i < count; ++i) Append(bytes, SilentFrame());
+  return bytes;
+}
+
+struct Opened {
+  MemoryStream Memory;
+  MpegDecoder Decoder;
+  explicit Opened(std::vector<uint8_t> bytes) {
+    Memory.Bytes = std::move(bytes);
+    QVByteBool canSetPosition = 1;
+    Decoder.OpenInput(Memory.Source(), &canSetPosition);
+  }
+};
+
+TEST(FrameReader, CallbackInputDecodesAsTheFileDoes) {
+  MpegDecoder fromFile;
+  RunResult file = DecodeAll(fromFile, FileSource(VectorPath("l2-fl11.bit")));
+  RunResult callback = DecodeBytes(Stream("l2-fl11"));
+  ASSERT_GT(file.Samples.size(), 0u);
+  EXPECT_EQ(file.Samples, callback.Samples);
+  EXPECT_EQ(file.Frames, callback.Frames);
+}
+
+TEST(FrameReader, CallbackStreamValueAndCanSetPositionAndClose) {
+  MemoryStream memory;
+  memory.Bytes = Frames(3);
+  memory.ClearCanSetPosition = 1;
+  MpegDecoder decoder;
+  QVByteBool canSetPosition = 1;
+  decoder.OpenInput(memory.Source(), &canSetPosition);
+  EXPECT_EQ(decoder.Input.Stream(), 77);
+  EXPECT_EQ(canSetPosition, 0);
+  EXPECT_EQ(decoder.Input.Size(), 3 * 104);
+  decoder.CloseInput();
+  EXPECT_TRUE(memory.Closed);
+  EXPECT_FALSE(decoder.InputOpen());
+}
+
+TEST(FrameReader, OpenFailuresRaiseInputFailure) {
+  auto codeOf = [](auto&& open) {
+    try {
+      open();
+    } catch (const ModuleFailure& failure) {
+      return failure.code;
+    }
+    return -1;
+  };
+  MpegDecoder decoder;
+  QVByteBool canSetPosition = 1;
+  EXPECT_EQ(codeOf([&] { decoder.OpenInput(FileSource("/nonexistent/x.mp2"), &canSetPosition); }), 5);
+  EXPECT_EQ(codeOf([&] { decoder.OpenInput(FileSource(""), &canSetPosition); }), 5);
+  EXPECT_EQ(codeOf([&] { decoder.OpenInput(FileSource("/"), &canSetPosition); }), 5);
+
+  MemoryStream memory;
+  memory.Bytes = Frames(2);
+  InputSource refusing = memory.Source();
+  refusing.GetSize = [](QVUserValue, QVStream, int32_t*) -> QVBool { return FALSE; };
+  EXPECT_EQ(codeOf([&] { decoder.OpenInput(refusing, &canSetPosition); }), 5);
+  EXPECT_TRUE(memory.Closed);  // a failed open closes what it opened
+  EXPECT_FALSE(decoder.InputOpen());
+
+  InputSource missing = memory.Source();
+  missing.Read = nullptr;
+  EXPECT_EQ(codeOf([&] { decoder.OpenInput(missing, &canSetPosition); }), 5);
+}
+
+std::vector<uint8_t> WithTag(std::vector<uint8_t> bytes, const char* title) {
+  std::vector<uint8_t> tag(128, 'x');
+  std::memcpy(tag.data(), "TAG", 3);
+  std::memcpy(tag.data() + 3, title, std::strlen(title));
+  Append(bytes, tag);
+  return bytes;
+}
+
+TEST(FrameReader, Id3v1BlockHasZeroTerminatedFields) {
+  Opened opened(WithTag(Frames(2), "ABCDEFGHIJKLMNOPQRSTUVWXYZ1234"));
+  const char* block = opened.Decoder.TagBlock();
+  ASSERT_NE(block, nullptr);
+  EXPECT_STREQ(block + 3, "ABCDEFGHIJKLMNOPQRSTUVWXYZ123");  // 29 letters
+  EXPECT_EQ(std::strlen(block + 33), 29u);
+  EXPECT_EQ(std::strlen(block + 63), 29u);
+  EXPECT_EQ(std::strlen(block + 93), 4u);
+  EXPECT_EQ(std::strlen(block + 98), 28u);
+}
+
+TEST(FrameReader, NoTagWhenAbsentOrInputShort) {
+  Opened plain(Frames(3));
+  EXPECT_EQ(plain.Decoder.TagBlock(), nullptr);
+  Opened shortInput(std::vector<uint8_t>{'T', 'A', 'G', 0, 0});
+  EXPECT_EQ(shortInput.Decoder.TagBlock(), nullptr);
+}
+
+TEST(FrameReader, TrailingTagEndsTheInputWithoutFrames) {
+  RunResult run = DecodeBytes(WithTag(Frames(4), "title"));
+  EXPECT_EQ(run.Frames, 4);
+}
+
+TEST(FrameReader, Id3v2TagIsSkipped) {
+  // Size bytes 00 00 02 01: 257 bytes after the 10-byte header; the body holds sync bytes.
+  std::vector<uint8_t> bytes = {'I', 'D', '3', 3, 0, 0, 0, 0, 2, 1};
+  std::vector<uint8_t> body(257, 0xFF);
+  Append(bytes, body);
+  Append(bytes, Stream("l2-fl10"));
+  Opened opened(bytes);
+  ASSERT_EQ(opened.Decoder.ReadFrame(), FrameRead);
+  EXPECT_EQ(opened.Decoder.Reader.FirstFrameOffset(), 267);
+  EXPECT_EQ(opened.Decoder.Header().Layer, 2);
+
+  RunResult tagged = DecodeBytes(bytes);
+  RunResult plain = DecodeBytes(Stream("l2-fl10"));
+  EXPECT_EQ(tagged.Frames, plain.Frames);
+  EXPECT_EQ(tagged.Samples, plain.Samples);
+}
+
+TEST(FrameReader, Id3LettersNotAtTheStartAreNoTag) {
+  // "ID3" one byte in: not a tag, so its "size" (a huge one) must not be skipped.
+  std::vector<uint8_t> bytes = {0, 'I', 'D', '3', 3, 0, 0, 0x7F, 0x7F, 0x7F, 0x7F};
+  Append(bytes, Frames(3));
+  Opened opened(bytes);
+  ASSERT_EQ(opened.Decoder.ReadFrame(), FrameRead);
+  EXPECT_EQ(opened.Decoder.Reader.FirstFrameOffset(), 11);
+}
+
+TEST(FrameReader, FirstHeaderSearchStopsAfter131072Bytes) {
+  for (size_t zeros : {size_t{131072}, size_t{131073}}) {
+    std::vector<uint8_t> bytes(zeros, 0);
+    Append(bytes, Frames(2));
+    Opened opened(bytes);
+    EXPECT_EQ(opened.Decoder.ReadFrame(), zeros == 131072 ? FrameRead : NoFrame) << zeros;
+  }
+}
+
+TEST(FrameReader, ResynchronisesAfterGarbage) {
+  std::vector<uint8_t> original = Stream("l2-fl10");
+  const size_t frame = 192 * 144000 / 32000;  // 192 kbit/s at 32 kHz
+  ASSERT_EQ(original.size() % frame, 0u);
+  std::vector<uint8_t> damaged(original.begin(), original.begin() + 10 * frame);
+  std::mt19937 random(7);
+  for (int i = 0; i < 333; ++i) damaged.push_back(static_cast<uint8_t>(random() & 0x7F));
+  damaged.insert(damaged.end(), original.begin() + 10 * frame, original.end());
+
+  RunResult plain = DecodeBytes(original);
+  RunResult run = DecodeBytes(damaged);
+  EXPECT_EQ(run.Frames, plain.Frames);
+  EXPECT_EQ(run.Samples, plain.Samples);
+}
+
+TEST(FrameReader, EqualHeadersAreNotParsedAgainButPaddingChangesAre) {
+  std::vector<uint8_t> bytes;
+  for (int padding : {0, 0, 1, 1, 0}) Append(bytes, SilentFrame(padding));
+  Opened opened(bytes);
+  const bool expected[] = {true, false, true, false, true};
+  const int32_t bodies[] = {100, 100, 101, 101, 100};
+  for (int i = 0; i < 5; ++i) {
+    ASSERT_EQ(opened.Decoder.ReadFrame(), FrameRead) << i;
+    EXPECT_EQ(opened.Decoder.Header().HeaderChanged, expected[i]) << i;
+    EXPECT_EQ(opened.Decoder.Header().BodyLength, bodies[i]) << i;
+  }
+  EXPECT_EQ(opened.Decoder.ReadFrame(), EndOfInput);
+}
+
+TEST(FrameReader, EndOfInputIsNoFailure) {
+  for (size_t trailing : {size_t{0}, size_t{2}}) {
+    std::vector<uint8_t> bytes = Frames(2);
+    bytes.resize(bytes.size() + trailing, 0xFF);
+    Opened opened(bytes);
+    EXPECT_EQ(opened.Decoder.ReadFrame(), FrameRead);
+    EXPECT_EQ(opened.Decoder.ReadFrame(), FrameRead);
+    EXPECT_EQ(opened.Decoder.ReadFrame(), EndOfInput);
+    EXPECT_EQ(opened.Decoder.ReadFrame(), EndOfInput);
+  }
+}
+
+TEST(FrameReader, FailedReadsRaise) {
+  Opened header(Frames(2));
+  header.Memory.FailReads = true;
+  try {
+    header.Decoder.ReadFrame();
+    ADD_FAILURE() << "no failure";
+  } catch (const ModuleFailure& failure) {
+    EXPECT_EQ(failure.code, 5);
+  }
+}
+
+TEST(FrameReader, CutOffLastFrameIsCompletedWithZerosAndDecoded) {
+  std::vector<uint8_t> whole = Stream("l1-fl1");
+  std::vector<uint8_t> cut(whole.begin(), whole.end() - 300);
+  RunResult full = DecodeBytes(whole);
+  RunResult run = DecodeBytes(cut);
+  ASSERT_EQ(run.Frames, full.Frames);
+  ASSERT_EQ(run.Samples.size(), full.Samples.size());
+  const size_t lastFrame = (full.Frames - 1) * 384 * 2;
+  EXPECT_TRUE(std::equal(run.Samples.begin(), run.Samples.begin() + lastFrame, full.Samples.begin()));
+  EXPECT_FALSE(std::equal(run.Samples.begin() + lastFrame, run.Samples.end(),
+                          full.Samples.begin() + lastFrame));
+}
+
+TEST(FrameReader, RefusedFrames) {
+  struct Case {
+    const char* Name;
+    std::vector<uint8_t> Header;
+  };
+  const Case cases[] = {
+      {"free format", HeaderBytes(3, 2, 0, 0)},
+      // MPEG 2.5 Layer II at 8 kHz and 160 kbit/s: a 2876-byte body, beyond the frame buffer.
+      {"oversized body", HeaderBytes(0, 2, 14, 2)},
+  };
+  for (const Case& c : cases) {
+    std::vector<uint8_t> bytes = c.Header;
+    bytes.resize(4000, 0);
+    Opened opened(bytes);
+    EXPECT_EQ(opened.Decoder.ReadFrame(), FrameRefused) << c.Name;
+  }
+}
+
+TEST(FrameReader, HeaderFieldsAndFrameLimit) {
+  struct Case {
+    std::vector<uint8_t> Header;
+    int Layer, Lsf, RateIndex, Channels, Body, Bound, Coded;
+  };
+  const Case cases[] = {
+      // Layer I joint stereo, mode extension 1: bound 8.
+      {HeaderBytes(3, 1, 12, 0, 0, 1, 1), 1, 0, 0, 2, (384 * 12000 / 44100) * 4 - 4, 8, 0},
+      // Layer II, table of 8 subbands: a mode extension bound of 16 is cut to 8.
+      {HeaderBytes(3, 2, 2, 0, 0, 1, 3), 2, 0, 0, 2, 48 * 144000 / 44100 - 4, 8, 8},
+      {HeaderBytes(3, 2, 2, 0, 0, 1, 0), 2, 0, 0, 2, 48 * 144000 / 44100 - 4, 4, 8},
+      // Layer II lower sampling frequency: table 4, 30 subbands.
+      {HeaderBytes(2, 2, 8, 1, 0, 3), 2, 1, 4, 1, 64 * 144000 / 24000 - 4, 30, 30},
+      // Layer III MPEG-1 at 128 kbit/s: 413-byte body; MPEG 2.5 at 8 kHz.
+      {HeaderBytes(3, 3, 9, 0), 3, 0, 0, 2, 413, 0, 0},
+      {HeaderBytes(0, 3, 8, 2, 0, 3), 3, 1, 8, 1, 64 * 144000 / 16000 - 4, 0, 0},
+  };
+  for (const Case& c : cases) {
+    std::vector<uint8_t> bytes = c.Header;
+    bytes.resize(10000, 0);
+    Opened opened(bytes);
+    ASSERT_EQ(opened.Decoder.ReadFrame(), FrameRead);
+    const FrameHeader& h = opened.Decoder.Header();
+    EXPECT_EQ(h.Layer, c.Layer);
+    EXPECT_EQ(h.Lsf, c.Lsf);
+    EXPECT_EQ(h.RateIndex, c.RateIndex);
+    EXPECT_EQ(h.Channels, c.Channels);
+    EXPECT_EQ(h.BodyLength, c.Body);
+    if (c.Layer != 3) {
+      EXPECT_EQ(h.StereoBound, c.Bound);
+    }
+    if (c.Layer == 2) {
+      EXPECT_EQ(h.CodedSubbands, c.Coded);
+    }
+    EXPECT_EQ(opened.Decoder.FrameLimit(), 10000u / (c.Body + 5));
+  }
+}
+
+TEST(FrameReader, FrameLimitFollowsTheFrameJustRead) {
+  std::vector<uint8_t> bytes = Frames(3);
+  std::vector<uint8_t> fast = HeaderBytes(3, 2, 14, 0);  // 384 kbit/s: 1253-byte frame
+  fast.resize(384 * 144000 / 44100, 0);
+  Append(bytes, fast);
+  Opened opened(bytes);
+  for (int i = 0; i < 3; ++i) ASSERT_EQ(opened.Decoder.ReadFrame(), FrameRead);
+  EXPECT_EQ(opened.Decoder.FrameLimit(), bytes.size() / 105);
+  ASSERT_EQ(opened.Decoder.ReadFrame(), FrameRead);
+  EXPECT_EQ(opened.Decoder.FrameLimit(), bytes.size() / (1253 - 4 + 5));
+}
+
+TEST(FrameReader, RewindReturnsToTheFirstFrame) {
+  std::vector<uint8_t> bytes = {'I', 'D', '3', 3, 0, 0, 0, 0, 0, 20};
+  bytes.resize(30, 0);
+  Append(bytes, Stream("l1-fl2"));
+  Opened opened(bytes);
+  ASSERT_EQ(opened.Decoder.ReadFrame(), FrameRead);
+  const int64_t afterFirst = opened.Decoder.Input.Position();
+  while (opened.Decoder.ReadFrame() == FrameRead) {
+  }
+  ASSERT_TRUE(opened.Decoder.Rewind());
+  EXPECT_EQ(opened.Decoder.Input.Position(), 30);
+  ASSERT_EQ(opened.Decoder.ReadFrame(), FrameRead);
+  EXPECT_EQ(opened.Decoder.Input.Position(), afterFirst);
+}
+
+TEST(FrameReader, SeekPositionsAtAFrameOrRefuses) {
+  std::vector<uint8_t> bytes = Stream("l1-fl1");  // 576-byte frames, body 572
+  Opened opened(bytes);
+  ASSERT_EQ(opened.Decoder.ReadFrame(), FrameRead);
+  ASSERT_EQ(opened.Decoder.Header().BodyLength, 572);
+  const uint32_t limit = opened.Decoder.FrameLimit();
+  const int64_t before = opened.Decoder.Input.Position();
+  EXPECT_FALSE(opened.Decoder.SeekToFrame(0));
+  EXPECT_FALSE(opened.Decoder.SeekToFrame(limit + 1));
+  EXPECT_EQ(opened.Decoder.Input.Position(), before);
+
+  ASSERT_TRUE(opened.Decoder.SeekToFrame(20));
+  // 20 x 572 lies inside frame 19; the search finds frame 20, which the seek has read.
+  EXPECT_EQ(opened.Decoder.Input.Position(), 21 * 576);
+
+  opened.Memory.FailSeeks = true;
+  EXPECT_FALSE(opened.Decoder.SeekToFrame(5));
+  opened.Memory.FailSeeks = false;
+  EXPECT_EQ(opened.Decoder.Input.Position(), 21 * 576);
+  opened.Memory.FailReads = true;
+  EXPECT_TRUE(opened.Decoder.SeekToFrame(5));  // a failing search stays inside the seek
+}
+
+}  // namespace
