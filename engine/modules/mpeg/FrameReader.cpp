@@ -187,21 +187,13 @@ FrameStatus FrameReader::ReadFrame(BitCursor& cursor) {
 
 bool FrameReader::Rewind() { return input_.Seek(firstFrameOffset_, 0); }
 
-bool FrameReader::SeekToFrame(uint32_t n, BitCursor& cursor) {
+bool FrameReader::PositionAtFrame(uint32_t n) {
   if (n == 0 || n > frameLimit_) return false;
   if (!input_.Seek(0, 1)) return false;
   const int64_t remembered = input_.Position();
   if (!input_.Seek(int64_t{n} * header_.BodyLength, 0)) {
     input_.Seek(remembered, 0);
     return false;
-  }
-  // A failure of the search that follows ends only the search: the run reads on from there.
-  try {
-    FrameStatus status;
-    do {
-      status = ReadFrame(cursor);
-    } while (status == NoFrame || status == FrameRefused);
-  } catch (const ModuleFailure&) {
   }
   return true;
 }

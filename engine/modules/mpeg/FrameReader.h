@@ -34,9 +34,9 @@ class FrameReader {
 
   // Back to the first frame (past any ID3v2 tag), or to the start before one was found.
   bool Rewind();
-  // Moves the input to frame n (n x body length) and reads the frame there; false when
-  // refused (n is 0 or beyond the frame limit, or positioning failed).
-  bool SeekToFrame(uint32_t n, BitCursor& cursor);
+  // Moves the input to frame n (n x body length); false when refused (n is 0 or beyond the
+  // frame limit, or positioning failed), and the input stays where it was.
+  bool PositionAtFrame(uint32_t n);
 
   const FrameHeader& Header() const { return header_; }
   FrameHeader& Header() { return header_; }

@@ -17,9 +17,27 @@ void MpegDecoder::OpenInput(const InputSource& source, QVByteBool* canSetPositio
 
 void MpegDecoder::CloseInput() { Input.Close(); }
 
+bool MpegDecoder::Rewind() {
+  if (!Reader.Rewind()) return false;
+  ResetLayer3Reservoir(*this);
+  return true;
+}
+
 bool MpegDecoder::SeekToFrame(uint32_t n) {
   auto lock = LockInput();
-  return Reader.SeekToFrame(n, Cursor);
+  if (!Reader.PositionAtFrame(n)) return false;
+  ResetLayer3Reservoir(*this);
+  // The frame found there is read, not decoded. A failure of this search ends only the
+  // search: the run reads on from wherever it stopped.
+  try {
+    FrameStatus status;
+    do {
+      status = Reader.ReadFrame(Cursor);
+    } while (status == NoFrame || status == FrameRefused);
+    if (status == FrameRead) SkipFrame();
+  } catch (const ModuleFailure&) {
+  }
+  return true;
 }
 
 void MpegDecoder::DecoderSetup(const DecoderSettings& settings) {

@@ -60,7 +60,9 @@ class MpegDecoder {
   const char* TagBlock() { return Input.TagBlock(); }
 
   FrameStatus ReadFrame() { return Reader.ReadFrame(Cursor); }
-  bool Rewind() { return Reader.Rewind(); }
+  // Back to the first frame; Layer III main data from before it is not used.
+  bool Rewind();
+  // Moves to frame n and reads the frame there (not decoded); false when refused.
   bool SeekToFrame(uint32_t n);
   std::unique_lock<std::mutex> LockInput() { return std::unique_lock<std::mutex>(inputLock_); }
 
