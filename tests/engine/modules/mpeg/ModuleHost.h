@@ -148,9 +148,11 @@ class TempFolder {
  public:
   TempFolder() {
     const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-    path_ = std::filesystem::temp_directory_path() /
-            (std::string("teskdec-") + info->test_suite_name() + "-" + info->name() + "-" +
-             std::to_string(::getpid()));
+    std::string name = std::string("teskdec-") + info->test_suite_name() + "-" + info->name() +
+                       "-" + std::to_string(::getpid());
+    for (char& c : name)
+      if (c == '/') c = '_';
+    path_ = std::filesystem::temp_directory_path() / name;
     std::filesystem::remove_all(path_);
     std::filesystem::create_directories(path_);
   }

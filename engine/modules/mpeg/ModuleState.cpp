@@ -1,0 +1,76 @@
+#include "engine/modules/mpeg/ModuleState.h"
+
+ModuleState& ModuleState::Instance() {
+  static ModuleState state;
+  return state;
+}
+
+ModuleState::ModuleState() { ResetRecord(); }
+
+void ModuleState::ResetRecord() {
+  frameCounter = 0;
+  startFrame = 0;
+  startLimit = 0;
+  endFrame = NoEnd;
+  endLimit = 0;
+  synthesisScale = 32768;
+  forcedOutputRate = -1;
+  canSetPosition = 1;
+  threadPriority = 0;
+  input = InputSource{};
+  inputNameSet = false;
+  output = OutputSettings{};
+  output.sampleRate = 44100;
+  output.channels = 2;
+  output.bitsPerSample = 16;
+  for (auto& row : decoder.Equalizer.Gains)
+    for (double& gain : row) gain = 1.0;
+  decoder.Equalizer.On = 0;
+  errors.Clear();
+}
+
+void ModuleState::MeasureFrameDuration() {
+  const FrameHeader& header = decoder.Header();
+  const int32_t rate = header.SampleRate();
+  if (rate <= 0) {
+    frameDuration_ = 0.0;
+    return;
+  }
+  int32_t samples = 1152;
+  if (header.Layer == 1)
+    samples = 384;
+  else if (header.Layer == 3 && header.Lsf == 1)
+    samples = 576;
+  frameDuration_ = samples * 1000.0 / rate;
+}
+
+void ModuleState::ConvertLimits() {
+  const double d = FrameDuration();
+  const auto toFrame = [d](uint32_t ms) -> uint32_t {
+    if (d <= 0.0) return 0;
+    return static_cast<uint32_t>(ms / d);
+  };
+  startFrame = toFrame(startLimit);
+  if (endLimit == 0 || endLimit == NoEnd) {
+    endLimit = NoEnd;
+    endFrame = NoEnd;
+  } else {
+    endFrame = toFrame(endLimit);
+  }
+}
+
+void ModuleState::PublishStreamInfo() {
+  const FrameHeader& header = decoder.Header();
+  const StreamInfo info{header.ChannelMode, header.Layer, header.BitRate() * 1000,
+                        header.SampleRate()};
+  {
+    std::lock_guard<std::mutex> lock(infoLock_);
+    info_ = info;
+  }
+  frameLimit = decoder.FrameLimit();
+}
+
+StreamInfo ModuleState::PublishedInfo() const {
+  std::lock_guard<std::mutex> lock(infoLock_);
+  return info_;
+}

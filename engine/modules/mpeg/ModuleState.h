@@ -1,0 +1,78 @@
+// Everything the MPEG module keeps while it is loaded: the settings and stream state of the
+// current player, the error code, the COM bookkeeping, the decoder and the output writer.
+// One object per loaded module; the exports reach it through its player handle.
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+#include <mutex>
+#include <optional>
+#include <string>
+
+#include "engine/PluginInterface.h"
+#include "engine/modules/common/ModuleCom.h"
+#include "engine/modules/common/ModuleErrorCode.h"
+#include "engine/modules/common/OutputSettings.h"
+#include "engine/modules/common/OutputWriter.h"
+#include "engine/modules/mpeg/MpegDecoder.h"
+
+struct PlayerHandle;
+
+class ModuleState {
+ public:
+  static constexpr uint32_t NoEnd = 0xFFFFFFFF;
+
+  // The one state of this loaded module.
+  static ModuleState& Instance();
+
+  ModuleState();
+  ModuleState(const ModuleState&) = delete;
+  ModuleState& operator=(const ModuleState&) = delete;
+
+  // The initial values of a new player's record (QVInitModule): settings, limits, names,
+  // callbacks, the equaliser and the error code.
+  void ResetRecord();
+
+  // Milliseconds of one frame of the current stream: its samples per frame over the rate of
+  // its rate index, as the first frame gave them at stream initialisation.
+  double FrameDuration() const { return frameDuration_.load(); }
+  void MeasureFrameDuration();
+  // The limits in milliseconds turned into start and end frames (an end of 0 means none).
+  void ConvertLimits();
+
+  // The fields the decode thread refreshes after every frame and the host's queries read.
+  void PublishStreamInfo();
+  StreamInfo PublishedInfo() const;
+  uint32_t PublishedFrameLimit() const { return frameLimit.load(); }
+
+  // The record.
+  std::atomic<uint32_t> frameCounter{0};
+  std::atomic<uint32_t> startFrame{0};
+  std::atomic<uint32_t> startLimit{0};
+  std::atomic<uint32_t> endFrame{NoEnd};
+  std::atomic<uint32_t> endLimit{0};
+  int32_t synthesisScale = 32768;
+  int32_t forcedOutputRate = -1;
+  QVByteBool canSetPosition = 1;
+  std::atomic<int32_t> threadPriority{0};
+  InputSource input;           // mode, name, input callbacks and their user value
+  bool inputNameSet = false;   // a null input name leaves none
+  OutputSettings output;       // output mode, name, device, buffers, format, output callbacks
+
+  // Module-wide values besides the record.
+  ModuleErrorCode errors;
+  ModuleCom com;
+  MpegDecoder decoder;
+  OutputWriter writer{errors, com, OutputFlavour::Mpeg};
+  // Held by the decode thread while it reads and decodes a frame and by QVSetPos while it
+  // positions the input, so that the two never use the reader at the same time.
+  std::mutex readerLock;
+  // The player handle made last; the module works for it.
+  PlayerHandle* current = nullptr;
+
+ private:
+  mutable std::mutex infoLock_;
+  StreamInfo info_{};
+  std::atomic<uint32_t> frameLimit{0};
+  std::atomic<double> frameDuration_{0.0};
+};

@@ -1,0 +1,39 @@
+#include "engine/modules/mpeg/PlayerHandle.h"
+
+#include "engine/modules/mpeg/ModuleState.h"
+
+PlayerHandle::PlayerHandle(ModuleState& moduleState) : state(moduleState) {
+  // A new player takes the module over; an earlier player that is still running ends first,
+  // so that no decode thread works on the record that is reset here.
+  if (state.current != nullptr && state.current != this) state.current->EndRun();
+  state.current = this;
+  state.ResetRecord();
+}
+
+PlayerHandle::~PlayerHandle() {
+  EndRun();
+  ReapThread();
+  if (state.current == this) {
+    state.decoder.DecoderReset();
+    if (state.decoder.InputOpen()) state.decoder.CloseInput();
+    state.ResetRecord();
+    state.current = nullptr;
+  }
+  mode = pmClosed;
+  magic = 0;
+}
+
+void PlayerHandle::EndRun() {
+  if (Running() && decodeThread.joinable()) {
+    stopRequest = 1;
+    decodeThread.join();
+    // The thread clears the request itself, unless it had ended by itself just before.
+    stopRequest = 0;
+    decodeThreadId = 0;
+    mode = pmOpen;
+  }
+}
+
+void PlayerHandle::ReapThread() {
+  if (decodeThread.joinable()) decodeThread.join();
+}
