@@ -1,0 +1,261 @@
+#include "platform/wmasdk/AudioDecoder.h"
+
+#include <algorithm>
+#include <limits>
+
+extern "C" {
+#include <libavcodec/avcodec.h>
+#include <libavformat/avformat.h>
+#include <libavutil/channel_layout.h>
+#include <libavutil/dict.h>
+#include <libavutil/opt.h>
+#include <libswresample/swresample.h>
+}
+
+namespace {
+
+// The reader reads Windows Media files only, and only from the file system: no demuxer that
+// could follow references to other files or addresses, no decoder outside the family.
+constexpr const char* AllowedFormats = "asf";
+constexpr const char* AllowedProtocols = "file";
+constexpr const char* AllowedCodecs = "wmav1,wmav2,wmapro,wmalossless,wmavoice";
+
+// Output formats the module's arithmetic (bytes per second in 32 bits) can carry.
+constexpr int MaxChannels = 8;
+constexpr int MaxSampleRate = 384000;
+
+uint32_t ClampToU32(int64_t value) {
+  if (value <= 0) return 0;
+  return static_cast<uint32_t>(std::min<int64_t>(value, std::numeric_limits<uint32_t>::max()));
+}
+
+}  // namespace
+
+AudioDecoder::~AudioDecoder() {
+  swr_free(&resampler_);
+  av_frame_free(&frame_);
+  av_packet_free(&packet_);
+  avcodec_free_context(&codec_);
+  avformat_close_input(&format_);
+}
+
+bool AudioDecoder::Open(const std::string& path) {
+  AVDictionary* options = nullptr;
+  av_dict_set(&options, "protocol_whitelist", AllowedProtocols, 0);
+  av_dict_set(&options, "format_whitelist", AllowedFormats, 0);
+  av_dict_set(&options, "codec_whitelist", AllowedCodecs, 0);
+  // "file:" keeps a name with a colon from reading as another protocol.
+  const std::string url = "file:" + path;
+  const int opened = avformat_open_input(&format_, url.c_str(), nullptr, &options);
+  av_dict_free(&options);
+  if (opened < 0) return false;
+  if (avformat_find_stream_info(format_, nullptr) < 0) return false;
+
+  const AVCodec* decoder = nullptr;
+  stream_ = av_find_best_stream(format_, AVMEDIA_TYPE_AUDIO, -1, -1, &decoder, 0);
+  if (stream_ < 0 || decoder == nullptr) return false;
+  for (unsigned i = 0; i < format_->nb_streams; ++i)
+    if (static_cast<int>(i) != stream_) format_->streams[i]->discard = AVDISCARD_ALL;
+  AVStream* stream = format_->streams[stream_];
+
+  decoder_ = decoder;
+  if (!OpenCodec()) return false;
+
+  const int channels = codec_->ch_layout.nb_channels;
+  const int rate = codec_->sample_rate;
+  if (channels < 1 || channels > MaxChannels || rate < 1 || rate > MaxSampleRate) return false;
+  channels_ = static_cast<uint32_t>(channels);
+  sampleRate_ = static_cast<uint32_t>(rate);
+
+  packet_ = av_packet_alloc();
+  frame_ = av_frame_alloc();
+  if (packet_ == nullptr || frame_ == nullptr) return false;
+
+  if (format_->duration != AV_NOPTS_VALUE) {
+    durationMs_ = ClampToU32(av_rescale(format_->duration, 1000, AV_TIME_BASE));
+  } else if (stream->duration != AV_NOPTS_VALUE) {
+    durationMs_ = ClampToU32(av_rescale_q(stream->duration, stream->time_base, {1, 1000}));
+  }
+  bitrate_ = ClampToU32(stream->codecpar->bit_rate > 0 ? stream->codecpar->bit_rate
+                                                       : format_->bit_rate);
+  seekable_ = format_->pb != nullptr && (format_->pb->seekable & AVIO_SEEKABLE_NORMAL) != 0;
+  return true;
+}
+
+// A fresh decoder context, so that decoding after a seek starts as clean as after opening
+// (flushing keeps the overlap of the frame decoded last).
+bool AudioDecoder::OpenCodec() {
+  avcodec_free_context(&codec_);
+  codec_ = avcodec_alloc_context3(decoder_);
+  if (codec_ == nullptr) return false;
+  if (avcodec_parameters_to_context(codec_, format_->streams[stream_]->codecpar) < 0) return false;
+  AVDictionary* options = nullptr;
+  av_dict_set(&options, "codec_whitelist", AllowedCodecs, 0);
+  const int opened = avcodec_open2(codec_, decoder_, &options);
+  av_dict_free(&options);
+  return opened >= 0;
+}
+
+const char* AudioDecoder::Tag(const char* key) const {
+  if (format_ == nullptr) return nullptr;
+  const AVDictionaryEntry* entry = av_dict_get(format_->metadata, key, nullptr, 0);
+  if (entry == nullptr && stream_ >= 0)
+    entry = av_dict_get(format_->streams[stream_]->metadata, key, nullptr, 0);
+  return entry != nullptr ? entry->value : nullptr;
+}
+
+bool AudioDecoder::ConfigureResampler(const AVFrame& frame) {
+  const int channels = frame.ch_layout.nb_channels;
+  const uint64_t layout =
+      frame.ch_layout.order == AV_CHANNEL_ORDER_NATIVE ? frame.ch_layout.u.mask : 0;
+  if (resampler_ != nullptr && frame.format == resamplerFormat_ &&
+      frame.sample_rate == resamplerRate_ && channels == resamplerChannels_ &&
+      layout == resamplerLayout_)
+    return true;
+  if (channels < 1 || channels > MaxChannels || frame.sample_rate < 1 ||
+      frame.sample_rate > MaxSampleRate)
+    return false;
+
+  swr_free(&resampler_);
+  AVChannelLayout in{};
+  if (layout != 0)
+    av_channel_layout_from_mask(&in, layout);
+  else
+    av_channel_layout_default(&in, channels);
+  AVChannelLayout out{};
+  av_channel_layout_default(&out, static_cast<int>(channels_));
+  const int allocated = swr_alloc_set_opts2(
+      &resampler_, &out, AV_SAMPLE_FMT_S16, static_cast<int>(sampleRate_), &in,
+      static_cast<AVSampleFormat>(frame.format), frame.sample_rate, 0, nullptr);
+  av_channel_layout_uninit(&in);
+  av_channel_layout_uninit(&out);
+  if (allocated < 0 || swr_init(resampler_) < 0) {
+    swr_free(&resampler_);
+    return false;
+  }
+  resamplerFormat_ = frame.format;
+  resamplerRate_ = frame.sample_rate;
+  resamplerChannels_ = channels;
+  resamplerLayout_ = layout;
+  return true;
+}
+
+// Converts one frame, or with a null frame what the resampler still holds.
+bool AudioDecoder::Convert(const AVFrame* frame, std::vector<uint8_t>& block) {
+  block.clear();
+  if (resampler_ == nullptr) return true;
+  const int inSamples = frame != nullptr ? frame->nb_samples : 0;
+  const int room = swr_get_out_samples(resampler_, inSamples);
+  if (room < 0) return false;
+  if (room == 0) return true;
+  block.resize(static_cast<size_t>(room) * channels_ * 2);
+  uint8_t* out = block.data();
+  const int converted =
+      swr_convert(resampler_, &out, room,
+                  frame != nullptr ? const_cast<const uint8_t**>(frame->extended_data) : nullptr,
+                  inSamples);
+  if (converted < 0) return false;
+  block.resize(static_cast<size_t>(converted) * channels_ * 2);
+  return true;
+}
+
+uint32_t AudioDecoder::BlockTime() const {
+  return ClampToU32(static_cast<int64_t>(samplesOut_ * 1000 / sampleRate_));
+}
+
+// After a seek, the samples are counted from the time stamp of the first packet read.
+void AudioDecoder::TakeTimeBase(const AVPacket& packet) {
+  timeBasePending_ = false;
+  if (packet.pts == AV_NOPTS_VALUE) return;
+  const AVStream* stream = format_->streams[stream_];
+  const int64_t start = stream->start_time != AV_NOPTS_VALUE ? stream->start_time : 0;
+  const int64_t ms = av_rescale_q(packet.pts - start, stream->time_base, {1, 1000});
+  samplesOut_ = static_cast<uint64_t>(ClampToU32(ms)) * sampleRate_ / 1000;
+}
+
+// A seek lands at the packet before its target; the samples before the target are dropped,
+// so delivery starts where it was asked to.
+void AudioDecoder::DropBeforeSeekTarget(std::vector<uint8_t>& block) {
+  if (samplesOut_ >= seekTarget_) return;
+  const size_t frameBytes = channels_ * 2;
+  const uint64_t frames = block.size() / frameBytes;
+  const uint64_t drop = std::min<uint64_t>(frames, seekTarget_ - samplesOut_);
+  block.erase(block.begin(), block.begin() + static_cast<long>(drop * frameBytes));
+  samplesOut_ += drop;
+}
+
+AudioDecoder::Step AudioDecoder::Next(std::vector<uint8_t>& block, uint32_t& msTime) {
+  if (format_ == nullptr || codec_ == nullptr) return Step::Failed;
+  touched_ = true;
+  while (!finished_) {
+    const int received = avcodec_receive_frame(codec_, frame_);
+    if (received == 0) {
+      const bool configured = ConfigureResampler(*frame_);
+      const bool converted = configured && Convert(frame_, block);
+      av_frame_unref(frame_);
+      if (!converted) return Step::Failed;
+      DropBeforeSeekTarget(block);
+      if (block.empty()) continue;
+      msTime = BlockTime();
+      samplesOut_ += block.size() / (channels_ * 2);
+      return Step::Block;
+    }
+    if (received == AVERROR_EOF) {
+      finished_ = true;
+      if (!Convert(nullptr, block)) return Step::Failed;
+      DropBeforeSeekTarget(block);
+      if (block.empty()) break;
+      msTime = BlockTime();
+      samplesOut_ += block.size() / (channels_ * 2);
+      return Step::Block;
+    }
+    if (received != AVERROR(EAGAIN)) {
+      // A frame the decoder could not make sense of is skipped, as players do.
+      if (received == AVERROR_INVALIDDATA) continue;
+      return Step::Failed;
+    }
+
+    if (draining_) return Step::Failed;  // no frame and no end: the decoder is stuck
+    const int read = av_read_frame(format_, packet_);
+    if (read == AVERROR_EOF) {
+      draining_ = true;
+      if (avcodec_send_packet(codec_, nullptr) < 0) return Step::Failed;
+      continue;
+    }
+    if (read < 0) return Step::Failed;
+    if (packet_->stream_index == stream_) {
+      if (timeBasePending_) TakeTimeBase(*packet_);
+      const int sent = avcodec_send_packet(codec_, packet_);
+      if (sent < 0 && sent != AVERROR_INVALIDDATA && sent != AVERROR(EAGAIN)) {
+        av_packet_unref(packet_);
+        return Step::Failed;
+      }
+    }
+    av_packet_unref(packet_);
+  }
+  block.clear();
+  return Step::End;
+}
+
+bool AudioDecoder::Seek(uint32_t msTime) {
+  if (format_ == nullptr || codec_ == nullptr) return false;
+  // Nothing read yet: the file is at its start already, exactly.
+  if (msTime == 0 && !touched_) return true;
+  if (durationMs_ != 0 && msTime > durationMs_) return false;  // past the end
+  const int64_t target = static_cast<int64_t>(msTime) * (AV_TIME_BASE / 1000);
+  if (av_seek_frame(format_, -1, target, AVSEEK_FLAG_BACKWARD) < 0 &&
+      avformat_seek_file(format_, -1, std::numeric_limits<int64_t>::min(), target, target, 0) < 0)
+    return false;
+  swr_free(&resampler_);
+  if (!OpenCodec()) {
+    avcodec_free_context(&codec_);  // Next answers Failed from now on
+    return false;
+  }
+  draining_ = false;
+  finished_ = false;
+  touched_ = true;
+  seekTarget_ = static_cast<uint64_t>(msTime) * sampleRate_ / 1000;
+  samplesOut_ = seekTarget_;
+  timeBasePending_ = true;
+  return true;
+}

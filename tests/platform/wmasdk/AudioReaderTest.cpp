@@ -1,0 +1,214 @@
+#include <gtest/gtest.h>
+
+#include <future>
+#include <string>
+#include <thread>
+
+#include "platform/wmasdk/WmaSdk.h"
+#include "tests/platform/wmasdk/RecordingCallback.h"
+#include "tests/platform/wmasdk/SdkFixtures.h"
+
+namespace {
+
+struct Reader {
+  explicit Reader(const std::string& file, RecordingCallback& callback) {
+    EXPECT_EQ(WMAudioCreateReader(Wide(WmaFixture(file)).c_str(), &callback, &reader, nullptr),
+              S_OK);
+  }
+  ~Reader() {
+    if (reader) reader->Release();
+  }
+  IWMAudioReader* operator->() { return reader; }
+  IWMAudioReader* reader = nullptr;
+};
+
+std::string PcmOf(const std::string& wma) { return wma.substr(0, wma.size() - 4) + ".pcm"; }
+
+class ReaderDelivery : public testing::TestWithParam<const char*> {};
+
+TEST_P(ReaderDelivery, DeliversTheWholeFileOnItsOwnThreadThenReportsTheEnd) {
+  RecordingCallback callback;
+  Reader reader(GetParam(), callback);
+  ASSERT_NE(reader.reader, nullptr);
+  ASSERT_EQ(reader->Start(), S_OK);
+  ASSERT_TRUE(callback.WaitForStatus());
+  reader->Stop();
+
+  const auto calls = callback.Calls();
+  ASSERT_GE(calls.size(), 2u);
+  EXPECT_FALSE(calls.back().sample);
+  EXPECT_EQ(calls.back().status, WMT_EOF);
+  DWORD lastTime = 0;
+  for (size_t i = 0; i + 1 < calls.size(); ++i) {
+    EXPECT_TRUE(calls[i].sample);
+    EXPECT_GT(calls[i].length, 0u);
+    EXPECT_GE(calls[i].time, lastTime);
+    lastTime = calls[i].time;
+    EXPECT_EQ(calls[i].thread, calls.back().thread);
+  }
+  EXPECT_NE(calls.back().thread, std::this_thread::get_id());
+  EXPECT_EQ(callback.Pcm(), ReadBytes(WmaFixture(PcmOf(GetParam()))));
+}
+
+INSTANTIATE_TEST_SUITE_P(Fixtures, ReaderDelivery,
+                         testing::Values("v2-44k-stereo.wma", "v1-22k-mono.wma",
+                                         "v1-48k-stereo.wma", "v2-32k-mono.wma",
+                                         "v2-8k-mono.wma", "v2-long-title.wma"),
+                         [](const auto& info) {
+                           std::string name = info.param;
+                           for (char& ch : name)
+                             if (!isalnum(static_cast<unsigned char>(ch))) ch = '_';
+                           return name;
+                         });
+
+TEST(ReaderDelivery, BlocksOfTheStereoFileAre2048FramesWithTheirTimes) {
+  RecordingCallback callback;
+  Reader reader("v2-44k-stereo.wma", callback);
+  ASSERT_EQ(reader->Start(), S_OK);
+  ASSERT_TRUE(callback.WaitForStatus());
+  const auto calls = callback.Calls();
+  ASSERT_GT(calls.size(), 3u);
+  EXPECT_EQ(calls[0].length, 8192u);
+  EXPECT_EQ(calls[0].time, 0u);
+  EXPECT_EQ(calls[1].length, 8192u);
+  EXPECT_EQ(calls[1].time, 46u);  // 2048 frames at 44100 Hz
+}
+
+TEST(ReaderStop, WaitsForTheSampleCallInProgressAndNothingFollowsIt) {
+  RecordingCallback callback;
+  Reader reader("v2-44k-stereo.wma", callback);
+  callback.Hold();
+  ASSERT_EQ(reader->Start(), S_OK);
+  ASSERT_TRUE(callback.WaitInside());
+  auto stopped = std::async(std::launch::async, [&] {
+    reader->Stop();
+    return callback.Inside();
+  });
+  callback.Unhold();
+  EXPECT_EQ(stopped.get(), 0) << "Stop returned while a sample call was in progress";
+  EXPECT_GE(callback.FinishedSamples(), 1u);
+  const size_t calls = callback.Calls().size();
+  // Another stop and the release join whatever could still run; no call may have come.
+  reader->Stop();
+  reader.reader->Release();
+  reader.reader = nullptr;
+  EXPECT_EQ(callback.Calls().size(), calls);
+  EXPECT_EQ(callback.references, 1u);
+}
+
+TEST(ReaderStop, StartAfterStopContinuesWithoutLosingOrRepeatingABlock) {
+  const auto reference = ReadBytes(WmaFixture("v2-44k-stereo.pcm"));
+  // Stopped from the test's thread while a sample call is held, and from inside a sample call.
+  for (bool fromInside : {false, true}) {
+    SCOPED_TRACE(fromInside ? "inside" : "outside");
+    RecordingCallback callback;
+    Reader reader("v2-44k-stereo.wma", callback);
+    if (fromInside) {
+      callback.onSample = [&](size_t n) {
+        if (n == 3 || n == 9) reader->Stop();
+      };
+      ASSERT_EQ(reader->Start(), S_OK);
+      ASSERT_TRUE(callback.WaitForSamples(3));
+      ASSERT_EQ(reader->Start(), S_OK);
+      ASSERT_TRUE(callback.WaitForSamples(9));
+    } else {
+      for (int run = 0; run < 2; ++run) {
+        callback.Hold();
+        ASSERT_EQ(reader->Start(), S_OK);
+        ASSERT_TRUE(callback.WaitInside());
+        auto stopped = std::async(std::launch::async, [&] { reader->Stop(); });
+        callback.Unhold();
+        stopped.get();
+      }
+    }
+    ASSERT_EQ(reader->Start(), S_OK);
+    ASSERT_TRUE(callback.WaitForStatus());
+    EXPECT_EQ(callback.Calls().back().status, WMT_EOF);
+    EXPECT_EQ(callback.Pcm(), reference);
+  }
+}
+
+TEST(ReaderSeek, PositionsTheNextStart) {
+  RecordingCallback callback;
+  Reader reader("v2-44k-stereo.wma", callback);
+  ASSERT_EQ(reader->Seek(1000), S_OK);
+  ASSERT_EQ(reader->Start(), S_OK);
+  ASSERT_TRUE(callback.WaitForStatus());
+  const auto calls = callback.Calls();
+  ASSERT_GE(calls.size(), 2u);
+  EXPECT_EQ(calls[0].time, 1000u);
+  const size_t full = ReadBytes(WmaFixture("v2-44k-stereo.pcm")).size();
+  EXPECT_LT(callback.Pcm().size(), full / 2);
+  EXPECT_EQ(calls.back().status, WMT_EOF);
+
+  // Back to the start after the end: the same samples as the first decoding.
+  callback.Clear();
+  ASSERT_EQ(reader->Seek(0), S_OK);
+  ASSERT_EQ(reader->Start(), S_OK);
+  ASSERT_TRUE(callback.WaitForStatus());
+  EXPECT_EQ(callback.Pcm(), ReadBytes(WmaFixture("v2-44k-stereo.pcm")));
+
+  EXPECT_LT(reader->Seek(5000), 0);  // past the end
+}
+
+TEST(ReaderSeek, StopSeekStartWhileDeliveringGoesOnFromTheNewPosition) {
+  RecordingCallback callback;
+  Reader reader("v2-22k-mono-4s.wma", callback);
+  ASSERT_EQ(reader->Start(), S_OK);
+  ASSERT_TRUE(callback.WaitForSamples(2));
+  reader->Stop();
+  const size_t before = callback.Calls().size();
+  ASSERT_EQ(reader->Seek(3000), S_OK);
+  ASSERT_EQ(reader->Start(), S_OK);
+  ASSERT_TRUE(callback.WaitForStatus());
+  const auto calls = callback.Calls();
+  ASSERT_GT(calls.size(), before);
+  EXPECT_EQ(calls[before].time, 3000u);
+}
+
+TEST(ReaderRelease, FromInsideTheStatusCallEndsTheThreadAndFreesTheReader) {
+  RecordingCallback callback;
+  IWMAudioReader* reader = nullptr;
+  ASSERT_EQ(WMAudioCreateReader(Wide(WmaFixture("v2-8k-mono.wma")).c_str(), &callback, &reader,
+                                nullptr),
+            S_OK);
+  callback.onStatus = [&](WMT_STATUS) { reader->Release(); };
+  ASSERT_EQ(reader->Start(), S_OK);
+  ASSERT_TRUE(callback.WaitFor([&] { return callback.references == 1u; }));
+}
+
+TEST(ReaderRelease, WhileDeliveringStopsTheThreadFirst) {
+  RecordingCallback callback;
+  IWMAudioReader* reader = nullptr;
+  ASSERT_EQ(WMAudioCreateReader(Wide(WmaFixture("v2-44k-stereo.wma")).c_str(), &callback,
+                                &reader, nullptr),
+            S_OK);
+  ASSERT_EQ(reader->Start(), S_OK);
+  ASSERT_TRUE(callback.WaitForSamples(1));
+  EXPECT_EQ(reader->Release(), 0u);
+  EXPECT_EQ(callback.references, 1u);
+}
+
+TEST(ReaderDamage, ADamagedFileEndsWithAStatusAndNoCrash) {
+  TempFolder folder;
+  const auto wma = ReadBytes(WmaFixture("v2-44k-stereo.wma"));
+  auto truncated = std::vector<uint8_t>(wma.begin(), wma.begin() + static_cast<long>(wma.size() / 2));
+  auto scrambled = wma;
+  for (size_t i = 6000; i < scrambled.size(); i += 7) scrambled[i] ^= 0x5A;
+  WriteBytes(folder.File("truncated.wma"), truncated);
+  WriteBytes(folder.File("scrambled.wma"), scrambled);
+  for (const char* name : {"truncated.wma", "scrambled.wma"}) {
+    SCOPED_TRACE(name);
+    RecordingCallback callback;
+    IWMAudioReader* reader = nullptr;
+    ASSERT_EQ(WMAudioCreateReader(Wide(folder.File(name)).c_str(), &callback, &reader, nullptr),
+              S_OK);
+    ASSERT_EQ(reader->Start(), S_OK);
+    ASSERT_TRUE(callback.WaitForStatus());
+    const WMT_STATUS status = callback.Calls().back().status;
+    EXPECT_TRUE(status == WMT_EOF || status == WMT_READ_ERROR) << status;
+    reader->Release();
+  }
+}
+
+}  // namespace
