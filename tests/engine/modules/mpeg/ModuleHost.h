@@ -9,7 +9,9 @@
 
 #include <chrono>
 #include <cstdint>
+#include <atomic>
 #include <cstring>
+#include <mutex>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -161,4 +163,104 @@ class TempFolder {
 
  private:
   std::filesystem::path path_;
+};
+
+// An input served from memory through the input callbacks.
+struct MemoryInput {
+  std::vector<uint8_t> data;
+  int64_t position = 0;
+  bool refuseOpen = false;
+  bool clearCanSetPosition = false;
+  int opens = 0;
+  int closes = 0;
+
+  static QVBool WINAPI Open(QVUserValue user, QVStream* stream, QVByteBool* canSetPos) {
+    auto* input = reinterpret_cast<MemoryInput*>(user);
+    ++input->opens;
+    if (input->refuseOpen) return FALSE;
+    *stream = 77;
+    input->position = 0;
+    if (input->clearCanSetPosition) *canSetPos = 0;
+    return TRUE;
+  }
+  static QVBool WINAPI Close(QVUserValue user, QVStream) {
+    ++reinterpret_cast<MemoryInput*>(user)->closes;
+    return TRUE;
+  }
+  static QVBool WINAPI GetSize(QVUserValue user, QVStream stream, int32_t* size) {
+    *size = static_cast<int32_t>(reinterpret_cast<MemoryInput*>(user)->data.size());
+    return stream == 77;
+  }
+  static QVBool WINAPI Seek(QVUserValue user, QVStream, int32_t* position, int32_t origin) {
+    auto* input = reinterpret_cast<MemoryInput*>(user);
+    const int64_t base = origin == 0   ? 0
+                         : origin == 1 ? input->position
+                                       : static_cast<int64_t>(input->data.size());
+    const int64_t target = base + *position;
+    if (target < 0 || target > static_cast<int64_t>(input->data.size())) return FALSE;
+    input->position = target;
+    *position = static_cast<int32_t>(target);
+    return TRUE;
+  }
+  static QVBool WINAPI Read(QVUserValue user, QVStream, void* buffer, int32_t bytes,
+                            int32_t* bytesRead) {
+    auto* input = reinterpret_cast<MemoryInput*>(user);
+    const int64_t left = static_cast<int64_t>(input->data.size()) - input->position;
+    const int64_t count = bytes < left ? bytes : left;
+    if (count > 0) std::memcpy(buffer, input->data.data() + input->position, static_cast<size_t>(count));
+    input->position += count > 0 ? count : 0;
+    *bytesRead = static_cast<int32_t>(count > 0 ? count : 0);
+    return TRUE;
+  }
+
+  void Install(const ModuleExports& qv, QVHandle h) {
+    EXPECT_TRUE(qv.QVSetInputMode(h, imCallback));
+    EXPECT_TRUE(qv.QVSetInCB(h, Open, Close, GetSize, Seek, Read, reinterpret_cast<QVUserValue>(this)));
+  }
+};
+
+// Output callbacks that keep every block; a gate can hold the decode thread in a chosen block.
+struct BlockRecorder {
+  std::mutex lock;
+  std::vector<int> actions;
+  std::vector<std::vector<uint8_t>> blocks;
+  std::atomic<int> blockCount{0};
+  int refuseBlock = -1;   // 1-based block answered false
+  bool refuseStart = false;
+  int holdAtBlock = -1;   // 1-based block at which the thread waits for Release()
+  std::atomic<bool> released{false};
+
+  void Release() { released = true; }
+
+  static QVBool WINAPI Action(QVByteBool init, QVUserValue user) {
+    auto* r = reinterpret_cast<BlockRecorder*>(user);
+    std::lock_guard<std::mutex> guard(r->lock);
+    r->actions.push_back(init);
+    return (init && r->refuseStart) ? FALSE : TRUE;
+  }
+  static QVBool WINAPI Data(void* samples, int32_t, int32_t, int32_t, int32_t size,
+                            QVUserValue user) {
+    auto* r = reinterpret_cast<BlockRecorder*>(user);
+    int count;
+    {
+      std::lock_guard<std::mutex> guard(r->lock);
+      auto* bytes = static_cast<uint8_t*>(samples);
+      r->blocks.emplace_back(bytes, bytes + size);
+      count = static_cast<int>(r->blocks.size());
+    }
+    r->blockCount = count;
+    if (count == r->holdAtBlock) WaitFor([r] { return r->released.load(); });
+    return count == r->refuseBlock ? FALSE : TRUE;
+  }
+
+  void Install(const ModuleExports& qv, QVHandle h) {
+    EXPECT_TRUE(qv.QVSetOutputMode(h, omCallback));
+    EXPECT_TRUE(qv.QVSetOutCB(h, Data, Action, reinterpret_cast<QVUserValue>(this)));
+  }
+  std::vector<uint8_t> Pcm() {
+    std::lock_guard<std::mutex> guard(lock);
+    std::vector<uint8_t> all;
+    for (const auto& b : blocks) all.insert(all.end(), b.begin(), b.end());
+    return all;
+  }
 };
