@@ -108,6 +108,7 @@ struct PcmCollector {
 struct RunResult {
   FrameStatus First = NoFrame;
   int Frames = 0;  // frames decoded
+  int Failure = -1;  // the code of the failure that ended the run
   std::vector<int16_t> Samples;
   std::vector<int32_t> BlockSizes;
 };
@@ -125,17 +126,17 @@ inline RunResult DecodeAll(MpegDecoder& decoder, const InputSource& source,
   decoder.DecoderSetup(settings);
   PcmCollector collector;
   decoder.SetBlockSink(&PcmCollector::Sink, &collector);
-  for (int guard = 0; guard < 1000000; ++guard) {
-    FrameStatus status;
-    try {
-      status = decoder.ReadFrame();
-    } catch (const ModuleFailure&) {
-      break;
+  // A failure ends the run, as on the decode thread (a Layer III block type 0 window switch).
+  try {
+    for (;;) {
+      const FrameStatus status = decoder.ReadFrame();
+      if (status == EndOfInput) break;
+      if (status != FrameRead) continue;
+      decoder.DecodeFrame();
+      ++result.Frames;
     }
-    if (status == EndOfInput) break;
-    if (status != FrameRead) continue;
-    decoder.DecodeFrame();
-    ++result.Frames;
+  } catch (const ModuleFailure& failure) {
+    result.Failure = failure.code;
   }
   decoder.FlushPcm();
   result.Samples = std::move(collector.Samples);

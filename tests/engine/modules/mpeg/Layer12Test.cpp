@@ -2,7 +2,9 @@
 // requantisation rules that the streams do not reach.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
+#include <random>
 
 #include "tests/engine/modules/mpeg/DecodeHarness.h"
 
@@ -55,5 +57,133 @@ INSTANTIATE_TEST_SUITE_P(Streams, Layer12Conformance,
                              if (ch == '-') ch = '_';
                            return name;
                          });
+
+RunResult DecodeBytes(std::vector<uint8_t> bytes, DecoderSettings settings = {},
+                      MpegDecoder* reuse = nullptr) {
+  MemoryStream memory;
+  memory.Bytes = std::move(bytes);
+  MpegDecoder fresh;
+  return DecodeAll(reuse ? *reuse : fresh, memory.Source(), settings);
+}
+
+std::vector<uint8_t> Stream(const std::string& name) { return ReadWholeFile(VectorPath(name + ".bit")); }
+
+TEST(Layer12, HalfRateIsTheBandLimitedFullRateOutputEverySecondSample) {
+  for (const char* name : {"l1-fl3", "l2-fl12"}) {
+    RunResult half = DecodeBytes(Stream(name), DecoderSettings{1, 16384, 32768});
+
+    // Full rate with subbands 16-31 silenced through the equaliser.
+    MemoryStream memory;
+    memory.Bytes = Stream(name);
+    MpegDecoder decoder;
+    decoder.Equalizer.On = 1;
+    for (int ch = 0; ch < 2; ++ch)
+      for (int band = 16; band < 32; ++band) decoder.Equalizer.Gains[ch][band] = 0.0;
+    RunResult full = DecodeAll(decoder, memory.Source());
+
+    ASSERT_EQ(half.Frames, full.Frames) << name;
+    ASSERT_EQ(half.Samples.size() * 2, full.Samples.size()) << name;
+    for (size_t frame = 0; frame < half.Samples.size() / 2; ++frame)
+      for (int ch = 0; ch < 2; ++ch)
+        ASSERT_EQ(half.Samples[2 * frame + ch], full.Samples[4 * frame + ch])
+            << name << " frame " << frame;
+  }
+}
+
+TEST(Layer12, BlocksHaveTheUsableSizeAndTheRestIsFlushed) {
+  const RunResult reference = DecodeBytes(Stream("l2-fl10"));
+  struct Case {
+    int32_t Requested;
+    int32_t Block;
+  };
+  for (const Case& c : {Case{16384, 16384}, Case{1000, 896}, Case{100, 128}, Case{0, 128},
+                        Case{384, 384}}) {
+    RunResult run = DecodeBytes(Stream("l2-fl10"), DecoderSettings{0, c.Requested, 32768});
+    EXPECT_EQ(run.Samples, reference.Samples) << c.Requested;
+    ASSERT_FALSE(run.BlockSizes.empty());
+    for (size_t i = 0; i + 1 < run.BlockSizes.size(); ++i)
+      ASSERT_EQ(run.BlockSizes[i], c.Block) << c.Requested;
+    EXPECT_LE(run.BlockSizes.back(), c.Block);
+  }
+}
+
+TEST(Layer12, EachSetUpStartsWithoutThePreviousStreamsHistory) {
+  MpegDecoder decoder;
+  DecodeBytes(Stream("l1-fl2"), {}, &decoder);
+  RunResult second = DecodeBytes(Stream("l2-fl11"), {}, &decoder);
+  RunResult fresh = DecodeBytes(Stream("l2-fl11"));
+  EXPECT_EQ(second.Samples, fresh.Samples);
+}
+
+// A one-channel Layer II frame (44.1 kHz, 48 kbit/s: the table of 8 subbands) whose
+// subband 0 carries 5-level grouped codes, all codewords `codeword`, one scale index.
+std::vector<uint8_t> GroupedFrame(uint32_t codeword, uint32_t scaleIndex) {
+  std::vector<uint8_t> frame = HeaderBytes(3, 2, 2, 0, 0, 3);
+  BitWriter body;
+  body.Put(2, 4);  // subband 0: allocation 2, 5 levels in 7-bit codewords
+  body.Put(0, 4);
+  for (int sb = 2; sb < 8; ++sb) body.Put(0, 3);
+  body.Put(2, 2);  // one scale index for the whole frame
+  body.Put(scaleIndex, 6);
+  for (int granule = 0; granule < 12; ++granule) body.Put(codeword, 7);
+  body.Bytes.resize(48 * 144000 / 44100 - 4, 0);
+  Append(frame, body.Bytes);
+  return frame;
+}
+
+TEST(Layer12, GroupedCodewordsBeyondTheirTableAndScaleIndex63AreSilent) {
+  struct Case {
+    uint32_t Codeword;
+    uint32_t Scale;
+    bool Silent;
+  };
+  for (const Case& c : {Case{124, 0, false}, Case{124, 63, true}, Case{125, 0, true},
+                        Case{127, 0, true}}) {
+    std::vector<uint8_t> bytes;
+    for (int i = 0; i < 3; ++i) Append(bytes, GroupedFrame(c.Codeword, c.Scale));
+    RunResult run = DecodeBytes(bytes);
+    ASSERT_EQ(run.Frames, 3);
+    ASSERT_EQ(run.Samples.size(), 3u * 1152 * 2);
+    const bool silent =
+        std::all_of(run.Samples.begin(), run.Samples.end(), [](int16_t v) { return v == 0; });
+    EXPECT_EQ(silent, c.Silent) << c.Codeword << "/" << c.Scale;
+    for (size_t i = 0; i < run.Samples.size(); i += 2) ASSERT_EQ(run.Samples[i], run.Samples[i + 1]);
+  }
+}
+
+TEST(Layer12, GroupTablesAndScaleMultipliers) {
+  Layer2Tables tables;
+  BuildLayer2Tables(tables);
+  // Codeword 124 of 5 levels: levels (4, 4, 4), each 4/5 of the scale factor.
+  for (int k = 0; k < 3; ++k) EXPECT_EQ(tables.Group5[124][k], 20);
+  EXPECT_DOUBLE_EQ(tables.ScaleMultipliers[20][0], 0.8 * 2.0);
+  // The first sample is the least significant digit: 9-level codeword 1 = (1, 0, 0).
+  EXPECT_EQ(tables.Group9[1][0], 1);
+  EXPECT_EQ(tables.Group9[1][1], 21);
+  EXPECT_EQ(tables.Group3[9][2], 0);
+  EXPECT_NEAR(tables.ScaleMultipliers[3][3], 2.0 / 7, 1e-15);  // scale factor 1.0
+  for (int q = 0; q < Layer2Tables::Classes; ++q) EXPECT_EQ(tables.ScaleMultipliers[q][63], 0.0);
+}
+
+TEST(Layer12, CorruptStreamsDecodeWithoutFault) {
+  const char* names[] = {"l1-fl1", "l1-fl2", "l2-fl10", "l2-fl12", "l3-compl", "M2L3_noise"};
+  std::mt19937 random(11);
+  for (const char* name : names) {
+    const std::vector<uint8_t> original = Stream(name);
+    for (int round = 0; round < 4; ++round) {
+      std::vector<uint8_t> bytes = original;
+      // Flip bits everywhere, headers included.
+      for (int i = 0; i < 200 * (round + 1); ++i)
+        bytes[random() % bytes.size()] ^= static_cast<uint8_t>(1u << (random() % 8));
+      RunResult run = DecodeBytes(bytes);
+      EXPECT_GE(run.Frames, 0) << name;
+    }
+  }
+  std::vector<uint8_t> noise(200000);
+  for (uint8_t& b : noise) b = static_cast<uint8_t>(random());
+  DecodeBytes(noise);
+  std::vector<uint8_t> syncs(50000, 0xFF);
+  DecodeBytes(syncs);
+}
 
 }  // namespace
