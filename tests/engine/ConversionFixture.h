@@ -1,0 +1,63 @@
+// The converter's set-up for the conversion tests: a manager with one player holding the
+// values the converter's main window streams in, bound to the MPEG module.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <thread>
+
+#include "engine/YzPlayerMan.h"
+#include "engine/YzSException.h"
+#include "tests/platform/win32/TempDir.h"
+
+inline std::string ReadBytes(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string((std::istreambuf_iterator<char>(in)), {});
+}
+
+inline std::string Vector(const char* name) { return std::string(BRASSEL_VECTORS_DIR) + "/" + name; }
+
+class ConversionFixture : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_FALSE(Dir.Path().empty());
+    Player = static_cast<TYzPlayer*>(Man.Players()->Add());
+    Player->SetInputMode(imFile);
+    Player->SetOutputMode(omFile);
+    Player->SetModuleName("(Module not initialized)");
+    Player->SetStartPos(0);
+    Player->SetEndPos(0);
+    Player->SetPriority(0);
+    Player->SetBuffersCount(12);
+    Player->SetBufferSize(16384);
+    Player->SetOutputDevNum(0);
+    Player->SetUseEqualizer(false);
+    Player->SetPathToDLL(TESKDEC_MODULE);
+    Player->InitModule();
+  }
+
+  // Polls the module's mode until the run ends by itself, reading the position while it plays
+  // as the converter's timer does. False when the deadline passes first.
+  bool WaitUntilFinished(std::chrono::seconds deadline = std::chrono::seconds(120)) {
+    auto until = std::chrono::steady_clock::now() + deadline;
+    while (std::chrono::steady_clock::now() < until) {
+      int32_t mode = Player->GetPlayerMode();
+      if (mode == pmFinished) return true;
+      if (mode != pmPlaying && mode != pmPaused) {
+        ADD_FAILURE() << "mode " << mode << " while converting";
+        return false;
+      }
+      EXPECT_GE(Player->GetPos(), 0);
+      std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    return false;
+  }
+
+  TempDir Dir;
+  TYzPlayerMan Man{nullptr};
+  TYzPlayer* Player = nullptr;
+};
