@@ -59,7 +59,8 @@ std::vector<std::string> SplitKeyPath(std::string_view path) {
 }
 
 void SerializeKey(const RegistryKey& key, const std::string& path, std::string& out) {
-  if (!path.empty()) {
+  // The root's own values go under "[]".
+  if (!path.empty() || !key.Values.empty()) {
     out += '[';
     AppendEscaped(out, path);
     out += "]\n";
@@ -158,7 +159,6 @@ RegistryHive RegistryHive::Parse(std::string_view text) {
       current = nullptr;
       if (line.back() != ']' || !Unescape(line.substr(1, line.size() - 2), path)) continue;
       std::vector<std::string> names = SplitKeyPath(path);
-      if (names.empty()) continue;
       RegistryKey* key = &hive.FRoot;
       for (std::string& name : names) {
         RegistryKey* next = key->FindSubkey(name);

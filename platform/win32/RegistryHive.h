@@ -5,8 +5,9 @@
 //   [Software\Microsoft\Windows\CurrentVersion\Explorer\Shell Folders]
 //   "Desktop"=1:"/home/user/Desktop%00"
 //
-// The number is the value's type, the quoted text its data byte for byte. In names and data,
-// the bytes below 0x20, 0x7F, '%', '"' and ']' are written as %XX, so any byte survives.
+// The number is the value's type, the quoted text its data byte for byte; the root's own
+// values follow "[]". In names and data, the bytes below 0x20, 0x7F, '%', '"' and ']' are
+// written as %XX, so any byte survives.
 // Keys and values keep the order in which they were created.
 #pragma once
 

@@ -8,6 +8,7 @@ using win32::RegistryHive;
 
 TEST(RegistryHiveTest, SerializedHiveReadsBackIdentically) {
   RegistryHive hive;
+  hive.Root().Values.push_back({"AtRoot", 1, "x"});
   auto& software = hive.Root().AddSubkey("Software");
   auto& odd = software.AddSubkey("odd ] key %41 \"q\"");
   odd.Values.push_back({"", 1, std::string("\0\x01\x1F\x7F\x80\xFF%\"]\n\r", 11)});
@@ -24,6 +25,8 @@ TEST(RegistryHiveTest, SerializedHiveReadsBackIdentically) {
   EXPECT_EQ(key->Values[1].Name, "name\nwith\tcontrols");
   EXPECT_EQ(key->Values[1].Type, 4u);
   EXPECT_NE(again.Find({"Software", "Empty"}), nullptr);
+  ASSERT_EQ(again.Root().Values.size(), 1u);
+  EXPECT_EQ(again.Root().Values[0].Name, "AtRoot");
 }
 
 TEST(RegistryHiveTest, DamagedLinesArePassedOver) {
