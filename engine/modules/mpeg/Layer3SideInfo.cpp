@@ -21,7 +21,10 @@ void ReadGranule(Layer3BitReader& reader, GranuleInfo& info, bool lsf, bool midd
     info.table_select[2] = 0;
     for (int w = 0; w < 3; ++w) info.windowGain[w] = info.globalGain + 8 * static_cast<int32_t>(reader.ReadBits(3));
     if (info.block_type == 0) RaiseModuleFailure(kInternalDecoderError);
-    info.region1start = (lsf && info.block_type != 2) ? 27 : 18;
+    // Region 1 starts after the first 36 lines of a short block (three times short band 3) and
+    // after long band 7 otherwise: 18 or 27 pairs, except at 8 kHz, whose bands are wider.
+    const Layer3BandTable& bands = kLayer3BandTables[rateIndex];
+    info.region1start = info.block_type == 2 ? 3 * bands.shortBoundary[3] / 2 : bands.longBoundary[8] / 2;
     info.region2start = 288;
   } else {
     for (int r = 0; r < 3; ++r) info.table_select[r] = static_cast<int32_t>(reader.ReadBits(5));

@@ -1,0 +1,229 @@
+// Huffman decoding and requantisation of one granule, from hand-made bits.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <memory>
+
+#include "engine/modules/mpeg/Layer3Frame.h"
+#include "engine/modules/mpeg/Layer3Requantize.h"
+#include "tests/engine/modules/mpeg/Layer3TestBits.h"
+
+using namespace layer3test;
+
+namespace {
+
+class Layer3Requantise : public testing::Test {
+protected:
+  void SetUp() override { BuildLayer3Tables(*state, 0); }
+
+  // A long-block granule with gain 1.0 (global_gain 210) and all scale factors 0.
+  static GranuleInfo LongGranule(int bigValues, int table0) {
+    GranuleInfo g{};
+    g.big_values = bigValues;
+    g.table_select[0] = g.table_select[1] = g.table_select[2] = table0;
+    g.region1start = 288;
+    g.region2start = 288;
+    g.globalGain = 256 - 210;
+    g.windowGain[0] = g.windowGain[1] = g.windowGain[2] = g.globalGain;
+    return g;
+  }
+
+  // Requantises `bits` as one granule whose part2_3_length is `length` bits (default: all).
+  int Run(const BitWriter& bits, GranuleInfo& g, int length = -1, int rate = 0) {
+    data = bits.Bytes();
+    g.part2_3_length = length < 0 ? static_cast<int>(bits.Bits()) : length;
+    Layer3BitReader reader(data.data(), bits.Size());
+    int result = Requantise(state->tables, reader, state->spectrum[0], scalefac, g, rate, 0);
+    endPosition = reader.Position();
+    return result;
+  }
+
+  std::unique_ptr<Layer3State> state = std::make_unique<Layer3State>();
+  int32_t scalefac[39] = {};
+  std::vector<uint8_t> data;
+  size_t endPosition = 0;
+};
+
+TEST_F(Layer3Requantise, EmptyGranuleIsSilentWithOneSubband) {
+  BitWriter bits;
+  GranuleInfo g = LongGranule(0, 1);
+  for (double& v : state->spectrum[0]) v = 7.0;
+  EXPECT_EQ(Run(bits, g), 0);
+  for (double v : state->spectrum[0]) ASSERT_EQ(v, 0.0);
+  EXPECT_EQ(g.maxbandl, 0);
+  EXPECT_EQ(g.maxb, 1);
+}
+
+TEST_F(Layer3Requantise, PairValuesWithSignsAndEscapes) {
+  struct Case {
+    int Table;
+    int Leaf;
+    std::vector<std::pair<uint32_t, int>> After;  // linbits and sign bits after the code
+    double First;
+    double Second;
+  };
+  const double p25 = std::pow(25.0, 4.0 / 3.0);
+  const Case cases[] = {
+      {1, 0x10, {{1, 1}}, -1.0, 0.0},                           // (1, 0), first negative
+      {1, 0x11, {{0, 1}, {1, 1}}, 1.0, -1.0},                   // (1, 1)
+      {24, 0xF0, {{0b1010, 4}, {0, 1}}, p25, 0.0},              // escape: 15 + 10
+      {5, 0x30, {{1, 1}}, -std::pow(3.0, 4.0 / 3.0), 0.0},
+      {13, 0x08, {{0, 1}}, 0.0, std::pow(8.0, 4.0 / 3.0)},      // magnitude 8 as pow yields it
+  };
+  for (const Case& c : cases) {
+    BitWriter bits;
+    bits.PutCode(CodeOf(c.Table, c.Leaf));
+    for (auto [value, width] : c.After) bits.Put(value, width);
+    GranuleInfo g = LongGranule(1, c.Table);
+    ASSERT_EQ(Run(bits, g), 0) << c.Table;
+    EXPECT_EQ(state->spectrum[0][0], c.First) << c.Table;
+    EXPECT_EQ(state->spectrum[0][1], c.Second) << c.Table;
+    for (int i = 2; i < 576; ++i) ASSERT_EQ(state->spectrum[0][i], 0.0);
+    EXPECT_EQ(g.maxbandl, 1);
+    EXPECT_EQ(endPosition, bits.Bits());
+  }
+}
+
+TEST_F(Layer3Requantise, ScaleFactorsStepByTheirScale) {
+  for (int scale = 0; scale < 2; ++scale) {
+    BitWriter bits;
+    bits.PutCode(CodeOf(1, 0x10));
+    bits.Put(0, 1);
+    GranuleInfo g = LongGranule(1, 1);
+    g.scalefac_scale = scale;
+    scalefac[0] = 1;
+    ASSERT_EQ(Run(bits, g), 0);
+    EXPECT_DOUBLE_EQ(state->spectrum[0][0], scale ? 0.5 : std::pow(2.0, -0.5));
+  }
+}
+
+TEST_F(Layer3Requantise, PreemphasisAddsToLongBands) {
+  // 12 pairs of (1, 1) through table 1: lines 0 to 23, bands 0 to 5 at 44.1 kHz: no pretab;
+  // band 11 (lines 62 to 73) gets pretab 1 through the band walk of a later pair.
+  BitWriter bits;
+  for (int i = 0; i < 32; ++i) {
+    bits.PutCode(CodeOf(1, i == 31 ? 0x10 : 0x00));
+    if (i == 31) bits.Put(0, 1);
+  }
+  GranuleInfo g = LongGranule(32, 1);
+  g.preflag = 1;
+  ASSERT_EQ(Run(bits, g), 0);
+  EXPECT_DOUBLE_EQ(state->spectrum[0][62], std::pow(2.0, -0.5));  // band 11: pretab 1
+  EXPECT_EQ(g.maxbandl, 12);
+}
+
+TEST_F(Layer3Requantise, Count1QuadrupleEndingOnTheLastBitIsWhole) {
+  // big_values 0; quadruple 1111 in table B (code 0000) with four sign bits.
+  for (int missing = 0; missing < 2; ++missing) {
+    BitWriter bits;
+    bits.PutCode(CodeOf(33, 0xF));
+    bits.Put(0b0101, 4);
+    GranuleInfo g = LongGranule(0, 0);
+    g.count1table_select = 1;
+    ASSERT_EQ(Run(bits, g, static_cast<int>(bits.Bits()) - missing), 0);
+    EXPECT_EQ(state->spectrum[0][0], 1.0);
+    EXPECT_EQ(state->spectrum[0][1], -1.0);
+    EXPECT_EQ(state->spectrum[0][2], 1.0);
+    EXPECT_EQ(state->spectrum[0][3], missing ? 0.0 : -1.0);
+    for (int i = 4; i < 576; ++i) ASSERT_EQ(state->spectrum[0][i], 0.0);
+  }
+}
+
+TEST_F(Layer3Requantise, Count1StopsWhenTheCodeDoesNotFit) {
+  BitWriter bits;
+  bits.PutCode(CodeOf(32, 0xF));  // 6 bits
+  bits.Put(0, 4);
+  GranuleInfo g = LongGranule(0, 0);
+  ASSERT_EQ(Run(bits, g, 5), 0);
+  for (double v : state->spectrum[0]) ASSERT_EQ(v, 0.0);
+  EXPECT_EQ(endPosition, 5u);
+}
+
+TEST_F(Layer3Requantise, BigValuesPastTheLengthOverrun) {
+  BitWriter bits;
+  bits.PutCode(CodeOf(1, 0x11));
+  bits.Put(0, 2);
+  GranuleInfo g = LongGranule(1, 1);
+  EXPECT_EQ(Run(bits, g, static_cast<int>(bits.Bits()) - 1), 1);
+}
+
+TEST_F(Layer3Requantise, ShortBlocksInterleaveWindowsWithTheirGains) {
+  // Pairs go band by band and window by window: the first pair of window 1 of band 0 is
+  // the third pair (band 0 is 4 lines, 2 pairs per window); it lands at lines 1 and 4.
+  BitWriter bits;
+  for (int pair = 0; pair < 3; ++pair) {
+    bits.PutCode(CodeOf(1, pair == 2 ? 0x11 : 0x00));
+    if (pair == 2) bits.Put(0, 2);
+  }
+  GranuleInfo g = LongGranule(3, 1);
+  g.block_type = 2;
+  g.region1start = 18;
+  g.windowGain[1] = g.globalGain + 8;  // subblock_gain 1: 2^-2
+  ASSERT_EQ(Run(bits, g), 0);
+  EXPECT_EQ(state->spectrum[0][1], 0.25);
+  EXPECT_EQ(state->spectrum[0][4], 0.25);
+  EXPECT_EQ(g.maxband[0], 0);
+  EXPECT_EQ(g.maxband[1], 1);
+  EXPECT_EQ(g.maxband[2], 0);
+  EXPECT_EQ(g.maxb, state->tables.shortLimit[0][1]);
+}
+
+TEST_F(Layer3Requantise, MixedBlocksKeepThreeShortBandsAndShortLimits) {
+  BitWriter bits;
+  bits.PutCode(CodeOf(1, 0x10));
+  bits.Put(0, 1);
+  GranuleInfo g = LongGranule(1, 1);
+  g.block_type = 2;
+  g.mixed_block_flag = 1;
+  g.region1start = 18;
+  ASSERT_EQ(Run(bits, g), 0);
+  EXPECT_EQ(state->spectrum[0][0], 1.0);
+  for (int n = 0; n < 3; ++n) EXPECT_EQ(g.maxband[n], 3);
+  EXPECT_EQ(g.maxbandl, 1);
+  EXPECT_EQ(g.maxb, state->tables.shortLimit[0][3]);
+}
+
+TEST_F(Layer3Requantise, HalfRateLimitsStopAtSixteen) {
+  BuildLayer3Tables(*state, 1);
+  for (int rate = 0; rate < 9; ++rate) {
+    for (int i = 0; i < 23; ++i) EXPECT_LE(state->tables.longLimit[rate][i], 16);
+    for (int i = 0; i < 14; ++i) EXPECT_LE(state->tables.shortLimit[rate][i], 16);
+  }
+  BuildLayer3Tables(*state, 0);
+  EXPECT_EQ(state->tables.longLimit[0][22], 32);
+  EXPECT_EQ(state->tables.longLimit[0][0], 1);
+  EXPECT_EQ(state->tables.shortLimit[0][0], 1);
+}
+
+TEST_F(Layer3Requantise, MiddleSideCombinesWithTheMiddleChannel) {
+  for (int i = 0; i < 576; ++i) state->spectrum[0][i] = 0.5 + i;
+  BitWriter bits;
+  bits.PutCode(CodeOf(1, 0x01));  // (0, 1): side 0 then side +1
+  bits.Put(0, 1);
+  GranuleInfo g = LongGranule(1, 1);
+  data = bits.Bytes();
+  g.part2_3_length = static_cast<int>(bits.Bits());
+  Layer3BitReader reader(data.data(), bits.Size());
+  ASSERT_EQ(RequantiseMiddleSide(state->tables, reader, state->spectrum[0], state->spectrum[1], scalefac, g, 0, 0),
+            0);
+  EXPECT_EQ(state->spectrum[0][0], 0.5);
+  EXPECT_EQ(state->spectrum[1][0], 0.5);
+  EXPECT_EQ(state->spectrum[0][1], 2.5);
+  EXPECT_EQ(state->spectrum[1][1], 0.5);
+  for (int i = 2; i < 576; ++i) ASSERT_EQ(state->spectrum[1][i], state->spectrum[0][i]);
+}
+
+TEST_F(Layer3Requantise, GainPositionsOfCorruptDataStayInTheTable) {
+  BitWriter bits;
+  bits.PutCode(CodeOf(1, 0x10));
+  bits.Put(0, 1);
+  GranuleInfo g = LongGranule(1, 1);
+  g.globalGain = 258;
+  g.scalefac_scale = 1;
+  scalefac[0] = 31;
+  ASSERT_EQ(Run(bits, g), 0);
+  EXPECT_TRUE(std::isfinite(state->spectrum[0][0]));
+  EXPECT_GT(state->spectrum[0][0], 0.0);
+}
+
+}  // namespace
