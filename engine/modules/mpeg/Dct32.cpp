@@ -5,7 +5,7 @@ namespace {
 // The unnormalised DCT-II X[k] = sum of x[m] cos(pi k (2m + 1) / 2N), split recursively
 // into the sums (even outputs) and the scaled differences (odd outputs) of mirrored pairs.
 template <int N, int Table>
-inline void Dct(const double* x, double* out, const double (*cosine)[16]) {
+[[gnu::always_inline]] inline void Dct(const double* x, double* out, const double (*cosine)[16]) {
   if constexpr (N == 1) {
     out[0] = x[0];
   } else {

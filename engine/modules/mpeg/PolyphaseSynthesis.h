@@ -38,6 +38,8 @@ class PolyphaseSynthesis {
   EqualizerGains& equalizer_;
   double cosine_[5][16] = {};
   alignas(32) double window_[544] = {};
+  alignas(32) double alternating_[2][544] = {};  // the window with signs alternating per entry
+  alignas(32) double reversed_[544] = {};        // the window backwards, negated
   HistorySet full_ = {};
   HistorySet half_ = {};
 };

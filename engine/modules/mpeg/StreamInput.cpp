@@ -56,8 +56,9 @@ void StreamInput::Open(const InputSource& source, QVByteBool* canSetPosition) {
     size_ = info.st_size;
   }
 
-  // The ID3v1 probe: the last 128 bytes; only 127 of them are read.
-  if (Seek(-TagSize, 2)) {
+  // The ID3v1 probe: the last 128 bytes; only 127 of them are read. An input shorter than a
+  // tag has none, however the host's seek treats a position before the start.
+  if (size_ >= TagSize && Seek(-TagSize, 2)) {
     int32_t got = 0;
     if (!Read(tag_.get(), TagSize - 1, &got) || got < TagSize - 1) {
       Close();

@@ -119,6 +119,16 @@ TEST(FrameReader, NoTagWhenAbsentOrInputShort) {
   EXPECT_EQ(plain.Decoder.TagBlock(), nullptr);
   Opened shortInput(std::vector<uint8_t>{'T', 'A', 'G', 0, 0});
   EXPECT_EQ(shortInput.Decoder.TagBlock(), nullptr);
+  MpegDecoder fromFile;
+  QVByteBool canSetPosition = 1;
+  const std::string path = std::string(BRASSEL_BINARY_DIR) + "/mpegcore-short-input.mp2";
+  {
+    std::ofstream out(path, std::ios::binary);
+    out << "TAG";
+  }
+  fromFile.OpenInput(FileSource(path), &canSetPosition);
+  EXPECT_EQ(fromFile.TagBlock(), nullptr);
+  EXPECT_EQ(fromFile.ReadFrame(), EndOfInput);
 }
 
 TEST(FrameReader, TrailingTagEndsTheInputWithoutFrames) {
