@@ -146,6 +146,8 @@ bool Play(PlayerHandle& handle) {
     state.ConvertLimits();
     state.decoder.Reader.Header().HeaderChanged = false;
     handle.stopRequest = 0;
+    // A run starts unpaused, also after one that was stopped while paused.
+    handle.pauseRequest = 0;
     handle.runOwnsInput = true;
     // The mode is set first: a short run may end before this thread goes on.
     handle.mode = pmPlaying;

@@ -1,0 +1,281 @@
+// Runs of the decode thread driven from the host's thread: pause, resume and stop, the end of a
+// module while it plays, seeking, limits, buffer sizes, a refused block, the equaliser, tags in
+// front of the stream, callback input and thread priority.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+
+#include "tests/engine/modules/mpeg/ModuleHost.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+const std::string fl10 = VectorPath("l2-fl10.bit").string();
+// One Layer II frame of two-channel 16-bit samples: each block is one frame.
+constexpr int32_t frameBytes = 1152 * 4;
+constexpr int32_t frameMs = 36;  // Layer II at 32000 Hz
+
+class ModuleRun : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(qv_.Loaded()) << dlerror();
+    h_ = qv_->QVInitModule();
+    ASSERT_NE(h_, 0u);
+    stream_ = ReadBytes(fl10);
+    frames_ = WalkFrames(stream_).frames;
+    ASSERT_GT(frames_, 40);
+  }
+  void TearDown() override {
+    if (h_ != 0) {
+      EXPECT_TRUE(qv_->QVDeInitModule(h_));
+    }
+  }
+  // Opens and prepares the input, with callback output in blocks of one frame.
+  void PrepareCallbacks(const std::string& input = fl10, int32_t bufferSize = frameBytes) {
+    recorder_.Install(*qv_, h_);
+    ASSERT_TRUE(qv_->QVSetBuffers(h_, 0, bufferSize));
+    ASSERT_TRUE(qv_->QVSetInputName(h_, input.c_str()));
+    ASSERT_TRUE(qv_->QVOpen(h_));
+    ASSERT_TRUE(qv_->QVInitStream(h_));
+  }
+  std::vector<uint8_t> RunToEnd() {
+    EXPECT_TRUE(qv_->QVPlay(h_));
+    EXPECT_EQ(WaitWhileRunning(*qv_, h_), pmFinished);
+    return recorder_.Pcm();
+  }
+
+  ModuleLibrary qv_;
+  QVHandle h_ = 0;
+  std::vector<uint8_t> stream_;
+  int frames_ = 0;
+  BlockRecorder recorder_;
+  TempFolder folder_;
+};
+
+TEST_F(ModuleRun, PauseHoldsTheRunAndStopEndsIt) {
+  recorder_.holdAtBlock = 2;
+  PrepareCallbacks();
+  ASSERT_TRUE(qv_->QVPlay(h_));
+  ASSERT_TRUE(WaitFor([&] { return recorder_.blockCount.load() >= 2; }));
+  ASSERT_TRUE(qv_->QVPause(h_));
+  EXPECT_EQ(qv_->QVGetPlayerMode(h_), pmPaused);
+  EXPECT_TRUE(qv_->QVPause(h_));
+  recorder_.Release();
+  EXPECT_EQ(qv_->QVGetPos(h_), 2 * frameMs);
+  EXPECT_TRUE(qv_->QVSetLimits(h_, 0, 0));  // acts while running
+  EXPECT_FALSE(qv_->QVSetOutputName(h_, "x.wav"));
+  EXPECT_EQ(qv_->QVLastError(h_), qvIncorrectMode);
+  ASSERT_TRUE(qv_->QVStop(h_));
+  EXPECT_EQ(qv_->QVGetPlayerMode(h_), pmOpen);
+  EXPECT_EQ(recorder_.blockCount.load(), 2);
+  EXPECT_EQ(recorder_.actions, (std::vector<int>{1, 0}));
+  EXPECT_EQ(qv_->QVLastError(h_), 0);
+  // The input was rewound: a new run gives the whole stream.
+  ASSERT_TRUE(qv_->QVInitStream(h_));
+  recorder_.blocks.clear();
+  recorder_.holdAtBlock = -1;
+  EXPECT_EQ(RunToEnd().size(), static_cast<size_t>(frames_) * frameBytes);
+}
+
+TEST_F(ModuleRun, ResumedRunDeliversEverything) {
+  recorder_.holdAtBlock = 1;
+  PrepareCallbacks();
+  ASSERT_TRUE(qv_->QVPlay(h_));
+  ASSERT_TRUE(WaitFor([&] { return recorder_.blockCount.load() >= 1; }));
+  ASSERT_TRUE(qv_->QVPause(h_));
+  recorder_.Release();
+  ASSERT_TRUE(qv_->QVResume(h_));
+  EXPECT_EQ(WaitWhileRunning(*qv_, h_), pmFinished);
+  EXPECT_EQ(recorder_.Pcm().size(), static_cast<size_t>(frames_) * frameBytes);
+  EXPECT_EQ(qv_->QVGetPlayerMode(h_), pmOpen);
+  EXPECT_EQ(qv_->QVGetPos(h_), -1);
+}
+
+TEST_F(ModuleRun, DeInitWhilePlayingClosesTheWavFile) {
+  const fs::path wav = folder_.path() / "stopped.wav";
+  ASSERT_TRUE(qv_->QVSetOutputMode(h_, omFile));
+  ASSERT_TRUE(qv_->QVSetOutputName(h_, wav.string().c_str()));
+  ASSERT_TRUE(qv_->QVSetInputName(h_, fl10.c_str()));
+  ASSERT_TRUE(qv_->QVOpen(h_));
+  ASSERT_TRUE(qv_->QVInitStream(h_));
+  ASSERT_TRUE(qv_->QVPlay(h_));
+  ASSERT_TRUE(WaitFor([&] { return qv_->QVGetPos(h_) > 0; }));
+  ASSERT_TRUE(qv_->QVDeInitModule(h_));
+  h_ = 0;
+  const auto file = ReadBytes(wav);
+  ASSERT_GE(file.size(), 46u);
+  const uint32_t data = LittleEndian32(file.data() + 42);
+  EXPECT_EQ(file.size(), 46u + data);
+  EXPECT_EQ(LittleEndian32(file.data() + 4), 38 + data);
+  EXPECT_LT(data, static_cast<uint32_t>(frames_) * frameBytes);
+  EXPECT_EQ(data % 16384, 0u);
+}
+
+TEST_F(ModuleRun, DeInitWhilePausedReportsTheEndFirst) {
+  recorder_.holdAtBlock = 1;
+  PrepareCallbacks();
+  ASSERT_TRUE(qv_->QVPlay(h_));
+  ASSERT_TRUE(WaitFor([&] { return recorder_.blockCount.load() >= 1; }));
+  ASSERT_TRUE(qv_->QVPause(h_));
+  recorder_.Release();
+  ASSERT_TRUE(qv_->QVDeInitModule(h_));
+  h_ = 0;
+  EXPECT_EQ(recorder_.actions, (std::vector<int>{1, 0}));
+}
+
+TEST_F(ModuleRun, SeekMovesTheRunToTheFrame) {
+  recorder_.holdAtBlock = 1;
+  PrepareCallbacks();
+  ASSERT_TRUE(qv_->QVPlay(h_));
+  ASSERT_TRUE(WaitFor([&] { return recorder_.blockCount.load() >= 1; }));
+  ASSERT_TRUE(qv_->QVPause(h_));
+  recorder_.Release();
+  constexpr uint32_t target = 20;
+  ASSERT_TRUE(qv_->QVSetPos(h_, target * frameMs));
+  EXPECT_EQ(qv_->QVGetPos(h_), static_cast<int32_t>((target + 1) * frameMs));
+  // Refused positions change nothing and still answer true.
+  EXPECT_TRUE(qv_->QVSetPos(h_, 0));
+  EXPECT_TRUE(qv_->QVSetPos(h_, 100000000));
+  EXPECT_EQ(qv_->QVGetPos(h_), static_cast<int32_t>((target + 1) * frameMs));
+  ASSERT_TRUE(qv_->QVResume(h_));
+  EXPECT_EQ(WaitWhileRunning(*qv_, h_), pmFinished);
+  EXPECT_EQ(qv_->QVLastError(h_), 0);
+  // The first frame, then the frames after the one the seek found.
+  const auto pcm = recorder_.Pcm();
+  ASSERT_EQ(pcm.size(), static_cast<size_t>(frames_ - target) * frameBytes);
+  const auto reference = ReadBytes(VectorPath("l2-fl10.pcm"));
+  const auto last = Samples(pcm.data() + pcm.size() - frameBytes, frameBytes);
+  const auto expected =
+      Samples(reference.data() + static_cast<size_t>(frames_ - 1) * frameBytes, frameBytes);
+  for (size_t i = 0; i < last.size(); ++i) ASSERT_NEAR(last[i], expected[i], 1) << i;
+}
+
+TEST_F(ModuleRun, LimitsSelectFrames) {
+  struct Case {
+    const char* name;
+    bool beforeOpen;
+    uint32_t start, end;
+    int blocks;
+  };
+  const Case cases[] = {
+      {"whole stream", false, 0, 0, -1},
+      {"frames 10 to 20", false, 10 * frameMs, 20 * frameMs, 11},
+      {"start only: one frame", false, 30 * frameMs, 0, 1},
+      {"end below start: one frame", false, 30 * frameMs, 5, 1},
+      {"end only, set while closed", true, 0, 25 * frameMs + 10, 25},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    ASSERT_TRUE(qv_->QVClose(h_));
+    recorder_.blocks.clear();
+    recorder_.actions.clear();
+    if (c.beforeOpen) {
+      ASSERT_TRUE(qv_->QVSetLimits(h_, c.start, c.end));
+      PrepareCallbacks();
+    } else {
+      PrepareCallbacks();
+      ASSERT_TRUE(qv_->QVSetLimits(h_, c.start, c.end));
+    }
+    const auto pcm = RunToEnd();
+    const int expected = c.blocks < 0 ? frames_ : c.blocks;
+    EXPECT_EQ(pcm.size(), static_cast<size_t>(expected) * frameBytes);
+    EXPECT_EQ(recorder_.actions, (std::vector<int>{1, 0}));
+  }
+}
+
+TEST_F(ModuleRun, BufferSizeIsRoundedToWholeSynthesisCalls) {
+  PrepareCallbacks(fl10, 1000);  // becomes 896
+  const auto pcm = RunToEnd();
+  ASSERT_EQ(pcm.size(), static_cast<size_t>(frames_) * frameBytes);
+  for (size_t i = 0; i + 1 < recorder_.blocks.size(); ++i)
+    ASSERT_EQ(recorder_.blocks[i].size(), 896u) << i;
+  EXPECT_LE(recorder_.blocks.back().size(), 896u);
+}
+
+TEST_F(ModuleRun, RefusedBlockEndsTheRunWithCodeSix) {
+  recorder_.refuseBlock = 3;
+  PrepareCallbacks();
+  ASSERT_TRUE(qv_->QVPlay(h_));
+  EXPECT_EQ(WaitWhileRunning(*qv_, h_), pmFinished);
+  EXPECT_EQ(recorder_.blockCount.load(), 3);
+  EXPECT_EQ(recorder_.actions, (std::vector<int>{1, 0}));
+  EXPECT_EQ(qv_->QVLastError(h_), qvOutputFailure);
+}
+
+TEST_F(ModuleRun, EqualiserGainsShapeOneChannel) {
+  PrepareCallbacks();
+  const auto plain = RunToEnd();
+  recorder_.blocks.clear();
+  double* gains = nullptr;
+  int32_t channels = 0, bands = 0;
+  ASSERT_TRUE(qv_->QVEQ(h_, &gains, &channels, &bands));
+  for (int band = 0; band < 32; ++band) gains[32 + band] = 0.0;  // right channel off
+  ASSERT_TRUE(qv_->QVUseEQ(h_, 1));
+  ASSERT_TRUE(qv_->QVInitStream(h_));
+  const auto shaped = RunToEnd();
+  ASSERT_EQ(shaped.size(), plain.size());
+  const auto a = Samples(plain.data(), plain.size());
+  const auto b = Samples(shaped.data(), shaped.size());
+  size_t nonzeroLeft = 0;
+  for (size_t i = 0; i < a.size(); i += 2) {
+    ASSERT_EQ(b[i], a[i]) << i;
+    ASSERT_EQ(b[i + 1], 0) << i;
+    nonzeroLeft += a[i] != 0;
+  }
+  EXPECT_GT(nonzeroLeft, a.size() / 4);
+}
+
+TEST_F(ModuleRun, TagsAroundTheStreamLeaveTheSamplesInPlace) {
+  PrepareCallbacks();
+  const auto plain = RunToEnd();
+  ASSERT_TRUE(qv_->QVClose(h_));
+  recorder_.blocks.clear();
+
+  // An ID3v2 tag of 257 bytes (size bytes 00 00 02 01) in front, an ID3v1 tag behind.
+  std::vector<uint8_t> tagged = {'I', 'D', '3', 3, 0, 0, 0, 0, 2, 1};
+  tagged.resize(10 + 257, 0x55);
+  tagged.insert(tagged.end(), stream_.begin(), stream_.end());
+  std::vector<uint8_t> trailer(128, ' ');
+  std::memcpy(trailer.data(), "TAG", 3);
+  tagged.insert(tagged.end(), trailer.begin(), trailer.end());
+  const fs::path path = folder_.path() / "tagged.mp2";
+  WriteBytes(path, tagged);
+
+  ASSERT_TRUE(qv_->QVSetInputName(h_, path.string().c_str()));
+  ASSERT_TRUE(qv_->QVOpen(h_));
+  ASSERT_TRUE(qv_->QVInitStream(h_));
+  EXPECT_EQ(RunToEnd(), plain);
+}
+
+TEST_F(ModuleRun, CallbackInputGivesTheSameSamples) {
+  PrepareCallbacks();
+  const auto fromFile = RunToEnd();
+  ASSERT_TRUE(qv_->QVClose(h_));
+  recorder_.blocks.clear();
+
+  MemoryInput input;
+  input.data = stream_;
+  input.Install(*qv_, h_);
+  ASSERT_TRUE(qv_->QVOpen(h_));
+  ASSERT_TRUE(qv_->QVInitStream(h_));
+  EXPECT_EQ(RunToEnd(), fromFile);
+  ASSERT_TRUE(qv_->QVClose(h_));
+  EXPECT_EQ(input.closes, 1);
+}
+
+TEST_F(ModuleRun, PriorityReachesTheRunningThread) {
+  recorder_.holdAtBlock = 1;
+  PrepareCallbacks();
+  EXPECT_TRUE(qv_->QVSetPriority(h_, 3));  // only kept while nothing runs
+  EXPECT_TRUE(qv_->QVSetPriority(h_, -1));
+  ASSERT_TRUE(qv_->QVPlay(h_));
+  ASSERT_TRUE(WaitFor([&] { return recorder_.blockCount.load() >= 1; }));
+  EXPECT_TRUE(qv_->QVSetPriority(h_, -2));
+  EXPECT_FALSE(qv_->QVSetPriority(h_, 3));  // no such level
+  recorder_.Release();
+  EXPECT_EQ(WaitWhileRunning(*qv_, h_), pmFinished);
+}
+
+}  // namespace
