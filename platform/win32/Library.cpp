@@ -32,8 +32,16 @@ HMODULE WINAPI LoadLibraryA(LPCSTR fileName) {
     return nullptr;
   }
   std::string path = fileName;
-  // dlopen would search the system's library paths for a bare name.
-  if (path.find('/') == std::string::npos) path = "./" + path;
+  // A relative name is taken from the current directory (dlopen would search the system's
+  // library paths for a bare name), and made absolute so that the module knows its full path.
+  if (path[0] != '/') {
+    char cwd[4096];
+    if (getcwd(cwd, sizeof cwd) == nullptr) {
+      SetLastError(ERROR_MOD_NOT_FOUND);
+      return nullptr;
+    }
+    path = std::string(cwd) + "/" + path;
+  }
 
   int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
   if (fd < 0) {

@@ -8,8 +8,8 @@
 
 using FARPROC = INT_PTR(WINAPI*)();
 
-// Resolves all symbols at once and keeps them local (RTLD_NOW | RTLD_LOCAL). A name without a
-// "/" is looked up in the current directory. 0 with ERROR_MOD_NOT_FOUND when the file cannot
+// Resolves all symbols at once and keeps them local (RTLD_NOW | RTLD_LOCAL). A relative name is
+// taken from the current directory. 0 with ERROR_MOD_NOT_FOUND when the file cannot
 // be opened, ERROR_BAD_EXE_FORMAT when it is no loadable library. Loading the same file again
 // gives the same module and counts one more reference.
 HMODULE WINAPI LoadLibraryA(LPCSTR fileName);

@@ -40,6 +40,21 @@ TEST_F(LibraryTest, LoadsBindsAndFrees) {
   EXPECT_EQ(GetLastError(), ERROR_INVALID_HANDLE);
 }
 
+TEST_F(LibraryTest, RelativeNameIsTakenFromTheCurrentDirectory) {
+  char previous[4096];
+  ASSERT_NE(getcwd(previous, sizeof previous), nullptr);
+  ASSERT_EQ(chdir(Dir.Path().c_str()), 0);
+  HMODULE module = LoadLibraryA("teskdec.dll");
+  ASSERT_EQ(chdir(previous), 0);
+  ASSERT_NE(module, nullptr);
+  char name[4096];
+  DWORD length = GetModuleFileNameA(module, name, sizeof name);
+  EXPECT_EQ(std::string(name, length), Copy);
+  EXPECT_TRUE(IsFileLoadedAsLibrary(Copy.c_str()));
+  FreeLibrary(module);
+  EXPECT_FALSE(IsFileLoadedAsLibrary(Copy.c_str()));
+}
+
 TEST_F(LibraryTest, MissingOrBrokenFilesDoNotLoad) {
   EXPECT_EQ(LoadLibraryA((Dir / "absent.dll").c_str()), nullptr);
   EXPECT_EQ(GetLastError(), ERROR_MOD_NOT_FOUND);
