@@ -6,11 +6,17 @@ namespace {
 
 using ConversionTest = ConversionFixture;
 
-TEST_F(ConversionTest, ConvertsTwoFilesOnOnePlayer) {
+TEST_F(ConversionTest, ModuleDescribesItselfAndTakesTheEqualizer) {
   EXPECT_EQ(Player->ModuleName(), "Audio MPEG");
   EXPECT_EQ(Player->Extensions(), "*.mp1;*.mp2;*.mp3");
+  EXPECT_EQ(Player->About().size(), 57u);
   EXPECT_EQ(Player->Version(), 120);
+  EXPECT_TRUE(Player->HasEqualizer());
+  Player->SetUseEqualizer(true);
+  EXPECT_TRUE(Player->UseEqualizer());
+}
 
+TEST_F(ConversionTest, ConvertsTwoFilesOnOnePlayer) {
   struct Case {
     const char* stream;
     const char* reference;
