@@ -151,6 +151,117 @@ TEST(Layer12, GroupedCodewordsBeyondTheirTableAndScaleIndex63AreSilent) {
   }
 }
 
+// Layer II frames of the 8-subband table (44.1 kHz, 96 kbit/s, two channels) written from
+// one description, either in joint stereo (shared allocation and codes from the bound on) or
+// in plain stereo with those values repeated for both channels.
+struct Layer2Content {
+  int Allocation[2][8];
+  int Selection[2][8];
+  int Scale[2][8][3];
+  uint32_t Codes[12][2][8][3];  // granule, channel, subband, sample (grouped: sample 0 only)
+};
+
+constexpr int Nbal[8] = {4, 4, 3, 3, 3, 3, 3, 3};
+// Allocations 1 to 4 select 3, 5 and 9 levels (grouped) and 15 levels (4-bit codes) in
+// every row of that table.
+struct Code {
+  int Bits;
+  bool Grouped;
+  uint32_t Limit;
+};
+Code CodeFor(int a) {
+  static const Code codes[4] = {{5, true, 27}, {7, true, 125}, {10, true, 729}, {4, false, 15}};
+  return codes[a - 1];
+}
+
+std::vector<uint8_t> WriteLayer2(const Layer2Content& c, int mode, int extension, int bound) {
+  std::vector<uint8_t> frame = HeaderBytes(3, 2, 6, 0, 0, mode, extension);
+  BitWriter w;
+  for (int sb = 0; sb < 8; ++sb)
+    for (int ch = 0; ch < (sb < bound ? 2 : 1); ++ch) w.Put(c.Allocation[ch][sb], Nbal[sb]);
+  for (int sb = 0; sb < 8; ++sb)
+    for (int ch = 0; ch < 2; ++ch)
+      if (c.Allocation[ch][sb]) w.Put(c.Selection[ch][sb], 2);
+  for (int sb = 0; sb < 8; ++sb)
+    for (int ch = 0; ch < 2; ++ch) {
+      if (!c.Allocation[ch][sb]) continue;
+      const int* s = c.Scale[ch][sb];
+      switch (c.Selection[ch][sb]) {
+        case 0: w.Put(s[0], 6); w.Put(s[1], 6); w.Put(s[2], 6); break;
+        case 1: w.Put(s[0], 6); w.Put(s[2], 6); break;
+        case 2: w.Put(s[0], 6); break;
+        default: w.Put(s[0], 6); w.Put(s[1], 6); break;
+      }
+    }
+  for (int g = 0; g < 12; ++g)
+    for (int sb = 0; sb < 8; ++sb)
+      for (int ch = 0; ch < (sb < bound ? 2 : 1); ++ch) {
+        const int a = c.Allocation[ch][sb];
+        if (!a) continue;
+        const Code code = CodeFor(a);
+        for (int k = 0; k < (code.Grouped ? 1 : 3); ++k) w.Put(c.Codes[g][ch][sb][k], code.Bits);
+      }
+  w.Bytes.resize(96 * 144000 / 44100 - 4, 0);  // holds the largest content
+  Append(frame, w.Bytes);
+  return frame;
+}
+
+Layer2Content RandomContent(std::mt19937& random, int bound) {
+  Layer2Content c{};
+  for (int sb = 0; sb < 8; ++sb) {
+    for (int ch = 0; ch < 2; ++ch) {
+      c.Allocation[ch][sb] = static_cast<int>(random() % 5);
+      c.Selection[ch][sb] = static_cast<int>(random() % 4);
+    }
+    if (sb >= bound) c.Allocation[1][sb] = c.Allocation[0][sb];
+    for (int ch = 0; ch < 2; ++ch) {
+      int* s = c.Scale[ch][sb];
+      for (int k = 0; k < 3; ++k) s[k] = static_cast<int>(random() % 63);
+      // What the selection can carry: (a, b, c), (a, a, b), (a, a, a), (a, b, b).
+      switch (c.Selection[ch][sb]) {
+        case 1: s[1] = s[0]; break;
+        case 2: s[1] = s[2] = s[0]; break;
+        case 3: s[2] = s[1]; break;
+        default: break;
+      }
+    }
+  }
+  for (int g = 0; g < 12; ++g)
+    for (int sb = 0; sb < 8; ++sb)
+      for (int ch = 0; ch < 2; ++ch) {
+        const int a = c.Allocation[ch][sb];
+        if (!a) continue;
+        const Code code = CodeFor(a);
+        for (int k = 0; k < 3; ++k)
+          c.Codes[g][ch][sb][k] = sb >= bound && ch == 1 ? c.Codes[g][0][sb][k]
+                                                         : static_cast<uint32_t>(random() % code.Limit);
+      }
+  return c;
+}
+
+TEST(Layer12, JointStereoLayer2EqualsTheStereoFrameItStandsFor) {
+  struct Case {
+    int Extension;
+    int Bound;  // the bound the table leaves: 4 x extension + 4, at most 8
+  };
+  std::mt19937 random(21);
+  for (const Case& c : {Case{0, 4}, Case{1, 8}, Case{3, 8}}) {
+    std::vector<uint8_t> joint;
+    std::vector<uint8_t> stereo;
+    for (int frame = 0; frame < 6; ++frame) {
+      const Layer2Content content = RandomContent(random, c.Bound);
+      Append(joint, WriteLayer2(content, 1, c.Extension, c.Bound));
+      Append(stereo, WriteLayer2(content, 0, 0, 8));
+    }
+    RunResult a = DecodeBytes(joint);
+    RunResult b = DecodeBytes(stereo);
+    ASSERT_EQ(a.Frames, 6);
+    ASSERT_EQ(b.Frames, 6);
+    EXPECT_EQ(a.Samples, b.Samples) << "extension " << c.Extension;
+    EXPECT_TRUE(std::any_of(a.Samples.begin(), a.Samples.end(), [](int16_t v) { return v != 0; }));
+  }
+}
+
 TEST(Layer12, GroupTablesAndScaleMultipliers) {
   Layer2Tables tables;
   BuildLayer2Tables(tables);
