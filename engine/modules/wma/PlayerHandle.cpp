@@ -1,0 +1,56 @@
+#include "engine/modules/wma/PlayerHandle.h"
+
+#include "engine/modules/common/ModuleFailure.h"
+#include "engine/modules/wma/ModuleState.h"
+
+PlayerHandle::PlayerHandle(ModuleState& moduleState) : state(moduleState) {}
+
+PlayerHandle::~PlayerHandle() {
+  if (Running()) StopRun();
+  if (reader != nullptr) {
+    IWMAudioReader* released = reader;
+    reader = nullptr;
+    released->Release();
+  }
+  mode = pmClosed;
+}
+
+void PlayerHandle::BeginRun() {
+  std::lock_guard<std::mutex> guard(runLock_);
+  runActive_ = true;
+}
+
+bool PlayerHandle::CloseRun() {
+  std::lock_guard<std::mutex> guard(runLock_);
+  if (!runActive_) return false;
+  runActive_ = false;
+  state.writer.CloseOutput();
+  return true;
+}
+
+void PlayerHandle::StopRun() {
+  stopRequest = 1;  // also ends a paused sample call's wait
+  if (reader != nullptr) reader->Stop();
+  CloseRun();
+  stopRequest = 0;
+  mode = pmOpen;
+}
+
+void PlayerHandle::EndRunFromReader(bool drainFirst, int32_t finalMode) {
+  std::lock_guard<std::mutex> guard(runLock_);
+  if (!runActive_) return;
+  runActive_ = false;
+  const auto drain = [&] {
+    try {
+      state.writer.DrainOutput();
+    } catch (const ModuleFailure&) {
+      // A failed drain does not keep the run from ending.
+    }
+  };
+  if (drainFirst) drain();
+  // From the SDK's own thread Stop only ends delivery after this call; it does not wait.
+  if (reader != nullptr) reader->Stop();
+  if (!drainFirst) drain();
+  state.writer.CloseOutput();
+  mode = finalMode;
+}

@@ -1,0 +1,63 @@
+// The object QVInitModule hands the host, which is at the same time the callback object the
+// SDK's reader calls (its function table comes first): the magic value, the player mode, the
+// reader of the open file, the reference count, the pause and stop requests and the metadata.
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+#include <mutex>
+
+#include "engine/PluginInterface.h"
+#include "platform/wmasdk/WmaSdk.h"
+
+class ModuleState;
+
+inline constexpr int MetadataSlotCount = 7;
+inline constexpr int MetadataSlotSize = 512;
+
+struct PlayerHandle final : public IWMAudioReadCallback {
+  explicit PlayerHandle(ModuleState& moduleState);
+  // Ends a running run, releases the reader.
+  ~PlayerHandle();
+  PlayerHandle(const PlayerHandle&) = delete;
+  PlayerHandle& operator=(const PlayerHandle&) = delete;
+
+  // The callback object's operations (ReaderCallback.cpp).
+  HRESULT WINAPI QueryInterface(REFIID riid, void** object) override;
+  ULONG WINAPI AddRef() override;
+  ULONG WINAPI Release() override;
+  HRESULT WINAPI OnSample(const BYTE* data, DWORD length, DWORD msTime) override;
+  HRESULT WINAPI OnStatus(WMT_STATUS status, HRESULT result, const void* param) override;
+
+  bool Running() const {
+    const int32_t m = mode.load();
+    return m == pmPlaying || m == pmPaused;
+  }
+  // The host ends a run: stops the reader (the SDK's thread is out of every callback when it
+  // returns) and closes the output unless the run has closed it already. Mode pmOpen.
+  void StopRun();
+  // QVPlay opens a run: from now on the callbacks write to the output.
+  void BeginRun();
+  // Closes the output of a run that has not been closed yet (false: it had been).
+  bool CloseRun();
+
+  uint32_t magic = HandleMagic;
+  std::atomic<int32_t> mode{pmClosed};
+  IWMAudioReader* reader = nullptr;
+  std::atomic<int32_t> references{1};
+  std::atomic<uint8_t> pauseRequest{0};
+  char metadataSlots[MetadataSlotCount][MetadataSlotSize] = {};
+  std::atomic<uint8_t> stopRequest{0};
+
+  ModuleState& state;
+
+ private:
+  // Ends a run from the SDK's thread, once: the output is drained when asked, the reader
+  // stopped, the output closed; then the mode. No-op when the run has ended already.
+  void EndRunFromReader(bool drainFirst, int32_t finalMode);
+
+  // Held while a run's output is written or closed, so that the end of a run happens once,
+  // whichever thread comes first, and nothing is written after it.
+  std::mutex runLock_;
+  bool runActive_ = false;
+};

@@ -1,0 +1,76 @@
+// The player handle as the reader's callback object: the SDK calls OnSample with each block of
+// decoded samples and OnStatus with its status reports, on the SDK's own thread.
+#include <chrono>
+#include <thread>
+
+#include "engine/modules/common/ModuleFailure.h"
+#include "engine/modules/common/ModuleOperation.h"
+#include "engine/modules/wma/ModuleState.h"
+#include "engine/modules/wma/PlayerHandle.h"
+
+namespace {
+
+constexpr auto PausePoll = std::chrono::milliseconds(77);
+
+}  // namespace
+
+HRESULT WINAPI PlayerHandle::QueryInterface(REFIID, void**) { return E_NOINTERFACE; }
+
+ULONG WINAPI PlayerHandle::AddRef() { return static_cast<ULONG>(++references); }
+
+ULONG WINAPI PlayerHandle::Release() {
+  const int32_t remaining = --references;
+  if (remaining == 0) delete this;  // the current handle and COM stay as they are
+  return static_cast<ULONG>(remaining);
+}
+
+HRESULT WINAPI PlayerHandle::OnSample(const BYTE* data, DWORD length, DWORD /*msTime*/) {
+  const bool written = RunModuleOperation(state.errors, false, [&] {
+    {
+      std::lock_guard<std::mutex> guard(runLock_);
+      // A block after the run has ended goes nowhere: the output is closed.
+      if (!runActive_) return true;
+      state.output.bufferSize = static_cast<int32_t>(length);
+      // Bytes per second in unsigned 32 bits, as the format gives it; a format that makes it
+      // 0 leaves the position where it is instead of dividing by 0.
+      const uint32_t bytesPerSecond = (static_cast<uint32_t>(state.output.bitsPerSample) *
+                                       static_cast<uint32_t>(state.output.channels) *
+                                       state.output.sampleRate) / 8;
+      if (bytesPerSecond != 0)
+        state.position = state.position + static_cast<uint32_t>(length) * 1000u / bytesPerSecond;
+    }
+    // A paused run holds the SDK's thread here; a stop request ends the wait.
+    while (pauseRequest != 0 && stopRequest == 0) std::this_thread::sleep_for(PausePoll);
+
+    if (state.position > state.endLimit) {
+      EndRunFromReader(false, pmFinished);
+      return true;
+    }
+    std::lock_guard<std::mutex> guard(runLock_);
+    if (runActive_) state.writer.WriteBlock(data, length);
+    return true;
+  });
+  return written ? S_OK : E_FAIL;
+}
+
+HRESULT WINAPI PlayerHandle::OnStatus(WMT_STATUS status, HRESULT /*result*/,
+                                      const void* /*param*/) {
+  switch (status) {
+    case WMT_EOF:
+      EndRunFromReader(true, pmFinished);
+      break;
+    case WMT_ERROR:
+    case WMT_NO_RIGHTS:
+    case WMT_READ_ERROR: {
+      std::unique_lock<std::mutex> guard(runLock_);
+      const bool active = runActive_;
+      guard.unlock();
+      if (active) state.errors.Set(qvInternalError);
+      EndRunFromReader(false, pmOpen);
+      break;
+    }
+    default:
+      break;
+  }
+  return S_OK;
+}

@@ -1,0 +1,462 @@
+#include "engine/modules/wma/WmaModule.h"
+
+#include <algorithm>
+#include <cstring>
+#include <initializer_list>
+#include <new>
+#include <string_view>
+
+#include "engine/modules/common/ModuleFailure.h"
+#include "engine/modules/common/ModuleOperation.h"
+#include "engine/modules/wma/CodePage.h"
+#include "engine/modules/wma/ModuleState.h"
+#include "engine/modules/wma/PlayerHandle.h"
+
+namespace WmaModule {
+
+namespace {
+
+constexpr size_t NameRoom = 1024;       // wide characters for the input name
+constexpr WORD AttributeNameBytes = 1024;
+constexpr WORD AttributeValueBytes = 512;
+
+// The text attributes that fill the metadata slots, in slot order.
+constexpr std::u16string_view SlotAttributes[MetadataSlotCount] = {
+    u"Title", u"Author", u"WM/AlbumTitle", u"Copyright", u"Description", u"WM/Genre", u"WM/Year"};
+
+ModuleState& State() { return ModuleState::Instance(); }
+
+bool InMode(const PlayerHandle& handle, std::initializer_list<int32_t> modes) {
+  const int32_t mode = handle.mode.load();
+  for (int32_t m : modes)
+    if (m == mode) return true;
+  return false;
+}
+
+bool NotWhileRunning(const PlayerHandle& handle) { return !handle.Running(); }
+
+[[noreturn]] void IncorrectMode() { RaiseModuleFailure(qvIncorrectMode); }
+
+template <class Body>
+bool Operation(Body&& body) {
+  return RunModuleOperation(State().errors, false, std::forward<Body>(body));
+}
+
+// A UTF-16 text from a buffer of the SDK, up to its terminator, never past the bytes given.
+std::u16string_view BoundedText(const char16_t* text, size_t bytes) {
+  const size_t room = bytes / 2;
+  size_t length = 0;
+  while (length < room && text[length] != 0) ++length;
+  return {text, length};
+}
+
+uint32_t ReadNumber(const BYTE* value) {
+  return static_cast<uint32_t>(value[0]) | (static_cast<uint32_t>(value[1]) << 8) |
+         (static_cast<uint32_t>(value[2]) << 16) | (static_cast<uint32_t>(value[3]) << 24);
+}
+
+void ReadAttributes(PlayerHandle& handle) {
+  ModuleState& state = handle.state;
+  WORD count = 0;
+  if (handle.reader->GetAttributeCount(&count) != S_OK) RaiseModuleFailure(qvInputFailure);
+  state.output.sampleRate = 0;
+  for (WORD index = 0; index < count; ++index) {
+    char16_t name[AttributeNameBytes / 2] = {};
+    alignas(char16_t) BYTE value[AttributeValueBytes] = {};
+    WORD nameLength = AttributeNameBytes;
+    WORD valueLength = AttributeValueBytes;
+    WMT_ATTR_DATATYPE type{};
+    const HRESULT result = handle.reader->GetAttributeByIndex(index, name, &nameLength, &type,
+                                                              value, &valueLength);
+    if (result == E_NOTIMPL) continue;
+    if (FAILED(result)) RaiseModuleFailure(qvInputFailure);
+    const std::u16string_view attribute =
+        BoundedText(name, std::min<size_t>(nameLength, AttributeNameBytes));
+    const size_t valueBytes = std::min<size_t>(valueLength, AttributeValueBytes);
+    switch (type) {
+      case WMT_TYPE_DWORD:
+        if (valueBytes < 4) break;
+        if (attribute == u"Duration") state.duration = ReadNumber(value);
+        if (attribute == u"Bitrate") state.bitRate = ReadNumber(value);
+        break;
+      case WMT_TYPE_STRING: {
+        const std::u16string_view text =
+            BoundedText(reinterpret_cast<const char16_t*>(value), valueBytes);
+        char converted[MetadataSlotSize - 1];
+        // 511 bytes with the zero; a text that needs more is skipped, its slot stays empty.
+        if (!WideToAnsi(text.data(), text.size(), converted, sizeof converted)) break;
+        for (int slot = 0; slot < MetadataSlotCount; ++slot)
+          if (attribute == SlotAttributes[slot])
+            std::memcpy(handle.metadataSlots[slot], converted, std::strlen(converted) + 1);
+        break;
+      }
+      case WMT_TYPE_BOOL:
+        if (valueBytes < 4) break;
+        if (attribute == u"Seekable") state.canSetPosition = ReadNumber(value) != 0 ? 1 : 0;
+        break;
+      default:
+        break;
+    }
+  }
+  state.position = 0;
+  WAVEFORMATEX format{};
+  if (handle.reader->GetOutputFormat(&format, sizeof format) != S_OK)
+    RaiseModuleFailure(qvInputFailure);
+  state.output.channels = format.nChannels;
+  state.output.sampleRate = format.nSamplesPerSec;
+  state.output.bitsPerSample = format.wBitsPerSample;
+}
+
+void ApplyLimits(PlayerHandle& handle, uint32_t start, uint32_t end) {
+  ModuleState& state = handle.state;
+  state.startLimit = start;
+  uint32_t limit = end < start ? start : end;
+  if (limit == 0 && handle.mode.load() >= pmReady) limit = ModuleState::NoEnd;
+  state.endLimit = limit;
+}
+
+}  // namespace
+
+PlayerHandle* InitModule() {
+  ModuleState& state = State();
+  PlayerHandle* handle = new (std::nothrow) PlayerHandle(state);
+  if (handle == nullptr) return nullptr;
+  state.ResetRecord();
+  state.current = handle;
+  if (!state.com.Initialise()) {
+    state.current = nullptr;
+    delete handle;
+    return nullptr;
+  }
+  return handle;
+}
+
+bool DeInitModule(PlayerHandle* handle) {
+  ModuleState& state = handle->state;
+  delete handle;  // directly, not through the callback object's release
+  state.inputName.reset();
+  state.output.outputName.reset();
+  if (state.current == handle) state.current = nullptr;
+  state.com.Release();
+  return true;
+}
+
+bool Open(PlayerHandle& handle) {
+  std::memset(handle.metadataSlots, 0, sizeof handle.metadataSlots);
+  return Operation([&] {
+    if (!InMode(handle, {pmClosed})) IncorrectMode();
+    ModuleState& state = handle.state;
+    if (!state.inputName) RaiseModuleFailure(qvInputFailure);
+    handle.pauseRequest = 0;
+    state.position = 0;
+    char16_t wide[NameRoom];
+    if (!AnsiToWide(state.inputName->c_str(), wide, NameRoom)) RaiseModuleFailure(qvInternalError);
+    IWMAudioReader* reader = nullptr;
+    if (FAILED(WMAudioCreateReader(wide, &handle, &reader, nullptr)) || reader == nullptr)
+      RaiseModuleFailure(qvInputFailure);
+    handle.reader = reader;
+    handle.mode = pmOpen;
+    return true;
+  });
+}
+
+bool InitStream(PlayerHandle& handle) {
+  return Operation([&] {
+    if (!InMode(handle, {pmOpen})) IncorrectMode();
+    ReadAttributes(handle);
+    handle.mode = pmReady;
+    return true;
+  });
+}
+
+bool Play(PlayerHandle& handle) {
+  return Operation([&] {
+    if (!InMode(handle, {pmReady})) IncorrectMode();
+    ModuleState& state = handle.state;
+    if (state.output.outputMode == omCallback &&
+        (state.output.dataCallback == nullptr || state.output.actionCallback == nullptr))
+      RaiseModuleFailure(qvCallbackMissing);
+    state.writer.OpenOutput(state.output);
+    handle.BeginRun();
+    if (state.endLimit == 0) ApplyLimits(handle, state.startLimit, 0);
+    // Positioning or starting the reader fails: the output opened above is closed again.
+    if (handle.reader->Seek(state.startLimit) == S_OK) {
+      state.position = state.startLimit.load();
+    } else {
+      state.position = 0;
+      if (handle.reader->Seek(0) != S_OK) {
+        handle.CloseRun();
+        RaiseModuleFailure(qvInputFailure);
+      }
+    }
+    // Playing before the reader starts: a short file may end the run on the SDK's thread
+    // before Start returns, and its end must not be overwritten.
+    handle.mode = pmPlaying;
+    if (handle.reader->Start() != S_OK) {
+      handle.reader->Stop();
+      handle.CloseRun();
+      handle.mode = pmReady;
+      RaiseModuleFailure(qvInputFailure);
+    }
+    return true;
+  });
+}
+
+bool Pause(PlayerHandle& handle) {
+  return Operation([&] {
+    // Moves only a run that is still going; one that has just ended keeps its mode.
+    int32_t mode = handle.mode.load();
+    do {
+      if (mode != pmPlaying && mode != pmPaused) IncorrectMode();
+    } while (!handle.mode.compare_exchange_weak(mode, pmPaused));
+    handle.pauseRequest = 1;
+    return true;
+  });
+}
+
+bool Resume(PlayerHandle& handle) {
+  return Operation([&] {
+    int32_t mode = handle.mode.load();
+    do {
+      if (mode != pmPlaying && mode != pmPaused) IncorrectMode();
+    } while (!handle.mode.compare_exchange_weak(mode, pmPlaying));
+    handle.pauseRequest = 0;
+    return true;
+  });
+}
+
+bool Stop(PlayerHandle& handle) {
+  return Operation([&] {
+    if (handle.Running()) {
+      handle.StopRun();
+      return true;
+    }
+    int32_t finished = pmFinished;
+    if (!handle.mode.compare_exchange_strong(finished, pmOpen)) IncorrectMode();
+    return true;
+  });
+}
+
+bool Close(PlayerHandle& handle) {
+  if (handle.Running()) handle.StopRun();
+  if (handle.reader != nullptr) {
+    IWMAudioReader* reader = handle.reader;
+    handle.reader = nullptr;
+    reader->Release();
+  }
+  handle.mode = pmClosed;
+  return true;
+}
+
+bool SetPos(PlayerHandle& handle, uint32_t position) {
+  return Operation([&] {
+    if (!handle.Running()) IncorrectMode();
+    ModuleState& state = handle.state;
+    state.writer.SetSeekInProgress(true);
+    if (state.writer.ActiveOutputMode() != omDirectSound) {
+      try {
+        state.writer.DrainOutput();
+      } catch (...) {
+        state.writer.SetSeekInProgress(false);
+        throw;
+      }
+    }
+    state.writer.SetSeekInProgress(false);
+    // The stop request also releases a paused sample call, which Stop waits for.
+    handle.stopRequest = 1;
+    handle.reader->Stop();
+    handle.stopRequest = 0;
+    if (!handle.Running()) return true;  // the run ended meanwhile: nothing to restart
+    if (handle.reader->Seek(position) == S_OK) state.position = position;
+    if (handle.reader->Start() != S_OK) {
+      // No delivery would ever end the run.
+      handle.StopRun();
+      RaiseModuleFailure(qvInputFailure);
+    }
+    return true;
+  });
+}
+
+bool SetInputMode(int32_t mode) {
+  if (mode == imFile) return true;
+  State().errors.Set(qvNotImplemented);
+  return false;
+}
+
+bool NotImplemented() {
+  State().errors.Set(qvNotImplemented);
+  return false;
+}
+
+bool SetInputName(PlayerHandle& handle, const char* name) {
+  return Operation([&] {
+    if (!InMode(handle, {pmClosed})) IncorrectMode();
+    if (name != nullptr)
+      handle.state.inputName = name;
+    else
+      handle.state.inputName.reset();
+    return true;
+  });
+}
+
+bool SetOutputMode(PlayerHandle& handle, int32_t mode) {
+  return Operation([&] {
+    if (!NotWhileRunning(handle)) IncorrectMode();
+    handle.state.output.outputMode = mode;
+    return true;
+  });
+}
+
+bool SetOutputName(PlayerHandle& handle, const char* name) {
+  return Operation([&] {
+    if (!NotWhileRunning(handle)) IncorrectMode();
+    if (name != nullptr)
+      handle.state.output.outputName = name;
+    else
+      handle.state.output.outputName.reset();
+    return true;
+  });
+}
+
+bool SetOutputDev(PlayerHandle& handle, int32_t device) {
+  return Operation([&] {
+    if (!InMode(handle, {pmClosed})) IncorrectMode();
+    handle.state.output.deviceNumber = device;
+    return true;
+  });
+}
+
+bool SetDevNum(PlayerHandle& handle, int32_t device) {
+  return Operation([&] {
+    if (!NotWhileRunning(handle)) IncorrectMode();
+    handle.state.output.deviceNumber = device;
+    return true;
+  });
+}
+
+bool SetBuffers(PlayerHandle& handle, int32_t count, int32_t size) {
+  return Operation([&] {
+    if (!NotWhileRunning(handle)) IncorrectMode();
+    if (count != 0) handle.state.output.buffersCount = count;
+    if (size != 0) handle.state.output.bufferSize = size;
+    return true;
+  });
+}
+
+bool SetLimits(PlayerHandle& handle, uint32_t start, uint32_t end) {
+  ApplyLimits(handle, start, end);
+  return true;
+}
+
+bool SetWindow(PlayerHandle& handle, HWND window) {
+  return Operation([&] {
+    if (!NotWhileRunning(handle)) IncorrectMode();
+    handle.state.output.window = window;
+    return true;
+  });
+}
+
+bool UseOutCB(PlayerHandle& handle, bool use) {
+  return Operation([&] {
+    if (!NotWhileRunning(handle)) IncorrectMode();
+    handle.state.output.useOutputCallbacks = use;
+    return true;
+  });
+}
+
+bool SetOutCB(PlayerHandle& handle, QVOutputProc data, QVOutputActionProc action,
+              QVUserValue user) {
+  return Operation([&] {
+    if (!NotWhileRunning(handle)) IncorrectMode();
+    handle.state.output.dataCallback = data;
+    handle.state.output.actionCallback = action;
+    handle.state.output.outputUser = user;
+    return true;
+  });
+}
+
+bool SetInCB(PlayerHandle& handle, QVInputOpenProc open, QVInputCloseProc close,
+             QVInputGetSizeProc getSize, QVInputSeekProc seek, QVInputReadProc read,
+             QVUserValue user) {
+  return Operation([&] {
+    if (!InMode(handle, {pmClosed})) IncorrectMode();
+    ModuleState& state = handle.state;
+    state.inputOpen = open;
+    state.inputClose = close;
+    state.inputGetSize = getSize;
+    state.inputSeek = seek;
+    state.inputRead = read;
+    state.inputUser = user;
+    return true;
+  });
+}
+
+int32_t GetPlayerMode(PlayerHandle& handle) {
+  int32_t mode = handle.mode.load();
+  // pmFinished is told once; the same call turns it into pmOpen.
+  if (mode == pmFinished && !handle.mode.compare_exchange_strong(mode, pmOpen)) return mode;
+  return mode;
+}
+
+int32_t GetPos(PlayerHandle& handle) {
+  const int32_t mode = handle.mode.load();
+  if (mode == pmFinished) return static_cast<int32_t>(handle.state.duration);
+  if (mode == pmPlaying || mode == pmPaused) return static_cast<int32_t>(handle.state.position.load());
+  State().errors.Set(qvIncorrectMode);
+  return -1;
+}
+
+int32_t GetSize(PlayerHandle& handle) {
+  if (handle.mode.load() >= pmReady) return static_cast<int32_t>(handle.state.duration);
+  State().errors.Set(qvIncorrectMode);
+  return -1;
+}
+
+bool CanSetPos(PlayerHandle& handle) {
+  return Operation([&] {
+    if (handle.mode.load() < pmOpen) IncorrectMode();
+    return handle.state.canSetPosition != 0;
+  });
+}
+
+bool GetInfo1(PlayerHandle& handle, StreamInfo* info, uint32_t* size) {
+  ModuleState& state = handle.state;
+  if (size == nullptr) return false;
+  if (info == nullptr || *size < sizeof(StreamInfo)) {
+    *size = sizeof(StreamInfo);
+    state.errors.Clear();
+    return false;
+  }
+  *size = sizeof(StreamInfo);
+  if (handle.mode.load() < pmReady) {
+    state.errors.Set(qvIncorrectMode);
+    return false;
+  }
+  *info = StreamInfo{state.output.channels, static_cast<int32_t>(state.bitRate),
+                     static_cast<int32_t>(state.output.sampleRate), state.output.bitsPerSample};
+  return true;
+}
+
+bool GetInfo2(PlayerHandle& handle, const char** text) {
+  return Operation([&] {
+    if (handle.mode.load() < pmOpen) IncorrectMode();
+    if (text != nullptr) *text = handle.metadataSlots[0];
+    return true;
+  });
+}
+
+int32_t LastError() { return State().errors.Take(); }
+
+bool GetVolume(PlayerHandle& handle, uint32_t* volume) {
+  return handle.state.writer.GetOutputVolume(handle.state.output, volume);
+}
+
+bool SetVolume(PlayerHandle& handle, uint32_t volume) {
+  return handle.state.writer.SetOutputVolume(handle.state.output, volume);
+}
+
+bool CanSetVolume(PlayerHandle& handle, QVByteBool* separate) {
+  return handle.state.writer.CanSetOutputVolume(handle.state.output, separate);
+}
+
+}  // namespace WmaModule
