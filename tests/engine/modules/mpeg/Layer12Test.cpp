@@ -262,6 +262,53 @@ TEST(Layer12, JointStereoLayer2EqualsTheStereoFrameItStandsFor) {
   }
 }
 
+// A Layer I frame at 32 kHz and 448 kbit/s carrying the same allocation, scale indexes and
+// codes in every channel: one channel, or two (stereo, or joint stereo from subband 4).
+std::vector<uint8_t> WriteLayer1(const int (&allocation)[32], const int (&scale)[32],
+                                 const uint32_t (&codes)[12][32], int channels, int mode) {
+  std::vector<uint8_t> frame = HeaderBytes(3, 1, 14, 2, 0, channels == 1 ? 3 : mode, 0);
+  const int bound = channels == 1 ? 32 : mode == 1 ? 4 : 32;
+  BitWriter w;
+  for (int sb = 0; sb < 32; ++sb)
+    for (int ch = 0; ch < (sb < bound ? channels : 1); ++ch) w.Put(allocation[sb], 4);
+  for (int sb = 0; sb < 32; ++sb)
+    for (int ch = 0; ch < channels; ++ch)
+      if (allocation[sb]) w.Put(scale[sb], 6);
+  for (int slot = 0; slot < 12; ++slot)
+    for (int sb = 0; sb < 32; ++sb)
+      for (int ch = 0; ch < (sb < bound ? channels : 1); ++ch)
+        if (allocation[sb]) w.Put(codes[slot][sb], allocation[sb] + 1);
+  w.Bytes.resize((448 * 12000 / 32000) * 4 - 4, 0);
+  Append(frame, w.Bytes);
+  return frame;
+}
+
+TEST(Layer12, Layer1OneChannelJointAndStereoFramesAgree) {
+  std::mt19937 random(31);
+  std::vector<uint8_t> mono, stereo, joint;
+  for (int frame = 0; frame < 5; ++frame) {
+    int allocation[32];
+    int scale[32];
+    uint32_t codes[12][32];
+    for (int sb = 0; sb < 32; ++sb) {
+      allocation[sb] = static_cast<int>(random() % 6);
+      scale[sb] = static_cast<int>(random() % 63);
+      for (int slot = 0; slot < 12; ++slot)  // the all-ones code is not used
+        codes[slot][sb] = static_cast<uint32_t>(random() % ((2u << allocation[sb]) - 1));
+    }
+    Append(mono, WriteLayer1(allocation, scale, codes, 1, 3));
+    Append(stereo, WriteLayer1(allocation, scale, codes, 2, 0));
+    Append(joint, WriteLayer1(allocation, scale, codes, 2, 1));
+  }
+  RunResult a = DecodeBytes(mono);
+  RunResult b = DecodeBytes(stereo);
+  RunResult c = DecodeBytes(joint);
+  ASSERT_EQ(a.Frames, 5);
+  EXPECT_EQ(a.Samples, b.Samples);
+  EXPECT_EQ(a.Samples, c.Samples);
+  EXPECT_TRUE(std::any_of(a.Samples.begin(), a.Samples.end(), [](int16_t v) { return v != 0; }));
+}
+
 TEST(Layer12, GroupTablesAndScaleMultipliers) {
   Layer2Tables tables;
   BuildLayer2Tables(tables);
