@@ -72,7 +72,10 @@ class HiveSession {
     DWORD error = ERROR_SUCCESS;
     if (win32::ReadWholeFile(FPath, text, error)) {
       FHive = RegistryHive::Parse(text);
-    } else if (error == ERROR_FILE_NOT_FOUND && id == HiveId::User) {
+    } else if (error != ERROR_FILE_NOT_FOUND) {
+      // A hive that exists but cannot be read must not be replaced by what little is known.
+      FUnreadable = true;
+    } else if (id == HiveId::User) {
       // A fresh user hive starts with the shell's folders, as a new profile does.
       RegistryKey* key = &FHive.Root();
       std::vector<std::string> names;
@@ -85,13 +88,14 @@ class HiveSession {
   }
 
   RegistryHive& Hive() { return FHive; }
-  bool MayChange() const { return win32::MayWriteFile(FPath); }
+  bool MayChange() const { return !FUnreadable && win32::MayWriteFile(FPath); }
   LONG Save() { return static_cast<LONG>(win32::ReplaceFileContents(FPath, FHive.Serialize())); }
 
  private:
   std::string FPath;
   win32::FolderLock FLock;
   RegistryHive FHive;
+  bool FUnreadable = false;
 };
 
 LONG OpenOrCreate(HKEY key, LPCSTR subKey, REGSAM samDesired, bool create, PHKEY result,

@@ -30,6 +30,9 @@ TEST(ResourcesTest, LinkedFilesComeBackByteForByte) {
   EXPECT_EQ(Load("Decoder", "Module"), payload);
   EXPECT_EQ(Load("Odd", "Module"), ReadFile(BRASSEL_BINARY_DIR "/tests/platform/win32/resource dir/it's \"odd\" #1.txt"));
   EXPECT_EQ(Load("Empty", "Application"), "");
+  const std::string built = ReadFile(BUILT_RESOURCE_FILE);
+  EXPECT_FALSE(built.empty());
+  EXPECT_EQ(Load("Built", "Module"), built);
 }
 
 TEST(ResourcesTest, LookupByTypeAndNameIgnoresCase) {
