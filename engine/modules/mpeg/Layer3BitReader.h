@@ -21,16 +21,18 @@ public:
   size_t SizeInBits() const { return size_ * 8; }
 
   // The next 32 bits without consuming them (zeros beyond the end).
-  uint32_t Peek32() const {
+  uint32_t Peek32() const { return static_cast<uint32_t>(Peek64() >> 32); }
+
+  // The next 57 bits or more, at the top of the word (zeros beyond the end).
+  uint64_t Peek64() const {
     size_t byte = pos_ >> 3;
     if (byte >= size_) return 0;
     uint64_t word;
     std::memcpy(&word, data_ + byte, 8);
     word = __builtin_bswap64(word);
-    // Clear whatever lies past the end of the data (the guard bytes).
     size_t valid = size_ - byte;
     if (valid < 8) word &= ~uint64_t{0} << (64 - 8 * valid);
-    return static_cast<uint32_t>((word << (pos_ & 7)) >> 32);
+    return word << (pos_ & 7);
   }
 
   void Skip(size_t bits) { pos_ += bits; }

@@ -7,33 +7,43 @@ namespace {
 constexpr double kAliasC[8] = {-0.6, -0.535, -0.33, -0.185, -0.095, -0.041, -0.0142, -0.0037};
 
 // IMDCT kernels, using the symmetries x[17 - i] = -x[i] and x[35 - i] = x[18 + i] of the
-// 36-point output (and the same of the 12-point one): rows 0 to 8 give x[0..8], rows 9 to 17
-// give x[18..26].
+// 36-point output (and the same of the 12-point one): outputs 0 to 8 give x[0..8], outputs 9
+// to 17 give x[18..26]. Stored by input line, so that one line updates all outputs at once;
+// each output still sums its products in line order.
 struct ImdctKernels {
-  double longRows[18][18];
-  double shortRows[6][6];
+  alignas(16) double longColumns[18][18];
+  alignas(16) double shortColumns[6][6];
   ImdctKernels() {
     for (int r = 0; r < 18; ++r) {
       int i = r < 9 ? r : r + 9;
-      for (int k = 0; k < 18; ++k) longRows[r][k] = std::cos(M_PI / 72.0 * (2 * i + 19) * (2 * k + 1));
+      for (int k = 0; k < 18; ++k) longColumns[k][r] = std::cos(M_PI / 72.0 * (2 * i + 19) * (2 * k + 1));
     }
     for (int r = 0; r < 6; ++r) {
       int i = r < 3 ? r : r + 3;
-      for (int k = 0; k < 6; ++k) shortRows[r][k] = std::cos(M_PI / 24.0 * (2 * i + 7) * (2 * k + 1));
+      for (int k = 0; k < 6; ++k) shortColumns[k][r] = std::cos(M_PI / 24.0 * (2 * i + 7) * (2 * k + 1));
     }
   }
 };
 
 const ImdctKernels kKernels;
 
+// Two doubles at once; the products and sums are those of the scalar form, in the same order.
+typedef double Pair __attribute__((vector_size(16)));
+
 // 36 windowed outputs z of one subband's 18 lines.
 inline void LongTransform(const double* x, const double* window, double* z) {
-  double half[18];
-  for (int r = 0; r < 18; ++r) {
-    const double* row = kKernels.longRows[r];
-    double sum = 0.0;
-    for (int k = 0; k < 18; ++k) sum += row[k] * x[k];
-    half[r] = sum;
+  Pair acc[9] = {};
+  for (int k = 0; k < 18; ++k) {
+    const double line = x[k];
+    const Pair* column = reinterpret_cast<const Pair*>(kKernels.longColumns[k]);
+    const Pair factor = {line, line};
+#pragma GCC unroll 9
+    for (int j = 0; j < 9; ++j) acc[j] += column[j] * factor;
+  }
+  alignas(16) double half[18];
+  for (int j = 0; j < 9; ++j) {
+    half[2 * j] = acc[j][0];
+    half[2 * j + 1] = acc[j][1];
   }
   for (int i = 0; i < 9; ++i) {
     z[i] = half[i] * window[i];
@@ -47,12 +57,11 @@ inline void LongTransform(const double* x, const double* window, double* z) {
 inline void ShortTransform(const double* x, const double* window, double* z) {
   for (int i = 0; i < 36; ++i) z[i] = 0.0;
   for (int n = 0; n < 3; ++n) {
-    double half[6];
-    for (int r = 0; r < 6; ++r) {
-      const double* row = kKernels.shortRows[r];
-      double sum = 0.0;
-      for (int k = 0; k < 6; ++k) sum += row[k] * x[3 * k + n];
-      half[r] = sum;
+    alignas(16) double half[6] = {};
+    for (int k = 0; k < 6; ++k) {
+      const double line = x[3 * k + n];
+      const double* column = kKernels.shortColumns[k];
+      for (int r = 0; r < 6; ++r) half[r] += column[r] * line;
     }
     double* out = z + 6 + 6 * n;
     for (int i = 0; i < 3; ++i) {

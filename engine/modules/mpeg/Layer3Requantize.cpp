@@ -1,5 +1,6 @@
 #include "engine/modules/mpeg/Layer3Requantize.h"
 
+#include <bit>
 #include <cmath>
 #include <cstring>
 #include <initializer_list>
@@ -98,17 +99,20 @@ int RequantiseGranule(const Layer3Tables& tables, Layer3BitReader& reader, doubl
   int lastLong = -1;
   const double* power = tables.power;
 
-  auto store = [&](double value) {
+  // Stores the two values of a pair (or half a quadruple) at the walk's position.
+  auto storeValue = [&](double value) {
     int p = walk.position;
     walk.position += walk.step;
-    if (value == 0.0) return;
     if (kMiddleSide) {
+      if (value == 0.0) return;
       double m = left[p];
       left[p] = m + value;
       out[p] = m - value;
     } else {
       out[p] = value;
     }
+  };
+  auto recordBand = [&]() {
     if (walk.window == 3) {
       lastLong = walk.band;
     } else {
@@ -144,20 +148,30 @@ int RequantiseGranule(const Layer3Tables& tables, Layer3BitReader& reader, doubl
         walk.position += 2 * walk.step;
         continue;
       }
-      int length;
-      uint32_t leaf = DecodeHuffman(table, reader.Peek32(), length);
-      reader.Skip(static_cast<size_t>(length));
-      uint32_t x = leaf >> 4;
-      uint32_t y = leaf & 15;
-      for (uint32_t magnitude : {x, y}) {
-        if (magnitude == 0) {
-          store(0.0);
-          continue;
+      // One look at the stream covers the codeword (up to 19 bits) and both values' linbits
+      // and signs (up to 14 bits each).
+      const uint64_t window = reader.Peek64();
+      int used;
+      const uint32_t leaf = DecodeHuffman(table, static_cast<uint32_t>(window >> 32), used);
+      // Without branches on the values: a zero magnitude reads no sign bit and stays +0.0.
+      const double gain = walk.gain;
+      double values[2];
+      uint32_t magnitudes[2] = {leaf >> 4, leaf & 15};
+      for (int v = 0; v < 2; ++v) {
+        uint32_t magnitude = magnitudes[v];
+        if (magnitude == 15 && linbits) {
+          magnitude += static_cast<uint32_t>((window << used) >> (64 - linbits));
+          used += linbits;
         }
-        if (magnitude == 15 && linbits) magnitude += reader.ReadBits(linbits);
-        double value = power[magnitude] * walk.gain;
-        store(reader.ReadBit() ? -value : value);
+        const uint64_t present = magnitude != 0;
+        const uint64_t sign = ((window << used) >> 63) & present;
+        used += static_cast<int>(present);
+        values[v] = std::bit_cast<double>(std::bit_cast<uint64_t>(power[magnitude] * gain) ^ (sign << 63));
       }
+      reader.Skip(static_cast<size_t>(used));
+      storeValue(values[0]);
+      storeValue(values[1]);
+      if (leaf != 0) recordBand();
     }
   }
 
@@ -168,14 +182,14 @@ int RequantiseGranule(const Layer3Tables& tables, Layer3BitReader& reader, doubl
   const HuffmanTable& quad = Layer3HuffmanTable(32 + (info.count1table_select & 1));
   int quadruples = (288 - bigValues) / 2;
   while (!mapEnded && quadruples > 0 && used < budget) {
-    uint32_t window = reader.Peek32();
+    const uint64_t window = reader.Peek64();
     int length;
-    uint32_t leaf = DecodeHuffman(quad, window, length);
+    const uint32_t leaf = DecodeHuffman(quad, static_cast<uint32_t>(window >> 32), length);
     if (length > budget - used) break;  // the walk would run out of bits: 0000, and the end
-    reader.Skip(static_cast<size_t>(length));
     used += length;
+    int consumed = length;
     bool stop = false;
-    for (int k = 0; k < 4 && !stop; ++k) {
+    for (int k = 0; k < 4; ++k) {
       if ((k & 1) == 0 && !walk.NextPair()) {
         mapEnded = true;
         break;
@@ -186,11 +200,15 @@ int RequantiseGranule(const Layer3Tables& tables, Layer3BitReader& reader, doubl
           break;
         }
         ++used;
-        store(reader.ReadBit() ? -walk.gain : walk.gain);
+        const bool negative = ((window << consumed) >> 63) != 0;
+        ++consumed;
+        storeValue(negative ? -walk.gain : walk.gain);
+        recordBand();
       } else {
-        store(0.0);
+        storeValue(0.0);
       }
     }
+    reader.Skip(static_cast<size_t>(consumed));
     if (stop) break;
     --quadruples;
   }
