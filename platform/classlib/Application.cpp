@@ -1,0 +1,111 @@
+#include "platform/classlib/Application.h"
+
+#include <QApplication>
+#include <QGuiApplication>
+#include <QScreen>
+
+#include <unistd.h>
+
+#include <climits>
+#include <string>
+
+#include "platform/classlib/Exception.h"
+#include "platform/classlib/ExceptionHandler.h"
+
+namespace {
+
+// The program's file name without its folder and extension, the title until one is set.
+std::string ProgramName() {
+  char path[PATH_MAX];
+  ssize_t length = readlink("/proc/self/exe", path, sizeof path - 1);
+  if (length <= 0) return "";
+  std::string name(path, size_t(length));
+  name = name.substr(name.find_last_of('/') + 1);
+  size_t dot = name.find_last_of('.');
+  return dot == std::string::npos || dot == 0 ? name : name.substr(0, dot);
+}
+
+int g_argc = 1;
+char g_programName[] = "brassel";
+char* g_argv[] = {g_programName, nullptr};
+
+}  // namespace
+
+TApplication* Application = new TApplication(nullptr);
+TScreen* Screen = new TScreen();
+
+TApplication::TApplication(TComponent* AOwner) : TComponent(AOwner) {}
+TApplication::~TApplication() = default;
+
+void TApplication::Initialize() {
+  if (FInitialized) return;
+  FInitialized = true;
+  if (QCoreApplication::instance() == nullptr) {
+    // Lives as long as the process: windows may exist until its very end.
+    auto* application = new QApplication(g_argc, g_argv);
+    application->setQuitOnLastWindowClosed(false);
+  }
+  SetApplicationHandleException(
+      [this](TObject* Sender, std::exception_ptr E) { HandleException(Sender, E); });
+  if (FTitle.empty()) FTitle = ProgramName();
+}
+
+void TApplication::FormCreated(TForm* form) {
+  if (!FMainForm) FMainForm = form;
+  CallHandled(form, [form] { form->AfterConstruction(); });
+}
+
+void TApplication::FormDestroyed(TForm* form) {
+  if (FMainForm == form) FMainForm = nullptr;
+}
+
+void TApplication::Run() {
+  Initialize();
+  if (FMainForm && !FTerminated) {
+    CallHandled(FMainForm, [this] { FMainForm->Show(); });
+    if (!FTerminated) QApplication::exec();
+  }
+  // The forms go while the window system is still there.
+  DestroyComponents();
+  FMainForm = nullptr;
+}
+
+void TApplication::Terminate() {
+  FTerminated = true;
+  if (QCoreApplication::instance()) QCoreApplication::quit();
+}
+
+void TApplication::ProcessMessages() {
+  if (QCoreApplication::instance()) QCoreApplication::processEvents();
+}
+
+std::string TApplication::ErrorBoxText(const std::string& message) {
+  if (!message.empty() && static_cast<unsigned char>(message.back()) > '.') return message + ".";
+  return message;
+}
+
+void TApplication::ShowException(const std::string& message) {
+  MessageBox(ErrorBoxText(message), FTitle, MB_OK | MB_ICONERROR);
+}
+
+void TApplication::HandleException(TObject* Sender, std::exception_ptr E) {
+  (void)Sender;
+  ShowException(ExceptionMessage(E));
+}
+
+int TApplication::MessageBox(const std::string& text, const std::string& caption, UINT flags) {
+  Initialize();
+  return DialogProvider()->MessageBox(text, caption, flags);
+}
+
+int TScreen::Width() const {
+  Application->Initialize();
+  QScreen* screen = QGuiApplication::primaryScreen();
+  return screen ? screen->geometry().width() : 0;
+}
+
+int TScreen::Height() const {
+  Application->Initialize();
+  QScreen* screen = QGuiApplication::primaryScreen();
+  return screen ? screen->geometry().height() : 0;
+}

@@ -1,0 +1,20 @@
+# The class library's visual half over Qt Widgets: graphics, controls, forms, dialogs and the
+# application object. Only this library includes Qt headers.
+find_package(Qt6 REQUIRED COMPONENTS Widgets)
+find_package(JPEG REQUIRED)
+
+set(_classlib_visual_sources
+  Application.cpp Bitmap.cpp BitmapResource.cpp Canvas.cpp Colors.cpp Control.cpp ControlEventFilter.cpp
+  CustomControl.cpp DialogProvider.cpp Font.cpp Form.cpp GraphicControl.cpp JpegImage.cpp KeyboardState.cpp
+  Menus.cpp Picture.cpp ScriptedDialogs.cpp WinControl.cpp)
+list(TRANSFORM _classlib_visual_sources PREPEND ${CMAKE_CURRENT_LIST_DIR}/)
+
+add_library(classlib STATIC ${_classlib_visual_sources})
+target_include_directories(classlib PUBLIC ${BRASSEL_SOURCE_ROOT})
+target_link_libraries(classlib PUBLIC Qt6::Widgets JPEG::JPEG)
+if(TARGET classlib_core)
+  target_link_libraries(classlib PUBLIC classlib_core)
+endif()
+if(TARGET win32_resources)
+  target_link_libraries(classlib PUBLIC win32_resources)
+endif()

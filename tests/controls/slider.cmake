@@ -1,0 +1,6 @@
+if(TARGET slider)
+  brassel_add_test(slider_test SOURCES ${CMAKE_CURRENT_LIST_DIR}/SliderTest.cpp LIBS slider)
+  if(COMMAND brassel_add_slider_bitmaps)
+    brassel_add_slider_bitmaps(slider_test)
+  endif()
+endif()
