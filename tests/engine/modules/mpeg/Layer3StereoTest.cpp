@@ -1,0 +1,123 @@
+// Intensity stereo: the ratio tables and which lines each band's position moves.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <memory>
+
+#include "engine/modules/mpeg/Layer3BandTables.h"
+#include "engine/modules/mpeg/Layer3Frame.h"
+#include "engine/modules/mpeg/Layer3Stereo.h"
+
+namespace {
+
+class Layer3Intensity : public testing::Test {
+protected:
+  void SetUp() override {
+    BuildLayer3Tables(*state, 0);
+    for (int i = 0; i < 576; ++i) {
+      left[i] = 1.0 + i;
+      right[i] = 0.0;
+    }
+  }
+  std::unique_ptr<Layer3State> state = std::make_unique<Layer3State>();
+  double left[576];
+  double right[576];
+  int32_t scalefac[39] = {};
+};
+
+TEST_F(Layer3Intensity, RatioTables) {
+  const auto& r = state->tables.intensity;
+  EXPECT_NEAR(r[0][0][0][0], 0.0, 1e-15);  // MPEG-1 position 0: all to the right
+  EXPECT_DOUBLE_EQ(r[0][0][0][1], 1.0);
+  EXPECT_DOUBLE_EQ(r[0][0][3][0], 0.5);  // tan(pi/4) = 1: both halves
+  EXPECT_DOUBLE_EQ(r[0][0][3][1], 0.5);
+  const double k0 = std::pow(2.0, -0.25);
+  EXPECT_DOUBLE_EQ(r[1][0][0][0], 1.0);
+  EXPECT_DOUBLE_EQ(r[1][0][0][1], 1.0);
+  EXPECT_DOUBLE_EQ(r[1][0][1][0], k0);
+  EXPECT_DOUBLE_EQ(r[1][0][1][1], 1.0);
+  EXPECT_DOUBLE_EQ(r[1][0][2][0], 1.0);
+  EXPECT_DOUBLE_EQ(r[1][0][2][1], k0);
+  EXPECT_DOUBLE_EQ(r[2][0][3][0], 0.5);  // scale 1: k = 2^-0.5, position 3: k^2
+  EXPECT_DOUBLE_EQ(r[1][0][31][0], std::pow(k0, 16));  // 5-bit positions by the same rule
+  EXPECT_DOUBLE_EQ(r[1][0][30][1], std::pow(k0, 15));
+  for (int set = 0; set < 3; ++set)
+    for (int p = 0; p < kIntensityPositions; ++p)
+      for (int side = 0; side < 2; ++side)
+        EXPECT_DOUBLE_EQ(r[set][1][p][side], r[set][0][p][side] * 1.4142135623730951);
+}
+
+TEST_F(Layer3Intensity, LongBlocksAboveTheLastNonZeroBand) {
+  GranuleInfo info{};
+  info.maxbandl = 5;
+  scalefac[4] = 0;  // below the region: untouched
+  scalefac[5] = 7;  // illegal position: untouched
+  scalefac[6] = 0;  // all to the right
+  scalefac[20] = 3;  // band 20 and band 21: half and half
+  IntensityStereo(state->tables, left, right, scalefac, info, 0, false, false);
+  const Layer3BandTable& bands = kLayer3BandTables[0];
+  for (int i = 0; i < bands.longBoundary[7]; ++i) {
+    const bool moved = i >= bands.longBoundary[6];
+    EXPECT_NEAR(left[i], moved ? 0.0 : 1.0 + i, 1e-12) << i;
+    EXPECT_EQ(right[i], moved ? 1.0 + i : 0.0) << i;
+  }
+  for (int i = bands.longBoundary[20]; i < 576; ++i) {
+    EXPECT_DOUBLE_EQ(left[i], 0.5 * (1.0 + i));
+    EXPECT_DOUBLE_EQ(right[i], 0.5 * (1.0 + i));
+  }
+}
+
+TEST_F(Layer3Intensity, LsfScaleAndMiddleSide) {
+  GranuleInfo info{};
+  info.maxbandl = 21;
+  info.scalefac_compress = 1;  // intensity scale 1
+  scalefac[20] = 1;            // k = 2^-0.5 for band 21, with the sqrt(2) of middle/side
+  IntensityStereo(state->tables, left, right, scalefac, info, 3, true, true);
+  const int first = kLayer3BandTables[3].longBoundary[21];
+  EXPECT_DOUBLE_EQ(left[first], (1.0 + first) * std::pow(2.0, -0.5) * 1.4142135623730951);
+  EXPECT_DOUBLE_EQ(right[first], (1.0 + first) * 1.4142135623730951);
+  EXPECT_EQ(left[first - 1], static_cast<double>(first));
+}
+
+TEST_F(Layer3Intensity, ShortBlocksPerWindow) {
+  GranuleInfo info{};
+  info.block_type = 2;
+  info.maxband[0] = 13;  // window 0 fully coded
+  info.maxband[1] = 11;  // window 1: bands 11 and 12 from positions 3 x 11 + 1
+  info.maxband[2] = 13;
+  scalefac[34] = 0;
+  IntensityStereo(state->tables, left, right, scalefac, info, 0, false, false);
+  const Layer3BandTable& bands = kLayer3BandTables[0];
+  for (int p = 3 * bands.shortBoundary[11]; p < 576; ++p) {
+    const bool moved = p % 3 == 1;
+    EXPECT_EQ(right[p], moved ? 1.0 + p : 0.0) << p;
+  }
+  for (int p = 0; p < 3 * bands.shortBoundary[11]; ++p) ASSERT_EQ(right[p], 0.0);
+}
+
+TEST_F(Layer3Intensity, MixedBlocksTakeTheLongPartWhenNoShortBandIsCoded) {
+  GranuleInfo info{};
+  info.block_type = 2;
+  info.mixed_block_flag = 1;
+  info.maxband[0] = info.maxband[1] = info.maxband[2] = 3;
+  info.maxbandl = 6;
+  for (int& s : scalefac) s = 7;
+  scalefac[6] = 0;   // long band 6
+  scalefac[8] = 0;   // short band 3, window 0: entry 3 x 3 + 0 - 1
+  IntensityStereo(state->tables, left, right, scalefac, info, 0, false, false);
+  const Layer3BandTable& bands = kLayer3BandTables[0];
+  for (int i = 0; i < 36; ++i) {
+    const bool moved = i >= bands.longBoundary[6] && i < bands.longBoundary[7];
+    EXPECT_EQ(right[i], moved ? 1.0 + i : 0.0) << i;
+  }
+  for (int p = 36; p < 3 * bands.shortBoundary[4]; ++p) EXPECT_EQ(right[p], p % 3 == 0 ? 1.0 + p : 0.0) << p;
+}
+
+TEST_F(Layer3Intensity, CorruptPositionsStayInTheTable) {
+  GranuleInfo info{};
+  for (int& s : scalefac) s = 100000;
+  IntensityStereo(state->tables, left, right, scalefac, info, 8, false, true);
+  for (int i = 0; i < 576; ++i) ASSERT_TRUE(std::isfinite(left[i]) && std::isfinite(right[i]));
+}
+
+}  // namespace
