@@ -3,6 +3,7 @@ if(TARGET mpegcore)
     SOURCES
       ${CMAKE_CURRENT_LIST_DIR}/Layer3ConformanceTest.cpp
       ${CMAKE_CURRENT_LIST_DIR}/Layer3FixtureTest.cpp
+      ${CMAKE_CURRENT_LIST_DIR}/Layer3FrameTest.cpp
       ${CMAKE_CURRENT_LIST_DIR}/Layer3HuffmanTest.cpp
       ${CMAKE_CURRENT_LIST_DIR}/Layer3HybridTest.cpp
       ${CMAKE_CURRENT_LIST_DIR}/Layer3RequantizeTest.cpp

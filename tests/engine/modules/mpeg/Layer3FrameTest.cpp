@@ -1,0 +1,127 @@
+// The frame procedure and the bit reservoir, with hand-made MPEG-1 mono frames.
+#include <gtest/gtest.h>
+
+#include <memory>
+
+#include "engine/modules/mpeg/Layer3Frame.h"
+#include "tests/engine/modules/mpeg/Layer3TestBits.h"
+
+using namespace layer3test;
+
+namespace {
+
+struct Granule {
+  int Part23 = 0;
+  int BigValues = 0;
+};
+
+// One granule's data: line 0 of value 1.0 (table 1, pair (1, 0), positive).
+const char* kOneLine = "010";
+
+// Side information (17 bytes) and main data of a mono 44.1 kHz frame.
+std::vector<uint8_t> MakeFrame(int mainDataBegin, Granule g0, Granule g1, const std::vector<uint8_t>& mainData) {
+  BitWriter w;
+  w.Put(static_cast<uint32_t>(mainDataBegin), 9);
+  w.Put(0, 5);
+  w.Put(0, 4);
+  for (const Granule& g : {g0, g1}) {
+    w.Put(static_cast<uint32_t>(g.Part23), 12);
+    w.Put(static_cast<uint32_t>(g.BigValues), 9);
+    w.Put(210, 8);
+    w.Put(0, 4);
+    w.Put(0, 1);
+    w.Put(1, 5);  // table 1 in every region
+    w.Put(1, 5);
+    w.Put(1, 5);
+    w.Put(15, 4);
+    w.Put(7, 3);
+    w.Put(0, 3);
+  }
+  std::vector<uint8_t> body = w.Bytes();
+  body.resize(w.Size());
+  body.insert(body.end(), mainData.begin(), mainData.end());
+  return body;
+}
+
+std::vector<uint8_t> MainData(size_t size, size_t at = 0, const char* bits = "") {
+  BitWriter w;
+  for (size_t i = 0; i < at * 8; ++i) w.PutBit(0);
+  w.PutCode(bits);
+  while (w.Size() < size || w.Bits() % 8) w.PutBit(0);
+  std::vector<uint8_t> out = w.Bytes();
+  out.resize(size);
+  return out;
+}
+
+class Layer3FrameProcedure : public testing::Test {
+protected:
+  void SetUp() override { BuildLayer3Tables(*state, 0); }
+
+  // Decodes a frame; returns line 0 of each granule it handed over (NaN for a granule that
+  // was silenced without decoding).
+  std::vector<double> Decode(const std::vector<uint8_t>& body) {
+    std::vector<double> seen;
+    frame.body = body.data();
+    frame.bodyLength = static_cast<int32_t>(body.size());
+    seen_ = &seen;
+    DecodeLayer3Frame(*state, frame, &Sink, this);
+    return seen;
+  }
+
+  static void Sink(void* user, Layer3State& state, int channels) {
+    auto& self = *static_cast<Layer3FrameProcedure*>(user);
+    EXPECT_EQ(channels, 1);
+    bool silent = true;
+    for (auto& slot : state.slots[0])
+      for (double v : slot) silent = silent && v == 0.0;
+    self.seen_->push_back(state.spectrum[0][0] == 1.0 ? 1.0 : silent ? 0.0 : -1.0);
+  }
+
+  std::unique_ptr<Layer3State> state = std::make_unique<Layer3State>();
+  Layer3Frame frame{nullptr, 0, false, false, 0, 1, 3, 0};
+  std::vector<double>* seen_ = nullptr;
+};
+
+TEST_F(Layer3FrameProcedure, OwnMainData) {
+  EXPECT_EQ(Decode(MakeFrame(0, {3, 1}, {0, 0}, MainData(20, 0, kOneLine))), (std::vector<double>{1.0, -1.0}));
+}
+
+TEST_F(Layer3FrameProcedure, MainDataReachesBackOverTwoFrames) {
+  // 150 + 200 bytes before the third frame; its data begin 300 bytes back: 50 bytes into the first.
+  Decode(MakeFrame(0, {}, {}, MainData(150, 50, kOneLine)));
+  Decode(MakeFrame(0, {}, {}, MainData(200)));
+  EXPECT_EQ(Decode(MakeFrame(300, {3, 1}, {}, MainData(10))), (std::vector<double>{1.0, -1.0}));
+}
+
+TEST_F(Layer3FrameProcedure, SkippedFramesKeepTheReservoir) {
+  std::vector<uint8_t> first = MakeFrame(0, {}, {}, MainData(150, 50, kOneLine));
+  frame.body = first.data();
+  frame.bodyLength = static_cast<int32_t>(first.size());
+  SkipLayer3Frame(*state, frame);
+  EXPECT_EQ(Decode(MakeFrame(100, {3, 1}, {}, MainData(10))), (std::vector<double>{1.0, -1.0}));
+}
+
+TEST_F(Layer3FrameProcedure, MainDataBeforeTheStreamGiveSilenceOfFullLength) {
+  // Nothing supplied yet: both granules silent, nothing decoded from stale bytes.
+  EXPECT_EQ(Decode(MakeFrame(10, {3, 1}, {3, 1}, MainData(20, 0, kOneLine))), (std::vector<double>{0.0, 0.0}));
+  // The reservoir is rebuilt from there: the next frame may use that frame's data.
+  EXPECT_EQ(Decode(MakeFrame(20, {3, 1}, {}, MainData(5))), (std::vector<double>{1.0, -1.0}));
+  ResetLayer3Reservoir(*state);
+  EXPECT_EQ(Decode(MakeFrame(5, {3, 1}, {}, MainData(5))), (std::vector<double>{0.0, 0.0}));
+}
+
+TEST_F(Layer3FrameProcedure, OverrunEndsTheFrame) {
+  EXPECT_TRUE(Decode(MakeFrame(0, {2, 1}, {0, 0}, MainData(20, 0, kOneLine))).empty());
+  EXPECT_EQ(Decode(MakeFrame(0, {3, 1}, {2, 1}, MainData(20, 0, "010010"))), (std::vector<double>{1.0}));
+}
+
+TEST_F(Layer3FrameProcedure, CutBodiesAndHugeLengthsStayInside) {
+  std::vector<uint8_t> body = MakeFrame(511, {4095, 288}, {4095, 288}, MainData(1));
+  for (size_t length : {size_t{0}, size_t{5}, size_t{17}, body.size()}) {
+    std::vector<uint8_t> cut(body.begin(), body.begin() + static_cast<long>(length));
+    Decode(cut);
+  }
+  for (int i = 0; i < 3; ++i) Decode(MakeFrame(0, {4095, 288}, {4095, 288}, MainData(1500, 0, "1111")));
+}
+
+}  // namespace
