@@ -7,6 +7,8 @@
 #include <fstream>
 #include <sstream>
 #include <string>
+#include <thread>
+#include <vector>
 
 #include "tests/platform/win32/PlatformRoot.h"
 
@@ -158,6 +160,26 @@ TEST_F(ProfileTest, BareNameLiesInTheWindowsDirectory) {
   char buffer[8];
   EXPECT_EQ(GetPrivateProfileStringA("S", "k", "", buffer, sizeof buffer, "plain.ini"), 1u);
   EXPECT_STREQ(buffer, "v");
+}
+
+TEST_F(ProfileTest, ConcurrentWritersLoseNothing) {
+  constexpr int kWriters = 4;
+  constexpr int kKeys = 20;
+  std::vector<std::thread> writers;
+  for (int w = 0; w < kWriters; ++w) {
+    writers.emplace_back([this, w] {
+      for (int k = 0; k < kKeys; ++k) {
+        const std::string key = std::to_string(w) + "-" + std::to_string(k);
+        WritePrivateProfileStringA("Options", key.c_str(), "1", FFile.c_str());
+      }
+    });
+  }
+  for (std::thread& writer : writers) writer.join();
+  for (int w = 0; w < kWriters; ++w)
+    for (int k = 0; k < kKeys; ++k) {
+      const std::string key = std::to_string(w) + "-" + std::to_string(k);
+      EXPECT_EQ(Read("Options", key.c_str(), "lost"), "1") << key;
+    }
 }
 
 }  // namespace

@@ -7,6 +7,8 @@
 #include <fstream>
 #include <sstream>
 #include <string>
+#include <thread>
+#include <vector>
 
 #include "platform/win32/Machine.h"
 #include "tests/platform/win32/PlatformRoot.h"
@@ -290,6 +292,37 @@ TEST_F(RegistryTest, ChangesOfAnotherWriterAreSeen) {
   std::string data;
   ASSERT_EQ(Query(key, "Shared", type, data), static_cast<LONG>(ERROR_SUCCESS));
   EXPECT_EQ(data, std::string("from elsewhere\0", 15));
+  RegCloseKey(key);
+}
+
+TEST_F(RegistryTest, ConcurrentWritersLoseNothing) {
+  constexpr int kWriters = 4;
+  constexpr int kValues = 20;
+  std::vector<std::thread> writers;
+  for (int w = 0; w < kWriters; ++w) {
+    writers.emplace_back([w] {
+      for (int v = 0; v < kValues; ++v) {
+        HKEY key = nullptr;
+        RegCreateKeyExA(HKEY_CURRENT_USER, "Software\\Shared", 0, nullptr, 0, KEY_ALL_ACCESS,
+                        nullptr, &key, nullptr);
+        const std::string name = std::to_string(w) + "-" + std::to_string(v);
+        RegSetValueExA(key, name.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(name.c_str()),
+                       static_cast<DWORD>(name.size() + 1));
+        RegCloseKey(key);
+      }
+    });
+  }
+  for (std::thread& writer : writers) writer.join();
+
+  HKEY key = Create(HKEY_CURRENT_USER, "Software\\Shared");
+  for (int w = 0; w < kWriters; ++w) {
+    for (int v = 0; v < kValues; ++v) {
+      const std::string name = std::to_string(w) + "-" + std::to_string(v);
+      DWORD type = 0;
+      std::string data;
+      EXPECT_EQ(Query(key, name.c_str(), type, data), static_cast<LONG>(ERROR_SUCCESS)) << name;
+    }
+  }
   RegCloseKey(key);
 }
 

@@ -3,9 +3,9 @@ brassel_add_test(win32_machine_test SOURCES ${CMAKE_CURRENT_LIST_DIR}/MachineTes
 brassel_add_test(win32_registry_test
                  SOURCES ${CMAKE_CURRENT_LIST_DIR}/RegistryTest.cpp
                          ${CMAKE_CURRENT_LIST_DIR}/RegistryHiveTest.cpp
-                 LIBS win32_registry)
+                 LIBS win32_registry THREADED)
 brassel_add_test(win32_profile_test SOURCES ${CMAKE_CURRENT_LIST_DIR}/ProfileTest.cpp
-                 LIBS win32_profile)
+                 LIBS win32_profile THREADED)
 brassel_add_test(win32_shell_test SOURCES ${CMAKE_CURRENT_LIST_DIR}/ShellTest.cpp
                  LIBS win32_shell)
 
