@@ -225,6 +225,7 @@ struct BlockRecorder {
   std::vector<int> actions;
   std::vector<std::vector<uint8_t>> blocks;
   std::atomic<int> blockCount{0};
+  std::atomic<int32_t> rate{0};
   int refuseBlock = -1;   // 1-based block answered false
   bool refuseStart = false;
   int holdAtBlock = -1;   // 1-based block at which the thread waits for Release()
@@ -238,9 +239,10 @@ struct BlockRecorder {
     r->actions.push_back(init);
     return (init && r->refuseStart) ? FALSE : TRUE;
   }
-  static QVBool WINAPI Data(void* samples, int32_t, int32_t, int32_t, int32_t size,
+  static QVBool WINAPI Data(void* samples, int32_t, int32_t, int32_t rate, int32_t size,
                             QVUserValue user) {
     auto* r = reinterpret_cast<BlockRecorder*>(user);
+    r->rate = rate;
     int count;
     {
       std::lock_guard<std::mutex> guard(r->lock);

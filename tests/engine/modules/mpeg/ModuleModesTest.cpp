@@ -236,6 +236,37 @@ TEST_F(ModuleModes, StreamInformationAndSize) {
   EXPECT_TRUE(qv_->QVCanSetPos(h_));
 }
 
+// The time base: samples per frame by layer and version over the rate of the rate index; the
+// size is the frame limit (length / (body length - padding + 5)) in whole milliseconds.
+TEST_F(ModuleModes, SizeFollowsTheFrameDurationOfEachLayer) {
+  struct Case {
+    const char* stream;
+    int32_t layer;
+    int32_t rate;
+    int32_t size;
+  };
+  const Case cases[] = {
+      // Layer I, 384 kbit/s, 44100 Hz, first frame padded: body 416, 20480 / 420 = 48 frames
+      // of 8.7074 ms.
+      {"l1-fl2.bit", 1, 44100, 417},
+      // MPEG-1 Layer III, 64 kbit/s, 44100 Hz: 208 bytes, 24659 / 209 = 117 frames of 26.12 ms.
+      {"l3-si.bit", 3, 44100, 3056},
+      // MPEG-2 Layer III, 128 kbit/s, 24000 Hz: 384 bytes, 81408 / 385 = 211 frames of 24 ms.
+      {"M2L3_compl24.bit", 3, 24000, 5064},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.stream);
+    Prepare(VectorPath(c.stream).string());
+    EXPECT_EQ(qv_->QVGetSize(h_), c.size);
+    StreamInfo info{};
+    uint32_t size = sizeof info;
+    ASSERT_TRUE(qv_->QVGetInfo1(h_, &info, &size));
+    EXPECT_EQ(info.Field2, c.layer);
+    EXPECT_EQ(info.Field4, c.rate);
+    EXPECT_TRUE(qv_->QVClose(h_));
+  }
+}
+
 TEST_F(ModuleModes, Id3v1TagIsHandedOut) {
   auto bytes = ReadBytes(fl10);
   std::vector<uint8_t> tag(128, 0);

@@ -265,6 +265,28 @@ TEST_F(ModuleRun, CallbackInputGivesTheSameSamples) {
   EXPECT_EQ(input.closes, 1);
 }
 
+// A stream of 48000 Hz prepared for the wave device is decoded at half rate, also when the
+// output is changed afterwards; the next stream, prepared for another output, at full rate.
+TEST_F(ModuleRun, HalfRateIsChosenAtEachStreamPreparation) {
+  const std::string fl12 = VectorPath("l2-fl12.bit").string();
+  const int frames12 = WalkFrames(ReadBytes(fl12)).frames;
+  ASSERT_TRUE(qv_->QVSetInputName(h_, fl12.c_str()));
+  ASSERT_TRUE(qv_->QVOpen(h_));
+  ASSERT_TRUE(qv_->QVSetOutputMode(h_, omMMSystem));
+  ASSERT_TRUE(qv_->QVInitStream(h_));
+  recorder_.Install(*qv_, h_);
+  auto pcm = RunToEnd();
+  EXPECT_EQ(recorder_.rate.load(), 24000);
+  EXPECT_EQ(pcm.size(), static_cast<size_t>(frames12) * 576 * 4);
+  ASSERT_TRUE(qv_->QVClose(h_));
+
+  recorder_.blocks.clear();
+  PrepareCallbacks(fl12);
+  pcm = RunToEnd();
+  EXPECT_EQ(recorder_.rate.load(), 48000);
+  EXPECT_EQ(pcm.size(), static_cast<size_t>(frames12) * frameBytes);
+}
+
 TEST_F(ModuleRun, PriorityReachesTheRunningThread) {
   recorder_.holdAtBlock = 1;
   PrepareCallbacks();
