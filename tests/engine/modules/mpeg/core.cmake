@@ -6,3 +6,10 @@ if(TARGET mpegcore)
       ${CMAKE_CURRENT_LIST_DIR}/SynthesisTest.cpp
     LIBS mpegcore)
 endif()
+
+if(TARGET mpegcore)
+  brassel_add_test(MpegCoreThreadTest
+    SOURCES ${CMAKE_CURRENT_LIST_DIR}/SeekWhileDecodingTest.cpp
+    LIBS mpegcore
+    THREADED)
+endif()
