@@ -1,4 +1,6 @@
-brassel_add_test(win32_machine_test SOURCES ${CMAKE_CURRENT_LIST_DIR}/MachineTest.cpp
+brassel_add_test(win32_machine_test
+                 SOURCES ${CMAKE_CURRENT_LIST_DIR}/MachineTest.cpp
+                         ${CMAKE_CURRENT_LIST_DIR}/AtomicFileTest.cpp
                  LIBS win32_machine)
 brassel_add_test(win32_registry_test
                  SOURCES ${CMAKE_CURRENT_LIST_DIR}/RegistryTest.cpp
