@@ -171,6 +171,7 @@ struct MemoryInput {
   int64_t position = 0;
   bool refuseOpen = false;
   bool clearCanSetPosition = false;
+  int64_t failReadsFrom = -1;  // reads that start at or after this position fail
   int opens = 0;
   int closes = 0;
 
@@ -205,6 +206,7 @@ struct MemoryInput {
   static QVBool WINAPI Read(QVUserValue user, QVStream, void* buffer, int32_t bytes,
                             int32_t* bytesRead) {
     auto* input = reinterpret_cast<MemoryInput*>(user);
+    if (input->failReadsFrom >= 0 && input->position >= input->failReadsFrom) return FALSE;
     const int64_t left = static_cast<int64_t>(input->data.size()) - input->position;
     const int64_t count = bytes < left ? bytes : left;
     if (count > 0) std::memcpy(buffer, input->data.data() + input->position, static_cast<size_t>(count));

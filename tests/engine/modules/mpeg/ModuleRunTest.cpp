@@ -287,6 +287,62 @@ TEST_F(ModuleRun, HalfRateIsChosenAtEachStreamPreparation) {
   EXPECT_EQ(pcm.size(), static_cast<size_t>(frames12) * frameBytes);
 }
 
+TEST_F(ModuleRun, InputFailureEndsTheRunWithCodeFive) {
+  MemoryInput input;
+  input.data = stream_;
+  input.Install(*qv_, h_);
+  recorder_.Install(*qv_, h_);
+  ASSERT_TRUE(qv_->QVSetBuffers(h_, 0, frameBytes));
+  ASSERT_TRUE(qv_->QVOpen(h_));
+  ASSERT_TRUE(qv_->QVInitStream(h_));
+  input.failReadsFrom = static_cast<int64_t>(stream_.size() / 2);
+  ASSERT_TRUE(qv_->QVPlay(h_));
+  EXPECT_EQ(WaitWhileRunning(*qv_, h_), pmFinished);
+  EXPECT_EQ(qv_->QVLastError(h_), qvInputFailure);
+  EXPECT_EQ(recorder_.actions, (std::vector<int>{1, 0}));
+  const size_t blocks = recorder_.Pcm().size() / frameBytes;
+  EXPECT_GT(blocks, 0u);
+  EXPECT_LT(blocks, static_cast<size_t>(frames_));
+}
+
+// Damaged streams end their runs like any other: no crash, no hang, the output closed.
+TEST_F(ModuleRun, DamagedStreamsRunToTheirEnd) {
+  uint32_t seed = 12345;
+  const auto next = [&seed] {
+    seed = seed * 1664525u + 1013904223u;
+    return seed >> 8;
+  };
+  struct Case {
+    const char* name;
+    std::vector<uint8_t> bytes;
+  };
+  std::vector<uint8_t> flipped = stream_;
+  for (int i = 0; i < 400; ++i) flipped[next() % flipped.size()] ^= static_cast<uint8_t>(next());
+  std::vector<uint8_t> noise(3000);
+  for (auto& b : noise) b = static_cast<uint8_t>(next());
+  std::vector<uint8_t> headerThenNoise(stream_.begin(), stream_.begin() + 4);
+  headerThenNoise.insert(headerThenNoise.end(), noise.begin(), noise.end());
+  std::vector<uint8_t> cut(stream_.begin(), stream_.begin() + static_cast<long>(stream_.size() / 3 + 17));
+  const Case cases[] = {{"bytes flipped", flipped},
+                        {"one header, then noise", headerThenNoise},
+                        {"cut inside a frame", cut}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    MemoryInput input;
+    input.data = c.bytes;
+    ASSERT_TRUE(qv_->QVClose(h_));
+    input.Install(*qv_, h_);
+    recorder_.actions.clear();
+    recorder_.Install(*qv_, h_);
+    ASSERT_TRUE(qv_->QVOpen(h_));
+    if (!qv_->QVInitStream(h_)) continue;
+    ASSERT_TRUE(qv_->QVPlay(h_));
+    EXPECT_EQ(WaitWhileRunning(*qv_, h_), pmFinished);
+    EXPECT_EQ(recorder_.actions, (std::vector<int>{1, 0}));
+    qv_->QVLastError(h_);
+  }
+}
+
 TEST_F(ModuleRun, PriorityReachesTheRunningThread) {
   recorder_.holdAtBlock = 1;
   PrepareCallbacks();
