@@ -11,3 +11,11 @@ if(TARGET mpegcore)
       ${CMAKE_CURRENT_LIST_DIR}/Layer3StereoTest.cpp
     LIBS mpegcore)
 endif()
+
+# Layer III through teskdec.dll into WAV files, loaded as a host loads it.
+if(TARGET teskdec)
+  brassel_add_test(Layer3ModuleTest SOURCES ${CMAKE_CURRENT_LIST_DIR}/Layer3ModuleTest.cpp
+                   LIBS ${CMAKE_DL_LIBS} THREADED)
+  target_compile_definitions(Layer3ModuleTest PRIVATE TESKDEC_PATH="$<TARGET_FILE:teskdec>")
+  add_dependencies(Layer3ModuleTest teskdec)
+endif()
