@@ -1,6 +1,23 @@
-# The converter's tests: its naming rules alone, and its forms in-process.
+# The converter's tests: its naming rules alone, and its forms in-process, each test in a
+# program folder and platform root of its own.
 if(TARGET brasselapp)
   brassel_add_test(ConverterNamingTest
     SOURCES ${CMAKE_CURRENT_LIST_DIR}/OutputBaseTest.cpp
     LIBS brasselapp)
+endif()
+
+if(TARGET brasselapp AND BRASSEL_CONVERTER_FORMS AND TARGET teskdec AND TARGET teskwma)
+  brassel_add_test(ConverterFormsTest
+    SOURCES
+      ${CMAKE_CURRENT_LIST_DIR}/ProgramFolder.cpp
+      ${CMAKE_CURRENT_LIST_DIR}/ConverterFixture.cpp
+      ${CMAKE_CURRENT_LIST_DIR}/ConverterBatchTest.cpp
+      ${CMAKE_CURRENT_LIST_DIR}/ConverterCommandsTest.cpp
+      ${CMAKE_CURRENT_LIST_DIR}/ConverterStartCloseTest.cpp
+      ${CMAKE_CURRENT_LIST_DIR}/ConverterOptionsTest.cpp
+      ${CMAKE_CURRENT_LIST_DIR}/ConverterWindowsTest.cpp
+    LIBS brasselapp
+    THREADED
+    TIMEOUT 600)
+  brassel_add_converter_resources(ConverterFormsTest)
 endif()

@@ -1,0 +1,187 @@
+// The batch: choosing files and play lists, converting them in turn into WAV files, the
+// statuses and the progress maximum, the end of a batch, and the WMA module switch.
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <climits>
+
+#include "converter/Main.h"
+#include "converter/Options.h"
+#include "engine/PluginInterface.h"
+#include "tests/converter/ConverterFixture.h"
+
+namespace converter_test {
+namespace {
+
+using namespace std::string_literals;
+using testing::ElementsAre;
+
+class ConverterBatchTest : public ConverterTest {};
+
+TEST_F(ConverterBatchTest, FourFilesAreConvertedLastFirstThenInOrder) {
+  const std::string a = CopyVector("l2-fl10.bit", "a.mp2");
+  const std::string b = CopyVector("l3-he_44khz.bit", "b.mp3");
+  const std::string c = CopyVector("M2L3_noise.bit", "c.mp3");
+  const std::string d = CopyVector("l1-fl1.bit", "d.mpg");
+  const std::string out = Work() + "out";
+  ASSERT_EQ(mkdir(out.c_str(), 0755), 0);
+  StartConverter();
+  ASSERT_NE(Form1->Player0(), nullptr);
+
+  ChooseOutputDir(out);
+  EXPECT_EQ(Form3->Edit1->Text(), out);
+  ASSERT_EQ(Dialogs->FolderTitles.size(), 1u);
+  EXPECT_EQ(Dialogs->FolderTitles[0], "Select the destination for the output file(s)");
+
+  ChooseFiles({a, b, c, d}, 2);
+  ASSERT_EQ(Dialogs->OpenRequests.size(), 1u);
+  EXPECT_EQ(Dialogs->OpenRequests[0].Filter,
+            "Mpeg Files (*.mpg)|*.mpg|Mp2 Files (*.mp2)|*.mp2|Mp3 Files (*.mp3)|*.mp3|"
+            "Playlist Files (*.m3u)|*.m3u|Windows Media Audio File (*.wma)|*.wma");
+  EXPECT_TRUE(Dialogs->OpenRequests[0].MultiSelect);
+  EXPECT_EQ(Form1->InitialDirValue(), Work());
+  EXPECT_EQ(Form1->Player0()->PathToDLL(), WindowsDir() + "teskdec.dll");
+  const std::vector<std::string> order = {d, b, c, a};
+  ASSERT_EQ(Form1->ListView1->Items()->Count(), 4);
+  for (int i = 0; i < 4; ++i) {
+    EXPECT_EQ(Form1->ListBox1->Items()->Get(i), order[i]);
+    EXPECT_THAT(RowTexts(i), ElementsAre(order[i]));
+  }
+
+  ClickDecode();
+  EXPECT_TRUE(Form1->Timer1->Enabled());
+  EXPECT_THAT(RowTexts(0), ElementsAre(d, "Decoding..."));
+  EXPECT_EQ(Form1->Player0()->OutputName(), out + "/d.wav");
+  // l1-fl1 lasts less than a second.
+  EXPECT_EQ(Form1->ProgressBar1->Max(), 0);
+
+  ASSERT_TRUE(TickUntilNextEntry());
+  EXPECT_EQ(Form1->CurrentIndexValue(), 1);
+  EXPECT_THAT(RowTexts(0), ElementsAre(d, "Decoded"));
+  EXPECT_THAT(RowTexts(1), ElementsAre(b, "Decoding..."));
+  EXPECT_EQ(Form1->ProgressBar1->Position(), 0);
+  EXPECT_EQ(Form1->ProgressBar1->Max(), Form1->Player0()->GetSize() / 1000);
+  EXPECT_GE(Form1->ProgressBar1->Max(), 1);
+
+  ASSERT_TRUE(TickUntilNextEntry());
+  EXPECT_THAT(RowTexts(1), ElementsAre(b, "Decoded"));
+  EXPECT_THAT(RowTexts(2), ElementsAre(c, "Decoding..."));
+  ASSERT_TRUE(TickUntilNextEntry());
+  EXPECT_THAT(RowTexts(2), ElementsAre(c, "Decoded"));
+  EXPECT_THAT(RowTexts(3), ElementsAre(a, "Decoding..."));
+
+  ASSERT_TRUE(TickUntilBatchEnds());
+  EXPECT_EQ(Form1->ListView1->Items()->Count(), 0);
+  EXPECT_EQ(Form1->ListBox1->Items()->Count(), 0);
+  EXPECT_EQ(Form1->ProgressBar1->Position(), 0);
+  EXPECT_EQ(Form1->Player0()->GetPlayerMode(), pmOpen);
+  EXPECT_TRUE(Dialogs->Messages.empty()) << testing::PrintToString(MessageTexts());
+
+  const struct {
+    const char* name;
+    int rate;
+  } outputs[] = {{"d.wav", 32000}, {"b.wav", 44100}, {"c.wav", 22050}, {"a.wav", 32000}};
+  for (const auto& o : outputs) {
+    SCOPED_TRACE(o.name);
+    const WavInfo wav = ReadWav(out + "/" + o.name);
+    EXPECT_TRUE(wav.Valid);
+    EXPECT_EQ(wav.SampleRate, o.rate);
+    EXPECT_EQ(wav.BitsPerSample, 16);
+    EXPECT_EQ(wav.Channels, 2);
+    EXPECT_GT(wav.DataBytes, 0u);
+  }
+}
+
+TEST_F(ConverterBatchTest, SwapOrderForOneTwoAndThreeFiles) {
+  const std::string a = CopyVector("l1-fl1.bit", "a.mpg");
+  const std::string b = CopyVector("l1-fl1.bit", "b.mpg");
+  const std::string c = CopyVector("l1-fl1.bit", "c.mpg");
+  StartConverter();
+  const struct {
+    std::vector<std::string> chosen, queued;
+  } cases[] = {{{a}, {a}}, {{a, b}, {b, a}}, {{a, b, c}, {c, b, a}}};
+  for (const auto& k : cases) {
+    ChooseFiles(k.chosen, 1);
+    std::vector<std::string> queue;
+    for (int i = 0; i < Form1->ListBox1->Items()->Count(); ++i) {
+      queue.push_back(Form1->ListBox1->Items()->Get(i));
+    }
+    EXPECT_EQ(queue, k.queued);
+    EXPECT_EQ(Form1->ListView1->Items()->Count(), static_cast<int>(k.queued.size()));
+  }
+}
+
+TEST_F(ConverterBatchTest, PlayListsQueueTheirMpegLinesAsWritten) {
+  const std::string plain = CopyVector("l1-fl1.bit", "plain.mp3");
+  WriteFileText(Work() + "mixed.m3u",
+                "#EXTM3U\r\nsong.MP3\r\na.mp3 \r\n\r\nb.ogg\r\nc.mp2\r\n");
+  WriteFileText(Work() + "cr.m3u", "one.mp3\rtwo.mpg\r/abs/three.mp2");
+  WriteFileText(Work() + "nul.m3u", "x.mp3\ny.mp3\0z.mp3\n"s);
+  StartConverter();
+
+  auto queue = [] {
+    std::vector<std::string> entries;
+    for (int i = 0; i < Form1->ListBox1->Items()->Count(); ++i) {
+      entries.push_back(Form1->ListBox1->Items()->Get(i));
+    }
+    return entries;
+  };
+  ChooseFiles({Work() + "mixed.m3u"}, 4);
+  EXPECT_THAT(queue(), ElementsAre("c.mp2"));
+  ChooseFiles({Work() + "cr.m3u"}, 4);
+  EXPECT_THAT(queue(), ElementsAre("one.mp3", "two.mpg", "/abs/three.mp2"));
+  ChooseFiles({Work() + "nul.m3u"}, 4);
+  EXPECT_THAT(queue(), ElementsAre("x.mp3", "y.mp3"));
+  // A play list chosen first keeps its order, even with files after it.
+  ChooseFiles({Work() + "cr.m3u", plain}, 4);
+  EXPECT_THAT(queue(), ElementsAre("one.mp3", "two.mpg", "/abs/three.mp2", plain));
+  // After a plain file it takes part in the swap: its last entry comes first.
+  ChooseFiles({plain, Work() + "cr.m3u"}, 3);
+  EXPECT_THAT(queue(), ElementsAre("/abs/three.mp2", "one.mp3", "two.mpg", plain));
+  EXPECT_EQ(Form1->ListView1->Items()->Count(), 4);
+  EXPECT_TRUE(Dialogs->Messages.empty());
+}
+
+TEST_F(ConverterBatchTest, UnreadablePlayListKeepsWhatWasQueuedAndStartsNothing) {
+  const std::string plain = CopyVector("l1-fl1.bit", "plain.mp3");
+  const std::string out = Work();
+  StartConverter();
+  ChooseOutputDir(Work() + "out");
+  ChooseFiles({plain, Work() + "missing.m3u"}, 4);
+  ASSERT_EQ(Dialogs->Messages.size(), 1u);
+  EXPECT_EQ(Dialogs->Messages[0].Text, "Cannot open file " + Work() + "missing.m3u.");
+  EXPECT_EQ(Dialogs->Messages[0].Caption, "Brassel 1.2");
+  EXPECT_EQ(Form1->ListBox1->Items()->Count(), 1);
+  EXPECT_EQ(Form1->ListView1->Items()->Count(), 0);
+  EXPECT_EQ(Form1->InitialDirValue(), "");
+  // The queued entry has no row: it is not converted.
+  ClickDecode();
+  ASSERT_EQ(Dialogs->Messages.size(), 2u);
+  EXPECT_EQ(Dialogs->Messages[1].Text, "Please insert an/some input file(s)");
+  EXPECT_FALSE(Form1->Timer1->Enabled());
+}
+
+TEST_F(ConverterBatchTest, FifthFilterLoadsTheWmaModuleAndConvertsWma) {
+  const std::string wma = std::string(BRASSEL_FIXTURES_DIR) + "/wma/";
+  const std::string out = Work() + "out";
+  ASSERT_EQ(mkdir(out.c_str(), 0755), 0);
+  const std::string input = wma + "v2-44k-stereo.wma";
+  ASSERT_TRUE(FileExists(input));
+  StartConverter();
+  ChooseOutputDir(out);
+  ChooseFiles({input}, 5);
+  EXPECT_EQ(Form1->Player0()->PathToDLL(), WindowsDir() + "teskwma.dll");
+  ClickDecode();
+  ASSERT_TRUE(TickUntilBatchEnds());
+  EXPECT_TRUE(Dialogs->Messages.empty()) << testing::PrintToString(MessageTexts());
+  const WavInfo wav = ReadWav(out + "/v2-44k-stereo.wav");
+  EXPECT_TRUE(wav.Valid);
+  EXPECT_GT(wav.DataBytes, 0u);
+  // Any other filter goes back to the MPEG module, whatever the extension.
+  ChooseFiles({input}, 1);
+  EXPECT_EQ(Form1->Player0()->PathToDLL(), WindowsDir() + "teskdec.dll");
+}
+
+}  // namespace
+}  // namespace converter_test

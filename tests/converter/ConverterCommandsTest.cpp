@@ -1,0 +1,183 @@
+// Abort with its deletion choices, the checks of "Decode", a file that cannot be decoded,
+// and the commands that do nothing while a file is converted.
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <chrono>
+#include <filesystem>
+#include <thread>
+
+#include "converter/Main.h"
+#include "converter/Options.h"
+#include "engine/PluginInterface.h"
+#include "platform/classlib/DialogProvider.h"
+#include "tests/converter/ConverterFixture.h"
+
+namespace converter_test {
+namespace {
+
+class ConverterCommandsTest : public ConverterTest {
+ protected:
+  // Three long files (a stream repeated), converted into Work()/out.
+  void QueueThreeLongFiles() {
+    first = CopyVector("l3-he_44khz.bit", "first.mp3");
+    second = CopyVector("l3-he_44khz.bit", "second.mp3", 8);
+    third = CopyVector("l3-he_44khz.bit", "third.mp3", 8);
+    out = Work() + "out";
+    ASSERT_EQ(mkdir(out.c_str(), 0755), 0);
+    StartConverter();
+    ChooseOutputDir(out);
+    // Chosen third, second, first: converted first, second, third.
+    ChooseFiles({third, second, first}, 3);
+    ASSERT_EQ(Form1->ListBox1->Items()->Get(0), first);
+  }
+  std::string first, second, third, out;
+};
+
+TEST_F(ConverterCommandsTest, AbortDeletesAsTheOptionsSay) {
+  const struct {
+    bool deleteOnAbort;
+    bool allFiles;
+    bool firstKept, secondKept;
+  } cases[] = {
+      {false, false, true, true},
+      {true, false, true, false},
+      {true, true, false, false},
+  };
+  QueueThreeLongFiles();
+  for (const auto& c : cases) {
+    SCOPED_TRACE(testing::Message() << "delete " << c.deleteOnAbort << " all " << c.allFiles);
+    Form3->CheckBox1->SetChecked(c.deleteOnAbort);
+    Form3->RadioButton1->SetChecked(c.allFiles);
+    Form3->RadioButton2->SetChecked(!c.allFiles);
+    ChooseFiles({third, second, first}, 3);
+    ClickDecode();
+    ASSERT_TRUE(TickUntilNextEntry());
+    ASSERT_EQ(Form1->CurrentIndexValue(), 1);
+    ASSERT_EQ(Form1->Player0()->GetPlayerMode(), pmPlaying);
+    ClickAbort();
+    EXPECT_EQ(Form1->Player0()->GetPlayerMode(), pmOpen);
+    EXPECT_EQ(FileExists(out + "/first.wav"), c.firstKept);
+    EXPECT_EQ(FileExists(out + "/second.wav"), c.secondKept);
+    EXPECT_FALSE(FileExists(out + "/third.wav"));
+    if (c.secondKept) {
+      // Stopped early: a valid, shorter file.
+      const WavInfo wav = ReadWav(out + "/second.wav");
+      EXPECT_TRUE(wav.Valid);
+      EXPECT_LT(wav.DataBytes, 8u * ReadWav(out + "/first.wav").DataBytes);
+    }
+    EXPECT_EQ(Form1->ListView1->Items()->Count(), 0);
+    EXPECT_EQ(Form1->ListBox1->Items()->Count(), 0);
+    EXPECT_EQ(Form1->ProgressBar1->Position(), 0);
+    // The timer stays on and finds nothing to do.
+    EXPECT_TRUE(Form1->Timer1->Enabled());
+    Tick();
+    EXPECT_EQ(Form1->CurrentIndexValue(), 1);
+    std::filesystem::remove(out + "/first.wav");
+    std::filesystem::remove(out + "/second.wav");
+  }
+  EXPECT_TRUE(Dialogs->Messages.empty()) << testing::PrintToString(MessageTexts());
+}
+
+TEST_F(ConverterCommandsTest, CommandsWhileConvertingDoNothing) {
+  QueueThreeLongFiles();
+  ClickDecode();
+  ASSERT_EQ(Form1->Player0()->GetPlayerMode(), pmPlaying);
+  CallHandled(Form1, [] { Form1->ToolButton1->Click(); });
+  CallHandled(Form1, [] { Form1->ToolButton2->Click(); });
+  CallHandled(Form1, [] { Form1->ToolButton3->Click(); });
+  ClickDecode();
+  EXPECT_TRUE(Dialogs->OpenRequests.size() == 1u);
+  EXPECT_TRUE(Dialogs->FolderTitles.size() == 1u);
+  EXPECT_TRUE(Dialogs->Messages.empty());
+  EXPECT_EQ(Form1->ListBox1->Items()->Count(), 3);
+  EXPECT_EQ(Form1->Player0()->InputName(), first);
+  ClickAbort();
+}
+
+TEST_F(ConverterCommandsTest, DecodeNeedsAnOutputDirectoryThenFiles) {
+  StartConverter();
+  // Both missing: only the output directory is asked for.
+  ClickDecode();
+  ASSERT_EQ(Dialogs->Messages.size(), 1u);
+  EXPECT_EQ(Dialogs->Messages[0].Text, "Please select the output directory for the files");
+  EXPECT_EQ(Dialogs->Messages[0].Caption, "Information");
+  EXPECT_EQ(Dialogs->Messages[0].Flags, MB_OK | MB_ICONINFORMATION);
+  ChooseOutputDir(Work());
+  ClickDecode();
+  ASSERT_EQ(Dialogs->Messages.size(), 2u);
+  EXPECT_EQ(Dialogs->Messages[1].Text, "Please insert an/some input file(s)");
+  EXPECT_EQ(Dialogs->Messages[1].Caption, "Information");
+  EXPECT_EQ(Dialogs->Messages[1].Flags, MB_OK | MB_ICONINFORMATION);
+  EXPECT_FALSE(Form1->Timer1->Enabled());
+  // A cancelled folder dialog leaves the directory as it was.
+  ChooseOutputDir("");
+  EXPECT_EQ(Form3->Edit1->Text(), Work());
+}
+
+TEST_F(ConverterCommandsTest, FileWithoutFrameHeaderStopsAtItsSizeAndTheProgramGoesOn) {
+  WriteFileText(Work() + "noise.mp3", std::string(4096, '\x55'));
+  const std::string good = CopyVector("l1-fl1.bit", "good.mp3");
+  const std::string out = Work() + "out";
+  ASSERT_EQ(mkdir(out.c_str(), 0755), 0);
+  StartConverter();
+  ChooseOutputDir(out);
+  ChooseFiles({Work() + "noise.mp3"}, 3);
+  ClickDecode();
+  ASSERT_EQ(Dialogs->Messages.size(), 1u);
+  EXPECT_EQ(Dialogs->Messages[0].Text, "Incorrect decoder mode.");
+  EXPECT_EQ(Dialogs->Messages[0].Caption, "Brassel 1.2");
+  EXPECT_EQ(Dialogs->Messages[0].Flags & MB_ICONERROR, MB_ICONERROR);
+  EXPECT_THAT(RowTexts(0), testing::ElementsAre(Work() + "noise.mp3", "Decoding..."));
+  EXPECT_FALSE(Form1->Timer1->Enabled());
+  EXPECT_FALSE(FileExists(out + "/noise.wav"));
+
+  // As a later file the batch stands still there; a new choice starts afresh.
+  ChooseFiles({Work() + "noise.mp3", good}, 3);
+  ClickDecode();
+  ASSERT_TRUE(TickUntilNextEntry());
+  EXPECT_EQ(Dialogs->Messages.size(), 2u);
+  EXPECT_TRUE(Form1->Timer1->Enabled());
+  for (int i = 0; i < 3; ++i) Tick();
+  EXPECT_EQ(Form1->CurrentIndexValue(), 1);
+  EXPECT_EQ(Dialogs->Messages.size(), 2u);
+  ChooseFiles({good}, 3);
+  ClickDecode();
+  ASSERT_TRUE(TickUntilBatchEnds());
+  EXPECT_TRUE(ReadWav(out + "/good.wav").Valid);
+}
+
+TEST_F(ConverterCommandsTest, FinishedReportTakenByACommandStillMovesTheBatchOn) {
+  const std::string a = CopyVector("l1-fl1.bit", "a.mp3");
+  const std::string b = CopyVector("l1-fl1.bit", "b.mp3");
+  StartConverter();
+  ChooseOutputDir(Work());
+  ChooseFiles({a, b}, 3);
+  ClickDecode();
+  // Wait for the end of the first file through the player itself, as a command would, then
+  // let a command take the one finished report.
+  TYzPlayer* player = Form1->Player0();
+  ASSERT_EQ(player->InputName(), b);
+  Dialogs->AnswerOpenFiles({}, 1);  // the input dialog is cancelled
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+  bool finished = false;
+  while (!finished && std::chrono::steady_clock::now() < deadline) {
+    const size_t before = Dialogs->OpenRequests.size();
+    CallHandled(Form1, [] { Form1->InputFile1->Click(); });
+    // The command asks once; it opened the dialog only when the player was not busy.
+    finished = Dialogs->OpenRequests.size() > before;
+    if (!finished) std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  }
+  ASSERT_TRUE(finished);
+  EXPECT_EQ(player->GetPlayerMode(), pmOpen);
+  Tick();
+  EXPECT_EQ(Form1->CurrentIndexValue(), 1);
+  EXPECT_EQ(player->InputName(), a);
+  ASSERT_TRUE(TickUntilBatchEnds());
+  EXPECT_TRUE(ReadWav(Work() + "a.wav").Valid);
+  EXPECT_TRUE(ReadWav(Work() + "b.wav").Valid);
+}
+
+}  // namespace
+}  // namespace converter_test

@@ -1,0 +1,171 @@
+#include "tests/converter/ConverterFixture.h"
+
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <thread>
+
+#include "converter/Brassel.h"
+#include "converter/Main.h"
+#include "converter/Options.h"
+#include "converter/about.h"
+#include "platform/classlib/Application.h"
+#include "platform/classlib/ExceptionHandler.h"
+#include "tests/converter/ProgramFolder.h"
+
+namespace converter_test {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+uint32_t Le32(const unsigned char* p) { return p[0] | p[1] << 8 | p[2] << 16 | uint32_t(p[3]) << 24; }
+uint16_t Le16(const unsigned char* p) { return uint16_t(p[0] | p[1] << 8); }
+
+}  // namespace
+
+WavInfo ReadWav(const std::string& FileName) {
+  WavInfo info;
+  const std::string bytes = ReadFileText(FileName);
+  const auto* p = reinterpret_cast<const unsigned char*>(bytes.data());
+  // RIFF header, an 18-byte "fmt " chunk, then "data".
+  if (bytes.size() < 46) return info;
+  if (std::memcmp(p, "RIFF", 4) != 0 || std::memcmp(p + 8, "WAVE", 4) != 0) return info;
+  if (Le32(p + 4) != bytes.size() - 8) return info;
+  if (std::memcmp(p + 12, "fmt ", 4) != 0 || Le32(p + 16) != 18) return info;
+  if (Le16(p + 20) != 1) return info;
+  info.Channels = Le16(p + 22);
+  info.SampleRate = static_cast<int>(Le32(p + 24));
+  info.BitsPerSample = Le16(p + 34);
+  if (std::memcmp(p + 38, "data", 4) != 0) return info;
+  info.DataBytes = Le32(p + 42);
+  const uint32_t blockAlign = Le16(p + 32);
+  info.Valid = info.DataBytes == bytes.size() - 46 && blockAlign != 0 &&
+               info.DataBytes % blockAlign == 0 &&
+               Le32(p + 28) == static_cast<uint32_t>(info.SampleRate) * blockAlign;
+  return info;
+}
+
+bool FileExists(const std::string& FileName) { return fs::is_regular_file(FileName); }
+
+std::string ReadFileText(const std::string& FileName) {
+  std::ifstream in(FileName, std::ios::binary);
+  std::ostringstream text;
+  text << in.rdbuf();
+  return text.str();
+}
+
+void WriteFileText(const std::string& FileName, const std::string& Text) {
+  std::ofstream out(FileName, std::ios::binary);
+  out << Text;
+}
+
+void ConverterTest::SetUp() {
+  if (RunInOwnProgramFolder()) GTEST_SKIP() << "ran in its own program folder";
+  char pattern[] = "/tmp/brassel-work-XXXXXX";
+  ASSERT_NE(mkdtemp(pattern), nullptr);
+  FWork = std::string(pattern) + "/";
+  Dialogs = new TScriptedDialogs;
+}
+
+void ConverterTest::TearDown() {
+  if (Dialogs == nullptr) return;
+  if (Started) CloseConverter();
+  delete Form3;
+  delete Form2;
+  delete Form1;
+  delete Dialogs;
+  Dialogs = nullptr;
+  std::error_code error;
+  fs::remove_all(FWork, error);
+}
+
+void ConverterTest::StartConverter() {
+  CreateBrasselForms();
+  Started = true;
+}
+
+void ConverterTest::CloseConverter() {
+  if (Closed || Form1 == nullptr) return;
+  Closed = true;
+  Form1->Close();
+}
+
+std::string ConverterTest::WindowsDir() const {
+  return Form1->ShellFolders1->GetWindowsDir();
+}
+
+std::string ConverterTest::CopyVector(const std::string& Vector, const std::string& Name,
+                                      int Times) {
+  const std::string bytes = ReadFileText(std::string(BRASSEL_VECTORS_DIR) + "/" + Vector);
+  EXPECT_FALSE(bytes.empty()) << Vector;
+  std::string all;
+  for (int i = 0; i < Times; ++i) all += bytes;
+  WriteFileText(FWork + Name, all);
+  return FWork + Name;
+}
+
+void ConverterTest::ChooseFiles(const std::vector<std::string>& Files, int Filter) {
+  Dialogs->AnswerOpenFiles(Files, Filter);
+  CallHandled(Form1, [] { Form1->InputFile1->Click(); });
+}
+
+void ConverterTest::ChooseOutputDir(const std::string& Folder) {
+  Dialogs->AnswerFolder(Folder);
+  CallHandled(Form1, [] { Form1->OutputFile1->Click(); });
+}
+
+void ConverterTest::ClickDecode() {
+  CallHandled(Form1, [] { Form1->Decode1->Click(); });
+}
+
+void ConverterTest::ClickAbort() {
+  CallHandled(Form1, [] { Form1->Abort1->Click(); });
+}
+
+void ConverterTest::Tick() {
+  // As the window system delivers a tick: an exception goes to the error box.
+  CallHandled(Form1->Timer1, [] { Form1->Timer1->Timer(); });
+}
+
+bool ConverterTest::TickUntilNextEntry(int Seconds) {
+  const int start = Form1->CurrentIndexValue();
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(Seconds);
+  while (std::chrono::steady_clock::now() < deadline) {
+    Tick();
+    if (Form1->CurrentIndexValue() != start || !Form1->Timer1->Enabled()) return true;
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  }
+  return false;
+}
+
+bool ConverterTest::TickUntilBatchEnds(int Seconds) {
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(Seconds);
+  while (std::chrono::steady_clock::now() < deadline) {
+    if (!Form1->Timer1->Enabled()) return true;
+    Tick();
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  }
+  return !Form1->Timer1->Enabled();
+}
+
+std::vector<std::string> ConverterTest::RowTexts(int Row) {
+  std::vector<std::string> texts;
+  TListItem* item = Form1->ListView1->Items()->Item(Row);
+  texts.push_back(item->Caption());
+  for (int i = 0; i < item->SubItems()->Count(); ++i) texts.push_back(item->SubItems()->Get(i));
+  return texts;
+}
+
+std::vector<std::string> ConverterTest::MessageTexts() const {
+  std::vector<std::string> texts;
+  for (const auto& m : Dialogs->Messages) texts.push_back(m.Text);
+  return texts;
+}
+
+}  // namespace converter_test

@@ -1,0 +1,74 @@
+// The converter's forms as the program block makes them, with scripted dialogs, in a program
+// folder and platform root of the test's own (see ProgramFolder.h). The timer is driven from
+// the test: Tick runs its handler as a tick would, and the waits poll with a deadline.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "platform/classlib/ExceptionHandler.h"
+#include "platform/classlib/ScriptedDialogs.h"
+
+class TForm1;
+
+namespace converter_test {
+
+struct WavInfo {
+  bool Valid = false;
+  int Channels = 0;
+  int SampleRate = 0;
+  int BitsPerSample = 0;
+  uint32_t DataBytes = 0;
+};
+
+// Reads a WAV file's header and checks that its chunk sizes match the file.
+WavInfo ReadWav(const std::string& FileName);
+
+bool FileExists(const std::string& FileName);
+std::string ReadFileText(const std::string& FileName);
+void WriteFileText(const std::string& FileName, const std::string& Text);
+
+class ConverterTest : public testing::Test {
+ protected:
+  void SetUp() override;
+  void TearDown() override;
+
+  // Creates the three forms as the program block does.
+  void StartConverter();
+  // Closes the main window (its close handler runs) unless it was closed already.
+  void CloseConverter();
+
+  // A temporary folder for inputs and outputs, with its trailing "/".
+  const std::string& Work() const { return FWork; }
+  std::string WindowsDir() const;
+  // Copies a conformance stream to Work() under a new name, Times times in a row.
+  std::string CopyVector(const std::string& Vector, const std::string& Name, int Times = 1);
+
+  // The input-file command with a scripted answer (filter counted from 1).
+  void ChooseFiles(const std::vector<std::string>& Files, int Filter);
+  // The output-directory command with a scripted answer.
+  void ChooseOutputDir(const std::string& Folder);
+  void ClickDecode();
+  void ClickAbort();
+
+  // One timer tick, with the handling a real tick has: an exception goes to the error box.
+  void Tick();
+  // Ticks until the current entry changes or the batch ends; false at the deadline.
+  bool TickUntilNextEntry(int Seconds = 60);
+  // Ticks until the batch timer is off; false at the deadline.
+  bool TickUntilBatchEnds(int Seconds = 120);
+
+  std::vector<std::string> RowTexts(int Row);
+  std::vector<std::string> MessageTexts() const;
+
+  TScriptedDialogs* Dialogs = nullptr;
+  bool Started = false;
+  bool Closed = false;
+
+ private:
+  std::string FWork;
+};
+
+}  // namespace converter_test

@@ -1,0 +1,123 @@
+// Start-up and close: the module files in the Windows directory, the close during a
+// conversion, and a second instance beside a running one.
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <cstdlib>
+#include <filesystem>
+
+#include "converter/Main.h"
+#include "converter/Options.h"
+#include "engine/PluginInterface.h"
+#include "platform/classlib/ResourceStream.h"
+#include "platform/win32/Machine.h"
+#include "tests/converter/ConverterFixture.h"
+#include "tests/converter/ProgramFolder.h"
+
+namespace converter_test {
+namespace {
+
+class ConverterStartCloseTest : public ConverterTest {};
+
+std::string ResourceBytes(const char* Name) {
+  TResourceStream stream(nullptr, Name, "Module");
+  return std::string(static_cast<const char*>(stream.Memory()), static_cast<size_t>(stream.Size()));
+}
+
+TEST_F(ConverterStartCloseTest, StartWritesBothModulesAndCloseDeletesThem) {
+  StartConverter();
+  const std::string dir = WindowsDir();
+  ASSERT_NE(Form1->Player0(), nullptr);
+  EXPECT_TRUE(Dialogs->Messages.empty()) << testing::PrintToString(MessageTexts());
+  EXPECT_EQ(ReadFileText(dir + "teskdec.dll"), ResourceBytes("Decoder"));
+  EXPECT_EQ(ReadFileText(dir + "teskwma.dll"), ResourceBytes("WMA"));
+  EXPECT_EQ(Form1->Player0()->PathToDLL(), dir + "teskdec.dll");
+  EXPECT_TRUE(Form1->Player0()->Initialized());
+  EXPECT_EQ(Form1->Player0()->GetPlayerMode(), pmClosed);
+  EXPECT_EQ(Form1->Player0()->BuffersCount(), 12);
+  EXPECT_EQ(Form1->Player0()->OutputMode(), omFile);
+  CloseConverter();
+  EXPECT_FALSE(Form1->Player0()->Initialized());
+  EXPECT_FALSE(FileExists(dir + "teskdec.dll"));
+  EXPECT_FALSE(FileExists(dir + "teskwma.dll"));
+  EXPECT_TRUE(Dialogs->Messages.empty()) << testing::PrintToString(MessageTexts());
+}
+
+TEST_F(ConverterStartCloseTest, ModuleFilesOfAnEarlierRunAreReplaced) {
+  char windows[MAX_PATH];
+  const UINT length = GetWindowsDirectoryA(windows, sizeof windows);
+  ASSERT_GT(length, 0u);
+  const std::string dir = std::string(windows, length) + "/";
+  WriteFileText(dir + "teskdec.dll", "left over");
+  WriteFileText(dir + "teskwma.dll", "left over");
+  StartConverter();
+  EXPECT_EQ(WindowsDir(), dir);
+  EXPECT_EQ(ReadFileText(dir + "teskdec.dll"), ResourceBytes("Decoder"));
+  EXPECT_EQ(ReadFileText(dir + "teskwma.dll"), ResourceBytes("WMA"));
+  EXPECT_TRUE(Form1->Player0()->Initialized());
+  EXPECT_TRUE(Dialogs->Messages.empty()) << testing::PrintToString(MessageTexts());
+}
+
+TEST_F(ConverterStartCloseTest, CloseDuringAConversionLeavesAValidShorterFile) {
+  const std::string input = CopyVector("l3-he_44khz.bit", "long.mp3", 8);
+  StartConverter();
+  ChooseOutputDir(Work());
+  ChooseFiles({input}, 3);
+  ClickDecode();
+  ASSERT_EQ(Form1->Player0()->GetPlayerMode(), pmPlaying);
+  CloseConverter();
+  EXPECT_FALSE(Form1->Timer1->Enabled());
+  const WavInfo wav = ReadWav(Work() + "long.wav");
+  EXPECT_TRUE(wav.Valid);
+  EXPECT_GT(wav.DataBytes, 0u);
+  // Eight times the stream's 44100 Hz samples would be far more.
+  EXPECT_LT(wav.DataBytes, 8u * 44100u * 4u * 2u);
+  EXPECT_FALSE(FileExists(WindowsDir() + "teskdec.dll"));
+  EXPECT_TRUE(Dialogs->Messages.empty()) << testing::PrintToString(MessageTexts());
+}
+
+// The second instance, run by SecondInstanceCannotReplaceTheLoadedModule in a process of its
+// own beside the first, in the same program folder and platform root.
+TEST_F(ConverterStartCloseTest, DISABLED_SecondInstance) {
+  StartConverter();
+  const std::string dir = WindowsDir();
+  ASSERT_EQ(Dialogs->Messages.size(), 1u) << testing::PrintToString(MessageTexts());
+  EXPECT_EQ(Dialogs->Messages[0].Text, "Cannot create file " + dir + "teskdec.dll.");
+  EXPECT_EQ(Dialogs->Messages[0].Caption, "Brassel 1.2");
+  EXPECT_EQ(Form1->Player0(), nullptr);
+  // Every command and the close still work without player 0.
+  ChooseOutputDir(Work());
+  ClickDecode();
+  ClickAbort();
+  CallHandled(Form1, [] { Form1->Timer1Timer(Form1->Timer1); });
+  EXPECT_EQ(Dialogs->Messages.size(), 2u) << testing::PrintToString(MessageTexts());
+  CloseConverter();
+  EXPECT_EQ(Dialogs->Messages.size(), 2u) << testing::PrintToString(MessageTexts());
+  // It wrote neither module file, so it deletes neither.
+  EXPECT_TRUE(FileExists(dir + "teskdec.dll"));
+  EXPECT_TRUE(FileExists(dir + "teskwma.dll"));
+}
+
+TEST_F(ConverterStartCloseTest, SecondInstanceCannotReplaceTheLoadedModule) {
+  const std::string input = CopyVector("l1-fl1.bit", "one.mp3");
+  StartConverter();
+  const std::string dir = WindowsDir();
+  ASSERT_TRUE(Form1->Player0()->Initialized());
+  const int status = RunProgramCopy("ConverterStartCloseTest.DISABLED_SecondInstance",
+                                    {"BRASSEL_CONVERTER_TEST_CHILD=1"});
+  EXPECT_EQ(status, 0);
+  // The first instance is not disturbed: it converts, also with the WMA module.
+  EXPECT_EQ(ReadFileText(dir + "teskdec.dll"), ResourceBytes("Decoder"));
+  EXPECT_EQ(ReadFileText(dir + "teskwma.dll"), ResourceBytes("WMA"));
+  ChooseOutputDir(Work());
+  ChooseFiles({input}, 1);
+  ClickDecode();
+  ASSERT_TRUE(TickUntilBatchEnds());
+  EXPECT_TRUE(ReadWav(Work() + "one.wav").Valid);
+  ChooseFiles({std::string(BRASSEL_FIXTURES_DIR) + "/wma/v2-8k-mono.wma"}, 5);
+  EXPECT_TRUE(Form1->Player0()->Initialized());
+  EXPECT_TRUE(Dialogs->Messages.empty()) << testing::PrintToString(MessageTexts());
+}
+
+}  // namespace
+}  // namespace converter_test

@@ -1,0 +1,78 @@
+#include "tests/converter/ProgramFolder.h"
+
+#include <gtest/gtest.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <system_error>
+
+extern char** environ;
+
+namespace converter_test {
+namespace {
+
+constexpr const char* kChildVariable = "BRASSEL_CONVERTER_TEST_CHILD";
+
+std::string SelfPath() {
+  std::error_code error;
+  return std::filesystem::read_symlink("/proc/self/exe", error).string();
+}
+
+int Spawn(const std::string& program, const std::vector<std::string>& arguments,
+          const std::vector<std::string>& extraEnvironment) {
+  std::vector<std::string> environment(extraEnvironment);
+  for (char** entry = environ; *entry != nullptr; ++entry) environment.emplace_back(*entry);
+  std::vector<char*> argv, envp;
+  argv.push_back(const_cast<char*>(program.c_str()));
+  for (const auto& a : arguments) argv.push_back(const_cast<char*>(a.c_str()));
+  argv.push_back(nullptr);
+  for (const auto& e : environment) envp.push_back(const_cast<char*>(e.c_str()));
+  envp.push_back(nullptr);
+  pid_t pid = 0;
+  if (posix_spawn(&pid, program.c_str(), nullptr, nullptr, argv.data(), envp.data()) != 0) {
+    return -1;
+  }
+  int status = 0;
+  if (waitpid(pid, &status, 0) != pid) return -1;
+  return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+}
+
+std::string CurrentTestName() {
+  const auto* info = testing::UnitTest::GetInstance()->current_test_info();
+  return std::string(info->test_suite_name()) + "." + info->name();
+}
+
+}  // namespace
+
+bool RunInOwnProgramFolder() {
+  if (std::getenv(kChildVariable) != nullptr) return false;
+  namespace fs = std::filesystem;
+  char pattern[] = "/tmp/brassel-converter-XXXXXX";
+  const char* made = mkdtemp(pattern);
+  EXPECT_NE(made, nullptr);
+  if (made == nullptr) return true;
+  const fs::path folder(made);
+  fs::create_directories(folder / "program");
+  fs::create_directories(folder / "root");
+  const fs::path copy = folder / "program" / fs::path(SelfPath()).filename();
+  std::error_code error;
+  fs::create_hard_link(SelfPath(), copy, error);
+  if (error) fs::copy_file(SelfPath(), copy, error);
+  EXPECT_FALSE(error) << error.message();
+  const int status = Spawn(copy.string(), {"--gtest_filter=" + CurrentTestName()},
+                           {std::string(kChildVariable) + "=1",
+                            "BRASSEL_ROOT=" + (folder / "root").string()});
+  EXPECT_EQ(status, 0) << "the test failed in its own program folder " << folder;
+  if (status == 0) fs::remove_all(folder, error);
+  return true;
+}
+
+int RunProgramCopy(const std::string& filter, const std::vector<std::string>& environment) {
+  return Spawn(SelfPath(), {"--gtest_filter=" + filter, "--gtest_also_run_disabled_tests"},
+               environment);
+}
+
+}  // namespace converter_test
