@@ -1,0 +1,260 @@
+// Runs of teskwma.dll: the position by delivered bytes, the limits, pause holding the SDK's
+// thread, stop while paused, seeking, the end of a run and de-initialising while playing.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "tests/engine/modules/wma/WmaHost.h"
+
+namespace {
+
+class WmaRun : public testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(qv.Loaded()) << dlerror();
+    h = qv->QVInitModule();
+    ASSERT_NE(h, 0u);
+  }
+  void TearDown() override {
+    if (h != 0) {
+      EXPECT_TRUE(qv->QVDeInitModule(h));
+    }
+  }
+  void OpenReady(const char* file) {
+    ASSERT_TRUE(qv->QVSetInputName(h, WmaFixture(file).c_str()));
+    ASSERT_TRUE(qv->QVOpen(h));
+    ASSERT_TRUE(qv->QVInitStream(h));
+  }
+  void ToFile(const std::string& name) {
+    ASSERT_TRUE(qv->QVSetOutputMode(h, omFile));
+    ASSERT_TRUE(qv->QVSetOutputName(h, name.c_str()));
+  }
+  // Waits until the SDK's thread has taken the next block into the sample operation: the
+  // position moves before the pause wait and before the block is written.
+  bool WaitForPosition(int32_t position) {
+    return WaitFor([&] { return qv->QVGetPos(h) == position; });
+  }
+
+  WmaLibrary qv;
+  // Outlives the handle, whose run may still call it when a test fails early.
+  CallbackRecorder recorder;
+  QVHandle h = 0;
+  TempFolder folder;
+};
+
+// 8192-byte blocks of 44100 Hz stereo add 46 ms each (8 192 000 / 176 400, truncated).
+TEST_F(WmaRun, ThePositionAdvancesByTheBytesDelivered) {
+  OpenReady("v2-44k-stereo.wma");
+  recorder.Install(*qv, h);
+  ASSERT_TRUE(qv->QVPlay(h));
+  EXPECT_EQ(WaitWhileRunning(*qv, h), pmFinished);
+  ASSERT_GT(recorder.sizes.size(), 3u);
+  int32_t expected = 0;
+  for (size_t i = 0; i < recorder.sizes.size(); ++i) {
+    if (i + 1 < recorder.sizes.size()) {
+      EXPECT_EQ(recorder.sizes[i], 8192);
+    }
+    expected += recorder.sizes[i] * 1000 / 176400;
+    EXPECT_EQ(recorder.positions[i], expected) << i;
+  }
+  EXPECT_EQ(recorder.positions[0], 46);
+  EXPECT_EQ(recorder.positions[1], 92);
+  EXPECT_EQ(recorder.format.bits, 16);
+  EXPECT_EQ(recorder.format.channels, 2);
+  EXPECT_EQ(recorder.format.rate, 44100);
+  EXPECT_EQ(recorder.starts, 1);
+  EXPECT_EQ(recorder.ends, 1);
+  EXPECT_TRUE(recorder.pcm == ReadBytes(WmaFixture("v2-44k-stereo.pcm")));
+}
+
+TEST_F(WmaRun, TheEndIsReportedOnceAndThePositionIsThenTheDuration) {
+  OpenReady("v2-44k-stereo.wma");
+  ToFile(folder.File("out.wav"));
+  ASSERT_TRUE(qv->QVPlay(h));
+  // Running, the position stays below the duration (1472 ms are delivered); finished, it
+  // reads the duration, and asking for it does not take the end report.
+  ASSERT_TRUE(WaitFor([&] { return qv->QVGetPos(h) == 1532; }));
+  EXPECT_EQ(qv->QVGetPlayerMode(h), pmFinished);
+  EXPECT_EQ(qv->QVGetPlayerMode(h), pmOpen);
+  EXPECT_EQ(qv->QVGetPos(h), -1);
+  EXPECT_EQ(qv->QVGetSize(h), -1);  // no longer ready
+  // A second run needs the stream prepared again, and starts at the beginning.
+  EXPECT_FALSE(qv->QVPlay(h));
+  EXPECT_EQ(qv->QVLastError(h), qvIncorrectMode);
+  ASSERT_TRUE(qv->QVInitStream(h));
+  ToFile(folder.File("again.wav"));
+  ASSERT_TRUE(qv->QVPlay(h));
+  EXPECT_EQ(WaitWhileRunning(*qv, h), pmFinished);
+  EXPECT_TRUE(ReadWav(folder.File("again.wav")).data ==
+              ReadBytes(WmaFixture("v2-44k-stereo.pcm")));
+}
+
+TEST_F(WmaRun, LimitsChooseWhereTheRunStartsAndEnds) {
+  const auto reference = ReadBytes(WmaFixture("v2-22k-mono-4s.pcm"));
+  struct Case {
+    uint32_t start, end;
+    size_t minBytes, maxBytes;  // of the WAV data
+  } cases[] = {
+      {0, 0, reference.size(), reference.size()},  // the whole file
+      {3000, 0, 0, 0},       // the end becomes the start: the first block passes it
+      {2000, 1000, 0, 0},    // an end below the start is the start
+      {5000, 0, reference.size(), reference.size()},  // past the end: from the start
+      {1000, 2000, 900 * 44, 1000 * 45},             // about the second between
+      {0, 500, 400 * 44, 500 * 45},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(testing::Message() << c.start << "-" << c.end);
+    OpenReady("v2-22k-mono-4s.wma");
+    const std::string output = folder.File("out.wav");
+    ToFile(output);
+    ASSERT_TRUE(qv->QVSetLimits(h, c.start, c.end));
+    ASSERT_TRUE(qv->QVPlay(h));
+    EXPECT_EQ(WaitWhileRunning(*qv, h), pmFinished);
+    const WavFile wav = ReadWav(output);
+    ASSERT_TRUE(wav.valid);
+    EXPECT_GE(wav.data.size(), c.minBytes);
+    EXPECT_LE(wav.data.size(), c.maxBytes);
+    if (c.minBytes == reference.size()) {
+      EXPECT_TRUE(wav.data == reference);
+    }
+    ASSERT_TRUE(qv->QVClose(h));
+  }
+}
+
+TEST_F(WmaRun, PauseHoldsTheSdksThreadUntilResume) {
+  OpenReady("v2-44k-stereo.wma");
+  recorder.Install(*qv, h);
+  // Paused from the SDK's thread after the second block, so the third is the one held.
+  recorder.onBlock = [&](int block) {
+    if (block == 2) {
+      EXPECT_TRUE(qv->QVPause(h));
+    }
+  };
+  ASSERT_TRUE(qv->QVPlay(h));
+  ASSERT_TRUE(WaitForPosition(3 * 46));
+  EXPECT_EQ(qv->QVGetPlayerMode(h), pmPaused);
+  EXPECT_EQ(recorder.Blocks(), 2);
+  EXPECT_TRUE(qv->QVPause(h));  // pausing again keeps it paused
+  EXPECT_EQ(recorder.Blocks(), 2);
+  ASSERT_TRUE(qv->QVResume(h));
+  EXPECT_EQ(WaitWhileRunning(*qv, h), pmFinished);
+  EXPECT_TRUE(recorder.pcm == ReadBytes(WmaFixture("v2-44k-stereo.pcm")));  // nothing lost
+}
+
+TEST_F(WmaRun, StopWhilePausedEndsTheWaitAndClosesTheOutputOnce) {
+  OpenReady("v2-44k-stereo.wma");
+  recorder.Install(*qv, h);
+  recorder.onBlock = [&](int block) {
+    if (block == 2) qv->QVPause(h);
+  };
+  ASSERT_TRUE(qv->QVPlay(h));
+  ASSERT_TRUE(WaitForPosition(3 * 46));
+  ASSERT_TRUE(qv->QVStop(h));
+  EXPECT_EQ(qv->QVGetPlayerMode(h), pmOpen);
+  const int blocks = recorder.Blocks();
+  EXPECT_LE(blocks, 3);
+  EXPECT_EQ(recorder.Ends(), 1);
+  EXPECT_EQ(qv->QVGetPos(h), -1);
+  ASSERT_TRUE(qv->QVClose(h));
+  EXPECT_EQ(recorder.Blocks(), blocks);
+  EXPECT_EQ(recorder.Ends(), 1);
+}
+
+TEST_F(WmaRun, StopLeavesAValidShorterWavFile) {
+  OpenReady("v2-22k-mono-4s.wma");
+  const std::string output = folder.File("out.wav");
+  ToFile(output);
+  ASSERT_TRUE(qv->QVPlay(h));
+  ASSERT_TRUE(WaitFor([&] { return qv->QVGetPos(h) >= 200; }));
+  ASSERT_TRUE(qv->QVStop(h));
+  EXPECT_FALSE(qv->QVStop(h));
+  EXPECT_EQ(qv->QVLastError(h), qvIncorrectMode);
+  const WavFile wav = ReadWav(output);
+  ASSERT_TRUE(wav.valid);
+  EXPECT_GT(wav.data.size(), 0u);
+  EXPECT_LT(wav.data.size(), ReadBytes(WmaFixture("v2-22k-mono-4s.pcm")).size());
+  EXPECT_EQ(wav.dataSize, wav.data.size());
+  const auto reference = ReadBytes(WmaFixture("v2-22k-mono-4s.pcm"));
+  EXPECT_TRUE(std::equal(wav.data.begin(), wav.data.end(), reference.begin()));
+}
+
+TEST_F(WmaRun, SetPosMovesARunningAndAPausedRun) {
+  OpenReady("v2-22k-mono-4s.wma");
+  recorder.Install(*qv, h);
+  recorder.onBlock = [&](int block) {
+    if (block == 2) qv->QVPause(h);
+  };
+  ASSERT_TRUE(qv->QVPlay(h));
+  ASSERT_TRUE(WaitForPosition(3 * 46));
+  // Paused, the SDK's thread waits inside the sample operation; the seek must not wait for it
+  // forever.
+  ASSERT_TRUE(qv->QVSetPos(h, 2000));
+  EXPECT_GE(qv->QVGetPos(h), 2000);  // the restarted reader may have taken its first block
+  EXPECT_LE(qv->QVGetPos(h), 2000 + 46);
+  EXPECT_EQ(qv->QVGetPlayerMode(h), pmPaused);
+  const int blocksBefore = recorder.Blocks();
+  ASSERT_TRUE(qv->QVResume(h));
+  ASSERT_TRUE(WaitFor([&] { return recorder.Blocks() > blocksBefore + 1; }));
+  ASSERT_TRUE(qv->QVSetPos(h, 3500));
+  EXPECT_GE(qv->QVGetPos(h), 3500);
+  EXPECT_EQ(WaitWhileRunning(*qv, h), pmFinished);
+  std::lock_guard<std::mutex> lock(recorder.mutex);
+  EXPECT_GT(recorder.positions.back(), 3500);
+  EXPECT_LT(recorder.pcm.size(), ReadBytes(WmaFixture("v2-22k-mono-4s.pcm")).size() / 2);
+  EXPECT_EQ(recorder.ends, 1);
+}
+
+TEST_F(WmaRun, SettingsThatWaitForTheEndOfARun) {
+  OpenReady("v2-22k-mono-4s.wma");
+  recorder.Install(*qv, h);
+  recorder.onBlock = [&](int block) {
+    if (block == 1) qv->QVPause(h);
+  };
+  ASSERT_TRUE(qv->QVPlay(h));
+  ASSERT_TRUE(WaitForPosition(2 * 46));
+  EXPECT_FALSE(qv->QVSetOutputName(h, "x.wav"));
+  EXPECT_EQ(qv->QVLastError(h), qvIncorrectMode);
+  EXPECT_FALSE(qv->QVSetOutputMode(h, omFile));
+  EXPECT_FALSE(qv->QVSetBuffers(h, 4, 4096));
+  EXPECT_FALSE(qv->QVSetOutCB(h, nullptr, nullptr, 0));
+  EXPECT_EQ(qv->QVLastError(h), qvIncorrectMode);
+  EXPECT_TRUE(qv->QVSetLimits(h, 0, 50));  // limits act at once: the held block ends the run
+  ASSERT_TRUE(qv->QVResume(h));
+  EXPECT_EQ(WaitWhileRunning(*qv, h), pmFinished);
+  EXPECT_EQ(recorder.Blocks(), 1);
+  EXPECT_EQ(recorder.Ends(), 1);
+}
+
+TEST_F(WmaRun, ARefusedBlockLeavesCode6AndTheRunGoesOn) {
+  OpenReady("v2-8k-mono.wma");
+  recorder.Install(*qv, h);
+  recorder.refuseFrom = 3;
+  ASSERT_TRUE(qv->QVPlay(h));
+  EXPECT_EQ(WaitWhileRunning(*qv, h), pmFinished);
+  EXPECT_EQ(qv->QVLastError(h), qvOutputFailure);
+  EXPECT_TRUE(recorder.pcm == ReadBytes(WmaFixture("v2-8k-mono.pcm")));
+  EXPECT_EQ(recorder.ends, 1);
+}
+
+TEST_F(WmaRun, DeInitModuleWhilePlayingEndsTheRunAndClosesTheOutput) {
+  for (bool paused : {false, true}) {
+    SCOPED_TRACE(paused ? "paused" : "playing");
+    if (h == 0) h = qv->QVInitModule();
+    OpenReady("v2-22k-mono-4s.wma");
+    const std::string output = folder.File("out.wav");
+    ToFile(output);
+    ASSERT_TRUE(qv->QVPlay(h));
+    ASSERT_TRUE(WaitFor([&] { return qv->QVGetPos(h) >= 200; }));
+    if (paused) {
+      ASSERT_TRUE(qv->QVPause(h));
+    }
+    EXPECT_TRUE(qv->QVDeInitModule(h));
+    h = 0;
+    const WavFile wav = ReadWav(output);
+    EXPECT_TRUE(wav.valid);
+    EXPECT_EQ(wav.dataSize, wav.data.size());
+    EXPECT_GT(wav.data.size(), 0u);
+  }
+}
+
+}  // namespace
