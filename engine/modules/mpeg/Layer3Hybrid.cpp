@@ -6,36 +6,15 @@ namespace {
 
 constexpr double kAliasC[8] = {-0.6, -0.535, -0.33, -0.185, -0.095, -0.041, -0.0142, -0.0037};
 
-// IMDCT kernels, using the symmetries x[17 - i] = -x[i] and x[35 - i] = x[18 + i] of the
-// 36-point output (and the same of the 12-point one): outputs 0 to 8 give x[0..8], outputs 9
-// to 17 give x[18..26]. Stored by input line, so that one line updates all outputs at once;
-// each output still sums its products in line order.
-struct ImdctKernels {
-  alignas(16) double longColumns[18][18];
-  alignas(16) double shortColumns[6][6];
-  ImdctKernels() {
-    for (int r = 0; r < 18; ++r) {
-      int i = r < 9 ? r : r + 9;
-      for (int k = 0; k < 18; ++k) longColumns[k][r] = std::cos(M_PI / 72.0 * (2 * i + 19) * (2 * k + 1));
-    }
-    for (int r = 0; r < 6; ++r) {
-      int i = r < 3 ? r : r + 3;
-      for (int k = 0; k < 6; ++k) shortColumns[k][r] = std::cos(M_PI / 24.0 * (2 * i + 7) * (2 * k + 1));
-    }
-  }
-};
-
-const ImdctKernels kKernels;
-
 // Two doubles at once; the products and sums are those of the scalar form, in the same order.
 typedef double Pair __attribute__((vector_size(16)));
 
 // 36 windowed outputs z of one subband's 18 lines.
-inline void LongTransform(const double* x, const double* window, double* z) {
+inline void LongTransform(const Layer3Tables& tables, const double* x, const double* window, double* z) {
   Pair acc[9] = {};
   for (int k = 0; k < 18; ++k) {
     const double line = x[k];
-    const Pair* column = reinterpret_cast<const Pair*>(kKernels.longColumns[k]);
+    const Pair* column = reinterpret_cast<const Pair*>(tables.imdctLong[k]);
     const Pair factor = {line, line};
 #pragma GCC unroll 9
     for (int j = 0; j < 9; ++j) acc[j] += column[j] * factor;
@@ -54,13 +33,13 @@ inline void LongTransform(const double* x, const double* window, double* z) {
 }
 
 // Three 12-point transforms of the interleaved windows, overlapped into z at 6, 12 and 18.
-inline void ShortTransform(const double* x, const double* window, double* z) {
+inline void ShortTransform(const Layer3Tables& tables, const double* x, const double* window, double* z) {
   for (int i = 0; i < 36; ++i) z[i] = 0.0;
   for (int n = 0; n < 3; ++n) {
     alignas(16) double half[6] = {};
     for (int k = 0; k < 6; ++k) {
       const double line = x[3 * k + n];
-      const double* column = kKernels.shortColumns[k];
+      const double* column = tables.imdctShort[k];
       for (int r = 0; r < 6; ++r) half[r] += column[r] * line;
     }
     double* out = z + 6 + 6 * n;
@@ -76,6 +55,14 @@ inline void ShortTransform(const double* x, const double* window, double* z) {
 }  // namespace
 
 void BuildHybridTables(Layer3Tables& tables) {
+  for (int r = 0; r < 18; ++r) {
+    int i = r < 9 ? r : r + 9;
+    for (int k = 0; k < 18; ++k) tables.imdctLong[k][r] = std::cos(M_PI / 72.0 * (2 * i + 19) * (2 * k + 1));
+  }
+  for (int r = 0; r < 6; ++r) {
+    int i = r < 3 ? r : r + 3;
+    for (int k = 0; k < 6; ++k) tables.imdctShort[k][r] = std::cos(M_PI / 24.0 * (2 * i + 7) * (2 * k + 1));
+  }
   for (int i = 0; i < 8; ++i) {
     double root = std::sqrt(1.0 + kAliasC[i] * kAliasC[i]);
     tables.cs[i] = 1.0 / root;
@@ -144,10 +131,10 @@ void HybridSynthesis(Layer3State& state, double* spectrum, int channel, const Gr
       double* store = next + 18 * band;
       double z[36];
       if (shortBlocks && !(mixed && sb == 0)) {
-        ShortTransform(x, odd ? tables.windowOdd[2] : tables.window[2], z);
+        ShortTransform(tables, x, odd ? tables.windowOdd[2] : tables.window[2], z);
       } else {
         int type = shortBlocks ? 0 : info.block_type;
-        LongTransform(x, odd ? tables.windowOdd[type] : tables.window[type], z);
+        LongTransform(tables, x, odd ? tables.windowOdd[type] : tables.window[type], z);
       }
       for (int k = 0; k < 18; ++k) {
         slots[k][band] = z[k] + prev[k];
