@@ -124,8 +124,12 @@ TForm1::TForm1(TComponent* AOwner) : TForm(AOwner) {
   ListView1->SetParentFont(false);
   ListView1->Font()->SetName("Verdana");
   ListView1->Font()->SetSize(8);
-  ListView1->Columns()->Add("Filename", 300);
-  ListView1->Columns()->Add("Status", 127);
+  TListColumn* column = ListView1->Columns()->Add();
+  column->SetCaption("Filename");
+  column->SetWidth(300);
+  column = ListView1->Columns()->Add();
+  column->SetCaption("Status");
+  column->SetWidth(127);
 
   ListBox1 = new TListBox(this);
   ListBox1->SetName("ListBox1");

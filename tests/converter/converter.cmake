@@ -2,8 +2,10 @@
 # program folder and platform root of its own.
 if(TARGET brasselapp)
   brassel_add_test(ConverterNamingTest
-    SOURCES ${CMAKE_CURRENT_LIST_DIR}/OutputBaseTest.cpp
-    LIBS brasselapp)
+    SOURCES
+      ${CMAKE_CURRENT_LIST_DIR}/OutputBaseTest.cpp
+      ${BRASSEL_SOURCE_ROOT}/converter/OutputBase.cpp
+      ${BRASSEL_SOURCE_ROOT}/converter/PathParts.cpp)
 endif()
 
 if(TARGET brasselapp AND BRASSEL_CONVERTER_FORMS AND TARGET teskdec AND TARGET teskwma)
