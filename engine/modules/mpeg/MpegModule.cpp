@@ -395,15 +395,14 @@ bool CanSetPos(PlayerHandle& handle) {
 bool GetInfo1(PlayerHandle& handle, StreamInfo* info, uint32_t* size) {
   return Operation(handle, [&] {
     ModuleState& state = handle.state;
-    if (!ReadyOrLater(handle)) {
-      if (size != nullptr) *size = sizeof(StreamInfo);
-      RequireMode(state, false);
-    }
+    // A size query, in any mode.
     if (info == nullptr || size == nullptr || *size < sizeof(StreamInfo)) {
       if (size != nullptr) *size = sizeof(StreamInfo);
       state.errors.Clear();
       return false;
     }
+    *size = sizeof(StreamInfo);
+    RequireMode(state, ReadyOrLater(handle));
     *info = state.PublishedInfo();
     *size = sizeof(StreamInfo);
     return true;

@@ -147,6 +147,12 @@ TEST_F(ModuleModes, FunctionsOutsideTheirModesGiveCodeTwo) {
   EXPECT_FALSE(q.QVGetInfo1(h_, &info, &size));
   EXPECT_EQ(size, 16u);
   EXPECT_EQ(q.QVLastError(h_), qvIncorrectMode);
+  // A size query is answered in every mode and resets the code.
+  size = 8;
+  EXPECT_FALSE(q.QVStop(h_));
+  EXPECT_FALSE(q.QVGetInfo1(h_, &info, &size));
+  EXPECT_EQ(size, 16u);
+  EXPECT_EQ(q.QVLastError(h_), 0);
   EXPECT_FALSE(q.QVGetInfo2(h_, &text));
   EXPECT_EQ(q.QVLastError(h_), qvIncorrectMode);
   // Settings that act in every mode but running ones, and those that act always.
