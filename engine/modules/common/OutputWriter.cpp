@@ -4,6 +4,7 @@ OutputWriter::OutputWriter(ModuleErrorCode& errors, const ModuleCom& com, Output
     : errors_(errors), com_(com), flavour_(flavour) {}
 
 void OutputWriter::OpenOutput(OutputSettings& settings) {
+  std::lock_guard<std::mutex> lock(outputLock_);
   settings_ = &settings;
   activeOutputMode_.store(settings.outputMode);
   switch (settings.outputMode) {
@@ -30,6 +31,7 @@ void OutputWriter::OpenOutput(OutputSettings& settings) {
 }
 
 void OutputWriter::WriteBlock(const void* data, uint32_t length) {
+  std::lock_guard<std::mutex> lock(outputLock_);
   if (settings_ == nullptr) return;
   switch (activeOutputMode_.load()) {
     case omCallback:
@@ -67,6 +69,7 @@ void OutputWriter::DrainOutput() {
 }
 
 void OutputWriter::CloseOutput() {
+  std::lock_guard<std::mutex> lock(outputLock_);
   const bool wasOpen = outputIsOpen_.exchange(false);
   switch (activeOutputMode_.load()) {
     case omCallback:

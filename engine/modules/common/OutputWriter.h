@@ -5,6 +5,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <mutex>
 
 #include "engine/PluginInterface.h"
 #include "engine/modules/common/CallbackOutput.h"
@@ -26,9 +27,11 @@ class OutputWriter {
   void OpenOutput(OutputSettings& settings);
   // Hands one block to the open output; raises the output's failure.
   void WriteBlock(const void* data, uint32_t length);
-  // Waits until the open output has played what it was given.
+  // Waits until the open output has played what it was given. It may run on another thread
+  // while a block is being written.
   void DrainOutput();
-  // Tears the open output down; never fails.
+  // Tears the open output down; never fails. On another thread than the writer's it waits
+  // for the block in progress, and blocks that come after it go nowhere.
   void CloseOutput();
 
   // While set, WriteBlock drops blocks (except in WAV file mode).
@@ -48,6 +51,8 @@ class OutputWriter {
   ModuleErrorCode& errors_;
   const ModuleCom& com_;
   const OutputFlavour flavour_;
+  // Held while an output opens, takes a block or closes.
+  std::mutex outputLock_;
   OutputSettings* settings_ = nullptr;
   std::atomic<int32_t> activeOutputMode_{omMMSystem};
   std::atomic<bool> outputIsOpen_{false};

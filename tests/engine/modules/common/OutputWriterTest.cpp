@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <filesystem>
 #include <thread>
 #include <vector>
@@ -13,7 +14,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-int blocksSeen = 0;
+std::atomic<int> blocksSeen{0};
 std::vector<int> actionsSeen;
 
 QVBool WINAPI Action(QVByteBool init, QVUserValue) {
@@ -117,6 +118,25 @@ TEST_F(OutputWriterTest, SeekDropsCallbackBlocksButNotFileBlocks) {
   EXPECT_FALSE(writer.OutputIsOpen());
   EXPECT_EQ(fs::file_size(path), 46u + 64);
   fs::remove(path);
+}
+
+// A close on another thread than the writer's waits for the block in progress; nothing reaches
+// the host after the end report.
+TEST_F(OutputWriterTest, CloseFromAnotherThreadEndsTheBlocks) {
+  OutputWriter writer(errors_, com_, OutputFlavour::WindowsMediaAudio);
+  settings_.outputMode = omCallback;
+  ASSERT_EQ(OpenCode(writer), 0);
+  std::thread producer([&] {
+    const std::vector<uint8_t> block(4096, 1);
+    for (int i = 0; i < 100000; ++i)
+      writer.WriteBlock(block.data(), static_cast<uint32_t>(block.size()));
+  });
+  while (blocksSeen.load() < 10) std::this_thread::yield();
+  writer.CloseOutput();
+  const int atClose = blocksSeen.load();
+  producer.join();
+  EXPECT_EQ(blocksSeen.load(), atClose);
+  EXPECT_EQ(actionsSeen, (std::vector<int>{1, 0}));
 }
 
 TEST_F(OutputWriterTest, VolumeByCurrentMode) {
