@@ -11,8 +11,11 @@ typedef double Pair __attribute__((vector_size(16)));
 
 // 36 windowed outputs z of one subband's 18 lines.
 inline void LongTransform(const Layer3Tables& tables, const double* x, const double* window, double* z) {
+  // Lines above the last non-zero one add nothing.
+  int lines = 18;
+  while (lines > 0 && x[lines - 1] == 0.0) --lines;
   Pair acc[9] = {};
-  for (int k = 0; k < 18; ++k) {
+  for (int k = 0; k < lines; ++k) {
     const double line = x[k];
     const Pair* column = reinterpret_cast<const Pair*>(tables.imdctLong[k]);
     const Pair factor = {line, line};
