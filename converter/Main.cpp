@@ -224,6 +224,9 @@ TForm1::TForm1(TComponent* AOwner) : TForm(AOwner) {
 }
 
 TForm1::~TForm1() {
+  // The rows go while the list's window still holds them: the form's window, and the list's
+  // with it, is gone before the owned components are destroyed.
+  ListView1->Items()->Clear();
   if (Form1 == this) Form1 = nullptr;
 }
 

@@ -3,7 +3,9 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <chrono>
 #include <cstdlib>
+#include <thread>
 #include <filesystem>
 
 #include "converter/Main.h"
@@ -64,6 +66,13 @@ TEST_F(ConverterStartCloseTest, CloseDuringAConversionLeavesAValidShorterFile) {
   ChooseOutputDir(Work());
   ChooseFiles({input}, 3);
   ClickDecode();
+  ASSERT_EQ(Form1->Player0()->GetPlayerMode(), pmPlaying);
+  // Some blocks written first.
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+  while (ReadFileText(Work() + "long.wav").size() < 4 * 16384 &&
+         std::chrono::steady_clock::now() < deadline) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  }
   ASSERT_EQ(Form1->Player0()->GetPlayerMode(), pmPlaying);
   CloseConverter();
   EXPECT_FALSE(Form1->Timer1->Enabled());
