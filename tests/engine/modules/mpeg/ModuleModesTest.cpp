@@ -388,7 +388,7 @@ TEST_F(ModuleModes, NewModuleStateStartsAfresh) {
 
 // COM is entered for the thread that initialises the module and left when it de-initialises:
 // the DirectSound output then gets as far as the missing device (6), not the missing COM (3).
-TEST(ModuleCom, InitialisationOnOtherThreads) {
+TEST(ModuleApartment, InitialisationOnOtherThreads) {
   ModuleLibrary qv;
   ASSERT_TRUE(qv.Loaded());
   for (int round = 0; round < 2; ++round) {
