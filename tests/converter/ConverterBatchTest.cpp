@@ -10,6 +10,7 @@
 #include "converter/Options.h"
 #include "engine/PluginInterface.h"
 #include "tests/converter/ConverterFixture.h"
+#include "tests/converter/ProgramFolder.h"
 
 namespace converter_test {
 namespace {
@@ -20,6 +21,7 @@ using testing::ElementsAre;
 class ConverterBatchTest : public ConverterTest {};
 
 TEST_F(ConverterBatchTest, FourFilesAreConvertedLastFirstThenInOrder) {
+  CONVERTER_TEST_IN_OWN_PROGRAM_FOLDER();
   const std::string a = CopyVector("l2-fl10.bit", "a.mp2");
   const std::string b = CopyVector("l3-he_44khz.bit", "b.mp3");
   const std::string c = CopyVector("M2L3_noise.bit", "c.mp3");
@@ -94,6 +96,7 @@ TEST_F(ConverterBatchTest, FourFilesAreConvertedLastFirstThenInOrder) {
 }
 
 TEST_F(ConverterBatchTest, SwapOrderForOneTwoAndThreeFiles) {
+  CONVERTER_TEST_IN_OWN_PROGRAM_FOLDER();
   const std::string a = CopyVector("l1-fl1.bit", "a.mpg");
   const std::string b = CopyVector("l1-fl1.bit", "b.mpg");
   const std::string c = CopyVector("l1-fl1.bit", "c.mpg");
@@ -113,6 +116,7 @@ TEST_F(ConverterBatchTest, SwapOrderForOneTwoAndThreeFiles) {
 }
 
 TEST_F(ConverterBatchTest, PlayListsQueueTheirMpegLinesAsWritten) {
+  CONVERTER_TEST_IN_OWN_PROGRAM_FOLDER();
   const std::string plain = CopyVector("l1-fl1.bit", "plain.mp3");
   WriteFileText(Work() + "mixed.m3u",
                 "#EXTM3U\r\nsong.MP3\r\na.mp3 \r\n\r\nb.ogg\r\nc.mp2\r\n");
@@ -144,6 +148,7 @@ TEST_F(ConverterBatchTest, PlayListsQueueTheirMpegLinesAsWritten) {
 }
 
 TEST_F(ConverterBatchTest, UnreadablePlayListKeepsWhatWasQueuedAndStartsNothing) {
+  CONVERTER_TEST_IN_OWN_PROGRAM_FOLDER();
   const std::string plain = CopyVector("l1-fl1.bit", "plain.mp3");
   const std::string out = Work();
   StartConverter();
@@ -163,6 +168,7 @@ TEST_F(ConverterBatchTest, UnreadablePlayListKeepsWhatWasQueuedAndStartsNothing)
 }
 
 TEST_F(ConverterBatchTest, FifthFilterLoadsTheWmaModuleAndConvertsWma) {
+  CONVERTER_TEST_IN_OWN_PROGRAM_FOLDER();
   const std::string wma = std::string(BRASSEL_FIXTURES_DIR) + "/wma/";
   const std::string out = Work() + "out";
   ASSERT_EQ(mkdir(out.c_str(), 0755), 0);

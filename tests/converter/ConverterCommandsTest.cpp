@@ -13,6 +13,7 @@
 #include "engine/PluginInterface.h"
 #include "platform/classlib/DialogProvider.h"
 #include "tests/converter/ConverterFixture.h"
+#include "tests/converter/ProgramFolder.h"
 
 namespace converter_test {
 namespace {
@@ -36,6 +37,7 @@ class ConverterCommandsTest : public ConverterTest {
 };
 
 TEST_F(ConverterCommandsTest, AbortDeletesAsTheOptionsSay) {
+  CONVERTER_TEST_IN_OWN_PROGRAM_FOLDER();
   const struct {
     bool deleteOnAbort;
     bool allFiles;
@@ -81,6 +83,7 @@ TEST_F(ConverterCommandsTest, AbortDeletesAsTheOptionsSay) {
 }
 
 TEST_F(ConverterCommandsTest, CommandsWhileConvertingDoNothing) {
+  CONVERTER_TEST_IN_OWN_PROGRAM_FOLDER();
   QueueThreeLongFiles();
   ClickDecode();
   ASSERT_EQ(Form1->Player0()->GetPlayerMode(), pmPlaying);
@@ -97,6 +100,7 @@ TEST_F(ConverterCommandsTest, CommandsWhileConvertingDoNothing) {
 }
 
 TEST_F(ConverterCommandsTest, DecodeNeedsAnOutputDirectoryThenFiles) {
+  CONVERTER_TEST_IN_OWN_PROGRAM_FOLDER();
   StartConverter();
   // Both missing: only the output directory is asked for.
   ClickDecode();
@@ -117,6 +121,7 @@ TEST_F(ConverterCommandsTest, DecodeNeedsAnOutputDirectoryThenFiles) {
 }
 
 TEST_F(ConverterCommandsTest, FileWithoutFrameHeaderStopsAtItsSizeAndTheProgramGoesOn) {
+  CONVERTER_TEST_IN_OWN_PROGRAM_FOLDER();
   WriteFileText(Work() + "noise.mp3", std::string(4096, '\x55'));
   const std::string good = CopyVector("l1-fl1.bit", "good.mp3");
   const std::string out = Work() + "out";
@@ -149,6 +154,7 @@ TEST_F(ConverterCommandsTest, FileWithoutFrameHeaderStopsAtItsSizeAndTheProgramG
 }
 
 TEST_F(ConverterCommandsTest, FinishedReportTakenByACommandStillMovesTheBatchOn) {
+  CONVERTER_TEST_IN_OWN_PROGRAM_FOLDER();
   const std::string a = CopyVector("l1-fl1.bit", "a.mp3");
   const std::string b = CopyVector("l1-fl1.bit", "b.mp3");
   StartConverter();

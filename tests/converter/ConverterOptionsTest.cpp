@@ -5,11 +5,15 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <cctype>
+#include <string>
+
 #include "converter/ConfigFile.h"
 #include "converter/Main.h"
 #include "converter/Options.h"
 #include "platform/win32/Profile.h"
 #include "tests/converter/ConverterFixture.h"
+#include "tests/converter/ProgramFolder.h"
 
 namespace converter_test {
 namespace {
@@ -25,6 +29,7 @@ class ConverterOptionsTest : public ConverterTest {
 };
 
 TEST_F(ConverterOptionsTest, FirstStartWithoutConfigShowsTheDefaults) {
+  CONVERTER_TEST_IN_OWN_PROGRAM_FOLDER();
   ASSERT_FALSE(FileExists(ConfigFileName()));
   StartConverter();
   EXPECT_EQ(Form1->InitialDirValue(), "");
@@ -45,6 +50,7 @@ TEST_F(ConverterOptionsTest, FirstStartWithoutConfigShowsTheDefaults) {
 }
 
 TEST_F(ConverterOptionsTest, CloseWritesAllSixKeysInOrder) {
+  CONVERTER_TEST_IN_OWN_PROGRAM_FOLDER();
   const std::string input = CopyVector("l1-fl1.bit", "in.mp3");
   StartConverter();
   Form3->Slider1->SetValue(5);
@@ -60,6 +66,7 @@ TEST_F(ConverterOptionsTest, CloseWritesAllSixKeysInOrder) {
 }
 
 TEST_F(ConverterOptionsTest, StartReadsTheKeysBack) {
+  CONVERTER_TEST_IN_OWN_PROGRAM_FOLDER();
   WriteFileText(ConfigFileName(),
                 "[Options]\r\nPriority=5\r\nAbort=false\r\nAllFiles=true\r\nOnlyOne=false\r\n"
                 "OutputDir=/music/out\r\nInitialDir=/music/in/\r\n");
@@ -95,6 +102,7 @@ class ConverterOptionReadingTest : public ConverterTest,
                                    public testing::WithParamInterface<Reading> {};
 
 TEST_P(ConverterOptionReadingTest, ReadsAsTheDialogShowsIt) {
+  CONVERTER_TEST_IN_OWN_PROGRAM_FOLDER();
   const Reading& r = GetParam();
   WriteFileText(ConfigFileName(), std::string("[Options]\n") + r.key + "=" + r.value + "\n");
   StartConverter();
@@ -118,9 +126,17 @@ INSTANTIATE_TEST_SUITE_P(Values, ConverterOptionReadingTest,
                                          Reading{"Priority", "x", 3, true, false},
                                          Reading{"Priority", "99", 6, true, false},
                                          Reading{"Priority", "-4", 0, true, false},
-                                         Reading{"Priority", "", 3, true, false}));
+                                         Reading{"Priority", "", 3, true, false}),
+                         [](const testing::TestParamInfo<Reading>& info) {
+                           std::string name = std::string(info.param.key) + "_";
+                           for (const char* c = info.param.value; *c; ++c) {
+                             name += std::isalnum(static_cast<unsigned char>(*c)) ? *c : 'x';
+                           }
+                           return name + "_" + std::to_string(info.index);
+                         });
 
 TEST_F(ConverterOptionsTest, ReadOnlySettingsFileIsReportedAndTheWindowStillCloses) {
+  CONVERTER_TEST_IN_OWN_PROGRAM_FOLDER();
   const std::string before = "[Options]\r\nPriority=2\r\nOutputDir=/kept\r\n";
   WriteFileText(ConfigFileName(), before);
   ASSERT_EQ(chmod(ConfigFileName().c_str(), 0444), 0);

@@ -27,6 +27,7 @@ std::string ResourceBytes(const char* Name) {
 }
 
 TEST_F(ConverterStartCloseTest, StartWritesBothModulesAndCloseDeletesThem) {
+  CONVERTER_TEST_IN_OWN_PROGRAM_FOLDER();
   StartConverter();
   const std::string dir = WindowsDir();
   ASSERT_NE(Form1->Player0(), nullptr);
@@ -46,6 +47,7 @@ TEST_F(ConverterStartCloseTest, StartWritesBothModulesAndCloseDeletesThem) {
 }
 
 TEST_F(ConverterStartCloseTest, ModuleFilesOfAnEarlierRunAreReplaced) {
+  CONVERTER_TEST_IN_OWN_PROGRAM_FOLDER();
   char windows[MAX_PATH];
   const UINT length = GetWindowsDirectoryA(windows, sizeof windows);
   ASSERT_GT(length, 0u);
@@ -61,6 +63,7 @@ TEST_F(ConverterStartCloseTest, ModuleFilesOfAnEarlierRunAreReplaced) {
 }
 
 TEST_F(ConverterStartCloseTest, CloseDuringAConversionLeavesAValidShorterFile) {
+  CONVERTER_TEST_IN_OWN_PROGRAM_FOLDER();
   const std::string input = CopyVector("l3-he_44khz.bit", "long.mp3", 8);
   StartConverter();
   ChooseOutputDir(Work());
@@ -108,6 +111,7 @@ TEST_F(ConverterStartCloseTest, DISABLED_SecondInstance) {
 }
 
 TEST_F(ConverterStartCloseTest, SecondInstanceCannotReplaceTheLoadedModule) {
+  CONVERTER_TEST_IN_OWN_PROGRAM_FOLDER();
   const std::string input = CopyVector("l1-fl1.bit", "one.mp3");
   StartConverter();
   const std::string dir = WindowsDir();

@@ -12,6 +12,7 @@
 #include "converter/about.h"
 #include "platform/classlib/Bitmap.h"
 #include "tests/converter/ConverterFixture.h"
+#include "tests/converter/ProgramFolder.h"
 
 namespace converter_test {
 namespace {
@@ -36,6 +37,7 @@ int CountNear(TBitmap& bitmap, int left, int top, int right, int bottom, int r, 
 }
 
 TEST_F(ConverterWindowsTest, MainWindowLayoutAndPicture) {
+  CONVERTER_TEST_IN_OWN_PROGRAM_FOLDER();
   StartConverter();
   EXPECT_EQ(Form1->Caption(), "Brassel 1.2");
   EXPECT_EQ(Form1->ClientWidth(), 431);
@@ -81,6 +83,7 @@ TEST_F(ConverterWindowsTest, MainWindowLayoutAndPicture) {
 }
 
 TEST_F(ConverterWindowsTest, OptionsDialogLayoutAndPicture) {
+  CONVERTER_TEST_IN_OWN_PROGRAM_FOLDER();
   StartConverter();
   EXPECT_EQ(Form3->Caption(), "Options");
   EXPECT_EQ(Form3->ClientWidth(), 268);
@@ -126,6 +129,7 @@ TEST_F(ConverterWindowsTest, OptionsDialogLayoutAndPicture) {
 }
 
 TEST_F(ConverterWindowsTest, AboutBoxPictureAndPlacement) {
+  CONVERTER_TEST_IN_OWN_PROGRAM_FOLDER();
   StartConverter();
   EXPECT_EQ(Form2->BorderStyle(), bsNone);
   EXPECT_EQ(Form2->Width(), 256);
@@ -166,6 +170,7 @@ TEST_F(ConverterWindowsTest, AboutBoxPictureAndPlacement) {
 }
 
 TEST_F(ConverterWindowsTest, AboutLinksOpenTheMakersAddresses) {
+  CONVERTER_TEST_IN_OWN_PROGRAM_FOLDER();
   // A stand-in for the desktop's opener that notes each address.
   const std::string bin = Work() + "bin/";
   ASSERT_EQ(mkdir(bin.c_str(), 0755), 0);

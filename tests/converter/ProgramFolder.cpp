@@ -47,8 +47,10 @@ std::string CurrentTestName() {
 
 }  // namespace
 
+bool InOwnProgramFolder() { return std::getenv(kChildVariable) != nullptr; }
+
 bool RunInOwnProgramFolder() {
-  if (std::getenv(kChildVariable) != nullptr) return false;
+  if (InOwnProgramFolder()) return false;
   namespace fs = std::filesystem;
   char pattern[] = "/tmp/brassel-converter-XXXXXX";
   const char* made = mkdtemp(pattern);

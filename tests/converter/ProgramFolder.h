@@ -9,9 +9,18 @@
 
 namespace converter_test {
 
+// Whether this process is the child that runs one test in its own program folder.
+bool InOwnProgramFolder();
+
 // In the parent: runs the current test in a child process from a fresh program folder, checks
 // that it passed and returns true (the caller returns at once). In the child: returns false.
 bool RunInOwnProgramFolder();
+
+// The first statement of every test that makes the converter's forms.
+#define CONVERTER_TEST_IN_OWN_PROGRAM_FOLDER() \
+  do {                                         \
+    if (::converter_test::RunInOwnProgramFolder()) return; \
+  } while (false)
 
 // Runs this test program (the copy in the program folder) with the given gtest filter and
 // extra arguments under the same platform root; returns its exit status (-1 when it could
