@@ -6,6 +6,7 @@
 #include <atomic>
 #include <mutex>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "tests/engine/modules/mpeg/ModuleHost.h"
@@ -153,6 +154,53 @@ INSTANTIATE_TEST_SUITE_P(Vectors, OutputConversion,
                                            "l2-fl12"),
                          [](const auto& info) {
                            std::string name = info.param;
+                           for (char& c : name)
+                             if (c == '-') c = '_';
+                           return name;
+                         });
+
+// Layer III streams take the same road; a one-channel stream comes out on both channels.
+class Layer3Conversion : public ::testing::TestWithParam<std::tuple<const char*, int, int>> {};
+
+TEST_P(Layer3Conversion, EveryReferenceSampleArrivesInPlace) {
+  const auto [name, channels, samplesPerFrame] = GetParam();
+  ModuleLibrary qv;
+  ASSERT_TRUE(qv.Loaded()) << dlerror();
+  const QVHandle h = qv->QVInitModule();
+  BlockRecorder recorder;
+  recorder.Install(*qv, h);
+  const std::string input = VectorPath(std::string(name) + ".bit").string();
+  ASSERT_TRUE(qv->QVSetInputName(h, input.c_str()));
+  ASSERT_TRUE(qv->QVOpen(h));
+  ASSERT_TRUE(qv->QVInitStream(h));
+  ASSERT_TRUE(qv->QVPlay(h));
+  EXPECT_EQ(WaitWhileRunning(*qv, h), pmFinished);
+  EXPECT_EQ(qv->QVLastError(h), 0);
+  EXPECT_TRUE(qv->QVDeInitModule(h));
+
+  const auto pcm = recorder.Pcm();
+  const auto out = Samples(pcm.data(), pcm.size());
+  const auto referenceBytes = ReadBytes(VectorPath(std::string(name) + ".pcm"));
+  const auto reference = Samples(referenceBytes.data(), referenceBytes.size());
+  const size_t sampleFrames = reference.size() / static_cast<size_t>(channels);
+  ASSERT_GE(out.size() / 2, sampleFrames);
+  EXPECT_EQ(out.size() / 2 % static_cast<size_t>(samplesPerFrame), 0u);
+  size_t bad = 0;
+  for (size_t i = 0; i < sampleFrames; ++i)
+    for (int c = 0; c < 2; ++c) {
+      const int expected = reference[i * static_cast<size_t>(channels) + (channels == 2 ? c : 0)];
+      const int diff = out[2 * i + static_cast<size_t>(c)] - expected;
+      if (diff > 1 || diff < -1) ++bad;
+    }
+  EXPECT_EQ(bad, 0u);
+}
+
+INSTANTIATE_TEST_SUITE_P(Vectors, Layer3Conversion,
+                         ::testing::Values(std::make_tuple("l3-si", 1, 1152),
+                                           std::make_tuple("M2L3_compl24", 1, 576),
+                                           std::make_tuple("M2L3_noise", 2, 576)),
+                         [](const auto& info) {
+                           std::string name = std::get<0>(info.param);
                            for (char& c : name)
                              if (c == '-') c = '_';
                            return name;
