@@ -1,4 +1,4 @@
-# The module frame pieces and the output writer that both decoder modules carry.
+# The module frame parts and the output writer that both decoder modules carry.
 add_library(modulecommon STATIC
   ${CMAKE_CURRENT_LIST_DIR}/CallbackOutput.cpp
   ${CMAKE_CURRENT_LIST_DIR}/DirectSoundOutput.cpp

@@ -15,7 +15,7 @@ target_link_libraries(mpegmodule PUBLIC Threads::Threads)
 add_library(teskdec SHARED ${CMAKE_CURRENT_LIST_DIR}/Exports.cpp)
 target_link_libraries(teskdec PRIVATE mpegmodule)
 set_target_properties(teskdec PROPERTIES PREFIX "" OUTPUT_NAME teskdec SUFFIX .dll)
-# Only the QV exports leave the module; the static C++ runtime pieces stay inside.
+# Only the QV exports leave the module; everything linked into it stays hidden.
 target_link_options(teskdec PRIVATE
   -Wl,--version-script=${CMAKE_CURRENT_LIST_DIR}/teskdec.map)
 set_property(TARGET teskdec APPEND PROPERTY LINK_DEPENDS ${CMAKE_CURRENT_LIST_DIR}/teskdec.map)

@@ -1,4 +1,4 @@
-// The frame pieces every module shares: the text protocol, the operation guard, the handle
+// What every module frame shares: the text protocol, the operation guard, the handle
 // check and the module's COM initialisation.
 #include <gtest/gtest.h>
 
