@@ -125,8 +125,6 @@ bool InitStream(PlayerHandle& handle) {
     decoder.SetBlockSink(WriteToOutput, &state);
     state.output.sampleRate = outputRate;
     handle.mode = pmReady;
-    // Limits set before now were kept in milliseconds only.
-    state.ConvertLimits();
     return true;
   });
 }
