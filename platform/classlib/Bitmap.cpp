@@ -239,3 +239,12 @@ void TBitmap::SetImage(const QImage& image) {
   FImpl->image = image.convertToFormat(kImageFormat);
   FMonochrome = false;
 }
+
+QImage TransparentImage(const TBitmap& bitmap, TColor key) {
+  QImage image = bitmap.Image().convertToFormat(QImage::Format_ARGB32);
+  QRgb keyPixel = ColorToPixel(key) & 0xFFFFFF;
+  for (int y = 0; y < image.height(); ++y)
+    for (int x = 0; x < image.width(); ++x)
+      if ((image.pixel(x, y) & 0xFFFFFF) == keyPixel) image.setPixel(x, y, 0);
+  return image;
+}

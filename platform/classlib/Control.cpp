@@ -56,8 +56,7 @@ TControl::~TControl() {
   if (TForm* form = ParentForm(); form && form != this) form->ControlRemoved(this);
   if (FParent) FParent->RemoveControl(this);
   if (FWidget) {
-    for (auto* filter : FWidget->findChildren<ControlEventFilter*>(Qt::FindDirectChildrenOnly))
-      filter->Detach();
+    FEventFilter->Detach();
     QWidget* widget = FWidget;
     FWidget = nullptr;
     delete widget;
@@ -71,7 +70,8 @@ void TControl::AttachWidget(QWidget* widget) {
   });
   widget->setAttribute(Qt::WA_NoMousePropagation);
   widget->setMouseTracking(true);
-  widget->installEventFilter(new ControlEventFilter(this, widget));
+  FEventFilter = new ControlEventFilter(this, widget);
+  widget->installEventFilter(FEventFilter);
   widget->setFont(ToQFont(FFont));
   widget->hide();
   ApplyBounds();

@@ -15,6 +15,7 @@
 #include "platform/classlib/Rect.h"
 
 class QWidget;
+class ControlEventFilter;
 class TBitmap;
 class TWinControl;
 class TForm;
@@ -146,6 +147,7 @@ class TControl : public TComponent {
 
   TWinControl* FParent = nullptr;
   QWidget* FWidget = nullptr;
+  ControlEventFilter* FEventFilter = nullptr;
   int FLeft = 0, FTop = 0, FWidth = 0, FHeight = 0;
   TAlign FAlign = alNone;
   bool FVisible = true;

@@ -47,7 +47,7 @@ TForm::TForm(TComponent* AOwner) : TWinControl(AOwner) {
   AttachWidget(window);
   FClient = new QWidget(window);
   FClient->setMouseTracking(true);
-  FClient->installEventFilter(window->findChild<ControlEventFilter*>(QString(), Qt::FindDirectChildrenOnly));
+  FClient->installEventFilter(FEventFilter);
   FClient->setAttribute(Qt::WA_NoMousePropagation);
   FClient->setFocusPolicy(Qt::ClickFocus);
   ColorChanged();
@@ -106,7 +106,9 @@ int TForm::FrameExtraHeight() const {
 
 void TForm::ApplyBounds() {
   if (!FWidget) return;
-  FWidget->setGeometry(FLeft, FTop, FWidth, FHeight);
+  // Left and Top place the window's frame, as Qt's move does; the size is the inside.
+  FWidget->move(FLeft, FTop);
+  FWidget->resize(FWidth, FHeight);
   bool fixed = FBorderStyle == bsSingle || FBorderStyle == bsDialog || FBorderStyle == bsToolWindow;
   if (fixed && FWindowState != wsMaximized)
     FWidget->setFixedSize(FWidth, FHeight);

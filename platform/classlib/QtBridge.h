@@ -32,6 +32,10 @@ inline QRect ToQRect(const TRect& rect) {
 
 QFont ToQFont(const TFont& font);
 
+class TBitmap;
+// A bitmap with its pixels of the key colour see-through, for Qt's icons.
+QImage TransparentImage(const TBitmap& bitmap, TColor key);
+
 // The pixel format of every bitmap and paint buffer.
 inline constexpr QImage::Format kImageFormat = QImage::Format_RGB32;
 

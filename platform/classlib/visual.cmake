@@ -4,9 +4,12 @@ find_package(Qt6 REQUIRED COMPONENTS Widgets)
 find_package(JPEG REQUIRED)
 
 set(_classlib_visual_sources
-  Application.cpp Bitmap.cpp BitmapResource.cpp Canvas.cpp Colors.cpp Control.cpp ControlEventFilter.cpp
-  CustomControl.cpp DialogProvider.cpp Font.cpp Form.cpp GraphicControl.cpp JpegImage.cpp KeyboardState.cpp
-  Menus.cpp Picture.cpp ScriptedDialogs.cpp WinControl.cpp)
+  Animate.cpp Application.cpp Bevel.cpp Bitmap.cpp BitmapResource.cpp Button.cpp Canvas.cpp
+  CheckBox.cpp Colors.cpp Control.cpp ControlEventFilter.cpp CustomControl.cpp DialogProvider.cpp
+  Edit.cpp Font.cpp Form.cpp Gauge.cpp GraphicControl.cpp Image.cpp ImageList.cpp JpegImage.cpp
+  KeyboardState.cpp Label.cpp ListBox.cpp ListView.cpp Memo.cpp Menus.cpp OpenDialog.cpp Panel.cpp
+  Picture.cpp ProgressBar.cpp RadioButton.cpp ScriptedDialogs.cpp SpeedButton.cpp Timer.cpp
+  ToolBar.cpp WinControl.cpp)
 list(TRANSFORM _classlib_visual_sources PREPEND ${CMAKE_CURRENT_LIST_DIR}/)
 
 add_library(classlib STATIC ${_classlib_visual_sources})

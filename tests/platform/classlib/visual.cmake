@@ -1,0 +1,10 @@
+if(TARGET classlib)
+  find_package(Qt6 REQUIRED COMPONENTS Test)
+  foreach(test Canvas Bitmap JpegImage)
+    brassel_add_test(classlib_${test}_test SOURCES ${CMAKE_CURRENT_LIST_DIR}/${test}Test.cpp LIBS classlib)
+  endforeach()
+  foreach(test Application Form StdControls)
+    brassel_add_test(classlib_${test}_test SOURCES ${CMAKE_CURRENT_LIST_DIR}/${test}Test.cpp
+      LIBS classlib Qt6::Test)
+  endforeach()
+endif()
