@@ -1,0 +1,597 @@
+#include "platform/win32/ShellLink.h"
+
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <atomic>
+#include <cstring>
+#include <string>
+#include <vector>
+
+const CLSID CLSID_ShellLink = {0x00021401, 0x0000, 0x0000,
+                               {0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46}};
+const IID IID_IShellLinkA = {0x000214EE, 0x0000, 0x0000,
+                             {0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46}};
+const IID IID_IPersist = {0x0000010C, 0x0000, 0x0000,
+                          {0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46}};
+const IID IID_IPersistFile = {0x0000010B, 0x0000, 0x0000,
+                              {0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46}};
+
+namespace {
+
+// The binary format's constants.
+constexpr DWORD kHeaderSize = 0x4C;
+constexpr DWORD HasLinkTargetIDList = 0x00000001;
+constexpr DWORD HasLinkInfo = 0x00000002;
+constexpr DWORD HasName = 0x00000004;
+constexpr DWORD HasRelativePath = 0x00000008;
+constexpr DWORD HasWorkingDir = 0x00000010;
+constexpr DWORD HasArguments = 0x00000020;
+constexpr DWORD HasIconLocation = 0x00000040;
+constexpr DWORD IsUnicode = 0x00000080;
+constexpr DWORD VolumeIDAndLocalBasePath = 0x00000001;
+constexpr DWORD kLinkInfoHeaderSize = 0x1C;
+constexpr DWORD kDriveFixed = 3;
+constexpr DWORD FILE_ATTRIBUTE_ARCHIVE = 0x00000020;
+// Anything larger is not a link; the cap keeps a wrong file from being read whole.
+constexpr DWORD kMaxLinkFileSize = 1u << 20;
+
+// Single-byte strings are UTF-8 here; malformed bytes become U+FFFD.
+std::u16string Utf8ToUtf16(const std::string& text) {
+  std::u16string result;
+  size_t i = 0;
+  while (i < text.size()) {
+    const auto byte = static_cast<unsigned char>(text[i]);
+    char32_t code = 0xFFFD;
+    size_t length = 1;
+    const size_t extra = byte < 0x80 ? 0 : byte < 0xC2 ? 4 : byte < 0xE0 ? 1 : byte < 0xF0 ? 2
+                       : byte < 0xF5 ? 3 : 4;
+    if (extra == 0) {
+      code = byte;
+    } else if (extra < 4 && i + extra < text.size()) {
+      char32_t value = byte & (0x3F >> extra);
+      bool valid = true;
+      for (size_t k = 1; k <= extra; ++k) {
+        const auto next = static_cast<unsigned char>(text[i + k]);
+        valid = valid && (next & 0xC0) == 0x80;
+        value = (value << 6) | (next & 0x3F);
+      }
+      const char32_t minimum = extra == 1 ? 0x80 : extra == 2 ? 0x800 : 0x10000;
+      if (valid && value >= minimum && value <= 0x10FFFF && (value < 0xD800 || value > 0xDFFF)) {
+        code = value;
+        length = extra + 1;
+      }
+    }
+    if (code >= 0x10000) {
+      code -= 0x10000;
+      result.push_back(static_cast<char16_t>(0xD800 + (code >> 10)));
+      result.push_back(static_cast<char16_t>(0xDC00 + (code & 0x3FF)));
+    } else {
+      result.push_back(static_cast<char16_t>(code));
+    }
+    i += length;
+  }
+  return result;
+}
+
+std::string Utf16ToUtf8(const char16_t* text, size_t count) {
+  std::string result;
+  for (size_t i = 0; i < count; ++i) {
+    char32_t code = text[i];
+    if (code >= 0xD800 && code <= 0xDBFF && i + 1 < count && text[i + 1] >= 0xDC00 &&
+        text[i + 1] <= 0xDFFF) {
+      code = 0x10000 + ((code - 0xD800) << 10) + (text[i + 1] - 0xDC00);
+      ++i;
+    } else if (code >= 0xD800 && code <= 0xDFFF) {
+      code = 0xFFFD;
+    }
+    if (code < 0x80) {
+      result.push_back(static_cast<char>(code));
+    } else if (code < 0x800) {
+      result.push_back(static_cast<char>(0xC0 | (code >> 6)));
+      result.push_back(static_cast<char>(0x80 | (code & 0x3F)));
+    } else if (code < 0x10000) {
+      result.push_back(static_cast<char>(0xE0 | (code >> 12)));
+      result.push_back(static_cast<char>(0x80 | ((code >> 6) & 0x3F)));
+      result.push_back(static_cast<char>(0x80 | (code & 0x3F)));
+    } else {
+      result.push_back(static_cast<char>(0xF0 | (code >> 18)));
+      result.push_back(static_cast<char>(0x80 | ((code >> 12) & 0x3F)));
+      result.push_back(static_cast<char>(0x80 | ((code >> 6) & 0x3F)));
+      result.push_back(static_cast<char>(0x80 | (code & 0x3F)));
+    }
+  }
+  return result;
+}
+
+std::string WideFileName(LPCOLESTR name) {
+  size_t length = 0;
+  while (name[length] != 0) ++length;
+  return Utf16ToUtf8(name, length);
+}
+
+// Copies into a caller's buffer of cch bytes: at most cch - 1 of them, always terminated.
+HRESULT CopyOut(const std::string& text, LPSTR buffer, int cch) {
+  if (buffer == nullptr) return E_POINTER;
+  if (cch <= 0) return S_OK;
+  const size_t count = std::min(text.size(), static_cast<size_t>(cch) - 1);
+  std::memcpy(buffer, text.data(), count);
+  buffer[count] = '\0';
+  return S_OK;
+}
+
+// FILETIME counts 100 ns steps from 1601-01-01.
+FILETIME ToFileTime(const struct timespec& time) {
+  constexpr uint64_t kEpochDifference = 116444736000000000ull;
+  const uint64_t ticks = kEpochDifference + static_cast<uint64_t>(time.tv_sec) * 10000000ull +
+                         static_cast<uint64_t>(time.tv_nsec) / 100;
+  return {static_cast<DWORD>(ticks), static_cast<DWORD>(ticks >> 32)};
+}
+
+struct LinkData {
+  std::string Path;
+  std::string Description;
+  std::string RelativePath;
+  std::string WorkingDirectory;
+  std::string Arguments;
+  std::string IconLocation;
+  WORD HotKey = 0;
+  int ShowCmd = 1;  // SW_SHOWNORMAL, the shell's default for a new link
+  int IconIndex = 0;
+  DWORD FileAttributes = 0;
+  FILETIME CreationTime{};
+  FILETIME AccessTime{};
+  FILETIME WriteTime{};
+  DWORD FileSize = 0;
+};
+
+class Writer {
+ public:
+  void U16(uint32_t value) {
+    FBytes.push_back(static_cast<uint8_t>(value));
+    FBytes.push_back(static_cast<uint8_t>(value >> 8));
+  }
+  void U32(uint32_t value) {
+    U16(value & 0xFFFF);
+    U16(value >> 16);
+  }
+  void Guid(const GUID& guid) {
+    U32(guid.Data1);
+    U16(guid.Data2);
+    U16(guid.Data3);
+    for (uint8_t byte : guid.Data4) FBytes.push_back(byte);
+  }
+  void Time(const FILETIME& time) {
+    U32(time.dwLowDateTime);
+    U32(time.dwHighDateTime);
+  }
+  void Bytes(const std::string& text) { FBytes.insert(FBytes.end(), text.begin(), text.end()); }
+  void ZeroTerminated(const std::string& text) {
+    Bytes(text);
+    FBytes.push_back(0);
+  }
+  // A string-data entry: its count of UTF-16 units, then the units without a terminator.
+  void CountedUnicode(const std::string& text) {
+    std::u16string wide = Utf8ToUtf16(text);
+    if (wide.size() > 0xFFFF) wide.resize(0xFFFF);
+    U16(static_cast<uint32_t>(wide.size()));
+    for (char16_t unit : wide) U16(unit);
+  }
+  std::vector<uint8_t>& Data() { return FBytes; }
+
+ private:
+  std::vector<uint8_t> FBytes;
+};
+
+// Reads within its bytes only; any read past the end marks it failed.
+class Reader {
+ public:
+  Reader(const std::vector<uint8_t>& bytes, size_t begin, size_t end)
+      : FBytes(bytes), FPos(begin), FEnd(std::min(end, bytes.size())) {}
+  bool Ok() const { return FOk; }
+  size_t Pos() const { return FPos; }
+  uint32_t U16() {
+    if (!Need(2)) return 0;
+    uint32_t value = FBytes[FPos] | FBytes[FPos + 1] << 8;
+    FPos += 2;
+    return value;
+  }
+  uint32_t U32() {
+    uint32_t low = U16();
+    return low | U16() << 16;
+  }
+  GUID Guid() {
+    GUID guid{};
+    guid.Data1 = U32();
+    guid.Data2 = static_cast<uint16_t>(U16());
+    guid.Data3 = static_cast<uint16_t>(U16());
+    for (uint8_t& byte : guid.Data4) byte = Need(1) ? FBytes[FPos++] : 0;
+    return guid;
+  }
+  FILETIME Time() {
+    FILETIME time;
+    time.dwLowDateTime = U32();
+    time.dwHighDateTime = U32();
+    return time;
+  }
+  void Skip(size_t count) {
+    if (Need(count)) FPos += count;
+  }
+  std::string CountedString(bool unicode) {
+    const size_t count = U16();
+    if (!unicode) {
+      if (!Need(count)) return "";
+      std::string text(FBytes.begin() + FPos, FBytes.begin() + FPos + count);
+      FPos += count;
+      return text.substr(0, std::strlen(text.c_str()));
+    }
+    if (!Need(count * 2)) return "";
+    std::u16string wide;
+    for (size_t i = 0; i < count; ++i) wide.push_back(static_cast<char16_t>(U16()));
+    return Utf16ToUtf8(wide.data(), wide.find(u'\0') == std::u16string::npos
+                                        ? wide.size()
+                                        : wide.find(u'\0'));
+  }
+  // A NUL-terminated single-byte string starting at offset, within this reader's range.
+  std::string ZeroTerminatedAt(size_t offset) const {
+    std::string text;
+    for (size_t i = offset; i < FEnd; ++i) {
+      if (FBytes[i] == 0) return text;
+      text.push_back(static_cast<char>(FBytes[i]));
+    }
+    return "";
+  }
+  std::string ZeroTerminatedWideAt(size_t offset) const {
+    std::u16string wide;
+    for (size_t i = offset; i + 1 < FEnd; i += 2) {
+      const char16_t unit = static_cast<char16_t>(FBytes[i] | FBytes[i + 1] << 8);
+      if (unit == 0) return Utf16ToUtf8(wide.data(), wide.size());
+      wide.push_back(unit);
+    }
+    return "";
+  }
+
+ private:
+  bool Need(size_t count) {
+    if (FOk && count <= FEnd - FPos) return true;
+    FOk = false;
+    return false;
+  }
+  const std::vector<uint8_t>& FBytes;
+  size_t FPos;
+  size_t FEnd;
+  bool FOk = true;
+};
+
+std::vector<uint8_t> Serialize(const LinkData& link) {
+  DWORD flags = IsUnicode;
+  if (!link.Path.empty()) flags |= HasLinkInfo;
+  if (!link.Description.empty()) flags |= HasName;
+  if (!link.RelativePath.empty()) flags |= HasRelativePath;
+  if (!link.WorkingDirectory.empty()) flags |= HasWorkingDir;
+  if (!link.Arguments.empty()) flags |= HasArguments;
+  if (!link.IconLocation.empty()) flags |= HasIconLocation;
+
+  Writer out;
+  out.U32(kHeaderSize);
+  out.Guid(CLSID_ShellLink);
+  out.U32(flags);
+  out.U32(link.FileAttributes);
+  out.Time(link.CreationTime);
+  out.Time(link.AccessTime);
+  out.Time(link.WriteTime);
+  out.U32(link.FileSize);
+  out.U32(static_cast<uint32_t>(link.IconIndex));
+  out.U32(static_cast<uint32_t>(link.ShowCmd));
+  out.U16(link.HotKey);
+  out.U16(0);  // reserved
+  out.U32(0);
+  out.U32(0);
+
+  if (flags & HasLinkInfo) {
+    // One volume (a fixed drive without serial number or label), the local base path and an
+    // empty common path suffix.
+    constexpr DWORD kVolumeIDSize = 0x10 + 1;
+    const DWORD volumeOffset = kLinkInfoHeaderSize;
+    const DWORD baseOffset = volumeOffset + kVolumeIDSize;
+    const DWORD suffixOffset = baseOffset + static_cast<DWORD>(link.Path.size()) + 1;
+    const DWORD infoSize = suffixOffset + 1;
+    out.U32(infoSize);
+    out.U32(kLinkInfoHeaderSize);
+    out.U32(VolumeIDAndLocalBasePath);
+    out.U32(volumeOffset);
+    out.U32(baseOffset);
+    out.U32(0);  // no network location
+    out.U32(suffixOffset);
+    out.U32(kVolumeIDSize);
+    out.U32(kDriveFixed);
+    out.U32(0);     // serial number
+    out.U32(0x10);  // label offset: the label follows the four fields
+    out.ZeroTerminated("");
+    out.ZeroTerminated(link.Path);
+    out.ZeroTerminated("");
+  }
+  if (flags & HasName) out.CountedUnicode(link.Description);
+  if (flags & HasRelativePath) out.CountedUnicode(link.RelativePath);
+  if (flags & HasWorkingDir) out.CountedUnicode(link.WorkingDirectory);
+  if (flags & HasArguments) out.CountedUnicode(link.Arguments);
+  if (flags & HasIconLocation) out.CountedUnicode(link.IconLocation);
+  out.U32(0);  // terminal block: no extra data
+  return std::move(out.Data());
+}
+
+// The local path of a link-information structure that starts at begin.
+bool ParseLinkInfo(const std::vector<uint8_t>& bytes, size_t begin, size_t size,
+                   std::string& path) {
+  Reader info(bytes, begin, begin + size);
+  info.Skip(4);  // the size, known already
+  const DWORD headerSize = info.U32();
+  const DWORD flags = info.U32();
+  info.U32();  // volume ID offset
+  const DWORD baseOffset = info.U32();
+  info.U32();  // network location offset
+  const DWORD suffixOffset = info.U32();
+  DWORD baseOffsetUnicode = 0, suffixOffsetUnicode = 0;
+  if (headerSize >= 0x24) {
+    baseOffsetUnicode = info.U32();
+    suffixOffsetUnicode = info.U32();
+  }
+  if (!info.Ok() || headerSize < kLinkInfoHeaderSize || headerSize > size) return false;
+  if ((flags & VolumeIDAndLocalBasePath) == 0) return true;  // a network target: no local path
+  if (baseOffset >= size || suffixOffset >= size) return false;
+  if (baseOffsetUnicode != 0 && baseOffsetUnicode < size) {
+    path = info.ZeroTerminatedWideAt(begin + baseOffsetUnicode);
+    if (suffixOffsetUnicode != 0 && suffixOffsetUnicode < size)
+      path += info.ZeroTerminatedWideAt(begin + suffixOffsetUnicode);
+  } else {
+    path = info.ZeroTerminatedAt(begin + baseOffset) + info.ZeroTerminatedAt(begin + suffixOffset);
+  }
+  return true;
+}
+
+bool Parse(const std::vector<uint8_t>& bytes, LinkData& link) {
+  Reader in(bytes, 0, bytes.size());
+  if (in.U32() != kHeaderSize || !(in.Guid() == CLSID_ShellLink)) return false;
+  const DWORD flags = in.U32();
+  link.FileAttributes = in.U32();
+  link.CreationTime = in.Time();
+  link.AccessTime = in.Time();
+  link.WriteTime = in.Time();
+  link.FileSize = in.U32();
+  link.IconIndex = static_cast<int>(in.U32());
+  link.ShowCmd = static_cast<int>(in.U32());
+  link.HotKey = static_cast<WORD>(in.U16());
+  in.Skip(10);
+  if (!in.Ok()) return false;
+  if (flags & HasLinkTargetIDList) in.Skip(in.U16());
+  if (flags & HasLinkInfo) {
+    const size_t begin = in.Pos();
+    const DWORD size = in.U32();
+    if (!in.Ok() || size < kLinkInfoHeaderSize || size > bytes.size() - begin) return false;
+    if (!ParseLinkInfo(bytes, begin, size, link.Path)) return false;
+    in.Skip(size - 4);
+  }
+  const bool unicode = flags & IsUnicode;
+  if (flags & HasName) link.Description = in.CountedString(unicode);
+  if (flags & HasRelativePath) link.RelativePath = in.CountedString(unicode);
+  if (flags & HasWorkingDir) link.WorkingDirectory = in.CountedString(unicode);
+  if (flags & HasArguments) link.Arguments = in.CountedString(unicode);
+  if (flags & HasIconLocation) link.IconLocation = in.CountedString(unicode);
+  // Extra data blocks may follow; nothing here uses them.
+  return in.Ok();
+}
+
+HRESULT LastFileError() {
+  const DWORD error = GetLastError();
+  return error == ERROR_SUCCESS ? E_FAIL : HRESULT_FROM_WIN32(error);
+}
+
+HRESULT ReadWholeFile(const std::string& name, std::vector<uint8_t>& bytes) {
+  HANDLE file = CreateFileA(name.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                            FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return LastFileError();
+  const DWORD size = GetFileSize(file, nullptr);
+  HRESULT result = S_OK;
+  if (size == INVALID_FILE_SIZE || size > kMaxLinkFileSize) {
+    result = E_FAIL;
+  } else {
+    bytes.resize(size);
+    DWORD read = 0;
+    if (size > 0 && (!ReadFile(file, bytes.data(), size, &read, nullptr) || read != size))
+      result = E_FAIL;
+  }
+  CloseHandle(file);
+  return result;
+}
+
+HRESULT WriteWholeFile(const std::string& name, const std::vector<uint8_t>& bytes) {
+  HANDLE file = CreateFileA(name.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                            FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return LastFileError();
+  DWORD written = 0;
+  const BOOL ok = WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+  const HRESULT result = !ok ? LastFileError() : written != bytes.size() ? E_FAIL : S_OK;
+  CloseHandle(file);
+  return result;
+}
+
+class ShellLinkObject final : public IShellLinkA, public IPersistFile {
+ public:
+  HRESULT WINAPI QueryInterface(REFIID riid, void** object) override {
+    if (object == nullptr) return E_POINTER;
+    if (riid == IID_IUnknown || riid == IID_IShellLinkA) {
+      *object = static_cast<IShellLinkA*>(this);
+    } else if (riid == IID_IPersist || riid == IID_IPersistFile) {
+      *object = static_cast<IPersistFile*>(this);
+    } else {
+      *object = nullptr;
+      return E_NOINTERFACE;
+    }
+    AddRef();
+    return S_OK;
+  }
+  ULONG WINAPI AddRef() override { return ++FReferences; }
+  ULONG WINAPI Release() override {
+    const ULONG left = --FReferences;
+    if (left == 0) delete this;
+    return left;
+  }
+
+  // IShellLinkA
+  HRESULT WINAPI GetPath(LPSTR pszFile, int cch, WIN32_FIND_DATAA* pfd, DWORD) override {
+    if (pfd != nullptr) {
+      std::memset(pfd, 0, sizeof *pfd);
+      pfd->dwFileAttributes = FLink.FileAttributes;
+      pfd->ftCreationTime = FLink.CreationTime;
+      pfd->ftLastAccessTime = FLink.AccessTime;
+      pfd->ftLastWriteTime = FLink.WriteTime;
+      pfd->nFileSizeLow = FLink.FileSize;
+      const std::string name = FLink.Path.substr(FLink.Path.find_last_of('/') + 1);
+      CopyOut(name, pfd->cFileName, MAX_PATH);
+    }
+    // Shorter and network forms of a path do not exist here: every flag gives the path.
+    const HRESULT result = CopyOut(FLink.Path, pszFile, cch);
+    return FAILED(result) ? result : FLink.Path.empty() ? S_FALSE : S_OK;
+  }
+  HRESULT WINAPI GetIDList(LPITEMIDLIST* ppidl) override {
+    if (ppidl != nullptr) *ppidl = nullptr;
+    return E_NOTIMPL;
+  }
+  HRESULT WINAPI SetIDList(LPCITEMIDLIST) override { return E_NOTIMPL; }
+  HRESULT WINAPI GetDescription(LPSTR pszName, int cch) override {
+    return CopyOut(FLink.Description, pszName, cch);
+  }
+  HRESULT WINAPI SetDescription(LPCSTR pszName) override {
+    return SetText(FLink.Description, pszName);
+  }
+  HRESULT WINAPI GetWorkingDirectory(LPSTR pszDir, int cch) override {
+    return CopyOut(FLink.WorkingDirectory, pszDir, cch);
+  }
+  HRESULT WINAPI SetWorkingDirectory(LPCSTR pszDir) override {
+    return SetText(FLink.WorkingDirectory, pszDir);
+  }
+  HRESULT WINAPI GetArguments(LPSTR pszArgs, int cch) override {
+    return CopyOut(FLink.Arguments, pszArgs, cch);
+  }
+  HRESULT WINAPI SetArguments(LPCSTR pszArgs) override { return SetText(FLink.Arguments, pszArgs); }
+  HRESULT WINAPI GetHotkey(WORD* pwHotkey) override {
+    if (pwHotkey == nullptr) return E_POINTER;
+    *pwHotkey = FLink.HotKey;
+    return S_OK;
+  }
+  HRESULT WINAPI SetHotkey(WORD wHotkey) override {
+    FLink.HotKey = wHotkey;
+    FDirty = true;
+    return S_OK;
+  }
+  HRESULT WINAPI GetShowCmd(int* piShowCmd) override {
+    if (piShowCmd == nullptr) return E_POINTER;
+    *piShowCmd = FLink.ShowCmd;
+    return S_OK;
+  }
+  HRESULT WINAPI SetShowCmd(int iShowCmd) override {
+    FLink.ShowCmd = iShowCmd;
+    FDirty = true;
+    return S_OK;
+  }
+  HRESULT WINAPI GetIconLocation(LPSTR pszIconPath, int cch, int* piIcon) override {
+    if (piIcon == nullptr) return E_POINTER;
+    *piIcon = FLink.IconIndex;
+    return CopyOut(FLink.IconLocation, pszIconPath, cch);
+  }
+  HRESULT WINAPI SetIconLocation(LPCSTR pszIconPath, int iIcon) override {
+    FLink.IconIndex = iIcon;
+    return SetText(FLink.IconLocation, pszIconPath);
+  }
+  HRESULT WINAPI SetRelativePath(LPCSTR pszPathRel, DWORD) override {
+    return SetText(FLink.RelativePath, pszPathRel);
+  }
+  HRESULT WINAPI Resolve(HWND, DWORD) override {
+    if (FLink.Path.empty()) return S_OK;
+    struct stat status;
+    return stat(FLink.Path.c_str(), &status) == 0 ? S_OK : S_FALSE;
+  }
+  HRESULT WINAPI SetPath(LPCSTR pszFile) override {
+    if (pszFile == nullptr) return E_INVALIDARG;
+    FLink.Path = pszFile;
+    FLink.FileAttributes = 0;
+    FLink.CreationTime = FLink.AccessTime = FLink.WriteTime = FILETIME{};
+    FLink.FileSize = 0;
+    struct stat status;
+    if (!FLink.Path.empty() && stat(FLink.Path.c_str(), &status) == 0) {
+      FLink.FileAttributes = S_ISDIR(status.st_mode) ? FILE_ATTRIBUTE_DIRECTORY
+                                                     : FILE_ATTRIBUTE_ARCHIVE;
+      // POSIX keeps no creation time; the last status change stands in for it.
+      FLink.CreationTime = ToFileTime(status.st_ctim);
+      FLink.AccessTime = ToFileTime(status.st_atim);
+      FLink.WriteTime = ToFileTime(status.st_mtim);
+      FLink.FileSize = static_cast<DWORD>(status.st_size);
+    }
+    FDirty = true;
+    return S_OK;
+  }
+
+  // IPersist, IPersistFile
+  HRESULT WINAPI GetClassID(CLSID* pClassID) override {
+    if (pClassID == nullptr) return E_POINTER;
+    *pClassID = CLSID_ShellLink;
+    return S_OK;
+  }
+  HRESULT WINAPI IsDirty() override { return FDirty ? S_OK : S_FALSE; }
+  HRESULT WINAPI Load(LPCOLESTR pszFileName, DWORD) override {
+    if (pszFileName == nullptr) return E_INVALIDARG;
+    const std::string name = WideFileName(pszFileName);
+    std::vector<uint8_t> bytes;
+    if (HRESULT result = ReadWholeFile(name, bytes); FAILED(result)) return result;
+    LinkData link;
+    if (!Parse(bytes, link)) return E_FAIL;
+    FLink = std::move(link);
+    FCurrentFile = name;
+    FDirty = false;
+    return S_OK;
+  }
+  HRESULT WINAPI Save(LPCOLESTR pszFileName, BOOL fRemember) override {
+    if (pszFileName == nullptr && FCurrentFile.empty()) return E_INVALIDARG;
+    const std::string name = pszFileName != nullptr ? WideFileName(pszFileName) : FCurrentFile;
+    if (HRESULT result = WriteWholeFile(name, Serialize(FLink)); FAILED(result)) return result;
+    if (pszFileName == nullptr || fRemember) {
+      FCurrentFile = name;
+      FDirty = false;
+    }
+    return S_OK;
+  }
+  HRESULT WINAPI SaveCompleted(LPCOLESTR) override { return S_OK; }
+  HRESULT WINAPI GetCurFile(LPOLESTR* ppszFileName) override {
+    if (ppszFileName != nullptr) *ppszFileName = nullptr;
+    return E_NOTIMPL;
+  }
+
+ private:
+  HRESULT SetText(std::string& field, LPCSTR text) {
+    if (text == nullptr) return E_INVALIDARG;
+    field = text;
+    FDirty = true;
+    return S_OK;
+  }
+
+  std::atomic<ULONG> FReferences{0};
+  LinkData FLink;
+  std::string FCurrentFile;
+  bool FDirty = false;
+};
+
+HRESULT CreateShellLink(REFIID riid, void** object) {
+  auto* link = new ShellLinkObject;
+  link->AddRef();
+  const HRESULT result = link->QueryInterface(riid, object);
+  link->Release();
+  return result;
+}
+
+// Enters the class into CoCreateInstance's table when the program starts.
+const bool registered = [] {
+  RegisterComClass(CLSID_ShellLink, CreateShellLink);
+  return true;
+}();
+
+}  // namespace
