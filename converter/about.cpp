@@ -73,6 +73,8 @@ TForm2::TForm2(TComponent* AOwner) : TForm(AOwner) {
   MakeLink(Label2);
   Label2->OnClick = [this](TObject* Sender) { Label2Click(Sender); };
   Label3 = PlaceLabel(this, "Label3", 132, 128, 114, 13, kMailAddress);
+  // Left-aligned labels take the width of their text, whatever font the machine gives.
+  Label3->SetAutoSize(true);
   MakeLink(Label3);
   Label3->OnClick = [this](TObject* Sender) { Label3Click(Sender); };
   Label4 = PlaceLabel(this, "Label4", 28, 144, 217, 13, "Tell us what you think of this program");
@@ -80,6 +82,7 @@ TForm2::TForm2(TComponent* AOwner) : TForm(AOwner) {
   MakeLink(Label4);
   Label4->OnClick = [this](TObject* Sender) { Label4Click(Sender); };
   Label5 = PlaceLabel(this, "Label5", 8, 176, 237, 13, "Made with care by Ormund, 1999-2001.");
+  Label5->SetAutoSize(true);
 
   OnCreate = [this](TObject* Sender) { FormCreate(Sender); };
   OnShow = [this](TObject* Sender) { FormShow(Sender); };

@@ -29,9 +29,9 @@ class TForm2 : public TForm {
   void Label4Click(TObject* Sender);
 
   // The maker's addresses that the links open.
-  static constexpr const char* kWebAddress = "http://www.ormund-soft.example/";
-  static constexpr const char* kMailAddress = "brassel@ormund-soft.example";
-  static constexpr const char* kFeedbackAddress = "http://www.ormund-soft.example/feedback.html";
+  static constexpr const char* kWebAddress = "http://ormund.example";
+  static constexpr const char* kMailAddress = "us@ormund.example";
+  static constexpr const char* kFeedbackAddress = "http://ormund.example/feedback";
 
  private:
   void OpenAddress(const std::string& Address);
