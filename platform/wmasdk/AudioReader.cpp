@@ -136,7 +136,11 @@ void AudioReader::Deliver() {
   deliveryId_ = std::thread::id();
   delivering_ = false;
   if (releaseOnExit_) {
-    delivery_.detach();
+    {
+      // Start may still be storing this very thread into delivery_.
+      std::lock_guard<std::mutex> guard(control_);
+      delivery_.detach();
+    }
     delete this;
   }
 }

@@ -1,17 +1,30 @@
 // The 42 exports of teskwma.dll. Each checks its player handle, then calls the operation
 // behind it; a bad handle gives false (or -1) and sets no error code. The functions that serve
 // what this module does not implement check no handle.
+#include <cstddef>
+#include <cstring>
 #include <type_traits>
 
 #include "engine/PluginInterface.h"
-#include "engine/modules/common/HandleCheck.h"
 #include "engine/modules/common/ModuleText.h"
 #include "engine/modules/wma/PlayerHandle.h"
 #include "engine/modules/wma/WmaModule.h"
 
 namespace {
 
-PlayerHandle* Checked(QVHandle h) { return CheckHandle<PlayerHandle>(h); }
+// The handle check reads the magic field of whatever the host passes. The handle is a
+// polymorphic object (its function table comes first), so the field is read as bytes at its
+// place rather than through a PlayerHandle that may not be one.
+PlayerHandle* Checked(QVHandle h) {
+  if (h == 0) return nullptr;
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Winvalid-offsetof"
+  constexpr size_t magicOffset = offsetof(PlayerHandle, magic);
+#pragma GCC diagnostic pop
+  uint32_t magic;
+  std::memcpy(&magic, reinterpret_cast<const unsigned char*>(h) + magicOffset, sizeof magic);
+  return magic == HandleMagic ? reinterpret_cast<PlayerHandle*>(h) : nullptr;
+}
 
 QVBool Result(bool value) { return value ? TRUE : FALSE; }
 

@@ -115,7 +115,8 @@ TEST(ReaderStop, StartAfterStopContinuesWithoutLosingOrRepeatingABlock) {
       for (int run = 0; run < 2; ++run) {
         callback.Hold();
         ASSERT_EQ(reader->Start(), S_OK);
-        ASSERT_TRUE(callback.WaitInside());
+        // Held inside a sample call unless a stop came too late to keep the file from ending.
+        ASSERT_TRUE(callback.WaitInsideOrStatus());
         auto stopped = std::async(std::launch::async, [&] { reader->Stop(); });
         callback.Unhold();
         stopped.get();
@@ -154,10 +155,13 @@ TEST(ReaderSeek, PositionsTheNextStart) {
 TEST(ReaderSeek, StopSeekStartWhileDeliveringGoesOnFromTheNewPosition) {
   RecordingCallback callback;
   Reader reader("v2-22k-mono-4s.wma", callback);
+  callback.onSample = [&](size_t n) {
+    if (n == 2) reader->Stop();
+  };
   ASSERT_EQ(reader->Start(), S_OK);
   ASSERT_TRUE(callback.WaitForSamples(2));
-  reader->Stop();
   const size_t before = callback.Calls().size();
+  ASSERT_EQ(before, 2u);
   ASSERT_EQ(reader->Seek(3000), S_OK);
   ASSERT_EQ(reader->Start(), S_OK);
   ASSERT_TRUE(callback.WaitForStatus());

@@ -84,6 +84,10 @@ class RecordingCallback final : public IWMAudioReadCallback {
   bool WaitInside() {
     return WaitFor([&] { return inside_ > 0; });
   }
+  // A sample call is in progress, or the last call was a status (nothing more to deliver).
+  bool WaitInsideOrStatus() {
+    return WaitFor([&] { return inside_ > 0 || (!calls_.empty() && !calls_.back().sample); });
+  }
 
   std::vector<Call> Calls() {
     std::lock_guard<std::mutex> lock(mutex_);

@@ -311,9 +311,11 @@ TEST_F(WmaReaderCallback, TheCallbackObjectsOwnOperations) {
   EXPECT_EQ(handle->AddRef(), 2u);
   EXPECT_EQ(handle->Release(), 1u);
   EXPECT_EQ(handle->magic, HandleMagic);
-  // The handle's first field is the callback object's function table.
+  // The handle's first field is the callback object's function table; the magic follows it.
   EXPECT_EQ(static_cast<void*>(static_cast<IWMAudioReadCallback*>(handle)),
             static_cast<void*>(handle));
+  EXPECT_EQ(reinterpret_cast<char*>(&handle->magic) - reinterpret_cast<char*>(handle),
+            static_cast<std::ptrdiff_t>(sizeof(void*)));
 }
 
 }  // namespace
