@@ -51,7 +51,10 @@ void TApplication::Initialize() {
 }
 
 void TApplication::FormCreated(TForm* form) {
-  if (!FMainForm) FMainForm = form;
+  if (!FMainForm) {
+    FMainForm = form;
+    FTerminated = false;
+  }
   CallHandled(form, [form] { form->AfterConstruction(); });
 }
 
@@ -72,7 +75,8 @@ void TApplication::Run() {
 
 void TApplication::Terminate() {
   FTerminated = true;
-  if (QCoreApplication::instance()) QCoreApplication::quit();
+  // exit, not quit: quit asks every window to close, and a form may refuse.
+  if (QCoreApplication::instance()) QCoreApplication::exit(0);
 }
 
 void TApplication::ProcessMessages() {
@@ -109,3 +113,11 @@ int TScreen::Height() const {
   QScreen* screen = QGuiApplication::primaryScreen();
   return screen ? screen->geometry().height() : 0;
 }
+
+#if defined(__SANITIZE_ADDRESS__)
+// The font configuration library keeps caches it never frees; under the leak checker they are
+// not this program's leaks.
+extern "C" __attribute__((visibility("default"), used)) const char* __lsan_default_suppressions() {
+  return "leak:libfontconfig.so\n";
+}
+#endif

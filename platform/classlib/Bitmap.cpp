@@ -3,6 +3,7 @@
 #include <QImage>
 #include <QPainter>
 
+#include <cstdint>
 #include <cstring>
 #include <fstream>
 #include <iterator>
@@ -10,6 +11,7 @@
 
 #include "platform/classlib/Format.h"
 #include "platform/classlib/QtBridge.h"
+#include "platform/classlib/Stream.h"
 
 struct TBitmap::Impl {
   QImage image;
@@ -221,6 +223,14 @@ void TBitmap::LoadFromFile(const std::string& fileName) {
   std::ifstream file(fileName, std::ios::binary);
   if (!file) throw Exception(Format("Cannot open file %s", fileName.c_str()));
   std::vector<char> bytes((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+  LoadFromMemory(bytes.data(), bytes.size());
+}
+
+void TBitmap::LoadFromStream(TStream* stream) {
+  int64_t size = stream->Size() - stream->Position();
+  if (size < 0 || size > INT32_MAX) InvalidBitmap();
+  std::vector<char> bytes(static_cast<size_t>(size));
+  stream->ReadBuffer(bytes.data(), int32_t(size));
   LoadFromMemory(bytes.data(), bytes.size());
 }
 

@@ -13,6 +13,7 @@
 #include "platform/win32/Types.h"
 
 class QImage;
+class TStream;
 
 enum TTransparentMode : uint8_t { tmAuto, tmFixed };
 
@@ -52,6 +53,8 @@ class TBitmap : public TGraphic {
   // BMP data with or without its 14-byte file header.
   void LoadFromMemory(const void* data, size_t size);
   void LoadFromFile(const std::string& fileName) override;
+  // BMP data from the stream's position to its end.
+  void LoadFromStream(TStream* stream);
   void SaveToFile(const std::string& fileName) const;
   // The bitmap resource of that name linked into the program.
   void LoadFromResourceName(HINSTANCE instance, const std::string& name);

@@ -120,12 +120,12 @@ void TForm::ApplyBounds() {
 }
 
 void TForm::SetBounds(int ALeft, int ATop, int AWidth, int AHeight) {
-  if (AWidth < 0) AWidth = 0;
-  if (AHeight < 0) AHeight = 0;
-  FClientWidth = AWidth;
-  FClientHeight = AHeight - FrameExtraHeight();
-  if (FClientHeight < 0) FClientHeight = 0;
   TWinControl::SetBounds(ALeft, ATop, AWidth, AHeight);
+}
+
+int TForm::ClientHeight() const {
+  int height = FHeight - FrameExtraHeight();
+  return height < 0 ? 0 : height;
 }
 
 void TForm::SetClientWidth(int value) { SetBounds(FLeft, FTop, value, FHeight); }
@@ -147,7 +147,7 @@ void TForm::SetWindowState(TWindowState value) {
 }
 
 void TForm::SetMenu(TMainMenu* menu) {
-  int clientHeight = FClientHeight;
+  int clientHeight = ClientHeight();
   if (FMenu && FMenu->MenuBarWidget()) FMenu->MenuBarWidget()->hide();
   FMenu = menu;
   if (menu && menu->MenuBarWidget()) {

@@ -39,8 +39,9 @@ class TForm : public TWinControl {
   TMainMenu* Menu() const { return FMenu; }
   void SetMenu(TMainMenu* menu);
 
-  int ClientWidth() const override { return FClientWidth; }
-  int ClientHeight() const override { return FClientHeight; }
+  // The window's inside without the menu bar.
+  int ClientWidth() const override { return FWidth; }
+  int ClientHeight() const override;
   void SetClientWidth(int value) override;
   void SetClientHeight(int value) override;
   void SetBounds(int ALeft, int ATop, int AWidth, int AHeight) override;
@@ -91,7 +92,6 @@ class TForm : public TWinControl {
   TWindowState FWindowState = wsNormal;
   TMainMenu* FMenu = nullptr;
   TWinControl* FActiveControl = nullptr;
-  int FClientWidth = 0, FClientHeight = 0;
   bool FCreated = false;
   bool FClosing = false;
 };

@@ -3,6 +3,7 @@
 #include <QImage>
 
 #include <csetjmp>
+#include <cstdint>
 #include <cstdio>
 #include <fstream>
 #include <iterator>
@@ -13,6 +14,7 @@
 
 #include "platform/classlib/Format.h"
 #include "platform/classlib/QtBridge.h"
+#include "platform/classlib/Stream.h"
 
 namespace {
 
@@ -86,6 +88,14 @@ void TJPEGImage::LoadFromMemory(const void* data, size_t size) {
     for (int x = 0; x < width; ++x, p += 3) image.setPixel(x, y, qRgb(p[0], p[1], p[2]));
   }
   FBitmap->SetImage(image);
+}
+
+void TJPEGImage::LoadFromStream(TStream* stream) {
+  int64_t size = stream->Size() - stream->Position();
+  if (size < 0 || size > INT32_MAX) throw EInvalidGraphic(Format("JPEG error #%d", int(JERR_INPUT_EMPTY)));
+  std::vector<char> bytes(static_cast<size_t>(size));
+  stream->ReadBuffer(bytes.data(), int32_t(size));
+  LoadFromMemory(bytes.data(), bytes.size());
 }
 
 void TJPEGImage::LoadFromFile(const std::string& fileName) {

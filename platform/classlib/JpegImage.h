@@ -8,6 +8,8 @@
 #include "platform/classlib/Bitmap.h"
 #include "platform/classlib/Graphic.h"
 
+class TStream;
+
 class TJPEGImage : public TGraphic {
  public:
   TJPEGImage();
@@ -21,6 +23,8 @@ class TJPEGImage : public TGraphic {
   // Raises EInvalidGraphic "JPEG error #<code>" for data that libjpeg cannot decode.
   void LoadFromMemory(const void* data, size_t size);
   void LoadFromFile(const std::string& fileName) override;
+  // JPEG data from the stream's position to its end.
+  void LoadFromStream(TStream* stream);
 
   // The decoded picture.
   TBitmap* Bitmap() { return FBitmap.get(); }

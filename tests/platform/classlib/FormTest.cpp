@@ -2,6 +2,8 @@
 // of each control, shown offscreen and grabbed as a picture.
 #include "platform/classlib/Form.h"
 
+#include <QCoreApplication>
+#include <QDeadlineTimer>
 #include <QTest>
 #include <QWidget>
 
@@ -394,6 +396,40 @@ TEST(FormTest, ClosingTheMainFormEndsTheApplication) {
   main->Close();
   EXPECT_TRUE(Application->Terminated());
   delete main;
+  EXPECT_EQ(Application->MainForm(), nullptr);
+}
+
+TEST(FormTest, ActivationRunsOnActivate) {
+  TForm form(nullptr);
+  int activations = 0;
+  form.OnActivate = [&](TObject*) { ++activations; };
+  form.Show();
+  QDeadlineTimer deadline(10000);
+  while (activations == 0 && !deadline.hasExpired())
+    QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
+  EXPECT_GE(activations, 1);
+}
+
+int g_mainFormsDestroyed = 0;
+
+TEST(FormTest, RunShowsTheMainFormAndEndsWhenItCloses) {
+  struct TMain : TForm {
+    explicit TMain(TComponent* owner) : TForm(owner) {
+      Timer = new TTimer(this);
+      Timer->SetInterval(1);
+      Timer->SetEnabled(false);
+      Timer->OnTimer = [this](TObject*) { Close(); };
+      OnShow = [this](TObject*) { Timer->SetEnabled(true); };
+      OnDestroy = [](TObject*) { ++g_mainFormsDestroyed; };
+    }
+    TTimer* Timer;
+  };
+  TMain* main = nullptr;
+  Application->CreateForm(main);
+  Application->Run();
+  EXPECT_TRUE(Application->Terminated());
+  // The forms are gone once the loop has ended.
+  EXPECT_EQ(g_mainFormsDestroyed, 1);
   EXPECT_EQ(Application->MainForm(), nullptr);
 }
 

@@ -9,6 +9,7 @@
 
 #include <jpeglib.h>
 
+#include "platform/classlib/FileStream.h"
 #include "platform/classlib/Picture.h"
 
 namespace {
@@ -87,6 +88,11 @@ TEST(JpegImageTest, PictureLoadsByExtension) {
   ASSERT_NE(file, nullptr);
   std::fwrite(data.data(), 1, data.size(), file);
   std::fclose(file);
+  TFileStream stream(path, fmOpenRead | fmShareDenyWrite);
+  TJPEGImage fromStream;
+  fromStream.LoadFromStream(&stream);
+  EXPECT_EQ(fromStream.Width(), 8);
+
   TPicture picture;
   int changes = 0;
   picture.OnChange = [&] { ++changes; };
