@@ -174,16 +174,20 @@ Code CodeFor(int a) {
   return codes[a - 1];
 }
 
-std::vector<uint8_t> WriteLayer2(const Layer2Content& c, int mode, int extension, int bound) {
-  std::vector<uint8_t> frame = HeaderBytes(3, 2, 6, 0, 0, mode, extension);
+std::vector<uint8_t> WriteLayer2(const Layer2Content& c, int mode, int extension, int bound,
+                                 int channels = 2) {
+  // One channel: 48 kbit/s, which selects the same table.
+  const int bitRateIndex = channels == 1 ? 2 : 6;
+  std::vector<uint8_t> frame = HeaderBytes(3, 2, bitRateIndex, 0, 0, channels == 1 ? 3 : mode, extension);
   BitWriter w;
+  if (channels == 1) bound = 8;
   for (int sb = 0; sb < 8; ++sb)
-    for (int ch = 0; ch < (sb < bound ? 2 : 1); ++ch) w.Put(c.Allocation[ch][sb], Nbal[sb]);
+    for (int ch = 0; ch < (sb < bound ? channels : 1); ++ch) w.Put(c.Allocation[ch][sb], Nbal[sb]);
   for (int sb = 0; sb < 8; ++sb)
-    for (int ch = 0; ch < 2; ++ch)
+    for (int ch = 0; ch < channels; ++ch)
       if (c.Allocation[ch][sb]) w.Put(c.Selection[ch][sb], 2);
   for (int sb = 0; sb < 8; ++sb)
-    for (int ch = 0; ch < 2; ++ch) {
+    for (int ch = 0; ch < channels; ++ch) {
       if (!c.Allocation[ch][sb]) continue;
       const int* s = c.Scale[ch][sb];
       switch (c.Selection[ch][sb]) {
@@ -195,13 +199,14 @@ std::vector<uint8_t> WriteLayer2(const Layer2Content& c, int mode, int extension
     }
   for (int g = 0; g < 12; ++g)
     for (int sb = 0; sb < 8; ++sb)
-      for (int ch = 0; ch < (sb < bound ? 2 : 1); ++ch) {
+      for (int ch = 0; ch < (sb < bound ? channels : 1); ++ch) {
         const int a = c.Allocation[ch][sb];
         if (!a) continue;
         const Code code = CodeFor(a);
         for (int k = 0; k < (code.Grouped ? 1 : 3); ++k) w.Put(c.Codes[g][ch][sb][k], code.Bits);
       }
-  w.Bytes.resize(96 * 144000 / 44100 - 4, 0);  // holds the largest content
+  // Either rate holds the largest content.
+  w.Bytes.resize((channels == 1 ? 48 : 96) * 144000 / 44100 - 4, 0);
   Append(frame, w.Bytes);
   return frame;
 }
@@ -260,6 +265,26 @@ TEST(Layer12, JointStereoLayer2EqualsTheStereoFrameItStandsFor) {
     EXPECT_EQ(a.Samples, b.Samples) << "extension " << c.Extension;
     EXPECT_TRUE(std::any_of(a.Samples.begin(), a.Samples.end(), [](int16_t v) { return v != 0; }));
   }
+}
+
+TEST(Layer12, OneChannelLayer2EqualsAStereoFrameWithTwoEqualChannels) {
+  std::mt19937 random(23);
+  std::vector<uint8_t> mono;
+  std::vector<uint8_t> stereo;
+  for (int frame = 0; frame < 6; ++frame) {
+    Layer2Content content = RandomContent(random, 0);  // both channels alike throughout
+    for (int sb = 0; sb < 8; ++sb) {
+      content.Selection[1][sb] = content.Selection[0][sb];
+      for (int k = 0; k < 3; ++k) content.Scale[1][sb][k] = content.Scale[0][sb][k];
+    }
+    Append(mono, WriteLayer2(content, 3, 0, 8, 1));
+    Append(stereo, WriteLayer2(content, 0, 0, 8));
+  }
+  RunResult a = DecodeBytes(mono);
+  RunResult b = DecodeBytes(stereo);
+  ASSERT_EQ(a.Frames, 6);
+  EXPECT_EQ(a.Samples, b.Samples);
+  EXPECT_TRUE(std::any_of(a.Samples.begin(), a.Samples.end(), [](int16_t v) { return v != 0; }));
 }
 
 // A Layer I frame at 32 kHz and 448 kbit/s carrying the same allocation, scale indexes and
