@@ -66,24 +66,20 @@ FrameStatus FrameReader::ParseHeader(uint32_t word) {
   FrameHeader& h = header_;
   if (firstWord_ == 0) firstWord_ = word;
   const uint32_t bitRateIndex = (word >> 12) & 15u;
-  if ((word & (1u << 20)) == 0) {
-    h.Mpeg25 = 1;
-    h.Lsf = 1;
-  } else {
-    h.Mpeg25 = 0;
-    h.Lsf = (word & (1u << 19)) == 0 ? 1 : 0;
-  }
+  const int32_t mpeg25 = (word & (1u << 20)) == 0 ? 1 : 0;
+  const int32_t lsf = mpeg25 ? 1 : (word & (1u << 19)) == 0 ? 1 : 0;
   if (previousWord_ == 0) {
     const uint32_t rateBits = (word >> 10) & 3u;
     if (bitRateIndex == 15 || rateBits == 3) return FrameRefused;
     h.Layer = 4 - static_cast<int32_t>((word >> 17) & 3u);
-    h.RateIndex = static_cast<int32_t>(rateBits) + (h.Mpeg25 ? 6 : 3 * h.Lsf);
+    h.RateIndex = static_cast<int32_t>(rateBits) + (mpeg25 ? 6 : 3 * lsf);
     h.CrcPresent = (word & (1u << 16)) == 0 ? 1 : 0;
   } else if (bitRateIndex == 15) {
-    previousWord_ = word;
-    previousValid_ = false;
+    // Refused before it counts: the previous header and its fields stay.
     return FrameRefused;
   }
+  h.Mpeg25 = mpeg25;
+  h.Lsf = lsf;
   h.Padding = static_cast<int32_t>((word >> 9) & 1u);
   h.Private = static_cast<int32_t>((word >> 8) & 1u);
   h.ChannelMode = static_cast<int32_t>((word >> 6) & 3u);

@@ -254,6 +254,22 @@ TEST(FrameReader, RefusedFrames) {
   }
 }
 
+TEST(FrameReader, LaterForbiddenBitRateIsRefusedAndLeavesThePreviousHeader) {
+  std::vector<uint8_t> bytes = Frames(2);
+  Append(bytes, HeaderBytes(2, 2, 15, 0));  // MPEG-2 version bits, bit-rate index 15
+  Append(bytes, Frames(2));
+  Opened opened(bytes);
+  ASSERT_EQ(opened.Decoder.ReadFrame(), FrameRead);
+  ASSERT_EQ(opened.Decoder.ReadFrame(), FrameRead);
+  EXPECT_EQ(opened.Decoder.ReadFrame(), FrameRefused);
+  ASSERT_EQ(opened.Decoder.ReadFrame(), FrameRead);
+  EXPECT_FALSE(opened.Decoder.Header().HeaderChanged);
+  EXPECT_EQ(opened.Decoder.Header().Lsf, 0);
+  EXPECT_EQ(opened.Decoder.Header().BodyLength, 100);
+  ASSERT_EQ(opened.Decoder.ReadFrame(), FrameRead);
+  EXPECT_EQ(opened.Decoder.ReadFrame(), EndOfInput);
+}
+
 TEST(FrameReader, HeaderFieldsAndFrameLimit) {
   struct Case {
     std::vector<uint8_t> Header;
