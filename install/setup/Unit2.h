@@ -1,0 +1,95 @@
+// The setup wizard: a welcome page, a destination page and a progress page over setup's
+// background. Install writes the installation record: the per-user key, the machine's
+// uninstall entry with its two values, the target directory with both programs and
+// "setup.log", the maker's folder in the Programs folder and the two shortcuts. The progress
+// page that follows is cosmetic: the work is done (or has failed) before its first tick.
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "controls/ShellFolders.h"
+#include "install/setup/ZebShortcut.h"
+#include "platform/classlib/Animate.h"
+#include "platform/classlib/Bevel.h"
+#include "platform/classlib/Button.h"
+#include "platform/classlib/Form.h"
+#include "platform/classlib/Gauge.h"
+#include "platform/classlib/Image.h"
+#include "platform/classlib/Label.h"
+#include "platform/classlib/Memo.h"
+#include "platform/classlib/RegIniFile.h"
+#include "platform/classlib/SpeedButton.h"
+#include "platform/classlib/Timer.h"
+
+class TForm2 : public TForm {
+ public:
+  explicit TForm2(TComponent* AOwner);
+  ~TForm2() override;
+
+  TImage* Image1;
+  TBevel* Bevel1;
+  TButton* Button4;
+  TButton* Button1;
+  TButton* Button2;
+  TButton* Button3;
+  TLabel* Label1;
+  TBevel* Bevel2;
+  TLabel* Label2;
+  TLabel* Label3;
+  TLabel* Label4;
+  TLabel* Label5;
+  TLabel* Label6;
+  TLabel* Label7;
+  TBevel* Bevel3;
+  TLabel* Label8;
+  TLabel* Label9;
+  TLabel* Label10;
+  TLabel* Label11;
+  TSpeedButton* SpeedButton1;
+  TBevel* Bevel4;
+  TLabel* Label12;
+  TMemo* Memo1;
+  TAnimate* Animate1;
+  TLabel* Label13;
+  TGauge* Gauge1;
+  TTimer* Timer1;
+  TLabel* Label14;
+  TShellFolders* ShellFolders1;
+  TZebShortcut* ZebShortcut1;
+
+  void FormCreate(TObject* Sender);
+  void Button2Click(TObject* Sender);
+  void Button3Click(TObject* Sender);
+  void Button4Click(TObject* Sender);
+  void SpeedButton1Click(TObject* Sender);
+  void Button1Click(TObject* Sender);
+  void Timer1Timer(TObject* Sender);
+  void Label9Click(TObject* Sender);
+  void Label10Click(TObject* Sender);
+  void Label9MouseMove(TObject* Sender, TShiftState Shift, int X, int Y);
+  void Label10MouseMove(TObject* Sender, TShiftState Shift, int X, int Y);
+  void FormMouseMove(TObject* Sender, TShiftState Shift, int X, int Y);
+
+  // The fixed default target and the names of the installation record.
+  static constexpr const char* kDefaultTarget = "/opt/Brassel 1.2";
+  static constexpr const char* kUserKey = "Software\\Ormund\\Brassel 1.2";
+  static constexpr const char* kUninstallKey =
+      "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Brassel 1.2";
+  // The maker's addresses that the links show and open.
+  static constexpr const char* kWebAddress = "http://ormund.example/";
+  static constexpr const char* kMailAddress = "brassel@ormund.example";
+  // The end texts of a failed installation.
+  static constexpr const char* kFailedText = "Installation failed!";
+
+ private:
+  void InstallRecord(const std::string& Target, const void* Converter, int32_t ConverterSize,
+                     const void* Uninstaller, int32_t UninstallerSize);
+  void ShowProgressPage();
+  void ShowEndState();
+  void OpenAddress(const std::string& Address);
+
+  std::unique_ptr<TRegIniFile> RegFile;
+};
+
+extern TForm2* Form2;
