@@ -22,4 +22,9 @@ if(TARGET brasselapp AND BRASSEL_CONVERTER_FORMS AND TARGET teskdec AND TARGET t
     THREADED
     TIMEOUT 600)
   brassel_add_converter_resources(ConverterFormsTest)
+  if(TARGET wmaudsdk)
+    target_compile_definitions(ConverterFormsTest PRIVATE
+      BRASSEL_WMASDK_PATH="$<TARGET_FILE:wmaudsdk>")
+    target_link_libraries(ConverterFormsTest PRIVATE ${CMAKE_DL_LIBS})
+  endif()
 endif()
