@@ -11,6 +11,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
+#include <memory>
 
 #include "engine/modules/common/ModuleFailure.h"
 #include "engine/modules/mpeg/MpegDecoder.h"
@@ -86,7 +87,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   source.Read = &Read;
   source.User = reinterpret_cast<QVUserValue>(&memory);
 
-  static MpegDecoder* decoder = new MpegDecoder;  // one per module, reused as the module does
+  // A fresh decoder per input, so that every crash input reproduces on its own.
+  auto decoder = std::make_unique<MpegDecoder>();
   uint32_t sum = 0;
   try {
     QVByteBool canSetPosition = 1;
