@@ -57,6 +57,7 @@ TForm::TForm(TComponent* AOwner) : TWinControl(AOwner) {
 }
 
 TForm::~TForm() {
+  if (FMenu) FMenu->SetForm(nullptr);
   Application->FormDestroyed(this);
   if (OnDestroy) CallHandled(this, [this] { OnDestroy(this); });
 }
@@ -148,8 +149,12 @@ void TForm::SetWindowState(TWindowState value) {
 
 void TForm::SetMenu(TMainMenu* menu) {
   int clientHeight = ClientHeight();
-  if (FMenu && FMenu->MenuBarWidget()) FMenu->MenuBarWidget()->hide();
+  if (FMenu) {
+    if (FMenu->MenuBarWidget()) FMenu->MenuBarWidget()->hide();
+    FMenu->SetForm(nullptr);
+  }
   FMenu = menu;
+  if (menu) menu->SetForm(this);
   if (menu && menu->MenuBarWidget()) {
     menu->MenuBarWidget()->setParent(FWidget);
     menu->MenuBarWidget()->show();

@@ -2,9 +2,23 @@
 
 #include "platform/classlib/Exception.h"
 #include "platform/classlib/Format.h"
+#include "platform/classlib/ToolBar.h"
+
+#include <algorithm>
 
 TImageList::TImageList(TComponent* AOwner) : TComponent(AOwner) {}
-TImageList::~TImageList() = default;
+TImageList::~TImageList() {
+  // A tool bar that shows the list goes on without pictures.
+  for (TToolBar* bar : std::vector<TToolBar*>(FUsers)) bar->SetImages(nullptr);
+}
+
+void TImageList::AddUser(TToolBar* bar) {
+  if (std::find(FUsers.begin(), FUsers.end(), bar) == FUsers.end()) FUsers.push_back(bar);
+}
+
+void TImageList::RemoveUser(TToolBar* bar) {
+  FUsers.erase(std::remove(FUsers.begin(), FUsers.end(), bar), FUsers.end());
+}
 
 void TImageList::SetWidth(int value) {
   if (value < 1 || value == FWidth) return;

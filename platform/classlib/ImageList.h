@@ -7,6 +7,8 @@
 #include "platform/classlib/Bitmap.h"
 #include "platform/classlib/Component.h"
 
+class TToolBar;
+
 class TImageList : public TComponent {
  public:
   explicit TImageList(TComponent* AOwner);
@@ -34,6 +36,8 @@ class TImageList : public TComponent {
     std::unique_ptr<TBitmap> mask;  // white: transparent
   };
   const Entry* Item(int index) const;
+  void AddUser(TToolBar* bar);
+  void RemoveUser(TToolBar* bar);
 
  private:
   int AddPieces(TBitmap* image, TBitmap* mask);
@@ -41,4 +45,5 @@ class TImageList : public TComponent {
   int FWidth = 16;
   int FHeight = 16;
   std::vector<Entry> FImages;
+  std::vector<TToolBar*> FUsers;
 };

@@ -8,6 +8,7 @@
 #include "platform/classlib/MenuItem.h"
 
 class QWidget;
+class TForm;
 
 class TMainMenu : public TComponent {
  public:
@@ -18,9 +19,11 @@ class TMainMenu : public TComponent {
 
   // Class library internal.
   QWidget* MenuBarWidget() const { return FMenuBar; }
+  void SetForm(TForm* form) { FForm = form; }
   void Rebuild();
 
  private:
   std::unique_ptr<TMenuItem> FItems;
   QWidget* FMenuBar = nullptr;
+  TForm* FForm = nullptr;
 };

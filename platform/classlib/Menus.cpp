@@ -8,6 +8,7 @@
 #include "platform/classlib/Application.h"
 #include "platform/classlib/Exception.h"
 #include "platform/classlib/ExceptionHandler.h"
+#include "platform/classlib/Form.h"
 #include "platform/classlib/Format.h"
 #include "platform/classlib/MainMenu.h"
 #include "platform/classlib/MenuItem.h"
@@ -136,6 +137,7 @@ TMainMenu::TMainMenu(TComponent* AOwner) : TComponent(AOwner) {
 }
 
 TMainMenu::~TMainMenu() {
+  if (FForm) FForm->SetMenu(nullptr);
   QWidget* bar = FMenuBar;
   FMenuBar = nullptr;
   delete bar;

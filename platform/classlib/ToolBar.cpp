@@ -37,8 +37,14 @@ void TToolBar::SetShowCaptions(bool value) {
   ArrangeButtons();
 }
 
+TToolBar::~TToolBar() {
+  if (FImages) FImages->RemoveUser(this);
+}
+
 void TToolBar::SetImages(TImageList* value) {
+  if (FImages) FImages->RemoveUser(this);
   FImages = value;
+  if (FImages) FImages->AddUser(this);
   ArrangeButtons();
 }
 

@@ -10,6 +10,7 @@ class TToolButton;
 class TToolBar : public TWinControl {
  public:
   explicit TToolBar(TComponent* AOwner);
+  ~TToolBar() override;
 
   bool Flat() const { return FFlat; }
   void SetFlat(bool value);

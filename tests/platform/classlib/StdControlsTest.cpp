@@ -22,6 +22,7 @@
 #include "platform/classlib/Label.h"
 #include "platform/classlib/ListBox.h"
 #include "platform/classlib/ListView.h"
+#include "platform/classlib/MainMenu.h"
 #include "platform/classlib/Memo.h"
 #include "platform/classlib/OpenDialog.h"
 #include "platform/classlib/ProgressBar.h"
@@ -227,7 +228,20 @@ TEST_F(StdControlsTest, ToolButtonsShowTheirPictureAboveTheCaption) {
   form.Show();
   QTest::mouseClick(widget, Qt::LeftButton);
   EXPECT_EQ(clicks, 1);
-  bar->SetImages(nullptr);  // the list goes before the bar
+}
+
+TEST_F(StdControlsTest, ToolBarAndFormForgetAnImageListAndAMenuThatGoFirst) {
+  auto* images = new TImageList(nullptr);
+  auto* bar = Make<TToolBar>();
+  bar->SetImages(images);
+  delete images;
+  EXPECT_EQ(bar->Images(), nullptr);
+  auto* menu = new TMainMenu(nullptr);
+  form.SetMenu(menu);
+  delete menu;
+  EXPECT_EQ(form.Menu(), nullptr);
+  form.SetClientHeight(50);
+  EXPECT_EQ(form.Height(), 50);
 }
 
 TEST_F(StdControlsTest, LabelAutoSizeKeepsTheRightEdgeOfRightAlignedText) {
