@@ -424,6 +424,23 @@ TEST_F(SliderTest, DraggingTheThumb) {
   EXPECT_EQ(slider->Value(), 2);
 }
 
+TEST_F(SliderTest, DraggingAVerticalThumbUpRaisesTheValue) {
+  TSlider* slider = NewSlider();
+  slider->SetNumThumbStates(1);
+  slider->SetOrientation(soVertical);
+  slider->SetBounds(0, 0, 40, 140);
+  TSliderThumb* thumb = slider->Thumb();
+  ASSERT_EQ(thumb->Top(), 130);
+  Press(thumb, WM_LBUTTONDOWN, 8, 4, MK_LBUTTON);
+  EXPECT_EQ(thumb->Picture()->Width(), slider->ImageVThumbPressed()->Width());
+  // Up by 64 pixels: top 66, (140 - 66 - 9 - 1) x 100 / 129 = 49.6, smooth.
+  Press(thumb, WM_MOUSEMOVE, 8, 4 - 64, MK_LBUTTON);
+  EXPECT_EQ(thumb->Top(), 66);
+  EXPECT_EQ(slider->Value(), 50);
+  Press(thumb, WM_LBUTTONUP, 8, 4 - 64, 0);
+  EXPECT_EQ(slider->Value(), 50);
+}
+
 TEST_F(SliderTest, RightButtonOnTheThumbOnlyTakesTheFocus) {
   TSlider* slider = Slider1();
   TSliderThumb* thumb = slider->Thumb();

@@ -1,6 +1,10 @@
 if(TARGET slider)
   brassel_add_test(slider_test SOURCES ${CMAKE_CURRENT_LIST_DIR}/SliderTest.cpp LIBS slider)
+  find_package(Qt6 REQUIRED COMPONENTS Test)
+  brassel_add_test(slider_input_test SOURCES ${CMAKE_CURRENT_LIST_DIR}/SliderInputTest.cpp
+    LIBS slider Qt6::Test)
   if(COMMAND brassel_add_slider_bitmaps)
     brassel_add_slider_bitmaps(slider_test)
+    brassel_add_slider_bitmaps(slider_input_test)
   endif()
 endif()
