@@ -41,7 +41,9 @@ QVBool WINAPI GetSize(QVUserValue user, QVStream, int32_t* size) {
 }
 QVBool WINAPI Seek(QVUserValue user, QVStream, int32_t* position, int32_t origin) {
   Memory& m = Of(user);
-  const int64_t base = origin == 0 ? 0 : origin == 1 ? m.Position : static_cast<int64_t>(m.Bytes.size());
+  const int64_t base = origin == 0   ? 0
+                       : origin == 1 ? m.Position
+                                     : static_cast<int64_t>(m.Bytes.size());
   if (base + *position < 0) return FALSE;
   m.Position = base + *position;
   *position = static_cast<int32_t>(m.Position);
@@ -57,7 +59,9 @@ QVBool WINAPI Read(QVUserValue user, QVStream, void* buffer, int32_t bytes, int3
   return TRUE;
 }
 
-void CountBytes(void* context, uint8_t*, int32_t bytes) { *static_cast<int64_t*>(context) += bytes; }
+void CountBytes(void* context, uint8_t*, int32_t bytes) {
+  *static_cast<int64_t*>(context) += bytes;
+}
 
 double Seconds(std::chrono::steady_clock::time_point since) {
   return std::chrono::duration<double>(std::chrono::steady_clock::now() - since).count();
@@ -65,13 +69,15 @@ double Seconds(std::chrono::steady_clock::time_point since) {
 
 void DecodeStream(const std::string& name, int repeats) {
   std::ifstream in(std::string(BRASSEL_VECTORS_DIR) + "/" + name + ".bit", std::ios::binary);
-  const std::vector<uint8_t> once{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+  const std::vector<uint8_t> once{std::istreambuf_iterator<char>(in),
+                                  std::istreambuf_iterator<char>()};
   if (once.empty()) {
     std::printf("%-8s missing\n", name.c_str());
     return;
   }
   Memory memory;
-  for (int i = 0; i < repeats; ++i) memory.Bytes.insert(memory.Bytes.end(), once.begin(), once.end());
+  for (int i = 0; i < repeats; ++i)
+    memory.Bytes.insert(memory.Bytes.end(), once.begin(), once.end());
 
   InputSource source;
   source.Mode = imCallback;

@@ -2,7 +2,9 @@
 
 #include "engine/modules/mpeg/FrameTables.h"
 
-int32_t FrameHeader::SampleRate() const { return SampleRates[RateIndex < 0 || RateIndex > 8 ? 0 : RateIndex]; }
+int32_t FrameHeader::SampleRate() const {
+  return SampleRates[RateIndex < 0 || RateIndex > 8 ? 0 : RateIndex];
+}
 
 int32_t FrameHeader::BitRate() const {
   if (Layer < 1 || Layer > 3) return 0;  // no frame read yet

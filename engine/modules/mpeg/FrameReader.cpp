@@ -14,8 +14,8 @@ constexpr uint32_t SyncMask = 0xFFE00000u;
 constexpr uint32_t MatchMask = 0xFFFFFD00u;
 
 bool PassesValidity(uint32_t word) {
-  return (word & SyncMask) == SyncMask && ((word >> 17) & 3u) != 0 &&
-         ((word >> 12) & 15u) != 15 && ((word >> 10) & 3u) != 3;
+  return (word & SyncMask) == SyncMask && ((word >> 17) & 3u) != 0 && ((word >> 12) & 15u) != 15 &&
+         ((word >> 10) & 3u) != 3;
 }
 
 bool Matches(uint32_t word, uint32_t reference) {

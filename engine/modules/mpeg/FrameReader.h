@@ -11,17 +11,17 @@
 // Results of FrameReader::ReadFrame.
 enum FrameStatus : int32_t {
   FrameRead = 1,
-  NoFrame = 0,       // no header found (within the search limit before the first frame)
-  FrameRefused = -1, // no frame: a forbidden header field or an oversized body (code 5)
+  NoFrame = 0,        // no header found (within the search limit before the first frame)
+  FrameRefused = -1,  // no frame: a forbidden header field or an oversized body (code 5)
   EndOfInput = -2,
 };
 
 class FrameReader {
  public:
   static constexpr int32_t FrameBufferSize = 2304;
-  static constexpr int32_t BodyOffset = 512;      // room in front for the Layer III reservoir
+  static constexpr int32_t BodyOffset = 512;  // room in front for the Layer III reservoir
   static constexpr int32_t MaxBodyLength = FrameBufferSize - BodyOffset;
-  static constexpr int32_t SearchLimit = 0x20000; // bytes searched for the first header
+  static constexpr int32_t SearchLimit = 0x20000;  // bytes searched for the first header
 
   explicit FrameReader(StreamInput& input) : input_(input) {}
 

@@ -16,8 +16,8 @@ void DecodeLayer1(MpegDecoder& decoder) {
   int scale[2][32] = {};
   for (int sb = 0; sb < bound; ++sb)
     for (int ch = 0; ch < channels; ++ch) allocation[ch][sb] = static_cast<int>(bits.ReadBits(4));
-  for (int sb = bound; sb < 32; ++sb) allocation[0][sb] = allocation[1][sb] =
-      static_cast<int>(bits.ReadBits(4));
+  for (int sb = bound; sb < 32; ++sb)
+    allocation[0][sb] = allocation[1][sb] = static_cast<int>(bits.ReadBits(4));
   for (int sb = 0; sb < 32; ++sb)
     for (int ch = 0; ch < channels; ++ch)
       if (allocation[ch][sb] != 0) scale[ch][sb] = static_cast<int>(bits.ReadBits(6));

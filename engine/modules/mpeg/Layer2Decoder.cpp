@@ -19,9 +19,15 @@ Layer2Codes ReadCodes(BitCursor& bits, const AllocationEntry& entry, const Layer
     const uint32_t c = bits.ReadBits(static_cast<uint32_t>(entry.Bits));
     // A codeword beyond its group table decodes as silence.
     switch (entry.D) {
-      case 3: codes.Classes = c < 27 ? tables.Group3[c] : nullptr; break;
-      case 5: codes.Classes = c < 125 ? tables.Group5[c] : nullptr; break;
-      default: codes.Classes = c < 729 ? tables.Group9[c] : nullptr; break;
+      case 3:
+        codes.Classes = c < 27 ? tables.Group3[c] : nullptr;
+        break;
+      case 5:
+        codes.Classes = c < 125 ? tables.Group5[c] : nullptr;
+        break;
+      default:
+        codes.Classes = c < 729 ? tables.Group9[c] : nullptr;
+        break;
     }
   } else {
     codes.Grouped = false;
@@ -61,7 +67,8 @@ void DecodeLayer2(MpegDecoder& decoder) {
   int allocation[2][32] = {};
   for (int sb = 0; sb < bound; ++sb)
     for (int ch = 0; ch < channels; ++ch)
-      allocation[ch][sb] = static_cast<int>(bits.ReadBits(static_cast<uint32_t>(table.Rows[sb].Nbal)));
+      allocation[ch][sb] =
+          static_cast<int>(bits.ReadBits(static_cast<uint32_t>(table.Rows[sb].Nbal)));
   for (int sb = bound; sb < coded; ++sb)
     allocation[0][sb] = allocation[1][sb] =
         static_cast<int>(bits.ReadBits(static_cast<uint32_t>(table.Rows[sb].Nbal)));
@@ -98,8 +105,8 @@ void DecodeLayer2(MpegDecoder& decoder) {
       }
     }
 
-  const int silentFrom = coded < (32 >> decoder.DownsampleLevel) ? coded
-                                                                 : (32 >> decoder.DownsampleLevel);
+  const int silentFrom =
+      coded < (32 >> decoder.DownsampleLevel) ? coded : (32 >> decoder.DownsampleLevel);
   double samples[2][3][32];
   for (int granule = 0; granule < 12; ++granule) {
     const int part = granule / 4;
@@ -113,8 +120,8 @@ void DecodeLayer2(MpegDecoder& decoder) {
             continue;
           }
           const Layer2Codes codes = ReadCodes(bits, row.Entries[a - 1], tables);
-          Requantize(codes, tables, scale[ch][sb][part], &samples[ch][0][sb],
-                     &samples[ch][1][sb], &samples[ch][2][sb]);
+          Requantize(codes, tables, scale[ch][sb][part], &samples[ch][0][sb], &samples[ch][1][sb],
+                     &samples[ch][2][sb]);
         }
       } else {
         const int a = allocation[0][sb];
@@ -126,8 +133,8 @@ void DecodeLayer2(MpegDecoder& decoder) {
         // One set of codes for both channels, each with its own scale factors.
         const Layer2Codes codes = ReadCodes(bits, row.Entries[a - 1], tables);
         for (int ch = 0; ch < 2; ++ch)
-          Requantize(codes, tables, scale[ch][sb][part], &samples[ch][0][sb],
-                     &samples[ch][1][sb], &samples[ch][2][sb]);
+          Requantize(codes, tables, scale[ch][sb][part], &samples[ch][0][sb], &samples[ch][1][sb],
+                     &samples[ch][2][sb]);
       }
     }
     for (int ch = 0; ch < channels; ++ch)

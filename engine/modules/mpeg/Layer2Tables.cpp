@@ -50,14 +50,12 @@ constexpr AllocationRow S2{2, Lsf2};
 // ISO/IEC 11172-3 Tables B.2a to B.2d and ISO/IEC 13818-3 Table B.1.
 constexpr AllocationRow TableA[27] = {W4, W4, W4, M4, M4, M4, M4, M4, M4, M4, M4, H3, H3, H3,
                                       H3, H3, H3, H3, H3, H3, H3, H3, H3, T2, T2, T2, T2};
-constexpr AllocationRow TableB[30] = {W4, W4, W4, M4, M4, M4, M4, M4, M4, M4,
-                                      M4, H3, H3, H3, H3, H3, H3, H3, H3, H3,
-                                      H3, H3, H3, T2, T2, T2, T2, T2, T2, T2};
+constexpr AllocationRow TableB[30] = {W4, W4, W4, M4, M4, M4, M4, M4, M4, M4, M4, H3, H3, H3, H3,
+                                      H3, H3, H3, H3, H3, H3, H3, H3, T2, T2, T2, T2, T2, T2, T2};
 constexpr AllocationRow TableC[8] = {L4, L4, L3, L3, L3, L3, L3, L3};
 constexpr AllocationRow TableD[12] = {L4, L4, L3, L3, L3, L3, L3, L3, L3, L3, L3, L3};
-constexpr AllocationRow TableLsf[30] = {S4, S4, S4, S4, L3, L3, L3, L3, L3, L3,
-                                        L3, S2, S2, S2, S2, S2, S2, S2, S2, S2,
-                                        S2, S2, S2, S2, S2, S2, S2, S2, S2, S2};
+constexpr AllocationRow TableLsf[30] = {S4, S4, S4, S4, L3, L3, L3, L3, L3, L3, L3, S2, S2, S2, S2,
+                                        S2, S2, S2, S2, S2, S2, S2, S2, S2, S2, S2, S2, S2, S2, S2};
 
 constexpr AllocationTable AllocationTables[5] = {
     {27, TableA}, {30, TableB}, {8, TableC}, {12, TableD}, {30, TableLsf}};
@@ -75,11 +73,10 @@ constexpr uint8_t AllocationTableChoice[3][2][16] = {
 // Requantisation factor of each class: 0 silence, 1-2 and 17-26 the levels of grouped codes
 // ((2v - (L - 1)) / L), 3-16 single codes of that many bits (2 / (2^b - 1)).
 constexpr double ClassFactors[Layer2Tables::Classes] = {
-    0.0,          -2.0 / 3,      2.0 / 3,       2.0 / 7,       2.0 / 15,      2.0 / 31,
-    2.0 / 63,     2.0 / 127,     2.0 / 255,     2.0 / 511,     2.0 / 1023,    2.0 / 2047,
-    2.0 / 4095,   2.0 / 8191,    2.0 / 16383,   2.0 / 32767,   2.0 / 65535,   -4.0 / 5,
-    -2.0 / 5,     2.0 / 5,       4.0 / 5,       -8.0 / 9,      -4.0 / 9,      -2.0 / 9,
-    2.0 / 9,      4.0 / 9,       8.0 / 9};
+    0.0,         -2.0 / 3,    2.0 / 3,     2.0 / 7,    2.0 / 15,   2.0 / 31,   2.0 / 63,
+    2.0 / 127,   2.0 / 255,   2.0 / 511,   2.0 / 1023, 2.0 / 2047, 2.0 / 4095, 2.0 / 8191,
+    2.0 / 16383, 2.0 / 32767, 2.0 / 65535, -4.0 / 5,   -2.0 / 5,   2.0 / 5,    4.0 / 5,
+    -8.0 / 9,    -4.0 / 9,    -2.0 / 9,    2.0 / 9,    4.0 / 9,    8.0 / 9};
 
 // The class of each level of a grouped code.
 constexpr uint8_t LevelClasses3[3] = {1, 0, 2};

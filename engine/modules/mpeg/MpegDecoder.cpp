@@ -61,10 +61,17 @@ void MpegDecoder::DecodeFrame() {
   if (!decoderReady_ || Pcm.Data() == nullptr) return;
   if (Header().CrcPresent) Cursor.ReadBits(16);
   switch (Header().Layer) {
-    case 1: DecodeLayer1(*this); break;
-    case 2: DecodeLayer2(*this); break;
-    case 3: DecodeLayer3(*this); break;
-    default: break;
+    case 1:
+      DecodeLayer1(*this);
+      break;
+    case 2:
+      DecodeLayer2(*this);
+      break;
+    case 3:
+      DecodeLayer3(*this);
+      break;
+    default:
+      break;
   }
 }
 

@@ -41,8 +41,8 @@
 struct Layer3State;
 
 struct DecoderSettings {
-  int32_t DownsampleLevel = 0;   // 0 full rate, 1 half rate
-  int32_t BufferSize = 16384;    // bytes of the PcmBlock (rounded down to a multiple of 128)
+  int32_t DownsampleLevel = 0;  // 0 full rate, 1 half rate
+  int32_t BufferSize = 16384;   // bytes of the PcmBlock (rounded down to a multiple of 128)
   int32_t SynthesisScale = 32768;
 };
 

@@ -10,8 +10,8 @@
 
 // How the input is to be opened (QVSetInputMode, QVSetInputName, QVSetInCB).
 struct InputSource {
-  int32_t Mode = imFile;   // TYzSInputMode
-  std::string Name;        // imFile: the file's path
+  int32_t Mode = imFile;  // TYzSInputMode
+  std::string Name;       // imFile: the file's path
   QVInputOpenProc Open = nullptr;
   QVInputCloseProc Close = nullptr;
   QVInputGetSizeProc GetSize = nullptr;

@@ -52,15 +52,16 @@ struct MemoryStream {
   static QVBool WINAPI Seek(QVUserValue user, QVStream, int32_t* position, int32_t origin) {
     MemoryStream& m = Of(user);
     if (m.FailSeeks) return FALSE;
-    int64_t base = origin == 0 ? 0 : origin == 1 ? m.Position : static_cast<int64_t>(m.Bytes.size());
+    int64_t base = origin == 0   ? 0
+                   : origin == 1 ? m.Position
+                                 : static_cast<int64_t>(m.Bytes.size());
     int64_t target = base + *position;
     if (target < 0) return FALSE;
     m.Position = target;
     *position = static_cast<int32_t>(target);
     return TRUE;
   }
-  static QVBool WINAPI Read(QVUserValue user, QVStream, void* buffer, int32_t bytes,
-                            int32_t* got) {
+  static QVBool WINAPI Read(QVUserValue user, QVStream, void* buffer, int32_t bytes, int32_t* got) {
     MemoryStream& m = Of(user);
     if (m.FailReads) return FALSE;
     int64_t available = static_cast<int64_t>(m.Bytes.size()) - m.Position;
@@ -107,7 +108,7 @@ struct PcmCollector {
 
 struct RunResult {
   FrameStatus First = NoFrame;
-  int Frames = 0;  // frames decoded
+  int Frames = 0;    // frames decoded
   int Failure = -1;  // the code of the failure that ended the run
   std::vector<int16_t> Samples;
   std::vector<int32_t> BlockSizes;

@@ -11,7 +11,9 @@ using namespace mpegtest;
 
 namespace {
 
-std::vector<uint8_t> Stream(const char* name) { return ReadWholeFile(VectorPath(std::string(name) + ".bit")); }
+std::vector<uint8_t> Stream(const char* name) {
+  return ReadWholeFile(VectorPath(std::string(name) + ".bit"));
+}
 
 RunResult DecodeBytes(std::vector<uint8_t> bytes, DecoderSettings settings = {}) {
   MemoryStream memory;
@@ -78,7 +80,8 @@ TEST(FrameReader, OpenFailuresRaiseInputFailure) {
   };
   MpegDecoder decoder;
   QVByteBool canSetPosition = 1;
-  EXPECT_EQ(codeOf([&] { decoder.OpenInput(FileSource("/nonexistent/x.mp2"), &canSetPosition); }), 5);
+  EXPECT_EQ(codeOf([&] { decoder.OpenInput(FileSource("/nonexistent/x.mp2"), &canSetPosition); }),
+            5);
   EXPECT_EQ(codeOf([&] { decoder.OpenInput(FileSource(""), &canSetPosition); }), 5);
   EXPECT_EQ(codeOf([&] { decoder.OpenInput(FileSource("/"), &canSetPosition); }), 5);
 
@@ -231,7 +234,8 @@ TEST(FrameReader, CutOffLastFrameIsCompletedWithZerosAndDecoded) {
   ASSERT_EQ(run.Frames, full.Frames);
   ASSERT_EQ(run.Samples.size(), full.Samples.size());
   const size_t lastFrame = (full.Frames - 1) * 384 * 2;
-  EXPECT_TRUE(std::equal(run.Samples.begin(), run.Samples.begin() + lastFrame, full.Samples.begin()));
+  EXPECT_TRUE(
+      std::equal(run.Samples.begin(), run.Samples.begin() + lastFrame, full.Samples.begin()));
   EXPECT_FALSE(std::equal(run.Samples.begin() + lastFrame, run.Samples.end(),
                           full.Samples.begin() + lastFrame));
 }

@@ -44,19 +44,17 @@ TEST_P(Layer12Conformance, EverySampleWithinOneStep) {
   EXPECT_LE(worst, 1u);
 }
 
-INSTANTIATE_TEST_SUITE_P(Streams, Layer12Conformance,
-                         testing::Values(Conformance{"l1-fl1", 1, 32000},
-                                         Conformance{"l1-fl2", 1, 44100},
-                                         Conformance{"l1-fl3", 1, 48000},
-                                         Conformance{"l2-fl10", 2, 32000},
-                                         Conformance{"l2-fl11", 2, 44100},
-                                         Conformance{"l2-fl12", 2, 48000}),
-                         [](const testing::TestParamInfo<Conformance>& info) {
-                           std::string name = info.param.Name;
-                           for (char& ch : name)
-                             if (ch == '-') ch = '_';
-                           return name;
-                         });
+INSTANTIATE_TEST_SUITE_P(
+    Streams, Layer12Conformance,
+    testing::Values(Conformance{"l1-fl1", 1, 32000}, Conformance{"l1-fl2", 1, 44100},
+                    Conformance{"l1-fl3", 1, 48000}, Conformance{"l2-fl10", 2, 32000},
+                    Conformance{"l2-fl11", 2, 44100}, Conformance{"l2-fl12", 2, 48000}),
+    [](const testing::TestParamInfo<Conformance>& info) {
+      std::string name = info.param.Name;
+      for (char& ch : name)
+        if (ch == '-') ch = '_';
+      return name;
+    });
 
 RunResult DecodeBytes(std::vector<uint8_t> bytes, DecoderSettings settings = {},
                       MpegDecoder* reuse = nullptr) {
@@ -66,7 +64,9 @@ RunResult DecodeBytes(std::vector<uint8_t> bytes, DecoderSettings settings = {},
   return DecodeAll(reuse ? *reuse : fresh, memory.Source(), settings);
 }
 
-std::vector<uint8_t> Stream(const std::string& name) { return ReadWholeFile(VectorPath(name + ".bit")); }
+std::vector<uint8_t> Stream(const std::string& name) {
+  return ReadWholeFile(VectorPath(name + ".bit"));
+}
 
 TEST(Layer12, HalfRateIsTheBandLimitedFullRateOutputEverySecondSample) {
   for (const char* name : {"l1-fl3", "l2-fl12"}) {
@@ -96,8 +96,8 @@ TEST(Layer12, BlocksHaveTheUsableSizeAndTheRestIsFlushed) {
     int32_t Requested;
     int32_t Block;
   };
-  for (const Case& c : {Case{16384, 16384}, Case{1000, 896}, Case{100, 128}, Case{0, 128},
-                        Case{384, 384}}) {
+  for (const Case& c :
+       {Case{16384, 16384}, Case{1000, 896}, Case{100, 128}, Case{0, 128}, Case{384, 384}}) {
     RunResult run = DecodeBytes(Stream("l2-fl10"), DecoderSettings{0, c.Requested, 32768});
     EXPECT_EQ(run.Samples, reference.Samples) << c.Requested;
     ASSERT_FALSE(run.BlockSizes.empty());
@@ -137,8 +137,8 @@ TEST(Layer12, GroupedCodewordsBeyondTheirTableAndScaleIndex63AreSilent) {
     uint32_t Scale;
     bool Silent;
   };
-  for (const Case& c : {Case{124, 0, false}, Case{124, 63, true}, Case{125, 0, true},
-                        Case{127, 0, true}}) {
+  for (const Case& c :
+       {Case{124, 0, false}, Case{124, 63, true}, Case{125, 0, true}, Case{127, 0, true}}) {
     std::vector<uint8_t> bytes;
     for (int i = 0; i < 3; ++i) Append(bytes, GroupedFrame(c.Codeword, c.Scale));
     RunResult run = DecodeBytes(bytes);
@@ -147,7 +147,8 @@ TEST(Layer12, GroupedCodewordsBeyondTheirTableAndScaleIndex63AreSilent) {
     const bool silent =
         std::all_of(run.Samples.begin(), run.Samples.end(), [](int16_t v) { return v == 0; });
     EXPECT_EQ(silent, c.Silent) << c.Codeword << "/" << c.Scale;
-    for (size_t i = 0; i < run.Samples.size(); i += 2) ASSERT_EQ(run.Samples[i], run.Samples[i + 1]);
+    for (size_t i = 0; i < run.Samples.size(); i += 2)
+      ASSERT_EQ(run.Samples[i], run.Samples[i + 1]);
   }
 }
 
@@ -178,7 +179,8 @@ std::vector<uint8_t> WriteLayer2(const Layer2Content& c, int mode, int extension
                                  int channels = 2) {
   // One channel: 48 kbit/s, which selects the same table.
   const int bitRateIndex = channels == 1 ? 2 : 6;
-  std::vector<uint8_t> frame = HeaderBytes(3, 2, bitRateIndex, 0, 0, channels == 1 ? 3 : mode, extension);
+  std::vector<uint8_t> frame =
+      HeaderBytes(3, 2, bitRateIndex, 0, 0, channels == 1 ? 3 : mode, extension);
   BitWriter w;
   if (channels == 1) bound = 8;
   for (int sb = 0; sb < 8; ++sb)
@@ -191,10 +193,22 @@ std::vector<uint8_t> WriteLayer2(const Layer2Content& c, int mode, int extension
       if (!c.Allocation[ch][sb]) continue;
       const int* s = c.Scale[ch][sb];
       switch (c.Selection[ch][sb]) {
-        case 0: w.Put(s[0], 6); w.Put(s[1], 6); w.Put(s[2], 6); break;
-        case 1: w.Put(s[0], 6); w.Put(s[2], 6); break;
-        case 2: w.Put(s[0], 6); break;
-        default: w.Put(s[0], 6); w.Put(s[1], 6); break;
+        case 0:
+          w.Put(s[0], 6);
+          w.Put(s[1], 6);
+          w.Put(s[2], 6);
+          break;
+        case 1:
+          w.Put(s[0], 6);
+          w.Put(s[2], 6);
+          break;
+        case 2:
+          w.Put(s[0], 6);
+          break;
+        default:
+          w.Put(s[0], 6);
+          w.Put(s[1], 6);
+          break;
       }
     }
   for (int g = 0; g < 12; ++g)
@@ -224,10 +238,17 @@ Layer2Content RandomContent(std::mt19937& random, int bound) {
       for (int k = 0; k < 3; ++k) s[k] = static_cast<int>(random() % 63);
       // What the selection can carry: (a, b, c), (a, a, b), (a, a, a), (a, b, b).
       switch (c.Selection[ch][sb]) {
-        case 1: s[1] = s[0]; break;
-        case 2: s[1] = s[2] = s[0]; break;
-        case 3: s[2] = s[1]; break;
-        default: break;
+        case 1:
+          s[1] = s[0];
+          break;
+        case 2:
+          s[1] = s[2] = s[0];
+          break;
+        case 3:
+          s[2] = s[1];
+          break;
+        default:
+          break;
       }
     }
   }
@@ -238,8 +259,9 @@ Layer2Content RandomContent(std::mt19937& random, int bound) {
         if (!a) continue;
         const Code code = CodeFor(a);
         for (int k = 0; k < 3; ++k)
-          c.Codes[g][ch][sb][k] = sb >= bound && ch == 1 ? c.Codes[g][0][sb][k]
-                                                         : static_cast<uint32_t>(random() % code.Limit);
+          c.Codes[g][ch][sb][k] = sb >= bound && ch == 1
+                                      ? c.Codes[g][0][sb][k]
+                                      : static_cast<uint32_t>(random() % code.Limit);
       }
   return c;
 }
