@@ -47,17 +47,11 @@ constexpr int32_t IntegerWindow[257] = {
      75038};
 // clang-format on
 
-// Clipped and truncated toward zero, little-endian.
+// Little-endian.
 inline void StoreSample(uint8_t* at, double y) {
-  int32_t v;
-  if (y >= 32767.0)
-    v = 32767;
-  else if (y > -32768.0)
-    v = static_cast<int32_t>(y);
-  else
-    v = -32768;  // also what a NaN becomes
+  const auto v = static_cast<uint16_t>(PolyphaseSynthesis::PcmSample(y));
   at[0] = static_cast<uint8_t>(v & 0xFF);
-  at[1] = static_cast<uint8_t>((v >> 8) & 0xFF);
+  at[1] = static_cast<uint8_t>(v >> 8);
 }
 
 // A 16-term dot product in four independent lanes, which the compiler keeps in vector

@@ -8,6 +8,14 @@
 
 class PolyphaseSynthesis {
  public:
+  // A windowed value as a 16-bit sample: clipped to the 16-bit range, otherwise truncated
+  // toward zero (1.9 gives 1, -1.9 gives -1); a NaN gives -32768.
+  static int16_t PcmSample(double y) {
+    if (y >= 32767.0) return 32767;
+    if (y > -32768.0) return static_cast<int16_t>(y);
+    return -32768;
+  }
+
   explicit PolyphaseSynthesis(EqualizerGains& equalizer) : equalizer_(equalizer) {}
 
   // The cosine tables and the working window for the output scale.

@@ -45,10 +45,24 @@ class ReferenceSynthesis {
   double v_[1024] = {};
 };
 
-int Convert(double y) {
-  if (y >= 32767.0) return 32767;
-  if (y > -32768.0) return static_cast<int>(y);
-  return -32768;
+int Convert(double y) { return PolyphaseSynthesis::PcmSample(y); }
+
+TEST(Synthesis, SamplesAreClippedAndTruncatedTowardZero) {
+  const struct {
+    double Y;
+    int Sample;
+  } cases[] = {{32767.0, 32767},
+               {32767.4, 32767},
+               {40000.0, 32767},
+               {-32768.0, -32768},
+               {-32768.6, -32768},
+               {-1e9, -32768},
+               {-0.9, 0},
+               {1.9, 1},
+               {-1.9, -1},
+               {16384.99, 16384},
+               {std::nan(""), -32768}};
+  for (const auto& c : cases) EXPECT_EQ(PolyphaseSynthesis::PcmSample(c.Y), c.Sample) << c.Y;
 }
 
 int16_t SampleAt(const std::vector<uint8_t>& block, size_t frame, int channel) {
