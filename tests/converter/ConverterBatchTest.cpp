@@ -184,8 +184,11 @@ TEST_F(ConverterBatchTest, FifthFilterLoadsTheWmaModuleAndConvertsWma) {
   const WavInfo wav = ReadWav(out + "/v2-44k-stereo.wav");
   EXPECT_TRUE(wav.Valid);
   EXPECT_GT(wav.DataBytes, 0u);
-  // Any other filter goes back to the MPEG module, whatever the extension.
+  // Any other filter goes back to the MPEG module, whatever the extension; the dialog opens
+  // with the filter of the last confirmed choice.
   ChooseFiles({input}, 1);
+  ASSERT_EQ(Dialogs->OpenRequests.size(), 2u);
+  EXPECT_EQ(Dialogs->OpenRequests[1].FilterIndex, 5);
   EXPECT_EQ(Form1->Player0()->PathToDLL(), WindowsDir() + "teskdec.dll");
 }
 

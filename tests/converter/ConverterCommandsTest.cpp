@@ -3,11 +3,13 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <chrono>
 #include <filesystem>
 #include <thread>
 
+#include "converter/ConfigFile.h"
 #include "converter/Main.h"
 #include "converter/Options.h"
 #include "engine/PluginInterface.h"
@@ -183,6 +185,33 @@ TEST_F(ConverterCommandsTest, FinishedReportTakenByACommandStillMovesTheBatchOn)
   ASSERT_TRUE(TickUntilBatchEnds());
   EXPECT_TRUE(ReadWav(Work() + "a.wav").Valid);
   EXPECT_TRUE(ReadWav(Work() + "b.wav").Valid);
+}
+
+TEST_F(ConverterCommandsTest, ModuleThatCannotBeLoadedLeavesTheListAndTheCloseWorks) {
+  CONVERTER_TEST_IN_OWN_PROGRAM_FOLDER();
+  const std::string a = CopyVector("l1-fl1.bit", "a.mp3");
+  StartConverter();
+  ChooseOutputDir(Work());
+  ChooseFiles({a}, 3);
+  ASSERT_EQ(Form1->ListView1->Items()->Count(), 1);
+  // Without its file the WMA module cannot be loaded: the choice stops before the lists.
+  ASSERT_EQ(unlink((WindowsDir() + "teskwma.dll").c_str()), 0);
+  ChooseFiles({std::string(BRASSEL_FIXTURES_DIR) + "/wma/v2-8k-mono.wma"}, 5);
+  ASSERT_EQ(Dialogs->Messages.size(), 1u);
+  EXPECT_EQ(Dialogs->Messages[0].Text, "Failed to load or initialize decoder module.");
+  EXPECT_FALSE(Form1->Player0()->Initialized());
+  EXPECT_EQ(Form1->ListBox1->Items()->Get(0), a);
+  EXPECT_EQ(Form1->ListView1->Items()->Count(), 1);
+  // Player 0 holds no module: the commands, the timer and the close still work.
+  ClickAbort();
+  Tick();
+  ClickDecode();
+  ASSERT_EQ(Dialogs->Messages.size(), 2u);
+  EXPECT_EQ(Dialogs->Messages[1].Text, "Module not initialized.");
+  CloseConverter();
+  EXPECT_EQ(Dialogs->Messages.size(), 2u) << testing::PrintToString(MessageTexts());
+  EXPECT_FALSE(FileExists(WindowsDir() + "teskdec.dll"));
+  EXPECT_TRUE(FileExists(ConfigFileName()));
 }
 
 }  // namespace
