@@ -98,3 +98,27 @@ LRESULT SendMessageA(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   // The procedure runs without the table lock, so it may create, change or destroy windows.
   return procedure(window, message, wParam, lParam);
 }
+
+namespace {
+
+std::mutex focusLock;
+HWND focusWindow = nullptr;
+
+}  // namespace
+
+HWND SetFocus(HWND window) {
+  if (window != nullptr && !IsWindow(window)) return nullptr;
+  std::lock_guard guard(focusLock);
+  HWND previous = focusWindow;
+  focusWindow = window;
+  return previous != nullptr && IsWindow(previous) ? previous : nullptr;
+}
+
+HWND GetFocus() {
+  HWND focused;
+  {
+    std::lock_guard guard(focusLock);
+    focused = focusWindow;
+  }
+  return focused != nullptr && IsWindow(focused) ? focused : nullptr;
+}

@@ -42,3 +42,10 @@ LONG_PTR GetWindowLongPtrA(HWND window, int index);
 
 // Calls the window's procedure with the message and returns its result; 0 for a bad handle.
 LRESULT SendMessageA(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+
+// The keyboard focus: one window of the process at a time (there is no input queue per
+// thread here). SetFocus gives it to the window (null: to none) and returns the window that
+// had it; a handle that is not a window changes nothing and gives null. GetFocus gives null
+// once the focus window has been destroyed.
+HWND SetFocus(HWND window);
+HWND GetFocus();

@@ -4,21 +4,7 @@
 
 #include "platform/win32/Com.h"
 #include "platform/win32/Types.h"
-
-#pragma pack(push, 1)
-struct WAVEFORMATEX {
-  WORD wFormatTag;
-  WORD nChannels;
-  DWORD nSamplesPerSec;
-  DWORD nAvgBytesPerSec;
-  WORD nBlockAlign;
-  WORD wBitsPerSample;
-  WORD cbSize;
-};
-#pragma pack(pop)
-static_assert(sizeof(WAVEFORMATEX) == 18);
-
-inline constexpr WORD WAVE_FORMAT_PCM = 1;
+#include "platform/win32/WaveFormat.h"
 
 // What the status operation of the callback object is told.
 enum WMT_STATUS : int32_t {

@@ -1,32 +1,368 @@
 #include "engine/modules/common/DirectSoundOutput.h"
 
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+
 #include "engine/modules/common/ModuleFailure.h"
-#include "platform/win32/Com.h"
+#include "platform/win32/Window.h"
 
 namespace {
 
-// {47D4D946-62E8-11CF-93BC-444553540000}
-constexpr CLSID CLSID_DirectSound = {0x47D4D946, 0x62E8, 0x11CF,
-                                     {0x93, 0xBC, 0x44, 0x45, 0x53, 0x54, 0x00, 0x00}};
-// {279AFA83-4981-11CE-A521-0020AF0BE560}
-constexpr IID IID_IDirectSound = {0x279AFA83, 0x4981, 0x11CE,
-                                  {0xA5, 0x21, 0x00, 0x20, 0xAF, 0x0B, 0xE5, 0x60}};
+constexpr auto SpaceWait = std::chrono::milliseconds(50);
+// 10000 / 65535: the wave volume's left value to hundredths of a decibel.
+constexpr double VolumeToAttenuation = 0.15259021896696423;
 
 }  // namespace
 
-void DirectSoundOutput::Open(const OutputSettings&, bool comUsable) {
-  if (!comUsable) RaiseModuleFailure(qvInternalError);
-  IUnknown* object = nullptr;
-  const HRESULT created = CoCreateInstance(CLSID_DirectSound, nullptr, CLSCTX_INPROC_SERVER,
-                                           IID_IDirectSound, reinterpret_cast<void**>(&object));
-  if (FAILED(created) || object == nullptr) RaiseModuleFailure(qvOutputFailure);
-  // The object's playback interface is not there yet: release it and fail as a missing device.
-  object->Release();
-  RaiseModuleFailure(qvOutputFailure);
+void DirectSoundOutput::AutoResetEvent::Set() {
+  {
+    std::lock_guard<std::mutex> guard(lock_);
+    set_ = true;
+  }
+  signalled_.notify_one();
 }
 
-void DirectSoundOutput::Write(const void*, uint32_t) {}
+void DirectSoundOutput::AutoResetEvent::Reset() {
+  std::lock_guard<std::mutex> guard(lock_);
+  set_ = false;
+}
 
-void DirectSoundOutput::Drain() {}
+bool DirectSoundOutput::AutoResetEvent::Wait(std::chrono::milliseconds limit) {
+  std::unique_lock<std::mutex> held(lock_);
+  if (!signalled_.wait_for(held, limit, [&] { return set_; })) return false;
+  set_ = false;
+  return true;
+}
 
-void DirectSoundOutput::Close() {}
+void DirectSoundOutput::AutoResetEvent::Wait() {
+  std::unique_lock<std::mutex> held(lock_);
+  signalled_.wait(held, [&] { return set_; });
+  set_ = false;
+}
+
+DirectSoundOutput::DirectSoundOutput(ModuleErrorCode& errors, OutputFlavour flavour,
+                                     std::atomic<bool>& seekInProgress)
+    : errors_(errors), flavour_(flavour), seekInProgress_(seekInProgress) {}
+
+void DirectSoundOutput::ReleaseObjects() {
+  std::lock_guard<std::mutex> guard(bufferLock_);
+  if (buffer_ != nullptr) buffer_->Release();
+  buffer_ = nullptr;
+  if (object_ != nullptr) object_->Release();
+  object_ = nullptr;
+}
+
+void DirectSoundOutput::Open(const OutputSettings& settings, bool comUsable) {
+  if (!comUsable) RaiseModuleFailure(qvInternalError);
+  IDirectSound* object = nullptr;
+  if (FAILED(CoCreateInstance(CLSID_DirectSound, nullptr, CLSCTX_INPROC_SERVER, IID_IDirectSound,
+                              reinterpret_cast<void**>(&object))) ||
+      object == nullptr)
+    RaiseModuleFailure(qvOutputFailure);
+  {
+    std::lock_guard<std::mutex> guard(bufferLock_);
+    object_ = object;
+  }
+  if (FAILED(object->Initialize(nullptr)) ||
+      FAILED(object->SetCooperativeLevel(settings.window, DSSCL_PRIORITY))) {
+    ReleaseObjects();
+    RaiseModuleFailure(qvOutputFailure);
+  }
+
+  const auto bits = static_cast<uint32_t>(settings.bitsPerSample);
+  const auto channels = static_cast<uint32_t>(settings.channels);
+  WAVEFORMATEX format{};
+  format.wFormatTag = WAVE_FORMAT_PCM;
+  format.nChannels = static_cast<WORD>(channels);
+  format.nSamplesPerSec = settings.sampleRate;
+  format.nAvgBytesPerSec = bits / 8 * channels * settings.sampleRate;
+  format.nBlockAlign = static_cast<WORD>(bits / 8 * channels);
+  format.wBitsPerSample = static_cast<WORD>(bits);
+  format.cbSize = 0;
+  const uint32_t capacity = static_cast<uint32_t>(std::max(settings.buffersCount, 0)) *
+                            static_cast<uint32_t>(std::max(settings.bufferSize, 0));
+  DSBUFFERDESC desc{};
+  desc.dwSize = sizeof(DSBUFFERDESC);
+  desc.dwFlags = DSBCAPS_GLOBALFOCUS | DSBCAPS_CTRLVOLUME;
+  desc.dwBufferBytes = capacity;
+  desc.dwReserved = 0;
+  desc.lpwfxFormat = &format;
+  IDirectSoundBuffer* buffer = nullptr;
+  if (FAILED(object->CreateSoundBuffer(&desc, &buffer, nullptr)) || buffer == nullptr) {
+    ReleaseObjects();
+    RaiseModuleFailure(qvOutputFailure);
+  }
+  // The buffer may round the size to whole sample frames: the ring follows it.
+  DSBCAPS caps{};
+  caps.dwSize = sizeof(DSBCAPS);
+  capacity_ = SUCCEEDED(buffer->GetCaps(&caps)) && caps.dwBufferBytes != 0 ? caps.dwBufferBytes
+                                                                           : capacity;
+  {
+    std::lock_guard<std::mutex> guard(bufferLock_);
+    buffer_ = buffer;
+  }
+  settings_ = &settings;
+  blockSize_.store(static_cast<uint32_t>(std::max(settings.bufferSize, 0)));
+  silence_ = bits == 16 ? 0 : 0x80;
+  frameDuration_ = settings.frameDuration;
+  bytesPerSec_ = (bits * channels * settings.sampleRate) >> 3;
+  ringSpace_.Set();
+  ringDrained_.Reset();
+  {
+    std::lock_guard<std::mutex> guard(ringLock_);
+    ring_.assign(capacity_, 0);
+    fill_ = 0;
+    feedCursor_ = 0;
+  }
+  {
+    std::lock_guard<std::mutex> guard(timerLock_);
+    timerId_ = 0;
+    closing_ = false;
+  }
+  feedDraining_.store(false);
+  feedPlaying_.store(false);
+  feedFailed_.store(false);
+}
+
+uint32_t DirectSoundOutput::FeedDelay() const {
+  int64_t delay = 0;
+  if (flavour_ == OutputFlavour::Mpeg && frameDuration_ > 0.0) {
+    // Just under one frame.
+    delay = static_cast<int64_t>(std::floor(frameDuration_)) - 1;
+  } else if (bytesPerSec_ != 0) {
+    // The playing time of one block.
+    delay = blockSize_.load() * 1000u / bytesPerSec_;
+  }
+  // The timer takes no delay below 1 ms.
+  return static_cast<uint32_t>(std::clamp<int64_t>(delay, 1, 1000000));
+}
+
+void DirectSoundOutput::Arm() {
+  std::lock_guard<std::mutex> guard(timerLock_);
+  if (closing_) return;
+  timerId_ = timeSetEvent(FeedDelay(), 0, FeedTimerProc, reinterpret_cast<DWORD_PTR>(this),
+                          TIME_ONESHOT);
+  if (timerId_ == 0) FeedFailed();
+}
+
+void DirectSoundOutput::FeedFailed() {
+  errors_.Set(qvOutputFailure);
+  feedFailed_.store(true);
+  // Nobody waits for a feed that no longer runs.
+  ringSpace_.Set();
+  ringDrained_.Set();
+}
+
+bool DirectSoundOutput::FillSilence(uint32_t bytes) {
+  std::lock_guard<std::mutex> guard(ringLock_);
+  void* first = nullptr;
+  void* second = nullptr;
+  DWORD firstBytes = 0;
+  DWORD secondBytes = 0;
+  if (FAILED(buffer_->Lock(feedCursor_, bytes, &first, &firstBytes, &second, &secondBytes, 0)))
+    return false;
+  std::memset(first, silence_, firstBytes);
+  if (second != nullptr) std::memset(second, silence_, secondBytes);
+  buffer_->Unlock(first, firstBytes, second, secondBytes);
+  feedCursor_ = (feedCursor_ + firstBytes + secondBytes) % capacity_;
+  return true;
+}
+
+bool DirectSoundOutput::CopyFromRing(uint32_t bytes) {
+  bool space;
+  {
+    std::lock_guard<std::mutex> guard(ringLock_);
+    void* first = nullptr;
+    void* second = nullptr;
+    DWORD firstBytes = 0;
+    DWORD secondBytes = 0;
+    if (FAILED(buffer_->Lock(feedCursor_, bytes, &first, &firstBytes, &second, &secondBytes, 0)))
+      return false;
+    if (second == nullptr) secondBytes = 0;
+    std::memcpy(first, ring_.data(), firstBytes);
+    if (secondBytes != 0) std::memcpy(second, ring_.data() + firstBytes, secondBytes);
+    const uint32_t moved = firstBytes + secondBytes;
+    std::memmove(ring_.data(), ring_.data() + moved, fill_ - moved);
+    fill_ -= moved;
+    buffer_->Unlock(first, firstBytes, second, secondBytes);
+    feedCursor_ = (feedCursor_ + moved) % capacity_;
+    space = capacity_ - fill_ >= blockSize_.load();
+  }
+  if (space) ringSpace_.Set();
+  return true;
+}
+
+void DirectSoundOutput::StartFeed() {
+  buffer_->SetCurrentPosition(0);
+  FillSilence(capacity_);
+  {
+    std::lock_guard<std::mutex> guard(ringLock_);
+    feedCursor_ = 0;
+  }
+  HWND focused = GetFocus();
+  SetFocus(settings_->window);
+  const HRESULT played = buffer_->Play(0, 0, DSBPLAY_LOOPING);
+  SetFocus(focused);
+  if (FAILED(played)) RaiseModuleFailure(qvOutputFailure);
+  {
+    std::lock_guard<std::mutex> guard(timerLock_);
+    timerId_ = timeSetEvent(FeedDelay(), 0, FeedTimerProc, reinterpret_cast<DWORD_PTR>(this),
+                            TIME_ONESHOT);
+    if (timerId_ == 0) RaiseModuleFailure(qvOutputFailure);
+  }
+  feedPlaying_.store(true);
+}
+
+void CALLBACK DirectSoundOutput::FeedTimerProc(UINT, UINT, DWORD_PTR user, DWORD_PTR, DWORD_PTR) {
+  reinterpret_cast<DirectSoundOutput*>(user)->FeedTimer();
+}
+
+void DirectSoundOutput::FeedTimer() {
+  std::lock_guard<std::mutex> run(feedRun_);
+  {
+    std::lock_guard<std::mutex> guard(timerLock_);
+    if (closing_) return;
+    if (timerId_ != 0) timeKillEvent(timerId_);
+    timerId_ = 0;
+  }
+  uint32_t fill;
+  {
+    std::lock_guard<std::mutex> guard(ringLock_);
+    fill = fill_;
+  }
+  if (feedDraining_.load() && fill == 0) {
+    if (feedPlaying_.load()) {
+      buffer_->Stop();
+      feedPlaying_.store(false);
+    }
+    ringDrained_.Set();
+    return;
+  }
+  DWORD play = 0;
+  if (FAILED(buffer_->GetCurrentPosition(&play, nullptr))) {
+    FeedFailed();
+    return;
+  }
+  uint32_t writable;
+  {
+    std::lock_guard<std::mutex> guard(ringLock_);
+    writable = feedCursor_ <= play ? play - feedCursor_ : play - feedCursor_ + capacity_;
+    fill = fill_;
+  }
+  if (writable > 0) {
+    bool fed;
+    if (fill == 0)
+      fed = FillSilence(writable);
+    else if (fill >= writable)
+      fed = CopyFromRing(writable);
+    else
+      fed = CopyFromRing(fill) && FillSilence(writable - fill);
+    if (!fed) {
+      FeedFailed();
+      return;
+    }
+  }
+  Arm();
+}
+
+bool DirectSoundOutput::Append(const uint8_t* data, uint32_t length) {
+  std::lock_guard<std::mutex> guard(ringLock_);
+  if (fill_ + length >= capacity_) return false;
+  std::memcpy(ring_.data() + fill_, data, length);
+  fill_ += length;
+  if (capacity_ - fill_ < blockSize_.load()) ringSpace_.Reset();
+  return true;
+}
+
+void DirectSoundOutput::WriteToRing(const uint8_t* data, uint32_t length) {
+  for (;;) {
+    if (Append(data, length)) return;
+    if (feedDraining_.load()) return;
+    for (;;) {
+      if (feedFailed_.load()) RaiseModuleFailure(qvOutputFailure);
+      const bool signalled = ringSpace_.Wait(SpaceWait);
+      if (feedDraining_.load()) return;
+      if (signalled) break;
+    }
+  }
+}
+
+void DirectSoundOutput::Write(const void* data, uint32_t length) {
+  blockSize_.store(static_cast<uint32_t>(std::max(settings_->bufferSize, 0)));
+  if (!feedPlaying_.load()) StartFeed();
+  if (seekInProgress_.load()) return;
+  if (feedFailed_.load()) RaiseModuleFailure(qvOutputFailure);
+  const auto* bytes = static_cast<const uint8_t*>(data);
+  // A block the ring could never hold whole goes in halves of the ring, sample frames kept
+  // together; every other block goes whole.
+  const uint32_t align = std::max<uint32_t>(
+      static_cast<uint32_t>(settings_->channels * settings_->bitsPerSample / 8), 1);
+  uint32_t piece = length;
+  if (length >= capacity_) piece = std::max(capacity_ / 2 / align * align, 1u);
+  while (length > 0) {
+    const uint32_t count = std::min(piece, length);
+    WriteToRing(bytes, count);
+    if (feedDraining_.load()) return;
+    bytes += count;
+    length -= count;
+  }
+}
+
+void DirectSoundOutput::Drain() {
+  feedDraining_.store(true);
+  // Playback that never started, or a feed that no longer runs, has nothing to wait for.
+  if (!feedPlaying_.load() || feedFailed_.load()) return;
+  ringDrained_.Wait();
+}
+
+void DirectSoundOutput::Close() {
+  UINT armed;
+  {
+    std::lock_guard<std::mutex> guard(timerLock_);
+    closing_ = true;
+    armed = timerId_;
+    timerId_ = 0;
+  }
+  feedDraining_.store(true);
+  if (armed != 0) timeKillEvent(armed);
+  // A run under way ends without re-arming; wait for it.
+  { std::lock_guard<std::mutex> run(feedRun_); }
+  if (feedPlaying_.load()) {
+    buffer_->Stop();
+    feedPlaying_.store(false);
+  }
+  ReleaseObjects();
+  {
+    std::lock_guard<std::mutex> guard(ringLock_);
+    std::vector<uint8_t>().swap(ring_);
+    fill_ = 0;
+  }
+  ringSpace_.Reset();
+  ringDrained_.Reset();
+  settings_ = nullptr;
+}
+
+bool DirectSoundOutput::HasBuffer() const {
+  std::lock_guard<std::mutex> guard(bufferLock_);
+  return buffer_ != nullptr;
+}
+
+bool DirectSoundOutput::SetVolume(uint32_t volume) {
+  std::lock_guard<std::mutex> guard(bufferLock_);
+  if (buffer_ == nullptr) return false;
+  const double left = volume & 0xFFFF;
+  // Truncated toward zero: 0 gives -10000, 32767 gives -5000, 65535 gives 0.
+  buffer_->SetVolume(static_cast<LONG>(left * VolumeToAttenuation - 10000.0));
+  return true;
+}
+
+bool DirectSoundOutput::GetVolume(uint32_t* volume) {
+  std::lock_guard<std::mutex> guard(bufferLock_);
+  if (buffer_ == nullptr) return false;
+  LONG attenuation = 0;
+  buffer_->GetVolume(&attenuation);
+  const auto level = static_cast<uint32_t>((attenuation + 10000) * 6.5535);
+  if (volume != nullptr) *volume = level * 65537u;
+  return true;
+}

@@ -1,20 +1,109 @@
-// The DirectSound output. The DirectSound object comes from COM's class table; until a
-// DirectSound class is registered there, opening fails as for a missing device (code 6), and
-// without COM for the module it fails with code 3.
+// The DirectSound output: a looping secondary buffer of BuffersCount x BufferSize bytes, fed
+// by the FeedTimer, a one-shot multimedia timer that re-arms itself about once per frame and
+// moves what the StagingRing holds (or silence) into the part of the buffer just played. The
+// writer only appends to the ring. The ring, its fill and the feed cursor are guarded by one
+// lock; two auto-reset events connect the writer (space available) and the drain (ring
+// drained) to the timer.
 #pragma once
 
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
 #include <cstdint>
+#include <mutex>
+#include <vector>
 
 #include "engine/PluginInterface.h"
+#include "engine/modules/common/ModuleErrorCode.h"
 #include "engine/modules/common/OutputSettings.h"
+#include "platform/win32/DirectSound.h"
 
 class DirectSoundOutput {
  public:
+  DirectSoundOutput(ModuleErrorCode& errors, OutputFlavour flavour,
+                    std::atomic<bool>& seekInProgress);
+  DirectSoundOutput(const DirectSoundOutput&) = delete;
+  DirectSoundOutput& operator=(const DirectSoundOutput&) = delete;
+
+  // Code 3 without COM; code 6 when the object, its initialisation, the cooperative level or
+  // the buffer fails (what was made is released first).
   void Open(const OutputSettings& settings, bool comUsable);
+  // The first block starts playback (code 6 when that fails); then blocks are appended to the
+  // ring, waiting for space in 50 ms steps. Code 6 once the feed has failed.
   void Write(const void* data, uint32_t length);
+  // Waits until the FeedTimer has emptied the ring and stopped the buffer.
   void Drain();
   void Close();
 
   // Whether a secondary buffer exists, which the volume operations need.
-  bool HasBuffer() const { return false; }
+  bool HasBuffer() const;
+  // The buffer's volume; false when there is no buffer.
+  bool GetVolume(uint32_t* volume);
+  bool SetVolume(uint32_t volume);
+
+  // The FeedTimer's delay in milliseconds for the settings of the moment.
+  uint32_t FeedDelay() const;
+
+ private:
+  class AutoResetEvent {
+   public:
+    void Set();
+    void Reset();
+    // False when the time ran out.
+    bool Wait(std::chrono::milliseconds limit);
+    void Wait();
+
+   private:
+    std::mutex lock_;
+    std::condition_variable signalled_;
+    bool set_ = false;
+  };
+
+  static void CALLBACK FeedTimerProc(UINT timerId, UINT message, DWORD_PTR user, DWORD_PTR,
+                                     DWORD_PTR);
+  void FeedTimer();
+  void StartFeed();
+  bool FillSilence(uint32_t bytes);
+  bool CopyFromRing(uint32_t bytes);
+  // Appends the block when the ring has room for it.
+  bool Append(const uint8_t* data, uint32_t length);
+  void WriteToRing(const uint8_t* data, uint32_t length);
+  void Arm();
+  void FeedFailed();
+  void ReleaseObjects();
+
+  ModuleErrorCode& errors_;
+  const OutputFlavour flavour_;
+  std::atomic<bool>& seekInProgress_;
+  const OutputSettings* settings_ = nullptr;
+
+  IDirectSound* object_ = nullptr;
+  IDirectSoundBuffer* buffer_ = nullptr;
+  // Keeps the volume calls of the host's thread away from a buffer being released.
+  mutable std::mutex bufferLock_;
+
+  uint32_t capacity_ = 0;  // C: the looping buffer's size and the ring's
+  // BufferSize as the writer last saw it; the FeedTimer reads it on its own thread.
+  std::atomic<uint32_t> blockSize_{0};
+  uint8_t silence_ = 0;
+  double frameDuration_ = 0.0;  // MPEG module: milliseconds of one frame of the stream
+  uint32_t bytesPerSec_ = 0;
+  // The ring lock, around the ring, its fill F, the feed cursor W and the buffer's Lock/Unlock.
+  std::mutex ringLock_;
+  std::vector<uint8_t> ring_;
+  uint32_t fill_ = 0;
+  uint32_t feedCursor_ = 0;
+  AutoResetEvent ringSpace_;
+  AutoResetEvent ringDrained_;
+
+  std::atomic<bool> feedPlaying_{false};
+  std::atomic<bool> feedDraining_{false};
+  std::atomic<bool> feedFailed_{false};
+  // Arming and recording the timer's identifier go together, so a run that starts before its
+  // identifier is recorded still finds it; closing stops the re-arming.
+  std::mutex timerLock_;
+  UINT timerId_ = 0;
+  bool closing_ = false;
+  // Held by every FeedTimer run; close takes it to wait for a run in progress.
+  std::mutex feedRun_;
 };

@@ -24,6 +24,8 @@ struct OutputSettings {
   QVOutputActionProc actionCallback = nullptr;
   QVUserValue outputUser = 0;
   HWND window = nullptr;
+  // Milliseconds of one frame of the MPEG stream (0: none), which paces the DirectSound feed.
+  double frameDuration = 0.0;
 };
 
 // The two modules' writers differ in a few points of the device outputs.

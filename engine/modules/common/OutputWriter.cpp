@@ -43,7 +43,8 @@ void OutputWriter::WriteBlock(const void* data, uint32_t length) {
       waveDevice_.Write(data, length);
       break;
     case omDirectSound:
-      if (SeekInProgress() || !OutputIsOpen()) return;
+      // The first block starts playback even during a seek.
+      if (!OutputIsOpen()) return;
       directSound_.Write(data, length);
       break;
     case omFile:
@@ -107,11 +108,11 @@ bool OutputWriter::GetOutputVolume(const OutputSettings& settings, uint32_t* vol
     case omMMSystem:
       return waveDevice_.GetVolume(settings, volume);
     case omDirectSound:
-      if (!directSound_.HasBuffer()) {
+      if (!directSound_.GetVolume(volume)) {
         errors_.Set(qvIncorrectMode);
         return false;
       }
-      return false;
+      return true;
     default:
       return false;
   }
@@ -122,11 +123,11 @@ bool OutputWriter::SetOutputVolume(const OutputSettings& settings, uint32_t volu
     case omMMSystem:
       return waveDevice_.SetVolume(settings, volume);
     case omDirectSound:
-      if (!directSound_.HasBuffer()) {
+      if (!directSound_.SetVolume(volume)) {
         errors_.Set(qvIncorrectMode);
         return false;
       }
-      return false;
+      return true;
     default:
       return false;
   }

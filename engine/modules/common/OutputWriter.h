@@ -61,6 +61,6 @@ class OutputWriter {
   bool callbackOpen_ = false;
   WavFileOutput wavFile_;
   CallbackOutput callbacks_;
-  WaveDeviceOutput waveDevice_;
-  DirectSoundOutput directSound_;
+  WaveDeviceOutput waveDevice_{errors_, flavour_, seekInProgress_};
+  DirectSoundOutput directSound_{errors_, flavour_, seekInProgress_};
 };

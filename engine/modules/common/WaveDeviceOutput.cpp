@@ -1,21 +1,182 @@
 #include "engine/modules/common/WaveDeviceOutput.h"
 
+#include <algorithm>
+#include <chrono>
+#include <cstring>
+#include <new>
+#include <thread>
+
 #include "engine/modules/common/ModuleFailure.h"
 
-void WaveDeviceOutput::Open(const OutputSettings&) {
-  // No wave output device on the system.
-  RaiseModuleFailure(qvOutputFailure);
+namespace {
+
+constexpr auto PollInterval = std::chrono::milliseconds(77);
+
+void Pause() { std::this_thread::sleep_for(PollInterval); }
+
+}  // namespace
+
+WaveDeviceOutput::WaveDeviceOutput(ModuleErrorCode& errors, OutputFlavour flavour,
+                                   std::atomic<bool>& seekInProgress)
+    : errors_(errors), flavour_(flavour), seekInProgress_(seekInProgress) {}
+
+WAVEFORMATEX WaveDeviceOutput::Format(const OutputSettings& settings, bool limitRate) const {
+  WAVEFORMATEX format{};
+  const auto bytesPerSample = static_cast<uint32_t>(settings.bitsPerSample / 8);
+  const auto channels = static_cast<uint32_t>(settings.channels);
+  uint32_t rate = settings.sampleRate;
+  if (limitRate && flavour_ == OutputFlavour::Mpeg) rate = std::min<uint32_t>(rate, 44100);
+  format.wFormatTag = WAVE_FORMAT_PCM;
+  format.nChannels = static_cast<WORD>(channels);
+  format.nSamplesPerSec = rate;
+  format.nAvgBytesPerSec = bytesPerSample * channels * rate;
+  format.nBlockAlign = static_cast<WORD>(bytesPerSample * channels);
+  format.wBitsPerSample = static_cast<WORD>(settings.bitsPerSample);
+  format.cbSize = 0;
+  return format;
 }
 
-void WaveDeviceOutput::Write(const void*, uint32_t) {}
+void WaveDeviceOutput::Open(OutputSettings& settings) {
+  if (waveOutGetNumDevs() == 0) RaiseModuleFailure(qvOutputFailure);
+  inFlight_.store(0);
+  const WAVEFORMATEX format = Format(settings, true);
+  staging_.assign(static_cast<size_t>(std::max(settings.bufferSize, 0)), 0);
+  seekInProgress_.store(false);
+  HWAVEOUT device = nullptr;
+  // The callback finds this output again through its instance value.
+  if (waveOutOpen(&device, static_cast<UINT>(settings.deviceNumber), &format,
+                  reinterpret_cast<DWORD_PTR>(&Completion), reinterpret_cast<DWORD_PTR>(this),
+                  CALLBACK_FUNCTION) != MMSYSERR_NOERROR) {
+    std::vector<uint8_t>().swap(staging_);
+    RaiseModuleFailure(qvOutputFailure);
+  }
+  device_.store(device);
+  waveOutReset(device);
+  if (flavour_ == OutputFlavour::Mpeg) Pause();
+  if (settings.useOutputCallbacks) {
+    if (settings.actionCallback == nullptr || !QVTrue(settings.actionCallback(1, settings.outputUser)))
+      settings.useOutputCallbacks = false;
+  }
+  settings_ = &settings;
+}
 
-void WaveDeviceOutput::Drain() {}
+void WaveDeviceOutput::Write(const void* data, uint32_t length) {
+  if (seekInProgress_.load()) return;
+  const OutputSettings& settings = *settings_;
+  if (flavour_ == OutputFlavour::Mpeg && settings.useOutputCallbacks) {
+    if (staging_.size() < length) staging_.resize(length);
+    if (length != 0) std::memcpy(staging_.data(), data, length);
+    // The size is the block's own: the last block of a run may be shorter than a buffer.
+    if (settings.dataCallback != nullptr)
+      settings.dataCallback(staging_.data(), settings.bitsPerSample, settings.channels,
+                            static_cast<int32_t>(settings.sampleRate), static_cast<int32_t>(length),
+                            settings.outputUser);
+  }
+  // A count below one would never let a block through.
+  const int32_t limit = std::max(settings.buffersCount, 1);
+  while (inFlight_.load() >= limit) {
+    Pause();
+    if (flavour_ == OutputFlavour::Mpeg && seekInProgress_.load()) return;
+  }
 
-void WaveDeviceOutput::Close() {}
+  auto* header = new (std::nothrow) WAVEHDR{};
+  auto* copy = new (std::nothrow) char[length == 0 ? 1 : length];
+  if (header == nullptr || copy == nullptr) {
+    delete header;
+    delete[] copy;
+    RaiseModuleFailure(qvOutputFailure);
+  }
+  if (length != 0) std::memcpy(copy, data, length);
+  header->lpData = copy;
+  header->dwBufferLength = length;
+  header->dwFlags = 0;
+  HWAVEOUT device = device_.load();
+  if (waveOutPrepareHeader(device, header, sizeof(WAVEHDR)) != MMSYSERR_NOERROR) {
+    delete[] copy;
+    delete header;
+    RaiseModuleFailure(qvOutputFailure);
+  }
+  // Counted before it is queued, so that a drain on another thread never sees a queued
+  // buffer uncounted, and the completion never takes the count below zero.
+  inFlight_.fetch_add(1);
+  if (waveOutWrite(device, header, sizeof(WAVEHDR)) != MMSYSERR_NOERROR) {
+    inFlight_.fetch_sub(1);
+    waveOutUnprepareHeader(device, header, sizeof(WAVEHDR));
+    delete[] copy;
+    delete header;
+    RaiseModuleFailure(qvOutputFailure);
+  }
+}
 
-// Without device volume calls the volume operations answer as for a mode without volume.
-bool WaveDeviceOutput::CanSetVolume(const OutputSettings&, QVByteBool*) { return false; }
+void CALLBACK WaveDeviceOutput::Completion(HWAVEOUT device, UINT message, DWORD_PTR instance,
+                                           DWORD_PTR param1, DWORD_PTR) {
+  if (message != WOM_DONE) return;
+  auto* self = reinterpret_cast<WaveDeviceOutput*>(instance);
+  auto* header = reinterpret_cast<WAVEHDR*>(param1);
+  waveOutUnprepareHeader(device, header, sizeof(WAVEHDR));
+  delete[] header->lpData;
+  delete header;
+  self->inFlight_.fetch_sub(1);
+}
 
-bool WaveDeviceOutput::GetVolume(const OutputSettings&, uint32_t*) { return false; }
+void WaveDeviceOutput::Drain() {
+  while (inFlight_.load() != 0) Pause();
+}
 
-bool WaveDeviceOutput::SetVolume(const OutputSettings&, uint32_t) { return false; }
+void WaveDeviceOutput::Close() {
+  if (settings_ != nullptr && settings_->useOutputCallbacks && settings_->actionCallback != nullptr)
+    settings_->actionCallback(0, settings_->outputUser);
+  HWAVEOUT device = device_.load();
+  while (waveOutClose(device) == WAVERR_STILLPLAYING) Pause();
+  device_.store(nullptr);
+  inFlight_.store(0);
+  std::vector<uint8_t>().swap(staging_);
+  settings_ = nullptr;
+}
+
+HWAVEOUT WaveDeviceOutput::OpenForVolume(const OutputSettings& settings) const {
+  const WAVEFORMATEX format = Format(settings, false);
+  HWAVEOUT device = nullptr;
+  if (waveOutOpen(&device, static_cast<UINT>(settings.deviceNumber), &format, 0, 0,
+                  CALLBACK_NULL | WAVE_ALLOWSYNC) != MMSYSERR_NOERROR)
+    return nullptr;
+  return device;
+}
+
+bool WaveDeviceOutput::CanSetVolume(const OutputSettings& settings, QVByteBool* separate) {
+  WAVEOUTCAPSA caps{};
+  if (waveOutGetDevCapsA(static_cast<UINT>(settings.deviceNumber), &caps, sizeof(caps)) !=
+      MMSYSERR_NOERROR)
+    return false;
+  if (separate != nullptr) *separate = (caps.dwSupport & WAVECAPS_LRVOLUME) ? 1 : 0;
+  return (caps.dwSupport & WAVECAPS_VOLUME) != 0;
+}
+
+bool WaveDeviceOutput::GetVolume(const OutputSettings& settings, uint32_t* volume) {
+  DWORD value = 0;
+  if (HWAVEOUT open = device_.load(); open != nullptr) {
+    if (waveOutGetVolume(open, &value) != MMSYSERR_NOERROR) return false;
+  } else {
+    HWAVEOUT device = OpenForVolume(settings);
+    if (device == nullptr) return false;
+    const MMRESULT got = waveOutGetVolume(device, &value);
+    waveOutClose(device);
+    if (got != MMSYSERR_NOERROR) return false;
+  }
+  if (volume != nullptr) *volume = value;
+  return true;
+}
+
+bool WaveDeviceOutput::SetVolume(const OutputSettings& settings, uint32_t volume) {
+  if (HWAVEOUT open = device_.load(); open != nullptr)
+    return waveOutSetVolume(open, volume) == MMSYSERR_NOERROR;
+  HWAVEOUT device = OpenForVolume(settings);
+  if (device == nullptr) return false;
+  const MMRESULT set = waveOutSetVolume(device, volume);
+  waveOutClose(device);
+  if (set != MMSYSERR_NOERROR) {
+    errors_.Set(qvOutputFailure);
+    return false;
+  }
+  return true;
+}

@@ -1,20 +1,55 @@
-// The wave device output. This build has no wave output devices yet, so opening fails as it
-// does on a system without one (code 6) and there is no device volume.
+// The wave device output: each block becomes one device buffer, at most BuffersCount of them
+// queued at a time. The writer and the device's completion callback share only the count of
+// buffers in flight, changed atomically; the writer waits for the device by polling every
+// 77 ms. While the use output callbacks switch is on, the start, the blocks (MPEG module
+// only) and the end are reported to the host's output callbacks as well.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
+#include <vector>
 
 #include "engine/PluginInterface.h"
+#include "engine/modules/common/ModuleErrorCode.h"
 #include "engine/modules/common/OutputSettings.h"
+#include "platform/win32/Multimedia.h"
 
 class WaveDeviceOutput {
  public:
-  void Open(const OutputSettings& settings);
+  WaveDeviceOutput(ModuleErrorCode& errors, OutputFlavour flavour,
+                   std::atomic<bool>& seekInProgress);
+  WaveDeviceOutput(const WaveDeviceOutput&) = delete;
+  WaveDeviceOutput& operator=(const WaveDeviceOutput&) = delete;
+
+  // Code 6 without a device or when it does not open. May turn the settings' use output
+  // callbacks switch off (no action callback, or the start report refused).
+  void Open(OutputSettings& settings);
+  // Code 6 when the device refuses the buffer; the block is released first.
   void Write(const void* data, uint32_t length);
+  // Waits until no buffer is in flight.
   void Drain();
+  // Closes the device once it has played every queued buffer.
   void Close();
 
+  // The volume of the open device, or of a device opened for the call.
   bool CanSetVolume(const OutputSettings& settings, QVByteBool* separate);
   bool GetVolume(const OutputSettings& settings, uint32_t* volume);
   bool SetVolume(const OutputSettings& settings, uint32_t volume);
+
+  int32_t BuffersInFlight() const { return inFlight_.load(); }
+
+ private:
+  static void CALLBACK Completion(HWAVEOUT device, UINT message, DWORD_PTR instance,
+                                  DWORD_PTR param1, DWORD_PTR param2);
+  WAVEFORMATEX Format(const OutputSettings& settings, bool limitRate) const;
+  // Opens a device of the settings' number and format with no callback, for a volume call.
+  HWAVEOUT OpenForVolume(const OutputSettings& settings) const;
+
+  ModuleErrorCode& errors_;
+  const OutputFlavour flavour_;
+  std::atomic<bool>& seekInProgress_;
+  OutputSettings* settings_ = nullptr;
+  std::atomic<HWAVEOUT> device_{nullptr};
+  std::atomic<int32_t> inFlight_{0};
+  std::vector<uint8_t> staging_;
 };

@@ -111,6 +111,7 @@ bool InitStream(PlayerHandle& handle) {
     state.frameCounter = 0;
     state.PublishStreamInfo();
     state.MeasureFrameDuration();
+    state.output.frameDuration = state.FrameDuration();
 
     const auto rate = static_cast<uint32_t>(decoder.Header().SampleRate());
     int32_t level = 0;

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <cstdlib>
 #include <filesystem>
 #include <thread>
 #include <vector>
@@ -25,6 +26,14 @@ QVBool WINAPI Data(void*, int32_t, int32_t, int32_t, int32_t, QVUserValue) {
   ++blocksSeen;
   return 1;
 }
+
+// What a machine without sound devices gives: the device outputs fail as on such a machine.
+struct NoSoundDevices {
+  NoSoundDevices() { setenv("BRASSEL_AUDIO", "none", 1); }
+  ~NoSoundDevices() { unsetenv("BRASSEL_AUDIO"); }
+  NoSoundDevices(const NoSoundDevices&) = delete;
+  NoSoundDevices& operator=(const NoSoundDevices&) = delete;
+};
 
 class OutputWriterTest : public ::testing::Test {
  protected:
@@ -49,6 +58,7 @@ class OutputWriterTest : public ::testing::Test {
 };
 
 TEST_F(OutputWriterTest, DeviceModesFailAsWithoutADevice) {
+  const NoSoundDevices noDevices;
   struct Case {
     int32_t mode;
     bool comUsable;
@@ -140,6 +150,7 @@ TEST_F(OutputWriterTest, CloseFromAnotherThreadEndsTheBlocks) {
 }
 
 TEST_F(OutputWriterTest, VolumeByCurrentMode) {
+  const NoSoundDevices noDevices;
   OutputWriter writer(errors_, com_, OutputFlavour::Mpeg);
   QVByteBool separate = 7;
   uint32_t volume = 0x12345678;

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 #include <thread>
@@ -12,6 +13,14 @@
 namespace {
 
 namespace fs = std::filesystem;
+
+// What a machine without sound devices gives: the device outputs fail as on such a machine.
+struct NoSoundDevices {
+  NoSoundDevices() { setenv("BRASSEL_AUDIO", "none", 1); }
+  ~NoSoundDevices() { unsetenv("BRASSEL_AUDIO"); }
+  NoSoundDevices(const NoSoundDevices&) = delete;
+  NoSoundDevices& operator=(const NoSoundDevices&) = delete;
+};
 
 const std::string fl10 = VectorPath("l2-fl10.bit").string();
 
@@ -303,6 +312,7 @@ TEST_F(ModuleModes, Id3v1TagIsHandedOut) {
 }
 
 TEST_F(ModuleModes, PlayFailuresLeaveTheStreamReady) {
+  const NoSoundDevices noDevices;
   Prepare();
   struct Case {
     const char* name;
@@ -336,6 +346,7 @@ TEST_F(ModuleModes, PlayFailuresLeaveTheStreamReady) {
 }
 
 TEST_F(ModuleModes, VolumeByOutputMode) {
+  const NoSoundDevices noDevices;
   uint32_t volume = 0xABCD;
   QVByteBool separate = 9;
   for (int32_t mode : {omFile, omCallback, omMMSystem}) {
@@ -389,6 +400,7 @@ TEST_F(ModuleModes, NewModuleStateStartsAfresh) {
 // COM is entered for the thread that initialises the module and left when it de-initialises:
 // the DirectSound output then gets as far as the missing device (6), not the missing COM (3).
 TEST(ModuleApartment, InitialisationOnOtherThreads) {
+  const NoSoundDevices noDevices;
   ModuleLibrary qv;
   ASSERT_TRUE(qv.Loaded());
   for (int round = 0; round < 2; ++round) {
