@@ -5,12 +5,11 @@
 
 #include <cstdint>
 #include <cstring>
-#include <fstream>
-#include <iterator>
 #include <vector>
 
 #include "platform/classlib/Format.h"
 #include "platform/classlib/QtBridge.h"
+#include "platform/classlib/FileStream.h"
 #include "platform/classlib/Stream.h"
 
 struct TBitmap::Impl {
@@ -220,10 +219,8 @@ void TBitmap::LoadFromMemory(const void* data, size_t size) {
 }
 
 void TBitmap::LoadFromFile(const std::string& fileName) {
-  std::ifstream file(fileName, std::ios::binary);
-  if (!file) throw Exception(Format("Cannot open file %s", fileName.c_str()));
-  std::vector<char> bytes((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
-  LoadFromMemory(bytes.data(), bytes.size());
+  TFileStream stream(fileName, fmOpenRead | fmShareDenyWrite);
+  LoadFromStream(&stream);
 }
 
 void TBitmap::LoadFromStream(TStream* stream) {
@@ -236,10 +233,8 @@ void TBitmap::LoadFromStream(TStream* stream) {
 
 void TBitmap::SaveToFile(const std::string& fileName) const {
   std::vector<uint8_t> bytes = EncodeBmp(FImpl->image);
-  std::ofstream file(fileName, std::ios::binary | std::ios::trunc);
-  if (!file) throw Exception(Format("Cannot create file %s", fileName.c_str()));
-  file.write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
-  if (!file) throw Exception("Stream write error");
+  TFileStream stream(fileName, fmCreate);
+  stream.WriteBuffer(bytes.data(), int32_t(bytes.size()));
 }
 
 QImage& TBitmap::Image() { return FImpl->image; }

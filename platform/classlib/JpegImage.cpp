@@ -5,8 +5,6 @@
 #include <csetjmp>
 #include <cstdint>
 #include <cstdio>
-#include <fstream>
-#include <iterator>
 #include <vector>
 
 #include <jpeglib.h>
@@ -14,6 +12,7 @@
 
 #include "platform/classlib/Format.h"
 #include "platform/classlib/QtBridge.h"
+#include "platform/classlib/FileStream.h"
 #include "platform/classlib/Stream.h"
 
 namespace {
@@ -99,8 +98,6 @@ void TJPEGImage::LoadFromStream(TStream* stream) {
 }
 
 void TJPEGImage::LoadFromFile(const std::string& fileName) {
-  std::ifstream file(fileName, std::ios::binary);
-  if (!file) throw Exception(Format("Cannot open file %s", fileName.c_str()));
-  std::vector<char> bytes((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
-  LoadFromMemory(bytes.data(), bytes.size());
+  TFileStream stream(fileName, fmOpenRead | fmShareDenyWrite);
+  LoadFromStream(&stream);
 }

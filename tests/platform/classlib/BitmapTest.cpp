@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "platform/classlib/ResourceStream.h"
+#include "platform/classlib/Stream.h"
 
 namespace {
 
@@ -153,7 +154,7 @@ TEST(BitmapTest, FilesRoundTripAndMissingOnesFail) {
   try {
     copy.LoadFromFile(missing);
     ADD_FAILURE();
-  } catch (const Exception& error) {
+  } catch (const EFOpenError& error) {
     EXPECT_EQ(error.Message(), "Cannot open file " + missing);
   }
   std::filesystem::remove_all(dir);
