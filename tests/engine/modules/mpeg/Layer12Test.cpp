@@ -56,6 +56,46 @@ INSTANTIATE_TEST_SUITE_P(
       return name;
     });
 
+// Encoded streams for the allocation tables the conformance streams leave out, with
+// references in the stream's own channel count (tests/fixtures/layer2/make-fixtures.sh).
+struct Fixture {
+  const char* Name;
+  int Table;
+  int Channels;
+};
+
+class Layer2Fixtures : public testing::TestWithParam<Fixture> {};
+
+TEST_P(Layer2Fixtures, EverySampleWithinOneStep) {
+  const Fixture& f = GetParam();
+  const std::string base = std::string(BRASSEL_FIXTURES_DIR) + "/layer2/" + f.Name;
+  MpegDecoder decoder;
+  RunResult run = DecodeAll(decoder, FileSource(base + ".mp2"));
+  ASSERT_EQ(run.First, FrameRead);
+  EXPECT_EQ(decoder.Header().AllocationTable, f.Table);
+  ASSERT_EQ(decoder.Header().Channels, f.Channels);
+  std::vector<uint8_t> bytes = ReadWholeFile(base + ".pcm");
+  const size_t frames = run.Samples.size() / 2;
+  ASSERT_EQ(frames, static_cast<size_t>(run.Frames) * 1152);
+  ASSERT_EQ(frames * f.Channels * 2, bytes.size());
+  int worst = 0;
+  for (size_t i = 0; i < frames; ++i)
+    for (int ch = 0; ch < 2; ++ch) {
+      const size_t at = 2 * (i * f.Channels + (f.Channels == 1 ? 0 : ch));
+      const int reference = static_cast<int16_t>(bytes[at] | (bytes[at + 1] << 8));
+      worst = std::max(worst, std::abs(reference - run.Samples[2 * i + ch]));
+    }
+  EXPECT_LE(worst, 1);
+}
+
+INSTANTIATE_TEST_SUITE_P(Streams, Layer2Fixtures,
+                         testing::Values(Fixture{"l2_44k_mono_48", 2, 1},
+                                         Fixture{"l2_32k_stereo_64", 3, 2},
+                                         Fixture{"l2_24k_mono_64", 4, 1}),
+                         [](const testing::TestParamInfo<Fixture>& info) {
+                           return std::string(info.param.Name);
+                         });
+
 RunResult DecodeBytes(std::vector<uint8_t> bytes, DecoderSettings settings = {},
                       MpegDecoder* reuse = nullptr) {
   MemoryStream memory;
