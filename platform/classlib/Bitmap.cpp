@@ -36,6 +36,7 @@ QImage DecodeDib(const uint8_t* data, size_t size, size_t pixelOffset) {
   uint32_t compression = Read32(data + 16);
   uint32_t usedColors = Read32(data + 32);
   bool topDown = height < 0;
+  if (height == INT32_MIN) InvalidBitmap();
   if (topDown) height = -height;
   if (width <= 0 || height <= 0 || width > 32768 || height > 32768) InvalidBitmap();
   if (compression != 0 && !(compression == 3 && (bits == 32 || bits == 16))) InvalidBitmap();

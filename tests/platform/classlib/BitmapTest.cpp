@@ -90,6 +90,11 @@ TEST(BitmapTest, RefusesBrokenData) {
         Put32(data, 18, 0x7FFFFFFF);  // absurd width
         return data;
       }(),
+      [] {
+        auto data = Bmp(2, 2, 24, {}, {{0, 0, 0, 0, 0, 0}, {0, 0, 0, 0, 0, 0}});
+        Put32(data, 22, 0x80000000);  // a height that has no positive counterpart
+        return data;
+      }(),
   };
   for (const auto& data : broken) {
     TBitmap bitmap;
