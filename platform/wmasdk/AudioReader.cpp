@@ -127,6 +127,8 @@ void AudioReader::Deliver() {
       continue;
     }
     if (stopRequested_) break;
+    // Nothing more to deliver: a Start from now on begins a new delivery (after this one).
+    delivering_ = false;
     if (step == AudioDecoder::Step::End)
       callback_->OnStatus(WMT_EOF, S_OK, nullptr);
     else

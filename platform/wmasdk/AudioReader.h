@@ -50,7 +50,7 @@ class AudioReader final : public IWMAudioReader {
   std::mutex decoding_;
   std::thread delivery_;
   std::atomic<std::thread::id> deliveryId_{};
-  std::atomic<bool> delivering_{false};  // from Start until the thread's last call
+  std::atomic<bool> delivering_{false};  // from Start until delivery has nothing more to give
   std::atomic<bool> stopRequested_{false};
   std::atomic<bool> releaseOnExit_{false};
   // A block decoded but not yet delivered when a Stop came; the next Start delivers it first.

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <chrono>
 #include <future>
 #include <string>
 #include <thread>
@@ -127,6 +129,34 @@ TEST(ReaderStop, StartAfterStopContinuesWithoutLosingOrRepeatingABlock) {
     EXPECT_EQ(callback.Calls().back().status, WMT_EOF);
     EXPECT_EQ(callback.Pcm(), reference);
   }
+}
+
+// A Start that comes while the reader's thread is still inside its end report must begin a
+// new delivery, not take the finishing one for a running one.
+TEST(ReaderStart, RightAfterTheEndReportStartsANewDelivery) {
+  RecordingCallback callback;
+  Reader reader("v2-8k-mono.wma", callback);
+  std::atomic<bool> inFirstStatus{false};
+  std::atomic<bool> starting{false};
+  std::atomic<int> statuses{0};
+  callback.onStatus = [&](WMT_STATUS) {
+    if (++statuses == 1) {
+      inFirstStatus = true;
+      while (!starting) std::this_thread::yield();
+    }
+  };
+  ASSERT_EQ(reader->Start(), S_OK);
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+  while (!inFirstStatus && std::chrono::steady_clock::now() < deadline) std::this_thread::yield();
+  ASSERT_TRUE(inFirstStatus);
+  ASSERT_EQ(reader->Seek(0), S_OK);
+  starting = true;
+  ASSERT_EQ(reader->Start(), S_OK);
+  ASSERT_TRUE(callback.WaitFor([&] { return statuses == 2; }));
+  auto twice = ReadBytes(WmaFixture("v2-8k-mono.pcm"));
+  const auto once = twice;
+  twice.insert(twice.end(), once.begin(), once.end());
+  EXPECT_EQ(callback.Pcm(), twice);
 }
 
 TEST(ReaderSeek, PositionsTheNextStart) {
