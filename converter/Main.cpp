@@ -1,8 +1,11 @@
 #include "converter/Main.h"
 
+#include <algorithm>
+#include <functional>
+
+#include "converter/ConfigFile.h"
 #include "converter/Options.h"
 #include "converter/OutputBase.h"
-#include "converter/ConfigFile.h"
 #include "converter/PathParts.h"
 #include "converter/about.h"
 #include "engine/YzSException.h"
@@ -182,14 +185,13 @@ TForm1::TForm1(TComponent* AOwner) : TForm(AOwner) {
     using namespace std::placeholders;
     player->OnOutputInit = [this](TObject* S, bool& Ok) { PlayerManPlayers0OutputInit(S, Ok); };
     player->OnOutputDone = [this](TObject* S, bool& Ok) { PlayerManPlayers0OutputDone(S, Ok); };
-    player->OnOutput = std::bind(&TForm1::PlayerManPlayers0Output, this, _1, _2, _3, _4, _5,
-                                 _6, _7);
+    player->OnOutput =
+        std::bind(&TForm1::PlayerManPlayers0Output, this, _1, _2, _3, _4, _5, _6, _7);
     player->OnInputOpen = std::bind(&TForm1::PlayerManPlayers0InputOpen, this, _1, _2, _3, _4);
     player->OnInputClose = std::bind(&TForm1::PlayerManPlayers0InputClose, this, _1, _2, _3);
     player->OnInputGetSize =
         std::bind(&TForm1::PlayerManPlayers0InputGetSize, this, _1, _2, _3, _4);
-    player->OnInputSeek =
-        std::bind(&TForm1::PlayerManPlayers0InputSeek, this, _1, _2, _3, _4, _5);
+    player->OnInputSeek = std::bind(&TForm1::PlayerManPlayers0InputSeek, this, _1, _2, _3, _4, _5);
     player->OnInputRead =
         std::bind(&TForm1::PlayerManPlayers0InputRead, this, _1, _2, _3, _4, _5, _6);
   }
@@ -202,7 +204,10 @@ TForm1::TForm1(TComponent* AOwner) : TForm(AOwner) {
     menuItem->SetName(name);
     menuItem->SetCaption(caption);
     if (handler) menuItem->OnClick = [this, handler](TObject* Sender) { (this->*handler)(Sender); };
-    if (parent) parent->Add(menuItem); else MainMenu1->Items()->Add(menuItem);
+    if (parent)
+      parent->Add(menuItem);
+    else
+      MainMenu1->Items()->Add(menuItem);
     return menuItem;
   };
   File1 = item(nullptr, "File1", "&File", nullptr);
@@ -392,13 +397,13 @@ void TForm1::ToolButton4Click(TObject*) {
   if (!PlayerBusy()) return;
   TakenPlayer().Stop();
   if (Form3->CheckBox1->Checked()) {
-    const int last = CurrentIndex < ListBox1->Items()->Count() - 1
-                         ? CurrentIndex
-                         : ListBox1->Items()->Count() - 1;
+    // Every entry up to the current one, or the current one only; tried whether the file
+    // exists or not.
+    const int last = std::min(CurrentIndex, ListBox1->Items()->Count() - 1);
     const int first = Form3->RadioButton1->Checked() ? 0 : last;
-    for (int i = first; i <= last && i >= 0; ++i) {
+    for (int i = std::max(first, 0); i <= last; ++i) {
       OutputBase = OutputBaseOf(ListBox1->Items()->Get(i));
-      DeleteFileA(OutputFileOf(ListBox1->Items()->Get(i)).c_str());
+      DeleteFileA(OutputFileName().c_str());
     }
   }
   ClearBatch();
@@ -411,9 +416,7 @@ void TForm1::ToolButton6Click(TObject*) { Form2->Show(); }
 
 // The batch.
 
-std::string TForm1::OutputFileOf(const std::string& Entry) const {
-  return Form3->Edit1->Text() + OutputBaseOf(Entry) + ".wav";
-}
+std::string TForm1::OutputFileName() const { return Form3->Edit1->Text() + OutputBase + ".wav"; }
 
 void TForm1::SetRowStatus(int Row, const std::string& Status, bool ReplaceAll) {
   if (Row < 0 || Row >= ListView1->Items()->Count()) return;
@@ -453,7 +456,7 @@ void TForm1::StartCurrentFile() {
   TYzPlayer& player = TakenPlayer();
   player.SetPriority(Form3->Slider1->Value());
   player.SetOutputMode(omFile);
-  player.SetOutputName(Form3->Edit1->Text() + OutputBase + ".wav");
+  player.SetOutputName(OutputFileName());
   FinishedKept = false;
   player.Play();
   Timer1->SetEnabled(true);
@@ -542,8 +545,7 @@ void TForm1::PlayerManPlayers0InputSeek(TObject*, QVStream UserData, int32_t& Ne
 }
 
 void TForm1::PlayerManPlayers0InputRead(TObject*, QVStream UserData, void* Buffer,
-                                        int32_t BytesToRead, int32_t& BytesRead,
-                                        bool& Success) {
+                                        int32_t BytesToRead, int32_t& BytesRead, bool& Success) {
   TFileStream* stream = UserData != 0 ? AsFileStream(UserData) : nullptr;
   Success = false;
   if (stream == nullptr) return;

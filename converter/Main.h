@@ -82,9 +82,8 @@ class TForm1 : public TForm {
   void Timer1Timer(TObject* Sender);
   void PlayerManPlayers0OutputInit(TObject* Sender, bool& Success);
   void PlayerManPlayers0OutputDone(TObject* Sender, bool& Success);
-  void PlayerManPlayers0Output(TObject* Sender, void* SampleData, int32_t SBits,
-                               int32_t Channels, int32_t SampleRate, int32_t Size,
-                               bool& Success);
+  void PlayerManPlayers0Output(TObject* Sender, void* SampleData, int32_t SBits, int32_t Channels,
+                               int32_t SampleRate, int32_t Size, bool& Success);
   void PlayerManPlayers0InputOpen(TObject* Sender, QVStream& UserData, bool& CanSetPos,
                                   bool& Success);
   void PlayerManPlayers0InputClose(TObject* Sender, QVStream UserData, bool& Success);
@@ -117,7 +116,8 @@ class TForm1 : public TForm {
   void StartCurrentFile();
   void WriteModuleFile(const char* ResourceName, const char* FileName, bool& Written);
   void ClearBatch();
-  std::string OutputFileOf(const std::string& Entry) const;
+  // The output directory, OutputBase and ".wav", joined as they are.
+  std::string OutputFileName() const;
 
   TYzPlayer* Player = nullptr;
   std::string OutputBase;

@@ -118,8 +118,7 @@ TEST_F(ConverterBatchTest, SwapOrderForOneTwoAndThreeFiles) {
 TEST_F(ConverterBatchTest, PlayListsQueueTheirMpegLinesAsWritten) {
   CONVERTER_TEST_IN_OWN_PROGRAM_FOLDER();
   const std::string plain = CopyVector("l1-fl1.bit", "plain.mp3");
-  WriteFileText(Work() + "mixed.m3u",
-                "#EXTM3U\r\nsong.MP3\r\na.mp3 \r\n\r\nb.ogg\r\nc.mp2\r\n");
+  WriteFileText(Work() + "mixed.m3u", "#EXTM3U\r\nsong.MP3\r\na.mp3 \r\n\r\nb.ogg\r\nc.mp2\r\n");
   WriteFileText(Work() + "cr.m3u", "one.mp3\rtwo.mpg\r/abs/three.mp2");
   WriteFileText(Work() + "nul.m3u", "x.mp3\ny.mp3\0z.mp3\n"s);
   StartConverter();

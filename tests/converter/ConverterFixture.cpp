@@ -25,7 +25,9 @@ namespace fs = std::filesystem;
 
 namespace {
 
-uint32_t Le32(const unsigned char* p) { return p[0] | p[1] << 8 | p[2] << 16 | uint32_t(p[3]) << 24; }
+uint32_t Le32(const unsigned char* p) {
+  return p[0] | p[1] << 8 | p[2] << 16 | uint32_t(p[3]) << 24;
+}
 uint16_t Le16(const unsigned char* p) { return uint16_t(p[0] | p[1] << 8); }
 
 }  // namespace
@@ -104,9 +106,7 @@ void ConverterTest::CloseConverter() {
   Form1->Close();
 }
 
-std::string ConverterTest::WindowsDir() const {
-  return Form1->ShellFolders1->GetWindowsDir();
-}
+std::string ConverterTest::WindowsDir() const { return Form1->ShellFolders1->GetWindowsDir(); }
 
 std::string ConverterTest::CopyVector(const std::string& Vector, const std::string& Name,
                                       int Times) {

@@ -6,6 +6,7 @@
 #include <sys/stat.h>
 
 #include <cctype>
+#include <ostream>
 #include <string>
 
 #include "converter/ConfigFile.h"
@@ -22,8 +23,8 @@ class ConverterOptionsTest : public ConverterTest {
  protected:
   static std::string Key(const char* Name) {
     char value[2048];
-    const DWORD length = GetPrivateProfileStringA("Options", Name, "<missing>", value,
-                                                  sizeof value, ConfigFileName().c_str());
+    const DWORD length = GetPrivateProfileStringA("Options", Name, "<missing>", value, sizeof value,
+                                                  ConfigFileName().c_str());
     return std::string(value, length);
   }
 };
@@ -62,7 +63,8 @@ TEST_F(ConverterOptionsTest, CloseWritesAllSixKeysInOrder) {
   EXPECT_TRUE(Dialogs->Messages.empty()) << testing::PrintToString(MessageTexts());
   EXPECT_EQ(ReadFileText(ConfigFileName()),
             "[Options]\r\nPriority=5\r\nAbort=false\r\nAllFiles=true\r\nOnlyOne=false\r\n"
-            "OutputDir=" + Work() + "out dir\r\nInitialDir=" + Work() + "\r\n");
+            "OutputDir=" +
+                Work() + "out dir\r\nInitialDir=" + Work() + "\r\n");
 }
 
 TEST_F(ConverterOptionsTest, StartReadsTheKeysBack) {
@@ -98,6 +100,8 @@ struct Reading {
   bool allFiles;
 };
 
+void PrintTo(const Reading& r, std::ostream* os) { *os << r.key << "=" << r.value; }
+
 class ConverterOptionReadingTest : public ConverterTest,
                                    public testing::WithParamInterface<Reading> {};
 
@@ -114,26 +118,22 @@ TEST_P(ConverterOptionReadingTest, ReadsAsTheDialogShowsIt) {
   EXPECT_EQ(Form3->RadioButton2->Checked(), !r.allFiles);
 }
 
-INSTANTIATE_TEST_SUITE_P(Values, ConverterOptionReadingTest,
-                         testing::Values(Reading{"Abort", "TRUE", 3, false, false},
-                                         Reading{"Abort", "1", 3, false, false},
-                                         Reading{"Abort", "true", 3, true, false},
-                                         Reading{"AllFiles", "yes", 3, true, false},
-                                         Reading{"AllFiles", "True", 3, true, false},
-                                         Reading{"AllFiles", "true", 3, true, true},
-                                         Reading{"Priority", "0x5", 5, true, false},
-                                         Reading{"Priority", "$5", 5, true, false},
-                                         Reading{"Priority", "x", 3, true, false},
-                                         Reading{"Priority", "99", 6, true, false},
-                                         Reading{"Priority", "-4", 0, true, false},
-                                         Reading{"Priority", "", 3, true, false}),
-                         [](const testing::TestParamInfo<Reading>& info) {
-                           std::string name = std::string(info.param.key) + "_";
-                           for (const char* c = info.param.value; *c; ++c) {
-                             name += std::isalnum(static_cast<unsigned char>(*c)) ? *c : 'x';
-                           }
-                           return name + "_" + std::to_string(info.index);
-                         });
+INSTANTIATE_TEST_SUITE_P(
+    Values, ConverterOptionReadingTest,
+    testing::Values(
+        Reading{"Abort", "TRUE", 3, false, false}, Reading{"Abort", "1", 3, false, false},
+        Reading{"Abort", "true", 3, true, false}, Reading{"AllFiles", "yes", 3, true, false},
+        Reading{"AllFiles", "True", 3, true, false}, Reading{"AllFiles", "true", 3, true, true},
+        Reading{"Priority", "0x5", 5, true, false}, Reading{"Priority", "$5", 5, true, false},
+        Reading{"Priority", "x", 3, true, false}, Reading{"Priority", "99", 6, true, false},
+        Reading{"Priority", "-4", 0, true, false}, Reading{"Priority", "", 3, true, false}),
+    [](const testing::TestParamInfo<Reading>& info) {
+      std::string name = std::string(info.param.key) + "_";
+      for (const char* c = info.param.value; *c; ++c) {
+        name += std::isalnum(static_cast<unsigned char>(*c)) ? *c : 'x';
+      }
+      return name + "_" + std::to_string(info.index);
+    });
 
 TEST_F(ConverterOptionsTest, ReadOnlySettingsFileIsReportedAndTheWindowStillCloses) {
   CONVERTER_TEST_IN_OWN_PROGRAM_FOLDER();

@@ -5,8 +5,8 @@
 
 #include <chrono>
 #include <cstdlib>
-#include <thread>
 #include <filesystem>
+#include <thread>
 
 #include "converter/Main.h"
 #include "converter/Options.h"

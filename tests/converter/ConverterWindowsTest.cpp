@@ -20,8 +20,8 @@ namespace {
 class ConverterWindowsTest : public ConverterTest {};
 
 bool Near(TColor color, int r, int g, int b, int tolerance = 24) {
-  return std::abs(GetRValue(color) - r) <= tolerance && std::abs(GetGValue(color) - g) <= tolerance &&
-         std::abs(GetBValue(color) - b) <= tolerance;
+  return std::abs(GetRValue(color) - r) <= tolerance &&
+         std::abs(GetGValue(color) - g) <= tolerance && std::abs(GetBValue(color) - b) <= tolerance;
 }
 
 // How many pixels of the rectangle are near the colour.
@@ -59,8 +59,8 @@ TEST_F(ConverterWindowsTest, MainWindowLayoutAndPicture) {
   // Menus: "&File" with its two separators, "&Edit", "&Help".
   TMenuItem* menu = Form1->MainMenu1->Items();
   ASSERT_EQ(menu->Count(), 3);
-  const char* file[] = {"&Input Files...", "&Output Directory...", "-", "&Decode", "&Abort", "-",
-                        "&Exit"};
+  const char* file[] = {
+      "&Input Files...", "&Output Directory...", "-", "&Decode", "&Abort", "-", "&Exit"};
   ASSERT_EQ(menu->Items(0)->Count(), 7);
   for (int i = 0; i < 7; ++i) EXPECT_EQ(menu->Items(0)->Items(i)->Caption(), file[i]);
   EXPECT_EQ(menu->Items(1)->Items(0)->Caption(), "&Options");
@@ -184,8 +184,9 @@ TEST_F(ConverterWindowsTest, AboutLinksOpenTheMakersAddresses) {
   EXPECT_EQ(Form2->Label4->Caption(), "Tell us what you think of this program");
   EXPECT_EQ(Form2->Label2->Font()->Color(), clMaroon);
   EXPECT_EQ(Form2->Label2->Cursor(), crHandPoint);
-  const std::string expected = std::string(TForm2::kWebAddress) + "\nmailto:" +
-                               TForm2::kMailAddress + "\n" + TForm2::kFeedbackAddress + "\n";
+  const std::string expected = std::string(TForm2::kWebAddress) +
+                               "\nmailto:" + TForm2::kMailAddress + "\n" +
+                               TForm2::kFeedbackAddress + "\n";
   for (TLabel* link : {Form2->Label2, Form2->Label3, Form2->Label4}) {
     const size_t before = ReadFileText(log).size();
     link->Click();

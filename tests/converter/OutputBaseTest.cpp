@@ -1,7 +1,6 @@
-#include "converter/OutputBase.h"
-
 #include <gtest/gtest.h>
 
+#include "converter/OutputBase.h"
 #include "converter/PathParts.h"
 
 namespace {

@@ -64,9 +64,9 @@ bool RunInOwnProgramFolder() {
   fs::create_hard_link(SelfPath(), copy, error);
   if (error) fs::copy_file(SelfPath(), copy, error);
   EXPECT_FALSE(error) << error.message();
-  const int status = Spawn(copy.string(), {"--gtest_filter=" + CurrentTestName()},
-                           {std::string(kChildVariable) + "=1",
-                            "BRASSEL_ROOT=" + (folder / "root").string()});
+  const int status =
+      Spawn(copy.string(), {"--gtest_filter=" + CurrentTestName()},
+            {std::string(kChildVariable) + "=1", "BRASSEL_ROOT=" + (folder / "root").string()});
   EXPECT_EQ(status, 0) << "the test failed in its own program folder " << folder;
   if (status == 0) fs::remove_all(folder, error);
   return true;

@@ -17,8 +17,8 @@ bool InOwnProgramFolder();
 bool RunInOwnProgramFolder();
 
 // The first statement of every test that makes the converter's forms.
-#define CONVERTER_TEST_IN_OWN_PROGRAM_FOLDER() \
-  do {                                         \
+#define CONVERTER_TEST_IN_OWN_PROGRAM_FOLDER()             \
+  do {                                                     \
     if (::converter_test::RunInOwnProgramFolder()) return; \
   } while (false)
 
