@@ -132,7 +132,10 @@ TMainMenu::TMainMenu(TComponent* AOwner) : TComponent(AOwner) {
   Application->Initialize();
   FItems = std::make_unique<TMenuItem>(nullptr);
   FItems->SetMenu(this);
-  FMenuBar = new QMenuBar();
+  auto* bar = new QMenuBar();
+  // Inside the window, also on desktops with a global menu: the client area lies below it.
+  bar->setNativeMenuBar(false);
+  FMenuBar = bar;
   QObject::connect(FMenuBar, &QObject::destroyed, [this] { FMenuBar = nullptr; });
 }
 
