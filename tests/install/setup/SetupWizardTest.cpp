@@ -1,0 +1,401 @@
+// The wizard's pages, the installation record it writes, its cosmetic progress and its
+// failures, each test in a process of its own.
+#include <fcntl.h>
+#include <poll.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+
+#include "install/setup/Grad.h"
+#include "install/setup/Unit1.h"
+#include "install/setup/Unit2.h"
+#include "platform/classlib/Application.h"
+#include "platform/classlib/Bitmap.h"
+#include "platform/win32/Machine.h"
+#include "platform/win32/ShellLink.h"
+#include "tests/install/InstallProcess.h"
+#include "tests/install/setup/SetupFixture.h"
+
+namespace setup_test {
+namespace {
+
+namespace fs = std::filesystem;
+using install_test::ReadFileBytes;
+using install_test::WriteFileBytes;
+
+std::vector<TControl*> WelcomePage() {
+  return {Form2->Label1, Form2->Label2, Form2->Label3, Form2->Label4, Form2->Label5,
+          Form2->Label6, Form2->Label7, Form2->Label8, Form2->Label9, Form2->Label10,
+          Form2->Bevel2, Form2->Bevel3};
+}
+std::vector<TControl*> DestinationPage() {
+  return {Form2->Label11, Form2->Label12, Form2->Memo1, Form2->SpeedButton1, Form2->Bevel4};
+}
+std::vector<TControl*> ProgressPage() { return {Form2->Animate1, Form2->Label13, Form2->Gauge1}; }
+
+void ExpectShown(const std::vector<TControl*>& controls, bool shown) {
+  for (TControl* control : controls) EXPECT_EQ(control->Visible(), shown) << control->Name();
+}
+
+TEST_F(SetupTest, StartsOnTheWelcomePage) {
+  EXPECT_EQ(Application->Title(), "Installation");
+  EXPECT_EQ(Application->MainForm(), Form1);
+  EXPECT_FALSE(Form2->Visible());
+  EXPECT_EQ(Form2->Caption(), "Setup");
+  EXPECT_EQ(Form2->ClientWidth(), 510);
+  EXPECT_EQ(Form2->ClientHeight(), 319);
+  EXPECT_EQ(Form2->BorderIcons(), 0);
+  EXPECT_EQ(Form2->Label1->Caption(), "Welcome to the Brassel 1.2 setup.");
+  EXPECT_EQ(Form2->Label2->Caption(),
+            " You must have \"wmaudioredist\" installed on your computer. See our website.");
+  EXPECT_EQ(Form2->Label3->Caption(), "Features in Brassel 1.2:");
+  EXPECT_EQ(Form2->Label4->Caption(), "\xC2\xA4 A brilliant new design");
+  EXPECT_EQ(Form2->Label5->Caption(), "\xC2\xA4 Multi select files");
+  EXPECT_EQ(Form2->Label6->Caption(), "\xC2\xA4 Windows Media Audio to *.wav conversion");
+  EXPECT_EQ(Form2->Label7->Caption(), "");
+  EXPECT_EQ(Form2->Label11->Caption(), "Select the destination for Brassel 1.2");
+  EXPECT_EQ(Form2->Memo1->Text(), "/opt/Brassel 1.2");
+  EXPECT_TRUE(Form2->Memo1->ReadOnly());
+  EXPECT_EQ(Form2->Image1->Width(), 175);
+  EXPECT_EQ(Form2->Image1->Height(), 254);
+  EXPECT_EQ(Form2->Label9->Font()->Color(), clBlue);
+  EXPECT_EQ(Form2->Label10->Font()->Color(), clBlue);
+  ExpectShown(WelcomePage(), true);
+  ExpectShown(DestinationPage(), false);
+  ExpectShown(ProgressPage(), false);
+  EXPECT_TRUE(Form2->Button4->Enabled());
+  EXPECT_TRUE(Form2->Button2->Enabled());
+  EXPECT_FALSE(Form2->Button3->Enabled());
+  EXPECT_FALSE(Form2->Button1->Enabled());
+  EXPECT_EQ(Form2->Button1->Caption(), "&Install");
+}
+
+TEST_F(SetupTest, BackgroundActivationShowsTheWizard) {
+  ASSERT_TRUE(Form1->OnActivate);
+  Form1->OnActivate(Form1);
+  EXPECT_TRUE(Form2->Visible());
+}
+
+TEST_F(SetupTest, PagesChangeAndKeepTheChosenFolder) {
+  Click(Form2->Button2);
+  ExpectShown(WelcomePage(), false);
+  ExpectShown(DestinationPage(), true);
+  EXPECT_FALSE(Form2->Button2->Enabled());
+  EXPECT_TRUE(Form2->Button3->Enabled());
+  EXPECT_TRUE(Form2->Button1->Enabled());
+  EXPECT_TRUE(Form2->Button4->Enabled());
+
+  Dialogs->AnswerFolder("/srv/programs");
+  Click(Form2->SpeedButton1);
+  EXPECT_EQ(Form2->Memo1->Text(), "/srv/programs/Brassel 1.2");
+  ASSERT_EQ(Dialogs->FolderTitles.size(), 1u);
+  EXPECT_EQ(Dialogs->FolderTitles[0], "Select the destination for Brassel 1.2");
+  Click(Form2->SpeedButton1);  // cancelled: nothing changes
+  EXPECT_EQ(Form2->Memo1->Text(), "/srv/programs/Brassel 1.2");
+
+  Click(Form2->Button3);
+  ExpectShown(WelcomePage(), true);
+  ExpectShown(DestinationPage(), false);
+  EXPECT_TRUE(Form2->Button2->Enabled());
+  EXPECT_FALSE(Form2->Button3->Enabled());
+  EXPECT_FALSE(Form2->Button1->Enabled());
+  Click(Form2->Button2);
+  EXPECT_EQ(Form2->Memo1->Text(), "/srv/programs/Brassel 1.2");
+
+  Dialogs->AnswerFolder("/");
+  Click(Form2->SpeedButton1);
+  EXPECT_EQ(Form2->Memo1->Text(), "//Brassel 1.2");
+}
+
+TEST_F(SetupTest, ExitEndsSetup) {
+  Click(Form2->Button2);
+  Click(Form2->Button4);
+  EXPECT_TRUE(Ended());
+  EXPECT_EQ(Grad, nullptr);
+  EXPECT_TRUE(Dialogs->Messages.empty());
+}
+
+TEST_F(SetupTest, LinksTurnRedUnderThePointer) {
+  Form2->Label9->Perform(WM_MOUSEMOVE, 0, MAKELPARAM(3, 3));
+  EXPECT_EQ(Form2->Label9->Font()->Color(), clRed);
+  EXPECT_EQ(Form2->Label10->Font()->Color(), clBlue);
+  // Over another label the link stays red.
+  Form2->Label8->Perform(WM_MOUSEMOVE, 0, MAKELPARAM(3, 3));
+  EXPECT_EQ(Form2->Label9->Font()->Color(), clRed);
+  Form2->Label10->Perform(WM_MOUSEMOVE, 0, MAKELPARAM(3, 3));
+  EXPECT_EQ(Form2->Label10->Font()->Color(), clRed);
+  EXPECT_EQ(Form2->Label9->Font()->Color(), clBlue);
+  Form2->Perform(WM_MOUSEMOVE, 0, MAKELPARAM(300, 20));
+  EXPECT_EQ(Form2->Label9->Font()->Color(), clBlue);
+  EXPECT_EQ(Form2->Label10->Font()->Color(), clBlue);
+}
+
+// A stand-in opener on the PATH writes what it was given into a FIFO.
+TEST_F(SetupTest, LinksOpenTheWebAddressAndAMail) {
+  const std::string bin = Root->Scratch();
+  const std::string fifo = bin + "/opened";
+  ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+  std::ofstream(bin + "/xdg-open") << "#!/bin/sh\nprintf '%s\\n' \"$1\" > \"$OPENED_FIFO\"\n";
+  chmod((bin + "/xdg-open").c_str(), 0755);
+  Root->Set("PATH", bin + ":/usr/bin:/bin");
+  Root->Set("OPENED_FIFO", fifo);
+  auto opened = [&fifo] {
+    int fd = open(fifo.c_str(), O_RDONLY | O_NONBLOCK);
+    std::string text;
+    pollfd wait{fd, POLLIN, 0};
+    while (text.find('\n') == std::string::npos && poll(&wait, 1, 20000) > 0) {
+      char buffer[256];
+      const ssize_t count = read(fd, buffer, sizeof buffer);
+      if (count <= 0) break;
+      text.append(buffer, size_t(count));
+    }
+    close(fd);
+    return text;
+  };
+  Click(Form2->Label9);
+  EXPECT_EQ(opened(), std::string(TForm2::kWebAddress) + "\n");
+  Click(Form2->Label10);
+  EXPECT_EQ(opened(), "mailto:" + Form2->Label10->Caption() + "\n");
+  EXPECT_EQ(Form2->Label10->Caption(), TForm2::kMailAddress);
+}
+
+TEST_F(SetupTest, InstallWritesTheRecord) {
+  const std::string target = ChooseFolder(Root->Scratch());
+  ASSERT_EQ(target, Root->Scratch() + "/Brassel 1.2");
+  Click(Form2->Button1);
+  ASSERT_TRUE(Dialogs->Messages.empty()) << Dialogs->Messages[0].Text;
+
+  // The programs byte for byte from the payload, which is the uninstaller as built.
+  const std::string converter = ResourceBytes("File1", "Application");
+  const std::string uninstaller = ResourceBytes("File2", "Application");
+  ASSERT_FALSE(converter.empty());
+  EXPECT_EQ(uninstaller, ReadFileBytes(UNINSTALL_PROGRAM));
+  EXPECT_EQ(ReadFileBytes(target + "/Brassel.exe"), converter);
+  EXPECT_EQ(ReadFileBytes(target + "/Uninstall.exe"), uninstaller);
+  EXPECT_EQ(ReadFileBytes(target + "/setup.log"), target);
+
+  EXPECT_TRUE(KeyExists(HKEY_CURRENT_USER, kUserKey));
+  EXPECT_FALSE(QueryValue(HKEY_CURRENT_USER, kUserKey, "").Exists);
+  const RegValue name = QueryValue(HKEY_LOCAL_MACHINE, kUninstallKey, "DisplayName");
+  EXPECT_EQ(name.Type, REG_SZ);
+  EXPECT_EQ(name.Data, std::string("Brassel 1.2", 12));
+  const RegValue uninstall = QueryValue(HKEY_LOCAL_MACHINE, kUninstallKey, "UninstallString");
+  EXPECT_EQ(uninstall.Type, REG_SZ);
+  EXPECT_EQ(uninstall.Data, target + "/Uninstall.exe" + std::string(1, '\0'));
+
+  EXPECT_TRUE(fs::is_directory(Programs() + "Ormund"));
+  for (const std::string& link : {Programs() + "Ormund/Brassel.lnk", Desktop() + "Brassel.lnk"}) {
+    const LinkContents contents = ReadLink(link);
+    ASSERT_TRUE(contents.Loaded) << link;
+    EXPECT_EQ(contents.Path, target + "/Brassel.exe");
+    EXPECT_EQ(contents.Arguments, "/e:8192");
+    EXPECT_EQ(contents.Description, "");
+    EXPECT_EQ(contents.WorkingDirectory, "");
+    EXPECT_EQ(contents.IconLocation, "");
+    EXPECT_EQ(contents.HotKey, 0);
+    EXPECT_EQ(contents.ShowCmd, 1);
+  }
+}
+
+TEST_F(SetupTest, ProgressIsCosmeticAndEndsWithFinish) {
+  ChooseFolder(Root->Scratch());
+  Click(Form2->Button1);
+  ASSERT_TRUE(Dialogs->Messages.empty());
+  ExpectShown(WelcomePage(), false);
+  ExpectShown(DestinationPage(), false);
+  ExpectShown(ProgressPage(), true);
+  for (TControl* button : {Form2->Button1, Form2->Button2, Form2->Button3, Form2->Button4})
+    EXPECT_FALSE(button->Enabled()) << button->Name();
+  EXPECT_TRUE(Form2->Timer1->Enabled());
+  EXPECT_EQ(Form2->Timer1->Interval(), 100u);
+  EXPECT_TRUE(Form2->Animate1->Active());
+  EXPECT_EQ(Form2->Label13->Caption(), "Extracting Files...");
+
+  Tick(74);
+  EXPECT_EQ(Form2->Gauge1->Progress(), 74);
+  EXPECT_EQ(Form2->Label13->Caption(), "Extracting Files...");
+  Tick();
+  EXPECT_EQ(Form2->Label13->Caption(), "Writing Data...");
+  Tick(24);
+  EXPECT_FALSE(Form2->Label14->Visible());
+  EXPECT_FALSE(Form2->Button1->Enabled());
+  Tick();
+  EXPECT_EQ(Form2->Gauge1->Progress(), 100);
+  EXPECT_FALSE(Form2->Timer1->Enabled());
+  EXPECT_TRUE(Form2->Label14->Visible());
+  EXPECT_EQ(Form2->Label14->Caption(), "Succesfully installed!");
+  EXPECT_EQ(Form2->Label13->Caption(), "   Terminated");
+  EXPECT_FALSE(Form2->Animate1->Active());
+  EXPECT_EQ(Form2->Animate1->Frame(), 0);
+  EXPECT_EQ(Form2->Button1->Caption(), "&Finish");
+  EXPECT_TRUE(Form2->Button1->Enabled());
+  EXPECT_FALSE(Form2->Button4->Enabled());
+  EXPECT_FALSE(Ended());
+  Click(Form2->Button1);
+  EXPECT_TRUE(Ended());
+}
+
+TEST_F(SetupTest, InstallingOverAnEarlierInstallationKeepsTheLinksOwnSettings) {
+  const std::string target = ChooseFolder(Root->Scratch());
+  fs::create_directories(target);
+  fs::create_directories(Programs() + "Ormund");
+  WriteFileBytes(target + "/Brassel.exe", std::string(100000, 'o'));
+  WriteFileBytes(target + "/setup.log", "an older and much longer target directory");
+  WriteFileBytes(target + "/config.ini", "[Options]\r\n");
+  {
+    // The earlier Desktop link, with settings setup never writes.
+    IShellLinkA* link = nullptr;
+    IPersistFile* file = nullptr;
+    ASSERT_EQ(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
+                               reinterpret_cast<void**>(&link)),
+              S_OK);
+    link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file));
+    link->SetPath("/old/Brassel.exe");
+    link->SetArguments("/old");
+    link->SetDescription("My converter");
+    link->SetWorkingDirectory("/music");
+    link->SetIconLocation("/icons/brassel.ico", 2);
+    link->SetHotkey(0x0642);
+    link->SetShowCmd(7);
+    const std::string path = Desktop() + "Brassel.lnk";
+    fs::create_directories(fs::path(path).parent_path());
+    const std::u16string wide(path.begin(), path.end());
+    ASSERT_EQ(file->Save(wide.c_str(), TRUE), S_OK);
+    file->Release();
+    link->Release();
+  }
+  Click(Form2->Button1);
+  ASSERT_TRUE(Dialogs->Messages.empty()) << Dialogs->Messages[0].Text;
+  EXPECT_EQ(ReadFileBytes(target + "/Brassel.exe"), ResourceBytes("File1", "Application"));
+  EXPECT_EQ(ReadFileBytes(target + "/setup.log"), target);
+  EXPECT_EQ(ReadFileBytes(target + "/config.ini"), "[Options]\r\n");
+  const LinkContents desktop = ReadLink(Desktop() + "Brassel.lnk");
+  EXPECT_EQ(desktop.Path, target + "/Brassel.exe");
+  EXPECT_EQ(desktop.Arguments, "/e:8192");
+  EXPECT_EQ(desktop.Description, "My converter");
+  EXPECT_EQ(desktop.WorkingDirectory, "/music");
+  EXPECT_EQ(desktop.IconLocation, "/icons/brassel.ico");
+  EXPECT_EQ(desktop.IconIndex, 2);
+  EXPECT_EQ(desktop.HotKey, 0x0642);
+  EXPECT_EQ(desktop.ShowCmd, 7);
+}
+
+TEST_F(SetupTest, TheWindowsLookAsDesigned) {
+  // The background: 256 grey bands from black at the top to white at the bottom.
+  EXPECT_EQ(Form1->Img->Width(), Screen->Width());
+  EXPECT_EQ(Form1->Img->Height(), Screen->Height());
+  TBitmap background;
+  Form1->Img->GrabToBitmap(&background);
+  ASSERT_EQ(background.Width(), Screen->Width());
+  ASSERT_EQ(background.Height(), Screen->Height());
+  const double step = Screen->Height() / 256.0;
+  for (int band : {0, 1, 100, 128, 254, 255}) {
+    const int row = static_cast<int>(band * step);
+    EXPECT_EQ(background.Canvas()->Pixels(Screen->Width() / 2, row), RGB(band, band, band))
+        << "band " << band;
+  }
+  EXPECT_EQ(background.Canvas()->Pixels(0, Screen->Height() - 1), clWhite);
+
+  // The wizard: its picture, light in the middle and dark at the edges.
+  TBitmap wizard;
+  Form2->GrabToBitmap(&wizard);
+  EXPECT_EQ(wizard.Width(), 510);
+  EXPECT_EQ(wizard.Height(), 319);
+  const TColor middle = wizard.Canvas()->Pixels(8 + 60, 8 + 160);
+  const TColor corner = wizard.Canvas()->Pixels(9, 9);
+  EXPECT_GT(GetRValue(middle), 170);
+  EXPECT_LT(GetRValue(corner), 110);
+  EXPECT_NEAR(GetRValue(corner), GetBValue(corner), 8);
+}
+
+// Setup can always be ended after a failure: the progress page ends at once, saying that the
+// installation failed, and the error box shows the failure; nothing done before is undone.
+class SetupFailureTest : public SetupTest {
+ protected:
+  void ExpectFailedWith(const std::string& message) {
+    ASSERT_EQ(Dialogs->Messages.size(), 1u);
+    EXPECT_EQ(Dialogs->Messages[0].Text, message);
+    EXPECT_EQ(Dialogs->Messages[0].Caption, "Installation");
+    EXPECT_EQ(Dialogs->Messages[0].Flags & MB_ICONERROR, MB_ICONERROR);
+    EXPECT_TRUE(Form2->Label14->Visible());
+    EXPECT_EQ(Form2->Label14->Caption(), "Installation failed!");
+    EXPECT_FALSE(Form2->Timer1->Enabled());
+    EXPECT_FALSE(Form2->Animate1->Active());
+    EXPECT_FALSE(Form2->Button4->Enabled());
+    EXPECT_EQ(Form2->Button1->Caption(), "&Finish");
+    ASSERT_TRUE(Form2->Button1->Enabled());
+    EXPECT_FALSE(Ended());
+    Click(Form2->Button1);
+    EXPECT_TRUE(Ended());
+  }
+};
+
+TEST_F(SetupFailureTest, TargetWhoseParentIsMissing) {
+  const std::string target = ChooseFolder(Root->Scratch() + "/missing");
+  Click(Form2->Button1);
+  // The entry is written first and stays, naming an uninstaller that does not exist.
+  EXPECT_EQ(QueryValue(HKEY_LOCAL_MACHINE, kUninstallKey, "UninstallString").Data,
+            target + "/Uninstall.exe" + '\0');
+  EXPECT_FALSE(fs::exists(target));
+  ExpectFailedWith("Invalid filename.");
+}
+
+TEST_F(SetupFailureTest, TargetThatIsAFile) {
+  const std::string target = ChooseFolder(Root->Scratch());
+  WriteFileBytes(target, "in the way");
+  Click(Form2->Button1);
+  EXPECT_EQ(ReadFileBytes(target), "in the way");
+  ExpectFailedWith("I/O error 183.");
+}
+
+TEST_F(SetupFailureTest, ProgramThatCannotBeCreated) {
+  const std::string target = ChooseFolder(Root->Scratch());
+  fs::create_directories(target + "/Brassel.exe");
+  Click(Form2->Button1);
+  EXPECT_FALSE(fs::exists(target + "/Uninstall.exe"));
+  ExpectFailedWith("Cannot create file " + target + "/Brassel.exe.");
+}
+
+TEST_F(SetupFailureTest, MachineRegistryThatMayNotBeChanged) {
+  HKEY software = nullptr;
+  ASSERT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, "SOFTWARE", 0, nullptr, 0, KEY_ALL_ACCESS,
+                            nullptr, &software, nullptr),
+            ERROR_SUCCESS);
+  RegCloseKey(software);
+  ASSERT_EQ(chmod(win32::MachineHivePath().c_str(), 0444), 0);
+  const std::string target = ChooseFolder(Root->Scratch());
+  Click(Form2->Button1);
+  EXPECT_TRUE(KeyExists(HKEY_CURRENT_USER, kUserKey));
+  EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kUninstallKey));
+  EXPECT_FALSE(fs::exists(target));
+  ExpectFailedWith(std::string("Failed to create key ") + kUninstallKey + ".");
+}
+
+TEST_F(SetupFailureTest, MakersFolderThatIsAFile) {
+  const std::string target = ChooseFolder(Root->Scratch());
+  fs::create_directories(Programs());
+  WriteFileBytes(Programs() + "Ormund", "in the way");
+  Click(Form2->Button1);
+  EXPECT_EQ(ReadFileBytes(target + "/setup.log"), target);
+  EXPECT_FALSE(fs::exists(Desktop() + "Brassel.lnk"));
+  ExpectFailedWith("I/O error 183.");
+}
+
+TEST_F(SetupFailureTest, DesktopLinkThatCannotBeWritten) {
+  HKEY folders = nullptr;
+  ASSERT_EQ(RegOpenKeyExA(HKEY_CURRENT_USER, win32::kShellFoldersKey, 0, KEY_ALL_ACCESS, &folders),
+            ERROR_SUCCESS);
+  const std::string missing = Root->Scratch() + "/no desktop";
+  RegSetValueExA(folders, "Desktop", 0, REG_SZ, reinterpret_cast<const BYTE*>(missing.c_str()),
+                 DWORD(missing.size() + 1));
+  RegCloseKey(folders);
+  const std::string target = ChooseFolder(Root->Scratch());
+  Click(Form2->Button1);
+  EXPECT_TRUE(ReadLink(Programs() + "Ormund/Brassel.lnk").Loaded);
+  ExpectFailedWith("Could not create Shortcut " + missing + "/Brassel.lnk.");
+}
+
+}  // namespace
+}  // namespace setup_test
