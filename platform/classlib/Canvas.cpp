@@ -5,6 +5,7 @@
 #include <QPolygon>
 
 #include <algorithm>
+#include <cstdint>
 #include <cstdlib>
 
 #include "platform/classlib/Graphic.h"
@@ -202,31 +203,42 @@ void TCanvas::StretchDraw(const TRect& rect, TGraphic* graphic) {
 void TCanvas::CopyRect(const TRect& dest, TCanvas* source, const TRect& src) {
   if (!FImage || dest.Width() <= 0 || dest.Height() <= 0) return;
   bool needsSource = FCopyMode != DSTINVERT && FCopyMode != BLACKNESS && FCopyMode != WHITENESS;
-  QImage piece;
-  if (needsSource) {
-    if (!source || !source->FImage || src.Width() <= 0 || src.Height() <= 0) return;
-    // Copied out first, so that a canvas may copy onto itself.
-    piece = source->FImage->copy(ToQRect(src)).convertToFormat(kImageFormat);
-    if (piece.size() != QSize(dest.Width(), dest.Height()))
-      piece = piece.scaled(dest.Width(), dest.Height());
-    // Pixels outside the source are left out of the copy.
-    QRect inside = source->FImage->rect().translated(-src.Left, -src.Top);
-    if (piece.size() != QSize(src.Width(), src.Height())) inside = piece.rect();
-    for (int y = 0; y < dest.Height(); ++y) {
-      int ty = dest.Top + y;
-      if (ty < 0 || ty >= FImage->height()) continue;
-      for (int x = 0; x < dest.Width(); ++x) {
-        int tx = dest.Left + x;
-        if (tx < 0 || tx >= FImage->width() || !inside.contains(x, y)) continue;
-        FImage->setPixel(tx, ty, Combine(FCopyMode, piece.pixel(x, y), FImage->pixel(tx, ty)));
-      }
-    }
+  if (!needsSource) {
+    QRect area = ToQRect(dest).intersected(FImage->rect());
+    for (int y = area.top(); y <= area.bottom(); ++y)
+      for (int x = area.left(); x <= area.right(); ++x)
+        FImage->setPixel(x, y, Combine(FCopyMode, 0, FImage->pixel(x, y)));
     return;
   }
-  QRect area = ToQRect(dest).intersected(FImage->rect());
-  for (int y = area.top(); y <= area.bottom(); ++y)
-    for (int x = area.left(); x <= area.right(); ++x)
-      FImage->setPixel(x, y, Combine(FCopyMode, 0, FImage->pixel(x, y)));
+  if (!source || !source->FImage || src.Width() <= 0 || src.Height() <= 0) return;
+  QImage piece;
+  int dx = dest.Left, dy = dest.Top;
+  if (src.Width() == dest.Width() && src.Height() == dest.Height()) {
+    // Only pixels that exist in both pictures take part.
+    QRect inSource = ToQRect(src).intersected(source->FImage->rect());
+    QRect inDest = inSource.translated(dest.Left - src.Left, dest.Top - src.Top).intersected(FImage->rect());
+    if (inDest.isEmpty()) return;
+    // Copied out first, so that a canvas may copy onto itself.
+    piece = source->FImage->copy(inDest.translated(src.Left - dest.Left, src.Top - dest.Top));
+    dx = inDest.left();
+    dy = inDest.top();
+  } else {
+    QRect inSource = ToQRect(src).intersected(source->FImage->rect());
+    if (inSource != ToQRect(src)) return;  // a stretch needs its whole source
+    if (int64_t(dest.Width()) * dest.Height() > int64_t(FImage->width() + 1) * (FImage->height() + 1) * 4)
+      return;  // far larger than the surface: nothing sensible to draw
+    piece = source->FImage->copy(inSource).scaled(dest.Width(), dest.Height());
+  }
+  piece = piece.convertToFormat(kImageFormat);
+  for (int y = 0; y < piece.height(); ++y) {
+    int ty = dy + y;
+    if (ty < 0 || ty >= FImage->height()) continue;
+    for (int x = 0; x < piece.width(); ++x) {
+      int tx = dx + x;
+      if (tx < 0 || tx >= FImage->width()) continue;
+      FImage->setPixel(tx, ty, Combine(FCopyMode, piece.pixel(x, y), FImage->pixel(tx, ty)));
+    }
+  }
 }
 
 void TCanvas::DrawFocusRect(const TRect& rect) {
