@@ -1,0 +1,305 @@
+// The uninstaller, each test in a process of its own started from a copy of the test program
+// inside an installation directory, so that the files it removes lie beside its program file.
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <filesystem>
+#include <memory>
+
+#include "install/uninstall/PathPart.h"
+#include "install/uninstall/Uninstall.h"
+#include "install/uninstall/Unit1.h"
+#include "platform/classlib/Application.h"
+#include "platform/classlib/Bitmap.h"
+#include "platform/classlib/ExceptionHandler.h"
+#include "platform/classlib/ScriptedDialogs.h"
+#include "platform/win32/Files.h"
+#include "platform/win32/Machine.h"
+#include "platform/win32/Registry.h"
+#include "tests/install/InstallProcess.h"
+#include "tests/platform/win32/PlatformRoot.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using install_test::ReadFileBytes;
+using install_test::WriteFileBytes;
+
+constexpr const char* kUninstallKey =
+    "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Brassel 1.2";
+constexpr const char* kUserKey = "Software\\Ormund\\Brassel 1.2";
+
+TEST(GetPathPart, KeepsTheDirectoryWithItsSeparator) {
+  const struct {
+    std::string Path, Part;
+  } cases[] = {
+      {"/opt/Brassel 1.2/Uninstall.exe", "/opt/Brassel 1.2/"},
+      {"/Uninstall", "/"},
+      {"tools/Uninstall", "tools/"},
+      {"/opt/dir/", "/opt/dir/"},
+      {"Uninstall.exe", "Error"},
+      {"", "Error"},
+      {"/opt/a\\b\\Uninstall.exe", "/opt/"},  // "\" is part of a name here
+      {"/" + std::string(300, 'x') + "/" + std::string(40, 'y'), "/" + std::string(300, 'x') + "/"},
+  };
+  for (const auto& c : cases) EXPECT_EQ(GetPathPart(c.Path), c.Part) << c.Path;
+}
+
+bool KeyExists(HKEY root, const char* path) {
+  HKEY key = nullptr;
+  if (RegOpenKeyExA(root, path, 0, KEY_READ, &key) != ERROR_SUCCESS) return false;
+  RegCloseKey(key);
+  return true;
+}
+
+void CreateValue(HKEY root, const std::string& path, const char* name, const std::string& text) {
+  HKEY key = nullptr;
+  ASSERT_EQ(RegCreateKeyExA(root, path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key,
+                            nullptr),
+            ERROR_SUCCESS);
+  if (name != nullptr)
+    RegSetValueExA(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()),
+                   DWORD(text.size() + 1));
+  RegCloseKey(key);
+}
+
+class UninstallTest : public testing::Test {
+ protected:
+  void SetUp() override {
+    if (!install_test::InChild()) {
+      const std::string base = install_test::MakeScratchFolder();
+      ASSERT_FALSE(base.empty());
+      install_test::RunInChild(base + "/Brassel 1.2/Uninstall");
+      std::error_code ignored;
+      fs::remove_all(base, ignored);
+      GTEST_SKIP() << "ran in its own process";
+    }
+    Root = std::make_unique<PlatformRoot>();
+    Dialogs = std::make_unique<TScriptedDialogs>();
+    char self[4096];
+    const DWORD length = GetModuleFileNameA(nullptr, self, sizeof self);
+    Program = std::string(self, length);
+    Target = GetPathPart(Program);
+    Desktop = win32::UserDesktopFolder() + "/";
+    Programs = win32::MachineRoot() + "/Programs/";
+  }
+
+  void TearDown() override {
+    if (!Root) return;
+    delete Form1;
+    Dialogs.reset();
+    Root.reset();
+  }
+
+  // What setup leaves, and a few things of the user's beside it.
+  void Install() {
+    WriteFileBytes(Target + "Brassel.exe", "converter");
+    WriteFileBytes(Target + "setup.log", Target.substr(0, Target.size() - 1));
+    WriteFileBytes(Target + "config.ini", "[Options]\r\n");
+    WriteFileBytes(Target + "Song.wav", "RIFF");
+    fs::create_directories(Desktop);
+    fs::create_directories(Programs + "Ormund");
+    WriteFileBytes(Desktop + "Brassel.lnk", "link");
+    WriteFileBytes(Desktop + "Other.lnk", "link");
+    WriteFileBytes(Programs + "Ormund/Brassel.lnk", "link");
+    WriteFileBytes(Programs + "Ormund/Readme.txt", "text");
+    CreateValue(HKEY_LOCAL_MACHINE, kUninstallKey, "DisplayName", "Brassel 1.2");
+    CreateValue(HKEY_LOCAL_MACHINE, kUninstallKey, "UninstallString", Target + "Uninstall.exe");
+    CreateValue(HKEY_LOCAL_MACHINE, std::string(kUninstallKey) + "\\Extra\\Deeper", "Value", "x");
+    CreateValue(HKEY_LOCAL_MACHINE,
+                "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Another", "DisplayName",
+                "Another");
+    CreateValue(HKEY_CURRENT_USER, kUserKey, nullptr, "");
+    char windows[MAX_PATH];
+    GetWindowsDirectoryA(windows, MAX_PATH);
+    WriteFileBytes(std::string(windows) + "/teskdec.dll", "module");
+  }
+
+  void Start() { CreateUninstallForms(); }
+  void Click(TControl* control) { CallHandled(control, [control] { control->Click(); }); }
+  void Tick(int count = 1) {
+    for (int i = 0; i < count; ++i) CallHandled(Form1->Timer1, [] { Form1->Timer1->Timer(); });
+  }
+  bool Ended() const { return Application->Terminated(); }
+
+  // Everything of the record the uninstaller leaves, and the user's own files.
+  void ExpectSurvivors() {
+    EXPECT_TRUE(fs::exists(Program));
+    EXPECT_EQ(ReadFileBytes(Target + "config.ini"), "[Options]\r\n");
+    EXPECT_TRUE(fs::exists(Target + "Song.wav"));
+    EXPECT_TRUE(fs::exists(Desktop + "Other.lnk"));
+    EXPECT_TRUE(fs::is_directory(Programs + "Ormund"));
+    EXPECT_TRUE(fs::exists(Programs + "Ormund/Readme.txt"));
+    EXPECT_TRUE(KeyExists(HKEY_CURRENT_USER, kUserKey));
+    EXPECT_TRUE(KeyExists(HKEY_LOCAL_MACHINE,
+                          "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Another"));
+    char windows[MAX_PATH];
+    GetWindowsDirectoryA(windows, MAX_PATH);
+    EXPECT_TRUE(fs::exists(std::string(windows) + "/teskdec.dll"));
+  }
+
+  std::unique_ptr<PlatformRoot> Root;
+  std::unique_ptr<TScriptedDialogs> Dialogs;
+  std::string Program, Target, Desktop, Programs;
+};
+
+TEST_F(UninstallTest, WindowAtStart) {
+  Install();
+  Start();
+  EXPECT_EQ(Application->Title(), "Uninstall");
+  EXPECT_EQ(Application->MainForm(), Form1);
+  EXPECT_EQ(Form1->Caption(), "Uninstall Brassel 1.2");
+  EXPECT_EQ(Form1->ClientWidth(), 503);
+  EXPECT_EQ(Form1->ClientHeight(), 319);
+  EXPECT_EQ(Form1->Memo1->Text(), Target + "Brassel.exe");
+  EXPECT_EQ(Form1->Memo2->Text(), Target + "setup.log");
+  EXPECT_EQ(Form1->Memo3->Text(), Desktop + "Brassel.lnk");
+  EXPECT_EQ(Form1->Memo4->Text(), Programs + "Ormund/Brassel.lnk");
+  for (TControl* memo : {Form1->Memo1, Form1->Memo2, Form1->Memo3, Form1->Memo4})
+    EXPECT_FALSE(memo->Visible());
+  EXPECT_EQ(Form1->Label1->Caption(),
+            "This will uninstall Brassel 1.2. After the Uninstallation you will not be able to "
+            "use Brassel 1.2.");
+  EXPECT_EQ(Form1->Label2->Caption(), "Click on Uninstall to uninstall Brassel 1.2");
+  EXPECT_EQ(Form1->Button1->Caption(), "&Uninstall");
+  EXPECT_EQ(Form1->Button2->Caption(), "&Exit");
+  EXPECT_TRUE(Form1->Button1->Enabled());
+  EXPECT_TRUE(Form1->Button2->Enabled());
+  for (TControl* hidden : {static_cast<TControl*>(Form1->Label3), static_cast<TControl*>(Form1->Label4),
+                           static_cast<TControl*>(Form1->Gauge1), static_cast<TControl*>(Form1->Animate1)})
+    EXPECT_FALSE(hidden->Visible()) << hidden->Name();
+  EXPECT_FALSE(Form1->Timer1->Enabled());
+  EXPECT_EQ(Form1->Timer1->Interval(), 10u);
+
+  TBitmap picture;
+  Form1->GrabToBitmap(&picture);
+  EXPECT_EQ(picture.Width(), 503);
+  EXPECT_EQ(picture.Height(), 319);
+  EXPECT_GT(GetRValue(picture.Canvas()->Pixels(8 + 60, 8 + 160)), 170);
+  EXPECT_LT(GetRValue(picture.Canvas()->Pixels(9, 9)), 110);
+}
+
+TEST_F(UninstallTest, RemovesExactlyItsPartOfTheRecord) {
+  Install();
+  Start();
+  Click(Form1->Button1);
+  EXPECT_TRUE(Dialogs->Messages.empty());
+  EXPECT_FALSE(fs::exists(Target + "Brassel.exe"));
+  EXPECT_FALSE(fs::exists(Target + "setup.log"));
+  EXPECT_FALSE(fs::exists(Desktop + "Brassel.lnk"));
+  EXPECT_FALSE(fs::exists(Programs + "Ormund/Brassel.lnk"));
+  EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kUninstallKey));
+  ExpectSurvivors();
+  EXPECT_FALSE(Ended());
+}
+
+TEST_F(UninstallTest, ProgressIsCosmeticAndEndsWithFinish) {
+  Install();
+  Start();
+  Click(Form1->Button1);
+  EXPECT_FALSE(Form1->Button1->Enabled());
+  EXPECT_FALSE(Form1->Button2->Enabled());
+  EXPECT_FALSE(Form1->Label1->Visible());
+  EXPECT_FALSE(Form1->Label2->Visible());
+  EXPECT_FALSE(Form1->Bevel2->Visible());
+  EXPECT_TRUE(Form1->Label3->Visible());
+  EXPECT_EQ(Form1->Label3->Caption(), "Removing Files...");
+  EXPECT_TRUE(Form1->Animate1->Visible());
+  EXPECT_TRUE(Form1->Animate1->Active());
+  EXPECT_EQ(Form1->Animate1->CommonAVI(), aviDeleteFile);
+  EXPECT_TRUE(Form1->Gauge1->Visible());
+  EXPECT_TRUE(Form1->Timer1->Enabled());
+
+  Tick(74);
+  EXPECT_EQ(Form1->Label3->Caption(), "Removing Files...");
+  Tick();
+  EXPECT_EQ(Form1->Label3->Caption(), "Removing Data...");
+  Tick(24);
+  EXPECT_FALSE(Form1->Label4->Visible());
+  Tick();
+  EXPECT_EQ(Form1->Gauge1->Progress(), 100);
+  EXPECT_FALSE(Form1->Timer1->Enabled());
+  EXPECT_TRUE(Form1->Label4->Visible());
+  EXPECT_EQ(Form1->Label4->Caption(), "Succesfully Uninstalled!");
+  EXPECT_EQ(Form1->Label3->Caption(), "Terminated");
+  EXPECT_EQ(Form1->Label3->Left(), 296 + 15);
+  EXPECT_FALSE(Form1->Animate1->Active());
+  EXPECT_TRUE(Form1->Animate1->Visible());
+  EXPECT_EQ(Form1->Button1->Caption(), "&Finish");
+  EXPECT_TRUE(Form1->Button1->Enabled());
+  EXPECT_FALSE(Form1->Button2->Enabled());
+  EXPECT_FALSE(Ended());
+  Click(Form1->Button1);
+  EXPECT_TRUE(Ended());
+  ExpectSurvivors();
+}
+
+TEST_F(UninstallTest, ExitEndsWithoutRemovingAnything) {
+  Install();
+  Start();
+  Click(Form1->Button2);
+  EXPECT_TRUE(Ended());
+  EXPECT_TRUE(fs::exists(Target + "Brassel.exe"));
+  EXPECT_TRUE(fs::exists(Desktop + "Brassel.lnk"));
+  EXPECT_TRUE(KeyExists(HKEY_LOCAL_MACHINE, kUninstallKey));
+}
+
+// The presence check: either missing file gives the one message, and nothing changes.
+class UninstallPresenceTest : public UninstallTest,
+                              public testing::WithParamInterface<const char*> {};
+
+TEST_P(UninstallPresenceTest, MissingFileEndsTheProgram) {
+  Install();
+  fs::remove(Target + GetParam());
+  Start();
+  Click(Form1->Button1);
+  ASSERT_EQ(Dialogs->Messages.size(), 1u);
+  EXPECT_EQ(Dialogs->Messages[0].Text, "Can't find a file");
+  EXPECT_EQ(Dialogs->Messages[0].Caption, "Error");
+  EXPECT_EQ(Dialogs->Messages[0].Flags & MB_ICONERROR, MB_ICONERROR);
+  EXPECT_TRUE(Ended());
+  EXPECT_FALSE(Form1->Timer1->Enabled());
+  EXPECT_TRUE(KeyExists(HKEY_LOCAL_MACHINE, kUninstallKey));
+  EXPECT_TRUE(fs::exists(Desktop + "Brassel.lnk"));
+  EXPECT_TRUE(fs::exists(Programs + "Ormund/Brassel.lnk"));
+  for (const char* name : {"Brassel.exe", "setup.log"})
+    if (std::string(name) != GetParam()) {
+      EXPECT_TRUE(fs::exists(Target + name)) << name;
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Files, UninstallPresenceTest, testing::Values("Brassel.exe", "setup.log"),
+                         [](const testing::TestParamInfo<const char*>& info) {
+                           return std::string(info.param).substr(0, std::string(info.param).find('.'));
+                         });
+
+TEST_F(UninstallTest, WhatCannotBeRemovedStaysUnreported) {
+  Install();
+  fs::remove(Desktop + "Brassel.lnk");  // already removed by the user
+  ASSERT_EQ(chmod(win32::MachineHivePath().c_str(), 0444), 0);
+  Start();
+  Click(Form1->Button1);
+  EXPECT_TRUE(Dialogs->Messages.empty());
+  EXPECT_TRUE(KeyExists(HKEY_LOCAL_MACHINE, kUninstallKey));
+  EXPECT_FALSE(fs::exists(Target + "Brassel.exe"));
+  EXPECT_FALSE(fs::exists(Target + "setup.log"));
+  EXPECT_FALSE(fs::exists(Programs + "Ormund/Brassel.lnk"));
+  Tick(100);
+  EXPECT_EQ(Form1->Label4->Caption(), "Succesfully Uninstalled!");
+  EXPECT_TRUE(Form1->Label4->Visible());
+  Click(Form1->Button1);
+  EXPECT_TRUE(Ended());
+}
+
+TEST_F(UninstallTest, MissingDesktopFolderGivesARootPath) {
+  Install();
+  HKEY folders = nullptr;
+  ASSERT_EQ(RegOpenKeyExA(HKEY_CURRENT_USER, win32::kShellFoldersKey, 0, KEY_ALL_ACCESS, &folders),
+            ERROR_SUCCESS);
+  RegDeleteValueA(folders, "Desktop");
+  RegCloseKey(folders);
+  Start();
+  EXPECT_EQ(Form1->Memo3->Text(), "/Brassel.lnk");
+}
+
+}  // namespace
