@@ -135,14 +135,23 @@ bool ControlEventFilter::eventFilter(QObject* watched, QEvent* event) {
       auto* key = static_cast<QKeyEvent*>(event);
       SetKeyboardShiftState(ModifierState(key->modifiers()));
       WORD code = VirtualKey(key);
-      if (code == 0) return false;
       LRESULT result = code;
-      CallHandled(control, [&] {
-        control->DispatchMessage(event->type() == QEvent::KeyPress ? WM_KEYDOWN : WM_KEYUP,
-                                 code, 0, result);
-      });
+      if (code != 0)
+        CallHandled(control, [&] {
+          control->DispatchMessage(event->type() == QEvent::KeyPress ? WM_KEYDOWN : WM_KEYUP,
+                                   code, 0, result);
+        });
       // A handler that set the key to 0 has used it.
-      consumed = result == 0;
+      consumed = code != 0 && result == 0;
+      // The character the key makes, when it makes a single-byte one.
+      QByteArray text = key->text().toUtf8();
+      if (!consumed && event->type() == QEvent::KeyPress && text.size() == 1) {
+        LRESULT character = static_cast<unsigned char>(text[0]);
+        CallHandled(control, [&] {
+          control->DispatchMessage(WM_CHAR, WPARAM(character), 0, character);
+        });
+        consumed = character == 0;
+      }
       break;
     }
     case QEvent::FocusIn: {

@@ -66,6 +66,7 @@ inline constexpr TControlStyle csDoubleClicks = 1u << 5;
 inline constexpr UINT WM_SIZE = 0x0005;
 inline constexpr UINT WM_KEYDOWN = 0x0100;
 inline constexpr UINT WM_KEYUP = 0x0101;
+inline constexpr UINT WM_CHAR = 0x0102;
 inline constexpr UINT WM_GETDLGCODE = 0x0087;
 inline constexpr UINT WM_MOUSEMOVE = 0x0200;
 inline constexpr UINT WM_LBUTTONDOWN = 0x0201;

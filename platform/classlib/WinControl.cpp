@@ -213,6 +213,12 @@ void TWinControl::DispatchMessage(UINT Msg, WPARAM WParam, LPARAM LParam, LRESUL
       Result = key;
       break;
     }
+    case WM_CHAR: {
+      char key = char(WParam);
+      KeyPress(key);
+      Result = static_cast<unsigned char>(key);
+      break;
+    }
     case WM_TIMER:
       WMTimer(UINT(WParam));
       break;

@@ -114,6 +114,26 @@ TEST_F(StdControlsTest, EditTextFollowsTheUserAndTheProgram) {
   EXPECT_EQ(edit->Text(), "/out/x");
 }
 
+TEST_F(StdControlsTest, KeyEventsReachTheHandlersThatCanSwallowThem) {
+  auto* edit = Make<TEdit>();
+  std::vector<WORD> downs;
+  std::string pressed;
+  edit->OnKeyDown = [&](TObject*, WORD& key, TShiftState) {
+    downs.push_back(key);
+    if (key == 'B') key = 0;  // used: the edit never sees it
+  };
+  edit->OnKeyPress = [&](TObject*, char& key) {
+    pressed += key;
+    if (key == 'c') key = 0;
+  };
+  form.Show();
+  edit->SetFocus();
+  QTest::keyClicks(edit->Widget(), "abcd");
+  EXPECT_EQ(downs, (std::vector<WORD>{'A', 'B', 'C', 'D'}));
+  EXPECT_EQ(pressed, "acd");
+  EXPECT_EQ(edit->Text(), "ad");
+}
+
 TEST_F(StdControlsTest, MemoLines) {
   auto* memo = Make<TMemo>();
   memo->SetText("one\ntwo");
