@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QGuiApplication>
 #include <QScreen>
+#include <QThread>
 
 #include <unistd.h>
 
@@ -94,7 +95,15 @@ void TApplication::ShowException(const std::string& message) {
 
 void TApplication::HandleException(TObject* Sender, std::exception_ptr E) {
   (void)Sender;
-  ShowException(ExceptionMessage(E));
+  std::string message = ExceptionMessage(E);
+  QCoreApplication* application = QCoreApplication::instance();
+  if (application && QThread::currentThread() != application->thread()) {
+    // Windows belong to the user-interface thread: the box is shown there, later.
+    QMetaObject::invokeMethod(application, [this, message] { ShowException(message); },
+                              Qt::QueuedConnection);
+    return;
+  }
+  ShowException(message);
 }
 
 int TApplication::MessageBox(const std::string& text, const std::string& caption, UINT flags) {

@@ -12,8 +12,11 @@
 
 #include <gtest/gtest.h>
 
+#include <thread>
+
 #include "platform/classlib/Button.h"
 #include "platform/classlib/Exception.h"
+#include "platform/classlib/ExceptionHandler.h"
 #include "platform/classlib/MainMenu.h"
 #include "platform/classlib/ScriptedDialogs.h"
 #include "platform/classlib/Timer.h"
@@ -124,6 +127,20 @@ TEST_F(HandlerTest, TimerKeepsRunningAfterItsHandlerFailed) {
   ASSERT_GE(ticks, 2);
   EXPECT_EQ(dialogs.Messages.size(), size_t(ticks));
   EXPECT_EQ(dialogs.Messages[0].Text, "Incorrect decoder mode.");
+}
+
+TEST_F(HandlerTest, ExceptionsOfOtherThreadsAreShownOnTheUserInterfaceThread) {
+  std::thread worker([] {
+    try {
+      throw Exception("Output device failure");
+    } catch (...) {
+      ApplicationHandleException(nullptr);
+    }
+  });
+  worker.join();
+  EXPECT_TRUE(dialogs.Messages.empty());
+  QCoreApplication::processEvents();
+  ExpectErrorBox("Output device failure.");
 }
 
 TEST_F(HandlerTest, MessageBoxesGoThroughTheProvider) {
