@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <chrono>
 #include <filesystem>
 #include <thread>
@@ -185,6 +186,106 @@ TEST_F(ConverterCommandsTest, FinishedReportTakenByACommandStillMovesTheBatchOn)
   ASSERT_TRUE(TickUntilBatchEnds());
   EXPECT_TRUE(ReadWav(Work() + "a.wav").Valid);
   EXPECT_TRUE(ReadWav(Work() + "b.wav").Valid);
+}
+
+TEST_F(ConverterCommandsTest, TicksShowTheProgressAndEachFileTakesThePriorityOfItsStart) {
+  CONVERTER_TEST_IN_OWN_PROGRAM_FOLDER();
+  QueueThreeLongFiles();
+  Form3->Slider1->SetValue(5);
+  ClickDecode();
+  EXPECT_EQ(Form1->Player0()->Priority(), 5);
+  // Moved during the batch: the next file takes it.
+  Form3->Slider1->SetValue(1);
+  EXPECT_EQ(Form1->Player0()->Priority(), 5);
+  ASSERT_TRUE(TickUntilNextEntry());
+  EXPECT_EQ(Form1->Player0()->Priority(), 1);
+  const int maximum = Form1->ProgressBar1->Max();
+  EXPECT_GE(maximum, 8);
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+  while (Form1->ProgressBar1->Position() < 1 && std::chrono::steady_clock::now() < deadline) {
+    Tick();
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  }
+  EXPECT_GE(Form1->ProgressBar1->Position(), 1);
+  EXPECT_LE(Form1->ProgressBar1->Position(), maximum);
+  EXPECT_EQ(Form1->CurrentIndexValue(), 1);
+  ClickAbort();
+}
+
+TEST_F(ConverterCommandsTest, InputEventsReadTheFileForCallbackInput) {
+  CONVERTER_TEST_IN_OWN_PROGRAM_FOLDER();
+  const std::string input = CopyVector("l2-fl10.bit", "in.mp2");
+  StartConverter();
+  TYzPlayer* player = Form1->Player0();
+  TObject* sender = player;
+
+  // The handlers one by one: open, size, seeks from each origin, reads, close.
+  player->SetInputName(input);
+  QVStream stream = 0;
+  bool canSetPos = false, success = false;
+  Form1->PlayerManPlayers0InputOpen(sender, stream, canSetPos, success);
+  ASSERT_TRUE(success);
+  EXPECT_TRUE(canSetPos);
+  ASSERT_NE(stream, QVStream(0));
+  int32_t size = 0;
+  Form1->PlayerManPlayers0InputGetSize(sender, stream, size, success);
+  EXPECT_TRUE(success);
+  EXPECT_EQ(size, 42336);
+  const struct {
+    int32_t offset, mode, position;
+    bool success;
+  } seeks[] = {{100, 0, 100, true}, {50, 1, 150, true}, {-36, 2, 42300, true}, {-10, 0, -1, false}};
+  for (const auto& k : seeks) {
+    int32_t position = k.offset;
+    Form1->PlayerManPlayers0InputSeek(sender, stream, position, k.mode, success);
+    EXPECT_EQ(success, k.success) << k.offset << " from " << k.mode;
+    if (k.success) {
+      EXPECT_EQ(position, k.position);
+    }
+  }
+  char buffer[64];
+  int32_t read = -1;
+  Form1->PlayerManPlayers0InputRead(sender, stream, buffer, sizeof buffer, read, success);
+  EXPECT_TRUE(success);
+  EXPECT_EQ(read, 36);  // from 42300 to the end
+  bool closed = false;
+  Form1->PlayerManPlayers0InputClose(sender, stream, closed);
+  EXPECT_FALSE(closed);  // sets no result
+
+  // A file that cannot be opened, and a stream value that is none.
+  player->SetInputName(Work() + "missing.mp2");
+  stream = 0;
+  canSetPos = false;
+  success = true;
+  Form1->PlayerManPlayers0InputOpen(sender, stream, canSetPos, success);
+  EXPECT_FALSE(success);
+  EXPECT_EQ(stream, QVStream(0));
+  EXPECT_FALSE(canSetPos);
+  success = true;
+  Form1->PlayerManPlayers0InputGetSize(sender, 0, size, success);
+  EXPECT_FALSE(success);
+  success = true;
+  Form1->PlayerManPlayers0InputRead(sender, 0, buffer, sizeof buffer, read, success);
+  EXPECT_FALSE(success);
+
+  // A whole conversion through them (the reads come from the decode thread).
+  std::atomic<int> reads{0};
+  TInputReadEvent original = player->OnInputRead;
+  player->OnInputRead = [&reads, original](TObject* Sender, QVStream UserData, void* Buffer,
+                                           int32_t BytesToRead, int32_t& BytesRead, bool& Ok) {
+    ++reads;
+    original(Sender, UserData, Buffer, BytesToRead, BytesRead, Ok);
+  };
+  player->SetInputMode(imCallback);
+  ChooseOutputDir(Work());
+  ChooseFiles({input}, 2);
+  ClickDecode();
+  ASSERT_TRUE(TickUntilBatchEnds());
+  EXPECT_TRUE(Dialogs->Messages.empty()) << testing::PrintToString(MessageTexts());
+  const WavInfo wav = ReadWav(Work() + "in.wav");
+  EXPECT_TRUE(wav.Valid);
+  EXPECT_GT(wav.DataBytes, 0u);
+  EXPECT_GT(reads.load(), 0);
 }
 
 TEST_F(ConverterCommandsTest, ModuleThatCannotBeLoadedLeavesTheListAndTheCloseWorks) {
