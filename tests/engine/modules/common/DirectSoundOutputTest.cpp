@@ -1,0 +1,470 @@
+// The DirectSound output against a DirectSound of the test's own, registered in COM's class
+// table in place of the platform's: its play cursor stands where the test puts it, so every
+// feed of the FeedTimer can be checked byte for byte.
+#include "engine/modules/common/DirectSoundOutput.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <cstring>
+#include <mutex>
+#include <thread>
+#include <vector>
+
+#include "engine/modules/common/ModuleCom.h"
+#include "engine/modules/common/ModuleFailure.h"
+#include "tests/platform/win32/SoundDevices.h"
+
+namespace {
+
+class ScriptedBuffer final : public IDirectSoundBuffer {
+ public:
+  // The buffer's bytes; Lock holds the mutex until Unlock, so reading under it sees whole feeds.
+  std::mutex memoryLock;
+  std::vector<uint8_t> memory;
+  std::atomic<DWORD> playCursor{0};
+  std::atomic<bool> failPosition{false};
+  std::atomic<int> plays{0};
+  std::atomic<int> stops{0};
+  std::atomic<int> positionSets{0};
+  std::atomic<int> feeds{0};
+  std::atomic<int> positionReads{0};
+  std::atomic<LONG> volume{0};
+  std::atomic<int> references{1};
+  std::atomic<bool> usedAfterRelease{false};
+
+  void Touch() {
+    if (references.load() <= 0) usedAfterRelease = true;
+  }
+  HRESULT WINAPI QueryInterface(REFIID, void**) override { return E_NOINTERFACE; }
+  ULONG WINAPI AddRef() override { return ++references; }
+  ULONG WINAPI Release() override { return --references; }
+  HRESULT WINAPI GetCaps(LPDSBCAPS caps) override {
+    caps->dwBufferBytes = static_cast<DWORD>(memory.size());
+    return DS_OK;
+  }
+  HRESULT WINAPI GetCurrentPosition(DWORD* play, DWORD* write) override {
+    Touch();
+    ++positionReads;
+    if (failPosition.load()) return DSERR_GENERIC;
+    if (play != nullptr) *play = playCursor.load();
+    if (write != nullptr) *write = playCursor.load();
+    return DS_OK;
+  }
+  HRESULT WINAPI GetFormat(LPWAVEFORMATEX, DWORD, DWORD*) override { return DSERR_UNSUPPORTED; }
+  HRESULT WINAPI GetVolume(LONG* v) override {
+    *v = volume.load();
+    return DS_OK;
+  }
+  HRESULT WINAPI GetPan(LONG*) override { return DSERR_UNSUPPORTED; }
+  HRESULT WINAPI GetFrequency(DWORD*) override { return DSERR_UNSUPPORTED; }
+  HRESULT WINAPI GetStatus(DWORD*) override { return DSERR_UNSUPPORTED; }
+  HRESULT WINAPI Initialize(IDirectSound*, LPCDSBUFFERDESC) override { return DSERR_UNSUPPORTED; }
+  HRESULT WINAPI Lock(DWORD offset, DWORD bytes, LPVOID* first, DWORD* firstBytes, LPVOID* second,
+                      DWORD* secondBytes, DWORD) override {
+    Touch();
+    const auto size = static_cast<DWORD>(memory.size());
+    if (offset >= size || bytes == 0 || bytes > size) return DSERR_INVALIDPARAM;
+    memoryLock.lock();
+    *first = memory.data() + offset;
+    *firstBytes = std::min(bytes, size - offset);
+    *second = bytes > size - offset ? memory.data() : nullptr;
+    *secondBytes = bytes - *firstBytes;
+    return DS_OK;
+  }
+  HRESULT WINAPI Play(DWORD, DWORD, DWORD flags) override {
+    EXPECT_EQ(flags, DSBPLAY_LOOPING);
+    ++plays;
+    return DS_OK;
+  }
+  HRESULT WINAPI SetCurrentPosition(DWORD position) override {
+    EXPECT_EQ(position, 0u);
+    ++positionSets;
+    return DS_OK;
+  }
+  HRESULT WINAPI SetFormat(const WAVEFORMATEX*) override { return DSERR_UNSUPPORTED; }
+  HRESULT WINAPI SetVolume(LONG v) override {
+    volume = v;
+    return DS_OK;
+  }
+  HRESULT WINAPI SetPan(LONG) override { return DSERR_UNSUPPORTED; }
+  HRESULT WINAPI SetFrequency(DWORD) override { return DSERR_UNSUPPORTED; }
+  HRESULT WINAPI Stop() override {
+    Touch();
+    ++stops;
+    return DS_OK;
+  }
+  HRESULT WINAPI Unlock(LPVOID, DWORD, LPVOID, DWORD) override {
+    ++feeds;
+    memoryLock.unlock();
+    return DS_OK;
+  }
+  HRESULT WINAPI Restore() override { return DS_OK; }
+
+  std::vector<uint8_t> Bytes() {
+    std::lock_guard<std::mutex> guard(memoryLock);
+    return memory;
+  }
+};
+
+class ScriptedSound final : public IDirectSound {
+ public:
+  HRESULT initializeResult = DS_OK;
+  HRESULT levelResult = DS_OK;
+  HRESULT bufferResult = DS_OK;
+  std::atomic<int> references{1};
+  HWND window = nullptr;
+  DWORD level = 0;
+  DSBUFFERDESC desc{};
+  WAVEFORMATEX format{};
+  ScriptedBuffer buffer;
+
+  HRESULT WINAPI QueryInterface(REFIID, void**) override { return E_NOINTERFACE; }
+  ULONG WINAPI AddRef() override { return ++references; }
+  ULONG WINAPI Release() override { return --references; }
+  HRESULT WINAPI CreateSoundBuffer(LPCDSBUFFERDESC d, LPDIRECTSOUNDBUFFER* made, IUnknown*) override {
+    desc = *d;
+    format = *d->lpwfxFormat;
+    if (FAILED(bufferResult)) return bufferResult;
+    buffer.memory.assign(d->dwBufferBytes, 0x55);
+    *made = &buffer;
+    return DS_OK;
+  }
+  HRESULT WINAPI GetCaps(LPDSCAPS) override { return DSERR_UNSUPPORTED; }
+  HRESULT WINAPI DuplicateSoundBuffer(LPDIRECTSOUNDBUFFER, LPDIRECTSOUNDBUFFER*) override {
+    return DSERR_UNSUPPORTED;
+  }
+  HRESULT WINAPI SetCooperativeLevel(HWND w, DWORD l) override {
+    window = w;
+    level = l;
+    return levelResult;
+  }
+  HRESULT WINAPI Compact() override { return DS_OK; }
+  HRESULT WINAPI GetSpeakerConfig(DWORD*) override { return DSERR_UNSUPPORTED; }
+  HRESULT WINAPI SetSpeakerConfig(DWORD) override { return DSERR_UNSUPPORTED; }
+  HRESULT WINAPI Initialize(LPCGUID device) override {
+    EXPECT_EQ(device, nullptr);
+    return initializeResult;
+  }
+};
+
+ScriptedSound* scripted = nullptr;
+
+HRESULT CreateScripted(REFIID riid, void** object) {
+  EXPECT_TRUE(riid == IID_IDirectSound);
+  *object = static_cast<IDirectSound*>(scripted);
+  return S_OK;
+}
+
+class DirectSoundOutputTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    scripted = &sound_;
+    RegisterComClass(CLSID_DirectSound, CreateScripted);
+    ASSERT_TRUE(com_.Initialise());
+    // 8 kHz mono 8-bit, blocks of 80 bytes (10 ms), four of them: C = 320.
+    settings_.outputMode = omDirectSound;
+    settings_.sampleRate = 8000;
+    settings_.channels = 1;
+    settings_.bitsPerSample = 8;
+    settings_.bufferSize = 80;
+    settings_.buffersCount = 4;
+    settings_.window = reinterpret_cast<HWND>(0x40);
+  }
+  void TearDown() override {
+    com_.Release();
+    RegisterDirectSoundClass();
+    scripted = nullptr;
+  }
+  int32_t Fails(auto step) {
+    try {
+      step();
+    } catch (const ModuleFailure& failure) {
+      return failure.code;
+    }
+    return 0;
+  }
+  static std::vector<uint8_t> Block(uint8_t first, size_t bytes = 80) {
+    std::vector<uint8_t> block(bytes);
+    for (size_t i = 0; i < bytes; ++i) block[i] = static_cast<uint8_t>(first + i);
+    return block;
+  }
+  void Write(DirectSoundOutput& output, const std::vector<uint8_t>& block) {
+    output.Write(block.data(), static_cast<uint32_t>(block.size()));
+  }
+  // Moves the play cursor and waits until a feed has filled the buffer up to it.
+  bool PlayTo(DWORD position, const std::vector<uint8_t>& expected) {
+    sound_.buffer.playCursor = position;
+    return Eventually([&] { return sound_.buffer.Bytes() == expected; });
+  }
+
+  ScriptedSound sound_;
+  ModuleCom com_;
+  ModuleErrorCode errors_;
+  std::atomic<bool> seeking_{false};
+  OutputSettings settings_;
+};
+
+TEST_F(DirectSoundOutputTest, OpenFailures) {
+  struct Case {
+    const char* name;
+    HRESULT initialize, level, buffer;
+  };
+  const Case cases[] = {{"initialisation", DSERR_NODRIVER, DS_OK, DS_OK},
+                        {"cooperative level", DS_OK, DSERR_INVALIDPARAM, DS_OK},
+                        {"buffer", DS_OK, DS_OK, DSERR_BADFORMAT}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    sound_.initializeResult = c.initialize;
+    sound_.levelResult = c.level;
+    sound_.bufferResult = c.buffer;
+    DirectSoundOutput output(errors_, OutputFlavour::Mpeg, seeking_);
+    EXPECT_EQ(Fails([&] { output.Open(settings_, true); }), qvOutputFailure);
+    // What the open made is released again.
+    EXPECT_EQ(sound_.references.load(), 0);
+    EXPECT_FALSE(output.HasBuffer());
+    sound_.references = 1;
+  }
+  // Without COM for the module nothing is made.
+  DirectSoundOutput output(errors_, OutputFlavour::Mpeg, seeking_);
+  EXPECT_EQ(Fails([&] { output.Open(settings_, false); }), qvInternalError);
+  EXPECT_EQ(sound_.references.load(), 1);
+}
+
+TEST_F(DirectSoundOutputTest, BufferAsDescribed) {
+  settings_.channels = 2;
+  settings_.bitsPerSample = 16;
+  settings_.sampleRate = 48000;
+  settings_.bufferSize = 16384;
+  settings_.buffersCount = 8;
+  DirectSoundOutput output(errors_, OutputFlavour::Mpeg, seeking_);
+  ASSERT_EQ(Fails([&] { output.Open(settings_, true); }), 0);
+  EXPECT_EQ(sound_.window, settings_.window);
+  EXPECT_EQ(sound_.level, DSSCL_PRIORITY);
+  EXPECT_EQ(sound_.desc.dwSize, sizeof(DSBUFFERDESC));
+  EXPECT_EQ(sound_.desc.dwFlags, 0x8080u);
+  EXPECT_EQ(sound_.desc.dwBufferBytes, 131072u);
+  EXPECT_EQ(sound_.format.wFormatTag, WAVE_FORMAT_PCM);
+  EXPECT_EQ(sound_.format.nSamplesPerSec, 48000u);
+  EXPECT_EQ(sound_.format.nAvgBytesPerSec, 192000u);
+  EXPECT_EQ(sound_.format.nBlockAlign, 4);
+  EXPECT_EQ(sound_.format.cbSize, 0);
+  EXPECT_TRUE(output.HasBuffer());
+  output.Close();
+  EXPECT_FALSE(output.HasBuffer());
+  EXPECT_EQ(sound_.buffer.references.load(), 0);
+  EXPECT_EQ(sound_.references.load(), 0);
+  EXPECT_EQ(sound_.buffer.plays.load(), 0);
+}
+
+TEST_F(DirectSoundOutputTest, FeedTimerDelay) {
+  struct Case {
+    OutputFlavour flavour;
+    double frameDuration;
+    int32_t bufferSize;
+    uint32_t delay;
+  };
+  const Case cases[] = {
+      {OutputFlavour::Mpeg, 1152 * 1000.0 / 44100, 16384, 25},
+      {OutputFlavour::Mpeg, 24.0, 16384, 23},
+      {OutputFlavour::Mpeg, 36.0, 16384, 35},
+      // The Windows Media Audio module: the playing time of one block; never below 1 ms.
+      {OutputFlavour::WindowsMediaAudio, 0.0, 16384, 92},
+      {OutputFlavour::WindowsMediaAudio, 0.0, 4, 1},
+  };
+  settings_.sampleRate = 44100;
+  settings_.channels = 2;
+  settings_.bitsPerSample = 16;
+  for (const auto& c : cases) {
+    settings_.frameDuration = c.frameDuration;
+    settings_.bufferSize = c.bufferSize;
+    sound_.references = 1;
+    sound_.buffer.references = 1;
+    DirectSoundOutput output(errors_, c.flavour, seeking_);
+    ASSERT_EQ(Fails([&] { output.Open(settings_, true); }), 0);
+    EXPECT_EQ(output.FeedDelay(), c.delay) << c.frameDuration << " " << c.bufferSize;
+    output.Close();
+  }
+}
+
+TEST_F(DirectSoundOutputTest, FeedFollowsThePlayCursor) {
+  for (int bits : {8, 16}) {
+    SCOPED_TRACE(bits);
+    settings_.bitsPerSample = bits;
+    sound_.references = 1;
+    sound_.buffer.references = 1;
+    sound_.buffer.playCursor = 0;
+    const uint8_t silence = bits == 8 ? 0x80 : 0;
+    DirectSoundOutput output(errors_, OutputFlavour::Mpeg, seeking_);
+    ASSERT_EQ(Fails([&] { output.Open(settings_, true); }), 0);
+    const auto a = Block(1);
+    const auto b = Block(101);
+    // The first block makes the buffer silent and starts it from position 0.
+    Write(output, a);
+    EXPECT_EQ(sound_.buffer.positionSets.load(), 1);
+    EXPECT_EQ(sound_.buffer.plays.load(), 1);
+    std::vector<uint8_t> expected(320, silence);
+    EXPECT_EQ(sound_.buffer.Bytes(), expected);
+    Write(output, b);
+    EXPECT_EQ(sound_.buffer.plays.load(), 1);
+
+    // Played up to 120: the ring's first 120 bytes follow.
+    std::copy(a.begin(), a.end(), expected.begin());
+    std::copy(b.begin(), b.begin() + 40, expected.begin() + 80);
+    ASSERT_TRUE(PlayTo(120, expected));
+    // Up to 200: the 40 bytes left, then silence (an underrun plays silence).
+    std::copy(b.begin() + 40, b.end(), expected.begin() + 120);
+    ASSERT_TRUE(PlayTo(200, expected));
+    // Round past the end: two regions.
+    const auto c = Block(201);
+    Write(output, c);
+    std::copy(c.begin(), c.end(), expected.begin() + 200);
+    std::fill(expected.begin() + 280, expected.end(), silence);
+    std::fill(expected.begin(), expected.begin() + 40, silence);
+    ASSERT_TRUE(PlayTo(40, expected));
+
+    output.Close();
+    EXPECT_EQ(sound_.buffer.stops.load(), 1);
+    sound_.buffer.stops = 0;
+    sound_.buffer.plays = 0;
+    sound_.buffer.positionSets = 0;
+  }
+}
+
+TEST_F(DirectSoundOutputTest, WriterWaitsForSpaceAndTheRingNeverFillsUp) {
+  DirectSoundOutput output(errors_, OutputFlavour::Mpeg, seeking_);
+  ASSERT_EQ(Fails([&] { output.Open(settings_, true); }), 0);
+  // Three blocks fit (240 of 320); the fourth would fill the ring exactly and waits.
+  std::atomic<int> written{0};
+  std::thread writer([&] {
+    for (int i = 0; i < 4; ++i) {
+      Write(output, Block(static_cast<uint8_t>(10 * i)));
+      ++written;
+    }
+  });
+  ASSERT_TRUE(Eventually([&] { return written.load() == 3; }));
+  EXPECT_EQ(written.load(), 3);
+  // Once a block has been fed, the fourth goes in behind the others.
+  std::vector<uint8_t> expected(320, 0x80);
+  const auto first = Block(0);
+  std::copy(first.begin(), first.end(), expected.begin());
+  ASSERT_TRUE(PlayTo(80, expected));
+  ASSERT_TRUE(Eventually([&] { return written.load() == 4; }));
+  writer.join();
+  for (int i = 1; i < 4; ++i) {
+    const auto block = Block(static_cast<uint8_t>(10 * i));
+    std::copy(block.begin(), block.end(), expected.begin() + 80 * i);
+  }
+  ASSERT_TRUE(PlayTo(0, expected));
+  output.Close();
+}
+
+TEST_F(DirectSoundOutputTest, BlockLargerThanTheRingGoesInPieces) {
+  settings_.buffersCount = 1;  // C = 80: a block of 80 would never fit whole
+  DirectSoundOutput output(errors_, OutputFlavour::WindowsMediaAudio, seeking_);
+  ASSERT_EQ(Fails([&] { output.Open(settings_, true); }), 0);
+  const auto block = Block(1);
+  std::atomic<bool> written{false};
+  std::thread writer([&] {
+    Write(output, block);
+    written = true;
+  });
+  std::vector<uint8_t> expected(80, 0x80);
+  std::copy(block.begin(), block.begin() + 40, expected.begin());
+  ASSERT_TRUE(PlayTo(40, expected));
+  ASSERT_TRUE(Eventually([&] { return written.load(); }));
+  writer.join();
+  std::copy(block.begin() + 40, block.end(), expected.begin() + 40);
+  ASSERT_TRUE(PlayTo(0, expected));
+  output.Close();
+}
+
+TEST_F(DirectSoundOutputTest, DrainWaitsForTheRingThenStopsTheBuffer) {
+  DirectSoundOutput output(errors_, OutputFlavour::Mpeg, seeking_);
+  ASSERT_EQ(Fails([&] { output.Open(settings_, true); }), 0);
+  // Nothing written: nothing to wait for.
+  output.Drain();
+  output.Close();
+
+  sound_.references = 1;
+  sound_.buffer.references = 1;
+  ASSERT_EQ(Fails([&] { output.Open(settings_, true); }), 0);
+  Write(output, Block(1));
+  Write(output, Block(2));
+  std::atomic<bool> drained{false};
+  std::thread drainer([&] {
+    output.Drain();
+    drained = true;
+  });
+  // The ring still holds both blocks: the drain waits while the feed has nothing to move.
+  ASSERT_TRUE(Eventually([&] { return sound_.buffer.positionReads.load() >= 3; }));
+  EXPECT_FALSE(drained.load());
+  sound_.buffer.playCursor = 160;
+  ASSERT_TRUE(Eventually([&] { return drained.load(); }));
+  drainer.join();
+  EXPECT_EQ(sound_.buffer.stops.load(), 1);
+  // Stopped already: closing does not stop it again.
+  output.Close();
+  EXPECT_EQ(sound_.buffer.stops.load(), 1);
+  EXPECT_FALSE(sound_.buffer.usedAfterRelease.load());
+}
+
+TEST_F(DirectSoundOutputTest, FailedFeedReachesTheWriterAndTheDrain) {
+  DirectSoundOutput output(errors_, OutputFlavour::Mpeg, seeking_);
+  ASSERT_EQ(Fails([&] { output.Open(settings_, true); }), 0);
+  for (int i = 0; i < 3; ++i) Write(output, Block(1));
+  sound_.buffer.failPosition = true;
+  // The ring is full and no feed will make room: the writer fails instead of waiting.
+  EXPECT_EQ(Fails([&] { Write(output, Block(2)); }), qvOutputFailure);
+  EXPECT_EQ(errors_.Get(), qvOutputFailure);
+  output.Drain();
+  output.Close();
+  EXPECT_FALSE(sound_.buffer.usedAfterRelease.load());
+}
+
+TEST_F(DirectSoundOutputTest, CloseWhilePlayingLeavesNoFeedBehind) {
+  settings_.frameDuration = 2.5;  // a feed every millisecond
+  DirectSoundOutput output(errors_, OutputFlavour::Mpeg, seeking_);
+  ASSERT_EQ(Fails([&] { output.Open(settings_, true); }), 0);
+  Write(output, Block(1));
+  ASSERT_TRUE(Eventually([&] { return sound_.buffer.positionReads.load() >= 3; }));
+  output.Close();
+  const int reads = sound_.buffer.positionReads.load();
+  EXPECT_EQ(sound_.buffer.stops.load(), 1);
+  EXPECT_EQ(sound_.buffer.references.load(), 0);
+  std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  EXPECT_EQ(sound_.buffer.positionReads.load(), reads);
+  EXPECT_FALSE(sound_.buffer.usedAfterRelease.load());
+}
+
+TEST_F(DirectSoundOutputTest, Volume) {
+  DirectSoundOutput output(errors_, OutputFlavour::Mpeg, seeking_);
+  uint32_t volume = 9;
+  EXPECT_FALSE(output.SetVolume(0xFFFFFFFF));
+  EXPECT_FALSE(output.GetVolume(&volume));
+  EXPECT_EQ(volume, 9u);
+  ASSERT_EQ(Fails([&] { output.Open(settings_, true); }), 0);
+  struct Set {
+    uint32_t volume;
+    LONG attenuation;
+  };
+  // The left value alone counts, truncated toward zero.
+  for (const Set s : {Set{0, -10000}, Set{32767, -5000}, Set{32768, -4999}, Set{65535, 0},
+                      Set{0xFFFF0000, -10000}}) {
+    EXPECT_TRUE(output.SetVolume(s.volume));
+    EXPECT_EQ(sound_.buffer.volume.load(), s.attenuation) << s.volume;
+  }
+  struct Get {
+    LONG attenuation;
+    uint32_t volume;
+  };
+  for (const Get g : {Get{-10000, 0}, Get{-5000, 32767u * 65537u}, Get{0, 65535u * 65537u}}) {
+    sound_.buffer.volume = g.attenuation;
+    EXPECT_TRUE(output.GetVolume(&volume));
+    EXPECT_EQ(volume, g.volume) << g.attenuation;
+  }
+  output.Close();
+  EXPECT_FALSE(output.GetVolume(&volume));
+}
+
+}  // namespace
