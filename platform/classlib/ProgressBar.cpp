@@ -31,6 +31,7 @@ void TProgressBar::Apply() {
   if (FPosition < FMin) FPosition = FMin;
   if (FPosition > FMax) FPosition = FMax;
   auto* bar = static_cast<QProgressBar*>(FWidget);
+  if (!bar) return;
   // An empty range would make Qt's bar show a busy animation instead of an empty bar.
   if (FMax == FMin) {
     bar->setRange(0, 1);

@@ -112,6 +112,7 @@ void TToolButton::SetStyle(TToolButtonStyle value) {
 
 void TToolButton::UpdateLook() {
   auto* button = static_cast<QToolButton*>(FWidget);
+  if (!button) return;  // the window went first, with its parent's
   TToolBar* bar = Bar();
   bool separator = FStyle == tbsSeparator || FStyle == tbsDivider;
   button->setEnabled(FEnabled && !separator);

@@ -264,6 +264,18 @@ TEST_F(StdControlsTest, ToolBarAndFormForgetAnImageListAndAMenuThatGoFirst) {
   EXPECT_EQ(form.Height(), 50);
 }
 
+TEST(StdControlsOrderTest, FormGoesWithAToolBarMadeBeforeItsImageList) {
+  auto* form = new TForm(nullptr);
+  auto* bar = new TToolBar(form);
+  bar->SetParent(form);
+  auto* button = new TToolButton(form);
+  button->SetParent(bar);
+  auto* images = new TImageList(form);  // destroyed first, after the windows are gone
+  bar->SetImages(images);
+  button->SetImageIndex(0);
+  delete form;
+}
+
 TEST_F(StdControlsTest, LabelAutoSizeKeepsTheRightEdgeOfRightAlignedText) {
   auto* label = Make<TLabel>();
   label->SetAlignment(taRightJustify);
