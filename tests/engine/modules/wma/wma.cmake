@@ -20,7 +20,8 @@ endif()
 # The module's reader callback and operations against a scripted reader in place of the SDK.
 if(TARGET wmamodule)
   brassel_add_test(WmaReaderCallbackTest
-    SOURCES ${CMAKE_CURRENT_LIST_DIR}/ScriptedReader.cpp
+    SOURCES ${CMAKE_CURRENT_LIST_DIR}/CodePageTest.cpp
+            ${CMAKE_CURRENT_LIST_DIR}/ScriptedReader.cpp
             ${CMAKE_CURRENT_LIST_DIR}/WmaReaderCallbackTest.cpp
     LIBS wmamodule)
 endif()
