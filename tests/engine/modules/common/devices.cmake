@@ -5,3 +5,12 @@ brassel_add_test(WaveDeviceOutputTest SOURCES ${CMAKE_CURRENT_LIST_DIR}/WaveDevi
 brassel_add_test(DirectSoundOutputTest
                  SOURCES ${CMAKE_CURRENT_LIST_DIR}/DirectSoundOutputTest.cpp
                  LIBS modulecommon THREADED)
+
+if(TARGET teskdec)
+  foreach(test WaveDeviceModuleTest DirectSoundModuleTest)
+    brassel_add_test(${test} SOURCES ${CMAKE_CURRENT_LIST_DIR}/${test}.cpp
+                     LIBS ${CMAKE_DL_LIBS} THREADED)
+    target_compile_definitions(${test} PRIVATE TESKDEC_PATH="$<TARGET_FILE:teskdec>")
+    add_dependencies(${test} teskdec)
+  endforeach()
+endif()

@@ -1,0 +1,41 @@
+// For the wave device and DirectSound tests through the module: a teskdec.dll player prepared for a short run of a conformance stream: opened, the stream
+// initialised for the output mode, with a limit of half a second.
+#pragma once
+
+#include "tests/engine/modules/mpeg/ModuleHost.h"
+#include "tests/platform/win32/SoundDevices.h"
+
+class DevicePlayer : public ::testing::Test {
+ protected:
+  static constexpr uint32_t LimitMs = 500;
+
+  void SetUp() override {
+    ASSERT_TRUE(qv_.Loaded());
+    h_ = qv_->QVInitModule();
+    ASSERT_NE(h_, 0u);
+  }
+  void TearDown() override {
+    if (h_ != 0) {
+      EXPECT_TRUE(qv_->QVDeInitModule(h_));
+    }
+  }
+  void Prepare(int32_t outputMode, const char* stream = "l2-fl10.bit") {
+    const std::string path = VectorPath(stream).string();
+    rate_ = WalkFrames(ReadBytes(path)).rate;
+    ASSERT_TRUE(qv_->QVSetInputName(h_, path.c_str()));
+    ASSERT_TRUE(qv_->QVSetOutputMode(h_, outputMode));
+    ASSERT_TRUE(qv_->QVOpen(h_));
+    ASSERT_TRUE(qv_->QVInitStream(h_));
+    ASSERT_TRUE(qv_->QVSetLimits(h_, 0, LimitMs));
+  }
+  void ReportTo(BlockRecorder& recorder) {
+    ASSERT_TRUE(qv_->QVSetOutCB(h_, BlockRecorder::Data, BlockRecorder::Action,
+                                reinterpret_cast<QVUserValue>(&recorder)));
+    ASSERT_TRUE(qv_->QVUseOutCB(h_, 1));
+  }
+
+  SoundDeviceChoice device_{"virtual"};
+  ModuleLibrary qv_;
+  QVHandle h_ = 0;
+  int rate_ = 0;
+};
