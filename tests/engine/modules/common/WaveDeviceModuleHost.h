@@ -1,5 +1,5 @@
-// For the wave device and DirectSound tests through the module: a teskdec.dll player prepared for a short run of a conformance stream: opened, the stream
-// initialised for the output mode, with a limit of half a second.
+// The device outputs through teskdec.dll: a player prepared for a short run of a conformance
+// stream (opened, the stream initialised for the output mode, a limit of half a second).
 #pragma once
 
 #include "tests/engine/modules/mpeg/ModuleHost.h"
