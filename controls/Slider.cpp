@@ -226,20 +226,20 @@ void TSlider::BuildRuler() {
     else
       ruler->SetSize(cross, int(length));
     int64_t inner = length - 2 * edge;  // L
-    int64_t pieces = inner / middle + 1;
+    int64_t stretches = inner / middle + 1;
     int64_t rest = inner % middle;
     source->Canvas()->SetCopyMode(cmSrcCopy);
     ruler->Canvas()->SetCopyMode(cmSrcCopy);
-    for (int64_t i = 0; i < pieces; ++i) {
+    for (int64_t i = 0; i < stretches; ++i) {
       int64_t to, count, from;
       if (i == 0) {
         to = 0, count = size - edge, from = 0;
-      } else if (i < pieces - 1) {
+      } else if (i < stretches - 1) {
         to = edge + i * middle, count = middle, from = edge;
       } else {
         to = edge + i * middle, count = edge + rest, from = size - edge - rest;
       }
-      // Only the part that lies inside both pictures is copied.
+      // Only what lies inside both pictures is copied.
       int64_t lo = std::max<int64_t>({0, to, to - from});
       int64_t hi = std::min<int64_t>({length, to + count, to - from + size});
       if (hi <= lo) continue;

@@ -1,7 +1,7 @@
 // TSlider: picks a whole number between MinValue and MaxValue with a thumb dragged along a
 // ruler, presses beside the thumb (one jump at once, then one every 400 ms while held) or the
 // keys Home, End and the arrows. Ruler and thumb are pictures: six slots, each built-in or
-// supplied by the program; the ruler on screen keeps the ruler picture's two end pieces and
+// supplied by the program; the ruler on screen keeps the ruler picture's two ends and
 // repeats its middle.
 #pragma once
 
@@ -100,7 +100,7 @@ class TSlider : public TCustomControl {
   // After loading stored properties: the supplied pictures take effect.
   void Loaded();
 
-  // The parts, for those who draw or test the slider.
+  // The elements, for those who draw or test the slider.
   TSliderThumb* Thumb() const { return FThumb; }
   TBitmap* Ruler() const { return FRuler.get(); }
   TPoint RulerPos() const { return FRulerPos; }

@@ -30,12 +30,12 @@ void DrawTransparentBitmap(TCanvas* Canvas, int X, int Y, const TRect& Source, T
 
   // 1. Masks: white (all bits set) where the picture has the key colour, black elsewhere; and
   // the inverse.
-  TBitmap part;
-  part.SetSize(width, height);
-  part.Canvas()->SetCopyMode(cmSrcCopy);
-  part.Canvas()->CopyRect(area, picture.Canvas(), from);
+  TBitmap region;
+  region.SetSize(width, height);
+  region.Canvas()->SetCopyMode(cmSrcCopy);
+  region.Canvas()->CopyRect(area, picture.Canvas(), from);
   TBitmap mask;
-  mask.Assign(&part);
+  mask.Assign(&region);
   mask.Mask(ColorToRGB(Key));
   TBitmap inverse;
   inverse.SetSize(width, height);
@@ -51,10 +51,10 @@ void DrawTransparentBitmap(TCanvas* Canvas, int X, int Y, const TRect& Source, T
   // 3. Keep the destination where the key is, the picture elsewhere.
   work.Canvas()->SetCopyMode(cmSrcAnd);
   work.Canvas()->CopyRect(area, mask.Canvas(), area);
-  part.Canvas()->SetCopyMode(cmSrcAnd);
-  part.Canvas()->CopyRect(area, inverse.Canvas(), area);
+  region.Canvas()->SetCopyMode(cmSrcAnd);
+  region.Canvas()->CopyRect(area, inverse.Canvas(), area);
   work.Canvas()->SetCopyMode(cmSrcPaint);
-  work.Canvas()->CopyRect(area, part.Canvas(), area);
+  work.Canvas()->CopyRect(area, region.Canvas(), area);
 
   // 4. Back onto the destination.
   TCopyMode saved = Canvas->CopyMode();

@@ -7,7 +7,7 @@
 #include "platform/classlib/Colors.h"
 #include "platform/classlib/Rect.h"
 
-// Draws the part of Picture that starts at the rectangle's top left, of the rectangle's size
+// Draws the region of Picture that starts at the rectangle's top left, of the rectangle's size
 // as far as the picture reaches (the whole picture for an empty rectangle), at (X, Y).
 void DrawTransparentBitmap(TCanvas* Canvas, int X, int Y, const TRect& Source, TBitmap* Picture,
                            TColor Key);

@@ -211,15 +211,15 @@ void TCanvas::CopyRect(const TRect& dest, TCanvas* source, const TRect& src) {
     return;
   }
   if (!source || !source->FImage || src.Width() <= 0 || src.Height() <= 0) return;
-  QImage piece;
+  QImage region;
   int dx = dest.Left, dy = dest.Top;
   if (src.Width() == dest.Width() && src.Height() == dest.Height()) {
-    // Only pixels that exist in both pictures take part.
+    // Only pixels that exist in both pictures are copied.
     QRect inSource = ToQRect(src).intersected(source->FImage->rect());
     QRect inDest = inSource.translated(dest.Left - src.Left, dest.Top - src.Top).intersected(FImage->rect());
     if (inDest.isEmpty()) return;
     // Copied out first, so that a canvas may copy onto itself.
-    piece = source->FImage->copy(inDest.translated(src.Left - dest.Left, src.Top - dest.Top));
+    region = source->FImage->copy(inDest.translated(src.Left - dest.Left, src.Top - dest.Top));
     dx = inDest.left();
     dy = inDest.top();
   } else {
@@ -227,16 +227,16 @@ void TCanvas::CopyRect(const TRect& dest, TCanvas* source, const TRect& src) {
     if (inSource != ToQRect(src)) return;  // a stretch needs its whole source
     if (int64_t(dest.Width()) * dest.Height() > int64_t(FImage->width() + 1) * (FImage->height() + 1) * 4)
       return;  // far larger than the surface: nothing sensible to draw
-    piece = source->FImage->copy(inSource).scaled(dest.Width(), dest.Height());
+    region = source->FImage->copy(inSource).scaled(dest.Width(), dest.Height());
   }
-  piece = piece.convertToFormat(kImageFormat);
-  for (int y = 0; y < piece.height(); ++y) {
+  region = region.convertToFormat(kImageFormat);
+  for (int y = 0; y < region.height(); ++y) {
     int ty = dy + y;
     if (ty < 0 || ty >= FImage->height()) continue;
-    for (int x = 0; x < piece.width(); ++x) {
+    for (int x = 0; x < region.width(); ++x) {
       int tx = dx + x;
       if (tx < 0 || tx >= FImage->width()) continue;
-      FImage->setPixel(tx, ty, Combine(FCopyMode, piece.pixel(x, y), FImage->pixel(tx, ty)));
+      FImage->setPixel(tx, ty, Combine(FCopyMode, region.pixel(x, y), FImage->pixel(tx, ty)));
     }
   }
 }

@@ -15,10 +15,10 @@ namespace {
 class QtDialogs : public TDialogProvider {
  public:
   bool OpenFiles(const TOpenFilesRequest& request, TOpenFilesAnswer& answer) override {
-    QStringList parts = ToQString(request.Filter).split('|');
+    QStringList fields = ToQString(request.Filter).split('|');
     QStringList filters;
-    for (int i = 0; i + 1 < parts.size(); i += 2)
-      filters << parts[i] + " (" + QString(parts[i + 1]).replace(';', ' ') + ")";
+    for (int i = 0; i + 1 < fields.size(); i += 2)
+      filters << fields[i] + " (" + QString(fields[i + 1]).replace(';', ' ') + ")";
     QString selected;
     if (request.FilterIndex >= 1 && request.FilterIndex <= filters.size())
       selected = filters[request.FilterIndex - 1];

@@ -76,8 +76,8 @@ void TGauge::Paint() {
   canvas->Brush()->SetColor(FForeColor);
   canvas->FillRect(done);
   if (!FShowText) return;
-  // The text in the bar's colour over the empty part and in the background's over the
-  // filled part, so that it can be read on both.
+  // The text in the bar's colour over the empty bar and in the background's over the
+  // filled bar, so that it can be read on both.
   std::string text = std::to_string(percent) + "%";
   int x = (FWidth - canvas->TextWidth(text)) / 2;
   int y = (FHeight - canvas->TextHeight(text)) / 2;

@@ -32,33 +32,33 @@ void TImageList::SetHeight(int value) {
   Clear();
 }
 
-int TImageList::Add(TBitmap* image, TBitmap* mask) { return AddPieces(image, mask); }
+int TImageList::Add(TBitmap* image, TBitmap* mask) { return AddTiles(image, mask); }
 
 int TImageList::AddMasked(TBitmap* image, TColor maskColor) {
   if (!image) return -1;
   TBitmap mask;
   mask.Assign(image);
   mask.Mask(maskColor);
-  return AddPieces(image, &mask);
+  return AddTiles(image, &mask);
 }
 
-int TImageList::AddPieces(TBitmap* image, TBitmap* mask) {
+int TImageList::AddTiles(TBitmap* image, TBitmap* mask) {
   if (!image || image->Empty()) return -1;
   int first = Count();
-  int pieces = image->Width() / FWidth;
-  if (pieces < 1) pieces = 1;
-  for (int i = 0; i < pieces; ++i) {
+  int tiles = image->Width() / FWidth;
+  if (tiles < 1) tiles = 1;
+  for (int i = 0; i < tiles; ++i) {
     Entry entry;
-    TRect piece = Bounds(i * FWidth, 0, FWidth, FHeight);
+    TRect tile = Bounds(i * FWidth, 0, FWidth, FHeight);
     TRect area = Rect(0, 0, FWidth, FHeight);
     entry.image = std::make_unique<TBitmap>();
     entry.image->SetSize(FWidth, FHeight);
-    entry.image->Canvas()->CopyRect(area, image->Canvas(), piece);
+    entry.image->Canvas()->CopyRect(area, image->Canvas(), tile);
     entry.mask = std::make_unique<TBitmap>();
     entry.mask->SetSize(FWidth, FHeight);
     entry.mask->Canvas()->Brush()->SetColor(clBlack);
     entry.mask->Canvas()->FillRect(area);
-    if (mask && !mask->Empty()) entry.mask->Canvas()->CopyRect(area, mask->Canvas(), piece);
+    if (mask && !mask->Empty()) entry.mask->Canvas()->CopyRect(area, mask->Canvas(), tile);
     entry.mask->SetMonochrome(true);
     FImages.push_back(std::move(entry));
   }

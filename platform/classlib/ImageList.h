@@ -1,4 +1,4 @@
-// A list of pictures of one size, each with its transparent parts; tool bars show them.
+// A list of pictures of one size, each with its transparent pixels; tool bars show them.
 #pragma once
 
 #include <memory>
@@ -40,7 +40,7 @@ class TImageList : public TComponent {
   void RemoveUser(TToolBar* bar);
 
  private:
-  int AddPieces(TBitmap* image, TBitmap* mask);
+  int AddTiles(TBitmap* image, TBitmap* mask);
 
   int FWidth = 16;
   int FHeight = 16;

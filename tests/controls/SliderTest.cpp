@@ -140,7 +140,7 @@ TEST_F(SliderTest, RulerKeepsTheEndsAndRepeatsTheMiddle) {
   }
 }
 
-TEST_F(SliderTest, SingleRulerPieceHasNoEndPiece) {
+TEST_F(SliderTest, ShortRulerHasNoEndStretch) {
   TSlider* slider = NewSlider();
   slider->SetWidth(9);  // ruler length 7, shorter than the picture's first 8 pixels
   ASSERT_EQ(slider->Ruler()->Width(), 7);
