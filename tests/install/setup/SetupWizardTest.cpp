@@ -363,6 +363,18 @@ TEST_F(SetupFailureTest, TargetThatIsAFile) {
   ExpectFailedWith("I/O error 183.");
 }
 
+TEST_F(SetupFailureTest, FolderThatMayNotBeWritten) {
+  if (!install_test::InChild()) return;  // ran in its own process
+  if (geteuid() == 0) GTEST_SKIP() << "the superuser may write into any folder";
+  const std::string folder = Root->Scratch() + "/read only";
+  fs::create_directories(folder);
+  ASSERT_EQ(chmod(folder.c_str(), 0555), 0);
+  const std::string target = ChooseFolder(folder);
+  Click(Form2->Button1);
+  EXPECT_FALSE(fs::exists(target));
+  ExpectFailedWith("File access denied.");
+}
+
 TEST_F(SetupFailureTest, ProgramThatCannotBeCreated) {
   if (!install_test::InChild()) return;  // ran in its own process
   const std::string target = ChooseFolder(Root->Scratch());
