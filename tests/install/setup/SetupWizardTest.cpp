@@ -13,6 +13,7 @@
 #include "install/setup/Unit2.h"
 #include "platform/classlib/Application.h"
 #include "platform/classlib/Bitmap.h"
+#include "platform/win32/Com.h"
 #include "platform/win32/Machine.h"
 #include "platform/win32/ShellLink.h"
 #include "tests/install/InstallProcess.h"
@@ -43,6 +44,8 @@ TEST_F(SetupTest, StartsOnTheWelcomePage) {
   if (!install_test::InChild()) return;  // ran in its own process
   EXPECT_EQ(Application->Title(), "Installation");
   EXPECT_EQ(Application->MainForm(), Form1);
+  // The user-interface thread is in a single-threaded apartment.
+  EXPECT_EQ(CoInitializeEx(nullptr, COINIT_MULTITHREADED), RPC_E_CHANGED_MODE);
   EXPECT_FALSE(Form2->Visible());
   EXPECT_EQ(Form2->Caption(), "Setup");
   EXPECT_EQ(Form2->ClientWidth(), 510);

@@ -13,6 +13,7 @@
 #include "platform/classlib/Bitmap.h"
 #include "platform/classlib/ExceptionHandler.h"
 #include "platform/classlib/ScriptedDialogs.h"
+#include "platform/win32/Com.h"
 #include "platform/win32/Files.h"
 #include "platform/win32/Machine.h"
 #include "platform/win32/Registry.h"
@@ -149,6 +150,9 @@ TEST_F(UninstallTest, WindowAtStart) {
   Start();
   EXPECT_EQ(Application->Title(), "Uninstall");
   EXPECT_EQ(Application->MainForm(), Form1);
+  // The uninstaller enters no apartment of its own.
+  EXPECT_EQ(CoInitializeEx(nullptr, COINIT_MULTITHREADED), S_OK);
+  CoUninitialize();
   EXPECT_EQ(Form1->Caption(), "Uninstall Brassel 1.2");
   EXPECT_EQ(Form1->ClientWidth(), 503);
   EXPECT_EQ(Form1->ClientHeight(), 319);

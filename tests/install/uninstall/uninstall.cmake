@@ -5,6 +5,6 @@ if(BRASSEL_INSTALL_FORMS AND TARGET uninstallforms)
     SOURCES
       ${CMAKE_CURRENT_LIST_DIR}/../InstallProcess.cpp
       ${CMAKE_CURRENT_LIST_DIR}/UninstallTest.cpp
-    LIBS uninstallforms)
+    LIBS uninstallforms win32_com)
   brassel_add_install_pictures(UninstallTest)
 endif()
