@@ -187,8 +187,10 @@ class TimerThread {
       auto next = std::min_element(pending_.begin(), pending_.end(), [](const auto& a, const auto& b) {
         return a.second.due < b.second.due;
       });
-      if (Clock::now() < next->second.due) {
-        changed_.wait_until(held, next->second.due);
+      // A copy: the timer may be killed while this thread waits for it.
+      const Clock::time_point due = next->second.due;
+      if (Clock::now() < due) {
+        changed_.wait_until(held, due);
         continue;
       }
       const UINT id = next->first;
