@@ -80,8 +80,10 @@ TEST(WaveOutDevices, DeviceSelection) {
     MMRESULT open;
     MMRESULT mapper;
   };
+  // Unset (empty): the machine's ALSA device when it opens, else the virtual one.
   const Case cases[] = {{"none", 0, MMSYSERR_BADDEVICEID, MMSYSERR_NODRIVER},
-                        {"virtual", 1, MMSYSERR_NOERROR, MMSYSERR_NOERROR}};
+                        {"virtual", 1, MMSYSERR_NOERROR, MMSYSERR_NOERROR},
+                        {"", 1, MMSYSERR_NOERROR, MMSYSERR_NOERROR}};
   for (const auto& c : cases) {
     SCOPED_TRACE(c.kind);
     SoundDeviceChoice choice(c.kind);
