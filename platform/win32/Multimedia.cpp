@@ -1,6 +1,7 @@
 #include "platform/win32/Multimedia.h"
 
 #include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <condition_variable>
 #include <cstring>
@@ -51,6 +52,7 @@ struct WaveDevice {
 
   SoundStream stream;
   std::thread thread;
+  std::atomic<std::thread::id> runner{};
 
   void Run();
   void Post(UINT message, WAVEHDR* header) {
@@ -65,6 +67,7 @@ struct WaveDevice {
 };
 
 void WaveDevice::Run() {
+  runner.store(std::this_thread::get_id());
   std::unique_lock<std::mutex> held(lock);
   for (;;) {
     changed.wait(held, [&] { return !messages.empty() || !queue.empty() || closing; });
@@ -124,7 +127,7 @@ std::shared_ptr<WaveDevice> Find(HWAVEOUT handle) {
 }
 
 bool OnDeviceThread(const WaveDevice& device) {
-  return device.thread.get_id() == std::this_thread::get_id();
+  return device.runner.load() == std::this_thread::get_id();
 }
 
 // A volume call's device: an open handle, or a device number below the device count.
@@ -289,7 +292,9 @@ MMRESULT WINAPI waveOutOpen(LPHWAVEOUT device, UINT deviceId, LPCWAVEFORMATEX fo
     std::lock_guard<std::mutex> guard(opened->lock);
     opened->Post(WOM_OPEN, nullptr);
   }
-  opened->thread = std::thread([raw = opened.get()] { raw->Run(); });
+  // The thread keeps its device alive: a close from the device's own callback lets the thread
+  // finish on its own.
+  opened->thread = std::thread([opened] { opened->Run(); });
   *device = opened->handle;
   return MMSYSERR_NOERROR;
 }

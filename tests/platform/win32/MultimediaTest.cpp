@@ -30,6 +30,8 @@ struct CallbackLog {
   std::vector<WAVEHDR*> done;
   std::thread::id thread;
   bool unprepareOnDone = false;
+  bool closeOnDone = false;
+  MMRESULT closed = 0xFFFF;
 
   static void CALLBACK Proc(HWAVEOUT device, UINT message, DWORD_PTR instance, DWORD_PTR param1,
                             DWORD_PTR) {
@@ -38,6 +40,12 @@ struct CallbackLog {
     // The completion may release the header at once, as the output does.
     if (message == WOM_DONE && log->unprepareOnDone) {
       EXPECT_EQ(waveOutUnprepareHeader(device, header, sizeof(WAVEHDR)), MMSYSERR_NOERROR);
+    }
+    if (message == WOM_DONE && log->closeOnDone) {
+      EXPECT_EQ(waveOutUnprepareHeader(device, header, sizeof(WAVEHDR)), MMSYSERR_NOERROR);
+      const MMRESULT closed = waveOutClose(device);
+      std::lock_guard<std::mutex> guard(log->lock);
+      log->closed = closed;
     }
     std::lock_guard<std::mutex> guard(log->lock);
     log->messages.push_back(message);
@@ -220,6 +228,24 @@ TEST_F(WaveOut, CompletionMayUnprepareItsBuffer) {
   ASSERT_TRUE(Eventually([&] { return log.DoneCount() == 4; }));
   for (Buffer& b : buffers) EXPECT_EQ(b.header.dwFlags, WHDR_DONE);
   EXPECT_EQ(waveOutClose(device), MMSYSERR_NOERROR);
+}
+
+TEST_F(WaveOut, CallbackMayCloseItsDevice) {
+  CallbackLog log;
+  log.closeOnDone = true;
+  HWAVEOUT device = Open(log);
+  ASSERT_NE(device, nullptr);
+  Buffer buffer(10);
+  ASSERT_EQ(waveOutPrepareHeader(device, &buffer.header, sizeof(WAVEHDR)), MMSYSERR_NOERROR);
+  ASSERT_EQ(waveOutWrite(device, &buffer.header, sizeof(WAVEHDR)), MMSYSERR_NOERROR);
+  ASSERT_TRUE(Eventually([&] {
+    std::lock_guard<std::mutex> guard(log.lock);
+    return !log.messages.empty() && log.messages.back() == WOM_CLOSE;
+  }));
+  std::lock_guard<std::mutex> guard(log.lock);
+  EXPECT_EQ(log.closed, MMSYSERR_NOERROR);
+  EXPECT_EQ(log.messages, (std::vector<UINT>{WOM_OPEN, WOM_DONE, WOM_CLOSE}));
+  EXPECT_EQ(waveOutReset(device), MMSYSERR_INVALHANDLE);
 }
 
 TEST_F(WaveOut, CloseWaitsForTheDoneReportsStillOnTheirWay) {
