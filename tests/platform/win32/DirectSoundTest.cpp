@@ -262,6 +262,42 @@ TEST_F(DirectSound, Volume) {
   EXPECT_EQ(sound->Release(), 0u);
 }
 
+TEST(DirectSoundAlsa, BufferPlaysThroughTheAlsaDevice) {
+  SoundDeviceChoice alsa("alsa");
+  NullAlsaDevice null;
+  std::thread([] {
+    ASSERT_EQ(CoInitializeEx(nullptr, COINIT_MULTITHREADED), S_OK);
+    IDirectSound* sound = nullptr;
+    ASSERT_EQ(CoCreateInstance(CLSID_DirectSound, nullptr, CLSCTX_INPROC_SERVER, IID_IDirectSound,
+                               reinterpret_cast<void**>(&sound)),
+              S_OK);
+    ASSERT_EQ(sound->Initialize(nullptr), DS_OK);
+    ASSERT_EQ(sound->SetCooperativeLevel(SomeWindow(), DSSCL_PRIORITY), DS_OK);
+    WAVEFORMATEX format = Pcm(2, 44100, 16);
+    DSBUFFERDESC desc{};
+    desc.dwSize = sizeof(desc);
+    desc.dwFlags = DSBCAPS_CTRLVOLUME;
+    desc.dwBufferBytes = 17640;
+    desc.lpwfxFormat = &format;
+    IDirectSoundBuffer* buffer = nullptr;
+    ASSERT_EQ(sound->CreateSoundBuffer(&desc, &buffer, nullptr), DS_OK);
+    ASSERT_EQ(buffer->SetVolume(-600), DS_OK);
+    ASSERT_EQ(buffer->Play(0, 0, DSBPLAY_LOOPING), DS_OK);
+    DWORD last = 0;
+    bool wrapped = false;
+    EXPECT_TRUE(Eventually([&] {
+      DWORD now = 0;
+      buffer->GetCurrentPosition(&now, nullptr);
+      wrapped = wrapped || now < last;
+      last = now;
+      return wrapped;
+    }));
+    EXPECT_EQ(buffer->Release(), 0u);
+    EXPECT_EQ(sound->Release(), 0u);
+    CoUninitialize();
+  }).join();
+}
+
 TEST_F(DirectSound, ReleasedWhilePlaying) {
   IDirectSound* sound = Ready();
   ASSERT_NE(sound, nullptr);

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cstring>
 #include <mutex>
@@ -261,6 +262,44 @@ TEST_F(WaveOut, CloseWaitsForTheDoneReportsStillOnTheirWay) {
   }));
   std::lock_guard<std::mutex> guard(log.lock);
   EXPECT_EQ(log.messages, (std::vector<UINT>{WOM_OPEN, WOM_DONE, WOM_CLOSE}));
+}
+
+TEST(WaveOutAlsa, BuffersPlayThroughTheAlsaDevice) {
+  SoundDeviceChoice alsa("alsa");
+  NullAlsaDevice null;
+  CallbackLog log;
+  log.unprepareOnDone = true;
+  const WAVEFORMATEX format = Pcm(2, 44100, 16);
+  HWAVEOUT device = nullptr;
+  ASSERT_EQ(waveOutOpen(&device, 0, &format, reinterpret_cast<DWORD_PTR>(&CallbackLog::Proc),
+                        reinterpret_cast<DWORD_PTR>(&log), CALLBACK_FUNCTION),
+            MMSYSERR_NOERROR);
+  ASSERT_EQ(waveOutSetVolume(device, 0x80008000), MMSYSERR_NOERROR);
+  Buffer buffers[2] = {Buffer(30), Buffer(30)};
+  for (Buffer& b : buffers) {
+    std::fill(b.data.begin(), b.data.end(), 0x40);
+    ASSERT_EQ(waveOutPrepareHeader(device, &b.header, sizeof(WAVEHDR)), MMSYSERR_NOERROR);
+    ASSERT_EQ(waveOutWrite(device, &b.header, sizeof(WAVEHDR)), MMSYSERR_NOERROR);
+  }
+  ASSERT_TRUE(Eventually([&] { return log.DoneCount() == 2; }));
+  // The volume is applied to a copy: the caller's samples stay as they were.
+  EXPECT_EQ(buffers[0].data[0], 0x40);
+  ASSERT_EQ(waveOutSetVolume(device, 0xFFFFFFFF), MMSYSERR_NOERROR);
+  EXPECT_EQ(waveOutClose(device), MMSYSERR_NOERROR);
+}
+
+TEST(WaveOutAlsa, AlsaWithoutItsDeviceRefusesTheOpen) {
+  SoundDeviceChoice alsa("alsa");
+  const auto path = std::filesystem::temp_directory_path() /
+                    ("brassel-empty-alsa-" + std::to_string(::getpid()) + ".conf");
+  std::ofstream(path) << "\n";
+  setenv("ALSA_CONFIG_PATH", path.c_str(), 1);
+  const WAVEFORMATEX format = Pcm(2, 44100, 16);
+  HWAVEOUT device = nullptr;
+  EXPECT_NE(waveOutOpen(&device, 0, &format, 0, 0, CALLBACK_NULL), MMSYSERR_NOERROR);
+  EXPECT_EQ(device, nullptr);
+  unsetenv("ALSA_CONFIG_PATH");
+  std::filesystem::remove(path);
 }
 
 TEST_F(WaveOut, VolumeIsKeptPerDevice) {

@@ -2,8 +2,12 @@
 // waiting with a deadline for something another thread does.
 #pragma once
 
-#include <cstdlib>
+#include <unistd.h>
+
 #include <chrono>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
 #include <string>
 #include <thread>
 
@@ -29,6 +33,28 @@ class SoundDeviceChoice {
  private:
   std::string previous_;
   bool hadPrevious_ = false;
+};
+
+// An ALSA configuration whose default device is the null plugin, which takes every sample
+// at once and plays nothing: the ALSA path runs on machines without a sound card. Set it
+// before any thread that opens a device starts.
+class NullAlsaDevice {
+ public:
+  NullAlsaDevice()
+      : path_(std::filesystem::temp_directory_path() /
+              ("brassel-null-alsa-" + std::to_string(::getpid()) + ".conf")) {
+    std::ofstream(path_) << "pcm.!default {\n  type null\n}\n";
+    setenv("ALSA_CONFIG_PATH", path_.c_str(), 1);
+  }
+  ~NullAlsaDevice() {
+    unsetenv("ALSA_CONFIG_PATH");
+    std::filesystem::remove(path_);
+  }
+  NullAlsaDevice(const NullAlsaDevice&) = delete;
+  NullAlsaDevice& operator=(const NullAlsaDevice&) = delete;
+
+ private:
+  std::filesystem::path path_;
 };
 
 template <class Condition>
