@@ -50,6 +50,12 @@ TEST_F(ConverterWindowsTest, MainWindowLayoutAndPicture) {
   EXPECT_EQ(Form1->ListView1->Top(), 54);
   EXPECT_EQ(Form1->ListView1->Height(), 342 - 54 - 17);
   EXPECT_EQ(Form1->ListView1->Font()->Name(), "Verdana");
+  ASSERT_EQ(Form1->ListView1->Columns()->Count(), 2);
+  EXPECT_EQ(Form1->ListView1->Columns()->Items(0)->Caption(), "Filename");
+  EXPECT_EQ(Form1->ListView1->Columns()->Items(0)->Width(), 300);
+  EXPECT_EQ(Form1->ListView1->Columns()->Items(1)->Caption(), "Status");
+  EXPECT_EQ(Form1->ListView1->Columns()->Items(1)->Width(), 127);
+  EXPECT_EQ(Form1->ToolButton2->Caption(), " Output Dir ");
   EXPECT_EQ(Form1->Font()->Name(), "MS Sans Serif");
   EXPECT_FALSE(Form1->Button1->Visible());
   EXPECT_FALSE(Form1->Button1->Enabled());
