@@ -14,3 +14,12 @@ if(TARGET teskdec)
     add_dependencies(${test} teskdec)
   endforeach()
 endif()
+
+if(TARGET teskwma)
+  brassel_add_test(WaveDeviceWmaModuleTest
+                   SOURCES ${CMAKE_CURRENT_LIST_DIR}/WaveDeviceWmaModuleTest.cpp
+                   LIBS ${CMAKE_DL_LIBS} THREADED)
+  target_compile_definitions(WaveDeviceWmaModuleTest PRIVATE
+                             TESKWMA_PATH="$<TARGET_FILE:teskwma>")
+  add_dependencies(WaveDeviceWmaModuleTest teskwma)
+endif()

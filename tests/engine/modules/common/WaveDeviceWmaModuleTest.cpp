@@ -1,0 +1,83 @@
+// teskwma.dll playing to the wave device and through DirectSound: the Windows Media Audio
+// module's writer, whose blocks are the SDK's samples.
+#include <gtest/gtest.h>
+
+#include "tests/engine/modules/wma/WmaHost.h"
+#include "tests/platform/win32/SoundDevices.h"
+
+namespace {
+
+class WmaDevices : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(qv_.Loaded()) << dlerror();
+    h_ = qv_->QVInitModule();
+    ASSERT_NE(h_, 0u);
+  }
+  void TearDown() override {
+    if (h_ != 0) {
+      EXPECT_TRUE(qv_->QVDeInitModule(h_));
+    }
+  }
+  void Prepare(int32_t outputMode) {
+    ASSERT_TRUE(qv_->QVSetInputName(h_, WmaFixture("v2-44k-stereo.wma").c_str()));
+    ASSERT_TRUE(qv_->QVSetOutputMode(h_, outputMode));
+    ASSERT_TRUE(qv_->QVSetWindow(h_, reinterpret_cast<HWND>(0x2000)));
+    ASSERT_TRUE(qv_->QVOpen(h_));
+    ASSERT_TRUE(qv_->QVInitStream(h_));
+    ASSERT_TRUE(qv_->QVSetLimits(h_, 0, 500));
+  }
+
+  SoundDeviceChoice device_{"virtual"};
+  WmaLibrary qv_;
+  CallbackRecorder recorder_;  // outlives the handle
+  QVHandle h_ = 0;
+};
+
+// The module reports the start and the end to the host, but no blocks.
+TEST_F(WmaDevices, WaveDeviceRunReportsStartAndEndOnly) {
+  Prepare(omMMSystem);
+  ASSERT_TRUE(qv_->QVSetOutCB(h_, &CallbackRecorder::Data, &CallbackRecorder::Action,
+                              reinterpret_cast<QVUserValue>(&recorder_)));
+  ASSERT_TRUE(qv_->QVUseOutCB(h_, 1));
+  ASSERT_TRUE(qv_->QVPlay(h_));
+  EXPECT_EQ(WaitWhileRunning(*qv_, h_), pmFinished);
+  EXPECT_EQ(qv_->QVLastError(h_), 0);
+  std::lock_guard<std::mutex> lock(recorder_.mutex);
+  EXPECT_EQ(recorder_.starts, 1);
+  EXPECT_EQ(recorder_.ends, 1);
+  EXPECT_EQ(recorder_.blocks, 0);
+}
+
+TEST_F(WmaDevices, DirectSoundRunReachesTheEnd) {
+  Prepare(omDirectSound);
+  ASSERT_TRUE(qv_->QVPlay(h_));
+  EXPECT_TRUE(qv_->QVSetVolume(h_, 65535));
+  EXPECT_EQ(WaitWhileRunning(*qv_, h_), pmFinished);
+  EXPECT_EQ(qv_->QVLastError(h_), 0);
+}
+
+TEST_F(WmaDevices, StopWhilePlaying) {
+  for (int32_t mode : {omMMSystem, omDirectSound}) {
+    SCOPED_TRACE(mode);
+    Prepare(mode);
+    ASSERT_TRUE(qv_->QVPlay(h_));
+    EXPECT_TRUE(qv_->QVStop(h_));
+    EXPECT_EQ(qv_->QVGetPlayerMode(h_), pmOpen);
+    EXPECT_EQ(qv_->QVLastError(h_), 0);
+    ASSERT_TRUE(qv_->QVClose(h_));
+  }
+}
+
+TEST_F(WmaDevices, WithoutDevicesPlayFailsWithCodeSix) {
+  for (int32_t mode : {omMMSystem, omDirectSound}) {
+    SCOPED_TRACE(mode);
+    Prepare(mode);
+    SoundDeviceChoice none("none");
+    EXPECT_FALSE(qv_->QVPlay(h_));
+    EXPECT_EQ(qv_->QVLastError(h_), qvOutputFailure);
+    ASSERT_TRUE(qv_->QVClose(h_));
+  }
+}
+
+}  // namespace
