@@ -146,6 +146,21 @@ TEST_F(ConverterBatchTest, PlayListsQueueTheirMpegLinesAsWritten) {
   EXPECT_TRUE(Dialogs->Messages.empty());
 }
 
+TEST_F(ConverterBatchTest, RelativePlayListEntryOpensFromTheChosenFolder) {
+  CONVERTER_TEST_IN_OWN_PROGRAM_FOLDER();
+  CopyVector("l1-fl1.bit", "rel.mp3");
+  WriteFileText(Work() + "list.m3u", "#EXTM3U\nrel.mp3\n");
+  StartConverter();
+  ChooseOutputDir(Work() + "out");
+  ChooseFiles({Work() + "list.m3u"}, 4);
+  ASSERT_EQ(Form1->ListBox1->Items()->Get(0), "rel.mp3");
+  ClickDecode();
+  ASSERT_TRUE(TickUntilBatchEnds());
+  EXPECT_TRUE(Dialogs->Messages.empty()) << testing::PrintToString(MessageTexts());
+  // The output name joins directory and base as they are: no "/" between them.
+  EXPECT_TRUE(ReadWav(Work() + "outrel..wav").Valid);
+}
+
 TEST_F(ConverterBatchTest, UnreadablePlayListKeepsWhatWasQueuedAndStartsNothing) {
   CONVERTER_TEST_IN_OWN_PROGRAM_FOLDER();
   const std::string plain = CopyVector("l1-fl1.bit", "plain.mp3");
