@@ -5,28 +5,21 @@ ModuleState& ModuleState::Instance() {
   return state;
 }
 
-ModuleState::ModuleState() { ResetRecord(); }
+ModuleState::ModuleState() : ModuleServices(OutputFlavour::Mpeg) { ResetRecord(); }
 
 void ModuleState::ResetRecord() {
+  ResetSharedRecord();
   frameCounter = 0;
   startFrame = 0;
-  startLimit = 0;
   endFrame = NoEnd;
-  endLimit = 0;
   synthesisScale = 32768;
   forcedOutputRate = -1;
-  canSetPosition = 1;
   threadPriority = 0;
   input = InputSource{};
   inputNameSet = false;
-  output = OutputSettings{};
-  output.sampleRate = 44100;
-  output.channels = 2;
-  output.bitsPerSample = 16;
   for (auto& row : decoder.Equalizer.Gains)
     for (double& gain : row) gain = 1.0;
   decoder.Equalizer.On = 0;
-  errors.Clear();
 }
 
 void ModuleState::MeasureFrameDuration() {

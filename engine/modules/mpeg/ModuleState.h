@@ -10,24 +10,15 @@
 #include <string>
 
 #include "engine/PluginInterface.h"
-#include "engine/modules/common/ModuleCom.h"
-#include "engine/modules/common/ModuleErrorCode.h"
-#include "engine/modules/common/OutputSettings.h"
-#include "engine/modules/common/OutputWriter.h"
+#include "engine/modules/common/ModuleServices.h"
 #include "engine/modules/mpeg/MpegDecoder.h"
 
-struct PlayerHandle;
-
-class ModuleState {
+class ModuleState : public ModuleServices {
  public:
-  static constexpr uint32_t NoEnd = 0xFFFFFFFF;
-
   // The one state of this loaded module.
   static ModuleState& Instance();
 
   ModuleState();
-  ModuleState(const ModuleState&) = delete;
-  ModuleState& operator=(const ModuleState&) = delete;
 
   // The initial values of a new player's record (QVInitModule): settings, limits, names,
   // callbacks, the equaliser and the error code.
@@ -45,30 +36,20 @@ class ModuleState {
   StreamInfo PublishedInfo() const;
   uint32_t PublishedFrameLimit() const { return frameLimit.load(); }
 
-  // The record.
+  // The rest of the record.
   std::atomic<uint32_t> frameCounter{0};
   std::atomic<uint32_t> startFrame{0};
-  std::atomic<uint32_t> startLimit{0};
   std::atomic<uint32_t> endFrame{NoEnd};
-  std::atomic<uint32_t> endLimit{0};
   int32_t synthesisScale = 32768;
   int32_t forcedOutputRate = -1;
-  QVByteBool canSetPosition = 1;
   std::atomic<int32_t> threadPriority{0};
   InputSource input;           // mode, name, input callbacks and their user value
   bool inputNameSet = false;   // a null input name leaves none
-  OutputSettings output;       // output mode, name, device, buffers, format, output callbacks
 
-  // Module-wide values besides the record.
-  ModuleErrorCode errors;
-  ModuleCom com;
   MpegDecoder decoder;
-  OutputWriter writer{errors, com, OutputFlavour::Mpeg};
   // Held by the decode thread while it reads and decodes a frame and by QVSetPos while it
   // positions the input, so that the two never use the reader at the same time.
   std::mutex readerLock;
-  // The player handle made last; the module works for it.
-  PlayerHandle* current = nullptr;
 
  private:
   mutable std::mutex infoLock_;

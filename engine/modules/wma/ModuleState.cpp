@@ -5,14 +5,12 @@ ModuleState& ModuleState::Instance() {
   return state;
 }
 
-ModuleState::ModuleState() { ResetRecord(); }
+ModuleState::ModuleState() : ModuleServices(OutputFlavour::WindowsMediaAudio) { ResetRecord(); }
 
 void ModuleState::ResetRecord() {
-  startLimit = 0;
-  endLimit = 0;
+  ResetSharedRecord();
   duration = 0;
   bitRate = 0;
-  canSetPosition = 1;
   position = 0;
   inputName.reset();
   inputOpen = nullptr;
@@ -21,9 +19,4 @@ void ModuleState::ResetRecord() {
   inputSeek = nullptr;
   inputRead = nullptr;
   inputUser = 0;
-  output = OutputSettings{};
-  output.sampleRate = 44100;
-  output.channels = 2;
-  output.bitsPerSample = 16;
-  errors.Clear();
 }
