@@ -11,8 +11,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <fstream>
-#include <iterator>
 #include <memory>
 #include <random>
 #include <string>
@@ -20,44 +18,10 @@
 
 #include "engine/modules/common/ModuleFailure.h"
 #include "engine/modules/mpeg/MpegDecoder.h"
+#include "tests/support/Files.h"
+#include "tests/support/MemoryStream.h"
 
 namespace {
-
-struct Memory {
-  std::vector<uint8_t> Bytes;
-  int64_t Position = 0;
-};
-
-Memory& Of(QVUserValue user) { return *reinterpret_cast<Memory*>(user); }
-
-QVBool WINAPI Open(QVUserValue, QVStream* stream, QVByteBool*) {
-  *stream = 1;
-  return TRUE;
-}
-QVBool WINAPI Close(QVUserValue, QVStream) { return TRUE; }
-QVBool WINAPI GetSize(QVUserValue user, QVStream, int32_t* size) {
-  *size = static_cast<int32_t>(Of(user).Bytes.size());
-  return TRUE;
-}
-QVBool WINAPI Seek(QVUserValue user, QVStream, int32_t* position, int32_t origin) {
-  Memory& m = Of(user);
-  const int64_t base = origin == 0   ? 0
-                       : origin == 1 ? m.Position
-                                     : static_cast<int64_t>(m.Bytes.size());
-  if (base + *position < 0) return FALSE;
-  m.Position = base + *position;
-  *position = static_cast<int32_t>(m.Position);
-  return TRUE;
-}
-QVBool WINAPI Read(QVUserValue user, QVStream, void* buffer, int32_t bytes, int32_t* got) {
-  Memory& m = Of(user);
-  const int64_t left = static_cast<int64_t>(m.Bytes.size()) - m.Position;
-  const int32_t n = left <= 0 ? 0 : bytes < left ? bytes : static_cast<int32_t>(left);
-  if (n > 0) std::memcpy(buffer, m.Bytes.data() + m.Position, static_cast<size_t>(n));
-  m.Position += n;
-  *got = n;
-  return TRUE;
-}
 
 void CountBytes(void* context, uint8_t*, int32_t bytes) {
   *static_cast<int64_t*>(context) += bytes;
@@ -68,25 +32,15 @@ double Seconds(std::chrono::steady_clock::time_point since) {
 }
 
 void DecodeStream(const std::string& name, int repeats) {
-  std::ifstream in(std::string(BRASSEL_VECTORS_DIR) + "/" + name + ".bit", std::ios::binary);
-  const std::vector<uint8_t> once{std::istreambuf_iterator<char>(in),
-                                  std::istreambuf_iterator<char>()};
+  const std::vector<uint8_t> once = ReadBytes(VectorPath(name + ".bit"));
   if (once.empty()) {
     std::printf("%-8s missing\n", name.c_str());
     return;
   }
-  Memory memory;
+  MemoryStream memory;
   for (int i = 0; i < repeats; ++i)
     memory.Bytes.insert(memory.Bytes.end(), once.begin(), once.end());
-
-  InputSource source;
-  source.Mode = imCallback;
-  source.Open = &Open;
-  source.Close = &Close;
-  source.GetSize = &GetSize;
-  source.Seek = &Seek;
-  source.Read = &Read;
-  source.User = reinterpret_cast<QVUserValue>(&memory);
+  const InputSource source = memory.Source();
 
   auto decoder = std::make_unique<MpegDecoder>();
   int64_t bytes = 0;

@@ -14,21 +14,15 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <fstream>
-#include <iterator>
 #include <mutex>
 #include <string>
 #include <vector>
 
 #include "engine/PluginInterface.h"
+#include "tests/support/Files.h"
+#include "tests/support/LoadedModule.h"
 
 namespace {
-
-struct Exports {
-#define QV_MEMBER(name, result, params) name##Proc name = nullptr;
-  QV_EXPORT_LIST(QV_MEMBER)
-#undef QV_MEMBER
-};
 
 struct Input {
   std::vector<uint8_t> data;
@@ -94,9 +88,7 @@ int main(int argc, char** argv) {
   const int repetitions = argc > 1 ? std::atoi(argv[1]) : 600;
   const std::string streamPath =
       argc > 2 ? argv[2] : std::string(BRASSEL_VECTORS_DIR) + "/l2-fl11.bit";
-  std::ifstream file(streamPath, std::ios::binary);
-  const std::vector<uint8_t> stream{std::istreambuf_iterator<char>(file),
-                                    std::istreambuf_iterator<char>()};
+  const std::vector<uint8_t> stream = ReadBytes(streamPath);
   if (stream.empty() || repetitions <= 0) {
     std::fprintf(stderr, "cannot read %s\n", streamPath.c_str());
     return 1;
@@ -104,15 +96,12 @@ int main(int argc, char** argv) {
   Input input;
   for (int i = 0; i < repetitions; ++i) input.data.insert(input.data.end(), stream.begin(), stream.end());
 
-  void* library = dlopen(TESKDEC_PATH, RTLD_NOW | RTLD_LOCAL);
-  if (library == nullptr) {
+  const LoadedModule module(TESKDEC_PATH);
+  if (!module.Loaded()) {
     std::fprintf(stderr, "%s\n", dlerror());
     return 1;
   }
-  Exports qv;
-#define QV_BIND(name, result, params) qv.name = reinterpret_cast<name##Proc>(dlsym(library, #name));
-  QV_EXPORT_LIST(QV_BIND)
-#undef QV_BIND
+  const QVExports& qv = *module;
 
   Output output;
   const QVHandle h = qv.QVInitModule();
@@ -141,7 +130,6 @@ int main(int argc, char** argv) {
   const int32_t code = qv.QVLastError(h);
   qv.QVClose(h);
   qv.QVDeInitModule(h);
-  dlclose(library);
 
   const double sound = static_cast<double>(output.bytes.load()) / (4.0 * output.rate.load());
   rusage usage{};

@@ -19,8 +19,6 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <random>
 #include <string>
 #include <thread>
@@ -29,18 +27,10 @@
 #include "engine/PluginInterface.h"
 #include "engine/modules/common/ModuleFailure.h"
 #include "engine/modules/mpeg/MpegDecoder.h"
+#include "tests/support/Files.h"
+#include "tests/support/LoadedModule.h"
 
 namespace {
-
-std::vector<uint8_t> ReadFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
-void WriteFile(const std::string& path, const std::vector<uint8_t>& bytes) {
-  std::ofstream out(path, std::ios::binary | std::ios::trunc);
-  out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-}
 
 void Put32(std::vector<uint8_t>& b, uint32_t v) {
   for (int i = 0; i < 4; ++i) b.push_back(static_cast<uint8_t>(v >> (8 * i)));
@@ -81,7 +71,7 @@ void WriteSignal(const std::string& path, int seconds) {
     Put16(wav, static_cast<uint16_t>(static_cast<int16_t>(l * 32767)));
     Put16(wav, static_cast<uint16_t>(static_cast<int16_t>(r * 32767)));
   }
-  WriteFile(path, wav);
+  WriteBytes(path, wav);
 }
 
 std::string MakeInput(const std::string& name, const char* options, int seconds) {
@@ -95,11 +85,11 @@ std::string MakeInput(const std::string& name, const char* options, int seconds)
     if (std::system(command.c_str()) == 0) return mp3;
   }
   // Repeat the fixture's frames (after its tag frame) to the length asked for.
-  std::vector<uint8_t> fixture = ReadFile(BRASSEL_FIXTURES_DIR "/layer3/m1_44k_stereo.mp3");
+  std::vector<uint8_t> fixture = ReadBytes(BRASSEL_FIXTURES_DIR "/layer3/m1_44k_stereo.mp3");
   std::vector<uint8_t> out;
   const size_t want = static_cast<size_t>(seconds) * 16000;
   while (!fixture.empty() && out.size() < want) out.insert(out.end(), fixture.begin(), fixture.end());
-  WriteFile(mp3, out);
+  WriteBytes(mp3, out);
   return mp3;
 }
 
@@ -117,40 +107,27 @@ QVBool WINAPI CountAction(QVByteBool, QVUserValue) { return TRUE; }
 // Seconds of decoding and bytes of PCM, through the module's callback output.
 bool DecodeThroughModule(const std::string& path, double& seconds, uint64_t& bytes) {
 #ifdef TESKDEC_PATH
-  void* library = dlopen(TESKDEC_PATH, RTLD_NOW | RTLD_LOCAL);
-  if (library == nullptr) return false;
-#define QV_BIND(name) auto name = reinterpret_cast<name##Proc>(dlsym(library, #name));
-  QV_BIND(QVInitModule)
-  QV_BIND(QVDeInitModule)
-  QV_BIND(QVSetInputMode)
-  QV_BIND(QVSetInputName)
-  QV_BIND(QVSetOutputMode)
-  QV_BIND(QVSetOutCB)
-  QV_BIND(QVOpen)
-  QV_BIND(QVInitStream)
-  QV_BIND(QVPlay)
-  QV_BIND(QVGetPlayerMode)
-  QV_BIND(QVClose)
-#undef QV_BIND
+  const LoadedModule module(TESKDEC_PATH);
+  if (!module.Loaded()) return false;
+  const QVExports& qv = *module;
   Totals totals;
-  QVHandle h = QVInitModule();
-  QVSetInputMode(h, imFile);
-  QVSetInputName(h, path.c_str());
-  QVSetOutputMode(h, omCallback);
-  QVSetOutCB(h, CountData, CountAction, reinterpret_cast<QVUserValue>(&totals));
-  bool ok = QVOpen(h) && QVInitStream(h);
+  QVHandle h = qv.QVInitModule();
+  qv.QVSetInputMode(h, imFile);
+  qv.QVSetInputName(h, path.c_str());
+  qv.QVSetOutputMode(h, omCallback);
+  qv.QVSetOutCB(h, CountData, CountAction, reinterpret_cast<QVUserValue>(&totals));
+  bool ok = qv.QVOpen(h) && qv.QVInitStream(h);
   const auto start = std::chrono::steady_clock::now();
-  ok = ok && QVPlay(h);
+  ok = ok && qv.QVPlay(h);
   while (ok) {
-    int32_t mode = QVGetPlayerMode(h);
+    int32_t mode = qv.QVGetPlayerMode(h);
     if (mode != pmPlaying && mode != pmPaused) break;
     std::this_thread::sleep_for(std::chrono::milliseconds(1));
   }
   seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
   bytes = totals.bytes;
-  QVClose(h);
-  QVDeInitModule(h);
-  dlclose(library);
+  qv.QVClose(h);
+  qv.QVDeInitModule(h);
   return ok;
 #else
   (void)path;

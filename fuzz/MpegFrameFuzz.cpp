@@ -15,45 +15,9 @@
 
 #include "engine/modules/common/ModuleFailure.h"
 #include "engine/modules/mpeg/MpegDecoder.h"
+#include "tests/support/MemoryStream.h"
 
 namespace {
-
-struct Memory {
-  const uint8_t* Data;
-  int64_t Size;
-  int64_t Position;
-};
-
-Memory& Of(QVUserValue user) { return *reinterpret_cast<Memory*>(user); }
-
-QVBool WINAPI Open(QVUserValue, QVStream* stream, QVByteBool*) {
-  *stream = 1;
-  return TRUE;
-}
-QVBool WINAPI Close(QVUserValue, QVStream) { return TRUE; }
-QVBool WINAPI GetSize(QVUserValue user, QVStream, int32_t* size) {
-  *size = static_cast<int32_t>(Of(user).Size);
-  return TRUE;
-}
-QVBool WINAPI Seek(QVUserValue user, QVStream, int32_t* position, int32_t origin) {
-  Memory& m = Of(user);
-  const int64_t base = origin == 0 ? 0 : origin == 1 ? m.Position : m.Size;
-  const int64_t target = base + *position;
-  if (target < 0) return FALSE;
-  m.Position = target;
-  *position = static_cast<int32_t>(target);
-  return TRUE;
-}
-QVBool WINAPI Read(QVUserValue user, QVStream, void* buffer, int32_t bytes, int32_t* got) {
-  Memory& m = Of(user);
-  int64_t available = m.Size - m.Position;
-  if (available < 0) available = 0;
-  const int32_t n = bytes < available ? bytes : static_cast<int32_t>(available);
-  if (n > 0) std::memcpy(buffer, m.Data + m.Position, static_cast<size_t>(n));
-  m.Position += n;
-  *got = n;
-  return TRUE;
-}
 
 // Touches every byte handed out, so that uninitialised or stray output shows up.
 void Sink(void* context, uint8_t* block, int32_t bytes) {
@@ -76,16 +40,10 @@ void DecodeToEnd(MpegDecoder& decoder, int maxFrames) {
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (size < 1) return 0;
   const uint8_t settings = data[0];
-  Memory memory{data + 1, static_cast<int64_t>(size - 1), 0};
-
-  InputSource source;
-  source.Mode = imCallback;
-  source.Open = &Open;
-  source.Close = &Close;
-  source.GetSize = &GetSize;
-  source.Seek = &Seek;
-  source.Read = &Read;
-  source.User = reinterpret_cast<QVUserValue>(&memory);
+  // A copy of exactly the stream's size, so that a read past its end shows up.
+  MemoryStream memory;
+  memory.Bytes.assign(data + 1, data + size);
+  const InputSource source = memory.Source();
 
   // A fresh decoder per input, so that every crash input reproduces on its own.
   auto decoder = std::make_unique<MpegDecoder>();

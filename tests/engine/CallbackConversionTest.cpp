@@ -4,7 +4,7 @@
 #include <mutex>
 
 #include "tests/engine/ConversionFixture.h"
-#include "tests/engine/WavFile.h"
+#include "tests/support/WavFile.h"
 
 namespace {
 

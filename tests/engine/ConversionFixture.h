@@ -5,21 +5,15 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
-#include <fstream>
-#include <iterator>
 #include <string>
 #include <thread>
 
 #include "engine/YzPlayerMan.h"
 #include "engine/YzSException.h"
 #include "tests/platform/win32/TempDir.h"
+#include "tests/support/Files.h"
 
-inline std::string ReadBytes(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string((std::istreambuf_iterator<char>(in)), {});
-}
-
-inline std::string Vector(const char* name) { return std::string(BRASSEL_VECTORS_DIR) + "/" + name; }
+inline std::string Vector(const char* name) { return VectorPath(name).string(); }
 
 class ConversionFixture : public ::testing::Test {
  protected:

@@ -1,6 +1,6 @@
 // The MPEG module driven through the player as the converter drives it.
 #include "tests/engine/ConversionFixture.h"
-#include "tests/engine/WavFile.h"
+#include "tests/support/WavFile.h"
 
 namespace {
 
@@ -49,7 +49,7 @@ TEST_F(ConversionTest, ConvertsTwoFilesOnOnePlayer) {
     EXPECT_EQ(wav.bitsPerSample, 16);
     EXPECT_EQ(wav.sampleRate, c.rate);
     ASSERT_GT(wav.data.size(), 0u);
-    EXPECT_EQ(MatchingSamples(wav.data, ReadBytes(Vector(c.reference))), wav.data.size() / 2)
+    EXPECT_EQ(MatchingSamples(wav.data, ReadText(Vector(c.reference))), wav.data.size() / 2)
         << c.stream;
   }
   Player->Close();

@@ -8,13 +8,9 @@
 #include <fstream>
 
 #include "tests/platform/win32/TempDir.h"
+#include "tests/support/Files.h"
 
 namespace {
-
-std::string ReadAll(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), {});
-}
 
 TEST(FilesTest, WritesReadsAndPositions) {
   TempDir dir;
@@ -47,7 +43,7 @@ TEST(FilesTest, WritesReadsAndPositions) {
   EXPECT_EQ(GetLastError(), ERROR_ALREADY_EXISTS);
   WriteFile(file, "xy", 2, &written, nullptr);
   CloseHandle(file);
-  EXPECT_EQ(ReadAll(path), "xy");
+  EXPECT_EQ(ReadText(path), "xy");
 }
 
 TEST(FilesTest, OpeningFailuresGiveThePlatformCodes) {

@@ -3,26 +3,13 @@
 
 #include <cstdint>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <string>
 #include <vector>
 
 #include "platform/wmasdk/WmaSdk.h"
+#include "tests/support/Files.h"
 
-inline std::string WmaFixture(const std::string& name) {
-  return std::string(BRASSEL_FIXTURES_DIR) + "/wma/" + name;
-}
-
-inline std::vector<uint8_t> ReadBytes(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
-inline void WriteBytes(const std::string& path, const std::vector<uint8_t>& bytes) {
-  std::ofstream out(path, std::ios::binary | std::ios::trunc);
-  out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-}
+inline std::string WmaFixture(const std::string& name) { return FixturePath("wma/" + name).string(); }
 
 // UTF-8 to UTF-16 for file names (what the module's code page conversion gives).
 inline std::u16string Wide(const std::string& utf8) {

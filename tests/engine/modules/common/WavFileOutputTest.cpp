@@ -4,27 +4,17 @@
 
 #include <cstdio>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <vector>
 
 #include "engine/modules/common/ModuleFailure.h"
+#include "tests/support/Files.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 
-std::vector<uint8_t> ReadAll(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
-uint32_t Le32(const std::vector<uint8_t>& b, size_t at) {
-  return b[at] | b[at + 1] << 8 | b[at + 2] << 16 | static_cast<uint32_t>(b[at + 3]) << 24;
-}
-uint16_t Le16(const std::vector<uint8_t>& b, size_t at) {
-  return static_cast<uint16_t>(b[at] | b[at + 1] << 8);
-}
+uint32_t Le32(const std::vector<uint8_t>& b, size_t at) { return LittleEndian32(&b.at(at)); }
+uint16_t Le16(const std::vector<uint8_t>& b, size_t at) { return LittleEndian16(&b.at(at)); }
 
 class WavFileOutputTest : public ::testing::Test {
  protected:
@@ -55,7 +45,7 @@ TEST_F(WavFileOutputTest, HeaderTableForTheModulesFormat) {
     out.Write(block.data(), static_cast<uint32_t>(block.size()));
     out.Close();
   }
-  const auto bytes = ReadAll(*settings_.outputName);
+  const auto bytes = ReadBytes(*settings_.outputName);
   ASSERT_EQ(bytes.size(), 46u + 2 * 16384);
   const std::vector<uint8_t> expected = {
       'R', 'I', 'F', 'F', 0x26, 0x80, 0x00, 0x00, 'W', 'A', 'V', 'E',  // RIFF size 38 + 32768
@@ -74,7 +64,7 @@ TEST_F(WavFileOutputTest, NoBlockGivesTheBareHeader) {
   WavFileOutput out;
   out.Open(settings_);
   out.Close();
-  const auto bytes = ReadAll(*settings_.outputName);
+  const auto bytes = ReadBytes(*settings_.outputName);
   ASSERT_EQ(bytes.size(), 46u);
   EXPECT_EQ(Le32(bytes, 4), 38u);
   EXPECT_EQ(Le32(bytes, 42), 0u);
@@ -91,7 +81,7 @@ TEST_F(WavFileOutputTest, OddDataLengthIsPadded) {
   out.Open(settings_);
   out.Write(block, 3);
   out.Close();
-  const auto bytes = ReadAll(*settings_.outputName);
+  const auto bytes = ReadBytes(*settings_.outputName);
   ASSERT_EQ(bytes.size(), 46u + 4);
   EXPECT_EQ(Le32(bytes, 42), 3u);
   EXPECT_EQ(Le32(bytes, 4), 42u);

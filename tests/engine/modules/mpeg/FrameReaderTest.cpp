@@ -12,7 +12,7 @@ using namespace mpegtest;
 namespace {
 
 std::vector<uint8_t> Stream(const char* name) {
-  return ReadWholeFile(VectorPath(std::string(name) + ".bit"));
+  return ReadBytes(VectorPath(std::string(name) + ".bit"));
 }
 
 RunResult DecodeBytes(std::vector<uint8_t> bytes, DecoderSettings settings = {}) {

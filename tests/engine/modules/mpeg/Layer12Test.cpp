@@ -28,7 +28,7 @@ TEST_P(Layer12Conformance, EverySampleWithinOneStep) {
   EXPECT_EQ(decoder.Header().Layer, c.Layer);
   EXPECT_EQ(decoder.Header().SampleRate(), c.Rate);
 
-  std::vector<uint8_t> bytes = ReadWholeFile(VectorPath(std::string(c.Name) + ".pcm"));
+  std::vector<uint8_t> bytes = ReadBytes(VectorPath(std::string(c.Name) + ".pcm"));
   const size_t perFrame = c.Layer == 1 ? 384 : 1152;
   ASSERT_EQ(run.Samples.size(), run.Frames * perFrame * 2);
   ASSERT_LE(run.Samples.size() * 2, bytes.size());
@@ -74,7 +74,7 @@ TEST_P(Layer2Fixtures, EverySampleWithinOneStep) {
   ASSERT_EQ(run.First, FrameRead);
   EXPECT_EQ(decoder.Header().AllocationTable, f.Table);
   ASSERT_EQ(decoder.Header().Channels, f.Channels);
-  std::vector<uint8_t> bytes = ReadWholeFile(base + ".pcm");
+  std::vector<uint8_t> bytes = ReadBytes(base + ".pcm");
   const size_t frames = run.Samples.size() / 2;
   ASSERT_EQ(frames, static_cast<size_t>(run.Frames) * 1152);
   ASSERT_EQ(frames * f.Channels * 2, bytes.size());
@@ -105,7 +105,7 @@ RunResult DecodeBytes(std::vector<uint8_t> bytes, DecoderSettings settings = {},
 }
 
 std::vector<uint8_t> Stream(const std::string& name) {
-  return ReadWholeFile(VectorPath(name + ".bit"));
+  return ReadBytes(VectorPath(name + ".bit"));
 }
 
 TEST(Layer12, HalfRateIsTheBandLimitedFullRateOutputEverySecondSample) {

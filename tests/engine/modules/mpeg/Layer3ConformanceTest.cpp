@@ -25,7 +25,7 @@ TEST_P(Layer3Conformance, EverySampleWithinOneStep) {
   EXPECT_EQ(decoder.Header().Layer, 3);
   EXPECT_EQ(decoder.Header().SampleRate(), c.Rate);
 
-  std::vector<uint8_t> bytes = ReadWholeFile(VectorPath(std::string(c.Name) + ".pcm"));
+  std::vector<uint8_t> bytes = ReadBytes(VectorPath(std::string(c.Name) + ".pcm"));
   const size_t referenceFrames = bytes.size() / 2 / static_cast<size_t>(c.Channels);
   const size_t perFrame = decoder.Header().Lsf ? 576 : 1152;
   ASSERT_EQ(run.Samples.size(), run.Frames * perFrame * 2);
@@ -70,8 +70,8 @@ INSTANTIATE_TEST_SUITE_P(Streams, Layer3Conformance,
 // filled) the samples are the reference's.
 TEST(Layer3SkippedFrames, ReservoirStaysWholeAcrossSkippedFrames) {
   for (const char* name : {"M2L3_noise", "l3-he_44khz"}) {
-    const std::vector<uint8_t> bytes = ReadWholeFile(VectorPath(std::string(name) + ".bit"));
-    std::vector<uint8_t> pcm = ReadWholeFile(VectorPath(std::string(name) + ".pcm"));
+    const std::vector<uint8_t> bytes = ReadBytes(VectorPath(std::string(name) + ".bit"));
+    std::vector<uint8_t> pcm = ReadBytes(VectorPath(std::string(name) + ".pcm"));
     MpegDecoder decoder;
     QVByteBool canSetPosition = 1;
     decoder.OpenInput(FileSource(VectorPath(std::string(name) + ".bit")), &canSetPosition);

@@ -37,7 +37,7 @@ uint16_t U16(const std::vector<uint8_t>& b, size_t& at) {
 }
 
 Reference LoadReference(const std::string& path) {
-  std::vector<uint8_t> b = ReadWholeFile(path);
+  std::vector<uint8_t> b = ReadBytes(path);
   Reference r;
   if (b.size() < 20 || std::memcmp(b.data(), "L3RF", 4) != 0) return r;
   size_t at = 4;

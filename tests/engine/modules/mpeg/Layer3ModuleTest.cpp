@@ -3,23 +3,16 @@
 #include <cstdlib>
 
 #include "tests/engine/modules/mpeg/ModuleHost.h"
+#include "tests/support/WavFile.h"
 
 namespace {
 
 // The samples of a WAV file's data chunk.
 std::vector<int16_t> WavSamples(const std::filesystem::path& path, int32_t* rate) {
-  std::vector<uint8_t> wav = ReadBytes(path);
-  size_t at = 12;
-  while (at + 8 <= wav.size()) {
-    const uint32_t size = LittleEndian32(&wav[at + 4]);
-    if (std::memcmp(&wav[at], "fmt ", 4) == 0 && at + 16 <= wav.size()) *rate = static_cast<int32_t>(LittleEndian32(&wav[at + 12]));
-    if (std::memcmp(&wav[at], "data", 4) == 0) {
-      const size_t bytes = std::min<size_t>(size, wav.size() - at - 8);
-      return Samples(&wav[at + 8], bytes);
-    }
-    at += 8 + size + (size & 1);
-  }
-  return {};
+  const WavFile wav = ReadWavFile(path);
+  if (!wav.valid) return {};
+  *rate = static_cast<int32_t>(wav.sampleRate);
+  return Samples(reinterpret_cast<const uint8_t*>(wav.data.data()), wav.data.size());
 }
 
 std::vector<int16_t> ConvertToWav(const std::filesystem::path& input, const std::filesystem::path& output,

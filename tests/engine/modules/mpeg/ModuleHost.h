@@ -3,7 +3,6 @@
 // player mode with a deadline).
 #pragma once
 
-#include <dlfcn.h>
 #include <unistd.h>
 #include <gtest/gtest.h>
 
@@ -20,69 +19,18 @@
 #include <vector>
 
 #include "engine/PluginInterface.h"
+#include "tests/support/Files.h"
+#include "tests/support/LoadedModule.h"
+#include "tests/support/TempFolder.h"
+#include "tests/support/Wait.h"
 
-struct ModuleExports {
-#define QV_MEMBER(name, result, params) name##Proc name = nullptr;
-  QV_EXPORT_LIST(QV_MEMBER)
-#undef QV_MEMBER
-};
+using ModuleExports = QVExports;
 
-class ModuleLibrary {
+// teskdec.dll as the build made it.
+class ModuleLibrary : public LoadedModule {
  public:
-  ModuleLibrary() {
-    library_ = dlopen(TESKDEC_PATH, RTLD_NOW | RTLD_LOCAL);
-    if (library_ == nullptr) return;
-#define QV_BIND(name, result, params) \
-  exports_.name = reinterpret_cast<name##Proc>(dlsym(library_, #name));
-    QV_EXPORT_LIST(QV_BIND)
-#undef QV_BIND
-  }
-  ~ModuleLibrary() {
-    if (library_ != nullptr) dlclose(library_);
-  }
-  ModuleLibrary(const ModuleLibrary&) = delete;
-  ModuleLibrary& operator=(const ModuleLibrary&) = delete;
-
-  bool Loaded() const { return library_ != nullptr; }
-  bool AllBound() const {
-    bool all = true;
-#define QV_CHECK(name, result, params) all = all && exports_.name != nullptr;
-    QV_EXPORT_LIST(QV_CHECK)
-#undef QV_CHECK
-    return all;
-  }
-  const ModuleExports& operator*() const { return exports_; }
-  const ModuleExports* operator->() const { return &exports_; }
-
- private:
-  void* library_ = nullptr;
-  ModuleExports exports_;
+  ModuleLibrary() : LoadedModule(TESKDEC_PATH) {}
 };
-
-inline std::vector<uint8_t> ReadBytes(const std::filesystem::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
-inline void WriteBytes(const std::filesystem::path& path, const std::vector<uint8_t>& bytes) {
-  std::ofstream out(path, std::ios::binary | std::ios::trunc);
-  out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-}
-
-inline std::filesystem::path VectorPath(const std::string& name) {
-  return std::filesystem::path(BRASSEL_VECTORS_DIR) / name;
-}
-
-inline uint32_t LittleEndian32(const uint8_t* at) {
-  return at[0] | at[1] << 8 | at[2] << 16 | static_cast<uint32_t>(at[3]) << 24;
-}
-
-inline std::vector<int16_t> Samples(const uint8_t* bytes, size_t count) {
-  std::vector<int16_t> samples(count / 2);
-  for (size_t i = 0; i < samples.size(); ++i)
-    samples[i] = static_cast<int16_t>(bytes[2 * i] | bytes[2 * i + 1] << 8);
-  return samples;
-}
 
 // Frames of a constant-layout Layer I or II stream, walked header by header.
 struct StreamLayout {
@@ -133,37 +81,6 @@ inline int32_t WaitWhileRunning(const ModuleExports& qv, QVHandle h,
     std::this_thread::yield();
   }
 }
-
-// Waits for a condition another thread makes true, with a deadline.
-template <class Condition>
-bool WaitFor(Condition condition, std::chrono::seconds deadline = std::chrono::seconds(60)) {
-  const auto until = std::chrono::steady_clock::now() + deadline;
-  while (!condition()) {
-    if (std::chrono::steady_clock::now() > until) return false;
-    std::this_thread::yield();
-  }
-  return true;
-}
-
-// A fresh folder for one test's files.
-class TempFolder {
- public:
-  TempFolder() {
-    const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-    std::string name = std::string("teskdec-") + info->test_suite_name() + "-" + info->name() +
-                       "-" + std::to_string(::getpid());
-    for (char& c : name)
-      if (c == '/') c = '_';
-    path_ = std::filesystem::temp_directory_path() / name;
-    std::filesystem::remove_all(path_);
-    std::filesystem::create_directories(path_);
-  }
-  ~TempFolder() { std::filesystem::remove_all(path_); }
-  const std::filesystem::path& path() const { return path_; }
-
- private:
-  std::filesystem::path path_;
-};
 
 // An input served from memory through the input callbacks.
 struct MemoryInput {

@@ -14,7 +14,7 @@ namespace {
 TEST(SeekWhileDecoding, SeeksInterleaveWithWholeFrames) {
   for (const char* name : {"l2-fl10", "l3-si"}) {
     MemoryStream memory;
-    memory.Bytes = ReadWholeFile(VectorPath(std::string(name) + ".bit"));
+    memory.Bytes = ReadBytes(VectorPath(std::string(name) + ".bit"));
     MpegDecoder decoder;
     QVByteBool canSetPosition = 1;
     decoder.OpenInput(memory.Source(), &canSetPosition);

@@ -1,11 +1,13 @@
-// Reads the format and the samples of a RIFF "WAVE" file for the conversion tests.
+// Reads the format and the samples of a RIFF "WAVE" file.
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 #include <cstring>
-#include <fstream>
-#include <iterator>
+#include <filesystem>
 #include <string>
+
+#include "tests/support/Files.h"
 
 struct WavFile {
   bool valid = false;
@@ -15,15 +17,13 @@ struct WavFile {
 };
 
 inline uint32_t LittleEndian32(const std::string& s, size_t at) {
-  uint32_t v = 0;
-  for (int i = 3; i >= 0; --i) v = (v << 8) | static_cast<uint8_t>(s[at + static_cast<size_t>(i)]);
-  return v;
+  return LittleEndian32(reinterpret_cast<const uint8_t*>(s.data()) + at);
 }
 
-inline WavFile ReadWavFile(const std::string& path) {
+// Walks the chunks; valid when a format and a data chunk lie within the file.
+inline WavFile ReadWavFile(const std::filesystem::path& path) {
   WavFile wav;
-  std::ifstream in(path, std::ios::binary);
-  std::string bytes((std::istreambuf_iterator<char>(in)), {});
+  const std::string bytes = ReadText(path);
   if (bytes.size() < 12 || bytes.compare(0, 4, "RIFF") != 0 || bytes.compare(8, 4, "WAVE") != 0)
     return wav;
   bool haveFormat = false, haveData = false;
