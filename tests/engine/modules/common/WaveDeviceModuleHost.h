@@ -5,20 +5,10 @@
 #include "tests/engine/modules/mpeg/ModuleHost.h"
 #include "tests/platform/win32/SoundDevices.h"
 
-class DevicePlayer : public ::testing::Test {
+class DevicePlayer : public PlayerTest<ModuleLibrary> {
  protected:
   static constexpr uint32_t LimitMs = 500;
 
-  void SetUp() override {
-    ASSERT_TRUE(qv_.Loaded());
-    h_ = qv_->QVInitModule();
-    ASSERT_NE(h_, 0u);
-  }
-  void TearDown() override {
-    if (h_ != 0) {
-      EXPECT_TRUE(qv_->QVDeInitModule(h_));
-    }
-  }
   void Prepare(int32_t outputMode, const char* stream = "l2-fl10.bit") {
     const std::string path = VectorPath(stream).string();
     rate_ = WalkFrames(ReadBytes(path)).rate;
@@ -35,7 +25,5 @@ class DevicePlayer : public ::testing::Test {
   }
 
   SoundDeviceChoice device_{"virtual"};
-  ModuleLibrary qv_;
-  QVHandle h_ = 0;
   int rate_ = 0;
 };

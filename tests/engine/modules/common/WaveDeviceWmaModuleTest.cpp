@@ -7,18 +7,8 @@
 
 namespace {
 
-class WmaDevices : public ::testing::Test {
+class WmaDevices : public PlayerTest<WmaLibrary> {
  protected:
-  void SetUp() override {
-    ASSERT_TRUE(qv_.Loaded()) << dlerror();
-    h_ = qv_->QVInitModule();
-    ASSERT_NE(h_, 0u);
-  }
-  void TearDown() override {
-    if (h_ != 0) {
-      EXPECT_TRUE(qv_->QVDeInitModule(h_));
-    }
-  }
   void Prepare(int32_t outputMode) {
     ASSERT_TRUE(qv_->QVSetInputName(h_, WmaFixture("v2-44k-stereo.wma").c_str()));
     ASSERT_TRUE(qv_->QVSetOutputMode(h_, outputMode));
@@ -29,9 +19,7 @@ class WmaDevices : public ::testing::Test {
   }
 
   SoundDeviceChoice device_{"virtual"};
-  WmaLibrary qv_;
   CallbackRecorder recorder_;  // outlives the handle
-  QVHandle h_ = 0;
 };
 
 // The module reports the start and the end to the host, but no blocks.

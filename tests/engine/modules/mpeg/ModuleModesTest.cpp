@@ -24,18 +24,8 @@ struct NoSoundDevices {
 
 const std::string fl10 = VectorPath("l2-fl10.bit").string();
 
-class ModuleModes : public ::testing::Test {
+class ModuleModes : public PlayerTest<ModuleLibrary> {
  protected:
-  void SetUp() override {
-    ASSERT_TRUE(qv_.Loaded()) << dlerror();
-    h_ = qv_->QVInitModule();
-    ASSERT_NE(h_, 0u);
-  }
-  void TearDown() override {
-    if (h_ != 0) {
-      EXPECT_TRUE(qv_->QVDeInitModule(h_));
-    }
-  }
   void OpenFile(const std::string& path) {
     ASSERT_TRUE(qv_->QVSetInputName(h_, path.c_str()));
     ASSERT_TRUE(qv_->QVOpen(h_));
@@ -45,8 +35,6 @@ class ModuleModes : public ::testing::Test {
     ASSERT_TRUE(qv_->QVInitStream(h_));
   }
 
-  ModuleLibrary qv_;
-  QVHandle h_ = 0;
   TempFolder folder_;
 };
 

@@ -17,20 +17,14 @@ const std::string fl10 = VectorPath("l2-fl10.bit").string();
 constexpr int32_t frameBytes = 1152 * 4;
 constexpr int32_t frameMs = 36;  // Layer II at 32000 Hz
 
-class ModuleRun : public ::testing::Test {
+class ModuleRun : public PlayerTest<ModuleLibrary> {
  protected:
   void SetUp() override {
-    ASSERT_TRUE(qv_.Loaded()) << dlerror();
-    h_ = qv_->QVInitModule();
-    ASSERT_NE(h_, 0u);
+    PlayerTest::SetUp();
+    if (HasFatalFailure()) return;
     stream_ = ReadBytes(fl10);
     frames_ = WalkFrames(stream_).frames;
     ASSERT_GT(frames_, 40);
-  }
-  void TearDown() override {
-    if (h_ != 0) {
-      EXPECT_TRUE(qv_->QVDeInitModule(h_));
-    }
   }
   // Opens and prepares the input, with callback output in blocks of one frame.
   void PrepareCallbacks(const std::string& input = fl10, int32_t bufferSize = frameBytes) {
@@ -40,14 +34,22 @@ class ModuleRun : public ::testing::Test {
     ASSERT_TRUE(qv_->QVOpen(h_));
     ASSERT_TRUE(qv_->QVInitStream(h_));
   }
+  // Plays with callback output and pauses while the run holds in its first block, then lets
+  // the block go on into the pause.
+  void PauseInFirstBlock() {
+    recorder_.holdAtBlock = 1;
+    PrepareCallbacks();
+    ASSERT_TRUE(qv_->QVPlay(h_));
+    ASSERT_TRUE(WaitFor([&] { return recorder_.blockCount.load() >= 1; }));
+    ASSERT_TRUE(qv_->QVPause(h_));
+    recorder_.Release();
+  }
   std::vector<uint8_t> RunToEnd() {
     EXPECT_TRUE(qv_->QVPlay(h_));
     EXPECT_EQ(WaitWhileRunning(*qv_, h_), pmFinished);
     return recorder_.Pcm();
   }
 
-  ModuleLibrary qv_;
-  QVHandle h_ = 0;
   std::vector<uint8_t> stream_;
   int frames_ = 0;
   BlockRecorder recorder_;
@@ -80,12 +82,7 @@ TEST_F(ModuleRun, PauseHoldsTheRunAndStopEndsIt) {
 }
 
 TEST_F(ModuleRun, ResumedRunDeliversEverything) {
-  recorder_.holdAtBlock = 1;
-  PrepareCallbacks();
-  ASSERT_TRUE(qv_->QVPlay(h_));
-  ASSERT_TRUE(WaitFor([&] { return recorder_.blockCount.load() >= 1; }));
-  ASSERT_TRUE(qv_->QVPause(h_));
-  recorder_.Release();
+  ASSERT_NO_FATAL_FAILURE(PauseInFirstBlock());
   ASSERT_TRUE(qv_->QVResume(h_));
   EXPECT_EQ(WaitWhileRunning(*qv_, h_), pmFinished);
   EXPECT_EQ(recorder_.Pcm().size(), static_cast<size_t>(frames_) * frameBytes);
@@ -114,24 +111,14 @@ TEST_F(ModuleRun, DeInitWhilePlayingClosesTheWavFile) {
 }
 
 TEST_F(ModuleRun, DeInitWhilePausedReportsTheEndFirst) {
-  recorder_.holdAtBlock = 1;
-  PrepareCallbacks();
-  ASSERT_TRUE(qv_->QVPlay(h_));
-  ASSERT_TRUE(WaitFor([&] { return recorder_.blockCount.load() >= 1; }));
-  ASSERT_TRUE(qv_->QVPause(h_));
-  recorder_.Release();
+  ASSERT_NO_FATAL_FAILURE(PauseInFirstBlock());
   ASSERT_TRUE(qv_->QVDeInitModule(h_));
   h_ = 0;
   EXPECT_EQ(recorder_.actions, (std::vector<int>{1, 0}));
 }
 
 TEST_F(ModuleRun, SeekMovesTheRunToTheFrame) {
-  recorder_.holdAtBlock = 1;
-  PrepareCallbacks();
-  ASSERT_TRUE(qv_->QVPlay(h_));
-  ASSERT_TRUE(WaitFor([&] { return recorder_.blockCount.load() >= 1; }));
-  ASSERT_TRUE(qv_->QVPause(h_));
-  recorder_.Release();
+  ASSERT_NO_FATAL_FAILURE(PauseInFirstBlock());
   constexpr uint32_t target = 20;
   ASSERT_TRUE(qv_->QVSetPos(h_, target * frameMs));
   EXPECT_EQ(qv_->QVGetPos(h_), static_cast<int32_t>((target + 1) * frameMs));

@@ -21,6 +21,7 @@
 #include "engine/PluginInterface.h"
 #include "tests/support/Files.h"
 #include "tests/support/LoadedModule.h"
+#include "tests/support/PlayerTest.h"
 #include "tests/support/TempFolder.h"
 #include "tests/support/Wait.h"
 

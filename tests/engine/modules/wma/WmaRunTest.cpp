@@ -8,46 +8,34 @@
 
 namespace {
 
-class WmaRun : public testing::Test {
+class WmaRun : public PlayerTest<WmaLibrary> {
  protected:
-  void SetUp() override {
-    ASSERT_TRUE(qv.Loaded()) << dlerror();
-    h = qv->QVInitModule();
-    ASSERT_NE(h, 0u);
-  }
-  void TearDown() override {
-    if (h != 0) {
-      EXPECT_TRUE(qv->QVDeInitModule(h));
-    }
-  }
   void OpenReady(const char* file) {
-    ASSERT_TRUE(qv->QVSetInputName(h, WmaFixture(file).c_str()));
-    ASSERT_TRUE(qv->QVOpen(h));
-    ASSERT_TRUE(qv->QVInitStream(h));
+    ASSERT_TRUE(qv_->QVSetInputName(h_, WmaFixture(file).c_str()));
+    ASSERT_TRUE(qv_->QVOpen(h_));
+    ASSERT_TRUE(qv_->QVInitStream(h_));
   }
   void ToFile(const std::string& name) {
-    ASSERT_TRUE(qv->QVSetOutputMode(h, omFile));
-    ASSERT_TRUE(qv->QVSetOutputName(h, name.c_str()));
+    ASSERT_TRUE(qv_->QVSetOutputMode(h_, omFile));
+    ASSERT_TRUE(qv_->QVSetOutputName(h_, name.c_str()));
   }
   // Waits until the SDK's thread has taken the next block into the sample operation: the
   // position moves before the pause wait and before the block is written.
   bool WaitForPosition(int32_t position) {
-    return WaitFor([&] { return qv->QVGetPos(h) == position; });
+    return WaitFor([&] { return qv_->QVGetPos(h_) == position; });
   }
 
-  WmaLibrary qv;
   // Outlives the handle, whose run may still call it when a test fails early.
   CallbackRecorder recorder;
-  QVHandle h = 0;
   TempFolder folder;
 };
 
 // 8192-byte blocks of 44100 Hz stereo add 46 ms each (8 192 000 / 176 400, truncated).
 TEST_F(WmaRun, ThePositionAdvancesByTheBytesDelivered) {
   OpenReady("v2-44k-stereo.wma");
-  recorder.Install(*qv, h);
-  ASSERT_TRUE(qv->QVPlay(h));
-  EXPECT_EQ(WaitWhileRunning(*qv, h), pmFinished);
+  recorder.Install(*qv_, h_);
+  ASSERT_TRUE(qv_->QVPlay(h_));
+  EXPECT_EQ(WaitWhileRunning(*qv_, h_), pmFinished);
   ASSERT_GT(recorder.sizes.size(), 3u);
   int32_t expected = 0;
   for (size_t i = 0; i < recorder.sizes.size(); ++i) {
@@ -70,21 +58,21 @@ TEST_F(WmaRun, ThePositionAdvancesByTheBytesDelivered) {
 TEST_F(WmaRun, TheEndIsReportedOnceAndThePositionIsThenTheDuration) {
   OpenReady("v2-44k-stereo.wma");
   ToFile(folder.File("out.wav"));
-  ASSERT_TRUE(qv->QVPlay(h));
+  ASSERT_TRUE(qv_->QVPlay(h_));
   // Running, the position stays below the duration (1472 ms are delivered); finished, it
   // reads the duration, and asking for it does not take the end report.
-  ASSERT_TRUE(WaitFor([&] { return qv->QVGetPos(h) == 1532; }));
-  EXPECT_EQ(qv->QVGetPlayerMode(h), pmFinished);
-  EXPECT_EQ(qv->QVGetPlayerMode(h), pmOpen);
-  EXPECT_EQ(qv->QVGetPos(h), -1);
-  EXPECT_EQ(qv->QVGetSize(h), -1);  // no longer ready
+  ASSERT_TRUE(WaitFor([&] { return qv_->QVGetPos(h_) == 1532; }));
+  EXPECT_EQ(qv_->QVGetPlayerMode(h_), pmFinished);
+  EXPECT_EQ(qv_->QVGetPlayerMode(h_), pmOpen);
+  EXPECT_EQ(qv_->QVGetPos(h_), -1);
+  EXPECT_EQ(qv_->QVGetSize(h_), -1);  // no longer ready
   // A second run needs the stream prepared again, and starts at the beginning.
-  EXPECT_FALSE(qv->QVPlay(h));
-  EXPECT_EQ(qv->QVLastError(h), qvIncorrectMode);
-  ASSERT_TRUE(qv->QVInitStream(h));
+  EXPECT_FALSE(qv_->QVPlay(h_));
+  EXPECT_EQ(qv_->QVLastError(h_), qvIncorrectMode);
+  ASSERT_TRUE(qv_->QVInitStream(h_));
   ToFile(folder.File("again.wav"));
-  ASSERT_TRUE(qv->QVPlay(h));
-  EXPECT_EQ(WaitWhileRunning(*qv, h), pmFinished);
+  ASSERT_TRUE(qv_->QVPlay(h_));
+  EXPECT_EQ(WaitWhileRunning(*qv_, h_), pmFinished);
   EXPECT_TRUE(ReadWav(folder.File("again.wav")).data ==
               ReadBytes(WmaFixture("v2-44k-stereo.pcm")));
 }
@@ -107,9 +95,9 @@ TEST_F(WmaRun, LimitsChooseWhereTheRunStartsAndEnds) {
     OpenReady("v2-22k-mono-4s.wma");
     const std::string output = folder.File("out.wav");
     ToFile(output);
-    ASSERT_TRUE(qv->QVSetLimits(h, c.start, c.end));
-    ASSERT_TRUE(qv->QVPlay(h));
-    EXPECT_EQ(WaitWhileRunning(*qv, h), pmFinished);
+    ASSERT_TRUE(qv_->QVSetLimits(h_, c.start, c.end));
+    ASSERT_TRUE(qv_->QVPlay(h_));
+    EXPECT_EQ(WaitWhileRunning(*qv_, h_), pmFinished);
     const WavFile wav = ReadWav(output);
     ASSERT_TRUE(wav.valid);
     EXPECT_GE(wav.data.size(), c.minBytes);
@@ -117,45 +105,45 @@ TEST_F(WmaRun, LimitsChooseWhereTheRunStartsAndEnds) {
     if (c.minBytes == reference.size()) {
       EXPECT_TRUE(wav.data == reference);
     }
-    ASSERT_TRUE(qv->QVClose(h));
+    ASSERT_TRUE(qv_->QVClose(h_));
   }
 }
 
 TEST_F(WmaRun, PauseHoldsTheSdksThreadUntilResume) {
   OpenReady("v2-44k-stereo.wma");
-  recorder.Install(*qv, h);
+  recorder.Install(*qv_, h_);
   // Paused from the SDK's thread after the second block, so the third is the one held.
   recorder.onBlock = [&](int block) {
     if (block == 2) {
-      EXPECT_TRUE(qv->QVPause(h));
+      EXPECT_TRUE(qv_->QVPause(h_));
     }
   };
-  ASSERT_TRUE(qv->QVPlay(h));
+  ASSERT_TRUE(qv_->QVPlay(h_));
   ASSERT_TRUE(WaitForPosition(3 * 46));
-  EXPECT_EQ(qv->QVGetPlayerMode(h), pmPaused);
+  EXPECT_EQ(qv_->QVGetPlayerMode(h_), pmPaused);
   EXPECT_EQ(recorder.Blocks(), 2);
-  EXPECT_TRUE(qv->QVPause(h));  // pausing again keeps it paused
+  EXPECT_TRUE(qv_->QVPause(h_));  // pausing again keeps it paused
   EXPECT_EQ(recorder.Blocks(), 2);
-  ASSERT_TRUE(qv->QVResume(h));
-  EXPECT_EQ(WaitWhileRunning(*qv, h), pmFinished);
+  ASSERT_TRUE(qv_->QVResume(h_));
+  EXPECT_EQ(WaitWhileRunning(*qv_, h_), pmFinished);
   EXPECT_TRUE(recorder.pcm == ReadBytes(WmaFixture("v2-44k-stereo.pcm")));  // nothing lost
 }
 
 TEST_F(WmaRun, StopWhilePausedEndsTheWaitAndClosesTheOutputOnce) {
   OpenReady("v2-44k-stereo.wma");
-  recorder.Install(*qv, h);
+  recorder.Install(*qv_, h_);
   recorder.onBlock = [&](int block) {
-    if (block == 2) qv->QVPause(h);
+    if (block == 2) qv_->QVPause(h_);
   };
-  ASSERT_TRUE(qv->QVPlay(h));
+  ASSERT_TRUE(qv_->QVPlay(h_));
   ASSERT_TRUE(WaitForPosition(3 * 46));
-  ASSERT_TRUE(qv->QVStop(h));
-  EXPECT_EQ(qv->QVGetPlayerMode(h), pmOpen);
+  ASSERT_TRUE(qv_->QVStop(h_));
+  EXPECT_EQ(qv_->QVGetPlayerMode(h_), pmOpen);
   const int blocks = recorder.Blocks();
   EXPECT_LE(blocks, 3);
   EXPECT_EQ(recorder.Ends(), 1);
-  EXPECT_EQ(qv->QVGetPos(h), -1);
-  ASSERT_TRUE(qv->QVClose(h));
+  EXPECT_EQ(qv_->QVGetPos(h_), -1);
+  ASSERT_TRUE(qv_->QVClose(h_));
   EXPECT_EQ(recorder.Blocks(), blocks);
   EXPECT_EQ(recorder.Ends(), 1);
 }
@@ -164,11 +152,11 @@ TEST_F(WmaRun, StopLeavesAValidShorterWavFile) {
   OpenReady("v2-22k-mono-4s.wma");
   const std::string output = folder.File("out.wav");
   ToFile(output);
-  ASSERT_TRUE(qv->QVPlay(h));
-  ASSERT_TRUE(WaitFor([&] { return qv->QVGetPos(h) >= 200; }));
-  ASSERT_TRUE(qv->QVStop(h));
-  EXPECT_FALSE(qv->QVStop(h));
-  EXPECT_EQ(qv->QVLastError(h), qvIncorrectMode);
+  ASSERT_TRUE(qv_->QVPlay(h_));
+  ASSERT_TRUE(WaitFor([&] { return qv_->QVGetPos(h_) >= 200; }));
+  ASSERT_TRUE(qv_->QVStop(h_));
+  EXPECT_FALSE(qv_->QVStop(h_));
+  EXPECT_EQ(qv_->QVLastError(h_), qvIncorrectMode);
   const WavFile wav = ReadWav(output);
   ASSERT_TRUE(wav.valid);
   EXPECT_GT(wav.data.size(), 0u);
@@ -180,19 +168,19 @@ TEST_F(WmaRun, StopLeavesAValidShorterWavFile) {
 
 TEST_F(WmaRun, SetPosMovesAPausedRunWithoutWaitingForTheHeldThread) {
   OpenReady("v2-22k-mono-4s.wma");
-  recorder.Install(*qv, h);
+  recorder.Install(*qv_, h_);
   recorder.onBlock = [&](int block) {
-    if (block == 2) qv->QVPause(h);
+    if (block == 2) qv_->QVPause(h_);
   };
-  ASSERT_TRUE(qv->QVPlay(h));
+  ASSERT_TRUE(qv_->QVPlay(h_));
   ASSERT_TRUE(WaitForPosition(3 * 46));
   // The SDK's thread waits inside the sample operation; the seek must not wait for it forever.
-  ASSERT_TRUE(qv->QVSetPos(h, 2000));
-  EXPECT_GE(qv->QVGetPos(h), 2000);  // the restarted reader may have taken its first block
-  EXPECT_LE(qv->QVGetPos(h), 2000 + 46);
-  EXPECT_EQ(qv->QVGetPlayerMode(h), pmPaused);
-  ASSERT_TRUE(qv->QVResume(h));
-  EXPECT_EQ(WaitWhileRunning(*qv, h), pmFinished);
+  ASSERT_TRUE(qv_->QVSetPos(h_, 2000));
+  EXPECT_GE(qv_->QVGetPos(h_), 2000);  // the restarted reader may have taken its first block
+  EXPECT_LE(qv_->QVGetPos(h_), 2000 + 46);
+  EXPECT_EQ(qv_->QVGetPlayerMode(h_), pmPaused);
+  ASSERT_TRUE(qv_->QVResume(h_));
+  EXPECT_EQ(WaitWhileRunning(*qv_, h_), pmFinished);
   std::lock_guard<std::mutex> lock(recorder.mutex);
   EXPECT_GT(recorder.positions.back(), 4000);
   // Three blocks before the seek, about 2.5 s after it.
@@ -207,11 +195,11 @@ TEST_F(WmaRun, SetPosMovesARunningRun) {
   OpenReady("v2-22k-mono-4s.wma");
   const std::string output = folder.File("out.wav");
   ToFile(output);
-  ASSERT_TRUE(qv->QVPlay(h));
-  ASSERT_TRUE(WaitFor([&] { return qv->QVGetPos(h) >= 300; }));
-  ASSERT_TRUE(qv->QVSetPos(h, 3500)) << qv->QVLastError(h);
-  EXPECT_GE(qv->QVGetPos(h), 3500);
-  EXPECT_EQ(WaitWhileRunning(*qv, h), pmFinished);
+  ASSERT_TRUE(qv_->QVPlay(h_));
+  ASSERT_TRUE(WaitFor([&] { return qv_->QVGetPos(h_) >= 300; }));
+  ASSERT_TRUE(qv_->QVSetPos(h_, 3500)) << qv_->QVLastError(h_);
+  EXPECT_GE(qv_->QVGetPos(h_), 3500);
+  EXPECT_EQ(WaitWhileRunning(*qv_, h_), pmFinished);
   const WavFile wav = ReadWav(output);
   ASSERT_TRUE(wav.valid);
   const size_t full = ReadBytes(WmaFixture("v2-22k-mono-4s.pcm")).size();
@@ -221,32 +209,32 @@ TEST_F(WmaRun, SetPosMovesARunningRun) {
 
 TEST_F(WmaRun, SettingsThatWaitForTheEndOfARun) {
   OpenReady("v2-22k-mono-4s.wma");
-  recorder.Install(*qv, h);
+  recorder.Install(*qv_, h_);
   recorder.onBlock = [&](int block) {
-    if (block == 1) qv->QVPause(h);
+    if (block == 1) qv_->QVPause(h_);
   };
-  ASSERT_TRUE(qv->QVPlay(h));
+  ASSERT_TRUE(qv_->QVPlay(h_));
   ASSERT_TRUE(WaitForPosition(2 * 46));
-  EXPECT_FALSE(qv->QVSetOutputName(h, "x.wav"));
-  EXPECT_EQ(qv->QVLastError(h), qvIncorrectMode);
-  EXPECT_FALSE(qv->QVSetOutputMode(h, omFile));
-  EXPECT_FALSE(qv->QVSetBuffers(h, 4, 4096));
-  EXPECT_FALSE(qv->QVSetOutCB(h, nullptr, nullptr, 0));
-  EXPECT_EQ(qv->QVLastError(h), qvIncorrectMode);
-  EXPECT_TRUE(qv->QVSetLimits(h, 0, 50));  // limits act at once: the held block ends the run
-  ASSERT_TRUE(qv->QVResume(h));
-  EXPECT_EQ(WaitWhileRunning(*qv, h), pmFinished);
+  EXPECT_FALSE(qv_->QVSetOutputName(h_, "x.wav"));
+  EXPECT_EQ(qv_->QVLastError(h_), qvIncorrectMode);
+  EXPECT_FALSE(qv_->QVSetOutputMode(h_, omFile));
+  EXPECT_FALSE(qv_->QVSetBuffers(h_, 4, 4096));
+  EXPECT_FALSE(qv_->QVSetOutCB(h_, nullptr, nullptr, 0));
+  EXPECT_EQ(qv_->QVLastError(h_), qvIncorrectMode);
+  EXPECT_TRUE(qv_->QVSetLimits(h_, 0, 50));  // limits act at once: the held block ends the run
+  ASSERT_TRUE(qv_->QVResume(h_));
+  EXPECT_EQ(WaitWhileRunning(*qv_, h_), pmFinished);
   EXPECT_EQ(recorder.Blocks(), 1);
   EXPECT_EQ(recorder.Ends(), 1);
 }
 
 TEST_F(WmaRun, ARefusedBlockLeavesCode6AndTheRunGoesOn) {
   OpenReady("v2-8k-mono.wma");
-  recorder.Install(*qv, h);
+  recorder.Install(*qv_, h_);
   recorder.refuseFrom = 3;
-  ASSERT_TRUE(qv->QVPlay(h));
-  EXPECT_EQ(WaitWhileRunning(*qv, h), pmFinished);
-  EXPECT_EQ(qv->QVLastError(h), qvOutputFailure);
+  ASSERT_TRUE(qv_->QVPlay(h_));
+  EXPECT_EQ(WaitWhileRunning(*qv_, h_), pmFinished);
+  EXPECT_EQ(qv_->QVLastError(h_), qvOutputFailure);
   EXPECT_TRUE(recorder.pcm == ReadBytes(WmaFixture("v2-8k-mono.pcm")));
   EXPECT_EQ(recorder.ends, 1);
 }
@@ -254,17 +242,17 @@ TEST_F(WmaRun, ARefusedBlockLeavesCode6AndTheRunGoesOn) {
 TEST_F(WmaRun, DeInitModuleWhilePlayingEndsTheRunAndClosesTheOutput) {
   for (bool paused : {false, true}) {
     SCOPED_TRACE(paused ? "paused" : "playing");
-    if (h == 0) h = qv->QVInitModule();
+    if (h_ == 0) h_ = qv_->QVInitModule();
     OpenReady("v2-22k-mono-4s.wma");
     const std::string output = folder.File("out.wav");
     ToFile(output);
-    ASSERT_TRUE(qv->QVPlay(h));
-    ASSERT_TRUE(WaitFor([&] { return qv->QVGetPos(h) >= 200; }));
+    ASSERT_TRUE(qv_->QVPlay(h_));
+    ASSERT_TRUE(WaitFor([&] { return qv_->QVGetPos(h_) >= 200; }));
     if (paused) {
-      ASSERT_TRUE(qv->QVPause(h));
+      ASSERT_TRUE(qv_->QVPause(h_));
     }
-    EXPECT_TRUE(qv->QVDeInitModule(h));
-    h = 0;
+    EXPECT_TRUE(qv_->QVDeInitModule(h_));
+    h_ = 0;
     const WavFile wav = ReadWav(output);
     EXPECT_TRUE(wav.valid);
     EXPECT_EQ(wav.dataSize, wav.data.size());
