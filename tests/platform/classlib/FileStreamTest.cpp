@@ -9,15 +9,9 @@
 
 #include "platform/win32/Library.h"
 #include "tests/platform/win32/PlatformRoot.h"
+#include "tests/support/Files.h"
 
 namespace {
-
-std::string ReadFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::stringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
 
 template <typename Error, typename Action>
 std::string MessageOf(Action action) {
@@ -47,7 +41,7 @@ TEST_F(FileStreamTest, CreateWriteSeekAndRead) {
     stream.ReadBuffer(&byte, 1);
     EXPECT_EQ(byte, '\0');
   }
-  EXPECT_EQ(ReadFile(FFile), std::string("abc\0def", 7));
+  EXPECT_EQ(ReadText(FFile), std::string("abc\0def", 7));
 
   TFileStream stream(FFile, fmOpenRead | fmShareDenyWrite);
   EXPECT_EQ(stream.Size(), 7);
@@ -85,7 +79,7 @@ TEST_F(FileStreamTest, LoadedLibraryCannotBeReplacedOrOpenedForWriting) {
 #else
   const std::string module = FRoot.Scratch() + "/teskdec.dll";
   std::filesystem::copy_file(TEST_LIBRARY, module);
-  const std::string image = ReadFile(module);
+  const std::string image = ReadText(module);
   HMODULE loaded = LoadLibraryA(module.c_str());
   ASSERT_NE(loaded, nullptr);
   EXPECT_EQ(MessageOf<EFCreateError>([&] { TFileStream(module, fmCreate); }),
@@ -93,7 +87,7 @@ TEST_F(FileStreamTest, LoadedLibraryCannotBeReplacedOrOpenedForWriting) {
   EXPECT_EQ(MessageOf<EFOpenError>([&] { TFileStream(module, fmOpenReadWrite); }),
             "Cannot open file " + module);
   { TFileStream reader(module, fmOpenRead | fmShareDenyWrite); }
-  EXPECT_EQ(ReadFile(module), image);
+  EXPECT_EQ(ReadText(module), image);
   FreeLibrary(loaded);
   { TFileStream(module, fmCreate); }
   EXPECT_EQ(std::filesystem::file_size(module), 0u);

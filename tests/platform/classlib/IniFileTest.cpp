@@ -8,15 +8,9 @@
 #include <string>
 
 #include "tests/platform/win32/PlatformRoot.h"
+#include "tests/support/Files.h"
 
 namespace {
-
-std::string ReadFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::stringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
 
 class IniFileTest : public ::testing::Test {
  protected:
@@ -78,7 +72,7 @@ TEST_F(IniFileTest, WritesGoToTheFileAtOnce) {
   FIni.WriteInteger("Options", "Priority", 6);
   FIni.WriteString("Options", "Abort", "true");
   FIni.WriteBool("Options", "Flag", false);
-  EXPECT_EQ(ReadFile(FPath), "[Options]\r\nPriority=6\r\nAbort=true\r\nFlag=0\r\n");
+  EXPECT_EQ(ReadText(FPath), "[Options]\r\nPriority=6\r\nAbort=true\r\nFlag=0\r\n");
   EXPECT_EQ(TIniFile(FPath).ReadInteger("Options", "Priority", 3), 6);
 
   const std::string longValue(3000, 'v');
@@ -95,7 +89,7 @@ TEST_F(IniFileTest, FailedWriteNamesTheFile) {
   } catch (const EIniFileException& error) {
     EXPECT_EQ(error.Message(), "Unable to write to " + FPath);
   }
-  EXPECT_EQ(ReadFile(FPath), "[Options]\r\nPriority=3\r\n");
+  EXPECT_EQ(ReadText(FPath), "[Options]\r\nPriority=3\r\n");
 }
 
 }  // namespace

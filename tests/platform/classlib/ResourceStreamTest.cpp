@@ -8,17 +8,11 @@
 
 #include "platform/classlib/FileStream.h"
 #include "tests/platform/win32/PlatformRoot.h"
+#include "tests/support/Files.h"
 
 using namespace std::string_literals;
 
 namespace {
-
-std::string ReadFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::stringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
 
 TEST(ResourceStreamTest, SavedResourceIsTheLinkedFile) {
   PlatformRoot root;
@@ -27,7 +21,7 @@ TEST(ResourceStreamTest, SavedResourceIsTheLinkedFile) {
   TResourceStream stream(nullptr, "Decoder", "Module");
   EXPECT_EQ(stream.Size(), 260);
   stream.SaveToFile(target);
-  EXPECT_EQ(ReadFile(target), ReadFile(BRASSEL_FIXTURES_DIR "/win32/resource-payload.bin"));
+  EXPECT_EQ(ReadText(target), ReadText(BRASSEL_FIXTURES_DIR "/win32/resource-payload.bin"));
 
   char first[3];
   stream.SetPosition(254);

@@ -11,17 +11,6 @@ namespace {
 
 HWND SomeWindow() { return reinterpret_cast<HWND>(0x10); }
 
-WAVEFORMATEX Pcm(WORD channels, DWORD rate, WORD bits) {
-  WAVEFORMATEX format{};
-  format.wFormatTag = WAVE_FORMAT_PCM;
-  format.nChannels = channels;
-  format.nSamplesPerSec = rate;
-  format.nBlockAlign = static_cast<WORD>(channels * bits / 8);
-  format.nAvgBytesPerSec = rate * format.nBlockAlign;
-  format.wBitsPerSample = bits;
-  return format;
-}
-
 // Each test runs in the multithreaded apartment on the virtual device.
 class DirectSound : public ::testing::Test {
  protected:

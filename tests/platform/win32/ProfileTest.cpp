@@ -11,15 +11,9 @@
 #include <vector>
 
 #include "tests/platform/win32/PlatformRoot.h"
+#include "tests/support/Files.h"
 
 namespace {
-
-std::string ReadFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::stringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
 
 void WriteFile(const std::string& path, const std::string& text) {
   std::ofstream(path, std::ios::binary | std::ios::trunc) << text;
@@ -50,11 +44,11 @@ TEST_F(ProfileTest, MissingFileGivesTheDefaultLessTrailingBlanks) {
 
 TEST_F(ProfileTest, WritesCreateFileSectionAndKey) {
   ASSERT_TRUE(Write("Options", "Priority", "3"));
-  EXPECT_EQ(ReadFile(FFile), "[Options]\r\nPriority=3\r\n");
+  EXPECT_EQ(ReadText(FFile), "[Options]\r\nPriority=3\r\n");
   ASSERT_TRUE(Write("Options", "Abort", "true"));
   ASSERT_TRUE(Write("Other", "Key", "v"));
   ASSERT_TRUE(Write("options", "PRIORITY", "5"));
-  EXPECT_EQ(ReadFile(FFile), "[Options]\r\nPriority=5\r\nAbort=true\r\n\r\n[Other]\r\nKey=v\r\n");
+  EXPECT_EQ(ReadText(FFile), "[Options]\r\nPriority=5\r\nAbort=true\r\n\r\n[Other]\r\nKey=v\r\n");
   EXPECT_EQ(Read("OPTIONS", "priority", "3"), "5");
   EXPECT_EQ(Read("Options", "Key", "none"), "none");
 }
@@ -68,7 +62,7 @@ TEST_F(ProfileTest, NewKeyJoinsItsSectionAndOtherLinesStay) {
             "[Later]\n"
             "x=1\n");
   ASSERT_TRUE(Write("Options", "OutputDir", "/music/out"));
-  EXPECT_EQ(ReadFile(FFile),
+  EXPECT_EQ(ReadText(FFile),
             "; settings\n"
             "[Options]\n"
             "Priority = 4 \n"
@@ -109,7 +103,7 @@ TEST_F(ProfileTest, NullValueDeletesTheKeyAndNullKeyTheSection) {
   EXPECT_EQ(Read("A", "k1", "gone"), "gone");
   EXPECT_EQ(Read("A", "k2", ""), "2");
   ASSERT_TRUE(Write("a", nullptr, nullptr));
-  EXPECT_EQ(ReadFile(FFile), "[B]\r\nk=3\r\n");
+  EXPECT_EQ(ReadText(FFile), "[B]\r\nk=3\r\n");
   EXPECT_TRUE(Write("Missing", "k", nullptr));
 }
 
@@ -134,7 +128,7 @@ TEST_F(ProfileTest, ReadOnlyFileOrFolderRefusesWrites) {
   EXPECT_FALSE(Write("Options", "Priority", "4"));
   EXPECT_FALSE(Write("Options", "New", "x"));
   EXPECT_FALSE(Write("Options", "Priority", nullptr));
-  EXPECT_EQ(ReadFile(FFile), "[Options]\r\nPriority=3\r\n");
+  EXPECT_EQ(ReadText(FFile), "[Options]\r\nPriority=3\r\n");
   EXPECT_EQ(Read("Options", "Priority", ""), "3");
 
   const std::string folder = FRoot.Scratch() + "/readonly";
@@ -156,7 +150,7 @@ TEST_F(ProfileTest, TextsThatWouldBreakLinesAreRefused) {
 
 TEST_F(ProfileTest, BareNameLiesInTheWindowsDirectory) {
   ASSERT_EQ(WritePrivateProfileStringA("S", "k", "v", "plain.ini"), TRUE);
-  EXPECT_EQ(ReadFile(FRoot.Root() + "/Windows/plain.ini"), "[S]\r\nk=v\r\n");
+  EXPECT_EQ(ReadText(FRoot.Root() + "/Windows/plain.ini"), "[S]\r\nk=v\r\n");
   char buffer[8];
   EXPECT_EQ(GetPrivateProfileStringA("S", "k", "", buffer, sizeof buffer, "plain.ini"), 1u);
   EXPECT_STREQ(buffer, "v");

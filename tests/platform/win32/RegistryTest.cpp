@@ -12,15 +12,9 @@
 
 #include "platform/win32/Machine.h"
 #include "tests/platform/win32/PlatformRoot.h"
+#include "tests/support/Files.h"
 
 namespace {
-
-std::string ReadFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::stringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
 
 ino_t Inode(const std::string& path) {
   struct stat info {};
@@ -137,7 +131,7 @@ TEST_F(RegistryTest, NamesIgnoreCaseAndKeepTheirFirstSpelling) {
   EXPECT_EQ(data, std::string("second\0", 7));
   RegCloseKey(key);
 
-  const std::string hive = ReadFile(win32::MachineHivePath());
+  const std::string hive = ReadText(win32::MachineHivePath());
   EXPECT_NE(hive.find("[SOFTWARE\\Microsoft\\Uninstall\\Brassel 1.2]"), std::string::npos);
   EXPECT_NE(hive.find("\"DisplayName\"="), std::string::npos);
   EXPECT_EQ(hive.find("DISPLAYNAME"), std::string::npos);
@@ -164,7 +158,7 @@ TEST_F(RegistryTest, MissingKeysAndValues) {
   ASSERT_EQ(RegOpenKeyExA(HKEY_CURRENT_USER, "Software\\Ormund", 0, KEY_READ, &key),
             static_cast<LONG>(ERROR_SUCCESS));
   RegCloseKey(key);
-  EXPECT_NE(ReadFile(win32::UserHivePath()).find("[Software\\Ormund\\Brassel 1.2]\n"),
+  EXPECT_NE(ReadText(win32::UserHivePath()).find("[Software\\Ormund\\Brassel 1.2]\n"),
             std::string::npos);
 
   EXPECT_EQ(RegOpenKeyExA(HKEY_CURRENT_USER, "\\Software", 0, KEY_READ, &key),
@@ -241,7 +235,7 @@ TEST_F(RegistryTest, ReadOnlyHiveRefusesEveryChange) {
   HKEY sub = Create(key, "Sub");
   RegCloseKey(sub);
   const std::string hive = win32::MachineHivePath();
-  const std::string contents = ReadFile(hive);
+  const std::string contents = ReadText(hive);
   ASSERT_EQ(chmod(hive.c_str(), 0444), 0);
 
   const std::string text = "new";
@@ -262,7 +256,7 @@ TEST_F(RegistryTest, ReadOnlyHiveRefusesEveryChange) {
   std::string data;
   EXPECT_EQ(Query(existing, "Name", type, data), static_cast<LONG>(ERROR_SUCCESS));
   EXPECT_EQ(data, std::string("kept\0", 5));
-  EXPECT_EQ(ReadFile(hive), contents);
+  EXPECT_EQ(ReadText(hive), contents);
   RegCloseKey(existing);
   RegCloseKey(key);
 }

@@ -6,15 +6,9 @@
 #include <fstream>
 #include <sstream>
 #include <string>
+#include "tests/support/Files.h"
 
 namespace {
-
-std::string ReadFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::stringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
 
 std::string Load(const char* name, const char* type) {
   HRSRC found = FindResourceA(nullptr, name, type);
@@ -25,12 +19,12 @@ std::string Load(const char* name, const char* type) {
 }
 
 TEST(ResourcesTest, LinkedFilesComeBackByteForByte) {
-  const std::string payload = ReadFile(BRASSEL_FIXTURES_DIR "/win32/resource-payload.bin");
+  const std::string payload = ReadText(BRASSEL_FIXTURES_DIR "/win32/resource-payload.bin");
   ASSERT_EQ(payload.size(), 260u);
   EXPECT_EQ(Load("Decoder", "Module"), payload);
-  EXPECT_EQ(Load("Odd", "Module"), ReadFile(BRASSEL_BINARY_DIR "/tests/platform/win32/resource dir/it's \"odd\" #1.txt"));
+  EXPECT_EQ(Load("Odd", "Module"), ReadText(BRASSEL_BINARY_DIR "/tests/platform/win32/resource dir/it's \"odd\" #1.txt"));
   EXPECT_EQ(Load("Empty", "Application"), "");
-  const std::string built = ReadFile(BUILT_RESOURCE_FILE);
+  const std::string built = ReadText(BUILT_RESOURCE_FILE);
   EXPECT_FALSE(built.empty());
   EXPECT_EQ(Load("Built", "Module"), built);
 }

@@ -1,5 +1,5 @@
-// Test helpers for the sound device: choosing the device for the duration of a test, and
-// waiting with a deadline for something another thread does.
+// Test helpers for the sound device: choosing the device for the duration of a test, a PCM
+// format, and waiting with a deadline for something another thread does.
 #pragma once
 
 #include <unistd.h>
@@ -10,6 +10,20 @@
 #include <fstream>
 #include <string>
 #include <thread>
+
+#include "platform/win32/WaveFormat.h"
+
+// A PCM format of the given shape, its block and byte rates derived.
+inline WAVEFORMATEX Pcm(WORD channels, DWORD rate, WORD bits) {
+  WAVEFORMATEX format{};
+  format.wFormatTag = WAVE_FORMAT_PCM;
+  format.nChannels = channels;
+  format.nSamplesPerSec = rate;
+  format.nBlockAlign = static_cast<WORD>(channels * bits / 8);
+  format.nAvgBytesPerSec = rate * format.nBlockAlign;
+  format.wBitsPerSample = bits;
+  return format;
+}
 
 // Sets BRASSEL_AUDIO while it lives; set it before any thread that reads it starts.
 class SoundDeviceChoice {
