@@ -19,6 +19,17 @@ class WmaRun : public PlayerTest<WmaLibrary> {
     ASSERT_TRUE(qv_->QVSetOutputMode(h_, omFile));
     ASSERT_TRUE(qv_->QVSetOutputName(h_, name.c_str()));
   }
+  // Plays into the recorder, pausing at the second block, and waits until the SDK's thread
+  // holds the third block in the pause.
+  void PlayPausedInThirdBlock(const char* file) {
+    OpenReady(file);
+    recorder.Install(*qv_, h_);
+    recorder.onBlock = [this](int block) {
+      if (block == 2) qv_->QVPause(h_);
+    };
+    ASSERT_TRUE(qv_->QVPlay(h_));
+    ASSERT_TRUE(WaitForPosition(3 * 46));
+  }
   // Waits until the SDK's thread has taken the next block into the sample operation: the
   // position moves before the pause wait and before the block is written.
   bool WaitForPosition(int32_t position) {
@@ -130,13 +141,7 @@ TEST_F(WmaRun, PauseHoldsTheSdksThreadUntilResume) {
 }
 
 TEST_F(WmaRun, StopWhilePausedEndsTheWaitAndClosesTheOutputOnce) {
-  OpenReady("v2-44k-stereo.wma");
-  recorder.Install(*qv_, h_);
-  recorder.onBlock = [&](int block) {
-    if (block == 2) qv_->QVPause(h_);
-  };
-  ASSERT_TRUE(qv_->QVPlay(h_));
-  ASSERT_TRUE(WaitForPosition(3 * 46));
+  ASSERT_NO_FATAL_FAILURE(PlayPausedInThirdBlock("v2-44k-stereo.wma"));
   ASSERT_TRUE(qv_->QVStop(h_));
   EXPECT_EQ(qv_->QVGetPlayerMode(h_), pmOpen);
   const int blocks = recorder.Blocks();
@@ -167,13 +172,7 @@ TEST_F(WmaRun, StopLeavesAValidShorterWavFile) {
 }
 
 TEST_F(WmaRun, SetPosMovesAPausedRunWithoutWaitingForTheHeldThread) {
-  OpenReady("v2-22k-mono-4s.wma");
-  recorder.Install(*qv_, h_);
-  recorder.onBlock = [&](int block) {
-    if (block == 2) qv_->QVPause(h_);
-  };
-  ASSERT_TRUE(qv_->QVPlay(h_));
-  ASSERT_TRUE(WaitForPosition(3 * 46));
+  ASSERT_NO_FATAL_FAILURE(PlayPausedInThirdBlock("v2-22k-mono-4s.wma"));
   // The SDK's thread waits inside the sample operation; the seek must not wait for it forever.
   ASSERT_TRUE(qv_->QVSetPos(h_, 2000));
   EXPECT_GE(qv_->QVGetPos(h_), 2000);  // the restarted reader may have taken its first block
