@@ -87,7 +87,7 @@ QVBool WINAPI OutputAction(QVByteBool init, QVUserValue user) {
 int main(int argc, char** argv) {
   const int repetitions = argc > 1 ? std::atoi(argv[1]) : 600;
   const std::string streamPath =
-      argc > 2 ? argv[2] : std::string(BRASSEL_VECTORS_DIR) + "/l2-fl11.bit";
+      argc > 2 ? argv[2] : VectorPath("l2-fl11.bit").string();
   const std::vector<uint8_t> stream = ReadBytes(streamPath);
   if (stream.empty() || repetitions <= 0) {
     std::fprintf(stderr, "cannot read %s\n", streamPath.c_str());

@@ -85,7 +85,7 @@ std::string MakeInput(const std::string& name, const char* options, int seconds)
     if (std::system(command.c_str()) == 0) return mp3;
   }
   // Repeat the fixture's frames (after its tag frame) to the length asked for.
-  std::vector<uint8_t> fixture = ReadBytes(BRASSEL_FIXTURES_DIR "/layer3/m1_44k_stereo.mp3");
+  std::vector<uint8_t> fixture = ReadBytes(FixturePath("layer3/m1_44k_stereo.mp3"));
   std::vector<uint8_t> out;
   const size_t want = static_cast<size_t>(seconds) * 16000;
   while (!fixture.empty() && out.size() < want) out.insert(out.end(), fixture.begin(), fixture.end());

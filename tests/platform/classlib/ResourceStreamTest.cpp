@@ -21,7 +21,7 @@ TEST(ResourceStreamTest, SavedResourceIsTheLinkedFile) {
   TResourceStream stream(nullptr, "Decoder", "Module");
   EXPECT_EQ(stream.Size(), 260);
   stream.SaveToFile(target);
-  EXPECT_EQ(ReadText(target), ReadText(BRASSEL_FIXTURES_DIR "/win32/resource-payload.bin"));
+  EXPECT_EQ(ReadText(target), ReadText(FixturePath("win32/resource-payload.bin")));
 
   char first[3];
   stream.SetPosition(254);

@@ -19,7 +19,7 @@ std::string Load(const char* name, const char* type) {
 }
 
 TEST(ResourcesTest, LinkedFilesComeBackByteForByte) {
-  const std::string payload = ReadText(BRASSEL_FIXTURES_DIR "/win32/resource-payload.bin");
+  const std::string payload = ReadText(FixturePath("win32/resource-payload.bin"));
   ASSERT_EQ(payload.size(), 260u);
   EXPECT_EQ(Load("Decoder", "Module"), payload);
   EXPECT_EQ(Load("Odd", "Module"), ReadText(BRASSEL_BINARY_DIR "/tests/platform/win32/resource dir/it's \"odd\" #1.txt"));

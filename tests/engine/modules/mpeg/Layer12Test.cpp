@@ -68,7 +68,7 @@ class Layer2Fixtures : public testing::TestWithParam<Fixture> {};
 
 TEST_P(Layer2Fixtures, EverySampleWithinOneStep) {
   const Fixture& f = GetParam();
-  const std::string base = std::string(BRASSEL_FIXTURES_DIR) + "/layer2/" + f.Name;
+  const std::string base = FixturePath(std::string("layer2/") + f.Name).string();
   MpegDecoder decoder;
   RunResult run = DecodeAll(decoder, FileSource(base + ".mp2"));
   ASSERT_EQ(run.First, FrameRead);

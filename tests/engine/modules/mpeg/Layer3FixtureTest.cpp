@@ -63,7 +63,7 @@ class Layer3Fixtures : public testing::TestWithParam<Fixture> {};
 
 TEST_P(Layer3Fixtures, DecodesWholeAndCloseToReference) {
   const Fixture& f = GetParam();
-  const std::string base = std::string(BRASSEL_FIXTURES_DIR) + "/layer3/" + f.Name;
+  const std::string base = FixturePath(std::string("layer3/") + f.Name).string();
   Reference ref = LoadReference(base + ".ref");
   ASSERT_GT(ref.MpegFrames, 0u) << "reference missing";
 

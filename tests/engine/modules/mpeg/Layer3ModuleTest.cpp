@@ -83,7 +83,7 @@ TEST(Layer3ToWavTags, TaggedStreamDecodesWhole) {
   TempFolder folder;
   int32_t rate = 0;
   const std::vector<int16_t> out =
-      ConvertToWav(std::filesystem::path(BRASSEL_FIXTURES_DIR) / "layer3/m1_44k_tags.mp3", folder.path() / "t.wav", &rate);
+      ConvertToWav(FixturePath("layer3/m1_44k_tags.mp3"), folder.path() / "t.wav", &rate);
   EXPECT_EQ(rate, 44100);
   EXPECT_EQ(out.size(), 41u * 1152 * 2);
 }
