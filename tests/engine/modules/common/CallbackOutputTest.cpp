@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "engine/modules/common/ModuleFailure.h"
+#include "tests/support/FailureCode.h"
 
 namespace {
 
@@ -44,20 +45,11 @@ class CallbackOutputTest : public ::testing::Test {
     settings_.sampleRate = 32000;
   }
   int32_t OpenCode() {
-    try {
-      out_.Open(settings_);
-    } catch (const ModuleFailure& failure) {
-      return failure.code;
-    }
-    return 0;
+    return FailureCode([&] { out_.Open(settings_); });
   }
   int32_t WriteCode(const std::vector<uint8_t>& block) {
-    try {
-      out_.Write(settings_, block.data(), static_cast<uint32_t>(block.size()));
-    } catch (const ModuleFailure& failure) {
-      return failure.code;
-    }
-    return 0;
+    return FailureCode(
+        [&] { out_.Write(settings_, block.data(), static_cast<uint32_t>(block.size())); });
   }
 
   Host host_;

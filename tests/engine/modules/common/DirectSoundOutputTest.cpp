@@ -14,6 +14,7 @@
 #include "engine/modules/common/ModuleCom.h"
 #include "engine/modules/common/ModuleFailure.h"
 #include "tests/platform/win32/SoundDevices.h"
+#include "tests/support/FailureCode.h"
 
 namespace {
 
@@ -176,14 +177,7 @@ class DirectSoundOutputTest : public ::testing::Test {
     RegisterDirectSoundClass();
     scripted = nullptr;
   }
-  int32_t Fails(auto step) {
-    try {
-      step();
-    } catch (const ModuleFailure& failure) {
-      return failure.code;
-    }
-    return 0;
-  }
+  int32_t Fails(auto step) { return FailureCode(step); }
   static std::vector<uint8_t> Block(uint8_t first, size_t bytes = 80) {
     std::vector<uint8_t> block(bytes);
     for (size_t i = 0; i < bytes; ++i) block[i] = static_cast<uint8_t>(first + i);

@@ -10,6 +10,7 @@
 
 #include "engine/modules/common/ModuleFailure.h"
 #include "platform/win32/Com.h"
+#include "tests/support/FailureCode.h"
 
 namespace {
 
@@ -44,12 +45,7 @@ class OutputWriterTest : public ::testing::Test {
     settings_.actionCallback = Action;
   }
   int32_t OpenCode(OutputWriter& writer) {
-    try {
-      writer.OpenOutput(settings_);
-    } catch (const ModuleFailure& failure) {
-      return failure.code;
-    }
-    return 0;
+    return FailureCode([&] { writer.OpenOutput(settings_); });
   }
 
   ModuleErrorCode errors_;

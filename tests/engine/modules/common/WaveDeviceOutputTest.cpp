@@ -10,6 +10,7 @@
 
 #include "engine/modules/common/ModuleFailure.h"
 #include "tests/platform/win32/SoundDevices.h"
+#include "tests/support/FailureCode.h"
 
 namespace {
 
@@ -52,12 +53,7 @@ class WaveDeviceOutputTest : public ::testing::Test {
   }
   std::vector<uint8_t> Block(uint8_t fill, size_t bytes = 1764) { return std::vector<uint8_t>(bytes, fill); }
   int32_t OpenCode(WaveDeviceOutput& output) {
-    try {
-      output.Open(settings_);
-    } catch (const ModuleFailure& failure) {
-      return failure.code;
-    }
-    return 0;
+    return FailureCode([&] { output.Open(settings_); });
   }
 
   SoundDeviceChoice device_{"virtual"};

@@ -6,6 +6,7 @@
 #include <random>
 
 #include "tests/engine/modules/mpeg/DecodeHarness.h"
+#include "tests/support/FailureCode.h"
 
 using namespace mpegtest;
 
@@ -70,14 +71,7 @@ TEST(FrameReader, CallbackStreamValueAndCanSetPositionAndClose) {
 }
 
 TEST(FrameReader, OpenFailuresRaiseInputFailure) {
-  auto codeOf = [](auto&& open) {
-    try {
-      open();
-    } catch (const ModuleFailure& failure) {
-      return failure.code;
-    }
-    return -1;
-  };
+  auto codeOf = [](auto&& open) { return FailureCode(open, -1); };
   MpegDecoder decoder;
   QVByteBool canSetPosition = 1;
   EXPECT_EQ(codeOf([&] { decoder.OpenInput(FileSource("/nonexistent/x.mp2"), &canSetPosition); }),

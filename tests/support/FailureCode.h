@@ -1,0 +1,17 @@
+// The code of the ModuleFailure a step raises, for tests of what the modules' parts raise.
+#pragma once
+
+#include <cstdint>
+
+#include "engine/modules/common/ModuleFailure.h"
+
+// `none` when the step raises nothing.
+template <class Step>
+int32_t FailureCode(Step&& step, int32_t none = 0) {
+  try {
+    step();
+  } catch (const ModuleFailure& failure) {
+    return failure.code;
+  }
+  return none;
+}
