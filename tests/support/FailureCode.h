@@ -1,4 +1,5 @@
-// The code of the ModuleFailure a step raises, for tests of what the modules' parts raise.
+// The code of the ModuleFailure a step raises, for tests of the outputs and readers inside the
+// modules.
 #pragma once
 
 #include <cstdint>

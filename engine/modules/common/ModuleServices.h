@@ -1,5 +1,5 @@
-// What both modules keep while they are loaded besides their own stream state: the parts of
-// the player record they share (limits, seekability, output settings), the error code, the COM
+// What both modules keep while they are loaded besides their own stream state: the player
+// record fields they share (limits, seekability, output settings), the error code, the COM
 // bookkeeping, the output writer and the player handle made last. Each module's ModuleState
 // derives from it and adds its own.
 #pragma once
@@ -23,7 +23,7 @@ class ModuleServices {
   ModuleServices(const ModuleServices&) = delete;
   ModuleServices& operator=(const ModuleServices&) = delete;
 
-  // The record's shared part. A run's thread reads the limits while the host's thread may
+  // The shared record fields. A run's thread reads the limits while the host's thread may
   // change them.
   std::atomic<uint32_t> startLimit{0};
   std::atomic<uint32_t> endLimit{0};
@@ -41,7 +41,7 @@ class ModuleServices {
  protected:
   explicit ModuleServices(OutputFlavour flavour) : writer{errors, com, flavour} {}
 
-  // The initial values of the shared part of a new player's record (QVInitModule): no limits,
+  // The initial values of the shared fields of a new player's record (QVInitModule): no limits,
   // seekable, 44100 Hz two-channel 16-bit output, and no error code.
   void ResetSharedRecord() {
     startLimit = 0;
