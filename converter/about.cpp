@@ -3,7 +3,6 @@
 #include <cstring>
 
 #include "converter/Main.h"
-#include "platform/classlib/ResourceStream.h"
 #include "platform/win32/Shell.h"
 
 TForm2* Form2 = nullptr;
@@ -47,9 +46,8 @@ TForm2::TForm2(TComponent* AOwner) : TForm(AOwner) {
   Image1->SetBounds(0, 0, 256, 192);
   Image1->SetAutoSize(true);
   {
-    TResourceStream picture(nullptr, "ABOUT", "JPEG");
     TJPEGImage jpeg;
-    jpeg.LoadFromMemory(picture.Memory(), static_cast<size_t>(picture.Size()));
+    jpeg.LoadFromResourceName(nullptr, "ABOUT");
     Image1->Picture()->SetGraphic(&jpeg);
   }
   Image1->OnClick = [this](TObject* Sender) { Image1Click(Sender); };

@@ -94,9 +94,8 @@ TForm2::TForm2(TComponent* AOwner) : TForm(AOwner) {
   Image1->SetBounds(8, 8, 175, 254);
   Image1->SetAutoSize(true);
   {
-    TResourceStream picture(nullptr, "INSTALL", "JPEG");
     TJPEGImage jpeg;
-    jpeg.LoadFromMemory(picture.Memory(), static_cast<size_t>(picture.Size()));
+    jpeg.LoadFromResourceName(nullptr, "INSTALL");
     Image1->Picture()->SetGraphic(&jpeg);
   }
   Bevel1 = PlaceBevel(this, "Bevel1", 8, 272, 489, 2);

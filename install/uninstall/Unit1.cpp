@@ -3,7 +3,6 @@
 #include "install/uninstall/PathPart.h"
 #include "platform/classlib/Application.h"
 #include "platform/classlib/Registry.h"
-#include "platform/classlib/ResourceStream.h"
 #include "platform/win32/Files.h"
 
 TForm1* Form1 = nullptr;
@@ -82,9 +81,8 @@ TForm1::TForm1(TComponent* AOwner) : TForm(AOwner) {
   Image1->SetBounds(8, 8, 175, 254);
   Image1->SetAutoSize(true);
   {
-    TResourceStream picture(nullptr, "INSTALL", "JPEG");
     TJPEGImage jpeg;
-    jpeg.LoadFromMemory(picture.Memory(), static_cast<size_t>(picture.Size()));
+    jpeg.LoadFromResourceName(nullptr, "INSTALL");
     Image1->Picture()->SetGraphic(&jpeg);
   }
   Label1 = PlaceLabel(this, "Label1", 200, 16, 253, 39,

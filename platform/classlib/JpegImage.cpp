@@ -13,6 +13,7 @@
 #include "platform/classlib/Format.h"
 #include "platform/classlib/QtBridge.h"
 #include "platform/classlib/FileStream.h"
+#include "platform/classlib/ResourceStream.h"
 #include "platform/classlib/Stream.h"
 
 namespace {
@@ -95,6 +96,11 @@ void TJPEGImage::LoadFromStream(TStream* stream) {
   std::vector<char> bytes(static_cast<size_t>(size));
   stream->ReadBuffer(bytes.data(), int32_t(size));
   LoadFromMemory(bytes.data(), bytes.size());
+}
+
+void TJPEGImage::LoadFromResourceName(HINSTANCE instance, const std::string& name) {
+  TResourceStream stream(instance, name, "JPEG");
+  LoadFromStream(&stream);
 }
 
 void TJPEGImage::LoadFromFile(const std::string& fileName) {

@@ -25,6 +25,8 @@ class TJPEGImage : public TGraphic {
   void LoadFromFile(const std::string& fileName) override;
   // JPEG data from the stream's position to its end.
   void LoadFromStream(TStream* stream);
+  // The program's resource of type "JPEG" with that name.
+  void LoadFromResourceName(HINSTANCE instance, const std::string& name);
 
   // The decoded picture.
   TBitmap* Bitmap() { return FBitmap.get(); }
