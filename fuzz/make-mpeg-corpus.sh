@@ -3,7 +3,7 @@
 # Usage: fuzz/make-mpeg-corpus.sh <corpus-dir> [vectors-dir]
 set -eu
 out=${1:?corpus directory}
-vectors=${2:-$(dirname "$0")/../../shared/vectors}
+vectors=${2:-$(dirname "$0")/../tests/fixtures/conformance}
 mkdir -p "$out"
 for stream in "$vectors"/*.bit; do
   name=$(basename "$stream" .bit)
