@@ -76,9 +76,9 @@ void ConverterTest::SetUp() {
   // mapped after the WMA module is released, so that the leak checker still sees them.
   dlopen(BRASSEL_WMASDK_PATH, RTLD_NOW | RTLD_LOCAL | RTLD_NODELETE);
 #endif
-  char pattern[] = "/tmp/brassel-work-XXXXXX";
-  ASSERT_NE(mkdtemp(pattern), nullptr);
-  FWork = std::string(pattern) + "/";
+  std::string pattern = (fs::temp_directory_path() / "brassel-work-XXXXXX").string();
+  ASSERT_NE(mkdtemp(pattern.data()), nullptr);
+  FWork = pattern + "/";
   Dialogs = new TScriptedDialogs;
 }
 

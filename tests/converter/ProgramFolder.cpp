@@ -52,13 +52,16 @@ bool InOwnProgramFolder() { return std::getenv(kChildVariable) != nullptr; }
 bool RunInOwnProgramFolder() {
   if (InOwnProgramFolder()) return false;
   namespace fs = std::filesystem;
-  char pattern[] = "/tmp/brassel-converter-XXXXXX";
-  const char* made = mkdtemp(pattern);
+  std::string pattern = (fs::temp_directory_path() / "brassel-converter-XXXXXX").string();
+  const char* made = mkdtemp(pattern.data());
   EXPECT_NE(made, nullptr);
   if (made == nullptr) return true;
   const fs::path folder(made);
   fs::create_directories(folder / "program");
   fs::create_directories(folder / "root");
+  // The child's own temporary folders go inside this one, so that they go with it even when
+  // the child dies before it can remove them.
+  fs::create_directories(folder / "tmp");
   const fs::path copy = folder / "program" / fs::path(SelfPath()).filename();
   std::error_code error;
   fs::create_hard_link(SelfPath(), copy, error);
@@ -66,9 +69,10 @@ bool RunInOwnProgramFolder() {
   EXPECT_FALSE(error) << error.message();
   const int status =
       Spawn(copy.string(), {"--gtest_filter=" + CurrentTestName()},
-            {std::string(kChildVariable) + "=1", "BRASSEL_ROOT=" + (folder / "root").string()});
-  EXPECT_EQ(status, 0) << "the test failed in its own program folder " << folder;
-  if (status == 0) fs::remove_all(folder, error);
+            {std::string(kChildVariable) + "=1", "BRASSEL_ROOT=" + (folder / "root").string(),
+             "TMPDIR=" + (folder / "tmp").string()});
+  EXPECT_EQ(status, 0) << "the test failed in its own program folder";
+  fs::remove_all(folder, error);
   return true;
 }
 

@@ -10,6 +10,7 @@
 
 #include "platform/classlib/ResourceStream.h"
 #include "platform/classlib/Stream.h"
+#include "tests/support/TempFolder.h"
 
 namespace {
 
@@ -144,8 +145,8 @@ TEST(BitmapTest, SizeChangesKeepThePixelsThatFit) {
 }
 
 TEST(BitmapTest, FilesRoundTripAndMissingOnesFail) {
-  auto dir = std::filesystem::temp_directory_path() / ("bitmap_test_" + std::to_string(getpid()));
-  std::filesystem::create_directories(dir);
+  const TempFolder folder;
+  const std::filesystem::path& dir = folder.path();
   std::string path = (dir / "picture.bmp").string();
   TBitmap bitmap;
   bitmap.SetSize(5, 3);
@@ -162,7 +163,6 @@ TEST(BitmapTest, FilesRoundTripAndMissingOnesFail) {
   } catch (const EFOpenError& error) {
     EXPECT_EQ(error.Message(), "Cannot open file " + missing);
   }
-  std::filesystem::remove_all(dir);
 }
 
 TEST(BitmapTest, UnknownResourceIsReported) {

@@ -31,6 +31,7 @@
 #include "platform/classlib/Timer.h"
 #include "platform/classlib/ToolBar.h"
 #include "platform/classlib/ToolButton.h"
+#include "tests/support/TempFolder.h"
 
 namespace {
 
@@ -317,8 +318,8 @@ TEST_F(StdControlsTest, TimerRunsWhileEnabledWithAnInterval) {
 
 TEST_F(StdControlsTest, OpenDialogAnswersAndChangesTheCurrentDirectory) {
   TScriptedDialogs dialogs;
-  auto dir = std::filesystem::temp_directory_path() / ("open_dialog_" + std::to_string(getpid()));
-  std::filesystem::create_directories(dir);
+  const TempFolder folder;
+  const std::filesystem::path& dir = folder.path();
   auto before = std::filesystem::current_path();
   TOpenDialog dialog(nullptr);
   dialog.SetFilter("Mp3 Files (*.mp3)|*.mp3|Windows Media Audio File (*.wma)|*.wma");
@@ -338,7 +339,6 @@ TEST_F(StdControlsTest, OpenDialogAnswersAndChangesTheCurrentDirectory) {
   EXPECT_EQ(dialogs.OpenRequests[1].InitialDir, "/music/");
   EXPECT_TRUE(dialogs.OpenRequests[1].MultiSelect);
   std::filesystem::current_path(before);
-  std::filesystem::remove_all(dir);
 }
 
 TEST_F(StdControlsTest, AnimationPlaysFrameByFrame) {
