@@ -74,11 +74,13 @@ void DecodeFrameBody(Layer3State& state, const Layer3Frame& frame, size_t mainLe
   reader.SetPosition((state.reservoirFill - static_cast<size_t>(info.main_data_begin)) * 8);
 
   int32_t scalefac[2][kScaleFactorListSize] = {};
+  int32_t illegalPositions[kScaleFactorListSize];
   const Layer3Tables& tables = state.tables;
   for (int gr = 0; gr < granules; ++gr) {
     for (int ch = 0; ch < channels; ++ch) {
       GranuleInfo& gi = info.granule[gr][ch];
-      int scaleBits = frame.lsf ? ReadScaleFactorsLsf(tables, reader, scalefac[ch], gi, intensity && ch == 1)
+      int scaleBits = frame.lsf ? ReadScaleFactorsLsf(tables, reader, scalefac[ch], gi, intensity && ch == 1,
+                                                      ch == 1 ? illegalPositions : nullptr)
                                 : ReadScaleFactors(reader, scalefac[ch], gi);
       int overrun = (ch == 1 && middleSide)
                         ? RequantiseMiddleSide(tables, reader, state.spectrum[0], state.spectrum[1], scalefac[1], gi,
@@ -88,7 +90,8 @@ void DecodeFrameBody(Layer3State& state, const Layer3Frame& frame, size_t mainLe
     }
     GranuleInfo* gi = info.granule[gr];
     if (intensity) {
-      IntensityStereo(tables, state.spectrum[0], state.spectrum[1], scalefac[1], gi[1], rate, middleSide, frame.lsf);
+      IntensityStereo(tables, state.spectrum[0], state.spectrum[1], scalefac[1], gi[1], rate, middleSide, frame.lsf,
+                      frame.lsf ? illegalPositions : nullptr);
     }
     if (middleSide || intensity) {
       int maxb = gi[0].maxb > gi[1].maxb ? gi[0].maxb : gi[1].maxb;

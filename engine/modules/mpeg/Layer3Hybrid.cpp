@@ -136,7 +136,9 @@ void HybridSynthesis(Layer3State& state, double* spectrum, int channel, const Gr
       if (shortBlocks && !(mixed && sb == 0)) {
         ShortTransform(tables, x, odd ? tables.windowOdd[2] : tables.window[2], z);
       } else {
-        int type = shortBlocks ? 0 : info.block_type;
+        // The two lowest subbands of a mixed block take the normal long window, whatever the
+        // block type.
+        int type = shortBlocks || (info.mixed_block_flag && sb == 0) ? 0 : info.block_type;
         LongTransform(tables, x, odd ? tables.windowOdd[type] : tables.window[type], z);
       }
       for (int k = 0; k < 18; ++k) {

@@ -78,7 +78,7 @@ int ReadScaleFactors(Layer3BitReader& reader, int32_t* list, const GranuleInfo& 
 }
 
 int ReadScaleFactorsLsf(const Layer3Tables& tables, Layer3BitReader& reader, int32_t* list, GranuleInfo& info,
-                        bool intensity) {
+                        bool intensity, int32_t* illegalPositions) {
   const unsigned layout = intensity ? tables.lsfIntensityLayout[(info.scalefac_compress >> 1) & 255]
                                     : tables.lsfScaleLayout[info.scalefac_compress & 511];
   info.preflag = static_cast<int32_t>((layout >> 15) & 1);
@@ -89,7 +89,13 @@ int ReadScaleFactorsLsf(const Layer3Tables& tables, Layer3BitReader& reader, int
   for (int g = 0; g < 4; ++g) {
     const int count = kLsfBandCounts[row][kind][g];
     const int width = static_cast<int>((layout >> (3 * g)) & 7);
+    if (illegalPositions != nullptr) {
+      for (int i = 0; i < count && at + i < kScaleFactorListSize; ++i) illegalPositions[at + i] = (1 << width) - 1;
+    }
     bits += ReadValues(reader, list, at, count, width);
+  }
+  if (illegalPositions != nullptr) {
+    for (int i = at; i < kScaleFactorListSize; ++i) illegalPositions[i] = -1;
   }
   for (int i = 0; i < 2 * kind + 1 && at < kScaleFactorListSize; ++i) list[at++] = 0;
   while (at < kScaleFactorListSize) list[at++] = 0;

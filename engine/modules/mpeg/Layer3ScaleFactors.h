@@ -14,7 +14,9 @@ void BuildLsfScaleLayouts(Layer3Tables& tables);
 // MPEG-1: returns the number of bits read. Granule 1 keeps the groups that scfsi selects.
 int ReadScaleFactors(Layer3BitReader& reader, int32_t* list, const GranuleInfo& info);
 
-// Lower sampling frequencies; `intensity` for the second channel of an intensity-stereo frame.
+// Lower sampling frequencies; `intensity` for the second channel of an intensity-stereo frame,
+// whose illegal intensity position in each band is the largest value its width can hold:
+// `illegalPositions`, when given, receives it per list entry (-1 where nothing was read).
 // Sets info.preflag and returns the number of bits read.
 int ReadScaleFactorsLsf(const Layer3Tables& tables, Layer3BitReader& reader, int32_t* list, GranuleInfo& info,
-                        bool intensity);
+                        bool intensity, int32_t* illegalPositions = nullptr);

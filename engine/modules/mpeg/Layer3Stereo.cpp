@@ -49,16 +49,32 @@ void BuildIntensityRatios(Layer3Tables& tables) {
 }
 
 void IntensityStereo(const Layer3Tables& tables, double* left, double* right, const int32_t* scalefac,
-                     const GranuleInfo& info, int rateIndex, bool middleSide, bool lsf) {
+                     const GranuleInfo& info, int rateIndex, bool middleSide, bool lsf,
+                     const int32_t* illegalPositions) {
   const int set = lsf ? 1 + (info.scalefac_compress & 1) : 0;
   const double (*ratios)[2] = tables.intensity[set][middleSide ? 1 : 0];
   const Layer3BandTable& bands = kLayer3BandTables[rateIndex];
 
-  auto longBand = [&](int band, int32_t position) {
-    int p = ClampPosition(position);
-    if (p == kIllegalPosition) return;
+  // MPEG-1 marks a band without intensity by position 7, the lower sampling frequencies by the
+  // largest value the band's scale factor width can hold.
+  auto spread = [&](int entry, int first, int count, int step) {
+    const int32_t position = scalefac[entry];
+    if (illegalPositions != nullptr ? position == illegalPositions[entry] : position == kIllegalPosition) return;
+    SpreadLines(left, right, ratios[ClampPosition(position)], first, count, step);
+  };
+  // The highest band has no position of its own: it takes the one of the band below. At the
+  // lower sampling frequencies only when that band is in the intensity region too; otherwise
+  // the highest band has position 0 (both channels equal).
+  auto spreadTop = [&](bool belowInRegion, int entryBelow, int first, int count, int step) {
+    if (belowInRegion || !lsf) {
+      spread(entryBelow, first, count, step);
+    } else {
+      SpreadLines(left, right, ratios[0], first, count, step);
+    }
+  };
+  auto longBand = [&](int band) {
     int first = bands.longBoundary[band];
-    SpreadLines(left, right, ratios[p], first, bands.longBoundary[band + 1] - first, 1);
+    spread(band, first, bands.longBoundary[band + 1] - first, 1);
   };
 
   if (info.block_type == 2) {
@@ -70,19 +86,20 @@ void IntensityStereo(const Layer3Tables& tables, double* left, double* right, co
     for (int n = 0; n < 3; ++n) {
       int first = info.maxband[n];
       if (first > 3) longPart = false;
-      for (int b = first; b < 13; ++b) {
-        int entry = (b < 12 ? 3 * b : 33) + n + offset;
-        int p = ClampPosition(scalefac[entry]);
-        if (p == kIllegalPosition) continue;
+      for (int b = first; b < 12; ++b) {
         int width = bands.shortBoundary[b + 1] - bands.shortBoundary[b];
-        SpreadLines(left, right, ratios[p], 3 * bands.shortBoundary[b] + n, width, 3);
+        spread(3 * b + n + offset, 3 * bands.shortBoundary[b] + n, width, 3);
+      }
+      if (first <= 12) {
+        int width = bands.shortBoundary[13] - bands.shortBoundary[12];
+        spreadTop(first <= 11, 33 + n + offset, 3 * bands.shortBoundary[12] + n, width, 3);
       }
     }
     if (longPart) {
-      for (int b = info.maxbandl; b < longBands; ++b) longBand(b, scalefac[b]);
+      for (int b = info.maxbandl; b < longBands; ++b) longBand(b);
     }
   } else {
-    for (int b = info.maxbandl; b < 21; ++b) longBand(b, scalefac[b]);
-    if (info.maxbandl <= 21) longBand(21, scalefac[20]);
+    for (int b = info.maxbandl; b < 21; ++b) longBand(b);
+    if (info.maxbandl <= 21) spreadTop(info.maxbandl <= 20, 20, bands.longBoundary[21], 576 - bands.longBoundary[21], 1);
   }
 }

@@ -67,16 +67,64 @@ TEST_F(Layer3Intensity, LongBlocksAboveTheLastNonZeroBand) {
   }
 }
 
-TEST_F(Layer3Intensity, LsfScaleAndMiddleSide) {
-  GranuleInfo info{};
-  info.maxbandl = 21;
-  info.scalefac_compress = 1;  // intensity scale 1
-  scalefac[20] = 1;            // k = 2^-0.5 for band 21, with the sqrt(2) of middle/side
-  IntensityStereo(state->tables, left, right, scalefac, info, 3, true, true);
-  const int first = kLayer3BandTables[3].longBoundary[21];
-  EXPECT_DOUBLE_EQ(left[first], (1.0 + first) * std::pow(2.0, -0.5) * 1.4142135623730951);
-  EXPECT_DOUBLE_EQ(right[first], (1.0 + first) * 1.4142135623730951);
-  EXPECT_EQ(left[first - 1], static_cast<double>(first));
+// The highest long band takes the position of band 20 when band 20 is in the intensity region
+// as well; otherwise (the right channel's last line in band 20) it has position 0: both
+// channels equal. Middle/side adds its sqrt(2) to the factors.
+TEST_F(Layer3Intensity, LsfHighestBand) {
+  struct Case {
+    int maxbandl;
+    bool middleSide;
+    double left, right;  // factors over band 21
+  };
+  const double k = std::pow(2.0, -0.5);  // intensity scale 1, position 1
+  const double root2 = 1.4142135623730951;
+  for (const Case& c : {Case{20, false, k, 1.0}, Case{20, true, k * root2, root2}, Case{21, false, 1.0, 1.0},
+                        Case{21, true, root2, root2}}) {
+    SetUp();
+    GranuleInfo info{};
+    info.maxbandl = c.maxbandl;
+    info.scalefac_compress = 1;
+    scalefac[20] = 1;
+    int32_t illegal[39];
+    for (int32_t& i : illegal) i = 7;
+    IntensityStereo(state->tables, left, right, scalefac, info, 3, c.middleSide, true, illegal);
+    const int first = kLayer3BandTables[3].longBoundary[21];
+    EXPECT_DOUBLE_EQ(left[first], (1.0 + first) * c.left) << c.maxbandl << c.middleSide;
+    EXPECT_DOUBLE_EQ(right[first], (1.0 + first) * c.right) << c.maxbandl << c.middleSide;
+    EXPECT_EQ(left[first - 1], c.maxbandl == 20 ? (1.0 + first - 1) * c.left : first) << c.maxbandl;
+  }
+}
+
+// At the lower sampling frequencies a band is left as decoded when its position is the largest
+// value of its scale factor width (0 for a width of 0), with or without middle/side.
+TEST_F(Layer3Intensity, LsfIllegalPositionIsTheLargestValueOfItsWidth) {
+  for (const bool middleSide : {false, true}) {
+    SetUp();
+    GranuleInfo info{};
+    info.maxbandl = 10;
+    int32_t illegal[39];
+    for (int b = 0; b < 39; ++b) illegal[b] = 7;
+    scalefac[10] = 3;
+    illegal[10] = 3;  // 2-bit width: 3 is illegal
+    scalefac[11] = 3;  // 3-bit width: position 3 holds
+    scalefac[12] = 0;
+    illegal[12] = 0;  // no bits: 0 is illegal
+    for (int b = 13; b < 21; ++b) scalefac[b] = 7;  // illegal for 3 bits
+    IntensityStereo(state->tables, left, right, scalefac, info, 3, middleSide, true, illegal);
+    const Layer3BandTable& bands = kLayer3BandTables[3];
+    const double factor = middleSide ? 1.4142135623730951 : 1.0;
+    const double k3 = std::pow(2.0, -0.25 * 2);  // scale 0, odd position 3: left k^2
+    for (int i = bands.longBoundary[10]; i < 576; ++i) {
+      const bool moved = i >= bands.longBoundary[11] && i < bands.longBoundary[12];
+      if (moved) {
+        EXPECT_DOUBLE_EQ(left[i], (1.0 + i) * k3 * factor) << i;
+        EXPECT_DOUBLE_EQ(right[i], (1.0 + i) * factor) << i;
+      } else {
+        EXPECT_EQ(left[i], 1.0 + i) << i;
+        EXPECT_EQ(right[i], 0.0) << i;
+      }
+    }
+  }
 }
 
 TEST_F(Layer3Intensity, ShortBlocksPerWindow) {
