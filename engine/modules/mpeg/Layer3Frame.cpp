@@ -36,7 +36,10 @@ void KeepReservoir(Layer3State& state, size_t appended) {
 
 void SilentGranule(Layer3State& state, int channels) {
   GranuleInfo quiet{};
-  for (int ch = 0; ch < channels; ++ch) HybridSynthesis(state, state.spectrum[ch], ch, quiet);
+  for (int ch = 0; ch < channels; ++ch) {
+    std::memset(state.spectrum[ch], 0, sizeof state.spectrum[ch]);
+    HybridSynthesis(state, state.spectrum[ch], ch, quiet);
+  }
 }
 
 void DecodeFrameBody(Layer3State& state, const Layer3Frame& frame, size_t mainLength, Layer3GranuleSink sink,
@@ -56,11 +59,8 @@ void DecodeFrameBody(Layer3State& state, const Layer3Frame& frame, size_t mainLe
   Layer3BitReader sideReader(sideBytes, static_cast<size_t>(side));
   if (frame.crc) sideReader.Skip(16);
   Layer3SideInfo info;
-  if (frame.lsf) {
-    ReadSideInfoLsf(sideReader, info, channels, middleSide, rate);
-  } else {
-    ReadSideInfo(sideReader, info, channels, middleSide, rate);
-  }
+  const int damaged = frame.lsf ? ReadSideInfoLsf(sideReader, info, channels, middleSide, rate)
+                                : ReadSideInfo(sideReader, info, channels, middleSide, rate);
 
   if (static_cast<size_t>(info.main_data_begin) > state.reservoirFill) {
     for (int gr = 0; gr < granules; ++gr) {
@@ -77,8 +77,16 @@ void DecodeFrameBody(Layer3State& state, const Layer3Frame& frame, size_t mainLe
   int32_t illegalPositions[kScaleFactorListSize];
   const Layer3Tables& tables = state.tables;
   for (int gr = 0; gr < granules; ++gr) {
+    // A granule whose side information is impossible or whose Huffman data overrun their part
+    // is silent; the next granule starts where the part lengths say.
+    bool silent = (damaged >> gr) & 1;
     for (int ch = 0; ch < channels; ++ch) {
       GranuleInfo& gi = info.granule[gr][ch];
+      const size_t partStart = reader.Position();
+      if (silent) {
+        reader.SetPosition(partStart + static_cast<size_t>(gi.part2_3_length));
+        continue;
+      }
       int scaleBits = frame.lsf ? ReadScaleFactorsLsf(tables, reader, scalefac[ch], gi, intensity && ch == 1,
                                                       ch == 1 ? illegalPositions : nullptr)
                                 : ReadScaleFactors(reader, scalefac[ch], gi);
@@ -86,7 +94,15 @@ void DecodeFrameBody(Layer3State& state, const Layer3Frame& frame, size_t mainLe
                         ? RequantiseMiddleSide(tables, reader, state.spectrum[0], state.spectrum[1], scalefac[1], gi,
                                                rate, scaleBits)
                         : Requantise(tables, reader, state.spectrum[ch], scalefac[ch], gi, rate, scaleBits);
-      if (overrun) return;
+      if (overrun) {
+        silent = true;
+        reader.SetPosition(partStart + static_cast<size_t>(gi.part2_3_length));
+      }
+    }
+    if (silent) {
+      SilentGranule(state, channels);
+      sink(user, state, channels);
+      continue;
     }
     GranuleInfo* gi = info.granule[gr];
     if (intensity) {
@@ -132,4 +148,11 @@ void DecodeLayer3Frame(Layer3State& state, const Layer3Frame& frame, Layer3Granu
 
 void SkipLayer3Frame(Layer3State& state, const Layer3Frame& frame) {
   KeepReservoir(state, AppendMainData(state, frame));
+}
+
+void SilentLayer3Granules(Layer3State& state, int channels, int granules, Layer3GranuleSink sink, void* user) {
+  for (int gr = 0; gr < granules; ++gr) {
+    SilentGranule(state, channels);
+    sink(user, state, channels);
+  }
 }

@@ -28,11 +28,15 @@ void BuildLayer3Tables(Layer3State& state, int downsampleLevel);
 // Empties the reservoir: for when the input is opened or positioned.
 void ResetLayer3Reservoir(Layer3State& state);
 
-// Decodes one frame. A granule whose Huffman data overrun their length ends the frame's output;
-// a frame whose main data begin before the bytes the stream has supplied since the last reset
-// yields silent granules. Window switching with block_type 0 raises the module's internal
-// failure.
+// Decodes one frame. A granule whose Huffman data overrun their length or whose side
+// information is impossible (window switching with block_type 0) is silent, and so are the
+// granules of a frame whose main data begin before the bytes the stream has supplied since the
+// last reset: every granule hands over its 18 time slots.
 void DecodeLayer3Frame(Layer3State& state, const Layer3Frame& frame, Layer3GranuleSink sink, void* user);
 
 // Keeps a frame that is not decoded in the reservoir, so that later frames find their main data.
 void SkipLayer3Frame(Layer3State& state, const Layer3Frame& frame);
+
+// Silent granules in place of frames that were lost: the overlap fades out as it would after
+// silence.
+void SilentLayer3Granules(Layer3State& state, int channels, int granules, Layer3GranuleSink sink, void* user);

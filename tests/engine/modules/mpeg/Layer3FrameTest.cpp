@@ -110,9 +110,14 @@ TEST_F(Layer3FrameProcedure, MainDataBeforeTheStreamGiveSilenceOfFullLength) {
   EXPECT_EQ(Decode(MakeFrame(5, {3, 1}, {}, MainData(5))), (std::vector<double>{0.0, 0.0}));
 }
 
-TEST_F(Layer3FrameProcedure, OverrunEndsTheFrame) {
-  EXPECT_TRUE(Decode(MakeFrame(0, {2, 1}, {0, 0}, MainData(20, 0, kOneLine))).empty());
-  EXPECT_EQ(Decode(MakeFrame(0, {3, 1}, {2, 1}, MainData(20, 0, "010010"))), (std::vector<double>{1.0}));
+// A granule whose Huffman data overrun its part is silent, and the other granule of the frame
+// decodes from where the part lengths put it.
+TEST_F(Layer3FrameProcedure, OverrunSilencesOnlyItsGranule) {
+  // Granule 0 needs 3 bits of its 2; granule 1's line starts at bit 2.
+  EXPECT_EQ(Decode(MakeFrame(0, {2, 1}, {3, 1}, MainData(20, 0, "01010"))), (std::vector<double>{0.0, 1.0}));
+  // Granule 1 overruns: it hands over what an empty granule would, the fading overlap.
+  SetUp();
+  EXPECT_EQ(Decode(MakeFrame(0, {3, 1}, {2, 1}, MainData(20, 0, "010010"))), (std::vector<double>{1.0, -1.0}));
 }
 
 TEST_F(Layer3FrameProcedure, CutBodiesAndHugeLengthsStayInside) {

@@ -3,7 +3,6 @@
 
 #include <memory>
 
-#include "engine/modules/common/ModuleFailure.h"
 #include "engine/modules/mpeg/Layer3Frame.h"
 #include "engine/modules/mpeg/Layer3ScaleFactors.h"
 #include "engine/modules/mpeg/Layer3SideInfo.h"
@@ -158,17 +157,34 @@ TEST(Layer3SideInfo, WindowSwitchingRegions) {
   }
 }
 
-TEST(Layer3SideInfo, WindowSwitchingWithBlockTypeZeroIsAFailure) {
-  GranuleBits g;
-  g.switching = true;
-  g.blockType = 0;
-  try {
-    ReadMono(g);
-    ADD_FAILURE() << "no failure";
-  } catch (const ModuleFailure& failure) {
-    EXPECT_EQ(failure.code, 3);
+// Window switching with block_type 0 marks its granule as damaged and reads on.
+TEST(Layer3SideInfo, WindowSwitchingWithBlockTypeZeroMarksItsGranule) {
+  GranuleBits bad;
+  bad.switching = true;
+  bad.blockType = 0;
+  GranuleBits good;
+  for (const bool secondBad : {false, true}) {
+    BitWriter w;
+    w.Put(0, 9);
+    w.Put(0, 5);
+    w.Put(0, 4);
+    PutGranule(w, secondBad ? good : bad, false);
+    PutGranule(w, secondBad ? bad : good, false);
+    std::vector<uint8_t> bytes = w.Bytes();
+    Layer3BitReader reader(bytes.data(), w.Size());
+    Layer3SideInfo side{};
+    EXPECT_EQ(ReadSideInfo(reader, side, 1, false, 0), secondBad ? 2 : 1);
+    EXPECT_EQ(reader.Position(), 136u);
+    EXPECT_EQ(side.granule[secondBad ? 0 : 1][0].part2_3_length, 100);
   }
-  EXPECT_THROW(ReadLsfMono(g, 3), ModuleFailure);
+  BitWriter w;
+  w.Put(0, 8);
+  w.Put(0, 1);
+  PutGranule(w, bad, true);
+  std::vector<uint8_t> bytes = w.Bytes();
+  Layer3BitReader reader(bytes.data(), w.Size());
+  Layer3SideInfo side{};
+  EXPECT_EQ(ReadSideInfoLsf(reader, side, 1, false, 3), 1);
 }
 
 // Scale factors.
