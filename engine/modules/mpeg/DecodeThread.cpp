@@ -30,7 +30,9 @@ RunEnd DecodeFrames(PlayerHandle& handle) {
       const FrameStatus status = decoder.ReadFrame();
       if (status == EndOfInput) return RunEnd::ByItself;
       if (status == FrameRead) {
-        const uint32_t frame = state.frameCounter.load() + 1;
+        // Frames lost in front of this one are counted: they are decoded as silence.
+        const uint32_t frame =
+            state.frameCounter.load() + 1 + static_cast<uint32_t>(decoder.Reader.LostFrames());
         state.frameCounter = frame;
         state.PublishStreamInfo();
         if (frame < state.startFrame.load()) {
@@ -41,7 +43,9 @@ RunEnd DecodeFrames(PlayerHandle& handle) {
           decoder.DecodeFrame();
         }
       }
-      // No frame (nothing found, or a refused header): read on without counting.
+      // A header refused for its bit rate leaves code 5 for the host; like nothing found, it
+      // is read past without counting.
+      if (status == FrameRefused) state.errors.Set(qvInputFailure);
     }
     if (handle.pauseRequest.load()) {
       while (handle.pauseRequest.load() && !handle.stopRequest.load())
@@ -88,7 +92,10 @@ void RunDecodeThread(PlayerHandle& handle) {
     std::lock_guard<std::mutex> lock(state.readerLock);
     handle.runOwnsInput = false;
     state.decoder.Pcm.PcmFill = 0;
-    if (state.decoder.Rewind()) state.frameCounter = 0;
+    // The frame counter keeps the last frame's position until the next stream set-up resets
+    // it: a host polling the position while the mode still says playing never sees it fall
+    // back.
+    state.decoder.Rewind();
   }
   state.writer.CloseOutput();
   handle.stopRequest = 0;

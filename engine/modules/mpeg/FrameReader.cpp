@@ -9,17 +9,45 @@
 namespace {
 
 constexpr uint32_t SyncMask = 0xFFE00000u;
-// Sync, version, layer, protection, bit-rate index, sampling-rate bits and private bit: the
-// fields a resynchronised header must share with the stream's.
-constexpr uint32_t MatchMask = 0xFFFFFD00u;
+// Sync, version, layer and sampling-rate bits: what every frame of a stream shares with its
+// first frame (the bit rate may change from frame to frame, and so may the protection bit).
+constexpr uint32_t StreamMask = 0xFFFE0C00u;
 
 bool PassesValidity(uint32_t word) {
   return (word & SyncMask) == SyncMask && ((word >> 17) & 3u) != 0 && ((word >> 12) & 15u) != 15 &&
          ((word >> 10) & 3u) != 3;
 }
 
-bool Matches(uint32_t word, uint32_t reference) {
-  return (word & MatchMask) == (reference & MatchMask);
+bool Agrees(uint32_t word, uint32_t reference) { return (word & StreamMask) == (reference & StreamMask); }
+
+uint32_t BitRateIndexOf(uint32_t word) { return (word >> 12) & 15u; }
+
+// A header of this stream that gives a frame length: valid, not free format.
+bool UsableHeader(uint32_t word, uint32_t first) {
+  return Agrees(word, first) && PassesValidity(word) && BitRateIndexOf(word) != 0;
+}
+
+// Frame length in bytes (header included) from a valid header word alone, or its mean without
+// padding when `mean` is set.
+double FrameBytes(uint32_t word, bool mean = false) {
+  const int32_t mpeg25 = (word & (1u << 20)) == 0 ? 1 : 0;
+  const int32_t lsf = mpeg25 ? 1 : (word & (1u << 19)) == 0 ? 1 : 0;
+  const int32_t layer = 4 - static_cast<int32_t>((word >> 17) & 3u);
+  const int32_t rate = SampleRates[((word >> 10) & 3u) + (mpeg25 ? 6 : 3 * lsf)];
+  const int32_t bitRate = BitRates[lsf][layer - 1][BitRateIndexOf(word)];
+  const int32_t padding = static_cast<int32_t>((word >> 9) & 1u);
+  if (mean) {
+    if (layer == 1) return 4.0 * bitRate * 12000.0 / rate;
+    return bitRate * 144000.0 / (layer == 3 ? rate << lsf : rate);
+  }
+  switch (layer) {
+    case 1:
+      return (bitRate * 12000 / rate + padding) * 4;
+    case 2:
+      return bitRate * 144000 / rate + padding;
+    default:
+      return bitRate * 144000 / (rate << lsf) + padding;
+  }
 }
 
 }  // namespace
@@ -30,6 +58,11 @@ void FrameReader::Reset() {
   firstWord_ = 0;
   previousValid_ = false;
   firstFrameOffset_ = 0;
+  soundStart_ = 0;
+  expectedStart_ = -1;
+  leadingLost_ = 0;
+  pendingLost_ = 0;
+  lostFrames_ = 0;
   frameLimit_ = 0;
   current_ = 0;
   currentBodyLength_ = 0;
@@ -62,24 +95,96 @@ bool FrameReader::SkipId3v2Tag() {
   return true;
 }
 
+// The input stands just after the word's four bytes, and does so again on return.
+bool FrameReader::FollowedByFrameStart(uint32_t word) {
+  const int64_t headerEnd = input_.Position();
+  const auto length = static_cast<int64_t>(FrameBytes(word));
+  bool followed = true;
+  if (input_.Seek(headerEnd - 4 + length, 0)) {
+    uint8_t next[4];
+    int32_t got = 0;
+    // Fewer than four bytes: the input ends with this frame.
+    if (input_.Read(next, 4, &got) && got == 4) {
+      const uint32_t nextWord = (uint32_t{next[0]} << 24) | (uint32_t{next[1]} << 16) |
+                                (uint32_t{next[2]} << 8) | next[3];
+      followed = (Agrees(nextWord, word) && PassesValidity(nextWord)) || std::memcmp(next, "TAG", 3) == 0;
+    }
+  }
+  if (!input_.Seek(headerEnd, 0)) RaiseModuleFailure(qvInputFailure);
+  return followed;
+}
+
+FrameStatus FrameReader::FindFirstHeader(uint32_t& word) {
+  int64_t searchStart = input_.Position() - 4;
+  if ((word >> 8) == 0x494433u) {
+    if (!SkipId3v2Tag()) RaiseModuleFailure(qvInputFailure);
+    soundStart_ = input_.Position();
+    searchStart = soundStart_;
+  }
+  // A header is taken once its frame is followed by another frame start; when the search
+  // ends without one, the first header that passed is taken after all.
+  uint32_t startWord = 0;
+  int64_t fallback = -1;
+  uint32_t fallbackWord = 0;
+  FrameStatus status = NoFrame;
+  int32_t shifts = 0;
+  for (;;) {
+    if (input_.Position() - 4 == searchStart) startWord = word;
+    if (PassesValidity(word)) {
+      // Free format and oversized bodies go to the parse, which refuses them.
+      if (BitRateIndexOf(word) == 0 || FrameBytes(word) - 4 > MaxBodyLength) break;
+      if (FollowedByFrameStart(word)) break;
+      if (fallback < 0) {
+        fallback = input_.Position() - 4;
+        fallbackWord = word;
+      }
+    }
+    if (shifts == SearchLimit || !ShiftInByte(word, status)) {
+      if (fallback < 0) return shifts == SearchLimit ? NoFrame : status;
+      if (!input_.Seek(fallback + 4, 0)) RaiseModuleFailure(qvInputFailure);
+      word = fallbackWord;
+      break;
+    }
+    ++shifts;
+  }
+  firstFrameOffset_ = input_.Position() - 4;
+  // A damaged header at the start of the sound: its frames are lost, not absent.
+  leadingLost_ = 0;
+  if (Agrees(startWord, word) && BitRateIndexOf(word) != 0 && firstFrameOffset_ > searchStart) {
+    const auto length = static_cast<int64_t>(FrameBytes(word));
+    leadingLost_ = static_cast<int32_t>((firstFrameOffset_ - searchStart + length / 2) / length);
+  }
+  pendingLost_ = leadingLost_;
+  return FrameRead;
+}
+
+FrameStatus FrameReader::FindLostSync(uint32_t& word) {
+  FrameStatus status = NoFrame;
+  for (;;) {
+    if (UsableHeader(word, firstWord_) && FrameBytes(word) - 4 <= MaxBodyLength && FollowedByFrameStart(word))
+      return FrameRead;
+    if (!ShiftInByte(word, status)) return status;
+  }
+}
+
 FrameStatus FrameReader::ParseHeader(uint32_t word) {
   FrameHeader& h = header_;
   if (firstWord_ == 0) firstWord_ = word;
-  const uint32_t bitRateIndex = (word >> 12) & 15u;
+  const uint32_t bitRateIndex = BitRateIndexOf(word);
+  // Forbidden and free-format bit rates are refused before they count: the previous header and
+  // its fields stay.
+  if (bitRateIndex == 15 || bitRateIndex == 0) return FrameRefused;
   const int32_t mpeg25 = (word & (1u << 20)) == 0 ? 1 : 0;
   const int32_t lsf = mpeg25 ? 1 : (word & (1u << 19)) == 0 ? 1 : 0;
   if (previousWord_ == 0) {
     const uint32_t rateBits = (word >> 10) & 3u;
-    if (bitRateIndex == 15 || rateBits == 3) return FrameRefused;
     h.Layer = 4 - static_cast<int32_t>((word >> 17) & 3u);
     h.RateIndex = static_cast<int32_t>(rateBits) + (mpeg25 ? 6 : 3 * lsf);
-    h.CrcPresent = (word & (1u << 16)) == 0 ? 1 : 0;
-  } else if (bitRateIndex == 15) {
-    // Refused before it counts: the previous header and its fields stay.
-    return FrameRefused;
   }
   h.Mpeg25 = mpeg25;
   h.Lsf = lsf;
+  // Each frame says for itself whether a check word follows its header.
+  h.CrcPresent = (word & (1u << 16)) == 0 ? 1 : 0;
   h.Padding = static_cast<int32_t>((word >> 9) & 1u);
   h.Private = static_cast<int32_t>((word >> 8) & 1u);
   h.ChannelMode = static_cast<int32_t>((word >> 6) & 3u);
@@ -91,8 +196,6 @@ FrameStatus FrameReader::ParseHeader(uint32_t word) {
   h.Channels = h.ChannelMode == 3 ? 1 : 2;
   previousWord_ = word;
   previousValid_ = false;
-
-  if (bitRateIndex == 0) return FrameRefused;  // free format
 
   const int32_t bitRate = BitRates[h.Lsf][h.Layer - 1][bitRateIndex];
   const int32_t rate = SampleRates[h.RateIndex];
@@ -128,6 +231,7 @@ FrameStatus FrameReader::ParseHeader(uint32_t word) {
 }
 
 FrameStatus FrameReader::ReadFrame(BitCursor& cursor) {
+  lostFrames_ = 0;
   uint8_t bytes[4];
   int32_t got = 0;
   if (!input_.Read(bytes, 4, &got)) RaiseModuleFailure(qvInputFailure);
@@ -140,28 +244,32 @@ FrameStatus FrameReader::ReadFrame(BitCursor& cursor) {
     header_.HeaderChanged = false;
   } else {
     header_.HeaderChanged = true;
-    FrameStatus status = NoFrame;
+    FrameStatus status = FrameRead;
     if (firstWord_ == 0) {
-      if (!PassesValidity(word)) {
-        if ((word >> 8) == 0x494433u && !SkipId3v2Tag()) RaiseModuleFailure(qvInputFailure);
-        int32_t shifts = 0;
-        do {
-          if (shifts == SearchLimit) return NoFrame;
-          if (!ShiftInByte(word, status)) return status;
-          ++shifts;
-        } while (!PassesValidity(word));
-      }
-      firstFrameOffset_ = input_.Position() - 4;
-    } else if ((word & SyncMask) != SyncMask) {
-      while (!Matches(word, previousWord_) && !Matches(word, firstWord_)) {
-        if (!ShiftInByte(word, status)) return status;
-      }
+      status = FindFirstHeader(word);
+    } else if ((word & SyncMask) == SyncMask &&
+               (BitRateIndexOf(word) == 15 || BitRateIndexOf(word) == 0)) {
+      // A header in place whose bit rate is forbidden or free: refused (code 5); the search
+      // for the next frame starts behind it.
+      return FrameRefused;
+    } else if (!UsableHeader(word, firstWord_)) {
+      status = FindLostSync(word);
     }
+    if (status != FrameRead) return status;
     status = ParseHeader(word);
     if (status != FrameRead) return status;
   }
 
   const int32_t body = header_.BodyLength;
+  const int64_t frameStart = input_.Position() - 4;
+  int32_t lost = 0;
+  if (expectedStart_ >= 0 && frameStart > expectedStart_) {
+    const int64_t length = body + 4;
+    lost = static_cast<int32_t>((frameStart - expectedStart_ + length / 2) / length);
+  }
+  lostFrames_ = pendingLost_ + lost;
+  pendingLost_ = 0;
+
   const int32_t next = current_ ^ 1;
   uint8_t* target = buffers_[next] + BodyOffset;
   int32_t delivered = 0;
@@ -170,26 +278,44 @@ FrameStatus FrameReader::ReadFrame(BitCursor& cursor) {
   if (!ok) delivered = 0;
   // A short or failed body read is completed with zeros and decoded.
   if (delivered < body) std::memset(target + delivered, 0, static_cast<size_t>(body - delivered));
+  expectedStart_ = input_.Position();
 
   current_ = next;
   previousBodyLength_ = currentBodyLength_;
   currentBodyLength_ = body;
   cursor.Start(target, buffers_[current_] + FrameBufferSize);
 
-  const int64_t limit = input_.Size() / (body - header_.Padding + 5);
+  const int64_t limit = SoundSize() / (body - header_.Padding + 5);
   frameLimit_ = limit > 0xFFFFFFFFll ? 0xFFFFFFFFu : static_cast<uint32_t>(limit);
   return FrameRead;
 }
 
-bool FrameReader::Rewind() { return input_.Seek(firstFrameOffset_, 0); }
+int64_t FrameReader::SoundSize() const {
+  const int64_t size = input_.Size() - soundStart_ - (input_.HasTag() ? StreamInput::TagSize : 0);
+  return size > 0 ? size : 0;
+}
+
+bool FrameReader::Rewind() {
+  if (!input_.Seek(firstFrameOffset_, 0)) return false;
+  expectedStart_ = firstFrameOffset_;
+  pendingLost_ = leadingLost_;
+  return true;
+}
 
 bool FrameReader::PositionAtFrame(uint32_t n) {
-  if (n == 0 || n > frameLimit_) return false;
+  if (n == 0 || n > frameLimit_ || previousWord_ == 0) return false;
   if (!input_.Seek(0, 1)) return false;
   const int64_t remembered = input_.Position();
-  if (!input_.Seek(int64_t{n} * header_.BodyLength, 0)) {
+  // Frame n of the sound at the bit rate of the frame read last, two bytes early so that the
+  // padding of the frames before it cannot put the input past its header; the search finds it.
+  const int64_t base = leadingLost_ > 0 ? soundStart_ : firstFrameOffset_;
+  int64_t target = base + static_cast<int64_t>(n * FrameBytes(previousWord_, true)) - 2;
+  if (target < base) target = base;
+  if (!input_.Seek(target, 0)) {
     input_.Seek(remembered, 0);
     return false;
   }
+  expectedStart_ = -1;
+  pendingLost_ = 0;
   return true;
 }

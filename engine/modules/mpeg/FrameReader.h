@@ -30,18 +30,28 @@ class FrameReader {
 
   // Reads the next frame and points `cursor` at its body. Raises ModuleFailure{5} when the
   // input fails to deliver a header, ModuleFailure{0} when a read fails during a search.
+  // A later header with bit-rate index 15 or 0 is refused (FrameRefused, code 5). A lost sync
+  // is found again at a header that agrees with the first one in version, layer and sampling
+  // rate and whose frame is followed by another frame start (or by the end of the input).
   FrameStatus ReadFrame(BitCursor& cursor);
+
+  // How many frames of the stream were lost in front of the frame read last (a damaged header,
+  // damaged bytes): the distance from where it should have begun, in its frame lengths.
+  int32_t LostFrames() const { return lostFrames_; }
 
   // Back to the first frame (past any ID3v2 tag), or to the start before one was found.
   bool Rewind();
-  // Moves the input to frame n (n x body length); false when refused (n is 0 or beyond the
-  // frame limit, or positioning failed), and the input stays where it was.
+  // Moves the input to just before the start of frame n, counted in the sound alone (tags
+  // left out); false when refused (n is 0 or beyond the frame limit, or positioning failed),
+  // and the input stays where it was.
   bool PositionAtFrame(uint32_t n);
 
   const FrameHeader& Header() const { return header_; }
   FrameHeader& Header() { return header_; }
   uint32_t FrameLimit() const { return frameLimit_; }
   int64_t FirstFrameOffset() const { return firstFrameOffset_; }
+  // Bytes of sound: the input less an ID3v2 tag in front and an ID3v1 tag at the end.
+  int64_t SoundSize() const;
 
   // Frame buffers: the body of the frame read last lies BodyOffset bytes into Current();
   // Previous() holds the frame before it, with PreviousBodyLength() bytes of body.
@@ -53,6 +63,9 @@ class FrameReader {
   bool ShiftInByte(uint32_t& word, FrameStatus& status);
   bool SkipId3v2Tag();
   FrameStatus ParseHeader(uint32_t word);
+  FrameStatus FindFirstHeader(uint32_t& word);
+  FrameStatus FindLostSync(uint32_t& word);
+  bool FollowedByFrameStart(uint32_t word);
 
   StreamInput& input_;
   FrameHeader header_;
@@ -60,6 +73,11 @@ class FrameReader {
   uint32_t firstWord_ = 0;
   bool previousValid_ = false;  // the previous word's parse gave a usable body length
   int64_t firstFrameOffset_ = 0;
+  int64_t soundStart_ = 0;       // after an ID3v2 tag
+  int64_t expectedStart_ = -1;   // where the next frame should begin; -1 unknown
+  int32_t leadingLost_ = 0;      // damaged frames in front of the first frame
+  int32_t pendingLost_ = 0;      // reported with the next frame read
+  int32_t lostFrames_ = 0;
   uint32_t frameLimit_ = 0;
   int32_t current_ = 0;
   int32_t currentBodyLength_ = 0;

@@ -29,6 +29,11 @@ void DecodeLayer3(MpegDecoder& decoder) {
   DecodeLayer3Frame(*decoder.Layer3, CurrentFrame(decoder), &OutputGranule, &decoder);
 }
 
+void SilentLayer3Frames(MpegDecoder& decoder, int frames) {
+  const FrameHeader& header = decoder.Header();
+  SilentLayer3Granules(*decoder.Layer3, header.Channels, frames * (header.Lsf ? 1 : 2), &OutputGranule, &decoder);
+}
+
 void KeepLayer3Reservoir(MpegDecoder& decoder) { SkipLayer3Frame(*decoder.Layer3, CurrentFrame(decoder)); }
 
 void BuildLayer3Tables(MpegDecoder& decoder, int downsampleLevel) { BuildLayer3Tables(*decoder.Layer3, downsampleLevel); }

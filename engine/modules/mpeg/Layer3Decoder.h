@@ -15,5 +15,8 @@ void KeepLayer3Reservoir(MpegDecoder& decoder);
 // and clears the overlap of the previous stream.
 void BuildLayer3Tables(MpegDecoder& decoder, int downsampleLevel);
 
+// Silent granules for `frames` lost frames of the current stream.
+void SilentLayer3Frames(MpegDecoder& decoder, int frames);
+
 // The input was positioned: main data from before that point must not be used.
 void ResetLayer3Reservoir(MpegDecoder& decoder);

@@ -59,6 +59,12 @@ void MpegDecoder::DecoderSetup(const DecoderSettings& settings) {
 
 void MpegDecoder::DecodeFrame() {
   if (!decoderReady_ || Pcm.Data() == nullptr) return;
+  // Frames lost in front of this one keep their place as silence; the bit reservoir from
+  // before the gap is no longer the stream's.
+  if (Reader.LostFrames() > 0) {
+    ResetLayer3Reservoir(*this);
+    DecodeSilence(Reader.LostFrames());
+  }
   if (Header().CrcPresent) Cursor.ReadBits(16);
   switch (Header().Layer) {
     case 1:
@@ -76,5 +82,21 @@ void MpegDecoder::DecodeFrame() {
 }
 
 void MpegDecoder::SkipFrame() {
+  if (Reader.LostFrames() > 0) ResetLayer3Reservoir(*this);
   if (Header().Layer == 3) KeepLayer3Reservoir(*this);
+}
+
+void MpegDecoder::DecodeSilence(int32_t frames) {
+  const FrameHeader& header = Header();
+  const bool stereo = header.Channels == 2;
+  if (header.Layer == 3) {
+    SilentLayer3Frames(*this, frames);
+    return;
+  }
+  const int32_t slots = frames * (header.Layer == 1 ? 12 : 36);
+  for (int32_t slot = 0; slot < slots; ++slot) {
+    double left[32] = {};
+    double right[32] = {};
+    OutputSlot(left, stereo ? right : nullptr);
+  }
 }

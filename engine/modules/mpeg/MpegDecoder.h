@@ -74,8 +74,11 @@ class MpegDecoder {
   void DecoderReset() { decoderReady_ = false; }
   bool DecoderReady() const { return decoderReady_; }
   void SetBlockSink(PcmBlockSink sink, void* context) { Pcm.SetSink(sink, context); }
+  // Decodes the frame read last, after silence in place of the frames lost in front of it.
   void DecodeFrame();
   void SkipFrame();
+  // Silence of `frames` frames of the current stream, through the synthesis.
+  void DecodeSilence(int32_t frames);
   void FlushPcm() { Pcm.Flush(); }
 
   // Hands one time slot to the synthesis (right null for a one-channel frame) and writes

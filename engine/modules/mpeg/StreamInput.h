@@ -43,6 +43,8 @@ class StreamInput {
   int64_t Position() const { return position_; }
 
   int64_t Size() const { return size_; }
+  // Whether the input ends with an ID3v1 tag.
+  bool HasTag() const { return tagPresent_; }
   QVStream Stream() const { return stream_; }
   int32_t Mode() const { return mode_; }
 
