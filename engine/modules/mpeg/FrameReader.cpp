@@ -131,9 +131,9 @@ FrameStatus FrameReader::FindFirstHeader(uint32_t& word) {
   for (;;) {
     if (input_.Position() - 4 == searchStart) startWord = word;
     if (PassesValidity(word)) {
-      // Free format and oversized bodies go to the parse, which refuses them.
-      if (BitRateIndexOf(word) == 0 || FrameBytes(word) - 4 > MaxBodyLength) break;
-      if (FollowedByFrameStart(word)) break;
+      // Free format and oversized bodies cannot be confirmed; taken after all, the parse
+      // refuses them.
+      if (BitRateIndexOf(word) != 0 && FrameBytes(word) - 4 <= MaxBodyLength && FollowedByFrameStart(word)) break;
       if (fallback < 0) {
         fallback = input_.Position() - 4;
         fallbackWord = word;

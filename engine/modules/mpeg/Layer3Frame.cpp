@@ -84,6 +84,8 @@ void DecodeFrameBody(Layer3State& state, const Layer3Frame& frame, size_t mainLe
       GranuleInfo& gi = info.granule[gr][ch];
       const size_t partStart = reader.Position();
       if (silent) {
+        // Granule 1 of an MPEG-1 frame may reuse these scale factors.
+        if (!frame.lsf && gr == 0) ReadScaleFactors(reader, scalefac[ch], gi);
         reader.SetPosition(partStart + static_cast<size_t>(gi.part2_3_length));
         continue;
       }
