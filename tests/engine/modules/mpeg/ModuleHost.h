@@ -149,14 +149,22 @@ struct BlockRecorder {
   int refuseBlock = -1;   // 1-based block answered false
   bool refuseStart = false;
   int holdAtBlock = -1;   // 1-based block at which the thread waits for Release()
+  bool holdAtClose = false;  // the closing action waits for Release()
+  std::atomic<bool> closing{false};
   std::atomic<bool> released{false};
 
   void Release() { released = true; }
 
   static QVBool WINAPI Action(QVByteBool init, QVUserValue user) {
     auto* r = reinterpret_cast<BlockRecorder*>(user);
-    std::lock_guard<std::mutex> guard(r->lock);
-    r->actions.push_back(init);
+    {
+      std::lock_guard<std::mutex> guard(r->lock);
+      r->actions.push_back(init);
+    }
+    if (!init && r->holdAtClose) {
+      r->closing = true;
+      WaitFor([r] { return r->released.load(); });
+    }
     return (init && r->refuseStart) ? FALSE : TRUE;
   }
   static QVBool WINAPI Data(void* samples, int32_t, int32_t, int32_t rate, int32_t size,

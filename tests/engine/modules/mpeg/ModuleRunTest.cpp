@@ -236,6 +236,69 @@ TEST_F(ModuleRun, TagsAroundTheStreamLeaveTheSamplesInPlace) {
   EXPECT_EQ(RunToEnd(), plain);
 }
 
+// A large ID3v2 tag in front is no part of the stream's size or of its positions: the size is
+// the one without the tag, and a seek lands on the frame of its position (far enough in that
+// positions counted in frame bodies would land a frame early).
+TEST_F(ModuleRun, LargeTagLeavesSizeAndSeeksToTheSound) {
+  std::vector<uint8_t> sound;
+  for (int i = 0; i < 4; ++i) {
+    const auto part = ReadBytes(FixturePath("damaged/m1_clean.mp3"));
+    sound.insert(sound.end(), part.begin(), part.end());
+  }
+  std::vector<uint8_t> tagged = {'I', 'D', '3', 3, 0, 0, 0, 0x40, 0, 0};  // 1 MiB
+  tagged.resize(10 + (1 << 20), 0);
+  tagged.insert(tagged.end(), sound.begin(), sound.end());
+  const fs::path plainPath = folder_.path() / "plain.mp3";
+  const fs::path taggedPath = folder_.path() / "tagged.mp3";
+  WriteBytes(plainPath, sound);
+  WriteBytes(taggedPath, tagged);
+  constexpr int32_t layer3FrameBytes = 1152 * 4;
+  constexpr double d = 1152 * 1000.0 / 44100;
+  const int frames = 160;
+
+  PrepareCallbacks(plainPath.string(), layer3FrameBytes);
+  const int32_t plainSize = qv_->QVGetSize(h_);
+  EXPECT_NEAR(plainSize, frames * d, 3 * d);
+  const auto plain = RunToEnd();
+  ASSERT_EQ(plain.size(), static_cast<size_t>(frames) * layer3FrameBytes);
+  ASSERT_TRUE(qv_->QVClose(h_));
+
+  recorder_.blocks.clear();
+  recorder_.blockCount = 0;
+  recorder_.holdAtBlock = 1;
+  PrepareCallbacks(taggedPath.string(), layer3FrameBytes);
+  EXPECT_NEAR(qv_->QVGetSize(h_), plainSize, d);
+  ASSERT_TRUE(qv_->QVPlay(h_));
+  ASSERT_TRUE(WaitFor([&] { return recorder_.blockCount.load() >= 1; }));
+  ASSERT_TRUE(qv_->QVPause(h_));
+  recorder_.Release();
+  constexpr uint32_t target = 150;
+  ASSERT_TRUE(qv_->QVSetPos(h_, static_cast<uint32_t>(target * d + 1)));
+  EXPECT_EQ(qv_->QVGetPos(h_), static_cast<int32_t>((target + 1) * d));
+  ASSERT_TRUE(qv_->QVResume(h_));
+  EXPECT_EQ(WaitWhileRunning(*qv_, h_), pmFinished);
+  // The first frame, then the frames after the one the seek found; from the second of them
+  // on (the first still adds the overlap of the frame before the seek) the stream's own.
+  const auto pcm = recorder_.Pcm();
+  ASSERT_EQ(pcm.size(), static_cast<size_t>(frames - target) * layer3FrameBytes);
+  const size_t settled = 2 * layer3FrameBytes;
+  EXPECT_TRUE(std::equal(pcm.begin() + settled, pcm.end(),
+                         plain.begin() + (target + 2) * layer3FrameBytes));
+}
+
+// At the end of a run the position stays at the last frame until the mode has left playing.
+TEST_F(ModuleRun, PositionNeverFallsBackWhilePlaying) {
+  recorder_.holdAtClose = true;
+  PrepareCallbacks();
+  ASSERT_TRUE(qv_->QVPlay(h_));
+  ASSERT_TRUE(WaitFor([&] { return recorder_.closing.load(); }));
+  const int32_t position = qv_->QVGetPos(h_);
+  EXPECT_EQ(qv_->QVGetPlayerMode(h_), pmPlaying);
+  EXPECT_EQ(position, frames_ * frameMs);
+  recorder_.Release();
+  EXPECT_EQ(WaitWhileRunning(*qv_, h_), pmFinished);
+}
+
 TEST_F(ModuleRun, CallbackInputGivesTheSameSamples) {
   PrepareCallbacks();
   const auto fromFile = RunToEnd();
@@ -293,7 +356,9 @@ TEST_F(ModuleRun, InputFailureEndsTheRunWithCodeFive) {
   ASSERT_TRUE(qv_->QVClose(h_));
 }
 
-// Damaged streams end their runs like any other: no crash, no hang, the output closed.
+// Damaged streams end their runs like any other, with no code: every frame the stream holds
+// in place (a damaged one too, in its length), nothing for noise after the last frame, and a
+// frame cut short completed. The output is closed.
 TEST_F(ModuleRun, DamagedStreamsRunToTheirEnd) {
   uint32_t seed = 12345;
   const auto next = [&seed] {
@@ -303,6 +368,7 @@ TEST_F(ModuleRun, DamagedStreamsRunToTheirEnd) {
   struct Case {
     const char* name;
     std::vector<uint8_t> bytes;
+    size_t frames;  // in the output
   };
   std::vector<uint8_t> flipped = stream_;
   for (int i = 0; i < 400; ++i) flipped[next() % flipped.size()] ^= static_cast<uint8_t>(next());
@@ -310,24 +376,35 @@ TEST_F(ModuleRun, DamagedStreamsRunToTheirEnd) {
   for (auto& b : noise) b = static_cast<uint8_t>(next());
   std::vector<uint8_t> headerThenNoise(stream_.begin(), stream_.begin() + 4);
   headerThenNoise.insert(headerThenNoise.end(), noise.begin(), noise.end());
+  const size_t frameLength = 192 * 144000 / 32000;
   std::vector<uint8_t> cut(stream_.begin(), stream_.begin() + static_cast<long>(stream_.size() / 3 + 17));
-  const Case cases[] = {{"bytes flipped", flipped},
-                        {"one header, then noise", headerThenNoise},
-                        {"cut inside a frame", cut}};
+  const Case cases[] = {{"bytes flipped", flipped, static_cast<size_t>(frames_)},
+                        {"one header, then noise", headerThenNoise, 1},
+                        {"cut inside a frame", cut, cut.size() / frameLength + 1}};
+  const auto reference = ReadBytes(VectorPath("l2-fl10.pcm"));
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
     MemoryInput input;
     input.data = c.bytes;
     input.Install(*qv_, h_);
     recorder_.actions.clear();
+    recorder_.blocks.clear();
     recorder_.Install(*qv_, h_);
+    ASSERT_TRUE(qv_->QVSetBuffers(h_, 0, frameBytes));
     ASSERT_TRUE(qv_->QVOpen(h_));
-    if (qv_->QVInitStream(h_)) {
-      ASSERT_TRUE(qv_->QVPlay(h_));
-      EXPECT_EQ(WaitWhileRunning(*qv_, h_), pmFinished);
-      EXPECT_EQ(recorder_.actions, (std::vector<int>{1, 0}));
+    ASSERT_TRUE(qv_->QVInitStream(h_));
+    ASSERT_TRUE(qv_->QVPlay(h_));
+    EXPECT_EQ(WaitWhileRunning(*qv_, h_), pmFinished);
+    EXPECT_EQ(recorder_.actions, (std::vector<int>{1, 0}));
+    EXPECT_EQ(qv_->QVLastError(h_), 0);
+    const auto pcm = recorder_.Pcm();
+    EXPECT_EQ(pcm.size(), c.frames * frameBytes);
+    if (c.bytes == cut) {
+      // The whole frames before the cut are the stream's.
+      const auto ours = Samples(pcm.data(), (c.frames - 1) * frameBytes);
+      const auto expected = Samples(reference.data(), (c.frames - 1) * frameBytes);
+      for (size_t i = 0; i < ours.size(); ++i) ASSERT_NEAR(ours[i], expected[i], 1) << i;
     }
-    qv_->QVLastError(h_);
     // The input goes before its callbacks' object does.
     ASSERT_TRUE(qv_->QVClose(h_));
   }
