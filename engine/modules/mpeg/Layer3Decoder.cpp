@@ -31,7 +31,8 @@ void DecodeLayer3(MpegDecoder& decoder) {
 
 void SilentLayer3Frames(MpegDecoder& decoder, int frames) {
   const FrameHeader& header = decoder.Header();
-  SilentLayer3Granules(*decoder.Layer3, header.Channels, frames * (header.Lsf ? 1 : 2), &OutputGranule, &decoder);
+  for (int frame = 0; frame < frames; ++frame)
+    SilentLayer3Granules(*decoder.Layer3, header.Channels, header.Lsf ? 1 : 2, &OutputGranule, &decoder);
 }
 
 void KeepLayer3Reservoir(MpegDecoder& decoder) { SkipLayer3Frame(*decoder.Layer3, CurrentFrame(decoder)); }

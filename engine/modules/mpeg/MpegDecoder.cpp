@@ -93,10 +93,12 @@ void MpegDecoder::DecodeSilence(int32_t frames) {
     SilentLayer3Frames(*this, frames);
     return;
   }
-  const int32_t slots = frames * (header.Layer == 1 ? 12 : 36);
-  for (int32_t slot = 0; slot < slots; ++slot) {
-    double left[32] = {};
-    double right[32] = {};
-    OutputSlot(left, stereo ? right : nullptr);
+  const int32_t slots = header.Layer == 1 ? 12 : 36;
+  for (int32_t frame = 0; frame < frames; ++frame) {
+    for (int32_t slot = 0; slot < slots; ++slot) {
+      double left[32] = {};
+      double right[32] = {};
+      OutputSlot(left, stereo ? right : nullptr);
+    }
   }
 }

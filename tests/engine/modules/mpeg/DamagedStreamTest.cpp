@@ -26,6 +26,7 @@ constexpr Damage kDamages[] = {
     {"m1_overrun", "m1_clean", 15, 0, 0},         {"m2_overrun", "m2_clean", 46, 0, 0},
     {"m1_bitrate15", "m1_clean", 12, -1, qvInputFailure},
     {"m2_bitrate15", "m2_clean", 12, -1, qvInputFailure},
+    {"m1_free_format", "m1_clean", 12, -1, qvInputFailure},
 };
 
 fs::path DamagedPath(const std::string& name) { return FixturePath("damaged/" + name + ".mp3"); }
