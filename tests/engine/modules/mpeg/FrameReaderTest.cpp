@@ -183,6 +183,59 @@ TEST(FrameReader, ResynchronisesAfterGarbage) {
   EXPECT_EQ(run.Samples, plain.Samples);
 }
 
+// Each frame's own protection bit says whether a check word follows its header.
+TEST(FrameReader, ProtectionBitIsEachFramesOwn) {
+  std::vector<uint8_t> bytes;
+  for (int protection : {1, 0, 0, 1}) {
+    std::vector<uint8_t> frame = HeaderBytes(3, 2, 1, 0, 0, 0, 0, protection);
+    frame.resize(104, 0);
+    Append(bytes, frame);
+  }
+  Opened opened(bytes);
+  for (int crc : {0, 1, 1, 0}) {
+    ASSERT_EQ(opened.Decoder.ReadFrame(), FrameRead);
+    EXPECT_EQ(opened.Decoder.Header().CrcPresent, crc);
+  }
+}
+
+// A damaged header costs its frame: the next frame is found again behind it and reports the
+// frames lost in front of it, also for the first frame, whose damaged header is passed over
+// (a header whose frame is not followed by another frame start is not the stream's).
+TEST(FrameReader, DamagedHeadersAreCountedAsLostFrames) {
+  struct Case {
+    const char* Name;
+    int Damaged;          // frame whose header is damaged
+    uint8_t Byte0, Byte2;  // its first and third header bytes
+    int64_t FirstOffset;  // of the first frame taken
+  };
+  const Case cases[] = {
+      {"sync bits gone", 3, 0x00, 0x10, 0},
+      {"bit rate 15", 3, 0xFF, 0xF0, 0},
+      {"first header, another bit rate", 0, 0xFF, 0x50, 104},
+      {"first header, bit rate 15", 0, 0xFF, 0xF0, 104},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.Name);
+    std::vector<uint8_t> bytes = Frames(8);
+    bytes[104 * c.Damaged] = c.Byte0;
+    bytes[104 * c.Damaged + 2] = c.Byte2;
+    Opened opened(bytes);
+    std::vector<int> lost;
+    for (;;) {
+      const FrameStatus status = opened.Decoder.ReadFrame();
+      if (status == EndOfInput) break;
+      if (status == FrameRead) lost.push_back(opened.Decoder.Reader.LostFrames());
+    }
+    std::vector<int> expected(7, 0);
+    expected[c.Damaged] = 1;
+    EXPECT_EQ(lost, expected);
+    EXPECT_EQ(opened.Decoder.Reader.FirstFrameOffset(), c.FirstOffset);
+    ASSERT_TRUE(opened.Decoder.Rewind());
+    ASSERT_EQ(opened.Decoder.ReadFrame(), FrameRead);
+    EXPECT_EQ(opened.Decoder.Reader.LostFrames(), c.Damaged == 0 ? 1 : 0);
+  }
+}
+
 TEST(FrameReader, EqualHeadersAreNotParsedAgainButPaddingChangesAre) {
   std::vector<uint8_t> bytes;
   for (int padding : {0, 0, 1, 1, 0}) Append(bytes, SilentFrame(padding));
