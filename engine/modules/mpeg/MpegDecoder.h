@@ -13,7 +13,8 @@
 //                 the synthesis history and the Layer III overlap. Raises ModuleFailure{3}.
 //                 SetBlockSink(fn, context): fn gets every full PcmBlock.
 //   decode thread per frame, holding LockInput():
-//                 ReadFrame(), then DecodeFrame() (skips the check word, dispatches to
+//                 ReadFrame(), then DecodeFrame() (silence for the frames the reader lost in
+//                 front of this one, Reader.LostFrames(); skips the check word, dispatches to
 //                 Layer I, II or III) or, for frames before the start, SkipFrame().
 //                 At the end of a run that ended by itself: FlushPcm() writes the samples
 //                 left in the PcmBlock. Rewind() goes back to the first frame.
