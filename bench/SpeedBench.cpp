@@ -1,0 +1,197 @@
+// The MPEG module against libavcodec on the same files, in the same run, on one core.
+//
+// Usage: build-dir/bench/SpeedBench [core, default the last one this process may use]
+//
+// Decodes the three 300-second streams that make-speed-streams.sh makes in the build folder
+// (made on the first run; needs ffmpeg, lame and twolame): Layer III 128 kbit/s joint stereo,
+// Layer III 320 kbit/s stereo and Layer II 192 kbit/s stereo, all 44.1 kHz. Ours is the whole
+// run of teskdec.dll into its callback output, which only counts the bytes: the work of a
+// conversion without the file and without the pacing waits of the WAV output. libavcodec's is
+// reading the packets with libavformat and decoding them, in its own sample format. Prints
+// both times in seconds and the ratio libavcodec's time / ours (above 1: we are faster).
+extern "C" {
+#include <libavcodec/avcodec.h>
+#include <libavformat/avformat.h>
+#include <libavutil/log.h>
+}
+
+#include <sched.h>
+#include <sys/resource.h>
+
+#include <chrono>
+#include <condition_variable>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <mutex>
+#include <string>
+
+#include "engine/PluginInterface.h"
+#include "tests/support/LoadedModule.h"
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+struct Output {
+  uint64_t bytes = 0;  // written by the decode thread only, read after it closed the output
+  std::mutex lock;
+  std::condition_variable closed;
+  bool done = false;
+};
+
+QVBool WINAPI CountData(void*, int32_t, int32_t, int32_t, int32_t size, QVUserValue user) {
+  reinterpret_cast<Output*>(user)->bytes += static_cast<uint64_t>(size);
+  return TRUE;
+}
+
+QVBool WINAPI NoteClose(QVByteBool init, QVUserValue user) {
+  auto* out = reinterpret_cast<Output*>(user);
+  if (!init) {
+    std::lock_guard<std::mutex> guard(out->lock);
+    out->done = true;
+    out->closed.notify_all();
+  }
+  return TRUE;
+}
+
+// Seconds of a whole run of the module, from QVPlay to the closing of the output; negative
+// when the module refuses the file.
+double DecodeWithModule(const QVExports& qv, const std::string& path, uint64_t& bytes) {
+  Output output;
+  const QVHandle h = qv.QVInitModule();
+  const bool prepared = h != 0 && qv.QVSetInputMode(h, imFile) && qv.QVSetInputName(h, path.c_str()) &&
+                        qv.QVSetOutputMode(h, omCallback) &&
+                        qv.QVSetOutCB(h, CountData, NoteClose, reinterpret_cast<QVUserValue>(&output)) &&
+                        qv.QVOpen(h) && qv.QVInitStream(h);
+  double seconds = -1.0;
+  if (prepared) {
+    const auto start = Clock::now();
+    if (qv.QVPlay(h)) {
+      std::unique_lock<std::mutex> guard(output.lock);
+      output.closed.wait(guard, [&] { return output.done; });
+      seconds = std::chrono::duration<double>(Clock::now() - start).count();
+    }
+    qv.QVClose(h);
+  }
+  if (h != 0) qv.QVDeInitModule(h);
+  bytes = output.bytes;
+  return seconds;
+}
+
+// Seconds of reading and decoding the whole file with libavformat and libavcodec; negative on
+// failure.
+double DecodeWithLibavcodec(const std::string& path, uint64_t& samples, std::string& decoderName) {
+  AVFormatContext* format = nullptr;
+  if (avformat_open_input(&format, path.c_str(), nullptr, nullptr) < 0) return -1.0;
+  double seconds = -1.0;
+  AVCodecContext* context = nullptr;
+  AVPacket* packet = av_packet_alloc();
+  AVFrame* frame = av_frame_alloc();
+  const AVCodec* codec = nullptr;
+  const int stream = avformat_find_stream_info(format, nullptr) >= 0
+                         ? av_find_best_stream(format, AVMEDIA_TYPE_AUDIO, -1, -1, &codec, 0)
+                         : -1;
+  if (stream >= 0 && codec != nullptr) {
+    decoderName = codec->name;
+    context = avcodec_alloc_context3(codec);
+    avcodec_parameters_to_context(context, format->streams[stream]->codecpar);
+    context->thread_count = 1;
+    if (avcodec_open2(context, codec, nullptr) == 0) {
+      samples = 0;
+      const auto start = Clock::now();
+      auto drain = [&] {
+        while (avcodec_receive_frame(context, frame) == 0) {
+          samples += static_cast<uint64_t>(frame->nb_samples);
+          av_frame_unref(frame);
+        }
+      };
+      while (av_read_frame(format, packet) >= 0) {
+        if (packet->stream_index == stream && avcodec_send_packet(context, packet) == 0) drain();
+        av_packet_unref(packet);
+      }
+      avcodec_send_packet(context, nullptr);
+      drain();
+      seconds = std::chrono::duration<double>(Clock::now() - start).count();
+    }
+  }
+  av_frame_free(&frame);
+  av_packet_free(&packet);
+  avcodec_free_context(&context);
+  avformat_close_input(&format);
+  return seconds;
+}
+
+// Pins the process, and so the decode thread it starts, to one core.
+int PinToOneCore(int wanted) {
+  cpu_set_t allowed;
+  CPU_ZERO(&allowed);
+  if (sched_getaffinity(0, sizeof allowed, &allowed) != 0) return -1;
+  int core = -1;
+  for (int c = 0; c < CPU_SETSIZE; ++c)
+    if (CPU_ISSET(c, &allowed) && (wanted < 0 || c == wanted)) core = c;
+  if (core < 0) return -1;
+  cpu_set_t one;
+  CPU_ZERO(&one);
+  CPU_SET(core, &one);
+  return sched_setaffinity(0, sizeof one, &one) == 0 ? core : -1;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  const int core = PinToOneCore(argc > 1 ? std::atoi(argv[1]) : -1);
+  if (core < 0) {
+    std::fprintf(stderr, "cannot pin to that core\n");
+    return 1;
+  }
+  const std::string folder = BRASSEL_BINARY_DIR "/bench";
+  const std::string make = "bash '" BRASSEL_SOURCE_ROOT "/bench/make-speed-streams.sh' '" + folder + "' 300";
+  if (std::system(make.c_str()) != 0) {
+    std::fprintf(stderr, "could not make the streams (ffmpeg, lame, twolame: scripts/setup-deps.sh --fixtures)\n");
+    return 1;
+  }
+  av_log_set_level(AV_LOG_ERROR);
+  const LoadedModule module(TESKDEC_PATH);
+  if (!module.Loaded()) {
+    std::fprintf(stderr, "%s\n", dlerror());
+    return 1;
+  }
+
+  struct Stream {
+    const char* title;
+    const char* file;
+  };
+  const Stream streams[] = {
+      {"Layer III 128 kbit/s joint stereo 44.1 kHz", "layer3-128k-joint-300s.mp3"},
+      {"Layer III 320 kbit/s stereo 44.1 kHz", "layer3-320k-stereo-300s.mp3"},
+      {"Layer II 192 kbit/s stereo 44.1 kHz", "layer2-192k-stereo-300s.mp2"},
+  };
+  std::printf("one core (%d)\n", core);
+  std::printf("%-44s %9s %11s %7s\n", "stream", "ours s", "libavcodec s", "ratio");
+  int status = 0;
+  long moduleResident = -1;
+  for (const Stream& s : streams) {
+    const std::string path = folder + "/" + s.file;
+    uint64_t bytes = 0;
+    uint64_t samples = 0;
+    std::string decoder;
+    const double ours = DecodeWithModule(*module, path, bytes);
+    if (moduleResident < 0) {
+      rusage usage{};
+      getrusage(RUSAGE_SELF, &usage);
+      moduleResident = usage.ru_maxrss;
+    }
+    const double theirs = DecodeWithLibavcodec(path, samples, decoder);
+    if (ours <= 0.0 || theirs <= 0.0) {
+      std::printf("%-44s failed (ours %.3f, libavcodec %.3f)\n", s.title, ours, theirs);
+      status = 1;
+      continue;
+    }
+    std::printf("%-44s %9.3f %11.3f %7.2f   (%.1f s of sound; libavcodec %s, %.1f s)\n", s.title, ours, theirs,
+                theirs / ours, static_cast<double>(bytes) / 4.0 / 44100.0, decoder.c_str(),
+                static_cast<double>(samples) / 44100.0);
+  }
+  std::printf("peak resident memory after the module's first run: %ld KiB\n", moduleResident);
+  return status;
+}
