@@ -48,10 +48,10 @@ void MpegDecoder::DecoderSetup(const DecoderSettings& settings) {
   Synthesis.BuildSynthesisTables(settings.SynthesisScale);
   Synthesis.ClearHistory();
   if (DownsampleLevel == 0) {
-    stereo_ = &PolyphaseSynthesis::SynthesizeChannel;
+    stereo_ = &PolyphaseSynthesis::SynthesizeSlot;
     mono_ = &PolyphaseSynthesis::SynthesizeMono;
   } else {
-    stereo_ = &PolyphaseSynthesis::SynthesizeChannelHalf;
+    stereo_ = &PolyphaseSynthesis::SynthesizeSlotHalf;
     mono_ = &PolyphaseSynthesis::SynthesizeMonoHalf;
   }
   decoderReady_ = true;

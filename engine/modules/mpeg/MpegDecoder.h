@@ -88,9 +88,7 @@ class MpegDecoder {
     if (right == nullptr) {
       (Synthesis.*mono_)(left, Pcm.Data(), &Pcm.PcmFill);
     } else {
-      uint32_t fill = Pcm.PcmFill;
-      (Synthesis.*stereo_)(left, 0, Pcm.Data(), &fill);
-      (Synthesis.*stereo_)(right, 1, Pcm.Data(), &Pcm.PcmFill);
+      (Synthesis.*stereo_)(left, right, Pcm.Data(), &Pcm.PcmFill);
     }
     Pcm.WriteIfFull();
   }
@@ -107,10 +105,10 @@ class MpegDecoder {
   std::unique_ptr<Layer3State> Layer3;
 
  private:
-  using StereoEntry = void (PolyphaseSynthesis::*)(double*, int32_t, uint8_t*, uint32_t*);
+  using StereoEntry = void (PolyphaseSynthesis::*)(double*, double*, uint8_t*, uint32_t*);
   using MonoEntry = void (PolyphaseSynthesis::*)(double*, uint8_t*, uint32_t*);
 
-  StereoEntry stereo_ = &PolyphaseSynthesis::SynthesizeChannel;
+  StereoEntry stereo_ = &PolyphaseSynthesis::SynthesizeSlot;
   MonoEntry mono_ = &PolyphaseSynthesis::SynthesizeMono;
   bool decoderReady_ = false;
   std::mutex inputLock_;

@@ -28,6 +28,11 @@ class PolyphaseSynthesis {
   void SynthesizeChannel(double* samples, int32_t channel, uint8_t* block, uint32_t* fill);
   // The same at half rate: 16 frames, 64 bytes.
   void SynthesizeChannelHalf(double* samples, int32_t channel, uint8_t* block, uint32_t* fill);
+  // Both channels of a two-channel slot in one call, the same samples as the two calls of
+  // SynthesizeChannel: 32 frames, 128 bytes.
+  void SynthesizeSlot(double* left, double* right, uint8_t* block, uint32_t* fill);
+  // The same at half rate: 16 frames, 64 bytes.
+  void SynthesizeSlotHalf(double* left, double* right, uint8_t* block, uint32_t* fill);
   // A one-channel slot, the left sample repeated in the right slot: 128 bytes.
   void SynthesizeMono(double* samples, uint8_t* block, uint32_t* fill);
   // The same at half rate: 64 bytes.
@@ -42,6 +47,11 @@ class PolyphaseSynthesis {
   // Steps shared by both rates: equaliser, column choice, DCT into the planes. Returns the
   // plane the windowing reads and sets k.
   const double* Prepare(HistorySet& set, double* samples, int32_t channel, int32_t& k);
+  // The same for both channels of a slot; sets k and returns the plane to read (0: H0, 1: H1).
+  int32_t PreparePair(HistorySet& set, double* left, double* right, int32_t& k);
+  void Equalize(double* samples, int32_t channel) const;
+  // The windowed sums y[0..31] of one channel (at half rate the even ones only).
+  void WindowSums(const double* plane, int32_t k, bool half, double* y) const;
 
   EqualizerGains& equalizer_;
   double cosine_[5][16] = {};

@@ -227,6 +227,50 @@ TEST(Synthesis, EqualizerScalesEachChannelsSubbands) {
   EXPECT_TRUE(channel0Changed);
 }
 
+// The decoder synthesises both channels of a slot in one call: its samples are those of the
+// two channel calls, loud slots that clip included, at both rates and with the equaliser on.
+TEST(Synthesis, BothChannelsInOneCallEqualTheTwoChannelCalls) {
+  const struct {
+    bool Half;
+    bool Equalizer;
+    double Amplitude;
+  } cases[] = {{false, false, 0.25}, {false, false, 1.5}, {true, false, 0.25},
+               {true, false, 1.5},   {false, true, 0.25}, {true, true, 1.5}};
+  for (const auto& c : cases) {
+    Fixture pair;
+    Fixture single;
+    for (Fixture* f : {&pair, &single}) {
+      f->Gains.On = c.Equalizer ? 1 : 0;
+      for (int b = 0; b < 32; ++b) {
+        f->Gains.Gains[0][b] = 1.0 - b / 40.0;
+        f->Gains.Gains[1][b] = 0.5 + b / 20.0;
+      }
+    }
+    const auto left = RandomSlots(60, c.Amplitude, 7);
+    const auto right = RandomSlots(60, c.Amplitude, 8);
+    const uint32_t bytes = c.Half ? 64 : 128;
+    std::vector<uint8_t> a(bytes), b(bytes);
+    bool clipped = false;
+    for (size_t n = 0; n < left.size(); ++n) {
+      std::vector<double> l1 = left[n], r1 = right[n], l2 = left[n], r2 = right[n];
+      uint32_t fill = 0, copy = 0, pairFill = 0;
+      if (c.Half) {
+        pair.Synthesis->SynthesizeSlotHalf(l1.data(), r1.data(), a.data(), &pairFill);
+        single.Synthesis->SynthesizeChannelHalf(l2.data(), 0, b.data(), &copy);
+        single.Synthesis->SynthesizeChannelHalf(r2.data(), 1, b.data(), &fill);
+      } else {
+        pair.Synthesis->SynthesizeSlot(l1.data(), r1.data(), a.data(), &pairFill);
+        single.Synthesis->SynthesizeChannel(l2.data(), 0, b.data(), &copy);
+        single.Synthesis->SynthesizeChannel(r2.data(), 1, b.data(), &fill);
+      }
+      ASSERT_EQ(pairFill, bytes);
+      ASSERT_EQ(a, b) << "slot " << n << (c.Half ? " half rate" : " full rate");
+      for (uint32_t j = 0; j < bytes / 4; ++j) clipped |= SampleAt(a, j, 0) == 32767 || SampleAt(a, j, 1) == -32768;
+    }
+    if (c.Amplitude > 1.0) EXPECT_TRUE(clipped);
+  }
+}
+
 TEST(Synthesis, ClearedHistoryForgetsThePreviousAudio) {
   Fixture f;
   auto slots = RandomSlots(20, 0.25, 6);
