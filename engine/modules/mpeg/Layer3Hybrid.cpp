@@ -6,27 +6,38 @@ namespace {
 
 constexpr double kAliasC[8] = {-0.6, -0.535, -0.33, -0.185, -0.095, -0.041, -0.0142, -0.0037};
 
-// Two doubles at once; the products and sums are those of the scalar form, in the same order.
-typedef double Pair __attribute__((vector_size(16)));
+// Four doubles at once (two SSE2 operations on processors without AVX).
+typedef double Quad __attribute__((vector_size(32)));
 
 // 36 windowed outputs z of one subband's 18 lines.
-inline void LongTransform(const Layer3Tables& tables, const double* x, const double* window, double* z) {
+[[gnu::always_inline]] inline void LongTransform(const Layer3Tables& tables, const double* x, const double* window,
+                                                 double* z) {
   // Lines above the last non-zero one add nothing.
   int lines = 18;
   while (lines > 0 && x[lines - 1] == 0.0) --lines;
-  Pair acc[9] = {};
-  for (int k = 0; k < lines; ++k) {
+  // Even and odd lines in separate sums, so that consecutive multiply-adds do not wait for
+  // each other.
+  Quad even[5] = {};
+  Quad odd[5] = {};
+  int k = 0;
+  for (; k + 1 < lines; k += 2) {
+    const Quad* column = reinterpret_cast<const Quad*>(tables.imdctLong[k]);
+    const double line0 = x[k];
+    const double line1 = x[k + 1];
+#pragma GCC unroll 5
+    for (int j = 0; j < 5; ++j) {
+      even[j] += column[j] * line0;
+      odd[j] += column[5 + j] * line1;
+    }
+  }
+  if (k < lines) {
+    const Quad* column = reinterpret_cast<const Quad*>(tables.imdctLong[k]);
     const double line = x[k];
-    const Pair* column = reinterpret_cast<const Pair*>(tables.imdctLong[k]);
-    const Pair factor = {line, line};
-#pragma GCC unroll 9
-    for (int j = 0; j < 9; ++j) acc[j] += column[j] * factor;
+#pragma GCC unroll 5
+    for (int j = 0; j < 5; ++j) even[j] += column[j] * line;
   }
-  alignas(16) double half[18];
-  for (int j = 0; j < 9; ++j) {
-    half[2 * j] = acc[j][0];
-    half[2 * j + 1] = acc[j][1];
-  }
+  alignas(32) double half[20];
+  for (int j = 0; j < 5; ++j) *reinterpret_cast<Quad*>(half + 4 * j) = even[j] + odd[j];
   for (int i = 0; i < 9; ++i) {
     z[i] = half[i] * window[i];
     z[17 - i] = -half[i] * window[17 - i];
@@ -36,15 +47,20 @@ inline void LongTransform(const Layer3Tables& tables, const double* x, const dou
 }
 
 // Three 12-point transforms of the interleaved windows, overlapped into z at 6, 12 and 18.
-inline void ShortTransform(const Layer3Tables& tables, const double* x, const double* window, double* z) {
+[[gnu::always_inline]] inline void ShortTransform(const Layer3Tables& tables, const double* x, const double* window,
+                                                  double* z) {
   for (int i = 0; i < 36; ++i) z[i] = 0.0;
   for (int n = 0; n < 3; ++n) {
-    alignas(16) double half[6] = {};
+    Quad acc[2] = {};
     for (int k = 0; k < 6; ++k) {
+      const Quad* column = reinterpret_cast<const Quad*>(tables.imdctShort[k]);
       const double line = x[3 * k + n];
-      const double* column = tables.imdctShort[k];
-      for (int r = 0; r < 6; ++r) half[r] += column[r] * line;
+      acc[0] += column[0] * line;
+      acc[1] += column[1] * line;
     }
+    alignas(32) double half[8];
+    *reinterpret_cast<Quad*>(half) = acc[0];
+    *reinterpret_cast<Quad*>(half + 4) = acc[1];
     double* out = z + 6 + 6 * n;
     for (int i = 0; i < 3; ++i) {
       out[i] += half[i] * window[i];
@@ -58,13 +74,13 @@ inline void ShortTransform(const Layer3Tables& tables, const double* x, const do
 }  // namespace
 
 void BuildHybridTables(Layer3Tables& tables) {
-  for (int r = 0; r < 18; ++r) {
+  for (int r = 0; r < 20; ++r) {
     int i = r < 9 ? r : r + 9;
-    for (int k = 0; k < 18; ++k) tables.imdctLong[k][r] = std::cos(M_PI / 72.0 * (2 * i + 19) * (2 * k + 1));
+    for (int k = 0; k < 18; ++k) tables.imdctLong[k][r] = r < 18 ? std::cos(M_PI / 72.0 * (2 * i + 19) * (2 * k + 1)) : 0.0;
   }
-  for (int r = 0; r < 6; ++r) {
+  for (int r = 0; r < 8; ++r) {
     int i = r < 3 ? r : r + 3;
-    for (int k = 0; k < 6; ++k) tables.imdctShort[k][r] = std::cos(M_PI / 24.0 * (2 * i + 7) * (2 * k + 1));
+    for (int k = 0; k < 6; ++k) tables.imdctShort[k][r] = r < 6 ? std::cos(M_PI / 24.0 * (2 * i + 7) * (2 * k + 1)) : 0.0;
   }
   for (int i = 0; i < 8; ++i) {
     double root = std::sqrt(1.0 + kAliasC[i] * kAliasC[i]);
@@ -116,7 +132,10 @@ void Antialias(const Layer3Tables& tables, double* spectrum, const GranuleInfo& 
   }
 }
 
-void HybridSynthesis(Layer3State& state, double* spectrum, int channel, const GranuleInfo& info) {
+namespace {
+
+[[gnu::always_inline]] inline void HybridSynthesisOf(Layer3State& state, double* spectrum, int channel,
+                                                     const GranuleInfo& info) {
   const Layer3Tables& tables = state.tables;
   const double* previous = state.overlap[channel][state.overlapToggle[channel]];
   state.overlapToggle[channel] ^= 1;
@@ -154,5 +173,33 @@ void HybridSynthesis(Layer3State& state, double* spectrum, int channel, const Gr
       slots[k][sb] = prev[k];
       store[k] = 0.0;
     }
+  }
+}
+
+// The same for processors with AVX2 and FMA (chosen at run time): four lines of a transform
+// in one instruction, a multiply and its add fused.
+__attribute__((target("avx2,fma"))) void HybridSynthesisAvx2(Layer3State& state, double* spectrum, int channel,
+                                                              const GranuleInfo& info) {
+  HybridSynthesisOf(state, spectrum, channel, info);
+}
+
+void HybridSynthesisBaseline(Layer3State& state, double* spectrum, int channel, const GranuleInfo& info) {
+  HybridSynthesisOf(state, spectrum, channel, info);
+}
+
+bool HasAvx2AndFma() {
+  __builtin_cpu_init();
+  return __builtin_cpu_supports("avx2") && __builtin_cpu_supports("fma");
+}
+
+const bool useAvx2 = HasAvx2AndFma();
+
+}  // namespace
+
+void HybridSynthesis(Layer3State& state, double* spectrum, int channel, const GranuleInfo& info) {
+  if (useAvx2) {
+    HybridSynthesisAvx2(state, spectrum, channel, info);
+  } else {
+    HybridSynthesisBaseline(state, spectrum, channel, info);
   }
 }

@@ -41,29 +41,33 @@ struct BandWalk {
 
   // Moves to the next band when the current one is used up; false once the map has ended.
   bool NextPair() {
-    if (pairsLeft == 0) {
-      do {
-        if (++entry >= mapSize) return false;
-        pairsLeft = map[entry].pairs;
-      } while (pairsLeft == 0);
-      const BandMapEntry& e = map[entry];
-      band = e.band;
-      window = e.window;
-      if (longBlocks) {
-        gain = tables.gain[ClampGain(info.globalGain + ((scalefac[entry] + pretab[band]) << shift))];
+    if (pairsLeft == 0 && !NextBand()) return false;
+    --pairsLeft;
+    return true;
+  }
+
+  // Takes the next band with pairs in it: its gain, first line and step.
+  bool NextBand() {
+    do {
+      if (++entry >= mapSize) return false;
+      pairsLeft = map[entry].pairs;
+    } while (pairsLeft == 0);
+    const BandMapEntry& e = map[entry];
+    band = e.band;
+    window = e.window;
+    if (longBlocks) {
+      gain = tables.gain[ClampGain(info.globalGain + ((scalefac[entry] + pretab[band]) << shift))];
+      step = 1;
+    } else {
+      position = e.start;
+      if (window == 3) {
+        gain = tables.gain[ClampGain(info.globalGain + (scalefac[entry] << shift))];
         step = 1;
       } else {
-        position = e.start;
-        if (window == 3) {
-          gain = tables.gain[ClampGain(info.globalGain + (scalefac[entry] << shift))];
-          step = 1;
-        } else {
-          gain = tables.gain[ClampGain(info.windowGain[window] + (scalefac[entry] << shift))];
-          step = 3;
-        }
+        gain = tables.gain[ClampGain(info.windowGain[window] + (scalefac[entry] << shift))];
+        step = 3;
       }
     }
-    --pairsLeft;
     return true;
   }
 };
@@ -139,39 +143,58 @@ int RequantiseGranule(const Layer3Tables& tables, Layer3BitReader& reader, doubl
   for (int region = 0; region < 3 && !mapEnded; ++region) {
     const HuffmanTable& table = Layer3HuffmanTable(info.table_select[region] & 31);
     const int linbits = table.linbits;
-    for (; pair < regionEnd[region]; ++pair) {
-      if (!walk.NextPair()) {
+    // A run of pairs that stays in one band and one region: one gain, one step, no checks
+    // between the pairs.
+    while (pair < regionEnd[region]) {
+      if (walk.pairsLeft == 0 && !walk.NextBand()) {
         mapEnded = true;
         break;
       }
-      if (table.lookup == nullptr) {
-        walk.position += 2 * walk.step;
-        continue;
-      }
-      // One look at the stream covers the codeword (up to 19 bits) and both values' linbits
-      // and signs (up to 14 bits each).
-      const uint64_t window = reader.Peek64();
-      int used;
-      const uint32_t leaf = DecodeHuffman(table, static_cast<uint32_t>(window >> 32), used);
-      // Without branches on the values: a zero magnitude reads no sign bit and stays +0.0.
+      const int run = walk.pairsLeft < regionEnd[region] - pair ? walk.pairsLeft : regionEnd[region] - pair;
+      walk.pairsLeft -= run;
+      pair += run;
+      const int step = walk.step;
+      int p = walk.position;
+      walk.position += 2 * step * run;
+      if (table.lookup == nullptr) continue;
       const double gain = walk.gain;
-      double values[2];
-      uint32_t magnitudes[2] = {leaf >> 4, leaf & 15};
-      for (int v = 0; v < 2; ++v) {
-        uint32_t magnitude = magnitudes[v];
-        if (magnitude == 15 && linbits) {
-          magnitude += static_cast<uint32_t>((window << used) >> (64 - linbits));
-          used += linbits;
+      uint32_t leaves = 0;
+      for (int i = 0; i < run; ++i, p += 2 * step) {
+        // One look at the stream covers the codeword (up to 19 bits) and both values' linbits
+        // and signs (up to 14 bits each).
+        const uint64_t window = reader.Peek64();
+        int used;
+        const uint32_t leaf = DecodeHuffman(table, static_cast<uint32_t>(window >> 32), used);
+        leaves |= leaf;
+        // Without branches on the values: a zero magnitude reads no sign bit and stays +0.0.
+        double values[2];
+        uint32_t magnitudes[2] = {leaf >> 4, leaf & 15};
+        for (int v = 0; v < 2; ++v) {
+          uint32_t magnitude = magnitudes[v];
+          if (magnitude == 15 && linbits) {
+            magnitude += static_cast<uint32_t>((window << used) >> (64 - linbits));
+            used += linbits;
+          }
+          const uint64_t present = magnitude != 0;
+          const uint64_t sign = ((window << used) >> 63) & present;
+          used += static_cast<int>(present);
+          values[v] = std::bit_cast<double>(std::bit_cast<uint64_t>(power[magnitude] * gain) ^ (sign << 63));
         }
-        const uint64_t present = magnitude != 0;
-        const uint64_t sign = ((window << used) >> 63) & present;
-        used += static_cast<int>(present);
-        values[v] = std::bit_cast<double>(std::bit_cast<uint64_t>(power[magnitude] * gain) ^ (sign << 63));
+        reader.Skip(static_cast<size_t>(used));
+        if (kMiddleSide) {
+          // A zero side value leaves the middle value in both channels: m + 0 and m - 0.
+          const double m0 = left[p];
+          const double m1 = left[p + step];
+          left[p] = m0 + values[0];
+          out[p] = m0 - values[0];
+          left[p + step] = m1 + values[1];
+          out[p + step] = m1 - values[1];
+        } else {
+          out[p] = values[0];
+          out[p + step] = values[1];
+        }
       }
-      reader.Skip(static_cast<size_t>(used));
-      storeValue(values[0]);
-      storeValue(values[1]);
-      if (leaf != 0) recordBand();
+      if (leaves != 0) recordBand();
     }
   }
 

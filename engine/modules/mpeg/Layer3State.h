@@ -61,10 +61,10 @@ struct Layer3Tables {
 
   // IMDCT kernels by input line, using the symmetries x[17 - i] = -x[i] and x[35 - i] = x[18 + i]
   // of the 36-point output (and the same of the 12-point one): outputs 0 to 8 give x[0..8],
-  // outputs 9 to 17 give x[18..26]. One line updates all outputs at once, and each output
-  // still sums its products in line order.
-  alignas(16) double imdctLong[18][18];
-  alignas(16) double imdctShort[6][6];
+  // outputs 9 to 17 give x[18..26] (the rest of a row is zero padding to whole vectors). One
+  // line updates all outputs at once, and each output still sums its products in line order.
+  alignas(32) double imdctLong[18][20];
+  alignas(32) double imdctShort[6][8];
 
   // ImdctWindows (block types 0 to 3) and the same with odd coefficients negated.
   double window[4][36];
