@@ -12,15 +12,12 @@ typedef double Quad __attribute__((vector_size(32)));
 // 36 windowed outputs z of one subband's 18 lines.
 [[gnu::always_inline]] inline void LongTransform(const Layer3Tables& tables, const double* x, const double* window,
                                                  double* z) {
-  // Lines above the last non-zero one add nothing.
-  int lines = 18;
-  while (lines > 0 && x[lines - 1] == 0.0) --lines;
   // Even and odd lines in separate sums, so that consecutive multiply-adds do not wait for
-  // each other.
+  // each other. All 18 lines, whether zero or not: a fixed loop costs less than a varying one.
   Quad even[5] = {};
   Quad odd[5] = {};
-  int k = 0;
-  for (; k + 1 < lines; k += 2) {
+#pragma GCC unroll 9
+  for (int k = 0; k < 18; k += 2) {
     const Quad* column = reinterpret_cast<const Quad*>(tables.imdctLong[k]);
     const double line0 = x[k];
     const double line1 = x[k + 1];
@@ -29,12 +26,6 @@ typedef double Quad __attribute__((vector_size(32)));
       even[j] += column[j] * line0;
       odd[j] += column[5 + j] * line1;
     }
-  }
-  if (k < lines) {
-    const Quad* column = reinterpret_cast<const Quad*>(tables.imdctLong[k]);
-    const double line = x[k];
-#pragma GCC unroll 5
-    for (int j = 0; j < 5; ++j) even[j] += column[j] * line;
   }
   alignas(32) double half[20];
   for (int j = 0; j < 5; ++j) *reinterpret_cast<Quad*>(half + 4 * j) = even[j] + odd[j];
