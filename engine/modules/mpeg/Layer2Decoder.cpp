@@ -4,50 +4,49 @@
 
 namespace {
 
-// Three samples of one subband and channel from the codes read for them.
+// The three codes of one subband (and of both channels in a shared subband), as three rows of
+// ScaleMultipliers and three factors: sample k = factors[k] x ScaleMultipliers[rows[k]][scale
+// index]. A grouped code gives its class triple with factors 1.0 (so a sample is the table
+// entry itself), single codes give their bit count with the codes (d already added).
 struct Layer2Codes {
-  bool Grouped;
-  const uint8_t* Classes;  // grouped: the class triple of the codeword, null when invalid
-  int Codes[3];            // single codes, d already added
-  int Row;                 // single codes: the class (their bit count)
+  int Rows[3];
+  double Factors[3];
 };
 
-Layer2Codes ReadCodes(BitCursor& bits, const AllocationEntry& entry, const Layer2Tables& tables) {
-  Layer2Codes codes{};
+[[gnu::always_inline]] inline void ReadCodes(BitCursor& bits, const AllocationEntry& entry, const Layer2Tables& tables,
+                                             Layer2Codes& codes) {
   if (entry.D > 0) {
-    codes.Grouped = true;
     const uint32_t c = bits.ReadBits(static_cast<uint32_t>(entry.Bits));
     // A codeword beyond its group table decodes as silence.
+    const uint8_t* classes = nullptr;
     switch (entry.D) {
       case 3:
-        codes.Classes = c < 27 ? tables.Group3[c] : nullptr;
+        classes = c < 27 ? tables.Group3[c] : nullptr;
         break;
       case 5:
-        codes.Classes = c < 125 ? tables.Group5[c] : nullptr;
+        classes = c < 125 ? tables.Group5[c] : nullptr;
         break;
       default:
-        codes.Classes = c < 729 ? tables.Group9[c] : nullptr;
+        classes = c < 729 ? tables.Group9[c] : nullptr;
         break;
     }
+    for (int k = 0; k < 3; ++k) {
+      codes.Rows[k] = classes ? classes[k] : 0;
+      codes.Factors[k] = classes ? 1.0 : 0.0;
+    }
   } else {
-    codes.Grouped = false;
-    codes.Row = entry.Bits;
-    for (int& code : codes.Codes)
-      code = static_cast<int>(bits.ReadBits(static_cast<uint32_t>(entry.Bits))) + entry.D;
+    for (int k = 0; k < 3; ++k) {
+      codes.Rows[k] = entry.Bits;
+      codes.Factors[k] = static_cast<int>(bits.ReadBits(static_cast<uint32_t>(entry.Bits))) + entry.D;
+    }
   }
-  return codes;
 }
 
-void Requantize(const Layer2Codes& codes, const Layer2Tables& tables, int scale, double* out0,
-                double* out1, double* out2) {
-  double* out[3] = {out0, out1, out2};
-  if (codes.Grouped) {
-    for (int k = 0; k < 3; ++k)
-      *out[k] = codes.Classes ? tables.ScaleMultipliers[codes.Classes[k]][scale] : 0.0;
-  } else {
-    const double multiplier = tables.ScaleMultipliers[codes.Row][scale];
-    for (int k = 0; k < 3; ++k) *out[k] = codes.Codes[k] * multiplier;
-  }
+[[gnu::always_inline]] inline void Requantize(const Layer2Codes& codes, const Layer2Tables& tables, int scale,
+                                              double* out0, double* out1, double* out2) {
+  *out0 = codes.Factors[0] * tables.ScaleMultipliers[codes.Rows[0]][scale];
+  *out1 = codes.Factors[1] * tables.ScaleMultipliers[codes.Rows[1]][scale];
+  *out2 = codes.Factors[2] * tables.ScaleMultipliers[codes.Rows[2]][scale];
 }
 
 }  // namespace
@@ -119,7 +118,8 @@ void DecodeLayer2(MpegDecoder& decoder) {
             samples[ch][0][sb] = samples[ch][1][sb] = samples[ch][2][sb] = 0.0;
             continue;
           }
-          const Layer2Codes codes = ReadCodes(bits, row.Entries[a - 1], tables);
+          Layer2Codes codes;
+          ReadCodes(bits, row.Entries[a - 1], tables, codes);
           Requantize(codes, tables, scale[ch][sb][part], &samples[ch][0][sb], &samples[ch][1][sb],
                      &samples[ch][2][sb]);
         }
@@ -131,7 +131,8 @@ void DecodeLayer2(MpegDecoder& decoder) {
           continue;
         }
         // One set of codes for both channels, each with its own scale factors.
-        const Layer2Codes codes = ReadCodes(bits, row.Entries[a - 1], tables);
+        Layer2Codes codes;
+        ReadCodes(bits, row.Entries[a - 1], tables, codes);
         for (int ch = 0; ch < 2; ++ch)
           Requantize(codes, tables, scale[ch][sb][part], &samples[ch][0][sb], &samples[ch][1][sb],
                      &samples[ch][2][sb]);
