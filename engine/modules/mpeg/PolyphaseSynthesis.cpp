@@ -105,6 +105,39 @@ typedef long long QuadIndex __attribute__((vector_size(32)));
       __builtin_shuffle(low, high, QuadIndex{0, 1, 4, 5}) + __builtin_shuffle(low, high, QuadIndex{2, 3, 6, 7});
 }
 
+// Dot16x4 for both channels at once: each window row is loaded once for the two history
+// planes; every lane still does the operations of Dot16x4.
+[[gnu::always_inline]] inline void Dot16x4Pair(const double* w, int windowStep, const double* h0, const double* h1,
+                                               int historyStep, double* sums0, double* sums1) {
+  auto at = [](const double* p) { return *reinterpret_cast<const QuadUnaligned*>(p); };
+  Quad a[4];
+  Quad b[4];
+#pragma GCC unroll 4
+  for (int j = 0; j < 4; ++j) {
+    const Quad wj = at(w + windowStep * j);
+    a[j] = wj * at(h0 + historyStep * j);
+    b[j] = wj * at(h1 + historyStep * j);
+  }
+#pragma GCC unroll 3
+  for (int c = 4; c < 16; c += 4) {
+#pragma GCC unroll 4
+    for (int j = 0; j < 4; ++j) {
+      const Quad wj = at(w + windowStep * j + c);
+      a[j] += wj * at(h0 + historyStep * j + c);
+      b[j] += wj * at(h1 + historyStep * j + c);
+    }
+  }
+  for (int ch = 0; ch < 2; ++ch) {
+    const Quad* acc = ch == 0 ? a : b;
+    const Quad low = __builtin_shuffle(acc[0], acc[1], QuadIndex{0, 4, 2, 6}) +
+                     __builtin_shuffle(acc[0], acc[1], QuadIndex{1, 5, 3, 7});
+    const Quad high = __builtin_shuffle(acc[2], acc[3], QuadIndex{0, 4, 2, 6}) +
+                      __builtin_shuffle(acc[2], acc[3], QuadIndex{1, 5, 3, 7});
+    *reinterpret_cast<QuadUnaligned*>(ch == 0 ? sums0 : sums1) =
+        __builtin_shuffle(low, high, QuadIndex{0, 1, 4, 5}) + __builtin_shuffle(low, high, QuadIndex{2, 3, 6, 7});
+  }
+}
+
 // Output value 16: the even terms only.
 [[gnu::always_inline]] inline double MiddleSum(const double* window, const double* history) {
   double sum = 0.0;
@@ -146,12 +179,41 @@ namespace {
   }
 }
 
+// WindowSumsOf for both channels of a slot, full rate.
+[[gnu::always_inline]] inline void WindowSumsPairOf(const double* plane0, const double* plane1,
+                                                    const double* alternating, const double* middle,
+                                                    const double* reversed, double* y0, double* y1) {
+  for (int n = 0; n < 16; n += 4)
+    Dot16x4Pair(alternating + 32 * n, 32, plane0 + 16 * n, plane1 + 16 * n, 16, y0 + n, y1 + n);
+  y0[16] = MiddleSum(middle, plane0 + 256);
+  y1[16] = MiddleSum(middle, plane1 + 256);
+  for (int m = 1; m < 16; m += 4) {
+    double sums[2][4];
+    Dot16x4Pair(reversed + 32 * (m - 1), 32, plane0 + 16 * (16 - m), plane1 + 16 * (16 - m), -16, sums[0], sums[1]);
+    for (int j = 0; j < 4 && m + j < 16; ++j) {
+      y0[16 + m + j] = sums[0][j];
+      y1[16 + m + j] = sums[1][j];
+    }
+  }
+}
+
 // The same kernel for processors with AVX2 and FMA (chosen at run time), where a multiply and
 // the add that follows it become one fused instruction.
 __attribute__((target("avx2,fma"))) void WindowSumsAvx2(const double* plane, const double* alternating,
                                                          const double* middle, const double* reversed,
                                                          bool half, double* y) {
   WindowSumsOf(plane, alternating, middle, reversed, half, y);
+}
+
+__attribute__((target("avx2,fma"))) void WindowSumsPairAvx2(const double* plane0, const double* plane1,
+                                                             const double* alternating, const double* middle,
+                                                             const double* reversed, double* y0, double* y1) {
+  WindowSumsPairOf(plane0, plane1, alternating, middle, reversed, y0, y1);
+}
+
+void WindowSumsPairBaseline(const double* plane0, const double* plane1, const double* alternating,
+                            const double* middle, const double* reversed, double* y0, double* y1) {
+  WindowSumsPairOf(plane0, plane1, alternating, middle, reversed, y0, y1);
 }
 
 void WindowSumsBaseline(const double* plane, const double* alternating, const double* middle,
@@ -170,6 +232,18 @@ const bool useAvx2 = HasAvx2AndFma();
 
 // Every entry point goes through this one function, so a channel gets the same values
 // whichever entry point synthesises it.
+void PolyphaseSynthesis::WindowSumsPair(const double* plane0, const double* plane1, int32_t k, double* y0,
+                                        double* y1) const {
+  const double* alternating = alternating_[(16 - k) & 1] + 16 - k;
+  const double* middle = window_ + 16 - k + 512;
+  const double* reversed = reversed_ + 543 - 495 - k;
+  if (useAvx2) {
+    WindowSumsPairAvx2(plane0, plane1, alternating, middle, reversed, y0, y1);
+  } else {
+    WindowSumsPairBaseline(plane0, plane1, alternating, middle, reversed, y0, y1);
+  }
+}
+
 void PolyphaseSynthesis::WindowSums(const double* plane, int32_t k, bool half, double* y) const {
   // (-1)^t with t counted from w0: the copy whose sign pattern starts at w0's parity.
   const double* alternating = alternating_[(16 - k) & 1] + 16 - k;
@@ -279,8 +353,7 @@ void PolyphaseSynthesis::SynthesizeSlot(double* left, double* right, uint8_t* bl
   int32_t k = 0;
   const int32_t plane = PreparePair(full_, left, right, k);
   double y[2][32];
-  WindowSums(full_.Planes[0][plane], k, false, y[0]);
-  WindowSums(full_.Planes[1][plane], k, false, y[1]);
+  WindowSumsPair(full_.Planes[0][plane], full_.Planes[1][plane], k, y[0], y[1]);
   StoreFrames(y[0], y[1], 32, block + *fill);
   *fill += 128;
 }
