@@ -45,6 +45,36 @@ struct BitCursor {
     return value;
   }
 
+  // n from 1 to 25: the n bits that start `ahead` bits after the cursor, without moving it;
+  // bits at or beyond End read as 0, as they would through ReadBits. Reads that do not depend
+  // on each other's lengths can so run side by side.
+  uint32_t PeekAhead(size_t ahead, uint32_t n) const {
+    const size_t bit = Bit + ahead;
+    const uint8_t* p = Pos + (bit >> 3);
+    if (p >= End) return 0;
+    uint64_t window = 0;
+    if (End - p >= 8) {
+      std::memcpy(&window, p, 8);
+      window = __builtin_bswap64(window);
+    } else {
+      for (ptrdiff_t i = 0; i < 8; ++i) window = (window << 8) | (i < End - p ? p[i] : 0u);
+    }
+    return static_cast<uint32_t>((window << (bit & 7)) >> (64 - n));
+  }
+
+  // Moves the cursor on by n bits, stopping at End.
+  void SkipBits(size_t n) {
+    const size_t bits = Bit + n;
+    const size_t bytes = bits >> 3;
+    if (bytes >= static_cast<size_t>(End - Pos)) {
+      Pos = End;
+      Bit = 0;
+    } else {
+      Pos += bytes;
+      Bit = static_cast<uint32_t>(bits & 7u);
+    }
+  }
+
   // Bits consumed since `origin` (a byte position at bit offset 0).
   ptrdiff_t BitsFrom(const uint8_t* origin) const { return (Pos - origin) * 8 + Bit; }
 

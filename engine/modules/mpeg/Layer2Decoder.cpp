@@ -13,10 +13,12 @@ struct Layer2Codes {
   double Factors[3];
 };
 
-[[gnu::always_inline]] inline void ReadCodes(BitCursor& bits, const AllocationEntry& entry, const Layer2Tables& tables,
-                                             Layer2Codes& codes) {
+// The codes start `at` bits after the cursor.
+[[gnu::always_inline]] inline void ReadCodes(const BitCursor& bits, size_t at, const AllocationEntry& entry,
+                                             const Layer2Tables& tables, Layer2Codes& codes) {
+  const auto width = static_cast<uint32_t>(entry.Bits);
   if (entry.D > 0) {
-    const uint32_t c = bits.ReadBits(static_cast<uint32_t>(entry.Bits));
+    const uint32_t c = bits.PeekAhead(at, width);
     // A codeword beyond its group table decodes as silence.
     const uint8_t* classes = nullptr;
     switch (entry.D) {
@@ -37,7 +39,7 @@ struct Layer2Codes {
   } else {
     for (int k = 0; k < 3; ++k) {
       codes.Rows[k] = entry.Bits;
-      codes.Factors[k] = static_cast<int>(bits.ReadBits(static_cast<uint32_t>(entry.Bits))) + entry.D;
+      codes.Factors[k] = static_cast<int>(bits.PeekAhead(at + k * width, width)) + entry.D;
     }
   }
 }
@@ -104,11 +106,25 @@ void DecodeLayer2(MpegDecoder& decoder) {
       }
     }
 
+  // Every granule holds the same codes with the same widths: where each subband's codes lie
+  // in a granule is known before the first is read, so the reads need not wait for each other.
+  size_t offset[2][32] = {};
+  size_t granuleBits = 0;
+  for (int sb = 0; sb < coded; ++sb)
+    for (int ch = 0; ch < (sb < bound ? channels : 1); ++ch) {
+      const int a = allocation[ch][sb];
+      if (a == 0) continue;
+      const AllocationEntry& entry = table.Rows[sb].Entries[a - 1];
+      offset[ch][sb] = granuleBits;
+      granuleBits += static_cast<size_t>(entry.D > 0 ? entry.Bits : 3 * entry.Bits);
+    }
+
   const int silentFrom =
       coded < (32 >> decoder.DownsampleLevel) ? coded : (32 >> decoder.DownsampleLevel);
   double samples[2][3][32];
   for (int granule = 0; granule < 12; ++granule) {
     const int part = granule / 4;
+    const size_t start = granule * granuleBits;
     for (int sb = 0; sb < coded; ++sb) {
       const AllocationRow& row = table.Rows[sb];
       if (sb < bound) {
@@ -119,7 +135,7 @@ void DecodeLayer2(MpegDecoder& decoder) {
             continue;
           }
           Layer2Codes codes;
-          ReadCodes(bits, row.Entries[a - 1], tables, codes);
+          ReadCodes(bits, start + offset[ch][sb], row.Entries[a - 1], tables, codes);
           Requantize(codes, tables, scale[ch][sb][part], &samples[ch][0][sb], &samples[ch][1][sb],
                      &samples[ch][2][sb]);
         }
@@ -132,7 +148,7 @@ void DecodeLayer2(MpegDecoder& decoder) {
         }
         // One set of codes for both channels, each with its own scale factors.
         Layer2Codes codes;
-        ReadCodes(bits, row.Entries[a - 1], tables, codes);
+        ReadCodes(bits, start + offset[0][sb], row.Entries[a - 1], tables, codes);
         for (int ch = 0; ch < 2; ++ch)
           Requantize(codes, tables, scale[ch][sb][part], &samples[ch][0][sb], &samples[ch][1][sb],
                      &samples[ch][2][sb]);
@@ -143,4 +159,5 @@ void DecodeLayer2(MpegDecoder& decoder) {
         for (int sb = silentFrom; sb < 32; ++sb) samples[ch][k][sb] = 0.0;
     for (int k = 0; k < 3; ++k) decoder.OutputSlot(samples[0][k], stereo ? samples[1][k] : nullptr);
   }
+  bits.SkipBits(12 * granuleBits);
 }
