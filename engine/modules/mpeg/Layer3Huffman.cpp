@@ -265,7 +265,14 @@ constexpr int BuildAt(LookupBuild& build, const int16_t* tree, int node, int bit
       ++depth;
     }
     if (tree[n] >= 0) {
-      build.entry[base + pattern] = static_cast<uint32_t>(tree[n]) | (static_cast<uint32_t>(depth) << 8);
+      // A pair table's leaf also says how far its pair reaches without linbits (the code and
+      // a sign bit per non-zero value) and how many of its values take linbits (those of 15).
+      const uint32_t x = static_cast<uint32_t>(tree[n]) >> 4;
+      const uint32_t y = static_cast<uint32_t>(tree[n]) & 15;
+      const uint32_t reach = static_cast<uint32_t>(depth) + (x != 0) + (y != 0);
+      const uint32_t escapes = (x == 15) + (y == 15);
+      build.entry[base + pattern] =
+          static_cast<uint32_t>(tree[n]) | (static_cast<uint32_t>(depth) << 8) | (reach << 16) | (escapes << 24);
     } else {
       int subBits = MaxDepth(tree, n) < kSubBits ? MaxDepth(tree, n) : kSubBits;
       int offset = BuildAt(build, tree, n, subBits);

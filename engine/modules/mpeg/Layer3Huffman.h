@@ -20,9 +20,12 @@ struct HuffmanTable {
 // Table numbers 0 to 31 are the pair tables, 32 and 33 the quadruple tables A and B.
 const HuffmanTable& Layer3HuffmanTable(int number);
 
-// Decodes the codeword at the front of `window` (the next 32 bits of the stream, most
-// significant first): returns the leaf value and sets `length` to the code length.
-inline uint32_t DecodeHuffman(const HuffmanTable& table, uint32_t window, int& length) {
+// The lookup entry of the leaf for the codeword at the front of `window` (the next 32 bits of
+// the stream, most significant first), and in `prefix` the bits taken by the lookup steps
+// before the last. Entry bits 0-7: the leaf value; 8-15: the rest of the code length; 16-23:
+// that plus one sign bit per non-zero value of a pair; 24-25: the values of 15 in a pair
+// (which take linbits).
+inline uint32_t DecodeHuffmanEntry(const HuffmanTable& table, uint32_t window, int& prefix) {
   constexpr uint32_t kSubtable = 0x80000000u;
   uint32_t entry = table.lookup[window >> (32 - table.firstBits)];
   int used = 0;
@@ -32,6 +35,15 @@ inline uint32_t DecodeHuffman(const HuffmanTable& table, uint32_t window, int& l
     bits = static_cast<int>(entry & 0xFF);
     entry = table.lookup[((entry >> 8) & 0x7FFFFF) + ((window << used) >> (32 - bits))];
   }
-  length = used + static_cast<int>((entry >> 8) & 0xFF);
+  prefix = used;
+  return entry;
+}
+
+// Decodes the codeword at the front of `window`: returns the leaf value and sets `length` to
+// the code length.
+inline uint32_t DecodeHuffman(const HuffmanTable& table, uint32_t window, int& length) {
+  int prefix;
+  const uint32_t entry = DecodeHuffmanEntry(table, window, prefix);
+  length = prefix + static_cast<int>((entry >> 8) & 0xFF);
   return entry & 0xFF;
 }

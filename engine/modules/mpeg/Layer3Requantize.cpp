@@ -72,6 +72,60 @@ struct BandWalk {
   }
 };
 
+// `run` pairs of the big-values part into lines p, p + step, ... (middle/side: combined with
+// the middle values in `left`); returns the leaves ORed together (0: all pairs were zero).
+// Only the codeword's reach decides where the next pair starts, so the reader moves on while
+// the values are still being worked out.
+template <bool kMiddleSide, bool kLinbits>
+[[gnu::always_inline]] inline uint32_t DecodePairs(const HuffmanTable& table, Layer3BitReader& reader,
+                                                   const double* power, double gain, int run, int p, int step,
+                                                   double* left, double* out) {
+  const int linbits = table.linbits;
+  uint32_t leaves = 0;
+  for (int i = 0; i < run; ++i, p += 2 * step) {
+    // One look at the stream covers the codeword (up to 19 bits) and both values' linbits
+    // and signs (up to 14 bits each).
+    const uint64_t window = reader.Peek64();
+    int prefix;
+    const uint32_t entry = DecodeHuffmanEntry(table, static_cast<uint32_t>(window >> 32), prefix);
+    int reach = prefix + static_cast<int>((entry >> 16) & 0xFF);
+    if (kLinbits) reach += linbits * static_cast<int>(entry >> 24);
+    reader.Skip(static_cast<size_t>(reach));
+    const uint32_t leaf = entry & 0xFF;
+    leaves |= leaf;
+    // Without branches on the values: a zero magnitude reads no sign bit and stays +0.0.
+    int at = prefix + static_cast<int>((entry >> 8) & 0xFF);
+    double values[2];
+    const uint32_t magnitudes[2] = {leaf >> 4, leaf & 15};
+    for (int v = 0; v < 2; ++v) {
+      uint32_t magnitude = magnitudes[v];
+      if (kLinbits) {
+        const uint32_t escape = magnitude == 15;
+        const auto extra = static_cast<uint32_t>((window << at) >> (64 - linbits));
+        magnitude += extra & (0u - escape);
+        at += linbits & (0 - static_cast<int>(escape));
+      }
+      const uint64_t present = magnitude != 0;
+      const uint64_t sign = ((window << at) >> 63) & present;
+      at += static_cast<int>(present);
+      values[v] = std::bit_cast<double>(std::bit_cast<uint64_t>(power[magnitude] * gain) ^ (sign << 63));
+    }
+    if (kMiddleSide) {
+      // A zero side value leaves the middle value in both channels: m + 0 and m - 0.
+      const double m0 = left[p];
+      const double m1 = left[p + step];
+      left[p] = m0 + values[0];
+      out[p] = m0 - values[0];
+      left[p + step] = m1 + values[1];
+      out[p + step] = m1 - values[1];
+    } else {
+      out[p] = values[0];
+      out[p + step] = values[1];
+    }
+  }
+  return leaves;
+}
+
 template <bool kMiddleSide>
 int RequantiseGranule(const Layer3Tables& tables, Layer3BitReader& reader, double* left,
                       double* out, const int32_t* scalefac, GranuleInfo& info, int rateIndex,
@@ -157,43 +211,8 @@ int RequantiseGranule(const Layer3Tables& tables, Layer3BitReader& reader, doubl
       int p = walk.position;
       walk.position += 2 * step * run;
       if (table.lookup == nullptr) continue;
-      const double gain = walk.gain;
-      uint32_t leaves = 0;
-      for (int i = 0; i < run; ++i, p += 2 * step) {
-        // One look at the stream covers the codeword (up to 19 bits) and both values' linbits
-        // and signs (up to 14 bits each).
-        const uint64_t window = reader.Peek64();
-        int used;
-        const uint32_t leaf = DecodeHuffman(table, static_cast<uint32_t>(window >> 32), used);
-        leaves |= leaf;
-        // Without branches on the values: a zero magnitude reads no sign bit and stays +0.0.
-        double values[2];
-        uint32_t magnitudes[2] = {leaf >> 4, leaf & 15};
-        for (int v = 0; v < 2; ++v) {
-          uint32_t magnitude = magnitudes[v];
-          if (magnitude == 15 && linbits) {
-            magnitude += static_cast<uint32_t>((window << used) >> (64 - linbits));
-            used += linbits;
-          }
-          const uint64_t present = magnitude != 0;
-          const uint64_t sign = ((window << used) >> 63) & present;
-          used += static_cast<int>(present);
-          values[v] = std::bit_cast<double>(std::bit_cast<uint64_t>(power[magnitude] * gain) ^ (sign << 63));
-        }
-        reader.Skip(static_cast<size_t>(used));
-        if (kMiddleSide) {
-          // A zero side value leaves the middle value in both channels: m + 0 and m - 0.
-          const double m0 = left[p];
-          const double m1 = left[p + step];
-          left[p] = m0 + values[0];
-          out[p] = m0 - values[0];
-          left[p + step] = m1 + values[1];
-          out[p + step] = m1 - values[1];
-        } else {
-          out[p] = values[0];
-          out[p + step] = values[1];
-        }
-      }
+      const uint32_t leaves = linbits != 0 ? DecodePairs<kMiddleSide, true>(table, reader, power, walk.gain, run, p, step, left, out)
+                                           : DecodePairs<kMiddleSide, false>(table, reader, power, walk.gain, run, p, step, left, out);
       if (leaves != 0) recordBand();
     }
   }
