@@ -8,6 +8,7 @@ constexpr double kAliasC[8] = {-0.6, -0.535, -0.33, -0.185, -0.095, -0.041, -0.0
 
 // Four doubles at once (two SSE2 operations on processors without AVX).
 typedef double Quad __attribute__((vector_size(32)));
+typedef double Pair __attribute__((vector_size(16)));
 
 // 36 windowed outputs z of one subband's 18 lines.
 [[gnu::always_inline]] inline void LongTransform(const Layer3Tables& tables, const double* x, const double* window,
@@ -128,41 +129,39 @@ namespace {
 [[gnu::always_inline]] inline void HybridSynthesisOf(Layer3State& state, double* spectrum, int channel,
                                                      const GranuleInfo& info) {
   const Layer3Tables& tables = state.tables;
-  const double* previous = state.overlap[channel][state.overlapToggle[channel]];
+  const double (*previous)[32] = state.overlap[channel][state.overlapToggle[channel]];
   state.overlapToggle[channel] ^= 1;
-  double* next = state.overlap[channel][state.overlapToggle[channel]];
+  double (*next)[32] = state.overlap[channel][state.overlapToggle[channel]];
   double (*slots)[32] = state.slots[channel];
 
   const bool shortBlocks = info.block_type == 2;
   const bool mixed = shortBlocks && info.mixed_block_flag;
   int sb = 0;
   for (; sb < info.maxb; sb += 2) {
+    double z[2][36];
     for (int odd = 0; odd < 2; ++odd) {
       int band = sb + odd;
       const double* x = spectrum + 18 * band;
-      const double* prev = previous + 18 * band;
-      double* store = next + 18 * band;
-      double z[36];
       if (shortBlocks && !(mixed && sb == 0)) {
-        ShortTransform(tables, x, odd ? tables.windowOdd[2] : tables.window[2], z);
+        ShortTransform(tables, x, odd ? tables.windowOdd[2] : tables.window[2], z[odd]);
       } else {
         // The two lowest subbands of a mixed block take the normal long window, whatever the
         // block type.
         int type = shortBlocks || (info.mixed_block_flag && sb == 0) ? 0 : info.block_type;
-        LongTransform(tables, x, odd ? tables.windowOdd[type] : tables.window[type], z);
-      }
-      for (int k = 0; k < 18; ++k) {
-        slots[k][band] = z[k] + prev[k];
-        store[k] = z[18 + k];
+        LongTransform(tables, x, odd ? tables.windowOdd[type] : tables.window[type], z[odd]);
       }
     }
-  }
-  for (; sb < 32; ++sb) {
-    const double* prev = previous + 18 * sb;
-    double* store = next + 18 * sb;
+    // Both subbands of the pair sit side by side in the slots and in the overlap.
     for (int k = 0; k < 18; ++k) {
-      slots[k][sb] = prev[k];
-      store[k] = 0.0;
+      const Pair first{z[0][k], z[1][k]};
+      *reinterpret_cast<Pair*>(slots[k] + sb) = first + *reinterpret_cast<const Pair*>(previous[k] + sb);
+      *reinterpret_cast<Pair*>(next[k] + sb) = Pair{z[0][18 + k], z[1][18 + k]};
+    }
+  }
+  for (int k = 0; k < 18; ++k) {
+    for (int b = sb; b < 32; ++b) {
+      slots[k][b] = previous[k][b];
+      next[k][b] = 0.0;
     }
   }
 }

@@ -97,8 +97,9 @@ struct Layer3State {
   // SubbandSlots: per channel 18 time slots of 32 subband samples.
   alignas(64) double slots[2][18][32];
   // OverlapStore: two halves per channel; `overlapToggle` names the half holding the previous
-  // granule's second halves.
-  alignas(64) double overlap[2][2][576];
+  // granule's second halves. Laid out like the slots (18 rows of 32 subbands), so that
+  // neighbouring subbands are neighbours here too.
+  alignas(64) double overlap[2][2][18][32];
   int32_t overlapToggle[2];
 
   // Bit reservoir: the last main data bytes of the stream, `reservoirFill` of them valid, at
