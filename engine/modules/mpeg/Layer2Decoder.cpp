@@ -1,55 +1,26 @@
 #include "engine/modules/mpeg/Layer2Decoder.h"
 
+#include <cstring>
+
 #include "engine/modules/mpeg/MpegDecoder.h"
 
 namespace {
 
-// The three codes of one subband (and of both channels in a shared subband), as three rows of
-// ScaleMultipliers and three factors: sample k = factors[k] x ScaleMultipliers[rows[k]][scale
-// index]. A grouped code gives its class triple with factors 1.0 (so a sample is the table
-// entry itself), single codes give their bit count with the codes (d already added).
-struct Layer2Codes {
-  int Rows[3];
-  double Factors[3];
+// The codes of one allocated subband and channel (or of both channels of a shared subband)
+// as every granule holds them: where they start in the granule, how wide they are and how
+// they requantise. Worked out once per frame, so that the granules only read and multiply.
+struct CodePlan {
+  uint32_t Offset;               // bits from the granule's start
+  uint32_t Width;                // bits per code
+  const uint8_t (*Groups)[3];    // grouped: the class triples of the codewords; null: single codes
+  uint32_t GroupSize;            // grouped: codewords from here on are silent
+  int32_t D;                     // single codes: added to each code
+  int32_t Subband;
+  int32_t Channel;               // 0 or 1; -1: both channels (a shared subband)
 };
 
-// The codes start `at` bits after the cursor.
-[[gnu::always_inline]] inline void ReadCodes(const BitCursor& bits, size_t at, const AllocationEntry& entry,
-                                             const Layer2Tables& tables, Layer2Codes& codes) {
-  const auto width = static_cast<uint32_t>(entry.Bits);
-  if (entry.D > 0) {
-    const uint32_t c = bits.PeekAhead(at, width);
-    // A codeword beyond its group table decodes as silence.
-    const uint8_t* classes = nullptr;
-    switch (entry.D) {
-      case 3:
-        classes = c < 27 ? tables.Group3[c] : nullptr;
-        break;
-      case 5:
-        classes = c < 125 ? tables.Group5[c] : nullptr;
-        break;
-      default:
-        classes = c < 729 ? tables.Group9[c] : nullptr;
-        break;
-    }
-    for (int k = 0; k < 3; ++k) {
-      codes.Rows[k] = classes ? classes[k] : 0;
-      codes.Factors[k] = classes ? 1.0 : 0.0;
-    }
-  } else {
-    for (int k = 0; k < 3; ++k) {
-      codes.Rows[k] = entry.Bits;
-      codes.Factors[k] = static_cast<int>(bits.PeekAhead(at + k * width, width)) + entry.D;
-    }
-  }
-}
-
-[[gnu::always_inline]] inline void Requantize(const Layer2Codes& codes, const Layer2Tables& tables, int scale,
-                                              double* out0, double* out1, double* out2) {
-  *out0 = codes.Factors[0] * tables.ScaleMultipliers[codes.Rows[0]][scale];
-  *out1 = codes.Factors[1] * tables.ScaleMultipliers[codes.Rows[1]][scale];
-  *out2 = codes.Factors[2] * tables.ScaleMultipliers[codes.Rows[2]][scale];
-}
+// A codeword beyond its group table decodes as silence: class 0 has the factor 0.0.
+constexpr uint8_t SilentTriple[3] = {0, 0, 0};
 
 }  // namespace
 
@@ -108,15 +79,23 @@ void DecodeLayer2(MpegDecoder& decoder) {
 
   // Every granule holds the same codes with the same widths: where each subband's codes lie
   // in a granule is known before the first is read, so the reads need not wait for each other.
-  size_t offset[2][32] = {};
-  size_t granuleBits = 0;
+  CodePlan plan[64];
+  int planned = 0;
+  uint32_t granuleBits = 0;
   for (int sb = 0; sb < coded; ++sb)
     for (int ch = 0; ch < (sb < bound ? channels : 1); ++ch) {
       const int a = allocation[ch][sb];
       if (a == 0) continue;
       const AllocationEntry& entry = table.Rows[sb].Entries[a - 1];
-      offset[ch][sb] = granuleBits;
-      granuleBits += static_cast<size_t>(entry.D > 0 ? entry.Bits : 3 * entry.Bits);
+      CodePlan& item = plan[planned++];
+      item.Offset = granuleBits;
+      item.Width = static_cast<uint32_t>(entry.Bits);
+      item.Groups = entry.D == 3 ? tables.Group3 : entry.D == 5 ? tables.Group5 : entry.D > 0 ? tables.Group9 : nullptr;
+      item.GroupSize = entry.D > 0 ? static_cast<uint32_t>(entry.D * entry.D * entry.D) : 0;
+      item.D = entry.D;
+      item.Subband = sb;
+      item.Channel = sb < bound ? ch : -1;
+      granuleBits += entry.D > 0 ? item.Width : 3 * item.Width;
     }
 
   const int silentFrom =
@@ -124,34 +103,33 @@ void DecodeLayer2(MpegDecoder& decoder) {
   double samples[2][3][32];
   for (int granule = 0; granule < 12; ++granule) {
     const int part = granule / 4;
-    const size_t start = granule * granuleBits;
-    for (int sb = 0; sb < coded; ++sb) {
-      const AllocationRow& row = table.Rows[sb];
-      if (sb < bound) {
-        for (int ch = 0; ch < channels; ++ch) {
-          const int a = allocation[ch][sb];
-          if (a == 0) {
-            samples[ch][0][sb] = samples[ch][1][sb] = samples[ch][2][sb] = 0.0;
-            continue;
-          }
-          Layer2Codes codes;
-          ReadCodes(bits, start + offset[ch][sb], row.Entries[a - 1], tables, codes);
-          Requantize(codes, tables, scale[ch][sb][part], &samples[ch][0][sb], &samples[ch][1][sb],
-                     &samples[ch][2][sb]);
-        }
+    const size_t start = granule * static_cast<size_t>(granuleBits);
+    std::memset(samples, 0, sizeof samples);
+    for (int i = 0; i < planned; ++i) {
+      const CodePlan& item = plan[i];
+      const size_t at = start + item.Offset;
+      // Sample k of a channel = factors[k] x ScaleMultipliers[rows[k]][that channel's scale
+      // index]: a grouped code gives its class triple with factors 1.0 (the table entries
+      // themselves), single codes their bit count and their values.
+      const uint8_t* rows;
+      uint8_t single[3];
+      double factors[3];
+      if (item.Groups != nullptr) {
+        const uint32_t c = bits.PeekAhead(at, item.Width);
+        rows = c < item.GroupSize ? item.Groups[c] : SilentTriple;
+        factors[0] = factors[1] = factors[2] = 1.0;
       } else {
-        const int a = allocation[0][sb];
-        if (a == 0) {
-          for (int ch = 0; ch < 2; ++ch)
-            samples[ch][0][sb] = samples[ch][1][sb] = samples[ch][2][sb] = 0.0;
-          continue;
-        }
-        // One set of codes for both channels, each with its own scale factors.
-        Layer2Codes codes;
-        ReadCodes(bits, start + offset[0][sb], row.Entries[a - 1], tables, codes);
-        for (int ch = 0; ch < 2; ++ch)
-          Requantize(codes, tables, scale[ch][sb][part], &samples[ch][0][sb], &samples[ch][1][sb],
-                     &samples[ch][2][sb]);
+        single[0] = single[1] = single[2] = static_cast<uint8_t>(item.Width);
+        rows = single;
+        for (int k = 0; k < 3; ++k)
+          factors[k] = static_cast<int>(bits.PeekAhead(at + k * item.Width, item.Width)) + item.D;
+      }
+      const int sb = item.Subband;
+      const int first = item.Channel < 0 ? 0 : item.Channel;
+      const int last = item.Channel < 0 ? 1 : item.Channel;
+      for (int ch = first; ch <= last; ++ch) {
+        const int scaleIndex = scale[ch][sb][part];
+        for (int k = 0; k < 3; ++k) samples[ch][k][sb] = factors[k] * tables.ScaleMultipliers[rows[k]][scaleIndex];
       }
     }
     for (int ch = 0; ch < channels; ++ch)
