@@ -104,6 +104,49 @@ void BuildHybridTables(Layer3Tables& tables) {
   }
 }
 
+namespace {
+
+typedef long long QuadIndex __attribute__((vector_size(32)));
+typedef double QuadUnaligned __attribute__((vector_size(32), aligned(8)));
+
+[[gnu::always_inline]] inline Quad Reversed(Quad q) { return __builtin_shuffle(q, QuadIndex{3, 2, 1, 0}); }
+
+// The eight butterflies of each boundary four at a time: lane j of the upper half holds line
+// 17 - i of subband sb with i = 7 - j (lines 10 to 17 in order), the lower half is read
+// backwards to meet it, and the coefficients are taken backwards too.
+[[gnu::always_inline]] inline void AntialiasOf(const Layer3Tables& tables, double* spectrum, int boundaries) {
+  auto at = [](const double* p) { return *reinterpret_cast<const QuadUnaligned*>(p); };
+  const Quad cs[2] = {Reversed(at(tables.cs + 4)), Reversed(at(tables.cs))};
+  const Quad ca[2] = {Reversed(at(tables.ca + 4)), Reversed(at(tables.ca))};
+  for (int sb = 0; sb < boundaries; ++sb) {
+    double* upper = spectrum + 18 * sb + 10;
+    double* lower = spectrum + 18 * (sb + 1);
+    const Quad u[2] = {at(upper), at(upper + 4)};
+    const Quad d[2] = {Reversed(at(lower + 4)), Reversed(at(lower))};
+    for (int h = 0; h < 2; ++h) {
+      *reinterpret_cast<QuadUnaligned*>(upper + 4 * h) = u[h] * cs[h] - d[h] * ca[h];
+      *reinterpret_cast<QuadUnaligned*>(lower + 4 - 4 * h) = Reversed(d[h] * cs[h] + u[h] * ca[h]);
+    }
+  }
+}
+
+__attribute__((target("avx2,fma"))) void AntialiasAvx2(const Layer3Tables& tables, double* spectrum, int boundaries) {
+  AntialiasOf(tables, spectrum, boundaries);
+}
+
+void AntialiasBaseline(const Layer3Tables& tables, double* spectrum, int boundaries) {
+  AntialiasOf(tables, spectrum, boundaries);
+}
+
+bool HasAvx2AndFma() {
+  __builtin_cpu_init();
+  return __builtin_cpu_supports("avx2") && __builtin_cpu_supports("fma");
+}
+
+const bool useAvx2 = HasAvx2AndFma();
+
+}  // namespace
+
 void Antialias(const Layer3Tables& tables, double* spectrum, const GranuleInfo& info) {
   int boundaries;
   if (info.block_type == 2) {
@@ -112,15 +155,10 @@ void Antialias(const Layer3Tables& tables, double* spectrum, const GranuleInfo& 
   } else {
     boundaries = info.maxb - 1;
   }
-  for (int sb = 0; sb < boundaries; ++sb) {
-    double* upper = spectrum + 18 * sb + 17;
-    double* lower = spectrum + 18 * (sb + 1);
-    for (int i = 0; i < 8; ++i) {
-      double u = upper[-i];
-      double d = lower[i];
-      upper[-i] = u * tables.cs[i] - d * tables.ca[i];
-      lower[i] = d * tables.cs[i] + u * tables.ca[i];
-    }
+  if (useAvx2) {
+    AntialiasAvx2(tables, spectrum, boundaries);
+  } else {
+    AntialiasBaseline(tables, spectrum, boundaries);
   }
 }
 
@@ -176,13 +214,6 @@ __attribute__((target("avx2,fma"))) void HybridSynthesisAvx2(Layer3State& state,
 void HybridSynthesisBaseline(Layer3State& state, double* spectrum, int channel, const GranuleInfo& info) {
   HybridSynthesisOf(state, spectrum, channel, info);
 }
-
-bool HasAvx2AndFma() {
-  __builtin_cpu_init();
-  return __builtin_cpu_supports("avx2") && __builtin_cpu_supports("fma");
-}
-
-const bool useAvx2 = HasAvx2AndFma();
 
 }  // namespace
 

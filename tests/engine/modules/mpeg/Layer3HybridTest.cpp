@@ -149,3 +149,32 @@ TEST_F(Layer3Hybrid, AntialiasBoundariesByBlockType) {
 }
 
 }  // namespace
+
+namespace {
+
+// The butterflies of every boundary against the formula with the constants of the standard,
+// one boundary after the other.
+TEST_F(Layer3Hybrid, AntialiasButterfliesMatchTheFormula) {
+  const double c[8] = {-0.6, -0.535, -0.33, -0.185, -0.095, -0.041, -0.0142, -0.0037};
+  for (int maxb : {32, 7, 2}) {
+    double spectrum[576];
+    double expected[576];
+    std::copy(lines, lines + 576, spectrum);
+    std::copy(lines, lines + 576, expected);
+    for (int sb = 0; sb < maxb - 1; ++sb)
+      for (int i = 0; i < 8; ++i) {
+        const double cs = 1.0 / std::sqrt(1.0 + c[i] * c[i]);
+        const double ca = c[i] / std::sqrt(1.0 + c[i] * c[i]);
+        const double u = expected[18 * sb + 17 - i];
+        const double d = expected[18 * (sb + 1) + i];
+        expected[18 * sb + 17 - i] = u * cs - d * ca;
+        expected[18 * (sb + 1) + i] = d * cs + u * ca;
+      }
+    GranuleInfo info{};
+    info.maxb = maxb;
+    Antialias(state->tables, spectrum, info);
+    for (int i = 0; i < 576; ++i) ASSERT_NEAR(spectrum[i], expected[i], 1e-14) << "maxb " << maxb << " line " << i;
+  }
+}
+
+}  // namespace
