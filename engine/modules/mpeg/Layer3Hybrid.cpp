@@ -10,8 +10,14 @@ constexpr double kAliasC[8] = {-0.6, -0.535, -0.33, -0.185, -0.095, -0.041, -0.0
 typedef double Quad __attribute__((vector_size(32)));
 typedef double Pair __attribute__((vector_size(16)));
 
-// 36 windowed outputs z of one subband's 18 lines.
-[[gnu::always_inline]] inline void LongTransform(const Layer3Tables& tables, const double* x, const double* window,
+typedef long long QuadIndex __attribute__((vector_size(32)));
+typedef double QuadUnaligned __attribute__((vector_size(32), aligned(8)));
+
+[[gnu::always_inline]] inline Quad Reversed(Quad q) { return __builtin_shuffle(q, QuadIndex{3, 2, 1, 0}); }
+
+// 36 windowed outputs z of one subband's 18 lines; `folded` is the window with coefficients
+// 9 to 17 negated.
+[[gnu::always_inline]] inline void LongTransform(const Layer3Tables& tables, const double* x, const double* folded,
                                                  double* z) {
   // Even and odd lines in separate sums, so that consecutive multiply-adds do not wait for
   // each other. All 18 lines, whether zero or not: a fixed loop costs less than a varying one.
@@ -19,23 +25,34 @@ typedef double Pair __attribute__((vector_size(16)));
   Quad odd[5] = {};
 #pragma GCC unroll 9
   for (int k = 0; k < 18; k += 2) {
-    const Quad* column = reinterpret_cast<const Quad*>(tables.imdctLong[k]);
+    const Quad* column0 = reinterpret_cast<const Quad*>(tables.imdctLong[k]);
+    const Quad* column1 = reinterpret_cast<const Quad*>(tables.imdctLong[k + 1]);
     const double line0 = x[k];
     const double line1 = x[k + 1];
 #pragma GCC unroll 5
     for (int j = 0; j < 5; ++j) {
-      even[j] += column[j] * line0;
-      odd[j] += column[5 + j] * line1;
+      even[j] += column0[j] * line0;
+      odd[j] += column1[j] * line1;
     }
   }
-  alignas(32) double half[20];
-  for (int j = 0; j < 5; ++j) *reinterpret_cast<Quad*>(half + 4 * j) = even[j] + odd[j];
-  for (int i = 0; i < 9; ++i) {
-    z[i] = half[i] * window[i];
-    z[17 - i] = -half[i] * window[17 - i];
-    z[18 + i] = half[9 + i] * window[18 + i];
-    z[35 - i] = half[9 + i] * window[35 - i];
-  }
+  Quad h[5];
+  for (int j = 0; j < 5; ++j) h[j] = even[j] + odd[j];
+  // h[0], h[1]: x[0..7]; h[2], h[3]: x[18..25]; h[4]: x[8], x[26]. The mirrored halves are
+  // the same values backwards.
+  auto w = [folded](int i) { return *reinterpret_cast<const QuadUnaligned*>(folded + i); };
+  auto put = [z](int i, Quad v) { *reinterpret_cast<QuadUnaligned*>(z + i) = v; };
+  put(0, h[0] * w(0));
+  put(4, h[1] * w(4));
+  z[8] = h[4][0] * folded[8];
+  z[9] = h[4][0] * folded[9];
+  put(10, Reversed(h[1]) * w(10));
+  put(14, Reversed(h[0]) * w(14));
+  put(18, h[2] * w(18));
+  put(22, h[3] * w(22));
+  z[26] = h[4][1] * folded[26];
+  z[27] = h[4][1] * folded[27];
+  put(28, Reversed(h[3]) * w(28));
+  put(32, Reversed(h[2]) * w(32));
 }
 
 // Three 12-point transforms of the interleaved windows, overlapped into z at 6, 12 and 18.
@@ -67,8 +84,9 @@ typedef double Pair __attribute__((vector_size(16)));
 
 void BuildHybridTables(Layer3Tables& tables) {
   for (int r = 0; r < 20; ++r) {
-    int i = r < 9 ? r : r + 9;
-    for (int k = 0; k < 18; ++k) tables.imdctLong[k][r] = r < 18 ? std::cos(M_PI / 72.0 * (2 * i + 19) * (2 * k + 1)) : 0.0;
+    const bool used = r < 18;
+    const int i = r < 8 ? r : r < 16 ? r - 8 + 18 : r == 16 ? 8 : 26;
+    for (int k = 0; k < 18; ++k) tables.imdctLong[k][r] = used ? std::cos(M_PI / 72.0 * (2 * i + 19) * (2 * k + 1)) : 0.0;
   }
   for (int r = 0; r < 8; ++r) {
     int i = r < 3 ? r : r + 3;
@@ -101,15 +119,15 @@ void BuildHybridTables(Layer3Tables& tables) {
         break;
     }
     for (int i = 0; i < 36; ++i) tables.windowOdd[type][i] = (i & 1) ? -w[i] : w[i];
+    for (int i = 0; i < 36; ++i) {
+      const bool mirrored = i >= 9 && i < 18;
+      tables.windowFolded[0][type][i] = mirrored ? -tables.window[type][i] : tables.window[type][i];
+      tables.windowFolded[1][type][i] = mirrored ? -tables.windowOdd[type][i] : tables.windowOdd[type][i];
+    }
   }
 }
 
 namespace {
-
-typedef long long QuadIndex __attribute__((vector_size(32)));
-typedef double QuadUnaligned __attribute__((vector_size(32), aligned(8)));
-
-[[gnu::always_inline]] inline Quad Reversed(Quad q) { return __builtin_shuffle(q, QuadIndex{3, 2, 1, 0}); }
 
 // The eight butterflies of each boundary four at a time: lane j of the upper half holds line
 // 17 - i of subband sb with i = 7 - j (lines 10 to 17 in order), the lower half is read
@@ -186,7 +204,7 @@ namespace {
         // The two lowest subbands of a mixed block take the normal long window, whatever the
         // block type.
         int type = shortBlocks || (info.mixed_block_flag && sb == 0) ? 0 : info.block_type;
-        LongTransform(tables, x, odd ? tables.windowOdd[type] : tables.window[type], z[odd]);
+        LongTransform(tables, x, tables.windowFolded[odd][type], z[odd]);
       }
     }
     // Both subbands of the pair sit side by side in the slots and in the overlap.

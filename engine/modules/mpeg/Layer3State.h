@@ -60,15 +60,18 @@ struct Layer3Tables {
   double ca[8];
 
   // IMDCT kernels by input line, using the symmetries x[17 - i] = -x[i] and x[35 - i] = x[18 + i]
-  // of the 36-point output (and the same of the 12-point one): outputs 0 to 8 give x[0..8],
-  // outputs 9 to 17 give x[18..26] (the rest of a row is zero padding to whole vectors). One
-  // line updates all outputs at once, and each output still sums its products in line order.
+  // of the 36-point output (and the same of the 12-point one). Long: outputs 0 to 7 give
+  // x[0..7], outputs 8 to 15 give x[18..25], 16 and 17 give x[8] and x[26]; short: outputs
+  // 0 to 5 give x[0..2] and x[6..8]. The rest of a row is zero padding to whole vectors. One
+  // line updates all outputs at once.
   alignas(32) double imdctLong[18][20];
   alignas(32) double imdctShort[6][8];
 
   // ImdctWindows (block types 0 to 3) and the same with odd coefficients negated.
   double window[4][36];
   double windowOdd[4][36];
+  // The long windows (plain, odd) with coefficients 9 to 17 negated: x[9..17] = -x[8..0].
+  double windowFolded[2][4][36];
 
   // IntensityRatios: [0] MPEG-1, [1] and [2] lsf intensity scale 0 and 1; [set][ms][pos][l/r]
   double intensity[3][2][kIntensityPositions][2];
