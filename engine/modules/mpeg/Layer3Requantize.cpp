@@ -228,6 +228,35 @@ int RequantiseGranule(const Layer3Tables& tables, Layer3BitReader& reader, doubl
     int length;
     const uint32_t leaf = DecodeHuffman(quad, static_cast<uint32_t>(window >> 32), length);
     if (length > budget - used) break;  // the walk would run out of bits: 0000, and the end
+    // The common case without branches on the values: the whole quadruple in the current band
+    // and all its sign bits within the budget.
+    const int signs = std::popcount(leaf);
+    if (walk.pairsLeft >= 2 && length + signs <= budget - used) {
+      const int step = walk.step;
+      const int p = walk.position;
+      const uint64_t gainBits = std::bit_cast<uint64_t>(walk.gain);
+      int at = length;
+      for (int k = 0; k < 4; ++k) {
+        const uint64_t set = (leaf >> (3 - k)) & 1u;
+        const uint64_t sign = ((window << at) >> 63) & set;
+        at += static_cast<int>(set);
+        const double value = std::bit_cast<double>((gainBits & (0 - set)) ^ (sign << 63));
+        if (kMiddleSide) {
+          const double m = left[p + k * step];
+          left[p + k * step] = m + value;
+          out[p + k * step] = m - value;
+        } else {
+          out[p + k * step] = value;
+        }
+      }
+      walk.pairsLeft -= 2;
+      walk.position += 4 * step;
+      if (leaf != 0) recordBand();
+      used += length + signs;
+      reader.Skip(static_cast<size_t>(length + signs));
+      --quadruples;
+      continue;
+    }
     used += length;
     int consumed = length;
     bool stop = false;
