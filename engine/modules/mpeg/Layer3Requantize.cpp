@@ -230,7 +230,9 @@ int RequantiseGranule(const Layer3Tables& tables, Layer3BitReader& reader, doubl
     if (length > budget - used) break;  // the walk would run out of bits: 0000, and the end
     // The common case without branches on the values: the whole quadruple in the current band
     // and all its sign bits within the budget.
-    const int signs = std::popcount(leaf);
+    // The set bits of the four-bit leaf, from a table of 16 nibbles (no popcount instruction
+    // is assumed).
+    const int signs = static_cast<int>((0x4332322132212110ull >> (4 * (leaf & 15))) & 15);
     if (walk.pairsLeft >= 2 && length + signs <= budget - used) {
       const int step = walk.step;
       const int p = walk.position;
