@@ -15,30 +15,10 @@ typedef double QuadUnaligned __attribute__((vector_size(32), aligned(8)));
 
 [[gnu::always_inline]] inline Quad Reversed(Quad q) { return __builtin_shuffle(q, QuadIndex{3, 2, 1, 0}); }
 
-// 36 windowed outputs z of one subband's 18 lines; `folded` is the window with coefficients
-// 9 to 17 negated.
-[[gnu::always_inline]] inline void LongTransform(const Layer3Tables& tables, const double* x, const double* folded,
-                                                 double* z) {
-  // Even and odd lines in separate sums, so that consecutive multiply-adds do not wait for
-  // each other. All 18 lines, whether zero or not: a fixed loop costs less than a varying one.
-  Quad even[5] = {};
-  Quad odd[5] = {};
-#pragma GCC unroll 9
-  for (int k = 0; k < 18; k += 2) {
-    const Quad* column0 = reinterpret_cast<const Quad*>(tables.imdctLong[k]);
-    const Quad* column1 = reinterpret_cast<const Quad*>(tables.imdctLong[k + 1]);
-    const double line0 = x[k];
-    const double line1 = x[k + 1];
-#pragma GCC unroll 5
-    for (int j = 0; j < 5; ++j) {
-      even[j] += column0[j] * line0;
-      odd[j] += column1[j] * line1;
-    }
-  }
-  Quad h[5];
-  for (int j = 0; j < 5; ++j) h[j] = even[j] + odd[j];
-  // h[0], h[1]: x[0..7]; h[2], h[3]: x[18..25]; h[4]: x[8], x[26]. The mirrored halves are
-  // the same values backwards.
+// The windowing of one subband's transform h into its 36 outputs z; `folded` is the window
+// with coefficients 9 to 17 negated. h[0], h[1]: x[0..7]; h[2], h[3]: x[18..25]; h[4]: x[8],
+// x[26]. The mirrored halves are the same values backwards.
+[[gnu::always_inline]] inline void WindowLong(const Quad* h, const double* folded, double* z) {
   auto w = [folded](int i) { return *reinterpret_cast<const QuadUnaligned*>(folded + i); };
   auto put = [z](int i, Quad v) { *reinterpret_cast<QuadUnaligned*>(z + i) = v; };
   put(0, h[0] * w(0));
@@ -53,6 +33,28 @@ typedef double QuadUnaligned __attribute__((vector_size(32), aligned(8)));
   z[27] = h[4][1] * folded[27];
   put(28, Reversed(h[3]) * w(28));
   put(32, Reversed(h[2]) * w(32));
+}
+
+// The 36 windowed outputs of two neighbouring subbands (the 18 lines at x and the 18 after
+// them) into z[0] and z[1]. Each kernel row is loaded once for both subbands. All 18 lines,
+// whether zero or not: a fixed loop costs less than a varying one.
+[[gnu::always_inline]] inline void LongTransforms(const Layer3Tables& tables, const double* x, const double* folded0,
+                                                  const double* folded1, double (*z)[36]) {
+  Quad h0[5] = {};
+  Quad h1[5] = {};
+#pragma GCC unroll 6
+  for (int k = 0; k < 18; ++k) {
+    const Quad* column = reinterpret_cast<const Quad*>(tables.imdctLong[k]);
+    const double line0 = x[k];
+    const double line1 = x[18 + k];
+#pragma GCC unroll 5
+    for (int j = 0; j < 5; ++j) {
+      h0[j] += column[j] * line0;
+      h1[j] += column[j] * line1;
+    }
+  }
+  WindowLong(h0, folded0, z[0]);
+  WindowLong(h1, folded1, z[1]);
 }
 
 // Three 12-point transforms of the interleaved windows, overlapped into z at 6, 12 and 18.
@@ -195,17 +197,15 @@ namespace {
   int sb = 0;
   for (; sb < info.maxb; sb += 2) {
     double z[2][36];
-    for (int odd = 0; odd < 2; ++odd) {
-      int band = sb + odd;
-      const double* x = spectrum + 18 * band;
-      if (shortBlocks && !(mixed && sb == 0)) {
-        ShortTransform(tables, x, odd ? tables.windowOdd[2] : tables.window[2], z[odd]);
-      } else {
-        // The two lowest subbands of a mixed block take the normal long window, whatever the
-        // block type.
-        int type = shortBlocks || (info.mixed_block_flag && sb == 0) ? 0 : info.block_type;
-        LongTransform(tables, x, tables.windowFolded[odd][type], z[odd]);
-      }
+    const double* x = spectrum + 18 * sb;
+    if (shortBlocks && !(mixed && sb == 0)) {
+      ShortTransform(tables, x, tables.window[2], z[0]);
+      ShortTransform(tables, x + 18, tables.windowOdd[2], z[1]);
+    } else {
+      // The two lowest subbands of a mixed block take the normal long window, whatever the
+      // block type.
+      int type = shortBlocks || (info.mixed_block_flag && sb == 0) ? 0 : info.block_type;
+      LongTransforms(tables, x, tables.windowFolded[0][type], tables.windowFolded[1][type], z);
     }
     // Both subbands of the pair sit side by side in the slots and in the overlap.
     for (int k = 0; k < 18; ++k) {
