@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 
@@ -54,6 +55,8 @@ void StreamInput::Open(const InputSource& source, QVByteBool* canSetPosition) {
     }
     open_ = true;
     size_ = info.st_size;
+    if (!readAhead_) readAhead_.reset(new uint8_t[ReadAheadSize]);
+    aheadStart_ = aheadEnd_ = 0;
   }
 
   // The ID3v1 probe: the last 128 bytes; only 127 of them are read. An input shorter than a
@@ -105,17 +108,33 @@ bool StreamInput::Read(void* buffer, int32_t bytes, int32_t* delivered) {
     position_ += got;
     return true;
   }
+  // A file is read ahead in large pieces: frames come a few hundred bytes at a time, and a
+  // system call for each would cost more than decoding them.
   auto* out = static_cast<uint8_t*>(buffer);
   int32_t total = 0;
   while (total < bytes) {
-    ssize_t n = ::read(fd_, out + total, static_cast<size_t>(bytes - total));
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      if (total == 0) return false;
-      break;
+    if (aheadStart_ == aheadEnd_) {
+      const bool direct = bytes - total >= ReadAheadSize;
+      uint8_t* into = direct ? out + total : readAhead_.get();
+      const auto want = static_cast<size_t>(direct ? bytes - total : ReadAheadSize);
+      ssize_t n = ::read(fd_, into, want);
+      if (n < 0) {
+        if (errno == EINTR) continue;
+        if (total == 0) return false;
+        break;
+      }
+      if (n == 0) break;
+      if (direct) {
+        total += static_cast<int32_t>(n);
+        continue;
+      }
+      aheadStart_ = 0;
+      aheadEnd_ = static_cast<size_t>(n);
     }
-    if (n == 0) break;
-    total += static_cast<int32_t>(n);
+    const size_t take = std::min(aheadEnd_ - aheadStart_, static_cast<size_t>(bytes - total));
+    std::memcpy(out + total, readAhead_.get() + aheadStart_, take);
+    aheadStart_ += take;
+    total += static_cast<int32_t>(take);
   }
   *delivered = total;
   position_ += total;
@@ -131,9 +150,13 @@ bool StreamInput::Seek(int64_t offset, int32_t origin) {
     position_ = position;
     return true;
   }
-  int whence = origin == 0 ? SEEK_SET : origin == 1 ? SEEK_CUR : SEEK_END;
-  off_t result = ::lseek(fd_, static_cast<off_t>(offset), whence);
+  // The file itself stands past what was read ahead: a move from the current position is
+  // a move from where the reads have got to.
+  off_t result = origin == 1   ? ::lseek(fd_, static_cast<off_t>(position_ + offset), SEEK_SET)
+                 : origin == 0 ? ::lseek(fd_, static_cast<off_t>(offset), SEEK_SET)
+                               : ::lseek(fd_, static_cast<off_t>(offset), SEEK_END);
   if (result < 0) return false;
+  aheadStart_ = aheadEnd_ = 0;
   position_ = result;
   return true;
 }

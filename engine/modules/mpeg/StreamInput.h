@@ -52,6 +52,8 @@ class StreamInput {
   const char* TagBlock();
 
  private:
+  static constexpr int32_t ReadAheadSize = 32768;
+
   void Release();
 
   InputSource source_;
@@ -63,4 +65,8 @@ class StreamInput {
   std::unique_ptr<char[]> tag_;
   bool tagPresent_ = false;
   bool open_ = false;
+  // A file's bytes read ahead: those from aheadStart_ to aheadEnd_ are still to be delivered.
+  std::unique_ptr<uint8_t[]> readAhead_;
+  size_t aheadStart_ = 0;
+  size_t aheadEnd_ = 0;
 };
