@@ -1,5 +1,7 @@
 #include "engine/modules/mpeg/Dct32.h"
 
+#include "engine/modules/mpeg/KernelChoice.h"
+
 namespace {
 
 typedef double Pair __attribute__((vector_size(16)));
@@ -92,18 +94,11 @@ void Dct32PairBaseline(double* outA0, double* outB0, double* outA1, double* outB
   Dct32PairOf(outA0, outB0, outA1, outB1, cosine, samples0, samples1);
 }
 
-bool HasAvx2() {
-  __builtin_cpu_init();
-  return __builtin_cpu_supports("avx2");
-}
-
-const bool useAvx2 = HasAvx2();
-
 }  // namespace
 
 void Dct32Pair(double* outA0, double* outB0, double* outA1, double* outB1, const double (*cosine)[16],
                const double* samples0, const double* samples1) {
-  if (useAvx2) {
+  if (Avx2KernelsChosen()) {
     Dct32PairAvx2(outA0, outB0, outA1, outB1, cosine, samples0, samples1);
   } else {
     Dct32PairBaseline(outA0, outB0, outA1, outB1, cosine, samples0, samples1);

@@ -2,6 +2,8 @@
 
 #include <cmath>
 
+#include "engine/modules/mpeg/KernelChoice.h"
+
 namespace {
 
 constexpr double kAliasC[8] = {-0.6, -0.535, -0.33, -0.185, -0.095, -0.041, -0.0142, -0.0037};
@@ -158,13 +160,6 @@ void AntialiasBaseline(const Layer3Tables& tables, double* spectrum, int boundar
   AntialiasOf(tables, spectrum, boundaries);
 }
 
-bool HasAvx2AndFma() {
-  __builtin_cpu_init();
-  return __builtin_cpu_supports("avx2") && __builtin_cpu_supports("fma");
-}
-
-const bool useAvx2 = HasAvx2AndFma();
-
 }  // namespace
 
 void Antialias(const Layer3Tables& tables, double* spectrum, const GranuleInfo& info) {
@@ -175,7 +170,7 @@ void Antialias(const Layer3Tables& tables, double* spectrum, const GranuleInfo& 
   } else {
     boundaries = info.maxb - 1;
   }
-  if (useAvx2) {
+  if (Avx2KernelsChosen()) {
     AntialiasAvx2(tables, spectrum, boundaries);
   } else {
     AntialiasBaseline(tables, spectrum, boundaries);
@@ -236,7 +231,7 @@ void HybridSynthesisBaseline(Layer3State& state, double* spectrum, int channel, 
 }  // namespace
 
 void HybridSynthesis(Layer3State& state, double* spectrum, int channel, const GranuleInfo& info) {
-  if (useAvx2) {
+  if (Avx2KernelsChosen()) {
     HybridSynthesisAvx2(state, spectrum, channel, info);
   } else {
     HybridSynthesisBaseline(state, spectrum, channel, info);

@@ -8,6 +8,7 @@
 #include <numbers>
 
 #include "engine/modules/mpeg/Dct32.h"
+#include "engine/modules/mpeg/KernelChoice.h"
 
 namespace {
 
@@ -96,16 +97,9 @@ __attribute__((target("avx2"))) void StoreFramesAvx2(const double* left, const d
   }
 }
 
-bool HasAvx2AndFma() {
-  __builtin_cpu_init();
-  return __builtin_cpu_supports("avx2") && __builtin_cpu_supports("fma");
-}
-
-const bool useAvx2 = HasAvx2AndFma();
-
 void StoreFrames(const double* left, const double* right, int frames, uint8_t* out) {
   static_assert(std::endian::native == std::endian::little);
-  if (useAvx2) {
+  if (Avx2KernelsChosen()) {
     StoreFramesAvx2(left, right, frames, out);
   } else {
     StoreFramesBaseline(left, right, frames, out);
@@ -264,7 +258,7 @@ void PolyphaseSynthesis::WindowSumsPair(const double* plane0, const double* plan
   const double* alternating = alternating_[(16 - k) & 1] + 16 - k;
   const double* middle = window_ + 16 - k + 512;
   const double* reversed = reversed_ + 543 - 495 - k;
-  if (useAvx2) {
+  if (Avx2KernelsChosen()) {
     WindowSumsPairAvx2(plane0, plane1, alternating, middle, reversed, y0, y1);
   } else {
     WindowSumsPairBaseline(plane0, plane1, alternating, middle, reversed, y0, y1);
@@ -276,7 +270,7 @@ void PolyphaseSynthesis::WindowSums(const double* plane, int32_t k, bool half, d
   const double* alternating = alternating_[(16 - k) & 1] + 16 - k;
   const double* middle = window_ + 16 - k + 512;
   const double* reversed = reversed_ + 543 - 495 - k;
-  if (useAvx2) {
+  if (Avx2KernelsChosen()) {
     WindowSumsAvx2(plane, alternating, middle, reversed, half, y);
   } else {
     WindowSumsBaseline(plane, alternating, middle, reversed, half, y);
