@@ -235,9 +235,9 @@ constexpr int16_t kTreeB[31] = {
     -7, -3, -1, 7, 6, -1, 5, 4, -3, -1, 3, 2, -1, 1, 0,
 };
 
-constexpr int kPrimaryBits = 8;
+constexpr int kPrimaryBits = 10;
 constexpr int kSubBits = 6;
-constexpr int kMaxLookup = 4096;
+constexpr int kMaxLookup = 8192;
 constexpr uint32_t kSubtable = 0x80000000u;
 
 constexpr int MaxDepth(const int16_t* tree, int node) {
