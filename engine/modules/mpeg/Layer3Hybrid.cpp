@@ -12,10 +12,9 @@ constexpr double kAliasC[8] = {-0.6, -0.535, -0.33, -0.185, -0.095, -0.041, -0.0
 typedef double Quad __attribute__((vector_size(32)));
 typedef double Pair __attribute__((vector_size(16)));
 
-typedef long long QuadIndex __attribute__((vector_size(32)));
 typedef double QuadUnaligned __attribute__((vector_size(32), aligned(8)));
 
-[[gnu::always_inline]] inline Quad Reversed(Quad q) { return __builtin_shuffle(q, QuadIndex{3, 2, 1, 0}); }
+[[gnu::always_inline]] inline Quad Reversed(Quad q) { return __builtin_shufflevector(q, q, 3, 2, 1, 0); }
 
 // The windowing of one subband's transform h into its 36 outputs z; `folded` is the window
 // with coefficients 9 to 17 negated. h[0], h[1]: x[0..7]; h[2], h[3]: x[18..25]; h[4]: x[8],

@@ -108,7 +108,6 @@ void StoreFrames(const double* left, const double* right, int frames, uint8_t* o
 
 typedef double Quad __attribute__((vector_size(32)));
 typedef double QuadUnaligned __attribute__((vector_size(32), aligned(8)));
-typedef long long QuadIndex __attribute__((vector_size(32)));
 
 // Four 16-term dot products, j = 0..3: the window row at w + windowStep x j with the history
 // row at h + historyStep x j. Each lane sums every fourth term; the lanes are added pairwise
@@ -127,10 +126,10 @@ typedef long long QuadIndex __attribute__((vector_size(32)));
     acc2 += at(w + 2 * windowStep + c) * at(h + 2 * historyStep + c);
     acc3 += at(w + 3 * windowStep + c) * at(h + 3 * historyStep + c);
   }
-  const Quad low = __builtin_shuffle(acc0, acc1, QuadIndex{0, 4, 2, 6}) + __builtin_shuffle(acc0, acc1, QuadIndex{1, 5, 3, 7});
-  const Quad high = __builtin_shuffle(acc2, acc3, QuadIndex{0, 4, 2, 6}) + __builtin_shuffle(acc2, acc3, QuadIndex{1, 5, 3, 7});
+  const Quad low = __builtin_shufflevector(acc0, acc1, 0, 4, 2, 6) + __builtin_shufflevector(acc0, acc1, 1, 5, 3, 7);
+  const Quad high = __builtin_shufflevector(acc2, acc3, 0, 4, 2, 6) + __builtin_shufflevector(acc2, acc3, 1, 5, 3, 7);
   *reinterpret_cast<QuadUnaligned*>(sums) =
-      __builtin_shuffle(low, high, QuadIndex{0, 1, 4, 5}) + __builtin_shuffle(low, high, QuadIndex{2, 3, 6, 7});
+      __builtin_shufflevector(low, high, 0, 1, 4, 5) + __builtin_shufflevector(low, high, 2, 3, 6, 7);
 }
 
 // Dot16x4 for both channels at once: each window row is loaded once for the two history
@@ -157,12 +156,12 @@ typedef long long QuadIndex __attribute__((vector_size(32)));
   }
   for (int ch = 0; ch < 2; ++ch) {
     const Quad* acc = ch == 0 ? a : b;
-    const Quad low = __builtin_shuffle(acc[0], acc[1], QuadIndex{0, 4, 2, 6}) +
-                     __builtin_shuffle(acc[0], acc[1], QuadIndex{1, 5, 3, 7});
-    const Quad high = __builtin_shuffle(acc[2], acc[3], QuadIndex{0, 4, 2, 6}) +
-                      __builtin_shuffle(acc[2], acc[3], QuadIndex{1, 5, 3, 7});
+    const Quad low = __builtin_shufflevector(acc[0], acc[1], 0, 4, 2, 6) +
+                     __builtin_shufflevector(acc[0], acc[1], 1, 5, 3, 7);
+    const Quad high = __builtin_shufflevector(acc[2], acc[3], 0, 4, 2, 6) +
+                      __builtin_shufflevector(acc[2], acc[3], 1, 5, 3, 7);
     *reinterpret_cast<QuadUnaligned*>(ch == 0 ? sums0 : sums1) =
-        __builtin_shuffle(low, high, QuadIndex{0, 1, 4, 5}) + __builtin_shuffle(low, high, QuadIndex{2, 3, 6, 7});
+        __builtin_shufflevector(low, high, 0, 1, 4, 5) + __builtin_shufflevector(low, high, 2, 3, 6, 7);
   }
 }
 
