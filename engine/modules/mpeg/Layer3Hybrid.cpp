@@ -208,10 +208,11 @@ namespace {
       *reinterpret_cast<Pair*>(next[k] + sb) = Pair{z[0][18 + k], z[1][18 + k]};
     }
   }
+  // sb is even here: the rest of each row in pairs.
   for (int k = 0; k < 18; ++k) {
-    for (int b = sb; b < 32; ++b) {
-      slots[k][b] = previous[k][b];
-      next[k][b] = 0.0;
+    for (int b = sb; b < 32; b += 2) {
+      *reinterpret_cast<Pair*>(slots[k] + b) = *reinterpret_cast<const Pair*>(previous[k] + b);
+      *reinterpret_cast<Pair*>(next[k] + b) = Pair{0.0, 0.0};
     }
   }
 }
