@@ -1,6 +1,8 @@
 // The MPEG module against libavcodec on the same files, in the same run, on one core.
 //
-// Usage: build-dir/bench/SpeedBench [core, default the last one this process may use]
+// Usage: build-dir/bench/SpeedBench [core [module]]
+//   core: the core to run on, default the last one this process may use (-1: that default)
+//   module: another build of teskdec.dll to measure instead of this build's (to compare two)
 //
 // Decodes the three 300-second streams that make-speed-streams.sh makes in the build folder
 // (made on the first run; needs ffmpeg, lame and twolame): Layer III 128 kbit/s joint stereo,
@@ -169,7 +171,8 @@ int main(int argc, char** argv) {
     return 1;
   }
   av_log_set_level(AV_LOG_ERROR);
-  const LoadedModule module(TESKDEC_PATH);
+  const char* modulePath = argc > 2 ? argv[2] : TESKDEC_PATH;
+  const LoadedModule module(modulePath);
   if (!module.Loaded()) {
     std::fprintf(stderr, "%s\n", dlerror());
     return 1;
@@ -184,7 +187,7 @@ int main(int argc, char** argv) {
       {"Layer III 320 kbit/s stereo 44.1 kHz", "layer3-320k-stereo-300s.mp3"},
       {"Layer II 192 kbit/s stereo 44.1 kHz", "layer2-192k-stereo-300s.mp2"},
   };
-  std::printf("one core (%d)\n", core);
+  std::printf("one core (%d), %s\n", core, modulePath);
   std::printf("%-44s %9s %12s %7s %11s\n", "stream", "ours s", "libavcodec s", "ratio", "wall ratio");
   int status = 0;
   long moduleResident = -1;
