@@ -58,8 +58,8 @@ inline void StoreSample(uint8_t* at, double y) {
   at[1] = static_cast<uint8_t>(v >> 8);
 }
 
-// Eight windowed values of each channel as eight interleaved frames of 16-bit samples, with
-// the rule of PcmSample: min(32767, y) keeps a NaN and max(that, -32768) turns it into -32768.
+// Eight windowed values as eight 16-bit samples by the rule of PcmSample: min(32767, y) keeps
+// a NaN, and max(that, -32768) turns it into -32768.
 inline __m128i Samples8(const double* y) {
   const __m128d high = _mm_set1_pd(32767.0);
   const __m128d low = _mm_set1_pd(-32768.0);
@@ -78,7 +78,7 @@ void StoreFramesBaseline(const double* left, const double* right, int frames, ui
   }
 }
 
-// The same with four values per conversion.
+// The same four values per conversion, where AVX2 is there.
 __attribute__((target("avx2"))) __m128i Samples8Avx2(const double* y) {
   const __m256d high = _mm256_set1_pd(32767.0);
   const __m256d low = _mm256_set1_pd(-32768.0);
@@ -97,6 +97,7 @@ __attribute__((target("avx2"))) void StoreFramesAvx2(const double* left, const d
   }
 }
 
+// `frames` frames (a multiple of 8) of both channels' samples, interleaved, little-endian.
 void StoreFrames(const double* left, const double* right, int frames, uint8_t* out) {
   static_assert(std::endian::native == std::endian::little);
   if (Avx2KernelsChosen()) {
@@ -171,10 +172,6 @@ typedef double QuadUnaligned __attribute__((vector_size(32), aligned(8)));
   for (int t = 0; t < 16; t += 2) sum += window[t] * history[t];
   return sum;
 }
-
-}  // namespace
-
-namespace {
 
 // The windowed sums y[0..31] of one channel (the 16 even ones at half rate) from the plane the
 // DCT has just filled; `alternating`, `middle` and `reversed` are the window copies for k.
