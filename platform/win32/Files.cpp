@@ -10,6 +10,9 @@
 
 #include <cstring>
 #include <string>
+#include <string_view>
+
+#include "platform/win32/AsciiCase.h"
 
 namespace {
 
@@ -28,6 +31,15 @@ FileObject* FileFromHandle(HANDLE file) {
 bool Fail(DWORD error) {
   lastError = error;
   return false;
+}
+
+// Windows runs a program or loads a library by its name alone, so such files are created
+// executable; the umask still decides for whom.
+bool IsExecutableName(std::string_view fileName) {
+  if (fileName.size() < 4) return false;
+  const std::string_view extension = fileName.substr(fileName.size() - 4);
+  return win32::EqualsIgnoringAsciiCase(extension, ".exe") ||
+         win32::EqualsIgnoringAsciiCase(extension, ".dll");
 }
 
 }  // namespace
@@ -111,8 +123,9 @@ HANDLE WINAPI CreateFileA(LPCSTR fileName, DWORD desiredAccess, DWORD, LPVOID,
     lastError = ERROR_ACCESS_DENIED;
     return INVALID_HANDLE_VALUE;
   }
+  const bool executable = IsExecutableName(fileName);
   // Truncation comes after the open, which checks the permissions first.
-  int fd = open(fileName, flags, 0666);
+  int fd = open(fileName, flags, executable ? 0777 : 0666);
   if (fd < 0) {
     lastError = ErrorFromErrno(errno);
     return INVALID_HANDLE_VALUE;
@@ -122,6 +135,10 @@ HANDLE WINAPI CreateFileA(LPCSTR fileName, DWORD desiredAccess, DWORD, LPVOID,
     close(fd);
     return INVALID_HANDLE_VALUE;
   }
+  // A program written over an older file (one made before it had to be executable) is
+  // runnable by whoever may read it, as a new one would be.
+  if (executable && truncates && existed && S_ISREG(before.st_mode))
+    fchmod(fd, (before.st_mode & 07777) | ((before.st_mode & 0444) >> 2));
   if (flagsAndAttributes & FILE_FLAG_RANDOM_ACCESS) posix_fadvise(fd, 0, 0, POSIX_FADV_RANDOM);
   if (flagsAndAttributes & FILE_FLAG_SEQUENTIAL_SCAN)
     posix_fadvise(fd, 0, 0, POSIX_FADV_SEQUENTIAL);

@@ -81,6 +81,46 @@ TEST(FilesTest, DeleteAttributesAndDirectories) {
   EXPECT_EQ(GetLastError(), ERROR_FILE_NOT_FOUND);
 }
 
+// Programs and libraries are run by their names, so they are created executable; the umask
+// still decides for whom.
+TEST(FilesTest, ProgramsAndLibrariesAreCreatedExecutable) {
+  TempDir dir;
+  const mode_t oldMask = umask(027);
+  struct Case {
+    const char* name;
+    mode_t mode;
+  };
+  for (const Case& c : {Case{"Brassel.exe", 0750}, Case{"teskwma.dll", 0750},
+                        Case{"SETUP.EXE", 0750}, Case{"Module.Dll", 0750},
+                        Case{"setup.log", 0640}, Case{"song.wav", 0640}, Case{"exe", 0640},
+                        Case{"notes.exe.txt", 0640}}) {
+    const std::string path = dir / c.name;
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    ASSERT_NE(file, INVALID_HANDLE_VALUE) << c.name;
+    CloseHandle(file);
+    struct stat info {};
+    ASSERT_EQ(stat(path.c_str(), &info), 0);
+    EXPECT_EQ(info.st_mode & 07777, c.mode) << c.name;
+  }
+  // A program written over an older file that was not executable becomes runnable by whoever
+  // may read it; a file opened without being replaced keeps its mode.
+  const std::string old = dir / "Uninstall.exe";
+  std::ofstream(old) << "old";
+  ASSERT_EQ(chmod(old.c_str(), 0604), 0);
+  HANDLE file = CreateFileA(old.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+  ASSERT_NE(file, INVALID_HANDLE_VALUE);
+  CloseHandle(file);
+  struct stat info {};
+  ASSERT_EQ(stat(old.c_str(), &info), 0);
+  EXPECT_EQ(info.st_mode & 07777, 0604u);
+  file = CreateFileA(old.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+  ASSERT_NE(file, INVALID_HANDLE_VALUE);
+  CloseHandle(file);
+  ASSERT_EQ(stat(old.c_str(), &info), 0);
+  EXPECT_EQ(info.st_mode & 07777, 0705u);
+  umask(oldMask);
+}
+
 TEST(FilesTest, ModuleFileNameOfTheProgramIsCutToTheBuffer) {
   char full[4096];
   DWORD length = GetModuleFileNameA(nullptr, full, sizeof full);
