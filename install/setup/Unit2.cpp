@@ -9,6 +9,7 @@
 #include "platform/classlib/InOutError.h"
 #include "platform/classlib/ResourceStream.h"
 #include "platform/win32/Files.h"
+#include "platform/win32/Machine.h"
 #include "platform/win32/Shell.h"
 
 TForm2* Form2 = nullptr;
@@ -216,7 +217,7 @@ void TForm2::FormCreate(TObject*) {
   Label6->SetCaption("\xC2\xA4 Windows Media Audio to *.wav conversion");
   Label7->SetCaption("");
   Label11->SetCaption("Select the destination for Brassel 1.2");
-  Memo1->SetText(kDefaultTarget);
+  Memo1->SetText(win32::MachineRoot() + kDefaultTarget);
 }
 
 void TForm2::Button2Click(TObject*) {

@@ -71,8 +71,9 @@ class TForm2 : public TForm {
   void Label10MouseMove(TObject* Sender, TShiftState Shift, int X, int Y);
   void FormMouseMove(TObject* Sender, TShiftState Shift, int X, int Y);
 
-  // The fixed default target and the names of the installation record.
-  static constexpr const char* kDefaultTarget = "/opt/Brassel 1.2";
+  // The fixed default target, on the system drive (the platform root), and the names of the
+  // installation record.
+  static constexpr const char* kDefaultTarget = "/Program Files/Brassel 1.2";
   static constexpr const char* kUserKey = "Software\\Ormund\\Brassel 1.2";
   static constexpr const char* kUninstallKey =
       "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Brassel 1.2";

@@ -52,7 +52,8 @@ std::string MachineRoot() {
     root = WithoutTrailingSlashes(EnvironmentOr("XDG_DATA_HOME", HomeDirectory() + "/.local/share")) +
            "/brassel";
   root = WithoutTrailingSlashes(root);
-  MakeDirectories(root);
+  // The root stands for the system drive, which always has its programs folder.
+  MakeDirectories(root + "/Program Files");
   return root;
 }
 
@@ -78,9 +79,12 @@ std::string UserDesktopFolder() {
 }
 
 std::vector<std::pair<std::string, std::string>> DefaultShellFolders() {
+  // Handed out only once they exist, as a Windows profile always has them.
+  std::string desktop = UserDesktopFolder();
+  MakeDirectories(desktop);
   std::string programs = MachineRoot() + "/Programs";
   MakeDirectories(programs);
-  return {{"Desktop", UserDesktopFolder()}, {"Programs", programs}};
+  return {{"Desktop", desktop}, {"Programs", programs}};
 }
 
 }  // namespace win32

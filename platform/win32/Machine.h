@@ -2,8 +2,9 @@
 // users: the Windows directory, the registry hives and the default user folders.
 //
 // The environment variable BRASSEL_ROOT names the root; without it the root is "brassel" in
-// the user's XDG data directory ($XDG_DATA_HOME, or ~/.local/share). The root and its Windows
-// directory are created when first asked for.
+// the user's XDG data directory ($XDG_DATA_HOME, or ~/.local/share). The root stands for the
+// system drive: it and its "Program Files" folder are created when the root is first asked
+// for, the Windows directory when that is.
 #pragma once
 
 #include <string>
@@ -22,8 +23,8 @@ std::string UserHivePath();
 std::string MachineHivePath();
 
 // The current user's "Shell Folders" key and the values a fresh user hive starts with:
-// "Desktop" (the user's XDG desktop folder) and "Programs" (a folder inside the root, created
-// here so that programs can put their folders into it).
+// "Desktop" (the user's XDG desktop folder) and "Programs" (a folder inside the root), both
+// created here, so that programs can put their files and folders into them.
 inline constexpr const char* kShellFoldersKey =
     "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
 std::vector<std::pair<std::string, std::string>> DefaultShellFolders();

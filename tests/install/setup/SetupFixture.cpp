@@ -79,8 +79,8 @@ void SetupTest::SetUp() {
   Dialogs = std::make_unique<TScriptedDialogs>();
   CreateSetupForms();
   Started = true;
-  // The user's desktop folder, as a desktop session has it.
-  std::filesystem::create_directories(Desktop());
+  // A fresh home: no desktop folder until the platform hands it out.
+  ASSERT_FALSE(std::filesystem::exists(Root->Home() + "/Desktop"));
 }
 
 void SetupTest::TearDown() {

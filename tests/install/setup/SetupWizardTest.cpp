@@ -60,7 +60,7 @@ TEST_F(SetupTest, StartsOnTheWelcomePage) {
   EXPECT_EQ(Form2->Label6->Caption(), "\xC2\xA4 Windows Media Audio to *.wav conversion");
   EXPECT_EQ(Form2->Label7->Caption(), "");
   EXPECT_EQ(Form2->Label11->Caption(), "Select the destination for Brassel 1.2");
-  EXPECT_EQ(Form2->Memo1->Text(), "/opt/Brassel 1.2");
+  EXPECT_EQ(Form2->Memo1->Text(), Root->Root() + "/Program Files/Brassel 1.2");
   EXPECT_TRUE(Form2->Memo1->ReadOnly());
   EXPECT_EQ(Form2->Image1->Width(), 175);
   EXPECT_EQ(Form2->Image1->Height(), 254);
@@ -186,6 +186,12 @@ TEST_F(SetupTest, InstallWritesTheRecord) {
   EXPECT_TRUE(ReadFileBytes(target + "/Brassel.exe") == converter);
   EXPECT_TRUE(ReadFileBytes(target + "/Uninstall.exe") == uninstaller);
   EXPECT_EQ(ReadFileBytes(target + "/setup.log"), target);
+  // The programs can be started; the marker is no program.
+  EXPECT_EQ(access((target + "/Brassel.exe").c_str(), X_OK), 0);
+  EXPECT_EQ(access((target + "/Uninstall.exe").c_str(), X_OK), 0);
+  struct stat marker {};
+  ASSERT_EQ(stat((target + "/setup.log").c_str(), &marker), 0);
+  EXPECT_EQ(marker.st_mode & 0111, 0u);
 
   EXPECT_TRUE(KeyExists(HKEY_CURRENT_USER, kUserKey));
   EXPECT_FALSE(QueryValue(HKEY_CURRENT_USER, kUserKey, "").Exists);
@@ -208,6 +214,21 @@ TEST_F(SetupTest, InstallWritesTheRecord) {
     EXPECT_EQ(contents.HotKey, 0);
     EXPECT_EQ(contents.ShowCmd, 1);
   }
+}
+
+// The default target lies on the platform's system drive, which the user may write.
+TEST_F(SetupTest, InstallsIntoTheDefaultTarget) {
+  if (!install_test::InChild()) return;  // ran in its own process
+  Click(Form2->Button2);
+  const std::string target = Form2->Memo1->Text();
+  Click(Form2->Button1);
+  ASSERT_TRUE(Dialogs->Messages.empty()) << Dialogs->Messages[0].Text;
+  EXPECT_EQ(target, Root->Root() + "/Program Files/Brassel 1.2");
+  EXPECT_EQ(access((target + "/Brassel.exe").c_str(), X_OK), 0);
+  EXPECT_EQ(QueryValue(HKEY_LOCAL_MACHINE, kUninstallKey, "UninstallString").Data,
+            target + "/Uninstall.exe" + '\0');
+  EXPECT_EQ(access((target + "/Uninstall.exe").c_str(), X_OK), 0);
+  EXPECT_TRUE(ReadLink(Desktop() + "Brassel.lnk").Loaded);
 }
 
 TEST_F(SetupTest, ProgressIsCosmeticAndEndsWithFinish) {

@@ -38,4 +38,12 @@ TEST(MachineTest, RootDefaultsToTheXdgDataDirectory) {
   EXPECT_EQ(win32::MachineRoot(), root.Home() + "/elsewhere");
 }
 
+// The root stands for the system drive: programs are installed into its "Program Files".
+TEST(MachineTest, RootHasAProgramsFolder) {
+  PlatformRoot root;
+  EXPECT_FALSE(std::filesystem::exists(root.Root()));
+  EXPECT_EQ(win32::MachineRoot(), root.Root());
+  EXPECT_TRUE(std::filesystem::is_directory(root.Root() + "/Program Files"));
+}
+
 }  // namespace

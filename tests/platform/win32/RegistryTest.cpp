@@ -63,6 +63,8 @@ TEST_F(RegistryTest, FreshUserHiveHoldsTheShellFolders) {
   ASSERT_EQ(Query(key, "Desktop", type, data), static_cast<LONG>(ERROR_SUCCESS));
   EXPECT_EQ(type, REG_SZ);
   EXPECT_EQ(data, FRoot.Home() + "/Schreibtisch" + std::string(1, '\0'));
+  // A fresh home has no desktop yet: the folders exist once they are handed out.
+  EXPECT_TRUE(std::filesystem::is_directory(FRoot.Home() + "/Schreibtisch"));
   ASSERT_EQ(Query(key, "Programs", type, data), static_cast<LONG>(ERROR_SUCCESS));
   EXPECT_EQ(data, FRoot.Root() + "/Programs" + std::string(1, '\0'));
   EXPECT_TRUE(std::filesystem::is_directory(FRoot.Root() + "/Programs"));
