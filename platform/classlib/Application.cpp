@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QGuiApplication>
 #include <QScreen>
+#include <QSettings>
 #include <QThread>
 
 #include <unistd.h>
@@ -12,6 +13,8 @@
 
 #include "platform/classlib/Exception.h"
 #include "platform/classlib/ExceptionHandler.h"
+#include "platform/classlib/QtBridge.h"
+#include "platform/win32/Machine.h"
 
 namespace {
 
@@ -42,6 +45,11 @@ void TApplication::Initialize() {
   if (FInitialized) return;
   FInitialized = true;
   if (QCoreApplication::instance() == nullptr) {
+    // What Qt keeps for the user (the file dialog's history) stays on the machine, in its
+    // per-user application data, not in the user's own configuration.
+    const QString settings = ToQString(win32::MachineRoot() + "/Application Data");
+    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, settings);
+    QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, settings);
     // Lives as long as the process: windows may exist until its very end.
     auto* application = new QApplication(g_argc, g_argv);
     application->setQuitOnLastWindowClosed(false);
