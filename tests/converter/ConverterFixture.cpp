@@ -3,6 +3,7 @@
 #include <dlfcn.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstring>
@@ -71,10 +72,16 @@ void WriteFileText(const std::string& FileName, const std::string& Text) {
 void ConverterTest::SetUp() {
   // The parent only starts the child (see CONVERTER_TEST_IN_OWN_PROGRAM_FOLDER).
   if (!InOwnProgramFolder()) return;
-#ifdef BRASSEL_WMASDK_PATH
-  // The audio SDK's libraries keep allocations of their start-up in their static data; kept
-  // mapped after the WMA module is released, so that the leak checker still sees them.
-  dlopen(BRASSEL_WMASDK_PATH, RTLD_NOW | RTLD_LOCAL | RTLD_NODELETE);
+#ifdef BRASSEL_FFMPEG_LIBRARIES
+  // FFmpeg's libraries, which the WMA module loads, keep allocations of their start-up in
+  // their static data; kept mapped after the module is released, so that the leak checker
+  // still sees them.
+  const std::string libraries = BRASSEL_FFMPEG_LIBRARIES;
+  for (size_t start = 0; start < libraries.size();) {
+    const size_t end = std::min(libraries.find(':', start), libraries.size());
+    dlopen(libraries.substr(start, end - start).c_str(), RTLD_NOW | RTLD_LOCAL | RTLD_NODELETE);
+    start = end + 1;
+  }
 #endif
   std::string pattern = (fs::temp_directory_path() / "brassel-work-XXXXXX").string();
   ASSERT_NE(mkdtemp(pattern.data()), nullptr);

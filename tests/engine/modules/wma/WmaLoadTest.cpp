@@ -94,7 +94,8 @@ std::string Quoted(const std::string& text) { return "'" + text + "'"; }
 
 // Where the loader finds a library by its needed name.
 std::string InstalledPath(const std::string& name) {
-  void* library = dlopen(name.c_str(), RTLD_LAZY | RTLD_LOCAL);
+  // Kept mapped: what the library allocates when it loads must stay visible to the leak checker.
+  void* library = dlopen(name.c_str(), RTLD_LAZY | RTLD_LOCAL | RTLD_NODELETE);
   if (library == nullptr) return "";
   link_map* map = nullptr;
   std::string path;
