@@ -106,7 +106,7 @@ class InstalledSystemTest : public testing::Test {
         "BRASSEL_ROOT=" + Root->Root(),
         "XDG_CONFIG_HOME=" + Root->Home() + "/.config",
         "XDG_DATA_HOME=" + Root->Home() + "/.local/share",
-        "XDG_RUNTIME_DIR=" + Root->Home() + "/.run",
+        std::string("XDG_RUNTIME_DIR=") + getenv("XDG_RUNTIME_DIR"),
         "PATH=/usr/bin:/bin",
         "QT_QPA_PLATFORM=offscreen",
         "LD_PRELOAD=" + Preloaded(),
@@ -146,9 +146,6 @@ TEST_F(InstalledSystemTest, InstallsConvertsAndUninstalls) {
   const std::string output = Root->Scratch() + "/converted";
   const std::string programs = Root->Scratch() + "/programs";
   for (const std::string& folder : {music, output, programs}) fs::create_directories(folder);
-  // The session's own folder for its runtime files, as a login makes it.
-  fs::create_directories(Root->Home() + "/.run");
-  fs::permissions(Root->Home() + "/.run", fs::perms::owner_all);
   // The driver, too, comes from outside the build tree.
   Driver = Root->Scratch() + "/libformdriver.so";
   fs::copy_file(FORM_DRIVER, Driver);

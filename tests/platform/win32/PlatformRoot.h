@@ -1,6 +1,6 @@
 // A fresh platform root for one test: BRASSEL_ROOT points into a new temporary directory,
-// and so do HOME and the XDG folders, so nothing of the real user's machine is read or
-// changed. The previous environment comes back at the end.
+// and so do HOME and the XDG folders (the runtime folder too), so nothing of the real user's
+// machine is read or changed. The previous environment comes back at the end.
 #pragma once
 
 #include <stdlib.h>
@@ -20,6 +20,10 @@ class PlatformRoot {
     Set("XDG_CONFIG_HOME", FBase + "/home/.config");
     Set("XDG_DATA_HOME", FBase + "/home/.local/share");
     std::filesystem::create_directories(FBase + "/home/.config");
+    // The session's folder for runtime files, only the user's, as a login makes it.
+    Set("XDG_RUNTIME_DIR", FBase + "/run");
+    std::filesystem::create_directories(FBase + "/run");
+    std::filesystem::permissions(FBase + "/run", std::filesystem::perms::owner_all);
   }
   ~PlatformRoot() {
     for (auto& [name, value] : FSaved) {
