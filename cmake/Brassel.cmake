@@ -39,9 +39,12 @@ function(brassel_add_test name)
   if(T_THREADED)
     set(labels threaded)
   endif()
+  # Qt wants a runtime folder of the user's own; without one it makes one in /tmp and leaves it.
   gtest_discover_tests(${name}
     DISCOVERY_TIMEOUT 120
-    PROPERTIES TIMEOUT ${T_TIMEOUT} LABELS ${labels} ENVIRONMENT "QT_QPA_PLATFORM=offscreen")
+    PROPERTIES TIMEOUT ${T_TIMEOUT} LABELS ${labels}
+               ENVIRONMENT "QT_QPA_PLATFORM=offscreen"
+               ENVIRONMENT_MODIFICATION "XDG_RUNTIME_DIR=set:${BRASSEL_TEST_RUNTIME_DIR}")
 endfunction()
 
 # brassel_add_resource(<target> TYPE <type> NAME <name> FILE <file> [DEPENDS <targets>...])
