@@ -8,11 +8,11 @@ mkdir -p "$out"
 for stream in "$vectors"/*.bit; do
   name=$(basename "$stream" .bit)
   size=$(stat -c %s "$stream")
-  # Each seed: one settings byte, then a piece of the stream (its start, and a piece from the
-  # middle that begins off a frame boundary).
+  # Each seed: one settings byte, then 2 KB of the stream (its start, and a piece from the
+  # middle that begins off a frame boundary): a few frames, so that an execution is short.
   for settings in 0 1 6 9; do
-    { printf "\\$(printf '%03o' "$settings")"; head -c 6000 "$stream"; } >"$out/$name-start-$settings"
+    { printf "\\$(printf '%03o' "$settings")"; head -c 2048 "$stream"; } >"$out/$name-start-$settings"
   done
-  { printf '\000'; tail -c +$((size / 2 + 7)) "$stream" | head -c 6000; } >"$out/$name-middle"
+  { printf '\000'; tail -c +$((size / 2 + 7)) "$stream" | head -c 2048; } >"$out/$name-middle"
 done
 echo "$(ls "$out" | wc -l) seeds in $out"
