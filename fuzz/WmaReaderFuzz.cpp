@@ -113,8 +113,10 @@ void ThroughTheReader(const std::u16string& path, uint8_t settings) {
   if (reader->Seek((settings & 0x0F) * 100u) == S_OK) {
     callback.ended.Reset();
     if (reader->Start() == S_OK) {
-      if (settings & 0x10) reader->Stop();  // stopped while it may be delivering
-      else callback.ended.Wait();
+      if (settings & 0x10)
+        reader->Stop();  // stopped while it may be delivering
+      else
+        callback.ended.Wait();
     }
   }
   reader->Release();
