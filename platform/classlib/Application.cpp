@@ -9,6 +9,8 @@
 #include <unistd.h>
 
 #include <climits>
+#include <cstdio>
+#include <cstdlib>
 #include <string>
 
 #include "platform/classlib/Exception.h"
@@ -45,6 +47,17 @@ void TApplication::Initialize() {
   if (FInitialized) return;
   FInitialized = true;
   if (QCoreApplication::instance() == nullptr) {
+    // Without a window system Qt aborts with advice about reinstalling; say what helps instead.
+    const auto unset = [](const char* name) {
+      const char* value = std::getenv(name);
+      return value == nullptr || *value == '\0';
+    };
+    if (unset("DISPLAY") && unset("WAYLAND_DISPLAY") && unset("QT_QPA_PLATFORM")) {
+      std::fputs("No display: run this in a desktop session (DISPLAY set), or with "
+                 "QT_QPA_PLATFORM=offscreen to run it unseen.\n",
+                 stderr);
+      std::exit(1);
+    }
     // What Qt keeps for the user (the file dialog's history) stays on the machine, in its
     // per-user application data, not in the user's own configuration.
     const QString settings = ToQString(win32::MachineRoot() + "/Application Data");

@@ -12,6 +12,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <thread>
 
 #include "platform/classlib/Button.h"
@@ -40,6 +41,19 @@ TEST(ApplicationTest, ErrorBoxTextAddsAFullStopAfterCharactersSortingAfterIt) {
       {"", ""},
   };
   for (const Case& c : cases) EXPECT_EQ(TApplication::ErrorBoxText(c.message), c.shown) << c.message;
+}
+
+// Re-run in a fresh process, where no window system has been set up yet.
+TEST(ApplicationDeathTest, WithoutADisplayItSaysWhatToDoInsteadOfAborting) {
+  GTEST_FLAG_SET(death_test_style, "threadsafe");
+  EXPECT_EXIT(
+      {
+        unsetenv("DISPLAY");
+        setenv("WAYLAND_DISPLAY", "", 1);
+        unsetenv("QT_QPA_PLATFORM");
+        Application->Initialize();
+      },
+      ::testing::ExitedWithCode(1), "No display: .*QT_QPA_PLATFORM=offscreen");
 }
 
 class HandlerTest : public ::testing::Test {
