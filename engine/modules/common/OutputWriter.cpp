@@ -84,12 +84,16 @@ void OutputWriter::CloseOutput() {
       if (wasOpen) directSound_.Close();
       break;
     case omFile:
-      if (wasOpen) wavFile_.Close();
+      if (wasOpen && !wavFile_.Close()) errors_.Set(qvOutputFailure);
       break;
     default:
       break;
   }
   settings_ = nullptr;
+}
+
+bool OutputWriter::OutputFailed() const {
+  return activeOutputMode_.load() == omFile && wavFile_.Failed();
 }
 
 bool OutputWriter::CanSetOutputVolume(const OutputSettings& settings, QVByteBool* separate) {

@@ -30,9 +30,13 @@ class OutputWriter {
   // Waits until the open output has played what it was given. It may run on another thread
   // while a block is being written.
   void DrainOutput();
-  // Tears the open output down; never fails. On another thread than the writer's it waits
-  // for the block in progress, and blocks that come after it go nowhere.
+  // Tears the open output down. On another thread than the writer's it waits for the block in
+  // progress, and blocks that come after it go nowhere. A WAV file that cannot be closed sets
+  // code 6; nothing is raised.
   void CloseOutput();
+  // Whether the open output has failed for good: a WAV file that could not be written takes
+  // no more blocks, and the run that writes to it ends.
+  bool OutputFailed() const;
 
   // While set, WriteBlock drops blocks (except in WAV file mode).
   void SetSeekInProgress(bool seeking) { seekInProgress_.store(seeking); }

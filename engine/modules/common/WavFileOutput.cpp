@@ -1,5 +1,10 @@
 #include "engine/modules/common/WavFileOutput.h"
 
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
 #include <chrono>
 #include <thread>
 
@@ -7,38 +12,46 @@
 
 namespace {
 
-constexpr long riffSizeOffset = 4;
-constexpr long dataSizeOffset = 42;
+constexpr uint32_t headerBytes = 46;
 constexpr auto pauseAfterBlock = std::chrono::milliseconds(20);
+// The RIFF size must still fit in 32 bits with the pad byte.
+constexpr uint64_t maxDataBytes = 0xFFFFFFFFull - (headerBytes - 8) - 1;
 
 void PutLittleEndian(uint8_t* at, uint32_t value, int bytes) {
   for (int i = 0; i < bytes; ++i) at[i] = static_cast<uint8_t>(value >> (8 * i));
 }
 
-bool PatchSize(std::FILE* file, long offset, uint32_t value) {
-  uint8_t bytes[4];
-  PutLittleEndian(bytes, value, 4);
-  return std::fseek(file, offset, SEEK_SET) == 0 && std::fwrite(bytes, 1, 4, file) == 4;
+// Writes the bytes at the offset; the number written before a failure.
+size_t WriteAt(int file, const uint8_t* bytes, size_t length, off_t offset) {
+  size_t done = 0;
+  while (done < length) {
+    const ssize_t n = ::pwrite(file, bytes + done, length - done, offset + static_cast<off_t>(done));
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) break;
+    done += static_cast<size_t>(n);
+  }
+  return done;
 }
 
 }  // namespace
 
-WavFileOutput::~WavFileOutput() {
-  if (file_ != nullptr) Close();
-}
+WavFileOutput::~WavFileOutput() { Close(); }
 
 void WavFileOutput::Open(const OutputSettings& settings) {
-  if (file_ != nullptr) Close();
+  Close();
   if (!settings.outputName) RaiseModuleFailure(qvOutputFailure);
   // Created or cut to length 0, not inherited by child processes.
-  file_ = std::fopen(settings.outputName->c_str(), "wbe");
-  if (file_ == nullptr) RaiseModuleFailure(qvOutputFailure);
+  file_ = ::open(settings.outputName->c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+  if (file_ < 0) RaiseModuleFailure(qvOutputFailure);
   dataBytes_ = 0;
+  failed_ = false;
 
   const auto channels = static_cast<uint32_t>(settings.channels);
   const auto bits = static_cast<uint32_t>(settings.bitsPerSample);
   const uint32_t rate = settings.sampleRate;
-  uint8_t header[46] = {'R', 'I', 'F', 'F', 0, 0, 0, 0, 'W', 'A', 'V', 'E', 'f', 'm', 't', ' '};
+  blockAlign_ = std::max<uint32_t>(1, (channels * bits) / 8);
+  uint8_t* header = header_;
+  std::copy_n("RIFF\0\0\0\0WAVEfmt ", 16, header);
   PutLittleEndian(header + 16, 18, 4);
   PutLittleEndian(header + 20, 1, 2);  // PCM
   PutLittleEndian(header + 22, channels, 2);
@@ -47,31 +60,47 @@ void WavFileOutput::Open(const OutputSettings& settings) {
   PutLittleEndian(header + 32, (channels * bits) / 8, 2);
   PutLittleEndian(header + 34, bits, 2);
   PutLittleEndian(header + 36, 0, 2);  // cbSize
-  header[38] = 'd';
-  header[39] = 'a';
-  header[40] = 't';
-  header[41] = 'a';
-  PutLittleEndian(header + 42, 0, 4);
-  if (std::fwrite(header, 1, sizeof header, file_) != sizeof header) {
-    std::fclose(file_);
-    file_ = nullptr;
+  std::copy_n("data\0\0\0\0", 8, header + 38);
+  if (!UpdateHeader()) {
+    Close();
     RaiseModuleFailure(qvOutputFailure);
   }
 }
 
-void WavFileOutput::Write(const void* data, uint32_t length) {
-  if (file_ != nullptr && std::fwrite(data, 1, length, file_) == length) dataBytes_ += length;
-  std::this_thread::sleep_for(pauseAfterBlock);
+bool WavFileOutput::UpdateHeader() {
+  const uint32_t pad = dataBytes_ & 1;
+  PutLittleEndian(header_ + 4, headerBytes - 8 + dataBytes_ + pad, 4);
+  PutLittleEndian(header_ + 42, dataBytes_, 4);
+  // One write: a reader never sees one size patched and the other not.
+  return WriteAt(file_, header_, headerBytes, 0) == headerBytes;
 }
 
-void WavFileOutput::Close() {
-  if (file_ == nullptr) return;
-  // Each size is written only when the steps before it succeeded; a size not written stays 0.
-  bool ok = std::fflush(file_) == 0;
-  if (ok && (dataBytes_ & 1) != 0) ok = std::fputc(0, file_) != EOF;
-  const uint32_t fileLength = 46 + dataBytes_ + (dataBytes_ & 1);
-  if (ok) ok = PatchSize(file_, dataSizeOffset, dataBytes_);
-  if (ok) PatchSize(file_, riffSizeOffset, fileLength - 8);
-  std::fclose(file_);
-  file_ = nullptr;
+void WavFileOutput::Write(const void* data, uint32_t length) {
+  bool written = false;
+  if (file_ >= 0 && !failed_) {
+    const off_t at = headerBytes + dataBytes_;
+    size_t done = 0;
+    if (dataBytes_ + uint64_t{length} <= maxDataBytes)
+      done = WriteAt(file_, static_cast<const uint8_t*>(data), length, at);
+    written = done == length;
+    // Of a block that did not fit, the whole sample frames stay; the rest is cut off.
+    dataBytes_ += static_cast<uint32_t>(written ? done : done - done % blockAlign_);
+    const uint8_t pad = 0;
+    if ((dataBytes_ & 1) != 0 && WriteAt(file_, &pad, 1, headerBytes + dataBytes_) != 1)
+      written = false;
+    if (!written &&
+        ::ftruncate(file_, static_cast<off_t>(headerBytes + dataBytes_ + (dataBytes_ & 1))) != 0)
+      written = false;
+    if (!UpdateHeader()) written = false;
+    failed_ = !written;
+  }
+  std::this_thread::sleep_for(pauseAfterBlock);
+  if (!written) RaiseModuleFailure(qvOutputFailure);
+}
+
+bool WavFileOutput::Close() {
+  if (file_ < 0) return true;
+  const int file = file_;
+  file_ = -1;
+  return ::close(file) == 0;
 }

@@ -1,9 +1,9 @@
 // The WAV file output: a RIFF "WAVE" file with an 18-byte "fmt " chunk and a "data" chunk whose
-// sizes are patched when the file closes.
+// sizes are brought up to date after every block, so that the file on disk is always a valid
+// WAV file, also when the writing process is killed.
 #pragma once
 
 #include <cstdint>
-#include <cstdio>
 
 #include "engine/modules/common/OutputSettings.h"
 
@@ -16,13 +16,23 @@ class WavFileOutput {
 
   // Creates (or empties) the file and writes the 46-byte header; code 6 on any failure.
   void Open(const OutputSettings& settings);
-  // Appends the block, then pauses 20 ms: the pause paces the decoder on purpose. A failed
-  // write is not reported.
+  // Appends the block and patches the sizes, then pauses 20 ms: the pause paces the decoder on
+  // purpose. A write that fails (a full disk, a removed medium) keeps the whole sample frames
+  // that reached the file, described by the header, and raises code 6; so does every later one.
   void Write(const void* data, uint32_t length);
-  // Patches the sizes and closes the file; never fails.
-  void Close();
+  // Closes the file; false when the closing fails.
+  bool Close();
+
+  // Whether a write has failed since the file was opened.
+  bool Failed() const { return failed_; }
 
  private:
-  std::FILE* file_ = nullptr;
+  // Patches the data and RIFF sizes for the bytes written so far.
+  bool UpdateHeader();
+
+  int file_ = -1;
   uint32_t dataBytes_ = 0;
+  uint32_t blockAlign_ = 1;
+  bool failed_ = false;
+  uint8_t header_[46] = {};
 };

@@ -46,8 +46,18 @@ HRESULT WINAPI PlayerHandle::OnSample(const BYTE* data, DWORD length, DWORD /*ms
       EndRunFromReader(false, pmFinished);
       return true;
     }
-    std::lock_guard<std::mutex> guard(runLock_);
-    if (runActive_) state.writer.WriteBlock(data, length);
+    std::unique_lock<std::mutex> guard(runLock_);
+    if (!runActive_) return true;
+    try {
+      state.writer.WriteBlock(data, length);
+    } catch (const ModuleFailure& failure) {
+      if (!state.writer.OutputFailed()) throw;
+      // A WAV file that cannot be written ends the run; its code stays for the host.
+      guard.unlock();
+      state.errors.Set(failure.code);
+      EndRunFromReader(false, pmFinished);
+      throw;
+    }
     return true;
   });
   return written ? S_OK : E_FAIL;

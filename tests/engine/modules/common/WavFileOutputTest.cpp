@@ -60,6 +60,22 @@ TEST_F(WavFileOutputTest, HeaderTableForTheModulesFormat) {
   EXPECT_TRUE(std::equal(block.begin(), block.end(), bytes.begin() + 46 + 16384));
 }
 
+// A file whose writer is killed is a valid WAV file of the blocks written so far.
+TEST_F(WavFileOutputTest, TheHeaderDescribesEveryBlockOnceWritten) {
+  const std::vector<uint8_t> block(4096, 0x5A);
+  WavFileOutput out;
+  out.Open(settings_);
+  for (uint32_t blocks = 1; blocks <= 3; ++blocks) {
+    out.Write(block.data(), static_cast<uint32_t>(block.size()));
+    const auto bytes = ReadBytes(*settings_.outputName);
+    ASSERT_EQ(bytes.size(), 46u + blocks * 4096);
+    EXPECT_EQ(Le32(bytes, 42), blocks * 4096);
+    EXPECT_EQ(Le32(bytes, 4), 38 + blocks * 4096);
+  }
+  EXPECT_TRUE(out.Close());
+  EXPECT_EQ(fs::file_size(*settings_.outputName), 46u + 3 * 4096);
+}
+
 TEST_F(WavFileOutputTest, NoBlockGivesTheBareHeader) {
   WavFileOutput out;
   out.Open(settings_);
