@@ -119,6 +119,9 @@ void ApplyLimits(PlayerHandle& handle, uint32_t start, uint32_t end) {
 
 PlayerHandle* InitModule() {
   ModuleState& state = State();
+  // A new player takes the module over: an earlier player's run ends first, so that none of
+  // its samples reach the output of the record reset here.
+  if (state.current != nullptr && state.current->Running()) state.current->StopRun();
   PlayerHandle* handle = new (std::nothrow) PlayerHandle(state);
   if (handle == nullptr) return nullptr;
   state.ResetRecord();
@@ -177,6 +180,8 @@ bool Play(PlayerHandle& handle) {
         (state.output.dataCallback == nullptr || state.output.actionCallback == nullptr))
       RaiseModuleFailure(qvCallbackMissing);
     state.writer.OpenOutput(state.output);
+    // A run starts unpaused, also after one that was stopped while paused.
+    handle.pauseRequest = 0;
     handle.BeginRun();
     if (state.endLimit == 0) ApplyLimits(handle, state.startLimit, 0);
     // Positioning or starting the reader fails: the output opened above is closed again.

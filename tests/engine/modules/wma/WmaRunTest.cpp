@@ -2,7 +2,9 @@
 // thread, stop while paused, seeking, the end of a run and de-initialising while playing.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
+#include <vector>
 
 #include "tests/engine/modules/wma/WmaHost.h"
 
@@ -151,6 +153,67 @@ TEST_F(WmaRun, StopWhilePausedEndsTheWaitAndClosesTheOutputOnce) {
   ASSERT_TRUE(qv_->QVClose(h_));
   EXPECT_EQ(recorder.Blocks(), blocks);
   EXPECT_EQ(recorder.Ends(), 1);
+}
+
+// A run stopped while paused leaves no pause behind: the next run delivers every block.
+TEST_F(WmaRun, ANewRunAfterAStopWhilePausedStartsUnpaused) {
+  ASSERT_NO_FATAL_FAILURE(PlayPausedInThirdBlock("v2-44k-stereo.wma"));
+  ASSERT_TRUE(qv_->QVStop(h_));
+  size_t firstRun = 0;
+  {
+    std::lock_guard<std::mutex> lock(recorder.mutex);
+    recorder.onBlock = nullptr;
+    firstRun = recorder.pcm.size();
+  }
+  ASSERT_TRUE(qv_->QVInitStream(h_));
+  ASSERT_TRUE(qv_->QVPlay(h_));
+  EXPECT_EQ(qv_->QVGetPlayerMode(h_), pmPlaying);
+  EXPECT_EQ(WaitWhileRunning(*qv_, h_), pmFinished);
+  std::lock_guard<std::mutex> lock(recorder.mutex);
+  EXPECT_TRUE(std::vector<uint8_t>(recorder.pcm.begin() + firstRun, recorder.pcm.end()) ==
+              ReadBytes(WmaFixture("v2-44k-stereo.pcm")));
+  EXPECT_EQ(recorder.starts, 2);
+  EXPECT_EQ(recorder.ends, 2);
+}
+
+// A second player made while the first one's run goes on ends that run first: each file holds
+// its own samples only.
+TEST_F(WmaRun, ASecondInitModuleEndsTheRunningRunFirst) {
+  OpenReady("v2-44k-stereo.wma");
+  const std::string first = folder.File("first.wav");
+  ToFile(first);
+  ASSERT_TRUE(qv_->QVPlay(h_));
+  ASSERT_TRUE(WaitFor([&] { return qv_->QVGetPos(h_) >= 200; }));
+
+  const QVHandle second = qv_->QVInitModule();
+  ASSERT_NE(second, 0u);
+  EXPECT_EQ(qv_->QVGetPlayerMode(h_), pmOpen);
+  const WavFile firstWav = ReadWav(first);
+  EXPECT_TRUE(firstWav.valid);
+  EXPECT_EQ(firstWav.rate, 44100u);
+  EXPECT_EQ(firstWav.dataSize, firstWav.data.size());
+  EXPECT_GE(firstWav.data.size(), 4u * 8192);
+  const auto firstReference = ReadBytes(WmaFixture("v2-44k-stereo.pcm"));
+  EXPECT_LT(firstWav.data.size(), firstReference.size());
+  EXPECT_TRUE(std::equal(firstWav.data.begin(), firstWav.data.end(), firstReference.begin()));
+
+  const std::string secondFile = folder.File("second.wav");
+  ASSERT_TRUE(qv_->QVSetInputName(second, WmaFixture("v2-22k-mono-4s.wma").c_str()));
+  ASSERT_TRUE(qv_->QVOpen(second));
+  ASSERT_TRUE(qv_->QVInitStream(second));
+  ASSERT_TRUE(qv_->QVSetOutputMode(second, omFile));
+  ASSERT_TRUE(qv_->QVSetOutputName(second, secondFile.c_str()));
+  ASSERT_TRUE(qv_->QVPlay(second));
+  EXPECT_EQ(WaitWhileRunning(*qv_, second), pmFinished);
+  EXPECT_EQ(qv_->QVLastError(second), 0);
+  const WavFile secondWav = ReadWav(secondFile);
+  EXPECT_TRUE(secondWav.valid);
+  EXPECT_EQ(secondWav.rate, 22050u);
+  EXPECT_EQ(secondWav.channels, 1);
+  EXPECT_TRUE(secondWav.data == ReadBytes(WmaFixture("v2-22k-mono-4s.pcm")));
+  // The first file is as the second player found it.
+  EXPECT_TRUE(ReadWav(first).data == firstWav.data);
+  EXPECT_TRUE(qv_->QVDeInitModule(second));
 }
 
 TEST_F(WmaRun, StopLeavesAValidShorterWavFile) {
