@@ -71,7 +71,8 @@ class SoundBuffer final : public IDirectSoundBuffer {
         released_ = true;
       }
       changed_.notify_all();
-      player_.join();
+      // A buffer whose device could not be opened never started its player.
+      if (player_.joinable()) player_.join();
       stream_.Close();
       delete this;
     }

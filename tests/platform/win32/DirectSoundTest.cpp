@@ -287,6 +287,32 @@ TEST(DirectSoundAlsa, BufferPlaysThroughTheAlsaDevice) {
   }).join();
 }
 
+// A device that cannot be opened: no buffer, and the object releases as usual.
+TEST(DirectSoundAlsa, ADeviceThatCannotBeOpenedGivesNoBuffer) {
+  SoundDeviceChoice alsa("alsa");
+  UnopenableAlsaDevice missing;
+  std::thread([] {
+    ASSERT_EQ(CoInitializeEx(nullptr, COINIT_MULTITHREADED), S_OK);
+    IDirectSound* sound = nullptr;
+    ASSERT_EQ(CoCreateInstance(CLSID_DirectSound, nullptr, CLSCTX_INPROC_SERVER, IID_IDirectSound,
+                               reinterpret_cast<void**>(&sound)),
+              S_OK);
+    ASSERT_EQ(sound->Initialize(nullptr), DS_OK);
+    ASSERT_EQ(sound->SetCooperativeLevel(SomeWindow(), DSSCL_PRIORITY), DS_OK);
+    WAVEFORMATEX format = Pcm(2, 44100, 16);
+    DSBUFFERDESC desc{};
+    desc.dwSize = sizeof(desc);
+    desc.dwFlags = DSBCAPS_CTRLVOLUME;
+    desc.dwBufferBytes = 17640;
+    desc.lpwfxFormat = &format;
+    IDirectSoundBuffer* buffer = reinterpret_cast<IDirectSoundBuffer*>(1);
+    EXPECT_EQ(sound->CreateSoundBuffer(&desc, &buffer, nullptr), DSERR_ALLOCATED);
+    EXPECT_EQ(buffer, nullptr);
+    EXPECT_EQ(sound->Release(), 0u);
+    CoUninitialize();
+  }).join();
+}
+
 TEST_F(DirectSound, ReleasedWhilePlaying) {
   IDirectSound* sound = Ready();
   ASSERT_NE(sound, nullptr);

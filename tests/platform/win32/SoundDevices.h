@@ -49,26 +49,47 @@ class SoundDeviceChoice {
   bool hadPrevious_ = false;
 };
 
-// An ALSA configuration whose default device is the null plugin, which takes every sample
-// at once and plays nothing: the ALSA path runs on machines without a sound card. Set it
+// An ALSA configuration of the given text in place of the machine's while it lives. Set it
 // before any thread that opens a device starts.
-class NullAlsaDevice {
+class AlsaConfiguration {
  public:
-  NullAlsaDevice()
+  explicit AlsaConfiguration(const std::string& text)
       : path_(std::filesystem::temp_directory_path() /
-              ("brassel-null-alsa-" + std::to_string(::getpid()) + ".conf")) {
-    std::ofstream(path_) << "pcm.!default {\n  type null\n}\n";
+              ("brassel-alsa-" + std::to_string(::getpid()) + ".conf")) {
+    std::ofstream(path_) << text;
     setenv("ALSA_CONFIG_PATH", path_.c_str(), 1);
   }
-  ~NullAlsaDevice() {
+  ~AlsaConfiguration() {
     unsetenv("ALSA_CONFIG_PATH");
     std::filesystem::remove(path_);
   }
-  NullAlsaDevice(const NullAlsaDevice&) = delete;
-  NullAlsaDevice& operator=(const NullAlsaDevice&) = delete;
+  AlsaConfiguration(const AlsaConfiguration&) = delete;
+  AlsaConfiguration& operator=(const AlsaConfiguration&) = delete;
 
  private:
   std::filesystem::path path_;
+};
+
+// The default device is the null plugin, which takes every sample at once and plays nothing:
+// the ALSA path runs on machines without a sound card.
+class NullAlsaDevice : public AlsaConfiguration {
+ public:
+  NullAlsaDevice() : AlsaConfiguration("pcm.!default {\n  type null\n}\n") {}
+};
+
+// The default device is a card that does not exist: every open of it fails.
+class UnopenableAlsaDevice : public AlsaConfiguration {
+ public:
+  UnopenableAlsaDevice() : AlsaConfiguration("pcm.!default {\n  type hw\n  card 99\n}\n") {}
+};
+
+// The default device takes every sample at once and writes what it is given to a WAV file of
+// the format it was opened with.
+class AlsaRecordingDevice : public AlsaConfiguration {
+ public:
+  explicit AlsaRecordingDevice(const std::string& wavFile)
+      : AlsaConfiguration("pcm.!default {\n  type file\n  slave.pcm { type null }\n  file \"" +
+                          wavFile + "\"\n  format \"wav\"\n}\n") {}
 };
 
 template <class Condition>

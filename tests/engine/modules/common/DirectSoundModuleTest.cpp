@@ -44,14 +44,49 @@ TEST_F(DirectSoundModule, OpenFailuresGiveCodeSix) {
   EXPECT_EQ(WaitWhileRunning(*qv_, h_), pmFinished);
 }
 
-// A seek in this mode does not wait for the output.
-TEST_F(DirectSoundModule, SeekWhilePlaying) {
+// The sound object and the buffer it made are released again (the leak checker sees the rest).
+TEST_F(DirectSoundModule, ADeviceThatCannotBeOpenedFailsWithCodeSix) {
   Prepare(omDirectSound);
   ASSERT_TRUE(qv_->QVSetWindow(h_, HostWindow()));
+  {
+    SoundDeviceChoice alsa("alsa");
+    UnopenableAlsaDevice missing;
+    EXPECT_FALSE(qv_->QVPlay(h_));
+    EXPECT_EQ(qv_->QVLastError(h_), qvOutputFailure);
+    EXPECT_EQ(qv_->QVGetPlayerMode(h_), pmReady);
+  }
+  // Nothing of the failed open stands in the way of the next one.
   ASSERT_TRUE(qv_->QVPlay(h_));
-  EXPECT_TRUE(qv_->QVSetPos(h_, 200));
   EXPECT_EQ(WaitWhileRunning(*qv_, h_), pmFinished);
   EXPECT_EQ(qv_->QVLastError(h_), 0);
+}
+
+// A seek in this mode does not wait for the output: the run goes on from the new position at
+// the buffer's pace. A stop ends the run and releases its buffer.
+TEST_F(DirectSoundModule, SeekWhilePlaying) {
+  // 10 s of 22050 Hz: the looping buffer holds 1.5 s of it.
+  Prepare(omDirectSound, "M2L3_noise.bit");
+  ASSERT_TRUE(qv_->QVSetLimits(h_, 0, 0));
+  ASSERT_TRUE(qv_->QVSetWindow(h_, HostWindow()));
+  constexpr int32_t target = 6000;
+  ASSERT_TRUE(qv_->QVPlay(h_));
+  ASSERT_LT(qv_->QVGetPos(h_), target);
+  ASSERT_TRUE(qv_->QVSetPos(h_, target));
+  const int32_t position = qv_->QVGetPos(h_);
+  EXPECT_GE(position, target);
+  EXPECT_LE(position, target + 1000);
+  // The decoder follows the buffer's pace from there.
+  EXPECT_TRUE(WaitFor([&] { return qv_->QVGetPos(h_) > position + 200; }));
+  EXPECT_EQ(qv_->QVGetPlayerMode(h_), pmPlaying);
+  uint32_t volume = 0;
+  EXPECT_TRUE(qv_->QVGetVolume(h_, &volume));
+
+  ASSERT_TRUE(qv_->QVStop(h_));
+  EXPECT_EQ(qv_->QVGetPlayerMode(h_), pmOpen);
+  EXPECT_EQ(qv_->QVLastError(h_), 0);
+  EXPECT_FALSE(qv_->QVGetVolume(h_, &volume));
+  EXPECT_EQ(qv_->QVLastError(h_), qvIncorrectMode);
+  EXPECT_EQ(qv_->QVGetPos(h_), -1);
 }
 
 }  // namespace
