@@ -39,7 +39,7 @@ void OutputWriter::WriteBlock(const void* data, uint32_t length) {
       callbacks_.Write(*settings_, data, length);
       break;
     case omMMSystem:
-      if (SeekInProgress() || !OutputIsOpen()) return;
+      if (!OutputIsOpen()) return;
       waveDevice_.Write(data, length);
       break;
     case omDirectSound:

@@ -60,8 +60,12 @@ void WaveDeviceOutput::Open(OutputSettings& settings) {
   settings_ = &settings;
 }
 
+void WaveDeviceOutput::DropDuringSeek() {
+  while (seekInProgress_.load()) Pause();
+}
+
 void WaveDeviceOutput::Write(const void* data, uint32_t length) {
-  if (seekInProgress_.load()) return;
+  if (seekInProgress_.load()) return DropDuringSeek();
   const OutputSettings& settings = *settings_;
   if (flavour_ == OutputFlavour::Mpeg && settings.useOutputCallbacks) {
     if (staging_.size() < length) staging_.resize(length);
@@ -76,7 +80,7 @@ void WaveDeviceOutput::Write(const void* data, uint32_t length) {
   const int32_t limit = std::max(settings.buffersCount, 1);
   while (inFlight_.load() >= limit) {
     Pause();
-    if (flavour_ == OutputFlavour::Mpeg && seekInProgress_.load()) return;
+    if (flavour_ == OutputFlavour::Mpeg && seekInProgress_.load()) return DropDuringSeek();
   }
 
   auto* header = new (std::nothrow) WAVEHDR{};

@@ -24,7 +24,9 @@ class WaveDeviceOutput {
   // Code 6 without a device or when it does not open. May turn the settings' use output
   // callbacks switch off (no action callback, or the start report refused).
   void Open(OutputSettings& settings);
-  // Code 6 when the device refuses the buffer; the block is released first.
+  // Code 6 when the device refuses the buffer; the block is released first. A block dropped
+  // during a seek holds the writer until the seek is over: a decoder that ran on while the
+  // device plays out would drop the rest of the stream.
   void Write(const void* data, uint32_t length);
   // Waits until no buffer is in flight.
   void Drain();
@@ -42,6 +44,7 @@ class WaveDeviceOutput {
   static void CALLBACK Completion(HWAVEOUT device, UINT message, DWORD_PTR instance,
                                   DWORD_PTR param1, DWORD_PTR param2);
   WAVEFORMATEX Format(const OutputSettings& settings, bool limitRate) const;
+  void DropDuringSeek();
   // Opens a device of the settings' number and format with no callback, for a volume call.
   HWAVEOUT OpenForVolume(const OutputSettings& settings) const;
 

@@ -18,8 +18,9 @@ constexpr auto pausePoll = std::chrono::milliseconds(77);
 enum class RunEnd { ByItself, Stopped };
 
 // Reads and decodes until the input or the end frame is reached, a failure occurs or the host
-// stops the run. Failures propagate; their code is already set. The output was opened at the
-// rate chosen when the stream was prepared, so the run keeps that decoding rate throughout.
+// stops the run. Failures propagate; their code is already set. The decoding rate was chosen
+// for the output mode before the output opened, and the output mode cannot change during a
+// run, so the run keeps that rate throughout.
 RunEnd DecodeFrames(PlayerHandle& handle) {
   ModuleState& state = handle.state;
   MpegDecoder& decoder = state.decoder;

@@ -38,6 +38,19 @@ void WriteToOutput(void* context, uint8_t* block, int32_t bytes) {
   static_cast<ModuleState*>(context)->writer.WriteBlock(block, static_cast<uint32_t>(bytes));
 }
 
+// Sets up the decoder for a stream of the given rate. The wave device takes at most 44100 Hz:
+// for it a stream of 48000 Hz or more is decoded at half rate, so that the device plays the
+// samples at their own rate.
+void SetUpDecoding(ModuleState& state, uint32_t streamRate) {
+  const bool halfRate = streamRate >= 48000 && state.output.outputMode == omMMSystem;
+  const uint32_t outputRate = halfRate ? streamRate / 2 : streamRate;
+  state.forcedOutputRate = halfRate ? static_cast<int32_t>(outputRate) : -1;
+  state.decoder.DecoderSetup(
+      {halfRate ? 1 : 0, state.output.bufferSize, state.synthesisScale});
+  state.decoder.SetBlockSink(WriteToOutput, &state);
+  state.output.sampleRate = outputRate;
+}
+
 int32_t Milliseconds(uint32_t frames, double frameDuration) {
   const double ms = frames * frameDuration;
   if (ms >= 4294967295.0) return -1;
@@ -113,18 +126,7 @@ bool InitStream(PlayerHandle& handle) {
     state.MeasureFrameDuration();
     state.output.frameDuration = state.FrameDuration();
 
-    const auto rate = static_cast<uint32_t>(decoder.Header().SampleRate());
-    int32_t level = 0;
-    uint32_t outputRate = rate;
-    state.forcedOutputRate = -1;
-    if (rate >= 48000 && state.output.outputMode == omMMSystem) {
-      level = 1;
-      outputRate = rate / 2;
-      state.forcedOutputRate = static_cast<int32_t>(outputRate);
-    }
-    decoder.DecoderSetup({level, state.output.bufferSize, state.synthesisScale});
-    decoder.SetBlockSink(WriteToOutput, &state);
-    state.output.sampleRate = outputRate;
+    SetUpDecoding(state, static_cast<uint32_t>(decoder.Header().SampleRate()));
     handle.mode = pmReady;
     return true;
   });
@@ -140,6 +142,11 @@ bool Play(PlayerHandle& handle) {
       return false;
     }
     handle.ReapThread();
+    // A stream prepared at full rate for another output and then played on the wave device:
+    // the half rate is taken now, before the device opens at the rate of the samples.
+    if (state.output.outputMode == omMMSystem && state.decoder.DownsampleLevel == 0 &&
+        state.output.sampleRate >= 48000)
+      SetUpDecoding(state, state.output.sampleRate);
     state.writer.OpenOutput(state.output);
     if (state.endLimit.load() == 0) state.endLimit = state.startLimit.load();
     state.ConvertLimits();

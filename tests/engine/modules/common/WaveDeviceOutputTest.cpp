@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <chrono>
 #include <mutex>
 #include <thread>
 #include <vector>
@@ -109,15 +110,27 @@ TEST_F(WaveDeviceOutputTest, CloseReturnsOnceTheQueueHasPlayed) {
   output.Close();
 }
 
+// A block written during a seek is dropped, and its writer held until the seek is over: a
+// decoder running on meanwhile would drop the rest of the stream while the device plays out.
 TEST_F(WaveDeviceOutputTest, BlocksDuringASeekAreDropped) {
-  WaveDeviceOutput output(errors_, OutputFlavour::Mpeg, seeking_);
-  ASSERT_EQ(OpenCode(output), 0);
-  seeking_ = true;
-  const auto block = Block(1);
-  output.Write(block.data(), static_cast<uint32_t>(block.size()));
-  EXPECT_EQ(output.BuffersInFlight(), 0);
-  seeking_ = false;
-  output.Close();
+  for (OutputFlavour flavour : {OutputFlavour::Mpeg, OutputFlavour::WindowsMediaAudio}) {
+    WaveDeviceOutput output(errors_, flavour, seeking_);
+    ASSERT_EQ(OpenCode(output), 0);
+    seeking_ = true;
+    const auto block = Block(1);
+    std::atomic<bool> returned{false};
+    std::thread writer([&] {
+      output.Write(block.data(), static_cast<uint32_t>(block.size()));
+      returned = true;
+    });
+    // Still held after a few of the writer's polls.
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    EXPECT_FALSE(returned.load());
+    seeking_ = false;
+    writer.join();
+    EXPECT_EQ(output.BuffersInFlight(), 0);
+    output.Close();
+  }
 }
 
 TEST_F(WaveDeviceOutputTest, OutputCallbacks) {
