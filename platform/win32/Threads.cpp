@@ -7,7 +7,9 @@
 #include <cerrno>
 #include <cstdlib>
 #include <dirent.h>
+#include <mutex>
 #include <string>
+#include <unordered_map>
 
 namespace {
 
@@ -51,6 +53,16 @@ int BaseNice() {
 
 int ClampNice(int nice) { return nice < -20 ? -20 : (nice > 19 ? 19 : nice); }
 
+// In a process started with a nice value of its own, neighbouring levels can clamp to the same
+// nice value; the level last set on a thread, while its nice value is still the one set, says
+// which of them the thread has.
+struct SetLevel {
+  int priority;
+  int nice;
+};
+std::mutex setLevelsLock;
+std::unordered_map<pid_t, SetLevel> setLevels;
+
 }  // namespace
 
 HANDLE WINAPI GetCurrentThread() { return currentThreadPseudoHandle; }
@@ -70,6 +82,8 @@ BOOL WINAPI SetThreadPriority(HANDLE thread, int priority) {
   const pid_t tid = ThreadIdOf(thread);
   const int nice = ClampNice(BaseNice() + level->niceOffset);
   if (setpriority(PRIO_PROCESS, static_cast<id_t>(tid), nice) != 0) return FALSE;
+  std::lock_guard<std::mutex> guard(setLevelsLock);
+  setLevels[tid] = SetLevel{priority, nice};
   return TRUE;
 }
 
@@ -79,6 +93,11 @@ int WINAPI GetThreadPriority(HANDLE thread) {
   errno = 0;
   const int nice = getpriority(PRIO_PROCESS, static_cast<id_t>(tid));
   if (errno != 0) return THREAD_PRIORITY_ERROR_RETURN;
+  {
+    std::lock_guard<std::mutex> guard(setLevelsLock);
+    const auto set = setLevels.find(tid);
+    if (set != setLevels.end() && set->second.nice == nice) return set->second.priority;
+  }
   const int base = BaseNice();
   // The level whose nice value lies nearest.
   int best = THREAD_PRIORITY_NORMAL;
