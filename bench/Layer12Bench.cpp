@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "engine/modules/common/ModuleFailure.h"
+#include "engine/modules/mpeg/FrameStep.h"
 #include "engine/modules/mpeg/MpegDecoder.h"
 #include "tests/support/Files.h"
 #include "tests/support/MemoryStream.h"
@@ -42,25 +43,23 @@ void DecodeStream(const std::string& name, int repeats) {
     memory.Bytes.insert(memory.Bytes.end(), once.begin(), once.end());
   const InputSource source = memory.Source();
 
+  auto stream = std::make_unique<MpegStream>();
   auto decoder = std::make_unique<MpegDecoder>();
+  PcmBlock pcm;
   int64_t bytes = 0;
   QVByteBool canSetPosition = 1;
-  decoder->OpenInput(source, &canSetPosition);
-  if (decoder->ReadFrame() != FrameRead) return;
-  const double rate = decoder->Header().SampleRate();
-  decoder->Rewind();
-  decoder->DecoderSetup({});
-  decoder->SetBlockSink(&CountBytes, &bytes);
+  stream->Open(source, &canSetPosition);
+  if (ReadFirstFrame(*stream, *decoder) != FrameRead) return;
+  const double rate = stream->Header().SampleRate();
+  decoder->DecoderSetup({}, pcm);
+  pcm.SetSink(&CountBytes, &bytes);
   const auto start = std::chrono::steady_clock::now();
   try {
-    for (;;) {
-      const FrameStatus status = decoder->ReadFrame();
-      if (status == EndOfInput) break;
-      if (status == FrameRead) decoder->DecodeFrame();
+    while (FrameStep(*stream, *decoder, pcm).Outcome != StepOutcome::EndOfInput) {
     }
   } catch (const ModuleFailure&) {
   }
-  decoder->FlushPcm();
+  pcm.Flush();
   const double elapsed = Seconds(start);
   const double sound = bytes / 4.0 / rate;
   std::printf("%-8s %7.1f s of sound in %6.3f s: %6.0f x real time\n", name.c_str(), sound, elapsed,

@@ -26,6 +26,7 @@
 
 #include "engine/PluginInterface.h"
 #include "engine/modules/common/ModuleFailure.h"
+#include "engine/modules/mpeg/FrameStep.h"
 #include "engine/modules/mpeg/MpegDecoder.h"
 #include "tests/support/Files.h"
 #include "tests/support/LoadedModule.h"
@@ -140,29 +141,25 @@ bool DecodeThroughModule(const std::string& path, double& seconds, uint64_t& byt
 void CountBlock(void* context, uint8_t*, int32_t size) { *static_cast<uint64_t*>(context) += static_cast<uint64_t>(size); }
 
 void DecodeThroughCore(const std::string& path, double& seconds, uint64_t& bytes) {
+  MpegStream stream;
   MpegDecoder decoder;
+  PcmBlock pcm;
   InputSource source;
   source.Mode = imFile;
   source.Name = path;
   QVByteBool canSetPosition = 1;
   bytes = 0;
   const auto start = std::chrono::steady_clock::now();
-  decoder.OpenInput(source, &canSetPosition);
-  if (decoder.ReadFrame() == FrameRead) {
-    decoder.Rewind();
-    decoder.DecoderSetup({});
-    decoder.SetBlockSink(&CountBlock, &bytes);
-    for (;;) {
-      FrameStatus status;
-      try {
-        status = decoder.ReadFrame();
-      } catch (const ModuleFailure&) {
-        break;
+  stream.Open(source, &canSetPosition);
+  if (ReadFirstFrame(stream, decoder) == FrameRead) {
+    decoder.DecoderSetup({}, pcm);
+    pcm.SetSink(&CountBlock, &bytes);
+    try {
+      while (FrameStep(stream, decoder, pcm).Outcome != StepOutcome::EndOfInput) {
       }
-      if (status == EndOfInput) break;
-      if (status == FrameRead) decoder.DecodeFrame();
+    } catch (const ModuleFailure&) {
     }
-    decoder.FlushPcm();
+    pcm.Flush();
   }
   seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
 }

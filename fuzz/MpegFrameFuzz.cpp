@@ -22,7 +22,10 @@
 #include <cstring>
 
 #include "engine/modules/common/ModuleFailure.h"
+#include "engine/modules/mpeg/FrameStep.h"
 #include "engine/modules/mpeg/MpegDecoder.h"
+#include "engine/modules/mpeg/MpegStream.h"
+#include "engine/modules/mpeg/PcmBlock.h"
 #include "tests/support/MemoryStream.h"
 
 // A smaller quarantine than the default 256 MB still holds many executions' frees, and keeps
@@ -38,13 +41,11 @@ __attribute__((no_sanitize("coverage"))) void Sink(void* context, uint8_t* block
   for (int32_t i = 0; i < bytes; ++i) *sum += block[i];
 }
 
-void DecodeToEnd(MpegDecoder& decoder, int maxFrames) {
+void DecodeToEnd(MpegStream& stream, MpegDecoder& decoder, PcmBlock& pcm, int maxFrames) {
   for (int frames = 0; frames < maxFrames;) {
-    const FrameStatus status = decoder.ReadFrame();
-    if (status == EndOfInput) return;
-    if (status != FrameRead) continue;
-    decoder.DecodeFrame();
-    ++frames;
+    const StepOutcome outcome = FrameStep(stream, decoder, pcm).Outcome;
+    if (outcome == StepOutcome::EndOfInput) return;
+    if (outcome == StepOutcome::Decoded) ++frames;
   }
 }
 
@@ -58,37 +59,38 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   memory.Bytes.assign(data + 1, data + size);
   const InputSource source = memory.Source();
 
+  static MpegStream* const stream = new MpegStream;
   static MpegDecoder* const decoder = new MpegDecoder;
+  static PcmBlock* const pcm = new PcmBlock;
   uint32_t sum = 0;
   try {
     QVByteBool canSetPosition = 1;
-    decoder->OpenInput(source, &canSetPosition);
-    if (decoder->ReadFrame() == FrameRead) {
-      decoder->Rewind();
+    stream->Open(source, &canSetPosition);
+    if (ReadFirstFrame(*stream, *decoder) == FrameRead) {
       DecoderSettings setup;
       setup.DownsampleLevel = settings & 1;
       setup.BufferSize = (settings & 2) ? 16384 : 200 + 64 * ((settings >> 4) & 3);
-      decoder->DecoderSetup(setup);
-      decoder->SetBlockSink(&Sink, &sum);
-      decoder->Equalizer.On = (settings & 4) ? 1 : 0;
+      decoder->DecoderSetup(setup, *pcm);
+      pcm->SetSink(&Sink, &sum);
+      decoder->Equalizer().On = (settings & 4) ? 1 : 0;
       try {
-        DecodeToEnd(*decoder, 1 << 20);
+        DecodeToEnd(*stream, *decoder, *pcm, 1 << 20);
       } catch (const ModuleFailure&) {
       }
-      decoder->FlushPcm();
+      pcm->Flush();
       if (settings & 8) {
-        decoder->Rewind();
-        decoder->SeekToFrame(1 + (settings >> 6));
+        RewindStream(*stream, *decoder);
+        SeekToFrame(*stream, *decoder, 1 + (settings >> 6));
         try {
-          DecodeToEnd(*decoder, 8);
+          DecodeToEnd(*stream, *decoder, *pcm, 8);
         } catch (const ModuleFailure&) {
         }
-        decoder->FlushPcm();
+        pcm->Flush();
       }
     }
   } catch (const ModuleFailure&) {
   }
   decoder->DecoderReset();
-  decoder->CloseInput();
+  stream->Close();
   return 0;
 }

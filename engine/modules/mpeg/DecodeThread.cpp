@@ -6,6 +6,7 @@
 #include <thread>
 
 #include "engine/modules/common/ModuleFailure.h"
+#include "engine/modules/mpeg/FrameStep.h"
 #include "engine/modules/mpeg/ModuleState.h"
 #include "engine/modules/mpeg/PlayerHandle.h"
 #include "platform/win32/Threads.h"
@@ -23,30 +24,26 @@ enum class RunEnd { ByItself, Stopped };
 // run, so the run keeps that rate throughout.
 RunEnd DecodeFrames(PlayerHandle& handle) {
   ModuleState& state = handle.state;
-  MpegDecoder& decoder = state.decoder;
   for (;;) {
-    {
-      // The host's seek repositions the same input; it never reads at the same time.
-      std::lock_guard<std::mutex> lock(state.readerLock);
-      const FrameStatus status = decoder.ReadFrame();
-      if (status == EndOfInput) return RunEnd::ByItself;
-      if (status == FrameRead) {
-        // Frames lost in front of this one are counted: they are decoded as silence.
-        const uint32_t frame =
-            state.frameCounter.load() + 1 + static_cast<uint32_t>(decoder.Reader.LostFrames());
-        state.frameCounter = frame;
-        state.PublishStreamInfo();
-        if (frame < state.startFrame.load()) {
-          decoder.SkipFrame();
-        } else if (frame > state.endFrame.load()) {
-          return RunEnd::ByItself;
-        } else {
-          decoder.DecodeFrame();
-        }
-      }
-      // A header refused for its bit rate leaves code 5 for the host; like nothing found, it
-      // is read past without counting.
-      if (status == FrameRefused) state.errors.Set(qvInputFailure);
+    const StepResult step = FrameStep(state.stream, state.decoder, state.pcm,
+                                      {state.startFrame.load(), state.endFrame.load()});
+    switch (step.Outcome) {
+      case StepOutcome::EndOfInput:
+        return RunEnd::ByItself;
+      case StepOutcome::PastEnd:
+        state.PublishStreamInfo(step.Header, step.FrameLimit);
+        return RunEnd::ByItself;
+      case StepOutcome::Decoded:
+      case StepOutcome::Skipped:
+        state.PublishStreamInfo(step.Header, step.FrameLimit);
+        break;
+      case StepOutcome::Refused:
+        // A header refused for its bit rate leaves code 5 for the host; like nothing found,
+        // it is read past without counting.
+        state.errors.Set(qvInputFailure);
+        break;
+      case StepOutcome::NoFrame:
+        break;
     }
     if (handle.pauseRequest.load()) {
       while (handle.pauseRequest.load() && !handle.stopRequest.load())
@@ -78,7 +75,7 @@ void RunDecodeThread(PlayerHandle& handle) {
     // The samples left in the block belong to the stream as well.
     if (!outputFailed) {
       try {
-        state.decoder.FlushPcm();
+        state.pcm.Flush();
       } catch (const ModuleFailure& failure) {
         if (failure.code != 0) state.errors.Set(failure.code);
       }
@@ -90,13 +87,13 @@ void RunDecodeThread(PlayerHandle& handle) {
     outcome = pmFinished;
   }
   {
-    std::lock_guard<std::mutex> lock(state.readerLock);
+    auto lock = state.stream.Lock();
     handle.runOwnsInput = false;
-    state.decoder.Pcm.PcmFill = 0;
+    state.pcm.Discard();
     // The frame counter keeps the last frame's position until the next stream set-up resets
     // it: a host polling the position while the mode still says playing never sees it fall
     // back.
-    state.decoder.Rewind();
+    RewindStream(state.stream, state.decoder);
   }
   state.writer.CloseOutput();
   handle.stopRequest = 0;

@@ -64,9 +64,6 @@ void FrameReader::Reset() {
   pendingLost_ = 0;
   lostFrames_ = 0;
   frameLimit_ = 0;
-  current_ = 0;
-  currentBodyLength_ = 0;
-  previousBodyLength_ = 0;
 }
 
 bool FrameReader::ShiftInByte(uint32_t& word, FrameStatus& status) {
@@ -270,8 +267,7 @@ FrameStatus FrameReader::ReadFrame(BitCursor& cursor) {
   lostFrames_ = pendingLost_ + lost;
   pendingLost_ = 0;
 
-  const int32_t next = current_ ^ 1;
-  uint8_t* target = buffers_[next] + BodyOffset;
+  uint8_t* target = body_;
   int32_t delivered = 0;
   const bool ok = input_.Read(target, body, &delivered);
   if (ok && delivered == 0) return EndOfInput;
@@ -280,10 +276,7 @@ FrameStatus FrameReader::ReadFrame(BitCursor& cursor) {
   if (delivered < body) std::memset(target + delivered, 0, static_cast<size_t>(body - delivered));
   expectedStart_ = input_.Position();
 
-  current_ = next;
-  previousBodyLength_ = currentBodyLength_;
-  currentBodyLength_ = body;
-  cursor.Start(target, buffers_[current_] + FrameBufferSize);
+  cursor.Start(target, body_ + MaxBodyLength);
 
   const int64_t limit = SoundSize() / (body - header_.Padding + 5);
   frameLimit_ = limit > 0xFFFFFFFFll ? 0xFFFFFFFFu : static_cast<uint32_t>(limit);

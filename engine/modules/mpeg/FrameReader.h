@@ -1,5 +1,5 @@
-// Finds, checks and reads one MPEG audio frame after another into two alternating frame
-// buffers, and keeps the header of the frame read last.
+// Finds, checks and reads one MPEG audio frame after another into the frame buffer, and keeps
+// the header of the frame read last.
 #pragma once
 
 #include <cstdint>
@@ -18,9 +18,7 @@ enum FrameStatus : int32_t {
 
 class FrameReader {
  public:
-  static constexpr int32_t FrameBufferSize = 2304;
-  static constexpr int32_t BodyOffset = 512;  // room in front for the Layer III reservoir
-  static constexpr int32_t MaxBodyLength = FrameBufferSize - BodyOffset;
+  static constexpr int32_t MaxBodyLength = 1792;
   static constexpr int32_t SearchLimit = 0x20000;  // bytes searched for the first header
 
   explicit FrameReader(StreamInput& input) : input_(input) {}
@@ -53,11 +51,8 @@ class FrameReader {
   // Bytes of sound: the input less an ID3v2 tag in front and an ID3v1 tag at the end.
   int64_t SoundSize() const;
 
-  // Frame buffers: the body of the frame read last lies BodyOffset bytes into Current();
-  // Previous() holds the frame before it, with PreviousBodyLength() bytes of body.
-  uint8_t* Current() { return buffers_[current_]; }
-  uint8_t* Previous() { return buffers_[current_ ^ 1]; }
-  int32_t PreviousBodyLength() const { return previousBodyLength_; }
+  // The body of the frame read last, Header().BodyLength bytes.
+  const uint8_t* Body() const { return body_; }
 
  private:
   bool ShiftInByte(uint32_t& word, FrameStatus& status);
@@ -79,8 +74,5 @@ class FrameReader {
   int32_t pendingLost_ = 0;      // reported with the next frame read
   int32_t lostFrames_ = 0;
   uint32_t frameLimit_ = 0;
-  int32_t current_ = 0;
-  int32_t currentBodyLength_ = 0;
-  int32_t previousBodyLength_ = 0;
-  alignas(16) uint8_t buffers_[2][FrameBufferSize] = {};
+  alignas(16) uint8_t body_[MaxBodyLength] = {};
 };

@@ -1,11 +1,8 @@
 #include "engine/modules/mpeg/Layer1Decoder.h"
 
-#include "engine/modules/mpeg/MpegDecoder.h"
-
-void DecodeLayer1(MpegDecoder& decoder) {
-  BitCursor& bits = decoder.Cursor;
-  const FrameHeader& header = decoder.Header();
-  const auto& multipliers = decoder.Layer2.ScaleMultipliers;
+int DecodeLayer1(BitCursor& bits, const FrameHeader& header, const Layer2Tables& tables,
+                 int32_t downsampleLevel, SubbandSlots& slots) {
+  const auto& multipliers = tables.ScaleMultipliers;
   const bool stereo = header.Channels == 2;
   const int channels = stereo ? 2 : 1;
   int bound = stereo ? header.StereoBound : 32;
@@ -22,8 +19,7 @@ void DecodeLayer1(MpegDecoder& decoder) {
     for (int ch = 0; ch < channels; ++ch)
       if (allocation[ch][sb] != 0) scale[ch][sb] = static_cast<int>(bits.ReadBits(6));
 
-  const int limit = 32 >> decoder.DownsampleLevel;
-  double samples[2][32];
+  const int limit = 32 >> downsampleLevel;
   int codes[2][32];
   for (int slot = 0; slot < 12; ++slot) {
     for (int sb = 0; sb < bound; ++sb)
@@ -35,13 +31,14 @@ void DecodeLayer1(MpegDecoder& decoder) {
         codes[0][sb] = codes[1][sb] = static_cast<int>(bits.ReadBits(allocation[0][sb] + 1));
 
     for (int ch = 0; ch < channels; ++ch) {
+      double* samples = slots.Samples[ch][slot];
       for (int sb = 0; sb < limit; ++sb) {
         const int n = allocation[ch][sb];
-        samples[ch][sb] =
+        samples[sb] =
             n == 0 ? 0.0 : (codes[ch][sb] - (1 << n) + 1) * multipliers[n + 1][scale[ch][sb]];
       }
-      for (int sb = limit; sb < 32; ++sb) samples[ch][sb] = 0.0;
+      for (int sb = limit; sb < 32; ++sb) samples[sb] = 0.0;
     }
-    decoder.OutputSlot(samples[0], stereo ? samples[1] : nullptr);
   }
+  return 12;
 }

@@ -1,6 +1,14 @@
 // Layer I frames: 12 slots of 32 subband samples per channel.
 #pragma once
 
-class MpegDecoder;
+#include <cstdint>
 
-void DecodeLayer1(MpegDecoder& decoder);
+#include "engine/modules/mpeg/BitCursor.h"
+#include "engine/modules/mpeg/FrameHeader.h"
+#include "engine/modules/mpeg/Layer2Tables.h"
+#include "engine/modules/mpeg/SubbandSlots.h"
+
+// Reads the frame under `bits` (after the header and check word) into 12 slots per channel;
+// subbands from 32 >> downsampleLevel on stay silent. Returns 12.
+int DecodeLayer1(BitCursor& bits, const FrameHeader& header, const Layer2Tables& tables,
+                 int32_t downsampleLevel, SubbandSlots& slots);

@@ -2,7 +2,6 @@
 
 #include <cstring>
 
-#include "engine/modules/mpeg/MpegDecoder.h"
 
 namespace {
 
@@ -24,10 +23,8 @@ constexpr uint8_t SilentTriple[3] = {0, 0, 0};
 
 }  // namespace
 
-void DecodeLayer2(MpegDecoder& decoder) {
-  BitCursor& bits = decoder.Cursor;
-  const FrameHeader& header = decoder.Header();
-  const Layer2Tables& tables = decoder.Layer2;
+int DecodeLayer2(BitCursor& bits, const FrameHeader& header, const Layer2Tables& tables,
+                 int32_t downsampleLevel, SubbandSlots& slots) {
   const AllocationTable& table = AllocationTableByNumber(header.AllocationTable);
   const bool stereo = header.Channels == 2;
   const int channels = stereo ? 2 : 1;
@@ -98,13 +95,13 @@ void DecodeLayer2(MpegDecoder& decoder) {
       granuleBits += entry.D > 0 ? item.Width : 3 * item.Width;
     }
 
-  const int silentFrom =
-      coded < (32 >> decoder.DownsampleLevel) ? coded : (32 >> decoder.DownsampleLevel);
-  double samples[2][3][32];
+  const int silentFrom = coded < (32 >> downsampleLevel) ? coded : (32 >> downsampleLevel);
   for (int granule = 0; granule < 12; ++granule) {
     const int part = granule / 4;
     const size_t start = granule * static_cast<size_t>(granuleBits);
-    std::memset(samples, 0, sizeof samples);
+    // The granule's three slots of each channel.
+    double(*samples[2])[32] = {slots.Samples[0] + 3 * granule, slots.Samples[1] + 3 * granule};
+    for (int ch = 0; ch < channels; ++ch) std::memset(samples[ch], 0, 3 * sizeof samples[ch][0]);
     for (int i = 0; i < planned; ++i) {
       const CodePlan& item = plan[i];
       const size_t at = start + item.Offset;
@@ -135,7 +132,7 @@ void DecodeLayer2(MpegDecoder& decoder) {
     for (int ch = 0; ch < channels; ++ch)
       for (int k = 0; k < 3; ++k)
         for (int sb = silentFrom; sb < 32; ++sb) samples[ch][k][sb] = 0.0;
-    for (int k = 0; k < 3; ++k) decoder.OutputSlot(samples[0][k], stereo ? samples[1][k] : nullptr);
   }
   bits.SkipBits(12 * granuleBits);
+  return 36;
 }

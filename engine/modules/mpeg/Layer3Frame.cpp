@@ -10,18 +10,13 @@
 
 namespace {
 
-int SideInfoLength(const Layer3Frame& frame) {
-  int length = frame.lsf ? (frame.channels == 1 ? 9 : 17) : (frame.channels == 1 ? 17 : 32);
-  return length + (frame.crc ? 2 : 0);
-}
-
 // Appends the frame's main data behind the reservoir; returns its length.
-size_t AppendMainData(Layer3State& state, const Layer3Frame& frame) {
-  const int side = SideInfoLength(frame);
-  size_t length = frame.bodyLength > side ? static_cast<size_t>(frame.bodyLength - side) : 0;
+size_t AppendMainData(Layer3State& state, const FrameHeader& header, const uint8_t* body) {
+  const int side = header.SideInfoLength;
+  size_t length = header.BodyLength > side ? static_cast<size_t>(header.BodyLength - side) : 0;
   const size_t room = kMainDataCapacity - Layer3BitReader::kGuardBytes - state.reservoirFill;
   if (length > room) length = room;
-  std::memcpy(state.mainData + state.reservoirFill, frame.body + side, length);
+  std::memcpy(state.mainData + state.reservoirFill, body + side, length);
   std::memset(state.mainData + state.reservoirFill + length, 0, Layer3BitReader::kGuardBytes);
   return length;
 }
@@ -34,40 +29,38 @@ void KeepReservoir(Layer3State& state, size_t appended) {
   state.reservoirFill = keep;
 }
 
-void SilentGranule(Layer3State& state, int channels) {
+void SilentGranule(Layer3State& state, int channels, SubbandSlots& slots, int granule) {
   GranuleInfo quiet{};
   for (int ch = 0; ch < channels; ++ch) {
     std::memset(state.spectrum[ch], 0, sizeof state.spectrum[ch]);
-    HybridSynthesis(state, state.spectrum[ch], ch, quiet);
+    HybridSynthesis(state, state.spectrum[ch], ch, quiet, slots.Samples[ch] + 18 * granule);
   }
 }
 
-void DecodeFrameBody(Layer3State& state, const Layer3Frame& frame, size_t mainLength, Layer3GranuleSink sink,
-                     void* user) {
-  const int channels = frame.channels == 1 ? 1 : 2;
-  const bool joint = frame.channelMode == 1 && channels == 2;
-  const bool middleSide = joint && (frame.modeExtension & 2);
-  const bool intensity = joint && (frame.modeExtension & 1);
-  const int rate = frame.rateIndex;
-  const int granules = frame.lsf ? 1 : 2;
+int DecodeFrameBody(Layer3State& state, const FrameHeader& header, const uint8_t* body,
+                    size_t mainLength, SubbandSlots& slots) {
+  const int channels = header.Channels == 1 ? 1 : 2;
+  const bool lsf = header.Lsf != 0;
+  const bool joint = header.ChannelMode == 1 && channels == 2;
+  const bool middleSide = joint && (header.ModeExtension & 2);
+  const bool intensity = joint && (header.ModeExtension & 1);
+  const int rate = header.RateIndex;
+  const int granules = lsf ? 1 : 2;
 
   // Side information, from a copy that ends in zeros, so a short body cannot be overread.
   uint8_t sideBytes[34 + Layer3BitReader::kGuardBytes] = {};
-  const int side = SideInfoLength(frame);
-  int available = frame.bodyLength < side ? frame.bodyLength : side;
-  if (available > 0) std::memcpy(sideBytes, frame.body, static_cast<size_t>(available));
+  const int side = header.SideInfoLength;
+  int available = header.BodyLength < side ? header.BodyLength : side;
+  if (available > 0) std::memcpy(sideBytes, body, static_cast<size_t>(available));
   Layer3BitReader sideReader(sideBytes, static_cast<size_t>(side));
-  if (frame.crc) sideReader.Skip(16);
+  if (header.CrcPresent) sideReader.Skip(16);
   Layer3SideInfo info;
-  const int damaged = frame.lsf ? ReadSideInfoLsf(sideReader, info, channels, middleSide, rate)
+  const int damaged = lsf ? ReadSideInfoLsf(sideReader, info, channels, middleSide, rate)
                                 : ReadSideInfo(sideReader, info, channels, middleSide, rate);
 
   if (static_cast<size_t>(info.main_data_begin) > state.reservoirFill) {
-    for (int gr = 0; gr < granules; ++gr) {
-      SilentGranule(state, channels);
-      sink(user, state, channels);
-    }
-    return;
+    for (int gr = 0; gr < granules; ++gr) SilentGranule(state, channels, slots, gr);
+    return 18 * granules;
   }
 
   Layer3BitReader reader(state.mainData, state.reservoirFill + mainLength);
@@ -85,11 +78,11 @@ void DecodeFrameBody(Layer3State& state, const Layer3Frame& frame, size_t mainLe
       const size_t partStart = reader.Position();
       if (silent) {
         // Granule 1 of an MPEG-1 frame may reuse these scale factors.
-        if (!frame.lsf && gr == 0) ReadScaleFactors(reader, scalefac[ch], gi);
+        if (!lsf && gr == 0) ReadScaleFactors(reader, scalefac[ch], gi);
         reader.SetPosition(partStart + static_cast<size_t>(gi.part2_3_length));
         continue;
       }
-      int scaleBits = frame.lsf ? ReadScaleFactorsLsf(tables, reader, scalefac[ch], gi, intensity && ch == 1,
+      int scaleBits = lsf ? ReadScaleFactorsLsf(tables, reader, scalefac[ch], gi, intensity && ch == 1,
                                                       ch == 1 ? illegalPositions : nullptr)
                                 : ReadScaleFactors(reader, scalefac[ch], gi);
       int overrun = (ch == 1 && middleSide)
@@ -102,14 +95,13 @@ void DecodeFrameBody(Layer3State& state, const Layer3Frame& frame, size_t mainLe
       }
     }
     if (silent) {
-      SilentGranule(state, channels);
-      sink(user, state, channels);
+      SilentGranule(state, channels, slots, gr);
       continue;
     }
     GranuleInfo* gi = info.granule[gr];
     if (intensity) {
-      IntensityStereo(tables, state.spectrum[0], state.spectrum[1], scalefac[1], gi[1], rate, middleSide, frame.lsf,
-                      frame.lsf ? illegalPositions : nullptr);
+      IntensityStereo(tables, state.spectrum[0], state.spectrum[1], scalefac[1], gi[1], rate, middleSide, lsf,
+                      lsf ? illegalPositions : nullptr);
     }
     if (middleSide || intensity) {
       int maxb = gi[0].maxb > gi[1].maxb ? gi[0].maxb : gi[1].maxb;
@@ -117,10 +109,10 @@ void DecodeFrameBody(Layer3State& state, const Layer3Frame& frame, size_t mainLe
     }
     for (int ch = 0; ch < channels; ++ch) {
       Antialias(tables, state.spectrum[ch], gi[ch]);
-      HybridSynthesis(state, state.spectrum[ch], ch, gi[ch]);
+      HybridSynthesis(state, state.spectrum[ch], ch, gi[ch], slots.Samples[ch] + 18 * gr);
     }
-    sink(user, state, channels);
   }
+  return 18 * granules;
 }
 
 }  // namespace
@@ -138,23 +130,24 @@ void BuildLayer3Tables(Layer3State& state, int downsampleLevel) {
 
 void ResetLayer3Reservoir(Layer3State& state) { state.reservoirFill = 0; }
 
-void DecodeLayer3Frame(Layer3State& state, const Layer3Frame& frame, Layer3GranuleSink sink, void* user) {
-  size_t appended = AppendMainData(state, frame);
+int DecodeLayer3Frame(Layer3State& state, const FrameHeader& header, const uint8_t* body,
+                      SubbandSlots& slots) {
+  size_t appended = AppendMainData(state, header, body);
   struct KeepOnExit {
     Layer3State& state;
     size_t appended;
     ~KeepOnExit() { KeepReservoir(state, appended); }
   } keep{state, appended};
-  DecodeFrameBody(state, frame, appended, sink, user);
+  return DecodeFrameBody(state, header, body, appended, slots);
 }
 
-void SkipLayer3Frame(Layer3State& state, const Layer3Frame& frame) {
-  KeepReservoir(state, AppendMainData(state, frame));
+void SkipLayer3Frame(Layer3State& state, const FrameHeader& header, const uint8_t* body) {
+  KeepReservoir(state, AppendMainData(state, header, body));
 }
 
-void SilentLayer3Granules(Layer3State& state, int channels, int granules, Layer3GranuleSink sink, void* user) {
-  for (int gr = 0; gr < granules; ++gr) {
-    SilentGranule(state, channels);
-    sink(user, state, channels);
-  }
+int SilentLayer3Frame(Layer3State& state, const FrameHeader& header, SubbandSlots& slots) {
+  const int channels = header.Channels == 1 ? 1 : 2;
+  const int granules = header.Lsf ? 1 : 2;
+  for (int gr = 0; gr < granules; ++gr) SilentGranule(state, channels, slots, gr);
+  return 18 * granules;
 }

@@ -179,12 +179,11 @@ void Antialias(const Layer3Tables& tables, double* spectrum, const GranuleInfo& 
 namespace {
 
 [[gnu::always_inline]] inline void HybridSynthesisOf(Layer3State& state, double* spectrum, int channel,
-                                                     const GranuleInfo& info) {
+                                                     const GranuleInfo& info, double (*slots)[32]) {
   const Layer3Tables& tables = state.tables;
   const double (*previous)[32] = state.overlap[channel][state.overlapToggle[channel]];
   state.overlapToggle[channel] ^= 1;
   double (*next)[32] = state.overlap[channel][state.overlapToggle[channel]];
-  double (*slots)[32] = state.slots[channel];
 
   const bool shortBlocks = info.block_type == 2;
   const bool mixed = shortBlocks && info.mixed_block_flag;
@@ -220,20 +219,22 @@ namespace {
 // The same for processors with AVX2 and FMA (chosen at run time): four lines of a transform
 // in one instruction, a multiply and its add fused.
 __attribute__((target("avx2,fma"))) void HybridSynthesisAvx2(Layer3State& state, double* spectrum, int channel,
-                                                              const GranuleInfo& info) {
-  HybridSynthesisOf(state, spectrum, channel, info);
+                                                              const GranuleInfo& info, double (*slots)[32]) {
+  HybridSynthesisOf(state, spectrum, channel, info, slots);
 }
 
-void HybridSynthesisBaseline(Layer3State& state, double* spectrum, int channel, const GranuleInfo& info) {
-  HybridSynthesisOf(state, spectrum, channel, info);
+void HybridSynthesisBaseline(Layer3State& state, double* spectrum, int channel, const GranuleInfo& info,
+                             double (*slots)[32]) {
+  HybridSynthesisOf(state, spectrum, channel, info, slots);
 }
 
 }  // namespace
 
-void HybridSynthesis(Layer3State& state, double* spectrum, int channel, const GranuleInfo& info) {
+void HybridSynthesis(Layer3State& state, double* spectrum, int channel, const GranuleInfo& info,
+                     double (*slots)[32]) {
   if (Avx2KernelsChosen()) {
-    HybridSynthesisAvx2(state, spectrum, channel, info);
+    HybridSynthesisAvx2(state, spectrum, channel, info, slots);
   } else {
-    HybridSynthesisBaseline(state, spectrum, channel, info);
+    HybridSynthesisBaseline(state, spectrum, channel, info, slots);
   }
 }

@@ -97,8 +97,6 @@ struct Layer3State {
 
   // Spectra: per channel 32 subbands of 18 lines.
   alignas(64) double spectrum[2][576];
-  // SubbandSlots: per channel 18 time slots of 32 subband samples.
-  alignas(64) double slots[2][18][32];
   // OverlapStore: two halves per channel; `overlapToggle` names the half holding the previous
   // granule's second halves. Laid out like the slots (18 rows of 32 subbands), so that
   // neighbouring subbands are neighbours here too.

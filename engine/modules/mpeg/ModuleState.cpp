@@ -9,7 +9,7 @@ ModuleState::ModuleState() : ModuleServices(OutputFlavour::Mpeg) { ResetRecord()
 
 void ModuleState::ResetRecord() {
   ResetSharedRecord();
-  frameCounter = 0;
+  stream.SetFrameCounter(0);
   startFrame = 0;
   endFrame = NoEnd;
   synthesisScale = 32768;
@@ -17,13 +17,13 @@ void ModuleState::ResetRecord() {
   threadPriority = 0;
   input = InputSource{};
   inputNameSet = false;
-  for (auto& row : decoder.Equalizer.Gains)
+  for (auto& row : decoder.Equalizer().Gains)
     for (double& gain : row) gain = 1.0;
-  decoder.Equalizer.On = 0;
+  decoder.Equalizer().On = 0;
 }
 
 void ModuleState::MeasureFrameDuration() {
-  const FrameHeader& header = decoder.Header();
+  const FrameHeader& header = stream.Header();
   const int32_t rate = header.SampleRate();
   if (rate <= 0) {
     frameDuration_ = 0.0;
@@ -52,15 +52,14 @@ void ModuleState::ConvertLimits() {
   }
 }
 
-void ModuleState::PublishStreamInfo() {
-  const FrameHeader& header = decoder.Header();
+void ModuleState::PublishStreamInfo(const FrameHeader& header, uint32_t limit) {
   const StreamInfo info{header.ChannelMode, header.Layer, header.BitRate() * 1000,
                         header.SampleRate()};
   {
     std::lock_guard<std::mutex> lock(infoLock_);
     info_ = info;
   }
-  frameLimit = decoder.FrameLimit();
+  frameLimit = limit;
 }
 
 StreamInfo ModuleState::PublishedInfo() const {

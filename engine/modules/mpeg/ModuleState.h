@@ -1,5 +1,6 @@
 // Everything the MPEG module keeps while it is loaded: the settings and stream state of the
-// current player, the error code, the COM bookkeeping, the decoder and the output writer.
+// current player, the error code, the COM bookkeeping, the stream, the decoder with its
+// PcmBlock and the output writer.
 // One object per loaded module; the exports reach it through its player handle.
 #pragma once
 
@@ -12,6 +13,8 @@
 #include "engine/PluginInterface.h"
 #include "engine/modules/common/ModuleServices.h"
 #include "engine/modules/mpeg/MpegDecoder.h"
+#include "engine/modules/mpeg/MpegStream.h"
+#include "engine/modules/mpeg/PcmBlock.h"
 
 class ModuleState : public ModuleServices {
  public:
@@ -31,13 +34,13 @@ class ModuleState : public ModuleServices {
   // The limits in milliseconds turned into start and end frames (an end of 0 means none).
   void ConvertLimits();
 
-  // The fields the decode thread refreshes after every frame and the host's queries read.
-  void PublishStreamInfo();
+  // The fields the decode thread refreshes after every frame and the host's queries read: from
+  // the header of the frame read last and the frame limit it gave.
+  void PublishStreamInfo(const FrameHeader& header, uint32_t limit);
   StreamInfo PublishedInfo() const;
   uint32_t PublishedFrameLimit() const { return frameLimit.load(); }
 
   // The rest of the record.
-  std::atomic<uint32_t> frameCounter{0};
   std::atomic<uint32_t> startFrame{0};
   std::atomic<uint32_t> endFrame{NoEnd};
   int32_t synthesisScale = 32768;
@@ -46,10 +49,9 @@ class ModuleState : public ModuleServices {
   InputSource input;           // mode, name, input callbacks and their user value
   bool inputNameSet = false;   // a null input name leaves none
 
+  MpegStream stream;
   MpegDecoder decoder;
-  // Held by the decode thread while it reads and decodes a frame and by QVSetPos while it
-  // positions the input, so that the two never use the reader at the same time.
-  std::mutex readerLock;
+  PcmBlock pcm;
 
  private:
   mutable std::mutex infoLock_;

@@ -1,104 +1,101 @@
 #include "engine/modules/mpeg/MpegDecoder.h"
 
+#include <cstring>
+
 #include "engine/modules/common/ModuleFailure.h"
 #include "engine/modules/mpeg/Layer1Decoder.h"
 #include "engine/modules/mpeg/Layer2Decoder.h"
-#include "engine/modules/mpeg/Layer3Decoder.h"
+#include "engine/modules/mpeg/Layer3Frame.h"
 #include "engine/modules/mpeg/Layer3State.h"
 
-MpegDecoder::MpegDecoder() : Layer3(std::make_unique<Layer3State>()) {}
+MpegDecoder::MpegDecoder()
+    : layer3_(std::make_unique<Layer3State>()), slots_(std::make_unique<SubbandSlots>()) {}
 
 MpegDecoder::~MpegDecoder() = default;
 
-void MpegDecoder::OpenInput(const InputSource& source, QVByteBool* canSetPosition) {
-  Input.Open(source, canSetPosition);
-  Reader.Reset();
-}
-
-void MpegDecoder::CloseInput() { Input.Close(); }
-
-bool MpegDecoder::Rewind() {
-  if (!Reader.Rewind()) return false;
-  ResetLayer3Reservoir(*this);
-  return true;
-}
-
-bool MpegDecoder::SeekToFrame(uint32_t n) {
-  auto lock = LockInput();
-  if (!Reader.PositionAtFrame(n)) return false;
-  ResetLayer3Reservoir(*this);
-  // The frame found there is read, not decoded. A failure of this search ends only the
-  // search: the run reads on from wherever it stopped.
-  try {
-    FrameStatus status;
-    do {
-      status = Reader.ReadFrame(Cursor);
-    } while (status == NoFrame || status == FrameRefused);
-    if (status == FrameRead) SkipFrame();
-  } catch (const ModuleFailure&) {
-  }
-  return true;
-}
-
-void MpegDecoder::DecoderSetup(const DecoderSettings& settings) {
-  if (!Pcm.Allocate(settings.BufferSize)) RaiseModuleFailure(qvInternalError);
-  DownsampleLevel = settings.DownsampleLevel != 0 ? 1 : 0;
-  BuildLayer3Tables(*this, DownsampleLevel);
-  BuildLayer2Tables(Layer2);
-  Synthesis.BuildSynthesisTables(settings.SynthesisScale);
-  Synthesis.ClearHistory();
-  if (DownsampleLevel == 0) {
-    stereo_ = &PolyphaseSynthesis::SynthesizeSlot;
-    mono_ = &PolyphaseSynthesis::SynthesizeMono;
-  } else {
-    stereo_ = &PolyphaseSynthesis::SynthesizeSlotHalf;
-    mono_ = &PolyphaseSynthesis::SynthesizeMonoHalf;
-  }
+void MpegDecoder::DecoderSetup(const DecoderSettings& settings, PcmBlock& pcm) {
+  if (!pcm.Allocate(settings.BufferSize)) RaiseModuleFailure(qvInternalError);
+  downsampleLevel_ = settings.DownsampleLevel != 0 ? 1 : 0;
+  BuildLayer3Tables(*layer3_, downsampleLevel_);
+  BuildLayer2Tables(layer2_);
+  synthesis_.BuildSynthesisTables(settings.SynthesisScale);
+  synthesis_.ClearHistory();
   decoderReady_ = true;
 }
 
-void MpegDecoder::DecodeFrame() {
-  if (!decoderReady_ || Pcm.Data() == nullptr) return;
+void MpegDecoder::ForgetReservoir() { ResetLayer3Reservoir(*layer3_); }
+
+void MpegDecoder::DecodeFrame(MpegStream& stream, PcmBlock& pcm) {
+  if (!decoderReady_ || pcm.Data() == nullptr) return;
+  const FrameHeader& header = stream.Header();
   // Frames lost in front of this one keep their place as silence; the bit reservoir from
   // before the gap is no longer the stream's.
-  if (Reader.LostFrames() > 0) {
-    ResetLayer3Reservoir(*this);
-    DecodeSilence(Reader.LostFrames());
+  if (stream.LostFrames() > 0) {
+    ForgetReservoir();
+    DecodeSilence(header, stream.LostFrames(), pcm);
   }
-  if (Header().CrcPresent) Cursor.ReadBits(16);
-  switch (Header().Layer) {
+  BitCursor& bits = stream.Cursor();
+  int count = 0;
+  switch (header.Layer) {
     case 1:
-      DecodeLayer1(*this);
+      if (header.CrcPresent) bits.ReadBits(16);
+      count = DecodeLayer1(bits, header, layer2_, downsampleLevel_, *slots_);
       break;
     case 2:
-      DecodeLayer2(*this);
+      if (header.CrcPresent) bits.ReadBits(16);
+      count = DecodeLayer2(bits, header, layer2_, downsampleLevel_, *slots_);
       break;
     case 3:
-      DecodeLayer3(*this);
+      // The side information starts with the check word; Layer III skips it itself.
+      count = DecodeLayer3Frame(*layer3_, header, stream.Body(), *slots_);
       break;
     default:
       break;
   }
+  SynthesizeSlots(count, header.Channels == 2, pcm);
 }
 
-void MpegDecoder::SkipFrame() {
-  if (Reader.LostFrames() > 0) ResetLayer3Reservoir(*this);
-  if (Header().Layer == 3) KeepLayer3Reservoir(*this);
+void MpegDecoder::SkipFrame(const MpegStream& stream) {
+  if (stream.LostFrames() > 0) ForgetReservoir();
+  const FrameHeader& header = stream.Header();
+  if (header.Layer == 3) SkipLayer3Frame(*layer3_, header, stream.Body());
 }
 
-void MpegDecoder::DecodeSilence(int32_t frames) {
-  const FrameHeader& header = Header();
+void MpegDecoder::DecodeSilence(const FrameHeader& header, int32_t frames, PcmBlock& pcm) {
   const bool stereo = header.Channels == 2;
-  if (header.Layer == 3) {
-    SilentLayer3Frames(*this, frames);
-    return;
-  }
-  const int32_t slots = header.Layer == 1 ? 12 : 36;
   for (int32_t frame = 0; frame < frames; ++frame) {
-    for (int32_t slot = 0; slot < slots; ++slot) {
-      double left[32] = {};
-      double right[32] = {};
-      OutputSlot(left, stereo ? right : nullptr);
+    int count;
+    if (header.Layer == 3) {
+      count = SilentLayer3Frame(*layer3_, header, *slots_);
+    } else {
+      count = header.Layer == 1 ? 12 : 36;
+      std::memset(slots_->Samples, 0, sizeof slots_->Samples);
+    }
+    SynthesizeSlots(count, stereo, pcm);
+  }
+}
+
+void MpegDecoder::SynthesizeSlots(int count, bool stereo, PcmBlock& pcm) {
+  double(*left)[32] = slots_->Samples[0];
+  double(*right)[32] = slots_->Samples[1];
+  // The rate and the channel count hold for the whole frame: one choice, then the slots.
+  if (downsampleLevel_ == 0) {
+    for (int s = 0; s < count; ++s) {
+      if (stereo) {
+        synthesis_.SynthesizeSlot(left[s], right[s], pcm.Data(), &pcm.PcmFill);
+      } else {
+        synthesis_.SynthesizeMono(left[s], pcm.Data(), &pcm.PcmFill);
+      }
+      pcm.WriteIfFull();
+    }
+  } else {
+    for (int s = 0; s < count; ++s) {
+      if (stereo) {
+        synthesis_.SynthesizeSlotHalf(left[s], right[s], pcm.Data(), &pcm.PcmFill);
+      } else {
+        synthesis_.SynthesizeMonoHalf(left[s], pcm.Data(), &pcm.PcmFill);
+      }
+      pcm.WriteIfFull();
     }
   }
 }

@@ -5,6 +5,7 @@
 #include "engine/modules/common/ModuleFailure.h"
 #include "engine/modules/common/ModuleOperation.h"
 #include "engine/modules/mpeg/DecodeThread.h"
+#include "engine/modules/mpeg/FrameStep.h"
 #include "engine/modules/mpeg/ModuleState.h"
 #include "engine/modules/mpeg/PlayerHandle.h"
 #include "platform/win32/Threads.h"
@@ -45,9 +46,9 @@ void SetUpDecoding(ModuleState& state, uint32_t streamRate) {
   const bool halfRate = streamRate >= 48000 && state.output.outputMode == omMMSystem;
   const uint32_t outputRate = halfRate ? streamRate / 2 : streamRate;
   state.forcedOutputRate = halfRate ? static_cast<int32_t>(outputRate) : -1;
-  state.decoder.DecoderSetup(
-      {halfRate ? 1 : 0, state.output.bufferSize, state.synthesisScale});
-  state.decoder.SetBlockSink(WriteToOutput, &state);
+  state.decoder.DecoderSetup({halfRate ? 1 : 0, state.output.bufferSize, state.synthesisScale},
+                             state.pcm);
+  state.pcm.SetSink(WriteToOutput, &state);
   state.output.sampleRate = outputRate;
 }
 
@@ -89,13 +90,12 @@ bool Open(PlayerHandle& handle) {
           (state.input.Open == nullptr || state.input.GetSize == nullptr ||
            state.input.Seek == nullptr || state.input.Read == nullptr))
         RaiseModuleFailure(qvInputFailure);
-      state.decoder.OpenInput(state.input, &state.canSetPosition);
+      state.stream.Open(state.input, &state.canSetPosition);
     } catch (...) {
       // A failed open closes what it opened.
-      if (state.decoder.InputOpen()) state.decoder.CloseInput();
+      if (state.stream.IsOpen()) state.stream.Close();
       RaiseModuleFailure(qvInputFailure);
     }
-    state.frameCounter = 0;
     handle.mode = pmOpen;
     return true;
   });
@@ -105,28 +105,18 @@ bool InitStream(PlayerHandle& handle) {
   return Operation(handle, [&] {
     ModuleState& state = handle.state;
     RequireMode(state, handle.mode.load() == pmOpen);
-    MpegDecoder& decoder = state.decoder;
     handle.ReapThread();
-    FrameStatus status;
-    try {
-      status = decoder.ReadFrame();
-    } catch (...) {
-      decoder.Rewind();
-      throw;
-    }
+    const FrameStatus status = ReadFirstFrame(state.stream, state.decoder);
     if (status != FrameRead) {
-      decoder.Rewind();
       if (status == FrameRefused) RaiseModuleFailure(qvInputFailure);
       return false;
     }
-    // The run starts with this first frame.
-    if (!decoder.Rewind()) RaiseModuleFailure(qvInputFailure);
-    state.frameCounter = 0;
-    state.PublishStreamInfo();
+    state.stream.SetFrameCounter(0);
+    state.PublishStreamInfo(state.stream.Header(), state.stream.FrameLimit());
     state.MeasureFrameDuration();
     state.output.frameDuration = state.FrameDuration();
 
-    SetUpDecoding(state, static_cast<uint32_t>(decoder.Header().SampleRate()));
+    SetUpDecoding(state, static_cast<uint32_t>(state.stream.Header().SampleRate()));
     handle.mode = pmReady;
     return true;
   });
@@ -144,13 +134,13 @@ bool Play(PlayerHandle& handle) {
     handle.ReapThread();
     // A stream prepared at full rate for another output and then played on the wave device:
     // the half rate is taken now, before the device opens at the rate of the samples.
-    if (state.output.outputMode == omMMSystem && state.decoder.DownsampleLevel == 0 &&
+    if (state.output.outputMode == omMMSystem && state.decoder.DownsampleLevel() == 0 &&
         state.output.sampleRate >= 48000)
       SetUpDecoding(state, state.output.sampleRate);
     state.writer.OpenOutput(state.output);
     if (state.endLimit.load() == 0) state.endLimit = state.startLimit.load();
     state.ConvertLimits();
-    state.decoder.Reader.Header().HeaderChanged = false;
+    state.stream.ClearHeaderChanged();
     handle.stopRequest = 0;
     // A run starts unpaused, also after one that was stopped while paused.
     handle.pauseRequest = 0;
@@ -206,7 +196,7 @@ bool Close(PlayerHandle& handle) {
   handle.EndRun();
   handle.ReapThread();
   state.decoder.DecoderReset();
-  if (state.decoder.InputOpen()) state.decoder.CloseInput();
+  if (state.stream.IsOpen()) state.stream.Close();
   handle.mode = pmClosed;
   return true;
 }
@@ -226,11 +216,12 @@ bool SetPos(PlayerHandle& handle, uint32_t position) {
     const double d = state.FrameDuration();
     if (d <= 0.0) return true;
     const auto frame = static_cast<uint32_t>(position / d);
-    std::lock_guard<std::mutex> lock(state.readerLock);
+    // The lock the decode thread holds for each frame step.
+    auto lock = state.stream.Lock();
     // A run that ended meanwhile has rewound the input for the next one: leave it there.
     if (!handle.runOwnsInput.load()) return true;
     try {
-      if (state.decoder.SeekToFrame(frame)) state.frameCounter = frame + 1;
+      SeekToFrame(state.stream, state.decoder, frame);
     } catch (const ModuleFailure&) {
     }
     return true;
@@ -379,7 +370,7 @@ int32_t GetPos(PlayerHandle& handle) {
     const int32_t m = handle.mode.load();
     if (m == pmFinished) return GetSize(handle);
     RequireMode(state, m == pmPlaying || m == pmPaused);
-    return Milliseconds(state.frameCounter.load(), state.FrameDuration());
+    return Milliseconds(state.stream.FrameCounter(), state.FrameDuration());
   });
 }
 
@@ -418,7 +409,7 @@ bool GetInfo1(PlayerHandle& handle, StreamInfo* info, uint32_t* size) {
 bool GetInfo2(PlayerHandle& handle, const char** text) {
   return Operation(handle, [&] {
     RequireMode(handle.state, !IsClosed(handle));
-    if (text != nullptr) *text = handle.state.decoder.TagBlock();
+    if (text != nullptr) *text = handle.state.stream.TagBlock();
     return true;
   });
 }
@@ -441,12 +432,12 @@ bool CanSetVolume(PlayerHandle& handle, QVByteBool* separate) {
 }
 
 bool UseEQ(PlayerHandle& handle, bool use) {
-  handle.state.decoder.Equalizer.On = use ? 1 : 0;
+  handle.state.decoder.Equalizer().On = use ? 1 : 0;
   return true;
 }
 
 bool EQ(PlayerHandle& handle, double** gains, int32_t* channels, int32_t* bands) {
-  if (gains != nullptr) *gains = &handle.state.decoder.Equalizer.Gains[0][0];
+  if (gains != nullptr) *gains = &handle.state.decoder.Equalizer().Gains[0][0];
   if (channels != nullptr) *channels = EqualizerGains::Channels;
   if (bands != nullptr) *bands = EqualizerGains::Bands;
   return true;

@@ -34,6 +34,8 @@ class PcmBlock {
   void Flush() {
     if (PcmFill != 0) Hand();
   }
+  // Drops the samples not handed on yet (a run that was stopped).
+  void Discard() { PcmFill = 0; }
 
   uint32_t PcmFill = 0;  // bytes in the block
 

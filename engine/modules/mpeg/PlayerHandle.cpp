@@ -15,7 +15,7 @@ PlayerHandle::~PlayerHandle() {
   ReapThread();
   if (state.current == this) {
     state.decoder.DecoderReset();
-    if (state.decoder.InputOpen()) state.decoder.CloseInput();
+    if (state.stream.IsOpen()) state.stream.Close();
     state.ResetRecord();
     state.current = nullptr;
   }

@@ -22,27 +22,27 @@ class ConformanceStreams : public testing::TestWithParam<Conformance> {};
 // ten frames); the module writes two channels, a one-channel frame on both.
 TEST_P(ConformanceStreams, EveryFrameInPlaceWithinOneStep) {
   const Conformance& c = GetParam();
+  MpegStream stream;
   MpegDecoder decoder;
   QVByteBool canSetPosition = 1;
-  decoder.OpenInput(FileSource(VectorPath(std::string(c.Name) + ".bit")), &canSetPosition);
-  ASSERT_EQ(decoder.ReadFrame(), FrameRead);
-  ASSERT_TRUE(decoder.Rewind());
-  decoder.DecoderSetup({});
+  stream.Open(FileSource(VectorPath(std::string(c.Name) + ".bit")), &canSetPosition);
+  ASSERT_EQ(ReadFirstFrame(stream, decoder), FrameRead);
+  PcmBlock pcm;
+  decoder.DecoderSetup({}, pcm);
   PcmCollector collector;
-  decoder.SetBlockSink(&PcmCollector::Sink, &collector);
+  pcm.SetSink(&PcmCollector::Sink, &collector);
   std::vector<int> channels;  // of each decoded frame
   for (;;) {
-    const FrameStatus status = decoder.ReadFrame();
-    if (status == EndOfInput) break;
-    ASSERT_EQ(status, FrameRead) << "frame " << channels.size();
-    decoder.DecodeFrame();
-    channels.push_back(decoder.Header().Channels);
+    const StepResult step = FrameStep(stream, decoder, pcm);
+    if (step.Outcome == StepOutcome::EndOfInput) break;
+    ASSERT_EQ(step.Outcome, StepOutcome::Decoded) << "frame " << channels.size();
+    channels.push_back(step.Header.Channels);
   }
-  decoder.FlushPcm();
-  EXPECT_EQ(decoder.Header().Layer, c.Layer);
-  EXPECT_EQ(decoder.Header().SampleRate(), c.Rate);
+  pcm.Flush();
+  EXPECT_EQ(stream.Header().Layer, c.Layer);
+  EXPECT_EQ(stream.Header().SampleRate(), c.Rate);
 
-  const size_t perFrame = c.Layer == 1 ? 384 : c.Layer == 3 && decoder.Header().Lsf ? 576 : 1152;
+  const size_t perFrame = c.Layer == 1 ? 384 : c.Layer == 3 && stream.Header().Lsf ? 576 : 1152;
   ASSERT_EQ(collector.Samples.size(), channels.size() * perFrame * 2);
   const std::vector<uint8_t> bytes = ReadBytes(VectorPath(std::string(c.Name) + ".pcm"));
   const std::vector<int16_t> reference = Samples(bytes.data(), bytes.size());
@@ -55,7 +55,7 @@ TEST_P(ConformanceStreams, EveryFrameInPlaceWithinOneStep) {
     // The references of the MPEG-1 Layer III streams end one frame early: their decoder leaves
     // out the last frame.
     if (at + perFrame * width > reference.size()) {
-      EXPECT_TRUE(c.Layer == 3 && !decoder.Header().Lsf && frame + 1 == channels.size())
+      EXPECT_TRUE(c.Layer == 3 && !stream.Header().Lsf && frame + 1 == channels.size())
           << "reference ends at frame " << frame << " of " << channels.size();
       break;
     }

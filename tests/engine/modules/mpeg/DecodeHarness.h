@@ -7,7 +7,9 @@
 #include <vector>
 
 #include "engine/modules/common/ModuleFailure.h"
+#include "engine/modules/mpeg/FrameStep.h"
 #include "engine/modules/mpeg/MpegDecoder.h"
+#include "engine/modules/mpeg/MpegStream.h"
 #include "tests/support/Files.h"
 #include "tests/support/MemoryStream.h"
 
@@ -44,34 +46,39 @@ struct RunResult {
 };
 
 // A whole run as the module makes it: the first frame read, the input back at its start,
-// set-up, every frame decoded to the end of the input, the rest of the block flushed.
-inline RunResult DecodeAll(MpegDecoder& decoder, const InputSource& source,
-                           DecoderSettings settings = {}) {
+// set-up, every frame of the range stepped through to the end of the input, the rest of the
+// block flushed. `stream` is left as the run left it (at the end of the input).
+inline RunResult DecodeAll(MpegStream& stream, MpegDecoder& decoder, const InputSource& source,
+                           DecoderSettings settings = {}, FrameRange range = {}) {
   RunResult result;
   QVByteBool canSetPosition = 1;
-  decoder.OpenInput(source, &canSetPosition);
-  result.First = decoder.ReadFrame();
+  stream.Open(source, &canSetPosition);
+  result.First = ReadFirstFrame(stream, decoder);
   if (result.First != FrameRead) return result;
-  decoder.Rewind();
-  decoder.DecoderSetup(settings);
+  PcmBlock pcm;
+  decoder.DecoderSetup(settings, pcm);
   PcmCollector collector;
-  decoder.SetBlockSink(&PcmCollector::Sink, &collector);
-  // A failure ends the run, as on the decode thread (a Layer III block type 0 window switch).
+  pcm.SetSink(&PcmCollector::Sink, &collector);
+  // A failure ends the run, as on the decode thread.
   try {
     for (;;) {
-      const FrameStatus status = decoder.ReadFrame();
-      if (status == EndOfInput) break;
-      if (status != FrameRead) continue;
-      decoder.DecodeFrame();
-      ++result.Frames;
+      const StepResult step = FrameStep(stream, decoder, pcm, range);
+      if (step.Outcome == StepOutcome::EndOfInput || step.Outcome == StepOutcome::PastEnd) break;
+      if (step.Outcome == StepOutcome::Decoded) ++result.Frames;
     }
   } catch (const ModuleFailure& failure) {
     result.Failure = failure.code;
   }
-  decoder.FlushPcm();
+  pcm.Flush();
   result.Samples = std::move(collector.Samples);
   result.BlockSizes = std::move(collector.BlockSizes);
   return result;
+}
+
+inline RunResult DecodeAll(MpegDecoder& decoder, const InputSource& source,
+                           DecoderSettings settings = {}) {
+  MpegStream stream;
+  return DecodeAll(stream, decoder, source, settings);
 }
 
 }  // namespace mpegtest

@@ -38,11 +38,12 @@ std::vector<uint8_t> Frames(int count) {
 
 struct Opened {
   MemoryStream Memory;
+  MpegStream Reader;
   MpegDecoder Decoder;
   explicit Opened(std::vector<uint8_t> bytes) {
     Memory.Bytes = std::move(bytes);
     QVByteBool canSetPosition = 1;
-    Decoder.OpenInput(Memory.Source(), &canSetPosition);
+    Reader.Open(Memory.Source(), &canSetPosition);
   }
 };
 
@@ -59,37 +60,37 @@ TEST(FrameReader, CallbackStreamValueAndCanSetPositionAndClose) {
   MemoryStream memory;
   memory.Bytes = Frames(3);
   memory.ClearCanSetPosition = 1;
-  MpegDecoder decoder;
+  MpegStream stream;
   QVByteBool canSetPosition = 1;
-  decoder.OpenInput(memory.Source(), &canSetPosition);
-  EXPECT_EQ(decoder.Input.Stream(), 77);
+  stream.Open(memory.Source(), &canSetPosition);
+  EXPECT_EQ(stream.Input().Stream(), 77);
   EXPECT_EQ(canSetPosition, 0);
-  EXPECT_EQ(decoder.Input.Size(), 3 * 104);
-  decoder.CloseInput();
+  EXPECT_EQ(stream.Input().Size(), 3 * 104);
+  stream.Close();
   EXPECT_TRUE(memory.Closed);
-  EXPECT_FALSE(decoder.InputOpen());
+  EXPECT_FALSE(stream.IsOpen());
 }
 
 TEST(FrameReader, OpenFailuresRaiseInputFailure) {
   auto codeOf = [](auto&& open) { return FailureCode(open, -1); };
-  MpegDecoder decoder;
+  MpegStream stream;
   QVByteBool canSetPosition = 1;
-  EXPECT_EQ(codeOf([&] { decoder.OpenInput(FileSource("/nonexistent/x.mp2"), &canSetPosition); }),
+  EXPECT_EQ(codeOf([&] { stream.Open(FileSource("/nonexistent/x.mp2"), &canSetPosition); }),
             5);
-  EXPECT_EQ(codeOf([&] { decoder.OpenInput(FileSource(""), &canSetPosition); }), 5);
-  EXPECT_EQ(codeOf([&] { decoder.OpenInput(FileSource("/"), &canSetPosition); }), 5);
+  EXPECT_EQ(codeOf([&] { stream.Open(FileSource(""), &canSetPosition); }), 5);
+  EXPECT_EQ(codeOf([&] { stream.Open(FileSource("/"), &canSetPosition); }), 5);
 
   MemoryStream memory;
   memory.Bytes = Frames(2);
   InputSource refusing = memory.Source();
   refusing.GetSize = [](QVUserValue, QVStream, int32_t*) -> QVBool { return FALSE; };
-  EXPECT_EQ(codeOf([&] { decoder.OpenInput(refusing, &canSetPosition); }), 5);
+  EXPECT_EQ(codeOf([&] { stream.Open(refusing, &canSetPosition); }), 5);
   EXPECT_TRUE(memory.Closed);  // a failed open closes what it opened
-  EXPECT_FALSE(decoder.InputOpen());
+  EXPECT_FALSE(stream.IsOpen());
 
   InputSource missing = memory.Source();
   missing.Read = nullptr;
-  EXPECT_EQ(codeOf([&] { decoder.OpenInput(missing, &canSetPosition); }), 5);
+  EXPECT_EQ(codeOf([&] { stream.Open(missing, &canSetPosition); }), 5);
 }
 
 std::vector<uint8_t> WithTag(std::vector<uint8_t> bytes, const char* title) {
@@ -102,7 +103,7 @@ std::vector<uint8_t> WithTag(std::vector<uint8_t> bytes, const char* title) {
 
 TEST(FrameReader, Id3v1BlockHasZeroTerminatedFields) {
   Opened opened(WithTag(Frames(2), "ABCDEFGHIJKLMNOPQRSTUVWXYZ1234"));
-  const char* block = opened.Decoder.TagBlock();
+  const char* block = opened.Reader.TagBlock();
   ASSERT_NE(block, nullptr);
   EXPECT_STREQ(block + 3, "ABCDEFGHIJKLMNOPQRSTUVWXYZ123");  // 29 letters
   EXPECT_EQ(std::strlen(block + 33), 29u);
@@ -113,17 +114,17 @@ TEST(FrameReader, Id3v1BlockHasZeroTerminatedFields) {
 
 TEST(FrameReader, NoTagWhenAbsentOrInputShort) {
   Opened plain(Frames(3));
-  EXPECT_EQ(plain.Decoder.TagBlock(), nullptr);
+  EXPECT_EQ(plain.Reader.TagBlock(), nullptr);
   Opened shortInput(std::vector<uint8_t>{'T', 'A', 'G', 0, 0});
-  EXPECT_EQ(shortInput.Decoder.TagBlock(), nullptr);
-  MpegDecoder fromFile;
+  EXPECT_EQ(shortInput.Reader.TagBlock(), nullptr);
+  MpegStream fromFile;
   QVByteBool canSetPosition = 1;
   const std::string path = std::string(BRASSEL_BINARY_DIR) + "/mpegcore-short-input.mp2";
   {
     std::ofstream out(path, std::ios::binary);
     out << "TAG";
   }
-  fromFile.OpenInput(FileSource(path), &canSetPosition);
+  fromFile.Open(FileSource(path), &canSetPosition);
   EXPECT_EQ(fromFile.TagBlock(), nullptr);
   EXPECT_EQ(fromFile.ReadFrame(), EndOfInput);
 }
@@ -140,9 +141,9 @@ TEST(FrameReader, Id3v2TagIsSkipped) {
   Append(bytes, body);
   Append(bytes, Stream("l2-fl10"));
   Opened opened(bytes);
-  ASSERT_EQ(opened.Decoder.ReadFrame(), FrameRead);
-  EXPECT_EQ(opened.Decoder.Reader.FirstFrameOffset(), 267);
-  EXPECT_EQ(opened.Decoder.Header().Layer, 2);
+  ASSERT_EQ(opened.Reader.ReadFrame(), FrameRead);
+  EXPECT_EQ(opened.Reader.FirstFrameOffset(), 267);
+  EXPECT_EQ(opened.Reader.Header().Layer, 2);
 
   RunResult tagged = DecodeBytes(bytes);
   RunResult plain = DecodeBytes(Stream("l2-fl10"));
@@ -155,8 +156,8 @@ TEST(FrameReader, Id3LettersNotAtTheStartAreNoTag) {
   std::vector<uint8_t> bytes = {0, 'I', 'D', '3', 3, 0, 0, 0x7F, 0x7F, 0x7F, 0x7F};
   Append(bytes, Frames(3));
   Opened opened(bytes);
-  ASSERT_EQ(opened.Decoder.ReadFrame(), FrameRead);
-  EXPECT_EQ(opened.Decoder.Reader.FirstFrameOffset(), 11);
+  ASSERT_EQ(opened.Reader.ReadFrame(), FrameRead);
+  EXPECT_EQ(opened.Reader.FirstFrameOffset(), 11);
 }
 
 TEST(FrameReader, FirstHeaderSearchStopsAfter131072Bytes) {
@@ -164,7 +165,7 @@ TEST(FrameReader, FirstHeaderSearchStopsAfter131072Bytes) {
     std::vector<uint8_t> bytes(zeros, 0);
     Append(bytes, Frames(2));
     Opened opened(bytes);
-    EXPECT_EQ(opened.Decoder.ReadFrame(), zeros == 131072 ? FrameRead : NoFrame) << zeros;
+    EXPECT_EQ(opened.Reader.ReadFrame(), zeros == 131072 ? FrameRead : NoFrame) << zeros;
   }
 }
 
@@ -193,8 +194,8 @@ TEST(FrameReader, ProtectionBitIsEachFramesOwn) {
   }
   Opened opened(bytes);
   for (int crc : {0, 1, 1, 0}) {
-    ASSERT_EQ(opened.Decoder.ReadFrame(), FrameRead);
-    EXPECT_EQ(opened.Decoder.Header().CrcPresent, crc);
+    ASSERT_EQ(opened.Reader.ReadFrame(), FrameRead);
+    EXPECT_EQ(opened.Reader.Header().CrcPresent, crc);
   }
 }
 
@@ -222,17 +223,17 @@ TEST(FrameReader, DamagedHeadersAreCountedAsLostFrames) {
     Opened opened(bytes);
     std::vector<int> lost;
     for (;;) {
-      const FrameStatus status = opened.Decoder.ReadFrame();
+      const FrameStatus status = opened.Reader.ReadFrame();
       if (status == EndOfInput) break;
-      if (status == FrameRead) lost.push_back(opened.Decoder.Reader.LostFrames());
+      if (status == FrameRead) lost.push_back(opened.Reader.LostFrames());
     }
     std::vector<int> expected(7, 0);
     expected[c.Damaged] = 1;
     EXPECT_EQ(lost, expected);
-    EXPECT_EQ(opened.Decoder.Reader.FirstFrameOffset(), c.FirstOffset);
-    ASSERT_TRUE(opened.Decoder.Rewind());
-    ASSERT_EQ(opened.Decoder.ReadFrame(), FrameRead);
-    EXPECT_EQ(opened.Decoder.Reader.LostFrames(), c.Damaged == 0 ? 1 : 0);
+    EXPECT_EQ(opened.Reader.FirstFrameOffset(), c.FirstOffset);
+    ASSERT_TRUE(opened.Reader.Rewind());
+    ASSERT_EQ(opened.Reader.ReadFrame(), FrameRead);
+    EXPECT_EQ(opened.Reader.LostFrames(), c.Damaged == 0 ? 1 : 0);
   }
 }
 
@@ -243,11 +244,11 @@ TEST(FrameReader, EqualHeadersAreNotParsedAgainButPaddingChangesAre) {
   const bool expected[] = {true, false, true, false, true};
   const int32_t bodies[] = {100, 100, 101, 101, 100};
   for (int i = 0; i < 5; ++i) {
-    ASSERT_EQ(opened.Decoder.ReadFrame(), FrameRead) << i;
-    EXPECT_EQ(opened.Decoder.Header().HeaderChanged, expected[i]) << i;
-    EXPECT_EQ(opened.Decoder.Header().BodyLength, bodies[i]) << i;
+    ASSERT_EQ(opened.Reader.ReadFrame(), FrameRead) << i;
+    EXPECT_EQ(opened.Reader.Header().HeaderChanged, expected[i]) << i;
+    EXPECT_EQ(opened.Reader.Header().BodyLength, bodies[i]) << i;
   }
-  EXPECT_EQ(opened.Decoder.ReadFrame(), EndOfInput);
+  EXPECT_EQ(opened.Reader.ReadFrame(), EndOfInput);
 }
 
 TEST(FrameReader, EndOfInputIsNoFailure) {
@@ -255,10 +256,10 @@ TEST(FrameReader, EndOfInputIsNoFailure) {
     std::vector<uint8_t> bytes = Frames(2);
     bytes.resize(bytes.size() + trailing, 0xFF);
     Opened opened(bytes);
-    EXPECT_EQ(opened.Decoder.ReadFrame(), FrameRead);
-    EXPECT_EQ(opened.Decoder.ReadFrame(), FrameRead);
-    EXPECT_EQ(opened.Decoder.ReadFrame(), EndOfInput);
-    EXPECT_EQ(opened.Decoder.ReadFrame(), EndOfInput);
+    EXPECT_EQ(opened.Reader.ReadFrame(), FrameRead);
+    EXPECT_EQ(opened.Reader.ReadFrame(), FrameRead);
+    EXPECT_EQ(opened.Reader.ReadFrame(), EndOfInput);
+    EXPECT_EQ(opened.Reader.ReadFrame(), EndOfInput);
   }
 }
 
@@ -266,7 +267,7 @@ TEST(FrameReader, FailedReadsRaise) {
   Opened header(Frames(2));
   header.Memory.FailReads = true;
   try {
-    header.Decoder.ReadFrame();
+    header.Reader.ReadFrame();
     ADD_FAILURE() << "no failure";
   } catch (const ModuleFailure& failure) {
     EXPECT_EQ(failure.code, 5);
@@ -301,7 +302,7 @@ TEST(FrameReader, RefusedFrames) {
     std::vector<uint8_t> bytes = c.Header;
     bytes.resize(4000, 0);
     Opened opened(bytes);
-    EXPECT_EQ(opened.Decoder.ReadFrame(), FrameRefused) << c.Name;
+    EXPECT_EQ(opened.Reader.ReadFrame(), FrameRefused) << c.Name;
   }
 }
 
@@ -310,15 +311,15 @@ TEST(FrameReader, LaterForbiddenBitRateIsRefusedAndLeavesThePreviousHeader) {
   Append(bytes, HeaderBytes(2, 2, 15, 0));  // MPEG-2 version bits, bit-rate index 15
   Append(bytes, Frames(2));
   Opened opened(bytes);
-  ASSERT_EQ(opened.Decoder.ReadFrame(), FrameRead);
-  ASSERT_EQ(opened.Decoder.ReadFrame(), FrameRead);
-  EXPECT_EQ(opened.Decoder.ReadFrame(), FrameRefused);
-  ASSERT_EQ(opened.Decoder.ReadFrame(), FrameRead);
-  EXPECT_FALSE(opened.Decoder.Header().HeaderChanged);
-  EXPECT_EQ(opened.Decoder.Header().Lsf, 0);
-  EXPECT_EQ(opened.Decoder.Header().BodyLength, 100);
-  ASSERT_EQ(opened.Decoder.ReadFrame(), FrameRead);
-  EXPECT_EQ(opened.Decoder.ReadFrame(), EndOfInput);
+  ASSERT_EQ(opened.Reader.ReadFrame(), FrameRead);
+  ASSERT_EQ(opened.Reader.ReadFrame(), FrameRead);
+  EXPECT_EQ(opened.Reader.ReadFrame(), FrameRefused);
+  ASSERT_EQ(opened.Reader.ReadFrame(), FrameRead);
+  EXPECT_FALSE(opened.Reader.Header().HeaderChanged);
+  EXPECT_EQ(opened.Reader.Header().Lsf, 0);
+  EXPECT_EQ(opened.Reader.Header().BodyLength, 100);
+  ASSERT_EQ(opened.Reader.ReadFrame(), FrameRead);
+  EXPECT_EQ(opened.Reader.ReadFrame(), EndOfInput);
 }
 
 TEST(FrameReader, HeaderFieldsAndFrameLimit) {
@@ -342,8 +343,8 @@ TEST(FrameReader, HeaderFieldsAndFrameLimit) {
     std::vector<uint8_t> bytes = c.Header;
     bytes.resize(10000, 0);
     Opened opened(bytes);
-    ASSERT_EQ(opened.Decoder.ReadFrame(), FrameRead);
-    const FrameHeader& h = opened.Decoder.Header();
+    ASSERT_EQ(opened.Reader.ReadFrame(), FrameRead);
+    const FrameHeader& h = opened.Reader.Header();
     EXPECT_EQ(h.Layer, c.Layer);
     EXPECT_EQ(h.Lsf, c.Lsf);
     EXPECT_EQ(h.RateIndex, c.RateIndex);
@@ -355,7 +356,7 @@ TEST(FrameReader, HeaderFieldsAndFrameLimit) {
     if (c.Layer == 2) {
       EXPECT_EQ(h.CodedSubbands, c.Coded);
     }
-    EXPECT_EQ(opened.Decoder.FrameLimit(), 10000u / (c.Body + 5));
+    EXPECT_EQ(opened.Reader.FrameLimit(), 10000u / (c.Body + 5));
   }
 }
 
@@ -365,10 +366,10 @@ TEST(FrameReader, FrameLimitFollowsTheFrameJustRead) {
   fast.resize(384 * 144000 / 44100, 0);
   Append(bytes, fast);
   Opened opened(bytes);
-  for (int i = 0; i < 3; ++i) ASSERT_EQ(opened.Decoder.ReadFrame(), FrameRead);
-  EXPECT_EQ(opened.Decoder.FrameLimit(), bytes.size() / 105);
-  ASSERT_EQ(opened.Decoder.ReadFrame(), FrameRead);
-  EXPECT_EQ(opened.Decoder.FrameLimit(), bytes.size() / (1253 - 4 + 5));
+  for (int i = 0; i < 3; ++i) ASSERT_EQ(opened.Reader.ReadFrame(), FrameRead);
+  EXPECT_EQ(opened.Reader.FrameLimit(), bytes.size() / 105);
+  ASSERT_EQ(opened.Reader.ReadFrame(), FrameRead);
+  EXPECT_EQ(opened.Reader.FrameLimit(), bytes.size() / (1253 - 4 + 5));
 }
 
 TEST(FrameReader, RewindReturnsToTheFirstFrame) {
@@ -376,37 +377,37 @@ TEST(FrameReader, RewindReturnsToTheFirstFrame) {
   bytes.resize(30, 0);
   Append(bytes, Stream("l1-fl2"));
   Opened opened(bytes);
-  ASSERT_EQ(opened.Decoder.ReadFrame(), FrameRead);
-  const int64_t afterFirst = opened.Decoder.Input.Position();
-  while (opened.Decoder.ReadFrame() == FrameRead) {
+  ASSERT_EQ(opened.Reader.ReadFrame(), FrameRead);
+  const int64_t afterFirst = opened.Reader.Input().Position();
+  while (opened.Reader.ReadFrame() == FrameRead) {
   }
-  ASSERT_TRUE(opened.Decoder.Rewind());
-  EXPECT_EQ(opened.Decoder.Input.Position(), 30);
-  ASSERT_EQ(opened.Decoder.ReadFrame(), FrameRead);
-  EXPECT_EQ(opened.Decoder.Input.Position(), afterFirst);
+  ASSERT_TRUE(opened.Reader.Rewind());
+  EXPECT_EQ(opened.Reader.Input().Position(), 30);
+  ASSERT_EQ(opened.Reader.ReadFrame(), FrameRead);
+  EXPECT_EQ(opened.Reader.Input().Position(), afterFirst);
 }
 
 TEST(FrameReader, SeekPositionsAtAFrameOrRefuses) {
   std::vector<uint8_t> bytes = Stream("l1-fl1");  // 576-byte frames, body 572
   Opened opened(bytes);
-  ASSERT_EQ(opened.Decoder.ReadFrame(), FrameRead);
-  ASSERT_EQ(opened.Decoder.Header().BodyLength, 572);
-  const uint32_t limit = opened.Decoder.FrameLimit();
-  const int64_t before = opened.Decoder.Input.Position();
-  EXPECT_FALSE(opened.Decoder.SeekToFrame(0));
-  EXPECT_FALSE(opened.Decoder.SeekToFrame(limit + 1));
-  EXPECT_EQ(opened.Decoder.Input.Position(), before);
+  ASSERT_EQ(opened.Reader.ReadFrame(), FrameRead);
+  ASSERT_EQ(opened.Reader.Header().BodyLength, 572);
+  const uint32_t limit = opened.Reader.FrameLimit();
+  const int64_t before = opened.Reader.Input().Position();
+  EXPECT_FALSE(SeekToFrame(opened.Reader, opened.Decoder, 0));
+  EXPECT_FALSE(SeekToFrame(opened.Reader, opened.Decoder, limit + 1));
+  EXPECT_EQ(opened.Reader.Input().Position(), before);
 
-  ASSERT_TRUE(opened.Decoder.SeekToFrame(20));
+  ASSERT_TRUE(SeekToFrame(opened.Reader, opened.Decoder, 20));
   // 20 x 572 lies inside frame 19; the search finds frame 20, which the seek has read.
-  EXPECT_EQ(opened.Decoder.Input.Position(), 21 * 576);
+  EXPECT_EQ(opened.Reader.Input().Position(), 21 * 576);
 
   opened.Memory.FailSeeks = true;
-  EXPECT_FALSE(opened.Decoder.SeekToFrame(5));
+  EXPECT_FALSE(SeekToFrame(opened.Reader, opened.Decoder, 5));
   opened.Memory.FailSeeks = false;
-  EXPECT_EQ(opened.Decoder.Input.Position(), 21 * 576);
+  EXPECT_EQ(opened.Reader.Input().Position(), 21 * 576);
   opened.Memory.FailReads = true;
-  EXPECT_TRUE(opened.Decoder.SeekToFrame(5));  // a failing search stays inside the seek
+  EXPECT_TRUE(SeekToFrame(opened.Reader, opened.Decoder, 5));  // a failing search stays inside the seek
 }
 
 }  // namespace

@@ -25,11 +25,12 @@ class Layer2Fixtures : public testing::TestWithParam<Fixture> {};
 TEST_P(Layer2Fixtures, EverySampleWithinOneStep) {
   const Fixture& f = GetParam();
   const std::string base = FixturePath(std::string("layer2/") + f.Name).string();
+  MpegStream stream;
   MpegDecoder decoder;
-  RunResult run = DecodeAll(decoder, FileSource(base + ".mp2"));
+  RunResult run = DecodeAll(stream, decoder, FileSource(base + ".mp2"));
   ASSERT_EQ(run.First, FrameRead);
-  EXPECT_EQ(decoder.Header().AllocationTable, f.Table);
-  ASSERT_EQ(decoder.Header().Channels, f.Channels);
+  EXPECT_EQ(stream.Header().AllocationTable, f.Table);
+  ASSERT_EQ(stream.Header().Channels, f.Channels);
   std::vector<uint8_t> bytes = ReadBytes(base + ".pcm");
   const size_t frames = run.Samples.size() / 2;
   ASSERT_EQ(frames, static_cast<size_t>(run.Frames) * 1152);
@@ -72,9 +73,9 @@ TEST(Layer12, HalfRateIsTheBandLimitedFullRateOutputEverySecondSample) {
     MemoryStream memory;
     memory.Bytes = Stream(name);
     MpegDecoder decoder;
-    decoder.Equalizer.On = 1;
+    decoder.Equalizer().On = 1;
     for (int ch = 0; ch < 2; ++ch)
-      for (int band = 16; band < 32; ++band) decoder.Equalizer.Gains[ch][band] = 0.0;
+      for (int band = 16; band < 32; ++band) decoder.Equalizer().Gains[ch][band] = 0.0;
     RunResult full = DecodeAll(decoder, memory.Source());
 
     ASSERT_EQ(half.Frames, full.Frames) << name;

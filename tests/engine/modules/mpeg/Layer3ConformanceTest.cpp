@@ -16,45 +16,26 @@ TEST(Layer3SkippedFrames, ReservoirStaysWholeAcrossSkippedFrames) {
   for (const char* name : {"M2L3_noise", "l3-he_44khz"}) {
     const std::vector<uint8_t> bytes = ReadBytes(VectorPath(std::string(name) + ".bit"));
     std::vector<uint8_t> pcm = ReadBytes(VectorPath(std::string(name) + ".pcm"));
-    MpegDecoder decoder;
-    QVByteBool canSetPosition = 1;
-    decoder.OpenInput(FileSource(VectorPath(std::string(name) + ".bit")), &canSetPosition);
-    ASSERT_EQ(decoder.ReadFrame(), FrameRead);
-    decoder.Rewind();
-    decoder.DecoderSetup({});
-    PcmCollector collector;
-    decoder.SetBlockSink(&PcmCollector::Sink, &collector);
     const int skipped = 25;
-    int frames = 0;
-    for (;;) {
-      FrameStatus status;
-      try {
-        status = decoder.ReadFrame();
-      } catch (const ModuleFailure&) {
-        break;
-      }
-      if (status == EndOfInput) break;
-      if (status != FrameRead) continue;
-      if (frames++ < skipped) {
-        decoder.SkipFrame();
-      } else {
-        decoder.DecodeFrame();
-      }
-    }
-    decoder.FlushPcm();
-    const int channels = decoder.Header().Channels;
-    const size_t perFrame = decoder.Header().Lsf ? 576 : 1152;
+    MpegStream stream;
+    MpegDecoder decoder;
+    // Frames 1 to 25 are read and skipped.
+    RunResult run = DecodeAll(stream, decoder, FileSource(VectorPath(std::string(name) + ".bit")),
+                              {}, {skipped + 1, 0xFFFFFFFF});
+    EXPECT_EQ(run.Failure, -1) << name;
+    const int channels = stream.Header().Channels;
+    const size_t perFrame = stream.Header().Lsf ? 576 : 1152;
     const size_t referenceFrames = pcm.size() / 2 / static_cast<size_t>(channels);
     size_t mismatches = 0;
     for (size_t f = 1152; f + skipped * perFrame < referenceFrames; ++f) {
       for (int ch = 0; ch < 2; ++ch) {
         const size_t at = ((f + skipped * perFrame) * static_cast<size_t>(channels) + static_cast<size_t>(ch % channels)) * 2;
         const int reference = static_cast<int16_t>(pcm[at] | (pcm[at + 1] << 8));
-        if (std::abs(reference - collector.Samples[2 * f + static_cast<size_t>(ch)]) > 1) ++mismatches;
+        if (std::abs(reference - run.Samples[2 * f + static_cast<size_t>(ch)]) > 1) ++mismatches;
       }
     }
     EXPECT_EQ(mismatches, 0u) << name;
-    EXPECT_GT(collector.Samples.size(), 2 * perFrame * 10) << name;
+    EXPECT_GT(run.Samples.size(), 2 * perFrame * 10) << name;
   }
 }
 

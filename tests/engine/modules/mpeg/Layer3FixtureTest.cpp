@@ -67,12 +67,13 @@ TEST_P(Layer3Fixtures, DecodesWholeAndCloseToReference) {
   Reference ref = LoadReference(base + ".ref");
   ASSERT_GT(ref.MpegFrames, 0u) << "reference missing";
 
+  MpegStream stream;
   MpegDecoder decoder;
-  RunResult run = DecodeAll(decoder, FileSource(base + ".mp3"));
+  RunResult run = DecodeAll(stream, decoder, FileSource(base + ".mp3"));
   ASSERT_EQ(run.First, FrameRead);
-  EXPECT_EQ(decoder.Header().Layer, 3);
-  EXPECT_EQ(decoder.Header().SampleRate(), f.Rate);
-  EXPECT_EQ(decoder.Header().Channels, f.Channels);
+  EXPECT_EQ(stream.Header().Layer, 3);
+  EXPECT_EQ(stream.Header().SampleRate(), f.Rate);
+  EXPECT_EQ(stream.Header().Channels, f.Channels);
 
   // Whole: every frame of the stream decoded, each to its full length.
   EXPECT_EQ(static_cast<uint32_t>(run.Frames), ref.MpegFrames);

@@ -4,6 +4,7 @@
 #include <memory>
 
 #include "engine/modules/mpeg/Layer3Frame.h"
+#include "engine/modules/mpeg/Layer3Hybrid.h"
 #include "tests/engine/modules/mpeg/Layer3TestBits.h"
 
 using namespace layer3test;
@@ -57,29 +58,53 @@ class Layer3FrameProcedure : public testing::Test {
 protected:
   void SetUp() override { BuildLayer3Tables(*state, 0); }
 
-  // Decodes a frame; returns line 0 of each granule it handed over (NaN for a granule that
-  // was silenced without decoding).
+  // Decodes a frame; for each granule: 1.0 when it decoded line 0 (its slots are what that
+  // line gives after silence), 0.0 when silent, -1.0 otherwise (what an empty granule gives
+  // after a decoded one: the fading overlap).
   std::vector<double> Decode(const std::vector<uint8_t>& body) {
+    header.BodyLength = static_cast<int32_t>(body.size());
+    const int count = DecodeLayer3Frame(*state, header, body.data(), *slots);
+    EXPECT_EQ(count, 36);
     std::vector<double> seen;
-    frame.body = body.data();
-    frame.bodyLength = static_cast<int32_t>(body.size());
-    seen_ = &seen;
-    DecodeLayer3Frame(*state, frame, &Sink, this);
+    for (int granule = 0; granule < count / 18; ++granule) {
+      bool silent = true;
+      bool oneLine = true;
+      for (int k = 0; k < 18; ++k)
+        for (int sb = 0; sb < 32; ++sb) {
+          const double v = slots->Samples[0][18 * granule + k][sb];
+          silent = silent && v == 0.0;
+          oneLine = oneLine && v == oneLineSlots->Samples[0][k][sb];
+        }
+      seen.push_back(silent ? 0.0 : oneLine ? 1.0 : -1.0);
+    }
     return seen;
   }
 
-  static void Sink(void* user, Layer3State& state, int channels) {
-    auto& self = *static_cast<Layer3FrameProcedure*>(user);
-    EXPECT_EQ(channels, 1);
-    bool silent = true;
-    for (auto& slot : state.slots[0])
-      for (double v : slot) silent = silent && v == 0.0;
-    self.seen_->push_back(state.spectrum[0][0] == 1.0 ? 1.0 : silent ? 0.0 : -1.0);
+  // The slots of a granule whose only line is line 0 of value 1.0, after silence.
+  static std::unique_ptr<SubbandSlots> OneLineSlots() {
+    auto fresh = std::make_unique<Layer3State>();
+    BuildLayer3Tables(*fresh, 0);
+    auto slots = std::make_unique<SubbandSlots>();
+    GranuleInfo info{};
+    info.maxb = 32;
+    double spectrum[576] = {1.0};
+    HybridSynthesis(*fresh, spectrum, 0, info, slots->Samples[0]);
+    return slots;
+  }
+
+  static FrameHeader MonoHeader() {
+    FrameHeader h;
+    h.Layer = 3;
+    h.Channels = 1;
+    h.ChannelMode = 3;
+    h.SideInfoLength = 17;
+    return h;
   }
 
   std::unique_ptr<Layer3State> state = std::make_unique<Layer3State>();
-  Layer3Frame frame{nullptr, 0, false, false, 0, 1, 3, 0};
-  std::vector<double>* seen_ = nullptr;
+  std::unique_ptr<SubbandSlots> slots = std::make_unique<SubbandSlots>();
+  std::unique_ptr<SubbandSlots> oneLineSlots = OneLineSlots();
+  FrameHeader header = MonoHeader();
 };
 
 TEST_F(Layer3FrameProcedure, OwnMainData) {
@@ -95,9 +120,8 @@ TEST_F(Layer3FrameProcedure, MainDataReachesBackOverTwoFrames) {
 
 TEST_F(Layer3FrameProcedure, SkippedFramesKeepTheReservoir) {
   std::vector<uint8_t> first = MakeFrame(0, {}, {}, MainData(150, 50, kOneLine));
-  frame.body = first.data();
-  frame.bodyLength = static_cast<int32_t>(first.size());
-  SkipLayer3Frame(*state, frame);
+  header.BodyLength = static_cast<int32_t>(first.size());
+  SkipLayer3Frame(*state, header, first.data());
   EXPECT_EQ(Decode(MakeFrame(100, {3, 1}, {}, MainData(10))), (std::vector<double>{1.0, -1.0}));
 }
 

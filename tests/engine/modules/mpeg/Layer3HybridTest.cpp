@@ -49,6 +49,7 @@ protected:
   }
 
   std::unique_ptr<Layer3State> state = std::make_unique<Layer3State>();
+  std::unique_ptr<SubbandSlots> slots = std::make_unique<SubbandSlots>();
   double lines[576];
 };
 
@@ -68,7 +69,7 @@ TEST_F(Layer3Hybrid, TransformsMatchTheDefinitionsWithOddSubbandsInverted) {
     for (int granule = 0; granule < 2; ++granule) {
       double spectrum[576];
       std::copy(lines, lines + 576, spectrum);
-      HybridSynthesis(*state, spectrum, 0, info);
+      HybridSynthesis(*state, spectrum, 0, info, slots->Samples[0]);
       for (int sb = 0; sb < 32; ++sb) {
         const int type = c.Mixed && sb < 2 ? 0 : c.BlockType;
         double z[36];
@@ -76,7 +77,7 @@ TEST_F(Layer3Hybrid, TransformsMatchTheDefinitionsWithOddSubbandsInverted) {
         for (int k = 0; k < 18; ++k) {
           double expected = z[k] + (granule ? z[18 + k] : 0.0);
           if (sb & 1 && k & 1) expected = -expected;
-          ASSERT_NEAR(state->slots[0][k][sb], expected, 1e-12) << c.BlockType << " sb " << sb << " k " << k;
+          ASSERT_NEAR(slots->Samples[0][k][sb], expected, 1e-12) << c.BlockType << " sb " << sb << " k " << k;
         }
       }
     }
@@ -88,7 +89,7 @@ TEST_F(Layer3Hybrid, OnlyPairsBelowMaxbAreTransformed) {
   info.maxb = 32;
   double spectrum[576];
   std::copy(lines, lines + 576, spectrum);
-  HybridSynthesis(*state, spectrum, 1, info);  // leaves second halves for every subband
+  HybridSynthesis(*state, spectrum, 1, info, slots->Samples[1]);  // leaves second halves for every subband
   double stored[32][18];
   for (int sb = 0; sb < 32; ++sb) {
     double z[36];
@@ -97,15 +98,15 @@ TEST_F(Layer3Hybrid, OnlyPairsBelowMaxbAreTransformed) {
   }
   info.maxb = 3;
   std::copy(lines, lines + 576, spectrum);
-  HybridSynthesis(*state, spectrum, 1, info);
+  HybridSynthesis(*state, spectrum, 1, info, slots->Samples[1]);
   for (int sb = 4; sb < 32; ++sb)
-    for (int k = 0; k < 18; ++k) ASSERT_NEAR(state->slots[1][k][sb], stored[sb][k], 1e-12) << sb;
-  for (int k = 0; k < 18; ++k) EXPECT_NE(state->slots[1][k][3], stored[3][k]);  // pair 2, 3 transformed
+    for (int k = 0; k < 18; ++k) ASSERT_NEAR(slots->Samples[1][k][sb], stored[sb][k], 1e-12) << sb;
+  for (int k = 0; k < 18; ++k) EXPECT_NE(slots->Samples[1][k][3], stored[3][k]);  // pair 2, 3 transformed
   // The untransformed subbands leave nothing for the next granule.
   info.maxb = 0;
-  HybridSynthesis(*state, spectrum, 1, info);
+  HybridSynthesis(*state, spectrum, 1, info, slots->Samples[1]);
   for (int sb = 4; sb < 32; ++sb)
-    for (int k = 0; k < 18; ++k) ASSERT_EQ(state->slots[1][k][sb], 0.0);
+    for (int k = 0; k < 18; ++k) ASSERT_EQ(slots->Samples[1][k][sb], 0.0);
 }
 
 TEST_F(Layer3Hybrid, StreamSetUpClearsTheOverlap) {
@@ -113,12 +114,12 @@ TEST_F(Layer3Hybrid, StreamSetUpClearsTheOverlap) {
   info.maxb = 32;
   double spectrum[576];
   std::copy(lines, lines + 576, spectrum);
-  HybridSynthesis(*state, spectrum, 0, info);
+  HybridSynthesis(*state, spectrum, 0, info, slots->Samples[0]);
   BuildLayer3Tables(*state, 0);
   info.maxb = 0;
-  HybridSynthesis(*state, spectrum, 0, info);
+  HybridSynthesis(*state, spectrum, 0, info, slots->Samples[0]);
   for (int k = 0; k < 18; ++k)
-    for (int sb = 0; sb < 32; ++sb) ASSERT_EQ(state->slots[0][k][sb], 0.0);
+    for (int sb = 0; sb < 32; ++sb) ASSERT_EQ(slots->Samples[0][k][sb], 0.0);
 }
 
 TEST_F(Layer3Hybrid, AntialiasBoundariesByBlockType) {
