@@ -10,7 +10,7 @@ struct Layer3BandTable {
   int16_t shortBoundary[14];
 };
 
-inline constexpr Layer3BandTable kLayer3BandTables[9] = {
+inline constexpr Layer3BandTable BandTables[9] = {
     {{0, 4, 8, 12, 16, 20, 24, 30, 36, 44, 52, 62, 74, 90, 110, 134, 162, 196, 238, 288, 342, 418, 576},
      {0, 4, 8, 12, 16, 22, 30, 40, 52, 66, 84, 106, 136, 192}},
     {{0, 4, 8, 12, 16, 20, 24, 30, 36, 42, 50, 60, 72, 88, 106, 128, 156, 190, 230, 276, 330, 384, 576},

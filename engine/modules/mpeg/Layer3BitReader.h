@@ -1,6 +1,6 @@
 // Bit reader over the assembled main data of one Layer III frame: most significant bit first,
 // bounded by the data it was given. Bits beyond the end read as zero, so corrupt lengths can
-// never make it touch memory outside its buffer; the buffer carries kGuardBytes of zeros after
+// never make it touch memory outside its buffer; the buffer carries GuardBytes of zeros after
 // the data so that a read near the end may load a whole 64-bit word.
 #pragma once
 
@@ -10,10 +10,10 @@
 
 class Layer3BitReader {
 public:
-  static constexpr size_t kGuardBytes = 8;
+  static constexpr size_t GuardBytes = 8;
 
   Layer3BitReader() = default;
-  // data must be followed by kGuardBytes readable bytes (their value does not matter).
+  // data must be followed by GuardBytes readable bytes (their value does not matter).
   Layer3BitReader(const uint8_t* data, size_t size) : data_(data), size_(size) {}
 
   size_t Position() const { return pos_; }

@@ -3,7 +3,7 @@
 #include <cstring>
 
 #include "engine/modules/mpeg/Layer3Hybrid.h"
-#include "engine/modules/mpeg/Layer3Requantize.h"
+#include "engine/modules/mpeg/Layer3Requantise.h"
 #include "engine/modules/mpeg/Layer3ScaleFactors.h"
 #include "engine/modules/mpeg/Layer3SideInfo.h"
 #include "engine/modules/mpeg/Layer3Stereo.h"
@@ -14,17 +14,17 @@ namespace {
 size_t AppendMainData(Layer3State& state, const FrameHeader& header, const uint8_t* body) {
   const int side = header.SideInfoLength;
   size_t length = header.BodyLength > side ? static_cast<size_t>(header.BodyLength - side) : 0;
-  const size_t room = kMainDataCapacity - Layer3BitReader::kGuardBytes - state.reservoirFill;
+  const size_t room = MainDataCapacity - Layer3BitReader::GuardBytes - state.reservoirFill;
   if (length > room) length = room;
   std::memcpy(state.mainData + state.reservoirFill, body + side, length);
-  std::memset(state.mainData + state.reservoirFill + length, 0, Layer3BitReader::kGuardBytes);
+  std::memset(state.mainData + state.reservoirFill + length, 0, Layer3BitReader::GuardBytes);
   return length;
 }
 
-// Keeps the last kReservoirBytes of the main data seen so far at the start of the buffer.
+// Keeps the last ReservoirBytes of the main data seen so far at the start of the buffer.
 void KeepReservoir(Layer3State& state, size_t appended) {
   size_t total = state.reservoirFill + appended;
-  size_t keep = total < kReservoirBytes ? total : kReservoirBytes;
+  size_t keep = total < ReservoirBytes ? total : ReservoirBytes;
   std::memmove(state.mainData, state.mainData + total - keep, keep);
   state.reservoirFill = keep;
 }
@@ -48,7 +48,7 @@ int DecodeFrameBody(Layer3State& state, const FrameHeader& header, const uint8_t
   const int granules = lsf ? 1 : 2;
 
   // Side information, from a copy that ends in zeros, so a short body cannot be overread.
-  uint8_t sideBytes[34 + Layer3BitReader::kGuardBytes] = {};
+  uint8_t sideBytes[34 + Layer3BitReader::GuardBytes] = {};
   const int side = header.SideInfoLength;
   int available = header.BodyLength < side ? header.BodyLength : side;
   if (available > 0) std::memcpy(sideBytes, body, static_cast<size_t>(available));
@@ -58,28 +58,28 @@ int DecodeFrameBody(Layer3State& state, const FrameHeader& header, const uint8_t
   const int damaged = lsf ? ReadSideInfoLsf(sideReader, info, channels, middleSide, rate)
                                 : ReadSideInfo(sideReader, info, channels, middleSide, rate);
 
-  if (static_cast<size_t>(info.main_data_begin) > state.reservoirFill) {
+  if (static_cast<size_t>(info.MainDataBegin) > state.reservoirFill) {
     for (int gr = 0; gr < granules; ++gr) SilentGranule(state, channels, slots, gr);
     return 18 * granules;
   }
 
   Layer3BitReader reader(state.mainData, state.reservoirFill + mainLength);
-  reader.SetPosition((state.reservoirFill - static_cast<size_t>(info.main_data_begin)) * 8);
+  reader.SetPosition((state.reservoirFill - static_cast<size_t>(info.MainDataBegin)) * 8);
 
-  int32_t scalefac[2][kScaleFactorListSize] = {};
-  int32_t illegalPositions[kScaleFactorListSize];
+  int32_t scalefac[2][ScaleFactorListSize] = {};
+  int32_t illegalPositions[ScaleFactorListSize];
   const Layer3Tables& tables = state.tables;
   for (int gr = 0; gr < granules; ++gr) {
     // A granule whose side information is impossible or whose Huffman data overrun their part
     // is silent; the next granule starts where the part lengths say.
     bool silent = (damaged >> gr) & 1;
     for (int ch = 0; ch < channels; ++ch) {
-      GranuleInfo& gi = info.granule[gr][ch];
+      GranuleInfo& gi = info.Granule[gr][ch];
       const size_t partStart = reader.Position();
       if (silent) {
         // Granule 1 of an MPEG-1 frame may reuse these scale factors.
         if (!lsf && gr == 0) ReadScaleFactors(reader, scalefac[ch], gi);
-        reader.SetPosition(partStart + static_cast<size_t>(gi.part2_3_length));
+        reader.SetPosition(partStart + static_cast<size_t>(gi.Part23Length));
         continue;
       }
       int scaleBits = lsf ? ReadScaleFactorsLsf(tables, reader, scalefac[ch], gi, intensity && ch == 1,
@@ -91,21 +91,21 @@ int DecodeFrameBody(Layer3State& state, const FrameHeader& header, const uint8_t
                         : Requantise(tables, reader, state.spectrum[ch], scalefac[ch], gi, rate, scaleBits);
       if (overrun) {
         silent = true;
-        reader.SetPosition(partStart + static_cast<size_t>(gi.part2_3_length));
+        reader.SetPosition(partStart + static_cast<size_t>(gi.Part23Length));
       }
     }
     if (silent) {
       SilentGranule(state, channels, slots, gr);
       continue;
     }
-    GranuleInfo* gi = info.granule[gr];
+    GranuleInfo* gi = info.Granule[gr];
     if (intensity) {
       IntensityStereo(tables, state.spectrum[0], state.spectrum[1], scalefac[1], gi[1], rate, middleSide, lsf,
                       lsf ? illegalPositions : nullptr);
     }
     if (middleSide || intensity) {
-      int maxb = gi[0].maxb > gi[1].maxb ? gi[0].maxb : gi[1].maxb;
-      gi[0].maxb = gi[1].maxb = maxb;
+      int maxb = gi[0].Maxb > gi[1].Maxb ? gi[0].Maxb : gi[1].Maxb;
+      gi[0].Maxb = gi[1].Maxb = maxb;
     }
     for (int ch = 0; ch < channels; ++ch) {
       Antialias(tables, state.spectrum[ch], gi[ch]);
@@ -130,7 +130,7 @@ void BuildLayer3Tables(Layer3State& state, int downsampleLevel) {
 
 void ResetLayer3Reservoir(Layer3State& state) { state.reservoirFill = 0; }
 
-int DecodeLayer3Frame(Layer3State& state, const FrameHeader& header, const uint8_t* body,
+int DecodeLayer3(Layer3State& state, const FrameHeader& header, const uint8_t* body,
                       SubbandSlots& slots) {
   size_t appended = AppendMainData(state, header, body);
   struct KeepOnExit {

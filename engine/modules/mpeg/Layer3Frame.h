@@ -21,7 +21,7 @@ void ResetLayer3Reservoir(Layer3State& state);
 // granules of a frame whose main data begin before the bytes the stream has supplied since the
 // last reset: every granule fills its 18 time slots. `body` holds header.BodyLength bytes,
 // starting with the check word when there is one. Returns the slots filled per channel.
-int DecodeLayer3Frame(Layer3State& state, const FrameHeader& header, const uint8_t* body,
+int DecodeLayer3(Layer3State& state, const FrameHeader& header, const uint8_t* body,
                       SubbandSlots& slots);
 
 // Keeps a frame that is not decoded in the reservoir, so that later frames find their main data.

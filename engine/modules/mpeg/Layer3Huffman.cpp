@@ -4,31 +4,31 @@
 
 namespace {
 
-constexpr int16_t kTree1[7] = {
+constexpr int16_t Tree1[7] = {
     -5, -3, -1, 17, 1, 16, 0,
 };
 
-constexpr int16_t kTree2[17] = {
+constexpr int16_t Tree2[17] = {
     -15, -11, -9, -5, -3, -1, 34, 2, 18, -1, 33, 32, 17, -1, 1, 16,
     0,
 };
 
-constexpr int16_t kTree3[17] = {
+constexpr int16_t Tree3[17] = {
     -13, -11, -9, -5, -3, -1, 34, 2, 18, -1, 33, 32, 16, 17, -1, 1,
     0,
 };
 
-constexpr int16_t kTree5[31] = {
+constexpr int16_t Tree5[31] = {
     -29, -25, -23, -15, -7, -5, -3, -1, 51, 35, 50, 49, -3, -1, 19, 3,
     -1, 48, 34, -3, -1, 18, 33, -1, 2, 32, 17, -1, 1, 16, 0,
 };
 
-constexpr int16_t kTree6[31] = {
+constexpr int16_t Tree6[31] = {
     -25, -19, -13, -9, -5, -3, -1, 51, 3, 35, -1, 50, 48, -1, 19, 49,
     -3, -1, 34, 2, 18, -3, -1, 33, 32, 1, -1, 17, -1, 16, 0,
 };
 
-constexpr int16_t kTree7[71] = {
+constexpr int16_t Tree7[71] = {
     -69, -65, -57, -39, -29, -17, -11, -7, -3, -1, 85, 69, -1, 84, 83, -1,
     53, 68, -3, -1, 37, 82, 21, -5, -1, 81, -1, 5, 52, -1, 80, -1,
     67, 51, -5, -3, -1, 36, 66, 20, -1, 65, 64, -11, -7, -3, -1, 4,
@@ -36,7 +36,7 @@ constexpr int16_t kTree7[71] = {
     2, 32, 17, -1, 1, 16, 0,
 };
 
-constexpr int16_t kTree8[71] = {
+constexpr int16_t Tree8[71] = {
     -65, -63, -59, -45, -31, -19, -13, -7, -5, -3, -1, 85, 84, 69, 83, -3,
     -1, 53, 68, 37, -3, -1, 82, 5, 21, -5, -1, 81, -1, 52, 67, -3,
     -1, 80, 51, 36, -5, -3, -1, 66, 20, 65, -3, -1, 4, 64, -1, 35,
@@ -44,7 +44,7 @@ constexpr int16_t kTree8[71] = {
     33, 17, -3, -1, 1, 16, 0,
 };
 
-constexpr int16_t kTree9[71] = {
+constexpr int16_t Tree9[71] = {
     -63, -53, -41, -29, -19, -11, -5, -3, -1, 85, 69, 53, -1, 83, -1, 84,
     5, -3, -1, 68, 37, -1, 82, 21, -3, -1, 81, 52, -1, 67, -1, 80,
     4, -7, -3, -1, 36, 66, -1, 51, 64, -1, 20, 65, -5, -3, -1, 35,
@@ -52,7 +52,7 @@ constexpr int16_t kTree9[71] = {
     -3, -1, 17, 1, -1, 16, 0,
 };
 
-constexpr int16_t kTree10[127] = {
+constexpr int16_t Tree10[127] = {
     -125, -121, -111, -83, -55, -35, -21, -13, -7, -3, -1, 119, 103, -1, 118, 87,
     -3, -1, 117, 102, 71, -3, -1, 116, 86, -1, 101, 55, -9, -3, -1, 115,
     70, -3, -1, 85, 84, 99, -1, 39, 114, -11, -5, -3, -1, 100, 7, 112,
@@ -63,7 +63,7 @@ constexpr int16_t kTree10[127] = {
     48, 34, -7, -3, -1, 18, 33, -1, 2, 32, 17, -1, 1, 16, 0,
 };
 
-constexpr int16_t kTree11[127] = {
+constexpr int16_t Tree11[127] = {
     -121, -113, -89, -59, -43, -27, -17, -7, -3, -1, 119, 103, -1, 118, 117, -3,
     -1, 102, 71, -1, 116, -1, 87, 85, -5, -3, -1, 86, 101, 55, -1, 115,
     70, -9, -7, -3, -1, 69, 84, -1, 53, 83, 39, -1, 114, -1, 100, 7,
@@ -74,7 +74,7 @@ constexpr int16_t kTree11[127] = {
     48, 34, 33, -5, -1, 18, -1, 2, 32, 17, -3, -1, 1, 16, 0,
 };
 
-constexpr int16_t kTree12[127] = {
+constexpr int16_t Tree12[127] = {
     -115, -99, -73, -45, -27, -17, -9, -5, -3, -1, 119, 103, 118, -1, 87, 117,
     -3, -1, 102, 71, -1, 116, 101, -3, -1, 86, 55, -3, -1, 115, 85, 39,
     -7, -3, -1, 114, 70, -1, 100, 23, -5, -1, 113, -1, 7, 112, -1, 54,
@@ -85,7 +85,7 @@ constexpr int16_t kTree12[127] = {
     34, -1, 18, 33, -7, -5, -3, -1, 2, 32, 0, 17, -1, 1, 16,
 };
 
-constexpr int16_t kTree13[511] = {
+constexpr int16_t Tree13[511] = {
     -509, -503, -475, -405, -333, -265, -205, -153, -115, -83, -53, -35, -21, -13, -9, -7,
     -5, -3, -1, 254, 252, 253, 237, 255, -1, 239, 223, -3, -1, 238, 207, -1,
     222, 191, -9, -3, -1, 251, 206, -1, 220, -1, 175, 233, -1, 236, 221, -9,
@@ -120,7 +120,7 @@ constexpr int16_t kTree13[511] = {
     48, 34, -3, -1, 18, 33, -1, 2, 32, -3, -1, 17, 1, 16, 0,
 };
 
-constexpr int16_t kTree15[511] = {
+constexpr int16_t Tree15[511] = {
     -495, -445, -355, -263, -183, -115, -77, -43, -27, -13, -7, -3, -1, 255, 239, -1,
     254, 223, -1, 238, -1, 253, 207, -7, -3, -1, 252, 222, -1, 237, 191, -1,
     251, -1, 206, 236, -7, -3, -1, 221, 175, -1, 250, 190, -3, -1, 235, 205,
@@ -155,7 +155,7 @@ constexpr int16_t kTree15[511] = {
     -9, -7, -3, -1, 18, 33, -1, 2, 32, 17, -3, -1, 1, 16, 0,
 };
 
-constexpr int16_t kTree16[511] = {
+constexpr int16_t Tree16[511] = {
     -509, -503, -461, -323, -103, -37, -27, -15, -7, -3, -1, 239, 254, -1, 223, 253,
     -3, -1, 207, 252, -1, 191, 251, -5, -1, 175, -1, 250, 159, -3, -1, 249,
     248, 143, -7, -3, -1, 127, 247, -1, 111, 246, 255, -9, -5, -3, -1, 95,
@@ -190,7 +190,7 @@ constexpr int16_t kTree16[511] = {
     48, 34, -3, -1, 18, 33, -1, 2, 32, -3, -1, 17, 1, 16, 0,
 };
 
-constexpr int16_t kTree24[511] = {
+constexpr int16_t Tree24[511] = {
     -451, -117, -43, -25, -15, -7, -3, -1, 239, 254, -1, 223, 253, -3, -1, 207,
     252, -1, 191, 251, -5, -1, 250, -1, 175, 159, -1, 249, 248, -9, -5, -3,
     -1, 143, 127, 247, -1, 111, 246, -3, -1, 95, 245, -1, 79, 244, -71, -7,
@@ -225,20 +225,20 @@ constexpr int16_t kTree24[511] = {
     48, 34, 18, -1, 33, -1, 2, 32, -3, -1, 17, 1, -1, 16, 0,
 };
 
-constexpr int16_t kTreeA[31] = {
+constexpr int16_t TreeA[31] = {
     -29, -21, -13, -7, -3, -1, 11, 15, -1, 13, 14, -3, -1, 7, 5, 9,
     -3, -1, 6, 3, -1, 10, 12, -3, -1, 2, 1, -1, 4, 8, 0,
 };
 
-constexpr int16_t kTreeB[31] = {
+constexpr int16_t TreeB[31] = {
     -15, -7, -3, -1, 15, 14, -1, 13, 12, -3, -1, 11, 10, -1, 9, 8,
     -7, -3, -1, 7, 6, -1, 5, 4, -3, -1, 3, 2, -1, 1, 0,
 };
 
-constexpr int kPrimaryBits = 10;
-constexpr int kSubBits = 6;
-constexpr int kMaxLookup = 8192;
-constexpr uint32_t kSubtable = 0x80000000u;
+constexpr int PrimaryBits = 10;
+constexpr int SubBits = 6;
+constexpr int MaxLookup = 8192;
+constexpr uint32_t Subtable = 0x80000000u;
 
 constexpr int MaxDepth(const int16_t* tree, int node) {
   if (tree[node] >= 0) return 0;
@@ -248,7 +248,7 @@ constexpr int MaxDepth(const int16_t* tree, int node) {
 }
 
 struct LookupBuild {
-  uint32_t entry[kMaxLookup] = {};
+  uint32_t entry[MaxLookup] = {};
   int size = 0;
 };
 
@@ -274,9 +274,9 @@ constexpr int BuildAt(LookupBuild& build, const int16_t* tree, int node, int bit
       build.entry[base + pattern] =
           static_cast<uint32_t>(tree[n]) | (static_cast<uint32_t>(depth) << 8) | (reach << 16) | (escapes << 24);
     } else {
-      int subBits = MaxDepth(tree, n) < kSubBits ? MaxDepth(tree, n) : kSubBits;
+      int subBits = MaxDepth(tree, n) < SubBits ? MaxDepth(tree, n) : SubBits;
       int offset = BuildAt(build, tree, n, subBits);
-      build.entry[base + pattern] = kSubtable | (static_cast<uint32_t>(offset) << 8) | static_cast<uint32_t>(subBits);
+      build.entry[base + pattern] = Subtable | (static_cast<uint32_t>(offset) << 8) | static_cast<uint32_t>(subBits);
     }
   }
   return base;
@@ -284,7 +284,7 @@ constexpr int BuildAt(LookupBuild& build, const int16_t* tree, int node, int bit
 
 constexpr int FirstBits(const int16_t* tree) {
   int depth = MaxDepth(tree, 0);
-  return depth < kPrimaryBits ? depth : kPrimaryBits;
+  return depth < PrimaryBits ? depth : PrimaryBits;
 }
 
 constexpr LookupBuild Build(const int16_t* tree) {
@@ -301,8 +301,8 @@ constexpr std::array<uint32_t, N> Trim(const LookupBuild& build) {
 }
 
 #define BRASSEL_LOOKUP(name)                                                   \
-  constexpr LookupBuild kBuild##name = Build(kTree##name);                     \
-  constexpr auto kLookup##name = Trim<kBuild##name.size>(kBuild##name);
+  constexpr LookupBuild Build##name = Build(Tree##name);                     \
+  constexpr auto Lookup##name = Trim<Build##name.size>(Build##name);
 
 BRASSEL_LOOKUP(1)
 BRASSEL_LOOKUP(2)
@@ -324,16 +324,16 @@ BRASSEL_LOOKUP(B)
 #undef BRASSEL_LOOKUP
 
 #define BRASSEL_TABLE(name, linbits) \
-  {kLookup##name.data(), FirstBits(kTree##name), linbits, kTree##name, static_cast<int32_t>(sizeof(kTree##name) / sizeof(int16_t))}
+  {Lookup##name.data(), FirstBits(Tree##name), linbits, Tree##name, static_cast<int32_t>(sizeof(Tree##name) / sizeof(int16_t))}
 
-constexpr HuffmanTable kEmpty{nullptr, 0, 0, nullptr, 0};
+constexpr HuffmanTable EmptyTable{nullptr, 0, 0, nullptr, 0};
 
-constexpr HuffmanTable kTables[34] = {
-    kEmpty,
+constexpr HuffmanTable HuffmanTables[34] = {
+    EmptyTable,
     BRASSEL_TABLE(1, 0),
     BRASSEL_TABLE(2, 0),
     BRASSEL_TABLE(3, 0),
-    kEmpty,
+    EmptyTable,
     BRASSEL_TABLE(5, 0),
     BRASSEL_TABLE(6, 0),
     BRASSEL_TABLE(7, 0),
@@ -343,7 +343,7 @@ constexpr HuffmanTable kTables[34] = {
     BRASSEL_TABLE(11, 0),
     BRASSEL_TABLE(12, 0),
     BRASSEL_TABLE(13, 0),
-    kEmpty,
+    EmptyTable,
     BRASSEL_TABLE(15, 0),
     BRASSEL_TABLE(16, 1),
     BRASSEL_TABLE(16, 2),
@@ -368,4 +368,4 @@ constexpr HuffmanTable kTables[34] = {
 
 }  // namespace
 
-const HuffmanTable& Layer3HuffmanTable(int number) { return kTables[number]; }
+const HuffmanTable& Layer3HuffmanTable(int number) { return HuffmanTables[number]; }

@@ -26,11 +26,11 @@ const HuffmanTable& Layer3HuffmanTable(int number);
 // that plus one sign bit per non-zero value of a pair; 24-25: the values of 15 in a pair
 // (which take linbits).
 inline uint32_t DecodeHuffmanEntry(const HuffmanTable& table, uint32_t window, int& prefix) {
-  constexpr uint32_t kSubtable = 0x80000000u;
+  constexpr uint32_t Subtable = 0x80000000u;
   uint32_t entry = table.lookup[window >> (32 - table.firstBits)];
   int used = 0;
   int bits = table.firstBits;
-  while (entry & kSubtable) {
+  while (entry & Subtable) {
     used += bits;
     bits = static_cast<int>(entry & 0xFF);
     entry = table.lookup[((entry >> 8) & 0x7FFFFF) + ((window << used) >> (32 - bits))];

@@ -6,7 +6,7 @@
 
 namespace {
 
-constexpr double kAliasC[8] = {-0.6, -0.535, -0.33, -0.185, -0.095, -0.041, -0.0142, -0.0037};
+constexpr double AliasFactors[8] = {-0.6, -0.535, -0.33, -0.185, -0.095, -0.041, -0.0142, -0.0037};
 
 // Four doubles at once (two SSE2 operations on processors without AVX).
 typedef double Quad __attribute__((vector_size(32)));
@@ -96,9 +96,9 @@ void BuildHybridTables(Layer3Tables& tables) {
     for (int k = 0; k < 6; ++k) tables.imdctShort[k][r] = r < 6 ? std::cos(M_PI / 24.0 * (2 * i + 7) * (2 * k + 1)) : 0.0;
   }
   for (int i = 0; i < 8; ++i) {
-    double root = std::sqrt(1.0 + kAliasC[i] * kAliasC[i]);
+    double root = std::sqrt(1.0 + AliasFactors[i] * AliasFactors[i]);
     tables.cs[i] = 1.0 / root;
-    tables.ca[i] = kAliasC[i] / root;
+    tables.ca[i] = AliasFactors[i] / root;
   }
   for (int type = 0; type < 4; ++type) {
     double* w = tables.window[type];
@@ -163,11 +163,11 @@ void AntialiasBaseline(const Layer3Tables& tables, double* spectrum, int boundar
 
 void Antialias(const Layer3Tables& tables, double* spectrum, const GranuleInfo& info) {
   int boundaries;
-  if (info.block_type == 2) {
-    if (!info.mixed_block_flag) return;
+  if (info.BlockType == 2) {
+    if (!info.MixedBlockFlag) return;
     boundaries = 1;
   } else {
-    boundaries = info.maxb - 1;
+    boundaries = info.Maxb - 1;
   }
   if (Avx2KernelsChosen()) {
     AntialiasAvx2(tables, spectrum, boundaries);
@@ -185,10 +185,10 @@ namespace {
   state.overlapToggle[channel] ^= 1;
   double (*next)[32] = state.overlap[channel][state.overlapToggle[channel]];
 
-  const bool shortBlocks = info.block_type == 2;
-  const bool mixed = shortBlocks && info.mixed_block_flag;
+  const bool shortBlocks = info.BlockType == 2;
+  const bool mixed = shortBlocks && info.MixedBlockFlag;
   int sb = 0;
-  for (; sb < info.maxb; sb += 2) {
+  for (; sb < info.Maxb; sb += 2) {
     double z[2][36];
     const double* x = spectrum + 18 * sb;
     if (shortBlocks && !(mixed && sb == 0)) {
@@ -197,7 +197,7 @@ namespace {
     } else {
       // The two lowest subbands of a mixed block take the normal long window, whatever the
       // block type.
-      int type = shortBlocks || (info.mixed_block_flag && sb == 0) ? 0 : info.block_type;
+      int type = shortBlocks || (info.MixedBlockFlag && sb == 0) ? 0 : info.BlockType;
       LongTransforms(tables, x, tables.windowFolded[0][type], tables.windowFolded[1][type], z);
     }
     // Both subbands of the pair sit side by side in the slots and in the overlap.

@@ -10,7 +10,7 @@ void BuildHybridTables(Layer3Tables& tables);
 
 void Antialias(const Layer3Tables& tables, double* spectrum, const GranuleInfo& info);
 
-// Transforms the subbands below info.maxb of `spectrum` (which it uses as scratch) into
+// Transforms the subbands below info.Maxb of `spectrum` (which it uses as scratch) into
 // the 18 time slots at `slots`, overlapping with and refreshing state.overlap[channel].
 void HybridSynthesis(Layer3State& state, double* spectrum, int channel, const GranuleInfo& info,
                      double (*slots)[32]);

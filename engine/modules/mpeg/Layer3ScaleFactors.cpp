@@ -2,11 +2,11 @@
 
 namespace {
 
-constexpr int kSlen1[16] = {0, 0, 0, 0, 3, 1, 1, 1, 2, 2, 2, 3, 3, 3, 4, 4};
-constexpr int kSlen2[16] = {0, 1, 2, 3, 0, 1, 2, 3, 1, 2, 3, 1, 2, 3, 2, 3};
+constexpr int Slen1[16] = {0, 0, 0, 0, 3, 1, 1, 1, 2, 2, 2, 3, 3, 3, 4, 4};
+constexpr int Slen2[16] = {0, 1, 2, 3, 0, 1, 2, 3, 1, 2, 3, 1, 2, 3, 2, 3};
 
 // LsfBandCounts: [partition row][block kind: long, short, mixed][group]
-constexpr int kLsfBandCounts[6][3][4] = {
+constexpr int LsfBandCounts[6][3][4] = {
     {{6, 5, 5, 5}, {9, 9, 9, 9}, {6, 9, 9, 9}},
     {{6, 5, 7, 3}, {9, 9, 12, 6}, {6, 9, 12, 6}},
     {{11, 10, 0, 0}, {18, 18, 0, 0}, {15, 18, 0, 0}},
@@ -48,12 +48,12 @@ void BuildLsfScaleLayouts(Layer3Tables& tables) {
 }
 
 int ReadScaleFactors(Layer3BitReader& reader, int32_t* list, const GranuleInfo& info) {
-  const int slen1 = kSlen1[info.scalefac_compress & 15];
-  const int slen2 = kSlen2[info.scalefac_compress & 15];
+  const int slen1 = Slen1[info.ScalefacCompress & 15];
+  const int slen2 = Slen2[info.ScalefacCompress & 15];
   int at = 0;
   int bits = 0;
-  if (info.block_type == 2) {
-    if (info.mixed_block_flag) {
+  if (info.BlockType == 2) {
+    if (info.MixedBlockFlag) {
       bits += ReadValues(reader, list, at, 17, slen1);
     } else {
       bits += ReadValues(reader, list, at, 18, slen1);
@@ -62,15 +62,15 @@ int ReadScaleFactors(Layer3BitReader& reader, int32_t* list, const GranuleInfo& 
     for (int i = 0; i < 3; ++i) list[at++] = 0;
     return bits;
   }
-  if (info.scfsi < 0) {
+  if (info.Scfsi < 0) {
     bits += ReadValues(reader, list, at, 11, slen1);
     bits += ReadValues(reader, list, at, 10, slen2);
   } else {
-    constexpr int kGroupStart[5] = {0, 6, 11, 16, 21};
+    constexpr int GroupStart[5] = {0, 6, 11, 16, 21};
     for (int g = 0; g < 4; ++g) {
-      at = kGroupStart[g];
-      if (info.scfsi & (8 >> g)) continue;
-      bits += ReadValues(reader, list, at, kGroupStart[g + 1] - kGroupStart[g], g < 2 ? slen1 : slen2);
+      at = GroupStart[g];
+      if (info.Scfsi & (8 >> g)) continue;
+      bits += ReadValues(reader, list, at, GroupStart[g + 1] - GroupStart[g], g < 2 ? slen1 : slen2);
     }
   }
   list[21] = 0;
@@ -79,25 +79,25 @@ int ReadScaleFactors(Layer3BitReader& reader, int32_t* list, const GranuleInfo& 
 
 int ReadScaleFactorsLsf(const Layer3Tables& tables, Layer3BitReader& reader, int32_t* list, GranuleInfo& info,
                         bool intensity, int32_t* illegalPositions) {
-  const unsigned layout = intensity ? tables.lsfIntensityLayout[(info.scalefac_compress >> 1) & 255]
-                                    : tables.lsfScaleLayout[info.scalefac_compress & 511];
-  info.preflag = static_cast<int32_t>((layout >> 15) & 1);
+  const unsigned layout = intensity ? tables.lsfIntensityLayout[(info.ScalefacCompress >> 1) & 255]
+                                    : tables.lsfScaleLayout[info.ScalefacCompress & 511];
+  info.Preflag = static_cast<int32_t>((layout >> 15) & 1);
   const int row = static_cast<int>((layout >> 12) & 7);
-  const int kind = info.block_type != 2 ? 0 : info.mixed_block_flag ? 2 : 1;
+  const int kind = info.BlockType != 2 ? 0 : info.MixedBlockFlag ? 2 : 1;
   int at = 0;
   int bits = 0;
   for (int g = 0; g < 4; ++g) {
-    const int count = kLsfBandCounts[row][kind][g];
+    const int count = LsfBandCounts[row][kind][g];
     const int width = static_cast<int>((layout >> (3 * g)) & 7);
     if (illegalPositions != nullptr) {
-      for (int i = 0; i < count && at + i < kScaleFactorListSize; ++i) illegalPositions[at + i] = (1 << width) - 1;
+      for (int i = 0; i < count && at + i < ScaleFactorListSize; ++i) illegalPositions[at + i] = (1 << width) - 1;
     }
     bits += ReadValues(reader, list, at, count, width);
   }
   if (illegalPositions != nullptr) {
-    for (int i = at; i < kScaleFactorListSize; ++i) illegalPositions[i] = -1;
+    for (int i = at; i < ScaleFactorListSize; ++i) illegalPositions[i] = -1;
   }
-  for (int i = 0; i < 2 * kind + 1 && at < kScaleFactorListSize; ++i) list[at++] = 0;
-  while (at < kScaleFactorListSize) list[at++] = 0;
+  for (int i = 0; i < 2 * kind + 1 && at < ScaleFactorListSize; ++i) list[at++] = 0;
+  while (at < ScaleFactorListSize) list[at++] = 0;
   return bits;
 }

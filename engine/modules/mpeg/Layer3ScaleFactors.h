@@ -6,7 +6,7 @@
 #include "engine/modules/mpeg/Layer3BitReader.h"
 #include "engine/modules/mpeg/Layer3State.h"
 
-inline constexpr int kScaleFactorListSize = 39;
+inline constexpr int ScaleFactorListSize = 39;
 
 // LsfScaleLayout and LsfIntensityLayout.
 void BuildLsfScaleLayouts(Layer3Tables& tables);
@@ -17,6 +17,6 @@ int ReadScaleFactors(Layer3BitReader& reader, int32_t* list, const GranuleInfo& 
 // Lower sampling frequencies; `intensity` for the second channel of an intensity-stereo frame,
 // whose illegal intensity position in each band is the largest value its width can hold:
 // `illegalPositions`, when given, receives it per list entry (-1 where nothing was read).
-// Sets info.preflag and returns the number of bits read.
+// Sets info.Preflag and returns the number of bits read.
 int ReadScaleFactorsLsf(const Layer3Tables& tables, Layer3BitReader& reader, int32_t* list, GranuleInfo& info,
                         bool intensity, int32_t* illegalPositions = nullptr);

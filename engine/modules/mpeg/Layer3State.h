@@ -11,29 +11,29 @@
 // Side information of one granule and channel, completed by the requantisation (maxband,
 // maxbandl, maxb) and obeyed by the stereo and hybrid stages.
 struct GranuleInfo {
-  int32_t scfsi;
-  int32_t part2_3_length;
-  int32_t big_values;
-  int32_t scalefac_compress;
-  int32_t block_type;
-  int32_t mixed_block_flag;
-  int32_t table_select[3];
-  int32_t maxband[3];
-  int32_t maxbandl;
-  int32_t maxb;
-  int32_t region1start;
-  int32_t region2start;
-  int32_t preflag;
-  int32_t scalefac_scale;
-  int32_t count1table_select;
-  int32_t windowGain[3];  // GainTable positions of the three short windows
-  int32_t globalGain;     // GainTable position of the global gain
+  int32_t Scfsi;
+  int32_t Part23Length;
+  int32_t BigValues;
+  int32_t ScalefacCompress;
+  int32_t BlockType;
+  int32_t MixedBlockFlag;
+  int32_t TableSelect[3];
+  int32_t Maxband[3];
+  int32_t Maxbandl;
+  int32_t Maxb;
+  int32_t Region1Start;
+  int32_t Region2Start;
+  int32_t Preflag;
+  int32_t ScalefacScale;
+  int32_t Count1TableSelect;
+  int32_t WindowGain[3];  // GainTable positions of the three short windows
+  int32_t GlobalGain;     // GainTable position of the global gain
 };
 
 struct Layer3SideInfo {
-  int32_t main_data_begin;
-  int32_t private_bits;
-  GranuleInfo granule[2][2];  // [granule][channel]
+  int32_t MainDataBegin;
+  int32_t PrivateBits;
+  GranuleInfo Granule[2][2];  // [granule][channel]
 };
 
 // One band of a band map: `pairs` pairs of lines from `start`, in window `window` (3: long)
@@ -47,13 +47,13 @@ struct BandMapEntry {
 
 // Positions 0 to 449 cover every gain a granule can select, including the 5-bit scale factors
 // of an lsf intensity channel: 258 + 8 x 7 + ((31 + 3) << 2).
-inline constexpr int kGainTableSize = 450;
-inline constexpr int kPowerTableSize = 8207;
-inline constexpr int kIntensityPositions = 32;
+inline constexpr int GainTableSize = 450;
+inline constexpr int PowerTableSize = 8207;
+inline constexpr int IntensityPositions = 32;
 
 struct Layer3Tables {
-  double gain[kGainTableSize];
-  double power[kPowerTableSize];
+  double gain[GainTableSize];
+  double power[PowerTableSize];
 
   // AliasCoefficients
   double cs[8];
@@ -74,7 +74,7 @@ struct Layer3Tables {
   double windowFolded[2][4][36];
 
   // IntensityRatios: [0] MPEG-1, [1] and [2] lsf intensity scale 0 and 1; [set][ms][pos][l/r]
-  double intensity[3][2][kIntensityPositions][2];
+  double intensity[3][2][IntensityPositions][2];
 
   BandMapEntry longMap[9][22];
   BandMapEntry shortMap[9][39];
@@ -89,8 +89,8 @@ struct Layer3Tables {
 };
 
 // Main data of the current frame after up to 511 bytes carried over from earlier frames.
-inline constexpr size_t kReservoirBytes = 512;
-inline constexpr size_t kMainDataCapacity = kReservoirBytes + 1792 + Layer3BitReader::kGuardBytes;
+inline constexpr size_t ReservoirBytes = 512;
+inline constexpr size_t MainDataCapacity = ReservoirBytes + 1792 + Layer3BitReader::GuardBytes;
 
 struct Layer3State {
   Layer3Tables tables;
@@ -105,7 +105,7 @@ struct Layer3State {
 
   // Bit reservoir: the last main data bytes of the stream, `reservoirFill` of them valid, at
   // the start of `mainData`; the current frame's main data is appended behind them.
-  uint8_t mainData[kMainDataCapacity];
+  uint8_t mainData[MainDataCapacity];
   size_t reservoirFill;
 
   int32_t downsampleLevel;

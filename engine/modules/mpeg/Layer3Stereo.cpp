@@ -6,11 +6,11 @@
 
 namespace {
 
-constexpr int kIllegalPosition = 7;
+constexpr int IllegalPosition = 7;
 
 inline int ClampPosition(int32_t position) {
   if (position < 0) return 0;
-  return position < kIntensityPositions ? position : kIntensityPositions - 1;
+  return position < IntensityPositions ? position : IntensityPositions - 1;
 }
 
 inline void SpreadLines(double* left, double* right, const double* ratio, int first, int count, int step) {
@@ -28,7 +28,7 @@ inline void SpreadLines(double* left, double* right, const double* ratio, int fi
 void BuildIntensityRatios(Layer3Tables& tables) {
   for (int ms = 0; ms < 2; ++ms) {
     const double factor = ms ? 1.4142135623730951 : 1.0;
-    for (int p = 0; p < kIntensityPositions; ++p) {
+    for (int p = 0; p < IntensityPositions; ++p) {
       double t = std::tan(p * M_PI / 12.0);
       tables.intensity[0][ms][p][0] = t / (1.0 + t) * factor;
       tables.intensity[0][ms][p][1] = 1.0 / (1.0 + t) * factor;
@@ -51,15 +51,15 @@ void BuildIntensityRatios(Layer3Tables& tables) {
 void IntensityStereo(const Layer3Tables& tables, double* left, double* right, const int32_t* scalefac,
                      const GranuleInfo& info, int rateIndex, bool middleSide, bool lsf,
                      const int32_t* illegalPositions) {
-  const int set = lsf ? 1 + (info.scalefac_compress & 1) : 0;
+  const int set = lsf ? 1 + (info.ScalefacCompress & 1) : 0;
   const double (*ratios)[2] = tables.intensity[set][middleSide ? 1 : 0];
-  const Layer3BandTable& bands = kLayer3BandTables[rateIndex];
+  const Layer3BandTable& bands = BandTables[rateIndex];
 
   // MPEG-1 marks a band without intensity by position 7, the lower sampling frequencies by the
   // largest value the band's scale factor width can hold.
   auto spread = [&](int entry, int first, int count, int step) {
     const int32_t position = scalefac[entry];
-    if (illegalPositions != nullptr ? position == illegalPositions[entry] : position == kIllegalPosition) return;
+    if (illegalPositions != nullptr ? position == illegalPositions[entry] : position == IllegalPosition) return;
     SpreadLines(left, right, ratios[ClampPosition(position)], first, count, step);
   };
   // The highest band has no position of its own: it takes the one of the band below. At the
@@ -77,14 +77,14 @@ void IntensityStereo(const Layer3Tables& tables, double* left, double* right, co
     spread(band, first, bands.longBoundary[band + 1] - first, 1);
   };
 
-  if (info.block_type == 2) {
-    const bool mixed = info.mixed_block_flag != 0;
+  if (info.BlockType == 2) {
+    const bool mixed = info.MixedBlockFlag != 0;
     const int longBands = MixedLongBands(rateIndex);
     // List index of short band b, window n: 3b + n, or after the long bands of a mixed block.
     const int offset = mixed ? longBands - 9 : 0;
     bool longPart = mixed;
     for (int n = 0; n < 3; ++n) {
-      int first = info.maxband[n];
+      int first = info.Maxband[n];
       if (first > 3) longPart = false;
       for (int b = first; b < 12; ++b) {
         int width = bands.shortBoundary[b + 1] - bands.shortBoundary[b];
@@ -96,10 +96,10 @@ void IntensityStereo(const Layer3Tables& tables, double* left, double* right, co
       }
     }
     if (longPart) {
-      for (int b = info.maxbandl; b < longBands; ++b) longBand(b);
+      for (int b = info.Maxbandl; b < longBands; ++b) longBand(b);
     }
   } else {
-    for (int b = info.maxbandl; b < 21; ++b) longBand(b);
-    if (info.maxbandl <= 21) spreadTop(info.maxbandl <= 20, 20, bands.longBoundary[21], 576 - bands.longBoundary[21], 1);
+    for (int b = info.Maxbandl; b < 21; ++b) longBand(b);
+    if (info.Maxbandl <= 21) spreadTop(info.Maxbandl <= 20, 20, bands.longBoundary[21], 576 - bands.longBoundary[21], 1);
   }
 }

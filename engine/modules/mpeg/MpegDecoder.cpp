@@ -47,7 +47,7 @@ void MpegDecoder::DecodeFrame(MpegStream& stream, PcmBlock& pcm) {
       break;
     case 3:
       // The side information starts with the check word; Layer III skips it itself.
-      count = DecodeLayer3Frame(*layer3_, header, stream.Body(), *slots_);
+      count = DecodeLayer3(*layer3_, header, stream.Body(), *slots_);
       break;
     default:
       break;

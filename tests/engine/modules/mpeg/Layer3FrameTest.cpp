@@ -17,7 +17,7 @@ struct Granule {
 };
 
 // One granule's data: line 0 of value 1.0 (table 1, pair (1, 0), positive).
-const char* kOneLine = "010";
+const char* OneLine = "010";
 
 // Side information (17 bytes) and main data of a mono 44.1 kHz frame.
 std::vector<uint8_t> MakeFrame(int mainDataBegin, Granule g0, Granule g1, const std::vector<uint8_t>& mainData) {
@@ -63,7 +63,7 @@ protected:
   // after a decoded one: the fading overlap).
   std::vector<double> Decode(const std::vector<uint8_t>& body) {
     header.BodyLength = static_cast<int32_t>(body.size());
-    const int count = DecodeLayer3Frame(*state, header, body.data(), *slots);
+    const int count = DecodeLayer3(*state, header, body.data(), *slots);
     EXPECT_EQ(count, 36);
     std::vector<double> seen;
     for (int granule = 0; granule < count / 18; ++granule) {
@@ -86,7 +86,7 @@ protected:
     BuildLayer3Tables(*fresh, 0);
     auto slots = std::make_unique<SubbandSlots>();
     GranuleInfo info{};
-    info.maxb = 32;
+    info.Maxb = 32;
     double spectrum[576] = {1.0};
     HybridSynthesis(*fresh, spectrum, 0, info, slots->Samples[0]);
     return slots;
@@ -108,18 +108,18 @@ protected:
 };
 
 TEST_F(Layer3FrameProcedure, OwnMainData) {
-  EXPECT_EQ(Decode(MakeFrame(0, {3, 1}, {0, 0}, MainData(20, 0, kOneLine))), (std::vector<double>{1.0, -1.0}));
+  EXPECT_EQ(Decode(MakeFrame(0, {3, 1}, {0, 0}, MainData(20, 0, OneLine))), (std::vector<double>{1.0, -1.0}));
 }
 
 TEST_F(Layer3FrameProcedure, MainDataReachesBackOverTwoFrames) {
   // 150 + 200 bytes before the third frame; its data begin 300 bytes back: 50 bytes into the first.
-  Decode(MakeFrame(0, {}, {}, MainData(150, 50, kOneLine)));
+  Decode(MakeFrame(0, {}, {}, MainData(150, 50, OneLine)));
   Decode(MakeFrame(0, {}, {}, MainData(200)));
   EXPECT_EQ(Decode(MakeFrame(300, {3, 1}, {}, MainData(10))), (std::vector<double>{1.0, -1.0}));
 }
 
 TEST_F(Layer3FrameProcedure, SkippedFramesKeepTheReservoir) {
-  std::vector<uint8_t> first = MakeFrame(0, {}, {}, MainData(150, 50, kOneLine));
+  std::vector<uint8_t> first = MakeFrame(0, {}, {}, MainData(150, 50, OneLine));
   header.BodyLength = static_cast<int32_t>(first.size());
   SkipLayer3Frame(*state, header, first.data());
   EXPECT_EQ(Decode(MakeFrame(100, {3, 1}, {}, MainData(10))), (std::vector<double>{1.0, -1.0}));
@@ -127,7 +127,7 @@ TEST_F(Layer3FrameProcedure, SkippedFramesKeepTheReservoir) {
 
 TEST_F(Layer3FrameProcedure, MainDataBeforeTheStreamGiveSilenceOfFullLength) {
   // Nothing supplied yet: both granules silent, nothing decoded from stale bytes.
-  EXPECT_EQ(Decode(MakeFrame(10, {3, 1}, {3, 1}, MainData(20, 0, kOneLine))), (std::vector<double>{0.0, 0.0}));
+  EXPECT_EQ(Decode(MakeFrame(10, {3, 1}, {3, 1}, MainData(20, 0, OneLine))), (std::vector<double>{0.0, 0.0}));
   // The reservoir is rebuilt from there: the next frame may use that frame's data.
   EXPECT_EQ(Decode(MakeFrame(20, {3, 1}, {}, MainData(5))), (std::vector<double>{1.0, -1.0}));
   ResetLayer3Reservoir(*state);

@@ -62,9 +62,9 @@ TEST_F(Layer3Hybrid, TransformsMatchTheDefinitionsWithOddSubbandsInverted) {
   for (Case c : {Case{0, 0}, Case{1, 0}, Case{3, 0}, Case{2, 0}, Case{2, 1}, Case{1, 1}, Case{3, 1}}) {
     BuildLayer3Tables(*state, 0);
     GranuleInfo info{};
-    info.block_type = c.BlockType;
-    info.mixed_block_flag = c.Mixed;
-    info.maxb = 32;
+    info.BlockType = c.BlockType;
+    info.MixedBlockFlag = c.Mixed;
+    info.Maxb = 32;
     // Two granules: the second adds the first's second halves.
     for (int granule = 0; granule < 2; ++granule) {
       double spectrum[576];
@@ -86,7 +86,7 @@ TEST_F(Layer3Hybrid, TransformsMatchTheDefinitionsWithOddSubbandsInverted) {
 
 TEST_F(Layer3Hybrid, OnlyPairsBelowMaxbAreTransformed) {
   GranuleInfo info{};
-  info.maxb = 32;
+  info.Maxb = 32;
   double spectrum[576];
   std::copy(lines, lines + 576, spectrum);
   HybridSynthesis(*state, spectrum, 1, info, slots->Samples[1]);  // leaves second halves for every subband
@@ -96,14 +96,14 @@ TEST_F(Layer3Hybrid, OnlyPairsBelowMaxbAreTransformed) {
     Direct(lines + 18 * sb, 0, z);
     for (int k = 0; k < 18; ++k) stored[sb][k] = (sb & 1 && k & 1) ? -z[18 + k] : z[18 + k];
   }
-  info.maxb = 3;
+  info.Maxb = 3;
   std::copy(lines, lines + 576, spectrum);
   HybridSynthesis(*state, spectrum, 1, info, slots->Samples[1]);
   for (int sb = 4; sb < 32; ++sb)
     for (int k = 0; k < 18; ++k) ASSERT_NEAR(slots->Samples[1][k][sb], stored[sb][k], 1e-12) << sb;
   for (int k = 0; k < 18; ++k) EXPECT_NE(slots->Samples[1][k][3], stored[3][k]);  // pair 2, 3 transformed
   // The untransformed subbands leave nothing for the next granule.
-  info.maxb = 0;
+  info.Maxb = 0;
   HybridSynthesis(*state, spectrum, 1, info, slots->Samples[1]);
   for (int sb = 4; sb < 32; ++sb)
     for (int k = 0; k < 18; ++k) ASSERT_EQ(slots->Samples[1][k][sb], 0.0);
@@ -111,12 +111,12 @@ TEST_F(Layer3Hybrid, OnlyPairsBelowMaxbAreTransformed) {
 
 TEST_F(Layer3Hybrid, StreamSetUpClearsTheOverlap) {
   GranuleInfo info{};
-  info.maxb = 32;
+  info.Maxb = 32;
   double spectrum[576];
   std::copy(lines, lines + 576, spectrum);
   HybridSynthesis(*state, spectrum, 0, info, slots->Samples[0]);
   BuildLayer3Tables(*state, 0);
-  info.maxb = 0;
+  info.Maxb = 0;
   HybridSynthesis(*state, spectrum, 0, info, slots->Samples[0]);
   for (int k = 0; k < 18; ++k)
     for (int sb = 0; sb < 32; ++sb) ASSERT_EQ(slots->Samples[0][k][sb], 0.0);
@@ -133,9 +133,9 @@ TEST_F(Layer3Hybrid, AntialiasBoundariesByBlockType) {
     double spectrum[576];
     std::copy(lines, lines + 576, spectrum);
     GranuleInfo info{};
-    info.block_type = c.BlockType;
-    info.mixed_block_flag = c.Mixed;
-    info.maxb = c.Maxb;
+    info.BlockType = c.BlockType;
+    info.MixedBlockFlag = c.Mixed;
+    info.Maxb = c.Maxb;
     Antialias(state->tables, spectrum, info);
     for (int sb = 0; sb < 31; ++sb) {
       const bool touched = spectrum[18 * sb + 17] != lines[18 * sb + 17];
@@ -172,7 +172,7 @@ TEST_F(Layer3Hybrid, AntialiasButterfliesMatchTheFormula) {
         expected[18 * (sb + 1) + i] = d * cs + u * ca;
       }
     GranuleInfo info{};
-    info.maxb = maxb;
+    info.Maxb = maxb;
     Antialias(state->tables, spectrum, info);
     for (int i = 0; i < 576; ++i) ASSERT_NEAR(spectrum[i], expected[i], 1e-14) << "maxb " << maxb << " line " << i;
   }

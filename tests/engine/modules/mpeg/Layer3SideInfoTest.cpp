@@ -83,21 +83,21 @@ TEST(Layer3SideInfo, Mpeg1FieldsAndRegions) {
   g.scale = 1;
   g.count1 = 1;
   Layer3SideInfo side = ReadMono(g, 0, 511, 0b1010);
-  EXPECT_EQ(side.main_data_begin, 511);
-  EXPECT_EQ(side.granule[0][0].scfsi, -1);
-  EXPECT_EQ(side.granule[1][0].scfsi, 0b1010);
-  const GranuleInfo& info = side.granule[1][0];
-  EXPECT_EQ(info.part2_3_length, 1234);
-  EXPECT_EQ(info.big_values, 288);  // 300 is cut
-  EXPECT_EQ(info.globalGain, 256 - 150);
-  EXPECT_EQ(info.scalefac_compress, 9);
-  EXPECT_EQ(info.block_type, 0);
-  EXPECT_EQ(info.table_select[2], 3);
-  EXPECT_EQ(info.region1start, 16 / 2);  // boundary 4 at 44.1 kHz
-  EXPECT_EQ(info.region2start, 30 / 2);  // boundary 7
-  EXPECT_EQ(info.preflag, 1);
-  EXPECT_EQ(info.scalefac_scale, 1);
-  EXPECT_EQ(info.count1table_select, 1);
+  EXPECT_EQ(side.MainDataBegin, 511);
+  EXPECT_EQ(side.Granule[0][0].Scfsi, -1);
+  EXPECT_EQ(side.Granule[1][0].Scfsi, 0b1010);
+  const GranuleInfo& info = side.Granule[1][0];
+  EXPECT_EQ(info.Part23Length, 1234);
+  EXPECT_EQ(info.BigValues, 288);  // 300 is cut
+  EXPECT_EQ(info.GlobalGain, 256 - 150);
+  EXPECT_EQ(info.ScalefacCompress, 9);
+  EXPECT_EQ(info.BlockType, 0);
+  EXPECT_EQ(info.TableSelect[2], 3);
+  EXPECT_EQ(info.Region1Start, 16 / 2);  // boundary 4 at 44.1 kHz
+  EXPECT_EQ(info.Region2Start, 30 / 2);  // boundary 7
+  EXPECT_EQ(info.Preflag, 1);
+  EXPECT_EQ(info.ScalefacScale, 1);
+  EXPECT_EQ(info.Count1TableSelect, 1);
 }
 
 TEST(Layer3SideInfo, RegionCountsBeyondTheBandsEndAtTheLastBoundary) {
@@ -105,8 +105,8 @@ TEST(Layer3SideInfo, RegionCountsBeyondTheBandsEndAtTheLastBoundary) {
   g.region0 = 15;
   g.region1 = 7;
   Layer3SideInfo side = ReadMono(g);
-  EXPECT_EQ(side.granule[0][0].region1start, 162 / 2);  // boundary 16
-  EXPECT_EQ(side.granule[0][0].region2start, 288);      // boundary 22
+  EXPECT_EQ(side.Granule[0][0].Region1Start, 162 / 2);  // boundary 16
+  EXPECT_EQ(side.Granule[0][0].Region2Start, 288);      // boundary 22
 }
 
 TEST(Layer3SideInfo, MiddleSideMovesTheGainPositions) {
@@ -124,8 +124,8 @@ TEST(Layer3SideInfo, MiddleSideMovesTheGainPositions) {
   Layer3SideInfo side{};
   ReadSideInfo(reader, side, 2, true, 0);
   EXPECT_EQ(reader.Position(), 256u);
-  EXPECT_EQ(side.granule[1][1].globalGain, 256 - 210 + 2);
-  EXPECT_EQ(side.granule[1][1].windowGain[1], 256 - 210 + 2 + 24);
+  EXPECT_EQ(side.Granule[1][1].GlobalGain, 256 - 210 + 2);
+  EXPECT_EQ(side.Granule[1][1].WindowGain[1], 256 - 210 + 2 + 24);
 }
 
 TEST(Layer3SideInfo, WindowSwitchingRegions) {
@@ -146,14 +146,14 @@ TEST(Layer3SideInfo, WindowSwitchingRegions) {
     g.subblockGain[0] = 1;
     g.subblockGain[2] = 7;
     Layer3SideInfo side = c.Lsf ? ReadLsfMono(g, c.Rate) : ReadMono(g, c.Rate);
-    const GranuleInfo& info = side.granule[0][0];
-    EXPECT_EQ(info.region1start, c.Region1) << c.Rate << " " << c.BlockType;
-    EXPECT_EQ(info.region2start, 288);
-    EXPECT_EQ(info.block_type, c.BlockType);
-    EXPECT_EQ(info.mixed_block_flag, 1);
-    EXPECT_EQ(info.table_select[2], 0);
-    EXPECT_EQ(info.windowGain[0], info.globalGain + 8);
-    EXPECT_EQ(info.windowGain[2], info.globalGain + 56);
+    const GranuleInfo& info = side.Granule[0][0];
+    EXPECT_EQ(info.Region1Start, c.Region1) << c.Rate << " " << c.BlockType;
+    EXPECT_EQ(info.Region2Start, 288);
+    EXPECT_EQ(info.BlockType, c.BlockType);
+    EXPECT_EQ(info.MixedBlockFlag, 1);
+    EXPECT_EQ(info.TableSelect[2], 0);
+    EXPECT_EQ(info.WindowGain[0], info.GlobalGain + 8);
+    EXPECT_EQ(info.WindowGain[2], info.GlobalGain + 56);
   }
 }
 
@@ -175,7 +175,7 @@ TEST(Layer3SideInfo, WindowSwitchingWithBlockTypeZeroMarksItsGranule) {
     Layer3SideInfo side{};
     EXPECT_EQ(ReadSideInfo(reader, side, 1, false, 0), secondBad ? 2 : 1);
     EXPECT_EQ(reader.Position(), 136u);
-    EXPECT_EQ(side.granule[secondBad ? 0 : 1][0].part2_3_length, 100);
+    EXPECT_EQ(side.Granule[secondBad ? 0 : 1][0].Part23Length, 100);
   }
   BitWriter w;
   w.Put(0, 8);
@@ -197,8 +197,8 @@ std::vector<uint8_t> Counting(int values, int width, BitWriter& w) {
 TEST(Layer3ScaleFactors, Mpeg1LongBlocksAndReuse) {
   int32_t list[39] = {};
   GranuleInfo info{};
-  info.scalefac_compress = 15;  // slen 4 and 3
-  info.scfsi = -1;
+  info.ScalefacCompress = 15;  // slen 4 and 3
+  info.Scfsi = -1;
   BitWriter w;
   for (int i = 0; i < 11; ++i) w.Put(static_cast<uint32_t>(i + 1), 4);
   for (int i = 0; i < 10; ++i) w.Put(static_cast<uint32_t>(i % 8), 3);
@@ -214,13 +214,13 @@ TEST(Layer3ScaleFactors, Mpeg1LongBlocksAndReuse) {
   // Granule 1, scfsi 15: nothing read, everything kept.
   int32_t kept[39];
   std::copy(list, list + 39, kept);
-  info.scfsi = 15;
+  info.Scfsi = 15;
   Layer3BitReader none(bytes.data(), 0);
   EXPECT_EQ(ReadScaleFactors(none, list, info), 0);
   EXPECT_TRUE(std::equal(list, list + 22, kept));
 
   // scfsi 1010: bands 0 to 5 and 11 to 15 kept, 6 to 10 (4 bits) and 16 to 20 (3 bits) read.
-  info.scfsi = 0b1010;
+  info.Scfsi = 0b1010;
   BitWriter w2;
   for (int i = 0; i < 5; ++i) w2.Put(15, 4);
   for (int i = 0; i < 5; ++i) w2.Put(7, 3);
@@ -238,9 +238,9 @@ TEST(Layer3ScaleFactors, Mpeg1ShortAndMixedBitCounts) {
     int32_t list[39];
     std::fill(list, list + 39, 9);
     GranuleInfo info{};
-    info.block_type = 2;
-    info.mixed_block_flag = mixed;
-    info.scalefac_compress = 10;  // slen 2 and 3
+    info.BlockType = 2;
+    info.MixedBlockFlag = mixed;
+    info.ScalefacCompress = 10;  // slen 2 and 3
     BitWriter w;
     Counting(64, 1, w);
     std::vector<uint8_t> bytes = w.Bytes();
@@ -279,7 +279,7 @@ TEST(Layer3ScaleFactors, LsfReadsGroupsAndSetsPreflag) {
   BuildLayer3Tables(*state, 0);
   // 511: row 2, slen 3 and 2: long blocks 11 values of 3 bits and 10 of 2 bits.
   GranuleInfo info{};
-  info.scalefac_compress = 511;
+  info.ScalefacCompress = 511;
   BitWriter w;
   for (int i = 0; i < 11; ++i) w.Put(5, 3);
   for (int i = 0; i < 10; ++i) w.Put(2, 2);
@@ -288,19 +288,19 @@ TEST(Layer3ScaleFactors, LsfReadsGroupsAndSetsPreflag) {
   int32_t list[39];
   std::fill(list, list + 39, 9);
   EXPECT_EQ(ReadScaleFactorsLsf(state->tables, reader, list, info, false), 53);
-  EXPECT_EQ(info.preflag, 1);
+  EXPECT_EQ(info.Preflag, 1);
   EXPECT_EQ(list[10], 5);
   EXPECT_EQ(list[20], 2);
   EXPECT_EQ(list[21], 0);
 
   // The intensity channel with 5-bit positions (compress 2 x 35: slen 0, 5, 5): row 3.
-  info.scalefac_compress = 70;
+  info.ScalefacCompress = 70;
   BitWriter w2;
   for (int i = 0; i < 14; ++i) w2.Put(31, 5);
   std::vector<uint8_t> bytes2 = w2.Bytes();
   Layer3BitReader reader2(bytes2.data(), w2.Size());
   EXPECT_EQ(ReadScaleFactorsLsf(state->tables, reader2, list, info, true), 70);
-  EXPECT_EQ(info.preflag, 0);
+  EXPECT_EQ(info.Preflag, 0);
   EXPECT_EQ(list[0], 0);
   EXPECT_EQ(list[7], 31);
   EXPECT_EQ(list[20], 31);

@@ -42,20 +42,20 @@ TEST_F(Layer3Intensity, RatioTables) {
   EXPECT_DOUBLE_EQ(r[1][0][31][0], std::pow(k0, 16));  // 5-bit positions by the same rule
   EXPECT_DOUBLE_EQ(r[1][0][30][1], std::pow(k0, 15));
   for (int set = 0; set < 3; ++set)
-    for (int p = 0; p < kIntensityPositions; ++p)
+    for (int p = 0; p < IntensityPositions; ++p)
       for (int side = 0; side < 2; ++side)
         EXPECT_DOUBLE_EQ(r[set][1][p][side], r[set][0][p][side] * 1.4142135623730951);
 }
 
 TEST_F(Layer3Intensity, LongBlocksAboveTheLastNonZeroBand) {
   GranuleInfo info{};
-  info.maxbandl = 5;
+  info.Maxbandl = 5;
   scalefac[4] = 0;  // below the region: untouched
   scalefac[5] = 7;  // illegal position: untouched
   scalefac[6] = 0;  // all to the right
   scalefac[20] = 3;  // band 20 and band 21: half and half
   IntensityStereo(state->tables, left, right, scalefac, info, 0, false, false);
-  const Layer3BandTable& bands = kLayer3BandTables[0];
+  const Layer3BandTable& bands = BandTables[0];
   for (int i = 0; i < bands.longBoundary[7]; ++i) {
     const bool moved = i >= bands.longBoundary[6];
     EXPECT_NEAR(left[i], moved ? 0.0 : 1.0 + i, 1e-12) << i;
@@ -82,13 +82,13 @@ TEST_F(Layer3Intensity, LsfHighestBand) {
                         Case{21, true, root2, root2}}) {
     SetUp();
     GranuleInfo info{};
-    info.maxbandl = c.maxbandl;
-    info.scalefac_compress = 1;
+    info.Maxbandl = c.maxbandl;
+    info.ScalefacCompress = 1;
     scalefac[20] = 1;
     int32_t illegal[39];
     for (int32_t& i : illegal) i = 7;
     IntensityStereo(state->tables, left, right, scalefac, info, 3, c.middleSide, true, illegal);
-    const int first = kLayer3BandTables[3].longBoundary[21];
+    const int first = BandTables[3].longBoundary[21];
     EXPECT_DOUBLE_EQ(left[first], (1.0 + first) * c.left) << c.maxbandl << c.middleSide;
     EXPECT_DOUBLE_EQ(right[first], (1.0 + first) * c.right) << c.maxbandl << c.middleSide;
     EXPECT_EQ(left[first - 1], c.maxbandl == 20 ? (1.0 + first - 1) * c.left : first) << c.maxbandl;
@@ -101,7 +101,7 @@ TEST_F(Layer3Intensity, LsfIllegalPositionIsTheLargestValueOfItsWidth) {
   for (const bool middleSide : {false, true}) {
     SetUp();
     GranuleInfo info{};
-    info.maxbandl = 10;
+    info.Maxbandl = 10;
     int32_t illegal[39];
     for (int b = 0; b < 39; ++b) illegal[b] = 7;
     scalefac[10] = 3;
@@ -111,7 +111,7 @@ TEST_F(Layer3Intensity, LsfIllegalPositionIsTheLargestValueOfItsWidth) {
     illegal[12] = 0;  // no bits: 0 is illegal
     for (int b = 13; b < 21; ++b) scalefac[b] = 7;  // illegal for 3 bits
     IntensityStereo(state->tables, left, right, scalefac, info, 3, middleSide, true, illegal);
-    const Layer3BandTable& bands = kLayer3BandTables[3];
+    const Layer3BandTable& bands = BandTables[3];
     const double factor = middleSide ? 1.4142135623730951 : 1.0;
     const double k3 = std::pow(2.0, -0.25 * 2);  // scale 0, odd position 3: left k^2
     for (int i = bands.longBoundary[10]; i < 576; ++i) {
@@ -129,13 +129,13 @@ TEST_F(Layer3Intensity, LsfIllegalPositionIsTheLargestValueOfItsWidth) {
 
 TEST_F(Layer3Intensity, ShortBlocksPerWindow) {
   GranuleInfo info{};
-  info.block_type = 2;
-  info.maxband[0] = 13;  // window 0 fully coded
-  info.maxband[1] = 11;  // window 1: bands 11 and 12 from positions 3 x 11 + 1
-  info.maxband[2] = 13;
+  info.BlockType = 2;
+  info.Maxband[0] = 13;  // window 0 fully coded
+  info.Maxband[1] = 11;  // window 1: bands 11 and 12 from positions 3 x 11 + 1
+  info.Maxband[2] = 13;
   scalefac[34] = 0;
   IntensityStereo(state->tables, left, right, scalefac, info, 0, false, false);
-  const Layer3BandTable& bands = kLayer3BandTables[0];
+  const Layer3BandTable& bands = BandTables[0];
   for (int p = 3 * bands.shortBoundary[11]; p < 576; ++p) {
     const bool moved = p % 3 == 1;
     EXPECT_EQ(right[p], moved ? 1.0 + p : 0.0) << p;
@@ -145,15 +145,15 @@ TEST_F(Layer3Intensity, ShortBlocksPerWindow) {
 
 TEST_F(Layer3Intensity, MixedBlocksTakeTheLongPartWhenNoShortBandIsCoded) {
   GranuleInfo info{};
-  info.block_type = 2;
-  info.mixed_block_flag = 1;
-  info.maxband[0] = info.maxband[1] = info.maxband[2] = 3;
-  info.maxbandl = 6;
+  info.BlockType = 2;
+  info.MixedBlockFlag = 1;
+  info.Maxband[0] = info.Maxband[1] = info.Maxband[2] = 3;
+  info.Maxbandl = 6;
   for (int& s : scalefac) s = 7;
   scalefac[6] = 0;   // long band 6
   scalefac[8] = 0;   // short band 3, window 0: entry 3 x 3 + 0 - 1
   IntensityStereo(state->tables, left, right, scalefac, info, 0, false, false);
-  const Layer3BandTable& bands = kLayer3BandTables[0];
+  const Layer3BandTable& bands = BandTables[0];
   for (int i = 0; i < 36; ++i) {
     const bool moved = i >= bands.longBoundary[6] && i < bands.longBoundary[7];
     EXPECT_EQ(right[i], moved ? 1.0 + i : 0.0) << i;

@@ -28,7 +28,7 @@ public:
   // The bytes with the reader's guard behind them.
   std::vector<uint8_t> Bytes() const {
     std::vector<uint8_t> out = bytes_;
-    out.resize(out.size() + Layer3BitReader::kGuardBytes, 0);
+    out.resize(out.size() + Layer3BitReader::GuardBytes, 0);
     return out;
   }
   size_t Size() const { return bytes_.size(); }

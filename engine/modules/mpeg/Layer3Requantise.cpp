@@ -1,4 +1,4 @@
-#include "engine/modules/mpeg/Layer3Requantize.h"
+#include "engine/modules/mpeg/Layer3Requantise.h"
 
 #include <bit>
 #include <cmath>
@@ -10,14 +10,14 @@
 
 namespace {
 
-constexpr int32_t kPreemphasis[2][22] = {
+constexpr int32_t PreemphasisTable[2][22] = {
     {0},
     {0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 1, 1, 1, 1, 2, 2, 3, 3, 3, 2, 0},
 };
 
 inline int ClampGain(int position) {
   if (position < 0) return 0;
-  return position < kGainTableSize ? position : kGainTableSize - 1;
+  return position < GainTableSize ? position : GainTableSize - 1;
 }
 
 // Walks the band map: where the next pair of values goes and with which gain.
@@ -56,15 +56,15 @@ struct BandWalk {
     band = e.band;
     window = e.window;
     if (longBlocks) {
-      gain = tables.gain[ClampGain(info.globalGain + ((scalefac[entry] + pretab[band]) << shift))];
+      gain = tables.gain[ClampGain(info.GlobalGain + ((scalefac[entry] + pretab[band]) << shift))];
       step = 1;
     } else {
       position = e.start;
       if (window == 3) {
-        gain = tables.gain[ClampGain(info.globalGain + (scalefac[entry] << shift))];
+        gain = tables.gain[ClampGain(info.GlobalGain + (scalefac[entry] << shift))];
         step = 1;
       } else {
-        gain = tables.gain[ClampGain(info.windowGain[window] + (scalefac[entry] << shift))];
+        gain = tables.gain[ClampGain(info.WindowGain[window] + (scalefac[entry] << shift))];
         step = 3;
       }
     }
@@ -76,7 +76,7 @@ struct BandWalk {
 // the middle values in `left`); returns the leaves ORed together (0: all pairs were zero).
 // Only the codeword's reach decides where the next pair starts, so the reader moves on while
 // the values are still being worked out.
-template <bool kMiddleSide, bool kLinbits>
+template <bool MiddleSide, bool WithLinbits>
 [[gnu::always_inline]] inline uint32_t DecodePairs(const HuffmanTable& table, Layer3BitReader& reader,
                                                    const double* power, double gain, int run, int p, int step,
                                                    double* left, double* out) {
@@ -89,7 +89,7 @@ template <bool kMiddleSide, bool kLinbits>
     int prefix;
     const uint32_t entry = DecodeHuffmanEntry(table, static_cast<uint32_t>(window >> 32), prefix);
     int reach = prefix + static_cast<int>((entry >> 16) & 0xFF);
-    if (kLinbits) reach += linbits * static_cast<int>(entry >> 24);
+    if (WithLinbits) reach += linbits * static_cast<int>(entry >> 24);
     reader.Skip(static_cast<size_t>(reach));
     const uint32_t leaf = entry & 0xFF;
     leaves |= leaf;
@@ -99,7 +99,7 @@ template <bool kMiddleSide, bool kLinbits>
     const uint32_t magnitudes[2] = {leaf >> 4, leaf & 15};
     for (int v = 0; v < 2; ++v) {
       uint32_t magnitude = magnitudes[v];
-      if (kLinbits) {
+      if (WithLinbits) {
         const uint32_t escape = magnitude == 15;
         const auto extra = static_cast<uint32_t>((window << at) >> (64 - linbits));
         magnitude += extra & (0u - escape);
@@ -110,7 +110,7 @@ template <bool kMiddleSide, bool kLinbits>
       at += static_cast<int>(present);
       values[v] = std::bit_cast<double>(std::bit_cast<uint64_t>(power[magnitude] * gain) ^ (sign << 63));
     }
-    if (kMiddleSide) {
+    if (MiddleSide) {
       // A zero side value leaves the middle value in both channels: m + 0 and m - 0.
       const double m0 = left[p];
       const double m1 = left[p + step];
@@ -126,20 +126,20 @@ template <bool kMiddleSide, bool kLinbits>
   return leaves;
 }
 
-template <bool kMiddleSide>
+template <bool MiddleSide>
 int RequantiseGranule(const Layer3Tables& tables, Layer3BitReader& reader, double* left,
                       double* out, const int32_t* scalefac, GranuleInfo& info, int rateIndex,
                       int scaleBits) {
-  if (kMiddleSide) {
+  if (MiddleSide) {
     std::memcpy(out, left, 576 * sizeof(double));
   } else {
     std::memset(out, 0, 576 * sizeof(double));
   }
 
-  const long budget = static_cast<long>(info.part2_3_length) - scaleBits;
+  const long budget = static_cast<long>(info.Part23Length) - scaleBits;
   const size_t start = reader.Position();
-  const bool shortBlocks = info.block_type == 2;
-  const bool mixed = shortBlocks && info.mixed_block_flag;
+  const bool shortBlocks = info.BlockType == 2;
+  const bool mixed = shortBlocks && info.MixedBlockFlag;
 
   BandWalk walk{tables,
                 scalefac,
@@ -147,9 +147,9 @@ int RequantiseGranule(const Layer3Tables& tables, Layer3BitReader& reader, doubl
                 !shortBlocks ? tables.longMap[rateIndex]
                 : mixed      ? tables.mixedMap[rateIndex]
                              : tables.shortMap[rateIndex],
-                kPreemphasis[info.preflag ? 1 : 0],
+                PreemphasisTable[info.Preflag ? 1 : 0],
                 !shortBlocks ? 22 : mixed ? tables.mixedMapSize[rateIndex] : 39,
-                1 + info.scalefac_scale,
+                1 + info.ScalefacScale,
                 !shortBlocks};
 
   int lastShort[3];
@@ -161,7 +161,7 @@ int RequantiseGranule(const Layer3Tables& tables, Layer3BitReader& reader, doubl
   auto storeValue = [&](double value) {
     int p = walk.position;
     walk.position += walk.step;
-    if (kMiddleSide) {
+    if (MiddleSide) {
       if (value == 0.0) return;
       double m = left[p];
       left[p] = m + value;
@@ -179,23 +179,23 @@ int RequantiseGranule(const Layer3Tables& tables, Layer3BitReader& reader, doubl
   };
 
   // Big values: three regions (two with window switching), each with its own table.
-  const int bigValues = info.big_values;
+  const int bigValues = info.BigValues;
   int regionEnd[3];
-  if (bigValues <= info.region1start) {
+  if (bigValues <= info.Region1Start) {
     regionEnd[0] = regionEnd[1] = regionEnd[2] = bigValues;
-  } else if (bigValues <= info.region2start) {
-    regionEnd[0] = info.region1start;
+  } else if (bigValues <= info.Region2Start) {
+    regionEnd[0] = info.Region1Start;
     regionEnd[1] = regionEnd[2] = bigValues;
   } else {
-    regionEnd[0] = info.region1start;
-    regionEnd[1] = info.region2start;
+    regionEnd[0] = info.Region1Start;
+    regionEnd[1] = info.Region2Start;
     regionEnd[2] = bigValues;
   }
 
   int pair = 0;
   bool mapEnded = false;
   for (int region = 0; region < 3 && !mapEnded; ++region) {
-    const HuffmanTable& table = Layer3HuffmanTable(info.table_select[region] & 31);
+    const HuffmanTable& table = Layer3HuffmanTable(info.TableSelect[region] & 31);
     const int linbits = table.linbits;
     // A run of pairs that stays in one band and one region: one gain, one step, no checks
     // between the pairs.
@@ -211,8 +211,8 @@ int RequantiseGranule(const Layer3Tables& tables, Layer3BitReader& reader, doubl
       int p = walk.position;
       walk.position += 2 * step * run;
       if (table.lookup == nullptr) continue;
-      const uint32_t leaves = linbits != 0 ? DecodePairs<kMiddleSide, true>(table, reader, power, walk.gain, run, p, step, left, out)
-                                           : DecodePairs<kMiddleSide, false>(table, reader, power, walk.gain, run, p, step, left, out);
+      const uint32_t leaves = linbits != 0 ? DecodePairs<MiddleSide, true>(table, reader, power, walk.gain, run, p, step, left, out)
+                                           : DecodePairs<MiddleSide, false>(table, reader, power, walk.gain, run, p, step, left, out);
       if (leaves != 0) recordBand();
     }
   }
@@ -221,7 +221,7 @@ int RequantiseGranule(const Layer3Tables& tables, Layer3BitReader& reader, doubl
   if (used > budget) return 1;
 
   // Count1 part: quadruples of values -1, 0 or 1 while bits remain.
-  const HuffmanTable& quad = Layer3HuffmanTable(32 + (info.count1table_select & 1));
+  const HuffmanTable& quad = Layer3HuffmanTable(32 + (info.Count1TableSelect & 1));
   int quadruples = (288 - bigValues) / 2;
   while (!mapEnded && quadruples > 0 && used < budget) {
     const uint64_t window = reader.Peek64();
@@ -243,7 +243,7 @@ int RequantiseGranule(const Layer3Tables& tables, Layer3BitReader& reader, doubl
         const uint64_t sign = ((window << at) >> 63) & set;
         at += static_cast<int>(set);
         const double value = std::bit_cast<double>((gainBits & (0 - set)) ^ (sign << 63));
-        if (kMiddleSide) {
+        if (MiddleSide) {
           const double m = left[p + k * step];
           left[p + k * step] = m + value;
           out[p + k * step] = m - value;
@@ -289,17 +289,17 @@ int RequantiseGranule(const Layer3Tables& tables, Layer3BitReader& reader, doubl
   reader.SetPosition(start + static_cast<size_t>(budget));
 
   // Limits for the stereo, antialias and hybrid stages.
-  info.maxbandl = lastLong + 1;
+  info.Maxbandl = lastLong + 1;
   if (shortBlocks) {
     int largest = 0;
     for (int n = 0; n < 3; ++n) {
-      info.maxband[n] = lastShort[n] + 1;
-      if (info.maxband[n] > largest) largest = info.maxband[n];
+      info.Maxband[n] = lastShort[n] + 1;
+      if (info.Maxband[n] > largest) largest = info.Maxband[n];
     }
-    info.maxb = largest > 0 ? tables.shortLimit[rateIndex][largest] : tables.longLimit[rateIndex][info.maxbandl];
+    info.Maxb = largest > 0 ? tables.shortLimit[rateIndex][largest] : tables.longLimit[rateIndex][info.Maxbandl];
   } else {
-    info.maxband[0] = info.maxband[1] = info.maxband[2] = 0;
-    info.maxb = tables.longLimit[rateIndex][info.maxbandl];
+    info.Maxband[0] = info.Maxband[1] = info.Maxband[2] = 0;
+    info.Maxb = tables.longLimit[rateIndex][info.Maxbandl];
   }
   return 0;
 }
@@ -307,12 +307,12 @@ int RequantiseGranule(const Layer3Tables& tables, Layer3BitReader& reader, doubl
 }  // namespace
 
 void BuildRequantiseTables(Layer3Tables& tables, int downsampleLevel) {
-  for (int j = 0; j < kGainTableSize; ++j) tables.gain[j] = std::pow(2.0, -0.25 * (j - 46));
-  for (int i = 0; i < kPowerTableSize; ++i) tables.power[i] = std::pow(static_cast<double>(i), 4.0 / 3.0);
+  for (int j = 0; j < GainTableSize; ++j) tables.gain[j] = std::pow(2.0, -0.25 * (j - 46));
+  for (int i = 0; i < PowerTableSize; ++i) tables.power[i] = std::pow(static_cast<double>(i), 4.0 / 3.0);
 
   const int cap = 32 >> downsampleLevel;
   for (int rate = 0; rate < 9; ++rate) {
-    const Layer3BandTable& bands = kLayer3BandTables[rate];
+    const Layer3BandTable& bands = BandTables[rate];
     for (int b = 0; b < 22; ++b) {
       tables.longMap[rate][b] = {static_cast<int16_t>((bands.longBoundary[b + 1] - bands.longBoundary[b]) / 2),
                                  bands.longBoundary[b], 3, static_cast<int8_t>(b)};

@@ -5,7 +5,7 @@
 #include <memory>
 
 #include "engine/modules/mpeg/Layer3Frame.h"
-#include "engine/modules/mpeg/Layer3Requantize.h"
+#include "engine/modules/mpeg/Layer3Requantise.h"
 #include "tests/engine/modules/mpeg/Layer3TestBits.h"
 
 using namespace layer3test;
@@ -19,19 +19,19 @@ protected:
   // A long-block granule with gain 1.0 (global_gain 210) and all scale factors 0.
   static GranuleInfo LongGranule(int bigValues, int table0) {
     GranuleInfo g{};
-    g.big_values = bigValues;
-    g.table_select[0] = g.table_select[1] = g.table_select[2] = table0;
-    g.region1start = 288;
-    g.region2start = 288;
-    g.globalGain = 256 - 210;
-    g.windowGain[0] = g.windowGain[1] = g.windowGain[2] = g.globalGain;
+    g.BigValues = bigValues;
+    g.TableSelect[0] = g.TableSelect[1] = g.TableSelect[2] = table0;
+    g.Region1Start = 288;
+    g.Region2Start = 288;
+    g.GlobalGain = 256 - 210;
+    g.WindowGain[0] = g.WindowGain[1] = g.WindowGain[2] = g.GlobalGain;
     return g;
   }
 
   // Requantises `bits` as one granule whose part2_3_length is `length` bits (default: all).
   int Run(const BitWriter& bits, GranuleInfo& g, int length = -1, int rate = 0) {
     data = bits.Bytes();
-    g.part2_3_length = length < 0 ? static_cast<int>(bits.Bits()) : length;
+    g.Part23Length = length < 0 ? static_cast<int>(bits.Bits()) : length;
     Layer3BitReader reader(data.data(), bits.Size());
     int result = Requantise(state->tables, reader, state->spectrum[0], scalefac, g, rate, 0);
     endPosition = reader.Position();
@@ -50,8 +50,8 @@ TEST_F(Layer3Requantise, EmptyGranuleIsSilentWithOneSubband) {
   for (double& v : state->spectrum[0]) v = 7.0;
   EXPECT_EQ(Run(bits, g), 0);
   for (double v : state->spectrum[0]) ASSERT_EQ(v, 0.0);
-  EXPECT_EQ(g.maxbandl, 0);
-  EXPECT_EQ(g.maxb, 1);
+  EXPECT_EQ(g.Maxbandl, 0);
+  EXPECT_EQ(g.Maxb, 1);
 }
 
 TEST_F(Layer3Requantise, PairValuesWithSignsAndEscapes) {
@@ -79,7 +79,7 @@ TEST_F(Layer3Requantise, PairValuesWithSignsAndEscapes) {
     EXPECT_EQ(state->spectrum[0][0], c.First) << c.Table;
     EXPECT_EQ(state->spectrum[0][1], c.Second) << c.Table;
     for (int i = 2; i < 576; ++i) ASSERT_EQ(state->spectrum[0][i], 0.0);
-    EXPECT_EQ(g.maxbandl, 1);
+    EXPECT_EQ(g.Maxbandl, 1);
     EXPECT_EQ(endPosition, bits.Bits());
   }
 }
@@ -90,7 +90,7 @@ TEST_F(Layer3Requantise, ScaleFactorsStepByTheirScale) {
     bits.PutCode(CodeOf(1, 0x10));
     bits.Put(0, 1);
     GranuleInfo g = LongGranule(1, 1);
-    g.scalefac_scale = scale;
+    g.ScalefacScale = scale;
     scalefac[0] = 1;
     ASSERT_EQ(Run(bits, g), 0);
     EXPECT_DOUBLE_EQ(state->spectrum[0][0], scale ? 0.5 : std::pow(2.0, -0.5));
@@ -106,10 +106,10 @@ TEST_F(Layer3Requantise, PreemphasisAddsToLongBands) {
     if (i == 31) bits.Put(0, 1);
   }
   GranuleInfo g = LongGranule(32, 1);
-  g.preflag = 1;
+  g.Preflag = 1;
   ASSERT_EQ(Run(bits, g), 0);
   EXPECT_DOUBLE_EQ(state->spectrum[0][62], std::pow(2.0, -0.5));  // band 11: pretab 1
-  EXPECT_EQ(g.maxbandl, 12);
+  EXPECT_EQ(g.Maxbandl, 12);
 }
 
 TEST_F(Layer3Requantise, Count1QuadrupleEndingOnTheLastBitIsWhole) {
@@ -119,7 +119,7 @@ TEST_F(Layer3Requantise, Count1QuadrupleEndingOnTheLastBitIsWhole) {
     bits.PutCode(CodeOf(33, 0xF));
     bits.Put(0b0101, 4);
     GranuleInfo g = LongGranule(0, 0);
-    g.count1table_select = 1;
+    g.Count1TableSelect = 1;
     ASSERT_EQ(Run(bits, g, static_cast<int>(bits.Bits()) - missing), 0);
     EXPECT_EQ(state->spectrum[0][0], 1.0);
     EXPECT_EQ(state->spectrum[0][1], -1.0);
@@ -156,16 +156,16 @@ TEST_F(Layer3Requantise, ShortBlocksInterleaveWindowsWithTheirGains) {
     if (pair == 2) bits.Put(0, 2);
   }
   GranuleInfo g = LongGranule(3, 1);
-  g.block_type = 2;
-  g.region1start = 18;
-  g.windowGain[1] = g.globalGain + 8;  // subblock_gain 1: 2^-2
+  g.BlockType = 2;
+  g.Region1Start = 18;
+  g.WindowGain[1] = g.GlobalGain + 8;  // subblock_gain 1: 2^-2
   ASSERT_EQ(Run(bits, g), 0);
   EXPECT_EQ(state->spectrum[0][1], 0.25);
   EXPECT_EQ(state->spectrum[0][4], 0.25);
-  EXPECT_EQ(g.maxband[0], 0);
-  EXPECT_EQ(g.maxband[1], 1);
-  EXPECT_EQ(g.maxband[2], 0);
-  EXPECT_EQ(g.maxb, state->tables.shortLimit[0][1]);
+  EXPECT_EQ(g.Maxband[0], 0);
+  EXPECT_EQ(g.Maxband[1], 1);
+  EXPECT_EQ(g.Maxband[2], 0);
+  EXPECT_EQ(g.Maxb, state->tables.shortLimit[0][1]);
 }
 
 TEST_F(Layer3Requantise, MixedBlocksKeepThreeShortBandsAndShortLimits) {
@@ -173,14 +173,14 @@ TEST_F(Layer3Requantise, MixedBlocksKeepThreeShortBandsAndShortLimits) {
   bits.PutCode(CodeOf(1, 0x10));
   bits.Put(0, 1);
   GranuleInfo g = LongGranule(1, 1);
-  g.block_type = 2;
-  g.mixed_block_flag = 1;
-  g.region1start = 18;
+  g.BlockType = 2;
+  g.MixedBlockFlag = 1;
+  g.Region1Start = 18;
   ASSERT_EQ(Run(bits, g), 0);
   EXPECT_EQ(state->spectrum[0][0], 1.0);
-  for (int n = 0; n < 3; ++n) EXPECT_EQ(g.maxband[n], 3);
-  EXPECT_EQ(g.maxbandl, 1);
-  EXPECT_EQ(g.maxb, state->tables.shortLimit[0][3]);
+  for (int n = 0; n < 3; ++n) EXPECT_EQ(g.Maxband[n], 3);
+  EXPECT_EQ(g.Maxbandl, 1);
+  EXPECT_EQ(g.Maxb, state->tables.shortLimit[0][3]);
 }
 
 TEST_F(Layer3Requantise, HalfRateLimitsStopAtSixteen) {
@@ -202,7 +202,7 @@ TEST_F(Layer3Requantise, MiddleSideCombinesWithTheMiddleChannel) {
   bits.Put(0, 1);
   GranuleInfo g = LongGranule(1, 1);
   data = bits.Bytes();
-  g.part2_3_length = static_cast<int>(bits.Bits());
+  g.Part23Length = static_cast<int>(bits.Bits());
   Layer3BitReader reader(data.data(), bits.Size());
   ASSERT_EQ(RequantiseMiddleSide(state->tables, reader, state->spectrum[0], state->spectrum[1], scalefac, g, 0, 0),
             0);
@@ -218,8 +218,8 @@ TEST_F(Layer3Requantise, GainPositionsOfCorruptDataStayInTheTable) {
   bits.PutCode(CodeOf(1, 0x10));
   bits.Put(0, 1);
   GranuleInfo g = LongGranule(1, 1);
-  g.globalGain = 258;
-  g.scalefac_scale = 1;
+  g.GlobalGain = 258;
+  g.ScalefacScale = 1;
   scalefac[0] = 31;
   ASSERT_EQ(Run(bits, g), 0);
   EXPECT_TRUE(std::isfinite(state->spectrum[0][0]));
