@@ -1,6 +1,8 @@
 // The bit reader every layer reads its fields through: a byte position and a bit offset,
 // most significant bit first, over one buffer. Reads never pass the buffer's end: the cursor
-// stops there and every bit beyond it reads as 0, whatever a corrupt frame asks for.
+// stops there and every bit beyond it reads as 0, whatever a corrupt frame asks for. The bits
+// moved past the end are counted, so that bit positions (Layer III's part lengths) keep their
+// distances there too.
 #pragma once
 
 #include <cstddef>
@@ -8,14 +10,27 @@
 #include <cstring>
 
 struct BitCursor {
-  const uint8_t* Pos = nullptr;  // the byte that holds the next bit
-  const uint8_t* End = nullptr;  // one past the last byte that may be read
-  uint32_t Bit = 0;              // bits of *Pos already consumed, 0 to 7
+  const uint8_t* Pos = nullptr;   // the byte that holds the next bit
+  const uint8_t* End = nullptr;   // one past the last byte that may be read
+  const uint8_t* Base = nullptr;  // where bit positions count from: the start of the buffer
+  uint32_t Bit = 0;               // bits of *Pos already consumed, 0 to 7
+  size_t Beyond = 0;              // bits moved past End
 
   void Start(const uint8_t* pos, const uint8_t* end) {
     Pos = pos < end ? pos : end;
     End = end;
+    Base = Pos;
     Bit = 0;
+    Beyond = 0;
+  }
+
+  // The bit position from Base, and a move to one.
+  size_t Tell() const { return static_cast<size_t>(Pos - Base) * 8 + Bit + Beyond; }
+  void Seek(size_t bit) {
+    Pos = Base;
+    Bit = 0;
+    Beyond = 0;
+    SkipBits(bit);
   }
 
   // n from 0 to 17: the next n bits, through a 24-bit window.
@@ -39,7 +54,10 @@ struct BitCursor {
   }
 
   uint32_t ReadBit() {
-    if (Pos >= End) return 0;
+    if (Pos >= End) {
+      ++Beyond;
+      return 0;
+    }
     uint32_t value = (static_cast<uint32_t>(*Pos) >> (7 - Bit)) & 1u;
     Advance(1);
     return value;
@@ -62,11 +80,25 @@ struct BitCursor {
     return static_cast<uint32_t>((window << (bit & 7)) >> (64 - n));
   }
 
+  // The next 64 bits without moving the cursor; bits at or beyond End read as 0.
+  uint64_t Peek64() const {
+    if (Pos >= End) return 0;
+    uint64_t window = 0;
+    if (End - Pos >= 8) {
+      std::memcpy(&window, Pos, 8);
+      window = __builtin_bswap64(window);
+    } else {
+      for (ptrdiff_t i = 0; i < 8; ++i) window = (window << 8) | (i < End - Pos ? Pos[i] : 0u);
+    }
+    return window << Bit;
+  }
+
   // Moves the cursor on by n bits, stopping at End.
   void SkipBits(size_t n) {
     const size_t bits = Bit + n;
     const size_t bytes = bits >> 3;
     if (bytes >= static_cast<size_t>(End - Pos)) {
+      Beyond += bits - static_cast<size_t>(End - Pos) * 8;
       Pos = End;
       Bit = 0;
     } else {
@@ -74,9 +106,6 @@ struct BitCursor {
       Bit = static_cast<uint32_t>(bits & 7u);
     }
   }
-
-  // Bits consumed since `origin` (a byte position at bit offset 0).
-  ptrdiff_t BitsFrom(const uint8_t* origin) const { return (Pos - origin) * 8 + Bit; }
 
  private:
   // n from 1 to 25, with at least 8 bytes left: the same bits through one 64-bit load, and
@@ -107,6 +136,7 @@ struct BitCursor {
     uint32_t bits = Bit + n;
     size_t bytes = bits >> 3;
     if (bytes >= static_cast<size_t>(End - Pos)) {
+      Beyond += bits - static_cast<size_t>(End - Pos) * 8;
       Pos = End;
       Bit = 0;
     } else {

@@ -14,10 +14,9 @@ namespace {
 size_t AppendMainData(Layer3State& state, const FrameHeader& header, const uint8_t* body) {
   const int side = header.SideInfoLength;
   size_t length = header.BodyLength > side ? static_cast<size_t>(header.BodyLength - side) : 0;
-  const size_t room = MainDataCapacity - Layer3BitReader::GuardBytes - state.reservoirFill;
+  const size_t room = MainDataCapacity - state.reservoirFill;
   if (length > room) length = room;
   std::memcpy(state.mainData + state.reservoirFill, body + side, length);
-  std::memset(state.mainData + state.reservoirFill + length, 0, Layer3BitReader::GuardBytes);
   return length;
 }
 
@@ -48,12 +47,13 @@ int DecodeFrameBody(Layer3State& state, const FrameHeader& header, const uint8_t
   const int granules = lsf ? 1 : 2;
 
   // Side information, from a copy that ends in zeros, so a short body cannot be overread.
-  uint8_t sideBytes[34 + Layer3BitReader::GuardBytes] = {};
+  uint8_t sideBytes[34] = {};
   const int side = header.SideInfoLength;
   int available = header.BodyLength < side ? header.BodyLength : side;
   if (available > 0) std::memcpy(sideBytes, body, static_cast<size_t>(available));
-  Layer3BitReader sideReader(sideBytes, static_cast<size_t>(side));
-  if (header.CrcPresent) sideReader.Skip(16);
+  BitCursor sideReader;
+  sideReader.Start(sideBytes, sideBytes + side);
+  if (header.CrcPresent) sideReader.SkipBits(16);
   Layer3SideInfo info;
   const int damaged = lsf ? ReadSideInfoLsf(sideReader, info, channels, middleSide, rate)
                                 : ReadSideInfo(sideReader, info, channels, middleSide, rate);
@@ -63,8 +63,9 @@ int DecodeFrameBody(Layer3State& state, const FrameHeader& header, const uint8_t
     return 18 * granules;
   }
 
-  Layer3BitReader reader(state.mainData, state.reservoirFill + mainLength);
-  reader.SetPosition((state.reservoirFill - static_cast<size_t>(info.MainDataBegin)) * 8);
+  BitCursor reader;
+  reader.Start(state.mainData, state.mainData + state.reservoirFill + mainLength);
+  reader.Seek((state.reservoirFill - static_cast<size_t>(info.MainDataBegin)) * 8);
 
   int32_t scalefac[2][ScaleFactorListSize] = {};
   int32_t illegalPositions[ScaleFactorListSize];
@@ -75,11 +76,11 @@ int DecodeFrameBody(Layer3State& state, const FrameHeader& header, const uint8_t
     bool silent = (damaged >> gr) & 1;
     for (int ch = 0; ch < channels; ++ch) {
       GranuleInfo& gi = info.Granule[gr][ch];
-      const size_t partStart = reader.Position();
+      const size_t partStart = reader.Tell();
       if (silent) {
         // Granule 1 of an MPEG-1 frame may reuse these scale factors.
         if (!lsf && gr == 0) ReadScaleFactors(reader, scalefac[ch], gi);
-        reader.SetPosition(partStart + static_cast<size_t>(gi.Part23Length));
+        reader.Seek(partStart + static_cast<size_t>(gi.Part23Length));
         continue;
       }
       int scaleBits = lsf ? ReadScaleFactorsLsf(tables, reader, scalefac[ch], gi, intensity && ch == 1,
@@ -91,7 +92,7 @@ int DecodeFrameBody(Layer3State& state, const FrameHeader& header, const uint8_t
                         : Requantise(tables, reader, state.spectrum[ch], scalefac[ch], gi, rate, scaleBits);
       if (overrun) {
         silent = true;
-        reader.SetPosition(partStart + static_cast<size_t>(gi.Part23Length));
+        reader.Seek(partStart + static_cast<size_t>(gi.Part23Length));
       }
     }
     if (silent) {

@@ -77,7 +77,7 @@ struct BandWalk {
 // Only the codeword's reach decides where the next pair starts, so the reader moves on while
 // the values are still being worked out.
 template <bool MiddleSide, bool WithLinbits>
-[[gnu::always_inline]] inline uint32_t DecodePairs(const HuffmanTable& table, Layer3BitReader& reader,
+[[gnu::always_inline]] inline uint32_t DecodePairs(const HuffmanTable& table, BitCursor& reader,
                                                    const double* power, double gain, int run, int p, int step,
                                                    double* left, double* out) {
   const int linbits = table.linbits;
@@ -90,7 +90,7 @@ template <bool MiddleSide, bool WithLinbits>
     const uint32_t entry = DecodeHuffmanEntry(table, static_cast<uint32_t>(window >> 32), prefix);
     int reach = prefix + static_cast<int>((entry >> 16) & 0xFF);
     if (WithLinbits) reach += linbits * static_cast<int>(entry >> 24);
-    reader.Skip(static_cast<size_t>(reach));
+    reader.SkipBits(static_cast<size_t>(reach));
     const uint32_t leaf = entry & 0xFF;
     leaves |= leaf;
     // Without branches on the values: a zero magnitude reads no sign bit and stays +0.0.
@@ -127,7 +127,7 @@ template <bool MiddleSide, bool WithLinbits>
 }
 
 template <bool MiddleSide>
-int RequantiseGranule(const Layer3Tables& tables, Layer3BitReader& reader, double* left,
+int RequantiseGranule(const Layer3Tables& tables, BitCursor& reader, double* left,
                       double* out, const int32_t* scalefac, GranuleInfo& info, int rateIndex,
                       int scaleBits) {
   if (MiddleSide) {
@@ -137,7 +137,7 @@ int RequantiseGranule(const Layer3Tables& tables, Layer3BitReader& reader, doubl
   }
 
   const long budget = static_cast<long>(info.Part23Length) - scaleBits;
-  const size_t start = reader.Position();
+  const size_t start = reader.Tell();
   const bool shortBlocks = info.BlockType == 2;
   const bool mixed = shortBlocks && info.MixedBlockFlag;
 
@@ -217,7 +217,7 @@ int RequantiseGranule(const Layer3Tables& tables, Layer3BitReader& reader, doubl
     }
   }
 
-  long used = static_cast<long>(reader.Position() - start);
+  long used = static_cast<long>(reader.Tell() - start);
   if (used > budget) return 1;
 
   // Count1 part: quadruples of values -1, 0 or 1 while bits remain.
@@ -255,7 +255,7 @@ int RequantiseGranule(const Layer3Tables& tables, Layer3BitReader& reader, doubl
       walk.position += 4 * step;
       if (leaf != 0) recordBand();
       used += length + signs;
-      reader.Skip(static_cast<size_t>(length + signs));
+      reader.SkipBits(static_cast<size_t>(length + signs));
       --quadruples;
       continue;
     }
@@ -281,12 +281,12 @@ int RequantiseGranule(const Layer3Tables& tables, Layer3BitReader& reader, doubl
         storeValue(0.0);
       }
     }
-    reader.Skip(static_cast<size_t>(consumed));
+    reader.SkipBits(static_cast<size_t>(consumed));
     if (stop) break;
     --quadruples;
   }
 
-  reader.SetPosition(start + static_cast<size_t>(budget));
+  reader.Seek(start + static_cast<size_t>(budget));
 
   // Limits for the stereo, antialias and hybrid stages.
   info.Maxbandl = lastLong + 1;
@@ -355,12 +355,12 @@ void BuildRequantiseTables(Layer3Tables& tables, int downsampleLevel) {
   }
 }
 
-int Requantise(const Layer3Tables& tables, Layer3BitReader& reader, double* spectrum,
+int Requantise(const Layer3Tables& tables, BitCursor& reader, double* spectrum,
                const int32_t* scalefac, GranuleInfo& info, int rateIndex, int scaleBits) {
   return RequantiseGranule<false>(tables, reader, nullptr, spectrum, scalefac, info, rateIndex, scaleBits);
 }
 
-int RequantiseMiddleSide(const Layer3Tables& tables, Layer3BitReader& reader, double* left,
+int RequantiseMiddleSide(const Layer3Tables& tables, BitCursor& reader, double* left,
                          double* right, const int32_t* scalefac, GranuleInfo& info, int rateIndex,
                          int scaleBits) {
   return RequantiseGranule<true>(tables, reader, left, right, scalefac, info, rateIndex, scaleBits);

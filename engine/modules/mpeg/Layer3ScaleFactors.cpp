@@ -19,7 +19,7 @@ constexpr uint16_t Pack(int s1, int s2, int s3, int s4, int row, int preflag) {
   return static_cast<uint16_t>(s1 | (s2 << 3) | (s3 << 6) | (s4 << 9) | (row << 12) | (preflag << 15));
 }
 
-inline int ReadValues(Layer3BitReader& reader, int32_t* list, int& at, int count, int width) {
+inline int ReadValues(BitCursor& reader, int32_t* list, int& at, int count, int width) {
   for (int i = 0; i < count; ++i) list[at++] = static_cast<int32_t>(reader.ReadBits(width));
   return count * width;
 }
@@ -47,7 +47,7 @@ void BuildLsfScaleLayouts(Layer3Tables& tables) {
   }
 }
 
-int ReadScaleFactors(Layer3BitReader& reader, int32_t* list, const GranuleInfo& info) {
+int ReadScaleFactors(BitCursor& reader, int32_t* list, const GranuleInfo& info) {
   const int slen1 = Slen1[info.ScalefacCompress & 15];
   const int slen2 = Slen2[info.ScalefacCompress & 15];
   int at = 0;
@@ -77,7 +77,7 @@ int ReadScaleFactors(Layer3BitReader& reader, int32_t* list, const GranuleInfo& 
   return bits;
 }
 
-int ReadScaleFactorsLsf(const Layer3Tables& tables, Layer3BitReader& reader, int32_t* list, GranuleInfo& info,
+int ReadScaleFactorsLsf(const Layer3Tables& tables, BitCursor& reader, int32_t* list, GranuleInfo& info,
                         bool intensity, int32_t* illegalPositions) {
   const unsigned layout = intensity ? tables.lsfIntensityLayout[(info.ScalefacCompress >> 1) & 255]
                                     : tables.lsfScaleLayout[info.ScalefacCompress & 511];

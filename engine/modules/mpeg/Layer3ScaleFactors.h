@@ -3,7 +3,7 @@
 // blocks the long bands of the lowest two subbands, then short bands 3 to 12.
 #pragma once
 
-#include "engine/modules/mpeg/Layer3BitReader.h"
+#include "engine/modules/mpeg/BitCursor.h"
 #include "engine/modules/mpeg/Layer3State.h"
 
 inline constexpr int ScaleFactorListSize = 39;
@@ -12,11 +12,11 @@ inline constexpr int ScaleFactorListSize = 39;
 void BuildLsfScaleLayouts(Layer3Tables& tables);
 
 // MPEG-1: returns the number of bits read. Granule 1 keeps the groups that scfsi selects.
-int ReadScaleFactors(Layer3BitReader& reader, int32_t* list, const GranuleInfo& info);
+int ReadScaleFactors(BitCursor& reader, int32_t* list, const GranuleInfo& info);
 
 // Lower sampling frequencies; `intensity` for the second channel of an intensity-stereo frame,
 // whose illegal intensity position in each band is the largest value its width can hold:
 // `illegalPositions`, when given, receives it per list entry (-1 where nothing was read).
 // Sets info.Preflag and returns the number of bits read.
-int ReadScaleFactorsLsf(const Layer3Tables& tables, Layer3BitReader& reader, int32_t* list, GranuleInfo& info,
+int ReadScaleFactorsLsf(const Layer3Tables& tables, BitCursor& reader, int32_t* list, GranuleInfo& info,
                         bool intensity, int32_t* illegalPositions = nullptr);

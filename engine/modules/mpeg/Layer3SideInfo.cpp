@@ -5,7 +5,7 @@
 namespace {
 
 // False when the granule's side information is impossible (window switching with block_type 0).
-bool ReadGranule(Layer3BitReader& reader, GranuleInfo& info, bool lsf, bool middleSide, int rateIndex) {
+bool ReadGranule(BitCursor& reader, GranuleInfo& info, bool lsf, bool middleSide, int rateIndex) {
   info.Part23Length = static_cast<int32_t>(reader.ReadBits(12));
   info.BigValues = static_cast<int32_t>(reader.ReadBits(9));
   if (info.BigValues > 288) info.BigValues = 288;
@@ -46,7 +46,7 @@ bool ReadGranule(Layer3BitReader& reader, GranuleInfo& info, bool lsf, bool midd
 
 }  // namespace
 
-int ReadSideInfo(Layer3BitReader& reader, Layer3SideInfo& side, int channels, bool middleSide, int rateIndex) {
+int ReadSideInfo(BitCursor& reader, Layer3SideInfo& side, int channels, bool middleSide, int rateIndex) {
   side.MainDataBegin = static_cast<int32_t>(reader.ReadBits(9));
   side.PrivateBits = static_cast<int32_t>(reader.ReadBits(channels == 1 ? 5 : 3));
   for (int ch = 0; ch < channels; ++ch) {
@@ -62,7 +62,7 @@ int ReadSideInfo(Layer3BitReader& reader, Layer3SideInfo& side, int channels, bo
   return damaged;
 }
 
-int ReadSideInfoLsf(Layer3BitReader& reader, Layer3SideInfo& side, int channels, bool middleSide, int rateIndex) {
+int ReadSideInfoLsf(BitCursor& reader, Layer3SideInfo& side, int channels, bool middleSide, int rateIndex) {
   side.MainDataBegin = static_cast<int32_t>(reader.ReadBits(8));
   side.PrivateBits = static_cast<int32_t>(reader.ReadBits(channels == 1 ? 1 : 2));
   int damaged = 0;

@@ -6,7 +6,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "engine/modules/mpeg/Layer3BitReader.h"
+#include "engine/modules/mpeg/BitCursor.h"
 
 // Side information of one granule and channel, completed by the requantisation (maxband,
 // maxbandl, maxb) and obeyed by the stereo and hybrid stages.
@@ -90,7 +90,7 @@ struct Layer3Tables {
 
 // Main data of the current frame after up to 511 bytes carried over from earlier frames.
 inline constexpr size_t ReservoirBytes = 512;
-inline constexpr size_t MainDataCapacity = ReservoirBytes + 1792 + Layer3BitReader::GuardBytes;
+inline constexpr size_t MainDataCapacity = ReservoirBytes + 1792;
 
 struct Layer3State {
   Layer3Tables tables;

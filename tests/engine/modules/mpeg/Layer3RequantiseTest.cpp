@@ -32,9 +32,10 @@ protected:
   int Run(const BitWriter& bits, GranuleInfo& g, int length = -1, int rate = 0) {
     data = bits.Bytes();
     g.Part23Length = length < 0 ? static_cast<int>(bits.Bits()) : length;
-    Layer3BitReader reader(data.data(), bits.Size());
+    BitCursor reader;
+    reader.Start(data.data(), data.data() + bits.Size());
     int result = Requantise(state->tables, reader, state->spectrum[0], scalefac, g, rate, 0);
-    endPosition = reader.Position();
+    endPosition = reader.Tell();
     return result;
   }
 
@@ -203,7 +204,8 @@ TEST_F(Layer3Requantise, MiddleSideCombinesWithTheMiddleChannel) {
   GranuleInfo g = LongGranule(1, 1);
   data = bits.Bytes();
   g.Part23Length = static_cast<int>(bits.Bits());
-  Layer3BitReader reader(data.data(), bits.Size());
+  BitCursor reader;
+  reader.Start(data.data(), data.data() + bits.Size());
   ASSERT_EQ(RequantiseMiddleSide(state->tables, reader, state->spectrum[0], state->spectrum[1], scalefac, g, 0, 0),
             0);
   EXPECT_EQ(state->spectrum[0][0], 0.5);

@@ -51,10 +51,11 @@ Layer3SideInfo ReadMono(const GranuleBits& g, int rate = 0, int mainDataBegin = 
   PutGranule(w, g, false);
   PutGranule(w, g, false);
   std::vector<uint8_t> bytes = w.Bytes();
-  Layer3BitReader reader(bytes.data(), w.Size());
+  BitCursor reader;
+  reader.Start(bytes.data(), bytes.data() + w.Size());
   Layer3SideInfo side{};
   ReadSideInfo(reader, side, 1, false, rate);
-  EXPECT_EQ(reader.Position(), 136u);
+  EXPECT_EQ(reader.Tell(), 136u);
   return side;
 }
 
@@ -64,10 +65,11 @@ Layer3SideInfo ReadLsfMono(const GranuleBits& g, int rate) {
   w.Put(0, 1);
   PutGranule(w, g, true);
   std::vector<uint8_t> bytes = w.Bytes();
-  Layer3BitReader reader(bytes.data(), w.Size());
+  BitCursor reader;
+  reader.Start(bytes.data(), bytes.data() + w.Size());
   Layer3SideInfo side{};
   ReadSideInfoLsf(reader, side, 1, false, rate);
-  EXPECT_EQ(reader.Position(), 72u);
+  EXPECT_EQ(reader.Tell(), 72u);
   return side;
 }
 
@@ -120,10 +122,11 @@ TEST(Layer3SideInfo, MiddleSideMovesTheGainPositions) {
   g.subblockGain[1] = 3;
   for (int i = 0; i < 4; ++i) PutGranule(w, g, false);
   std::vector<uint8_t> bytes = w.Bytes();
-  Layer3BitReader reader(bytes.data(), w.Size());
+  BitCursor reader;
+  reader.Start(bytes.data(), bytes.data() + w.Size());
   Layer3SideInfo side{};
   ReadSideInfo(reader, side, 2, true, 0);
-  EXPECT_EQ(reader.Position(), 256u);
+  EXPECT_EQ(reader.Tell(), 256u);
   EXPECT_EQ(side.Granule[1][1].GlobalGain, 256 - 210 + 2);
   EXPECT_EQ(side.Granule[1][1].WindowGain[1], 256 - 210 + 2 + 24);
 }
@@ -171,10 +174,11 @@ TEST(Layer3SideInfo, WindowSwitchingWithBlockTypeZeroMarksItsGranule) {
     PutGranule(w, secondBad ? good : bad, false);
     PutGranule(w, secondBad ? bad : good, false);
     std::vector<uint8_t> bytes = w.Bytes();
-    Layer3BitReader reader(bytes.data(), w.Size());
+    BitCursor reader;
+    reader.Start(bytes.data(), bytes.data() + w.Size());
     Layer3SideInfo side{};
     EXPECT_EQ(ReadSideInfo(reader, side, 1, false, 0), secondBad ? 2 : 1);
-    EXPECT_EQ(reader.Position(), 136u);
+    EXPECT_EQ(reader.Tell(), 136u);
     EXPECT_EQ(side.Granule[secondBad ? 0 : 1][0].Part23Length, 100);
   }
   BitWriter w;
@@ -182,7 +186,8 @@ TEST(Layer3SideInfo, WindowSwitchingWithBlockTypeZeroMarksItsGranule) {
   w.Put(0, 1);
   PutGranule(w, bad, true);
   std::vector<uint8_t> bytes = w.Bytes();
-  Layer3BitReader reader(bytes.data(), w.Size());
+  BitCursor reader;
+  reader.Start(bytes.data(), bytes.data() + w.Size());
   Layer3SideInfo side{};
   EXPECT_EQ(ReadSideInfoLsf(reader, side, 1, false, 3), 1);
 }
@@ -203,7 +208,8 @@ TEST(Layer3ScaleFactors, Mpeg1LongBlocksAndReuse) {
   for (int i = 0; i < 11; ++i) w.Put(static_cast<uint32_t>(i + 1), 4);
   for (int i = 0; i < 10; ++i) w.Put(static_cast<uint32_t>(i % 8), 3);
   std::vector<uint8_t> bytes = w.Bytes();
-  Layer3BitReader reader(bytes.data(), w.Size());
+  BitCursor reader;
+  reader.Start(bytes.data(), bytes.data() + w.Size());
   EXPECT_EQ(ReadScaleFactors(reader, list, info), 74);
   EXPECT_EQ(list[0], 1);
   EXPECT_EQ(list[10], 11);
@@ -215,7 +221,8 @@ TEST(Layer3ScaleFactors, Mpeg1LongBlocksAndReuse) {
   int32_t kept[39];
   std::copy(list, list + 39, kept);
   info.Scfsi = 15;
-  Layer3BitReader none(bytes.data(), 0);
+  BitCursor none;
+  none.Start(bytes.data(), bytes.data() + 0);
   EXPECT_EQ(ReadScaleFactors(none, list, info), 0);
   EXPECT_TRUE(std::equal(list, list + 22, kept));
 
@@ -225,7 +232,8 @@ TEST(Layer3ScaleFactors, Mpeg1LongBlocksAndReuse) {
   for (int i = 0; i < 5; ++i) w2.Put(15, 4);
   for (int i = 0; i < 5; ++i) w2.Put(7, 3);
   std::vector<uint8_t> bytes2 = w2.Bytes();
-  Layer3BitReader reader2(bytes2.data(), w2.Size());
+  BitCursor reader2;
+  reader2.Start(bytes2.data(), bytes2.data() + w2.Size());
   EXPECT_EQ(ReadScaleFactors(reader2, list, info), 35);
   for (int b = 0; b < 6; ++b) EXPECT_EQ(list[b], kept[b]);
   for (int b = 6; b < 11; ++b) EXPECT_EQ(list[b], 15);
@@ -244,7 +252,8 @@ TEST(Layer3ScaleFactors, Mpeg1ShortAndMixedBitCounts) {
     BitWriter w;
     Counting(64, 1, w);
     std::vector<uint8_t> bytes = w.Bytes();
-    Layer3BitReader reader(bytes.data(), w.Size());
+    BitCursor reader;
+    reader.Start(bytes.data(), bytes.data() + w.Size());
     EXPECT_EQ(ReadScaleFactors(reader, list, info), (mixed ? 17 : 18) * 2 + 18 * 3);
     const int end = mixed ? 35 : 36;
     for (int i = end; i < end + 3; ++i) EXPECT_EQ(list[i], 0);
@@ -284,7 +293,8 @@ TEST(Layer3ScaleFactors, LsfReadsGroupsAndSetsPreflag) {
   for (int i = 0; i < 11; ++i) w.Put(5, 3);
   for (int i = 0; i < 10; ++i) w.Put(2, 2);
   std::vector<uint8_t> bytes = w.Bytes();
-  Layer3BitReader reader(bytes.data(), w.Size());
+  BitCursor reader;
+  reader.Start(bytes.data(), bytes.data() + w.Size());
   int32_t list[39];
   std::fill(list, list + 39, 9);
   EXPECT_EQ(ReadScaleFactorsLsf(state->tables, reader, list, info, false), 53);
@@ -298,7 +308,8 @@ TEST(Layer3ScaleFactors, LsfReadsGroupsAndSetsPreflag) {
   BitWriter w2;
   for (int i = 0; i < 14; ++i) w2.Put(31, 5);
   std::vector<uint8_t> bytes2 = w2.Bytes();
-  Layer3BitReader reader2(bytes2.data(), w2.Size());
+  BitCursor reader2;
+  reader2.Start(bytes2.data(), bytes2.data() + w2.Size());
   EXPECT_EQ(ReadScaleFactorsLsf(state->tables, reader2, list, info, true), 70);
   EXPECT_EQ(info.Preflag, 0);
   EXPECT_EQ(list[0], 0);

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/modules/mpeg/Layer3BitReader.h"
+#include "engine/modules/mpeg/BitCursor.h"
 #include "engine/modules/mpeg/Layer3Huffman.h"
 
 namespace layer3test {
@@ -25,12 +25,7 @@ public:
     for (char c : code) PutBit(c == '1');
   }
   size_t Bits() const { return count_; }
-  // The bytes with the reader's guard behind them.
-  std::vector<uint8_t> Bytes() const {
-    std::vector<uint8_t> out = bytes_;
-    out.resize(out.size() + Layer3BitReader::GuardBytes, 0);
-    return out;
-  }
+  std::vector<uint8_t> Bytes() const { return bytes_; }
   size_t Size() const { return bytes_.size(); }
 
 private:
