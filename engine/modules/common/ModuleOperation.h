@@ -8,6 +8,12 @@
 #include "engine/modules/common/ModuleErrorCode.h"
 #include "engine/modules/common/ModuleFailure.h"
 
+// The mode rule of every operation: outside the modes it allows, it fails with "Incorrect
+// decoder mode".
+inline void RequireMode(bool allowed) {
+  if (!allowed) RaiseModuleFailure(qvIncorrectMode);
+}
+
 template <class Result, class Body>
 Result RunModuleOperation(ModuleErrorCode& errors, Result failure, Body&& body) {
   try {

@@ -1,33 +1,39 @@
-// The 42 exports of teskdec.dll: those both modules share, and the ones below, where this
-// module takes a handle for every call and has an equaliser.
+// The exports of teskdec.dll where the modules differ; the module frame defines the rest
+// (ModuleExports.cpp). This module takes a handle for every call and has an input mode, a
+// thread priority and an equaliser.
+#include "engine/modules/common/HandleCheck.h"
+#include "engine/modules/common/ModuleExports.h"
 #include "engine/modules/mpeg/MpegModule.h"
 #include "engine/modules/mpeg/PlayerHandle.h"
 
-namespace ModuleOperations = MpegModule;
-#include "engine/modules/common/SharedExports.inc"
+namespace {
 
-QV_EXPORT QVBool WINAPI QVDeInitModule(QVHandle h) {
-  WITH_HANDLE(FALSE, Result(MpegModule::DeInitModule(*handle)));
-}
+PlayerHandle* Checked(QVHandle h) { return CheckHandle<PlayerHandle>(h); }
+
+}  // namespace
+
 QV_EXPORT QVBool WINAPI QVSetInputMode(QVHandle h, int32_t mode) {
-  WITH_HANDLE(FALSE, Result(MpegModule::SetInputMode(*handle, mode)));
+  PlayerHandle* handle = Checked(h);
+  if (handle == nullptr) return FALSE;
+  return ExportResult(MpegModule::SetInputMode(*handle, mode));
 }
 QV_EXPORT QVBool WINAPI QVSetPriority(QVHandle h, int32_t priority) {
-  WITH_HANDLE(FALSE, Result(MpegModule::SetPriority(*handle, priority)));
-}
-QV_EXPORT int32_t WINAPI QVLastError(QVHandle h) {
-  WITH_HANDLE(-1, MpegModule::LastError(*handle));
+  PlayerHandle* handle = Checked(h);
+  if (handle == nullptr) return FALSE;
+  return ExportResult(MpegModule::SetPriority(*handle, priority));
 }
 QV_EXPORT QVBool WINAPI QVHasEQ(QVHandle h, QVByteBool* has) {
   PlayerHandle* handle = Checked(h);
   if (has != nullptr) *has = handle != nullptr ? 1 : 0;
-  return Result(handle != nullptr);
+  return ExportResult(handle != nullptr);
 }
 QV_EXPORT QVBool WINAPI QVUseEQ(QVHandle h, QVBool use) {
-  WITH_HANDLE(FALSE, Result(MpegModule::UseEQ(*handle, QVTrue(use))));
+  PlayerHandle* handle = Checked(h);
+  if (handle == nullptr) return FALSE;
+  return ExportResult(MpegModule::UseEQ(*handle, QVTrue(use)));
 }
 QV_EXPORT QVBool WINAPI QVEQ(QVHandle h, double** gains, int32_t* channels, int32_t* bands) {
-  WITH_HANDLE(FALSE, Result(MpegModule::EQ(*handle, gains, channels, bands)));
+  PlayerHandle* handle = Checked(h);
+  if (handle == nullptr) return FALSE;
+  return ExportResult(MpegModule::EQ(*handle, gains, channels, bands));
 }
-
-#include "engine/modules/common/ExportTypeCheck.inc"

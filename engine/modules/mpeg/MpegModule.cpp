@@ -14,14 +14,6 @@ namespace MpegModule {
 
 namespace {
 
-// Fails with "Incorrect decoder mode" unless the condition holds.
-void RequireMode(ModuleState& state, bool allowed) {
-  if (!allowed) {
-    state.errors.Set(qvIncorrectMode);
-    RaiseModuleFailure(0);
-  }
-}
-
 bool NotRunning(const PlayerHandle& handle) { return !handle.Running(); }
 bool IsClosed(const PlayerHandle& handle) { return handle.mode.load() == pmClosed; }
 bool ReadyOrLater(const PlayerHandle& handle) {
@@ -81,7 +73,7 @@ bool DeInitModule(PlayerHandle& handle) {
 bool Open(PlayerHandle& handle) {
   return Operation(handle, [&] {
     ModuleState& state = handle.state;
-    RequireMode(state, IsClosed(handle));
+    RequireMode(IsClosed(handle));
     handle.pauseRequest = 0;
     try {
       if (state.input.Mode != imCallback && !state.inputNameSet)
@@ -104,7 +96,7 @@ bool Open(PlayerHandle& handle) {
 bool InitStream(PlayerHandle& handle) {
   return Operation(handle, [&] {
     ModuleState& state = handle.state;
-    RequireMode(state, handle.mode.load() == pmOpen);
+    RequireMode(handle.mode.load() == pmOpen);
     handle.ReapThread();
     const FrameStatus status = ReadFirstFrame(state.stream, state.decoder);
     if (status != FrameRead) {
@@ -125,7 +117,7 @@ bool InitStream(PlayerHandle& handle) {
 bool Play(PlayerHandle& handle) {
   return Operation(handle, [&] {
     ModuleState& state = handle.state;
-    RequireMode(state, handle.mode.load() == pmReady);
+    RequireMode(handle.mode.load() == pmReady);
     if (state.output.outputMode == omCallback &&
         (state.output.dataCallback == nullptr || state.output.actionCallback == nullptr)) {
       state.errors.Set(qvCallbackMissing);
@@ -159,23 +151,23 @@ bool Play(PlayerHandle& handle) {
 
 bool Pause(PlayerHandle& handle) {
   return Operation(handle, [&] {
-    RequireMode(handle.state, handle.Running());
+    RequireMode(handle.Running());
     handle.pauseRequest = 1;
     int32_t expected = pmPlaying;
     // Only a run still in progress becomes paused.
     if (!handle.mode.compare_exchange_strong(expected, pmPaused) && expected != pmPaused)
-      RequireMode(handle.state, false);
+      RequireMode(false);
     return true;
   });
 }
 
 bool Resume(PlayerHandle& handle) {
   return Operation(handle, [&] {
-    RequireMode(handle.state, handle.Running());
+    RequireMode(handle.Running());
     handle.pauseRequest = 0;
     int32_t expected = pmPaused;
     if (!handle.mode.compare_exchange_strong(expected, pmPlaying) && expected != pmPlaying)
-      RequireMode(handle.state, false);
+      RequireMode(false);
     return true;
   });
 }
@@ -183,7 +175,7 @@ bool Resume(PlayerHandle& handle) {
 bool Stop(PlayerHandle& handle) {
   return Operation(handle, [&] {
     const int32_t m = handle.mode.load();
-    RequireMode(handle.state, m == pmPlaying || m == pmPaused || m == pmFinished);
+    RequireMode(m == pmPlaying || m == pmPaused || m == pmFinished);
     handle.EndRun();
     handle.ReapThread();
     handle.mode = pmOpen;
@@ -204,7 +196,7 @@ bool Close(PlayerHandle& handle) {
 bool SetPos(PlayerHandle& handle, uint32_t position) {
   return Operation(handle, [&] {
     ModuleState& state = handle.state;
-    RequireMode(state, handle.Running());
+    RequireMode(handle.Running());
     state.writer.SetSeekInProgress(true);
     if (state.writer.ActiveOutputMode() != omDirectSound) {
       try {
@@ -230,7 +222,7 @@ bool SetPos(PlayerHandle& handle, uint32_t position) {
 
 bool SetInputMode(PlayerHandle& handle, int32_t mode) {
   return Operation(handle, [&] {
-    RequireMode(handle.state, IsClosed(handle));
+    RequireMode(IsClosed(handle));
     handle.state.input.Mode = mode == imCallback ? imCallback : imFile;
     return true;
   });
@@ -239,7 +231,7 @@ bool SetInputMode(PlayerHandle& handle, int32_t mode) {
 bool SetInputName(PlayerHandle& handle, const char* name) {
   return Operation(handle, [&] {
     ModuleState& state = handle.state;
-    RequireMode(state, IsClosed(handle));
+    RequireMode(IsClosed(handle));
     state.input.Name = name != nullptr ? name : "";
     state.inputNameSet = name != nullptr;
     return true;
@@ -248,7 +240,7 @@ bool SetInputName(PlayerHandle& handle, const char* name) {
 
 bool SetOutputMode(PlayerHandle& handle, int32_t mode) {
   return Operation(handle, [&] {
-    RequireMode(handle.state, NotRunning(handle));
+    RequireMode(NotRunning(handle));
     handle.state.output.outputMode = mode;
     return true;
   });
@@ -257,7 +249,7 @@ bool SetOutputMode(PlayerHandle& handle, int32_t mode) {
 bool SetOutputName(PlayerHandle& handle, const char* name) {
   return Operation(handle, [&] {
     ModuleState& state = handle.state;
-    RequireMode(state, NotRunning(handle));
+    RequireMode(NotRunning(handle));
     if (name != nullptr)
       state.output.outputName = name;
     else
@@ -268,7 +260,7 @@ bool SetOutputName(PlayerHandle& handle, const char* name) {
 
 bool SetOutputDev(PlayerHandle& handle, int32_t device) {
   return Operation(handle, [&] {
-    RequireMode(handle.state, IsClosed(handle));
+    RequireMode(IsClosed(handle));
     handle.state.output.deviceNumber = device;
     return true;
   });
@@ -276,7 +268,7 @@ bool SetOutputDev(PlayerHandle& handle, int32_t device) {
 
 bool SetDevNum(PlayerHandle& handle, int32_t device) {
   return Operation(handle, [&] {
-    RequireMode(handle.state, NotRunning(handle));
+    RequireMode(NotRunning(handle));
     handle.state.output.deviceNumber = device;
     return true;
   });
@@ -285,7 +277,7 @@ bool SetDevNum(PlayerHandle& handle, int32_t device) {
 bool SetBuffers(PlayerHandle& handle, int32_t count, int32_t size) {
   return Operation(handle, [&] {
     ModuleState& state = handle.state;
-    RequireMode(state, NotRunning(handle));
+    RequireMode(NotRunning(handle));
     if (count != 0) state.output.buffersCount = count;
     // The block holds whole synthesis calls; a new size reaches the block at the next stream
     // initialisation.
@@ -315,7 +307,7 @@ bool SetLimits(PlayerHandle& handle, uint32_t start, uint32_t end) {
 
 bool SetWindow(PlayerHandle& handle, HWND window) {
   return Operation(handle, [&] {
-    RequireMode(handle.state, NotRunning(handle));
+    RequireMode(NotRunning(handle));
     handle.state.output.window = window;
     return true;
   });
@@ -323,7 +315,7 @@ bool SetWindow(PlayerHandle& handle, HWND window) {
 
 bool UseOutCB(PlayerHandle& handle, bool use) {
   return Operation(handle, [&] {
-    RequireMode(handle.state, NotRunning(handle));
+    RequireMode(NotRunning(handle));
     handle.state.output.useOutputCallbacks = use;
     return true;
   });
@@ -333,7 +325,7 @@ bool SetOutCB(PlayerHandle& handle, QVOutputProc data, QVOutputActionProc action
               QVUserValue user) {
   return Operation(handle, [&] {
     ModuleState& state = handle.state;
-    RequireMode(state, NotRunning(handle));
+    RequireMode(NotRunning(handle));
     state.output.dataCallback = data;
     state.output.actionCallback = action;
     state.output.outputUser = user;
@@ -346,7 +338,7 @@ bool SetInCB(PlayerHandle& handle, QVInputOpenProc open, QVInputCloseProc close,
              QVUserValue user) {
   return Operation(handle, [&] {
     ModuleState& state = handle.state;
-    RequireMode(state, IsClosed(handle));
+    RequireMode(IsClosed(handle));
     state.input.Open = open;
     state.input.Close = close;
     state.input.GetSize = getSize;
@@ -369,7 +361,7 @@ int32_t GetPos(PlayerHandle& handle) {
     ModuleState& state = handle.state;
     const int32_t m = handle.mode.load();
     if (m == pmFinished) return GetSize(handle);
-    RequireMode(state, m == pmPlaying || m == pmPaused);
+    RequireMode(m == pmPlaying || m == pmPaused);
     return Milliseconds(state.stream.FrameCounter(), state.FrameDuration());
   });
 }
@@ -377,14 +369,14 @@ int32_t GetPos(PlayerHandle& handle) {
 int32_t GetSize(PlayerHandle& handle) {
   return RunModuleOperation(handle.state.errors, -1, [&]() -> int32_t {
     ModuleState& state = handle.state;
-    RequireMode(state, ReadyOrLater(handle));
+    RequireMode(ReadyOrLater(handle));
     return Milliseconds(state.PublishedFrameLimit(), state.FrameDuration());
   });
 }
 
 bool CanSetPos(PlayerHandle& handle) {
   return Operation(handle, [&] {
-    RequireMode(handle.state, !IsClosed(handle));
+    RequireMode(!IsClosed(handle));
     return handle.state.canSetPosition != 0;
   });
 }
@@ -399,7 +391,7 @@ bool GetInfo1(PlayerHandle& handle, StreamInfo* info, uint32_t* size) {
       return false;
     }
     *size = sizeof(StreamInfo);
-    RequireMode(state, ReadyOrLater(handle));
+    RequireMode(ReadyOrLater(handle));
     *info = state.PublishedInfo();
     *size = sizeof(StreamInfo);
     return true;
@@ -408,7 +400,7 @@ bool GetInfo1(PlayerHandle& handle, StreamInfo* info, uint32_t* size) {
 
 bool GetInfo2(PlayerHandle& handle, const char** text) {
   return Operation(handle, [&] {
-    RequireMode(handle.state, !IsClosed(handle));
+    RequireMode(!IsClosed(handle));
     if (text != nullptr) *text = handle.state.stream.TagBlock();
     return true;
   });

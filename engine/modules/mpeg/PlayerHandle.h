@@ -7,10 +7,11 @@
 #include <thread>
 
 #include "engine/PluginInterface.h"
+#include "engine/modules/common/DecoderModule.h"
 
 class ModuleState;
 
-struct PlayerHandle {
+struct PlayerHandle : public ModulePlayer {
   explicit PlayerHandle(ModuleState& moduleState);
   // Ends a running decode, releases the decoder and closes the input.
   ~PlayerHandle();

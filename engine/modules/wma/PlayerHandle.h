@@ -8,6 +8,7 @@
 #include <mutex>
 
 #include "engine/PluginInterface.h"
+#include "engine/modules/common/DecoderModule.h"
 #include "platform/wmasdk/WmaSdk.h"
 
 class ModuleState;
@@ -15,7 +16,7 @@ class ModuleState;
 inline constexpr int MetadataSlotCount = 7;
 inline constexpr int MetadataSlotSize = 512;
 
-struct PlayerHandle final : public IWMAudioReadCallback {
+struct PlayerHandle final : public IWMAudioReadCallback, public ModulePlayer {
   explicit PlayerHandle(ModuleState& moduleState);
   // Ends a running run, releases the reader.
   ~PlayerHandle();

@@ -35,8 +35,6 @@ bool InMode(const PlayerHandle& handle, std::initializer_list<int32_t> modes) {
 
 bool NotWhileRunning(const PlayerHandle& handle) { return !handle.Running(); }
 
-[[noreturn]] void IncorrectMode() { RaiseModuleFailure(qvIncorrectMode); }
-
 template <class Body>
 bool Operation(Body&& body) {
   return RunModuleOperation(State().errors, false, std::forward<Body>(body));
@@ -134,12 +132,13 @@ PlayerHandle* InitModule() {
   return handle;
 }
 
-bool DeInitModule(PlayerHandle* handle) {
-  ModuleState& state = handle->state;
-  delete handle;  // directly, not through the callback object's release
+bool DeInitModule(PlayerHandle& handle) {
+  ModuleState& state = handle.state;
+  PlayerHandle* const player = &handle;
+  delete player;  // directly, not through the callback object's release
   state.inputName.reset();
   state.output.outputName.reset();
-  if (state.current == handle) state.current = nullptr;
+  if (state.current == player) state.current = nullptr;
   state.com.Release();
   return true;
 }
@@ -147,7 +146,7 @@ bool DeInitModule(PlayerHandle* handle) {
 bool Open(PlayerHandle& handle) {
   std::memset(handle.metadataSlots, 0, sizeof handle.metadataSlots);
   return Operation([&] {
-    if (!InMode(handle, {pmClosed})) IncorrectMode();
+    RequireMode(InMode(handle, {pmClosed}));
     ModuleState& state = handle.state;
     if (!state.inputName) RaiseModuleFailure(qvInputFailure);
     handle.pauseRequest = 0;
@@ -165,7 +164,7 @@ bool Open(PlayerHandle& handle) {
 
 bool InitStream(PlayerHandle& handle) {
   return Operation([&] {
-    if (!InMode(handle, {pmOpen})) IncorrectMode();
+    RequireMode(InMode(handle, {pmOpen}));
     ReadAttributes(handle);
     handle.mode = pmReady;
     return true;
@@ -174,7 +173,7 @@ bool InitStream(PlayerHandle& handle) {
 
 bool Play(PlayerHandle& handle) {
   return Operation([&] {
-    if (!InMode(handle, {pmReady})) IncorrectMode();
+    RequireMode(InMode(handle, {pmReady}));
     ModuleState& state = handle.state;
     if (state.output.outputMode == omCallback &&
         (state.output.dataCallback == nullptr || state.output.actionCallback == nullptr))
@@ -212,7 +211,7 @@ bool Pause(PlayerHandle& handle) {
     // Moves only a run that is still going; one that has just ended keeps its mode.
     int32_t mode = handle.mode.load();
     do {
-      if (mode != pmPlaying && mode != pmPaused) IncorrectMode();
+      RequireMode(mode == pmPlaying || mode == pmPaused);
     } while (!handle.mode.compare_exchange_weak(mode, pmPaused));
     handle.pauseRequest = 1;
     return true;
@@ -223,7 +222,7 @@ bool Resume(PlayerHandle& handle) {
   return Operation([&] {
     int32_t mode = handle.mode.load();
     do {
-      if (mode != pmPlaying && mode != pmPaused) IncorrectMode();
+      RequireMode(mode == pmPlaying || mode == pmPaused);
     } while (!handle.mode.compare_exchange_weak(mode, pmPlaying));
     handle.pauseRequest = 0;
     return true;
@@ -237,7 +236,7 @@ bool Stop(PlayerHandle& handle) {
       return true;
     }
     int32_t finished = pmFinished;
-    if (!handle.mode.compare_exchange_strong(finished, pmOpen)) IncorrectMode();
+    RequireMode(handle.mode.compare_exchange_strong(finished, pmOpen));
     return true;
   });
 }
@@ -255,7 +254,7 @@ bool Close(PlayerHandle& handle) {
 
 bool SetPos(PlayerHandle& handle, uint32_t position) {
   return Operation([&] {
-    if (!handle.Running()) IncorrectMode();
+    RequireMode(handle.Running());
     ModuleState& state = handle.state;
     state.writer.SetSeekInProgress(true);
     if (state.writer.ActiveOutputMode() != omDirectSound) {
@@ -295,7 +294,7 @@ bool NotImplemented() {
 
 bool SetInputName(PlayerHandle& handle, const char* name) {
   return Operation([&] {
-    if (!InMode(handle, {pmClosed})) IncorrectMode();
+    RequireMode(InMode(handle, {pmClosed}));
     if (name != nullptr)
       handle.state.inputName = name;
     else
@@ -306,7 +305,7 @@ bool SetInputName(PlayerHandle& handle, const char* name) {
 
 bool SetOutputMode(PlayerHandle& handle, int32_t mode) {
   return Operation([&] {
-    if (!NotWhileRunning(handle)) IncorrectMode();
+    RequireMode(NotWhileRunning(handle));
     handle.state.output.outputMode = mode;
     return true;
   });
@@ -314,7 +313,7 @@ bool SetOutputMode(PlayerHandle& handle, int32_t mode) {
 
 bool SetOutputName(PlayerHandle& handle, const char* name) {
   return Operation([&] {
-    if (!NotWhileRunning(handle)) IncorrectMode();
+    RequireMode(NotWhileRunning(handle));
     if (name != nullptr)
       handle.state.output.outputName = name;
     else
@@ -325,7 +324,7 @@ bool SetOutputName(PlayerHandle& handle, const char* name) {
 
 bool SetOutputDev(PlayerHandle& handle, int32_t device) {
   return Operation([&] {
-    if (!InMode(handle, {pmClosed})) IncorrectMode();
+    RequireMode(InMode(handle, {pmClosed}));
     handle.state.output.deviceNumber = device;
     return true;
   });
@@ -333,7 +332,7 @@ bool SetOutputDev(PlayerHandle& handle, int32_t device) {
 
 bool SetDevNum(PlayerHandle& handle, int32_t device) {
   return Operation([&] {
-    if (!NotWhileRunning(handle)) IncorrectMode();
+    RequireMode(NotWhileRunning(handle));
     handle.state.output.deviceNumber = device;
     return true;
   });
@@ -341,7 +340,7 @@ bool SetDevNum(PlayerHandle& handle, int32_t device) {
 
 bool SetBuffers(PlayerHandle& handle, int32_t count, int32_t size) {
   return Operation([&] {
-    if (!NotWhileRunning(handle)) IncorrectMode();
+    RequireMode(NotWhileRunning(handle));
     if (count != 0) handle.state.output.buffersCount = count;
     if (size != 0) handle.state.output.bufferSize = size;
     return true;
@@ -355,7 +354,7 @@ bool SetLimits(PlayerHandle& handle, uint32_t start, uint32_t end) {
 
 bool SetWindow(PlayerHandle& handle, HWND window) {
   return Operation([&] {
-    if (!NotWhileRunning(handle)) IncorrectMode();
+    RequireMode(NotWhileRunning(handle));
     handle.state.output.window = window;
     return true;
   });
@@ -363,7 +362,7 @@ bool SetWindow(PlayerHandle& handle, HWND window) {
 
 bool UseOutCB(PlayerHandle& handle, bool use) {
   return Operation([&] {
-    if (!NotWhileRunning(handle)) IncorrectMode();
+    RequireMode(NotWhileRunning(handle));
     handle.state.output.useOutputCallbacks = use;
     return true;
   });
@@ -372,7 +371,7 @@ bool UseOutCB(PlayerHandle& handle, bool use) {
 bool SetOutCB(PlayerHandle& handle, QVOutputProc data, QVOutputActionProc action,
               QVUserValue user) {
   return Operation([&] {
-    if (!NotWhileRunning(handle)) IncorrectMode();
+    RequireMode(NotWhileRunning(handle));
     handle.state.output.dataCallback = data;
     handle.state.output.actionCallback = action;
     handle.state.output.outputUser = user;
@@ -384,7 +383,7 @@ bool SetInCB(PlayerHandle& handle, QVInputOpenProc open, QVInputCloseProc close,
              QVInputGetSizeProc getSize, QVInputSeekProc seek, QVInputReadProc read,
              QVUserValue user) {
   return Operation([&] {
-    if (!InMode(handle, {pmClosed})) IncorrectMode();
+    RequireMode(InMode(handle, {pmClosed}));
     ModuleState& state = handle.state;
     state.inputOpen = open;
     state.inputClose = close;
@@ -419,7 +418,7 @@ int32_t GetSize(PlayerHandle& handle) {
 
 bool CanSetPos(PlayerHandle& handle) {
   return Operation([&] {
-    if (handle.mode.load() < pmOpen) IncorrectMode();
+    RequireMode(handle.mode.load() >= pmOpen);
     return handle.state.canSetPosition != 0;
   });
 }
@@ -444,7 +443,7 @@ bool GetInfo1(PlayerHandle& handle, StreamInfo* info, uint32_t* size) {
 
 bool GetInfo2(PlayerHandle& handle, const char** text) {
   return Operation([&] {
-    if (handle.mode.load() < pmOpen) IncorrectMode();
+    RequireMode(handle.mode.load() >= pmOpen);
     if (text != nullptr) *text = handle.metadataSlots[0];
     return true;
   });

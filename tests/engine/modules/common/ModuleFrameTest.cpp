@@ -50,6 +50,21 @@ TEST(ModuleOperation, FailuresBecomeTheCodeAndTheFailureValue) {
   EXPECT_EQ(errors.Take(), qvNoMemory);
 }
 
+TEST(ModuleOperation, AModeNotAllowedIsIncorrectMode) {
+  ModuleErrorCode errors;
+  for (bool allowed : {true, false}) {
+    bool ranOn = false;
+    const bool result = RunModuleOperation(errors, false, [&] {
+      RequireMode(allowed);
+      ranOn = true;
+      return true;
+    });
+    EXPECT_EQ(result, allowed);
+    EXPECT_EQ(ranOn, allowed);
+    EXPECT_EQ(errors.Take(), allowed ? 0 : qvIncorrectMode);
+  }
+}
+
 struct FakeHandle {
   uint32_t magic;
 };

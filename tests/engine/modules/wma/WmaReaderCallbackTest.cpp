@@ -44,7 +44,7 @@ class WmaReaderCallback : public testing::Test {
     ASSERT_TRUE(WmaModule::SetOutputMode(*handle, omCallback));
   }
   void TearDown() override {
-    if (handle != nullptr) WmaModule::DeInitModule(handle);
+    if (handle != nullptr) WmaModule::DeInitModule(*handle);
     EXPECT_EQ(reader.references, 0u);
   }
   bool Open(const char* name = "/music/song.wma") {
