@@ -79,11 +79,23 @@ void TYzPlayer::Open() {
   SetInputName(FInputName);
   SetOutputMode(FOutputMode);
   SetOutputName(FOutputName);
-  // A module that refuses the priority (one without a decode thread of its own) is no reason
-  // to stop: its code is taken so that it cannot surface with a later failure.
+  SendPriority();
+  if (!QVTrue(F.QVOpen(FHandle))) RaiseOperationFailure();
+}
+
+void TYzPlayer::SendPriority() {
   if (!QVTrue(F.QVSetPriority(FHandle, ThreadPriorityOf(FPriority))))
     FLastError = F.QVLastError(FHandle);
-  if (!QVTrue(F.QVOpen(FHandle))) RaiseOperationFailure();
+}
+
+void TYzPlayer::SetPriority(int32_t Value) {
+  FPriority = Value;
+  if (FHandle != 0) SendPriority();
+}
+
+void TYzPlayer::RaiseRunFailure() {
+  RequireHandle();
+  RaiseOperationFailure();
 }
 
 void TYzPlayer::InitStream() {

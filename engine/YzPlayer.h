@@ -7,6 +7,9 @@
 // it first calls the module, stores only what the module accepted, and raises the module's
 // code (0 included) when it refuses. Open re-sends the input and output mode and name (and
 // hands the priority on), InitStream the device number, Play the limits.
+//
+// A run that ends by itself leaves no code in the module; one that failed leaves its code,
+// which RaiseRunFailure reports once the run is over.
 #pragma once
 
 #include <cstdint>
@@ -37,6 +40,9 @@ class TYzPlayer : public TCollectionItem {
   uint16_t GetVolume();
   bool CanSetVolume(bool& Separate);
   bool HasEqualizer();
+  // After the module's run has ended: raises the code it left when above 0 (a failed read,
+  // decoding or output), so a failed run is not taken for a finished one.
+  void RaiseRunFailure();
 
   // The hidden window's procedure.
   virtual void WndProc(TMessage& Message);
@@ -75,9 +81,12 @@ class TYzPlayer : public TCollectionItem {
   void SetStartPos(int32_t Value);
   int32_t EndPos() const { return FEndPos; }
   void SetEndPos(int32_t Value);
-  // 0 to 6, idle to time-critical (3 normal): kept here and handed to the module by Open.
+  // 0 to 6, idle to time-critical (3 normal): kept here, handed to the module at once while
+  // one is held and again by Open, so the value written before a run is in force from its
+  // start. A module that refuses it (one without a decode thread of its own) is no reason to
+  // stop.
   int32_t Priority() const { return FPriority; }
-  void SetPriority(int32_t Value) { FPriority = Value; }
+  void SetPriority(int32_t Value);
   int32_t BuffersCount() const { return FBuffersCount; }
   void SetBuffersCount(int32_t Value);
   int32_t BufferSize() const { return FBufferSize; }
@@ -114,6 +123,9 @@ class TYzPlayer : public TCollectionItem {
   [[noreturn]] void RaiseSetterFailure();
   // After a failed operation: ask the module's code and raise it only when it is above 0.
   void RaiseOperationFailure();
+  // Hands the stored priority to the module; a refusal's code is taken so that it cannot
+  // surface with a later failure.
+  void SendPriority();
   using TextProc = QVBool(WINAPI*)(char* buffer, int32_t* length);
   std::string ModuleText(TextProc Proc, const char* NoModule, const char* Failed);
 

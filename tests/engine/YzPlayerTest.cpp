@@ -261,6 +261,35 @@ TEST_F(PlayerTest, RefusedPriorityIsSwallowedAndItsCodeTaken) {
   EXPECT_EQ(RaisedCode([&] { Player->InitStream(); }), -1);
 }
 
+TEST_F(PlayerTest, PriorityWrittenWhileAModuleIsHeldReachesItAtOnce) {
+  Player->InitModule();
+  EXPECT_EQ(CallsDuring([&] { Player->SetPriority(2); }),
+            (Calls{"QVSetPriority " + std::to_string(THREAD_PRIORITY_BELOW_NORMAL)}));
+  EXPECT_EQ(Player->Priority(), 2);
+  // Refused (the Windows Media Audio module has no thread of its own): kept, nothing raised,
+  // and the code does not wait for the next failure.
+  Module.SetResult("QVSetPriority", FALSE);
+  Module.SetError(1);
+  EXPECT_EQ(RaisedCode([&] { Player->SetPriority(5); }), -1);
+  EXPECT_EQ(Player->Priority(), 5);
+  EXPECT_EQ(Player->LastError(), 1);
+  Module.SetResult("QVInitStream", FALSE);
+  EXPECT_EQ(RaisedCode([&] { Player->InitStream(); }), -1);
+}
+
+TEST_F(PlayerTest, RunFailureRaisesTheCodeTheRunLeft) {
+  EXPECT_EQ(RaisedCode([&] { Player->RaiseRunFailure(); }), 11);
+  Player->InitModule();
+  EXPECT_EQ(RaisedCode([&] { Player->RaiseRunFailure(); }), -1);
+  Module.SetError(6);
+  std::string message;
+  EXPECT_EQ(RaisedCode([&] { Player->RaiseRunFailure(); }, &message), 6);
+  EXPECT_EQ(message, "Output device failure");
+  EXPECT_EQ(Player->LastError(), 6);
+  // Asked once: the module holds it no longer.
+  EXPECT_EQ(RaisedCode([&] { Player->RaiseRunFailure(); }), -1);
+}
+
 TEST_F(PlayerTest, UseOutCBIsTrueOnlyWithAllThreeOutputEvents) {
   Player->SetOutputMode(omFile);
   Player->InitModule();

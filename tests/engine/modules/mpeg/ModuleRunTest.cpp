@@ -6,7 +6,9 @@
 #include <cstring>
 #include <string>
 
+#include "platform/win32/Threads.h"
 #include "tests/engine/modules/mpeg/ModuleHost.h"
+#include "tests/support/ProcessThreads.h"
 
 namespace {
 
@@ -413,12 +415,24 @@ TEST_F(ModuleRun, DamagedStreamsRunToTheirEnd) {
 TEST_F(ModuleRun, PriorityReachesTheRunningThread) {
   recorder_.holdAtBlock = 1;
   PrepareCallbacks();
-  EXPECT_TRUE(qv_->QVSetPriority(h_, 3));  // only kept while nothing runs
-  EXPECT_TRUE(qv_->QVSetPriority(h_, -1));
+  const int base = ProcessNice();
+  // Only kept while nothing runs, so even a level that does not exist is accepted; the last
+  // one kept is in force from the run's start.
+  EXPECT_TRUE(qv_->QVSetPriority(h_, 3));
+  ASSERT_TRUE(qv_->QVSetPriority(h_, THREAD_PRIORITY_BELOW_NORMAL));
+  const std::set<pid_t> before = ProcessThreads();
   ASSERT_TRUE(qv_->QVPlay(h_));
   ASSERT_TRUE(WaitFor([&] { return recorder_.blockCount.load() >= 1; }));
-  EXPECT_TRUE(qv_->QVSetPriority(h_, -2));
-  EXPECT_FALSE(qv_->QVSetPriority(h_, 3));  // no such level
+  // The run holds in its first block; the one new thread is the decode thread.
+  const std::vector<pid_t> started = ThreadsSince(before);
+  ASSERT_EQ(started.size(), 1u);
+  const pid_t decode = started[0];
+  EXPECT_EQ(ThreadNice(decode), std::min(base + 5, 19));
+  // While it runs a new level applies at once; one that does not exist is refused.
+  EXPECT_TRUE(qv_->QVSetPriority(h_, THREAD_PRIORITY_LOWEST));
+  EXPECT_EQ(ThreadNice(decode), std::min(base + 10, 19));
+  EXPECT_FALSE(qv_->QVSetPriority(h_, 3));
+  EXPECT_EQ(ThreadNice(decode), std::min(base + 10, 19));
   recorder_.Release();
   EXPECT_EQ(WaitWhileRunning(*qv_, h_), pmFinished);
 }
