@@ -1,9 +1,14 @@
-// The name part of an output file: the entry's path from the folder's last "/" on, less its
-// last four characters, so that the output directory, the base and ".wav" join directly
-// ("/music/song.mp3" gives "/song"). Short or odd names give odd bases on purpose: the
-// converter has always named its outputs this way ("song.mpeg" gives "/song.").
+// The name of an output file: inside the output directory, the queue entry's file name without
+// its extension (the text from its last "."), with ".wav". Whatever the entry looks like
+// (a relative play-list line, a name without an extension, a longer extension, a dotted
+// folder), the file lands in the directory; same names still replace each other.
 #pragma once
 
 #include <string>
 
+// The entry's file name, after its folder part, less its extension: "/music/song.mp3" gives
+// "song".
 std::string OutputBaseOf(const std::string& Entry);
+
+// The output directory, "/" (unless it already ends in one) and the base, with ".wav".
+std::string OutputFileOf(const std::string& Directory, const std::string& Base);

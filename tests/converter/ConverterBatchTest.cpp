@@ -150,6 +150,7 @@ TEST_F(ConverterBatchTest, RelativePlayListEntryOpensFromTheChosenFolder) {
   CONVERTER_TEST_IN_OWN_PROGRAM_FOLDER();
   CopyVector("l1-fl1.bit", "rel.mp3");
   WriteFileText(Work() + "list.m3u", "#EXTM3U\nrel.mp3\n");
+  ASSERT_EQ(mkdir((Work() + "out").c_str(), 0755), 0);
   StartConverter();
   ChooseOutputDir(Work() + "out");
   ChooseFiles({Work() + "list.m3u"}, 4);
@@ -157,8 +158,9 @@ TEST_F(ConverterBatchTest, RelativePlayListEntryOpensFromTheChosenFolder) {
   ClickDecode();
   ASSERT_TRUE(TickUntilBatchEnds());
   EXPECT_TRUE(Dialogs->Messages.empty()) << testing::PrintToString(MessageTexts());
-  // The output name joins directory and base as they are: no "/" between them.
-  EXPECT_TRUE(ReadWav(Work() + "outrel..wav").Valid);
+  // Written inside the output directory, whatever the entry looks like.
+  EXPECT_TRUE(ReadWav(Work() + "out/rel.wav").Valid);
+  EXPECT_FALSE(FileExists(Work() + "outrel..wav"));
 }
 
 TEST_F(ConverterBatchTest, UnreadablePlayListKeepsWhatWasQueuedAndStartsNothing) {
