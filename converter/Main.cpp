@@ -326,6 +326,7 @@ void TForm1::InputFile1Click(TObject*) {
   }
   // A finished report of the old batch must not move the new one on.
   FinishedKept = false;
+  FileRunning = false;
   TYzPlayer& player = TakenPlayer();
   const char* module = OpenDialog1->FilterIndex() == kWmaFilter ? kWmaFile : kDecoderFile;
   player.SetPathToDLL(ShellFolders1->GetWindowsDir() + module);
@@ -394,8 +395,14 @@ void TForm1::ToolButton3Click(TObject*) {
 void TForm1::Abort1Click(TObject*) { ToolButton4->Click(); }
 
 void TForm1::ToolButton4Click(TObject*) {
-  if (!PlayerBusy()) return;
-  TakenPlayer().Stop();
+  // Also in the moment between the end of a file and the tick that starts the next one: the
+  // batch is running then as well.
+  const bool busy = PlayerBusy();
+  if (!busy && !BetweenFiles()) return;
+  if (busy) TakenPlayer().Stop();
+  const bool runEnded = !busy && FileRunning;
+  FinishedKept = false;
+  FileRunning = false;
   if (Form3->CheckBox1->Checked()) {
     // Every entry up to the current one, or the current one only; tried whether the file
     // exists or not.
@@ -407,6 +414,9 @@ void TForm1::ToolButton4Click(TObject*) {
     }
   }
   ClearBatch();
+  // A run that ended before the abort may have failed: its code is shown now rather than
+  // left in the module for the next batch.
+  if (runEnded) TakenPlayer().RaiseRunFailure();
 }
 
 void TForm1::Delete1Click(TObject*) { Form3->Show(); }
@@ -416,7 +426,7 @@ void TForm1::ToolButton6Click(TObject*) { Form2->Show(); }
 
 // The batch.
 
-std::string TForm1::OutputFileName() const { return Form3->Edit1->Text() + OutputBase + ".wav"; }
+std::string TForm1::OutputFileName() const { return OutputFileOf(Form3->Edit1->Text(), OutputBase); }
 
 void TForm1::SetRowStatus(int Row, const std::string& Status, bool ReplaceAll) {
   if (Row < 0 || Row >= ListView1->Items()->Count()) return;
@@ -459,13 +469,22 @@ void TForm1::StartCurrentFile() {
   player.SetOutputName(OutputFileName());
   FinishedKept = false;
   player.Play();
+  FileRunning = true;
   Timer1->SetEnabled(true);
 }
+
+bool TForm1::BetweenFiles() const { return FinishedKept && Timer1->Enabled(); }
 
 void TForm1::Timer1Timer(TObject*) {
   int32_t mode = pmFinished;
   if (!FinishedKept) mode = AskPlayerMode();
   FinishedKept = false;
+  if (FileRunning && mode != pmPlaying && mode != pmPaused) {
+    // The run is over. One that failed (a read, the decoding, the output file) left its code:
+    // it is shown, and the batch stands still at this entry.
+    FileRunning = false;
+    TakenPlayer().RaiseRunFailure();
+  }
   if (mode == pmFinished) {
     ++CurrentIndex;
     if (CurrentIndex <= BatchCount() - 1) {

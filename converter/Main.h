@@ -108,6 +108,8 @@ class TForm1 : public TForm {
   // pmFinished answer, which the module gives only once, is kept for the timer.
   int32_t AskPlayerMode();
   bool PlayerBusy() { return AskPlayerMode() == pmPlaying; }
+  // A file has ended and the timer has not yet started the next one.
+  bool BetweenFiles() const;
   // Player 0, or the player's "Module not initialized" when it was never taken.
   TYzPlayer& TakenPlayer();
   // The entries that have a row: only those are converted.
@@ -116,7 +118,7 @@ class TForm1 : public TForm {
   void StartCurrentFile();
   void WriteModuleFile(const char* ResourceName, const char* FileName, bool& Written);
   void ClearBatch();
-  // The output directory, OutputBase and ".wav", joined as they are.
+  // The output directory's file for OutputBase.
   std::string OutputFileName() const;
 
   TYzPlayer* Player = nullptr;
@@ -126,6 +128,8 @@ class TForm1 : public TForm {
   std::string InitialDir;
 
   bool FinishedKept = false;
+  // Play started a run whose end the timer has not yet seen.
+  bool FileRunning = false;
   bool DecoderWritten = false;
   bool WmaWritten = false;
   int FilterUsed = 1;

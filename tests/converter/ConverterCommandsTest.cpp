@@ -5,9 +5,12 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
+#include <functional>
 #include <chrono>
 #include <filesystem>
+#include <set>
 #include <thread>
 
 #include "converter/ConfigFile.h"
@@ -15,11 +18,35 @@
 #include "converter/Options.h"
 #include "engine/PluginInterface.h"
 #include "platform/classlib/DialogProvider.h"
+#include "platform/classlib/FileStream.h"
 #include "tests/converter/ConverterFixture.h"
 #include "tests/converter/ProgramFolder.h"
+#include "tests/support/ProcessThreads.h"
+#include "tests/support/Wait.h"
 
 namespace converter_test {
 namespace {
+
+// The nice value of a decode thread run at the options' priority 0 to 6 (idle, lowest, below
+// normal, normal, above normal, highest, time critical).
+int NiceOfSliderPriority(int Priority) {
+  static const int offsets[] = {19, 10, 5, 0, -5, -10, -20};
+  return std::clamp(ProcessNice() + offsets[Priority], -20, 19);
+}
+
+// The decode thread that a command or a tick has just started: the one thread that is new
+// since Before, once its output file holds samples (the thread takes its priority before it
+// decodes). 0 when there is no such thread.
+pid_t StartedDecodeThread(const std::set<pid_t>& Before, const std::string& Output) {
+  if (!WaitFor([&] {
+        std::error_code error;
+        return std::filesystem::file_size(Output, error) > 46 && !error;
+      })) {
+    return 0;
+  }
+  const std::vector<pid_t> started = ThreadsSince(Before);
+  return started.size() == 1 ? started[0] : 0;
+}
 
 class ConverterCommandsTest : public ConverterTest {
  protected:
@@ -188,21 +215,144 @@ TEST_F(ConverterCommandsTest, FinishedReportTakenByACommandStillMovesTheBatchOn)
   EXPECT_TRUE(ReadWav(Work() + "b.wav").Valid);
 }
 
+TEST_F(ConverterCommandsTest, AbortBetweenTwoFilesStopsTheBatch) {
+  CONVERTER_TEST_IN_OWN_PROGRAM_FOLDER();
+  const std::string shortFile = CopyVector("l1-fl1.bit", "short.mp3");
+  const std::string longFile = CopyVector("l3-he_44khz.bit", "long.mp3", 8);
+  out = Work() + "out";
+  ASSERT_EQ(mkdir(out.c_str(), 0755), 0);
+  StartConverter();
+  ChooseOutputDir(out);
+  const struct {
+    bool commandTookTheReport;  // a command asked for the mode before the abort
+    bool deleteOnAbort;
+  } cases[] = {{false, false}, {true, true}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(testing::Message() << "command first " << c.commandTookTheReport);
+    Form3->CheckBox1->SetChecked(c.deleteOnAbort);
+    ChooseFiles({longFile, shortFile}, 3);
+    ASSERT_EQ(Form1->ListBox1->Items()->Get(0), shortFile);
+    const std::set<pid_t> before = ProcessThreads();
+    ClickDecode();
+    // The short file's decode thread ends right after its run has ended: the file is done and
+    // the next tick is due.
+    ASSERT_TRUE(WaitFor([&] { return ThreadsSince(before).empty(); }));
+    if (c.commandTookTheReport) {
+      Dialogs->AnswerOpenFiles({}, 1);  // cancelled
+      CallHandled(Form1, [] { Form1->InputFile1->Click(); });
+    }
+    ClickAbort();
+    EXPECT_EQ(Form1->ListView1->Items()->Count(), 0);
+    EXPECT_EQ(Form1->ListBox1->Items()->Count(), 0);
+    for (int i = 0; i < 3; ++i) Tick();
+    EXPECT_EQ(Form1->Player0()->GetPlayerMode(), pmOpen);
+    EXPECT_EQ(Form1->CurrentIndexValue(), 0);
+    EXPECT_FALSE(FileExists(out + "/long.wav"));
+    if (c.deleteOnAbort) {
+      EXPECT_FALSE(FileExists(out + "/short.wav"));
+    } else {
+      EXPECT_TRUE(ReadWav(out + "/short.wav").Valid);
+    }
+    std::filesystem::remove(out + "/short.wav");
+  }
+  EXPECT_TRUE(Dialogs->Messages.empty()) << testing::PrintToString(MessageTexts());
+}
+
+TEST_F(ConverterCommandsTest, FailedRunShowsItsFailureAndTheBatchStandsThere) {
+  CONVERTER_TEST_IN_OWN_PROGRAM_FOLDER();
+  const std::string failing = CopyVector("l3-he_44khz.bit", "failing.mp3", 2);
+  const std::string next = CopyVector("l1-fl1.bit", "next.mp3");
+  out = Work() + "out";
+  ASSERT_EQ(mkdir(out.c_str(), 0755), 0);
+  StartConverter();
+  ChooseOutputDir(out);
+  TYzPlayer* player = Form1->Player0();
+  const TInputReadEvent fileReads = player->OnInputRead;
+  const struct {
+    const char* what;
+    std::function<void()> breakRun;  // makes the run of "failing.mp3" fail halfway
+    const char* message;
+  } cases[] = {
+      {"reading",
+       [&] {
+         // Read through the input events; the decode thread's reads fail from the middle of
+         // the file on.
+         player->SetInputMode(imCallback);
+         player->OnInputRead = [fileReads, ui = std::this_thread::get_id()](
+                                   TObject* Sender, QVStream UserData, void* Buffer,
+                                   int32_t BytesToRead, int32_t& BytesRead, bool& Ok) {
+           fileReads(Sender, UserData, Buffer, BytesToRead, BytesRead, Ok);
+           auto* stream = dynamic_cast<TFileStream*>(reinterpret_cast<TObject*>(UserData));
+           if (std::this_thread::get_id() != ui && stream != nullptr &&
+               stream->Position() > stream->Size() / 2) {
+             Ok = false;
+           }
+         };
+       },
+       "Input stream failure."},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    Dialogs->Messages.clear();
+    ChooseFiles({next, failing}, 3);
+    ASSERT_EQ(Form1->ListBox1->Items()->Get(0), failing);
+    c.breakRun();
+    ClickDecode();
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+    while (Dialogs->Messages.empty() && Form1->CurrentIndexValue() == 0 &&
+           std::chrono::steady_clock::now() < deadline) {
+      Tick();
+      std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    ASSERT_EQ(Dialogs->Messages.size(), 1u) << testing::PrintToString(MessageTexts());
+    EXPECT_EQ(Dialogs->Messages[0].Text, c.message);
+    EXPECT_EQ(Dialogs->Messages[0].Caption, "Brassel 1.2");
+    // Not "Decoded", and the batch stands still at the failed entry.
+    EXPECT_THAT(RowTexts(0), testing::ElementsAre(failing, "Decoding..."));
+    for (int i = 0; i < 3; ++i) Tick();
+    EXPECT_EQ(Form1->CurrentIndexValue(), 0);
+    EXPECT_EQ(Dialogs->Messages.size(), 1u);
+    EXPECT_TRUE(Form1->Timer1->Enabled());
+    EXPECT_FALSE(FileExists(out + "/next.wav"));
+  }
+}
+
 TEST_F(ConverterCommandsTest, TicksShowTheProgressAndEachFileTakesThePriorityOfItsStart) {
   CONVERTER_TEST_IN_OWN_PROGRAM_FOLDER();
-  QueueThreeLongFiles();
-  Form3->Slider1->SetValue(5);
+  first = CopyVector("l3-he_44khz.bit", "first.mp3", 2);
+  second = CopyVector("l3-he_44khz.bit", "second.mp3", 8);
+  out = Work() + "out";
+  ASSERT_EQ(mkdir(out.c_str(), 0755), 0);
+  StartConverter();
+  ChooseOutputDir(out);
+  ChooseFiles({second, first}, 3);
+  ASSERT_EQ(Form1->ListBox1->Items()->Get(0), first);
+  // Below the form's own value, and neither idle nor normal.
+  Form3->Slider1->SetValue(2);
+  std::set<pid_t> before = ProcessThreads();
   ClickDecode();
-  EXPECT_EQ(Form1->Player0()->Priority(), 5);
-  // Moved during the batch: the next file takes it.
+  const pid_t firstThread = StartedDecodeThread(before, out + "/first.wav");
+  ASSERT_NE(firstThread, 0);
+  EXPECT_EQ(ThreadNice(firstThread), NiceOfSliderPriority(2));
+  // Moved during the batch: the running file keeps its priority, the next file takes the new.
   Form3->Slider1->SetValue(1);
-  EXPECT_EQ(Form1->Player0()->Priority(), 5);
-  ASSERT_TRUE(TickUntilNextEntry());
-  EXPECT_EQ(Form1->Player0()->Priority(), 1);
+  EXPECT_EQ(ThreadNice(firstThread), NiceOfSliderPriority(2));
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+  while (Form1->CurrentIndexValue() == 0 && std::chrono::steady_clock::now() < deadline) {
+    before = ProcessThreads();
+    Tick();
+    if (Form1->CurrentIndexValue() == 0) std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  }
+  ASSERT_EQ(Form1->CurrentIndexValue(), 1);
+  const pid_t secondThread = StartedDecodeThread(before, out + "/second.wav");
+  ASSERT_NE(secondThread, 0);
+  EXPECT_EQ(ThreadNice(secondThread), NiceOfSliderPriority(1));
+
   const int maximum = Form1->ProgressBar1->Max();
   EXPECT_GE(maximum, 8);
-  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
-  while (Form1->ProgressBar1->Position() < 1 && std::chrono::steady_clock::now() < deadline) {
+  const auto progressDeadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+  while (Form1->ProgressBar1->Position() < 1 &&
+         std::chrono::steady_clock::now() < progressDeadline) {
     Tick();
     std::this_thread::sleep_for(std::chrono::milliseconds(5));
   }
