@@ -225,9 +225,13 @@ void TControl::FontChanged() {
   FWidget->setFont(ToQFont(FFont));
   QPalette palette = FWidget->palette();
   QColor text = ToQColor(FFont.Color());
-  palette.setColor(QPalette::WindowText, text);
-  palette.setColor(QPalette::Text, text);
-  palette.setColor(QPalette::ButtonText, text);
+  // The font's colour is the enabled look only: a disabled control keeps the platform's
+  // disabled text, as the real one draws it grey whatever its font.
+  for (QPalette::ColorGroup group : {QPalette::Active, QPalette::Inactive}) {
+    palette.setColor(group, QPalette::WindowText, text);
+    palette.setColor(group, QPalette::Text, text);
+    palette.setColor(group, QPalette::ButtonText, text);
+  }
   FWidget->setPalette(palette);
 }
 

@@ -8,10 +8,12 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <filesystem>
 #include <unistd.h>
 
 #include "platform/classlib/Animate.h"
+#include "platform/classlib/Bitmap.h"
 #include "platform/classlib/Button.h"
 #include "platform/classlib/CheckBox.h"
 #include "platform/classlib/Edit.h"
@@ -97,6 +99,55 @@ TEST_F(StdControlsTest, RadioButtonsOfOneParentFormAGroup) {
   EXPECT_TRUE(first->Checked());
   EXPECT_FALSE(second->Checked());
   EXPECT_EQ(firstClicks, 2);
+}
+
+// How many pixels of the bitmap, from column Left on, lie near the colour.
+int PixelsNear(TBitmap& bitmap, int Left, TColor Color) {
+  const TColor rgb = ColorToRGB(Color);
+  int count = 0;
+  for (int y = 0; y < bitmap.Height(); ++y) {
+    for (int x = Left; x < bitmap.Width(); ++x) {
+      const TColor pixel = bitmap.Canvas()->Pixels(x, y);
+      if (std::abs(GetRValue(pixel) - GetRValue(rgb)) <= 40 &&
+          std::abs(GetGValue(pixel) - GetGValue(rgb)) <= 40 &&
+          std::abs(GetBValue(pixel) - GetBValue(rgb)) <= 40) {
+        ++count;
+      }
+    }
+  }
+  return count;
+}
+
+TEST_F(StdControlsTest, DisabledControlsLookDisabled) {
+  auto* button = Make<TButton>();
+  button->SetBounds(0, 0, 75, 25);
+  button->SetCaption("&Install");
+  auto* radio = Make<TRadioButton>();
+  radio->SetBounds(0, 40, 201, 17);
+  radio->SetCaption("Also the already decoded files.");
+  auto* box = Make<TCheckBox>();
+  box->SetBounds(0, 70, 209, 17);
+  box->SetCaption("Delete the output file if aborted.");
+  form.Show();
+  // The caption, right of a radio button's or check box's mark.
+  const std::pair<TControl*, int> controls[] = {{button, 0}, {radio, 20}, {box, 20}};
+  for (auto [control, captionLeft] : controls) {
+    SCOPED_TRACE(control->ClassName());
+    // Whatever colour the font has, a disabled control's caption is not drawn in it.
+    for (TColor color : {clWindowText, clBlack, clNavy}) {
+      SCOPED_TRACE(color);
+      control->Font()->SetColor(color);
+      control->SetEnabled(true);
+      TBitmap enabled;
+      control->GrabToBitmap(&enabled);
+      control->SetEnabled(false);
+      TBitmap disabled;
+      control->GrabToBitmap(&disabled);
+      const int enabledText = PixelsNear(enabled, captionLeft, color);
+      EXPECT_GT(enabledText, 20);
+      EXPECT_LT(PixelsNear(disabled, captionLeft, color), enabledText / 4);
+    }
+  }
 }
 
 TEST_F(StdControlsTest, EditTextFollowsTheUserAndTheProgram) {
