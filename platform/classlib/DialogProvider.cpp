@@ -7,8 +7,22 @@
 
 #include "platform/classlib/Application.h"
 #include "platform/classlib/QtBridge.h"
+#include "platform/classlib/Registry.h"
+#include "platform/win32/Machine.h"
 
 namespace {
+
+// The current user's Desktop: the shell folder the platform keeps for it.
+std::string DesktopFolder() {
+  TRegistry registry(KEY_READ);
+  std::string desktop;
+  try {
+    if (registry.OpenKey(win32::kShellFoldersKey, false)) desktop = registry.ReadString("Desktop");
+  } catch (const Exception&) {
+    // A value of another type: the user's desktop folder itself.
+  }
+  return desktop.empty() ? win32::UserDesktopFolder() : desktop;
+}
 
 // Qt's dialogs. Filters arrive as "description|pattern|..." and go to Qt as
 // "description (pattern);;...".
@@ -19,29 +33,34 @@ class QtDialogs : public TDialogProvider {
     QStringList filters;
     for (int i = 0; i + 1 < fields.size(); i += 2)
       filters << fields[i] + " (" + QString(fields[i + 1]).replace(';', ' ') + ")";
-    QString selected;
+    QFileDialog dialog(nullptr, ToQString(request.Title.empty() ? "Open" : request.Title),
+                       ToQString(request.InitialDir));
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    dialog.setFileMode(request.MultiSelect ? QFileDialog::ExistingFiles
+                                           : QFileDialog::ExistingFile);
+    // Qt takes the patterns from the parentheses that end each filter; the list shows the
+    // description alone, as written, which often names its pattern itself.
+    dialog.setOption(QFileDialog::HideNameFilterDetails);
+    dialog.setNameFilters(filters);
     if (request.FilterIndex >= 1 && request.FilterIndex <= filters.size())
-      selected = filters[request.FilterIndex - 1];
-    QString caption = ToQString(request.Title.empty() ? "Open" : request.Title);
-    QStringList files;
-    if (request.MultiSelect) {
-      files = QFileDialog::getOpenFileNames(nullptr, caption, ToQString(request.InitialDir),
-                                            filters.join(";;"), &selected);
-    } else {
-      QString file = QFileDialog::getOpenFileName(nullptr, caption, ToQString(request.InitialDir),
-                                                  filters.join(";;"), &selected);
-      if (!file.isEmpty()) files << file;
-    }
+      dialog.selectNameFilter(filters[request.FilterIndex - 1]);
+    if (dialog.exec() != QDialog::Accepted) return false;
+    const QStringList files = dialog.selectedFiles();
     if (files.isEmpty()) return false;
     answer.Files.clear();
     for (const QString& file : files) answer.Files.push_back(FromQString(file));
-    int index = int(filters.indexOf(selected));
+    int index = int(filters.indexOf(dialog.selectedNameFilter()));
     answer.FilterIndex = index >= 0 ? index + 1 : request.FilterIndex;
     return true;
   }
 
   bool BrowseForFolder(const std::string& title, std::string& folder) override {
-    QString chosen = QFileDialog::getExistingDirectory(nullptr, ToQString(title), QString());
+    // Rooted at the top of the shell's namespace, the Desktop, and owned by the application's
+    // window, as the shell's folder dialog is.
+    QWidget* owner = Application && Application->MainForm() ? Application->MainForm()->Widget()
+                                                            : nullptr;
+    QString chosen = QFileDialog::getExistingDirectory(owner, ToQString(title),
+                                                       ToQString(DesktopFolder()));
     if (chosen.isEmpty()) return false;
     std::string path = FromQString(chosen);
     while (path.size() > 1 && path.back() == '/') path.pop_back();

@@ -1,5 +1,7 @@
 #include <QIcon>
 #include <QPixmap>
+#include <QStyleOptionToolButton>
+#include <QStylePainter>
 #include <QToolButton>
 #include <QWidget>
 
@@ -80,8 +82,41 @@ void TToolBar::WMSize() {
   ArrangeButtons();
 }
 
+namespace {
+
+// A tool button whose caption under its picture is drawn whole, across the button's full
+// width, as the platform's tool bar draws it: the style would shorten a caption that is wider
+// than its label area (" Output Dir " became "Out…Dir").
+class CaptionToolButton : public QToolButton {
+ protected:
+  void paintEvent(QPaintEvent*) override {
+    QStylePainter painter(this);
+    QStyleOptionToolButton option;
+    initStyleOption(&option);
+    const QString caption = option.text;
+    if (toolButtonStyle() != Qt::ToolButtonTextUnderIcon || caption.isEmpty()) {
+      painter.drawComplexControl(QStyle::CC_ToolButton, option);
+      return;
+    }
+    option.text.clear();
+    painter.drawComplexControl(QStyle::CC_ToolButton, option);
+    // Below the picture, where the style puts the caption, but the width of the whole button.
+    const int frame = style()->pixelMetric(QStyle::PM_DefaultFrameWidth, &option, this);
+    QRect area(0, frame + option.iconSize.height() + 3, width(), 0);
+    area.setBottom(height() - frame - 2);
+    if (option.state & (QStyle::State_Sunken | QStyle::State_On)) {
+      area.translate(style()->pixelMetric(QStyle::PM_ButtonShiftHorizontal, &option, this),
+                     style()->pixelMetric(QStyle::PM_ButtonShiftVertical, &option, this));
+    }
+    style()->drawItemText(&painter, area, Qt::AlignCenter | Qt::TextShowMnemonic, palette(),
+                          isEnabled(), caption, QPalette::ButtonText);
+  }
+};
+
+}  // namespace
+
 TToolButton::TToolButton(TComponent* AOwner) : TControl(AOwner) {
-  auto* button = new QToolButton();
+  auto* button = new CaptionToolButton();
   button->setFocusPolicy(Qt::NoFocus);
   AttachWidget(button);
   QObject::connect(button, &QToolButton::clicked, [this] { CallHandled(this, [this] { Click(); }); });

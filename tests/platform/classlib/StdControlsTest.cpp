@@ -2,12 +2,14 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QProgressBar>
+#include <QFontMetrics>
 #include <QTest>
 #include <QToolButton>
 #include <QTreeWidget>
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <unistd.h>
@@ -300,6 +302,47 @@ TEST_F(StdControlsTest, ToolButtonsShowTheirPictureAboveTheCaption) {
   form.Show();
   QTest::mouseClick(widget, Qt::LeftButton);
   EXPECT_EQ(clicks, 1);
+}
+
+TEST_F(StdControlsTest, ToolButtonCaptionIsShownWhole) {
+  // The converter's tool bar: 61-pixel buttons, a wide caption under a 32-pixel picture.
+  form.Font()->SetName("MS Sans Serif");
+  form.Font()->SetSize(8);
+  TImageList images(nullptr);
+  images.SetWidth(32);
+  images.SetHeight(32);
+  TBitmap picture;
+  picture.SetSize(32, 32);
+  images.Add(&picture, nullptr);
+  auto* bar = Make<TToolBar>();
+  bar->SetFlat(true);
+  bar->SetButtonWidth(61);
+  bar->SetButtonHeight(52);
+  bar->SetShowCaptions(true);
+  bar->SetImages(&images);
+  auto* button = new TToolButton(&form);
+  button->SetParent(bar);
+  button->SetCaption(" Output Dir ");
+  button->SetImageIndex(0);
+  form.Show();
+  TBitmap shown;
+  button->GrabToBitmap(&shown);
+  ASSERT_EQ(shown.Width(), 61);
+  // The columns that hold caption pixels, below the picture.
+  int left = shown.Width(), right = -1;
+  for (int y = 36; y < shown.Height(); ++y) {
+    for (int x = 0; x < shown.Width(); ++x) {
+      const TColor pixel = shown.Canvas()->Pixels(x, y);
+      if (GetRValue(pixel) + GetGValue(pixel) + GetBValue(pixel) < 300) {
+        left = std::min(left, x);
+        right = std::max(right, x);
+      }
+    }
+  }
+  const QFontMetrics metrics(button->Widget()->font());
+  // Shortened ("Out…Dir") the caption would be far narrower than its words.
+  EXPECT_GE(right - left + 1, metrics.boundingRect("Output Dir").width() - 2);
+  EXPECT_EQ(static_cast<QToolButton*>(button->Widget())->text(), " Output Dir ");
 }
 
 TEST_F(StdControlsTest, ToolBarAndFormForgetAnImageListAndAMenuThatGoFirst) {

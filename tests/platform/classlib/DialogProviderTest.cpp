@@ -1,0 +1,106 @@
+// Qt's dialogs as the user sees them: the file-open dialog's filters, and where the folder
+// dialog opens and to which window it belongs.
+#include "platform/classlib/DialogProvider.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QFileDialog>
+#include <QTimer>
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "platform/classlib/Application.h"
+#include "platform/classlib/Form.h"
+#include "platform/classlib/Registry.h"
+#include "platform/win32/Machine.h"
+#include "tests/platform/win32/PlatformRoot.h"
+
+namespace {
+
+class DialogProviderTest : public ::testing::Test {
+ protected:
+  void SetUp() override { Application->Initialize(); }
+
+  // Runs Look on the modal dialog that Show opens, then cancels it.
+  void WhileShown(const std::function<void()>& Show,
+                  const std::function<void(QFileDialog*)>& Look) {
+    bool looked = false;
+    QTimer::singleShot(0, [&] {
+      auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+      ASSERT_NE(dialog, nullptr);
+      Look(dialog);
+      looked = true;
+      dialog->reject();
+    });
+    Show();
+    EXPECT_TRUE(looked);
+  }
+
+  PlatformRoot root;
+};
+
+TEST_F(DialogProviderTest, OpenDialogShowsEachFilterOnce) {
+  TOpenFilesRequest request;
+  request.Filter =
+      "Mpeg Files (*.mpg)|*.mpg|Mp2 Files (*.mp2)|*.mp2|Mp3 Files (*.mp3)|*.mp3|"
+      "Playlist Files (*.m3u)|*.m3u|Windows Media Audio File (*.wma)|*.wma|Sound|*.mp3;*.wma";
+  request.FilterIndex = 3;
+  request.MultiSelect = true;
+  std::vector<std::string> shown;
+  std::string current;
+  WhileShown(
+      [&] {
+        TOpenFilesAnswer answer;
+        EXPECT_FALSE(DialogProvider()->OpenFiles(request, answer));
+      },
+      [&](QFileDialog* dialog) {
+        auto* types = dialog->findChild<QComboBox*>("fileTypeCombo");
+        ASSERT_NE(types, nullptr);
+        for (int i = 0; i < types->count(); ++i) shown.push_back(types->itemText(i).toStdString());
+        current = types->currentText().toStdString();
+        EXPECT_EQ(dialog->fileMode(), QFileDialog::ExistingFiles);
+      });
+  EXPECT_EQ(shown, (std::vector<std::string>{"Mpeg Files (*.mpg)", "Mp2 Files (*.mp2)",
+                                              "Mp3 Files (*.mp3)", "Playlist Files (*.m3u)",
+                                              "Windows Media Audio File (*.wma)", "Sound"}));
+  EXPECT_EQ(current, "Mp3 Files (*.mp3)");
+}
+
+TEST_F(DialogProviderTest, FolderDialogOpensAtTheDesktopOwnedByTheMainWindow) {
+  const std::filesystem::path desktop = std::filesystem::path(getenv("HOME")) / "Schreibtisch";
+  std::filesystem::create_directories(desktop);
+  {
+    TRegistry registry;
+    ASSERT_TRUE(registry.OpenKey(win32::kShellFoldersKey, true));
+    registry.WriteString("Desktop", desktop.string());
+  }
+  TForm* main = nullptr;
+  Application->CreateForm(main);
+  ASSERT_EQ(Application->MainForm(), main);
+  const std::filesystem::path before = std::filesystem::current_path();
+  std::filesystem::current_path(std::filesystem::temp_directory_path());
+  QString title, opened;
+  QWidget* owner = nullptr;
+  WhileShown(
+      [&] {
+        std::string folder;
+        EXPECT_FALSE(DialogProvider()->BrowseForFolder("Select the destination", folder));
+      },
+      [&](QFileDialog* dialog) {
+        title = dialog->windowTitle();
+        opened = dialog->directory().absolutePath();
+        owner = dialog->parentWidget();
+      });
+  std::filesystem::current_path(before);
+  EXPECT_EQ(title, "Select the destination");
+  EXPECT_EQ(opened.toStdString(), desktop.string());
+  EXPECT_EQ(owner, main->Widget());
+  delete main;
+}
+
+}  // namespace
