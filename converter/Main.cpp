@@ -426,7 +426,9 @@ void TForm1::ToolButton6Click(TObject*) { Form2->Show(); }
 
 // The batch.
 
-std::string TForm1::OutputFileName() const { return OutputFileOf(Form3->Edit1->Text(), OutputBase); }
+std::string TForm1::OutputFileName() const {
+  return OutputFileOf(Form3->Edit1->Text(), OutputBase);
+}
 
 void TForm1::SetRowStatus(int Row, const std::string& Status, bool ReplaceAll) {
   if (Row < 0 || Row >= ListView1->Items()->Count()) return;
