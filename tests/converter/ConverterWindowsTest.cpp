@@ -127,8 +127,18 @@ TEST_F(ConverterWindowsTest, OptionsDialogLayoutAndPicture) {
   EXPECT_TRUE(Near(picture.Canvas()->Pixels(8, 170), 255, 255, 255, 2));
   // The slider draws its ruler on the panel.
   EXPECT_LT(CountNear(picture, 72, 44, 249, 69, 255, 255, 255), 177 * 25);
-  // The hidden dialog keeps its controls' state when closed.
+  // Clearing the check box disables the radio buttons, and they look it: their captions are
+  // no longer drawn in the font's colour.
+  ASSERT_TRUE(Form3->CheckBox1->Checked());
+  TBitmap enabledRadio, disabledRadio;
+  Form3->RadioButton1->GrabToBitmap(&enabledRadio);
   Form3->CheckBox1->SetChecked(false);
+  EXPECT_FALSE(Form3->RadioButton1->Enabled());
+  Form3->RadioButton1->GrabToBitmap(&disabledRadio);
+  const int enabledText = CountNear(enabledRadio, 20, 0, 201, 17, 0, 0, 0, 60);
+  EXPECT_GT(enabledText, 20);
+  EXPECT_LT(CountNear(disabledRadio, 20, 0, 201, 17, 0, 0, 0, 60), enabledText / 4);
+  // The hidden dialog keeps its controls' state when closed.
   Form3->Close();
   EXPECT_FALSE(Form3->Visible());
   EXPECT_FALSE(Form3->CheckBox1->Checked());
