@@ -49,7 +49,11 @@ class QtDialogs : public TDialogProvider {
     if (files.isEmpty()) return false;
     answer.Files.clear();
     for (const QString& file : files) answer.Files.push_back(FromQString(file));
-    int index = int(filters.indexOf(dialog.selectedNameFilter()));
+    // The dialog names the chosen filter either whole or by the description it shows.
+    const QString chosen = dialog.selectedNameFilter();
+    int index = -1;
+    for (int i = 0; i < filters.size() && index < 0; ++i)
+      if (chosen == filters[i] || chosen == fields[2 * i].trimmed()) index = i;
     answer.FilterIndex = index >= 0 ? index + 1 : request.FilterIndex;
     return true;
   }

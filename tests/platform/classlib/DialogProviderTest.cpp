@@ -5,11 +5,13 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QFileDialog>
+#include <QLineEdit>
 #include <QTimer>
 
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <fstream>
 #include <functional>
 #include <string>
 #include <vector>
@@ -69,6 +71,30 @@ TEST_F(DialogProviderTest, OpenDialogShowsEachFilterOnce) {
                                               "Mp3 Files (*.mp3)", "Playlist Files (*.m3u)",
                                               "Windows Media Audio File (*.wma)", "Sound"}));
   EXPECT_EQ(current, "Mp3 Files (*.mp3)");
+}
+
+TEST_F(DialogProviderTest, OpenDialogAnswersTheFilesAndTheFilterInUse) {
+  const std::filesystem::path music = std::filesystem::path(getenv("HOME")) / "music";
+  std::filesystem::create_directories(music);
+  { std::ofstream(music / "tune.wma") << "x"; }
+  TOpenFilesRequest request;
+  request.Filter = "Mp3 Files (*.mp3)|*.mp3|Windows Media Audio File (*.wma)|*.wma";
+  request.MultiSelect = true;
+  TOpenFilesAnswer answer;
+  QTimer::singleShot(0, [&] {
+    auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+    ASSERT_NE(dialog, nullptr);
+    // As a user does: the second filter, a name typed into the name box, then open.
+    dialog->selectNameFilter(dialog->nameFilters().at(1));
+    dialog->setDirectory(QString::fromStdString(music.string()));
+    auto* name = dialog->findChild<QLineEdit*>("fileNameEdit");
+    ASSERT_NE(name, nullptr);
+    name->setText("tune.wma");
+    static_cast<QDialog*>(dialog)->accept();  // the dialog's own checks run as for its button
+  });
+  ASSERT_TRUE(DialogProvider()->OpenFiles(request, answer));
+  EXPECT_EQ(answer.Files, std::vector<std::string>{(music / "tune.wma").string()});
+  EXPECT_EQ(answer.FilterIndex, 2);
 }
 
 TEST_F(DialogProviderTest, FolderDialogOpensAtTheDesktopOwnedByTheMainWindow) {
