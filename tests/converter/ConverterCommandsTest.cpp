@@ -2,11 +2,13 @@
 // and the commands that do nothing while a file is converted.
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <atomic>
+#include <csignal>
 #include <functional>
 #include <chrono>
 #include <filesystem>
@@ -290,6 +292,19 @@ TEST_F(ConverterCommandsTest, FailedRunShowsItsFailureAndTheBatchStandsThere) {
          };
        },
        "Input stream failure."},
+      {"writing",
+       [&] {
+         player->SetInputMode(imFile);
+         player->OnInputRead = fileReads;
+         // A file system that takes no more than 256 KiB per file: the WAV file's writes
+         // fail halfway (refused with EFBIG rather than a signal).
+         signal(SIGXFSZ, SIG_IGN);
+         rlimit limit{};
+         getrlimit(RLIMIT_FSIZE, &limit);
+         limit.rlim_cur = 256 * 1024;
+         setrlimit(RLIMIT_FSIZE, &limit);
+       },
+       "Output device failure."},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
