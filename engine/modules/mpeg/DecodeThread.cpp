@@ -14,6 +14,7 @@
 namespace {
 
 constexpr auto pausePoll = std::chrono::milliseconds(77);
+constexpr auto seekPoll = std::chrono::milliseconds(1);
 
 // How the frame loop ended.
 enum class RunEnd { ByItself, Stopped };
@@ -25,6 +26,8 @@ enum class RunEnd { ByItself, Stopped };
 RunEnd DecodeFrames(PlayerHandle& handle) {
   ModuleState& state = handle.state;
   for (;;) {
+    while (handle.seekPending.load() && !handle.stopRequest.load())
+      std::this_thread::sleep_for(seekPoll);
     const StepResult step = FrameStep(state.stream, state.decoder, state.pcm,
                                       {state.startFrame.load(), state.endFrame.load()});
     switch (step.Outcome) {

@@ -197,6 +197,11 @@ bool SetPos(PlayerHandle& handle, uint32_t position) {
   return Operation(handle, [&] {
     ModuleState& state = handle.state;
     RequireMode(handle.Running());
+    handle.seekPending = true;
+    struct SeekDone {
+      PlayerHandle& handle;
+      ~SeekDone() { handle.seekPending = false; }
+    } seekDone{handle};
     state.writer.SetSeekInProgress(true);
     if (state.writer.ActiveOutputMode() != omDirectSound) {
       try {

@@ -34,6 +34,9 @@ struct PlayerHandle : public ModulePlayer {
   std::atomic<int32_t> mode{pmClosed};
   std::atomic<uint8_t> pauseRequest{0};
   std::atomic<uint8_t> stopRequest{0};
+  // Set while QVSetPos positions the input: the decode thread waits between frames until the
+  // seek is done, so the seek never starves behind the frame loop's lock.
+  std::atomic<bool> seekPending{false};
   // Set while a run reads the input; the run clears it before it rewinds.
   std::atomic<bool> runOwnsInput{false};
 };
