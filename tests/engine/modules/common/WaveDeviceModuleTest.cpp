@@ -72,6 +72,12 @@ TEST_F(WaveDeviceModule, StopAndSeekWhilePlaying) {
   ASSERT_TRUE(qv_->QVSetOutputMode(h_, omMMSystem));
   BlockRecorder recorder;
   ReportTo(recorder);
+  // The run ends before the recorder goes, also when an assertion ends the test early.
+  struct RunStopper {
+    ModuleLibrary& qv;
+    QVHandle h;
+    ~RunStopper() { qv->QVStop(h); }
+  } stopper{qv_, h_};
   ASSERT_TRUE(qv_->QVPlay(h_));
   ASSERT_TRUE(WaitFor([&] { return recorder.blockCount.load() >= 1; }));
   ASSERT_LT(qv_->QVGetPos(h_), static_cast<int32_t>(target));
@@ -81,13 +87,15 @@ TEST_F(WaveDeviceModule, StopAndSeekWhilePlaying) {
   EXPECT_GE(position, static_cast<int32_t>(target));
   // The decoder may have filled the device's queue again meanwhile.
   EXPECT_LE(position, static_cast<int32_t>(target + 9 * 16384 * 1000 / (22050 * 4) + 100));
-  // The first block after the seek may still hold samples from before it; the next one is the
-  // stream's own a little after the target.
-  ASSERT_TRUE(WaitFor([&] { return recorder.blockCount.load() >= atSeek + 2; }));
+  // The first block after the seek may still hold samples from before it, and the frames just
+  // after the seek are decoded without the bit reservoir and the overlap they had in a whole
+  // run, so they may reach into the second block; the third is the stream's own a little after
+  // the target.
+  ASSERT_TRUE(WaitFor([&] { return recorder.blockCount.load() >= atSeek + 3; }));
   std::vector<uint8_t> afterSeek;
   {
     std::lock_guard<std::mutex> guard(recorder.lock);
-    afterSeek = recorder.blocks[static_cast<size_t>(atSeek) + 1];
+    afterSeek = recorder.blocks[static_cast<size_t>(atSeek) + 2];
   }
   ASSERT_EQ(afterSeek.size(), 16384u);
   const auto found = std::search(reference.begin(), reference.end(), afterSeek.begin(),
@@ -95,7 +103,7 @@ TEST_F(WaveDeviceModule, StopAndSeekWhilePlaying) {
   ASSERT_NE(found, reference.end()) << "the block after the seek is not the stream's";
   const auto offset = static_cast<size_t>(found - reference.begin());
   EXPECT_GE(offset, targetOffset);
-  EXPECT_LE(offset, targetOffset + 11 * 16384);
+  EXPECT_LE(offset, targetOffset + 12 * 16384);
 
   ASSERT_TRUE(qv_->QVStop(h_));
   EXPECT_EQ(qv_->QVGetPlayerMode(h_), pmOpen);
