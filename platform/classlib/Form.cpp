@@ -13,6 +13,14 @@
 
 namespace {
 
+// Placed over the screen's work area first: without a window manager nothing else would make a
+// maximised window fill the screen.
+void ShowMaximized(QWidget* widget) {
+  QScreen* screen = widget->screen() ? widget->screen() : QGuiApplication::primaryScreen();
+  if (screen) widget->setGeometry(screen->availableGeometry());
+  widget->showMaximized();
+}
+
 // The window itself: the menu bar on top, the client area below it.
 class FormWindow : public QWidget {
  public:
@@ -140,7 +148,7 @@ void TForm::SetWindowState(TWindowState value) {
   ApplyBounds();
   if (!FWidget->isVisible()) return;
   if (value == wsMaximized)
-    FWidget->showMaximized();
+    ShowMaximized(FWidget);
   else if (value == wsMinimized)
     FWidget->showMinimized();
   else
@@ -199,7 +207,7 @@ void TForm::SetVisible(bool value) {
     DoShow();
     if (!FVisible) return;  // OnShow may hide the form again
     if (FWindowState == wsMaximized)
-      FWidget->showMaximized();
+      ShowMaximized(FWidget);
     else
       FWidget->show();
   } else {
