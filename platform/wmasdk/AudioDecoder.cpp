@@ -45,7 +45,14 @@ bool AudioDecoder::Open(const std::string& path) {
   av_dict_set(&options, "codec_whitelist", AllowedCodecs, 0);
   // "file:" keeps a name with a colon from reading as another protocol.
   const std::string url = "file:" + path;
-  const int opened = avformat_open_input(&format_, url.c_str(), nullptr, &options);
+  // Named rather than probed: probing asks every demuxer about the file. The ASF demuxer
+  // still refuses a file that does not begin with an ASF header.
+  const AVInputFormat* asf = av_find_input_format(AllowedFormats);
+  if (asf == nullptr) {
+    av_dict_free(&options);
+    return false;
+  }
+  const int opened = avformat_open_input(&format_, url.c_str(), asf, &options);
   av_dict_free(&options);
   if (opened < 0) return false;
   if (avformat_find_stream_info(format_, nullptr) < 0) return false;
@@ -224,6 +231,7 @@ AudioDecoder::Step AudioDecoder::Next(std::vector<uint8_t>& block, uint32_t& msT
     if (read < 0) return Step::Failed;
     if (packet_->stream_index == stream_) {
       if (timeBasePending_) TakeTimeBase(*packet_);
+      fedSinceReset_ = true;
       const int sent = avcodec_send_packet(codec_, packet_);
       if (sent < 0 && sent != AVERROR_INVALIDDATA && sent != AVERROR(EAGAIN)) {
         av_packet_unref(packet_);
@@ -246,10 +254,18 @@ bool AudioDecoder::Seek(uint32_t msTime) {
       avformat_seek_file(format_, -1, std::numeric_limits<int64_t>::min(), target, target, 0) < 0)
     return false;
   swr_free(&resampler_);
-  if (!OpenCodec()) {
-    avcodec_free_context(&codec_);  // Next answers Failed from now on
-    return false;
+  // A flush is enough for a decoder that has been fed nothing, or has given everything up to
+  // the end of the file; one stopped on the way keeps the overlap of its last frame through a
+  // flush, and is set up anew.
+  if (fedSinceReset_ && !finished_) {
+    if (!OpenCodec()) {
+      avcodec_free_context(&codec_);  // Next answers Failed from now on
+      return false;
+    }
+  } else {
+    avcodec_flush_buffers(codec_);
   }
+  fedSinceReset_ = false;
   draining_ = false;
   finished_ = false;
   touched_ = true;
