@@ -55,14 +55,13 @@ bool AudioDecoder::Open(const std::string& path) {
   const int opened = avformat_open_input(&format_, url.c_str(), asf, &options);
   av_dict_free(&options);
   if (opened < 0) return false;
-  if (avformat_find_stream_info(format_, nullptr) < 0) return false;
+  dataOffset_ = format_->pb != nullptr ? avio_tell(format_->pb) : 0;
 
   const AVCodec* decoder = nullptr;
   stream_ = av_find_best_stream(format_, AVMEDIA_TYPE_AUDIO, -1, -1, &decoder, 0);
   if (stream_ < 0 || decoder == nullptr) return false;
   for (unsigned i = 0; i < format_->nb_streams; ++i)
     if (static_cast<int>(i) != stream_) format_->streams[i]->discard = AVDISCARD_ALL;
-  AVStream* stream = format_->streams[stream_];
 
   decoder_ = decoder;
   if (!OpenCodec()) return false;
@@ -77,15 +76,36 @@ bool AudioDecoder::Open(const std::string& path) {
   frame_ = av_frame_alloc();
   if (packet_ == nullptr || frame_ == nullptr) return false;
 
-  if (format_->duration != AV_NOPTS_VALUE) {
-    durationMs_ = ClampToU32(av_rescale(format_->duration, 1000, AV_TIME_BASE));
-  } else if (stream->duration != AV_NOPTS_VALUE) {
-    durationMs_ = ClampToU32(av_rescale_q(stream->duration, stream->time_base, {1, 1000}));
-  }
-  bitrate_ = ClampToU32(stream->codecpar->bit_rate > 0 ? stream->codecpar->bit_rate
-                                                       : format_->bit_rate);
+  TakeTimings();
   seekable_ = format_->pb != nullptr && (format_->pb->seekable & AVIO_SEEKABLE_NORMAL) != 0;
   return true;
+}
+
+// The timings come from the header, as libav's stream analysis would give them for an ASF
+// file; the analysis itself is not run, as it sets up a decoder for every stream of the file.
+void AudioDecoder::TakeTimings() {
+  const int64_t fileSize = format_->pb != nullptr ? avio_size(format_->pb) : 0;
+  int64_t longest = -1;
+  int64_t bitrates = 0;
+  for (unsigned i = 0; i < format_->nb_streams; ++i) {
+    const AVStream* stream = format_->streams[i];
+    if (stream->duration != AV_NOPTS_VALUE)
+      longest = std::max(longest, av_rescale_q(stream->duration, stream->time_base, {1, 1000}));
+    if (stream->codecpar->bit_rate > 0 && bitrates <= std::numeric_limits<int32_t>::max())
+      bitrates += stream->codecpar->bit_rate;
+  }
+  if (longest < 0 && bitrates > 0 && fileSize > dataOffset_) {
+    // A header whose durations do not fit the file's size: estimated from the bit rates.
+    longest = av_rescale(fileSize - dataOffset_, 8000, bitrates);
+  }
+  durationMs_ = ClampToU32(longest);
+  const int64_t ownRate = format_->streams[stream_]->codecpar->bit_rate;
+  if (ownRate > 0)
+    bitrate_ = ClampToU32(ownRate);
+  else if (longest > 0 && fileSize > 0)
+    bitrate_ = ClampToU32(av_rescale(fileSize, 8000, longest));
+  else
+    bitrate_ = ClampToU32(bitrates);
 }
 
 // A fresh decoder context, so that decoding after a seek starts as clean as after opening

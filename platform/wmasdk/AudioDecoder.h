@@ -43,6 +43,7 @@ class AudioDecoder {
 
  private:
   bool OpenCodec();
+  void TakeTimings();
   bool ConfigureResampler(const AVFrame& frame);
   bool Convert(const AVFrame* frame, std::vector<uint8_t>& block);
   uint32_t BlockTime() const;
@@ -56,6 +57,7 @@ class AudioDecoder {
   AVFrame* frame_ = nullptr;
   SwrContext* resampler_ = nullptr;
   int stream_ = -1;
+  int64_t dataOffset_ = 0;  // where the packets begin
   // The input side the resampler is configured for.
   int resamplerFormat_ = -1;
   int resamplerRate_ = 0;
