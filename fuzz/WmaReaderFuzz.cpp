@@ -12,9 +12,10 @@
 //
 // The SDK reads files only, so each input is written to one file in a folder made once in
 // /dev/shm (memory, not disk; $TMPDIR when there is no /dev/shm) and removed at exit; a crashed
-// run leaves that folder behind. Most of an execution is libav opening the file and setting up
-// its decoder (for the stream probe, for the reader, again after a seek), so the seeds are the
-// files' headers with a packet or two and -max_len keeps the mutations that size. One player
+// run leaves that folder behind. Much of an execution is libav reading the header and setting
+// up the decoder, once per reader (the reader's and the module's), and ASan mapping the
+// decoder's large context; the seeds are the files' headers with a packet or two and -max_len
+// keeps the mutations that size, as the demuxer's reading grows with the file. One player
 // handle serves every input, as a host's does file after file; the run's end is waited for on
 // the output's close, not by spinning beside the SDK's thread.
 #include <fcntl.h>

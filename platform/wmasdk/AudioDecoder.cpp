@@ -108,8 +108,8 @@ void AudioDecoder::TakeTimings() {
     bitrate_ = ClampToU32(bitrates);
 }
 
-// A fresh decoder context, so that decoding after a seek starts as clean as after opening
-// (flushing keeps the overlap of the frame decoded last).
+// A fresh decoder context: at the opening, and after a seek where a flush would keep the
+// overlap of the frame decoded last.
 bool AudioDecoder::OpenCodec() {
   avcodec_free_context(&codec_);
   codec_ = avcodec_alloc_context3(decoder_);
