@@ -167,7 +167,8 @@ TEST_F(WmaRun, ANewRunAfterAStopWhilePausedStartsUnpaused) {
   }
   ASSERT_TRUE(qv_->QVInitStream(h_));
   ASSERT_TRUE(qv_->QVPlay(h_));
-  EXPECT_EQ(qv_->QVGetPlayerMode(h_), pmPlaying);
+  // A run still paused would never end; the mode is not read before, as a short file may have
+  // played to its end by then.
   EXPECT_EQ(WaitWhileRunning(*qv_, h_), pmFinished);
   std::lock_guard<std::mutex> lock(recorder.mutex);
   EXPECT_TRUE(std::vector<uint8_t>(recorder.pcm.begin() + firstRun, recorder.pcm.end()) ==
