@@ -40,7 +40,9 @@ QVBool WINAPI InputGetSize(QVUserValue user, QVStream, int32_t* size) {
 }
 QVBool WINAPI InputSeek(QVUserValue user, QVStream, int32_t* position, int32_t origin) {
   auto* in = reinterpret_cast<Input*>(user);
-  const int64_t base = origin == 0 ? 0 : origin == 1 ? in->position : static_cast<int64_t>(in->data.size());
+  const int64_t base = origin == 0   ? 0
+                       : origin == 1 ? in->position
+                                     : static_cast<int64_t>(in->data.size());
   const int64_t target = base + *position;
   if (target < 0 || target > static_cast<int64_t>(in->data.size())) return FALSE;
   in->position = target;
@@ -86,15 +88,15 @@ QVBool WINAPI OutputAction(QVByteBool init, QVUserValue user) {
 
 int main(int argc, char** argv) {
   const int repetitions = argc > 1 ? std::atoi(argv[1]) : 600;
-  const std::string streamPath =
-      argc > 2 ? argv[2] : VectorPath("l2-fl11.bit").string();
+  const std::string streamPath = argc > 2 ? argv[2] : VectorPath("l2-fl11.bit").string();
   const std::vector<uint8_t> stream = ReadBytes(streamPath);
   if (stream.empty() || repetitions <= 0) {
     std::fprintf(stderr, "cannot read %s\n", streamPath.c_str());
     return 1;
   }
   Input input;
-  for (int i = 0; i < repetitions; ++i) input.data.insert(input.data.end(), stream.begin(), stream.end());
+  for (int i = 0; i < repetitions; ++i)
+    input.data.insert(input.data.end(), stream.begin(), stream.end());
 
   const LoadedModule module(TESKDEC_PATH);
   if (!module.Loaded()) {

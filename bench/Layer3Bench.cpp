@@ -65,8 +65,9 @@ void WriteSignal(const std::string& path, int seconds) {
     const double t = static_cast<double>(i) / rate;
     const double beat = std::fmod(t, 0.5);
     const double burst = beat < 0.05 ? std::exp(-beat * 80.0) * uniform(noise) : 0.0;
-    double l = 0.25 * std::sin(2 * M_PI * (220 + 20 * std::sin(t)) * t) + 0.1 * std::sin(2 * M_PI * 1760 * t) +
-               0.05 * std::sin(2 * M_PI * 5300 * t) + 0.3 * burst;
+    double l = 0.25 * std::sin(2 * M_PI * (220 + 20 * std::sin(t)) * t) +
+               0.1 * std::sin(2 * M_PI * 1760 * t) + 0.05 * std::sin(2 * M_PI * 5300 * t) +
+               0.3 * burst;
     double r = 0.25 * std::sin(2 * M_PI * 330 * t + 0.5) + 0.1 * std::sin(2 * M_PI * 2640 * t) +
                0.05 * uniform(noise) * 0.2 + 0.3 * burst;
     Put16(wav, static_cast<uint16_t>(static_cast<int16_t>(l * 32767)));
@@ -82,14 +83,16 @@ std::string MakeInput(const std::string& name, const char* options, int seconds)
   if (std::system("command -v lame > /dev/null 2>&1") == 0) {
     const std::string wav = dir + "/layer3-signal-" + std::to_string(seconds) + "s.wav";
     if (!std::filesystem::exists(wav)) WriteSignal(wav, seconds);
-    const std::string command = "lame --quiet " + std::string(options) + " '" + wav + "' '" + mp3 + "'";
+    const std::string command =
+        "lame --quiet " + std::string(options) + " '" + wav + "' '" + mp3 + "'";
     if (std::system(command.c_str()) == 0) return mp3;
   }
   // Repeat the fixture's frames (after its tag frame) to the length asked for.
   std::vector<uint8_t> fixture = ReadBytes(FixturePath("layer3/m1_44k_stereo.mp3"));
   std::vector<uint8_t> out;
   const size_t want = static_cast<size_t>(seconds) * 16000;
-  while (!fixture.empty() && out.size() < want) out.insert(out.end(), fixture.begin(), fixture.end());
+  while (!fixture.empty() && out.size() < want)
+    out.insert(out.end(), fixture.begin(), fixture.end());
   WriteBytes(mp3, out);
   return mp3;
 }
@@ -138,7 +141,9 @@ bool DecodeThroughModule(const std::string& path, double& seconds, uint64_t& byt
 #endif
 }
 
-void CountBlock(void* context, uint8_t*, int32_t size) { *static_cast<uint64_t*>(context) += static_cast<uint64_t>(size); }
+void CountBlock(void* context, uint8_t*, int32_t size) {
+  *static_cast<uint64_t*>(context) += static_cast<uint64_t>(size);
+}
 
 void DecodeThroughCore(const std::string& path, double& seconds, uint64_t& bytes) {
   MpegStream stream;
@@ -172,7 +177,8 @@ int main(int argc, char** argv) {
     const char* name;
     const char* options;
   };
-  const Input inputs[] = {{"layer3-128k-joint", "-b 128 -m j"}, {"layer3-320k-stereo", "-b 320 -m s"}};
+  const Input inputs[] = {{"layer3-128k-joint", "-b 128 -m j"},
+                          {"layer3-320k-stereo", "-b 320 -m s"}};
   for (const Input& input : inputs) {
     const std::string path = MakeInput(input.name, input.options, length);
     double seconds = 0.0;
@@ -183,8 +189,8 @@ int main(int argc, char** argv) {
       DecodeThroughCore(path, seconds, bytes);
     }
     const double sound = static_cast<double>(bytes) / 4.0 / 44100.0;
-    std::printf("%-20s %7.1f s of sound in %7.3f s: %7.1f x real time (%s)\n", input.name, sound, seconds,
-                seconds > 0 ? sound / seconds : 0.0, via);
+    std::printf("%-20s %7.1f s of sound in %7.3f s: %7.1f x real time (%s)\n", input.name, sound,
+                seconds, seconds > 0 ? sound / seconds : 0.0, via);
   }
   rusage usage{};
   getrusage(RUSAGE_SELF, &usage);

@@ -76,10 +76,11 @@ QVBool WINAPI NoteClose(QVByteBool init, QVUserValue user) {
 Timing DecodeWithModule(const QVExports& qv, const std::string& path, uint64_t& bytes) {
   Output output;
   const QVHandle h = qv.QVInitModule();
-  const bool prepared = h != 0 && qv.QVSetInputMode(h, imFile) && qv.QVSetInputName(h, path.c_str()) &&
-                        qv.QVSetOutputMode(h, omCallback) &&
-                        qv.QVSetOutCB(h, CountData, NoteClose, reinterpret_cast<QVUserValue>(&output)) &&
-                        qv.QVOpen(h) && qv.QVInitStream(h);
+  const bool prepared =
+      h != 0 && qv.QVSetInputMode(h, imFile) && qv.QVSetInputName(h, path.c_str()) &&
+      qv.QVSetOutputMode(h, omCallback) &&
+      qv.QVSetOutCB(h, CountData, NoteClose, reinterpret_cast<QVUserValue>(&output)) &&
+      qv.QVOpen(h) && qv.QVInitStream(h);
   Timing timing;
   if (prepared) {
     const auto start = Clock::now();
@@ -165,9 +166,12 @@ int main(int argc, char** argv) {
     return 1;
   }
   const std::string folder = BRASSEL_BINARY_DIR "/bench";
-  const std::string make = "bash '" BRASSEL_SOURCE_ROOT "/bench/make-speed-streams.sh' '" + folder + "' 300";
+  const std::string make =
+      "bash '" BRASSEL_SOURCE_ROOT "/bench/make-speed-streams.sh' '" + folder + "' 300";
   if (std::system(make.c_str()) != 0) {
-    std::fprintf(stderr, "could not make the streams (ffmpeg, lame, twolame: scripts/setup-deps.sh --fixtures)\n");
+    std::fprintf(
+        stderr,
+        "could not make the streams (ffmpeg, lame, twolame: scripts/setup-deps.sh --fixtures)\n");
     return 1;
   }
   av_log_set_level(AV_LOG_ERROR);
@@ -188,7 +192,8 @@ int main(int argc, char** argv) {
       {"Layer II 192 kbit/s stereo 44.1 kHz", "layer2-192k-stereo-300s.mp2"},
   };
   std::printf("one core (%d), %s\n", core, modulePath);
-  std::printf("%-44s %9s %12s %7s %11s\n", "stream", "ours s", "libavcodec s", "ratio", "wall ratio");
+  std::printf("%-44s %9s %12s %7s %11s\n", "stream", "ours s", "libavcodec s", "ratio",
+              "wall ratio");
   int status = 0;
   long moduleResident = -1;
   for (const Stream& s : streams) {
@@ -208,9 +213,10 @@ int main(int argc, char** argv) {
       status = 1;
       continue;
     }
-    std::printf("%-44s %9.3f %12.3f %7.2f %11.2f   (%.1f s of sound; libavcodec %s, %.1f s)\n", s.title,
-                ours.processor, theirs.processor, theirs.processor / ours.processor, theirs.wall / ours.wall,
-                static_cast<double>(bytes) / 4.0 / 44100.0, decoder.c_str(), static_cast<double>(samples) / 44100.0);
+    std::printf("%-44s %9.3f %12.3f %7.2f %11.2f   (%.1f s of sound; libavcodec %s, %.1f s)\n",
+                s.title, ours.processor, theirs.processor, theirs.processor / ours.processor,
+                theirs.wall / ours.wall, static_cast<double>(bytes) / 4.0 / 44100.0,
+                decoder.c_str(), static_cast<double>(samples) / 44100.0);
   }
   std::printf("peak resident memory after the module's first run: %ld KiB\n", moduleResident);
   return status;

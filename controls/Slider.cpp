@@ -23,8 +23,8 @@ int64_t RoundHalfEven(double x) {
 
 // Products and sums are formed in 64 bits; results outside the 32-bit range are pinned to it.
 int ToInt(int64_t value) {
-  return static_cast<int>(std::clamp<int64_t>(value, std::numeric_limits<int>::min(),
-                                              std::numeric_limits<int>::max()));
+  return static_cast<int>(
+      std::clamp<int64_t>(value, std::numeric_limits<int>::min(), std::numeric_limits<int>::max()));
 }
 
 }  // namespace
@@ -51,15 +51,13 @@ void TSlider::CreateElements() {
   FThumb->SetParent(this);
   FThumb->SetCursor(crDefault);
   FThumb->SetNumStates(2);
-  FThumb->OnMouseDown = [this](TObject* Sender, TMouseButton Button, TShiftState Shift, int X, int Y) {
-    ThumbMouseDown(Sender, Button, Shift, X, Y);
-  };
+  FThumb->OnMouseDown = [this](TObject* Sender, TMouseButton Button, TShiftState Shift, int X,
+                               int Y) { ThumbMouseDown(Sender, Button, Shift, X, Y); };
   FThumb->OnMouseMove = [this](TObject* Sender, TShiftState Shift, int X, int Y) {
     ThumbMouseMove(Sender, Shift, X, Y);
   };
-  FThumb->OnMouseUp = [this](TObject* Sender, TMouseButton Button, TShiftState Shift, int X, int Y) {
-    ThumbMouseUp(Sender, Button, Shift, X, Y);
-  };
+  FThumb->OnMouseUp = [this](TObject* Sender, TMouseButton Button, TShiftState Shift, int X,
+                             int Y) { ThumbMouseUp(Sender, Button, Shift, X, Y); };
   for (int i = 0; i < ImageCount; ++i) SetImage(i, nullptr);
   AdjustElements();
 }
@@ -191,11 +189,20 @@ void TSlider::MoveThumb(int offset) {
 void TSlider::JumpValue(uint8_t kind) {
   int64_t steps = FValue / FIncrement;
   switch (kind) {
-    case 1: SetValue(FMinValue); break;
-    case 2: SetValue(FMaxValue); break;
-    case 3: SetValue(ToInt((steps + 1) * FIncrement)); break;
-    case 4: SetValue(ToInt((steps - 1) * FIncrement)); break;
-    default: break;
+    case 1:
+      SetValue(FMinValue);
+      break;
+    case 2:
+      SetValue(FMaxValue);
+      break;
+    case 3:
+      SetValue(ToInt((steps + 1) * FIncrement));
+      break;
+    case 4:
+      SetValue(ToInt((steps - 1) * FIncrement));
+      break;
+    default:
+      break;
   }
 }
 
@@ -216,8 +223,8 @@ void TSlider::BuildRuler() {
   int64_t length = int64_t(Horizontal() ? Width() : Height()) - 2 * Margin;  // N
   int64_t size = Horizontal() ? source->Width() : source->Height();          // S
   int cross = Horizontal() ? source->Height() : source->Width();
-  int64_t edge = FEdgeSize;                                                  // E
-  int64_t middle = size - 2 * edge;                                          // M
+  int64_t edge = FEdgeSize;          // E
+  int64_t middle = size - 2 * edge;  // M
   // No room, or no middle to repeat (an edge size left over from another picture): the
   // ruler stays empty.
   if (length > 0 && middle > 0 && cross > 0) {
@@ -245,9 +252,11 @@ void TSlider::BuildRuler() {
       if (hi <= lo) continue;
       int d = int(lo), s = int(lo - to + from), n = int(hi - lo);
       if (Horizontal())
-        ruler->Canvas()->CopyRect(Rect(d, 0, d + n, cross), source->Canvas(), Rect(s, 0, s + n, cross));
+        ruler->Canvas()->CopyRect(Rect(d, 0, d + n, cross), source->Canvas(),
+                                  Rect(s, 0, s + n, cross));
       else
-        ruler->Canvas()->CopyRect(Rect(0, d, cross, d + n), source->Canvas(), Rect(0, s, cross, s + n));
+        ruler->Canvas()->CopyRect(Rect(0, d, cross, d + n), source->Canvas(),
+                                  Rect(0, s, cross, s + n));
     }
   }
   FRuler = std::move(ruler);
@@ -281,7 +290,8 @@ void TSlider::Rebuild() {
 }
 
 void TSlider::Paint() {
-  if (FRuler->Width() > 0) DrawTransparentBitmapAt(Canvas(), FRulerPos.X, FRulerPos.Y, FRuler.get(), clOlive);
+  if (FRuler->Width() > 0)
+    DrawTransparentBitmapAt(Canvas(), FRulerPos.X, FRulerPos.Y, FRuler.get(), clOlive);
   if (FOptions.Contains(soShowFocus) && FFocused) {
     TRect frame = ClientRect();
     Canvas()->DrawFocusRect(Rect(frame.Left + 2, frame.Top + 2, frame.Right - 2, frame.Bottom - 2));
@@ -325,13 +335,26 @@ void TSlider::KeyDown(WORD& Key, TShiftState Shift) {
   if (!Shift.Contains(ssShift) && !Shift.Contains(ssCtrl) && !Shift.Contains(ssAlt)) {
     uint8_t kind = 0;
     switch (Key) {
-      case VK_HOME: kind = 1; break;
-      case VK_END: kind = 2; break;
-      case VK_LEFT: kind = Horizontal() ? 4 : 0; break;
-      case VK_RIGHT: kind = Horizontal() ? 3 : 0; break;
-      case VK_UP: kind = Horizontal() ? 0 : 3; break;
-      case VK_DOWN: kind = Horizontal() ? 0 : 4; break;
-      default: break;
+      case VK_HOME:
+        kind = 1;
+        break;
+      case VK_END:
+        kind = 2;
+        break;
+      case VK_LEFT:
+        kind = Horizontal() ? 4 : 0;
+        break;
+      case VK_RIGHT:
+        kind = Horizontal() ? 3 : 0;
+        break;
+      case VK_UP:
+        kind = Horizontal() ? 0 : 3;
+        break;
+      case VK_DOWN:
+        kind = Horizontal() ? 0 : 4;
+        break;
+      default:
+        break;
     }
     if (kind != 0) {
       Key = 0;

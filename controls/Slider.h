@@ -113,7 +113,8 @@ class TSlider : public TCustomControl {
   TNotifyEvent OnDrawPoints;
   TNotifyEvent OnStopTracking;
 
-  virtual void ThumbMouseDown(TObject* Sender, TMouseButton Button, TShiftState Shift, int X, int Y);
+  virtual void ThumbMouseDown(TObject* Sender, TMouseButton Button, TShiftState Shift, int X,
+                              int Y);
   virtual void ThumbMouseMove(TObject* Sender, TShiftState Shift, int X, int Y);
   virtual void ThumbMouseUp(TObject* Sender, TMouseButton Button, TShiftState Shift, int X, int Y);
   // The default tick marks: Step apart (thinned out), Inner long, End long at both ends.

@@ -11,7 +11,8 @@ void DrawTransparentBitmap(TCanvas* Canvas, int X, int Y, const TRect& Source, T
 
   if (Key == clNone) {
     TRect from = Source;
-    if (from.Width() == 0 || from.Height() == 0) from = Rect(0, 0, picture.Width(), picture.Height());
+    if (from.Width() == 0 || from.Height() == 0)
+      from = Rect(0, 0, picture.Width(), picture.Height());
     Canvas->SetCopyMode(cmSrcCopy);
     Canvas->CopyRect(Bounds(X, Y, from.Width(), from.Height()), picture.Canvas(), from);
     return;

@@ -68,51 +68,51 @@ using QVInputReadProc = QVBool(WINAPI*)(QVUserValue user, QVStream stream, void*
                                         int32_t bytesToRead, int32_t* bytesRead);
 
 // The 42 exports, as function types (the host binds 41 of them by name, all but QVSetExtras).
-#define QV_EXPORT_LIST(X)                                                                         \
-  X(QVInitModule, QVHandle, ())                                                                   \
-  X(QVDeInitModule, QVBool, (QVHandle h))                                                         \
-  X(QVOpen, QVBool, (QVHandle h))                                                                 \
-  X(QVClose, QVBool, (QVHandle h))                                                                \
-  X(QVInitStream, QVBool, (QVHandle h))                                                           \
-  X(QVPlay, QVBool, (QVHandle h))                                                                 \
-  X(QVPause, QVBool, (QVHandle h))                                                                \
-  X(QVResume, QVBool, (QVHandle h))                                                               \
-  X(QVStop, QVBool, (QVHandle h))                                                                 \
-  X(QVSetPos, QVBool, (QVHandle h, uint32_t position))                                            \
-  X(QVSetInputMode, QVBool, (QVHandle h, int32_t mode))                                           \
-  X(QVSetInputName, QVBool, (QVHandle h, const char* name))                                       \
-  X(QVSetOutputMode, QVBool, (QVHandle h, int32_t mode))                                          \
-  X(QVSetOutputName, QVBool, (QVHandle h, const char* name))                                      \
-  X(QVSetOutputDev, QVBool, (QVHandle h, int32_t device))                                         \
-  X(QVSetDevNum, QVBool, (QVHandle h, int32_t device))                                            \
-  X(QVSetBuffers, QVBool, (QVHandle h, int32_t count, int32_t size))                              \
-  X(QVSetPriority, QVBool, (QVHandle h, int32_t priority))                                        \
-  X(QVSetLimits, QVBool, (QVHandle h, uint32_t start, uint32_t end))                              \
-  X(QVSetWindow, QVBool, (QVHandle h, HWND window))                                               \
-  X(QVUseOutCB, QVBool, (QVHandle h, QVBool use))                                                 \
-  X(QVSetOutCB, QVBool,                                                                           \
-    (QVHandle h, QVOutputProc data, QVOutputActionProc action, QVUserValue user))                 \
-  X(QVSetInCB, QVBool,                                                                            \
-    (QVHandle h, QVInputOpenProc open, QVInputCloseProc close, QVInputGetSizeProc getSize,        \
-     QVInputSeekProc seek, QVInputReadProc read, QVUserValue user))                               \
-  X(QVSetExtras, QVBool, (QVHandle h, int32_t value))                                             \
-  X(QVGetPlayerMode, int32_t, (QVHandle h))                                                       \
-  X(QVGetPos, int32_t, (QVHandle h))                                                              \
-  X(QVGetSize, int32_t, (QVHandle h))                                                             \
-  X(QVCanSetPos, QVBool, (QVHandle h))                                                            \
-  X(QVCanPause, QVBool, (QVHandle h))                                                             \
-  X(QVGetInfo1, QVBool, (QVHandle h, StreamInfo * info, uint32_t * size))                         \
-  X(QVGetInfo2, QVBool, (QVHandle h, const char** text))                                          \
-  X(QVLastError, int32_t, (QVHandle h))                                                           \
-  X(QVGetName, QVBool, (char* buffer, int32_t* length))                                           \
-  X(QVGetExts, QVBool, (char* buffer, int32_t* length))                                           \
-  X(QVGetAbout, QVBool, (char* buffer, int32_t* length))                                          \
-  X(QVGetVersion, int32_t, ())                                                                    \
-  X(QVGetVolume, QVBool, (QVHandle h, uint32_t * volume))                                         \
-  X(QVSetVolume, QVBool, (QVHandle h, uint32_t volume))                                           \
-  X(QVCanSetVolume, QVBool, (QVHandle h, QVByteBool * separate))                                  \
-  X(QVHasEQ, QVBool, (QVHandle h, QVByteBool * has))                                              \
-  X(QVUseEQ, QVBool, (QVHandle h, QVBool use))                                                    \
+#define QV_EXPORT_LIST(X)                                                                  \
+  X(QVInitModule, QVHandle, ())                                                            \
+  X(QVDeInitModule, QVBool, (QVHandle h))                                                  \
+  X(QVOpen, QVBool, (QVHandle h))                                                          \
+  X(QVClose, QVBool, (QVHandle h))                                                         \
+  X(QVInitStream, QVBool, (QVHandle h))                                                    \
+  X(QVPlay, QVBool, (QVHandle h))                                                          \
+  X(QVPause, QVBool, (QVHandle h))                                                         \
+  X(QVResume, QVBool, (QVHandle h))                                                        \
+  X(QVStop, QVBool, (QVHandle h))                                                          \
+  X(QVSetPos, QVBool, (QVHandle h, uint32_t position))                                     \
+  X(QVSetInputMode, QVBool, (QVHandle h, int32_t mode))                                    \
+  X(QVSetInputName, QVBool, (QVHandle h, const char* name))                                \
+  X(QVSetOutputMode, QVBool, (QVHandle h, int32_t mode))                                   \
+  X(QVSetOutputName, QVBool, (QVHandle h, const char* name))                               \
+  X(QVSetOutputDev, QVBool, (QVHandle h, int32_t device))                                  \
+  X(QVSetDevNum, QVBool, (QVHandle h, int32_t device))                                     \
+  X(QVSetBuffers, QVBool, (QVHandle h, int32_t count, int32_t size))                       \
+  X(QVSetPriority, QVBool, (QVHandle h, int32_t priority))                                 \
+  X(QVSetLimits, QVBool, (QVHandle h, uint32_t start, uint32_t end))                       \
+  X(QVSetWindow, QVBool, (QVHandle h, HWND window))                                        \
+  X(QVUseOutCB, QVBool, (QVHandle h, QVBool use))                                          \
+  X(QVSetOutCB, QVBool,                                                                    \
+    (QVHandle h, QVOutputProc data, QVOutputActionProc action, QVUserValue user))          \
+  X(QVSetInCB, QVBool,                                                                     \
+    (QVHandle h, QVInputOpenProc open, QVInputCloseProc close, QVInputGetSizeProc getSize, \
+     QVInputSeekProc seek, QVInputReadProc read, QVUserValue user))                        \
+  X(QVSetExtras, QVBool, (QVHandle h, int32_t value))                                      \
+  X(QVGetPlayerMode, int32_t, (QVHandle h))                                                \
+  X(QVGetPos, int32_t, (QVHandle h))                                                       \
+  X(QVGetSize, int32_t, (QVHandle h))                                                      \
+  X(QVCanSetPos, QVBool, (QVHandle h))                                                     \
+  X(QVCanPause, QVBool, (QVHandle h))                                                      \
+  X(QVGetInfo1, QVBool, (QVHandle h, StreamInfo * info, uint32_t * size))                  \
+  X(QVGetInfo2, QVBool, (QVHandle h, const char** text))                                   \
+  X(QVLastError, int32_t, (QVHandle h))                                                    \
+  X(QVGetName, QVBool, (char* buffer, int32_t* length))                                    \
+  X(QVGetExts, QVBool, (char* buffer, int32_t* length))                                    \
+  X(QVGetAbout, QVBool, (char* buffer, int32_t* length))                                   \
+  X(QVGetVersion, int32_t, ())                                                             \
+  X(QVGetVolume, QVBool, (QVHandle h, uint32_t * volume))                                  \
+  X(QVSetVolume, QVBool, (QVHandle h, uint32_t volume))                                    \
+  X(QVCanSetVolume, QVBool, (QVHandle h, QVByteBool * separate))                           \
+  X(QVHasEQ, QVBool, (QVHandle h, QVByteBool * has))                                       \
+  X(QVUseEQ, QVBool, (QVHandle h, QVBool use))                                             \
   X(QVEQ, QVBool, (QVHandle h, double** gains, int32_t* channels, int32_t* bands))
 
 #define QV_DECLARE_PROC_TYPE(name, result, params) using name##Proc = result(WINAPI*) params;

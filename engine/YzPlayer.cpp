@@ -48,8 +48,7 @@ void TYzPlayer::InitModule() {
   if (FHandle == 0) throw TYzSException(qvNotInitialized);
   QVUserValue self = reinterpret_cast<QVUserValue>(this);
   F.QVSetOutCB(FHandle, OutputCB, OutputActionCB, self);
-  F.QVSetInCB(FHandle, InputOpenCB, InputCloseCB, InputGetSizeCB, InputSeekCB, InputReadCB,
-              self);
+  F.QVSetInCB(FHandle, InputOpenCB, InputCloseCB, InputGetSizeCB, InputSeekCB, InputReadCB, self);
   FInitialized = true;
 }
 
@@ -66,10 +65,10 @@ void TYzPlayer::DeInitModule() {
 }
 
 int32_t TYzPlayer::ThreadPriorityOf(int32_t Priority) {
-  static constexpr int32_t levels[] = {
-      THREAD_PRIORITY_IDLE,         THREAD_PRIORITY_LOWEST,  THREAD_PRIORITY_BELOW_NORMAL,
-      THREAD_PRIORITY_NORMAL,       THREAD_PRIORITY_ABOVE_NORMAL, THREAD_PRIORITY_HIGHEST,
-      THREAD_PRIORITY_TIME_CRITICAL};
+  static constexpr int32_t levels[] = {THREAD_PRIORITY_IDLE,         THREAD_PRIORITY_LOWEST,
+                                       THREAD_PRIORITY_BELOW_NORMAL, THREAD_PRIORITY_NORMAL,
+                                       THREAD_PRIORITY_ABOVE_NORMAL, THREAD_PRIORITY_HIGHEST,
+                                       THREAD_PRIORITY_TIME_CRITICAL};
   return levels[std::clamp(Priority, 0, 6)];
 }
 
@@ -206,8 +205,8 @@ void TYzPlayer::SetOutputName(const std::string& Value) {
 }
 
 void TYzPlayer::SetStartPos(int32_t Value) {
-  if (FHandle != 0 && !QVTrue(F.QVSetLimits(FHandle, static_cast<uint32_t>(Value),
-                                            static_cast<uint32_t>(FEndPos))))
+  if (FHandle != 0 &&
+      !QVTrue(F.QVSetLimits(FHandle, static_cast<uint32_t>(Value), static_cast<uint32_t>(FEndPos))))
     RaiseSetterFailure();
   FStartPos = Value;
 }
@@ -225,8 +224,7 @@ void TYzPlayer::SetBuffersCount(int32_t Value) {
 }
 
 void TYzPlayer::SetBufferSize(int32_t Value) {
-  if (FHandle != 0 && !QVTrue(F.QVSetBuffers(FHandle, FBuffersCount, Value)))
-    RaiseSetterFailure();
+  if (FHandle != 0 && !QVTrue(F.QVSetBuffers(FHandle, FBuffersCount, Value))) RaiseSetterFailure();
   FBufferSize = Value;
 }
 

@@ -56,8 +56,8 @@ class TYzPlayer : public TCollectionItem {
   virtual void DoInputClose(QVStream UserData, bool& Success);
   virtual void DoInputGetSize(QVStream UserData, int32_t& Size, bool& Success);
   virtual void DoInputSeek(QVStream UserData, int32_t& NewPos, int32_t SeekMode, bool& Success);
-  virtual void DoInputRead(QVStream UserData, void* Buffer, int32_t BytesToRead,
-                           int32_t& BytesRead, bool& Success);
+  virtual void DoInputRead(QVStream UserData, void* Buffer, int32_t BytesToRead, int32_t& BytesRead,
+                           bool& Success);
 
   // Published properties.
   TYzSInputMode InputMode() const { return FInputMode; }

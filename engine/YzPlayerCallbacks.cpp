@@ -65,8 +65,8 @@ QVBool WINAPI InputSeekCB(QVUserValue UserData, QVStream Stream, int32_t* NewPos
   });
 }
 
-QVBool WINAPI InputReadCB(QVUserValue UserData, QVStream Stream, void* Buffer,
-                          int32_t BytesToRead, int32_t* BytesRead) {
+QVBool WINAPI InputReadCB(QVUserValue UserData, QVStream Stream, void* Buffer, int32_t BytesToRead,
+                          int32_t* BytesRead) {
   return Answer([&](bool& success) {
     int32_t ignored = 0;
     PlayerOf(UserData)->DoInputRead(Stream, Buffer, BytesToRead, BytesRead ? *BytesRead : ignored,
@@ -117,8 +117,7 @@ void TYzPlayer::DoInputGetSize(QVStream UserData, int32_t& Size, bool& Success) 
     Success = false;
 }
 
-void TYzPlayer::DoInputSeek(QVStream UserData, int32_t& NewPos, int32_t SeekMode,
-                            bool& Success) {
+void TYzPlayer::DoInputSeek(QVStream UserData, int32_t& NewPos, int32_t SeekMode, bool& Success) {
   if (OnInputSeek)
     OnInputSeek(this, UserData, NewPos, SeekMode, Success);
   else

@@ -12,7 +12,6 @@ QVBool WINAPI OutputActionCB(QVByteBool Init, QVUserValue UserData);
 QVBool WINAPI InputOpenCB(QVUserValue UserData, QVStream* Stream, QVByteBool* CanSetPos);
 QVBool WINAPI InputCloseCB(QVUserValue UserData, QVStream Stream);
 QVBool WINAPI InputGetSizeCB(QVUserValue UserData, QVStream Stream, int32_t* Size);
-QVBool WINAPI InputSeekCB(QVUserValue UserData, QVStream Stream, int32_t* NewPos,
-                          int32_t SeekMode);
-QVBool WINAPI InputReadCB(QVUserValue UserData, QVStream Stream, void* Buffer,
-                          int32_t BytesToRead, int32_t* BytesRead);
+QVBool WINAPI InputSeekCB(QVUserValue UserData, QVStream Stream, int32_t* NewPos, int32_t SeekMode);
+QVBool WINAPI InputReadCB(QVUserValue UserData, QVStream Stream, void* Buffer, int32_t BytesToRead,
+                          int32_t* BytesRead);

@@ -21,6 +21,5 @@ using TInputGetSizeEvent =
     std::function<void(TObject* Sender, QVStream UserData, int32_t& Size, bool& Success)>;
 using TInputSeekEvent = std::function<void(TObject* Sender, QVStream UserData, int32_t& NewPos,
                                            int32_t SeekMode, bool& Success)>;
-using TInputReadEvent =
-    std::function<void(TObject* Sender, QVStream UserData, void* Buffer, int32_t BytesToRead,
-                       int32_t& BytesRead, bool& Success)>;
+using TInputReadEvent = std::function<void(TObject* Sender, QVStream UserData, void* Buffer,
+                                           int32_t BytesToRead, int32_t& BytesRead, bool& Success)>;

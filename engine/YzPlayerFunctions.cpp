@@ -21,11 +21,10 @@ bool BindPlayerFunctions(HMODULE Module, TYzPlayerFunctions& F) {
          BIND(QVCanSetPos) && BIND(QVGetPos) && BIND(QVSetPos) && BIND(QVGetAbout) &&
          BIND(QVGetName) && BIND(QVGetSize) && BIND(QVSetInputMode) && BIND(QVSetOutputMode) &&
          BIND(QVSetInputName) && BIND(QVSetOutputName) && BIND(QVSetOutputDev) &&
-         BIND(QVGetPlayerMode) && BIND(QVLastError) && BIND(QVGetVersion) &&
-         BIND(QVSetBuffers) && BIND(QVSetPriority) && BIND(QVSetLimits) && BIND(QVSetOutCB) &&
-         BIND(QVGetVolume) && BIND(QVSetVolume) && BIND(QVCanSetVolume) && BIND(QVGetExts) &&
-         BIND(QVGetInfo1) && BIND(QVGetInfo2) && BIND(QVInitStream) && BIND(QVSetDevNum) &&
-         BIND(QVSetInCB) && BIND(QVSetWindow) && BIND(QVUseOutCB) && BIND(QVUseEQ) &&
-         BIND(QVHasEQ) && BIND(QVEQ);
+         BIND(QVGetPlayerMode) && BIND(QVLastError) && BIND(QVGetVersion) && BIND(QVSetBuffers) &&
+         BIND(QVSetPriority) && BIND(QVSetLimits) && BIND(QVSetOutCB) && BIND(QVGetVolume) &&
+         BIND(QVSetVolume) && BIND(QVCanSetVolume) && BIND(QVGetExts) && BIND(QVGetInfo1) &&
+         BIND(QVGetInfo2) && BIND(QVInitStream) && BIND(QVSetDevNum) && BIND(QVSetInCB) &&
+         BIND(QVSetWindow) && BIND(QVUseOutCB) && BIND(QVUseEQ) && BIND(QVHasEQ) && BIND(QVEQ);
 #undef BIND
 }

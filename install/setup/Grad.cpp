@@ -64,12 +64,12 @@ TImage* TGrad::Paint(TImage* image) {
     TCanvas* canvas = image->Canvas();
     canvas->Brush()->SetColor(Color);
     if (Direction == 0) {
-      canvas->FillRect(Rect(static_cast<int>(PosX), 0, static_cast<int>(PosX + Step),
-                            image->Height()));
+      canvas->FillRect(
+          Rect(static_cast<int>(PosX), 0, static_cast<int>(PosX + Step), image->Height()));
       PosX += Step;
     } else if (Direction == 1) {
-      canvas->FillRect(Rect(0, static_cast<int>(PosY), image->Width(),
-                            static_cast<int>(PosY + Step)));
+      canvas->FillRect(
+          Rect(0, static_cast<int>(PosY), image->Width(), static_cast<int>(PosY + Step)));
       PosY += Step;
     }
     SplitColor(Color);

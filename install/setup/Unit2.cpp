@@ -115,8 +115,8 @@ TForm2::TForm2(TComponent* AOwner) : TForm(AOwner) {
   Label6 = PlaceLabel(this, "Label6", 200, 160, 329, 13);
   Label7 = PlaceLabel(this, "Label7", 200, 176, 337, 13);
   Bevel3 = PlaceBevel(this, "Bevel3", 200, 200, 297, 2);
-  Label8 = PlaceAutoLabel(this, "Label8", 200, 216,
-                          "Visit for more information our site or e-mail us.");
+  Label8 =
+      PlaceAutoLabel(this, "Label8", 200, 216, "Visit for more information our site or e-mail us.");
   Label9 = PlaceAutoLabel(this, "Label9", 200, 240, kWebAddress);
   MakeLink(Label9);
   Label10 = PlaceAutoLabel(this, "Label10", 360, 240, kMailAddress);
@@ -293,16 +293,15 @@ void TForm2::ShowProgressPage() {
   Button3->SetEnabled(false);
   Button2->SetEnabled(false);
   Button1->SetEnabled(false);
-  for (TControl* control :
-       {static_cast<TControl*>(Label1), static_cast<TControl*>(Label2),
-        static_cast<TControl*>(Label3), static_cast<TControl*>(Label4),
-        static_cast<TControl*>(Label5), static_cast<TControl*>(Label6),
-        static_cast<TControl*>(Label7), static_cast<TControl*>(Label8),
-        static_cast<TControl*>(Label9), static_cast<TControl*>(Label10),
-        static_cast<TControl*>(Label11), static_cast<TControl*>(Label12),
-        static_cast<TControl*>(Bevel2), static_cast<TControl*>(Bevel3),
-        static_cast<TControl*>(Bevel4), static_cast<TControl*>(Memo1),
-        static_cast<TControl*>(SpeedButton1)})
+  for (TControl* control : {static_cast<TControl*>(Label1), static_cast<TControl*>(Label2),
+                            static_cast<TControl*>(Label3), static_cast<TControl*>(Label4),
+                            static_cast<TControl*>(Label5), static_cast<TControl*>(Label6),
+                            static_cast<TControl*>(Label7), static_cast<TControl*>(Label8),
+                            static_cast<TControl*>(Label9), static_cast<TControl*>(Label10),
+                            static_cast<TControl*>(Label11), static_cast<TControl*>(Label12),
+                            static_cast<TControl*>(Bevel2), static_cast<TControl*>(Bevel3),
+                            static_cast<TControl*>(Bevel4), static_cast<TControl*>(Memo1),
+                            static_cast<TControl*>(SpeedButton1)})
     control->SetVisible(false);
   Label13->SetVisible(true);
   Animate1->SetVisible(true);
@@ -341,9 +340,8 @@ void TForm2::Button1Click(TObject*) {
   }
 }
 
-void TForm2::InstallRecord(const std::string& Target, const void* Converter,
-                           int32_t ConverterSize, const void* Uninstaller,
-                           int32_t UninstallerSize) {
+void TForm2::InstallRecord(const std::string& Target, const void* Converter, int32_t ConverterSize,
+                           const void* Uninstaller, int32_t UninstallerSize) {
   // The per-user key is only made; whether that works is not examined. Switching the root
   // closes it.
   RegFile = std::make_unique<TRegIniFile>(kUserKey);

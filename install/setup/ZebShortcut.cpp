@@ -43,7 +43,11 @@ std::u16string WideName(const std::string& name) {
   std::u16string wide;
   for (size_t i = 0; i < name.size();) {
     const auto byte = static_cast<unsigned char>(name[i]);
-    const size_t length = byte < 0x80 ? 1 : byte >= 0xF0 ? 4 : byte >= 0xE0 ? 3 : byte >= 0xC0 ? 2 : 1;
+    const size_t length = byte < 0x80    ? 1
+                          : byte >= 0xF0 ? 4
+                          : byte >= 0xE0 ? 3
+                          : byte >= 0xC0 ? 2
+                                         : 1;
     char32_t code = length == 1 ? byte : byte & (0x7F >> length);
     bool valid = length == 1 ? byte < 0x80 : i + length <= name.size();
     for (size_t k = 1; valid && k < length; ++k) {

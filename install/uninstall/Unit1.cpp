@@ -96,7 +96,8 @@ TForm1::TForm1(TComponent* AOwner) : TForm(AOwner) {
   Animate1->SetCommonAVI(aviDeleteFile);
   Animate1->SetVisible(false);
   Bevel2 = PlaceBevel(this, "Bevel2", 192, 72, 305, 2);
-  Label2 = PlaceLabel(this, "Label2", 216, 88, 259, 13, "Click on Uninstall to uninstall Brassel 1.2");
+  Label2 =
+      PlaceLabel(this, "Label2", 216, 88, 259, 13, "Click on Uninstall to uninstall Brassel 1.2");
   Label3 = PlaceLabel(this, "Label3", 296, 112, 98, 13, "Removing Files...");
   Label3->SetVisible(false);
   Gauge1 = new TGauge(this);

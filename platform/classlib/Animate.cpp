@@ -12,8 +12,8 @@ void DrawFolder(TCanvas* canvas, int left, int top) {
                    Point(left + 30, top + 2), Point(left + 30, top + 6), Point(left + 44, top + 6),
                    Point(left + 44, top + 36), Point(left, top + 36)});
   canvas->Brush()->SetColor(RGB(255, 230, 110));
-  canvas->Polygon({Point(left + 4, top + 14), Point(left + 48, top + 14), Point(left + 44, top + 36),
-                   Point(left, top + 36)});
+  canvas->Polygon({Point(left + 4, top + 14), Point(left + 48, top + 14),
+                   Point(left + 44, top + 36), Point(left, top + 36)});
 }
 
 void DrawBin(TCanvas* canvas, int left, int top) {
@@ -49,9 +49,12 @@ TAnimate::TAnimate(TComponent* AOwner) : TCustomControl(AOwner) {
 
 int TAnimate::FrameCount() const {
   switch (FCommonAVI) {
-    case aviCopyFiles: return 35;
-    case aviDeleteFile: return 25;
-    default: return 0;
+    case aviCopyFiles:
+      return 35;
+    case aviDeleteFile:
+      return 25;
+    default:
+      return 0;
   }
 }
 

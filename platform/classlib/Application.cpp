@@ -53,9 +53,10 @@ void TApplication::Initialize() {
       return value == nullptr || *value == '\0';
     };
     if (unset("DISPLAY") && unset("WAYLAND_DISPLAY") && unset("QT_QPA_PLATFORM")) {
-      std::fputs("No display: run this in a desktop session (DISPLAY set), or with "
-                 "QT_QPA_PLATFORM=offscreen to run it unseen.\n",
-                 stderr);
+      std::fputs(
+          "No display: run this in a desktop session (DISPLAY set), or with "
+          "QT_QPA_PLATFORM=offscreen to run it unseen.\n",
+          stderr);
       std::exit(1);
     }
     // What Qt keeps for the user (the file dialog's history) stays on the machine, in its
@@ -120,8 +121,8 @@ void TApplication::HandleException(TObject* Sender, std::exception_ptr E) {
   QCoreApplication* application = QCoreApplication::instance();
   if (application && QThread::currentThread() != application->thread()) {
     // Windows belong to the user-interface thread: the box is shown there, later.
-    QMetaObject::invokeMethod(application, [this, message] { ShowException(message); },
-                              Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        application, [this, message] { ShowException(message); }, Qt::QueuedConnection);
     return;
   }
   ShowException(message);

@@ -5,7 +5,15 @@
 
 #include "platform/classlib/GraphicControl.h"
 
-enum TBevelShape : uint8_t { bsBox, bsFrame, bsTopLine, bsBottomLine, bsLeftLine, bsRightLine, bsSpacer };
+enum TBevelShape : uint8_t {
+  bsBox,
+  bsFrame,
+  bsTopLine,
+  bsBottomLine,
+  bsLeftLine,
+  bsRightLine,
+  bsSpacer
+};
 enum TBevelStyle : uint8_t { bsLowered, bsRaised };
 
 class TBevel : public TGraphicControl {

@@ -9,7 +9,8 @@ TButton::TButton(TComponent* AOwner) : TWinControl(AOwner) {
   auto* button = new QPushButton();
   button->setAutoDefault(false);
   AttachWidget(button);
-  QObject::connect(button, &QPushButton::clicked, [this] { CallHandled(this, [this] { Click(); }); });
+  QObject::connect(button, &QPushButton::clicked,
+                   [this] { CallHandled(this, [this] { Click(); }); });
   SetTabStop(true);
   SetBounds(0, 0, 75, 25);
 }

@@ -27,18 +27,42 @@ namespace {
 QRgb Combine(DWORD rop, QRgb s, QRgb d) {
   uint32_t r;
   switch (rop) {
-    case SRCCOPY: r = s; break;
-    case SRCPAINT: r = s | d; break;
-    case SRCAND: r = s & d; break;
-    case SRCINVERT: r = s ^ d; break;
-    case SRCERASE: r = s & ~d; break;
-    case NOTSRCCOPY: r = ~s; break;
-    case NOTSRCERASE: r = ~(s | d); break;
-    case MERGEPAINT: r = ~s | d; break;
-    case DSTINVERT: r = ~d; break;
-    case BLACKNESS: r = 0; break;
-    case WHITENESS: r = 0xFFFFFF; break;
-    default: r = s; break;
+    case SRCCOPY:
+      r = s;
+      break;
+    case SRCPAINT:
+      r = s | d;
+      break;
+    case SRCAND:
+      r = s & d;
+      break;
+    case SRCINVERT:
+      r = s ^ d;
+      break;
+    case SRCERASE:
+      r = s & ~d;
+      break;
+    case NOTSRCCOPY:
+      r = ~s;
+      break;
+    case NOTSRCERASE:
+      r = ~(s | d);
+      break;
+    case MERGEPAINT:
+      r = ~s | d;
+      break;
+    case DSTINVERT:
+      r = ~d;
+      break;
+    case BLACKNESS:
+      r = 0;
+      break;
+    case WHITENESS:
+      r = 0xFFFFFF;
+      break;
+    default:
+      r = s;
+      break;
   }
   return 0xFF000000u | (r & 0xFFFFFFu);
 }
@@ -216,7 +240,8 @@ void TCanvas::CopyRect(const TRect& dest, TCanvas* source, const TRect& src) {
   if (src.Width() == dest.Width() && src.Height() == dest.Height()) {
     // Only pixels that exist in both pictures are copied.
     QRect inSource = ToQRect(src).intersected(source->FImage->rect());
-    QRect inDest = inSource.translated(dest.Left - src.Left, dest.Top - src.Top).intersected(FImage->rect());
+    QRect inDest =
+        inSource.translated(dest.Left - src.Left, dest.Top - src.Top).intersected(FImage->rect());
     if (inDest.isEmpty()) return;
     // Copied out first, so that a canvas may copy onto itself.
     region = source->FImage->copy(inDest.translated(src.Left - dest.Left, src.Top - dest.Top));
@@ -225,7 +250,8 @@ void TCanvas::CopyRect(const TRect& dest, TCanvas* source, const TRect& src) {
   } else {
     QRect inSource = ToQRect(src).intersected(source->FImage->rect());
     if (inSource != ToQRect(src)) return;  // a stretch needs its whole source
-    if (int64_t(dest.Width()) * dest.Height() > int64_t(FImage->width() + 1) * (FImage->height() + 1) * 4)
+    if (int64_t(dest.Width()) * dest.Height() >
+        int64_t(FImage->width() + 1) * (FImage->height() + 1) * 4)
       return;  // far larger than the surface: nothing sensible to draw
     region = source->FImage->copy(inSource).scaled(dest.Width(), dest.Height());
   }

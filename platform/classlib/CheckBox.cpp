@@ -9,8 +9,9 @@
 TCheckBox::TCheckBox(TComponent* AOwner) : TWinControl(AOwner) {
   auto* box = new QCheckBox();
   AttachWidget(box);
-  QObject::connect(box, &QCheckBox::clicked,
-                   [this](bool checked) { CallHandled(this, [this, checked] { SetChecked(checked); }); });
+  QObject::connect(box, &QCheckBox::clicked, [this](bool checked) {
+    CallHandled(this, [this, checked] { SetChecked(checked); });
+  });
   SetTabStop(true);
   SetBounds(0, 0, 97, 17);
 }

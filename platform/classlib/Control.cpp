@@ -18,16 +18,26 @@ namespace {
 
 Qt::CursorShape CursorShape(TCursor cursor) {
   switch (cursor) {
-    case crNone: return Qt::BlankCursor;
-    case crCross: return Qt::CrossCursor;
-    case crIBeam: return Qt::IBeamCursor;
-    case crSizeNS: return Qt::SizeVerCursor;
-    case crSizeWE: return Qt::SizeHorCursor;
-    case crHourGlass: return Qt::WaitCursor;
-    case crDrag: return Qt::DragMoveCursor;
-    case crNo: return Qt::ForbiddenCursor;
-    case crHandPoint: return Qt::PointingHandCursor;
-    default: return Qt::ArrowCursor;
+    case crNone:
+      return Qt::BlankCursor;
+    case crCross:
+      return Qt::CrossCursor;
+    case crIBeam:
+      return Qt::IBeamCursor;
+    case crSizeNS:
+      return Qt::SizeVerCursor;
+    case crSizeWE:
+      return Qt::SizeHorCursor;
+    case crHourGlass:
+      return Qt::WaitCursor;
+    case crDrag:
+      return Qt::DragMoveCursor;
+    case crNo:
+      return Qt::ForbiddenCursor;
+    case crHandPoint:
+      return Qt::PointingHandCursor;
+    default:
+      return Qt::ArrowCursor;
   }
 }
 
@@ -333,7 +343,9 @@ void TControl::DispatchMessage(UINT Msg, WPARAM WParam, LPARAM LParam, LRESULT& 
     case WM_LBUTTONDOWN:
     case WM_RBUTTONDOWN:
     case WM_MBUTTONDOWN: {
-      TMouseButton button = Msg == WM_LBUTTONDOWN ? mbLeft : Msg == WM_RBUTTONDOWN ? mbRight : mbMiddle;
+      TMouseButton button = Msg == WM_LBUTTONDOWN   ? mbLeft
+                            : Msg == WM_RBUTTONDOWN ? mbRight
+                                                    : mbMiddle;
       if (FControlStyle & csCaptureMouse) FMouseCapture = true;
       if (button == mbLeft) FPressedLeft = true;
       MouseDown(button, shift, x, y);

@@ -61,10 +61,10 @@ class QtDialogs : public TDialogProvider {
   bool BrowseForFolder(const std::string& title, std::string& folder) override {
     // Rooted at the top of the shell's namespace, the Desktop, and owned by the application's
     // window, as the shell's folder dialog is.
-    QWidget* owner = Application && Application->MainForm() ? Application->MainForm()->Widget()
-                                                            : nullptr;
-    QString chosen = QFileDialog::getExistingDirectory(owner, ToQString(title),
-                                                       ToQString(DesktopFolder()));
+    QWidget* owner =
+        Application && Application->MainForm() ? Application->MainForm()->Widget() : nullptr;
+    QString chosen =
+        QFileDialog::getExistingDirectory(owner, ToQString(title), ToQString(DesktopFolder()));
     if (chosen.isEmpty()) return false;
     std::string path = FromQString(chosen);
     while (path.size() > 1 && path.back() == '/') path.pop_back();
@@ -77,25 +77,44 @@ class QtDialogs : public TDialogProvider {
     box.setWindowTitle(ToQString(caption));
     box.setText(ToQString(text));
     switch (flags & 0xF0) {
-      case MB_ICONERROR: box.setIcon(QMessageBox::Critical); break;
-      case MB_ICONQUESTION: box.setIcon(QMessageBox::Question); break;
-      case MB_ICONWARNING: box.setIcon(QMessageBox::Warning); break;
-      case MB_ICONINFORMATION: box.setIcon(QMessageBox::Information); break;
-      default: break;
+      case MB_ICONERROR:
+        box.setIcon(QMessageBox::Critical);
+        break;
+      case MB_ICONQUESTION:
+        box.setIcon(QMessageBox::Question);
+        break;
+      case MB_ICONWARNING:
+        box.setIcon(QMessageBox::Warning);
+        break;
+      case MB_ICONINFORMATION:
+        box.setIcon(QMessageBox::Information);
+        break;
+      default:
+        break;
     }
     switch (flags & 0x0F) {
-      case MB_OKCANCEL: box.setStandardButtons(QMessageBox::Ok | QMessageBox::Cancel); break;
-      case MB_YESNO: box.setStandardButtons(QMessageBox::Yes | QMessageBox::No); break;
+      case MB_OKCANCEL:
+        box.setStandardButtons(QMessageBox::Ok | QMessageBox::Cancel);
+        break;
+      case MB_YESNO:
+        box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
+        break;
       case MB_YESNOCANCEL:
         box.setStandardButtons(QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
         break;
-      default: box.setStandardButtons(QMessageBox::Ok); break;
+      default:
+        box.setStandardButtons(QMessageBox::Ok);
+        break;
     }
     switch (box.exec()) {
-      case QMessageBox::Cancel: return IDCANCEL;
-      case QMessageBox::Yes: return IDYES;
-      case QMessageBox::No: return IDNO;
-      default: return IDOK;
+      case QMessageBox::Cancel:
+        return IDCANCEL;
+      case QMessageBox::Yes:
+        return IDYES;
+      case QMessageBox::No:
+        return IDNO;
+      default:
+        return IDOK;
     }
   }
 };

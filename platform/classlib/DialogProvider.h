@@ -37,7 +37,7 @@ struct TOpenFilesRequest {
 
 struct TOpenFilesAnswer {
   std::vector<std::string> Files;  // full paths, in the dialog's order
-  int FilterIndex = 1;              // the filter in use when the user confirmed
+  int FilterIndex = 1;             // the filter in use when the user confirmed
 };
 
 class TDialogProvider {

@@ -32,7 +32,8 @@ class FormWindow : public QWidget {
       top = menu->sizeHint().height();
       menu->setGeometry(0, 0, width(), top);
     }
-    if (QWidget* client = FForm->ClientWidget()) client->setGeometry(0, top, width(), height() - top);
+    if (QWidget* client = FForm->ClientWidget())
+      client->setGeometry(0, top, width(), height() - top);
   }
 
  protected:
@@ -182,8 +183,7 @@ void TForm::ColorChanged() {
 void TForm::CaptionChanged() { FWidget->setWindowTitle(ToQString(FCaption)); }
 
 void TForm::PlaceOnShow() {
-  if (FPosition != poScreenCenter && FPosition != poDesktopCenter &&
-      FPosition != poMainFormCenter)
+  if (FPosition != poScreenCenter && FPosition != poDesktopCenter && FPosition != poMainFormCenter)
     return;
   int left = 0, top = 0;
   TForm* main = Application->MainForm();

@@ -10,11 +10,24 @@
 
 class TMainMenu;
 
-enum TFormBorderStyle : uint8_t { bsNone, bsSingle, bsSizeable, bsDialog, bsToolWindow, bsSizeToolWin };
+enum TFormBorderStyle : uint8_t {
+  bsNone,
+  bsSingle,
+  bsSizeable,
+  bsDialog,
+  bsToolWindow,
+  bsSizeToolWin
+};
 // Border icons, a set: biSystemMenu | biMinimize ...
 inline constexpr uint8_t biSystemMenu = 1, biMinimize = 2, biMaximize = 4, biHelp = 8;
 using TBorderIcons = uint8_t;
-enum TPosition : uint8_t { poDesigned, poDefault, poScreenCenter, poDesktopCenter, poMainFormCenter };
+enum TPosition : uint8_t {
+  poDesigned,
+  poDefault,
+  poScreenCenter,
+  poDesktopCenter,
+  poMainFormCenter
+};
 enum TWindowState : uint8_t { wsNormal, wsMinimized, wsMaximized };
 enum TCloseAction : uint8_t { caNone, caHide, caFree, caMinimize };
 

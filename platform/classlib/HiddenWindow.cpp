@@ -19,8 +19,8 @@ LRESULT CALLBACK MethodWindowProc(HWND window, UINT message, WPARAM wParam, LPAR
 }  // namespace
 
 HWND AllocateHWnd(TWndMethod Method) {
-  HWND window = CreateWindowExA(WS_EX_TOOLWINDOW, "TPUtilWindow", "", WS_POPUP, 0, 0, 0, 0,
-                                nullptr, nullptr, nullptr, nullptr);
+  HWND window = CreateWindowExA(WS_EX_TOOLWINDOW, "TPUtilWindow", "", WS_POPUP, 0, 0, 0, 0, nullptr,
+                                nullptr, nullptr, nullptr);
   if (!window) return nullptr;
   auto* method = new TWndMethod(std::move(Method));
   SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(method));

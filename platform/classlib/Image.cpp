@@ -1,6 +1,7 @@
 #include "platform/classlib/Image.h"
 
-TImage::TImage(TComponent* AOwner) : TGraphicControl(AOwner), FPicture(std::make_unique<TPicture>()) {
+TImage::TImage(TComponent* AOwner)
+    : TGraphicControl(AOwner), FPicture(std::make_unique<TPicture>()) {
   FPicture->OnChange = [this] { PictureChanged(); };
   SetBounds(0, 0, 105, 105);
 }

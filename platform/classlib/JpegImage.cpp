@@ -92,7 +92,8 @@ void TJPEGImage::LoadFromMemory(const void* data, size_t size) {
 
 void TJPEGImage::LoadFromStream(TStream* stream) {
   int64_t size = stream->Size() - stream->Position();
-  if (size < 0 || size > INT32_MAX) throw EInvalidGraphic(Format("JPEG error #%d", int(JERR_INPUT_EMPTY)));
+  if (size < 0 || size > INT32_MAX)
+    throw EInvalidGraphic(Format("JPEG error #%d", int(JERR_INPUT_EMPTY)));
   std::vector<char> bytes(static_cast<size_t>(size));
   stream->ReadBuffer(bytes.data(), int32_t(size));
   LoadFromMemory(bytes.data(), bytes.size());

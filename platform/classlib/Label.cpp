@@ -27,7 +27,7 @@ void TLabel::SetWordWrap(bool value) {
 
 void TLabel::SetAlignment(TAlignment value) {
   FAlignment = value;
-  Qt::Alignment horizontal = value == taCenter        ? Qt::AlignHCenter
+  Qt::Alignment horizontal = value == taCenter         ? Qt::AlignHCenter
                              : value == taRightJustify ? Qt::AlignRight
                                                        : Qt::AlignLeft;
   static_cast<QLabel*>(FWidget)->setAlignment(horizontal | Qt::AlignTop);

@@ -33,7 +33,8 @@ class ListBoxStrings : public TStringList {
 
 }  // namespace
 
-TListBox::TListBox(TComponent* AOwner) : TWinControl(AOwner), FItems(std::make_unique<ListBoxStrings>(this)) {
+TListBox::TListBox(TComponent* AOwner)
+    : TWinControl(AOwner), FItems(std::make_unique<ListBoxStrings>(this)) {
   AttachWidget(new QListWidget());
   SetColor(clWindow);
   SetTabStop(true);

@@ -57,7 +57,8 @@ TListColumn* TListColumns::Add() {
 }
 
 TListColumn* TListColumns::Items(int Index) const {
-  if (Index < 0 || Index >= Count()) throw EListError(Format("List index out of bounds (%d)", Index));
+  if (Index < 0 || Index >= Count())
+    throw EListError(Format("List index out of bounds (%d)", Index));
   return FColumns[size_t(Index)].get();
 }
 
@@ -98,7 +99,8 @@ TListItem* TListItems::Add() {
 }
 
 TListItem* TListItems::Item(int Index) const {
-  if (Index < 0 || Index >= Count()) throw EListError(Format("List index out of bounds (%d)", Index));
+  if (Index < 0 || Index >= Count())
+    throw EListError(Format("List index out of bounds (%d)", Index));
   return FItems[size_t(Index)].get();
 }
 
@@ -144,7 +146,8 @@ void TListView::SetViewStyle(TViewStyle value) {
 
 void TListView::SetRowSelect(bool value) {
   FRowSelect = value;
-  Tree(this)->setSelectionBehavior(value ? QAbstractItemView::SelectRows : QAbstractItemView::SelectItems);
+  Tree(this)->setSelectionBehavior(value ? QAbstractItemView::SelectRows
+                                         : QAbstractItemView::SelectItems);
 }
 
 void TListView::ColumnsChanged() {

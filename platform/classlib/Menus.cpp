@@ -108,7 +108,8 @@ void TMenuItem::Remove(TMenuItem* item) {
 }
 
 TMenuItem* TMenuItem::Items(int Index) const {
-  if (Index < 0 || Index >= Count()) throw EListError(Format("List index out of bounds (%d)", Index));
+  if (Index < 0 || Index >= Count())
+    throw EListError(Format("List index out of bounds (%d)", Index));
   return FItems[size_t(Index)];
 }
 

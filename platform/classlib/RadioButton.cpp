@@ -36,7 +36,8 @@ void TRadioButton::SetChecked(bool value) {
   if (!value) return;
   if (FParent)
     for (int i = 0; i < FParent->ControlCount(); ++i)
-      if (auto* sibling = dynamic_cast<TRadioButton*>(FParent->Controls(i)); sibling && sibling != this)
+      if (auto* sibling = dynamic_cast<TRadioButton*>(FParent->Controls(i));
+          sibling && sibling != this)
         sibling->SetChecked(false);
   Click();
 }

@@ -15,9 +15,9 @@ class TRegIniFile : public TRegistry {
 
   const std::string& FileName() const { return FFileName; }
 
+  using TRegistry::DeleteKey;
   using TRegistry::ReadString;
   using TRegistry::WriteString;
-  using TRegistry::DeleteKey;
 
   // The value Ident of the section's key, or Default when either is missing.
   std::string ReadString(const std::string& Section, const std::string& Ident,

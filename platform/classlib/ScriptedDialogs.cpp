@@ -11,7 +11,9 @@ void TScriptedDialogs::AnswerOpenFiles(std::vector<std::string> files, int filte
   FOpenAnswers.push_back(std::move(answer));
 }
 
-void TScriptedDialogs::AnswerFolder(std::string folder) { FFolderAnswers.push_back(std::move(folder)); }
+void TScriptedDialogs::AnswerFolder(std::string folder) {
+  FFolderAnswers.push_back(std::move(folder));
+}
 
 void TScriptedDialogs::AnswerMessageBox(int result) { FMessageAnswers.push_back(result); }
 

@@ -13,7 +13,8 @@ TSpeedButton::TSpeedButton(TComponent* AOwner)
   button->setFocusPolicy(Qt::NoFocus);
   button->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
   AttachWidget(button);
-  QObject::connect(button, &QToolButton::clicked, [this] { CallHandled(this, [this] { Click(); }); });
+  QObject::connect(button, &QToolButton::clicked,
+                   [this] { CallHandled(this, [this] { Click(); }); });
   SetBounds(0, 0, 23, 22);
 }
 
@@ -29,7 +30,8 @@ void TSpeedButton::SetGlyph(TBitmap* value) {
   QImage image = TransparentImage(*FGlyph, FGlyph->TransparentColor());
   button->setIcon(QIcon(QPixmap::fromImage(image)));
   button->setIconSize(image.size());
-  button->setToolButtonStyle(FCaption.empty() ? Qt::ToolButtonIconOnly : Qt::ToolButtonTextBesideIcon);
+  button->setToolButtonStyle(FCaption.empty() ? Qt::ToolButtonIconOnly
+                                              : Qt::ToolButtonTextBesideIcon);
 }
 
 void TSpeedButton::SetFlat(bool value) {
@@ -41,5 +43,6 @@ void TSpeedButton::CaptionChanged() {
   auto* button = static_cast<QToolButton*>(FWidget);
   button->setText(ToQString(FCaption));
   if (!FGlyph->Empty())
-    button->setToolButtonStyle(FCaption.empty() ? Qt::ToolButtonIconOnly : Qt::ToolButtonTextBesideIcon);
+    button->setToolButtonStyle(FCaption.empty() ? Qt::ToolButtonIconOnly
+                                                : Qt::ToolButtonTextBesideIcon);
 }

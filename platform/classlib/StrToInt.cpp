@@ -7,8 +7,9 @@ bool TryStrToInt(const std::string& S, int32_t& Value) {
   if (i < S.size() && (S[i] == '-' || S[i] == '+')) negative = S[i++] == '-';
   uint64_t result = 0;
   bool digits = false;
-  const bool hex = i < S.size() && (S[i] == '$' || S[i] == 'x' || S[i] == 'X' ||
-                                    (S[i] == '0' && i + 1 < S.size() && (S[i + 1] == 'x' || S[i + 1] == 'X')));
+  const bool hex =
+      i < S.size() && (S[i] == '$' || S[i] == 'x' || S[i] == 'X' ||
+                       (S[i] == '0' && i + 1 < S.size() && (S[i + 1] == 'x' || S[i + 1] == 'X')));
   if (hex) {
     i += S[i] == '0' ? 2 : 1;
     for (; i < S.size(); ++i, digits = true) {

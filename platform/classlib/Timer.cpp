@@ -8,7 +8,8 @@
 TTimer::TTimer(TComponent* AOwner) : TComponent(AOwner) {
   Application->Initialize();
   FTimer = std::make_unique<QTimer>();
-  QObject::connect(FTimer.get(), &QTimer::timeout, [this] { CallHandled(this, [this] { Timer(); }); });
+  QObject::connect(FTimer.get(), &QTimer::timeout,
+                   [this] { CallHandled(this, [this] { Timer(); }); });
   Update();
 }
 

@@ -119,7 +119,8 @@ TToolButton::TToolButton(TComponent* AOwner) : TControl(AOwner) {
   auto* button = new CaptionToolButton();
   button->setFocusPolicy(Qt::NoFocus);
   AttachWidget(button);
-  QObject::connect(button, &QToolButton::clicked, [this] { CallHandled(this, [this] { Click(); }); });
+  QObject::connect(button, &QToolButton::clicked,
+                   [this] { CallHandled(this, [this] { Click(); }); });
   SetBounds(0, 0, 23, 22);
 }
 

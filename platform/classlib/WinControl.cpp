@@ -177,9 +177,8 @@ void TWinControl::DoExit() {
 void TWinControl::SetTimer(UINT id, UINT milliseconds) {
   auto timer = std::make_unique<QTimer>();
   timer->setInterval(int(milliseconds));
-  QObject::connect(timer.get(), &QTimer::timeout, [this, id] {
-    CallHandled(this, [this, id] { Perform(WM_TIMER, id, 0); });
-  });
+  QObject::connect(timer.get(), &QTimer::timeout,
+                   [this, id] { CallHandled(this, [this, id] { Perform(WM_TIMER, id, 0); }); });
   timer->start();
   FTimers[id] = std::move(timer);
 }

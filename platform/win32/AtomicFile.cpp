@@ -83,8 +83,8 @@ DWORD ReplaceFileContents(const std::string& path, std::string_view contents) {
 
   struct stat old {};
   const bool existed = stat(path.c_str(), &old) == 0;
-  const std::string temporary = path + ".~" + std::to_string(getpid()) + "-" +
-                                std::to_string(temporaryCounter.fetch_add(1));
+  const std::string temporary =
+      path + ".~" + std::to_string(getpid()) + "-" + std::to_string(temporaryCounter.fetch_add(1));
   // 0666 lets the umask decide a new file's permissions, as for any other created file.
   int fd = open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
   if (fd < 0) return ErrorFromErrno(errno);

@@ -15,12 +15,12 @@
 using win32::PcmFormat;
 using win32::SoundDeviceKind;
 
-const CLSID CLSID_DirectSound = {0x47D4D946, 0x62E8, 0x11CF,
-                                 {0x93, 0xBC, 0x44, 0x45, 0x53, 0x54, 0x00, 0x00}};
-const IID IID_IDirectSound = {0x279AFA83, 0x4981, 0x11CE,
-                              {0xA5, 0x21, 0x00, 0x20, 0xAF, 0x0B, 0xE5, 0x60}};
-const IID IID_IDirectSoundBuffer = {0x279AFA85, 0x4981, 0x11CE,
-                                    {0xA5, 0x21, 0x00, 0x20, 0xAF, 0x0B, 0xE5, 0x60}};
+const CLSID CLSID_DirectSound = {
+    0x47D4D946, 0x62E8, 0x11CF, {0x93, 0xBC, 0x44, 0x45, 0x53, 0x54, 0x00, 0x00}};
+const IID IID_IDirectSound = {
+    0x279AFA83, 0x4981, 0x11CE, {0xA5, 0x21, 0x00, 0x20, 0xAF, 0x0B, 0xE5, 0x60}};
+const IID IID_IDirectSoundBuffer = {
+    0x279AFA85, 0x4981, 0x11CE, {0xA5, 0x21, 0x00, 0x20, 0xAF, 0x0B, 0xE5, 0x60}};
 
 namespace {
 
@@ -40,8 +40,10 @@ double Gain(LONG hundredthsOfDecibel) {
 class SoundBuffer final : public IDirectSoundBuffer {
  public:
   SoundBuffer(const PcmFormat& format, const WAVEFORMATEX& record, DWORD flags, DWORD bytes)
-      : format_(format), record_(record), flags_(flags), memory_(bytes,
-                                                                 format.bitsPerSample == 8 ? 0x80 : 0) {
+      : format_(format),
+        record_(record),
+        flags_(flags),
+        memory_(bytes, format.bitsPerSample == 8 ? 0x80 : 0) {
     const uint32_t align = format.BlockAlign();
     piece_ = std::max(align, format.BytesPerSec() * PieceMilliseconds / 1000 / align * align);
   }
@@ -273,8 +275,8 @@ class SoundObject final : public IDirectSound {
     if (desc->dwBufferBytes < DSBSIZE_MIN || desc->dwBufferBytes > DSBSIZE_MAX)
       return DSERR_INVALIDPARAM;
     // Whole sample frames only.
-    const DWORD bytes =
-        std::max(format.BlockAlign(), desc->dwBufferBytes - desc->dwBufferBytes % format.BlockAlign());
+    const DWORD bytes = std::max(format.BlockAlign(),
+                                 desc->dwBufferBytes - desc->dwBufferBytes % format.BlockAlign());
     auto* made = new (std::nothrow) SoundBuffer(format, *record, desc->dwFlags, bytes);
     if (made == nullptr) return DSERR_OUTOFMEMORY;
     if (!made->Start(kind_)) {
@@ -285,7 +287,8 @@ class SoundObject final : public IDirectSound {
     return DS_OK;
   }
   HRESULT WINAPI GetCaps(LPDSCAPS) override { return DSERR_UNSUPPORTED; }
-  HRESULT WINAPI DuplicateSoundBuffer(LPDIRECTSOUNDBUFFER, LPDIRECTSOUNDBUFFER* duplicate) override {
+  HRESULT WINAPI DuplicateSoundBuffer(LPDIRECTSOUNDBUFFER,
+                                      LPDIRECTSOUNDBUFFER* duplicate) override {
     if (duplicate != nullptr) *duplicate = nullptr;
     return DSERR_UNSUPPORTED;
   }

@@ -49,8 +49,9 @@ std::string WindowsDirectory() {
 std::string MachineRoot() {
   std::string root = EnvironmentOr("BRASSEL_ROOT", "");
   if (root.empty())
-    root = WithoutTrailingSlashes(EnvironmentOr("XDG_DATA_HOME", HomeDirectory() + "/.local/share")) +
-           "/brassel";
+    root =
+        WithoutTrailingSlashes(EnvironmentOr("XDG_DATA_HOME", HomeDirectory() + "/.local/share")) +
+        "/brassel";
   root = WithoutTrailingSlashes(root);
   // The root stands for the system drive, which always has its programs folder.
   MakeDirectories(root + "/Program Files");

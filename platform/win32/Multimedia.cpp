@@ -187,9 +187,9 @@ class TimerThread {
         changed_.wait(held);
         continue;
       }
-      auto next = std::min_element(pending_.begin(), pending_.end(), [](const auto& a, const auto& b) {
-        return a.second.due < b.second.due;
-      });
+      auto next = std::min_element(
+          pending_.begin(), pending_.end(),
+          [](const auto& a, const auto& b) { return a.second.due < b.second.due; });
       // A copy: the timer may be killed while this thread waits for it.
       const Clock::time_point due = next->second.due;
       if (Clock::now() < due) {
@@ -241,7 +241,7 @@ MMRESULT WINAPI waveOutGetDevCapsA(UINT_PTR deviceId, LPWAVEOUTCAPSA caps, UINT 
   filled.wPid = 0xFFFF;
   filled.vDriverVersion = 0x0100;
   const char* name = SelectedSoundDevice() == SoundDeviceKind::Alsa ? "ALSA default output"
-                                                                     : "Virtual wave output";
+                                                                    : "Virtual wave output";
   std::strncpy(filled.szPname, name, sizeof(filled.szPname) - 1);
   filled.dwFormats = 0x00000FFF;  // 11.025, 22.05 and 44.1 kHz, mono and stereo, 8 and 16 bits
   filled.wChannels = 2;
@@ -279,7 +279,8 @@ MMRESULT WINAPI waveOutOpen(LPHWAVEOUT device, UINT deviceId, LPCWAVEFORMATEX fo
   auto opened = std::make_shared<WaveDevice>();
   opened->deviceId = deviceId;
   opened->format = pcm;
-  if (callbackKind == CALLBACK_FUNCTION) opened->callback = reinterpret_cast<LPWAVEOUTPROC>(callback);
+  if (callbackKind == CALLBACK_FUNCTION)
+    opened->callback = reinterpret_cast<LPWAVEOUTPROC>(callback);
   opened->instance = instance;
   if (!opened->stream.Open(kind, pcm)) return MMSYSERR_ALLOCATED;
   {
@@ -389,7 +390,8 @@ MMRESULT WINAPI waveOutSetVolume(HWAVEOUT device, DWORD volume) {
   return MMSYSERR_NOERROR;
 }
 
-MMRESULT WINAPI timeSetEvent(UINT delay, UINT, LPTIMECALLBACK procedure, DWORD_PTR user, UINT kind) {
+MMRESULT WINAPI timeSetEvent(UINT delay, UINT, LPTIMECALLBACK procedure, DWORD_PTR user,
+                             UINT kind) {
   if (procedure == nullptr || kind != (TIME_ONESHOT | TIME_CALLBACK_FUNCTION)) return 0;
   if (delay < 1 || delay > 1000000) return 0;
   return Timers().Set(delay, procedure, user);

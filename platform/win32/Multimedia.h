@@ -72,7 +72,6 @@ inline constexpr UINT TIME_ONESHOT = 0x0000;
 inline constexpr UINT TIME_PERIODIC = 0x0001;
 inline constexpr UINT TIME_CALLBACK_FUNCTION = 0x0000;
 
-
 struct WAVEHDR {
   LPSTR lpData;
   DWORD dwBufferLength;

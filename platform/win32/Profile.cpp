@@ -97,14 +97,14 @@ size_t CopyOut(std::string_view text, LPSTR buffer, DWORD size) {
 }
 
 bool BreaksLines(LPCSTR text, const char* alsoForbidden) {
-  return text != nullptr && (std::strpbrk(text, "\r\n") != nullptr ||
-                             std::strpbrk(text, alsoForbidden) != nullptr);
+  return text != nullptr &&
+         (std::strpbrk(text, "\r\n") != nullptr || std::strpbrk(text, alsoForbidden) != nullptr);
 }
 
 }  // namespace
 
-DWORD WINAPI GetPrivateProfileStringA(LPCSTR section, LPCSTR key, LPCSTR defaultValue,
-                                      LPSTR buffer, DWORD size, LPCSTR fileName) {
+DWORD WINAPI GetPrivateProfileStringA(LPCSTR section, LPCSTR key, LPCSTR defaultValue, LPSTR buffer,
+                                      DWORD size, LPCSTR fileName) {
   if (buffer == nullptr || size == 0) return 0;
   if (section == nullptr || key == nullptr || fileName == nullptr) {
     buffer[0] = '\0';
@@ -134,8 +134,7 @@ DWORD WINAPI GetPrivateProfileStringA(LPCSTR section, LPCSTR key, LPCSTR default
   return static_cast<DWORD>(CopyOut(fallback, buffer, size));
 }
 
-BOOL WINAPI WritePrivateProfileStringA(LPCSTR section, LPCSTR key, LPCSTR value,
-                                       LPCSTR fileName) {
+BOOL WINAPI WritePrivateProfileStringA(LPCSTR section, LPCSTR key, LPCSTR value, LPCSTR fileName) {
   if (fileName == nullptr) return FALSE;
   // All three null asks to flush a cache; writes never wait in one here.
   if (section == nullptr) return key == nullptr && value == nullptr ? TRUE : FALSE;

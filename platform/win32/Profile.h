@@ -14,11 +14,10 @@
 // cut. Blanks around the value and one pair of enclosing quotes are removed. Returns the
 // number of characters copied, NUL not counted. Listing sections or keys (a null section or
 // key) is not provided: it gives the empty text.
-DWORD WINAPI GetPrivateProfileStringA(LPCSTR section, LPCSTR key, LPCSTR defaultValue,
-                                      LPSTR buffer, DWORD size, LPCSTR fileName);
+DWORD WINAPI GetPrivateProfileStringA(LPCSTR section, LPCSTR key, LPCSTR defaultValue, LPSTR buffer,
+                                      DWORD size, LPCSTR fileName);
 
 // Sets the key to the value; a null value deletes the key, a null key the whole section.
 // FALSE when the file cannot be written, and for a line end in any of the texts or a "=" in
 // the key or "]" in the section, which would break the file's lines apart.
-BOOL WINAPI WritePrivateProfileStringA(LPCSTR section, LPCSTR key, LPCSTR value,
-                                       LPCSTR fileName);
+BOOL WINAPI WritePrivateProfileStringA(LPCSTR section, LPCSTR key, LPCSTR value, LPCSTR fileName);

@@ -66,8 +66,7 @@ LONG SplitSubKey(LPCSTR subKey, std::vector<std::string>& names) {
 class HiveSession {
  public:
   explicit HiveSession(HiveId id)
-      : FPath(id == HiveId::User ? win32::UserHivePath() : win32::MachineHivePath()),
-        FLock(FPath) {
+      : FPath(id == HiveId::User ? win32::UserHivePath() : win32::MachineHivePath()), FLock(FPath) {
     std::string text;
     DWORD error = ERROR_SUCCESS;
     if (win32::ReadWholeFile(FPath, text, error)) {
@@ -127,7 +126,8 @@ LONG OpenOrCreate(HKEY key, LPCSTR subKey, REGSAM samDesired, bool create, PHKEY
   if (created) {
     if (LONG error = session.Save(); error != ERROR_SUCCESS) return error;
   }
-  if (disposition != nullptr) *disposition = created ? REG_CREATED_NEW_KEY : REG_OPENED_EXISTING_KEY;
+  if (disposition != nullptr)
+    *disposition = created ? REG_CREATED_NEW_KEY : REG_OPENED_EXISTING_KEY;
   *result = NewHandle(std::move(opened));
   return ERROR_SUCCESS;
 }
@@ -212,7 +212,8 @@ LONG WINAPI RegDeleteKeyA(HKEY key, LPCSTR subKey) {
   path.insert(path.end(), names.begin(), names.end() - 1);
   HiveSession session(handle->Hive);
   RegistryKey* parent = session.Hive().Find(path);
-  if (parent == nullptr) return session.Hive().Find(handle->Path) ? ERROR_FILE_NOT_FOUND : ERROR_KEY_DELETED;
+  if (parent == nullptr)
+    return session.Hive().Find(handle->Path) ? ERROR_FILE_NOT_FOUND : ERROR_KEY_DELETED;
   RegistryKey* target = parent->FindSubkey(names.back());
   if (target == nullptr) return ERROR_FILE_NOT_FOUND;
   if (!target->Subkeys.empty() || !session.MayChange()) return ERROR_ACCESS_DENIED;

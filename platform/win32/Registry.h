@@ -41,25 +41,22 @@ inline constexpr DWORD REG_OPENED_EXISTING_KEY = 2;
 // Opens the key, creating it and any missing keys above it. A handle allows what samDesired
 // grants: KEY_QUERY_VALUE to read values, KEY_SET_VALUE to change them, KEY_CREATE_SUB_KEY
 // to create keys below it, KEY_ENUMERATE_SUB_KEYS to list them.
-LONG WINAPI RegCreateKeyExA(HKEY key, LPCSTR subKey, DWORD reserved, LPSTR keyClass,
-                            DWORD options, REGSAM samDesired,
-                            LPSECURITY_ATTRIBUTES securityAttributes, PHKEY result,
-                            LPDWORD disposition);
+LONG WINAPI RegCreateKeyExA(HKEY key, LPCSTR subKey, DWORD reserved, LPSTR keyClass, DWORD options,
+                            REGSAM samDesired, LPSECURITY_ATTRIBUTES securityAttributes,
+                            PHKEY result, LPDWORD disposition);
 // ERROR_FILE_NOT_FOUND when the key does not exist.
-LONG WINAPI RegOpenKeyExA(HKEY key, LPCSTR subKey, DWORD options, REGSAM samDesired,
-                          PHKEY result);
+LONG WINAPI RegOpenKeyExA(HKEY key, LPCSTR subKey, DWORD options, REGSAM samDesired, PHKEY result);
 // With data null, gives the size in *dataSize; with a buffer smaller than the value, gives
 // the size needed and ERROR_MORE_DATA.
 LONG WINAPI RegQueryValueExA(HKEY key, LPCSTR valueName, LPDWORD reserved, LPDWORD type,
                              LPBYTE data, LPDWORD dataSize);
-LONG WINAPI RegSetValueExA(HKEY key, LPCSTR valueName, DWORD reserved, DWORD type,
-                           const BYTE* data, DWORD dataSize);
+LONG WINAPI RegSetValueExA(HKEY key, LPCSTR valueName, DWORD reserved, DWORD type, const BYTE* data,
+                           DWORD dataSize);
 LONG WINAPI RegDeleteValueA(HKEY key, LPCSTR valueName);
 // Deletes a key that has no subkeys (ERROR_ACCESS_DENIED otherwise).
 LONG WINAPI RegDeleteKeyA(HKEY key, LPCSTR subKey);
 // The name of the index-th subkey; ERROR_NO_MORE_ITEMS past the last. *nameSize is the
 // buffer's size on entry and the name's length on return.
-LONG WINAPI RegEnumKeyExA(HKEY key, DWORD index, LPSTR name, LPDWORD nameSize,
-                          LPDWORD reserved, LPSTR keyClass, LPDWORD classSize,
-                          PFILETIME lastWriteTime);
+LONG WINAPI RegEnumKeyExA(HKEY key, DWORD index, LPSTR name, LPDWORD nameSize, LPDWORD reserved,
+                          LPSTR keyClass, LPDWORD classSize, PFILETIME lastWriteTime);
 LONG WINAPI RegCloseKey(HKEY key);

@@ -113,8 +113,9 @@ RegistryKey& RegistryKey::AddSubkey(std::string name) {
 }
 
 bool RegistryKey::RemoveSubkey(std::string_view name) {
-  auto found = std::find_if(Subkeys.begin(), Subkeys.end(),
-                            [&](const auto& subkey) { return EqualsIgnoringAsciiCase(subkey->Name, name); });
+  auto found = std::find_if(Subkeys.begin(), Subkeys.end(), [&](const auto& subkey) {
+    return EqualsIgnoringAsciiCase(subkey->Name, name);
+  });
   if (found == Subkeys.end()) return false;
   Subkeys.erase(found);
   return true;
@@ -127,8 +128,9 @@ RegistryValue* RegistryKey::FindValue(std::string_view name) {
 }
 
 bool RegistryKey::RemoveValue(std::string_view name) {
-  auto found = std::find_if(Values.begin(), Values.end(),
-                            [&](const RegistryValue& value) { return EqualsIgnoringAsciiCase(value.Name, name); });
+  auto found = std::find_if(Values.begin(), Values.end(), [&](const RegistryValue& value) {
+    return EqualsIgnoringAsciiCase(value.Name, name);
+  });
   if (found == Values.end()) return false;
   Values.erase(found);
   return true;

@@ -16,8 +16,10 @@ struct ResourceEntry {
 };
 
 extern "C" {
-extern const ResourceEntry __start_win32_resource_table[] __attribute__((weak, visibility("hidden")));
-extern const ResourceEntry __stop_win32_resource_table[] __attribute__((weak, visibility("hidden")));
+extern const ResourceEntry __start_win32_resource_table[]
+    __attribute__((weak, visibility("hidden")));
+extern const ResourceEntry __stop_win32_resource_table[]
+    __attribute__((weak, visibility("hidden")));
 }
 
 namespace {
@@ -30,8 +32,8 @@ bool IsNamed(LPCSTR text) { return reinterpret_cast<uintptr_t>(text) >= 0x10000;
 HRSRC WINAPI FindResourceA(HMODULE module, LPCSTR name, LPCSTR type) {
   if (module != nullptr || !IsNamed(name) || !IsNamed(type)) return nullptr;
   if (__start_win32_resource_table == nullptr) return nullptr;
-  for (const ResourceEntry* entry = __start_win32_resource_table; entry != __stop_win32_resource_table;
-       ++entry) {
+  for (const ResourceEntry* entry = __start_win32_resource_table;
+       entry != __stop_win32_resource_table; ++entry) {
     if (win32::EqualsIgnoringAsciiCase(entry->Type, type) &&
         win32::EqualsIgnoringAsciiCase(entry->Name, name)) {
       return reinterpret_cast<HRSRC>(const_cast<ResourceEntry*>(entry));

@@ -8,14 +8,14 @@
 #include <string>
 #include <vector>
 
-const CLSID CLSID_ShellLink = {0x00021401, 0x0000, 0x0000,
-                               {0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46}};
-const IID IID_IShellLinkA = {0x000214EE, 0x0000, 0x0000,
-                             {0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46}};
-const IID IID_IPersist = {0x0000010C, 0x0000, 0x0000,
-                          {0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46}};
-const IID IID_IPersistFile = {0x0000010B, 0x0000, 0x0000,
-                              {0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46}};
+const CLSID CLSID_ShellLink = {
+    0x00021401, 0x0000, 0x0000, {0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46}};
+const IID IID_IShellLinkA = {
+    0x000214EE, 0x0000, 0x0000, {0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46}};
+const IID IID_IPersist = {
+    0x0000010C, 0x0000, 0x0000, {0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46}};
+const IID IID_IPersistFile = {
+    0x0000010B, 0x0000, 0x0000, {0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46}};
 
 namespace {
 
@@ -44,8 +44,12 @@ std::u16string Utf8ToUtf16(const std::string& text) {
     const auto byte = static_cast<unsigned char>(text[i]);
     char32_t code = 0xFFFD;
     size_t length = 1;
-    const size_t extra = byte < 0x80 ? 0 : byte < 0xC2 ? 4 : byte < 0xE0 ? 1 : byte < 0xF0 ? 2
-                       : byte < 0xF5 ? 3 : 4;
+    const size_t extra = byte < 0x80   ? 0
+                         : byte < 0xC2 ? 4
+                         : byte < 0xE0 ? 1
+                         : byte < 0xF0 ? 2
+                         : byte < 0xF5 ? 3
+                                       : 4;
     if (extra == 0) {
       code = byte;
     } else if (extra < 4 && i + extra < text.size()) {
@@ -228,9 +232,8 @@ class Reader {
     if (!Need(count * 2)) return "";
     std::u16string wide;
     for (size_t i = 0; i < count; ++i) wide.push_back(static_cast<char16_t>(U16()));
-    return Utf16ToUtf8(wide.data(), wide.find(u'\0') == std::u16string::npos
-                                        ? wide.size()
-                                        : wide.find(u'\0'));
+    return Utf16ToUtf8(wide.data(),
+                       wide.find(u'\0') == std::u16string::npos ? wide.size() : wide.find(u'\0'));
   }
   // A NUL-terminated single-byte string starting at offset, within this reader's range.
   std::string ZeroTerminatedAt(size_t offset) const {
@@ -409,7 +412,8 @@ HRESULT WriteWholeFile(const std::string& name, const std::vector<uint8_t>& byte
                             FILE_ATTRIBUTE_NORMAL, nullptr);
   if (file == INVALID_HANDLE_VALUE) return LastFileError();
   DWORD written = 0;
-  const BOOL ok = WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+  const BOOL ok =
+      WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
   const HRESULT result = !ok ? LastFileError() : written != bytes.size() ? E_FAIL : S_OK;
   CloseHandle(file);
   return result;
@@ -519,8 +523,8 @@ class ShellLinkObject final : public IShellLinkA, public IPersistFile {
     FLink.FileSize = 0;
     struct stat status;
     if (!FLink.Path.empty() && stat(FLink.Path.c_str(), &status) == 0) {
-      FLink.FileAttributes = S_ISDIR(status.st_mode) ? FILE_ATTRIBUTE_DIRECTORY
-                                                     : FILE_ATTRIBUTE_ARCHIVE;
+      FLink.FileAttributes =
+          S_ISDIR(status.st_mode) ? FILE_ATTRIBUTE_DIRECTORY : FILE_ATTRIBUTE_ARCHIVE;
       // POSIX keeps no creation time; the last status change stands in for it.
       FLink.CreationTime = ToFileTime(status.st_ctim);
       FLink.AccessTime = ToFileTime(status.st_atim);

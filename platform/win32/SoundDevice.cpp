@@ -66,8 +66,8 @@ SoundDeviceKind SelectedSoundDevice() {
 
 bool PlayableFormat(const PcmFormat& format) {
   return (format.channels == 1 || format.channels == 2) &&
-         (format.bitsPerSample == 8 || format.bitsPerSample == 16) &&
-         format.samplesPerSec >= 100 && format.samplesPerSec <= 200000;
+         (format.bitsPerSample == 8 || format.bitsPerSample == 16) && format.samplesPerSec >= 100 &&
+         format.samplesPerSec <= 200000;
 }
 
 bool SoundStream::Open(SoundDeviceKind kind, const PcmFormat& format) {
@@ -107,8 +107,8 @@ void SoundStream::Write(const uint8_t* data, size_t bytes, double leftGain, doub
     const int64_t now = NowMicroseconds();
     if (clock_ < now) clock_ = now;
     clock_ += static_cast<int64_t>(bytes) * 1000000 / format_.BytesPerSec();
-    std::this_thread::sleep_until(std::chrono::steady_clock::time_point(
-        std::chrono::microseconds(clock_)));
+    std::this_thread::sleep_until(
+        std::chrono::steady_clock::time_point(std::chrono::microseconds(clock_)));
     return;
   }
   std::vector<uint8_t> scaled(data, data + bytes);

@@ -65,18 +65,16 @@ inline constexpr DWORD ERROR_MORE_DATA = 234;
 inline constexpr DWORD ERROR_NO_MORE_ITEMS = 259;
 inline constexpr DWORD ERROR_KEY_DELETED = 1018;
 
-struct SECURITY_ATTRIBUTES
-{
-    DWORD nLength;
-    LPVOID lpSecurityDescriptor;
-    BOOL bInheritHandle;
+struct SECURITY_ATTRIBUTES {
+  DWORD nLength;
+  LPVOID lpSecurityDescriptor;
+  BOOL bInheritHandle;
 };
 using LPSECURITY_ATTRIBUTES = SECURITY_ATTRIBUTES*;
 
-struct FILETIME
-{
-    DWORD dwLowDateTime;
-    DWORD dwHighDateTime;
+struct FILETIME {
+  DWORD dwLowDateTime;
+  DWORD dwHighDateTime;
 };
 using PFILETIME = FILETIME*;
 inline constexpr DWORD ERROR_INSUFFICIENT_BUFFER = 122;

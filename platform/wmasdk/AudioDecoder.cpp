@@ -150,9 +150,9 @@ bool AudioDecoder::ConfigureResampler(const AVFrame& frame) {
     av_channel_layout_default(&in, channels);
   AVChannelLayout out{};
   av_channel_layout_default(&out, static_cast<int>(channels_));
-  const int allocated = swr_alloc_set_opts2(
-      &resampler_, &out, AV_SAMPLE_FMT_S16, static_cast<int>(sampleRate_), &in,
-      static_cast<AVSampleFormat>(frame.format), frame.sample_rate, 0, nullptr);
+  const int allocated =
+      swr_alloc_set_opts2(&resampler_, &out, AV_SAMPLE_FMT_S16, static_cast<int>(sampleRate_), &in,
+                          static_cast<AVSampleFormat>(frame.format), frame.sample_rate, 0, nullptr);
   av_channel_layout_uninit(&in);
   av_channel_layout_uninit(&out);
   if (allocated < 0 || swr_init(resampler_) < 0) {
@@ -176,10 +176,9 @@ bool AudioDecoder::Convert(const AVFrame* frame, std::vector<uint8_t>& block) {
   if (room == 0) return true;
   block.resize(static_cast<size_t>(room) * channels_ * 2);
   uint8_t* out = block.data();
-  const int converted =
-      swr_convert(resampler_, &out, room,
-                  frame != nullptr ? const_cast<const uint8_t**>(frame->extended_data) : nullptr,
-                  inSamples);
+  const int converted = swr_convert(
+      resampler_, &out, room,
+      frame != nullptr ? const_cast<const uint8_t**>(frame->extended_data) : nullptr, inSamples);
   if (converted < 0) return false;
   block.resize(static_cast<size_t>(converted) * channels_ * 2);
   return true;

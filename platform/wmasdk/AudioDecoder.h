@@ -70,9 +70,9 @@ class AudioDecoder {
   uint32_t bitrate_ = 0;
   bool seekable_ = false;
 
-  bool draining_ = false;   // the end of the file was handed to the decoder
-  bool finished_ = false;   // decoder and resampler have given everything
-  bool touched_ = false;    // anything was read since opening
+  bool draining_ = false;       // the end of the file was handed to the decoder
+  bool finished_ = false;       // decoder and resampler have given everything
+  bool touched_ = false;        // anything was read since opening
   bool fedSinceReset_ = false;  // packets went to the decoder since it was set up or flushed
   // Samples delivered, from the start of the file: the blocks' times. Frame time stamps trail
   // the samples by the decoder's delay, so the count is kept instead.

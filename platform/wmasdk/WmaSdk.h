@@ -23,7 +23,7 @@ enum WMT_ATTR_DATATYPE : int32_t {
   WMT_TYPE_DWORD = 0,   // 32-bit unsigned number
   WMT_TYPE_STRING = 1,  // zero-terminated UTF-16 text
   WMT_TYPE_BINARY = 2,
-  WMT_TYPE_BOOL = 3,    // 32-bit, 0 false
+  WMT_TYPE_BOOL = 3,  // 32-bit, 0 false
 };
 
 // The caller's callback object. The reader calls OnSample and OnStatus from its own thread.

@@ -20,8 +20,8 @@ constexpr const char* kShellFolders =
 
 class ShellFoldersTest : public ::testing::Test {
  protected:
-  void SetValue(const char* name, DWORD type, const std::string& data, HKEY root = HKEY_CURRENT_USER,
-                const char* path = kShellFolders) {
+  void SetValue(const char* name, DWORD type, const std::string& data,
+                HKEY root = HKEY_CURRENT_USER, const char* path = kShellFolders) {
     HKEY key = nullptr;
     ASSERT_EQ(RegCreateKeyExA(root, path, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr),
               static_cast<LONG>(ERROR_SUCCESS));
@@ -49,7 +49,8 @@ TEST_F(ShellFoldersTest, FreshMachineAnswersItsFolders) {
 }
 
 TEST_F(ShellFoldersTest, WindowsDirectoryLongerThanTheBuffer) {
-  const std::string deep = FRoot.Scratch() + "/" + std::string(150, 'a') + "/" + std::string(150, 'b');
+  const std::string deep =
+      FRoot.Scratch() + "/" + std::string(150, 'a') + "/" + std::string(150, 'b');
   FRoot.Set("BRASSEL_ROOT", deep);
   EXPECT_EQ(FShellFolders.GetWindowsDir(), deep + "/Windows/");
 }

@@ -145,7 +145,8 @@ TEST_F(SliderTest, ShortRulerHasNoEndStretch) {
   slider->SetWidth(9);  // ruler length 7, shorter than the picture's first 8 pixels
   ASSERT_EQ(slider->Ruler()->Width(), 7);
   for (int x = 0; x < 7; ++x)
-    EXPECT_EQ(slider->Ruler()->Canvas()->Pixels(x, 3), slider->ImageHRuler()->Canvas()->Pixels(x, 3));
+    EXPECT_EQ(slider->Ruler()->Canvas()->Pixels(x, 3),
+              slider->ImageHRuler()->Canvas()->Pixels(x, 3));
 }
 
 TEST_F(SliderTest, VerticalSlider) {
@@ -187,11 +188,11 @@ TEST_F(SliderTest, OffsetsRoundHalfToEven) {
   // (p - m) x 6 / 129: 64.5 gives 64 -> the value 0 offset 65 is 3.0 exactly; 10.75 gives 11.
   slider->SetOptions({soSmooth});
   slider->SetMaxValue(258);
-  EXPECT_EQ(slider->OffsetToValue(33), 64);   // 32 x 258 / 129 = 64
+  EXPECT_EQ(slider->OffsetToValue(33), 64);  // 32 x 258 / 129 = 64
   slider->SetMaxValue(3);
-  EXPECT_EQ(slider->OffsetToValue(44), 1);    // 43 x 3 / 129 = 1.0
-  EXPECT_EQ(slider->OffsetToValue(65), 1);    // 1.488 -> 1
-  EXPECT_EQ(slider->OffsetToValue(66), 2);    // 1.511 -> 2
+  EXPECT_EQ(slider->OffsetToValue(44), 1);  // 43 x 3 / 129 = 1.0
+  EXPECT_EQ(slider->OffsetToValue(65), 1);  // 1.488 -> 1
+  EXPECT_EQ(slider->OffsetToValue(66), 2);  // 1.511 -> 2
 }
 
 TEST_F(SliderTest, SnappingPlacesTheThumbButKeepsTheWrittenValue) {
@@ -218,8 +219,8 @@ TEST_F(SliderTest, JumpsCountMultiplesFromZero) {
     uint8_t kind;
     int expected;
   } cases[] = {
-      {15, 3, 20}, {15, 4, 0}, {-5, 3, 10}, {-5, 4, -10}, {20, 3, 30}, {20, 4, 10},
-      {20, 1, -100}, {20, 2, 100}, {20, 0, 20}, {20, 5, 20}, {95, 3, 100}, {-95, 4, -100},
+      {15, 3, 20},   {15, 4, 0},   {-5, 3, 10}, {-5, 4, -10}, {20, 3, 30},  {20, 4, 10},
+      {20, 1, -100}, {20, 2, 100}, {20, 0, 20}, {20, 5, 20},  {95, 3, 100}, {-95, 4, -100},
   };
   for (const Case& c : cases) {
     slider->SetValue(c.from);
@@ -289,10 +290,10 @@ TEST_F(SliderTest, KeysByOrientation) {
     WORD key;
     int expected;  // from 50 on 0 to 100, Increment 10
   } cases[] = {
-      {soHorizontal, VK_HOME, 0},  {soHorizontal, VK_END, 100}, {soHorizontal, VK_LEFT, 40},
-      {soHorizontal, VK_RIGHT, 60}, {soHorizontal, VK_UP, 50},  {soHorizontal, VK_DOWN, 50},
-      {soVertical, VK_HOME, 0},    {soVertical, VK_END, 100},   {soVertical, VK_LEFT, 50},
-      {soVertical, VK_RIGHT, 50},  {soVertical, VK_UP, 60},     {soVertical, VK_DOWN, 40},
+      {soHorizontal, VK_HOME, 0},   {soHorizontal, VK_END, 100}, {soHorizontal, VK_LEFT, 40},
+      {soHorizontal, VK_RIGHT, 60}, {soHorizontal, VK_UP, 50},   {soHorizontal, VK_DOWN, 50},
+      {soVertical, VK_HOME, 0},     {soVertical, VK_END, 100},   {soVertical, VK_LEFT, 50},
+      {soVertical, VK_RIGHT, 50},   {soVertical, VK_UP, 60},     {soVertical, VK_DOWN, 40},
   };
   for (const Case& c : cases) {
     TSlider* slider = NewSlider();
@@ -419,7 +420,8 @@ TEST_F(SliderTest, DraggingTheThumb) {
   EXPECT_FALSE(slider->Tracking());
   EXPECT_FALSE(thumb->Pressed());
   EXPECT_EQ(slider->Value(), 0);
-  EXPECT_EQ(thumb->Picture()->Canvas()->Pixels(2, 2), slider->ImageHThumb()->Canvas()->Pixels(2, 2));
+  EXPECT_EQ(thumb->Picture()->Canvas()->Pixels(2, 2),
+            slider->ImageHThumb()->Canvas()->Pixels(2, 2));
   slider->SetValue(2);
   EXPECT_EQ(slider->Value(), 2);
 }

@@ -16,14 +16,14 @@ struct NamingCase {
 const NamingCase kNaming[] = {
     {"/music/song.mp3", "/out", "/out/song.wav"},
     {"/music/a.mp2", "/out", "/out/a.wav"},
-    {"/music/song.mpeg", "/out", "/out/song.wav"},   // a longer extension
-    {"song.mp3", "/x/out", "/x/out/song.wav"},       // a relative play-list entry
+    {"/music/song.mpeg", "/out", "/out/song.wav"},  // a longer extension
+    {"song.mp3", "/x/out", "/x/out/song.wav"},      // a relative play-list entry
     {"sub/song.mp3", "/x/out", "/x/out/song.wav"},
-    {"/music/ab", "/out", "/out/ab.wav"},            // no extension
-    {"/my.music/song", "/out", "/out/song.wav"},     // the folder's dot is no extension
-    {"/my.music/a.b.mp3", "/out", "/out/a.b.wav"},   // only the last extension goes
-    {"/music/song.mp3", "/", "/song.wav"},           // the root
-    {"/music/song.mp3", "/out/", "/out/song.wav"},   // a directory given with its "/"
+    {"/music/ab", "/out", "/out/ab.wav"},           // no extension
+    {"/my.music/song", "/out", "/out/song.wav"},    // the folder's dot is no extension
+    {"/my.music/a.b.mp3", "/out", "/out/a.b.wav"},  // only the last extension goes
+    {"/music/song.mp3", "/", "/song.wav"},          // the root
+    {"/music/song.mp3", "/out/", "/out/song.wav"},  // a directory given with its "/"
     {"/x.mp3", "/out", "/out/x.wav"},
     {"/music/.mp3", "/out", "/out/.wav"},
 };

@@ -42,8 +42,8 @@ class CallbackConversionTest : public ConversionFixture {
     };
     Player->OnInputRead = [](TObject*, QVStream userData, void* buffer, int32_t toRead,
                              int32_t& bytesRead, bool& success) {
-      bytesRead = static_cast<int32_t>(
-          std::fread(buffer, 1, static_cast<size_t>(toRead), reinterpret_cast<std::FILE*>(userData)));
+      bytesRead = static_cast<int32_t>(std::fread(buffer, 1, static_cast<size_t>(toRead),
+                                                  reinterpret_cast<std::FILE*>(userData)));
       success = true;
     };
   }

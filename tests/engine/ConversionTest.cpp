@@ -22,7 +22,8 @@ TEST_F(ConversionTest, ConvertsTwoFilesOnOnePlayer) {
     const char* reference;
     uint32_t rate;
   };
-  const Case cases[] = {{"l2-fl10.bit", "l2-fl10.pcm", 32000}, {"l2-fl11.bit", "l2-fl11.pcm", 44100}};
+  const Case cases[] = {{"l2-fl10.bit", "l2-fl10.pcm", 32000},
+                        {"l2-fl11.bit", "l2-fl11.pcm", 44100}};
   bool first = true;
   for (const Case& c : cases) {
     std::string output = Dir / (std::string(c.stream) + ".wav");

@@ -95,10 +95,10 @@ QV_EXPORT QVHandle WINAPI QVInitModule() {
 #endif
 }
 
-#define BOOL_EXPORT(name, params, args, log)            \
-  QV_EXPORT QVBool WINAPI name params {                 \
-    Record(#name, h, log);                              \
-    return Result(#name, DefaultBool);                  \
+#define BOOL_EXPORT(name, params, args, log) \
+  QV_EXPORT QVBool WINAPI name params {      \
+    Record(#name, h, log);                   \
+    return Result(#name, DefaultBool);       \
   }
 
 BOOL_EXPORT(QVDeInitModule, (QVHandle h), (h), "")

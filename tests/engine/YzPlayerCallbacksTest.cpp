@@ -57,8 +57,8 @@ TEST_F(PlayerCallbacksTest, OutputActionChoosesInitOrDoneByItsByte) {
 
 TEST_F(PlayerCallbacksTest, OutputHandsTheSamplesOver) {
   int16_t samples[4] = {1, -1, 2, -2};
-  Player->OnOutput = [&](TObject* sender, void* data, int32_t bits, int32_t channels,
-                         int32_t rate, int32_t size, bool& success) {
+  Player->OnOutput = [&](TObject* sender, void* data, int32_t bits, int32_t channels, int32_t rate,
+                         int32_t size, bool& success) {
     EXPECT_EQ(sender, Player);
     EXPECT_EQ(data, samples);
     EXPECT_EQ(bits, 16);
@@ -135,8 +135,7 @@ TEST_F(PlayerCallbacksTest, InputEventsShareTheirStreamAndVarParameters) {
 }
 
 TEST_F(PlayerCallbacksTest, AnEscapingExceptionIsAFailedCallback) {
-  Player->OnInputRead = [](TObject*, QVStream, void*, int32_t, int32_t& bytesRead,
-                           bool& success) {
+  Player->OnInputRead = [](TObject*, QVStream, void*, int32_t, int32_t& bytesRead, bool& success) {
     success = true;
     bytesRead = 3;
     throw std::runtime_error("disk gone");

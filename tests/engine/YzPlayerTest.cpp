@@ -27,7 +27,11 @@ const std::vector<NamedAction>& OperationsNeedingAModule() {
       {"GetPos", [](TYzPlayer* p) { p->GetPos(); }},
       {"GetSize", [](TYzPlayer* p) { p->GetSize(); }},
       {"GetVolume", [](TYzPlayer* p) { p->GetVolume(); }},
-      {"CanSetVolume", [](TYzPlayer* p) { bool s = false; p->CanSetVolume(s); }},
+      {"CanSetVolume",
+       [](TYzPlayer* p) {
+         bool s = false;
+         p->CanSetVolume(s);
+       }},
       {"HasEqualizer", [](TYzPlayer* p) { p->HasEqualizer(); }},
   };
   return operations;
@@ -107,8 +111,8 @@ TEST_F(PlayerTest, InitModuleInstallsTheCallbacksWithThePlayerAndSendsNoSetting)
 }
 
 TEST_F(PlayerTest, LoadingFailuresRaiseCode10AndLeaveInitializedUnchanged) {
-  for (std::string path : {std::string(), std::string("/nonexistent/teskdec.dll"),
-                           std::string(WITHOUT_QVEQ_MODULE)}) {
+  for (std::string path :
+       {std::string(), std::string("/nonexistent/teskdec.dll"), std::string(WITHOUT_QVEQ_MODULE)}) {
     Player->SetPathToDLL(path);
     EXPECT_EQ(RaisedCode([&] { Player->InitModule(); }), 10) << path;
     EXPECT_FALSE(Player->Initialized());
@@ -236,9 +240,9 @@ TEST_F(PlayerTest, EmptyTextsReachTheModuleAsEmptyStrings) {
 
 TEST_F(PlayerTest, PriorityMapsZeroToSixOntoThreadPriorities) {
   const std::pair<int32_t, int32_t> cases[] = {
-      {0, THREAD_PRIORITY_IDLE},         {1, THREAD_PRIORITY_LOWEST},
-      {2, THREAD_PRIORITY_BELOW_NORMAL}, {3, THREAD_PRIORITY_NORMAL},
-      {4, THREAD_PRIORITY_ABOVE_NORMAL}, {5, THREAD_PRIORITY_HIGHEST},
+      {0, THREAD_PRIORITY_IDLE},          {1, THREAD_PRIORITY_LOWEST},
+      {2, THREAD_PRIORITY_BELOW_NORMAL},  {3, THREAD_PRIORITY_NORMAL},
+      {4, THREAD_PRIORITY_ABOVE_NORMAL},  {5, THREAD_PRIORITY_HIGHEST},
       {6, THREAD_PRIORITY_TIME_CRITICAL}, {-4, THREAD_PRIORITY_IDLE},
       {99, THREAD_PRIORITY_TIME_CRITICAL}};
   Player->InitModule();
@@ -393,9 +397,8 @@ TEST_F(PlayerTest, RefusedSettersRaiseAnyCodeAndKeepTheOldValue) {
     for (int code : {0, 3}) {
       Module.SetError(code);
       std::string message;
-      auto calls = CallsDuring([&] {
-        EXPECT_EQ(RaisedCode([&] { c.write(Player); }, &message), code) << c.sent;
-      });
+      auto calls = CallsDuring(
+          [&] { EXPECT_EQ(RaisedCode([&] { c.write(Player); }, &message), code) << c.sent; });
       EXPECT_EQ(calls.back(), "QVLastError");
       EXPECT_EQ(calls.at(calls.size() - 2), c.sent);
       EXPECT_TRUE(c.unchanged(Player)) << c.sent;
@@ -531,8 +534,7 @@ TEST_F(PlayerTest, TextPropertiesAskTheModule) {
 TEST_F(PlayerTest, UseEqualizerOnlyWithAModuleThatHasOne) {
   Player->InitModule();
   EXPECT_TRUE(Player->HasEqualizer());
-  EXPECT_EQ(CallsDuring([&] { Player->SetUseEqualizer(true); }),
-            (Calls{"QVHasEQ 0", "QVUseEQ 1"}));
+  EXPECT_EQ(CallsDuring([&] { Player->SetUseEqualizer(true); }), (Calls{"QVHasEQ 0", "QVUseEQ 1"}));
   EXPECT_TRUE(Player->UseEqualizer());
 
   Module.SetHasEQ(0);

@@ -57,8 +57,7 @@ bool RunInChild(const std::string& ProgramPath) {
     program = ProgramPath;
   }
   const auto* info = testing::UnitTest::GetInstance()->current_test_info();
-  const int status =
-      Spawn(program, std::string(info->test_suite_name()) + "." + info->name());
+  const int status = Spawn(program, std::string(info->test_suite_name()) + "." + info->name());
   EXPECT_EQ(status, 0) << "the test failed in its own process";
   return true;
 }

@@ -23,7 +23,8 @@ inline std::string ReadText(const std::filesystem::path& path) {
 
 inline void WriteBytes(const std::filesystem::path& path, const std::vector<uint8_t>& bytes) {
   std::ofstream out(path, std::ios::binary | std::ios::trunc);
-  out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+  out.write(reinterpret_cast<const char*>(bytes.data()),
+            static_cast<std::streamsize>(bytes.size()));
 }
 
 #ifdef BRASSEL_VECTORS_DIR
@@ -40,7 +41,9 @@ inline std::filesystem::path FixturePath(const std::string& name) {
 }
 #endif
 
-inline uint16_t LittleEndian16(const uint8_t* at) { return static_cast<uint16_t>(at[0] | at[1] << 8); }
+inline uint16_t LittleEndian16(const uint8_t* at) {
+  return static_cast<uint16_t>(at[0] | at[1] << 8);
+}
 
 inline uint32_t LittleEndian32(const uint8_t* at) {
   return at[0] | at[1] << 8 | at[2] << 16 | static_cast<uint32_t>(at[3]) << 24;

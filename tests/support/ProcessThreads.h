@@ -44,9 +44,7 @@ inline std::vector<pid_t> ThreadsSince(const std::set<pid_t>& Before) {
   return added;
 }
 
-inline bool ThreadExists(pid_t Thread) {
-  return ProcessThreads().count(Thread) != 0;
-}
+inline bool ThreadExists(pid_t Thread) { return ProcessThreads().count(Thread) != 0; }
 
 // The nice value of the thread (field 19 of its stat line); 100 when it is gone.
 inline int ThreadNice(pid_t Thread) {

@@ -96,8 +96,8 @@ void DirectSoundOutput::Open(const OutputSettings& settings, bool comUsable) {
   // The buffer may round the size to whole sample frames: the ring follows it.
   DSBCAPS caps{};
   caps.dwSize = sizeof(DSBCAPS);
-  capacity_ = SUCCEEDED(buffer->GetCaps(&caps)) && caps.dwBufferBytes != 0 ? caps.dwBufferBytes
-                                                                           : capacity;
+  capacity_ =
+      SUCCEEDED(buffer->GetCaps(&caps)) && caps.dwBufferBytes != 0 ? caps.dwBufferBytes : capacity;
   {
     std::lock_guard<std::mutex> guard(bufferLock_);
     buffer_ = buffer;
@@ -141,8 +141,8 @@ uint32_t DirectSoundOutput::FeedDelay() const {
 void DirectSoundOutput::Arm() {
   std::lock_guard<std::mutex> guard(timerLock_);
   if (closing_) return;
-  timerId_ = timeSetEvent(FeedDelay(), 0, FeedTimerProc, reinterpret_cast<DWORD_PTR>(this),
-                          TIME_ONESHOT);
+  timerId_ =
+      timeSetEvent(FeedDelay(), 0, FeedTimerProc, reinterpret_cast<DWORD_PTR>(this), TIME_ONESHOT);
   if (timerId_ == 0) FeedFailed();
 }
 

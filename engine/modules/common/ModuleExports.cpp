@@ -11,9 +11,9 @@ QVBool Result(bool value) { return ExportResult(value); }
 
 }  // namespace
 
-#define WITH_PLAYER(failure, call)                    \
-  ModulePlayer* player = ThisModule().Checked(h);     \
-  if (player == nullptr) return failure;              \
+#define WITH_PLAYER(failure, call)                \
+  ModulePlayer* player = ThisModule().Checked(h); \
+  if (player == nullptr) return failure;          \
   return call
 
 QV_EXPORT QVHandle WINAPI QVInitModule() {
@@ -81,19 +81,14 @@ QV_EXPORT QVBool WINAPI QVSetOutCB(QVHandle h, QVOutputProc data, QVOutputAction
 QV_EXPORT QVBool WINAPI QVSetInCB(QVHandle h, QVInputOpenProc open, QVInputCloseProc close,
                                   QVInputGetSizeProc getSize, QVInputSeekProc seek,
                                   QVInputReadProc read, QVUserValue user) {
-  WITH_PLAYER(FALSE,
-              Result(ThisModule().SetInCB(*player, open, close, getSize, seek, read, user)));
+  WITH_PLAYER(FALSE, Result(ThisModule().SetInCB(*player, open, close, getSize, seek, read, user)));
 }
 QV_EXPORT QVBool WINAPI QVSetExtras(QVHandle h, int32_t) { WITH_PLAYER(FALSE, TRUE); }
 QV_EXPORT int32_t WINAPI QVGetPlayerMode(QVHandle h) {
   WITH_PLAYER(-1, ThisModule().GetPlayerMode(*player));
 }
-QV_EXPORT int32_t WINAPI QVGetPos(QVHandle h) {
-  WITH_PLAYER(-1, ThisModule().GetPos(*player));
-}
-QV_EXPORT int32_t WINAPI QVGetSize(QVHandle h) {
-  WITH_PLAYER(-1, ThisModule().GetSize(*player));
-}
+QV_EXPORT int32_t WINAPI QVGetPos(QVHandle h) { WITH_PLAYER(-1, ThisModule().GetPos(*player)); }
+QV_EXPORT int32_t WINAPI QVGetSize(QVHandle h) { WITH_PLAYER(-1, ThisModule().GetSize(*player)); }
 QV_EXPORT QVBool WINAPI QVCanSetPos(QVHandle h) {
   WITH_PLAYER(FALSE, Result(ThisModule().CanSetPos(*player)));
 }

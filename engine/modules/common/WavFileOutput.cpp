@@ -25,7 +25,8 @@ void PutLittleEndian(uint8_t* at, uint32_t value, int bytes) {
 size_t WriteAt(int file, const uint8_t* bytes, size_t length, off_t offset) {
   size_t done = 0;
   while (done < length) {
-    const ssize_t n = ::pwrite(file, bytes + done, length - done, offset + static_cast<off_t>(done));
+    const ssize_t n =
+        ::pwrite(file, bytes + done, length - done, offset + static_cast<off_t>(done));
     if (n < 0 && errno == EINTR) continue;
     if (n <= 0) break;
     done += static_cast<size_t>(n);

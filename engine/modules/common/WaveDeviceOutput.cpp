@@ -54,7 +54,8 @@ void WaveDeviceOutput::Open(OutputSettings& settings) {
   waveOutReset(device);
   if (flavour_ == OutputFlavour::Mpeg) Pause();
   if (settings.useOutputCallbacks) {
-    if (settings.actionCallback == nullptr || !QVTrue(settings.actionCallback(1, settings.outputUser)))
+    if (settings.actionCallback == nullptr ||
+        !QVTrue(settings.actionCallback(1, settings.outputUser)))
       settings.useOutputCallbacks = false;
   }
   settings_ = &settings;

@@ -52,9 +52,9 @@ typedef double Quad __attribute__((vector_size(32)));
 // 16-point transforms of the sums and of the differences side by side in four lanes (left
 // sums, right sums, left differences, right differences). Every lane does the operations of
 // Dct<32> on its own values, so the results are those of Dct32.
-[[gnu::always_inline]] inline void Dct32PairOf(double* outA0, double* outB0, double* outA1, double* outB1,
-                                               const double (*cosine)[16], const double* samples0,
-                                               const double* samples1) {
+[[gnu::always_inline]] inline void Dct32PairOf(double* outA0, double* outB0, double* outA1,
+                                               double* outB1, const double (*cosine)[16],
+                                               const double* samples0, const double* samples1) {
   Quad halves[16];
   for (int m = 0; m < 16; ++m) {
     const Pair upper{samples0[m], samples1[m]};
@@ -83,21 +83,21 @@ typedef double Quad __attribute__((vector_size(32)));
   }
 }
 
-__attribute__((target("avx2"))) void Dct32PairAvx2(double* outA0, double* outB0, double* outA1, double* outB1,
-                                                   const double (*cosine)[16], const double* samples0,
-                                                   const double* samples1) {
+__attribute__((target("avx2"))) void Dct32PairAvx2(double* outA0, double* outB0, double* outA1,
+                                                   double* outB1, const double (*cosine)[16],
+                                                   const double* samples0, const double* samples1) {
   Dct32PairOf(outA0, outB0, outA1, outB1, cosine, samples0, samples1);
 }
 
-void Dct32PairBaseline(double* outA0, double* outB0, double* outA1, double* outB1, const double (*cosine)[16],
-                       const double* samples0, const double* samples1) {
+void Dct32PairBaseline(double* outA0, double* outB0, double* outA1, double* outB1,
+                       const double (*cosine)[16], const double* samples0, const double* samples1) {
   Dct32PairOf(outA0, outB0, outA1, outB1, cosine, samples0, samples1);
 }
 
 }  // namespace
 
-void Dct32Pair(double* outA0, double* outB0, double* outA1, double* outB1, const double (*cosine)[16],
-               const double* samples0, const double* samples1) {
+void Dct32Pair(double* outA0, double* outB0, double* outA1, double* outB1,
+               const double (*cosine)[16], const double* samples0, const double* samples1) {
   if (Avx2KernelsChosen()) {
     Dct32PairAvx2(outA0, outB0, outA1, outB1, cosine, samples0, samples1);
   } else {

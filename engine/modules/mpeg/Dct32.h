@@ -8,5 +8,5 @@ void Dct32(double* outA, double* outB, const double (*cosine)[16], const double*
 
 // Both channels of a slot at once, each lane doing exactly the arithmetic of Dct32, so the
 // values are the same as two calls of Dct32.
-void Dct32Pair(double* outA0, double* outB0, double* outA1, double* outB1, const double (*cosine)[16],
-               const double* samples0, const double* samples1);
+void Dct32Pair(double* outA0, double* outB0, double* outA1, double* outB1,
+               const double (*cosine)[16], const double* samples0, const double* samples1);

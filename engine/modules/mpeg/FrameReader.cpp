@@ -18,7 +18,9 @@ bool PassesValidity(uint32_t word) {
          ((word >> 10) & 3u) != 3;
 }
 
-bool Agrees(uint32_t word, uint32_t reference) { return (word & StreamMask) == (reference & StreamMask); }
+bool Agrees(uint32_t word, uint32_t reference) {
+  return (word & StreamMask) == (reference & StreamMask);
+}
 
 uint32_t BitRateIndexOf(uint32_t word) { return (word >> 12) & 15u; }
 
@@ -104,7 +106,8 @@ bool FrameReader::FollowedByFrameStart(uint32_t word) {
     if (input_.Read(next, 4, &got) && got == 4) {
       const uint32_t nextWord = (uint32_t{next[0]} << 24) | (uint32_t{next[1]} << 16) |
                                 (uint32_t{next[2]} << 8) | next[3];
-      followed = (Agrees(nextWord, word) && PassesValidity(nextWord)) || std::memcmp(next, "TAG", 3) == 0;
+      followed =
+          (Agrees(nextWord, word) && PassesValidity(nextWord)) || std::memcmp(next, "TAG", 3) == 0;
     }
   }
   if (!input_.Seek(headerEnd, 0)) RaiseModuleFailure(qvInputFailure);
@@ -130,7 +133,9 @@ FrameStatus FrameReader::FindFirstHeader(uint32_t& word) {
     if (PassesValidity(word)) {
       // Free format and oversized bodies cannot be confirmed; taken after all, the parse
       // refuses them.
-      if (BitRateIndexOf(word) != 0 && FrameBytes(word) - 4 <= MaxBodyLength && FollowedByFrameStart(word)) break;
+      if (BitRateIndexOf(word) != 0 && FrameBytes(word) - 4 <= MaxBodyLength &&
+          FollowedByFrameStart(word))
+        break;
       if (fallback < 0) {
         fallback = input_.Position() - 4;
         fallbackWord = word;
@@ -158,7 +163,8 @@ FrameStatus FrameReader::FindFirstHeader(uint32_t& word) {
 FrameStatus FrameReader::FindLostSync(uint32_t& word) {
   FrameStatus status = NoFrame;
   for (;;) {
-    if (UsableHeader(word, firstWord_) && FrameBytes(word) - 4 <= MaxBodyLength && FollowedByFrameStart(word))
+    if (UsableHeader(word, firstWord_) && FrameBytes(word) - 4 <= MaxBodyLength &&
+        FollowedByFrameStart(word))
       return FrameRead;
     if (!ShiftInByte(word, status)) return status;
   }

@@ -68,10 +68,10 @@ class FrameReader {
   uint32_t firstWord_ = 0;
   bool previousValid_ = false;  // the previous word's parse gave a usable body length
   int64_t firstFrameOffset_ = 0;
-  int64_t soundStart_ = 0;       // after an ID3v2 tag
-  int64_t expectedStart_ = -1;   // where the next frame should begin; -1 unknown
-  int32_t leadingLost_ = 0;      // damaged frames in front of the first frame
-  int32_t pendingLost_ = 0;      // reported with the next frame read
+  int64_t soundStart_ = 0;      // after an ID3v2 tag
+  int64_t expectedStart_ = -1;  // where the next frame should begin; -1 unknown
+  int32_t leadingLost_ = 0;     // damaged frames in front of the first frame
+  int32_t pendingLost_ = 0;     // reported with the next frame read
   int32_t lostFrames_ = 0;
   uint32_t frameLimit_ = 0;
   alignas(16) uint8_t body_[MaxBodyLength] = {};

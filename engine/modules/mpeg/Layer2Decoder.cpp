@@ -2,20 +2,19 @@
 
 #include <cstring>
 
-
 namespace {
 
 // The codes of one allocated subband and channel (or of both channels of a shared subband)
 // as every granule holds them: where they start in the granule, how wide they are and how
 // they requantise. Worked out once per frame, so that the granules only read and multiply.
 struct CodePlan {
-  uint32_t Offset;               // bits from the granule's start
-  uint32_t Width;                // bits per code
-  const uint8_t (*Groups)[3];    // grouped: the class triples of the codewords; null: single codes
-  uint32_t GroupSize;            // grouped: codewords from here on are silent
-  int32_t D;                     // single codes: added to each code
+  uint32_t Offset;             // bits from the granule's start
+  uint32_t Width;              // bits per code
+  const uint8_t (*Groups)[3];  // grouped: the class triples of the codewords; null: single codes
+  uint32_t GroupSize;          // grouped: codewords from here on are silent
+  int32_t D;                   // single codes: added to each code
   int32_t Subband;
-  int32_t Channel;               // 0 or 1; -1: both channels (a shared subband)
+  int32_t Channel;  // 0 or 1; -1: both channels (a shared subband)
 };
 
 // A codeword beyond its group table decodes as silence: class 0 has the factor 0.0.
@@ -87,7 +86,10 @@ int DecodeLayer2(BitCursor& bits, const FrameHeader& header, const Layer2Tables&
       CodePlan& item = plan[planned++];
       item.Offset = granuleBits;
       item.Width = static_cast<uint32_t>(entry.Bits);
-      item.Groups = entry.D == 3 ? tables.Group3 : entry.D == 5 ? tables.Group5 : entry.D > 0 ? tables.Group9 : nullptr;
+      item.Groups = entry.D == 3   ? tables.Group3
+                    : entry.D == 5 ? tables.Group5
+                    : entry.D > 0  ? tables.Group9
+                                   : nullptr;
       item.GroupSize = entry.D > 0 ? static_cast<uint32_t>(entry.D * entry.D * entry.D) : 0;
       item.D = entry.D;
       item.Subband = sb;
@@ -126,7 +128,8 @@ int DecodeLayer2(BitCursor& bits, const FrameHeader& header, const Layer2Tables&
       const int last = item.Channel < 0 ? 1 : item.Channel;
       for (int ch = first; ch <= last; ++ch) {
         const int scaleIndex = scale[ch][sb][part];
-        for (int k = 0; k < 3; ++k) samples[ch][k][sb] = factors[k] * tables.ScaleMultipliers[rows[k]][scaleIndex];
+        for (int k = 0; k < 3; ++k)
+          samples[ch][k][sb] = factors[k] * tables.ScaleMultipliers[rows[k]][scaleIndex];
       }
     }
     for (int ch = 0; ch < channels; ++ch)

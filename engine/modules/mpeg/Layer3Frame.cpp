@@ -56,7 +56,7 @@ int DecodeFrameBody(Layer3State& state, const FrameHeader& header, const uint8_t
   if (header.CrcPresent) sideReader.SkipBits(16);
   Layer3SideInfo info;
   const int damaged = lsf ? ReadSideInfoLsf(sideReader, info, channels, middleSide, rate)
-                                : ReadSideInfo(sideReader, info, channels, middleSide, rate);
+                          : ReadSideInfo(sideReader, info, channels, middleSide, rate);
 
   if (static_cast<size_t>(info.MainDataBegin) > state.reservoirFill) {
     for (int gr = 0; gr < granules; ++gr) SilentGranule(state, channels, slots, gr);
@@ -83,13 +83,15 @@ int DecodeFrameBody(Layer3State& state, const FrameHeader& header, const uint8_t
         reader.Seek(partStart + static_cast<size_t>(gi.Part23Length));
         continue;
       }
-      int scaleBits = lsf ? ReadScaleFactorsLsf(tables, reader, scalefac[ch], gi, intensity && ch == 1,
-                                                      ch == 1 ? illegalPositions : nullptr)
-                                : ReadScaleFactors(reader, scalefac[ch], gi);
-      int overrun = (ch == 1 && middleSide)
-                        ? RequantiseMiddleSide(tables, reader, state.spectrum[0], state.spectrum[1], scalefac[1], gi,
-                                               rate, scaleBits)
-                        : Requantise(tables, reader, state.spectrum[ch], scalefac[ch], gi, rate, scaleBits);
+      int scaleBits =
+          lsf ? ReadScaleFactorsLsf(tables, reader, scalefac[ch], gi, intensity && ch == 1,
+                                    ch == 1 ? illegalPositions : nullptr)
+              : ReadScaleFactors(reader, scalefac[ch], gi);
+      int overrun =
+          (ch == 1 && middleSide)
+              ? RequantiseMiddleSide(tables, reader, state.spectrum[0], state.spectrum[1],
+                                     scalefac[1], gi, rate, scaleBits)
+              : Requantise(tables, reader, state.spectrum[ch], scalefac[ch], gi, rate, scaleBits);
       if (overrun) {
         silent = true;
         reader.Seek(partStart + static_cast<size_t>(gi.Part23Length));
@@ -101,8 +103,8 @@ int DecodeFrameBody(Layer3State& state, const FrameHeader& header, const uint8_t
     }
     GranuleInfo* gi = info.Granule[gr];
     if (intensity) {
-      IntensityStereo(tables, state.spectrum[0], state.spectrum[1], scalefac[1], gi[1], rate, middleSide, lsf,
-                      lsf ? illegalPositions : nullptr);
+      IntensityStereo(tables, state.spectrum[0], state.spectrum[1], scalefac[1], gi[1], rate,
+                      middleSide, lsf, lsf ? illegalPositions : nullptr);
     }
     if (middleSide || intensity) {
       int maxb = gi[0].Maxb > gi[1].Maxb ? gi[0].Maxb : gi[1].Maxb;
@@ -132,7 +134,7 @@ void BuildLayer3Tables(Layer3State& state, int downsampleLevel) {
 void ResetLayer3Reservoir(Layer3State& state) { state.reservoirFill = 0; }
 
 int DecodeLayer3(Layer3State& state, const FrameHeader& header, const uint8_t* body,
-                      SubbandSlots& slots) {
+                 SubbandSlots& slots) {
   size_t appended = AppendMainData(state, header, body);
   struct KeepOnExit {
     Layer3State& state;

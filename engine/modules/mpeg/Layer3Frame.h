@@ -8,7 +8,6 @@
 #include "engine/modules/mpeg/Layer3State.h"
 #include "engine/modules/mpeg/SubbandSlots.h"
 
-
 // Builds every Layer III table for the down-sampling level, clears the OverlapStore and empties
 // the reservoir. Called at each stream set-up.
 void BuildLayer3Tables(Layer3State& state, int downsampleLevel);
@@ -22,7 +21,7 @@ void ResetLayer3Reservoir(Layer3State& state);
 // last reset: every granule fills its 18 time slots. `body` holds header.BodyLength bytes,
 // starting with the check word when there is one. Returns the slots filled per channel.
 int DecodeLayer3(Layer3State& state, const FrameHeader& header, const uint8_t* body,
-                      SubbandSlots& slots);
+                 SubbandSlots& slots);
 
 // Keeps a frame that is not decoded in the reservoir, so that later frames find their main data.
 void SkipLayer3Frame(Layer3State& state, const FrameHeader& header, const uint8_t* body);

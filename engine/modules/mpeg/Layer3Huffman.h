@@ -13,7 +13,7 @@ struct HuffmanTable {
   const uint32_t* lookup;  // null: every pair is (0, 0) and no bit is read
   int32_t firstBits;       // width of the first lookup step
   int32_t linbits;
-  const int16_t* tree;     // the code tree (null for the empty tables)
+  const int16_t* tree;  // the code tree (null for the empty tables)
   int32_t treeSize;
 };
 

@@ -14,7 +14,9 @@ typedef double Pair __attribute__((vector_size(16)));
 
 typedef double QuadUnaligned __attribute__((vector_size(32), aligned(8)));
 
-[[gnu::always_inline]] inline Quad Reversed(Quad q) { return __builtin_shufflevector(q, q, 3, 2, 1, 0); }
+[[gnu::always_inline]] inline Quad Reversed(Quad q) {
+  return __builtin_shufflevector(q, q, 3, 2, 1, 0);
+}
 
 // The windowing of one subband's transform h into its 36 outputs z; `folded` is the window
 // with coefficients 9 to 17 negated. h[0], h[1]: x[0..7]; h[2], h[3]: x[18..25]; h[4]: x[8],
@@ -39,8 +41,9 @@ typedef double QuadUnaligned __attribute__((vector_size(32), aligned(8)));
 // The 36 windowed outputs of two neighbouring subbands (the 18 lines at x and the 18 after
 // them) into z[0] and z[1]. Each kernel row is loaded once for both subbands. All 18 lines,
 // whether zero or not: a fixed loop costs less than a varying one.
-[[gnu::always_inline]] inline void LongTransforms(const Layer3Tables& tables, const double* x, const double* folded0,
-                                                  const double* folded1, double (*z)[36]) {
+[[gnu::always_inline]] inline void LongTransforms(const Layer3Tables& tables, const double* x,
+                                                  const double* folded0, const double* folded1,
+                                                  double (*z)[36]) {
   Quad h0[5] = {};
   Quad h1[5] = {};
 #pragma GCC unroll 6
@@ -59,8 +62,8 @@ typedef double QuadUnaligned __attribute__((vector_size(32), aligned(8)));
 }
 
 // Three 12-point transforms of the interleaved windows, overlapped into z at 6, 12 and 18.
-[[gnu::always_inline]] inline void ShortTransform(const Layer3Tables& tables, const double* x, const double* window,
-                                                  double* z) {
+[[gnu::always_inline]] inline void ShortTransform(const Layer3Tables& tables, const double* x,
+                                                  const double* window, double* z) {
   for (int i = 0; i < 36; ++i) z[i] = 0.0;
   for (int n = 0; n < 3; ++n) {
     Quad acc[2] = {};
@@ -89,11 +92,13 @@ void BuildHybridTables(Layer3Tables& tables) {
   for (int r = 0; r < 20; ++r) {
     const bool used = r < 18;
     const int i = r < 8 ? r : r < 16 ? r - 8 + 18 : r == 16 ? 8 : 26;
-    for (int k = 0; k < 18; ++k) tables.imdctLong[k][r] = used ? std::cos(M_PI / 72.0 * (2 * i + 19) * (2 * k + 1)) : 0.0;
+    for (int k = 0; k < 18; ++k)
+      tables.imdctLong[k][r] = used ? std::cos(M_PI / 72.0 * (2 * i + 19) * (2 * k + 1)) : 0.0;
   }
   for (int r = 0; r < 8; ++r) {
     int i = r < 3 ? r : r + 3;
-    for (int k = 0; k < 6; ++k) tables.imdctShort[k][r] = r < 6 ? std::cos(M_PI / 24.0 * (2 * i + 7) * (2 * k + 1)) : 0.0;
+    for (int k = 0; k < 6; ++k)
+      tables.imdctShort[k][r] = r < 6 ? std::cos(M_PI / 24.0 * (2 * i + 7) * (2 * k + 1)) : 0.0;
   }
   for (int i = 0; i < 8; ++i) {
     double root = std::sqrt(1.0 + AliasFactors[i] * AliasFactors[i]);
@@ -125,7 +130,8 @@ void BuildHybridTables(Layer3Tables& tables) {
     for (int i = 0; i < 36; ++i) {
       const bool mirrored = i >= 9 && i < 18;
       tables.windowFolded[0][type][i] = mirrored ? -tables.window[type][i] : tables.window[type][i];
-      tables.windowFolded[1][type][i] = mirrored ? -tables.windowOdd[type][i] : tables.windowOdd[type][i];
+      tables.windowFolded[1][type][i] =
+          mirrored ? -tables.windowOdd[type][i] : tables.windowOdd[type][i];
     }
   }
 }
@@ -135,7 +141,8 @@ namespace {
 // The eight butterflies of each boundary four at a time: lane j of the upper half holds line
 // 17 - i of subband sb with i = 7 - j (lines 10 to 17 in order), the lower half is read
 // backwards to meet it, and the coefficients are taken backwards too.
-[[gnu::always_inline]] inline void AntialiasOf(const Layer3Tables& tables, double* spectrum, int boundaries) {
+[[gnu::always_inline]] inline void AntialiasOf(const Layer3Tables& tables, double* spectrum,
+                                               int boundaries) {
   auto at = [](const double* p) { return *reinterpret_cast<const QuadUnaligned*>(p); };
   const Quad cs[2] = {Reversed(at(tables.cs + 4)), Reversed(at(tables.cs))};
   const Quad ca[2] = {Reversed(at(tables.ca + 4)), Reversed(at(tables.ca))};
@@ -151,7 +158,8 @@ namespace {
   }
 }
 
-__attribute__((target("avx2,fma"))) void AntialiasAvx2(const Layer3Tables& tables, double* spectrum, int boundaries) {
+__attribute__((target("avx2,fma"))) void AntialiasAvx2(const Layer3Tables& tables, double* spectrum,
+                                                       int boundaries) {
   AntialiasOf(tables, spectrum, boundaries);
 }
 
@@ -178,12 +186,13 @@ void Antialias(const Layer3Tables& tables, double* spectrum, const GranuleInfo& 
 
 namespace {
 
-[[gnu::always_inline]] inline void HybridSynthesisOf(Layer3State& state, double* spectrum, int channel,
-                                                     const GranuleInfo& info, double (*slots)[32]) {
+[[gnu::always_inline]] inline void HybridSynthesisOf(Layer3State& state, double* spectrum,
+                                                     int channel, const GranuleInfo& info,
+                                                     double (*slots)[32]) {
   const Layer3Tables& tables = state.tables;
-  const double (*previous)[32] = state.overlap[channel][state.overlapToggle[channel]];
+  const double(*previous)[32] = state.overlap[channel][state.overlapToggle[channel]];
   state.overlapToggle[channel] ^= 1;
-  double (*next)[32] = state.overlap[channel][state.overlapToggle[channel]];
+  double(*next)[32] = state.overlap[channel][state.overlapToggle[channel]];
 
   const bool shortBlocks = info.BlockType == 2;
   const bool mixed = shortBlocks && info.MixedBlockFlag;
@@ -203,7 +212,8 @@ namespace {
     // Both subbands of the pair sit side by side in the slots and in the overlap.
     for (int k = 0; k < 18; ++k) {
       const Pair first{z[0][k], z[1][k]};
-      *reinterpret_cast<Pair*>(slots[k] + sb) = first + *reinterpret_cast<const Pair*>(previous[k] + sb);
+      *reinterpret_cast<Pair*>(slots[k] + sb) =
+          first + *reinterpret_cast<const Pair*>(previous[k] + sb);
       *reinterpret_cast<Pair*>(next[k] + sb) = Pair{z[0][18 + k], z[1][18 + k]};
     }
   }
@@ -218,13 +228,14 @@ namespace {
 
 // The same for processors with AVX2 and FMA (chosen at run time): four lines of a transform
 // in one instruction, a multiply and its add fused.
-__attribute__((target("avx2,fma"))) void HybridSynthesisAvx2(Layer3State& state, double* spectrum, int channel,
-                                                              const GranuleInfo& info, double (*slots)[32]) {
+__attribute__((target("avx2,fma"))) void HybridSynthesisAvx2(Layer3State& state, double* spectrum,
+                                                             int channel, const GranuleInfo& info,
+                                                             double (*slots)[32]) {
   HybridSynthesisOf(state, spectrum, channel, info, slots);
 }
 
-void HybridSynthesisBaseline(Layer3State& state, double* spectrum, int channel, const GranuleInfo& info,
-                             double (*slots)[32]) {
+void HybridSynthesisBaseline(Layer3State& state, double* spectrum, int channel,
+                             const GranuleInfo& info, double (*slots)[32]) {
   HybridSynthesisOf(state, spectrum, channel, info, slots);
 }
 

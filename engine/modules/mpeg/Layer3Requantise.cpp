@@ -78,8 +78,8 @@ struct BandWalk {
 // the values are still being worked out.
 template <bool MiddleSide, bool WithLinbits>
 [[gnu::always_inline]] inline uint32_t DecodePairs(const HuffmanTable& table, BitCursor& reader,
-                                                   const double* power, double gain, int run, int p, int step,
-                                                   double* left, double* out) {
+                                                   const double* power, double gain, int run, int p,
+                                                   int step, double* left, double* out) {
   const int linbits = table.linbits;
   uint32_t leaves = 0;
   for (int i = 0; i < run; ++i, p += 2 * step) {
@@ -108,7 +108,8 @@ template <bool MiddleSide, bool WithLinbits>
       const uint64_t present = magnitude != 0;
       const uint64_t sign = ((window << at) >> 63) & present;
       at += static_cast<int>(present);
-      values[v] = std::bit_cast<double>(std::bit_cast<uint64_t>(power[magnitude] * gain) ^ (sign << 63));
+      values[v] =
+          std::bit_cast<double>(std::bit_cast<uint64_t>(power[magnitude] * gain) ^ (sign << 63));
     }
     if (MiddleSide) {
       // A zero side value leaves the middle value in both channels: m + 0 and m - 0.
@@ -127,9 +128,8 @@ template <bool MiddleSide, bool WithLinbits>
 }
 
 template <bool MiddleSide>
-int RequantiseGranule(const Layer3Tables& tables, BitCursor& reader, double* left,
-                      double* out, const int32_t* scalefac, GranuleInfo& info, int rateIndex,
-                      int scaleBits) {
+int RequantiseGranule(const Layer3Tables& tables, BitCursor& reader, double* left, double* out,
+                      const int32_t* scalefac, GranuleInfo& info, int rateIndex, int scaleBits) {
   if (MiddleSide) {
     std::memcpy(out, left, 576 * sizeof(double));
   } else {
@@ -148,7 +148,9 @@ int RequantiseGranule(const Layer3Tables& tables, BitCursor& reader, double* lef
                 : mixed      ? tables.mixedMap[rateIndex]
                              : tables.shortMap[rateIndex],
                 PreemphasisTable[info.Preflag ? 1 : 0],
-                !shortBlocks ? 22 : mixed ? tables.mixedMapSize[rateIndex] : 39,
+                !shortBlocks ? 22
+                : mixed      ? tables.mixedMapSize[rateIndex]
+                             : 39,
                 1 + info.ScalefacScale,
                 !shortBlocks};
 
@@ -204,15 +206,19 @@ int RequantiseGranule(const Layer3Tables& tables, BitCursor& reader, double* lef
         mapEnded = true;
         break;
       }
-      const int run = walk.pairsLeft < regionEnd[region] - pair ? walk.pairsLeft : regionEnd[region] - pair;
+      const int run =
+          walk.pairsLeft < regionEnd[region] - pair ? walk.pairsLeft : regionEnd[region] - pair;
       walk.pairsLeft -= run;
       pair += run;
       const int step = walk.step;
       int p = walk.position;
       walk.position += 2 * step * run;
       if (table.lookup == nullptr) continue;
-      const uint32_t leaves = linbits != 0 ? DecodePairs<MiddleSide, true>(table, reader, power, walk.gain, run, p, step, left, out)
-                                           : DecodePairs<MiddleSide, false>(table, reader, power, walk.gain, run, p, step, left, out);
+      const uint32_t leaves = linbits != 0
+                                  ? DecodePairs<MiddleSide, true>(table, reader, power, walk.gain,
+                                                                  run, p, step, left, out)
+                                  : DecodePairs<MiddleSide, false>(table, reader, power, walk.gain,
+                                                                   run, p, step, left, out);
       if (leaves != 0) recordBand();
     }
   }
@@ -296,7 +302,8 @@ int RequantiseGranule(const Layer3Tables& tables, BitCursor& reader, double* lef
       info.Maxband[n] = lastShort[n] + 1;
       if (info.Maxband[n] > largest) largest = info.Maxband[n];
     }
-    info.Maxb = largest > 0 ? tables.shortLimit[rateIndex][largest] : tables.longLimit[rateIndex][info.Maxbandl];
+    info.Maxb = largest > 0 ? tables.shortLimit[rateIndex][largest]
+                            : tables.longLimit[rateIndex][info.Maxbandl];
   } else {
     info.Maxband[0] = info.Maxband[1] = info.Maxband[2] = 0;
     info.Maxb = tables.longLimit[rateIndex][info.Maxbandl];
@@ -308,21 +315,24 @@ int RequantiseGranule(const Layer3Tables& tables, BitCursor& reader, double* lef
 
 void BuildRequantiseTables(Layer3Tables& tables, int downsampleLevel) {
   for (int j = 0; j < GainTableSize; ++j) tables.gain[j] = std::pow(2.0, -0.25 * (j - 46));
-  for (int i = 0; i < PowerTableSize; ++i) tables.power[i] = std::pow(static_cast<double>(i), 4.0 / 3.0);
+  for (int i = 0; i < PowerTableSize; ++i)
+    tables.power[i] = std::pow(static_cast<double>(i), 4.0 / 3.0);
 
   const int cap = 32 >> downsampleLevel;
   for (int rate = 0; rate < 9; ++rate) {
     const Layer3BandTable& bands = BandTables[rate];
     for (int b = 0; b < 22; ++b) {
-      tables.longMap[rate][b] = {static_cast<int16_t>((bands.longBoundary[b + 1] - bands.longBoundary[b]) / 2),
-                                 bands.longBoundary[b], 3, static_cast<int8_t>(b)};
+      tables.longMap[rate][b] = {
+          static_cast<int16_t>((bands.longBoundary[b + 1] - bands.longBoundary[b]) / 2),
+          bands.longBoundary[b], 3, static_cast<int8_t>(b)};
     }
     int s = 0;
     for (int b = 0; b < 13; ++b) {
       int width = bands.shortBoundary[b + 1] - bands.shortBoundary[b];
       for (int n = 0; n < 3; ++n) {
-        tables.shortMap[rate][3 * b + n] = {static_cast<int16_t>(width / 2), static_cast<int16_t>(s + n),
-                                            static_cast<int8_t>(n), static_cast<int8_t>(b)};
+        tables.shortMap[rate][3 * b + n] = {static_cast<int16_t>(width / 2),
+                                            static_cast<int16_t>(s + n), static_cast<int8_t>(n),
+                                            static_cast<int8_t>(b)};
       }
       s += 3 * width;
     }
@@ -330,15 +340,16 @@ void BuildRequantiseTables(Layer3Tables& tables, int downsampleLevel) {
     int count = 0;
     for (int b = 0; b < longBands; ++b) {
       tables.mixedMap[rate][count++] = {
-          static_cast<int16_t>((bands.longBoundary[b + 1] - bands.longBoundary[b]) / 2), bands.longBoundary[b], 3,
-          static_cast<int8_t>(b)};
+          static_cast<int16_t>((bands.longBoundary[b + 1] - bands.longBoundary[b]) / 2),
+          bands.longBoundary[b], 3, static_cast<int8_t>(b)};
     }
     s = bands.longBoundary[longBands];
     for (int b = 3; b < 13; ++b) {
       int width = bands.shortBoundary[b + 1] - bands.shortBoundary[b];
       for (int n = 0; n < 3; ++n) {
-        tables.mixedMap[rate][count++] = {static_cast<int16_t>(width / 2), static_cast<int16_t>(s + n),
-                                          static_cast<int8_t>(n), static_cast<int8_t>(b)};
+        tables.mixedMap[rate][count++] = {static_cast<int16_t>(width / 2),
+                                          static_cast<int16_t>(s + n), static_cast<int8_t>(n),
+                                          static_cast<int8_t>(b)};
       }
       s += 3 * width;
     }
@@ -357,11 +368,11 @@ void BuildRequantiseTables(Layer3Tables& tables, int downsampleLevel) {
 
 int Requantise(const Layer3Tables& tables, BitCursor& reader, double* spectrum,
                const int32_t* scalefac, GranuleInfo& info, int rateIndex, int scaleBits) {
-  return RequantiseGranule<false>(tables, reader, nullptr, spectrum, scalefac, info, rateIndex, scaleBits);
+  return RequantiseGranule<false>(tables, reader, nullptr, spectrum, scalefac, info, rateIndex,
+                                  scaleBits);
 }
 
-int RequantiseMiddleSide(const Layer3Tables& tables, BitCursor& reader, double* left,
-                         double* right, const int32_t* scalefac, GranuleInfo& info, int rateIndex,
-                         int scaleBits) {
+int RequantiseMiddleSide(const Layer3Tables& tables, BitCursor& reader, double* left, double* right,
+                         const int32_t* scalefac, GranuleInfo& info, int rateIndex, int scaleBits) {
   return RequantiseGranule<true>(tables, reader, left, right, scalefac, info, rateIndex, scaleBits);
 }

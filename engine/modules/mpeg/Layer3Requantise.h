@@ -16,6 +16,5 @@ int Requantise(const Layer3Tables& tables, BitCursor& reader, double* spectrum,
 // The middle/side form for the second channel: each decoded side value s combines with the
 // middle value m in `left`: left := m + s, right := m - s; lines the data does not reach get
 // right := left.
-int RequantiseMiddleSide(const Layer3Tables& tables, BitCursor& reader, double* left,
-                         double* right, const int32_t* scalefac, GranuleInfo& info, int rateIndex,
-                         int scaleBits);
+int RequantiseMiddleSide(const Layer3Tables& tables, BitCursor& reader, double* left, double* right,
+                         const int32_t* scalefac, GranuleInfo& info, int rateIndex, int scaleBits);

@@ -16,7 +16,8 @@ constexpr int LsfBandCounts[6][3][4] = {
 };
 
 constexpr uint16_t Pack(int s1, int s2, int s3, int s4, int row, int preflag) {
-  return static_cast<uint16_t>(s1 | (s2 << 3) | (s3 << 6) | (s4 << 9) | (row << 12) | (preflag << 15));
+  return static_cast<uint16_t>(s1 | (s2 << 3) | (s3 << 6) | (s4 << 9) | (row << 12) |
+                               (preflag << 15));
 }
 
 inline int ReadValues(BitCursor& reader, int32_t* list, int& at, int count, int width) {
@@ -27,7 +28,8 @@ inline int ReadValues(BitCursor& reader, int32_t* list, int& at, int count, int 
 }  // namespace
 
 void BuildLsfScaleLayouts(Layer3Tables& tables) {
-  for (int s = 0; s < 400; ++s) tables.lsfScaleLayout[s] = Pack(s / 80, (s / 16) % 5, (s % 16) / 4, s % 4, 0, 0);
+  for (int s = 0; s < 400; ++s)
+    tables.lsfScaleLayout[s] = Pack(s / 80, (s / 16) % 5, (s % 16) / 4, s % 4, 0, 0);
   for (int s = 400; s < 500; ++s) {
     int v = s - 400;
     tables.lsfScaleLayout[s] = Pack(v / 20, (v / 4) % 5, v % 4, 0, 1, 0);
@@ -36,7 +38,8 @@ void BuildLsfScaleLayouts(Layer3Tables& tables) {
     int v = s - 500;
     tables.lsfScaleLayout[s] = Pack(v / 3, v % 3, 0, 0, 2, 1);
   }
-  for (int v = 0; v < 180; ++v) tables.lsfIntensityLayout[v] = Pack(v / 36, (v / 6) % 6, v % 6, 0, 3, 0);
+  for (int v = 0; v < 180; ++v)
+    tables.lsfIntensityLayout[v] = Pack(v / 36, (v / 6) % 6, v % 6, 0, 3, 0);
   for (int v = 180; v < 244; ++v) {
     int w = v - 180;
     tables.lsfIntensityLayout[v] = Pack(w / 16, (w / 4) % 4, w % 4, 0, 4, 0);
@@ -70,15 +73,16 @@ int ReadScaleFactors(BitCursor& reader, int32_t* list, const GranuleInfo& info) 
     for (int g = 0; g < 4; ++g) {
       at = GroupStart[g];
       if (info.Scfsi & (8 >> g)) continue;
-      bits += ReadValues(reader, list, at, GroupStart[g + 1] - GroupStart[g], g < 2 ? slen1 : slen2);
+      bits +=
+          ReadValues(reader, list, at, GroupStart[g + 1] - GroupStart[g], g < 2 ? slen1 : slen2);
     }
   }
   list[21] = 0;
   return bits;
 }
 
-int ReadScaleFactorsLsf(const Layer3Tables& tables, BitCursor& reader, int32_t* list, GranuleInfo& info,
-                        bool intensity, int32_t* illegalPositions) {
+int ReadScaleFactorsLsf(const Layer3Tables& tables, BitCursor& reader, int32_t* list,
+                        GranuleInfo& info, bool intensity, int32_t* illegalPositions) {
   const unsigned layout = intensity ? tables.lsfIntensityLayout[(info.ScalefacCompress >> 1) & 255]
                                     : tables.lsfScaleLayout[info.ScalefacCompress & 511];
   info.Preflag = static_cast<int32_t>((layout >> 15) & 1);
@@ -90,7 +94,8 @@ int ReadScaleFactorsLsf(const Layer3Tables& tables, BitCursor& reader, int32_t* 
     const int count = LsfBandCounts[row][kind][g];
     const int width = static_cast<int>((layout >> (3 * g)) & 7);
     if (illegalPositions != nullptr) {
-      for (int i = 0; i < count && at + i < ScaleFactorListSize; ++i) illegalPositions[at + i] = (1 << width) - 1;
+      for (int i = 0; i < count && at + i < ScaleFactorListSize; ++i)
+        illegalPositions[at + i] = (1 << width) - 1;
     }
     bits += ReadValues(reader, list, at, count, width);
   }

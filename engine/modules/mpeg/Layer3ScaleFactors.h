@@ -18,5 +18,5 @@ int ReadScaleFactors(BitCursor& reader, int32_t* list, const GranuleInfo& info);
 // whose illegal intensity position in each band is the largest value its width can hold:
 // `illegalPositions`, when given, receives it per list entry (-1 where nothing was read).
 // Sets info.Preflag and returns the number of bits read.
-int ReadScaleFactorsLsf(const Layer3Tables& tables, BitCursor& reader, int32_t* list, GranuleInfo& info,
-                        bool intensity, int32_t* illegalPositions = nullptr);
+int ReadScaleFactorsLsf(const Layer3Tables& tables, BitCursor& reader, int32_t* list,
+                        GranuleInfo& info, bool intensity, int32_t* illegalPositions = nullptr);

@@ -18,11 +18,13 @@ bool ReadGranule(BitCursor& reader, GranuleInfo& info, bool lsf, bool middleSide
     info.TableSelect[0] = static_cast<int32_t>(reader.ReadBits(5));
     info.TableSelect[1] = static_cast<int32_t>(reader.ReadBits(5));
     info.TableSelect[2] = 0;
-    for (int w = 0; w < 3; ++w) info.WindowGain[w] = info.GlobalGain + 8 * static_cast<int32_t>(reader.ReadBits(3));
+    for (int w = 0; w < 3; ++w)
+      info.WindowGain[w] = info.GlobalGain + 8 * static_cast<int32_t>(reader.ReadBits(3));
     // Region 1 starts after the first 36 lines of a short block (three times short band 3) and
     // after long band 7 otherwise: 18 or 27 pairs, except at 8 kHz, whose bands are wider.
     const Layer3BandTable& bands = BandTables[rateIndex];
-    info.Region1Start = info.BlockType == 2 ? 3 * bands.shortBoundary[3] / 2 : bands.longBoundary[8] / 2;
+    info.Region1Start =
+        info.BlockType == 2 ? 3 * bands.shortBoundary[3] / 2 : bands.longBoundary[8] / 2;
     info.Region2Start = 288;
   } else {
     for (int r = 0; r < 3; ++r) info.TableSelect[r] = static_cast<int32_t>(reader.ReadBits(5));
@@ -46,7 +48,8 @@ bool ReadGranule(BitCursor& reader, GranuleInfo& info, bool lsf, bool middleSide
 
 }  // namespace
 
-int ReadSideInfo(BitCursor& reader, Layer3SideInfo& side, int channels, bool middleSide, int rateIndex) {
+int ReadSideInfo(BitCursor& reader, Layer3SideInfo& side, int channels, bool middleSide,
+                 int rateIndex) {
   side.MainDataBegin = static_cast<int32_t>(reader.ReadBits(9));
   side.PrivateBits = static_cast<int32_t>(reader.ReadBits(channels == 1 ? 5 : 3));
   for (int ch = 0; ch < channels; ++ch) {
@@ -56,13 +59,15 @@ int ReadSideInfo(BitCursor& reader, Layer3SideInfo& side, int channels, bool mid
   int damaged = 0;
   for (int gr = 0; gr < 2; ++gr) {
     for (int ch = 0; ch < channels; ++ch) {
-      if (!ReadGranule(reader, side.Granule[gr][ch], false, middleSide, rateIndex)) damaged |= 1 << gr;
+      if (!ReadGranule(reader, side.Granule[gr][ch], false, middleSide, rateIndex))
+        damaged |= 1 << gr;
     }
   }
   return damaged;
 }
 
-int ReadSideInfoLsf(BitCursor& reader, Layer3SideInfo& side, int channels, bool middleSide, int rateIndex) {
+int ReadSideInfoLsf(BitCursor& reader, Layer3SideInfo& side, int channels, bool middleSide,
+                    int rateIndex) {
   side.MainDataBegin = static_cast<int32_t>(reader.ReadBits(8));
   side.PrivateBits = static_cast<int32_t>(reader.ReadBits(channels == 1 ? 1 : 2));
   int damaged = 0;

@@ -13,7 +13,8 @@ inline int ClampPosition(int32_t position) {
   return position < IntensityPositions ? position : IntensityPositions - 1;
 }
 
-inline void SpreadLines(double* left, double* right, const double* ratio, int first, int count, int step) {
+inline void SpreadLines(double* left, double* right, const double* ratio, int first, int count,
+                        int step) {
   const double l = ratio[0];
   const double r = ratio[1];
   for (int j = 0, p = first; j < count; ++j, p += step) {
@@ -48,18 +49,20 @@ void BuildIntensityRatios(Layer3Tables& tables) {
   }
 }
 
-void IntensityStereo(const Layer3Tables& tables, double* left, double* right, const int32_t* scalefac,
-                     const GranuleInfo& info, int rateIndex, bool middleSide, bool lsf,
-                     const int32_t* illegalPositions) {
+void IntensityStereo(const Layer3Tables& tables, double* left, double* right,
+                     const int32_t* scalefac, const GranuleInfo& info, int rateIndex,
+                     bool middleSide, bool lsf, const int32_t* illegalPositions) {
   const int set = lsf ? 1 + (info.ScalefacCompress & 1) : 0;
-  const double (*ratios)[2] = tables.intensity[set][middleSide ? 1 : 0];
+  const double(*ratios)[2] = tables.intensity[set][middleSide ? 1 : 0];
   const Layer3BandTable& bands = BandTables[rateIndex];
 
   // MPEG-1 marks a band without intensity by position 7, the lower sampling frequencies by the
   // largest value the band's scale factor width can hold.
   auto spread = [&](int entry, int first, int count, int step) {
     const int32_t position = scalefac[entry];
-    if (illegalPositions != nullptr ? position == illegalPositions[entry] : position == IllegalPosition) return;
+    if (illegalPositions != nullptr ? position == illegalPositions[entry]
+                                    : position == IllegalPosition)
+      return;
     SpreadLines(left, right, ratios[ClampPosition(position)], first, count, step);
   };
   // The highest band has no position of its own: it takes the one of the band below. At the
@@ -100,6 +103,7 @@ void IntensityStereo(const Layer3Tables& tables, double* left, double* right, co
     }
   } else {
     for (int b = info.Maxbandl; b < 21; ++b) longBand(b);
-    if (info.Maxbandl <= 21) spreadTop(info.Maxbandl <= 20, 20, bands.longBoundary[21], 576 - bands.longBoundary[21], 1);
+    if (info.Maxbandl <= 21)
+      spreadTop(info.Maxbandl <= 20, 20, bands.longBoundary[21], 576 - bands.longBoundary[21], 1);
   }
 }

@@ -46,8 +46,8 @@ class ModuleState : public ModuleServices {
   int32_t synthesisScale = 32768;
   int32_t forcedOutputRate = -1;
   std::atomic<int32_t> threadPriority{0};
-  InputSource input;           // mode, name, input callbacks and their user value
-  bool inputNameSet = false;   // a null input name leaves none
+  InputSource input;          // mode, name, input callbacks and their user value
+  bool inputNameSet = false;  // a null input name leaves none
 
   MpegStream stream;
   MpegDecoder decoder;

@@ -15,7 +15,9 @@ class MpegDecoderModule final : public DecoderModule {
   QVHandle HandleOf(ModulePlayer& player) override {
     return reinterpret_cast<QVHandle>(&Handle(player));
   }
-  bool DeInitModule(ModulePlayer& player) override { return MpegModule::DeInitModule(Handle(player)); }
+  bool DeInitModule(ModulePlayer& player) override {
+    return MpegModule::DeInitModule(Handle(player));
+  }
 
   bool Open(ModulePlayer& player) override { return MpegModule::Open(Handle(player)); }
   bool InitStream(ModulePlayer& player) override { return MpegModule::InitStream(Handle(player)); }
@@ -77,9 +79,7 @@ class MpegDecoderModule final : public DecoderModule {
   bool GetInfo2(ModulePlayer& player, const char** text) override {
     return MpegModule::GetInfo2(Handle(player), text);
   }
-  int32_t LastError(ModulePlayer& player) override {
-    return MpegModule::LastError(Handle(player));
-  }
+  int32_t LastError(ModulePlayer& player) override { return MpegModule::LastError(Handle(player)); }
 
   bool GetVolume(ModulePlayer& player, uint32_t* volume) override {
     return MpegModule::GetVolume(Handle(player), volume);
@@ -94,7 +94,8 @@ class MpegDecoderModule final : public DecoderModule {
  private:
   static PlayerHandle& Handle(ModulePlayer& player) { return static_cast<PlayerHandle&>(player); }
 
-  const ModuleTexts texts_{MpegModule::Name, MpegModule::Extensions, MpegModule::About, MpegModule::Version};
+  const ModuleTexts texts_{MpegModule::Name, MpegModule::Extensions, MpegModule::About,
+                           MpegModule::Version};
 };
 
 }  // namespace

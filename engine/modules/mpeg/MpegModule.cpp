@@ -76,8 +76,7 @@ bool Open(PlayerHandle& handle) {
     RequireMode(IsClosed(handle));
     handle.pauseRequest = 0;
     try {
-      if (state.input.Mode != imCallback && !state.inputNameSet)
-        RaiseModuleFailure(qvInputFailure);
+      if (state.input.Mode != imCallback && !state.inputNameSet) RaiseModuleFailure(qvInputFailure);
       if (state.input.Mode == imCallback &&
           (state.input.Open == nullptr || state.input.GetSize == nullptr ||
            state.input.Seek == nullptr || state.input.Read == nullptr))
@@ -294,8 +293,8 @@ bool SetBuffers(PlayerHandle& handle, int32_t count, int32_t size) {
 bool SetPriority(PlayerHandle& handle, int32_t priority) {
   if (handle.Running()) {
     const int32_t id = handle.decodeThreadId.load();
-    HANDLE thread = id != 0 ? OpenThread(THREAD_SET_INFORMATION, FALSE, static_cast<DWORD>(id))
-                            : nullptr;
+    HANDLE thread =
+        id != 0 ? OpenThread(THREAD_SET_INFORMATION, FALSE, static_cast<DWORD>(id)) : nullptr;
     return thread != nullptr && SetThreadPriority(thread, priority);
   }
   handle.state.threadPriority = priority;

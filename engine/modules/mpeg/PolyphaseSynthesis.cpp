@@ -66,7 +66,8 @@ inline __m128i Samples8(const double* y) {
   __m128i words[4];
   for (int i = 0; i < 4; ++i)
     words[i] = _mm_cvttpd_epi32(_mm_max_pd(_mm_min_pd(high, _mm_loadu_pd(y + 2 * i)), low));
-  return _mm_packs_epi32(_mm_unpacklo_epi64(words[0], words[1]), _mm_unpacklo_epi64(words[2], words[3]));
+  return _mm_packs_epi32(_mm_unpacklo_epi64(words[0], words[1]),
+                         _mm_unpacklo_epi64(words[2], words[3]));
 }
 
 void StoreFramesBaseline(const double* left, const double* right, int frames, uint8_t* out) {
@@ -82,13 +83,15 @@ void StoreFramesBaseline(const double* left, const double* right, int frames, ui
 __attribute__((target("avx2"))) __m128i Samples8Avx2(const double* y) {
   const __m256d high = _mm256_set1_pd(32767.0);
   const __m256d low = _mm256_set1_pd(-32768.0);
-  const __m128i first = _mm256_cvttpd_epi32(_mm256_max_pd(_mm256_min_pd(high, _mm256_loadu_pd(y)), low));
-  const __m128i second = _mm256_cvttpd_epi32(_mm256_max_pd(_mm256_min_pd(high, _mm256_loadu_pd(y + 4)), low));
+  const __m128i first =
+      _mm256_cvttpd_epi32(_mm256_max_pd(_mm256_min_pd(high, _mm256_loadu_pd(y)), low));
+  const __m128i second =
+      _mm256_cvttpd_epi32(_mm256_max_pd(_mm256_min_pd(high, _mm256_loadu_pd(y + 4)), low));
   return _mm_packs_epi32(first, second);
 }
 
-__attribute__((target("avx2"))) void StoreFramesAvx2(const double* left, const double* right, int frames,
-                                                     uint8_t* out) {
+__attribute__((target("avx2"))) void StoreFramesAvx2(const double* left, const double* right,
+                                                     int frames, uint8_t* out) {
   for (int n = 0; n < frames; n += 8) {
     const __m128i l = Samples8Avx2(left + n);
     const __m128i r = Samples8Avx2(right + n);
@@ -113,8 +116,8 @@ typedef double QuadUnaligned __attribute__((vector_size(32), aligned(8)));
 // Four 16-term dot products, j = 0..3: the window row at w + windowStep x j with the history
 // row at h + historyStep x j. Each lane sums every fourth term; the lanes are added pairwise
 // at the end, the same way for every j.
-[[gnu::always_inline]] inline void Dot16x4(const double* w, int windowStep, const double* h, int historyStep,
-                                           double* sums) {
+[[gnu::always_inline]] inline void Dot16x4(const double* w, int windowStep, const double* h,
+                                           int historyStep, double* sums) {
   auto at = [](const double* p) { return *reinterpret_cast<const QuadUnaligned*>(p); };
   Quad acc0 = at(w) * at(h);
   Quad acc1 = at(w + windowStep) * at(h + historyStep);
@@ -127,16 +130,19 @@ typedef double QuadUnaligned __attribute__((vector_size(32), aligned(8)));
     acc2 += at(w + 2 * windowStep + c) * at(h + 2 * historyStep + c);
     acc3 += at(w + 3 * windowStep + c) * at(h + 3 * historyStep + c);
   }
-  const Quad low = __builtin_shufflevector(acc0, acc1, 0, 4, 2, 6) + __builtin_shufflevector(acc0, acc1, 1, 5, 3, 7);
-  const Quad high = __builtin_shufflevector(acc2, acc3, 0, 4, 2, 6) + __builtin_shufflevector(acc2, acc3, 1, 5, 3, 7);
-  *reinterpret_cast<QuadUnaligned*>(sums) =
-      __builtin_shufflevector(low, high, 0, 1, 4, 5) + __builtin_shufflevector(low, high, 2, 3, 6, 7);
+  const Quad low = __builtin_shufflevector(acc0, acc1, 0, 4, 2, 6) +
+                   __builtin_shufflevector(acc0, acc1, 1, 5, 3, 7);
+  const Quad high = __builtin_shufflevector(acc2, acc3, 0, 4, 2, 6) +
+                    __builtin_shufflevector(acc2, acc3, 1, 5, 3, 7);
+  *reinterpret_cast<QuadUnaligned*>(sums) = __builtin_shufflevector(low, high, 0, 1, 4, 5) +
+                                            __builtin_shufflevector(low, high, 2, 3, 6, 7);
 }
 
 // Dot16x4 for both channels at once: each window row is loaded once for the two history
 // planes; every lane still does the operations of Dot16x4.
-[[gnu::always_inline]] inline void Dot16x4Pair(const double* w, int windowStep, const double* h0, const double* h1,
-                                               int historyStep, double* sums0, double* sums1) {
+[[gnu::always_inline]] inline void Dot16x4Pair(const double* w, int windowStep, const double* h0,
+                                               const double* h1, int historyStep, double* sums0,
+                                               double* sums1) {
   auto at = [](const double* p) { return *reinterpret_cast<const QuadUnaligned*>(p); };
   Quad a[4];
   Quad b[4];
@@ -162,7 +168,8 @@ typedef double QuadUnaligned __attribute__((vector_size(32), aligned(8)));
     const Quad high = __builtin_shufflevector(acc[2], acc[3], 0, 4, 2, 6) +
                       __builtin_shufflevector(acc[2], acc[3], 1, 5, 3, 7);
     *reinterpret_cast<QuadUnaligned*>(ch == 0 ? sums0 : sums1) =
-        __builtin_shufflevector(low, high, 0, 1, 4, 5) + __builtin_shufflevector(low, high, 2, 3, 6, 7);
+        __builtin_shufflevector(low, high, 0, 1, 4, 5) +
+        __builtin_shufflevector(low, high, 2, 3, 6, 7);
   }
 }
 
@@ -176,8 +183,8 @@ typedef double QuadUnaligned __attribute__((vector_size(32), aligned(8)));
 // The windowed sums y[0..31] of one channel (the 16 even ones at half rate) from the plane the
 // DCT has just filled; `alternating`, `middle` and `reversed` are the window copies for k.
 [[gnu::always_inline]] inline void WindowSumsOf(const double* plane, const double* alternating,
-                                                const double* middle, const double* reversed, bool half,
-                                                double* y) {
+                                                const double* middle, const double* reversed,
+                                                bool half, double* y) {
   if (!half) {
     for (int n = 0; n < 16; n += 4) Dot16x4(alternating + 32 * n, 32, plane + 16 * n, 16, y + n);
     y[16] = MiddleSum(middle, plane + 256);
@@ -206,14 +213,16 @@ typedef double QuadUnaligned __attribute__((vector_size(32), aligned(8)));
 // WindowSumsOf for both channels of a slot, full rate.
 [[gnu::always_inline]] inline void WindowSumsPairOf(const double* plane0, const double* plane1,
                                                     const double* alternating, const double* middle,
-                                                    const double* reversed, double* y0, double* y1) {
+                                                    const double* reversed, double* y0,
+                                                    double* y1) {
   for (int n = 0; n < 16; n += 4)
     Dot16x4Pair(alternating + 32 * n, 32, plane0 + 16 * n, plane1 + 16 * n, 16, y0 + n, y1 + n);
   y0[16] = MiddleSum(middle, plane0 + 256);
   y1[16] = MiddleSum(middle, plane1 + 256);
   for (int m = 1; m < 16; m += 4) {
     double sums[2][4];
-    Dot16x4Pair(reversed + 32 * (m - 1), 32, plane0 + 16 * (16 - m), plane1 + 16 * (16 - m), -16, sums[0], sums[1]);
+    Dot16x4Pair(reversed + 32 * (m - 1), 32, plane0 + 16 * (16 - m), plane1 + 16 * (16 - m), -16,
+                sums[0], sums[1]);
     for (int j = 0; j < 4 && m + j < 16; ++j) {
       y0[16 + m + j] = sums[0][j];
       y1[16 + m + j] = sums[1][j];
@@ -223,15 +232,17 @@ typedef double QuadUnaligned __attribute__((vector_size(32), aligned(8)));
 
 // The same kernel for processors with AVX2 and FMA (chosen at run time), where a multiply and
 // the add that follows it become one fused instruction.
-__attribute__((target("avx2,fma"))) void WindowSumsAvx2(const double* plane, const double* alternating,
-                                                         const double* middle, const double* reversed,
-                                                         bool half, double* y) {
+__attribute__((target("avx2,fma"))) void WindowSumsAvx2(const double* plane,
+                                                        const double* alternating,
+                                                        const double* middle,
+                                                        const double* reversed, bool half,
+                                                        double* y) {
   WindowSumsOf(plane, alternating, middle, reversed, half, y);
 }
 
-__attribute__((target("avx2,fma"))) void WindowSumsPairAvx2(const double* plane0, const double* plane1,
-                                                             const double* alternating, const double* middle,
-                                                             const double* reversed, double* y0, double* y1) {
+__attribute__((target("avx2,fma"))) void WindowSumsPairAvx2(
+    const double* plane0, const double* plane1, const double* alternating, const double* middle,
+    const double* reversed, double* y0, double* y1) {
   WindowSumsPairOf(plane0, plane1, alternating, middle, reversed, y0, y1);
 }
 
@@ -249,8 +260,8 @@ void WindowSumsBaseline(const double* plane, const double* alternating, const do
 
 // Every entry point goes through this one function, so a channel gets the same values
 // whichever entry point synthesises it.
-void PolyphaseSynthesis::WindowSumsPair(const double* plane0, const double* plane1, int32_t k, double* y0,
-                                        double* y1) const {
+void PolyphaseSynthesis::WindowSumsPair(const double* plane0, const double* plane1, int32_t k,
+                                        double* y0, double* y1) const {
   const double* alternating = alternating_[(16 - k) & 1] + 16 - k;
   const double* middle = window_ + 16 - k + 512;
   const double* reversed = reversed_ + 543 - 495 - k;
@@ -332,14 +343,16 @@ int32_t PolyphaseSynthesis::PreparePair(HistorySet& set, double* left, double* r
   Equalize(right, 1);
   set.Slot = (set.Slot - 1) & 15;
   const int s = set.Slot;
-  double (*planes)[2][272] = set.Planes;
+  double(*planes)[2][272] = set.Planes;
   if (s & 1) {
     const int a = (s + 1) & 15;
-    Dct32Pair(planes[0][1] + a, planes[0][0] + s, planes[1][1] + a, planes[1][0] + s, cosine_, left, right);
+    Dct32Pair(planes[0][1] + a, planes[0][0] + s, planes[1][1] + a, planes[1][0] + s, cosine_, left,
+              right);
     k = s;
     return 0;
   }
-  Dct32Pair(planes[0][0] + s, planes[0][1] + s + 1, planes[1][0] + s, planes[1][1] + s + 1, cosine_, left, right);
+  Dct32Pair(planes[0][0] + s, planes[0][1] + s + 1, planes[1][0] + s, planes[1][1] + s + 1, cosine_,
+            left, right);
   k = s + 1;
   return 1;
 }
@@ -366,7 +379,8 @@ void PolyphaseSynthesis::SynthesizeChannelHalf(double* samples, int32_t channel,
   *fill += 64;
 }
 
-void PolyphaseSynthesis::SynthesizeSlot(double* left, double* right, uint8_t* block, uint32_t* fill) {
+void PolyphaseSynthesis::SynthesizeSlot(double* left, double* right, uint8_t* block,
+                                        uint32_t* fill) {
   int32_t k = 0;
   const int32_t plane = PreparePair(full_, left, right, k);
   double y[2][32];
@@ -375,7 +389,8 @@ void PolyphaseSynthesis::SynthesizeSlot(double* left, double* right, uint8_t* bl
   *fill += 128;
 }
 
-void PolyphaseSynthesis::SynthesizeSlotHalf(double* left, double* right, uint8_t* block, uint32_t* fill) {
+void PolyphaseSynthesis::SynthesizeSlotHalf(double* left, double* right, uint8_t* block,
+                                            uint32_t* fill) {
   int32_t k = 0;
   const int32_t plane = PreparePair(half_, left, right, k);
   double y[2][32];

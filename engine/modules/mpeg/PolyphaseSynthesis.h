@@ -53,7 +53,8 @@ class PolyphaseSynthesis {
   // The windowed sums y[0..31] of one channel (at half rate the even ones only).
   void WindowSums(const double* plane, int32_t k, bool half, double* y) const;
   // The same for both channels at full rate, with the same values.
-  void WindowSumsPair(const double* plane0, const double* plane1, int32_t k, double* y0, double* y1) const;
+  void WindowSumsPair(const double* plane0, const double* plane1, int32_t k, double* y0,
+                      double* y1) const;
 
   EqualizerGains& equalizer_;
   double cosine_[5][16] = {};

@@ -33,9 +33,10 @@ HRESULT WINAPI PlayerHandle::OnSample(const BYTE* data, DWORD length, DWORD /*ms
       state.output.bufferSize = static_cast<int32_t>(length);
       // Bytes per second in unsigned 32 bits, as the format gives it; a format that makes it
       // 0 leaves the position where it is instead of dividing by 0.
-      const uint32_t bytesPerSecond = (static_cast<uint32_t>(state.output.bitsPerSample) *
-                                       static_cast<uint32_t>(state.output.channels) *
-                                       state.output.sampleRate) / 8;
+      const uint32_t bytesPerSecond =
+          (static_cast<uint32_t>(state.output.bitsPerSample) *
+           static_cast<uint32_t>(state.output.channels) * state.output.sampleRate) /
+          8;
       if (bytesPerSecond != 0)
         state.position = state.position + static_cast<uint32_t>(length) * 1000u / bytesPerSecond;
     }

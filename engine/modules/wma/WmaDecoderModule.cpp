@@ -16,7 +16,9 @@ class WmaDecoderModule final : public DecoderModule {
   QVHandle HandleOf(ModulePlayer& player) override {
     return reinterpret_cast<QVHandle>(&Handle(player));
   }
-  bool DeInitModule(ModulePlayer& player) override { return WmaModule::DeInitModule(Handle(player)); }
+  bool DeInitModule(ModulePlayer& player) override {
+    return WmaModule::DeInitModule(Handle(player));
+  }
 
   bool Open(ModulePlayer& player) override { return WmaModule::Open(Handle(player)); }
   bool InitStream(ModulePlayer& player) override { return WmaModule::InitStream(Handle(player)); }
@@ -93,7 +95,8 @@ class WmaDecoderModule final : public DecoderModule {
  private:
   static PlayerHandle& Handle(ModulePlayer& player) { return static_cast<PlayerHandle&>(player); }
 
-  const ModuleTexts texts_{WmaModule::Name, WmaModule::Extensions, WmaModule::About, WmaModule::Version};
+  const ModuleTexts texts_{WmaModule::Name, WmaModule::Extensions, WmaModule::About,
+                           WmaModule::Version};
 };
 
 }  // namespace

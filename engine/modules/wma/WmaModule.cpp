@@ -16,7 +16,7 @@ namespace WmaModule {
 
 namespace {
 
-constexpr size_t NameRoom = 1024;       // wide characters for the input name
+constexpr size_t NameRoom = 1024;  // wide characters for the input name
 constexpr WORD AttributeNameBytes = 1024;
 constexpr WORD AttributeValueBytes = 512;
 
@@ -64,8 +64,8 @@ void ReadAttributes(PlayerHandle& handle) {
     WORD nameLength = AttributeNameBytes;
     WORD valueLength = AttributeValueBytes;
     WMT_ATTR_DATATYPE type{};
-    const HRESULT result = handle.reader->GetAttributeByIndex(index, name, &nameLength, &type,
-                                                              value, &valueLength);
+    const HRESULT result =
+        handle.reader->GetAttributeByIndex(index, name, &nameLength, &type, value, &valueLength);
     if (result == E_NOTIMPL) continue;
     if (FAILED(result)) RaiseModuleFailure(qvInputFailure);
     const std::u16string_view attribute =
@@ -405,7 +405,8 @@ int32_t GetPlayerMode(PlayerHandle& handle) {
 int32_t GetPos(PlayerHandle& handle) {
   const int32_t mode = handle.mode.load();
   if (mode == pmFinished) return static_cast<int32_t>(handle.state.duration);
-  if (mode == pmPlaying || mode == pmPaused) return static_cast<int32_t>(handle.state.position.load());
+  if (mode == pmPlaying || mode == pmPaused)
+    return static_cast<int32_t>(handle.state.position.load());
   State().errors.Set(qvIncorrectMode);
   return -1;
 }

@@ -36,8 +36,7 @@ bool SetBuffers(PlayerHandle& handle, int32_t count, int32_t size);
 bool SetLimits(PlayerHandle& handle, uint32_t start, uint32_t end);
 bool SetWindow(PlayerHandle& handle, HWND window);
 bool UseOutCB(PlayerHandle& handle, bool use);
-bool SetOutCB(PlayerHandle& handle, QVOutputProc data, QVOutputActionProc action,
-              QVUserValue user);
+bool SetOutCB(PlayerHandle& handle, QVOutputProc data, QVOutputActionProc action, QVUserValue user);
 bool SetInCB(PlayerHandle& handle, QVInputOpenProc open, QVInputCloseProc close,
              QVInputGetSizeProc getSize, QVInputSeekProc seek, QVInputReadProc read,
              QVUserValue user);

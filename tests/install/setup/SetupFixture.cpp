@@ -20,9 +20,9 @@ RegValue QueryValue(HKEY Root, const std::string& Key, const std::string& Name) 
   DWORD size = 0;
   if (RegQueryValueExA(key, Name.c_str(), nullptr, &value.Type, nullptr, &size) == ERROR_SUCCESS) {
     value.Data.resize(size);
-    value.Exists = RegQueryValueExA(key, Name.c_str(), nullptr, &value.Type,
-                                    reinterpret_cast<BYTE*>(value.Data.data()),
-                                    &size) == ERROR_SUCCESS;
+    value.Exists =
+        RegQueryValueExA(key, Name.c_str(), nullptr, &value.Type,
+                         reinterpret_cast<BYTE*>(value.Data.data()), &size) == ERROR_SUCCESS;
   }
   RegCloseKey(key);
   return value;
@@ -97,8 +97,7 @@ void SetupTest::Click(TControl* Control) {
 }
 
 void SetupTest::Tick(int Count) {
-  for (int i = 0; i < Count; ++i)
-    CallHandled(Form2->Timer1, [] { Form2->Timer1->Timer(); });
+  for (int i = 0; i < Count; ++i) CallHandled(Form2->Timer1, [] { Form2->Timer1->Timer(); });
 }
 
 std::string SetupTest::ChooseFolder(const std::string& Folder) {

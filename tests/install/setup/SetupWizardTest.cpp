@@ -27,9 +27,9 @@ using install_test::ReadFileBytes;
 using install_test::WriteFileBytes;
 
 std::vector<TControl*> WelcomePage() {
-  return {Form2->Label1, Form2->Label2, Form2->Label3, Form2->Label4, Form2->Label5,
-          Form2->Label6, Form2->Label7, Form2->Label8, Form2->Label9, Form2->Label10,
-          Form2->Bevel2, Form2->Bevel3};
+  return {Form2->Label1, Form2->Label2,  Form2->Label3, Form2->Label4,
+          Form2->Label5, Form2->Label6,  Form2->Label7, Form2->Label8,
+          Form2->Label9, Form2->Label10, Form2->Bevel2, Form2->Bevel3};
 }
 std::vector<TControl*> DestinationPage() {
   return {Form2->Label11, Form2->Label12, Form2->Memo1, Form2->SpeedButton1, Form2->Bevel4};
@@ -182,7 +182,8 @@ TEST_F(SetupTest, InstallWritesTheRecord) {
   const std::string uninstaller = ResourceBytes("File2", "Application");
   ASSERT_FALSE(converter.empty());
   // Compared whole; a difference would print megabytes.
-  EXPECT_TRUE(uninstaller == ReadFileBytes(UNINSTALL_PROGRAM)) << "the payload is not the uninstaller as built";
+  EXPECT_TRUE(uninstaller == ReadFileBytes(UNINSTALL_PROGRAM))
+      << "the payload is not the uninstaller as built";
   EXPECT_TRUE(ReadFileBytes(target + "/Brassel.exe") == converter);
   EXPECT_TRUE(ReadFileBytes(target + "/Uninstall.exe") == uninstaller);
   EXPECT_EQ(ReadFileBytes(target + "/setup.log"), target);
@@ -411,8 +412,8 @@ TEST_F(SetupFailureTest, ProgramThatCannotBeCreated) {
 TEST_F(SetupFailureTest, MachineRegistryThatMayNotBeChanged) {
   if (!install_test::InChild()) return;  // ran in its own process
   HKEY software = nullptr;
-  ASSERT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, "SOFTWARE", 0, nullptr, 0, KEY_ALL_ACCESS,
-                            nullptr, &software, nullptr),
+  ASSERT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, "SOFTWARE", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
+                            &software, nullptr),
             ERROR_SUCCESS);
   RegCloseKey(software);
   ASSERT_EQ(chmod(win32::MachineHivePath().c_str(), 0444), 0);

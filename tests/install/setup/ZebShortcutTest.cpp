@@ -155,7 +155,8 @@ TEST_F(ZebShortcutTest, SaveFailuresKeepTheSettings) {
   TZebShortcut missingFolder(nullptr);
   missingFolder.SetLnkFile(Dir / "no/folder/Brassel.lnk");
   FillSettings(missingFolder);
-  EXPECT_EQ(SaveError(missingFolder), "Could not create Shortcut " + (Dir / "no/folder/Brassel.lnk"));
+  EXPECT_EQ(SaveError(missingFolder),
+            "Could not create Shortcut " + (Dir / "no/folder/Brassel.lnk"));
   EXPECT_FALSE(std::filesystem::exists(Dir / "no"));
   EXPECT_EQ(missingFolder.Arguments(), "/e:8192");
   EXPECT_EQ(missingFolder.ShowCmd(), TShowWindow::SW_SHOWMINNOACTIVE);

@@ -55,9 +55,9 @@ bool KeyExists(HKEY root, const char* path) {
 
 void CreateValue(HKEY root, const std::string& path, const char* name, const std::string& text) {
   HKEY key = nullptr;
-  ASSERT_EQ(RegCreateKeyExA(root, path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key,
-                            nullptr),
-            ERROR_SUCCESS);
+  ASSERT_EQ(
+      RegCreateKeyExA(root, path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr),
+      ERROR_SUCCESS);
   if (name != nullptr)
     RegSetValueExA(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()),
                    DWORD(text.size() + 1));
@@ -117,7 +117,9 @@ class UninstallTest : public testing::Test {
   }
 
   void Start() { CreateUninstallForms(); }
-  void Click(TControl* control) { CallHandled(control, [control] { control->Click(); }); }
+  void Click(TControl* control) {
+    CallHandled(control, [control] { control->Click(); });
+  }
   void Tick(int count = 1) {
     for (int i = 0; i < count; ++i) CallHandled(Form1->Timer1, [] { Form1->Timer1->Timer(); });
   }
@@ -170,8 +172,9 @@ TEST_F(UninstallTest, WindowAtStart) {
   EXPECT_EQ(Form1->Button2->Caption(), "&Exit");
   EXPECT_TRUE(Form1->Button1->Enabled());
   EXPECT_TRUE(Form1->Button2->Enabled());
-  for (TControl* hidden : {static_cast<TControl*>(Form1->Label3), static_cast<TControl*>(Form1->Label4),
-                           static_cast<TControl*>(Form1->Gauge1), static_cast<TControl*>(Form1->Animate1)})
+  for (TControl* hidden :
+       {static_cast<TControl*>(Form1->Label3), static_cast<TControl*>(Form1->Label4),
+        static_cast<TControl*>(Form1->Gauge1), static_cast<TControl*>(Form1->Animate1)})
     EXPECT_FALSE(hidden->Visible()) << hidden->Name();
   EXPECT_FALSE(Form1->Timer1->Enabled());
   EXPECT_EQ(Form1->Timer1->Interval(), 10u);
@@ -277,10 +280,11 @@ TEST_P(UninstallPresenceTest, MissingFileEndsTheProgram) {
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(Files, UninstallPresenceTest, testing::Values("Brassel.exe", "setup.log"),
-                         [](const testing::TestParamInfo<const char*>& info) {
-                           return std::string(info.param).substr(0, std::string(info.param).find('.'));
-                         });
+INSTANTIATE_TEST_SUITE_P(
+    Files, UninstallPresenceTest, testing::Values("Brassel.exe", "setup.log"),
+    [](const testing::TestParamInfo<const char*>& info) {
+      return std::string(info.param).substr(0, std::string(info.param).find('.'));
+    });
 
 TEST_F(UninstallTest, WhatCannotBeRemovedStaysUnreported) {
   if (!install_test::InChild()) return;  // ran in its own process

@@ -40,7 +40,8 @@ TEST(ApplicationTest, ErrorBoxTextAddsAFullStopAfterCharactersSortingAfterIt) {
       {"Größe ö", "Größe ö."},
       {"", ""},
   };
-  for (const Case& c : cases) EXPECT_EQ(TApplication::ErrorBoxText(c.message), c.shown) << c.message;
+  for (const Case& c : cases)
+    EXPECT_EQ(TApplication::ErrorBoxText(c.message), c.shown) << c.message;
 }
 
 // Re-run in a fresh process, where no window system has been set up yet.
@@ -136,7 +137,8 @@ TEST_F(HandlerTest, TimerKeepsRunningAfterItsHandlerFailed) {
     throw Exception("Incorrect decoder mode");
   };
   QDeadlineTimer deadline(10000);
-  while (ticks < 2 && !deadline.hasExpired()) QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
+  while (ticks < 2 && !deadline.hasExpired())
+    QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
   timer.SetEnabled(false);
   ASSERT_GE(ticks, 2);
   EXPECT_EQ(dialogs.Messages.size(), size_t(ticks));

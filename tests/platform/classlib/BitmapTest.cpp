@@ -49,14 +49,17 @@ TEST(BitmapTest, ReadsTheUsualDepths) {
   } cases[] = {
       // Bottom-up rows: the first row in the file is the picture's bottom row.
       {"24 bits", Bmp(2, 2, 24, {}, {{0, 0, 255, 0, 255, 0}, {255, 0, 0, 255, 255, 255}})},
-      {"32 bits top-down", [] {
-         auto data = Bmp(2, 2, 32, {}, {{255, 0, 0, 0, 255, 255, 255, 0}, {0, 0, 255, 0, 0, 255, 0, 0}});
+      {"32 bits top-down",
+       [] {
+         auto data =
+             Bmp(2, 2, 32, {}, {{255, 0, 0, 0, 255, 255, 255, 0}, {0, 0, 255, 0, 0, 255, 0, 0}});
          Put32(data, 22, uint32_t(-2));
          return data;
        }()},
       {"8 bits", Bmp(2, 2, 8, {0x000000FF, 0x0000FF00, 0x00FF0000, 0x00FFFFFF}, {{2, 1}, {0, 3}})},
       {"4 bits", Bmp(2, 2, 4, {0x000000FF, 0x0000FF00, 0x00FF0000, 0x00FFFFFF}, {{0x21}, {0x03}})},
-      {"without file header", Bmp(2, 2, 24, {}, {{0, 0, 255, 0, 255, 0}, {255, 0, 0, 255, 255, 255}}, false)},
+      {"without file header",
+       Bmp(2, 2, 24, {}, {{0, 0, 255, 0, 255, 0}, {255, 0, 0, 255, 255, 255}}, false)},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);

@@ -68,8 +68,8 @@ TEST_F(DialogProviderTest, OpenDialogShowsEachFilterOnce) {
         EXPECT_EQ(dialog->fileMode(), QFileDialog::ExistingFiles);
       });
   EXPECT_EQ(shown, (std::vector<std::string>{"Mpeg Files (*.mpg)", "Mp2 Files (*.mp2)",
-                                              "Mp3 Files (*.mp3)", "Playlist Files (*.m3u)",
-                                              "Windows Media Audio File (*.wma)", "Sound"}));
+                                             "Mp3 Files (*.mp3)", "Playlist Files (*.m3u)",
+                                             "Windows Media Audio File (*.wma)", "Sound"}));
   EXPECT_EQ(current, "Mp3 Files (*.mp3)");
 }
 

@@ -237,7 +237,8 @@ TPoint InForm(TControl* control, int x, int y) {
   for (TControl* c = control; c && !dynamic_cast<TForm*>(c); c = c->Parent()) {
     p.X += c->Left();
     p.Y += c->Top();
-    if (auto* panel = dynamic_cast<TPanel*>(c->Parent()); panel && panel->BorderStyle() == bsSingle) {
+    if (auto* panel = dynamic_cast<TPanel*>(c->Parent());
+        panel && panel->BorderStyle() == bsSingle) {
       p.X += 1;
       p.Y += 1;
     }
@@ -279,9 +280,9 @@ TEST(FormTest, FormWithEveryControlShowsAndGrabs) {
   EXPECT_EQ(at(form.Panel1, 190, 5), clWhite);
   EXPECT_EQ(at(form.Panel1, 0, 0), ColorToRGB(clWindowFrame));  // the panel's one-pixel border
   EXPECT_EQ(at(form.Image1, 3, 3), clTeal);
-  EXPECT_EQ(at(form.Gauge1, 5, 3), clNavy);      // the filled half
-  EXPECT_EQ(at(form.Gauge1, 165, 3), clWhite);   // the empty half
-  EXPECT_EQ(at(form.Gauge1, 0, 0), clBlack);     // its border
+  EXPECT_EQ(at(form.Gauge1, 5, 3), clNavy);     // the filled half
+  EXPECT_EQ(at(form.Gauge1, 165, 3), clWhite);  // the empty half
+  EXPECT_EQ(at(form.Gauge1, 0, 0), clBlack);    // its border
   EXPECT_EQ(at(form.Bevel1, 50, 0), ColorToRGB(clBtnShadow));
   EXPECT_EQ(at(form.Bevel1, 50, 1), ColorToRGB(clBtnHighlight));
 }

@@ -14,7 +14,8 @@ TEST(HiddenWindowTest, MessagesReachTheMethodWithTheirResult) {
   std::vector<UINT> seen;
   HWND window = AllocateHWnd([&](TMessage& message) {
     seen.push_back(message.Msg);
-    if (message.Msg == WM_USER) message.Result = static_cast<LRESULT>(message.WParam + message.LParam);
+    if (message.Msg == WM_USER)
+      message.Result = static_cast<LRESULT>(message.WParam + message.LParam);
   });
   ASSERT_NE(window, nullptr);
   EXPECT_EQ(SendMessageA(window, WM_USER, 40, 2), 42);

@@ -36,11 +36,17 @@ TEST_F(IniFileTest, IntegerReadings) {
     int32_t Expected;
   };
   const Case cases[] = {
-      {"5", 5},       {"0x5", 5},    {"0X1f", 31},     {"$5", 5},        {"x", 3},
-      {"x5", 5},      {"99", 99},    {"-7", -7},       {"+7", 7},        {"", 3},
-      {"0x", 3},      {"$", 3},      {"5a", 3},        {"1.5", 3},       {"TRUE", 3},
-      {"2147483647", 2147483647},    {"2147483648", 3}, {"-2147483648", INT32_MIN},
-      {"$FFFFFFFF", -1},             {"$100000000", 3}, {" \"12\" ", 12},
+      {"5", 5},          {"0x5", 5},
+      {"0X1f", 31},      {"$5", 5},
+      {"x", 3},          {"x5", 5},
+      {"99", 99},        {"-7", -7},
+      {"+7", 7},         {"", 3},
+      {"0x", 3},         {"$", 3},
+      {"5a", 3},         {"1.5", 3},
+      {"TRUE", 3},       {"2147483647", 2147483647},
+      {"2147483648", 3}, {"-2147483648", INT32_MIN},
+      {"$FFFFFFFF", -1}, {"$100000000", 3},
+      {" \"12\" ", 12},
   };
   for (const Case& c : cases) {
     std::remove(FPath.c_str());
@@ -55,7 +61,7 @@ TEST_F(IniFileTest, SwitchReadings) {
     bool Expected;
   };
   // The default is false throughout, so a true result comes from the text.
-  const Case cases[] = {{"1", true},     {"0", false},    {"2", true},  {"-1", true},
+  const Case cases[] = {{"1", true},     {"0", false},    {"2", true},    {"-1", true},
                         {"TRUE", false}, {"true", false}, {"yes", false}, {"$0", false}};
   for (const Case& c : cases) {
     std::remove(FPath.c_str());

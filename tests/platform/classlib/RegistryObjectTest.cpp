@@ -13,7 +13,8 @@ using namespace std::string_literals;
 
 namespace {
 
-constexpr const char* kUninstallKey = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Brassel 1.2";
+constexpr const char* kUninstallKey =
+    "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Brassel 1.2";
 
 template <typename Action>
 std::string RegistryError(Action action) {
@@ -161,7 +162,8 @@ TEST_F(RegistryObjectTest, InstallationEntryRoundTrip) {
   EXPECT_EQ(RawValue(HKEY_LOCAL_MACHINE, kUninstallKey, "DisplayName", type), "<no value>");
   EXPECT_TRUE(uninstall.DeleteKey(kUninstallKey));
   EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kUninstallKey));
-  EXPECT_TRUE(KeyExists(HKEY_LOCAL_MACHINE, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall"));
+  EXPECT_TRUE(
+      KeyExists(HKEY_LOCAL_MACHINE, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall"));
   uninstall.DeleteKey(kUninstallKey, "DisplayName");  // a missing key is passed over
 }
 
@@ -170,8 +172,9 @@ TEST_F(RegistryObjectTest, InstallationEntryWithoutRights) {
   regFile.SetRootKey(HKEY_LOCAL_MACHINE);
   regFile.CreateKey("SOFTWARE");
   ASSERT_EQ(chmod(win32::MachineHivePath().c_str(), 0444), 0);
-  EXPECT_EQ(RegistryError([&] { regFile.WriteString(kUninstallKey, "DisplayName", "Brassel 1.2"); }),
-            "Failed to create key "s + kUninstallKey);
+  EXPECT_EQ(
+      RegistryError([&] { regFile.WriteString(kUninstallKey, "DisplayName", "Brassel 1.2"); }),
+      "Failed to create key "s + kUninstallKey);
 }
 
 }  // namespace

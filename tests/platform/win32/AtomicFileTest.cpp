@@ -27,9 +27,8 @@ TEST(AtomicFileTest, WhoMayWrite) {
     bool MayWrite;
   };
   const Case cases[] = {
-      {dir + "/writable", true},       {dir + "/readonly", false},
-      {dir + "/new", true},            {dir + "/locked/new", false},
-      {dir + "/locked/inside", false}, {dir + "/folder", false},
+      {dir + "/writable", true},     {dir + "/readonly", false},      {dir + "/new", true},
+      {dir + "/locked/new", false},  {dir + "/locked/inside", false}, {dir + "/folder", false},
       {dir + "/missing/new", false},
   };
   for (const Case& c : cases) EXPECT_EQ(win32::MayWriteFile(c.Path), c.MayWrite) << c.Path;

@@ -81,10 +81,10 @@ TEST(ComApartment, ReservedArgumentMustBeNull) {
 }
 
 // A small class for the table: counts its references and offers IUnknown only.
-constexpr CLSID CLSID_TestObject = {0x12345678, 0x1234, 0x1234,
-                                    {0x80, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x01}};
-constexpr IID IID_Other = {0x12345678, 0x1234, 0x1234,
-                           {0x80, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x02}};
+constexpr CLSID CLSID_TestObject = {
+    0x12345678, 0x1234, 0x1234, {0x80, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x01}};
+constexpr IID IID_Other = {
+    0x12345678, 0x1234, 0x1234, {0x80, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x02}};
 
 int liveObjects = 0;
 
@@ -126,34 +126,33 @@ TEST(ComClassTable, CreatesRegisteredClassesInsideAnApartment) {
   RegisterComClass(CLSID_TestObject, CreateTestObject);
   OnFreshThread([] {
     void* object = reinterpret_cast<void*>(1);
-    EXPECT_EQ(CoCreateInstance(CLSID_TestObject, nullptr, CLSCTX_INPROC_SERVER, IID_IUnknown,
-                               &object),
-              CO_E_NOTINITIALIZED);
+    EXPECT_EQ(
+        CoCreateInstance(CLSID_TestObject, nullptr, CLSCTX_INPROC_SERVER, IID_IUnknown, &object),
+        CO_E_NOTINITIALIZED);
     EXPECT_EQ(object, nullptr);
 
     ASSERT_EQ(CoInitialize(nullptr), S_OK);
-    ASSERT_EQ(CoCreateInstance(CLSID_TestObject, nullptr, CLSCTX_INPROC_SERVER, IID_IUnknown,
-                               &object),
-              S_OK);
+    ASSERT_EQ(
+        CoCreateInstance(CLSID_TestObject, nullptr, CLSCTX_INPROC_SERVER, IID_IUnknown, &object),
+        S_OK);
     ASSERT_NE(object, nullptr);
     EXPECT_EQ(liveObjects, 1);
     static_cast<IUnknown*>(object)->Release();
     EXPECT_EQ(liveObjects, 0);
 
-    EXPECT_EQ(CoCreateInstance(CLSID_TestObject, nullptr, CLSCTX_INPROC_SERVER, IID_Other,
-                               &object),
+    EXPECT_EQ(CoCreateInstance(CLSID_TestObject, nullptr, CLSCTX_INPROC_SERVER, IID_Other, &object),
               E_NOINTERFACE);
     EXPECT_EQ(liveObjects, 0);
-    EXPECT_EQ(CoCreateInstance(CLSID_TestObject, nullptr, CLSCTX_LOCAL_SERVER, IID_IUnknown,
-                               &object),
-              REGDB_E_CLASSNOTREG);
+    EXPECT_EQ(
+        CoCreateInstance(CLSID_TestObject, nullptr, CLSCTX_LOCAL_SERVER, IID_IUnknown, &object),
+        REGDB_E_CLASSNOTREG);
     auto* outer = reinterpret_cast<IUnknown*>(&object);
-    EXPECT_EQ(CoCreateInstance(CLSID_TestObject, outer, CLSCTX_INPROC_SERVER, IID_IUnknown,
-                               &object),
-              CLASS_E_NOAGGREGATION);
-    EXPECT_EQ(CoCreateInstance(CLSID_TestObject, nullptr, CLSCTX_INPROC_SERVER, IID_IUnknown,
-                               nullptr),
-              E_POINTER);
+    EXPECT_EQ(
+        CoCreateInstance(CLSID_TestObject, outer, CLSCTX_INPROC_SERVER, IID_IUnknown, &object),
+        CLASS_E_NOAGGREGATION);
+    EXPECT_EQ(
+        CoCreateInstance(CLSID_TestObject, nullptr, CLSCTX_INPROC_SERVER, IID_IUnknown, nullptr),
+        E_POINTER);
     CoUninitialize();
   });
   RegisterComClass(CLSID_TestObject, nullptr);
@@ -165,9 +164,9 @@ TEST(ComClassTable, UnknownOrRemovedClassIsNotRegistered) {
   OnFreshThread([] {
     ASSERT_EQ(CoInitialize(nullptr), S_OK);
     void* object = nullptr;
-    EXPECT_EQ(CoCreateInstance(CLSID_TestObject, nullptr, CLSCTX_INPROC_SERVER, IID_IUnknown,
-                               &object),
-              REGDB_E_CLASSNOTREG);
+    EXPECT_EQ(
+        CoCreateInstance(CLSID_TestObject, nullptr, CLSCTX_INPROC_SERVER, IID_IUnknown, &object),
+        REGDB_E_CLASSNOTREG);
     CoUninitialize();
   });
 }
@@ -178,9 +177,9 @@ TEST(ComClassTable, MultithreadedApartmentServesThreadsThatDidNotEnter) {
     ASSERT_EQ(CoInitializeEx(nullptr, COINIT_MULTITHREADED), S_OK);
     OnFreshThread([] {
       void* object = nullptr;
-      ASSERT_EQ(CoCreateInstance(CLSID_TestObject, nullptr, CLSCTX_INPROC_SERVER, IID_IUnknown,
-                                 &object),
-                S_OK);
+      ASSERT_EQ(
+          CoCreateInstance(CLSID_TestObject, nullptr, CLSCTX_INPROC_SERVER, IID_IUnknown, &object),
+          S_OK);
       static_cast<IUnknown*>(object)->Release();
     });
     CoUninitialize();

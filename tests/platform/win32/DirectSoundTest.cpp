@@ -32,7 +32,8 @@ class DirectSound : public ::testing::Test {
     return sound;
   }
   HRESULT MakeBuffer(IDirectSound* sound, DWORD bytes, WAVEFORMATEX format,
-                     IDirectSoundBuffer** buffer, DWORD flags = DSBCAPS_GLOBALFOCUS | DSBCAPS_CTRLVOLUME) {
+                     IDirectSoundBuffer** buffer,
+                     DWORD flags = DSBCAPS_GLOBALFOCUS | DSBCAPS_CTRLVOLUME) {
     DSBUFFERDESC desc{};
     desc.dwSize = sizeof(desc);
     desc.dwFlags = flags;

@@ -48,9 +48,9 @@ TEST(FilesTest, WritesReadsAndPositions) {
 
 TEST(FilesTest, OpeningFailuresGiveThePlatformCodes) {
   TempDir dir;
-  EXPECT_EQ(CreateFileA((dir / "absent").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0,
-                        nullptr),
-            INVALID_HANDLE_VALUE);
+  EXPECT_EQ(
+      CreateFileA((dir / "absent").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr),
+      INVALID_HANDLE_VALUE);
   EXPECT_EQ(GetLastError(), ERROR_FILE_NOT_FOUND);
   EXPECT_EQ(CreateFileA(dir.Path().c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr),
             INVALID_HANDLE_VALUE);
@@ -91,9 +91,8 @@ TEST(FilesTest, ProgramsAndLibrariesAreCreatedExecutable) {
     mode_t mode;
   };
   for (const Case& c : {Case{"Brassel.exe", 0750}, Case{"teskwma.dll", 0750},
-                        Case{"SETUP.EXE", 0750}, Case{"Module.Dll", 0750},
-                        Case{"setup.log", 0640}, Case{"song.wav", 0640}, Case{"exe", 0640},
-                        Case{"notes.exe.txt", 0640}}) {
+                        Case{"SETUP.EXE", 0750}, Case{"Module.Dll", 0750}, Case{"setup.log", 0640},
+                        Case{"song.wav", 0640}, Case{"exe", 0640}, Case{"notes.exe.txt", 0640}}) {
     const std::string path = dir / c.name;
     HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
     ASSERT_NE(file, INVALID_HANDLE_VALUE) << c.name;

@@ -25,7 +25,8 @@ class LibraryTest : public ::testing::Test {
 TEST_F(LibraryTest, LoadsBindsAndFrees) {
   HMODULE module = LoadLibraryA(Copy.c_str());
   ASSERT_NE(module, nullptr);
-  auto answer = reinterpret_cast<int (*)()>(reinterpret_cast<void*>(GetProcAddress(module, "TestAnswer")));
+  auto answer =
+      reinterpret_cast<int (*)()>(reinterpret_cast<void*>(GetProcAddress(module, "TestAnswer")));
   ASSERT_NE(answer, nullptr);
   EXPECT_EQ(answer(), 42);
   EXPECT_EQ(GetProcAddress(module, "QVEQ"), nullptr);
@@ -80,8 +81,8 @@ TEST_F(LibraryTest, LoadedFileCannotBeWrittenOrDeletedUntilTheLastFree) {
             INVALID_HANDLE_VALUE);
   EXPECT_EQ(GetLastError(), ERROR_SHARING_VIOLATION);
   // Reading stays allowed.
-  HANDLE reader = CreateFileA(Copy.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
-                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  HANDLE reader = CreateFileA(Copy.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
   EXPECT_NE(reader, INVALID_HANDLE_VALUE);
   CloseHandle(reader);
 
@@ -115,8 +116,8 @@ TEST_F(LibraryTest, LibraryLoadedByAnotherProcessIsProtected) {
   EXPECT_TRUE(IsFileLoadedAsLibrary(Copy.c_str()));
   EXPECT_FALSE(DeleteFileA(Copy.c_str()));
   EXPECT_EQ(GetLastError(), ERROR_SHARING_VIOLATION);
-  EXPECT_EQ(CreateFileA(Copy.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
-                        0, nullptr),
+  EXPECT_EQ(CreateFileA(Copy.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0,
+                        nullptr),
             INVALID_HANDLE_VALUE);
   EXPECT_EQ(GetLastError(), ERROR_SHARING_VIOLATION);
   EXPECT_TRUE(std::filesystem::exists(Copy));

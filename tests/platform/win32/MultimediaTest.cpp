@@ -129,12 +129,9 @@ TEST_F(WaveOut, FormatsTheDeviceRefuses) {
   wrongAlign.nBlockAlign = 2;
   WAVEFORMATEX wrongRate = Pcm(2, 44100, 16);
   wrongRate.nAvgBytesPerSec = 44100;
-  const Case cases[] = {{"not PCM", wrongTag},
-                        {"six channels", Pcm(6, 44100, 16)},
-                        {"24 bits", Pcm(2, 44100, 24)},
-                        {"no rate", Pcm(2, 0, 16)},
-                        {"block alignment", wrongAlign},
-                        {"bytes per second", wrongRate}};
+  const Case cases[] = {{"not PCM", wrongTag},           {"six channels", Pcm(6, 44100, 16)},
+                        {"24 bits", Pcm(2, 44100, 24)},  {"no rate", Pcm(2, 0, 16)},
+                        {"block alignment", wrongAlign}, {"bytes per second", wrongRate}};
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
     HWAVEOUT device = nullptr;
@@ -166,8 +163,8 @@ TEST_F(WaveOut, BuffersPlayInOrderAndComeBackOnTheCallbackThread) {
   // WOM_CLOSE has come by the time the close returns.
   std::lock_guard<std::mutex> guard(log.lock);
   EXPECT_EQ(log.messages, (std::vector<UINT>{WOM_OPEN, WOM_DONE, WOM_DONE, WOM_DONE, WOM_CLOSE}));
-  EXPECT_EQ(log.done, (std::vector<WAVEHDR*>{&buffers[0].header, &buffers[1].header,
-                                             &buffers[2].header}));
+  EXPECT_EQ(log.done,
+            (std::vector<WAVEHDR*>{&buffers[0].header, &buffers[1].header, &buffers[2].header}));
   EXPECT_NE(log.thread, std::this_thread::get_id());
 }
 

@@ -23,8 +23,8 @@ class ProfileTest : public ::testing::Test {
  protected:
   std::string Read(const char* section, const char* key, const char* fallback, DWORD size = 2048) {
     std::string buffer(size, '\x7F');
-    DWORD length = GetPrivateProfileStringA(section, key, fallback, buffer.data(), size,
-                                            FFile.c_str());
+    DWORD length =
+        GetPrivateProfileStringA(section, key, fallback, buffer.data(), size, FFile.c_str());
     EXPECT_EQ(buffer[length], '\0');
     return buffer.substr(0, length);
   }
@@ -134,8 +134,8 @@ TEST_F(ProfileTest, ReadOnlyFileOrFolderRefusesWrites) {
   const std::string folder = FRoot.Scratch() + "/readonly";
   std::filesystem::create_directory(folder);
   ASSERT_EQ(chmod(folder.c_str(), 0555), 0);
-  EXPECT_FALSE(WritePrivateProfileStringA("Options", "Priority", "3",
-                                          (folder + "/config.ini").c_str()));
+  EXPECT_FALSE(
+      WritePrivateProfileStringA("Options", "Priority", "3", (folder + "/config.ini").c_str()));
   EXPECT_FALSE(std::filesystem::exists(folder + "/config.ini"));
   EXPECT_FALSE(WritePrivateProfileStringA("Options", "Priority", "3",
                                           (FRoot.Scratch() + "/no/such/config.ini").c_str()));

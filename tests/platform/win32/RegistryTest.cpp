@@ -43,8 +43,7 @@ class RegistryTest : public ::testing::Test {
     LONG result = RegQueryValueExA(key, name, nullptr, &type, nullptr, &size);
     if (result != static_cast<LONG>(ERROR_SUCCESS)) return result;
     data.assign(size, '\0');
-    return RegQueryValueExA(key, name, nullptr, &type, reinterpret_cast<BYTE*>(data.data()),
-                            &size);
+    return RegQueryValueExA(key, name, nullptr, &type, reinterpret_cast<BYTE*>(data.data()), &size);
   }
 
   PlatformRoot FRoot;
@@ -242,8 +241,10 @@ TEST_F(RegistryTest, ReadOnlyHiveRefusesEveryChange) {
 
   const std::string text = "new";
   const auto* bytes = reinterpret_cast<const BYTE*>(text.c_str());
-  EXPECT_EQ(RegSetValueExA(key, "Name", 0, REG_SZ, bytes, 4), static_cast<LONG>(ERROR_ACCESS_DENIED));
-  EXPECT_EQ(RegSetValueExA(key, "Other", 0, REG_SZ, bytes, 4), static_cast<LONG>(ERROR_ACCESS_DENIED));
+  EXPECT_EQ(RegSetValueExA(key, "Name", 0, REG_SZ, bytes, 4),
+            static_cast<LONG>(ERROR_ACCESS_DENIED));
+  EXPECT_EQ(RegSetValueExA(key, "Other", 0, REG_SZ, bytes, 4),
+            static_cast<LONG>(ERROR_ACCESS_DENIED));
   EXPECT_EQ(RegDeleteValueA(key, "Name"), static_cast<LONG>(ERROR_ACCESS_DENIED));
   EXPECT_EQ(RegDeleteKeyA(key, "Sub"), static_cast<LONG>(ERROR_ACCESS_DENIED));
   HKEY created = nullptr;
@@ -269,13 +270,15 @@ TEST_F(RegistryTest, HandleRightsAndBadHandles) {
   ASSERT_EQ(RegOpenKeyExA(HKEY_CURRENT_USER, "Software\\Test", 0, KEY_READ, &key),
             static_cast<LONG>(ERROR_SUCCESS));
   const BYTE byte = 1;
-  EXPECT_EQ(RegSetValueExA(key, "V", 0, REG_BINARY, &byte, 1), static_cast<LONG>(ERROR_ACCESS_DENIED));
+  EXPECT_EQ(RegSetValueExA(key, "V", 0, REG_BINARY, &byte, 1),
+            static_cast<LONG>(ERROR_ACCESS_DENIED));
   HKEY sub = nullptr;
   EXPECT_EQ(RegCreateKeyExA(key, "Sub", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &sub, nullptr),
             static_cast<LONG>(ERROR_ACCESS_DENIED));
   EXPECT_EQ(RegCloseKey(key), static_cast<LONG>(ERROR_SUCCESS));
   EXPECT_EQ(RegCloseKey(key), static_cast<LONG>(ERROR_INVALID_HANDLE));
-  EXPECT_EQ(RegSetValueExA(key, "V", 0, REG_BINARY, &byte, 1), static_cast<LONG>(ERROR_INVALID_HANDLE));
+  EXPECT_EQ(RegSetValueExA(key, "V", 0, REG_BINARY, &byte, 1),
+            static_cast<LONG>(ERROR_INVALID_HANDLE));
   EXPECT_EQ(RegCloseKey(HKEY_CURRENT_USER), static_cast<LONG>(ERROR_SUCCESS));
 }
 

@@ -22,7 +22,8 @@ TEST(ResourcesTest, LinkedFilesComeBackByteForByte) {
   const std::string payload = ReadText(FixturePath("win32/resource-payload.bin"));
   ASSERT_EQ(payload.size(), 260u);
   EXPECT_EQ(Load("Decoder", "Module"), payload);
-  EXPECT_EQ(Load("Odd", "Module"), ReadText(BRASSEL_BINARY_DIR "/tests/platform/win32/resource dir/it's \"odd\" #1.txt"));
+  EXPECT_EQ(Load("Odd", "Module"),
+            ReadText(BRASSEL_BINARY_DIR "/tests/platform/win32/resource dir/it's \"odd\" #1.txt"));
   EXPECT_EQ(Load("Empty", "Application"), "");
   const std::string built = ReadText(BUILT_RESOURCE_FILE);
   EXPECT_FALSE(built.empty());

@@ -305,9 +305,9 @@ TEST_F(ShellLinkTest, ReadsIdListsSingleByteStringsAndUnicodePaths) {
 
 TEST(ShellLinkClass, AnswersItsInterfacesOnlyInsideAnApartment) {
   void* object = nullptr;
-  EXPECT_EQ(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
-                             &object),
-            CO_E_NOTINITIALIZED);
+  EXPECT_EQ(
+      CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA, &object),
+      CO_E_NOTINITIALIZED);
   ASSERT_EQ(CoInitialize(nullptr), S_OK);
   IUnknown* unknown = nullptr;
   ASSERT_EQ(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IUnknown,

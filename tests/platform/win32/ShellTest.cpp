@@ -22,7 +22,8 @@ class ShellTest : public ::testing::Test {
     const std::string bin = FRoot.Scratch();
     FFifo = bin + "/opened";
     ASSERT_EQ(mkfifo(FFifo.c_str(), 0600), 0);
-    std::ofstream(bin + "/xdg-open") << "#!/bin/sh\nprintf '%s|%s\\n' \"$#\" \"$1\" > \"$OPENED_FIFO\"\n";
+    std::ofstream(bin + "/xdg-open")
+        << "#!/bin/sh\nprintf '%s|%s\\n' \"$#\" \"$1\" > \"$OPENED_FIFO\"\n";
     chmod((bin + "/xdg-open").c_str(), 0755);
     FRoot.Set("PATH", bin + ":/usr/bin:/bin");
     FRoot.Set("OPENED_FIFO", FFifo);

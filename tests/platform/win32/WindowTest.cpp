@@ -5,13 +5,14 @@
 namespace {
 
 LRESULT CALLBACK Doubling(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  if (message == WM_USER) return static_cast<LRESULT>(wParam) * 2 + GetWindowLongPtrA(window, GWLP_USERDATA);
+  if (message == WM_USER)
+    return static_cast<LRESULT>(wParam) * 2 + GetWindowLongPtrA(window, GWLP_USERDATA);
   return DefWindowProcA(window, message, wParam, lParam);
 }
 
 TEST(WindowTest, DefaultProcedureAgreesToEndTheSession) {
-  HWND window = CreateWindowExA(0, "Test", "", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr, nullptr,
-                                nullptr);
+  HWND window =
+      CreateWindowExA(0, "Test", "", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr, nullptr, nullptr);
   ASSERT_TRUE(IsWindow(window));
   EXPECT_EQ(SendMessageA(window, WM_QUERYENDSESSION, 0, 0), TRUE);
   EXPECT_EQ(SendMessageA(window, WM_USER, 3, 0), 0);
@@ -20,12 +21,13 @@ TEST(WindowTest, DefaultProcedureAgreesToEndTheSession) {
 }
 
 TEST(WindowTest, ReplacedProcedureReceivesMessagesUntilDestroyed) {
-  HWND window = CreateWindowExA(0, "Test", "", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr, nullptr,
-                                nullptr);
-  HWND other = CreateWindowExA(0, "Test", "", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr, nullptr,
-                               nullptr);
+  HWND window =
+      CreateWindowExA(0, "Test", "", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr, nullptr, nullptr);
+  HWND other =
+      CreateWindowExA(0, "Test", "", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr, nullptr, nullptr);
   EXPECT_NE(window, other);
-  LONG_PTR previous = SetWindowLongPtrA(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&Doubling));
+  LONG_PTR previous =
+      SetWindowLongPtrA(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&Doubling));
   EXPECT_EQ(previous, reinterpret_cast<LONG_PTR>(&DefWindowProcA));
   SetWindowLongPtrA(window, GWLP_USERDATA, 1);
   EXPECT_EQ(SendMessageA(window, WM_USER, 20, 0), 41);

@@ -54,8 +54,8 @@ TEST_P(ReaderDelivery, DeliversTheWholeFileOnItsOwnThreadThenReportsTheEnd) {
 
 INSTANTIATE_TEST_SUITE_P(Fixtures, ReaderDelivery,
                          testing::Values("v2-44k-stereo.wma", "v1-22k-mono.wma",
-                                         "v1-48k-stereo.wma", "v2-32k-mono.wma",
-                                         "v2-8k-mono.wma", "v2-long-title.wma"),
+                                         "v1-48k-stereo.wma", "v2-32k-mono.wma", "v2-8k-mono.wma",
+                                         "v2-long-title.wma"),
                          [](const auto& info) {
                            std::string name = info.param;
                            for (char& ch : name)
@@ -197,8 +197,8 @@ TEST(ReaderSeek, DeliversTheSameSamplesWhateverWasDecodedBefore) {
     EXPECT_EQ(calls.front().time, ms);
     return callback.Pcm();
   };
-  for (const char* file : {"v2-44k-stereo.wma", "v1-22k-mono.wma", "v1-48k-stereo.wma",
-                           "v2-8k-mono.wma"}) {
+  for (const char* file :
+       {"v2-44k-stereo.wma", "v1-22k-mono.wma", "v1-48k-stereo.wma", "v2-8k-mono.wma"}) {
     for (DWORD ms : {300u, 700u, 900u}) {
       SCOPED_TRACE(std::string(file) + " at " + std::to_string(ms) + " ms");
       RecordingCallback freshCallback;
@@ -246,9 +246,9 @@ TEST(ReaderSeek, StopSeekStartWhileDeliveringGoesOnFromTheNewPosition) {
 TEST(ReaderRelease, FromInsideTheStatusCallEndsTheThreadAndFreesTheReader) {
   RecordingCallback callback;
   IWMAudioReader* reader = nullptr;
-  ASSERT_EQ(WMAudioCreateReader(Wide(WmaFixture("v2-8k-mono.wma")).c_str(), &callback, &reader,
-                                nullptr),
-            S_OK);
+  ASSERT_EQ(
+      WMAudioCreateReader(Wide(WmaFixture("v2-8k-mono.wma")).c_str(), &callback, &reader, nullptr),
+      S_OK);
   callback.onStatus = [&](WMT_STATUS) { reader->Release(); };
   ASSERT_EQ(reader->Start(), S_OK);
   ASSERT_TRUE(callback.WaitFor([&] { return callback.references == 1u; }));
@@ -257,8 +257,8 @@ TEST(ReaderRelease, FromInsideTheStatusCallEndsTheThreadAndFreesTheReader) {
 TEST(ReaderRelease, WhileDeliveringStopsTheThreadFirst) {
   RecordingCallback callback;
   IWMAudioReader* reader = nullptr;
-  ASSERT_EQ(WMAudioCreateReader(Wide(WmaFixture("v2-44k-stereo.wma")).c_str(), &callback,
-                                &reader, nullptr),
+  ASSERT_EQ(WMAudioCreateReader(Wide(WmaFixture("v2-44k-stereo.wma")).c_str(), &callback, &reader,
+                                nullptr),
             S_OK);
   ASSERT_EQ(reader->Start(), S_OK);
   ASSERT_TRUE(callback.WaitForSamples(1));
@@ -269,7 +269,8 @@ TEST(ReaderRelease, WhileDeliveringStopsTheThreadFirst) {
 TEST(ReaderDamage, ADamagedFileEndsWithAStatusAndNoCrash) {
   TempFolder folder;
   const auto wma = ReadBytes(WmaFixture("v2-44k-stereo.wma"));
-  auto truncated = std::vector<uint8_t>(wma.begin(), wma.begin() + static_cast<long>(wma.size() / 2));
+  auto truncated =
+      std::vector<uint8_t>(wma.begin(), wma.begin() + static_cast<long>(wma.size() / 2));
   auto scrambled = wma;
   for (size_t i = 6000; i < scrambled.size(); i += 7) scrambled[i] ^= 0x5A;
   WriteBytes(folder.File("truncated.wma"), truncated);

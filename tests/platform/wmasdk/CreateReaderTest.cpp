@@ -77,19 +77,18 @@ TEST_P(ReaderFormat, ReportsTheFilesFormatDurationAndBitrate) {
 }
 
 // Durations and bit rates as the files' headers give them.
-INSTANTIATE_TEST_SUITE_P(
-    Fixtures, ReaderFormat,
-    testing::Values(FormatCase{"v2-44k-stereo.wma", 2, 44100, 1532, 128000},
-                    FormatCase{"v1-22k-mono.wma", 1, 22050, 1021, 48000},
-                    FormatCase{"v1-48k-stereo.wma", 2, 48000, 1025, 128000},
-                    FormatCase{"v2-32k-mono.wma", 1, 32000, 1216, 32000},
-                    FormatCase{"v2-8k-mono.wma", 1, 8000, 1024, 24000}),
-    [](const auto& info) {
-      std::string name = info.param.file;
-      for (char& ch : name)
-        if (!isalnum(static_cast<unsigned char>(ch))) ch = '_';
-      return name;
-    });
+INSTANTIATE_TEST_SUITE_P(Fixtures, ReaderFormat,
+                         testing::Values(FormatCase{"v2-44k-stereo.wma", 2, 44100, 1532, 128000},
+                                         FormatCase{"v1-22k-mono.wma", 1, 22050, 1021, 48000},
+                                         FormatCase{"v1-48k-stereo.wma", 2, 48000, 1025, 128000},
+                                         FormatCase{"v2-32k-mono.wma", 1, 32000, 1216, 32000},
+                                         FormatCase{"v2-8k-mono.wma", 1, 8000, 1024, 24000}),
+                         [](const auto& info) {
+                           std::string name = info.param.file;
+                           for (char& ch : name)
+                             if (!isalnum(static_cast<unsigned char>(ch))) ch = '_';
+                           return name;
+                         });
 
 // The seven texts in the order the reader lists them, after the three numbers.
 std::u16string TextAttribute(IWMAudioReader* reader, WORD index, HRESULT* result,
@@ -134,7 +133,8 @@ TEST(ReaderAttributes, GivesTheFilesMetadataAndE_NOTIMPLForWhatItLacks) {
     for (WORD slot = 0; slot < 7; ++slot) {
       HRESULT result;
       std::u16string name;
-      const std::u16string text = TextAttribute(reader, static_cast<WORD>(3 + slot), &result, &name);
+      const std::u16string text =
+          TextAttribute(reader, static_cast<WORD>(3 + slot), &result, &name);
       if (c.texts[slot] == nullptr) {
         EXPECT_EQ(result, E_NOTIMPL) << slot;
       } else {

@@ -9,7 +9,9 @@
 #include "platform/wmasdk/WmaSdk.h"
 #include "tests/support/Files.h"
 
-inline std::string WmaFixture(const std::string& name) { return FixturePath("wma/" + name).string(); }
+inline std::string WmaFixture(const std::string& name) {
+  return FixturePath("wma/" + name).string();
+}
 
 // UTF-8 to UTF-16 for file names (what the module's code page conversion gives).
 inline std::u16string Wide(const std::string& utf8) {
@@ -18,10 +20,14 @@ inline std::u16string Wide(const std::string& utf8) {
     const auto c = static_cast<uint8_t>(utf8[i]);
     char32_t code;
     size_t n;
-    if (c < 0x80) code = c, n = 1;
-    else if (c < 0xE0) code = c & 0x1F, n = 2;
-    else if (c < 0xF0) code = c & 0x0F, n = 3;
-    else code = c & 0x07, n = 4;
+    if (c < 0x80)
+      code = c, n = 1;
+    else if (c < 0xE0)
+      code = c & 0x1F, n = 2;
+    else if (c < 0xF0)
+      code = c & 0x0F, n = 3;
+    else
+      code = c & 0x07, n = 4;
     for (size_t k = 1; k < n; ++k) code = (code << 6) | (static_cast<uint8_t>(utf8[i + k]) & 0x3F);
     i += n;
     if (code >= 0x10000) {

@@ -123,7 +123,8 @@ class ScriptedSound final : public IDirectSound {
   HRESULT WINAPI QueryInterface(REFIID, void**) override { return E_NOINTERFACE; }
   ULONG WINAPI AddRef() override { return ++references; }
   ULONG WINAPI Release() override { return --references; }
-  HRESULT WINAPI CreateSoundBuffer(LPCDSBUFFERDESC d, LPDIRECTSOUNDBUFFER* made, IUnknown*) override {
+  HRESULT WINAPI CreateSoundBuffer(LPCDSBUFFERDESC d, LPDIRECTSOUNDBUFFER* made,
+                                   IUnknown*) override {
     desc = *d;
     format = *d->lpwfxFormat;
     if (FAILED(bufferResult)) return bufferResult;

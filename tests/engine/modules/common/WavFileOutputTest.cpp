@@ -48,13 +48,13 @@ TEST_F(WavFileOutputTest, HeaderTableForTheModulesFormat) {
   const auto bytes = ReadBytes(*settings_.outputName);
   ASSERT_EQ(bytes.size(), 46u + 2 * 16384);
   const std::vector<uint8_t> expected = {
-      'R', 'I', 'F', 'F', 0x26, 0x80, 0x00, 0x00, 'W', 'A', 'V', 'E',  // RIFF size 38 + 32768
-      'f', 'm', 't', ' ', 18, 0, 0, 0,                                  // fmt chunk
-      1, 0, 2, 0,                                                       // PCM, 2 channels
-      0x22, 0x56, 0x00, 0x00,                                           // 22050
-      0x88, 0x58, 0x01, 0x00,                                           // 88200
-      4, 0, 16, 0, 0, 0,                                                // align, bits, cbSize
-      'd', 'a', 't', 'a', 0x00, 0x80, 0x00, 0x00};                      // data size 32768
+      'R',  'I',  'F',  'F',  0x26, 0x80, 0x00, 0x00, 'W', 'A', 'V', 'E',  // RIFF size 38 + 32768
+      'f',  'm',  't',  ' ',  18,   0,    0,    0,                         // fmt chunk
+      1,    0,    2,    0,                                                 // PCM, 2 channels
+      0x22, 0x56, 0x00, 0x00,                                              // 22050
+      0x88, 0x58, 0x01, 0x00,                                              // 88200
+      4,    0,    16,   0,    0,    0,                                     // align, bits, cbSize
+      'd',  'a',  't',  'a',  0x00, 0x80, 0x00, 0x00};                     // data size 32768
   EXPECT_EQ(std::vector<uint8_t>(bytes.begin(), bytes.begin() + 46), expected);
   EXPECT_TRUE(std::equal(block.begin(), block.end(), bytes.begin() + 46));
   EXPECT_TRUE(std::equal(block.begin(), block.end(), bytes.begin() + 46 + 16384));

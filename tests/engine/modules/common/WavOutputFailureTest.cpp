@@ -171,9 +171,8 @@ TEST(WavOutputFailure, AFullFileSystemEndsTheRunWithCodeSix) {
     const std::string mountPoint = folder.File("small");
     ASSERT_EQ(::mkdir(mountPoint.c_str(), 0700), 0);
     const std::string copy = folder.File("copy.wav");
-    const Finished run = WaitForProbe(StartProbe(c, mountPoint + "/out.wav",
-                                                 Limit::SmallFileSystem, capacity, mountPoint,
-                                                 copy));
+    const Finished run = WaitForProbe(
+        StartProbe(c, mountPoint + "/out.wav", Limit::SmallFileSystem, capacity, mountPoint, copy));
     if (run.status == CannotMount)
       GTEST_SKIP() << "this process may not mount a file system in a namespace of its own; "
                       "the file-size limit covers the failing write";

@@ -98,8 +98,8 @@ TEST_F(WaveDeviceModule, StopAndSeekWhilePlaying) {
     afterSeek = recorder.blocks[static_cast<size_t>(atSeek) + 2];
   }
   ASSERT_EQ(afterSeek.size(), 16384u);
-  const auto found = std::search(reference.begin(), reference.end(), afterSeek.begin(),
-                                 afterSeek.end());
+  const auto found =
+      std::search(reference.begin(), reference.end(), afterSeek.begin(), afterSeek.end());
   ASSERT_NE(found, reference.end()) << "the block after the seek is not the stream's";
   const auto offset = static_cast<size_t>(found - reference.begin());
   EXPECT_GE(offset, targetOffset);

@@ -52,7 +52,9 @@ class WaveDeviceOutputTest : public ::testing::Test {
     settings_.bufferSize = 1764;  // 10 ms of 44.1 kHz stereo
     settings_.buffersCount = 8;
   }
-  std::vector<uint8_t> Block(uint8_t fill, size_t bytes = 1764) { return std::vector<uint8_t>(bytes, fill); }
+  std::vector<uint8_t> Block(uint8_t fill, size_t bytes = 1764) {
+    return std::vector<uint8_t>(bytes, fill);
+  }
   int32_t OpenCode(WaveDeviceOutput& output) {
     return FailureCode([&] { output.Open(settings_); });
   }
@@ -145,8 +147,13 @@ TEST_F(WaveDeviceOutputTest, OutputCallbacks) {
   };
   const Case cases[] = {
       {"MPEG module: start, every block, end", OutputFlavour::Mpeg, true, false, {1, 0}, 3, true},
-      {"Windows Media Audio module: start and end", OutputFlavour::WindowsMediaAudio, true, false,
-       {1, 0}, 0, true},
+      {"Windows Media Audio module: start and end",
+       OutputFlavour::WindowsMediaAudio,
+       true,
+       false,
+       {1, 0},
+       0,
+       true},
       {"start refused: nothing more", OutputFlavour::Mpeg, true, true, {1}, 0, false},
       {"no action callback: switch off", OutputFlavour::Mpeg, false, false, {}, 0, false},
   };
@@ -163,7 +170,8 @@ TEST_F(WaveDeviceOutputTest, OutputCallbacks) {
     EXPECT_EQ(settings_.useOutputCallbacks, c.switchAfterOpen);
     // The last block of a run may be short: its report has its own size.
     const std::vector<uint8_t> blocks[3] = {Block(1), Block(2), Block(3, 400)};
-    for (const auto& block : blocks) output.Write(block.data(), static_cast<uint32_t>(block.size()));
+    for (const auto& block : blocks)
+      output.Write(block.data(), static_cast<uint32_t>(block.size()));
     output.Drain();
     output.Close();
     std::lock_guard<std::mutex> guard(reports.lock);

@@ -20,10 +20,14 @@ struct Damage {
 };
 
 constexpr Damage kDamages[] = {
-    {"m1_first_bitrate", "m1_clean", 0, -1, 0},   {"m2_first_bitrate", "m2_clean", 0, -1, 0},
-    {"m1_crc_switch", "m1_clean", -1, -1, 0},     {"m2_crc_switch", "m2_clean", -1, -1, 0},
-    {"m1_block_type_0", "m1_clean", 10, 0, 0},    {"m2_block_type_0", "m2_clean", 10, 0, 0},
-    {"m1_overrun", "m1_clean", 15, 0, 0},         {"m2_overrun", "m2_clean", 46, 0, 0},
+    {"m1_first_bitrate", "m1_clean", 0, -1, 0},
+    {"m2_first_bitrate", "m2_clean", 0, -1, 0},
+    {"m1_crc_switch", "m1_clean", -1, -1, 0},
+    {"m2_crc_switch", "m2_clean", -1, -1, 0},
+    {"m1_block_type_0", "m1_clean", 10, 0, 0},
+    {"m2_block_type_0", "m2_clean", 10, 0, 0},
+    {"m1_overrun", "m1_clean", 15, 0, 0},
+    {"m2_overrun", "m2_clean", 46, 0, 0},
     {"m1_bitrate15", "m1_clean", 12, -1, qvInputFailure},
     {"m2_bitrate15", "m2_clean", 12, -1, qvInputFailure},
     {"m1_free_format", "m1_clean", 12, -1, qvInputFailure},
@@ -31,7 +35,8 @@ constexpr Damage kDamages[] = {
 
 fs::path DamagedPath(const std::string& name) { return FixturePath("damaged/" + name + ".mp3"); }
 
-class DamagedStreams : public PlayerTest<ModuleLibrary>, public testing::WithParamInterface<Damage> {
+class DamagedStreams : public PlayerTest<ModuleLibrary>,
+                       public testing::WithParamInterface<Damage> {
  protected:
   // The whole run with callback output, as interleaved samples; the mode it ended in and the
   // code left afterwards.
@@ -82,7 +87,8 @@ TEST_P(DamagedStreams, UndamagedFramesInPlaceAndSilenceForTheDamage) {
   for (size_t i = 0; i < run.size(); ++i) {
     if (i >= from && i < settled) continue;
     if (std::abs(run[i] - clean[i]) > 1 && ++mismatches <= 5)
-      ADD_FAILURE() << "sample frame " << i / 2 << " channel " << i % 2 << ": " << run[i] << " vs " << clean[i];
+      ADD_FAILURE() << "sample frame " << i / 2 << " channel " << i % 2 << ": " << run[i] << " vs "
+                    << clean[i];
   }
   EXPECT_EQ(mismatches, 0u);
   if (d.Frame >= 0) {
@@ -94,6 +100,8 @@ TEST_P(DamagedStreams, UndamagedFramesInPlaceAndSilenceForTheDamage) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Streams, DamagedStreams, testing::ValuesIn(kDamages),
-                         [](const testing::TestParamInfo<Damage>& info) { return std::string(info.param.Name); });
+                         [](const testing::TestParamInfo<Damage>& info) {
+                           return std::string(info.param.Name);
+                         });
 
 }  // namespace

@@ -32,8 +32,7 @@ std::set<std::string> DefinedDynamicSymbols(const std::vector<uint8_t>& file) {
       Elf64_Sym symbol;
       std::memcpy(&symbol, file.data() + symbols.sh_offset + at, sizeof symbol);
       const int binding = ELF64_ST_BIND(symbol.st_info);
-      if (symbol.st_shndx == SHN_UNDEF || (binding != STB_GLOBAL && binding != STB_WEAK))
-        continue;
+      if (symbol.st_shndx == SHN_UNDEF || (binding != STB_GLOBAL && binding != STB_WEAK)) continue;
       names.insert(reinterpret_cast<const char*>(file.data() + strings.sh_offset + symbol.st_name));
     }
   }

@@ -75,8 +75,7 @@ TEST(FrameReader, OpenFailuresRaiseInputFailure) {
   auto codeOf = [](auto&& open) { return FailureCode(open, -1); };
   MpegStream stream;
   QVByteBool canSetPosition = 1;
-  EXPECT_EQ(codeOf([&] { stream.Open(FileSource("/nonexistent/x.mp2"), &canSetPosition); }),
-            5);
+  EXPECT_EQ(codeOf([&] { stream.Open(FileSource("/nonexistent/x.mp2"), &canSetPosition); }), 5);
   EXPECT_EQ(codeOf([&] { stream.Open(FileSource(""), &canSetPosition); }), 5);
   EXPECT_EQ(codeOf([&] { stream.Open(FileSource("/"), &canSetPosition); }), 5);
 
@@ -205,9 +204,9 @@ TEST(FrameReader, ProtectionBitIsEachFramesOwn) {
 TEST(FrameReader, DamagedHeadersAreCountedAsLostFrames) {
   struct Case {
     const char* Name;
-    int Damaged;          // frame whose header is damaged
+    int Damaged;           // frame whose header is damaged
     uint8_t Byte0, Byte2;  // its first and third header bytes
-    int64_t FirstOffset;  // of the first frame taken
+    int64_t FirstOffset;   // of the first frame taken
   };
   const Case cases[] = {
       {"sync bits gone", 3, 0x00, 0x10, 0},
@@ -407,7 +406,8 @@ TEST(FrameReader, SeekPositionsAtAFrameOrRefuses) {
   opened.Memory.FailSeeks = false;
   EXPECT_EQ(opened.Reader.Input().Position(), 21 * 576);
   opened.Memory.FailReads = true;
-  EXPECT_TRUE(SeekToFrame(opened.Reader, opened.Decoder, 5));  // a failing search stays inside the seek
+  EXPECT_TRUE(
+      SeekToFrame(opened.Reader, opened.Decoder, 5));  // a failing search stays inside the seek
 }
 
 }  // namespace

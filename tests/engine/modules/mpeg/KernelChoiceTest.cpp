@@ -49,18 +49,21 @@ TEST_P(BaselineKernelStreams, EverySampleWithinOneStepOfTheReference) {
   size_t mismatches = 0;
   for (size_t frame = 0; frame < frames; ++frame)
     for (int ch = 0; ch < 2; ++ch) {
-      const size_t at = (frame * static_cast<size_t>(s.Channels) + static_cast<size_t>(ch % s.Channels)) * 2;
+      const size_t at =
+          (frame * static_cast<size_t>(s.Channels) + static_cast<size_t>(ch % s.Channels)) * 2;
       const int reference = static_cast<int16_t>(bytes[at] | (bytes[at + 1] << 8));
       const int ours = run.Samples[2 * frame + static_cast<size_t>(ch)];
       if (std::abs(reference - ours) > 1 && ++mismatches <= 5)
-        ADD_FAILURE() << "frame " << frame << " channel " << ch << ": " << ours << " vs " << reference;
+        ADD_FAILURE() << "frame " << frame << " channel " << ch << ": " << ours << " vs "
+                      << reference;
     }
   EXPECT_EQ(mismatches, 0u);
 }
 
 INSTANTIATE_TEST_SUITE_P(Conformance, BaselineKernelStreams,
-                         testing::Values(Stream{"l1-fl2", 2}, Stream{"l2-fl11", 2}, Stream{"l2-fl12", 2},
-                                         Stream{"l3-compl", 1}, Stream{"l3-he_44khz", 1}, Stream{"l3-si", 1},
+                         testing::Values(Stream{"l1-fl2", 2}, Stream{"l2-fl11", 2},
+                                         Stream{"l2-fl12", 2}, Stream{"l3-compl", 1},
+                                         Stream{"l3-he_44khz", 1}, Stream{"l3-si", 1},
                                          Stream{"M2L3_compl24", 1}, Stream{"M2L3_noise", 2}),
                          [](const testing::TestParamInfo<Stream>& info) {
                            std::string name = info.param.Name;
@@ -74,12 +77,14 @@ TEST(BaselineKernels, HalfRateWithinOneStepOfTheChosenKernels) {
     DecoderSettings half;
     half.DownsampleLevel = 1;
     MpegDecoder chosenDecoder;
-    const RunResult chosen = DecodeAll(chosenDecoder, FileSource(VectorPath(std::string(name) + ".bit")), half);
+    const RunResult chosen =
+        DecodeAll(chosenDecoder, FileSource(VectorPath(std::string(name) + ".bit")), half);
     RunResult baseline;
     MpegDecoder baselineDecoder;
     {
       BaselineKernels choice;
-      baseline = DecodeAll(baselineDecoder, FileSource(VectorPath(std::string(name) + ".bit")), half);
+      baseline =
+          DecodeAll(baselineDecoder, FileSource(VectorPath(std::string(name) + ".bit")), half);
     }
     ASSERT_EQ(baseline.Samples.size(), chosen.Samples.size()) << name;
     ASSERT_FALSE(chosen.Samples.empty()) << name;

@@ -1,4 +1,5 @@
-// Layer III conformance streams decoded from a later start (the whole streams: ConformanceTest.cpp).
+// Layer III conformance streams decoded from a later start (the whole streams:
+// ConformanceTest.cpp).
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -29,7 +30,9 @@ TEST(Layer3SkippedFrames, ReservoirStaysWholeAcrossSkippedFrames) {
     size_t mismatches = 0;
     for (size_t f = 1152; f + skipped * perFrame < referenceFrames; ++f) {
       for (int ch = 0; ch < 2; ++ch) {
-        const size_t at = ((f + skipped * perFrame) * static_cast<size_t>(channels) + static_cast<size_t>(ch % channels)) * 2;
+        const size_t at = ((f + skipped * perFrame) * static_cast<size_t>(channels) +
+                           static_cast<size_t>(ch % channels)) *
+                          2;
         const int reference = static_cast<int16_t>(pcm[at] | (pcm[at + 1] << 8));
         if (std::abs(reference - run.Samples[2 * f + static_cast<size_t>(ch)]) > 1) ++mismatches;
       }

@@ -25,7 +25,8 @@ struct Reference {
 };
 
 uint32_t U32(const std::vector<uint8_t>& b, size_t& at) {
-  uint32_t v = b[at] | (b[at + 1] << 8) | (b[at + 2] << 16) | (static_cast<uint32_t>(b[at + 3]) << 24);
+  uint32_t v =
+      b[at] | (b[at + 1] << 8) | (b[at + 2] << 16) | (static_cast<uint32_t>(b[at + 3]) << 24);
   at += 4;
   return v;
 }
@@ -126,22 +127,17 @@ TEST_P(Layer3Fixtures, DecodesWholeAndCloseToReference) {
   EXPECT_LE(worst, f.EnvelopeTolerance);
 }
 
-INSTANTIATE_TEST_SUITE_P(Lame, Layer3Fixtures,
-                         testing::Values(Fixture{"m1_32k_mono", 32000, 1},
-                                         Fixture{"m1_44k_stereo", 44100, 2},
-                                         Fixture{"m1_48k_joint", 48000, 2},
-                                         Fixture{"m1_44k_attacks", 44100, 1},
-                                         Fixture{"m1_44k_vbr", 44100, 2},
-                                         Fixture{"m1_44k_tags", 44100, 2},
-                                         Fixture{"m2_16k_mono", 16000, 1},
-                                         Fixture{"m2_22k_joint", 22050, 2},
-                                         // ffmpeg (and lame) end long band 17 at 24 kHz on line
-                                         // 330, ISO/IEC 13818-3 and its conformance stream on 332:
-                                         // the lines between get another band's gain.
-                                         Fixture{"m2_24k_stereo", 24000, 2, 128},
-                                         Fixture{"m25_8k_mono", 8000, 1},
-                                         Fixture{"m25_11k_joint", 11025, 2},
-                                         Fixture{"m25_12k_stereo", 12000, 2}),
-                         [](const testing::TestParamInfo<Fixture>& info) { return std::string(info.param.Name); });
+INSTANTIATE_TEST_SUITE_P(
+    Lame, Layer3Fixtures,
+    testing::Values(Fixture{"m1_32k_mono", 32000, 1}, Fixture{"m1_44k_stereo", 44100, 2},
+                    Fixture{"m1_48k_joint", 48000, 2}, Fixture{"m1_44k_attacks", 44100, 1},
+                    Fixture{"m1_44k_vbr", 44100, 2}, Fixture{"m1_44k_tags", 44100, 2},
+                    Fixture{"m2_16k_mono", 16000, 1}, Fixture{"m2_22k_joint", 22050, 2},
+                    // ffmpeg (and lame) end long band 17 at 24 kHz on line
+                    // 330, ISO/IEC 13818-3 and its conformance stream on 332:
+                    // the lines between get another band's gain.
+                    Fixture{"m2_24k_stereo", 24000, 2, 128}, Fixture{"m25_8k_mono", 8000, 1},
+                    Fixture{"m25_11k_joint", 11025, 2}, Fixture{"m25_12k_stereo", 12000, 2}),
+    [](const testing::TestParamInfo<Fixture>& info) { return std::string(info.param.Name); });
 
 }  // namespace

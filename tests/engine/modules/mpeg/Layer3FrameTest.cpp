@@ -20,7 +20,8 @@ struct Granule {
 const char* OneLine = "010";
 
 // Side information (17 bytes) and main data of a mono 44.1 kHz frame.
-std::vector<uint8_t> MakeFrame(int mainDataBegin, Granule g0, Granule g1, const std::vector<uint8_t>& mainData) {
+std::vector<uint8_t> MakeFrame(int mainDataBegin, Granule g0, Granule g1,
+                               const std::vector<uint8_t>& mainData) {
   BitWriter w;
   w.Put(static_cast<uint32_t>(mainDataBegin), 9);
   w.Put(0, 5);
@@ -55,7 +56,7 @@ std::vector<uint8_t> MainData(size_t size, size_t at = 0, const char* bits = "")
 }
 
 class Layer3FrameProcedure : public testing::Test {
-protected:
+ protected:
   void SetUp() override { BuildLayer3Tables(*state, 0); }
 
   // Decodes a frame; for each granule: 1.0 when it decoded line 0 (its slots are what that
@@ -108,7 +109,8 @@ protected:
 };
 
 TEST_F(Layer3FrameProcedure, OwnMainData) {
-  EXPECT_EQ(Decode(MakeFrame(0, {3, 1}, {0, 0}, MainData(20, 0, OneLine))), (std::vector<double>{1.0, -1.0}));
+  EXPECT_EQ(Decode(MakeFrame(0, {3, 1}, {0, 0}, MainData(20, 0, OneLine))),
+            (std::vector<double>{1.0, -1.0}));
 }
 
 TEST_F(Layer3FrameProcedure, MainDataReachesBackOverTwoFrames) {
@@ -127,7 +129,8 @@ TEST_F(Layer3FrameProcedure, SkippedFramesKeepTheReservoir) {
 
 TEST_F(Layer3FrameProcedure, MainDataBeforeTheStreamGiveSilenceOfFullLength) {
   // Nothing supplied yet: both granules silent, nothing decoded from stale bytes.
-  EXPECT_EQ(Decode(MakeFrame(10, {3, 1}, {3, 1}, MainData(20, 0, OneLine))), (std::vector<double>{0.0, 0.0}));
+  EXPECT_EQ(Decode(MakeFrame(10, {3, 1}, {3, 1}, MainData(20, 0, OneLine))),
+            (std::vector<double>{0.0, 0.0}));
   // The reservoir is rebuilt from there: the next frame may use that frame's data.
   EXPECT_EQ(Decode(MakeFrame(20, {3, 1}, {}, MainData(5))), (std::vector<double>{1.0, -1.0}));
   ResetLayer3Reservoir(*state);
@@ -138,10 +141,12 @@ TEST_F(Layer3FrameProcedure, MainDataBeforeTheStreamGiveSilenceOfFullLength) {
 // decodes from where the part lengths put it.
 TEST_F(Layer3FrameProcedure, OverrunSilencesOnlyItsGranule) {
   // Granule 0 needs 3 bits of its 2; granule 1's line starts at bit 2.
-  EXPECT_EQ(Decode(MakeFrame(0, {2, 1}, {3, 1}, MainData(20, 0, "01010"))), (std::vector<double>{0.0, 1.0}));
+  EXPECT_EQ(Decode(MakeFrame(0, {2, 1}, {3, 1}, MainData(20, 0, "01010"))),
+            (std::vector<double>{0.0, 1.0}));
   // Granule 1 overruns: it hands over what an empty granule would, the fading overlap.
   SetUp();
-  EXPECT_EQ(Decode(MakeFrame(0, {3, 1}, {2, 1}, MainData(20, 0, "010010"))), (std::vector<double>{1.0, -1.0}));
+  EXPECT_EQ(Decode(MakeFrame(0, {3, 1}, {2, 1}, MainData(20, 0, "010010"))),
+            (std::vector<double>{1.0, -1.0}));
 }
 
 TEST_F(Layer3FrameProcedure, CutBodiesAndHugeLengthsStayInside) {
@@ -150,7 +155,8 @@ TEST_F(Layer3FrameProcedure, CutBodiesAndHugeLengthsStayInside) {
     std::vector<uint8_t> cut(body.begin(), body.begin() + static_cast<long>(length));
     Decode(cut);
   }
-  for (int i = 0; i < 3; ++i) Decode(MakeFrame(0, {4095, 288}, {4095, 288}, MainData(1500, 0, "1111")));
+  for (int i = 0; i < 3; ++i)
+    Decode(MakeFrame(0, {4095, 288}, {4095, 288}, MainData(1500, 0, "1111")));
 }
 
 }  // namespace

@@ -14,10 +14,11 @@ TEST(Layer3Huffman, TablesHaveTheirSizesAndLinbits) {
     int Codes;
     int Linbits;
   };
-  const Case cases[] = {{1, 4, 0},   {2, 9, 0},   {3, 9, 0},    {5, 16, 0},   {6, 16, 0},   {7, 36, 0},
-                        {8, 36, 0},  {9, 36, 0},  {10, 64, 0},  {11, 64, 0},  {12, 64, 0},  {13, 256, 0},
-                        {15, 256, 0}, {16, 256, 1}, {19, 256, 4}, {23, 256, 13}, {24, 256, 4}, {27, 256, 7},
-                        {30, 256, 11}, {31, 256, 13}, {32, 16, 0}, {33, 16, 0}};
+  const Case cases[] = {{1, 4, 0},     {2, 9, 0},    {3, 9, 0},    {5, 16, 0},    {6, 16, 0},
+                        {7, 36, 0},    {8, 36, 0},   {9, 36, 0},   {10, 64, 0},   {11, 64, 0},
+                        {12, 64, 0},   {13, 256, 0}, {15, 256, 0}, {16, 256, 1},  {19, 256, 4},
+                        {23, 256, 13}, {24, 256, 4}, {27, 256, 7}, {30, 256, 11}, {31, 256, 13},
+                        {32, 16, 0},   {33, 16, 0}};
   for (const Case& c : cases) {
     const HuffmanTable& t = Layer3HuffmanTable(c.Table);
     EXPECT_EQ(t.treeSize, 2 * c.Codes - 1) << c.Table;
@@ -36,13 +37,15 @@ TEST(Layer3Huffman, KnownCodesOfTheStandard) {
     const char* Code;
   };
   const Case cases[] = {
-      {1, 0x00, "1"},          {1, 0x01, "001"},       {1, 0x10, "01"},        {1, 0x11, "000"},
-      {2, 0x22, "000000"},     {5, 0x33, "00000000"},  {7, 0x00, "1"},         {13, 0x00, "1"},
-      {15, 0x00, "111"},       {16, 0xFF, "00000011"}, {16, 0xF0, "000001100"}, {24, 0xFF, "0011"},
-      {24, 0x00, "1111"},      {32, 0x0, "1"},         {32, 0xF, "000001"},    {33, 0x0, "1111"},
-      {33, 0xF, "0000"},      {13, 0xFF, "0000000000000001"},
+      {1, 0x00, "1"},         {1, 0x01, "001"},        {1, 0x10, "01"},
+      {1, 0x11, "000"},       {2, 0x22, "000000"},     {5, 0x33, "00000000"},
+      {7, 0x00, "1"},         {13, 0x00, "1"},         {15, 0x00, "111"},
+      {16, 0xFF, "00000011"}, {16, 0xF0, "000001100"}, {24, 0xFF, "0011"},
+      {24, 0x00, "1111"},     {32, 0x0, "1"},          {32, 0xF, "000001"},
+      {33, 0x0, "1111"},      {33, 0xF, "0000"},       {13, 0xFF, "0000000000000001"},
   };
-  for (const Case& c : cases) EXPECT_EQ(CodeOf(c.Table, c.Leaf), c.Code) << c.Table << " " << c.Leaf;
+  for (const Case& c : cases)
+    EXPECT_EQ(CodeOf(c.Table, c.Leaf), c.Code) << c.Table << " " << c.Leaf;
 }
 
 // Every codeword of every table, followed by arbitrary bits, decodes to its leaf and length.
@@ -57,7 +60,8 @@ TEST(Layer3Huffman, LookupAgreesWithTreeWalkForEveryCode) {
         const int n = static_cast<int>(c.Bits.size());
         uint32_t window = (code << (32 - n)) | (tail >> n);
         int length = 0;
-        EXPECT_EQ(static_cast<int>(DecodeHuffman(t, window, length)), c.Leaf) << table << " " << c.Bits;
+        EXPECT_EQ(static_cast<int>(DecodeHuffman(t, window, length)), c.Leaf)
+            << table << " " << c.Bits;
         EXPECT_EQ(length, n) << table << " " << c.Bits;
       }
     }

@@ -11,7 +11,7 @@
 namespace {
 
 class Layer3Hybrid : public testing::Test {
-protected:
+ protected:
   void SetUp() override {
     BuildLayer3Tables(*state, 0);
     std::mt19937 random(5);
@@ -33,7 +33,8 @@ protected:
     for (int n = 0; n < 3; ++n) {
       for (int i = 0; i < 12; ++i) {
         double sum = 0.0;
-        for (int k = 0; k < 6; ++k) sum += x[3 * k + n] * std::cos(M_PI / 24 * (2 * i + 7) * (2 * k + 1));
+        for (int k = 0; k < 6; ++k)
+          sum += x[3 * k + n] * std::cos(M_PI / 24 * (2 * i + 7) * (2 * k + 1));
         z[6 + 6 * n + i] += sum * std::sin(M_PI * (2 * i + 1) / 24);
       }
     }
@@ -42,9 +43,12 @@ protected:
   static double Window(int type, int i) {
     const double longSine = std::sin(M_PI * (2 * i + 1) / 72);
     switch (type) {
-      case 1: return i < 18 ? longSine : i < 24 ? 1.0 : i < 30 ? std::sin(M_PI * (2 * i - 35) / 24) : 0.0;
-      case 3: return i < 6 ? 0.0 : i < 12 ? std::sin(M_PI * (2 * i - 11) / 24) : i < 18 ? 1.0 : longSine;
-      default: return longSine;
+      case 1:
+        return i < 18 ? longSine : i < 24 ? 1.0 : i < 30 ? std::sin(M_PI * (2 * i - 35) / 24) : 0.0;
+      case 3:
+        return i < 6 ? 0.0 : i < 12 ? std::sin(M_PI * (2 * i - 11) / 24) : i < 18 ? 1.0 : longSine;
+      default:
+        return longSine;
     }
   }
 
@@ -59,7 +63,8 @@ TEST_F(Layer3Hybrid, TransformsMatchTheDefinitionsWithOddSubbandsInverted) {
     int Mixed;
   };
   // A mixed flag on a start or stop block gives its two lowest subbands the normal window.
-  for (Case c : {Case{0, 0}, Case{1, 0}, Case{3, 0}, Case{2, 0}, Case{2, 1}, Case{1, 1}, Case{3, 1}}) {
+  for (Case c :
+       {Case{0, 0}, Case{1, 0}, Case{3, 0}, Case{2, 0}, Case{2, 1}, Case{1, 1}, Case{3, 1}}) {
     BuildLayer3Tables(*state, 0);
     GranuleInfo info{};
     info.BlockType = c.BlockType;
@@ -77,7 +82,8 @@ TEST_F(Layer3Hybrid, TransformsMatchTheDefinitionsWithOddSubbandsInverted) {
         for (int k = 0; k < 18; ++k) {
           double expected = z[k] + (granule ? z[18 + k] : 0.0);
           if (sb & 1 && k & 1) expected = -expected;
-          ASSERT_NEAR(slots->Samples[0][k][sb], expected, 1e-12) << c.BlockType << " sb " << sb << " k " << k;
+          ASSERT_NEAR(slots->Samples[0][k][sb], expected, 1e-12)
+              << c.BlockType << " sb " << sb << " k " << k;
         }
       }
     }
@@ -89,7 +95,8 @@ TEST_F(Layer3Hybrid, OnlyPairsBelowMaxbAreTransformed) {
   info.Maxb = 32;
   double spectrum[576];
   std::copy(lines, lines + 576, spectrum);
-  HybridSynthesis(*state, spectrum, 1, info, slots->Samples[1]);  // leaves second halves for every subband
+  HybridSynthesis(*state, spectrum, 1, info,
+                  slots->Samples[1]);  // leaves second halves for every subband
   double stored[32][18];
   for (int sb = 0; sb < 32; ++sb) {
     double z[36];
@@ -101,7 +108,8 @@ TEST_F(Layer3Hybrid, OnlyPairsBelowMaxbAreTransformed) {
   HybridSynthesis(*state, spectrum, 1, info, slots->Samples[1]);
   for (int sb = 4; sb < 32; ++sb)
     for (int k = 0; k < 18; ++k) ASSERT_NEAR(slots->Samples[1][k][sb], stored[sb][k], 1e-12) << sb;
-  for (int k = 0; k < 18; ++k) EXPECT_NE(slots->Samples[1][k][3], stored[3][k]);  // pair 2, 3 transformed
+  for (int k = 0; k < 18; ++k)
+    EXPECT_NE(slots->Samples[1][k][3], stored[3][k]);  // pair 2, 3 transformed
   // The untransformed subbands leave nothing for the next granule.
   info.Maxb = 0;
   HybridSynthesis(*state, spectrum, 1, info, slots->Samples[1]);
@@ -129,7 +137,8 @@ TEST_F(Layer3Hybrid, AntialiasBoundariesByBlockType) {
     int Maxb;
     int Boundaries;
   };
-  for (Case c : {Case{0, 0, 32, 31}, Case{0, 0, 3, 2}, Case{1, 0, 1, 0}, Case{2, 0, 32, 0}, Case{2, 1, 32, 1}}) {
+  for (Case c : {Case{0, 0, 32, 31}, Case{0, 0, 3, 2}, Case{1, 0, 1, 0}, Case{2, 0, 32, 0},
+                 Case{2, 1, 32, 1}}) {
     double spectrum[576];
     std::copy(lines, lines + 576, spectrum);
     GranuleInfo info{};
@@ -174,7 +183,8 @@ TEST_F(Layer3Hybrid, AntialiasButterfliesMatchTheFormula) {
     GranuleInfo info{};
     info.Maxb = maxb;
     Antialias(state->tables, spectrum, info);
-    for (int i = 0; i < 576; ++i) ASSERT_NEAR(spectrum[i], expected[i], 1e-14) << "maxb " << maxb << " line " << i;
+    for (int i = 0; i < 576; ++i)
+      ASSERT_NEAR(spectrum[i], expected[i], 1e-14) << "maxb " << maxb << " line " << i;
   }
 }
 

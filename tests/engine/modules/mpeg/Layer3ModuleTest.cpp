@@ -15,8 +15,8 @@ std::vector<int16_t> WavSamples(const std::filesystem::path& path, int32_t* rate
   return Samples(reinterpret_cast<const uint8_t*>(wav.data.data()), wav.data.size());
 }
 
-std::vector<int16_t> ConvertToWav(const std::filesystem::path& input, const std::filesystem::path& output,
-                                  int32_t* rate) {
+std::vector<int16_t> ConvertToWav(const std::filesystem::path& input,
+                                  const std::filesystem::path& output, int32_t* rate) {
   ModuleLibrary module;
   EXPECT_TRUE(module.Loaded());
   if (!module.Loaded()) return {};
@@ -61,22 +61,23 @@ TEST_P(Layer3ToWav, EverySampleInPlace) {
   for (size_t f = 0; f < frames; ++f)
     for (int ch = 0; ch < 2; ++ch)
       if (std::abs(out[2 * f + static_cast<size_t>(ch)] -
-                   reference[f * static_cast<size_t>(s.Channels) + static_cast<size_t>(ch % s.Channels)]) > 1)
+                   reference[f * static_cast<size_t>(s.Channels) +
+                             static_cast<size_t>(ch % s.Channels)]) > 1)
         ++mismatches;
   EXPECT_EQ(mismatches, 0u);
 }
 
-INSTANTIATE_TEST_SUITE_P(Streams, Layer3ToWav,
-                         testing::Values(Stream{"l3-compl", 1, 48000, true}, Stream{"l3-he_44khz", 1, 44100, true},
-                                         Stream{"l3-si", 1, 44100, true}, Stream{"l3-si_huff", 1, 44100, true},
-                                         Stream{"M2L3_compl24", 1, 24000, false},
-                                         Stream{"M2L3_noise", 2, 22050, false}),
-                         [](const auto& info) {
-                           std::string name = info.param.Name;
-                           for (char& c : name)
-                             if (c == '-') c = '_';
-                           return name;
-                         });
+INSTANTIATE_TEST_SUITE_P(
+    Streams, Layer3ToWav,
+    testing::Values(Stream{"l3-compl", 1, 48000, true}, Stream{"l3-he_44khz", 1, 44100, true},
+                    Stream{"l3-si", 1, 44100, true}, Stream{"l3-si_huff", 1, 44100, true},
+                    Stream{"M2L3_compl24", 1, 24000, false}, Stream{"M2L3_noise", 2, 22050, false}),
+    [](const auto& info) {
+      std::string name = info.param.Name;
+      for (char& c : name)
+        if (c == '-') c = '_';
+      return name;
+    });
 
 // ID3v2 in front, ID3v1 at the end: all 41 frames of the fixture, nothing of the tags.
 TEST(Layer3ToWavTags, TaggedStreamDecodesWhole) {

@@ -13,7 +13,7 @@ using namespace layer3test;
 namespace {
 
 class Layer3Requantise : public testing::Test {
-protected:
+ protected:
   void SetUp() override { BuildLayer3Tables(*state, 0); }
 
   // A long-block granule with gain 1.0 (global_gain 210) and all scale factors 0.
@@ -65,11 +65,11 @@ TEST_F(Layer3Requantise, PairValuesWithSignsAndEscapes) {
   };
   const double p25 = std::pow(25.0, 4.0 / 3.0);
   const Case cases[] = {
-      {1, 0x10, {{1, 1}}, -1.0, 0.0},                           // (1, 0), first negative
-      {1, 0x11, {{0, 1}, {1, 1}}, 1.0, -1.0},                   // (1, 1)
-      {24, 0xF0, {{0b1010, 4}, {0, 1}}, p25, 0.0},              // escape: 15 + 10
+      {1, 0x10, {{1, 1}}, -1.0, 0.0},               // (1, 0), first negative
+      {1, 0x11, {{0, 1}, {1, 1}}, 1.0, -1.0},       // (1, 1)
+      {24, 0xF0, {{0b1010, 4}, {0, 1}}, p25, 0.0},  // escape: 15 + 10
       {5, 0x30, {{1, 1}}, -std::pow(3.0, 4.0 / 3.0), 0.0},
-      {13, 0x08, {{0, 1}}, 0.0, std::pow(8.0, 4.0 / 3.0)},      // magnitude 8 as pow yields it
+      {13, 0x08, {{0, 1}}, 0.0, std::pow(8.0, 4.0 / 3.0)},  // magnitude 8 as pow yields it
   };
   for (const Case& c : cases) {
     BitWriter bits;
@@ -206,7 +206,8 @@ TEST_F(Layer3Requantise, MiddleSideCombinesWithTheMiddleChannel) {
   g.Part23Length = static_cast<int>(bits.Bits());
   BitCursor reader;
   reader.Start(data.data(), data.data() + bits.Size());
-  ASSERT_EQ(RequantiseMiddleSide(state->tables, reader, state->spectrum[0], state->spectrum[1], scalefac, g, 0, 0),
+  ASSERT_EQ(RequantiseMiddleSide(state->tables, reader, state->spectrum[0], state->spectrum[1],
+                                 scalefac, g, 0, 0),
             0);
   EXPECT_EQ(state->spectrum[0][0], 0.5);
   EXPECT_EQ(state->spectrum[1][0], 0.5);

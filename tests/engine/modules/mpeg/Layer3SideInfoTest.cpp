@@ -138,9 +138,9 @@ TEST(Layer3SideInfo, WindowSwitchingRegions) {
     int BlockType;
     int Region1;
   };
-  const Case cases[] = {{false, 0, 2, 18}, {false, 0, 1, 18}, {false, 1, 3, 18}, {true, 3, 2, 18},
-                        {true, 3, 1, 27},  {true, 4, 3, 27},  {true, 6, 1, 27},  {true, 8, 1, 54},
-                        {true, 8, 2, 36}};
+  const Case cases[] = {{false, 0, 2, 18}, {false, 0, 1, 18}, {false, 1, 3, 18},
+                        {true, 3, 2, 18},  {true, 3, 1, 27},  {true, 4, 3, 27},
+                        {true, 6, 1, 27},  {true, 8, 1, 54},  {true, 8, 2, 36}};
   for (const Case& c : cases) {
     GranuleBits g;
     g.switching = true;
@@ -277,7 +277,8 @@ TEST(Layer3ScaleFactors, LsfLayouts) {
   for (const Case& c : cases) {
     unsigned word = c.Intensity ? state->tables.lsfIntensityLayout[c.Compress / 2]
                                 : state->tables.lsfScaleLayout[c.Compress];
-    for (int i = 0; i < 4; ++i) EXPECT_EQ(static_cast<int>((word >> (3 * i)) & 7), c.Slen[i]) << c.Compress;
+    for (int i = 0; i < 4; ++i)
+      EXPECT_EQ(static_cast<int>((word >> (3 * i)) & 7), c.Slen[i]) << c.Compress;
     EXPECT_EQ(static_cast<int>((word >> 12) & 7), c.Row) << c.Compress;
     EXPECT_EQ(static_cast<int>(word >> 15), c.Preflag) << c.Compress;
   }

@@ -11,7 +11,7 @@
 namespace {
 
 class Layer3Intensity : public testing::Test {
-protected:
+ protected:
   void SetUp() override {
     BuildLayer3Tables(*state, 0);
     for (int i = 0; i < 576; ++i) {
@@ -38,7 +38,7 @@ TEST_F(Layer3Intensity, RatioTables) {
   EXPECT_DOUBLE_EQ(r[1][0][1][1], 1.0);
   EXPECT_DOUBLE_EQ(r[1][0][2][0], 1.0);
   EXPECT_DOUBLE_EQ(r[1][0][2][1], k0);
-  EXPECT_DOUBLE_EQ(r[2][0][3][0], 0.5);  // scale 1: k = 2^-0.5, position 3: k^2
+  EXPECT_DOUBLE_EQ(r[2][0][3][0], 0.5);                // scale 1: k = 2^-0.5, position 3: k^2
   EXPECT_DOUBLE_EQ(r[1][0][31][0], std::pow(k0, 16));  // 5-bit positions by the same rule
   EXPECT_DOUBLE_EQ(r[1][0][30][1], std::pow(k0, 15));
   for (int set = 0; set < 3; ++set)
@@ -50,9 +50,9 @@ TEST_F(Layer3Intensity, RatioTables) {
 TEST_F(Layer3Intensity, LongBlocksAboveTheLastNonZeroBand) {
   GranuleInfo info{};
   info.Maxbandl = 5;
-  scalefac[4] = 0;  // below the region: untouched
-  scalefac[5] = 7;  // illegal position: untouched
-  scalefac[6] = 0;  // all to the right
+  scalefac[4] = 0;   // below the region: untouched
+  scalefac[5] = 7;   // illegal position: untouched
+  scalefac[6] = 0;   // all to the right
   scalefac[20] = 3;  // band 20 and band 21: half and half
   IntensityStereo(state->tables, left, right, scalefac, info, 0, false, false);
   const Layer3BandTable& bands = BandTables[0];
@@ -78,8 +78,8 @@ TEST_F(Layer3Intensity, LsfHighestBand) {
   };
   const double k = std::pow(2.0, -0.5);  // intensity scale 1, position 1
   const double root2 = 1.4142135623730951;
-  for (const Case& c : {Case{20, false, k, 1.0}, Case{20, true, k * root2, root2}, Case{21, false, 1.0, 1.0},
-                        Case{21, true, root2, root2}}) {
+  for (const Case& c : {Case{20, false, k, 1.0}, Case{20, true, k * root2, root2},
+                        Case{21, false, 1.0, 1.0}, Case{21, true, root2, root2}}) {
     SetUp();
     GranuleInfo info{};
     info.Maxbandl = c.maxbandl;
@@ -105,10 +105,10 @@ TEST_F(Layer3Intensity, LsfIllegalPositionIsTheLargestValueOfItsWidth) {
     int32_t illegal[39];
     for (int b = 0; b < 39; ++b) illegal[b] = 7;
     scalefac[10] = 3;
-    illegal[10] = 3;  // 2-bit width: 3 is illegal
+    illegal[10] = 3;   // 2-bit width: 3 is illegal
     scalefac[11] = 3;  // 3-bit width: position 3 holds
     scalefac[12] = 0;
-    illegal[12] = 0;  // no bits: 0 is illegal
+    illegal[12] = 0;                                // no bits: 0 is illegal
     for (int b = 13; b < 21; ++b) scalefac[b] = 7;  // illegal for 3 bits
     IntensityStereo(state->tables, left, right, scalefac, info, 3, middleSide, true, illegal);
     const Layer3BandTable& bands = BandTables[3];
@@ -150,15 +150,16 @@ TEST_F(Layer3Intensity, MixedBlocksTakeTheLongPartWhenNoShortBandIsCoded) {
   info.Maxband[0] = info.Maxband[1] = info.Maxband[2] = 3;
   info.Maxbandl = 6;
   for (int& s : scalefac) s = 7;
-  scalefac[6] = 0;   // long band 6
-  scalefac[8] = 0;   // short band 3, window 0: entry 3 x 3 + 0 - 1
+  scalefac[6] = 0;  // long band 6
+  scalefac[8] = 0;  // short band 3, window 0: entry 3 x 3 + 0 - 1
   IntensityStereo(state->tables, left, right, scalefac, info, 0, false, false);
   const Layer3BandTable& bands = BandTables[0];
   for (int i = 0; i < 36; ++i) {
     const bool moved = i >= bands.longBoundary[6] && i < bands.longBoundary[7];
     EXPECT_EQ(right[i], moved ? 1.0 + i : 0.0) << i;
   }
-  for (int p = 36; p < 3 * bands.shortBoundary[4]; ++p) EXPECT_EQ(right[p], p % 3 == 0 ? 1.0 + p : 0.0) << p;
+  for (int p = 36; p < 3 * bands.shortBoundary[4]; ++p)
+    EXPECT_EQ(right[p], p % 3 == 0 ? 1.0 + p : 0.0) << p;
 }
 
 TEST_F(Layer3Intensity, CorruptPositionsStayInTheTable) {

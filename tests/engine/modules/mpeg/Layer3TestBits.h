@@ -12,7 +12,7 @@
 namespace layer3test {
 
 class BitWriter {
-public:
+ public:
   void Put(uint32_t value, int bits) {
     for (int i = bits - 1; i >= 0; --i) PutBit((value >> i) & 1);
   }
@@ -28,7 +28,7 @@ public:
   std::vector<uint8_t> Bytes() const { return bytes_; }
   size_t Size() const { return bytes_.size(); }
 
-private:
+ private:
   std::vector<uint8_t> bytes_;
   size_t count_ = 0;
 };
@@ -39,7 +39,8 @@ struct Codeword {
 };
 
 // Every codeword of a tree, by walking it depth first.
-inline void CollectCodes(const int16_t* tree, int node, const std::string& prefix, std::vector<Codeword>& out) {
+inline void CollectCodes(const int16_t* tree, int node, const std::string& prefix,
+                         std::vector<Codeword>& out) {
   if (tree[node] >= 0) {
     out.push_back({prefix, tree[node]});
     return;

@@ -54,8 +54,8 @@ inline StreamLayout WalkFrames(const std::vector<uint8_t>& s, size_t from = 0) {
     const int bitrate = bitrates[layer == 1 ? 0 : 1][s[at + 2] >> 4];
     const int rate = rates[(s[at + 2] >> 2) & 3];
     const int padding = (s[at + 2] >> 1) & 1;
-    const int length = layer == 1 ? (12000 * bitrate / rate + padding) * 4
-                                  : 144000 * bitrate / rate + padding;
+    const int length =
+        layer == 1 ? (12000 * bitrate / rate + padding) * 4 : 144000 * bitrate / rate + padding;
     if (layout.frames == 0) {
       layout.layer = layer;
       layout.rate = rate;
@@ -127,7 +127,8 @@ struct MemoryInput {
     if (input->failReadsFrom >= 0 && input->position >= input->failReadsFrom) return FALSE;
     const int64_t left = static_cast<int64_t>(input->data.size()) - input->position;
     const int64_t count = bytes < left ? bytes : left;
-    if (count > 0) std::memcpy(buffer, input->data.data() + input->position, static_cast<size_t>(count));
+    if (count > 0)
+      std::memcpy(buffer, input->data.data() + input->position, static_cast<size_t>(count));
     input->position += count > 0 ? count : 0;
     *bytesRead = static_cast<int32_t>(count > 0 ? count : 0);
     return TRUE;
@@ -135,7 +136,8 @@ struct MemoryInput {
 
   void Install(const ModuleExports& qv, QVHandle h) {
     EXPECT_TRUE(qv.QVSetInputMode(h, imCallback));
-    EXPECT_TRUE(qv.QVSetInCB(h, Open, Close, GetSize, Seek, Read, reinterpret_cast<QVUserValue>(this)));
+    EXPECT_TRUE(
+        qv.QVSetInCB(h, Open, Close, GetSize, Seek, Read, reinterpret_cast<QVUserValue>(this)));
   }
 };
 
@@ -146,9 +148,9 @@ struct BlockRecorder {
   std::vector<std::vector<uint8_t>> blocks;
   std::atomic<int> blockCount{0};
   std::atomic<int32_t> rate{0};
-  int refuseBlock = -1;   // 1-based block answered false
+  int refuseBlock = -1;  // 1-based block answered false
   bool refuseStart = false;
-  int holdAtBlock = -1;   // 1-based block at which the thread waits for Release()
+  int holdAtBlock = -1;      // 1-based block at which the thread waits for Release()
   bool holdAtClose = false;  // the closing action waits for Release()
   std::atomic<bool> closing{false};
   std::atomic<bool> released{false};

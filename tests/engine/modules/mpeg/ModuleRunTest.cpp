@@ -379,7 +379,8 @@ TEST_F(ModuleRun, DamagedStreamsRunToTheirEnd) {
   std::vector<uint8_t> headerThenNoise(stream_.begin(), stream_.begin() + 4);
   headerThenNoise.insert(headerThenNoise.end(), noise.begin(), noise.end());
   const size_t frameLength = 192 * 144000 / 32000;
-  std::vector<uint8_t> cut(stream_.begin(), stream_.begin() + static_cast<long>(stream_.size() / 3 + 17));
+  std::vector<uint8_t> cut(stream_.begin(),
+                           stream_.begin() + static_cast<long>(stream_.size() / 3 + 17));
   const Case cases[] = {{"bytes flipped", flipped, static_cast<size_t>(frames_)},
                         {"one header, then noise", headerThenNoise, 1},
                         {"cut inside a frame", cut, cut.size() / frameLength + 1}};

@@ -78,18 +78,52 @@ TEST_P(OutputConversion, WavFileHoldsEveryFrameOfTheStream) {
   const size_t dataBytes = expectedSampleFrames_ * 4;
   ASSERT_EQ(file.size(), 46 + dataBytes);
   const auto rate = static_cast<uint32_t>(layout_.rate);
-  const uint8_t expectedHeader[46] = {
-      'R', 'I', 'F', 'F',
-      static_cast<uint8_t>(38 + dataBytes), static_cast<uint8_t>((38 + dataBytes) >> 8),
-      static_cast<uint8_t>((38 + dataBytes) >> 16), static_cast<uint8_t>((38 + dataBytes) >> 24),
-      'W', 'A', 'V', 'E', 'f', 'm', 't', ' ', 18, 0, 0, 0, 1, 0, 2, 0,
-      static_cast<uint8_t>(rate), static_cast<uint8_t>(rate >> 8),
-      static_cast<uint8_t>(rate >> 16), 0,
-      static_cast<uint8_t>(rate * 4), static_cast<uint8_t>((rate * 4) >> 8),
-      static_cast<uint8_t>((rate * 4) >> 16), 0,
-      4, 0, 16, 0, 0, 0, 'd', 'a', 't', 'a',
-      static_cast<uint8_t>(dataBytes), static_cast<uint8_t>(dataBytes >> 8),
-      static_cast<uint8_t>(dataBytes >> 16), static_cast<uint8_t>(dataBytes >> 24)};
+  const uint8_t expectedHeader[46] = {'R',
+                                      'I',
+                                      'F',
+                                      'F',
+                                      static_cast<uint8_t>(38 + dataBytes),
+                                      static_cast<uint8_t>((38 + dataBytes) >> 8),
+                                      static_cast<uint8_t>((38 + dataBytes) >> 16),
+                                      static_cast<uint8_t>((38 + dataBytes) >> 24),
+                                      'W',
+                                      'A',
+                                      'V',
+                                      'E',
+                                      'f',
+                                      'm',
+                                      't',
+                                      ' ',
+                                      18,
+                                      0,
+                                      0,
+                                      0,
+                                      1,
+                                      0,
+                                      2,
+                                      0,
+                                      static_cast<uint8_t>(rate),
+                                      static_cast<uint8_t>(rate >> 8),
+                                      static_cast<uint8_t>(rate >> 16),
+                                      0,
+                                      static_cast<uint8_t>(rate * 4),
+                                      static_cast<uint8_t>((rate * 4) >> 8),
+                                      static_cast<uint8_t>((rate * 4) >> 16),
+                                      0,
+                                      4,
+                                      0,
+                                      16,
+                                      0,
+                                      0,
+                                      0,
+                                      'd',
+                                      'a',
+                                      't',
+                                      'a',
+                                      static_cast<uint8_t>(dataBytes),
+                                      static_cast<uint8_t>(dataBytes >> 8),
+                                      static_cast<uint8_t>(dataBytes >> 16),
+                                      static_cast<uint8_t>(dataBytes >> 24)};
   EXPECT_EQ(std::vector<uint8_t>(file.begin(), file.begin() + 46),
             std::vector<uint8_t>(expectedHeader, expectedHeader + 46));
   const auto out = Samples(file.data() + 46, dataBytes);
@@ -112,8 +146,8 @@ QVBool WINAPI RecordAction(QVByteBool init, QVUserValue user) {
   return TRUE;
 }
 
-QVBool WINAPI RecordData(void* samples, int32_t bits, int32_t channels, int32_t rate,
-                         int32_t size, QVUserValue user) {
+QVBool WINAPI RecordData(void* samples, int32_t bits, int32_t channels, int32_t rate, int32_t size,
+                         QVUserValue user) {
   auto* record = reinterpret_cast<CallbackRecord*>(user);
   std::lock_guard<std::mutex> guard(record->lock);
   auto* bytes = static_cast<uint8_t*>(samples);
@@ -129,8 +163,7 @@ QVBool WINAPI RecordData(void* samples, int32_t bits, int32_t channels, int32_t 
 TEST_P(OutputConversion, CallbacksReceiveStartBlocksAndEnd) {
   CallbackRecord record;
   const QVHandle h = Prepare(omCallback, "");
-  ASSERT_TRUE(
-      qv_->QVSetOutCB(h, RecordData, RecordAction, reinterpret_cast<QVUserValue>(&record)));
+  ASSERT_TRUE(qv_->QVSetOutCB(h, RecordData, RecordAction, reinterpret_cast<QVUserValue>(&record)));
   ASSERT_TRUE(qv_->QVPlay(h));
   EXPECT_EQ(WaitWhileRunning(*qv_, h), pmFinished);
   EXPECT_TRUE(qv_->QVClose(h));

@@ -18,9 +18,9 @@ namespace {
 
 struct Step {
   uint32_t Frame;
-  size_t Blocks;       // blocks handed on during the step
-  uint32_t Fill;       // bytes left in the block after it
-  bool SeekNearby;     // a seek was seen since the step before
+  size_t Blocks;    // blocks handed on during the step
+  uint32_t Fill;    // bytes left in the block after it
+  bool SeekNearby;  // a seek was seen since the step before
 };
 
 TEST(SeekWhileDecoding, FramesAfterEachSeekAreWhole) {
@@ -62,7 +62,8 @@ TEST(SeekWhileDecoding, FramesAfterEachSeekAreWhole) {
             continue;
           }
           if (step.Outcome != StepOutcome::Decoded) continue;
-          steps.push_back({step.Frame, collector.BlockSizes.size() - blocks, pcm.PcmFill, now != seen});
+          steps.push_back(
+              {step.Frame, collector.BlockSizes.size() - blocks, pcm.PcmFill, now != seen});
           seen = now;
         }
       } catch (const ModuleFailure& raised) {

@@ -27,12 +27,14 @@ TEST(StreamInput, FileReadsAndSeeksDeliverTheFilesBytes) {
   WriteBytes(path, bytes);
 
   const std::vector<Step> steps = {
-      {Step::Read, 4, 0},      {Step::Read, 417, 0},    {Step::Read, 1, 0},     {Step::Seek, 0, 1},
-      {Step::Read, 40000, 0},  {Step::Seek, -500, 1},   {Step::Read, 700, 0},   {Step::Seek, 1000, 1},
-      {Step::Read, 33000, 0},  {Step::Seek, 10, 0},     {Step::Read, 6, 0},     {Step::Seek, -128, 2},
-      {Step::Read, 127, 0},    {Step::Read, 50, 0},     {Step::Seek, 99990, 0}, {Step::Read, 64, 0},
-      {Step::Seek, -1, 0},     {Step::Read, 3, 0},      {Step::Seek, 5, 0},     {Step::Read, 32768, 0},
-      {Step::Read, 32769, 0},  {Step::Read, 100000, 0},
+      {Step::Read, 4, 0},      {Step::Read, 417, 0},   {Step::Read, 1, 0},
+      {Step::Seek, 0, 1},      {Step::Read, 40000, 0}, {Step::Seek, -500, 1},
+      {Step::Read, 700, 0},    {Step::Seek, 1000, 1},  {Step::Read, 33000, 0},
+      {Step::Seek, 10, 0},     {Step::Read, 6, 0},     {Step::Seek, -128, 2},
+      {Step::Read, 127, 0},    {Step::Read, 50, 0},    {Step::Seek, 99990, 0},
+      {Step::Read, 64, 0},     {Step::Seek, -1, 0},    {Step::Read, 3, 0},
+      {Step::Seek, 5, 0},      {Step::Read, 32768, 0}, {Step::Read, 32769, 0},
+      {Step::Read, 100000, 0},
   };
   StreamInput input;
   InputSource source;
@@ -45,17 +47,22 @@ TEST(StreamInput, FileReadsAndSeeksDeliverTheFilesBytes) {
   for (size_t n = 0; n < steps.size(); ++n) {
     const Step& step = steps[n];
     if (step.What == Step::Seek) {
-      const int64_t base = step.Origin == 0 ? 0 : step.Origin == 1 ? position : static_cast<int64_t>(bytes.size());
+      const int64_t base = step.Origin == 0   ? 0
+                           : step.Origin == 1 ? position
+                                              : static_cast<int64_t>(bytes.size());
       const bool possible = base + step.Amount >= 0;
       ASSERT_EQ(input.Seek(step.Amount, step.Origin), possible) << "step " << n;
       if (possible) position = base + step.Amount;
     } else {
       std::vector<uint8_t> got(static_cast<size_t>(step.Amount));
       int32_t delivered = -1;
-      ASSERT_TRUE(input.Read(got.data(), static_cast<int32_t>(step.Amount), &delivered)) << "step " << n;
-      const int64_t expected = std::min<int64_t>(step.Amount, static_cast<int64_t>(bytes.size()) - position);
+      ASSERT_TRUE(input.Read(got.data(), static_cast<int32_t>(step.Amount), &delivered))
+          << "step " << n;
+      const int64_t expected =
+          std::min<int64_t>(step.Amount, static_cast<int64_t>(bytes.size()) - position);
       ASSERT_EQ(delivered, expected) << "step " << n;
-      ASSERT_TRUE(std::equal(got.begin(), got.begin() + delivered, bytes.begin() + position)) << "step " << n;
+      ASSERT_TRUE(std::equal(got.begin(), got.begin() + delivered, bytes.begin() + position))
+          << "step " << n;
       position += delivered;
     }
     ASSERT_EQ(input.Position(), position) << "step " << n;

@@ -265,7 +265,8 @@ TEST(Synthesis, BothChannelsInOneCallEqualTheTwoChannelCalls) {
       }
       ASSERT_EQ(pairFill, bytes);
       ASSERT_EQ(a, b) << "slot " << n << (c.Half ? " half rate" : " full rate");
-      for (uint32_t j = 0; j < bytes / 4; ++j) clipped |= SampleAt(a, j, 0) == 32767 || SampleAt(a, j, 1) == -32768;
+      for (uint32_t j = 0; j < bytes / 4; ++j)
+        clipped |= SampleAt(a, j, 0) == 32767 || SampleAt(a, j, 1) == -32768;
     }
     if (c.Amplitude > 1.0) {
       EXPECT_TRUE(clipped);

@@ -14,10 +14,12 @@ TEST(CodePage, AnsiToWideConvertsTheWholeTextOrFailsWhenItDoesNotFit) {
       {"", u""},
       {"/music/song.wma", u"/music/song.wma"},
       {"Tön €", u"Tön €"},
-      {"\xF0\x9D\x84\x9E", u"\U0001D11E"},        // a surrogate pair
-      {"a\xFF" "b", u"a\uFFFDb"},                 // an invalid byte
-      {"\xE2\x82", u"\uFFFD"},                    // cut short by the end
-      {"\xC0\xAF", u"\uFFFD"},                    // an overlong form
+      {"\xF0\x9D\x84\x9E", u"\U0001D11E"},  // a surrogate pair
+      {"a\xFF"
+       "b",
+       u"a\uFFFDb"},            // an invalid byte
+      {"\xE2\x82", u"\uFFFD"},  // cut short by the end
+      {"\xC0\xAF", u"\uFFFD"},  // an overlong form
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.text);

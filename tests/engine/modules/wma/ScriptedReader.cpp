@@ -18,7 +18,8 @@ HRESULT WINAPI WMAudioCreateReader(LPCWSTR fileName, IWMAudioReadCallback* callb
 
 ScriptedReader::Attribute ScriptedReader::Number(std::u16string name, uint32_t value,
                                                  WMT_ATTR_DATATYPE type) {
-  return {std::move(name), type,
+  return {std::move(name),
+          type,
           {static_cast<uint8_t>(value), static_cast<uint8_t>(value >> 8),
            static_cast<uint8_t>(value >> 16), static_cast<uint8_t>(value >> 24)}};
 }

@@ -187,10 +187,10 @@ TEST_F(WmaExports, StreamRecordSizeAndPositionFromTheAttributes) {
   EXPECT_EQ(size, 16u);
   EXPECT_EQ(qv_->QVLastError(h_), 0);
   ASSERT_TRUE(qv_->QVGetInfo1(h_, &info, &size));
-  EXPECT_EQ(info.Field1, 2);       // channels
-  EXPECT_EQ(info.Field2, 128000);  // "Bitrate"
-  EXPECT_EQ(info.Field3, 48000);   // rate
-  EXPECT_EQ(info.Field4, 16);      // bits
+  EXPECT_EQ(info.Field1, 2);            // channels
+  EXPECT_EQ(info.Field2, 128000);       // "Bitrate"
+  EXPECT_EQ(info.Field3, 48000);        // rate
+  EXPECT_EQ(info.Field4, 16);           // bits
   EXPECT_EQ(qv_->QVGetSize(h_), 1025);  // "Duration"
   EXPECT_EQ(qv_->QVGetPos(h_), -1);
   EXPECT_EQ(qv_->QVLastError(h_), qvIncorrectMode);

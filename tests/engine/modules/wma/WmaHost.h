@@ -68,7 +68,8 @@ inline WavFile ReadWav(const std::filesystem::path& path) {
   wav.bits = LittleEndian16(&b[34]);
   wav.dataSize = LittleEndian32(&b[42]);
   wav.data.assign(b.begin() + 46, b.end());
-  wav.valid = LittleEndian16(&b[20]) == 1 && LittleEndian16(&b[36]) == 0 && wav.riffSize == b.size() - 8;
+  wav.valid =
+      LittleEndian16(&b[20]) == 1 && LittleEndian16(&b[36]) == 0 && wav.riffSize == b.size() - 8;
   return wav;
 }
 

@@ -99,7 +99,7 @@ TEST_F(WmaReaderCallback, AttributesFillTheRecordByTypeAndExactName) {
       ScriptedReader::Number(u"Title", 5),  // a number is not the title
       ScriptedReader::Text(u"WM/Year", year),
       ScriptedReader::Text(u"Title", u"Real Title"),
-      ScriptedReader::Text(u"WM/Genre", std::u16string(255, u'x')),  // 256 bytes: fits
+      ScriptedReader::Text(u"WM/Genre", std::u16string(255, u'x')),     // 256 bytes: fits
       ScriptedReader::Text(u"Copyright", std::u16string(171, u'€')),    // 514 bytes: too long
       ScriptedReader::Text(u"Description", std::u16string(170, u'€')),  // 511: just fits
       {u"WM/Picture", WMT_TYPE_BINARY, {1, 2, 3}},
@@ -234,10 +234,14 @@ TEST_F(WmaReaderCallback, StatusReportsEndTheRunOnce) {
     int32_t mode;  // -1: the run goes on
     int32_t code;
   } cases[] = {
-      {WMT_EOF, pmFinished, 0},      {WMT_ERROR, pmOpen, qvInternalError},
-      {WMT_NO_RIGHTS, pmOpen, qvInternalError}, {WMT_READ_ERROR, pmOpen, qvInternalError},
-      {WMT_BUFFERING_START, -1, 0}, {WMT_BUFFERING_STOP, -1, 0},
-      {WMT_LOCATING, -1, 0},        {WMT_CONNECTING, -1, 0},
+      {WMT_EOF, pmFinished, 0},
+      {WMT_ERROR, pmOpen, qvInternalError},
+      {WMT_NO_RIGHTS, pmOpen, qvInternalError},
+      {WMT_READ_ERROR, pmOpen, qvInternalError},
+      {WMT_BUFFERING_START, -1, 0},
+      {WMT_BUFFERING_STOP, -1, 0},
+      {WMT_LOCATING, -1, 0},
+      {WMT_CONNECTING, -1, 0},
       {static_cast<WMT_STATUS>(42), -1, 0},
   };
   for (const Case& c : cases) {

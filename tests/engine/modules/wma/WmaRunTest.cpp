@@ -86,8 +86,7 @@ TEST_F(WmaRun, TheEndIsReportedOnceAndThePositionIsThenTheDuration) {
   ToFile(folder.File("again.wav"));
   ASSERT_TRUE(qv_->QVPlay(h_));
   EXPECT_EQ(WaitWhileRunning(*qv_, h_), pmFinished);
-  EXPECT_TRUE(ReadWav(folder.File("again.wav")).data ==
-              ReadBytes(WmaFixture("v2-44k-stereo.pcm")));
+  EXPECT_TRUE(ReadWav(folder.File("again.wav")).data == ReadBytes(WmaFixture("v2-44k-stereo.pcm")));
 }
 
 TEST_F(WmaRun, LimitsChooseWhereTheRunStartsAndEnds) {
@@ -97,10 +96,10 @@ TEST_F(WmaRun, LimitsChooseWhereTheRunStartsAndEnds) {
     size_t minBytes, maxBytes;  // of the WAV data
   } cases[] = {
       {0, 0, reference.size(), reference.size()},  // the whole file
-      {3000, 0, 0, 0},       // the end becomes the start: the first block passes it
-      {2000, 1000, 0, 0},    // an end below the start is the start
+      {3000, 0, 0, 0},     // the end becomes the start: the first block passes it
+      {2000, 1000, 0, 0},  // an end below the start is the start
       {5000, 0, reference.size(), reference.size()},  // past the end: from the start
-      {1000, 2000, 900 * 44, 1000 * 45},             // about the second between
+      {1000, 2000, 900 * 44, 1000 * 45},              // about the second between
       {0, 500, 400 * 44, 500 * 45},
   };
   for (const Case& c : cases) {
