@@ -1,6 +1,7 @@
 // Arbitrary bytes as a Windows Media Audio file, through the SDK layer's reader (attributes
-// with tight buffers, the output format, delivery, a seek and a second delivery) and through
-// the module (open, stream set-up, a run into the callback output to its end).
+// with tight buffers, the output format, delivery, a seek and a second delivery) or through
+// the module (open, stream set-up, a run into the callback output to its end). The first byte
+// holds the settings, the low bit of the second picks the path; the file follows.
 //
 // Build and run (clang, separate build directory; one core is enough):
 //   CC=clang CXX=clang++ cmake -S . -B build-fuzz -DBRASSEL_FUZZ=ON \
@@ -12,7 +13,8 @@
 //
 // The SDK reads files only, so each input is written to one file in a folder made once in
 // /dev/shm (memory, not disk; $TMPDIR when there is no /dev/shm) and removed at exit; a crashed
-// run leaves that folder behind. Much of an execution is libav reading the header and setting
+// run leaves that folder behind. Each input takes one path, so an execution opens the file and
+// sets up libav's decoder once, not twice. Much of an execution is libav reading the header and setting
 // up the decoder, once per reader (the reader's and the module's), and ASan mapping the
 // decoder's large context; the seeds are the files' headers with a packet or two and -max_len
 // keeps the mutations that size, as the demuxer's reading grows with the file. One player
@@ -191,9 +193,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     WmaModule::SetOutCB(*made, &Data, &Action, 0);
     return made;
   }();
+  if (size < 2) return 0;
   const uint8_t settings = data[0];
-  if (!input.Write(data + 1, size - 1)) return 0;
-  ThroughTheReader(input.widePath, settings);
-  ThroughTheModule(*handle, input.path, settings);
+  const bool viaModule = (data[1] & 1) != 0;
+  if (!input.Write(data + 2, size - 2)) return 0;
+  if (viaModule)
+    ThroughTheModule(*handle, input.path, settings);
+  else
+    ThroughTheReader(input.widePath, settings);
   return 0;
 }
