@@ -252,66 +252,43 @@ TEST_F(DirectSound, Volume) {
   EXPECT_EQ(sound->Release(), 0u);
 }
 
-TEST(DirectSoundAlsa, BufferPlaysThroughTheAlsaDevice) {
-  SoundDeviceChoice alsa("alsa");
+// The same object on the ALSA device.
+class DirectSoundAlsa : public DirectSound {
+ protected:
+  SoundDeviceChoice alsa_{"alsa"};
+};
+
+TEST_F(DirectSoundAlsa, BufferPlaysThroughTheAlsaDevice) {
   NullAlsaDevice null;
-  std::thread([] {
-    ASSERT_EQ(CoInitializeEx(nullptr, COINIT_MULTITHREADED), S_OK);
-    IDirectSound* sound = nullptr;
-    ASSERT_EQ(CoCreateInstance(CLSID_DirectSound, nullptr, CLSCTX_INPROC_SERVER, IID_IDirectSound,
-                               reinterpret_cast<void**>(&sound)),
-              S_OK);
-    ASSERT_EQ(sound->Initialize(nullptr), DS_OK);
-    ASSERT_EQ(sound->SetCooperativeLevel(SomeWindow(), DSSCL_PRIORITY), DS_OK);
-    WAVEFORMATEX format = Pcm(2, 44100, 16);
-    DSBUFFERDESC desc{};
-    desc.dwSize = sizeof(desc);
-    desc.dwFlags = DSBCAPS_CTRLVOLUME;
-    desc.dwBufferBytes = 17640;
-    desc.lpwfxFormat = &format;
-    IDirectSoundBuffer* buffer = nullptr;
-    ASSERT_EQ(sound->CreateSoundBuffer(&desc, &buffer, nullptr), DS_OK);
-    ASSERT_EQ(buffer->SetVolume(-600), DS_OK);
-    ASSERT_EQ(buffer->Play(0, 0, DSBPLAY_LOOPING), DS_OK);
-    DWORD last = 0;
-    bool wrapped = false;
-    EXPECT_TRUE(Eventually([&] {
-      DWORD now = 0;
-      buffer->GetCurrentPosition(&now, nullptr);
-      wrapped = wrapped || now < last;
-      last = now;
-      return wrapped;
-    }));
-    EXPECT_EQ(buffer->Release(), 0u);
-    EXPECT_EQ(sound->Release(), 0u);
-    CoUninitialize();
-  }).join();
+  IDirectSound* sound = Ready();
+  ASSERT_NE(sound, nullptr);
+  IDirectSoundBuffer* buffer = nullptr;
+  ASSERT_EQ(MakeBuffer(sound, 17640, Pcm(2, 44100, 16), &buffer, DSBCAPS_CTRLVOLUME), DS_OK);
+  ASSERT_EQ(buffer->SetVolume(-600), DS_OK);
+  ASSERT_EQ(buffer->Play(0, 0, DSBPLAY_LOOPING), DS_OK);
+  DWORD last = 0;
+  bool wrapped = false;
+  EXPECT_TRUE(Eventually([&] {
+    DWORD now = 0;
+    buffer->GetCurrentPosition(&now, nullptr);
+    wrapped = wrapped || now < last;
+    last = now;
+    return wrapped;
+  }));
+  EXPECT_EQ(buffer->Release(), 0u);
+  EXPECT_EQ(sound->Release(), 0u);
 }
 
 // A device that cannot be opened: no buffer, and the object releases as usual.
-TEST(DirectSoundAlsa, ADeviceThatCannotBeOpenedGivesNoBuffer) {
-  SoundDeviceChoice alsa("alsa");
+TEST_F(DirectSoundAlsa, ADeviceThatCannotBeOpenedGivesNoBuffer) {
   UnopenableAlsaDevice missing;
-  std::thread([] {
-    ASSERT_EQ(CoInitializeEx(nullptr, COINIT_MULTITHREADED), S_OK);
-    IDirectSound* sound = nullptr;
-    ASSERT_EQ(CoCreateInstance(CLSID_DirectSound, nullptr, CLSCTX_INPROC_SERVER, IID_IDirectSound,
-                               reinterpret_cast<void**>(&sound)),
-              S_OK);
-    ASSERT_EQ(sound->Initialize(nullptr), DS_OK);
-    ASSERT_EQ(sound->SetCooperativeLevel(SomeWindow(), DSSCL_PRIORITY), DS_OK);
-    WAVEFORMATEX format = Pcm(2, 44100, 16);
-    DSBUFFERDESC desc{};
-    desc.dwSize = sizeof(desc);
-    desc.dwFlags = DSBCAPS_CTRLVOLUME;
-    desc.dwBufferBytes = 17640;
-    desc.lpwfxFormat = &format;
-    IDirectSoundBuffer* buffer = reinterpret_cast<IDirectSoundBuffer*>(1);
-    EXPECT_EQ(sound->CreateSoundBuffer(&desc, &buffer, nullptr), DSERR_ALLOCATED);
-    EXPECT_EQ(buffer, nullptr);
-    EXPECT_EQ(sound->Release(), 0u);
-    CoUninitialize();
-  }).join();
+  IDirectSound* sound = Ready();
+  ASSERT_NE(sound, nullptr);
+  IDirectSoundBuffer* buffer = reinterpret_cast<IDirectSoundBuffer*>(1);
+  EXPECT_EQ(MakeBuffer(sound, 17640, Pcm(2, 44100, 16), &buffer, DSBCAPS_CTRLVOLUME),
+            DSERR_ALLOCATED);
+  EXPECT_EQ(buffer, nullptr);
+  EXPECT_EQ(sound->Release(), 0u);
 }
 
 TEST_F(DirectSound, ReleasedWhilePlaying) {
