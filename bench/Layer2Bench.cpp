@@ -8,16 +8,14 @@
 #include <dlfcn.h>
 #include <sys/resource.h>
 
-#include <atomic>
 #include <chrono>
-#include <condition_variable>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <mutex>
 #include <string>
 #include <vector>
 
+#include "bench/CountingOutput.h"
 #include "engine/PluginInterface.h"
 #include "tests/support/Files.h"
 #include "tests/support/LoadedModule.h"
@@ -60,30 +58,6 @@ QVBool WINAPI InputRead(QVUserValue user, QVStream, void* buffer, int32_t bytes,
   return TRUE;
 }
 
-struct Output {
-  std::atomic<uint64_t> bytes{0};
-  std::atomic<int32_t> rate{0};
-  std::mutex lock;
-  std::condition_variable closed;
-  bool done = false;
-};
-
-QVBool WINAPI OutputData(void*, int32_t, int32_t, int32_t rate, int32_t size, QVUserValue user) {
-  auto* out = reinterpret_cast<Output*>(user);
-  out->bytes += static_cast<uint64_t>(size);
-  out->rate = rate;
-  return TRUE;
-}
-QVBool WINAPI OutputAction(QVByteBool init, QVUserValue user) {
-  auto* out = reinterpret_cast<Output*>(user);
-  if (!init) {
-    std::lock_guard<std::mutex> guard(out->lock);
-    out->done = true;
-    out->closed.notify_all();
-  }
-  return TRUE;
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -105,14 +79,14 @@ int main(int argc, char** argv) {
   }
   const QVExports& qv = *module;
 
-  Output output;
+  CountingOutput output;
   const QVHandle h = qv.QVInitModule();
   const bool prepared =
       h != 0 && qv.QVSetInputMode(h, imCallback) &&
       qv.QVSetInCB(h, InputOpen, InputClose, InputGetSize, InputSeek, InputRead,
                    reinterpret_cast<QVUserValue>(&input)) &&
       qv.QVSetOutputMode(h, omCallback) &&
-      qv.QVSetOutCB(h, OutputData, OutputAction, reinterpret_cast<QVUserValue>(&output)) &&
+      qv.QVSetOutCB(h, CountingOutput::Data, CountingOutput::Action, output.User()) &&
       qv.QVOpen(h) && qv.QVInitStream(h) && qv.QVSetLimits(h, 0, 0);
   if (!prepared) {
     std::fprintf(stderr, "the module refused the stream (code %d)\n", h ? qv.QVLastError(h) : -1);
@@ -123,10 +97,7 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "QVPlay failed (code %d)\n", qv.QVLastError(h));
     return 1;
   }
-  {
-    std::unique_lock<std::mutex> guard(output.lock);
-    output.closed.wait(guard, [&] { return output.done; });
-  }
+  output.WaitClosed();
   const double seconds =
       std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
   const int32_t code = qv.QVLastError(h);

@@ -24,13 +24,12 @@ extern "C" {
 
 #include <chrono>
 #include <ctime>
-#include <condition_variable>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
-#include <mutex>
 #include <string>
 
+#include "bench/CountingOutput.h"
 #include "engine/PluginInterface.h"
 #include "tests/support/LoadedModule.h"
 
@@ -49,45 +48,22 @@ struct Timing {
   double wall = -1.0;
 };
 
-struct Output {
-  uint64_t bytes = 0;  // written by the decode thread only, read after it closed the output
-  std::mutex lock;
-  std::condition_variable closed;
-  bool done = false;
-};
-
-QVBool WINAPI CountData(void*, int32_t, int32_t, int32_t, int32_t size, QVUserValue user) {
-  reinterpret_cast<Output*>(user)->bytes += static_cast<uint64_t>(size);
-  return TRUE;
-}
-
-QVBool WINAPI NoteClose(QVByteBool init, QVUserValue user) {
-  auto* out = reinterpret_cast<Output*>(user);
-  if (!init) {
-    std::lock_guard<std::mutex> guard(out->lock);
-    out->done = true;
-    out->closed.notify_all();
-  }
-  return TRUE;
-}
-
 // A whole run of the module, from QVPlay to the closing of the output; negative when the
 // module refuses the file.
 Timing DecodeWithModule(const QVExports& qv, const std::string& path, uint64_t& bytes) {
-  Output output;
+  CountingOutput output;
   const QVHandle h = qv.QVInitModule();
   const bool prepared =
       h != 0 && qv.QVSetInputMode(h, imFile) && qv.QVSetInputName(h, path.c_str()) &&
       qv.QVSetOutputMode(h, omCallback) &&
-      qv.QVSetOutCB(h, CountData, NoteClose, reinterpret_cast<QVUserValue>(&output)) &&
+      qv.QVSetOutCB(h, CountingOutput::Data, CountingOutput::Action, output.User()) &&
       qv.QVOpen(h) && qv.QVInitStream(h);
   Timing timing;
   if (prepared) {
     const auto start = Clock::now();
     const double processor = ProcessorSeconds();
     if (qv.QVPlay(h)) {
-      std::unique_lock<std::mutex> guard(output.lock);
-      output.closed.wait(guard, [&] { return output.done; });
+      output.WaitClosed();
       timing.processor = ProcessorSeconds() - processor;
       timing.wall = std::chrono::duration<double>(Clock::now() - start).count();
     }
