@@ -189,20 +189,11 @@ void TSlider::MoveThumb(int offset) {
 void TSlider::JumpValue(uint8_t kind) {
   int64_t steps = FValue / FIncrement;
   switch (kind) {
-    case 1:
-      SetValue(FMinValue);
-      break;
-    case 2:
-      SetValue(FMaxValue);
-      break;
-    case 3:
-      SetValue(ToInt((steps + 1) * FIncrement));
-      break;
-    case 4:
-      SetValue(ToInt((steps - 1) * FIncrement));
-      break;
-    default:
-      break;
+    case 1: SetValue(FMinValue); break;
+    case 2: SetValue(FMaxValue); break;
+    case 3: SetValue(ToInt((steps + 1) * FIncrement)); break;
+    case 4: SetValue(ToInt((steps - 1) * FIncrement)); break;
+    default: break;
   }
 }
 
@@ -335,26 +326,13 @@ void TSlider::KeyDown(WORD& Key, TShiftState Shift) {
   if (!Shift.Contains(ssShift) && !Shift.Contains(ssCtrl) && !Shift.Contains(ssAlt)) {
     uint8_t kind = 0;
     switch (Key) {
-      case VK_HOME:
-        kind = 1;
-        break;
-      case VK_END:
-        kind = 2;
-        break;
-      case VK_LEFT:
-        kind = Horizontal() ? 4 : 0;
-        break;
-      case VK_RIGHT:
-        kind = Horizontal() ? 3 : 0;
-        break;
-      case VK_UP:
-        kind = Horizontal() ? 0 : 3;
-        break;
-      case VK_DOWN:
-        kind = Horizontal() ? 0 : 4;
-        break;
-      default:
-        break;
+      case VK_HOME: kind = 1; break;
+      case VK_END: kind = 2; break;
+      case VK_LEFT: kind = Horizontal() ? 4 : 0; break;
+      case VK_RIGHT: kind = Horizontal() ? 3 : 0; break;
+      case VK_UP: kind = Horizontal() ? 0 : 3; break;
+      case VK_DOWN: kind = Horizontal() ? 0 : 4; break;
+      default: break;
     }
     if (kind != 0) {
       Key = 0;

@@ -14,8 +14,8 @@
 // The SDK reads files only, so each input is written to one file in a folder made once in
 // /dev/shm (memory, not disk; $TMPDIR when there is no /dev/shm) and removed at exit; a crashed
 // run leaves that folder behind. Each input takes one path, so an execution opens the file and
-// sets up libav's decoder once, not twice. Much of an execution is libav reading the header and setting
-// up the decoder, once per reader (the reader's and the module's), and ASan mapping the
+// sets up libav's decoder once, not twice. Much of an execution is libav reading the header and
+// setting up the decoder, once per reader (the reader's and the module's), and ASan mapping the
 // decoder's large context; the seeds are the files' headers with a packet or two and -max_len
 // keeps the mutations that size, as the demuxer's reading grows with the file. One player
 // handle serves every input, as a host's does file after file; the run's end is waited for on

@@ -49,12 +49,9 @@ TAnimate::TAnimate(TComponent* AOwner) : TCustomControl(AOwner) {
 
 int TAnimate::FrameCount() const {
   switch (FCommonAVI) {
-    case aviCopyFiles:
-      return 35;
-    case aviDeleteFile:
-      return 25;
-    default:
-      return 0;
+    case aviCopyFiles: return 35;
+    case aviDeleteFile: return 25;
+    default: return 0;
   }
 }
 

@@ -50,7 +50,6 @@ void TBevel::Paint() {
       canvas->Brush()->SetColor(second);
       canvas->FrameRect(Rect(1, 1, w, h));
       break;
-    case bsSpacer:
-      break;
+    case bsSpacer: break;
   }
 }

@@ -27,42 +27,18 @@ namespace {
 QRgb Combine(DWORD rop, QRgb s, QRgb d) {
   uint32_t r;
   switch (rop) {
-    case SRCCOPY:
-      r = s;
-      break;
-    case SRCPAINT:
-      r = s | d;
-      break;
-    case SRCAND:
-      r = s & d;
-      break;
-    case SRCINVERT:
-      r = s ^ d;
-      break;
-    case SRCERASE:
-      r = s & ~d;
-      break;
-    case NOTSRCCOPY:
-      r = ~s;
-      break;
-    case NOTSRCERASE:
-      r = ~(s | d);
-      break;
-    case MERGEPAINT:
-      r = ~s | d;
-      break;
-    case DSTINVERT:
-      r = ~d;
-      break;
-    case BLACKNESS:
-      r = 0;
-      break;
-    case WHITENESS:
-      r = 0xFFFFFF;
-      break;
-    default:
-      r = s;
-      break;
+    case SRCCOPY: r = s; break;
+    case SRCPAINT: r = s | d; break;
+    case SRCAND: r = s & d; break;
+    case SRCINVERT: r = s ^ d; break;
+    case SRCERASE: r = s & ~d; break;
+    case NOTSRCCOPY: r = ~s; break;
+    case NOTSRCERASE: r = ~(s | d); break;
+    case MERGEPAINT: r = ~s | d; break;
+    case DSTINVERT: r = ~d; break;
+    case BLACKNESS: r = 0; break;
+    case WHITENESS: r = 0xFFFFFF; break;
+    default: r = s; break;
   }
   return 0xFF000000u | (r & 0xFFFFFFu);
 }

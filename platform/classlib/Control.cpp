@@ -18,26 +18,16 @@ namespace {
 
 Qt::CursorShape CursorShape(TCursor cursor) {
   switch (cursor) {
-    case crNone:
-      return Qt::BlankCursor;
-    case crCross:
-      return Qt::CrossCursor;
-    case crIBeam:
-      return Qt::IBeamCursor;
-    case crSizeNS:
-      return Qt::SizeVerCursor;
-    case crSizeWE:
-      return Qt::SizeHorCursor;
-    case crHourGlass:
-      return Qt::WaitCursor;
-    case crDrag:
-      return Qt::DragMoveCursor;
-    case crNo:
-      return Qt::ForbiddenCursor;
-    case crHandPoint:
-      return Qt::PointingHandCursor;
-    default:
-      return Qt::ArrowCursor;
+    case crNone: return Qt::BlankCursor;
+    case crCross: return Qt::CrossCursor;
+    case crIBeam: return Qt::IBeamCursor;
+    case crSizeNS: return Qt::SizeVerCursor;
+    case crSizeWE: return Qt::SizeHorCursor;
+    case crHourGlass: return Qt::WaitCursor;
+    case crDrag: return Qt::DragMoveCursor;
+    case crNo: return Qt::ForbiddenCursor;
+    case crHandPoint: return Qt::PointingHandCursor;
+    default: return Qt::ArrowCursor;
   }
 }
 
@@ -363,14 +353,9 @@ void TControl::DispatchMessage(UINT Msg, WPARAM WParam, LPARAM LParam, LRESULT& 
       MouseUp(button, shift, x, y);
       break;
     }
-    case WM_MOUSEMOVE:
-      MouseMove(shift, x, y);
-      break;
-    case WM_SIZE:
-      WMSize();
-      break;
-    default:
-      break;
+    case WM_MOUSEMOVE: MouseMove(shift, x, y); break;
+    case WM_SIZE: WMSize(); break;
+    default: break;
   }
 }
 

@@ -34,14 +34,10 @@ WPARAM MouseKeys(const QMouseEvent* event) {
 
 UINT ButtonMessage(Qt::MouseButton button, bool down) {
   switch (button) {
-    case Qt::LeftButton:
-      return down ? WM_LBUTTONDOWN : WM_LBUTTONUP;
-    case Qt::RightButton:
-      return down ? WM_RBUTTONDOWN : WM_RBUTTONUP;
-    case Qt::MiddleButton:
-      return down ? WM_MBUTTONDOWN : WM_MBUTTONUP;
-    default:
-      return 0;
+    case Qt::LeftButton: return down ? WM_LBUTTONDOWN : WM_LBUTTONUP;
+    case Qt::RightButton: return down ? WM_RBUTTONDOWN : WM_RBUTTONUP;
+    case Qt::MiddleButton: return down ? WM_MBUTTONDOWN : WM_MBUTTONUP;
+    default: return 0;
   }
 }
 
@@ -51,44 +47,26 @@ WORD VirtualKey(const QKeyEvent* event) {
   if (key >= Qt::Key_0 && key <= Qt::Key_9) return WORD('0' + (key - Qt::Key_0));
   if (key >= Qt::Key_F1 && key <= Qt::Key_F12) return WORD(VK_F1 + (key - Qt::Key_F1));
   switch (key) {
-    case Qt::Key_Backspace:
-      return VK_BACK;
+    case Qt::Key_Backspace: return VK_BACK;
     case Qt::Key_Tab:
-    case Qt::Key_Backtab:
-      return VK_TAB;
+    case Qt::Key_Backtab: return VK_TAB;
     case Qt::Key_Return:
-    case Qt::Key_Enter:
-      return VK_RETURN;
-    case Qt::Key_Shift:
-      return VK_SHIFT;
-    case Qt::Key_Control:
-      return VK_CONTROL;
-    case Qt::Key_Alt:
-      return VK_MENU;
-    case Qt::Key_Escape:
-      return VK_ESCAPE;
-    case Qt::Key_Space:
-      return VK_SPACE;
-    case Qt::Key_PageUp:
-      return VK_PRIOR;
-    case Qt::Key_PageDown:
-      return VK_NEXT;
-    case Qt::Key_End:
-      return VK_END;
-    case Qt::Key_Home:
-      return VK_HOME;
-    case Qt::Key_Left:
-      return VK_LEFT;
-    case Qt::Key_Up:
-      return VK_UP;
-    case Qt::Key_Right:
-      return VK_RIGHT;
-    case Qt::Key_Down:
-      return VK_DOWN;
-    case Qt::Key_Delete:
-      return VK_DELETE;
-    default:
-      return 0;
+    case Qt::Key_Enter: return VK_RETURN;
+    case Qt::Key_Shift: return VK_SHIFT;
+    case Qt::Key_Control: return VK_CONTROL;
+    case Qt::Key_Alt: return VK_MENU;
+    case Qt::Key_Escape: return VK_ESCAPE;
+    case Qt::Key_Space: return VK_SPACE;
+    case Qt::Key_PageUp: return VK_PRIOR;
+    case Qt::Key_PageDown: return VK_NEXT;
+    case Qt::Key_End: return VK_END;
+    case Qt::Key_Home: return VK_HOME;
+    case Qt::Key_Left: return VK_LEFT;
+    case Qt::Key_Up: return VK_UP;
+    case Qt::Key_Right: return VK_RIGHT;
+    case Qt::Key_Down: return VK_DOWN;
+    case Qt::Key_Delete: return VK_DELETE;
+    default: return 0;
   }
 }
 
@@ -217,8 +195,7 @@ bool ControlEventFilter::eventFilter(QObject* watched, QEvent* event) {
       }
       break;
     }
-    default:
-      break;
+    default: break;
   }
   return consumed;
 }

@@ -20,15 +20,9 @@ int32_t TCustomMemoryStream::Read(void* Buffer, int32_t Count) {
 
 int64_t TCustomMemoryStream::Seek(int64_t Offset, TSeekOrigin Origin) {
   switch (Origin) {
-    case soBeginning:
-      FPosition = Offset;
-      break;
-    case soCurrent:
-      FPosition += Offset;
-      break;
-    case soEnd:
-      FPosition = FSize + Offset;
-      break;
+    case soBeginning: FPosition = Offset; break;
+    case soCurrent: FPosition += Offset; break;
+    case soEnd: FPosition = FSize + Offset; break;
   }
   return FPosition;
 }

@@ -77,44 +77,25 @@ class QtDialogs : public TDialogProvider {
     box.setWindowTitle(ToQString(caption));
     box.setText(ToQString(text));
     switch (flags & 0xF0) {
-      case MB_ICONERROR:
-        box.setIcon(QMessageBox::Critical);
-        break;
-      case MB_ICONQUESTION:
-        box.setIcon(QMessageBox::Question);
-        break;
-      case MB_ICONWARNING:
-        box.setIcon(QMessageBox::Warning);
-        break;
-      case MB_ICONINFORMATION:
-        box.setIcon(QMessageBox::Information);
-        break;
-      default:
-        break;
+      case MB_ICONERROR: box.setIcon(QMessageBox::Critical); break;
+      case MB_ICONQUESTION: box.setIcon(QMessageBox::Question); break;
+      case MB_ICONWARNING: box.setIcon(QMessageBox::Warning); break;
+      case MB_ICONINFORMATION: box.setIcon(QMessageBox::Information); break;
+      default: break;
     }
     switch (flags & 0x0F) {
-      case MB_OKCANCEL:
-        box.setStandardButtons(QMessageBox::Ok | QMessageBox::Cancel);
-        break;
-      case MB_YESNO:
-        box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
-        break;
+      case MB_OKCANCEL: box.setStandardButtons(QMessageBox::Ok | QMessageBox::Cancel); break;
+      case MB_YESNO: box.setStandardButtons(QMessageBox::Yes | QMessageBox::No); break;
       case MB_YESNOCANCEL:
         box.setStandardButtons(QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
         break;
-      default:
-        box.setStandardButtons(QMessageBox::Ok);
-        break;
+      default: box.setStandardButtons(QMessageBox::Ok); break;
     }
     switch (box.exec()) {
-      case QMessageBox::Cancel:
-        return IDCANCEL;
-      case QMessageBox::Yes:
-        return IDYES;
-      case QMessageBox::No:
-        return IDNO;
-      default:
-        return IDOK;
+      case QMessageBox::Cancel: return IDCANCEL;
+      case QMessageBox::Yes: return IDYES;
+      case QMessageBox::No: return IDNO;
+      default: return IDOK;
     }
   }
 };

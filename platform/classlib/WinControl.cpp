@@ -124,11 +124,8 @@ void TWinControl::Realign() {
           c->SetBounds(area.Right - c->FWidth, area.Top, c->FWidth, area.Height());
           area.Right -= c->FWidth;
           break;
-        case alClient:
-          c->SetBounds(area.Left, area.Top, area.Width(), area.Height());
-          break;
-        default:
-          break;
+        case alClient: c->SetBounds(area.Left, area.Top, area.Width(), area.Height()); break;
+        default: break;
       }
     }
   };
@@ -218,17 +215,9 @@ void TWinControl::DispatchMessage(UINT Msg, WPARAM WParam, LPARAM LParam, LRESUL
       Result = static_cast<unsigned char>(key);
       break;
     }
-    case WM_TIMER:
-      WMTimer(UINT(WParam));
-      break;
-    case WM_GETDLGCODE:
-      Result = WMGetDlgCode();
-      break;
-    case CM_FOCUSCHANGED:
-      CMFocusChanged(reinterpret_cast<TWinControl*>(LParam));
-      break;
-    default:
-      TControl::DispatchMessage(Msg, WParam, LParam, Result);
-      break;
+    case WM_TIMER: WMTimer(UINT(WParam)); break;
+    case WM_GETDLGCODE: Result = WMGetDlgCode(); break;
+    case CM_FOCUSCHANGED: CMFocusChanged(reinterpret_cast<TWinControl*>(LParam)); break;
+    default: TControl::DispatchMessage(Msg, WParam, LParam, Result); break;
   }
 }

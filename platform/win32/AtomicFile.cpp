@@ -28,13 +28,10 @@ bool Writable(const std::string& path) {
 DWORD ErrorFromErrno(int error) {
   switch (error) {
     case ENOENT:
-    case ENOTDIR:
-      return ERROR_PATH_NOT_FOUND;
+    case ENOTDIR: return ERROR_PATH_NOT_FOUND;
     case ENOSPC:
-    case EDQUOT:
-      return ERROR_DISK_FULL;
-    default:
-      return ERROR_ACCESS_DENIED;
+    case EDQUOT: return ERROR_DISK_FULL;
+    default: return ERROR_ACCESS_DENIED;
   }
 }
 

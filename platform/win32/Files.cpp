@@ -50,34 +50,23 @@ void WINAPI SetLastError(DWORD errorCode) { lastError = errorCode; }
 
 DWORD ErrorFromErrno(int error) {
   switch (error) {
-    case 0:
-      return ERROR_SUCCESS;
-    case ENOENT:
-      return ERROR_FILE_NOT_FOUND;
-    case ENOTDIR:
-      return ERROR_PATH_NOT_FOUND;
+    case 0: return ERROR_SUCCESS;
+    case ENOENT: return ERROR_FILE_NOT_FOUND;
+    case ENOTDIR: return ERROR_PATH_NOT_FOUND;
     case EACCES:
     case EPERM:
     case EISDIR:
     case EROFS:
-    case ETXTBSY:
-      return ERROR_ACCESS_DENIED;
-    case EEXIST:
-      return ERROR_FILE_EXISTS;
+    case ETXTBSY: return ERROR_ACCESS_DENIED;
+    case EEXIST: return ERROR_FILE_EXISTS;
     case EMFILE:
-    case ENFILE:
-      return ERROR_TOO_MANY_OPEN_FILES;
+    case ENFILE: return ERROR_TOO_MANY_OPEN_FILES;
     case ENOSPC:
-    case EDQUOT:
-      return ERROR_DISK_FULL;
-    case ENOMEM:
-      return ERROR_NOT_ENOUGH_MEMORY;
-    case ENAMETOOLONG:
-      return ERROR_BAD_PATHNAME;
-    case EBADF:
-      return ERROR_INVALID_HANDLE;
-    default:
-      return ERROR_INVALID_PARAMETER;
+    case EDQUOT: return ERROR_DISK_FULL;
+    case ENOMEM: return ERROR_NOT_ENOUGH_MEMORY;
+    case ENAMETOOLONG: return ERROR_BAD_PATHNAME;
+    case EBADF: return ERROR_INVALID_HANDLE;
+    default: return ERROR_INVALID_PARAMETER;
   }
 }
 
@@ -109,18 +98,13 @@ HANDLE WINAPI CreateFileA(LPCSTR fileName, DWORD desiredAccess, DWORD, LPVOID,
   flags |= read && write ? O_RDWR : write ? O_WRONLY : O_RDONLY;
   bool truncates = false;
   switch (creationDisposition) {
-    case CREATE_NEW:
-      flags |= O_CREAT | O_EXCL;
-      break;
+    case CREATE_NEW: flags |= O_CREAT | O_EXCL; break;
     case CREATE_ALWAYS:
       flags |= O_CREAT;
       truncates = true;
       break;
-    case OPEN_EXISTING:
-      break;
-    case OPEN_ALWAYS:
-      flags |= O_CREAT;
-      break;
+    case OPEN_EXISTING: break;
+    case OPEN_ALWAYS: flags |= O_CREAT; break;
     case TRUNCATE_EXISTING:
       if (!write) {
         lastError = ERROR_INVALID_PARAMETER;
@@ -128,9 +112,7 @@ HANDLE WINAPI CreateFileA(LPCSTR fileName, DWORD desiredAccess, DWORD, LPVOID,
       }
       truncates = true;
       break;
-    default:
-      lastError = ERROR_INVALID_PARAMETER;
-      return INVALID_HANDLE_VALUE;
+    default: lastError = ERROR_INVALID_PARAMETER; return INVALID_HANDLE_VALUE;
   }
   if ((write || truncates) && IsFileLoadedAsLibrary(fileName)) {
     lastError = ERROR_SHARING_VIOLATION;

@@ -51,8 +51,7 @@ void OutputWriter::WriteBlock(const void* data, uint32_t length) {
       if (!OutputIsOpen()) return;
       wavFile_.Write(data, length);
       break;
-    default:
-      break;
+    default: break;
   }
 }
 
@@ -64,8 +63,7 @@ void OutputWriter::DrainOutput() {
     case omDirectSound:
       if (OutputIsOpen()) directSound_.Drain();
       break;
-    default:
-      break;
+    default: break;
   }
 }
 
@@ -86,8 +84,7 @@ void OutputWriter::CloseOutput() {
     case omFile:
       if (wasOpen && !wavFile_.Close()) errors_.Set(qvOutputFailure);
       break;
-    default:
-      break;
+    default: break;
   }
   settings_ = nullptr;
 }
@@ -98,41 +95,34 @@ bool OutputWriter::OutputFailed() const {
 
 bool OutputWriter::CanSetOutputVolume(const OutputSettings& settings, QVByteBool* separate) {
   switch (settings.outputMode) {
-    case omMMSystem:
-      return waveDevice_.CanSetVolume(settings, separate);
-    case omDirectSound:
-      return true;
-    default:
-      return false;
+    case omMMSystem: return waveDevice_.CanSetVolume(settings, separate);
+    case omDirectSound: return true;
+    default: return false;
   }
 }
 
 bool OutputWriter::GetOutputVolume(const OutputSettings& settings, uint32_t* volume) {
   switch (settings.outputMode) {
-    case omMMSystem:
-      return waveDevice_.GetVolume(settings, volume);
+    case omMMSystem: return waveDevice_.GetVolume(settings, volume);
     case omDirectSound:
       if (!directSound_.GetVolume(volume)) {
         errors_.Set(qvIncorrectMode);
         return false;
       }
       return true;
-    default:
-      return false;
+    default: return false;
   }
 }
 
 bool OutputWriter::SetOutputVolume(const OutputSettings& settings, uint32_t volume) {
   switch (settings.outputMode) {
-    case omMMSystem:
-      return waveDevice_.SetVolume(settings, volume);
+    case omMMSystem: return waveDevice_.SetVolume(settings, volume);
     case omDirectSound:
       if (!directSound_.SetVolume(volume)) {
         errors_.Set(qvIncorrectMode);
         return false;
       }
       return true;
-    default:
-      return false;
+    default: return false;
   }
 }

@@ -31,22 +31,18 @@ RunEnd DecodeFrames(PlayerHandle& handle) {
     const StepResult step = FrameStep(state.stream, state.decoder, state.pcm,
                                       {state.startFrame.load(), state.endFrame.load()});
     switch (step.Outcome) {
-      case StepOutcome::EndOfInput:
-        return RunEnd::ByItself;
+      case StepOutcome::EndOfInput: return RunEnd::ByItself;
       case StepOutcome::PastEnd:
         state.PublishStreamInfo(step.Header, step.FrameLimit);
         return RunEnd::ByItself;
       case StepOutcome::Decoded:
-      case StepOutcome::Skipped:
-        state.PublishStreamInfo(step.Header, step.FrameLimit);
-        break;
+      case StepOutcome::Skipped: state.PublishStreamInfo(step.Header, step.FrameLimit); break;
       case StepOutcome::Refused:
         // A header refused for its bit rate leaves code 5 for the host; like nothing found,
         // it is read past without counting.
         state.errors.Set(qvInputFailure);
         break;
-      case StepOutcome::NoFrame:
-        break;
+      case StepOutcome::NoFrame: break;
     }
     if (handle.pauseRequest.load()) {
       while (handle.pauseRequest.load() && !handle.stopRequest.load())

@@ -43,12 +43,9 @@ double FrameBytes(uint32_t word, bool mean = false) {
     return bitRate * 144000.0 / (layer == 3 ? rate << lsf : rate);
   }
   switch (layer) {
-    case 1:
-      return (bitRate * 12000 / rate + padding) * 4;
-    case 2:
-      return bitRate * 144000 / rate + padding;
-    default:
-      return bitRate * 144000 / (rate << lsf) + padding;
+    case 1: return (bitRate * 12000 / rate + padding) * 4;
+    case 2: return bitRate * 144000 / rate + padding;
+    default: return bitRate * 144000 / (rate << lsf) + padding;
   }
 }
 

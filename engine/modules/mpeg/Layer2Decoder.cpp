@@ -63,9 +63,7 @@ int DecodeLayer2(BitCursor& bits, const FrameHeader& header, const Layer2Tables&
           s[0] = s[1] = a;
           s[2] = static_cast<int>(bits.ReadBitsShort(6));
           break;
-        case 2:
-          s[0] = s[1] = s[2] = a;
-          break;
+        case 2: s[0] = s[1] = s[2] = a; break;
         default:
           s[0] = a;
           s[1] = s[2] = static_cast<int>(bits.ReadBitsShort(6));

@@ -49,8 +49,7 @@ void MpegDecoder::DecodeFrame(MpegStream& stream, PcmBlock& pcm) {
       // The side information starts with the check word; Layer III skips it itself.
       count = DecodeLayer3(*layer3_, header, stream.Body(), *slots_);
       break;
-    default:
-      break;
+    default: break;
   }
   SynthesizeSlots(count, header.Channels == 2, pcm);
 }

@@ -67,9 +67,7 @@ HRESULT WINAPI PlayerHandle::OnSample(const BYTE* data, DWORD length, DWORD /*ms
 HRESULT WINAPI PlayerHandle::OnStatus(WMT_STATUS status, HRESULT /*result*/,
                                       const void* /*param*/) {
   switch (status) {
-    case WMT_EOF:
-      EndRunFromReader(true, pmFinished);
-      break;
+    case WMT_EOF: EndRunFromReader(true, pmFinished); break;
     case WMT_ERROR:
     case WMT_NO_RIGHTS:
     case WMT_READ_ERROR: {
@@ -80,8 +78,7 @@ HRESULT WINAPI PlayerHandle::OnStatus(WMT_STATUS status, HRESULT /*result*/,
       EndRunFromReader(false, pmOpen);
       break;
     }
-    default:
-      break;
+    default: break;
   }
   return S_OK;
 }

@@ -92,8 +92,7 @@ void ReadAttributes(PlayerHandle& handle) {
         if (valueBytes < 4) break;
         if (attribute == u"Seekable") state.canSetPosition = ReadNumber(value) != 0 ? 1 : 0;
         break;
-      default:
-        break;
+      default: break;
     }
   }
   state.position = 0;

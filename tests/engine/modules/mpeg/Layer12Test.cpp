@@ -199,9 +199,7 @@ std::vector<uint8_t> WriteLayer2(const Layer2Content& c, int mode, int extension
           w.Put(s[0], 6);
           w.Put(s[2], 6);
           break;
-        case 2:
-          w.Put(s[0], 6);
-          break;
+        case 2: w.Put(s[0], 6); break;
         default:
           w.Put(s[0], 6);
           w.Put(s[1], 6);
@@ -235,17 +233,10 @@ Layer2Content RandomContent(std::mt19937& random, int bound) {
       for (int k = 0; k < 3; ++k) s[k] = static_cast<int>(random() % 63);
       // What the selection can carry: (a, b, c), (a, a, b), (a, a, a), (a, b, b).
       switch (c.Selection[ch][sb]) {
-        case 1:
-          s[1] = s[0];
-          break;
-        case 2:
-          s[1] = s[2] = s[0];
-          break;
-        case 3:
-          s[2] = s[1];
-          break;
-        default:
-          break;
+        case 1: s[1] = s[0]; break;
+        case 2: s[1] = s[2] = s[0]; break;
+        case 3: s[2] = s[1]; break;
+        default: break;
       }
     }
   }

@@ -47,8 +47,7 @@ class Layer3Hybrid : public testing::Test {
         return i < 18 ? longSine : i < 24 ? 1.0 : i < 30 ? std::sin(M_PI * (2 * i - 35) / 24) : 0.0;
       case 3:
         return i < 6 ? 0.0 : i < 12 ? std::sin(M_PI * (2 * i - 11) / 24) : i < 18 ? 1.0 : longSine;
-      default:
-        return longSine;
+      default: return longSine;
     }
   }
 
