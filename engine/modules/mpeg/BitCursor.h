@@ -63,6 +63,17 @@ struct BitCursor {
     return value;
   }
 
+  // The eight bytes from p, most significant first; bytes at or beyond End read as 0.
+  uint64_t Load64(const uint8_t* p) const {
+    uint64_t window = 0;
+    if (End - p >= 8) {
+      std::memcpy(&window, p, 8);
+      return __builtin_bswap64(window);
+    }
+    for (ptrdiff_t i = 0; i < 8; ++i) window = (window << 8) | (i < End - p ? p[i] : 0u);
+    return window;
+  }
+
   // n from 1 to 25: the n bits that start `ahead` bits after the cursor, without moving it;
   // bits at or beyond End read as 0, as they would through ReadBits. Reads that do not depend
   // on each other's lengths can so run side by side.
@@ -70,27 +81,13 @@ struct BitCursor {
     const size_t bit = Bit + ahead;
     const uint8_t* p = Pos + (bit >> 3);
     if (p >= End) return 0;
-    uint64_t window = 0;
-    if (End - p >= 8) {
-      std::memcpy(&window, p, 8);
-      window = __builtin_bswap64(window);
-    } else {
-      for (ptrdiff_t i = 0; i < 8; ++i) window = (window << 8) | (i < End - p ? p[i] : 0u);
-    }
-    return static_cast<uint32_t>((window << (bit & 7)) >> (64 - n));
+    return static_cast<uint32_t>((Load64(p) << (bit & 7)) >> (64 - n));
   }
 
   // The next 64 bits without moving the cursor; bits at or beyond End read as 0.
   uint64_t Peek64() const {
     if (Pos >= End) return 0;
-    uint64_t window = 0;
-    if (End - Pos >= 8) {
-      std::memcpy(&window, Pos, 8);
-      window = __builtin_bswap64(window);
-    } else {
-      for (ptrdiff_t i = 0; i < 8; ++i) window = (window << 8) | (i < End - Pos ? Pos[i] : 0u);
-    }
-    return window << Bit;
+    return Load64(Pos) << Bit;
   }
 
   // Moves the cursor on by n bits, stopping at End.
