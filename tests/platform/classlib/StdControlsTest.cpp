@@ -47,6 +47,14 @@ class StdControlsTest : public ::testing::Test {
     control->SetParent(&form);
     return control;
   }
+  // One 32 x 32 picture, as the converter's tool bar has.
+  static void AddBlankPicture(TImageList& images) {
+    images.SetWidth(32);
+    images.SetHeight(32);
+    TBitmap picture;
+    picture.SetSize(32, 32);
+    images.Add(&picture, nullptr);
+  }
   TForm form{nullptr};
 };
 
@@ -281,11 +289,7 @@ TEST_F(StdControlsTest, ImageListCutsStripsAndKeepsTheirTransparency) {
 
 TEST_F(StdControlsTest, ToolButtonsShowTheirPictureAboveTheCaption) {
   TImageList images(nullptr);
-  images.SetWidth(32);
-  images.SetHeight(32);
-  TBitmap picture;
-  picture.SetSize(32, 32);
-  images.Add(&picture, nullptr);
+  AddBlankPicture(images);
   auto* bar = Make<TToolBar>();
   bar->SetImages(&images);
   bar->SetShowCaptions(true);
@@ -309,11 +313,7 @@ TEST_F(StdControlsTest, ToolButtonCaptionIsShownWhole) {
   form.Font()->SetName("MS Sans Serif");
   form.Font()->SetSize(8);
   TImageList images(nullptr);
-  images.SetWidth(32);
-  images.SetHeight(32);
-  TBitmap picture;
-  picture.SetSize(32, 32);
-  images.Add(&picture, nullptr);
+  AddBlankPicture(images);
   auto* bar = Make<TToolBar>();
   bar->SetFlat(true);
   bar->SetButtonWidth(61);
