@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <chrono>
 #include <cmath>
 #include <condition_variable>
 #include <cstring>
@@ -31,6 +32,8 @@ constexpr DWORD SupportedBufferFlags = DSBCAPS_STATIC | DSBCAPS_LOCSOFTWARE | DS
 
 // The buffer plays in pieces of 10 ms: the play cursor moves by one piece at a time.
 constexpr uint32_t PieceMilliseconds = 10;
+
+using Clock = std::chrono::steady_clock;
 
 double Gain(LONG hundredthsOfDecibel) {
   if (hundredthsOfDecibel <= DSBVOLUME_MIN) return 0.0;
@@ -139,6 +142,9 @@ class SoundBuffer final : public IDirectSoundBuffer {
     *firstBytes = head;
     if (second != nullptr) *second = tail != 0 ? memory_.data() : nullptr;
     if (secondBytes != nullptr) *secondBytes = tail;
+    // Lock and Unlock pass through the player's lock: what the player read of these bytes
+    // comes before the caller's writes, and what was written reaches the player whole.
+    std::lock_guard<std::mutex> guard(lock_);
     return DS_OK;
   }
   HRESULT WINAPI Play(DWORD, DWORD, DWORD flags) override {
@@ -177,6 +183,7 @@ class SoundBuffer final : public IDirectSoundBuffer {
     const uint8_t* begin = memory_.data();
     if (at < begin || at + firstBytes > begin + memory_.size() || secondBytes > memory_.size())
       return DSERR_INVALIDPARAM;
+    std::lock_guard<std::mutex> guard(lock_);
     return DS_OK;
   }
   HRESULT WINAPI Restore() override { return DS_OK; }
@@ -185,8 +192,13 @@ class SoundBuffer final : public IDirectSoundBuffer {
   ~SoundBuffer() = default;
 
   // Plays the piece at the play cursor and moves the cursor past it, while playing.
+  //
+  // A device may take samples faster than it plays them (ALSA's null and file plugins take
+  // them at once): the cursor keeps to the buffer's rate all the same, moving past a piece no
+  // sooner than the piece before it has had its time.
   void Run() {
     std::vector<uint8_t> piece(piece_);
+    Clock::time_point due{};  // when the pieces handed to the device end at the buffer's rate
     std::unique_lock<std::mutex> held(lock_);
     for (;;) {
       changed_.wait(held, [&] { return playing_ || released_; });
@@ -199,7 +211,10 @@ class SoundBuffer final : public IDirectSoundBuffer {
       const uint64_t moves = moves_;
       held.unlock();
       const double gain = Gain(volume_.load());
+      const std::chrono::microseconds length(count * 1000000 / format_.BytesPerSec());
+      due = std::max(due, Clock::now()) + length;
       stream_.Write(piece.data(), count, gain, gain);
+      std::this_thread::sleep_until(due - length);
       held.lock();
       // A Stop or a new position while the piece played leaves the cursor where it was put.
       if (moves != moves_) continue;

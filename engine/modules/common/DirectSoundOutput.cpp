@@ -154,6 +154,8 @@ void DirectSoundOutput::FeedFailed() {
   ringDrained_.Set();
 }
 
+// Silences the bytes at the feed cursor; the cursor stays, so the next sound follows on from
+// the last.
 bool DirectSoundOutput::FillSilence(uint32_t bytes) {
   std::lock_guard<std::mutex> guard(ringLock_);
   void* first = nullptr;
@@ -165,7 +167,6 @@ bool DirectSoundOutput::FillSilence(uint32_t bytes) {
   std::memset(first, silence_, firstBytes);
   if (second != nullptr) std::memset(second, silence_, secondBytes);
   buffer_->Unlock(first, firstBytes, second, secondBytes);
-  feedCursor_ = (feedCursor_ + firstBytes + secondBytes) % capacity_;
   return true;
 }
 
@@ -187,19 +188,27 @@ bool DirectSoundOutput::CopyFromRing(uint32_t bytes) {
     fill_ -= moved;
     buffer_->Unlock(first, firstBytes, second, secondBytes);
     feedCursor_ = (feedCursor_ + moved) % capacity_;
+    ahead_ += moved;
     space = capacity_ - fill_ >= blockSize_.load();
   }
   if (space) ringSpace_.Set();
   return true;
 }
 
+// The buffer becomes silent but for what the ring holds, which goes in at its start, so the
+// first sound heard is the first block.
 void DirectSoundOutput::StartFeed() {
   buffer_->SetCurrentPosition(0);
-  FillSilence(capacity_);
+  uint32_t fill;
   {
     std::lock_guard<std::mutex> guard(ringLock_);
     feedCursor_ = 0;
+    ahead_ = 0;
+    lastPlay_ = 0;
+    fill = fill_;
   }
+  FillSilence(capacity_);
+  if (fill != 0) CopyFromRing(fill);
   HWND focused = GetFocus();
   SetFocus(settings_->window);
   const HRESULT played = buffer_->Play(0, 0, DSBPLAY_LOOPING);
@@ -226,29 +235,39 @@ void DirectSoundOutput::FeedTimer() {
     if (timerId_ != 0) timeKillEvent(timerId_);
     timerId_ = 0;
   }
+  DWORD play = 0;
+  DWORD write = 0;
+  if (FAILED(buffer_->GetCurrentPosition(&play, &write))) {
+    FeedFailed();
+    return;
+  }
+  bool playedOut;
   uint32_t fill;
+  uint32_t writable;
   {
     std::lock_guard<std::mutex> guard(ringLock_);
+    const uint32_t moved = (play + capacity_ - lastPlay_) % capacity_;
+    lastPlay_ = play;
+    // The play cursor at or past the feed cursor: all the sound fed has played.
+    playedOut = moved >= ahead_;
+    ahead_ = playedOut ? 0 : ahead_ - moved;
+    // What lies between the play and the write cursor is the device's already: sound that has
+    // run out, or no longer reaches past it, goes on after it.
+    const uint32_t taken = (write + capacity_ - play) % capacity_;
+    if (playedOut || ahead_ < taken) {
+      feedCursor_ = write % capacity_;
+      ahead_ = taken;
+    }
+    writable = capacity_ - ahead_;
     fill = fill_;
   }
-  if (feedDraining_.load() && fill == 0) {
+  if (feedDraining_.load() && fill == 0 && playedOut) {
     if (feedPlaying_.load()) {
       buffer_->Stop();
       feedPlaying_.store(false);
     }
     ringDrained_.Set();
     return;
-  }
-  DWORD play = 0;
-  if (FAILED(buffer_->GetCurrentPosition(&play, nullptr))) {
-    FeedFailed();
-    return;
-  }
-  uint32_t writable;
-  {
-    std::lock_guard<std::mutex> guard(ringLock_);
-    writable = feedCursor_ <= play ? play - feedCursor_ : play - feedCursor_ + capacity_;
-    fill = fill_;
   }
   if (writable > 0) {
     bool fed;
@@ -290,8 +309,10 @@ void DirectSoundOutput::WriteToRing(const uint8_t* data, uint32_t length) {
 
 void DirectSoundOutput::Write(const void* data, uint32_t length) {
   blockSize_.store(static_cast<uint32_t>(std::max(settings_->bufferSize, 0)));
-  if (!feedPlaying_.load()) StartFeed();
-  if (seekInProgress_.load()) return;
+  if (seekInProgress_.load()) {
+    if (!feedPlaying_.load()) StartFeed();
+    return;
+  }
   if (feedFailed_.load()) RaiseModuleFailure(qvOutputFailure);
   const auto* bytes = static_cast<const uint8_t*>(data);
   // A block the ring could never hold whole goes in halves of the ring, sample frames kept
@@ -302,7 +323,9 @@ void DirectSoundOutput::Write(const void* data, uint32_t length) {
   if (length >= capacity_) piece = std::max(capacity_ / 2 / align * align, 1u);
   while (length > 0) {
     const uint32_t count = std::min(piece, length);
+    // The empty ring of a buffer not yet playing takes the first piece at once.
     WriteToRing(bytes, count);
+    if (!feedPlaying_.load()) StartFeed();
     if (feedDraining_.load()) return;
     bytes += count;
     length -= count;

@@ -1,9 +1,11 @@
 // The DirectSound output: a looping secondary buffer of BuffersCount x BufferSize bytes, fed
 // by the FeedTimer, a one-shot multimedia timer that re-arms itself about once per frame and
-// moves what the StagingRing holds (or silence) into the part of the buffer just played. The
-// writer only appends to the ring. The ring, its fill and the feed cursor are guarded by one
-// lock; two auto-reset events connect the writer (space available) and the drain (ring
-// drained) to the timer.
+// moves what the StagingRing holds into the buffer right behind the sound fed before, as far
+// as the play cursor has freed it; the rest of the freed part is silence. The first block goes
+// in at the start of the buffer before it plays. The writer only appends to the ring. The
+// ring, its fill, the feed cursor and the sound ahead of the play cursor are guarded by one
+// lock; two auto-reset events connect the writer (space available) and the drain (everything
+// played) to the timer.
 #pragma once
 
 #include <atomic>
@@ -31,7 +33,7 @@ class DirectSoundOutput {
   // The first block starts playback (code 6 when that fails); then blocks are appended to the
   // ring, waiting for space in 50 ms steps. Code 6 once the feed has failed.
   void Write(const void* data, uint32_t length);
-  // Waits until the FeedTimer has emptied the ring and stopped the buffer.
+  // Waits until the last sample written has played and the FeedTimer has stopped the buffer.
   void Drain();
   void Close();
 
@@ -88,11 +90,14 @@ class DirectSoundOutput {
   uint8_t silence_ = 0;
   double frameDuration_ = 0.0;  // MPEG module: milliseconds of one frame of the stream
   uint32_t bytesPerSec_ = 0;
-  // The ring lock, around the ring, its fill F, the feed cursor W and the buffer's Lock/Unlock.
+  // The ring lock, around the ring, its fill F, the feed cursor W, the sound ahead of the play
+  // cursor and the buffer's Lock/Unlock.
   std::mutex ringLock_;
   std::vector<uint8_t> ring_;
   uint32_t fill_ = 0;
-  uint32_t feedCursor_ = 0;
+  uint32_t feedCursor_ = 0;  // W: the end of the sound fed
+  uint32_t ahead_ = 0;       // bytes fed that the play cursor had not reached at the last feed
+  uint32_t lastPlay_ = 0;    // the play cursor at the last feed
   AutoResetEvent ringSpace_;
   AutoResetEvent ringDrained_;
 

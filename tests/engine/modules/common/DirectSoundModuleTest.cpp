@@ -1,4 +1,8 @@
 // teskdec.dll playing through DirectSound, as a host drives it.
+#include <algorithm>
+#include <string>
+#include <vector>
+
 #include "tests/engine/modules/common/WaveDeviceModuleHost.h"
 
 namespace {
@@ -59,6 +63,56 @@ TEST_F(DirectSoundModule, ADeviceThatCannotBeOpenedFailsWithCodeSix) {
   ASSERT_TRUE(qv_->QVPlay(h_));
   EXPECT_EQ(WaitWhileRunning(*qv_, h_), pmFinished);
   EXPECT_EQ(qv_->QVLastError(h_), 0);
+}
+
+// What a run plays, recorded by the ALSA device, against the decode of the same stream through
+// the output callbacks: the recording starts with the stream's first sample and holds every
+// sample once, in order, then silence only; the run ends once the last one has played.
+TEST_F(DirectSoundModule, PlaysTheWholeStreamFromItsFirstSample) {
+  struct Case {
+    const char* stream;
+    bool shorterThanTheBuffer;
+  };
+  // 44100 Hz stereo: the looping buffer of 8 x 16384 bytes holds 0.74 s.
+  constexpr size_t bufferBytes = 8 * 16384;
+  const Case cases[] = {{"l1-fl2.bit", true}, {"l2-fl11.bit", false}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.stream);
+    Prepare(omCallback, c.stream);
+    ASSERT_EQ(rate_, 44100);
+    ASSERT_TRUE(qv_->QVSetLimits(h_, 0, 0));
+    BlockRecorder decode;
+    ReportTo(decode);
+    ASSERT_TRUE(qv_->QVPlay(h_));
+    ASSERT_EQ(WaitWhileRunning(*qv_, h_), pmFinished);
+    const std::vector<uint8_t> reference = decode.Pcm();
+    ASSERT_EQ(reference.size() < bufferBytes, c.shorterThanTheBuffer) << reference.size();
+
+    TempFolder folder;
+    const std::string played = folder.File("played.wav");
+    ASSERT_TRUE(qv_->QVInitStream(h_));
+    ASSERT_TRUE(qv_->QVSetOutputMode(h_, omDirectSound));
+    ASSERT_TRUE(qv_->QVSetWindow(h_, HostWindow()));
+    {
+      SoundDeviceChoice alsa("alsa");
+      AlsaRecordingDevice device(played);
+      ASSERT_TRUE(qv_->QVPlay(h_));
+      EXPECT_EQ(WaitWhileRunning(*qv_, h_), pmFinished);
+    }
+    EXPECT_EQ(qv_->QVLastError(h_), 0);
+    const std::vector<uint8_t> wav = ReadBytes(played);
+    ASSERT_GE(wav.size(), 44u);
+    EXPECT_EQ(LittleEndian32(&wav[24]), 44100u);
+    const std::vector<uint8_t> heard(wav.begin() + 44, wav.end());
+    ASSERT_GE(heard.size(), reference.size()) << "samples lost";
+    const auto differ = std::mismatch(reference.begin(), reference.end(), heard.begin());
+    EXPECT_EQ(differ.first, reference.end())
+        << "played differs from the decode at byte " << differ.first - reference.begin() << " of "
+        << reference.size();
+    const auto after = heard.begin() + static_cast<std::ptrdiff_t>(reference.size());
+    EXPECT_EQ(std::count(after, heard.end(), 0), heard.end() - after) << "only silence after";
+    ASSERT_TRUE(qv_->QVClose(h_));
+  }
 }
 
 // A seek in this mode does not wait for the output: the run goes on from the new position at

@@ -1,10 +1,12 @@
 // The DirectSound output against a DirectSound of the test's own, registered in COM's class
-// table in place of the platform's: its play cursor stands where the test puts it, so every
-// feed of the FeedTimer can be checked byte for byte.
+// table in place of the platform's: its play and write cursors stand where the test puts them,
+// so every feed of the FeedTimer can be checked byte for byte, and the test can play the
+// buffer itself, piece by piece, and hear what a device would.
 #include "engine/modules/common/DirectSoundOutput.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cstring>
 #include <mutex>
@@ -24,6 +26,8 @@ class ScriptedBuffer final : public IDirectSoundBuffer {
   std::mutex memoryLock;
   std::vector<uint8_t> memory;
   std::atomic<DWORD> playCursor{0};
+  // How far the write cursor stands ahead of the play cursor.
+  std::atomic<DWORD> writeLead{0};
   std::atomic<bool> failPosition{false};
   std::atomic<int> plays{0};
   std::atomic<int> stops{0};
@@ -48,8 +52,9 @@ class ScriptedBuffer final : public IDirectSoundBuffer {
     Touch();
     ++positionReads;
     if (failPosition.load()) return DSERR_GENERIC;
-    if (play != nullptr) *play = playCursor.load();
-    if (write != nullptr) *write = playCursor.load();
+    const DWORD at = playCursor.load();
+    if (play != nullptr) *play = at;
+    if (write != nullptr) *write = static_cast<DWORD>((at + writeLead.load()) % memory.size());
     return DS_OK;
   }
   HRESULT WINAPI GetFormat(LPWAVEFORMATEX, DWORD, DWORD*) override { return DSERR_UNSUPPORTED; }
@@ -289,34 +294,42 @@ TEST_F(DirectSoundOutputTest, FeedFollowsThePlayCursor) {
     sound_.references = 1;
     sound_.buffer.references = 1;
     sound_.buffer.playCursor = 0;
+    sound_.buffer.writeLead = 0;
     const uint8_t silence = bits == 8 ? 0x80 : 0;
     DirectSoundOutput output(errors_, OutputFlavour::Mpeg, seeking_);
     ASSERT_EQ(Fails([&] { output.Open(settings_, true); }), 0);
     const auto a = Block(1);
     const auto b = Block(101);
-    // The first block makes the buffer silent and starts it from position 0.
+    // The first block goes in at the start of the silent buffer, which plays from there.
     Write(output, a);
     EXPECT_EQ(sound_.buffer.positionSets.load(), 1);
     EXPECT_EQ(sound_.buffer.plays.load(), 1);
     std::vector<uint8_t> expected(320, silence);
+    std::copy(a.begin(), a.end(), expected.begin());
     EXPECT_EQ(sound_.buffer.Bytes(), expected);
+    // The next one follows right behind it, before the cursor has moved.
     Write(output, b);
     EXPECT_EQ(sound_.buffer.plays.load(), 1);
+    std::copy(b.begin(), b.end(), expected.begin() + 80);
+    ASSERT_TRUE(PlayTo(0, expected));
 
-    // Played up to 120: the ring's first 120 bytes follow.
-    std::copy(a.begin(), a.end(), expected.begin());
-    std::copy(b.begin(), b.begin() + 40, expected.begin() + 80);
+    // Played up to 120: what was played becomes silence, the rest of b is still ahead.
+    std::fill(expected.begin(), expected.begin() + 120, silence);
     ASSERT_TRUE(PlayTo(120, expected));
-    // Up to 200: the 40 bytes left, then silence (an underrun plays silence).
-    std::copy(b.begin() + 40, b.end(), expected.begin() + 120);
+    // Past the end of the sound: silence all round (an underrun plays silence).
+    expected.assign(320, silence);
     ASSERT_TRUE(PlayTo(200, expected));
-    // Round past the end: two regions.
+    // What comes next goes in behind the write cursor, not where the sound ended; round past
+    // the end of the buffer it takes two regions.
+    sound_.buffer.writeLead = 60;
     const auto c = Block(201);
     Write(output, c);
-    std::copy(c.begin(), c.end(), expected.begin() + 200);
-    std::fill(expected.begin() + 280, expected.end(), silence);
-    std::fill(expected.begin(), expected.begin() + 40, silence);
-    ASSERT_TRUE(PlayTo(40, expected));
+    std::copy(c.begin(), c.begin() + 60, expected.begin() + 260);
+    std::copy(c.begin() + 60, c.end(), expected.begin());
+    ASSERT_TRUE(Eventually([&] { return sound_.buffer.Bytes() == expected; }));
+    // The cursor comes round past the start and the end of c: silence again.
+    expected.assign(320, silence);
+    ASSERT_TRUE(PlayTo(20, expected));
 
     output.Close();
     EXPECT_EQ(sound_.buffer.stops.load(), 1);
@@ -329,52 +342,59 @@ TEST_F(DirectSoundOutputTest, FeedFollowsThePlayCursor) {
 TEST_F(DirectSoundOutputTest, WriterWaitsForSpaceAndTheRingNeverFillsUp) {
   DirectSoundOutput output(errors_, OutputFlavour::Mpeg, seeking_);
   ASSERT_EQ(Fails([&] { output.Open(settings_, true); }), 0);
-  // Three blocks fit (240 of 320); the fourth would fill the ring exactly and waits.
+  // Four blocks fill the buffer and three the ring (240 of 320); the eighth would fill the
+  // ring exactly and waits.
   std::atomic<int> written{0};
   std::thread writer([&] {
-    for (int i = 0; i < 4; ++i) {
+    for (int i = 0; i < 8; ++i) {
       Write(output, Block(static_cast<uint8_t>(10 * i)));
       ++written;
     }
   });
-  ASSERT_TRUE(Eventually([&] { return written.load() == 3; }));
-  EXPECT_EQ(written.load(), 3);
-  // Once a block has been fed, the fourth goes in behind the others.
-  std::vector<uint8_t> expected(320, 0x80);
-  const auto first = Block(0);
-  std::copy(first.begin(), first.end(), expected.begin());
+  ASSERT_TRUE(Eventually([&] { return written.load() == 7; }));
+  EXPECT_EQ(written.load(), 7);
+  std::vector<uint8_t> expected(320);
+  const auto put = [&](int block, int at) {
+    const auto bytes = Block(static_cast<uint8_t>(10 * block));
+    std::copy(bytes.begin(), bytes.end(), expected.begin() + 80 * at);
+  };
+  for (int i = 0; i < 4; ++i) put(i, i);
+  ASSERT_TRUE(PlayTo(0, expected));
+  // Once a block has played, the ring's first goes in its place and the eighth behind the
+  // others.
+  put(4, 0);
   ASSERT_TRUE(PlayTo(80, expected));
-  ASSERT_TRUE(Eventually([&] { return written.load() == 4; }));
+  ASSERT_TRUE(Eventually([&] { return written.load() == 8; }));
   writer.join();
-  for (int i = 1; i < 4; ++i) {
-    const auto block = Block(static_cast<uint8_t>(10 * i));
-    std::copy(block.begin(), block.end(), expected.begin() + 80 * i);
-  }
+  for (int i = 5; i < 8; ++i) put(i, i - 4);
   ASSERT_TRUE(PlayTo(0, expected));
   output.Close();
 }
 
 TEST_F(DirectSoundOutputTest, BlockLargerThanTheRingGoesInPieces) {
-  settings_.buffersCount = 1;  // C = 80: a block of 80 would never fit whole
+  settings_.buffersCount = 1;  // C = 80: a block of 160 would never fit whole
   DirectSoundOutput output(errors_, OutputFlavour::WindowsMediaAudio, seeking_);
   ASSERT_EQ(Fails([&] { output.Open(settings_, true); }), 0);
-  const auto block = Block(1);
+  const auto block = Block(1, 160);
   std::atomic<bool> written{false};
   std::thread writer([&] {
     Write(output, block);
     written = true;
   });
-  std::vector<uint8_t> expected(80, 0x80);
-  std::copy(block.begin(), block.begin() + 40, expected.begin());
+  // Halves of the ring: the first two fill the buffer, the third waits in the ring, the
+  // fourth for the ring.
+  std::vector<uint8_t> expected(block.begin(), block.begin() + 80);
+  ASSERT_TRUE(PlayTo(0, expected));
+  std::copy(block.begin() + 80, block.begin() + 120, expected.begin());
   ASSERT_TRUE(PlayTo(40, expected));
   ASSERT_TRUE(Eventually([&] { return written.load(); }));
   writer.join();
-  std::copy(block.begin() + 40, block.end(), expected.begin() + 40);
+  std::copy(block.begin() + 120, block.end(), expected.begin() + 40);
   ASSERT_TRUE(PlayTo(0, expected));
   output.Close();
 }
 
-TEST_F(DirectSoundOutputTest, DrainWaitsForTheRingThenStopsTheBuffer) {
+TEST_F(DirectSoundOutputTest, DrainWaitsUntilTheLastSampleHasPlayed) {
   DirectSoundOutput output(errors_, OutputFlavour::Mpeg, seeking_);
   ASSERT_EQ(Fails([&] { output.Open(settings_, true); }), 0);
   // Nothing written: nothing to wait for.
@@ -384,16 +404,26 @@ TEST_F(DirectSoundOutputTest, DrainWaitsForTheRingThenStopsTheBuffer) {
   sound_.references = 1;
   sound_.buffer.references = 1;
   ASSERT_EQ(Fails([&] { output.Open(settings_, true); }), 0);
-  Write(output, Block(1));
-  Write(output, Block(2));
+  const auto a = Block(1);
+  const auto b = Block(101);
+  Write(output, a);
+  Write(output, b);
   std::atomic<bool> drained{false};
   std::thread drainer([&] {
     output.Drain();
     drained = true;
   });
-  // The ring still holds both blocks: the drain waits while the feed has nothing to move.
-  ASSERT_TRUE(Eventually([&] { return sound_.buffer.positionReads.load() >= 3; }));
+  std::vector<uint8_t> expected(320, 0x80);
+  std::copy(a.begin(), a.end(), expected.begin());
+  std::copy(b.begin(), b.end(), expected.begin() + 80);
+  ASSERT_TRUE(PlayTo(0, expected));
+  // The ring is empty, but 40 bytes of b have not played: the drain waits for them.
+  std::fill(expected.begin(), expected.begin() + 120, 0x80);
+  ASSERT_TRUE(PlayTo(120, expected));
+  const int reads = sound_.buffer.positionReads.load();
+  ASSERT_TRUE(Eventually([&] { return sound_.buffer.positionReads.load() >= reads + 3; }));
   EXPECT_FALSE(drained.load());
+  EXPECT_EQ(sound_.buffer.stops.load(), 0);
   sound_.buffer.playCursor = 160;
   ASSERT_TRUE(Eventually([&] { return drained.load(); }));
   drainer.join();
@@ -404,13 +434,89 @@ TEST_F(DirectSoundOutputTest, DrainWaitsForTheRingThenStopsTheBuffer) {
   EXPECT_FALSE(sound_.buffer.usedAfterRelease.load());
 }
 
+// The test plays the buffer as a device would, a piece at a time: it takes the bytes at the
+// play cursor, moves the cursor past them and lets a feed see it. A writer writes a stream
+// and drains, as a decode thread does at the end of a stream.
+TEST_F(DirectSoundOutputTest, EveryByteWrittenIsHeardOnceAndTheDrainWaitsForTheLast) {
+  struct Case {
+    const char* name;
+    uint32_t block;
+    int blocks;
+    uint32_t piece;
+  };
+  const Case cases[] = {
+      {"one block", 80, 1, 80},
+      {"shorter than the buffer", 80, 2, 40},
+      {"as long as the buffer", 80, 4, 80},
+      {"longer than the buffer and the ring", 80, 12, 70},
+      {"blocks of another size, pieces round the end", 50, 9, 30},
+  };
+  settings_.frameDuration = 2.5;  // a feed every millisecond
+  constexpr uint32_t capacity = 320;
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    sound_.references = 1;
+    sound_.buffer.references = 1;
+    sound_.buffer.playCursor = 0;
+    sound_.buffer.stops = 0;
+    DirectSoundOutput output(errors_, OutputFlavour::Mpeg, seeking_);
+    ASSERT_EQ(Fails([&] { output.Open(settings_, true); }), 0);
+    std::vector<uint8_t> stream;
+    for (int i = 0; i < c.blocks; ++i) {
+      const auto block = Block(static_cast<uint8_t>(37 * i), c.block);
+      stream.insert(stream.end(), block.begin(), block.end());
+    }
+    std::atomic<size_t> written{0};
+    std::atomic<bool> drained{false};
+    std::thread writer([&] {
+      for (int i = 0; i < c.blocks; ++i) {
+        output.Write(stream.data() + i * c.block, c.block);
+        written += c.block;
+      }
+      output.Drain();
+      drained = true;
+    });
+    const auto fed = [&] {
+      const int reads = sound_.buffer.positionReads.load();
+      // The second read after this one comes after a whole feed that saw the cursor.
+      return Eventually(
+          [&] { return drained.load() || sound_.buffer.positionReads.load() >= reads + 2; });
+    };
+    std::vector<uint8_t> heard;
+    for (int step = 0; step < 100 && !drained.load(); ++step) {
+      ASSERT_TRUE(Eventually([&] {
+        return written.load() == stream.size() || written.load() >= heard.size() + c.piece;
+      }));
+      ASSERT_TRUE(fed());
+      const DWORD at = sound_.buffer.playCursor.load();
+      const auto bytes = sound_.buffer.Bytes();
+      for (uint32_t k = 0; k < c.piece; ++k) heard.push_back(bytes[(at + k) % capacity]);
+      sound_.buffer.playCursor = (at + c.piece) % capacity;
+      ASSERT_TRUE(fed());
+      EXPECT_TRUE(!drained.load() || heard.size() >= stream.size())
+          << "drained with " << stream.size() - heard.size() << " bytes not played";
+    }
+    writer.join();
+    EXPECT_TRUE(drained.load());
+    ASSERT_GE(heard.size(), stream.size());
+    EXPECT_TRUE(std::equal(stream.begin(), stream.end(), heard.begin()));
+    EXPECT_EQ(static_cast<size_t>(std::count(heard.begin() + stream.size(), heard.end(), 0x80)),
+              heard.size() - stream.size())
+        << "only silence after the end";
+    EXPECT_EQ(sound_.buffer.stops.load(), 1);
+    output.Close();
+  }
+}
+
 TEST_F(DirectSoundOutputTest, FailedFeedReachesTheWriterAndTheDrain) {
   DirectSoundOutput output(errors_, OutputFlavour::Mpeg, seeking_);
   ASSERT_EQ(Fails([&] { output.Open(settings_, true); }), 0);
-  for (int i = 0; i < 3; ++i) Write(output, Block(1));
+  Write(output, Block(1));
   sound_.buffer.failPosition = true;
-  // The ring is full and no feed will make room: the writer fails instead of waiting.
-  EXPECT_EQ(Fails([&] { Write(output, Block(2)); }), qvOutputFailure);
+  // Once the ring is full no feed will make room: the writer fails instead of waiting.
+  int32_t code = 0;
+  for (int i = 0; i < 5 && code == 0; ++i) code = Fails([&] { Write(output, Block(2)); });
+  EXPECT_EQ(code, qvOutputFailure);
   EXPECT_EQ(errors_.Get(), qvOutputFailure);
   output.Drain();
   output.Close();
