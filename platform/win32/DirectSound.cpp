@@ -142,9 +142,10 @@ class SoundBuffer final : public IDirectSoundBuffer {
     *firstBytes = head;
     if (second != nullptr) *second = tail != 0 ? memory_.data() : nullptr;
     if (secondBytes != nullptr) *secondBytes = tail;
-    // Lock and Unlock pass through the player's lock: what the player read of these bytes
-    // comes before the caller's writes, and what was written reaches the player whole.
+    // The player takes no piece while a region is locked: what the caller writes reaches it
+    // whole.
     std::lock_guard<std::mutex> guard(lock_);
+    ++locked_;
     return DS_OK;
   }
   HRESULT WINAPI Play(DWORD, DWORD, DWORD flags) override {
@@ -183,7 +184,11 @@ class SoundBuffer final : public IDirectSoundBuffer {
     const uint8_t* begin = memory_.data();
     if (at < begin || at + firstBytes > begin + memory_.size() || secondBytes > memory_.size())
       return DSERR_INVALIDPARAM;
-    std::lock_guard<std::mutex> guard(lock_);
+    {
+      std::lock_guard<std::mutex> guard(lock_);
+      if (locked_ > 0) --locked_;
+    }
+    changed_.notify_all();
     return DS_OK;
   }
   HRESULT WINAPI Restore() override { return DS_OK; }
@@ -201,7 +206,7 @@ class SoundBuffer final : public IDirectSoundBuffer {
     Clock::time_point due{};  // when the pieces handed to the device end at the buffer's rate
     std::unique_lock<std::mutex> held(lock_);
     for (;;) {
-      changed_.wait(held, [&] { return playing_ || released_; });
+      changed_.wait(held, [&] { return released_ || (playing_ && locked_ == 0); });
       if (released_) return;
       const size_t size = memory_.size();
       const size_t count = std::min<size_t>(piece_, size);
@@ -242,6 +247,7 @@ class SoundBuffer final : public IDirectSoundBuffer {
   bool playing_ = false;
   bool looping_ = false;
   uint64_t moves_ = 0;
+  int locked_ = 0;  // regions locked and not yet unlocked
   bool released_ = false;
   win32::SoundStream stream_;
   std::thread player_;

@@ -215,9 +215,10 @@ void DirectSoundOutput::StartFeed() {
   SetFocus(focused);
   if (FAILED(played)) RaiseModuleFailure(qvOutputFailure);
   {
+    // The first feed comes at once: the buffer holds only the first block, which may play
+    // no longer than one delay.
     std::lock_guard<std::mutex> guard(timerLock_);
-    timerId_ = timeSetEvent(FeedDelay(), 0, FeedTimerProc, reinterpret_cast<DWORD_PTR>(this),
-                            TIME_ONESHOT);
+    timerId_ = timeSetEvent(1, 0, FeedTimerProc, reinterpret_cast<DWORD_PTR>(this), TIME_ONESHOT);
     if (timerId_ == 0) RaiseModuleFailure(qvOutputFailure);
   }
   feedPlaying_.store(true);

@@ -226,6 +226,43 @@ TEST_F(DirectSound, LoopingPlayCursorGoesRoundAndStops) {
   EXPECT_EQ(sound->Release(), 0u);
 }
 
+// What is written between Lock and Unlock reaches the player whole: it takes no piece while a
+// region is locked.
+TEST_F(DirectSound, PlayerWaitsForLockedRegions) {
+  IDirectSound* sound = Ready();
+  ASSERT_NE(sound, nullptr);
+  IDirectSoundBuffer* buffer = nullptr;
+  ASSERT_EQ(MakeBuffer(sound, 320, Pcm(1, 8000, 8), &buffer), DS_OK);
+  void* first = nullptr;
+  void* second = nullptr;
+  DWORD firstBytes = 0;
+  DWORD secondBytes = 0;
+  // Two regions locked at once; the cursor moves only once both are unlocked.
+  ASSERT_EQ(buffer->Lock(0, 80, &first, &firstBytes, nullptr, nullptr, 0), DS_OK);
+  void* other = nullptr;
+  DWORD otherBytes = 0;
+  ASSERT_EQ(buffer->Lock(160, 80, &other, &otherBytes, nullptr, nullptr, 0), DS_OK);
+  ASSERT_EQ(buffer->Play(0, 0, DSBPLAY_LOOPING), DS_OK);
+  std::this_thread::sleep_for(std::chrono::milliseconds(30));
+  DWORD play = 1;
+  ASSERT_EQ(buffer->GetCurrentPosition(&play, nullptr), DS_OK);
+  EXPECT_EQ(play, 0u);
+  ASSERT_EQ(buffer->Unlock(first, firstBytes, second, secondBytes), DS_OK);
+  // A refused unlock counts for nothing.
+  int elsewhere = 0;
+  EXPECT_EQ(buffer->Unlock(&elsewhere, 4, nullptr, 0), DSERR_INVALIDPARAM);
+  std::this_thread::sleep_for(std::chrono::milliseconds(30));
+  ASSERT_EQ(buffer->GetCurrentPosition(&play, nullptr), DS_OK);
+  EXPECT_EQ(play, 0u);
+  ASSERT_EQ(buffer->Unlock(other, otherBytes, nullptr, 0), DS_OK);
+  EXPECT_TRUE(Eventually([&] {
+    buffer->GetCurrentPosition(&play, nullptr);
+    return play != 0;
+  }));
+  EXPECT_EQ(buffer->Release(), 0u);
+  EXPECT_EQ(sound->Release(), 0u);
+}
+
 TEST_F(DirectSound, Volume) {
   IDirectSound* sound = Ready();
   ASSERT_NE(sound, nullptr);

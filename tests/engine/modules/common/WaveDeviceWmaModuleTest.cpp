@@ -2,8 +2,14 @@
 // module's writer, whose blocks are the SDK's samples.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <string>
+#include <vector>
+
 #include "tests/engine/modules/wma/WmaHost.h"
 #include "tests/platform/win32/SoundDevices.h"
+#include "tests/support/Files.h"
+#include "tests/support/TempFolder.h"
 
 namespace {
 
@@ -43,6 +49,39 @@ TEST_F(WmaDevices, DirectSoundRunReachesTheEnd) {
   EXPECT_TRUE(qv_->QVSetVolume(h_, 65535));
   EXPECT_EQ(WaitWhileRunning(*qv_, h_), pmFinished);
   EXPECT_EQ(qv_->QVLastError(h_), 0);
+}
+
+// The blocks are the SDK's samples, each played in about one feed delay: what the ALSA device
+// records of a DirectSound run is the decode through the output callbacks, from its first
+// sample, without a gap, then silence.
+TEST_F(WmaDevices, DirectSoundPlaysTheWholeStreamFromItsFirstSample) {
+  Prepare(omCallback);
+  ASSERT_TRUE(qv_->QVSetLimits(h_, 0, 0));
+  recorder_.Install(*qv_, h_);
+  ASSERT_TRUE(qv_->QVPlay(h_));
+  ASSERT_EQ(WaitWhileRunning(*qv_, h_), pmFinished);
+  const std::vector<uint8_t> reference = recorder_.pcm;
+  ASSERT_FALSE(reference.empty());
+
+  TempFolder folder;
+  const std::string played = folder.File("played.wav");
+  ASSERT_TRUE(qv_->QVInitStream(h_));
+  ASSERT_TRUE(qv_->QVSetOutputMode(h_, omDirectSound));
+  {
+    SoundDeviceChoice alsa("alsa");
+    AlsaRecordingDevice device(played);
+    ASSERT_TRUE(qv_->QVPlay(h_));
+    EXPECT_EQ(WaitWhileRunning(*qv_, h_), pmFinished);
+  }
+  EXPECT_EQ(qv_->QVLastError(h_), 0);
+  const std::vector<uint8_t> wav = ReadBytes(played);
+  ASSERT_GE(wav.size(), 44 + reference.size()) << "samples lost";
+  const std::vector<uint8_t> heard(wav.begin() + 44, wav.end());
+  const auto differ = std::mismatch(reference.begin(), reference.end(), heard.begin());
+  EXPECT_EQ(differ.first, reference.end())
+      << "played differs from the decode at byte " << differ.first - reference.begin();
+  const auto after = heard.begin() + static_cast<std::ptrdiff_t>(reference.size());
+  EXPECT_EQ(std::count(after, heard.end(), 0), heard.end() - after) << "only silence after";
 }
 
 TEST_F(WmaDevices, StopWhilePlaying) {
