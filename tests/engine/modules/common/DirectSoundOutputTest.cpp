@@ -318,18 +318,25 @@ TEST_F(DirectSoundOutputTest, FeedFollowsThePlayCursor) {
     ASSERT_TRUE(PlayTo(120, expected));
     // Past the end of the sound: silence all round (an underrun plays silence).
     expected.assign(320, silence);
-    ASSERT_TRUE(PlayTo(200, expected));
-    // What comes next goes in behind the write cursor, not where the sound ended; round past
-    // the end of the buffer it takes two regions.
-    sound_.buffer.writeLead = 60;
+    ASSERT_TRUE(PlayTo(180, expected));
+    // What comes next starts at the cursor, not where the sound ended behind it.
     const auto c = Block(201);
     Write(output, c);
-    std::copy(c.begin(), c.begin() + 60, expected.begin() + 260);
-    std::copy(c.begin() + 60, c.end(), expected.begin());
+    std::copy(c.begin(), c.end(), expected.begin() + 180);
     ASSERT_TRUE(Eventually([&] { return sound_.buffer.Bytes() == expected; }));
-    // The cursor comes round past the start and the end of c: silence again.
     expected.assign(320, silence);
-    ASSERT_TRUE(PlayTo(20, expected));
+    ASSERT_TRUE(PlayTo(260, expected));
+    // Nor inside what the device holds already: it goes in behind the write cursor, and round
+    // past the end of the buffer it takes two regions.
+    sound_.buffer.writeLead = 40;
+    const auto d = Block(31);
+    Write(output, d);
+    std::copy(d.begin(), d.begin() + 20, expected.begin() + 300);
+    std::copy(d.begin() + 20, d.end(), expected.begin());
+    ASSERT_TRUE(Eventually([&] { return sound_.buffer.Bytes() == expected; }));
+    // The cursor comes round past the start and the end of d: silence again.
+    expected.assign(320, silence);
+    ASSERT_TRUE(PlayTo(60, expected));
 
     output.Close();
     EXPECT_EQ(sound_.buffer.stops.load(), 1);
