@@ -2,14 +2,19 @@
 // format, and waiting with a deadline for something another thread does.
 #pragma once
 
+#include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
+#include <cstdint>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include "platform/win32/WaveFormat.h"
 
@@ -91,6 +96,43 @@ class AlsaRecordingDevice : public AlsaConfiguration {
       : AlsaConfiguration("pcm.!default {\n  type file\n  slave.pcm { type null }\n  file \"" +
                           wavFile + "\"\n  format \"wav\"\n}\n") {}
 };
+
+// The WAV file that the ALSA recording device, chosen as the device while play runs, writes of
+// what it is given.
+template <class Play>
+std::vector<uint8_t> RecordedWhile(Play play) {
+  const std::filesystem::path wav = std::filesystem::temp_directory_path() /
+                                    ("brassel-recorded-" + std::to_string(::getpid()) + ".wav");
+  {
+    SoundDeviceChoice alsa("alsa");
+    AlsaRecordingDevice device(wav.string());
+    play();
+  }
+  std::ifstream in(wav, std::ios::binary);
+  std::vector<uint8_t> bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+  std::filesystem::remove(wav);
+  return bytes;
+}
+
+// The samples of a recorded WAV file (its header is 44 bytes) are the reference from the first
+// byte on, each once, then silence (zero samples) only.
+inline ::testing::AssertionResult HeardWholeThenSilence(const std::vector<uint8_t>& reference,
+                                                        const std::vector<uint8_t>& wav) {
+  if (wav.size() < 44 + reference.size())
+    return ::testing::AssertionFailure()
+           << "samples lost: " << wav.size() - std::min<size_t>(wav.size(), 44)
+           << " bytes recorded of " << reference.size();
+  const auto heard = wav.begin() + 44;
+  const auto differ = std::mismatch(reference.begin(), reference.end(), heard);
+  if (differ.first != reference.end())
+    return ::testing::AssertionFailure()
+           << "played differs from the decode at byte " << differ.first - reference.begin()
+           << " of " << reference.size();
+  const auto after = heard + static_cast<std::ptrdiff_t>(reference.size());
+  if (std::count(after, wav.end(), 0) != wav.end() - after)
+    return ::testing::AssertionFailure() << "more than silence after the end";
+  return ::testing::AssertionSuccess();
+}
 
 template <class Condition>
 bool Eventually(Condition condition, std::chrono::seconds deadline = std::chrono::seconds(30)) {
