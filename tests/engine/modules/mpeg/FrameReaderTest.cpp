@@ -211,8 +211,8 @@ TEST(FrameReader, ResyncPassesOverHeadersInGarbage) {
     std::vector<uint8_t> Garbage;
   };
   const Case cases[] = {
-      {"the stream's header", Joined({RandomBytes(1, 50, 0x7F), own, RandomBytes(2, 100, 0x7F),
-                                      own, own, RandomBytes(3, 60, 0x7F)})},
+      {"the stream's header", Joined({RandomBytes(1, 50, 0x7F), own, RandomBytes(2, 100, 0x7F), own,
+                                      own, RandomBytes(3, 60, 0x7F)})},
       {"frames of another rate",
        Joined({RandomBytes(4, 40, 0x7F), otherRate, otherRate, RandomBytes(5, 40, 0x7F)})},
   };
@@ -234,8 +234,9 @@ TEST(FrameReader, ResyncPassesOverHeadersInGarbage) {
 TEST(FrameReader, StreamBehindJunkAndSingleFramesAreDecoded) {
   const std::vector<uint8_t> original = Stream("l2-fl10");
   const std::vector<uint8_t> first(original.begin(), original.begin() + 864);
-  std::vector<uint8_t> ape = {'A', 'P', 'E', 'T', 'A', 'G', 'E', 'X', 0xD0, 7, 0, 0, 40, 0, 0, 0,
-                              1,   0,   0,   0,   0,   0,   0,   0x80};  // items and footer: 40
+  std::vector<uint8_t> ape = {
+      'A', 'P', 'E', 'T', 'A', 'G', 'E', 'X', 0xD0, 7, 0, 0,
+      40,  0,   0,   0,   1,   0,   0,   0,   0,    0, 0, 0x80};  // items and footer: 40
   ape.resize(32, 0);
   std::vector<uint8_t> apeTag = ape;  // the header, an item of 8 bytes, the footer
   Append(apeTag, {'i', 't', 'e', 'm', 0, 0, 0, 0});
@@ -243,7 +244,8 @@ TEST(FrameReader, StreamBehindJunkAndSingleFramesAreDecoded) {
   std::vector<uint8_t> id3v1(128, ' ');
   std::memcpy(id3v1.data(), "TAG", 3);
   std::vector<uint8_t> junkWithHeaders = RandomBytes(6, 3000);
-  for (size_t at : {100, 1000, 2500}) std::copy(first.begin(), first.begin() + 4, junkWithHeaders.begin() + at);
+  for (size_t at : {100, 1000, 2500})
+    std::copy(first.begin(), first.begin() + 4, junkWithHeaders.begin() + at);
 
   const RunResult plain = DecodeBytes(original);
   const std::vector<int16_t> firstFrame(plain.Samples.begin(), plain.Samples.begin() + 1152 * 2);
@@ -525,17 +527,21 @@ TEST(FrameReader, FrameLimitOfConstantAndVariableBitRates) {
       {"constant, ID3v1 tag", WithTag(Frames(10), "t"), std::vector<uint32_t>(10, 1040 / 105)},
       // 3 x 104 + 1253 + 104 = 1669 bytes.
       {"variable", Joined({Frames(3), fast, slow}), {1669 / 105, 1669 / 105, 1669 / 105, 4, 5}},
-      {"variable, ID3v1 tag", WithTag(Joined({Frames(3), fast, slow}), "t"),
+      {"variable, ID3v1 tag",
+       WithTag(Joined({Frames(3), fast, slow}), "t"),
        {1669 / 105, 1669 / 105, 1669 / 105, 4, 5}},
       // A header frame of 417 bytes and frames of 208, 208 and 522 bytes: 1355 bytes.
-      {"variable, Xing count", Joined({Layer3Frame(9, "Xing", 99), Layer3Frame(5), Layer3Frame(5), Layer3Frame(10)}),
+      {"variable, Xing count",
+       Joined({Layer3Frame(9, "Xing", 99), Layer3Frame(5), Layer3Frame(5), Layer3Frame(10)}),
        {1355 / 418, 100, 100, 100}},
-      {"variable, VBRI count", Joined({Layer3Frame(9, "VBRI", 99), Layer3Frame(5), Layer3Frame(5), Layer3Frame(10)}),
+      {"variable, VBRI count",
+       Joined({Layer3Frame(9, "VBRI", 99), Layer3Frame(5), Layer3Frame(5), Layer3Frame(10)}),
        {1355 / 418, 100, 100, 100}},
       {"variable, Xing without a count",
        Joined({Layer3Frame(9, "Xing", 99, 0), Layer3Frame(5), Layer3Frame(5), Layer3Frame(10)}),
        {1355 / 418, 1355 * 2 / 625, 1355 * 3 / 833, 4}},
-      {"constant, Info count", Joined({Layer3Frame(9, "Info", 99), Layer3Frame(9), Layer3Frame(9)}),
+      {"constant, Info count",
+       Joined({Layer3Frame(9, "Info", 99), Layer3Frame(9), Layer3Frame(9)}),
        {1251 / 418, 1251 / 418, 1251 / 418}},
   };
   for (const Case& c : cases) {

@@ -243,9 +243,10 @@ TEST_F(ModuleModes, InputsThatAreNoStream) {
   freeFormat[1] = 0xFD;  // MPEG-1 Layer II, no check word
   freeFormat[2] = 0x00;  // bit-rate index 0: free format
   // A WAV file: 16-bit stereo at 44100 Hz, a second of a tone with noise.
-  std::vector<uint8_t> wav = {'R', 'I', 'F', 'F', 0x34, 0xB1, 2, 0, 'W', 'A', 'V', 'E', 'f', 'm', 't',
-                              ' ', 16,  0,   0,   0, 1, 0, 2, 0, 0x44, 0xAC, 0, 0, 0x10, 0xB1,
-                              2,   0,   4,   0,   16, 0, 'd', 'a', 't', 'a', 0x10, 0xB1, 2, 0};
+  std::vector<uint8_t> wav = {'R', 'I', 'F',  'F',  0x34, 0xB1, 2,    0,    'W',  'A', 'V',
+                              'E', 'f', 'm',  't',  ' ',  16,   0,    0,    0,    1,   0,
+                              2,   0,   0x44, 0xAC, 0,    0,    0x10, 0xB1, 2,    0,   4,
+                              0,   16,  0,    'd',  'a',  't',  'a',  0x10, 0xB1, 2,   0};
   for (int i = 0; i < 44100; ++i) {
     const int value = static_cast<int>(8000 * std::sin(i * 0.0627) + random() % 2001 - 1000);
     for (int channel = 0; channel < 2; ++channel) {
