@@ -147,6 +147,8 @@ bool StreamInput::Read(void* buffer, int32_t bytes, int32_t* delivered) {
       }
       if (n == 0) break;
       if (direct) {
+        // What the buffer holds is no longer just behind the position.
+        aheadStart_ = aheadEnd_ = 0;
         total += static_cast<int32_t>(n);
         continue;
       }
@@ -171,6 +173,18 @@ bool StreamInput::Seek(int64_t offset, int32_t origin) {
     if (!QVTrue(source_.Seek(source_.User, stream_, &position, origin))) return false;
     position_ = position;
     return true;
+  }
+  // A move within what was read ahead stays in it: the frame search looks one frame ahead and
+  // comes back for every header it meets.
+  if (origin != 2 && aheadEnd_ > 0) {
+    const int64_t target = origin == 1 ? position_ + offset : offset;
+    const int64_t aheadTo = position_ + static_cast<int64_t>(aheadEnd_ - aheadStart_);
+    const int64_t aheadFrom = aheadTo - static_cast<int64_t>(aheadEnd_);
+    if (target >= aheadFrom && target <= aheadTo) {
+      aheadStart_ = static_cast<size_t>(target - aheadFrom);
+      position_ = target;
+      return true;
+    }
   }
   // The file itself stands past what was read ahead: a move from the current position is
   // a move from where the reads have got to.
