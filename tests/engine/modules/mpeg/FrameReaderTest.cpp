@@ -553,6 +553,31 @@ TEST(FrameReader, FrameLimitOfConstantAndVariableBitRates) {
   }
 }
 
+// In a variable bit-rate stream a seek goes by the mean frame length, and takes only a header
+// that a frame start follows: the seek lands inside a frame as often as not.
+TEST(FrameReader, SeekInAVariableBitRateStreamGoesByTheMeanFrameLength) {
+  std::vector<uint8_t> fast = HeaderBytes(3, 2, 14, 0);  // 1253 bytes
+  fast.resize(384 * 144000 / 44100, 0);
+  std::vector<uint8_t> bytes;
+  for (int i = 0; i < 10; ++i) bytes = Joined({bytes, SilentFrame(), fast});
+  // Frames 3 and 4 start at 1461 and 2714; the mean length is 678.5, so a seek to frame 3
+  // lands at 2035 - 2, inside frame 3, where a header of the stream stands that no frame start
+  // follows.
+  const std::vector<uint8_t> falseHeader = HeaderBytes(3, 2, 1, 0);
+  std::copy(falseHeader.begin(), falseHeader.end(), bytes.begin() + 2033);
+  Opened opened(bytes);
+  while (opened.Reader.ReadFrame() == FrameRead) {
+  }
+  ASSERT_EQ(opened.Reader.FrameLimit(), 20u);
+  for (uint32_t n : {4u, 3u}) {
+    SCOPED_TRACE(n);
+    ASSERT_TRUE(SeekToFrame(opened.Reader, opened.Decoder, n));
+    // Frame 4 found and read.
+    EXPECT_EQ(opened.Reader.Input().Position(), 2714 + 104);
+    EXPECT_EQ(opened.Reader.Header().BitRateIndex, 1);
+  }
+}
+
 TEST(FrameReader, RewindReturnsToTheFirstFrame) {
   std::vector<uint8_t> bytes = {'I', 'D', '3', 3, 0, 0, 0, 0, 0, 20};
   bytes.resize(30, 0);
