@@ -29,6 +29,11 @@ bool UsableHeader(uint32_t word, uint32_t first) {
   return Agrees(word, first) && PassesValidity(word) && BitRateIndexOf(word) != 0;
 }
 
+uint32_t BigEndian32(const uint8_t* bytes) {
+  return (uint32_t{bytes[0]} << 24) | (uint32_t{bytes[1]} << 16) | (uint32_t{bytes[2]} << 8) |
+         bytes[3];
+}
+
 // Frame length in bytes (header included) from a valid header word alone, or its mean without
 // padding when `mean` is set.
 double FrameBytes(uint32_t word, bool mean = false) {
@@ -63,6 +68,12 @@ void FrameReader::Reset() {
   pendingLost_ = 0;
   lostFrames_ = 0;
   frameLimit_ = 0;
+  countedEnd_ = -1;
+  framesCounted_ = 0;
+  bytesCounted_ = 0;
+  countedBitRate_ = 0;
+  variableRate_ = false;
+  encoderFrames_ = 0;
 }
 
 bool FrameReader::ShiftInByte(uint32_t& word, FrameStatus& status) {
@@ -91,22 +102,21 @@ bool FrameReader::SkipId3v2Tag() {
   return true;
 }
 
-// The input stands just after the word's four bytes, and does so again on return.
+// Whether the word's frame is followed by the start of another frame of its stream, or ends
+// the sound: nothing that could hold a header is left between it and the end of the input or
+// the tags there. The input stands just after the word's four bytes, and does so again on
+// return.
 bool FrameReader::FollowedByFrameStart(uint32_t word) {
   const int64_t headerEnd = input_.Position();
-  const auto length = static_cast<int64_t>(FrameBytes(word));
-  bool followed = true;
-  if (input_.Seek(headerEnd - 4 + length, 0)) {
+  const int64_t frameEnd = headerEnd - 4 + static_cast<int64_t>(FrameBytes(word));
+  bool followed = false;
+  if (input_.Seek(frameEnd, 0)) {
     uint8_t next[4];
     int32_t got = 0;
-    // Fewer than four bytes: the input ends with this frame.
-    if (input_.Read(next, 4, &got) && got == 4) {
-      const uint32_t nextWord = (uint32_t{next[0]} << 24) | (uint32_t{next[1]} << 16) |
-                                (uint32_t{next[2]} << 8) | next[3];
-      followed =
-          (Agrees(nextWord, word) && PassesValidity(nextWord)) || std::memcmp(next, "TAG", 3) == 0;
-    }
+    if (input_.Read(next, 4, &got) && got == 4) followed = UsableHeader(BigEndian32(next), word);
   }
+  const int64_t soundEnd = SoundEnd();
+  if (!followed) followed = frameEnd <= soundEnd && soundEnd - frameEnd < 4;
   if (!input_.Seek(headerEnd, 0)) RaiseModuleFailure(qvInputFailure);
   return followed;
 }
@@ -118,31 +128,24 @@ FrameStatus FrameReader::FindFirstHeader(uint32_t& word) {
     soundStart_ = input_.Position();
     searchStart = soundStart_;
   }
-  // A header is taken once its frame is followed by another frame start; when the search
-  // ends without one, the first header that passed is taken after all.
+  // A header is taken once its frame is followed by another frame start (or ends the sound).
+  // Free format and oversized bodies are never taken: their frames cannot be followed.
   uint32_t startWord = 0;
-  int64_t fallback = -1;
-  uint32_t fallbackWord = 0;
+  bool headerSeen = false;
   FrameStatus status = NoFrame;
   int32_t shifts = 0;
   for (;;) {
     if (input_.Position() - 4 == searchStart) startWord = word;
     if (PassesValidity(word)) {
-      // Free format and oversized bodies cannot be confirmed; taken after all, the parse
-      // refuses them.
+      headerSeen = true;
       if (BitRateIndexOf(word) != 0 && FrameBytes(word) - 4 <= MaxBodyLength &&
           FollowedByFrameStart(word))
         break;
-      if (fallback < 0) {
-        fallback = input_.Position() - 4;
-        fallbackWord = word;
-      }
     }
     if (shifts == SearchLimit || !ShiftInByte(word, status)) {
-      if (fallback < 0) return shifts == SearchLimit ? NoFrame : status;
-      if (!input_.Seek(fallback + 4, 0)) RaiseModuleFailure(qvInputFailure);
-      word = fallbackWord;
-      break;
+      // Headers, but none of a stream: not a stream of this decoder.
+      if (headerSeen) return FrameRefused;
+      return shifts == SearchLimit ? NoFrame : status;
     }
     ++shifts;
   }
@@ -240,7 +243,7 @@ FrameStatus FrameReader::ReadFrame(BitCursor& cursor) {
   uint32_t word = (uint32_t{bytes[0]} << 24) | (uint32_t{bytes[1]} << 16) |
                   (uint32_t{bytes[2]} << 8) | bytes[3];
 
-  if (previousWord_ != 0 && word == previousWord_ && previousValid_) {
+  if (previousWord_ != 0 && word == previousWord_ && previousValid_ && expectedStart_ >= 0) {
     header_.HeaderChanged = false;
   } else {
     header_.HeaderChanged = true;
@@ -252,7 +255,9 @@ FrameStatus FrameReader::ReadFrame(BitCursor& cursor) {
       // A header in place whose bit rate is forbidden or free: refused (code 5); the search
       // for the next frame starts behind it.
       return FrameRefused;
-    } else if (!UsableHeader(word, firstWord_)) {
+    } else if (!UsableHeader(word, firstWord_) || expectedStart_ < 0) {
+      // Not a header of the stream, or one where no frame is known to begin (after a seek,
+      // which lands inside a frame as often as not): the search takes a followed one.
       status = FindLostSync(word);
     }
     if (status != FrameRead) return status;
@@ -281,9 +286,78 @@ FrameStatus FrameReader::ReadFrame(BitCursor& cursor) {
 
   cursor.Start(target, body_ + MaxBodyLength);
 
-  const int64_t limit = SoundSize() / (body - header_.Padding + 5);
+  if (frameStart == firstFrameOffset_) encoderFrames_ = EncoderFrameCount();
+  CountFrame(frameStart);
+  int64_t limit;
+  if (!variableRate_)
+    limit = SoundSize() / (body - header_.Padding + 5);
+  else if (encoderFrames_ != 0)
+    limit = encoderFrames_;
+  else
+    limit = SoundSize() * framesCounted_ / bytesCounted_;
   frameLimit_ = limit > 0xFFFFFFFFll ? 0xFFFFFFFFu : static_cast<uint32_t>(limit);
   return FrameRead;
+}
+
+void FrameReader::CountFrame(int64_t start) {
+  if (start <= countedEnd_) return;
+  countedEnd_ = start;
+  ++framesCounted_;
+  bytesCounted_ += header_.BodyLength + 4;
+  if (framesCounted_ == 1)
+    countedBitRate_ = header_.BitRateIndex;
+  else if (header_.BitRateIndex != countedBitRate_)
+    variableRate_ = true;
+}
+
+// An encoder's header frame is a Layer III frame of silence whose body holds "Xing" or "Info"
+// behind the side information, with the frame count behind the flags when flag bit 0 is set,
+// or "VBRI" 32 bytes in, with the frame count 14 bytes behind it. Its count leaves the header
+// frame out; the input holds that one more.
+uint32_t FrameReader::EncoderFrameCount() const {
+  if (header_.Layer != 3) return 0;
+  const int32_t body = header_.BodyLength;
+  const uint8_t* xing = body_ + header_.SideInfoLength;
+  const uint8_t* vbri = body_ + 32;
+  uint32_t frames = 0;
+  if (header_.SideInfoLength + 12 <= body &&
+      (std::memcmp(xing, "Xing", 4) == 0 || std::memcmp(xing, "Info", 4) == 0)) {
+    if ((BigEndian32(xing + 4) & 1u) != 0) frames = BigEndian32(xing + 8);
+  } else if (32 + 18 <= body && std::memcmp(vbri, "VBRI", 4) == 0) {
+    frames = BigEndian32(vbri + 14);
+  }
+  return frames == 0 || frames == 0xFFFFFFFFu ? 0 : frames + 1;
+}
+
+void FrameReader::SurveyFrames(int64_t bytes) {
+  const FrameHeader header = header_;
+  const uint32_t previousWord = previousWord_;
+  const bool previousValid = previousValid_;
+  const uint32_t limit = frameLimit_;
+  const int64_t until = input_.Position() + bytes;
+  BitCursor cursor;
+  // A failure ends only the survey; the run meets it again where it happened.
+  try {
+    while (input_.Position() < until && ReadFrame(cursor) != EndOfInput) {
+    }
+  } catch (const ModuleFailure&) {
+  }
+  header_ = header;
+  previousWord_ = previousWord;
+  previousValid_ = previousValid;
+  lostFrames_ = 0;
+  // A constant bit rate keeps the limit of the frame read last.
+  if (!variableRate_) frameLimit_ = limit;
+}
+
+double FrameReader::MeanFrameLength() const {
+  if (!variableRate_) return FrameBytes(previousWord_, true);
+  if (encoderFrames_ != 0) return static_cast<double>(SoundSize()) / encoderFrames_;
+  return static_cast<double>(bytesCounted_) / static_cast<double>(framesCounted_);
+}
+
+int64_t FrameReader::SoundEnd() const {
+  return input_.Size() - (input_.HasTag() ? StreamInput::TagSize : 0) - input_.ApeTagSize();
 }
 
 int64_t FrameReader::SoundSize() const {
@@ -302,10 +376,10 @@ bool FrameReader::PositionAtFrame(uint32_t n) {
   if (n == 0 || n > frameLimit_ || previousWord_ == 0) return false;
   if (!input_.Seek(0, 1)) return false;
   const int64_t remembered = input_.Position();
-  // Frame n of the sound at the bit rate of the frame read last, two bytes early so that the
-  // padding of the frames before it cannot put the input past its header; the search finds it.
+  // Frame n of the sound at the mean frame length, two bytes early so that the padding of the
+  // frames before it cannot put the input past its header; the search finds it.
   const int64_t base = leadingLost_ > 0 ? soundStart_ : firstFrameOffset_;
-  int64_t target = base + static_cast<int64_t>(n * FrameBytes(previousWord_, true)) - 2;
+  int64_t target = base + static_cast<int64_t>(n * MeanFrameLength()) - 2;
   if (target < base) target = base;
   if (!input_.Seek(target, 0)) {
     input_.Seek(remembered, 0);

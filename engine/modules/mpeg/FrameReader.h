@@ -28,10 +28,19 @@ class FrameReader {
 
   // Reads the next frame and points `cursor` at its body. Raises ModuleFailure{5} when the
   // input fails to deliver a header, ModuleFailure{0} when a read fails during a search.
-  // A later header with bit-rate index 15 or 0 is refused (FrameRefused, code 5). A lost sync
-  // is found again at a header that agrees with the first one in version, layer and sampling
-  // rate and whose frame is followed by another frame start (or by the end of the input).
+  // The first header is one whose frame is followed by another frame start that agrees with
+  // it in version, layer and sampling rate, or by the end of the sound (a single frame);
+  // when the search finds none, the input is refused (FrameRefused, code 5) if it saw any
+  // header on its way, and holds no frame otherwise. A later header with bit-rate index 15 or
+  // 0 is refused (FrameRefused, code 5). A lost sync is found again at a header that agrees
+  // with the first one in the same way and whose frame is followed as the first one's was.
   FrameStatus ReadFrame(BitCursor& cursor);
+
+  // Reads on, without decoding, through up to `bytes` of the input behind the frame read
+  // last, so that the frame limit of a variable bit-rate stream stands on the mean length of
+  // those frames; the header of the frame read last stays. The caller rewinds afterwards.
+  void SurveyFrames(int64_t bytes);
+  static constexpr int64_t SurveyBytes = 1 << 20;
 
   // How many frames of the stream were lost in front of the frame read last (a damaged header,
   // damaged bytes): the distance from where it should have begun, in its frame lengths.
@@ -46,6 +55,10 @@ class FrameReader {
 
   const FrameHeader& Header() const { return header_; }
   FrameHeader& Header() { return header_; }
+  // The number of frames in the input. A constant bit rate: the sound's size over one more
+  // than the length of the frame read last without padding. A variable one: the frame count
+  // of the encoder's header frame ("Xing", "Info" or "VBRI"), else the sound's size over the
+  // mean length of the frames read so far.
   uint32_t FrameLimit() const { return frameLimit_; }
   int64_t FirstFrameOffset() const { return firstFrameOffset_; }
   // Bytes of sound: the input less an ID3v2 tag in front and an ID3v1 tag at the end.
@@ -61,6 +74,10 @@ class FrameReader {
   FrameStatus FindFirstHeader(uint32_t& word);
   FrameStatus FindLostSync(uint32_t& word);
   bool FollowedByFrameStart(uint32_t word);
+  int64_t SoundEnd() const;
+  void CountFrame(int64_t start);
+  uint32_t EncoderFrameCount() const;
+  double MeanFrameLength() const;
 
   StreamInput& input_;
   FrameHeader header_;
@@ -74,5 +91,13 @@ class FrameReader {
   int32_t pendingLost_ = 0;     // reported with the next frame read
   int32_t lostFrames_ = 0;
   uint32_t frameLimit_ = 0;
+  // The frames read so far, each once (those behind the furthest one counted): their number,
+  // their bytes, the first one's bit-rate index and whether another one has come since.
+  int64_t countedEnd_ = -1;
+  int64_t framesCounted_ = 0;
+  int64_t bytesCounted_ = 0;
+  int32_t countedBitRate_ = 0;
+  bool variableRate_ = false;
+  uint32_t encoderFrames_ = 0;  // of the encoder's header frame, itself included; 0 none
   alignas(16) uint8_t body_[MaxBodyLength] = {};
 };

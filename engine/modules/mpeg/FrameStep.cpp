@@ -16,8 +16,8 @@ StepResult FrameStep(MpegStream& stream, MpegDecoder& decoder, PcmBlock& pcm,
     return result;
   }
   // Frames lost in front of this one are counted: they are decoded as silence.
-  result.Frame = stream.FrameCounter() + 1 + static_cast<uint32_t>(stream.LostFrames());
-  stream.SetFrameCounter(result.Frame);
+  result.Frame = stream.FrameCounter() + static_cast<uint32_t>(stream.LostFrames());
+  stream.SetFrameCounter(result.Frame + 1);
   result.Header = stream.Header();
   result.FrameLimit = stream.FrameLimit();
   if (result.Frame < range.StartFrame) {
@@ -36,6 +36,7 @@ FrameStatus ReadFirstFrame(MpegStream& stream, MpegDecoder& decoder) {
   FrameStatus status;
   try {
     status = stream.ReadFrame();
+    if (status == FrameRead) stream.SurveyFrames();
   } catch (...) {
     RewindStream(stream, decoder);
     throw;

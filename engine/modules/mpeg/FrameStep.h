@@ -10,8 +10,9 @@
 #include "engine/modules/mpeg/MpegStream.h"
 #include "engine/modules/mpeg/PcmBlock.h"
 
-// The frames of a run that are decoded, by number: from StartFrame to EndFrame. The frames
-// before StartFrame are read and skipped; the run ends after EndFrame.
+// The frames of a run that are decoded, by number (the input's first frame is frame 0): from
+// StartFrame to EndFrame. The frames before StartFrame are read and skipped; the run ends after
+// EndFrame.
 struct FrameRange {
   uint32_t StartFrame = 0;
   uint32_t EndFrame = 0xFFFFFFFF;
@@ -40,9 +41,9 @@ struct StepResult {
 StepResult FrameStep(MpegStream& stream, MpegDecoder& decoder, PcmBlock& pcm,
                      const FrameRange& range = {});
 
-// Prepares a stream as QVInitStream does: reads its first frame and returns to it. FrameRead,
-// or what the reader gave instead (the input then rewound); a reader failure propagates after
-// the rewind.
+// Prepares a stream as QVInitStream does: reads its first frame, surveys the frames behind it
+// for the frame limit and returns to it. FrameRead, or what the reader gave instead (the input
+// then rewound); a reader failure propagates after the rewind.
 FrameStatus ReadFirstFrame(MpegStream& stream, MpegDecoder& decoder);
 
 // Back to the first frame; the Layer III main data from before it are not used. The caller

@@ -33,6 +33,8 @@ class MpegStream {
   // frame), EndOfInput (reading past the last frame; no code). Raises ModuleFailure{5} when a
   // header read fails and ModuleFailure{0} when a read fails during a search.
   FrameStatus ReadFrame() { return reader_.ReadFrame(cursor_); }
+  // Reads on through the start of the stream without decoding, for the frame limit.
+  void SurveyFrames() { reader_.SurveyFrames(FrameReader::SurveyBytes); }
   // Back to the first frame (past any ID3v2 tag), or to the start before one was found.
   bool Rewind() { return reader_.Rewind(); }
   // Just before frame n; false when refused, and the input stays where it was.
@@ -48,7 +50,8 @@ class MpegStream {
   // The body of the frame read last (after its 4 header bytes).
   const uint8_t* Body() const { return reader_.Body(); }
 
-  // The number of the frame handed out last, counting the lost ones; 0 before the first.
+  // The frames handed out so far, counting the lost ones: the number of the next frame, the
+  // input's first frame being frame 0.
   uint32_t FrameCounter() const { return frameCounter_.load(); }
   void SetFrameCounter(uint32_t frame) { frameCounter_.store(frame); }
 

@@ -17,6 +17,7 @@ void StreamInput::Open(const InputSource& source, QVByteBool* canSetPosition) {
   size_ = 0;
   position_ = 0;
   tagPresent_ = false;
+  apeTagSize_ = 0;
   tag_.reset(new char[TagSize]());
   source_ = source;
   mode_ = source.Mode;
@@ -69,10 +70,30 @@ void StreamInput::Open(const InputSource& source, QVByteBool* canSetPosition) {
     }
     tagPresent_ = std::memcmp(tag_.get(), "TAG", 3) == 0;
   }
+  ProbeApeTag();
   if (!Seek(0, 0)) {
     Close();
     RaiseModuleFailure(qvInputFailure);
   }
+}
+
+// An APE tag ends in a 32-byte footer: "APETAGEX", the version, the size of the items and the
+// footer, the item count and the flags (bit 31: a header of 32 bytes stands in front), all
+// little-endian. A footer that cannot be read is no tag.
+void StreamInput::ProbeApeTag() {
+  constexpr int32_t FooterSize = 32;
+  const int64_t footerAt = size_ - (tagPresent_ ? TagSize : 0) - FooterSize;
+  uint8_t footer[FooterSize];
+  int32_t got = 0;
+  if (footerAt < 0 || !Seek(footerAt, 0) || !Read(footer, FooterSize, &got) || got < FooterSize ||
+      std::memcmp(footer, "APETAGEX", 8) != 0)
+    return;
+  const auto little = [&footer](int at) {
+    return uint32_t{footer[at]} | uint32_t{footer[at + 1]} << 8 | uint32_t{footer[at + 2]} << 16 |
+           uint32_t{footer[at + 3]} << 24;
+  };
+  const int64_t size = int64_t{little(12)} + ((little(20) >> 31) != 0 ? FooterSize : 0);
+  if (size >= FooterSize && size <= footerAt + FooterSize) apeTagSize_ = size;
 }
 
 void StreamInput::Close() {
@@ -92,6 +113,7 @@ void StreamInput::Close() {
 void StreamInput::Release() {
   tag_.reset();
   tagPresent_ = false;
+  apeTagSize_ = 0;
 }
 
 bool StreamInput::Read(void* buffer, int32_t bytes, int32_t* delivered) {
@@ -125,6 +147,8 @@ bool StreamInput::Read(void* buffer, int32_t bytes, int32_t* delivered) {
       }
       if (n == 0) break;
       if (direct) {
+        // What the buffer holds is no longer just behind the position.
+        aheadStart_ = aheadEnd_ = 0;
         total += static_cast<int32_t>(n);
         continue;
       }
@@ -149,6 +173,18 @@ bool StreamInput::Seek(int64_t offset, int32_t origin) {
     if (!QVTrue(source_.Seek(source_.User, stream_, &position, origin))) return false;
     position_ = position;
     return true;
+  }
+  // A move within what was read ahead stays in it: the frame search looks one frame ahead and
+  // comes back for every header it meets.
+  if (origin != 2 && aheadEnd_ > 0) {
+    const int64_t target = origin == 1 ? position_ + offset : offset;
+    const int64_t aheadTo = position_ + static_cast<int64_t>(aheadEnd_ - aheadStart_);
+    const int64_t aheadFrom = aheadTo - static_cast<int64_t>(aheadEnd_);
+    if (target >= aheadFrom && target <= aheadTo) {
+      aheadStart_ = static_cast<size_t>(target - aheadFrom);
+      position_ = target;
+      return true;
+    }
   }
   // The file itself stands past what was read ahead: a move from the current position is
   // a move from where the reads have got to.

@@ -45,6 +45,8 @@ class StreamInput {
   int64_t Size() const { return size_; }
   // Whether the input ends with an ID3v1 tag.
   bool HasTag() const { return tagPresent_; }
+  // Bytes of an APE tag at the end (in front of an ID3v1 tag); 0 when there is none.
+  int64_t ApeTagSize() const { return apeTagSize_; }
   QVStream Stream() const { return stream_; }
   int32_t Mode() const { return mode_; }
 
@@ -55,6 +57,7 @@ class StreamInput {
   static constexpr int32_t ReadAheadSize = 32768;
 
   void Release();
+  void ProbeApeTag();
 
   InputSource source_;
   int32_t mode_ = imFile;
@@ -64,6 +67,7 @@ class StreamInput {
   int64_t position_ = 0;
   std::unique_ptr<char[]> tag_;
   bool tagPresent_ = false;
+  int64_t apeTagSize_ = 0;
   bool open_ = false;
   // A file's bytes read ahead: those from aheadStart_ to aheadEnd_ are still to be delivered.
   std::unique_ptr<uint8_t[]> readAhead_;

@@ -36,6 +36,12 @@ std::vector<uint8_t> Frames(int count) {
   return bytes;
 }
 
+std::vector<uint8_t> Joined(std::initializer_list<std::vector<uint8_t>> parts) {
+  std::vector<uint8_t> bytes;
+  for (const auto& part : parts) Append(bytes, part);
+  return bytes;
+}
+
 struct Opened {
   MemoryStream Memory;
   MpegStream Reader;
@@ -181,6 +187,122 @@ TEST(FrameReader, ResynchronisesAfterGarbage) {
   RunResult run = DecodeBytes(damaged);
   EXPECT_EQ(run.Frames, plain.Frames);
   EXPECT_EQ(run.Samples, plain.Samples);
+}
+
+std::vector<uint8_t> RandomBytes(uint32_t seed, size_t count, uint8_t mask = 0xFF) {
+  std::mt19937 random(seed);
+  std::vector<uint8_t> bytes(count);
+  for (auto& b : bytes) b = static_cast<uint8_t>(random() & mask);
+  return bytes;
+}
+
+// Headers inside garbage that no frame start of the stream follows are passed over: copies of
+// the stream's own header, and two frames of another sampling rate one behind the other. The
+// garbage is shorter than half a frame, so no frame is counted lost: the run is the clean one.
+TEST(FrameReader, ResyncPassesOverHeadersInGarbage) {
+  const std::vector<uint8_t> original = Stream("l2-fl10");  // 32000 Hz, 864-byte frames
+  const size_t frame = 864;
+  const std::vector<uint8_t> own(original.begin(), original.begin() + 4);
+  // 48000 Hz, the stream's version and layer, 32 kbit/s: 96-byte frames.
+  std::vector<uint8_t> otherRate = HeaderBytes(3, 2, 1, 1);
+  otherRate.resize(96, 0);
+  struct Case {
+    const char* Name;
+    std::vector<uint8_t> Garbage;
+  };
+  const Case cases[] = {
+      {"the stream's header", Joined({RandomBytes(1, 50, 0x7F), own, RandomBytes(2, 100, 0x7F), own,
+                                      own, RandomBytes(3, 60, 0x7F)})},
+      {"frames of another rate",
+       Joined({RandomBytes(4, 40, 0x7F), otherRate, otherRate, RandomBytes(5, 40, 0x7F)})},
+  };
+  const RunResult plain = DecodeBytes(original);
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.Name);
+    std::vector<uint8_t> damaged(original.begin(), original.begin() + 10 * frame);
+    Append(damaged, c.Garbage);
+    damaged.insert(damaged.end(), original.begin() + 10 * frame, original.end());
+    const RunResult run = DecodeBytes(damaged);
+    EXPECT_EQ(run.Frames, plain.Frames);
+    EXPECT_EQ(run.Samples, plain.Samples);
+  }
+}
+
+// A header is the first one only when a frame start of the stream follows its frame, or when
+// nothing but the tags follows it: junk in front of a stream is passed over and the stream
+// decoded whole, in place; a single frame is a stream too.
+TEST(FrameReader, StreamBehindJunkAndSingleFramesAreDecoded) {
+  const std::vector<uint8_t> original = Stream("l2-fl10");
+  const std::vector<uint8_t> first(original.begin(), original.begin() + 864);
+  std::vector<uint8_t> ape = {
+      'A', 'P', 'E', 'T', 'A', 'G', 'E', 'X', 0xD0, 7, 0, 0,
+      40,  0,   0,   0,   1,   0,   0,   0,   0,    0, 0, 0x80};  // items and footer: 40
+  ape.resize(32, 0);
+  std::vector<uint8_t> apeTag = ape;  // the header, an item of 8 bytes, the footer
+  Append(apeTag, {'i', 't', 'e', 'm', 0, 0, 0, 0});
+  Append(apeTag, ape);
+  std::vector<uint8_t> id3v1(128, ' ');
+  std::memcpy(id3v1.data(), "TAG", 3);
+  std::vector<uint8_t> junkWithHeaders = RandomBytes(6, 3000);
+  for (size_t at : {100, 1000, 2500})
+    std::copy(first.begin(), first.begin() + 4, junkWithHeaders.begin() + at);
+
+  const RunResult plain = DecodeBytes(original);
+  const std::vector<int16_t> firstFrame(plain.Samples.begin(), plain.Samples.begin() + 1152 * 2);
+  struct Case {
+    const char* Name;
+    std::vector<uint8_t> Bytes;
+    int Frames;
+  };
+  const Case cases[] = {
+      {"random junk in front", Joined({RandomBytes(7, 5000), original}), plain.Frames},
+      {"junk holding the stream's header in front", Joined({junkWithHeaders, original}),
+       plain.Frames},
+      {"single frame", first, 1},
+      {"single frame, 3 bytes behind", Joined({first, {0xFF, 0xFC, 0xA8}}), 1},
+      {"single frame, ID3v1 tag", Joined({first, id3v1}), 1},
+      {"single frame, APE tag", Joined({first, apeTag}), 1},
+      {"single frame, APE and ID3v1 tags", Joined({first, apeTag, id3v1}), 1},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.Name);
+    const RunResult run = DecodeBytes(c.Bytes);
+    ASSERT_EQ(run.First, FrameRead);
+    EXPECT_EQ(run.Frames, c.Frames);
+    EXPECT_EQ(run.Samples, c.Frames == 1 ? firstFrame : plain.Samples);
+  }
+}
+
+// What is no stream is refused at the first frame (code 5 for the host) when the search met
+// headers on its way, none of them a stream's; an input without any header holds no frame.
+TEST(FrameReader, InputsThatAreNoStreamHaveNoFirstFrame) {
+  const std::vector<uint8_t> original = Stream("l2-fl10");
+  const std::vector<uint8_t> first(original.begin(), original.begin() + 864);
+  std::vector<uint8_t> otherRate = HeaderBytes(3, 2, 1, 1);  // 48000 Hz
+  otherRate.resize(96, 0);
+  std::vector<uint8_t> otherLayer = HeaderBytes(3, 3, 10, 2);  // Layer III, 32000 Hz
+  otherLayer.resize(160 * 144000 / 32000, 0);
+  struct Case {
+    const char* Name;
+    std::vector<uint8_t> Bytes;
+    FrameStatus First;
+  };
+  const Case cases[] = {
+      {"random bytes, seed 1", RandomBytes(1, 1 << 20), FrameRefused},
+      {"random bytes, seed 2", RandomBytes(2, 20000), FrameRefused},
+      {"random bytes, seed 3", RandomBytes(3, 40000), FrameRefused},
+      {"a frame, then junk", Joined({first, RandomBytes(8, 2000, 0x7F)}), FrameRefused},
+      {"a frame cut short", std::vector<uint8_t>(first.begin(), first.end() - 1), FrameRefused},
+      {"a frame, then one of another rate, then junk",
+       Joined({first, otherRate, RandomBytes(9, 500, 0x7F)}), FrameRefused},
+      {"a frame, then one of another layer, then junk",
+       Joined({first, otherLayer, RandomBytes(10, 500, 0x7F)}), FrameRefused},
+      {"junk without a header", RandomBytes(11, 5000, 0x7F), EndOfInput},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.Name);
+    EXPECT_EQ(DecodeBytes(c.Bytes).First, c.First);
+  }
 }
 
 // Each frame's own protection bit says whether a check word follows its header.
@@ -339,8 +461,12 @@ TEST(FrameReader, HeaderFieldsAndFrameLimit) {
       {HeaderBytes(0, 3, 8, 2, 0, 3), 3, 1, 8, 1, 64 * 144000 / 16000 - 4, 0, 0},
   };
   for (const Case& c : cases) {
-    std::vector<uint8_t> bytes = c.Header;
-    bytes.resize(10000, 0);
+    // The frame over and over, cut at 10000 bytes.
+    std::vector<uint8_t> frame = c.Header;
+    frame.resize(static_cast<size_t>(c.Body) + 4, 0);
+    std::vector<uint8_t> bytes;
+    while (bytes.size() < 10000) Append(bytes, frame);
+    bytes.resize(10000);
     Opened opened(bytes);
     ASSERT_EQ(opened.Reader.ReadFrame(), FrameRead);
     const FrameHeader& h = opened.Reader.Header();
@@ -359,16 +485,97 @@ TEST(FrameReader, HeaderFieldsAndFrameLimit) {
   }
 }
 
-TEST(FrameReader, FrameLimitFollowsTheFrameJustRead) {
-  std::vector<uint8_t> bytes = Frames(3);
-  std::vector<uint8_t> fast = HeaderBytes(3, 2, 14, 0);  // 384 kbit/s: 1253-byte frame
+// A Layer III frame (MPEG-1, 44100 Hz, two channels) with a zero body; a tag makes it an
+// encoder's header frame: "Xing" or "Info" behind the 32 bytes of side information with the
+// flags (bit 0: a frame count follows) and the count, or "VBRI" 32 bytes into the body with
+// the count 14 bytes behind it.
+std::vector<uint8_t> Layer3Frame(int bitRateIndex, const char* tag = nullptr, uint32_t count = 0,
+                                 uint32_t flags = 1) {
+  static constexpr int kbps[] = {0, 32, 40, 48, 56, 64, 80, 96, 112, 128, 160, 192, 224, 256, 320};
+  std::vector<uint8_t> frame = HeaderBytes(3, 3, bitRateIndex, 0);
+  frame.resize(static_cast<size_t>(kbps[bitRateIndex] * 144000 / 44100), 0);
+  const auto put = [&frame](size_t at, uint32_t value) {
+    for (int i = 0; i < 4; ++i) frame[at + i] = static_cast<uint8_t>(value >> (24 - 8 * i));
+  };
+  if (tag != nullptr) {
+    std::memcpy(frame.data() + 36, tag, 4);
+    if (std::strcmp(tag, "VBRI") == 0) {
+      put(36 + 14, count);
+    } else {
+      put(40, flags);
+      put(44, count);
+    }
+  }
+  return frame;
+}
+
+// The frame limit after each frame read: at a constant bit rate the sound's size over one more
+// than the frame's length without padding (an ID3v1 tag is no part of that size); once the bit
+// rate varies, the frame count of the encoder's header frame with the header frame itself,
+// else the sound's size over the mean length of the frames read so far.
+TEST(FrameReader, FrameLimitOfConstantAndVariableBitRates) {
+  std::vector<uint8_t> fast = HeaderBytes(3, 2, 14, 0);  // 384 kbit/s: a 1253-byte frame
   fast.resize(384 * 144000 / 44100, 0);
-  Append(bytes, fast);
+  const std::vector<uint8_t> slow = SilentFrame();  // 104 bytes
+  struct Case {
+    const char* Name;
+    std::vector<uint8_t> Bytes;
+    std::vector<uint32_t> Limits;
+  };
+  const Case cases[] = {
+      {"constant", Frames(10), std::vector<uint32_t>(10, 1040 / 105)},
+      {"constant, ID3v1 tag", WithTag(Frames(10), "t"), std::vector<uint32_t>(10, 1040 / 105)},
+      // 3 x 104 + 1253 + 104 = 1669 bytes.
+      {"variable", Joined({Frames(3), fast, slow}), {1669 / 105, 1669 / 105, 1669 / 105, 4, 5}},
+      {"variable, ID3v1 tag",
+       WithTag(Joined({Frames(3), fast, slow}), "t"),
+       {1669 / 105, 1669 / 105, 1669 / 105, 4, 5}},
+      // A header frame of 417 bytes and frames of 208, 208 and 522 bytes: 1355 bytes.
+      {"variable, Xing count",
+       Joined({Layer3Frame(9, "Xing", 99), Layer3Frame(5), Layer3Frame(5), Layer3Frame(10)}),
+       {1355 / 418, 100, 100, 100}},
+      {"variable, VBRI count",
+       Joined({Layer3Frame(9, "VBRI", 99), Layer3Frame(5), Layer3Frame(5), Layer3Frame(10)}),
+       {1355 / 418, 100, 100, 100}},
+      {"variable, Xing without a count",
+       Joined({Layer3Frame(9, "Xing", 99, 0), Layer3Frame(5), Layer3Frame(5), Layer3Frame(10)}),
+       {1355 / 418, 1355 * 2 / 625, 1355 * 3 / 833, 4}},
+      {"constant, Info count",
+       Joined({Layer3Frame(9, "Info", 99), Layer3Frame(9), Layer3Frame(9)}),
+       {1251 / 418, 1251 / 418, 1251 / 418}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.Name);
+    Opened opened(c.Bytes);
+    std::vector<uint32_t> limits;
+    while (opened.Reader.ReadFrame() == FrameRead) limits.push_back(opened.Reader.FrameLimit());
+    EXPECT_EQ(limits, c.Limits);
+  }
+}
+
+// In a variable bit-rate stream a seek goes by the mean frame length, and takes only a header
+// that a frame start follows: the seek lands inside a frame as often as not.
+TEST(FrameReader, SeekInAVariableBitRateStreamGoesByTheMeanFrameLength) {
+  std::vector<uint8_t> fast = HeaderBytes(3, 2, 14, 0);  // 1253 bytes
+  fast.resize(384 * 144000 / 44100, 0);
+  std::vector<uint8_t> bytes;
+  for (int i = 0; i < 10; ++i) bytes = Joined({bytes, SilentFrame(), fast});
+  // Frames 3 and 4 start at 1461 and 2714; the mean length is 678.5, so a seek to frame 3
+  // lands at 2035 - 2, inside frame 3, where a header of the stream stands that no frame start
+  // follows.
+  const std::vector<uint8_t> falseHeader = HeaderBytes(3, 2, 1, 0);
+  std::copy(falseHeader.begin(), falseHeader.end(), bytes.begin() + 2033);
   Opened opened(bytes);
-  for (int i = 0; i < 3; ++i) ASSERT_EQ(opened.Reader.ReadFrame(), FrameRead);
-  EXPECT_EQ(opened.Reader.FrameLimit(), bytes.size() / 105);
-  ASSERT_EQ(opened.Reader.ReadFrame(), FrameRead);
-  EXPECT_EQ(opened.Reader.FrameLimit(), bytes.size() / (1253 - 4 + 5));
+  while (opened.Reader.ReadFrame() == FrameRead) {
+  }
+  ASSERT_EQ(opened.Reader.FrameLimit(), 20u);
+  for (uint32_t n : {4u, 3u}) {
+    SCOPED_TRACE(n);
+    ASSERT_TRUE(SeekToFrame(opened.Reader, opened.Decoder, n));
+    // Frame 4 found and read.
+    EXPECT_EQ(opened.Reader.Input().Position(), 2714 + 104);
+    EXPECT_EQ(opened.Reader.Header().BitRateIndex, 1);
+  }
 }
 
 TEST(FrameReader, RewindReturnsToTheFirstFrame) {

@@ -20,9 +20,9 @@ TEST(Layer3SkippedFrames, ReservoirStaysWholeAcrossSkippedFrames) {
     const int skipped = 25;
     MpegStream stream;
     MpegDecoder decoder;
-    // Frames 1 to 25 are read and skipped.
+    // Frames 0 to 24 are read and skipped.
     RunResult run = DecodeAll(stream, decoder, FileSource(VectorPath(std::string(name) + ".bit")),
-                              {}, {skipped + 1, 0xFFFFFFFF});
+                              {}, {skipped, 0xFFFFFFFF});
     EXPECT_EQ(run.Failure, -1) << name;
     const int channels = stream.Header().Channels;
     const size_t perFrame = stream.Header().Lsf ? 576 : 1152;

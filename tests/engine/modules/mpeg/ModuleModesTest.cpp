@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
+#include <random>
 #include <string>
 #include <thread>
 
@@ -214,22 +215,67 @@ TEST_F(ModuleModes, OpenNeedsAnInputThatOpens) {
   EXPECT_EQ(input.closes, 1);
 }
 
-TEST_F(ModuleModes, StreamWithoutUsableFrame) {
-  struct Case {
-    const char* name;
-    std::vector<uint8_t> bytes;
-    int32_t code;
+// Only a stream is decoded: QVInitStream refuses an input whose headers are none of a stream's
+// with code 5, and one without any header with no code; the mode stays pmOpen.
+TEST_F(ModuleModes, InputsThatAreNoStream) {
+  std::mt19937 random(3);
+  const auto noise = [&random](size_t count) {
+    std::vector<uint8_t> bytes(count);
+    for (auto& b : bytes) b = static_cast<uint8_t>(random());
+    return bytes;
+  };
+  // MPEG-1 Layer II without check word, 44100 Hz; free format (bit-rate index 0) in frames of
+  // 600 bytes. A false sync inside: a header of 160 kbit/s (522-byte frames) whose frame ends
+  // where a free-format frame begins, or runs past the end of the input.
+  const auto freeFormatFrames = [](int frames, size_t falseSync) {
+    std::vector<uint8_t> bytes(static_cast<size_t>(frames) * 600, 0);
+    for (size_t at = 0; at < bytes.size(); at += 600) {
+      bytes[at] = 0xFF;
+      bytes[at + 1] = 0xFD;
+    }
+    bytes[falseSync] = 0xFF;
+    bytes[falseSync + 1] = 0xFD;
+    bytes[falseSync + 2] = 0x90;
+    return bytes;
   };
   std::vector<uint8_t> freeFormat(2000, 0);
   freeFormat[0] = 0xFF;
   freeFormat[1] = 0xFD;  // MPEG-1 Layer II, no check word
   freeFormat[2] = 0x00;  // bit-rate index 0: free format
-  const Case cases[] = {{"zeros", std::vector<uint8_t>(5000, 0), 0},
+  // A WAV file: 16-bit stereo at 44100 Hz, a second of a tone with noise.
+  std::vector<uint8_t> wav = {'R', 'I', 'F',  'F',  0x34, 0xB1, 2,    0,    'W',  'A', 'V',
+                              'E', 'f', 'm',  't',  ' ',  16,   0,    0,    0,    1,   0,
+                              2,   0,   0x44, 0xAC, 0,    0,    0x10, 0xB1, 2,    0,   4,
+                              0,   16,  0,    'd',  'a',  't',  'a',  0x10, 0xB1, 2,   0};
+  for (int i = 0; i < 44100; ++i) {
+    const int value = static_cast<int>(8000 * std::sin(i * 0.0627) + random() % 2001 - 1000);
+    for (int channel = 0; channel < 2; ++channel) {
+      wav.push_back(static_cast<uint8_t>(value & 0xFF));
+      wav.push_back(static_cast<uint8_t>((value >> 8) & 0xFF));
+    }
+  }
+  std::vector<uint8_t> headerThenNoise = ReadBytes(fl10);
+  headerThenNoise.resize(4);
+  const auto tail = noise(3000);
+  headerThenNoise.insert(headerThenNoise.end(), tail.begin(), tail.end());
+  struct Case {
+    const char* name;
+    std::vector<uint8_t> bytes;
+    int32_t code;
+  };
+  const Case cases[] = {{"random bytes", noise(1 << 20), qvInputFailure},
+                        {"a WAV file", wav, qvInputFailure},
                         {"free format", freeFormat, qvInputFailure},
+                        {"free format, a false sync ending on a frame start",
+                         freeFormatFrames(10, 4 * 600 - 522), qvInputFailure},
+                        {"free format, a false sync running past the end",
+                         freeFormatFrames(10, 9 * 600 + 300), qvInputFailure},
+                        {"a header, then noise", headerThenNoise, qvInputFailure},
+                        {"zeros", std::vector<uint8_t>(5000, 0), 0},
                         {"empty", {}, 0}};
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
-    const fs::path path = folder_.path() / "input.mp2";
+    const fs::path path = folder_.path() / "input.mp3";
     WriteBytes(path, c.bytes);
     OpenFile(path.string());
     EXPECT_FALSE(qv_->QVInitStream(h_));

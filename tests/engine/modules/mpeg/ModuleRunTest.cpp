@@ -3,7 +3,9 @@
 // front of the stream, callback input and thread priority.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <cstring>
+#include <map>
 #include <string>
 
 #include "platform/win32/Threads.h"
@@ -141,36 +143,72 @@ TEST_F(ModuleRun, SeekMovesTheRunToTheFrame) {
   for (size_t i = 0; i < last.size(); ++i) ASSERT_NEAR(last[i], expected[i], 1) << i;
 }
 
-TEST_F(ModuleRun, LimitsSelectFrames) {
+// A limit of t ms falls on the frame that holds t, the input's first frame being frame 0:
+// frame Trunc(t / d). Each run gives the frames of its limits, those of a run of the whole
+// input (from the first frame's 16th time slot on, once the synthesis history is the frames'
+// own).
+TEST_F(ModuleRun, LimitsSelectTheFramesThatHoldThem) {
+  // 44100 Hz: four copies of a stream of 49 frames of 26.1224 ms.
+  const fs::path fl11x4 = folder_.path() / "fl11x4.mp2";
+  {
+    const auto fl11 = ReadBytes(VectorPath("l2-fl11.bit"));
+    std::vector<uint8_t> bytes;
+    for (int i = 0; i < 4; ++i) bytes.insert(bytes.end(), fl11.begin(), fl11.end());
+    WriteBytes(fl11x4, bytes);
+  }
   struct Case {
     const char* name;
+    std::string input;
     bool beforeOpen;
     uint32_t start, end;
-    int blocks;
+    int first, count;  // count -1: to the end
   };
   const Case cases[] = {
-      {"whole stream", false, 0, 0, -1},
-      {"frames 10 to 20", false, 10 * frameMs, 20 * frameMs, 11},
-      {"start only: one frame", false, 30 * frameMs, 0, 1},
-      {"end below start: one frame", false, 30 * frameMs, 5, 1},
-      {"end only, set while closed", true, 0, 25 * frameMs + 10, 25},
+      {"whole stream", fl10, false, 0, 0, 0, -1},
+      {"frames 10 to 20", fl10, false, 10 * frameMs, 20 * frameMs, 10, 11},
+      {"inside frames 10 and 20", fl10, false, 10 * frameMs + 35, 20 * frameMs + 1, 10, 11},
+      {"start only: one frame", fl10, false, 30 * frameMs, 0, 30, 1},
+      {"end below start: one frame", fl10, false, 30 * frameMs, 5, 30, 1},
+      {"end only, set while closed", fl10, true, 0, 25 * frameMs + 10, 0, 26},
+      {"start 5000 at 44100 Hz: the frame of 4989-5015 ms", fl11x4.string(), false, 5000, 0, 191,
+       1},
+      {"end 5000 at 44100 Hz, set while closed", fl11x4.string(), true, 0, 5000, 0, 192},
   };
+  std::map<std::string, std::vector<int16_t>> whole;
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
     ASSERT_TRUE(qv_->QVClose(h_));
     recorder_.blocks.clear();
     recorder_.actions.clear();
+    ASSERT_TRUE(qv_->QVSetLimits(h_, 0, 0));
+    if (whole.count(c.input) == 0) {
+      PrepareCallbacks(c.input);
+      const auto pcm = RunToEnd();
+      whole[c.input] = Samples(pcm.data(), pcm.size());
+      ASSERT_TRUE(qv_->QVClose(h_));
+      recorder_.blocks.clear();
+      recorder_.actions.clear();
+    }
+    const std::vector<int16_t>& all = whole[c.input];
     if (c.beforeOpen) {
       ASSERT_TRUE(qv_->QVSetLimits(h_, c.start, c.end));
-      PrepareCallbacks();
+      PrepareCallbacks(c.input);
     } else {
-      PrepareCallbacks();
+      PrepareCallbacks(c.input);
       ASSERT_TRUE(qv_->QVSetLimits(h_, c.start, c.end));
     }
     const auto pcm = RunToEnd();
-    const int expected = c.blocks < 0 ? frames_ : c.blocks;
-    EXPECT_EQ(pcm.size(), static_cast<size_t>(expected) * frameBytes);
+    const auto run = Samples(pcm.data(), pcm.size());
+    constexpr size_t perFrame = 1152 * 2;
+    const size_t count = c.count < 0 ? all.size() / perFrame : static_cast<size_t>(c.count);
+    ASSERT_EQ(run.size(), count * perFrame);
     EXPECT_EQ(recorder_.actions, (std::vector<int>{1, 0}));
+    const size_t from = c.first == 0 ? 0 : 16 * 32 * 2;
+    const size_t at = static_cast<size_t>(c.first) * perFrame;
+    ASSERT_LE(at + run.size(), all.size());
+    size_t mismatches = 0;
+    for (size_t i = from; i < run.size(); ++i) mismatches += std::abs(run[i] - all[at + i]) > 1;
+    EXPECT_EQ(mismatches, 0u);
   }
 }
 
@@ -359,8 +397,8 @@ TEST_F(ModuleRun, InputFailureEndsTheRunWithCodeFive) {
 }
 
 // Damaged streams end their runs like any other, with no code: every frame the stream holds
-// in place (a damaged one too, in its length), nothing for noise after the last frame, and a
-// frame cut short completed. The output is closed.
+// in place (a damaged one too, in its length) and a frame cut short completed. The output is
+// closed. (A header followed by noise is no stream: ModuleModes.InputsThatAreNoStream.)
 TEST_F(ModuleRun, DamagedStreamsRunToTheirEnd) {
   uint32_t seed = 12345;
   const auto next = [&seed] {
@@ -374,15 +412,10 @@ TEST_F(ModuleRun, DamagedStreamsRunToTheirEnd) {
   };
   std::vector<uint8_t> flipped = stream_;
   for (int i = 0; i < 400; ++i) flipped[next() % flipped.size()] ^= static_cast<uint8_t>(next());
-  std::vector<uint8_t> noise(3000);
-  for (auto& b : noise) b = static_cast<uint8_t>(next());
-  std::vector<uint8_t> headerThenNoise(stream_.begin(), stream_.begin() + 4);
-  headerThenNoise.insert(headerThenNoise.end(), noise.begin(), noise.end());
   const size_t frameLength = 192 * 144000 / 32000;
   std::vector<uint8_t> cut(stream_.begin(),
                            stream_.begin() + static_cast<long>(stream_.size() / 3 + 17));
   const Case cases[] = {{"bytes flipped", flipped, static_cast<size_t>(frames_)},
-                        {"one header, then noise", headerThenNoise, 1},
                         {"cut inside a frame", cut, cut.size() / frameLength + 1}};
   const auto reference = ReadBytes(VectorPath("l2-fl10.pcm"));
   for (const auto& c : cases) {

@@ -27,14 +27,18 @@ TEST(StreamInput, FileReadsAndSeeksDeliverTheFilesBytes) {
   WriteBytes(path, bytes);
 
   const std::vector<Step> steps = {
-      {Step::Read, 4, 0},      {Step::Read, 417, 0},   {Step::Read, 1, 0},
-      {Step::Seek, 0, 1},      {Step::Read, 40000, 0}, {Step::Seek, -500, 1},
-      {Step::Read, 700, 0},    {Step::Seek, 1000, 1},  {Step::Read, 33000, 0},
-      {Step::Seek, 10, 0},     {Step::Read, 6, 0},     {Step::Seek, -128, 2},
-      {Step::Read, 127, 0},    {Step::Read, 50, 0},    {Step::Seek, 99990, 0},
-      {Step::Read, 64, 0},     {Step::Seek, -1, 0},    {Step::Read, 3, 0},
-      {Step::Seek, 5, 0},      {Step::Read, 32768, 0}, {Step::Read, 32769, 0},
-      {Step::Read, 100000, 0},
+      {Step::Read, 4, 0},     {Step::Read, 417, 0},   {Step::Read, 1, 0},
+      {Step::Seek, 0, 1},     {Step::Read, 40000, 0}, {Step::Seek, -500, 1},
+      {Step::Read, 700, 0},   {Step::Seek, 1000, 1},  {Step::Read, 33000, 0},
+      {Step::Seek, 10, 0},    {Step::Read, 6, 0},     {Step::Seek, 200, 1},
+      {Step::Read, 10, 0},    {Step::Seek, -100, 1},  {Step::Read, 20, 0},
+      {Step::Seek, -140, 1},  {Step::Read, 4, 0},     {Step::Seek, 32770, 0},
+      {Step::Read, 2, 0},     {Step::Seek, 40000, 0}, {Step::Read, 10, 0},
+      {Step::Read, 32758, 0}, {Step::Read, 32768, 0}, {Step::Seek, -20, 1},
+      {Step::Read, 30, 0},    {Step::Seek, -128, 2},  {Step::Read, 127, 0},
+      {Step::Read, 50, 0},    {Step::Seek, 99990, 0}, {Step::Read, 64, 0},
+      {Step::Seek, -1, 0},    {Step::Read, 3, 0},     {Step::Seek, 5, 0},
+      {Step::Read, 32768, 0}, {Step::Read, 32769, 0}, {Step::Read, 100000, 0},
   };
   StreamInput input;
   InputSource source;
