@@ -2,13 +2,11 @@
 // and the commands that do nothing while a file is converted.
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
-#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <atomic>
-#include <csignal>
 #include <functional>
 #include <chrono>
 #include <filesystem>
@@ -295,9 +293,6 @@ TEST_F(ConverterCommandsTest, FailedRunShowsItsFailureAndTheBatchStandsThere) {
   const std::string next = CopyVector("l1-fl1.bit", "next.mp3");
   out = Work() + "out";
   ASSERT_EQ(mkdir(out.c_str(), 0755), 0);
-  // The program ignores the file-size signal itself: the test leaves it at its default, as a
-  // shell starts a program.
-  ASSERT_NE(signal(SIGXFSZ, SIG_DFL), SIG_ERR);
   StartConverter();
   ChooseOutputDir(out);
   TYzPlayer* player = Form1->Player0();
@@ -328,12 +323,8 @@ TEST_F(ConverterCommandsTest, FailedRunShowsItsFailureAndTheBatchStandsThere) {
        [&] {
          player->SetInputMode(imFile);
          player->OnInputRead = fileReads;
-         // A limit of 256 KiB per file, as `ulimit -f` sets it: the WAV file's writes fail
-         // halfway.
-         rlimit limit{};
-         getrlimit(RLIMIT_FSIZE, &limit);
-         limit.rlim_cur = 256 * 1024;
-         setrlimit(RLIMIT_FSIZE, &limit);
+         // 256 KiB per file: the WAV file's writes fail halfway.
+         LimitFileSize(256 * 1024);
        },
        "Output device failure"},
   };
