@@ -146,6 +146,12 @@ TEST_F(ConverterStartCloseTest, FileSizeLimitFailsTheOutputAndTheCloseStillClean
   EXPECT_TRUE(wav.Valid);
   EXPECT_GT(wav.DataBytes, 0u);
   EXPECT_LE(wav.DataBytes + 46, kLimit);
+  // Without the limit, Decode converts the failed entry again, this time whole.
+  LimitFileSize(RLIM_INFINITY);
+  ClickDecode();
+  EXPECT_THAT(RowTexts(0), testing::ElementsAre(input, "Decoding..."));
+  ASSERT_TRUE(TickUntilBatchEnds());
+  EXPECT_GT(ReadWav(out + "/long.wav").DataBytes, kLimit);
   CloseConverter();
   EXPECT_EQ(Dialogs->Messages.size(), 1u) << testing::PrintToString(MessageTexts());
   EXPECT_FALSE(FileExists(dir + "teskdec.dll"));
