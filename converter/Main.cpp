@@ -250,7 +250,17 @@ void TForm1::FormCreate(TObject*) {
 
 void TForm1::WriteModuleFile(const char* ResourceName, const char* FileName, bool& Written) {
   TResourceStream module(nullptr, ResourceName, "Module");
-  module.SaveToFile(ShellFolders1->GetWindowsDir() + FileName);
+  const std::string path = ShellFolders1->GetWindowsDir() + FileName;
+  // A file that cannot be created may be another instance's module: it is left alone.
+  auto file = std::make_unique<TFileStream>(path, fmCreate);
+  try {
+    module.SaveToStream(file.get());
+  } catch (...) {
+    // A torn module (a full disk, a file-size limit) is not left behind.
+    file.reset();
+    DeleteFileA(path.c_str());
+    throw;
+  }
   Written = true;
 }
 
@@ -397,10 +407,10 @@ void TForm1::Abort1Click(TObject*) { ToolButton4->Click(); }
 void TForm1::ToolButton4Click(TObject*) {
   // Also in the moment between the end of a file and the tick that starts the next one: the
   // batch is running then as well.
-  const bool busy = PlayerBusy();
-  if (!busy && !BetweenFiles()) return;
-  if (busy) TakenPlayer().Stop();
-  const bool runEnded = !busy && FileRunning;
+  const bool playing = AskPlayerMode() == pmPlaying;
+  if (!playing && !FileRunning) return;
+  if (playing) TakenPlayer().Stop();
+  const bool runEnded = !playing;
   FinishedKept = false;
   FileRunning = false;
   if (Form3->CheckBox1->Checked()) {
@@ -430,64 +440,74 @@ std::string TForm1::OutputFileName() const {
   return OutputFileOf(Form3->Edit1->Text(), OutputBase);
 }
 
-void TForm1::SetRowStatus(int Row, const std::string& Status, bool ReplaceAll) {
+void TForm1::SetRowStatus(int Row, const std::string& Status) {
   if (Row < 0 || Row >= ListView1->Items()->Count()) return;
-  TListItem* item = ListView1->Items()->Item(Row);
-  if (ReplaceAll) item->SubItems()->Clear();
-  item->SubItems()->Add(Status);
+  TStrings* status = ListView1->Items()->Item(Row)->SubItems();
+  status->Clear();
+  status->Add(Status);
 }
 
 void TForm1::Button1Click(TObject*) {
   if (PlayerBusy()) return;
-  if (BatchCount() == 0) return;
-  TYzPlayer& player = TakenPlayer();
-  player.SetInputName(ListBox1->Items()->Get(0));
-  player.Open();
-  player.InitStream();
-  SetRowStatus(0, "Decoding...", false);
-  OutputBase = OutputBaseOf(ListBox1->Items()->Get(0));
-  ProgressBar1->SetMax(player.GetSize() / 1000);
-  StartCurrentFile();
+  // The batch goes on at the current entry: the first after a choice of files, the one that
+  // failed after a failure.
+  if (CurrentIndex >= BatchCount()) return;
+  StartCurrentEntry(AskPlayerMode() != pmClosed);
 }
 
-void TForm1::Decode() {
-  TYzPlayer& player = TakenPlayer();
-  player.Close();
-  player.SetInputName(ListBox1->Items()->Get(CurrentIndex));
-  player.Open();
-  player.InitStream();
-  SetRowStatus(CurrentIndex - 1, "Decoded", true);
-  SetRowStatus(CurrentIndex, "Decoding...", false);
-  OutputBase = OutputBaseOf(ListBox1->Items()->Get(CurrentIndex));
-  ProgressBar1->SetMax(player.GetSize() / 1000);
-  ProgressBar1->SetPosition(0);
-  StartCurrentFile();
+void TForm1::Decode() { StartCurrentEntry(true); }
+
+void TForm1::StartCurrentEntry(bool CloseFirst) {
+  ShowFailureOnRow([this, CloseFirst] {
+    TYzPlayer& player = TakenPlayer();
+    if (CloseFirst) player.Close();
+    const std::string entry = ListBox1->Items()->Get(CurrentIndex);
+    player.SetInputName(entry);
+    player.Open();
+    player.InitStream();
+    SetRowStatus(CurrentIndex, "Decoding...");
+    OutputBase = OutputBaseOf(entry);
+    ProgressBar1->SetMax(player.GetSize() / 1000);
+    ProgressBar1->SetPosition(0);
+    player.SetPriority(Form3->Slider1->Value());
+    player.SetOutputMode(omFile);
+    player.SetOutputName(OutputFileName());
+    FinishedKept = false;
+    player.Play();
+    FileRunning = true;
+    Timer1->SetEnabled(true);
+  });
 }
 
-void TForm1::StartCurrentFile() {
-  TYzPlayer& player = TakenPlayer();
-  player.SetPriority(Form3->Slider1->Value());
-  player.SetOutputMode(omFile);
-  player.SetOutputName(OutputFileName());
-  FinishedKept = false;
-  player.Play();
-  FileRunning = true;
-  Timer1->SetEnabled(true);
+void TForm1::ShowFailureOnRow(const std::function<void()>& Step) {
+  try {
+    Step();
+  } catch (...) {
+    SetRowStatus(CurrentIndex, ExceptionMessage(std::current_exception()));
+    throw;
+  }
 }
 
-bool TForm1::BetweenFiles() const { return FinishedKept && Timer1->Enabled(); }
+bool TForm1::PlayerBusy() {
+  // Asked first, so that a finished report is kept for the timer.
+  const bool playing = AskPlayerMode() == pmPlaying;
+  return playing || FileRunning;
+}
 
 void TForm1::Timer1Timer(TObject*) {
   int32_t mode = pmFinished;
   if (!FinishedKept) mode = AskPlayerMode();
   FinishedKept = false;
-  if (FileRunning && mode != pmPlaying && mode != pmPaused) {
-    // The run is over. One that failed (a read, the decoding, the output file) left its code:
-    // it is shown, and the batch stands still at this entry.
+  const bool runEnded = FileRunning && mode != pmPlaying && mode != pmPaused;
+  if (runEnded) {
+    // One that failed (a read, the decoding, the output file) left its code: it is shown on
+    // its row and in the error box, and the batch stands still at this entry.
     FileRunning = false;
-    TakenPlayer().RaiseRunFailure();
+    ShowFailureOnRow([this] { TakenPlayer().RaiseRunFailure(); });
   }
   if (mode == pmFinished) {
+    // Ended by itself without a code: its file was written whole.
+    if (runEnded) SetRowStatus(CurrentIndex, "Decoded");
     ++CurrentIndex;
     if (CurrentIndex <= BatchCount() - 1) {
       Decode();

@@ -5,6 +5,7 @@
 // saves the options.
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -107,15 +108,19 @@ class TForm1 : public TForm {
   // The mode of player 0 as a command sees it; pmClosed while player 0 holds no module. A
   // pmFinished answer, which the module gives only once, is kept for the timer.
   int32_t AskPlayerMode();
-  bool PlayerBusy() { return AskPlayerMode() == pmPlaying; }
-  // A file has ended and the timer has not yet started the next one.
-  bool BetweenFiles() const;
+  // A file is converted, or has ended and the timer has not yet moved the batch on: the batch
+  // is running either way.
+  bool PlayerBusy();
   // Player 0, or the player's "Module not initialized" when it was never taken.
   TYzPlayer& TakenPlayer();
   // The entries that have a row: only those are converted.
   int BatchCount() const;
-  void SetRowStatus(int Row, const std::string& Status, bool ReplaceAll);
-  void StartCurrentFile();
+  // A row holds one status: the file's progress, or the failure that stopped it.
+  void SetRowStatus(int Row, const std::string& Status);
+  // Converts queue entry CurrentIndex; a failure is shown on its row as well.
+  void StartCurrentEntry(bool CloseFirst);
+  // Runs Step; its failure is shown on the current entry's row, then raised on.
+  void ShowFailureOnRow(const std::function<void()>& Step);
   void WriteModuleFile(const char* ResourceName, const char* FileName, bool& Written);
   void ClearBatch();
   // The output directory's file for OutputBase.

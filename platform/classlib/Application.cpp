@@ -2,6 +2,8 @@
 
 #include <QApplication>
 #include <QGuiApplication>
+#include <QIcon>
+#include <QPixmap>
 #include <QScreen>
 #include <QSettings>
 #include <QThread>
@@ -9,14 +11,17 @@
 #include <unistd.h>
 
 #include <climits>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
 
+#include "platform/classlib/Bitmap.h"
 #include "platform/classlib/Exception.h"
 #include "platform/classlib/ExceptionHandler.h"
 #include "platform/classlib/QtBridge.h"
 #include "platform/win32/Machine.h"
+#include "platform/win32/Resources.h"
 
 namespace {
 
@@ -29,6 +34,15 @@ std::string ProgramName() {
   name = name.substr(name.find_last_of('/') + 1);
   size_t dot = name.find_last_of('.');
   return dot == std::string::npos || dot == 0 ? name : name.substr(0, dot);
+}
+
+// The program's icon: its bitmap resource "MAINICON", the colour of the bottom-left pixel
+// transparent; none when the program carries no such resource.
+QIcon ProgramIcon() {
+  if (FindResourceA(nullptr, "MAINICON", "BITMAP") == nullptr) return QIcon();
+  TBitmap bitmap;
+  bitmap.LoadFromResourceName(nullptr, "MAINICON");
+  return QIcon(QPixmap::fromImage(TransparentImage(bitmap, bitmap.TransparentColor())));
 }
 
 int g_argc = 1;
@@ -46,6 +60,9 @@ TApplication::~TApplication() = default;
 void TApplication::Initialize() {
   if (FInitialized) return;
   FInitialized = true;
+  // A write beyond the file-size limit then fails (EFBIG) where it happens, and the program
+  // says so, instead of being ended by the signal.
+  std::signal(SIGXFSZ, SIG_IGN);
   if (QCoreApplication::instance() == nullptr) {
     // Without a window system Qt aborts with advice about reinstalling; say what helps instead.
     const auto unset = [](const char* name) {
@@ -68,6 +85,9 @@ void TApplication::Initialize() {
     auto* application = new QApplication(g_argc, g_argv);
     application->setQuitOnLastWindowClosed(false);
   }
+  // Every window without an icon of its own shows the program's.
+  const QIcon icon = ProgramIcon();
+  if (!icon.isNull()) QApplication::setWindowIcon(icon);
   SetApplicationHandleException(
       [this](TObject* Sender, std::exception_ptr E) { HandleException(Sender, E); });
   if (FTitle.empty()) FTitle = ProgramName();

@@ -2,12 +2,14 @@
 
 #include <QApplication>
 #include <QFileDialog>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QStringList>
 
 #include "platform/classlib/Application.h"
 #include "platform/classlib/QtBridge.h"
 #include "platform/classlib/Registry.h"
+#include "platform/classlib/TypedFileNames.h"
 #include "platform/win32/Machine.h"
 
 namespace {
@@ -45,10 +47,19 @@ class QtDialogs : public TDialogProvider {
     if (request.FilterIndex >= 1 && request.FilterIndex <= filters.size())
       dialog.selectNameFilter(filters[request.FilterIndex - 1]);
     if (dialog.exec() != QDialog::Accepted) return false;
-    const QStringList files = dialog.selectedFiles();
-    if (files.isEmpty()) return false;
-    answer.Files.clear();
-    for (const QString& file : files) answer.Files.push_back(FromQString(file));
+    // Names typed between quotes are taken from the name box, each of them: the dialog's
+    // selection holds only those that the filter in use shows.
+    const auto* nameBox = dialog.findChild<QLineEdit*>("fileNameEdit");
+    std::vector<std::string> files;
+    if (nameBox != nullptr) {
+      files = TypedFileNames(FromQString(nameBox->text()),
+                             FromQString(dialog.directory().absolutePath()));
+    }
+    if (files.empty()) {
+      for (const QString& file : dialog.selectedFiles()) files.push_back(FromQString(file));
+    }
+    if (files.empty()) return false;
+    answer.Files = files;
     // The dialog names the chosen filter either whole or by the description it shows.
     const QString chosen = dialog.selectedNameFilter();
     int index = -1;

@@ -1,11 +1,15 @@
 #include "platform/classlib/Form.h"
 
 #include <QGuiApplication>
+#include <QIcon>
+#include <QImage>
+#include <QPixmap>
 #include <QScreen>
 #include <QTimer>
 #include <QWidget>
 
 #include "platform/classlib/Application.h"
+#include "platform/classlib/Bitmap.h"
 #include "platform/classlib/ControlEventFilter.h"
 #include "platform/classlib/ExceptionHandler.h"
 #include "platform/classlib/MainMenu.h"
@@ -75,6 +79,11 @@ void TForm::AfterConstruction() {
   if (FCreated) return;
   FCreated = true;
   if (OnCreate) OnCreate(this);
+}
+
+void TForm::IconToBitmap(TBitmap* bitmap) const {
+  const QIcon icon = Widget()->windowIcon();
+  bitmap->SetImage(icon.isNull() ? QImage() : icon.pixmap(32, 32).toImage());
 }
 
 void TForm::SetBorderStyle(TFormBorderStyle value) {

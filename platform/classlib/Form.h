@@ -8,6 +8,7 @@
 
 #include "platform/classlib/WinControl.h"
 
+class TBitmap;
 class TMainMenu;
 
 enum TFormBorderStyle : uint8_t {
@@ -69,6 +70,9 @@ class TForm : public TWinControl {
   bool Active() const;
   TWinControl* ActiveControl() const { return FActiveControl; }
   void SetActiveControl(TWinControl* control);
+  // The icon that the window shows (the program's unless the form has its own) as a 32 x 32
+  // picture, its transparent pixels black; an empty picture when it shows none.
+  void IconToBitmap(TBitmap* bitmap) const;
 
   TNotifyEvent OnCreate;
   TNotifyEvent OnShow;

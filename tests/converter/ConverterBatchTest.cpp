@@ -95,6 +95,57 @@ TEST_F(ConverterBatchTest, FourFilesAreConvertedLastFirstThenInOrder) {
   }
 }
 
+TEST_F(ConverterBatchTest, FailedEntryShowsItsFailureAndDecodeGoesOnThere) {
+  CONVERTER_TEST_IN_OWN_PROGRAM_FOLDER();
+  const std::string one = CopyVector("l1-fl1.bit", "one.mp3");
+  const std::string two = Work() + "two.mp3";  // missing until the end
+  const std::string three = CopyVector("l1-fl1.bit", "three.mp3");
+  const std::string out = Work() + "out";
+  ASSERT_EQ(mkdir(out.c_str(), 0755), 0);
+  StartConverter();
+  ChooseOutputDir(out);
+  ChooseFiles({three, two, one}, 3);
+  ASSERT_EQ(Form1->ListBox1->Items()->Get(0), one);
+  ClickDecode();
+  ASSERT_TRUE(TickUntilNextEntry());
+  // The file before it was written whole; the missing one tells why it stopped; the one
+  // after it was not touched.
+  ASSERT_EQ(Dialogs->Messages.size(), 1u);
+  EXPECT_EQ(Dialogs->Messages[0].Text, "Input stream failure.");
+  EXPECT_THAT(RowTexts(0), ElementsAre(one, "Decoded"));
+  EXPECT_THAT(RowTexts(1), ElementsAre(two, "Input stream failure"));
+  EXPECT_THAT(RowTexts(2), ElementsAre(three));
+  EXPECT_TRUE(ReadWav(out + "/one.wav").Valid);
+  ASSERT_EQ(unlink((out + "/one.wav").c_str()), 0);
+
+  // Decode goes on at the failed entry, not at the first one, and a failure again is told
+  // again; ticks in between change nothing.
+  for (int attempt = 0; attempt < 2; ++attempt) {
+    SCOPED_TRACE(attempt);
+    for (int i = 0; i < 3; ++i) Tick();
+    EXPECT_EQ(Form1->CurrentIndexValue(), 1);
+    ClickDecode();
+    EXPECT_EQ(Form1->Player0()->InputName(), two);
+    ASSERT_EQ(Dialogs->Messages.size(), 2u + attempt) << testing::PrintToString(MessageTexts());
+    EXPECT_EQ(Dialogs->Messages.back().Text, "Input stream failure.");
+    EXPECT_THAT(RowTexts(0), ElementsAre(one, "Decoded"));
+    EXPECT_THAT(RowTexts(1), ElementsAre(two, "Input stream failure"));
+    EXPECT_THAT(RowTexts(2), ElementsAre(three));
+  }
+  // Once the file is there, the batch goes on from it to its end.
+  CopyVector("l1-fl1.bit", "two.mp3");
+  ClickDecode();
+  EXPECT_THAT(RowTexts(1), ElementsAre(two, "Decoding..."));
+  ASSERT_TRUE(TickUntilNextEntry());
+  EXPECT_THAT(RowTexts(1), ElementsAre(two, "Decoded"));
+  EXPECT_THAT(RowTexts(2), ElementsAre(three, "Decoding..."));
+  ASSERT_TRUE(TickUntilBatchEnds());
+  EXPECT_EQ(Dialogs->Messages.size(), 3u) << testing::PrintToString(MessageTexts());
+  EXPECT_TRUE(ReadWav(out + "/two.wav").Valid);
+  EXPECT_TRUE(ReadWav(out + "/three.wav").Valid);
+  EXPECT_FALSE(FileExists(out + "/one.wav"));
+}
+
 TEST_F(ConverterBatchTest, SwapOrderForOneTwoAndThreeFiles) {
   CONVERTER_TEST_IN_OWN_PROGRAM_FOLDER();
   const std::string a = CopyVector("l1-fl1.bit", "a.mpg");

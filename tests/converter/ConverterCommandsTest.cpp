@@ -2,13 +2,11 @@
 // and the commands that do nothing while a file is converted.
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
-#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <atomic>
-#include <csignal>
 #include <functional>
 #include <chrono>
 #include <filesystem>
@@ -28,6 +26,8 @@
 
 namespace converter_test {
 namespace {
+
+using namespace std::string_literals;
 
 // The nice value of a decode thread run at the options' priority 0 to 6 (idle, lowest, below
 // normal, normal, above normal, highest, time critical).
@@ -50,8 +50,44 @@ pid_t StartedDecodeThread(const std::set<pid_t>& Before, const std::string& Outp
   return started.size() == 1 ? started[0] : 0;
 }
 
+// The commands that may not act while a batch runs, from the tool bar and from the menu.
+const struct {
+  const char* name;
+  void (*click)();
+} kBatchCommands[] = {
+    {"Input Files button", [] { Form1->ToolButton1->Click(); }},
+    {"Input Files menu", [] { Form1->InputFile1->Click(); }},
+    {"Output Dir button", [] { Form1->ToolButton2->Click(); }},
+    {"Output Directory menu", [] { Form1->OutputFile1->Click(); }},
+    {"Decode button", [] { Form1->ToolButton3->Click(); }},
+    {"Decode menu", [] { Form1->Decode1->Click(); }},
+};
+
 class ConverterCommandsTest : public ConverterTest {
  protected:
+  // Each of the batch commands does nothing and shows nothing: no dialog opens (one would be
+  // cancelled), no message, the batch and the output directory stay as they are.
+  void ExpectBatchCommandsDoNothing() {
+    const size_t opened = Dialogs->OpenRequests.size();
+    const size_t browsed = Dialogs->FolderTitles.size();
+    const std::string outputDir = Form3->Edit1->Text();
+    const int index = Form1->CurrentIndexValue();
+    const std::string input = Form1->Player0()->InputName();
+    const int entries = Form1->ListBox1->Items()->Count();
+    for (const auto& command : kBatchCommands) {
+      SCOPED_TRACE(command.name);
+      CallHandled(Form1, command.click);
+      EXPECT_EQ(Dialogs->OpenRequests.size(), opened);
+      EXPECT_EQ(Dialogs->FolderTitles.size(), browsed);
+      EXPECT_TRUE(Dialogs->Messages.empty()) << testing::PrintToString(MessageTexts());
+      EXPECT_EQ(Form3->Edit1->Text(), outputDir);
+      EXPECT_EQ(Form1->CurrentIndexValue(), index);
+      EXPECT_EQ(Form1->Player0()->InputName(), input);
+      EXPECT_EQ(Form1->ListBox1->Items()->Count(), entries);
+      EXPECT_EQ(Form1->ListView1->Items()->Count(), entries);
+    }
+  }
+
   // Three long files (a stream repeated), converted into Work()/out.
   void QueueThreeLongFiles() {
     first = CopyVector("l3-he_44khz.bit", "first.mp3");
@@ -119,15 +155,10 @@ TEST_F(ConverterCommandsTest, CommandsWhileConvertingDoNothing) {
   QueueThreeLongFiles();
   ClickDecode();
   ASSERT_EQ(Form1->Player0()->GetPlayerMode(), pmPlaying);
-  CallHandled(Form1, [] { Form1->ToolButton1->Click(); });
-  CallHandled(Form1, [] { Form1->ToolButton2->Click(); });
-  CallHandled(Form1, [] { Form1->ToolButton3->Click(); });
-  ClickDecode();
-  EXPECT_TRUE(Dialogs->OpenRequests.size() == 1u);
-  EXPECT_TRUE(Dialogs->FolderTitles.size() == 1u);
-  EXPECT_TRUE(Dialogs->Messages.empty());
+  ExpectBatchCommandsDoNothing();
   EXPECT_EQ(Form1->ListBox1->Items()->Count(), 3);
   EXPECT_EQ(Form1->Player0()->InputName(), first);
+  EXPECT_EQ(Form1->Player0()->GetPlayerMode(), pmPlaying);
   ClickAbort();
 }
 
@@ -166,7 +197,7 @@ TEST_F(ConverterCommandsTest, FileWithoutFrameHeaderStopsAtItsSizeAndTheProgramG
   EXPECT_EQ(Dialogs->Messages[0].Text, "Incorrect decoder mode.");
   EXPECT_EQ(Dialogs->Messages[0].Caption, "Brassel 1.2");
   EXPECT_EQ(Dialogs->Messages[0].Flags & MB_ICONERROR, MB_ICONERROR);
-  EXPECT_THAT(RowTexts(0), testing::ElementsAre(Work() + "noise.mp3", "Decoding..."));
+  EXPECT_THAT(RowTexts(0), testing::ElementsAre(Work() + "noise.mp3", "Incorrect decoder mode"));
   EXPECT_FALSE(Form1->Timer1->Enabled());
   EXPECT_FALSE(FileExists(out + "/noise.wav"));
 
@@ -185,36 +216,32 @@ TEST_F(ConverterCommandsTest, FileWithoutFrameHeaderStopsAtItsSizeAndTheProgramG
   EXPECT_TRUE(ReadWav(out + "/good.wav").Valid);
 }
 
-TEST_F(ConverterCommandsTest, FinishedReportTakenByACommandStillMovesTheBatchOn) {
+TEST_F(ConverterCommandsTest, CommandsBetweenTwoFilesDoNothingAndTheNextTickGoesOn) {
   CONVERTER_TEST_IN_OWN_PROGRAM_FOLDER();
-  const std::string a = CopyVector("l1-fl1.bit", "a.mp3");
-  const std::string b = CopyVector("l1-fl1.bit", "b.mp3");
+  const std::string shortFile = CopyVector("l1-fl1.bit", "short.mp3");
+  const std::string longFile = CopyVector("l3-he_44khz.bit", "long.mp3", 8);
   StartConverter();
   ChooseOutputDir(Work());
-  ChooseFiles({a, b}, 3);
+  ChooseFiles({longFile, shortFile}, 3);
+  ASSERT_EQ(Form1->ListBox1->Items()->Get(0), shortFile);
+  const std::set<pid_t> before = ProcessThreads();
   ClickDecode();
-  // Wait for the end of the first file through the player itself, as a command would, then
-  // let a command take the one finished report.
+  // The short file's decode thread ends right after its run has ended: the file is done and
+  // the next tick is due.
+  ASSERT_TRUE(WaitFor([&] { return ThreadsSince(before).empty(); }));
+  ExpectBatchCommandsDoNothing();
+  // The commands asked for the mode and so took the one finished report; it was kept, and the
+  // tick still moves the batch on.
   TYzPlayer* player = Form1->Player0();
-  ASSERT_EQ(player->InputName(), b);
-  Dialogs->AnswerOpenFiles({}, 1);  // the input dialog is cancelled
-  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
-  bool finished = false;
-  while (!finished && std::chrono::steady_clock::now() < deadline) {
-    const size_t before = Dialogs->OpenRequests.size();
-    CallHandled(Form1, [] { Form1->InputFile1->Click(); });
-    // The command asks once; it opened the dialog only when the player was not busy.
-    finished = Dialogs->OpenRequests.size() > before;
-    if (!finished) std::this_thread::sleep_for(std::chrono::milliseconds(5));
-  }
-  ASSERT_TRUE(finished);
   EXPECT_EQ(player->GetPlayerMode(), pmOpen);
   Tick();
   EXPECT_EQ(Form1->CurrentIndexValue(), 1);
-  EXPECT_EQ(player->InputName(), a);
-  ASSERT_TRUE(TickUntilBatchEnds());
-  EXPECT_TRUE(ReadWav(Work() + "a.wav").Valid);
-  EXPECT_TRUE(ReadWav(Work() + "b.wav").Valid);
+  EXPECT_EQ(player->InputName(), longFile);
+  EXPECT_THAT(RowTexts(0), testing::ElementsAre(shortFile, "Decoded"));
+  EXPECT_THAT(RowTexts(1), testing::ElementsAre(longFile, "Decoding..."));
+  EXPECT_TRUE(ReadWav(Work() + "short.wav").Valid);
+  ClickAbort();
+  EXPECT_TRUE(Dialogs->Messages.empty()) << testing::PrintToString(MessageTexts());
 }
 
 TEST_F(ConverterCommandsTest, AbortBetweenTwoFilesStopsTheBatch) {
@@ -273,7 +300,7 @@ TEST_F(ConverterCommandsTest, FailedRunShowsItsFailureAndTheBatchStandsThere) {
   const struct {
     const char* what;
     std::function<void()> breakRun;  // makes the run of "failing.mp3" fail halfway
-    const char* message;
+    const char* message;  // as the row shows it; the error box adds a full stop
   } cases[] = {
       {"reading",
        [&] {
@@ -291,20 +318,15 @@ TEST_F(ConverterCommandsTest, FailedRunShowsItsFailureAndTheBatchStandsThere) {
            }
          };
        },
-       "Input stream failure."},
+       "Input stream failure"},
       {"writing",
        [&] {
          player->SetInputMode(imFile);
          player->OnInputRead = fileReads;
-         // A file system that takes no more than 256 KiB per file: the WAV file's writes
-         // fail halfway (refused with EFBIG rather than a signal).
-         signal(SIGXFSZ, SIG_IGN);
-         rlimit limit{};
-         getrlimit(RLIMIT_FSIZE, &limit);
-         limit.rlim_cur = 256 * 1024;
-         setrlimit(RLIMIT_FSIZE, &limit);
+         // 256 KiB per file: the WAV file's writes fail halfway.
+         LimitFileSize(256 * 1024);
        },
-       "Output device failure."},
+       "Output device failure"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
@@ -320,10 +342,11 @@ TEST_F(ConverterCommandsTest, FailedRunShowsItsFailureAndTheBatchStandsThere) {
       std::this_thread::sleep_for(std::chrono::milliseconds(5));
     }
     ASSERT_EQ(Dialogs->Messages.size(), 1u) << testing::PrintToString(MessageTexts());
-    EXPECT_EQ(Dialogs->Messages[0].Text, c.message);
+    EXPECT_EQ(Dialogs->Messages[0].Text, c.message + "."s);
     EXPECT_EQ(Dialogs->Messages[0].Caption, "Brassel 1.2");
     // Not "Decoded", and the batch stands still at the failed entry.
-    EXPECT_THAT(RowTexts(0), testing::ElementsAre(failing, "Decoding..."));
+    EXPECT_THAT(RowTexts(0), testing::ElementsAre(failing, c.message));
+    EXPECT_THAT(RowTexts(1), testing::ElementsAre(next));
     for (int i = 0; i < 3; ++i) Tick();
     EXPECT_EQ(Form1->CurrentIndexValue(), 0);
     EXPECT_EQ(Dialogs->Messages.size(), 1u);

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <csignal>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
@@ -103,6 +104,9 @@ void ConverterTest::TearDown() {
 
 void ConverterTest::StartConverter() {
   ASSERT_NE(Dialogs, nullptr) << "forms are made only in the test's own program folder";
+  // The file-size signal at its default: the program ignores it itself, or a test that passes
+  // the limit ends with it.
+  ASSERT_NE(signal(SIGXFSZ, SIG_DFL), SIG_ERR);
   CreateBrasselForms();
   Started = true;
 }
@@ -123,6 +127,13 @@ std::string ConverterTest::CopyVector(const std::string& Vector, const std::stri
   for (int i = 0; i < Times; ++i) all += bytes;
   WriteFileText(FWork + Name, all);
   return FWork + Name;
+}
+
+void ConverterTest::LimitFileSize(rlim_t Bytes) {
+  rlimit limit{};
+  ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &limit), 0);
+  limit.rlim_cur = Bytes;
+  ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &limit), 0);
 }
 
 void ConverterTest::ChooseFiles(const std::vector<std::string>& Files, int Filter) {

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 
 #include <string>
 #include <vector>
@@ -35,7 +36,8 @@ class ConverterTest : public testing::Test {
   void SetUp() override;
   void TearDown() override;
 
-  // Creates the three forms as the program block does.
+  // Creates the three forms as the program block does, in a process whose signals are as a
+  // shell leaves them for a program it starts.
   void StartConverter();
   // Closes the main window (its close handler runs) unless it was closed already.
   void CloseConverter();
@@ -45,6 +47,9 @@ class ConverterTest : public testing::Test {
   std::string WindowsDir() const;
   // Copies a conformance stream to Work() under a new name, Times times in a row.
   std::string CopyVector(const std::string& Vector, const std::string& Name, int Times = 1);
+
+  // A limit on the size of every file the process writes from now on, as `ulimit -f` sets it.
+  static void LimitFileSize(rlim_t Bytes);
 
   // The input-file command with a scripted answer (filter counted from 1).
   void ChooseFiles(const std::vector<std::string>& Files, int Filter);

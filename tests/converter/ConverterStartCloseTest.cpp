@@ -1,5 +1,6 @@
 // Start-up and close: the module files in the Windows directory, the close during a
 // conversion, and a second instance beside a running one.
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
@@ -8,6 +9,7 @@
 #include <filesystem>
 #include <thread>
 
+#include "converter/ConfigFile.h"
 #include "converter/Main.h"
 #include "converter/Options.h"
 #include "engine/PluginInterface.h"
@@ -24,6 +26,13 @@ class ConverterStartCloseTest : public ConverterTest {};
 std::string ResourceBytes(const char* Name) {
   TResourceStream stream(nullptr, Name, "Module");
   return std::string(static_cast<const char*>(stream.Memory()), static_cast<size_t>(stream.Size()));
+}
+
+// The options as the close writes them, after the test's choices below.
+std::string ExpectedConfig(const std::string& OutputDir, const std::string& InitialDir) {
+  return "[Options]\r\nPriority=5\r\nAbort=false\r\nAllFiles=false\r\nOnlyOne=true\r\n"
+         "OutputDir=" +
+         OutputDir + "\r\nInitialDir=" + InitialDir + "\r\n";
 }
 
 TEST_F(ConverterStartCloseTest, StartWritesBothModulesAndCloseDeletesThem) {
@@ -86,6 +95,68 @@ TEST_F(ConverterStartCloseTest, CloseDuringAConversionLeavesAValidShorterFile) {
   EXPECT_LT(wav.DataBytes, 8u * 44100u * 4u * 2u);
   EXPECT_FALSE(FileExists(WindowsDir() + "teskdec.dll"));
   EXPECT_TRUE(Dialogs->Messages.empty()) << testing::PrintToString(MessageTexts());
+}
+
+TEST_F(ConverterStartCloseTest, FileSizeLimitBelowAModuleLeavesNoTornModule) {
+  CONVERTER_TEST_IN_OWN_PROGRAM_FOLDER();
+  LimitFileSize(ResourceBytes("Decoder").size() / 2);
+  StartConverter();
+  const std::string dir = WindowsDir();
+  ASSERT_EQ(Dialogs->Messages.size(), 1u);
+  EXPECT_EQ(Dialogs->Messages[0].Text, "Stream write error.");
+  EXPECT_EQ(Dialogs->Messages[0].Caption, "Brassel 1.2");
+  EXPECT_FALSE(FileExists(dir + "teskdec.dll"));
+  EXPECT_FALSE(FileExists(dir + "teskwma.dll"));
+  EXPECT_EQ(Form1->Player0(), nullptr);
+  Form3->Slider1->SetValue(5);
+  Form3->CheckBox1->SetChecked(false);
+  CloseConverter();
+  EXPECT_EQ(Dialogs->Messages.size(), 1u) << testing::PrintToString(MessageTexts());
+  EXPECT_EQ(ReadFileText(ConfigFileName()), ExpectedConfig("", ""));
+}
+
+TEST_F(ConverterStartCloseTest, FileSizeLimitFailsTheOutputAndTheCloseStillCleansUp) {
+  CONVERTER_TEST_IN_OWN_PROGRAM_FOLDER();
+  const std::string input = CopyVector("l3-he_44khz.bit", "long.mp3", 2);
+  const std::string out = Work() + "out";
+  ASSERT_EQ(mkdir(out.c_str(), 0755), 0);
+  StartConverter();
+  const std::string dir = WindowsDir();
+  ChooseOutputDir(out);
+  ChooseFiles({input}, 3);
+  Form3->Slider1->SetValue(5);
+  Form3->CheckBox1->SetChecked(false);
+  // Far below the WAV file; the modules are written already.
+  constexpr rlim_t kLimit = 256 * 1024;
+  LimitFileSize(kLimit);
+  ClickDecode();
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+  while (Dialogs->Messages.empty() && std::chrono::steady_clock::now() < deadline) {
+    Tick();
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  }
+  ASSERT_EQ(Dialogs->Messages.size(), 1u);
+  EXPECT_EQ(Dialogs->Messages[0].Text, "Output device failure.");
+  EXPECT_THAT(RowTexts(0), testing::ElementsAre(input, "Output device failure"));
+  for (int i = 0; i < 3; ++i) Tick();
+  EXPECT_EQ(Form1->CurrentIndexValue(), 0);
+  EXPECT_EQ(Form1->ListBox1->Items()->Count(), 1);
+  // What was written before the limit is a valid WAV file of whole blocks.
+  const WavInfo wav = ReadWav(out + "/long.wav");
+  EXPECT_TRUE(wav.Valid);
+  EXPECT_GT(wav.DataBytes, 0u);
+  EXPECT_LE(wav.DataBytes + 46, kLimit);
+  // Without the limit, Decode converts the failed entry again, this time whole.
+  LimitFileSize(RLIM_INFINITY);
+  ClickDecode();
+  EXPECT_THAT(RowTexts(0), testing::ElementsAre(input, "Decoding..."));
+  ASSERT_TRUE(TickUntilBatchEnds());
+  EXPECT_GT(ReadWav(out + "/long.wav").DataBytes, kLimit);
+  CloseConverter();
+  EXPECT_EQ(Dialogs->Messages.size(), 1u) << testing::PrintToString(MessageTexts());
+  EXPECT_FALSE(FileExists(dir + "teskdec.dll"));
+  EXPECT_FALSE(FileExists(dir + "teskwma.dll"));
+  EXPECT_EQ(ReadFileText(ConfigFileName()), ExpectedConfig(out, Work()));
 }
 
 // The second instance, run by SecondInstanceCannotReplaceTheLoadedModule in a process of its

@@ -11,6 +11,8 @@
 #include "converter/Options.h"
 #include "converter/about.h"
 #include "platform/classlib/Bitmap.h"
+#include "platform/classlib/DialogProvider.h"
+#include "tests/platform/classlib/OpenDialogTyping.h"
 #include "tests/converter/ConverterFixture.h"
 #include "tests/converter/ProgramFolder.h"
 
@@ -86,6 +88,58 @@ TEST_F(ConverterWindowsTest, MainWindowLayoutAndPicture) {
   Form1->GrabToBitmap(&window);
   EXPECT_GE(window.Width(), 431);
   EXPECT_GE(window.Height(), 342);
+}
+
+TEST_F(ConverterWindowsTest, MainWindowCarriesTheProgramIcon) {
+  CONVERTER_TEST_IN_OWN_PROGRAM_FOLDER();
+  StartConverter();
+  TBitmap icon;
+  Form1->IconToBitmap(&icon);
+  ASSERT_EQ(icon.Width(), 32);
+  ASSERT_EQ(icon.Height(), 32);
+  // The program's picture, with its magenta background transparent.
+  TBitmap picture;
+  picture.LoadFromResourceName(nullptr, "MAINICON");
+  ASSERT_EQ(picture.Width(), 32);
+  int drawn = 0, differing = 0, magenta = 0;
+  for (int y = 0; y < 32; ++y) {
+    for (int x = 0; x < 32; ++x) {
+      const TColor shown = icon.Canvas()->Pixels(x, y);
+      if (Near(shown, 255, 0, 255, 0)) ++magenta;
+      if (Near(picture.Canvas()->Pixels(x, y), 255, 0, 255, 0)) continue;
+      ++drawn;
+      if (shown != picture.Canvas()->Pixels(x, y)) ++differing;
+    }
+  }
+  EXPECT_GT(drawn, 200);
+  EXPECT_EQ(differing, 0);
+  EXPECT_EQ(magenta, 0);
+}
+
+TEST_F(ConverterWindowsTest, NamesTypedUnderOneFilterAreAllQueued) {
+  CONVERTER_TEST_IN_OWN_PROGRAM_FOLDER();
+  // Plain files and a play list, typed together under "Mp3 Files" into Qt's own dialog.
+  const std::string a = CopyVector("l1-fl1.bit", "a.mp3");
+  const std::string d = CopyVector("l2-fl10.bit", "d.mp2");
+  WriteFileText(Work() + "list.m3u", "#EXTM3U\nb.mp3\nc.ogg\n");
+  StartConverter();
+  TDialogProvider* scripted = SetDialogProvider(nullptr);
+  TypedIntoOpenDialog typed;
+  TypeIntoNextOpenDialog(3, Work(), "a.mp3", R"("a.mp3" "d.mp2" "list.m3u")", typed);
+  CallHandled(Form1, [] { Form1->InputFile1->Click(); });
+  SetDialogProvider(scripted);
+  ASSERT_TRUE(typed.Typed);
+  EXPECT_EQ(typed.Selected, 1);  // the dialog itself shows and selects a.mp3 alone
+  EXPECT_TRUE(Dialogs->Messages.empty()) << testing::PrintToString(MessageTexts());
+  // Chosen a, d, the list's b: the first and the last entries trade places.
+  std::vector<std::string> queue;
+  for (int i = 0; i < Form1->ListBox1->Items()->Count(); ++i)
+    queue.push_back(Form1->ListBox1->Items()->Get(i));
+  EXPECT_EQ(queue, (std::vector<std::string>{"b.mp3", d, a}));
+  EXPECT_EQ(Form1->ListView1->Items()->Count(), 3);
+  EXPECT_EQ(Form1->InitialDirValue(), Work());
+  EXPECT_EQ(Form1->OpenDialog1->FilterIndex(), 3);
+  EXPECT_EQ(Form1->Player0()->PathToDLL(), WindowsDir() + "teskdec.dll");
 }
 
 TEST_F(ConverterWindowsTest, OptionsDialogLayoutAndPicture) {

@@ -20,6 +20,7 @@
 #include "platform/classlib/Form.h"
 #include "platform/classlib/Registry.h"
 #include "platform/win32/Machine.h"
+#include "tests/platform/classlib/OpenDialogTyping.h"
 #include "tests/platform/win32/PlatformRoot.h"
 
 namespace {
@@ -95,6 +96,44 @@ TEST_F(DialogProviderTest, OpenDialogAnswersTheFilesAndTheFilterInUse) {
   ASSERT_TRUE(DialogProvider()->OpenFiles(request, answer));
   EXPECT_EQ(answer.Files, std::vector<std::string>{(music / "tune.wma").string()});
   EXPECT_EQ(answer.FilterIndex, 2);
+}
+
+TEST_F(DialogProviderTest, OpenDialogAnswersEveryNameTypedBetweenQuotes) {
+  const std::filesystem::path music = std::filesystem::path(getenv("HOME")) / "music";
+  std::filesystem::create_directories(music / "sub");
+  for (const char* name : {"a.mp3", "b.mp3", "d.mp2", "list.m3u", "sub/e.mp2"})
+    std::ofstream(music / name) << "x";
+  const std::string m = music.string() + "/";
+  const struct {
+    const char* typed;
+    int selected;  // the rows that the dialog selects itself: those the filter shows
+    std::vector<std::string> files;
+  } cases[] = {
+      // Hidden by the filter "Mp3 Files" in use, and still chosen, in the order typed.
+      {R"("a.mp3" "d.mp2")", 1, {m + "a.mp3", m + "d.mp2"}},
+      {R"("d.mp2" "a.mp3" "list.m3u")", 1, {m + "d.mp2", m + "a.mp3", m + "list.m3u"}},
+      // A name in a folder not read yet the dialog takes past the filter itself.
+      {R"("sub/e.mp2" "b.mp3")", 2, {m + "sub/e.mp2", m + "b.mp3"}},
+      // All shown, or one name alone: as the dialog reads them itself.
+      {R"("b.mp3" "a.mp3")", 2, {m + "b.mp3", m + "a.mp3"}},
+      {"a.mp3", 1, {m + "a.mp3"}},
+      {"d.mp2", 0, {m + "d.mp2"}},
+  };
+  TOpenFilesRequest request;
+  request.Filter = "Mp2 Files (*.mp2)|*.mp2|Mp3 Files (*.mp3)|*.mp3|Playlist Files (*.m3u)|*.m3u";
+  request.FilterIndex = 2;
+  request.MultiSelect = true;
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.typed);
+    TypedIntoOpenDialog typed;
+    TypeIntoNextOpenDialog(0, music.string(), "a.mp3", c.typed, typed);
+    TOpenFilesAnswer answer;
+    ASSERT_TRUE(DialogProvider()->OpenFiles(request, answer));
+    ASSERT_TRUE(typed.Typed);
+    EXPECT_EQ(typed.Selected, c.selected);
+    EXPECT_EQ(answer.Files, c.files);
+    EXPECT_EQ(answer.FilterIndex, 2);
+  }
 }
 
 TEST_F(DialogProviderTest, FolderDialogOpensAtTheDesktopOwnedByTheMainWindow) {
