@@ -96,11 +96,6 @@ void Dct32PairBaseline(double* outA0, double* outB0, double* outA1, double* outB
 
 }  // namespace
 
-void Dct32Pair(double* outA0, double* outB0, double* outA1, double* outB1,
-               const double (*cosine)[16], const double* samples0, const double* samples1) {
-  if (Avx2KernelsChosen()) {
-    Dct32PairAvx2(outA0, outB0, outA1, outB1, cosine, samples0, samples1);
-  } else {
-    Dct32PairBaseline(outA0, outB0, outA1, outB1, cosine, samples0, samples1);
-  }
+void ChooseDct32Kernels(DecoderKernels& kernels, bool avx2) {
+  kernels.Dct32Pair = avx2 ? Dct32PairAvx2 : Dct32PairBaseline;
 }

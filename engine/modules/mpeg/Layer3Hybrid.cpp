@@ -169,7 +169,7 @@ void AntialiasBaseline(const Layer3Tables& tables, double* spectrum, int boundar
 
 }  // namespace
 
-void Antialias(const Layer3Tables& tables, double* spectrum, const GranuleInfo& info) {
+void Antialias(const Layer3State& state, double* spectrum, const GranuleInfo& info) {
   int boundaries;
   if (info.BlockType == 2) {
     if (!info.MixedBlockFlag) return;
@@ -177,11 +177,7 @@ void Antialias(const Layer3Tables& tables, double* spectrum, const GranuleInfo& 
   } else {
     boundaries = info.Maxb - 1;
   }
-  if (Avx2KernelsChosen()) {
-    AntialiasAvx2(tables, spectrum, boundaries);
-  } else {
-    AntialiasBaseline(tables, spectrum, boundaries);
-  }
+  state.kernels->Antialias(state.tables, spectrum, boundaries);
 }
 
 namespace {
@@ -243,9 +239,10 @@ void HybridSynthesisBaseline(Layer3State& state, double* spectrum, int channel,
 
 void HybridSynthesis(Layer3State& state, double* spectrum, int channel, const GranuleInfo& info,
                      double (*slots)[32]) {
-  if (Avx2KernelsChosen()) {
-    HybridSynthesisAvx2(state, spectrum, channel, info, slots);
-  } else {
-    HybridSynthesisBaseline(state, spectrum, channel, info, slots);
-  }
+  state.kernels->HybridSynthesis(state, spectrum, channel, info, slots);
+}
+
+void ChooseHybridKernels(DecoderKernels& kernels, bool avx2) {
+  kernels.Antialias = avx2 ? AntialiasAvx2 : AntialiasBaseline;
+  kernels.HybridSynthesis = avx2 ? HybridSynthesisAvx2 : HybridSynthesisBaseline;
 }
