@@ -65,8 +65,10 @@ typedef double QuadUnaligned __attribute__((vector_size(32), aligned(8)));
 [[gnu::always_inline]] inline void ShortTransform(const Layer3Tables& tables, const double* x,
                                                   const double* window, double* z) {
   for (int i = 0; i < 36; ++i) z[i] = 0.0;
+#pragma GCC unroll 3
   for (int n = 0; n < 3; ++n) {
     Quad acc[2] = {};
+#pragma GCC unroll 6
     for (int k = 0; k < 6; ++k) {
       const Quad* column = reinterpret_cast<const Quad*>(tables.imdctShort[k]);
       const double line = x[3 * k + n];
@@ -77,6 +79,7 @@ typedef double QuadUnaligned __attribute__((vector_size(32), aligned(8)));
     *reinterpret_cast<Quad*>(half) = acc[0];
     *reinterpret_cast<Quad*>(half + 4) = acc[1];
     double* out = z + 6 + 6 * n;
+#pragma GCC unroll 3
     for (int i = 0; i < 3; ++i) {
       out[i] += half[i] * window[i];
       out[5 - i] += -half[i] * window[5 - i];
@@ -206,6 +209,7 @@ namespace {
       LongTransforms(tables, x, tables.windowFolded[0][type], tables.windowFolded[1][type], z);
     }
     // Both subbands of the pair sit side by side in the slots and in the overlap.
+#pragma GCC unroll 18
     for (int k = 0; k < 18; ++k) {
       const Pair first{z[0][k], z[1][k]};
       *reinterpret_cast<Pair*>(slots[k] + sb) =

@@ -169,6 +169,7 @@ typedef double QuadUnaligned __attribute__((vector_size(32), aligned(8)));
 // Output value 16: the even terms only.
 [[gnu::always_inline]] inline double MiddleSum(const double* window, const double* history) {
   double sum = 0.0;
+#pragma GCC unroll 8
   for (int t = 0; t < 16; t += 2) sum += window[t] * history[t];
   return sum;
 }
@@ -208,10 +209,12 @@ typedef double QuadUnaligned __attribute__((vector_size(32), aligned(8)));
                                                     const double* alternating, const double* middle,
                                                     const double* reversed, double* y0,
                                                     double* y1) {
+#pragma GCC unroll 4
   for (int n = 0; n < 16; n += 4)
     Dot16x4Pair(alternating + 32 * n, 32, plane0 + 16 * n, plane1 + 16 * n, 16, y0 + n, y1 + n);
   y0[16] = MiddleSum(middle, plane0 + 256);
   y1[16] = MiddleSum(middle, plane1 + 256);
+#pragma GCC unroll 4
   for (int m = 1; m < 16; m += 4) {
     double sums[2][4];
     Dot16x4Pair(reversed + 32 * (m - 1), 32, plane0 + 16 * (16 - m), plane1 + 16 * (16 - m), -16,
