@@ -270,6 +270,7 @@ int RequantiseGranule(const Layer3Tables& tables, BitCursor& reader, double* lef
       const int p = walk.position;
       const uint64_t gainBits = std::bit_cast<uint64_t>(walk.gain);
       int at = length;
+#pragma GCC unroll 4
       for (int k = 0; k < 4; ++k) {
         const uint64_t set = (leaf >> (3 - k)) & 1u;
         const uint64_t sign = ((window << at) >> 63) & set;
