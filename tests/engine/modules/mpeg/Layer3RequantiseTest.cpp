@@ -231,3 +231,21 @@ TEST_F(Layer3Requantise, GainPositionsOfCorruptDataStayInTheTable) {
 }
 
 }  // namespace
+
+// Pairs that run past the end of the main data read zeros there, whatever bytes the buffer
+// holds beyond it (the reservoir's older frames): with table 1 a zero codeword is (1, 1).
+TEST_F(Layer3Requantise, PairsPastTheEndOfTheDataReadZeros) {
+  for (const uint8_t beyond : {uint8_t{0x00}, uint8_t{0xFF}}) {
+    std::vector<uint8_t> buffer(64, beyond);
+    buffer[0] = buffer[1] = 0x00;  // 16 bits of data: three pairs (1, 1) and one bit
+    GranuleInfo g = LongGranule(20, 1);
+    g.Part23Length = 200;
+    BitCursor reader;
+    reader.Start(buffer.data(), buffer.data() + 2);
+    for (double& v : state->spectrum[0]) v = 7.0;
+    ASSERT_EQ(Requantise(state->tables, reader, state->spectrum[0], scalefac, g, 0, 0), 0);
+    for (int line = 0; line < 40; ++line)
+      ASSERT_EQ(state->spectrum[0][line], 1.0) << "line " << line << " beyond " << int(beyond);
+    EXPECT_EQ(reader.Tell(), 200u);
+  }
+}
