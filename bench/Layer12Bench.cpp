@@ -68,7 +68,8 @@ void DecodeStream(const std::string& name, int repeats) {
 
 void Synthesis(int repeats) {
   EqualizerGains gains;
-  auto synthesis = std::make_unique<PolyphaseSynthesis>(gains);
+  const DecoderKernels kernels = ChooseKernels(false);
+  auto synthesis = std::make_unique<PolyphaseSynthesis>(gains, kernels);
   synthesis->BuildSynthesisTables(32768);
   synthesis->ClearHistory();
   std::mt19937 random(1);

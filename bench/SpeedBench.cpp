@@ -4,9 +4,11 @@
 //   core: the core to run on, default the last one this process may use (-1: that default)
 //   module: another build of teskdec.dll to measure instead of this build's (to compare two)
 //
-// Decodes the three 300-second streams that make-speed-streams.sh makes in the build folder
-// (made on the first run; needs ffmpeg, lame and twolame): Layer III 128 kbit/s joint stereo,
-// Layer III 320 kbit/s stereo and Layer II 192 kbit/s stereo, all 44.1 kHz. Ours is the whole
+// Decodes the 300-second streams that make-speed-streams.sh makes in the build folder (made on
+// the first run; needs ffmpeg, sox, lame and twolame), all 44.1 kHz: the music-like signal as
+// Layer III 128 kbit/s joint stereo and 320 kbit/s stereo, the percussive stream (many short
+// blocks), the pure tone and the noise each at both of those rates, and the signal as Layer II
+// 192 kbit/s stereo. Ours is the whole
 // run of teskdec.dll into its callback output, which only counts the bytes: the work of a
 // conversion without the file and without the pacing waits of the WAV output. libavcodec's is
 // reading the packets with libavformat and decoding them, in its own sample format. Prints
@@ -165,6 +167,12 @@ int main(int argc, char** argv) {
   const Stream streams[] = {
       {"Layer III 128 kbit/s joint stereo 44.1 kHz", "layer3-128k-joint-300s.mp3"},
       {"Layer III 320 kbit/s stereo 44.1 kHz", "layer3-320k-stereo-300s.mp3"},
+      {"Layer III 128 kbit/s percussive", "layer3-128k-percussive-300s.mp3"},
+      {"Layer III 320 kbit/s percussive", "layer3-320k-percussive-300s.mp3"},
+      {"Layer III 128 kbit/s pure tone", "layer3-128k-tone-300s.mp3"},
+      {"Layer III 320 kbit/s pure tone", "layer3-320k-tone-300s.mp3"},
+      {"Layer III 128 kbit/s noise", "layer3-128k-noise-300s.mp3"},
+      {"Layer III 320 kbit/s noise", "layer3-320k-noise-300s.mp3"},
       {"Layer II 192 kbit/s stereo 44.1 kHz", "layer2-192k-stereo-300s.mp2"},
   };
   std::printf("one core (%d), %s\n", core, modulePath);

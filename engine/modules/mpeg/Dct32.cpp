@@ -17,6 +17,7 @@ template <int N, int Table, class T>
     constexpr int Half = N / 2;
     T sums[Half];
     T differences[Half];
+#pragma GCC unroll 32
     for (int m = 0; m < Half; ++m) {
       sums[m] = x[m] + x[N - 1 - m];
       differences[m] = (x[m] - x[N - 1 - m]) * cosine[Table][m];
@@ -25,6 +26,7 @@ template <int N, int Table, class T>
     T odd[Half];
     Dct<Half, Table + 1, T>(sums, even, cosine);
     Dct<Half, Table + 1, T>(differences, odd, cosine);
+#pragma GCC unroll 32
     for (int k = 0; k < Half - 1; ++k) {
       out[2 * k] = even[k];
       out[2 * k + 1] = odd[k] + odd[k + 1];
@@ -39,8 +41,10 @@ template <int N, int Table, class T>
 void Dct32(double* outA, double* outB, const double (*cosine)[16], const double* samples) {
   double x[32];
   Dct<32, 0, double>(samples, x, cosine);
-  // V[j] = X[16 + j] for j < 16, V[32 + j] = -X[16 - j] for j <= 16.
+// V[j] = X[16 + j] for j < 16, V[32 + j] = -X[16 - j] for j <= 16.
+#pragma GCC unroll 32
   for (int j = 0; j <= 16; ++j) outA[16 * j] = x[16 - j];
+#pragma GCC unroll 32
   for (int j = 0; j < 16; ++j) outB[16 * j] = x[16 + j];
 }
 
@@ -56,6 +60,7 @@ typedef double Quad __attribute__((vector_size(32)));
                                                double* outB1, const double (*cosine)[16],
                                                const double* samples0, const double* samples1) {
   Quad halves[16];
+#pragma GCC unroll 32
   for (int m = 0; m < 16; ++m) {
     const Pair upper{samples0[m], samples1[m]};
     const Pair lower{samples0[31 - m], samples1[31 - m]};
@@ -67,16 +72,19 @@ typedef double Quad __attribute__((vector_size(32)));
   Dct<16, 1, Quad>(halves, y, cosine);
   // x[2k] = even[k], x[2k + 1] = odd[k] + odd[k + 1], x[30] = even[15], x[31] = odd[15].
   Pair x[32];
+#pragma GCC unroll 32
   for (int k = 0; k < 15; ++k) {
     x[2 * k] = Pair{y[k][0], y[k][1]};
     x[2 * k + 1] = Pair{y[k][2], y[k][3]} + Pair{y[k + 1][2], y[k + 1][3]};
   }
   x[30] = Pair{y[15][0], y[15][1]};
   x[31] = Pair{y[15][2], y[15][3]};
+#pragma GCC unroll 32
   for (int j = 0; j <= 16; ++j) {
     outA0[16 * j] = x[16 - j][0];
     outA1[16 * j] = x[16 - j][1];
   }
+#pragma GCC unroll 32
   for (int j = 0; j < 16; ++j) {
     outB0[16 * j] = x[16 + j][0];
     outB1[16 * j] = x[16 + j][1];
@@ -96,11 +104,6 @@ void Dct32PairBaseline(double* outA0, double* outB0, double* outA1, double* outB
 
 }  // namespace
 
-void Dct32Pair(double* outA0, double* outB0, double* outA1, double* outB1,
-               const double (*cosine)[16], const double* samples0, const double* samples1) {
-  if (Avx2KernelsChosen()) {
-    Dct32PairAvx2(outA0, outB0, outA1, outB1, cosine, samples0, samples1);
-  } else {
-    Dct32PairBaseline(outA0, outB0, outA1, outB1, cosine, samples0, samples1);
-  }
+void ChooseDct32Kernels(DecoderKernels& kernels, bool avx2) {
+  kernels.Dct32Pair = avx2 ? Dct32PairAvx2 : Dct32PairBaseline;
 }

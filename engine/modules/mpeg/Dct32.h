@@ -6,7 +6,5 @@
 // butterfly tables, table i at cosine[i], entry k = 1 / (2 cos(pi (2k + 1) / (64 >> i))).
 void Dct32(double* outA, double* outB, const double (*cosine)[16], const double* samples);
 
-// Both channels of a slot at once, each lane doing exactly the arithmetic of Dct32, so the
-// values are the same as two calls of Dct32.
-void Dct32Pair(double* outA0, double* outB0, double* outA1, double* outB1,
-               const double (*cosine)[16], const double* samples0, const double* samples1);
+// DecoderKernels::Dct32Pair does both channels of a slot at once, each lane doing exactly the
+// arithmetic of Dct32, so the values are the same as two calls of Dct32.

@@ -7,11 +7,13 @@ bool ProcessorHasAvx2AndFma() {
   return __builtin_cpu_supports("avx2") && __builtin_cpu_supports("fma");
 }
 
-const bool processorHasAvx2AndFma = ProcessorHasAvx2AndFma();
-bool baselineAskedFor = false;
-
 }  // namespace
 
-bool Avx2KernelsChosen() { return processorHasAvx2AndFma && !baselineAskedFor; }
-
-void ChooseBaselineKernels(bool baseline) { baselineAskedFor = baseline; }
+DecoderKernels ChooseKernels(bool baseline) {
+  const bool avx2 = !baseline && ProcessorHasAvx2AndFma();
+  DecoderKernels kernels{};
+  ChooseDct32Kernels(kernels, avx2);
+  ChooseSynthesisKernels(kernels, avx2);
+  ChooseHybridKernels(kernels, avx2);
+  return kernels;
+}

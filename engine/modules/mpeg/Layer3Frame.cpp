@@ -111,7 +111,7 @@ int DecodeFrameBody(Layer3State& state, const FrameHeader& header, const uint8_t
       gi[0].Maxb = gi[1].Maxb = maxb;
     }
     for (int ch = 0; ch < channels; ++ch) {
-      Antialias(tables, state.spectrum[ch], gi[ch]);
+      Antialias(state, state.spectrum[ch], gi[ch]);
       HybridSynthesis(state, state.spectrum[ch], ch, gi[ch], slots.Samples[ch] + 18 * gr);
     }
   }
@@ -120,7 +120,8 @@ int DecodeFrameBody(Layer3State& state, const FrameHeader& header, const uint8_t
 
 }  // namespace
 
-void BuildLayer3Tables(Layer3State& state, int downsampleLevel) {
+void BuildLayer3Tables(Layer3State& state, int downsampleLevel, const DecoderKernels& kernels) {
+  state.kernels = &kernels;
   state.downsampleLevel = downsampleLevel;
   BuildRequantiseTables(state.tables, downsampleLevel);
   BuildHybridTables(state.tables);

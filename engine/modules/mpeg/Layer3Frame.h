@@ -9,8 +9,9 @@
 #include "engine/modules/mpeg/SubbandSlots.h"
 
 // Builds every Layer III table for the down-sampling level, clears the OverlapStore and empties
-// the reservoir. Called at each stream set-up.
-void BuildLayer3Tables(Layer3State& state, int downsampleLevel);
+// the reservoir; the stages run the kernels of `kernels`, which outlives the state's use.
+// Called at each stream set-up.
+void BuildLayer3Tables(Layer3State& state, int downsampleLevel, const DecoderKernels& kernels);
 
 // Empties the reservoir: for when the input is opened or positioned.
 void ResetLayer3Reservoir(Layer3State& state);

@@ -65,8 +65,10 @@ typedef double QuadUnaligned __attribute__((vector_size(32), aligned(8)));
 [[gnu::always_inline]] inline void ShortTransform(const Layer3Tables& tables, const double* x,
                                                   const double* window, double* z) {
   for (int i = 0; i < 36; ++i) z[i] = 0.0;
+#pragma GCC unroll 3
   for (int n = 0; n < 3; ++n) {
     Quad acc[2] = {};
+#pragma GCC unroll 6
     for (int k = 0; k < 6; ++k) {
       const Quad* column = reinterpret_cast<const Quad*>(tables.imdctShort[k]);
       const double line = x[3 * k + n];
@@ -77,6 +79,7 @@ typedef double QuadUnaligned __attribute__((vector_size(32), aligned(8)));
     *reinterpret_cast<Quad*>(half) = acc[0];
     *reinterpret_cast<Quad*>(half + 4) = acc[1];
     double* out = z + 6 + 6 * n;
+#pragma GCC unroll 3
     for (int i = 0; i < 3; ++i) {
       out[i] += half[i] * window[i];
       out[5 - i] += -half[i] * window[5 - i];
@@ -169,7 +172,7 @@ void AntialiasBaseline(const Layer3Tables& tables, double* spectrum, int boundar
 
 }  // namespace
 
-void Antialias(const Layer3Tables& tables, double* spectrum, const GranuleInfo& info) {
+void Antialias(const Layer3State& state, double* spectrum, const GranuleInfo& info) {
   int boundaries;
   if (info.BlockType == 2) {
     if (!info.MixedBlockFlag) return;
@@ -177,11 +180,7 @@ void Antialias(const Layer3Tables& tables, double* spectrum, const GranuleInfo& 
   } else {
     boundaries = info.Maxb - 1;
   }
-  if (Avx2KernelsChosen()) {
-    AntialiasAvx2(tables, spectrum, boundaries);
-  } else {
-    AntialiasBaseline(tables, spectrum, boundaries);
-  }
+  state.kernels->Antialias(state.tables, spectrum, boundaries);
 }
 
 namespace {
@@ -210,6 +209,7 @@ namespace {
       LongTransforms(tables, x, tables.windowFolded[0][type], tables.windowFolded[1][type], z);
     }
     // Both subbands of the pair sit side by side in the slots and in the overlap.
+#pragma GCC unroll 18
     for (int k = 0; k < 18; ++k) {
       const Pair first{z[0][k], z[1][k]};
       *reinterpret_cast<Pair*>(slots[k] + sb) =
@@ -243,9 +243,10 @@ void HybridSynthesisBaseline(Layer3State& state, double* spectrum, int channel,
 
 void HybridSynthesis(Layer3State& state, double* spectrum, int channel, const GranuleInfo& info,
                      double (*slots)[32]) {
-  if (Avx2KernelsChosen()) {
-    HybridSynthesisAvx2(state, spectrum, channel, info, slots);
-  } else {
-    HybridSynthesisBaseline(state, spectrum, channel, info, slots);
-  }
+  state.kernels->HybridSynthesis(state, spectrum, channel, info, slots);
+}
+
+void ChooseHybridKernels(DecoderKernels& kernels, bool avx2) {
+  kernels.Antialias = avx2 ? AntialiasAvx2 : AntialiasBaseline;
+  kernels.HybridSynthesis = avx2 ? HybridSynthesisAvx2 : HybridSynthesisBaseline;
 }

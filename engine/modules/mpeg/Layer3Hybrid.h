@@ -8,7 +8,8 @@
 // AliasCoefficients and ImdctWindows.
 void BuildHybridTables(Layer3Tables& tables);
 
-void Antialias(const Layer3Tables& tables, double* spectrum, const GranuleInfo& info);
+// Both through the state's kernel table.
+void Antialias(const Layer3State& state, double* spectrum, const GranuleInfo& info);
 
 // Transforms the subbands below info.Maxb of `spectrum` (which it uses as scratch) into
 // the 18 time slots at `slots`, overlapping with and refreshing state.overlap[channel].

@@ -72,57 +72,83 @@ struct BandWalk {
   }
 };
 
-// `run` pairs of the big-values part into lines p, p + step, ... (middle/side: combined with
-// the middle values in `left`); returns the leaves ORed together (0: all pairs were zero).
-// Only the codeword's reach decides where the next pair starts, so the reader moves on while
-// the values are still being worked out.
+// One pair of the big-values part from `window` (the stream from its codeword on, most
+// significant bit first) into lines p and p + step (middle/side: combined with the middle
+// values in `left`); ORs its leaf into `leaves` and returns the bits the pair takes.
+template <bool MiddleSide, bool WithLinbits>
+[[gnu::always_inline]] inline int DecodePair(const HuffmanTable& table, uint64_t window,
+                                             const double* power, double gain, int p, int step,
+                                             double* left, double* out, uint32_t& leaves) {
+  const int linbits = table.linbits;
+  int prefix;
+  const uint32_t entry = DecodeHuffmanEntry(table, static_cast<uint32_t>(window >> 32), prefix);
+  int reach = prefix + static_cast<int>((entry >> 16) & 0xFF);
+  if (WithLinbits) reach += linbits * static_cast<int>(entry >> 24);
+  const uint32_t leaf = entry & 0xFF;
+  leaves |= leaf;
+  // Without branches on the values: a zero magnitude reads no sign bit and stays +0.0.
+  int at = prefix + static_cast<int>((entry >> 8) & 0xFF);
+  double values[2];
+  const uint32_t magnitudes[2] = {leaf >> 4, leaf & 15};
+#pragma GCC unroll 2
+  for (int v = 0; v < 2; ++v) {
+    uint32_t magnitude = magnitudes[v];
+    if (WithLinbits) {
+      const uint32_t escape = magnitude == 15;
+      const auto extra = static_cast<uint32_t>((window << at) >> (64 - linbits));
+      magnitude += extra & (0u - escape);
+      at += linbits & (0 - static_cast<int>(escape));
+    }
+    const uint64_t present = magnitude != 0;
+    const uint64_t sign = ((window << at) >> 63) & present;
+    at += static_cast<int>(present);
+    values[v] =
+        std::bit_cast<double>(std::bit_cast<uint64_t>(power[magnitude] * gain) ^ (sign << 63));
+  }
+  if (MiddleSide) {
+    // A zero side value leaves the middle value in both channels: m + 0 and m - 0.
+    const double m0 = left[p];
+    const double m1 = left[p + step];
+    left[p] = m0 + values[0];
+    out[p] = m0 - values[0];
+    left[p + step] = m1 + values[1];
+    out[p + step] = m1 - values[1];
+  } else {
+    out[p] = values[0];
+    out[p + step] = values[1];
+  }
+  return reach;
+}
+
+// `run` pairs of the big-values part into lines p, p + step, ...; returns the leaves ORed
+// together (0: all pairs were zero). One look at the stream covers a codeword (up to 19 bits)
+// and both values' linbits and signs (up to 14 bits each).
 template <bool MiddleSide, bool WithLinbits>
 [[gnu::always_inline]] inline uint32_t DecodePairs(const HuffmanTable& table, BitCursor& reader,
                                                    const double* power, double gain, int run, int p,
                                                    int step, double* left, double* out) {
-  const int linbits = table.linbits;
   uint32_t leaves = 0;
+  const size_t longest = WithLinbits ? 19 + 2 * (static_cast<size_t>(table.linbits) + 1) : 21;
+  const size_t left_bytes = static_cast<size_t>(reader.End - reader.Pos);
+  if (left_bytes >= (reader.Bit + longest * static_cast<size_t>(run)) / 8 + 8) {
+    // The whole run and eight bytes beyond it lie before the end: plain loads, and the cursor
+    // moved once.
+    const uint8_t* from = reader.Pos;
+    size_t bit = reader.Bit;
+    for (int i = 0; i < run; ++i, p += 2 * step) {
+      uint64_t window;
+      std::memcpy(&window, from + (bit >> 3), 8);
+      window = __builtin_bswap64(window) << (bit & 7);
+      bit += static_cast<size_t>(DecodePair<MiddleSide, WithLinbits>(table, window, power, gain, p,
+                                                                     step, left, out, leaves));
+    }
+    reader.SkipBits(bit - reader.Bit);
+    return leaves;
+  }
   for (int i = 0; i < run; ++i, p += 2 * step) {
-    // One look at the stream covers the codeword (up to 19 bits) and both values' linbits
-    // and signs (up to 14 bits each).
-    const uint64_t window = reader.Peek64();
-    int prefix;
-    const uint32_t entry = DecodeHuffmanEntry(table, static_cast<uint32_t>(window >> 32), prefix);
-    int reach = prefix + static_cast<int>((entry >> 16) & 0xFF);
-    if (WithLinbits) reach += linbits * static_cast<int>(entry >> 24);
+    const int reach = DecodePair<MiddleSide, WithLinbits>(table, reader.Peek64(), power, gain, p,
+                                                          step, left, out, leaves);
     reader.SkipBits(static_cast<size_t>(reach));
-    const uint32_t leaf = entry & 0xFF;
-    leaves |= leaf;
-    // Without branches on the values: a zero magnitude reads no sign bit and stays +0.0.
-    int at = prefix + static_cast<int>((entry >> 8) & 0xFF);
-    double values[2];
-    const uint32_t magnitudes[2] = {leaf >> 4, leaf & 15};
-    for (int v = 0; v < 2; ++v) {
-      uint32_t magnitude = magnitudes[v];
-      if (WithLinbits) {
-        const uint32_t escape = magnitude == 15;
-        const auto extra = static_cast<uint32_t>((window << at) >> (64 - linbits));
-        magnitude += extra & (0u - escape);
-        at += linbits & (0 - static_cast<int>(escape));
-      }
-      const uint64_t present = magnitude != 0;
-      const uint64_t sign = ((window << at) >> 63) & present;
-      at += static_cast<int>(present);
-      values[v] =
-          std::bit_cast<double>(std::bit_cast<uint64_t>(power[magnitude] * gain) ^ (sign << 63));
-    }
-    if (MiddleSide) {
-      // A zero side value leaves the middle value in both channels: m + 0 and m - 0.
-      const double m0 = left[p];
-      const double m1 = left[p + step];
-      left[p] = m0 + values[0];
-      out[p] = m0 - values[0];
-      left[p + step] = m1 + values[1];
-      out[p + step] = m1 - values[1];
-    } else {
-      out[p] = values[0];
-      out[p + step] = values[1];
-    }
   }
   return leaves;
 }
@@ -244,6 +270,7 @@ int RequantiseGranule(const Layer3Tables& tables, BitCursor& reader, double* lef
       const int p = walk.position;
       const uint64_t gainBits = std::bit_cast<uint64_t>(walk.gain);
       int at = length;
+#pragma GCC unroll 4
       for (int k = 0; k < 4; ++k) {
         const uint64_t set = (leaf >> (3 - k)) & 1u;
         const uint64_t sign = ((window << at) >> 63) & set;

@@ -7,6 +7,7 @@
 #include <cstdint>
 
 #include "engine/modules/mpeg/BitCursor.h"
+#include "engine/modules/mpeg/KernelChoice.h"
 
 // Side information of one granule and channel, completed by the requantisation (maxband,
 // maxbandl, maxb) and obeyed by the stereo and hybrid stages.
@@ -109,4 +110,6 @@ struct Layer3State {
   size_t reservoirFill;
 
   int32_t downsampleLevel;
+  // The decoder's kernel table, chosen at set-up.
+  const DecoderKernels* kernels;
 };

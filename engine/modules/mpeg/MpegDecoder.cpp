@@ -9,14 +9,17 @@
 #include "engine/modules/mpeg/Layer3State.h"
 
 MpegDecoder::MpegDecoder()
-    : layer3_(std::make_unique<Layer3State>()), slots_(std::make_unique<SubbandSlots>()) {}
+    : kernels_{},
+      layer3_(std::make_unique<Layer3State>()),
+      slots_(std::make_unique<SubbandSlots>()) {}
 
 MpegDecoder::~MpegDecoder() = default;
 
 void MpegDecoder::DecoderSetup(const DecoderSettings& settings, PcmBlock& pcm) {
   if (!pcm.Allocate(settings.BufferSize)) RaiseModuleFailure(qvInternalError);
   downsampleLevel_ = settings.DownsampleLevel != 0 ? 1 : 0;
-  BuildLayer3Tables(*layer3_, downsampleLevel_);
+  kernels_ = ChooseKernels(settings.BaselineKernels);
+  BuildLayer3Tables(*layer3_, downsampleLevel_, kernels_);
   BuildLayer2Tables(layer2_);
   synthesis_.BuildSynthesisTables(settings.SynthesisScale);
   synthesis_.ClearHistory();

@@ -20,6 +20,7 @@ struct DecoderSettings {
   int32_t DownsampleLevel = 0;  // 0 full rate, 1 half rate
   int32_t BufferSize = 16384;   // bytes of the PcmBlock (rounded down to a multiple of 128)
   int32_t SynthesisScale = 32768;
+  bool BaselineKernels = false;  // the SSE2 kernels whatever the processor runs
 };
 
 class MpegDecoder {
@@ -29,9 +30,9 @@ class MpegDecoder {
   MpegDecoder(const MpegDecoder&) = delete;
   MpegDecoder& operator=(const MpegDecoder&) = delete;
 
-  // The stream set-up: a new empty `pcm` of the buffer size, the tables for the level, the
-  // synthesis history and the Layer III overlap cleared. Raises ModuleFailure{3} when the
-  // block cannot be allocated.
+  // The stream set-up: a new empty `pcm` of the buffer size, the kernels chosen, the tables
+  // for the level, the synthesis history and the Layer III overlap cleared. Raises ModuleFailure{3}
+  // when the block cannot be allocated.
   void DecoderSetup(const DecoderSettings& settings, PcmBlock& pcm);
   void DecoderReset() { decoderReady_ = false; }
   bool DecoderReady() const { return decoderReady_; }
@@ -47,6 +48,8 @@ class MpegDecoder {
   void ForgetReservoir();
 
   EqualizerGains& Equalizer() { return equalizer_; }
+  // The kernel table of the last set-up.
+  const DecoderKernels& Kernels() const { return kernels_; }
 
  private:
   // Silence of `frames` frames of the stream's layer, through the synthesis.
@@ -54,8 +57,10 @@ class MpegDecoder {
   // Synthesises both channels of `count` slots (the left one alone for one channel).
   void SynthesizeSlots(int count, bool stereo, PcmBlock& pcm);
 
+  // The kernel table the synthesis and the Layer III stages run, chosen at set-up.
+  DecoderKernels kernels_;
   EqualizerGains equalizer_;
-  PolyphaseSynthesis synthesis_{equalizer_};
+  PolyphaseSynthesis synthesis_{equalizer_, kernels_};
   Layer2Tables layer2_ = {};
   std::unique_ptr<Layer3State> layer3_;
   std::unique_ptr<SubbandSlots> slots_;

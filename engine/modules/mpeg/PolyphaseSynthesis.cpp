@@ -70,6 +70,9 @@ inline __m128i Samples8(const double* y) {
                          _mm_unpacklo_epi64(words[2], words[3]));
 }
 
+// `frames` frames (a multiple of 8) of both channels' samples, interleaved, little-endian.
+static_assert(std::endian::native == std::endian::little);
+
 void StoreFramesBaseline(const double* left, const double* right, int frames, uint8_t* out) {
   for (int n = 0; n < frames; n += 8) {
     const __m128i l = Samples8(left + n);
@@ -97,16 +100,6 @@ __attribute__((target("avx2"))) void StoreFramesAvx2(const double* left, const d
     const __m128i r = Samples8Avx2(right + n);
     _mm_storeu_si128(reinterpret_cast<__m128i*>(out + 4 * n), _mm_unpacklo_epi16(l, r));
     _mm_storeu_si128(reinterpret_cast<__m128i*>(out + 4 * n + 16), _mm_unpackhi_epi16(l, r));
-  }
-}
-
-// `frames` frames (a multiple of 8) of both channels' samples, interleaved, little-endian.
-void StoreFrames(const double* left, const double* right, int frames, uint8_t* out) {
-  static_assert(std::endian::native == std::endian::little);
-  if (Avx2KernelsChosen()) {
-    StoreFramesAvx2(left, right, frames, out);
-  } else {
-    StoreFramesBaseline(left, right, frames, out);
   }
 }
 
@@ -176,6 +169,7 @@ typedef double QuadUnaligned __attribute__((vector_size(32), aligned(8)));
 // Output value 16: the even terms only.
 [[gnu::always_inline]] inline double MiddleSum(const double* window, const double* history) {
   double sum = 0.0;
+#pragma GCC unroll 8
   for (int t = 0; t < 16; t += 2) sum += window[t] * history[t];
   return sum;
 }
@@ -215,10 +209,12 @@ typedef double QuadUnaligned __attribute__((vector_size(32), aligned(8)));
                                                     const double* alternating, const double* middle,
                                                     const double* reversed, double* y0,
                                                     double* y1) {
+#pragma GCC unroll 4
   for (int n = 0; n < 16; n += 4)
     Dot16x4Pair(alternating + 32 * n, 32, plane0 + 16 * n, plane1 + 16 * n, 16, y0 + n, y1 + n);
   y0[16] = MiddleSum(middle, plane0 + 256);
   y1[16] = MiddleSum(middle, plane1 + 256);
+#pragma GCC unroll 4
   for (int m = 1; m < 16; m += 4) {
     double sums[2][4];
     Dot16x4Pair(reversed + 32 * (m - 1), 32, plane0 + 16 * (16 - m), plane1 + 16 * (16 - m), -16,
@@ -265,11 +261,7 @@ void PolyphaseSynthesis::WindowSumsPair(const double* plane0, const double* plan
   const double* alternating = alternating_[(16 - k) & 1] + 16 - k;
   const double* middle = window_ + 16 - k + 512;
   const double* reversed = reversed_ + 543 - 495 - k;
-  if (Avx2KernelsChosen()) {
-    WindowSumsPairAvx2(plane0, plane1, alternating, middle, reversed, y0, y1);
-  } else {
-    WindowSumsPairBaseline(plane0, plane1, alternating, middle, reversed, y0, y1);
-  }
+  kernels_.WindowSumsPair(plane0, plane1, alternating, middle, reversed, y0, y1);
 }
 
 void PolyphaseSynthesis::WindowSums(const double* plane, int32_t k, bool half, double* y) const {
@@ -277,11 +269,13 @@ void PolyphaseSynthesis::WindowSums(const double* plane, int32_t k, bool half, d
   const double* alternating = alternating_[(16 - k) & 1] + 16 - k;
   const double* middle = window_ + 16 - k + 512;
   const double* reversed = reversed_ + 543 - 495 - k;
-  if (Avx2KernelsChosen()) {
-    WindowSumsAvx2(plane, alternating, middle, reversed, half, y);
-  } else {
-    WindowSumsBaseline(plane, alternating, middle, reversed, half, y);
-  }
+  kernels_.WindowSums(plane, alternating, middle, reversed, half, y);
+}
+
+void ChooseSynthesisKernels(DecoderKernels& kernels, bool avx2) {
+  kernels.WindowSums = avx2 ? WindowSumsAvx2 : WindowSumsBaseline;
+  kernels.WindowSumsPair = avx2 ? WindowSumsPairAvx2 : WindowSumsPairBaseline;
+  kernels.StoreFrames = avx2 ? StoreFramesAvx2 : StoreFramesBaseline;
 }
 
 void PolyphaseSynthesis::BuildSynthesisTables(int32_t scale) {
@@ -346,13 +340,13 @@ int32_t PolyphaseSynthesis::PreparePair(HistorySet& set, double* left, double* r
   double(*planes)[2][272] = set.Planes;
   if (s & 1) {
     const int a = (s + 1) & 15;
-    Dct32Pair(planes[0][1] + a, planes[0][0] + s, planes[1][1] + a, planes[1][0] + s, cosine_, left,
-              right);
+    kernels_.Dct32Pair(planes[0][1] + a, planes[0][0] + s, planes[1][1] + a, planes[1][0] + s,
+                       cosine_, left, right);
     k = s;
     return 0;
   }
-  Dct32Pair(planes[0][0] + s, planes[0][1] + s + 1, planes[1][0] + s, planes[1][1] + s + 1, cosine_,
-            left, right);
+  kernels_.Dct32Pair(planes[0][0] + s, planes[0][1] + s + 1, planes[1][0] + s, planes[1][1] + s + 1,
+                     cosine_, left, right);
   k = s + 1;
   return 1;
 }
@@ -385,7 +379,7 @@ void PolyphaseSynthesis::SynthesizeSlot(double* left, double* right, uint8_t* bl
   const int32_t plane = PreparePair(full_, left, right, k);
   double y[2][32];
   WindowSumsPair(full_.Planes[0][plane], full_.Planes[1][plane], k, y[0], y[1]);
-  StoreFrames(y[0], y[1], 32, block + *fill);
+  kernels_.StoreFrames(y[0], y[1], 32, block + *fill);
   *fill += 128;
 }
 
@@ -401,7 +395,7 @@ void PolyphaseSynthesis::SynthesizeSlotHalf(double* left, double* right, uint8_t
     even[0][q] = y[0][2 * q];
     even[1][q] = y[1][2 * q];
   }
-  StoreFrames(even[0], even[1], 16, block + *fill);
+  kernels_.StoreFrames(even[0], even[1], 16, block + *fill);
   *fill += 64;
 }
 
@@ -410,7 +404,7 @@ void PolyphaseSynthesis::SynthesizeMono(double* samples, uint8_t* block, uint32_
   const double* plane = Prepare(full_, samples, 0, k);
   double y[32];
   WindowSums(plane, k, false, y);
-  StoreFrames(y, y, 32, block + *fill);
+  kernels_.StoreFrames(y, y, 32, block + *fill);
   *fill += 128;
 }
 
@@ -421,6 +415,6 @@ void PolyphaseSynthesis::SynthesizeMonoHalf(double* samples, uint8_t* block, uin
   WindowSums(plane, k, true, y);
   double even[16];
   for (int q = 0; q < 16; ++q) even[q] = y[2 * q];
-  StoreFrames(even, even, 16, block + *fill);
+  kernels_.StoreFrames(even, even, 16, block + *fill);
   *fill += 64;
 }

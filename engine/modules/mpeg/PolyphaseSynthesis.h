@@ -5,6 +5,7 @@
 #include <cstdint>
 
 #include "engine/modules/mpeg/EqualizerGains.h"
+#include "engine/modules/mpeg/KernelChoice.h"
 
 class PolyphaseSynthesis {
  public:
@@ -16,7 +17,9 @@ class PolyphaseSynthesis {
     return -32768;
   }
 
-  explicit PolyphaseSynthesis(EqualizerGains& equalizer) : equalizer_(equalizer) {}
+  // The kernels are those of `kernels`, a table that outlives the synthesis (the decoder's).
+  PolyphaseSynthesis(EqualizerGains& equalizer, const DecoderKernels& kernels)
+      : equalizer_(equalizer), kernels_(kernels) {}
 
   // The cosine tables and the working window for the output scale.
   void BuildSynthesisTables(int32_t scale);
@@ -57,6 +60,7 @@ class PolyphaseSynthesis {
                       double* y1) const;
 
   EqualizerGains& equalizer_;
+  const DecoderKernels& kernels_;
   double cosine_[5][16] = {};
   alignas(32) double window_[544] = {};
   alignas(32) double alternating_[2][544] = {};  // the window with signs alternating per entry

@@ -17,6 +17,12 @@ namespace mpegtest {
 
 using ::MemoryStream;
 
+// The kernel table a decoder set up for this processor runs, for the stages tested alone.
+inline const DecoderKernels& ChosenKernels() {
+  static const DecoderKernels kernels = ChooseKernels(false);
+  return kernels;
+}
+
 inline InputSource FileSource(const std::string& path) {
   InputSource source;
   source.Mode = imFile;

@@ -1,7 +1,7 @@
-// The SSE2 kernels, which processors without AVX2 and FMA run, checked on any machine: the
-// conformance streams through them stay within one step of their references at full rate, at
-// half rate they stay within one step of the chosen kernels, and a slot's two channels in one
-// call still equal the two channel calls.
+// The SSE2 kernels, which processors without AVX2 and FMA run, checked on any machine through a
+// decoder set up with their table: the conformance streams through them stay within one step
+// of their references at full rate, at half rate they stay within one step of the chosen
+// kernels, and a slot's two channels in one call still equal the two channel calls.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -10,7 +10,6 @@
 #include <string>
 #include <vector>
 
-#include "engine/modules/mpeg/KernelChoice.h"
 #include "engine/modules/mpeg/PolyphaseSynthesis.h"
 #include "tests/engine/modules/mpeg/DecodeHarness.h"
 
@@ -18,11 +17,10 @@ using namespace mpegtest;
 
 namespace {
 
-// The SSE2 kernels for the length of a test.
-struct BaselineKernels {
-  BaselineKernels() { ChooseBaselineKernels(true); }
-  ~BaselineKernels() { ChooseBaselineKernels(false); }
-};
+DecoderSettings Baseline(DecoderSettings settings = {}) {
+  settings.BaselineKernels = true;
+  return settings;
+}
 
 struct Stream {
   const char* Name;
@@ -33,12 +31,9 @@ class BaselineKernelStreams : public testing::TestWithParam<Stream> {};
 
 TEST_P(BaselineKernelStreams, EverySampleWithinOneStepOfTheReference) {
   const Stream& s = GetParam();
-  RunResult run;
   MpegDecoder decoder;
-  {
-    BaselineKernels baseline;
-    run = DecodeAll(decoder, FileSource(VectorPath(std::string(s.Name) + ".bit")));
-  }
+  const RunResult run =
+      DecodeAll(decoder, FileSource(VectorPath(std::string(s.Name) + ".bit")), Baseline());
   ASSERT_EQ(run.First, FrameRead);
   const std::vector<uint8_t> bytes = ReadBytes(VectorPath(std::string(s.Name) + ".pcm"));
   // The references hold the stream's own channels; some end a frame before the stream does,
@@ -79,13 +74,9 @@ TEST(BaselineKernels, HalfRateWithinOneStepOfTheChosenKernels) {
     MpegDecoder chosenDecoder;
     const RunResult chosen =
         DecodeAll(chosenDecoder, FileSource(VectorPath(std::string(name) + ".bit")), half);
-    RunResult baseline;
     MpegDecoder baselineDecoder;
-    {
-      BaselineKernels choice;
-      baseline =
-          DecodeAll(baselineDecoder, FileSource(VectorPath(std::string(name) + ".bit")), half);
-    }
+    const RunResult baseline = DecodeAll(
+        baselineDecoder, FileSource(VectorPath(std::string(name) + ".bit")), Baseline(half));
     ASSERT_EQ(baseline.Samples.size(), chosen.Samples.size()) << name;
     ASSERT_FALSE(chosen.Samples.empty()) << name;
     for (size_t i = 0; i < chosen.Samples.size(); ++i)
@@ -93,11 +84,48 @@ TEST(BaselineKernels, HalfRateWithinOneStepOfTheChosenKernels) {
   }
 }
 
+// Each entry of a table, by name, to compare two tables.
+std::vector<std::pair<const char*, const void*>> Entries(const DecoderKernels& k) {
+  return {{"Dct32Pair", reinterpret_cast<const void*>(k.Dct32Pair)},
+          {"WindowSums", reinterpret_cast<const void*>(k.WindowSums)},
+          {"WindowSumsPair", reinterpret_cast<const void*>(k.WindowSumsPair)},
+          {"StoreFrames", reinterpret_cast<const void*>(k.StoreFrames)},
+          {"Antialias", reinterpret_cast<const void*>(k.Antialias)},
+          {"HybridSynthesis", reinterpret_cast<const void*>(k.HybridSynthesis)}};
+}
+
+TEST(BaselineKernels, EachSetUpRunsTheTableItAskedFor) {
+  MpegDecoder decoder;
+  PcmBlock pcm;
+  // Baseline, best, baseline again: a set-up replaces the table of the one before.
+  for (const bool baseline : {true, false, true}) {
+    DecoderSettings settings;
+    settings.BaselineKernels = baseline;
+    decoder.DecoderSetup(settings, pcm);
+    const auto expected = Entries(ChooseKernels(baseline));
+    const auto held = Entries(decoder.Kernels());
+    for (size_t i = 0; i < expected.size(); ++i) {
+      EXPECT_NE(held[i].second, nullptr) << held[i].first;
+      EXPECT_EQ(held[i].second, expected[i].second) << held[i].first << " baseline " << baseline;
+    }
+  }
+}
+
+TEST(BaselineKernels, TheBaselineTableHoldsOtherFormsWhereTheProcessorHasAvx2AndFma) {
+  __builtin_cpu_init();
+  if (!__builtin_cpu_supports("avx2") || !__builtin_cpu_supports("fma"))
+    GTEST_SKIP() << "this processor runs the SSE2 forms only";
+  const auto best = Entries(ChooseKernels(false));
+  const auto baseline = Entries(ChooseKernels(true));
+  for (size_t i = 0; i < best.size(); ++i)
+    EXPECT_NE(best[i].second, baseline[i].second) << best[i].first;
+}
+
 TEST(BaselineKernels, BothChannelsInOneCallEqualTheTwoChannelCalls) {
-  BaselineKernels baseline;
+  const DecoderKernels baseline = ChooseKernels(true);
   EqualizerGains gains[2];
-  PolyphaseSynthesis pair(gains[0]);
-  PolyphaseSynthesis single(gains[1]);
+  PolyphaseSynthesis pair(gains[0], baseline);
+  PolyphaseSynthesis single(gains[1], baseline);
   for (PolyphaseSynthesis* s : {&pair, &single}) {
     s->BuildSynthesisTables(32768);
     s->ClearHistory();

@@ -5,6 +5,7 @@
 
 #include "engine/modules/mpeg/Layer3Frame.h"
 #include "engine/modules/mpeg/Layer3Hybrid.h"
+#include "tests/engine/modules/mpeg/DecodeHarness.h"
 #include "tests/engine/modules/mpeg/Layer3TestBits.h"
 
 using namespace layer3test;
@@ -57,7 +58,7 @@ std::vector<uint8_t> MainData(size_t size, size_t at = 0, const char* bits = "")
 
 class Layer3FrameProcedure : public testing::Test {
  protected:
-  void SetUp() override { BuildLayer3Tables(*state, 0); }
+  void SetUp() override { BuildLayer3Tables(*state, 0, mpegtest::ChosenKernels()); }
 
   // Decodes a frame; for each granule: 1.0 when it decoded line 0 (its slots are what that
   // line gives after silence), 0.0 when silent, -1.0 otherwise (what an empty granule gives
@@ -84,7 +85,7 @@ class Layer3FrameProcedure : public testing::Test {
   // The slots of a granule whose only line is line 0 of value 1.0, after silence.
   static std::unique_ptr<SubbandSlots> OneLineSlots() {
     auto fresh = std::make_unique<Layer3State>();
-    BuildLayer3Tables(*fresh, 0);
+    BuildLayer3Tables(*fresh, 0, mpegtest::ChosenKernels());
     auto slots = std::make_unique<SubbandSlots>();
     GranuleInfo info{};
     info.Maxb = 32;

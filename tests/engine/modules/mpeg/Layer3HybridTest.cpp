@@ -7,13 +7,14 @@
 
 #include "engine/modules/mpeg/Layer3Frame.h"
 #include "engine/modules/mpeg/Layer3Hybrid.h"
+#include "tests/engine/modules/mpeg/DecodeHarness.h"
 
 namespace {
 
 class Layer3Hybrid : public testing::Test {
  protected:
   void SetUp() override {
-    BuildLayer3Tables(*state, 0);
+    BuildLayer3Tables(*state, 0, mpegtest::ChosenKernels());
     std::mt19937 random(5);
     std::uniform_real_distribution<double> value(-1.0, 1.0);
     for (double& v : lines) v = value(random);
@@ -64,7 +65,7 @@ TEST_F(Layer3Hybrid, TransformsMatchTheDefinitionsWithOddSubbandsInverted) {
   // A mixed flag on a start or stop block gives its two lowest subbands the normal window.
   for (Case c :
        {Case{0, 0}, Case{1, 0}, Case{3, 0}, Case{2, 0}, Case{2, 1}, Case{1, 1}, Case{3, 1}}) {
-    BuildLayer3Tables(*state, 0);
+    BuildLayer3Tables(*state, 0, mpegtest::ChosenKernels());
     GranuleInfo info{};
     info.BlockType = c.BlockType;
     info.MixedBlockFlag = c.Mixed;
@@ -122,7 +123,7 @@ TEST_F(Layer3Hybrid, StreamSetUpClearsTheOverlap) {
   double spectrum[576];
   std::copy(lines, lines + 576, spectrum);
   HybridSynthesis(*state, spectrum, 0, info, slots->Samples[0]);
-  BuildLayer3Tables(*state, 0);
+  BuildLayer3Tables(*state, 0, mpegtest::ChosenKernels());
   info.Maxb = 0;
   HybridSynthesis(*state, spectrum, 0, info, slots->Samples[0]);
   for (int k = 0; k < 18; ++k)
@@ -144,7 +145,7 @@ TEST_F(Layer3Hybrid, AntialiasBoundariesByBlockType) {
     info.BlockType = c.BlockType;
     info.MixedBlockFlag = c.Mixed;
     info.Maxb = c.Maxb;
-    Antialias(state->tables, spectrum, info);
+    Antialias(*state, spectrum, info);
     for (int sb = 0; sb < 31; ++sb) {
       const bool touched = spectrum[18 * sb + 17] != lines[18 * sb + 17];
       EXPECT_EQ(touched, sb < c.Boundaries) << c.BlockType << " " << sb;
@@ -181,7 +182,7 @@ TEST_F(Layer3Hybrid, AntialiasButterfliesMatchTheFormula) {
       }
     GranuleInfo info{};
     info.Maxb = maxb;
-    Antialias(state->tables, spectrum, info);
+    Antialias(*state, spectrum, info);
     for (int i = 0; i < 576; ++i)
       ASSERT_NEAR(spectrum[i], expected[i], 1e-14) << "maxb " << maxb << " line " << i;
   }

@@ -6,6 +6,7 @@
 
 #include "engine/modules/mpeg/Layer3Frame.h"
 #include "engine/modules/mpeg/Layer3Requantise.h"
+#include "tests/engine/modules/mpeg/DecodeHarness.h"
 #include "tests/engine/modules/mpeg/Layer3TestBits.h"
 
 using namespace layer3test;
@@ -14,7 +15,7 @@ namespace {
 
 class Layer3Requantise : public testing::Test {
  protected:
-  void SetUp() override { BuildLayer3Tables(*state, 0); }
+  void SetUp() override { BuildLayer3Tables(*state, 0, mpegtest::ChosenKernels()); }
 
   // A long-block granule with gain 1.0 (global_gain 210) and all scale factors 0.
   static GranuleInfo LongGranule(int bigValues, int table0) {
@@ -185,12 +186,12 @@ TEST_F(Layer3Requantise, MixedBlocksKeepThreeShortBandsAndShortLimits) {
 }
 
 TEST_F(Layer3Requantise, HalfRateLimitsStopAtSixteen) {
-  BuildLayer3Tables(*state, 1);
+  BuildLayer3Tables(*state, 1, mpegtest::ChosenKernels());
   for (int rate = 0; rate < 9; ++rate) {
     for (int i = 0; i < 23; ++i) EXPECT_LE(state->tables.longLimit[rate][i], 16);
     for (int i = 0; i < 14; ++i) EXPECT_LE(state->tables.shortLimit[rate][i], 16);
   }
-  BuildLayer3Tables(*state, 0);
+  BuildLayer3Tables(*state, 0, mpegtest::ChosenKernels());
   EXPECT_EQ(state->tables.longLimit[0][22], 32);
   EXPECT_EQ(state->tables.longLimit[0][0], 1);
   EXPECT_EQ(state->tables.shortLimit[0][0], 1);
@@ -230,3 +231,21 @@ TEST_F(Layer3Requantise, GainPositionsOfCorruptDataStayInTheTable) {
 }
 
 }  // namespace
+
+// Pairs that run past the end of the main data read zeros there, whatever bytes the buffer
+// holds beyond it (the reservoir's older frames): with table 1 a zero codeword is (1, 1).
+TEST_F(Layer3Requantise, PairsPastTheEndOfTheDataReadZeros) {
+  for (const uint8_t beyond : {uint8_t{0x00}, uint8_t{0xFF}}) {
+    std::vector<uint8_t> buffer(64, beyond);
+    buffer[0] = buffer[1] = 0x00;  // 16 bits of data: three pairs (1, 1) and one bit
+    GranuleInfo g = LongGranule(20, 1);
+    g.Part23Length = 200;
+    BitCursor reader;
+    reader.Start(buffer.data(), buffer.data() + 2);
+    for (double& v : state->spectrum[0]) v = 7.0;
+    ASSERT_EQ(Requantise(state->tables, reader, state->spectrum[0], scalefac, g, 0, 0), 0);
+    for (int line = 0; line < 40; ++line)
+      ASSERT_EQ(state->spectrum[0][line], 1.0) << "line " << line << " beyond " << int(beyond);
+    EXPECT_EQ(reader.Tell(), 200u);
+  }
+}

@@ -6,6 +6,7 @@
 #include "engine/modules/mpeg/Layer3Frame.h"
 #include "engine/modules/mpeg/Layer3ScaleFactors.h"
 #include "engine/modules/mpeg/Layer3SideInfo.h"
+#include "tests/engine/modules/mpeg/DecodeHarness.h"
 #include "tests/engine/modules/mpeg/Layer3TestBits.h"
 
 using namespace layer3test;
@@ -262,7 +263,7 @@ TEST(Layer3ScaleFactors, Mpeg1ShortAndMixedBitCounts) {
 
 TEST(Layer3ScaleFactors, LsfLayouts) {
   auto state = std::make_unique<Layer3State>();
-  BuildLayer3Tables(*state, 0);
+  BuildLayer3Tables(*state, 0, mpegtest::ChosenKernels());
   struct Case {
     bool Intensity;
     int Compress;
@@ -286,7 +287,7 @@ TEST(Layer3ScaleFactors, LsfLayouts) {
 
 TEST(Layer3ScaleFactors, LsfReadsGroupsAndSetsPreflag) {
   auto state = std::make_unique<Layer3State>();
-  BuildLayer3Tables(*state, 0);
+  BuildLayer3Tables(*state, 0, mpegtest::ChosenKernels());
   // 511: row 2, slen 3 and 2: long blocks 11 values of 3 bits and 10 of 2 bits.
   GranuleInfo info{};
   info.ScalefacCompress = 511;

@@ -7,13 +7,14 @@
 #include "engine/modules/mpeg/Layer3BandTables.h"
 #include "engine/modules/mpeg/Layer3Frame.h"
 #include "engine/modules/mpeg/Layer3Stereo.h"
+#include "tests/engine/modules/mpeg/DecodeHarness.h"
 
 namespace {
 
 class Layer3Intensity : public testing::Test {
  protected:
   void SetUp() override {
-    BuildLayer3Tables(*state, 0);
+    BuildLayer3Tables(*state, 0, mpegtest::ChosenKernels());
     for (int i = 0; i < 576; ++i) {
       left[i] = 1.0 + i;
       right[i] = 0.0;

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "engine/modules/mpeg/PolyphaseSynthesis.h"
+#include "tests/engine/modules/mpeg/DecodeHarness.h"
 
 namespace {
 
@@ -72,7 +73,8 @@ int16_t SampleAt(const std::vector<uint8_t>& block, size_t frame, int channel) {
 
 struct Fixture {
   EqualizerGains Gains;
-  std::unique_ptr<PolyphaseSynthesis> Synthesis = std::make_unique<PolyphaseSynthesis>(Gains);
+  std::unique_ptr<PolyphaseSynthesis> Synthesis =
+      std::make_unique<PolyphaseSynthesis>(Gains, mpegtest::ChosenKernels());
   Fixture() {
     Synthesis->BuildSynthesisTables(32768);
     Synthesis->ClearHistory();
