@@ -77,8 +77,7 @@ bool RunInOwnProgramFolder() {
 }
 
 int RunProgramCopy(const std::string& filter, const std::vector<std::string>& environment) {
-  return Spawn(SelfPath(), {"--gtest_filter=" + filter, "--gtest_also_run_disabled_tests"},
-               environment);
+  return Spawn(SelfPath(), {"--gtest_filter=" + filter}, environment);
 }
 
 }  // namespace converter_test
