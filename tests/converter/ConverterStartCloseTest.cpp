@@ -100,8 +100,9 @@ class SecondInstance : public ConverterStartCloseTest {
 
 [[maybe_unused]] const bool kSecondInstanceRegistered =
     std::getenv(kSecondInstanceVariable) != nullptr &&
-    testing::RegisterTest("ConverterStartCloseTest", kSecondInstanceName, nullptr, nullptr, __FILE__,
-                          __LINE__, []() -> ConverterStartCloseTest* { return new SecondInstance; });
+    testing::RegisterTest("ConverterStartCloseTest", kSecondInstanceName, nullptr, nullptr,
+                          __FILE__, __LINE__,
+                          []() -> ConverterStartCloseTest* { return new SecondInstance; });
 
 void SecondInstance::TestBody() {
   StartConverter();
@@ -129,9 +130,9 @@ TEST_F(ConverterStartCloseTest, SecondInstanceCannotReplaceTheLoadedModule) {
   StartConverter();
   const std::string dir = WindowsDir();
   ASSERT_TRUE(Form1->Player0()->Initialized());
-  const int status =
-      RunProgramCopy(std::string("ConverterStartCloseTest.") + kSecondInstanceName,
-                     {"BRASSEL_CONVERTER_TEST_CHILD=1", std::string(kSecondInstanceVariable) + "=1"});
+  const int status = RunProgramCopy(
+      std::string("ConverterStartCloseTest.") + kSecondInstanceName,
+      {"BRASSEL_CONVERTER_TEST_CHILD=1", std::string(kSecondInstanceVariable) + "=1"});
   EXPECT_EQ(status, 0);
   // The first instance is not disturbed: it converts, also with the WMA module.
   EXPECT_EQ(ReadFileText(dir + "teskdec.dll"), ResourceBytes("Decoder"));

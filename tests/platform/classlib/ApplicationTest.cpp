@@ -71,11 +71,14 @@ std::string UnservedDisplay() {
 TEST(ApplicationDeathTest, WithADisplayThatCannotBeReachedItSaysWhatToDoInsteadOfAborting) {
   GTEST_FLAG_SET(death_test_style, "threadsafe");
   const std::string display = UnservedDisplay();
+  const std::string whatToDo =
+      "run this in a desktop session whose display is running, or with "
+      "QT_QPA_PLATFORM=offscreen to run it unseen\\.";
   struct Case {
     const char* platform;  // nullptr: unset
     const char* wayland;
-    bool x;                // DISPLAY names the unserved display, else unset
-    std::string named;     // what the message names
+    bool x;             // DISPLAY names the unserved display, else unset
+    std::string named;  // what the message names
   } cases[] = {
       {nullptr, nullptr, true, "DISPLAY=" + display},
       {"xcb", nullptr, true, "QT_QPA_PLATFORM=xcb, DISPLAY=" + display},
@@ -96,9 +99,7 @@ TEST(ApplicationDeathTest, WithADisplayThatCannotBeReachedItSaysWhatToDoInsteadO
           set("DISPLAY", c.x ? display.c_str() : nullptr);
           Application->Initialize();
         },
-        ::testing::ExitedWithCode(1),
-        "Cannot open the display \\(" + c.named + "\\): run this in a desktop session whose "
-        "display is running, or with QT_QPA_PLATFORM=offscreen to run it unseen.")
+        ::testing::ExitedWithCode(1), "Cannot open the display \\(" + c.named + "\\): " + whatToDo)
         << c.named;
   }
 }
