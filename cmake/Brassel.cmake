@@ -18,7 +18,8 @@ endfunction()
 # A GoogleTest executable whose tests CTest discovers. Tests find the conformance streams and
 # the fixtures through BRASSEL_VECTORS_DIR and BRASSEL_FIXTURES_DIR; FIXTURES names the files
 # (inside tests/fixtures) the test reads, each of which must exist. THREADED labels the tests
-# "threaded": the ThreadSanitizer build runs those.
+# "threaded": the ThreadSanitizer build runs those. The program's main gives it a machine of its
+# own; CTest starts it with HOME at BRASSEL_TEST_HOME, which the suite checks stays empty.
 function(brassel_add_test name)
   cmake_parse_arguments(T "THREADED" "TIMEOUT" "SOURCES;LIBS;FIXTURES" ${ARGN})
   if(T_UNPARSED_ARGUMENTS)
@@ -29,7 +30,7 @@ function(brassel_add_test name)
   endif()
   brassel_check_fixtures(${name} ${T_FIXTURES})
   add_executable(${name} ${T_SOURCES})
-  target_link_libraries(${name} PRIVATE ${T_LIBS} GTest::gtest GTest::gmock GTest::gtest_main)
+  target_link_libraries(${name} PRIVATE ${T_LIBS} GTest::gtest GTest::gmock testmain)
   target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR})
   target_compile_definitions(${name} PRIVATE
     BRASSEL_VECTORS_DIR="${BRASSEL_VECTORS_DIR}"
@@ -39,12 +40,29 @@ function(brassel_add_test name)
   if(T_THREADED)
     set(labels threaded)
   endif()
-  # Qt wants a runtime folder of the user's own; without one it makes one in /tmp and leaves it.
+  # A test's name is its suite, test and parameter names only: a printed parameter value (the
+  # bytes of a structure, pointers among them) would change the name from build to build.
   gtest_discover_tests(${name}
     DISCOVERY_TIMEOUT 120
-    PROPERTIES TIMEOUT ${T_TIMEOUT} LABELS ${labels}
-               ENVIRONMENT "QT_QPA_PLATFORM=offscreen"
-               ENVIRONMENT_MODIFICATION "XDG_RUNTIME_DIR=set:${BRASSEL_TEST_RUNTIME_DIR}")
+    NO_PRETTY_VALUES
+    PROPERTIES TIMEOUT ${T_TIMEOUT} LABELS ${labels})
+  # The environment is a list, which the discovered tests get from a script run after the
+  # discovery's own. Qt wants a runtime folder of the user's own; without one it makes one in
+  # /tmp and leaves it. The user's own root and desktop would lie in the test home, unless
+  # XDG variables or BRASSEL_ROOT sent them elsewhere.
+  set(environment
+    "QT_QPA_PLATFORM=set:offscreen"
+    "XDG_RUNTIME_DIR=set:${BRASSEL_TEST_RUNTIME_DIR}"
+    "HOME=set:${BRASSEL_TEST_HOME}"
+    "XDG_DATA_HOME=unset:" "XDG_CONFIG_HOME=unset:" "BRASSEL_ROOT=unset:")
+  set(script ${CMAKE_CURRENT_BINARY_DIR}/${name}_environment.cmake)
+  file(CONFIGURE OUTPUT ${script} CONTENT [=[
+if(DEFINED @name@_TESTS)
+  set_tests_properties(${@name@_TESTS} PROPERTIES
+    ENVIRONMENT_MODIFICATION [==[@environment@]==] FIXTURES_REQUIRED TestHome)
+endif()
+]=] @ONLY)
+  set_property(DIRECTORY APPEND PROPERTY TEST_INCLUDE_FILES ${script})
 endfunction()
 
 # brassel_add_resource(<target> TYPE <type> NAME <name> FILE <file> [DEPENDS <targets>...])

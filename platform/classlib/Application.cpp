@@ -1,6 +1,7 @@
 #include "platform/classlib/Application.h"
 
 #include <QApplication>
+#include <QtGlobal>
 #include <QGuiApplication>
 #include <QIcon>
 #include <QPixmap>
@@ -49,6 +50,32 @@ int g_argc = 1;
 char g_programName[] = "brassel";
 char* g_argv[] = {g_programName, nullptr};
 
+QtMessageHandler g_qtMessageHandler = nullptr;
+
+// While the window system starts, Qt's one fatal message is that no platform could be
+// started (a display that is not running, a platform that is not there); it would abort
+// with advice about reinstalling. Qt's warnings before it say what failed.
+void WindowSystemStartMessage(QtMsgType type, const QMessageLogContext& context,
+                              const QString& text) {
+  if (type != QtFatalMsg) {
+    g_qtMessageHandler(type, context, text);
+    return;
+  }
+  std::string settings;
+  for (const char* name : {"QT_QPA_PLATFORM", "WAYLAND_DISPLAY", "DISPLAY"}) {
+    const char* value = std::getenv(name);
+    if (value == nullptr || *value == '\0') continue;
+    settings += (settings.empty() ? "" : ", ") + std::string(name) + "=" + value;
+  }
+  std::fprintf(stderr,
+               "Cannot open the display (%s): run this in a desktop session whose display is "
+               "running, or with QT_QPA_PLATFORM=offscreen to run it unseen.\n",
+               settings.c_str());
+  std::fflush(stderr);
+  // Inside Qt's start: nothing of the process is torn down on the way out.
+  std::_Exit(1);
+}
+
 }  // namespace
 
 TApplication* Application = new TApplication(nullptr);
@@ -82,7 +109,9 @@ void TApplication::Initialize() {
     QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, settings);
     QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, settings);
     // Lives as long as the process: windows may exist until its very end.
+    g_qtMessageHandler = qInstallMessageHandler(WindowSystemStartMessage);
     auto* application = new QApplication(g_argc, g_argv);
+    qInstallMessageHandler(g_qtMessageHandler);
     application->setQuitOnLastWindowClosed(false);
   }
   // Every window without an icon of its own shows the program's.

@@ -160,8 +160,22 @@ TEST_F(ConverterStartCloseTest, FileSizeLimitFailsTheOutputAndTheCloseStillClean
 }
 
 // The second instance, run by SecondInstanceCannotReplaceTheLoadedModule in a process of its
-// own beside the first, in the same program folder and platform root.
-TEST_F(ConverterStartCloseTest, DISABLED_SecondInstance) {
+// own beside the first, in the same program folder and platform root. Only that process has it
+// (the variable selects it), so it is not a test of its own.
+constexpr const char* kSecondInstanceVariable = "BRASSEL_CONVERTER_SECOND_INSTANCE";
+constexpr const char* kSecondInstanceName = "SecondInstance";
+
+class SecondInstance : public ConverterStartCloseTest {
+  void TestBody() override;
+};
+
+[[maybe_unused]] const bool kSecondInstanceRegistered =
+    std::getenv(kSecondInstanceVariable) != nullptr &&
+    testing::RegisterTest("ConverterStartCloseTest", kSecondInstanceName, nullptr, nullptr,
+                          __FILE__, __LINE__,
+                          []() -> ConverterStartCloseTest* { return new SecondInstance; });
+
+void SecondInstance::TestBody() {
   StartConverter();
   const std::string dir = WindowsDir();
   ASSERT_EQ(Dialogs->Messages.size(), 1u) << testing::PrintToString(MessageTexts());
@@ -187,8 +201,9 @@ TEST_F(ConverterStartCloseTest, SecondInstanceCannotReplaceTheLoadedModule) {
   StartConverter();
   const std::string dir = WindowsDir();
   ASSERT_TRUE(Form1->Player0()->Initialized());
-  const int status = RunProgramCopy("ConverterStartCloseTest.DISABLED_SecondInstance",
-                                    {"BRASSEL_CONVERTER_TEST_CHILD=1"});
+  const int status = RunProgramCopy(
+      std::string("ConverterStartCloseTest.") + kSecondInstanceName,
+      {"BRASSEL_CONVERTER_TEST_CHILD=1", std::string(kSecondInstanceVariable) + "=1"});
   EXPECT_EQ(status, 0);
   // The first instance is not disturbed: it converts, also with the WMA module.
   EXPECT_EQ(ReadFileText(dir + "teskdec.dll"), ResourceBytes("Decoder"));

@@ -24,7 +24,7 @@ bool RunInOwnProgramFolder();
 
 // Runs this test program (the copy in the program folder) with the given gtest filter and
 // extra arguments under the same platform root; returns its exit status (-1 when it could
-// not run). Used to start a second instance of the converter beside the first.
+// not run or ran no test). Used to start a second instance of the converter beside the first.
 int RunProgramCopy(const std::string& filter, const std::vector<std::string>& environment);
 
 }  // namespace converter_test

@@ -13,6 +13,8 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <filesystem>
+#include <string>
 #include <thread>
 
 #include "platform/classlib/Button.h"
@@ -55,6 +57,51 @@ TEST(ApplicationDeathTest, WithoutADisplayItSaysWhatToDoInsteadOfAborting) {
         Application->Initialize();
       },
       ::testing::ExitedWithCode(1), "No display: .*QT_QPA_PLATFORM=offscreen");
+}
+
+// An X display that no server serves here.
+std::string UnservedDisplay() {
+  int number = 4711;
+  while (std::filesystem::exists("/tmp/.X11-unix/X" + std::to_string(number))) ++number;
+  return ":" + std::to_string(number);
+}
+
+// A display that is named but cannot be reached: Qt cannot start its platform, and instead of
+// its abort the program says what to do.
+TEST(ApplicationDeathTest, WithADisplayThatCannotBeReachedItSaysWhatToDoInsteadOfAborting) {
+  GTEST_FLAG_SET(death_test_style, "threadsafe");
+  const std::string display = UnservedDisplay();
+  const std::string whatToDo =
+      "run this in a desktop session whose display is running, or with "
+      "QT_QPA_PLATFORM=offscreen to run it unseen\\.";
+  struct Case {
+    const char* platform;  // nullptr: unset
+    const char* wayland;
+    bool x;             // DISPLAY names the unserved display, else unset
+    std::string named;  // what the message names
+  } cases[] = {
+      {nullptr, nullptr, true, "DISPLAY=" + display},
+      {"xcb", nullptr, true, "QT_QPA_PLATFORM=xcb, DISPLAY=" + display},
+      {nullptr, "brassel-no-such-display", false, "WAYLAND_DISPLAY=brassel-no-such-display"},
+      {"no-such-platform", nullptr, false, "QT_QPA_PLATFORM=no-such-platform"},
+  };
+  const auto set = [](const char* name, const char* value) {
+    if (value != nullptr)
+      setenv(name, value, 1);
+    else
+      unsetenv(name);
+  };
+  for (const Case& c : cases) {
+    EXPECT_EXIT(
+        {
+          set("QT_QPA_PLATFORM", c.platform);
+          set("WAYLAND_DISPLAY", c.wayland);
+          set("DISPLAY", c.x ? display.c_str() : nullptr);
+          Application->Initialize();
+        },
+        ::testing::ExitedWithCode(1), "Cannot open the display \\(" + c.named + "\\): " + whatToDo)
+        << c.named;
+  }
 }
 
 class HandlerTest : public ::testing::Test {
