@@ -146,6 +146,7 @@ TForm2::TForm2(TComponent* AOwner) : TForm(AOwner) {
   Memo1->SetParent(this);
   Memo1->SetBounds(200, 36, 257, 21);
   Memo1->SetReadOnly(true);
+  Memo1->SetWordWrap(false);
   Memo1->SetTabOrder(4);
   Memo1->SetVisible(false);
 
@@ -217,7 +218,7 @@ void TForm2::FormCreate(TObject*) {
   Label6->SetCaption("\xC2\xA4 Windows Media Audio to *.wav conversion");
   Label7->SetCaption("");
   Label11->SetCaption("Select the destination for Brassel 1.2");
-  Memo1->SetText(win32::MachineRoot() + kDefaultTarget);
+  ShowTarget(win32::MachineRoot() + kDefaultTarget);
 }
 
 void TForm2::Button2Click(TObject*) {
@@ -260,7 +261,14 @@ void TForm2::SpeedButton1Click(TObject*) {
   std::string folder;
   if (!DialogProvider()->BrowseForFolder("Select the destination for Brassel 1.2", folder)) return;
   // Joined unchanged: the root "/" gives two separators in a row.
-  Memo1->SetText(folder + "/Brassel 1.2");
+  ShowTarget(folder + "/Brassel 1.2");
+}
+
+// One line with the caret at its end: a target longer than the box shows its end, the
+// "Brassel 1.2" that the install adds, rather than the first line of a wrapped path.
+void TForm2::ShowTarget(const std::string& Target) {
+  Memo1->SetText(Target);
+  Memo1->SetSelStart(static_cast<int>(Target.size()));
 }
 
 void TForm2::Label9Click(TObject*) { OpenAddress(kWebAddress); }

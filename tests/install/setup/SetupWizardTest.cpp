@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <QPlainTextEdit>
 #include <filesystem>
 #include <fstream>
 
@@ -344,6 +345,39 @@ TEST_F(SetupTest, TheWindowsLookAsDesigned) {
   EXPECT_GT(GetRValue(middle), 170);
   EXPECT_LT(GetRValue(corner), 110);
   EXPECT_NEAR(GetRValue(corner), GetBValue(corner), 8);
+}
+
+// The part of the target box's text that the box shows, from the character at its left edge
+// to the one at its right edge, on the middle of its one visible line.
+std::string VisibleTarget() {
+  auto* edit = static_cast<QPlainTextEdit*>(Form2->Memo1->Widget());
+  const QWidget* view = edit->viewport();
+  const int middle = view->height() / 2;
+  const int first = edit->cursorForPosition(QPoint(0, middle)).position();
+  const int last = edit->cursorForPosition(QPoint(view->width() - 1, middle)).position();
+  return edit->toPlainText().mid(first, last - first).toStdString();
+}
+
+// The box is narrower than most targets (a real user's default among them): it shows their
+// end, "Brassel 1.2", never only the first line of the path; a short target shows whole.
+TEST_F(SetupTest, TargetBoxShowsTheEndOfTheTarget) {
+  if (!install_test::InChild()) return;  // ran in its own process
+  Form1->OnActivate(Form1);  // shown, as setup shows it
+  Click(Form2->Button2);
+  const std::string defaultTarget = Form2->Memo1->Text();
+  ASSERT_GT(defaultTarget.size(), 45u) << "the default target is short here";
+  const std::string shown = VisibleTarget();
+  EXPECT_GT(shown.size(), 20u) << shown;
+  EXPECT_TRUE(defaultTarget.ends_with(shown)) << shown;
+
+  for (const std::string& folder : {"/" + std::string(60, 'a'), std::string("/srv"), std::string("/")}) {
+    const std::string target = ChooseFolder(folder);
+    ASSERT_EQ(target, Form2->Memo1->Text());
+    const std::string visible = VisibleTarget();
+    EXPECT_TRUE(target.ends_with(visible)) << visible;
+    EXPECT_TRUE(visible.ends_with("/Brassel 1.2")) << visible;
+    if (target.size() < 20) EXPECT_EQ(visible, target);
+  }
 }
 
 // Setup can always be ended after a failure: the progress page ends at once, saying that the
