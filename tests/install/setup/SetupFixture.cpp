@@ -79,12 +79,26 @@ void SetupTest::SetUp() {
   Dialogs = std::make_unique<TScriptedDialogs>();
   CreateSetupForms();
   Started = true;
+  LinksInTheRoot = RootLinksPresent();
   // A fresh home: no desktop folder until the platform hands it out.
   ASSERT_FALSE(std::filesystem::exists(Root->Home() + "/Desktop"));
 }
 
+// Links that a lost shell folder sent to the root of the file system, where a test run as the
+// superuser could make them; each is a failure, and is removed again.
+bool SetupTest::RootLinksPresent() {
+  return std::filesystem::exists("/Brassel.lnk") || std::filesystem::exists("/Ormund/Brassel.lnk");
+}
+
 void SetupTest::TearDown() {
   if (!Started) return;
+  if (!LinksInTheRoot && RootLinksPresent()) {
+    ADD_FAILURE() << "setup wrote its links into the root of the file system";
+    std::error_code ignored;
+    std::filesystem::remove("/Brassel.lnk", ignored);
+    std::filesystem::remove("/Ormund/Brassel.lnk", ignored);
+    std::filesystem::remove("/Ormund", ignored);
+  }
   delete Form2;
   delete Form1;
   EndSetup();

@@ -54,6 +54,10 @@ class SetupTest : public testing::Test {
   std::unique_ptr<PlatformRoot> Root;
   std::unique_ptr<TScriptedDialogs> Dialogs;
   bool Started = false;
+
+ private:
+  static bool RootLinksPresent();
+  bool LinksInTheRoot = false;
 };
 
 inline constexpr const char* kUninstallKey =

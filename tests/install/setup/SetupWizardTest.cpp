@@ -318,6 +318,55 @@ TEST_F(SetupTest, InstallingOverAnEarlierInstallationKeepsTheLinksOwnSettings) {
   EXPECT_EQ(desktop.ShowCmd, 7);
 }
 
+// The links go to the user's folders whatever became of them since the hive was made: a
+// Desktop deleted after a first installation is made again, and a hive without the folders,
+// or one that cannot be parsed, gives the defaults (a damaged one is kept aside first); never
+// the root of the file system.
+enum class FoldersBefore { DesktopDeleted, HiveWithoutShellFolders, HiveThatCannotBeParsed };
+
+class SetupFoldersTest : public SetupTest, public testing::WithParamInterface<FoldersBefore> {};
+
+TEST_P(SetupFoldersTest, LinksGoToTheUsersFolders) {
+  if (!install_test::InChild()) return;  // ran in its own process
+  const std::string desktop = Root->Home() + "/Desktop/";
+  const std::string programs = Root->Root() + "/Programs/";
+  const std::string hive = win32::UserHivePath();
+  const std::string damaged = "\x7F" "ELF\x02\x01\x01\n[Software]\n";
+  ASSERT_EQ(Desktop(), desktop);  // the hive, as a first installation left it
+  ASSERT_EQ(Programs(), programs);
+  switch (GetParam()) {
+    case FoldersBefore::DesktopDeleted: fs::remove_all(desktop); break;
+    case FoldersBefore::HiveWithoutShellFolders:
+      WriteFileBytes(hive, "[Software\\Ormund\\Brassel 1.2]\n");
+      break;
+    case FoldersBefore::HiveThatCannotBeParsed: WriteFileBytes(hive, damaged); break;
+  }
+  const std::string target = ChooseFolder(Root->Scratch());
+  Click(Form2->Button1);
+  Tick(100);
+  EXPECT_TRUE(Dialogs->Messages.empty()) << Dialogs->Messages[0].Text;
+  EXPECT_EQ(Form2->Label14->Caption(), "Succesfully installed!");
+  for (const std::string& link : {desktop + "Brassel.lnk", programs + "Ormund/Brassel.lnk"})
+    EXPECT_EQ(ReadLink(link).Path, target + "/Brassel.exe") << link;
+  EXPECT_EQ(ReadFileBytes(hive + ".bad"),
+            GetParam() == FoldersBefore::HiveThatCannotBeParsed ? damaged : "");
+}
+
+const char* NameOf(FoldersBefore folders) {
+  const char* names[] = {"DesktopDeleted", "HiveWithoutShellFolders", "HiveThatCannotBeParsed"};
+  return names[int(folders)];
+}
+void PrintTo(FoldersBefore folders, std::ostream* out) { *out << NameOf(folders); }
+std::string FoldersName(const testing::TestParamInfo<FoldersBefore>& info) {
+  return NameOf(info.param);
+}
+
+INSTANTIATE_TEST_SUITE_P(Folders, SetupFoldersTest,
+                         testing::Values(FoldersBefore::DesktopDeleted,
+                                         FoldersBefore::HiveWithoutShellFolders,
+                                         FoldersBefore::HiveThatCannotBeParsed),
+                         FoldersName);
+
 TEST_F(SetupTest, TheWindowsLookAsDesigned) {
   if (!install_test::InChild()) return;  // ran in its own process
   // The background: 256 grey bands from black at the top to white at the bottom.
@@ -370,13 +419,16 @@ TEST_F(SetupTest, TargetBoxShowsTheEndOfTheTarget) {
   EXPECT_GT(shown.size(), 20u) << shown;
   EXPECT_TRUE(defaultTarget.ends_with(shown)) << shown;
 
-  for (const std::string& folder : {"/" + std::string(60, 'a'), std::string("/srv"), std::string("/")}) {
-    const std::string target = ChooseFolder(folder);
-    ASSERT_EQ(target, Form2->Memo1->Text());
+  const struct {
+    std::string Folder;
+    bool Whole;  // the target fits into the box
+  } cases[] = {{"/" + std::string(60, 'a'), false}, {"/srv", true}, {"/", true}};
+  for (const auto& c : cases) {
+    const std::string target = ChooseFolder(c.Folder);
     const std::string visible = VisibleTarget();
     EXPECT_TRUE(target.ends_with(visible)) << visible;
     EXPECT_TRUE(visible.ends_with("/Brassel 1.2")) << visible;
-    if (target.size() < 20) EXPECT_EQ(visible, target);
+    EXPECT_EQ(visible == target, c.Whole) << visible;
   }
 }
 
@@ -472,10 +524,12 @@ TEST_F(SetupFailureTest, MakersFolderThatIsAFile) {
 
 TEST_F(SetupFailureTest, DesktopLinkThatCannotBeWritten) {
   if (!install_test::InChild()) return;  // ran in its own process
+  // A Desktop below a file: the folder cannot be made.
+  WriteFileBytes(Root->Scratch() + "/a file", "in the way");
+  const std::string missing = Root->Scratch() + "/a file/Desktop";
   HKEY folders = nullptr;
   ASSERT_EQ(RegOpenKeyExA(HKEY_CURRENT_USER, win32::kShellFoldersKey, 0, KEY_ALL_ACCESS, &folders),
             ERROR_SUCCESS);
-  const std::string missing = Root->Scratch() + "/no desktop";
   RegSetValueExA(folders, "Desktop", 0, REG_SZ, reinterpret_cast<const BYTE*>(missing.c_str()),
                  DWORD(missing.size() + 1));
   RegCloseKey(folders);

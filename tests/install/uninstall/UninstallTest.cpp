@@ -305,16 +305,21 @@ TEST_F(UninstallTest, WhatCannotBeRemovedStaysUnreported) {
   EXPECT_TRUE(Ended());
 }
 
-TEST_F(UninstallTest, MissingDesktopFolderGivesARootPath) {
+// A hive without the Desktop value gives the default Desktop, where setup put the link, never
+// the root of the file system.
+TEST_F(UninstallTest, MissingDesktopValueGivesTheDefaultDesktop) {
   if (!install_test::InChild()) return;  // ran in its own process
   Install();
   HKEY folders = nullptr;
   ASSERT_EQ(RegOpenKeyExA(HKEY_CURRENT_USER, win32::kShellFoldersKey, 0, KEY_ALL_ACCESS, &folders),
             ERROR_SUCCESS);
-  RegDeleteValueA(folders, "Desktop");
+  ASSERT_EQ(RegDeleteValueA(folders, "Desktop"), ERROR_SUCCESS);
   RegCloseKey(folders);
   Start();
-  EXPECT_EQ(Form1->Memo3->Text(), "/Brassel.lnk");
+  EXPECT_EQ(Form1->Memo3->Text(), Desktop + "Brassel.lnk");
+  Click(Form1->Button1);
+  EXPECT_FALSE(fs::exists(Desktop + "Brassel.lnk"));
+  EXPECT_TRUE(fs::exists(Desktop + "Other.lnk"));
 }
 
 }  // namespace
