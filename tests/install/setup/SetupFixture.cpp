@@ -121,8 +121,17 @@ std::string SetupTest::ChooseFolder(const std::string& Folder) {
   return Form2->Memo1->Text();
 }
 
-std::string SetupTest::Desktop() { return Form2->ShellFolders1->GetDesktop(); }
-std::string SetupTest::Programs() { return Form2->ShellFolders1->GetPrograms(); }
+// A folder that a test writes into or removes lies in the test's own home or platform root;
+// any other answer is a failure, and the test gets a harmless folder instead.
+std::string SetupTest::OwnFolder(const std::string& Folder) {
+  const std::string base = std::filesystem::path(Root->Root()).parent_path().string() + "/";
+  if (Folder.starts_with(base)) return Folder;
+  ADD_FAILURE() << "a shell folder outside the test's own folders: " << Folder;
+  return Root->Scratch() + "/outside/";
+}
+
+std::string SetupTest::Desktop() { return OwnFolder(Form2->ShellFolders1->GetDesktop()); }
+std::string SetupTest::Programs() { return OwnFolder(Form2->ShellFolders1->GetPrograms()); }
 
 bool SetupTest::Ended() const { return Application->Terminated(); }
 

@@ -56,6 +56,7 @@ class SetupTest : public testing::Test {
   bool Started = false;
 
  private:
+  std::string OwnFolder(const std::string& Folder);
   static bool RootLinksPresent();
   bool LinksInTheRoot = false;
 };
