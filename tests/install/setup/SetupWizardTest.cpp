@@ -18,6 +18,7 @@
 #include "platform/win32/Machine.h"
 #include "platform/win32/ShellLink.h"
 #include "tests/install/InstallProcess.h"
+#include "tests/install/ReadOnlyFolder.h"
 #include "tests/install/setup/SetupFixture.h"
 
 namespace setup_test {
@@ -454,15 +455,15 @@ class SetupFailureTest : public SetupTest {
   }
 };
 
+// A failure before the uninstaller is written leaves no uninstall entry: nothing could run it.
+// The folder that could not be made is named.
 TEST_F(SetupFailureTest, TargetWhoseParentIsMissing) {
   if (!install_test::InChild()) return;  // ran in its own process
   const std::string target = ChooseFolder(Root->Scratch() + "/missing");
   Click(Form2->Button1);
-  // The entry is written first and stays, naming an uninstaller that does not exist.
-  EXPECT_EQ(QueryValue(HKEY_LOCAL_MACHINE, kUninstallKey, "UninstallString").Data,
-            target + "/Uninstall.exe" + '\0');
+  EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kUninstallKey));
   EXPECT_FALSE(fs::exists(target));
-  ExpectFailedWith("Invalid filename.");
+  ExpectFailedWith("Invalid filename: " + target + ".");
 }
 
 TEST_F(SetupFailureTest, TargetThatIsAFile) {
@@ -471,19 +472,23 @@ TEST_F(SetupFailureTest, TargetThatIsAFile) {
   WriteFileBytes(target, "in the way");
   Click(Form2->Button1);
   EXPECT_EQ(ReadFileBytes(target), "in the way");
-  ExpectFailedWith("I/O error 183.");
+  EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kUninstallKey));
+  ExpectFailedWith("I/O error 183: " + target + ".");
 }
 
 TEST_F(SetupFailureTest, FolderThatMayNotBeWritten) {
   if (!install_test::InChild()) return;  // ran in its own process
-  if (geteuid() == 0) GTEST_SKIP() << "the superuser may write into any folder";
   const std::string folder = Root->Scratch() + "/read only";
   fs::create_directories(folder);
-  ASSERT_EQ(chmod(folder.c_str(), 0555), 0);
   const std::string target = ChooseFolder(folder);
-  Click(Form2->Button1);
-  EXPECT_FALSE(fs::exists(target));
-  ExpectFailedWith("File access denied.");
+  {
+    const install_test::ReadOnlyFolder readOnly(folder);
+    ASSERT_EQ(readOnly.Failure(), "");
+    Click(Form2->Button1);
+    EXPECT_FALSE(fs::exists(target));
+  }
+  EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kUninstallKey));
+  ExpectFailedWith("File access denied: " + target + ".");
 }
 
 TEST_F(SetupFailureTest, ProgramThatCannotBeCreated) {
@@ -492,7 +497,29 @@ TEST_F(SetupFailureTest, ProgramThatCannotBeCreated) {
   fs::create_directories(target + "/Brassel.exe");
   Click(Form2->Button1);
   EXPECT_FALSE(fs::exists(target + "/Uninstall.exe"));
+  EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kUninstallKey));
   ExpectFailedWith("Cannot create file " + target + "/Brassel.exe.");
+}
+
+// An earlier installation's entry, whose uninstaller is there, is put back as it was.
+TEST_F(SetupFailureTest, EarlierEntryComesBackAfterAFailure) {
+  if (!install_test::InChild()) return;  // ran in its own process
+  const std::string earlier = Root->Scratch() + "/earlier/Uninstall.exe";
+  fs::create_directories(Root->Scratch() + "/earlier");
+  WriteFileBytes(earlier, "uninstaller");
+  HKEY entry = nullptr;
+  ASSERT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, kUninstallKey, 0, nullptr, 0, KEY_ALL_ACCESS,
+                            nullptr, &entry, nullptr),
+            ERROR_SUCCESS);
+  RegSetValueExA(entry, "UninstallString", 0, REG_SZ,
+                 reinterpret_cast<const BYTE*>(earlier.c_str()), DWORD(earlier.size() + 1));
+  RegCloseKey(entry);
+  const std::string target = ChooseFolder(Root->Scratch() + "/missing");
+  Click(Form2->Button1);
+  EXPECT_EQ(QueryValue(HKEY_LOCAL_MACHINE, kUninstallKey, "UninstallString").Data,
+            earlier + '\0');
+  EXPECT_FALSE(QueryValue(HKEY_LOCAL_MACHINE, kUninstallKey, "DisplayName").Exists);
+  ExpectFailedWith("Invalid filename: " + target + ".");
 }
 
 TEST_F(SetupFailureTest, MachineRegistryThatMayNotBeChanged) {
@@ -519,7 +546,10 @@ TEST_F(SetupFailureTest, MakersFolderThatIsAFile) {
   Click(Form2->Button1);
   EXPECT_EQ(ReadFileBytes(target + "/setup.log"), target);
   EXPECT_FALSE(fs::exists(Desktop() + "Brassel.lnk"));
-  ExpectFailedWith("I/O error 183.");
+  // The uninstaller is there: its entry stays.
+  EXPECT_EQ(QueryValue(HKEY_LOCAL_MACHINE, kUninstallKey, "UninstallString").Data,
+            target + "/Uninstall.exe" + '\0');
+  ExpectFailedWith("I/O error 183: " + Programs() + "Ormund.");
 }
 
 TEST_F(SetupFailureTest, DesktopLinkThatCannotBeWritten) {
