@@ -52,6 +52,14 @@ class RegistryTest : public ::testing::Test {
     data.assign(size, '\0');
     return RegQueryValueExA(key, name, nullptr, &type, reinterpret_cast<BYTE*>(data.data()), &size);
   }
+  // A REG_SZ value that holds the text and its NUL.
+  void ExpectString(HKEY key, const char* name, const std::string& text) {
+    DWORD type = 0;
+    std::string data;
+    EXPECT_EQ(Query(key, name, type, data), static_cast<LONG>(ERROR_SUCCESS)) << name;
+    EXPECT_EQ(type, REG_SZ) << name;
+    EXPECT_EQ(data, text + std::string(1, '\0')) << name;
+  }
 
   PlatformRoot FRoot;
 };
@@ -262,10 +270,7 @@ TEST_F(RegistryTest, ReadOnlyHiveRefusesEveryChange) {
 
   // Reading, and opening what exists, still work; the file is untouched.
   HKEY existing = Create(HKEY_LOCAL_MACHINE, "Software\\Entry");
-  DWORD type = 0;
-  std::string data;
-  EXPECT_EQ(Query(existing, "Name", type, data), static_cast<LONG>(ERROR_SUCCESS));
-  EXPECT_EQ(data, std::string("kept\0", 5));
+  ExpectString(existing, "Name", "kept");
   EXPECT_EQ(ReadText(hive), contents);
   RegCloseKey(existing);
   RegCloseKey(key);
@@ -281,19 +286,15 @@ TEST_F(RegistryTest, DamagedHiveIsKeptAsideBeforeItIsRewritten) {
   std::ofstream(hive, std::ios::binary) << damaged;
 
   HKEY key = Create(HKEY_LOCAL_MACHINE, "Software\\Entry");
-  DWORD type = 0;
-  std::string data;
-  EXPECT_EQ(Query(key, "Name", type, data), static_cast<LONG>(ERROR_SUCCESS));
-  EXPECT_EQ(data, std::string("kept\0", 5));
+  ExpectString(key, "Name", "kept");
   // Reading alone changes nothing.
   EXPECT_EQ(ReadText(hive), damaged);
   EXPECT_FALSE(std::filesystem::exists(hive + ".bad"));
 
   SetString(key, "Other", "new");
   EXPECT_EQ(ReadText(hive + ".bad"), damaged);
-  EXPECT_EQ(Query(key, "Name", type, data), static_cast<LONG>(ERROR_SUCCESS));
-  EXPECT_EQ(Query(key, "Other", type, data), static_cast<LONG>(ERROR_SUCCESS));
-  EXPECT_EQ(data, std::string("new\0", 4));
+  ExpectString(key, "Name", "kept");
+  ExpectString(key, "Other", "new");
   // The hive now reads cleanly: a later change keeps nothing more aside.
   std::filesystem::remove(hive + ".bad");
   SetString(key, "Third", "3");
@@ -324,12 +325,9 @@ TEST_F(RegistryTest, UserHiveWithoutShellFoldersGetsTheDefaults) {
     ASSERT_EQ(RegOpenKeyExA(HKEY_CURRENT_USER, win32::kShellFoldersKey, 0, KEY_READ, &key),
               static_cast<LONG>(ERROR_SUCCESS))
         << c.Name;
-    DWORD type = 0;
-    std::string data;
-    EXPECT_EQ(Query(key, "Desktop", type, data), static_cast<LONG>(ERROR_SUCCESS)) << c.Name;
-    EXPECT_EQ(data, FRoot.Home() + "/Desktop" + std::string(1, '\0')) << c.Name;
-    EXPECT_EQ(Query(key, "Programs", type, data), static_cast<LONG>(ERROR_SUCCESS)) << c.Name;
-    EXPECT_EQ(data, FRoot.Root() + "/Programs" + std::string(1, '\0')) << c.Name;
+    SCOPED_TRACE(c.Name);
+    ExpectString(key, "Desktop", FRoot.Home() + "/Desktop");
+    ExpectString(key, "Programs", FRoot.Root() + "/Programs");
     RegCloseKey(key);
     EXPECT_NE(ReadText(hive).find("\"Desktop\"=1:\"" + FRoot.Home() + "/Desktop%00\""),
               std::string::npos)
