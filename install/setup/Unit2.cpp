@@ -1,12 +1,15 @@
 #include "install/setup/Unit2.h"
 
 #include <cstring>
+#include <optional>
+#include <utility>
 
 #include "install/setup/Unit1.h"
 #include "platform/classlib/Application.h"
 #include "platform/classlib/DialogProvider.h"
 #include "platform/classlib/FileStream.h"
 #include "platform/classlib/InOutError.h"
+#include "platform/classlib/Registry.h"
 #include "platform/classlib/ResourceStream.h"
 #include "platform/win32/Files.h"
 #include "platform/win32/Machine.h"
@@ -69,10 +72,58 @@ bool DirectoryExists(const std::string& path) {
   return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
 }
 
-// One level only; a failure is the input/output error of the platform's code.
+// One level only; a failure is the input/output error of the platform's code, naming the
+// folder.
 void MakeDirectory(const std::string& path) {
-  if (!CreateDirectoryA(path.c_str(), nullptr)) throw EInOutError(static_cast<int>(GetLastError()));
+  if (CreateDirectoryA(path.c_str(), nullptr)) return;
+  const int code = static_cast<int>(GetLastError());
+  throw EInOutError(code, EInOutError::MessageOf(code) + ": " + path);
 }
+
+bool FileExists(const std::string& path) {
+  const DWORD attributes = GetFileAttributesA(path.c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
+}
+
+// The machine's uninstall entry as it was before an installation: whether it existed, and the
+// two values setup writes.
+struct UninstallEntry {
+  bool Existed = false;
+  std::optional<std::string> DisplayName, UninstallString;
+
+  static UninstallEntry Read() {
+    UninstallEntry entry;
+    TRegistry registry;
+    registry.SetRootKey(HKEY_LOCAL_MACHINE);
+    if (!registry.OpenKey(TForm2::kUninstallKey, false)) return entry;
+    entry.Existed = true;
+    auto value = [&registry](const char* name) -> std::optional<std::string> {
+      if (!registry.ValueExists(name)) return std::nullopt;
+      return registry.ReadString(name);
+    };
+    entry.DisplayName = value("DisplayName");
+    entry.UninstallString = value("UninstallString");
+    return entry;
+  }
+
+  // Puts the entry back; what cannot be put back stays, as the failure's box is shown anyway.
+  void Restore() const {
+    TRegistry registry;
+    registry.SetRootKey(HKEY_LOCAL_MACHINE);
+    if (!Existed) {
+      registry.DeleteKey(TForm2::kUninstallKey);
+      return;
+    }
+    if (!registry.OpenKey(TForm2::kUninstallKey, false)) return;
+    for (const auto& [name, value] :
+         {std::pair{"DisplayName", DisplayName}, std::pair{"UninstallString", UninstallString}}) {
+      if (value)
+        registry.WriteString(name, *value);
+      else
+        registry.DeleteValue(name);
+    }
+  }
+};
 
 }  // namespace
 
@@ -146,6 +197,7 @@ TForm2::TForm2(TComponent* AOwner) : TForm(AOwner) {
   Memo1->SetParent(this);
   Memo1->SetBounds(200, 36, 257, 21);
   Memo1->SetReadOnly(true);
+  Memo1->SetWordWrap(false);
   Memo1->SetTabOrder(4);
   Memo1->SetVisible(false);
 
@@ -217,7 +269,7 @@ void TForm2::FormCreate(TObject*) {
   Label6->SetCaption("\xC2\xA4 Windows Media Audio to *.wav conversion");
   Label7->SetCaption("");
   Label11->SetCaption("Select the destination for Brassel 1.2");
-  Memo1->SetText(win32::MachineRoot() + kDefaultTarget);
+  ShowTarget(win32::MachineRoot() + kDefaultTarget);
 }
 
 void TForm2::Button2Click(TObject*) {
@@ -260,7 +312,14 @@ void TForm2::SpeedButton1Click(TObject*) {
   std::string folder;
   if (!DialogProvider()->BrowseForFolder("Select the destination for Brassel 1.2", folder)) return;
   // Joined unchanged: the root "/" gives two separators in a row.
-  Memo1->SetText(folder + "/Brassel 1.2");
+  ShowTarget(folder + "/Brassel 1.2");
+}
+
+// One line with the caret at its end: a target longer than the box shows its end, the
+// "Brassel 1.2" that the install adds, rather than the first line of a wrapped path.
+void TForm2::ShowTarget(const std::string& Target) {
+  Memo1->SetText(Target);
+  Memo1->SetSelStart(static_cast<int>(Target.size()));
 }
 
 void TForm2::Label9Click(TObject*) { OpenAddress(kWebAddress); }
@@ -329,11 +388,20 @@ void TForm2::Button1Click(TObject*) {
   TResourceStream uninstaller(nullptr, "File2", "Application");
   const std::string target = Memo1->Text();
   ShowProgressPage();
+  const UninstallEntry before = UninstallEntry::Read();
   try {
     InstallRecord(target, converter.Memory(), static_cast<int32_t>(converter.Size()),
                   uninstaller.Memory(), static_cast<int32_t>(uninstaller.Size()));
   } catch (...) {
-    // Nothing is undone; the page ends at once, saying so, and the error box follows.
+    // The page ends at once, saying so, and the error box follows. Only the uninstall entry
+    // is undone, when the uninstaller it names is not there: nothing could run it.
+    if (!FileExists(target + "/Uninstall.exe")) {
+      try {
+        before.Restore();
+      } catch (const Exception&) {
+        // The install's own failure is the one to tell.
+      }
+    }
     Label14->SetCaption(kFailedText);
     ShowEndState();
     throw;

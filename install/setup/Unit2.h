@@ -86,6 +86,7 @@ class TForm2 : public TForm {
  private:
   void InstallRecord(const std::string& Target, const void* Converter, int32_t ConverterSize,
                      const void* Uninstaller, int32_t UninstallerSize);
+  void ShowTarget(const std::string& Target);
   void ShowProgressPage();
   void ShowEndState();
   void OpenAddress(const std::string& Address);

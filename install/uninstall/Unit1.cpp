@@ -167,7 +167,8 @@ void TForm1::Button1Click(TObject*) {
   Gauge1->SetVisible(true);
   Timer1->SetEnabled(true);
 
-  // Nothing here is reported: a key or file that cannot go stays.
+  // Whatever could not go is told at once, and the page ends there; a file that is already
+  // gone is no failure.
   TRegistry registry;
   registry.SetRootKey(HKEY_LOCAL_MACHINE);
   if (registry.OpenKey(kUninstallKey, false)) {
@@ -179,8 +180,32 @@ void TForm1::Button1Click(TObject*) {
     registry.CloseKey();
   }
   registry.DeleteKey(kUninstallKey);
+  std::string remaining;
+  if (registry.OpenKey(kUninstallKey, false)) {
+    registry.CloseKey();
+    remaining += std::string("\nHKEY_LOCAL_MACHINE\\") + kUninstallKey;
+  }
 
-  for (TMemo* path : {Memo1, Memo2, Memo3, Memo4}) DeleteFileA(path->Text().c_str());
+  for (TMemo* path : {Memo1, Memo2, Memo3, Memo4}) {
+    DeleteFileA(path->Text().c_str());
+    if (GetFileAttributesA(path->Text().c_str()) != INVALID_FILE_ATTRIBUTES)
+      remaining += "\n" + path->Text();
+  }
+  if (remaining.empty()) return;
+  ShowEndState(kFailedText);
+  Application->MessageBox(("Could not remove:" + remaining).c_str(), "Error", MB_OK | MB_ICONERROR);
+}
+
+// The page's end: "&Finish" ends the program.
+void TForm1::ShowEndState(const char* Outcome) {
+  Timer1->SetEnabled(false);
+  Label4->SetCaption(Outcome);
+  Label4->SetVisible(true);
+  Label3->SetLeft(Label3->Left() + 15);
+  Label3->SetCaption("Terminated");
+  Animate1->Stop();
+  Button1->SetCaption("&Finish");
+  Button1->SetEnabled(true);
 }
 
 void TForm1::Button2Click(TObject*) { Close(); }
@@ -188,13 +213,5 @@ void TForm1::Button2Click(TObject*) { Close(); }
 void TForm1::Timer1Timer(TObject*) {
   Gauge1->AddProgress(1);
   if (Gauge1->Progress() == 75) Label3->SetCaption("Removing Data...");
-  if (Gauge1->Progress() == 100) {
-    Timer1->SetEnabled(false);
-    Label4->SetVisible(true);
-    Label3->SetLeft(Label3->Left() + 15);
-    Label3->SetCaption("Terminated");
-    Animate1->Stop();
-    Button1->SetCaption("&Finish");
-    Button1->SetEnabled(true);
-  }
+  if (Gauge1->Progress() == 100) ShowEndState("Succesfully Uninstalled!");
 }

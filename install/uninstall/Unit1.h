@@ -1,7 +1,7 @@
 // The uninstaller's window. One click removes part of the installation record: the uninstall
 // entry, "Brassel.exe" and "setup.log" beside the uninstaller, and the two shortcuts found
-// through the current user's Desktop and Programs folders. It asks nothing, reports nothing
-// of the removal, and its progress is cosmetic: the work is done before the first tick.
+// through the current user's Desktop and Programs folders. It asks nothing and tells what it
+// could not remove; its progress is cosmetic: the work is done before the first tick.
 #pragma once
 
 #include "controls/ShellFolders.h"
@@ -46,6 +46,11 @@ class TForm1 : public TForm {
   // The machine's uninstall entry that setup writes.
   static constexpr const char* kUninstallKey =
       "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Brassel 1.2";
+  // The end text when something could not be removed.
+  static constexpr const char* kFailedText = "Uninstallation failed!";
+
+ private:
+  void ShowEndState(const char* Outcome);
 };
 
 extern TForm1* Form1;

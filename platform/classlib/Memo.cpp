@@ -2,6 +2,7 @@
 
 #include <QPlainTextEdit>
 #include <QSignalBlocker>
+#include <QTextCursor>
 
 #include <vector>
 
@@ -9,6 +10,16 @@
 #include "platform/classlib/QtBridge.h"
 
 namespace {
+
+// Keeps the caret in view whatever the box's size: a box laid out only when it is first
+// shown still shows the place its caret was put.
+class MemoEdit : public QPlainTextEdit {
+ protected:
+  void resizeEvent(QResizeEvent* event) override {
+    QPlainTextEdit::resizeEvent(event);
+    ensureCursorVisible();
+  }
+};
 
 // The memo's text seen as lines ("\n" between them, none after the last).
 class MemoLines : public TStrings {
@@ -71,8 +82,11 @@ class MemoLines : public TStrings {
 }  // namespace
 
 TMemo::TMemo(TComponent* AOwner) : TWinControl(AOwner), FLines(std::make_unique<MemoLines>(this)) {
-  auto* edit = new QPlainTextEdit();
+  auto* edit = new MemoEdit();
   AttachWidget(edit);
+  // No scroll bars, as the class library's memo starts.
+  edit->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+  edit->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
   QObject::connect(edit, &QPlainTextEdit::textChanged, [this, edit] {
     std::string text = FromQString(edit->toPlainText());
     if (text != FCaption) CallHandled(this, [this, text] { SetCaption(text); });
@@ -93,6 +107,15 @@ void TMemo::SetWordWrap(bool value) {
   FWordWrap = value;
   static_cast<QPlainTextEdit*>(FWidget)->setLineWrapMode(value ? QPlainTextEdit::WidgetWidth
                                                                : QPlainTextEdit::NoWrap);
+}
+
+void TMemo::SetSelStart(int value) {
+  auto* edit = static_cast<QPlainTextEdit*>(FWidget);
+  QTextCursor cursor = edit->textCursor();
+  cursor.movePosition(QTextCursor::End);
+  if (value >= 0 && value < cursor.position()) cursor.setPosition(value);
+  edit->setTextCursor(cursor);
+  edit->ensureCursorVisible();
 }
 
 void TMemo::CaptionChanged() {

@@ -16,6 +16,9 @@ class TMemo : public TWinControl {
   bool WordWrap() const { return FWordWrap; }
   void SetWordWrap(bool value);
   TStrings* Lines() { return FLines.get(); }
+  // Places the caret, in characters from the start of the text (past the end: at the end),
+  // and scrolls it into view.
+  void SetSelStart(int value);
 
   TNotifyEvent OnChange;
 

@@ -88,6 +88,10 @@ std::vector<std::pair<std::string, std::string>> DefaultShellFolders() {
   return {{"Desktop", desktop}, {"Programs", programs}};
 }
 
+void MakeShellFolder(const std::string& folder) {
+  if (!folder.empty() && folder[0] == '/') MakeDirectories(folder);
+}
+
 }  // namespace win32
 
 UINT WINAPI GetWindowsDirectoryA(LPSTR buffer, UINT size) {

@@ -22,12 +22,18 @@ std::string MachineRoot();
 std::string UserHivePath();
 std::string MachineHivePath();
 
-// The current user's "Shell Folders" key and the values a fresh user hive starts with:
-// "Desktop" (the user's XDG desktop folder) and "Programs" (a folder inside the root), both
-// created here, so that programs can put their files and folders into them.
+// The current user's "Shell Folders" key and the values a user hive always holds, given
+// to a fresh hive and to one that lacks them: "Desktop" (the user's XDG desktop folder) and
+// "Programs" (a folder inside the root), both created here, so that programs can put their
+// files and folders into them.
 inline constexpr const char* kShellFoldersKey =
     "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
 std::vector<std::pair<std::string, std::string>> DefaultShellFolders();
+
+// Makes the folder that a shell folder value names, with the folders above it, as the shell
+// keeps its folders even when the user deleted one; a path that is not absolute, or cannot
+// be made, is left as it is.
+void MakeShellFolder(const std::string& folder);
 
 // The user's XDG desktop folder: XDG_DESKTOP_DIR of $XDG_CONFIG_HOME/user-dirs.dirs (or
 // ~/.config/user-dirs.dirs), else ~/Desktop.

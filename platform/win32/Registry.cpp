@@ -1,5 +1,6 @@
 #include "platform/win32/Registry.h"
 
+#include <algorithm>
 #include <cstring>
 #include <map>
 #include <mutex>
@@ -7,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/win32/AsciiCase.h"
 #include "platform/win32/AtomicFile.h"
 #include "platform/win32/Machine.h"
 #include "platform/win32/RegistryHive.h"
@@ -62,39 +64,100 @@ LONG SplitSubKey(LPCSTR subKey, std::vector<std::string>& names) {
   return ERROR_SUCCESS;
 }
 
-// One call's view of a hive: the hive file locked, read, and written back on a change.
+bool IsShellFoldersKey(HiveId hive, const std::vector<std::string>& path) {
+  std::vector<std::string> names;
+  SplitSubKey(win32::kShellFoldersKey, names);
+  return hive == HiveId::User && path.size() == names.size() &&
+         std::equal(path.begin(), path.end(), names.begin(), [](const auto& a, const auto& b) {
+           return win32::EqualsIgnoringAsciiCase(a, b);
+         });
+}
+
+bool IsShellFolderName(std::string_view name) {
+  return win32::EqualsIgnoringAsciiCase(name, "Desktop") ||
+         win32::EqualsIgnoringAsciiCase(name, "Programs");
+}
+
+// The text of a string value: its data up to the first NUL.
+std::string TextOf(const RegistryValue& value) {
+  return value.Data.substr(0, value.Data.find('\0'));
+}
+
+// Gives the user's hive the shell folders that it lacks (no value, or one naming no folder),
+// as the shell does for a profile; true when it changed the hive.
+bool HoldShellFolders(RegistryHive& hive) {
+  RegistryKey* key = &hive.Root();
+  std::vector<std::string> names;
+  SplitSubKey(win32::kShellFoldersKey, names);
+  bool changed = false;
+  for (std::string& name : names) {
+    RegistryKey* next = key->FindSubkey(name);
+    if (next == nullptr) {
+      next = &key->AddSubkey(std::move(name));
+      changed = true;
+    }
+    key = next;
+  }
+  std::vector<std::pair<std::string, std::string>> defaults;
+  for (const char* name : {"Desktop", "Programs"}) {
+    RegistryValue* value = key->FindValue(name);
+    if (value != nullptr && !TextOf(*value).empty()) continue;
+    if (defaults.empty()) defaults = win32::DefaultShellFolders();
+    for (auto& [defaultName, folder] : defaults) {
+      if (defaultName != name) continue;
+      std::string data = folder + std::string(1, '\0');
+      if (value != nullptr)
+        *value = {value->Name, REG_SZ, std::move(data)};
+      else
+        key->Values.push_back({defaultName, REG_SZ, std::move(data)});
+    }
+    changed = true;
+  }
+  return changed;
+}
+
+// One call's view of a hive: the hive file locked, read, and written back on a change. A
+// damaged hive (lines that cannot be read) is kept aside as "<name>.bad" before the first
+// change replaces it with what could be read.
 class HiveSession {
  public:
   explicit HiveSession(HiveId id)
       : FPath(id == HiveId::User ? win32::UserHivePath() : win32::MachineHivePath()), FLock(FPath) {
     std::string text;
     DWORD error = ERROR_SUCCESS;
+    bool fresh = false;
     if (win32::ReadWholeFile(FPath, text, error)) {
       FHive = RegistryHive::Parse(text);
+      if (FHive.Damaged()) FDamagedText = std::move(text);
     } else if (error != ERROR_FILE_NOT_FOUND) {
       // A hive that exists but cannot be read must not be replaced by what little is known.
       FUnreadable = true;
-    } else if (id == HiveId::User) {
-      // A fresh user hive starts with the shell's folders, as a new profile does.
-      RegistryKey* key = &FHive.Root();
-      std::vector<std::string> names;
-      SplitSubKey(win32::kShellFoldersKey, names);
-      for (std::string& name : names) key = &key->AddSubkey(std::move(name));
-      for (auto& [name, folder] : win32::DefaultShellFolders())
-        key->Values.push_back({name, REG_SZ, folder + std::string(1, '\0')});
-      Save();
+    } else {
+      fresh = true;
     }
+    // The user's hive always holds the shell's folders; one that may not be changed still
+    // answers them.
+    if (id == HiveId::User && HoldShellFolders(FHive) && (fresh || MayChange())) Save();
   }
 
   RegistryHive& Hive() { return FHive; }
   bool MayChange() const { return !FUnreadable && win32::MayWriteFile(FPath); }
-  LONG Save() { return static_cast<LONG>(win32::ReplaceFileContents(FPath, FHive.Serialize())); }
+  LONG Save() {
+    if (FDamagedText) {
+      if (DWORD error = win32::ReplaceFileContents(FPath + ".bad", *FDamagedText);
+          error != ERROR_SUCCESS)
+        return static_cast<LONG>(error);
+      FDamagedText.reset();
+    }
+    return static_cast<LONG>(win32::ReplaceFileContents(FPath, FHive.Serialize()));
+  }
 
  private:
   std::string FPath;
   win32::FolderLock FLock;
   RegistryHive FHive;
   bool FUnreadable = false;
+  std::optional<std::string> FDamagedText;
 };
 
 LONG OpenOrCreate(HKEY key, LPCSTR subKey, REGSAM samDesired, bool create, PHKEY result,
@@ -154,6 +217,9 @@ LONG WINAPI RegQueryValueExA(HKEY key, LPCSTR valueName, LPDWORD, LPDWORD type, 
   if (current == nullptr) return ERROR_KEY_DELETED;
   RegistryValue* value = current->FindValue(valueName != nullptr ? valueName : "");
   if (value == nullptr) return ERROR_FILE_NOT_FOUND;
+  // A shell folder that is handed out exists, even after the user deleted it.
+  if (IsShellFoldersKey(handle->Hive, handle->Path) && IsShellFolderName(value->Name))
+    win32::MakeShellFolder(TextOf(*value));
   if (type != nullptr) *type = value->Type;
   const auto size = static_cast<DWORD>(value->Data.size());
   LONG result = ERROR_SUCCESS;

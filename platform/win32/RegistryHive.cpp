@@ -159,7 +159,10 @@ RegistryHive RegistryHive::Parse(std::string_view text) {
     if (line[0] == '[') {
       std::string path;
       current = nullptr;
-      if (line.back() != ']' || !Unescape(line.substr(1, line.size() - 2), path)) continue;
+      if (line.back() != ']' || !Unescape(line.substr(1, line.size() - 2), path)) {
+        hive.FDamaged = true;
+        continue;
+      }
       std::vector<std::string> names = SplitKeyPath(path);
       RegistryKey* key = &hive.FRoot;
       for (std::string& name : names) {
@@ -170,7 +173,10 @@ RegistryHive RegistryHive::Parse(std::string_view text) {
       continue;
     }
     RegistryValue value;
-    if (current == nullptr || !ParseValueLine(line, value)) continue;
+    if (current == nullptr || !ParseValueLine(line, value)) {
+      hive.FDamaged = true;
+      continue;
+    }
     if (RegistryValue* existing = current->FindValue(value.Name))
       *existing = std::move(value);
     else

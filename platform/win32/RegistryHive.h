@@ -45,12 +45,14 @@ class RegistryHive {
   // The key at the path (names from the root), or null.
   RegistryKey* Find(const std::vector<std::string>& path);
 
-  // Lines that cannot be read are passed over.
+  // Lines that cannot be read are passed over, and the hive is then damaged.
   static RegistryHive Parse(std::string_view text);
   std::string Serialize() const;
+  bool Damaged() const { return FDamaged; }
 
  private:
   RegistryKey FRoot;
+  bool FDamaged = false;
 };
 
 }  // namespace win32

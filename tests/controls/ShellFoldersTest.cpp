@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <filesystem>
 #include <fstream>
 #include <string>
 
@@ -10,6 +11,7 @@
 #include "platform/win32/Machine.h"
 #include "platform/win32/Registry.h"
 #include "tests/platform/win32/PlatformRoot.h"
+#include "tests/support/Files.h"
 
 using namespace std::string_literals;
 
@@ -56,21 +58,20 @@ TEST_F(ShellFoldersTest, WindowsDirectoryLongerThanTheBuffer) {
 }
 
 TEST_F(ShellFoldersTest, ValuesAsStoredWithOneSlashAdded) {
+  // Folders that are handed out are made, so they lie in the test's own scratch folder.
+  const std::string profiles = FRoot.Scratch() + "/profiles";
   struct Case {
     DWORD Type;
     std::string Data;
     std::string Expected;
   };
   const Case cases[] = {
-      {REG_SZ, "/profiles/user/Desktop\0"s, "/profiles/user/Desktop/"},
-      {REG_SZ, "/profiles/user/Desktop/\0"s, "/profiles/user/Desktop//"},
+      {REG_SZ, profiles + "/Desktop\0"s, profiles + "/Desktop/"},
+      {REG_SZ, profiles + "/Desktop/\0"s, profiles + "/Desktop//"},
       {REG_SZ, "/"s, "//"},
       {REG_SZ, "no terminator", "no terminator/"},
       {REG_EXPAND_SZ, "%USERPROFILE%/Desktop\0"s, "%USERPROFILE%/Desktop/"},
-      {REG_SZ, "/before\0/after\0"s, "/before/"},
-      {REG_SZ, "\0"s, "/"},
-      {REG_SZ, "", "/"},
-      {REG_DWORD, "", "/"},
+      {REG_SZ, profiles + "/before\0/after\0"s, profiles + "/before/"},
   };
   for (const Case& c : cases) {
     SetValue("Desktop", c.Type, c.Data);
@@ -78,6 +79,57 @@ TEST_F(ShellFoldersTest, ValuesAsStoredWithOneSlashAdded) {
     EXPECT_EQ(FShellFolders.GetDesktop(), c.Expected) << testing::PrintToString(c.Data);
     EXPECT_EQ(FShellFolders.GetPrograms(), c.Expected) << testing::PrintToString(c.Data);
   }
+}
+
+// A hive that lacks a folder (no key, no value, a value naming no folder) gives the defaults,
+// never the root of the file system.
+TEST_F(ShellFoldersTest, MissingFoldersGiveTheDefaults) {
+  const std::string desktop = FRoot.Home() + "/Desktop/";
+  const std::string programs = FRoot.Root() + "/Programs/";
+  ASSERT_EQ(RegDeleteKeyA(HKEY_CURRENT_USER, kShellFolders), static_cast<LONG>(ERROR_SUCCESS));
+  EXPECT_EQ(FShellFolders.GetDesktop(), desktop);
+  EXPECT_TRUE(KeyExists());
+  EXPECT_EQ(FShellFolders.GetPrograms(), programs);
+
+  HKEY key = nullptr;
+  ASSERT_EQ(RegOpenKeyExA(HKEY_CURRENT_USER, kShellFolders, 0, KEY_ALL_ACCESS, &key),
+            static_cast<LONG>(ERROR_SUCCESS));
+  ASSERT_EQ(RegDeleteValueA(key, "Programs"), static_cast<LONG>(ERROR_SUCCESS));
+  RegCloseKey(key);
+  EXPECT_EQ(FShellFolders.GetPrograms(), programs);
+  EXPECT_EQ(FShellFolders.GetDesktop(), desktop);
+
+  const struct {
+    DWORD Type;
+    std::string Data;
+  } empty[] = {{REG_SZ, "\0"s}, {REG_SZ, ""}, {REG_EXPAND_SZ, "\0\0"s}, {REG_DWORD, ""}};
+  for (const auto& c : empty) {
+    SetValue("Desktop", c.Type, c.Data);
+    SetValue("Programs", c.Type, c.Data);
+    EXPECT_EQ(FShellFolders.GetDesktop(), desktop) << testing::PrintToString(c.Data);
+    EXPECT_EQ(FShellFolders.GetPrograms(), programs) << testing::PrintToString(c.Data);
+  }
+}
+
+// A Desktop or Programs folder that the user deleted is made again when it is handed out.
+TEST_F(ShellFoldersTest, DeletedFoldersAreMadeAgain) {
+  // Only folders of the test's own are ever removed, never what a lookup answered.
+  const std::string desktop = FRoot.Home() + "/Desktop/";
+  const std::string programs = FRoot.Root() + "/Programs/";
+  ASSERT_EQ(FShellFolders.GetDesktop(), desktop);
+  ASSERT_EQ(FShellFolders.GetPrograms(), programs);
+  std::filesystem::remove_all(desktop);
+  std::filesystem::remove_all(programs);
+  EXPECT_EQ(FShellFolders.GetDesktop(), desktop);
+  EXPECT_TRUE(std::filesystem::is_directory(desktop));
+  EXPECT_EQ(FShellFolders.GetPrograms(), programs);
+  EXPECT_TRUE(std::filesystem::is_directory(programs));
+
+  // So is one the user chose, with the folders above it.
+  const std::string chosen = FRoot.Scratch() + "/my/own desktop";
+  SetValue("Desktop", REG_SZ, chosen + "\0"s);
+  EXPECT_EQ(FShellFolders.GetDesktop(), chosen + "/");
+  EXPECT_TRUE(std::filesystem::is_directory(chosen));
 }
 
 TEST_F(ShellFoldersTest, OtherTypesRaiseTheRegistryError) {
@@ -92,28 +144,24 @@ TEST_F(ShellFoldersTest, OtherTypesRaiseTheRegistryError) {
   EXPECT_THROW(FShellFolders.GetDesktop(), ERegistryException);
 }
 
-TEST_F(ShellFoldersTest, MissingKeyIsCreatedEmpty) {
-  ASSERT_EQ(RegDeleteKeyA(HKEY_CURRENT_USER, kShellFolders), static_cast<LONG>(ERROR_SUCCESS));
-  EXPECT_EQ(FShellFolders.GetDesktop(), "/");
-  EXPECT_TRUE(KeyExists());
-  EXPECT_EQ(FShellFolders.GetPrograms(), "/");
-  EXPECT_EQ(FShellFolders.GetDesktop(), "/");
-}
-
 TEST_F(ShellFoldersTest, EveryCallReadsTheRegistryAgain) {
-  SetValue("Desktop", REG_SZ, "/first\0"s);
-  EXPECT_EQ(FShellFolders.GetDesktop(), "/first/");
-  SetValue("Desktop", REG_SZ, "/second\0"s);
-  EXPECT_EQ(FShellFolders.GetDesktop(), "/second/");
+  const std::string first = FRoot.Scratch() + "/first", second = FRoot.Scratch() + "/second";
+  SetValue("Desktop", REG_SZ, first + "\0"s);
+  EXPECT_EQ(FShellFolders.GetDesktop(), first + "/");
+  SetValue("Desktop", REG_SZ, second + "\0"s);
+  EXPECT_EQ(FShellFolders.GetDesktop(), second + "/");
 }
 
-TEST_F(ShellFoldersTest, KeyThatCannotBeCreatedFallsBackToTheRoot) {
+// A hive that lacks the key and may not be changed still answers the defaults, and is left as
+// it was.
+TEST_F(ShellFoldersTest, HiveThatMayNotBeChangedStillGivesTheDefaults) {
   ASSERT_EQ(RegDeleteKeyA(HKEY_CURRENT_USER, kShellFolders), static_cast<LONG>(ERROR_SUCCESS));
   SetValue("Desktop", REG_SZ, "/at the root\0"s, HKEY_CURRENT_USER, nullptr);
+  const std::string hive = ReadText(win32::UserHivePath());
   ASSERT_EQ(chmod(win32::UserHivePath().c_str(), 0444), 0);
-  EXPECT_EQ(FShellFolders.GetDesktop(), "/at the root/");
-  EXPECT_EQ(FShellFolders.GetPrograms(), "/");
-  EXPECT_FALSE(KeyExists());
+  EXPECT_EQ(FShellFolders.GetDesktop(), FRoot.Home() + "/Desktop/");
+  EXPECT_EQ(FShellFolders.GetPrograms(), FRoot.Root() + "/Programs/");
+  EXPECT_EQ(ReadText(win32::UserHivePath()), hive);
 }
 
 }  // namespace

@@ -79,12 +79,26 @@ void SetupTest::SetUp() {
   Dialogs = std::make_unique<TScriptedDialogs>();
   CreateSetupForms();
   Started = true;
+  LinksInTheRoot = RootLinksPresent();
   // A fresh home: no desktop folder until the platform hands it out.
   ASSERT_FALSE(std::filesystem::exists(Root->Home() + "/Desktop"));
 }
 
+// Links that a lost shell folder sent to the root of the file system, where a test run as the
+// superuser could make them; each is a failure, and is removed again.
+bool SetupTest::RootLinksPresent() {
+  return std::filesystem::exists("/Brassel.lnk") || std::filesystem::exists("/Ormund/Brassel.lnk");
+}
+
 void SetupTest::TearDown() {
   if (!Started) return;
+  if (!LinksInTheRoot && RootLinksPresent()) {
+    ADD_FAILURE() << "setup wrote its links into the root of the file system";
+    std::error_code ignored;
+    std::filesystem::remove("/Brassel.lnk", ignored);
+    std::filesystem::remove("/Ormund/Brassel.lnk", ignored);
+    std::filesystem::remove("/Ormund", ignored);
+  }
   delete Form2;
   delete Form1;
   EndSetup();
@@ -107,8 +121,17 @@ std::string SetupTest::ChooseFolder(const std::string& Folder) {
   return Form2->Memo1->Text();
 }
 
-std::string SetupTest::Desktop() { return Form2->ShellFolders1->GetDesktop(); }
-std::string SetupTest::Programs() { return Form2->ShellFolders1->GetPrograms(); }
+// A folder that a test writes into or removes lies in the test's own home or platform root;
+// any other answer is a failure, and the test gets a harmless folder instead.
+std::string SetupTest::OwnFolder(const std::string& Folder) {
+  const std::string base = std::filesystem::path(Root->Root()).parent_path().string() + "/";
+  if (Folder.starts_with(base)) return Folder;
+  ADD_FAILURE() << "a shell folder outside the test's own folders: " << Folder;
+  return Root->Scratch() + "/outside/";
+}
+
+std::string SetupTest::Desktop() { return OwnFolder(Form2->ShellFolders1->GetDesktop()); }
+std::string SetupTest::Programs() { return OwnFolder(Form2->ShellFolders1->GetPrograms()); }
 
 bool SetupTest::Ended() const { return Application->Terminated(); }
 

@@ -54,6 +54,11 @@ class SetupTest : public testing::Test {
   std::unique_ptr<PlatformRoot> Root;
   std::unique_ptr<TScriptedDialogs> Dialogs;
   bool Started = false;
+
+ private:
+  std::string OwnFolder(const std::string& Folder);
+  static bool RootLinksPresent();
+  bool LinksInTheRoot = false;
 };
 
 inline constexpr const char* kUninstallKey =

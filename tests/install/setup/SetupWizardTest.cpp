@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <QPlainTextEdit>
 #include <filesystem>
 #include <fstream>
 
@@ -17,6 +18,7 @@
 #include "platform/win32/Machine.h"
 #include "platform/win32/ShellLink.h"
 #include "tests/install/InstallProcess.h"
+#include "tests/install/ReadOnlyFolder.h"
 #include "tests/install/setup/SetupFixture.h"
 
 namespace setup_test {
@@ -317,6 +319,55 @@ TEST_F(SetupTest, InstallingOverAnEarlierInstallationKeepsTheLinksOwnSettings) {
   EXPECT_EQ(desktop.ShowCmd, 7);
 }
 
+// The links go to the user's folders whatever became of them since the hive was made: a
+// Desktop deleted after a first installation is made again, and a hive without the folders,
+// or one that cannot be parsed, gives the defaults (a damaged one is kept aside first); never
+// the root of the file system.
+enum class FoldersBefore { DesktopDeleted, HiveWithoutShellFolders, HiveThatCannotBeParsed };
+
+class SetupFoldersTest : public SetupTest, public testing::WithParamInterface<FoldersBefore> {};
+
+TEST_P(SetupFoldersTest, LinksGoToTheUsersFolders) {
+  if (!install_test::InChild()) return;  // ran in its own process
+  const std::string desktop = Root->Home() + "/Desktop/";
+  const std::string programs = Root->Root() + "/Programs/";
+  const std::string hive = win32::UserHivePath();
+  const std::string damaged = "\x7F" "ELF\x02\x01\x01\n[Software]\n";
+  ASSERT_EQ(Desktop(), desktop);  // the hive, as a first installation left it
+  ASSERT_EQ(Programs(), programs);
+  switch (GetParam()) {
+    case FoldersBefore::DesktopDeleted: fs::remove_all(desktop); break;
+    case FoldersBefore::HiveWithoutShellFolders:
+      WriteFileBytes(hive, "[Software\\Ormund\\Brassel 1.2]\n");
+      break;
+    case FoldersBefore::HiveThatCannotBeParsed: WriteFileBytes(hive, damaged); break;
+  }
+  const std::string target = ChooseFolder(Root->Scratch());
+  Click(Form2->Button1);
+  Tick(100);
+  EXPECT_TRUE(Dialogs->Messages.empty()) << Dialogs->Messages[0].Text;
+  EXPECT_EQ(Form2->Label14->Caption(), "Succesfully installed!");
+  for (const std::string& link : {desktop + "Brassel.lnk", programs + "Ormund/Brassel.lnk"})
+    EXPECT_EQ(ReadLink(link).Path, target + "/Brassel.exe") << link;
+  EXPECT_EQ(ReadFileBytes(hive + ".bad"),
+            GetParam() == FoldersBefore::HiveThatCannotBeParsed ? damaged : "");
+}
+
+const char* NameOf(FoldersBefore folders) {
+  const char* names[] = {"DesktopDeleted", "HiveWithoutShellFolders", "HiveThatCannotBeParsed"};
+  return names[int(folders)];
+}
+void PrintTo(FoldersBefore folders, std::ostream* out) { *out << NameOf(folders); }
+std::string FoldersName(const testing::TestParamInfo<FoldersBefore>& info) {
+  return NameOf(info.param);
+}
+
+INSTANTIATE_TEST_SUITE_P(Folders, SetupFoldersTest,
+                         testing::Values(FoldersBefore::DesktopDeleted,
+                                         FoldersBefore::HiveWithoutShellFolders,
+                                         FoldersBefore::HiveThatCannotBeParsed),
+                         FoldersName);
+
 TEST_F(SetupTest, TheWindowsLookAsDesigned) {
   if (!install_test::InChild()) return;  // ran in its own process
   // The background: 256 grey bands from black at the top to white at the bottom.
@@ -346,6 +397,42 @@ TEST_F(SetupTest, TheWindowsLookAsDesigned) {
   EXPECT_NEAR(GetRValue(corner), GetBValue(corner), 8);
 }
 
+// The part of the target box's text that the box shows, from the character at its left edge
+// to the one at its right edge, on the middle of its one visible line.
+std::string VisibleTarget() {
+  auto* edit = static_cast<QPlainTextEdit*>(Form2->Memo1->Widget());
+  const QWidget* view = edit->viewport();
+  const int middle = view->height() / 2;
+  const int first = edit->cursorForPosition(QPoint(0, middle)).position();
+  const int last = edit->cursorForPosition(QPoint(view->width() - 1, middle)).position();
+  return edit->toPlainText().mid(first, last - first).toStdString();
+}
+
+// The box is narrower than most targets (a real user's default among them): it shows their
+// end, "Brassel 1.2", never only the first line of the path; a short target shows whole.
+TEST_F(SetupTest, TargetBoxShowsTheEndOfTheTarget) {
+  if (!install_test::InChild()) return;  // ran in its own process
+  Form1->OnActivate(Form1);  // shown, as setup shows it
+  Click(Form2->Button2);
+  const std::string defaultTarget = Form2->Memo1->Text();
+  ASSERT_GT(defaultTarget.size(), 45u) << "the default target is short here";
+  const std::string shown = VisibleTarget();
+  EXPECT_GT(shown.size(), 20u) << shown;
+  EXPECT_TRUE(defaultTarget.ends_with(shown)) << shown;
+
+  const struct {
+    std::string Folder;
+    bool Whole;  // the target fits into the box
+  } cases[] = {{"/" + std::string(60, 'a'), false}, {"/srv", true}, {"/", true}};
+  for (const auto& c : cases) {
+    const std::string target = ChooseFolder(c.Folder);
+    const std::string visible = VisibleTarget();
+    EXPECT_TRUE(target.ends_with(visible)) << visible;
+    EXPECT_TRUE(visible.ends_with("/Brassel 1.2")) << visible;
+    EXPECT_EQ(visible == target, c.Whole) << visible;
+  }
+}
+
 // Setup can always be ended after a failure: the progress page ends at once, saying that the
 // installation failed, and the error box shows the failure; nothing done before is undone.
 class SetupFailureTest : public SetupTest {
@@ -368,15 +455,15 @@ class SetupFailureTest : public SetupTest {
   }
 };
 
+// A failure before the uninstaller is written leaves no uninstall entry: nothing could run it.
+// The folder that could not be made is named.
 TEST_F(SetupFailureTest, TargetWhoseParentIsMissing) {
   if (!install_test::InChild()) return;  // ran in its own process
   const std::string target = ChooseFolder(Root->Scratch() + "/missing");
   Click(Form2->Button1);
-  // The entry is written first and stays, naming an uninstaller that does not exist.
-  EXPECT_EQ(QueryValue(HKEY_LOCAL_MACHINE, kUninstallKey, "UninstallString").Data,
-            target + "/Uninstall.exe" + '\0');
+  EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kUninstallKey));
   EXPECT_FALSE(fs::exists(target));
-  ExpectFailedWith("Invalid filename.");
+  ExpectFailedWith("Invalid filename: " + target + ".");
 }
 
 TEST_F(SetupFailureTest, TargetThatIsAFile) {
@@ -385,19 +472,23 @@ TEST_F(SetupFailureTest, TargetThatIsAFile) {
   WriteFileBytes(target, "in the way");
   Click(Form2->Button1);
   EXPECT_EQ(ReadFileBytes(target), "in the way");
-  ExpectFailedWith("I/O error 183.");
+  EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kUninstallKey));
+  ExpectFailedWith("I/O error 183: " + target + ".");
 }
 
 TEST_F(SetupFailureTest, FolderThatMayNotBeWritten) {
   if (!install_test::InChild()) return;  // ran in its own process
-  if (geteuid() == 0) GTEST_SKIP() << "the superuser may write into any folder";
   const std::string folder = Root->Scratch() + "/read only";
   fs::create_directories(folder);
-  ASSERT_EQ(chmod(folder.c_str(), 0555), 0);
   const std::string target = ChooseFolder(folder);
-  Click(Form2->Button1);
-  EXPECT_FALSE(fs::exists(target));
-  ExpectFailedWith("File access denied.");
+  {
+    const install_test::ReadOnlyFolder readOnly(folder);
+    ASSERT_EQ(readOnly.Failure(), "");
+    Click(Form2->Button1);
+    EXPECT_FALSE(fs::exists(target));
+  }
+  EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kUninstallKey));
+  ExpectFailedWith("File access denied: " + target + ".");
 }
 
 TEST_F(SetupFailureTest, ProgramThatCannotBeCreated) {
@@ -406,7 +497,29 @@ TEST_F(SetupFailureTest, ProgramThatCannotBeCreated) {
   fs::create_directories(target + "/Brassel.exe");
   Click(Form2->Button1);
   EXPECT_FALSE(fs::exists(target + "/Uninstall.exe"));
+  EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kUninstallKey));
   ExpectFailedWith("Cannot create file " + target + "/Brassel.exe.");
+}
+
+// An earlier installation's entry, whose uninstaller is there, is put back as it was.
+TEST_F(SetupFailureTest, EarlierEntryComesBackAfterAFailure) {
+  if (!install_test::InChild()) return;  // ran in its own process
+  const std::string earlier = Root->Scratch() + "/earlier/Uninstall.exe";
+  fs::create_directories(Root->Scratch() + "/earlier");
+  WriteFileBytes(earlier, "uninstaller");
+  HKEY entry = nullptr;
+  ASSERT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, kUninstallKey, 0, nullptr, 0, KEY_ALL_ACCESS,
+                            nullptr, &entry, nullptr),
+            ERROR_SUCCESS);
+  RegSetValueExA(entry, "UninstallString", 0, REG_SZ,
+                 reinterpret_cast<const BYTE*>(earlier.c_str()), DWORD(earlier.size() + 1));
+  RegCloseKey(entry);
+  const std::string target = ChooseFolder(Root->Scratch() + "/missing");
+  Click(Form2->Button1);
+  EXPECT_EQ(QueryValue(HKEY_LOCAL_MACHINE, kUninstallKey, "UninstallString").Data,
+            earlier + '\0');
+  EXPECT_FALSE(QueryValue(HKEY_LOCAL_MACHINE, kUninstallKey, "DisplayName").Exists);
+  ExpectFailedWith("Invalid filename: " + target + ".");
 }
 
 TEST_F(SetupFailureTest, MachineRegistryThatMayNotBeChanged) {
@@ -433,15 +546,20 @@ TEST_F(SetupFailureTest, MakersFolderThatIsAFile) {
   Click(Form2->Button1);
   EXPECT_EQ(ReadFileBytes(target + "/setup.log"), target);
   EXPECT_FALSE(fs::exists(Desktop() + "Brassel.lnk"));
-  ExpectFailedWith("I/O error 183.");
+  // The uninstaller is there: its entry stays.
+  EXPECT_EQ(QueryValue(HKEY_LOCAL_MACHINE, kUninstallKey, "UninstallString").Data,
+            target + "/Uninstall.exe" + '\0');
+  ExpectFailedWith("I/O error 183: " + Programs() + "Ormund.");
 }
 
 TEST_F(SetupFailureTest, DesktopLinkThatCannotBeWritten) {
   if (!install_test::InChild()) return;  // ran in its own process
+  // A Desktop below a file: the folder cannot be made.
+  WriteFileBytes(Root->Scratch() + "/a file", "in the way");
+  const std::string missing = Root->Scratch() + "/a file/Desktop";
   HKEY folders = nullptr;
   ASSERT_EQ(RegOpenKeyExA(HKEY_CURRENT_USER, win32::kShellFoldersKey, 0, KEY_ALL_ACCESS, &folders),
             ERROR_SUCCESS);
-  const std::string missing = Root->Scratch() + "/no desktop";
   RegSetValueExA(folders, "Desktop", 0, REG_SZ, reinterpret_cast<const BYTE*>(missing.c_str()),
                  DWORD(missing.size() + 1));
   RegCloseKey(folders);

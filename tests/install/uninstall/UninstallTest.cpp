@@ -5,6 +5,7 @@
 
 #include <filesystem>
 #include <memory>
+#include <vector>
 
 #include "install/uninstall/PathPart.h"
 #include "install/uninstall/Uninstall.h"
@@ -18,6 +19,7 @@
 #include "platform/win32/Machine.h"
 #include "platform/win32/Registry.h"
 #include "tests/install/InstallProcess.h"
+#include "tests/install/ReadOnlyFolder.h"
 #include "tests/platform/win32/PlatformRoot.h"
 
 namespace {
@@ -286,35 +288,83 @@ INSTANTIATE_TEST_SUITE_P(
       return std::string(info.param).substr(0, std::string(info.param).find('.'));
     });
 
-TEST_F(UninstallTest, WhatCannotBeRemovedStaysUnreported) {
+// What cannot be removed is told, with its path, instead of the success; a link the user
+// already removed is no failure. The page ends at once with "&Finish".
+class UninstallFailureTest : public UninstallTest {
+ protected:
+  void ExpectToldOf(const std::vector<std::string>& remaining) {
+    std::string text = "Could not remove:";
+    for (const std::string& item : remaining) text += "\n" + item;
+    ASSERT_EQ(Dialogs->Messages.size(), 1u);
+    EXPECT_EQ(Dialogs->Messages[0].Text, text);
+    EXPECT_EQ(Dialogs->Messages[0].Caption, "Error");
+    EXPECT_EQ(Dialogs->Messages[0].Flags & MB_ICONERROR, MB_ICONERROR);
+    EXPECT_TRUE(Form1->Label4->Visible());
+    EXPECT_EQ(Form1->Label4->Caption(), "Uninstallation failed!");
+    EXPECT_EQ(Form1->Label3->Caption(), "Terminated");
+    EXPECT_FALSE(Form1->Timer1->Enabled());
+    EXPECT_FALSE(Form1->Animate1->Active());
+    EXPECT_FALSE(Form1->Button2->Enabled());
+    EXPECT_EQ(Form1->Button1->Caption(), "&Finish");
+    ASSERT_TRUE(Form1->Button1->Enabled());
+    EXPECT_FALSE(Ended());
+    Click(Form1->Button1);
+    EXPECT_TRUE(Ended());
+  }
+};
+
+TEST_F(UninstallFailureTest, EntryThatMayNotBeRemoved) {
   if (!install_test::InChild()) return;  // ran in its own process
   Install();
   fs::remove(Desktop + "Brassel.lnk");  // already removed by the user
   ASSERT_EQ(chmod(win32::MachineHivePath().c_str(), 0444), 0);
   Start();
   Click(Form1->Button1);
-  EXPECT_TRUE(Dialogs->Messages.empty());
   EXPECT_TRUE(KeyExists(HKEY_LOCAL_MACHINE, kUninstallKey));
   EXPECT_FALSE(fs::exists(Target + "Brassel.exe"));
   EXPECT_FALSE(fs::exists(Target + "setup.log"));
   EXPECT_FALSE(fs::exists(Programs + "Ormund/Brassel.lnk"));
-  Tick(100);
-  EXPECT_EQ(Form1->Label4->Caption(), "Succesfully Uninstalled!");
-  EXPECT_TRUE(Form1->Label4->Visible());
-  Click(Form1->Button1);
-  EXPECT_TRUE(Ended());
+  ExpectToldOf({std::string("HKEY_LOCAL_MACHINE\\") + kUninstallKey});
 }
 
-TEST_F(UninstallTest, MissingDesktopFolderGivesARootPath) {
+// Without the rights to remove anything (the superuser too: the folders are read-only mounts
+// of this process's own), everything is told and nothing is gone.
+TEST_F(UninstallFailureTest, NothingMayBeRemoved) {
+  if (!install_test::InChild()) return;  // ran in its own process
+  Install();
+  {
+    std::vector<std::unique_ptr<install_test::ReadOnlyFolder>> readOnly;
+    for (const std::string& folder :
+         {Target, Desktop, Programs + "Ormund/", win32::MachineRoot() + "/"}) {
+      readOnly.push_back(std::make_unique<install_test::ReadOnlyFolder>(folder));
+      ASSERT_EQ(readOnly.back()->Failure(), "") << folder;
+    }
+    Start();
+    Click(Form1->Button1);
+  }
+  for (const std::string& file : {Target + "Brassel.exe", Target + "setup.log",
+                                  Desktop + "Brassel.lnk", Programs + "Ormund/Brassel.lnk"})
+    EXPECT_TRUE(fs::exists(file)) << file;
+  EXPECT_TRUE(KeyExists(HKEY_LOCAL_MACHINE, kUninstallKey));
+  ExpectToldOf({std::string("HKEY_LOCAL_MACHINE\\") + kUninstallKey, Target + "Brassel.exe",
+                Target + "setup.log", Desktop + "Brassel.lnk", Programs + "Ormund/Brassel.lnk"});
+}
+
+// A hive without the Desktop value gives the default Desktop, where setup put the link, never
+// the root of the file system.
+TEST_F(UninstallTest, MissingDesktopValueGivesTheDefaultDesktop) {
   if (!install_test::InChild()) return;  // ran in its own process
   Install();
   HKEY folders = nullptr;
   ASSERT_EQ(RegOpenKeyExA(HKEY_CURRENT_USER, win32::kShellFoldersKey, 0, KEY_ALL_ACCESS, &folders),
             ERROR_SUCCESS);
-  RegDeleteValueA(folders, "Desktop");
+  ASSERT_EQ(RegDeleteValueA(folders, "Desktop"), ERROR_SUCCESS);
   RegCloseKey(folders);
   Start();
-  EXPECT_EQ(Form1->Memo3->Text(), "/Brassel.lnk");
+  EXPECT_EQ(Form1->Memo3->Text(), Desktop + "Brassel.lnk");
+  Click(Form1->Button1);
+  EXPECT_FALSE(fs::exists(Desktop + "Brassel.lnk"));
+  EXPECT_TRUE(fs::exists(Desktop + "Other.lnk"));
 }
 
 }  // namespace

@@ -18,6 +18,7 @@ TEST(RegistryHiveTest, SerializedHiveReadsBackIdentically) {
   const std::string text = hive.Serialize();
   RegistryHive again = RegistryHive::Parse(text);
   EXPECT_EQ(again.Serialize(), text);
+  EXPECT_FALSE(again.Damaged());
   auto* key = again.Find({"SOFTWARE", "ODD ] KEY %41 \"Q\""});
   ASSERT_NE(key, nullptr);
   ASSERT_EQ(key->Values.size(), 2u);
@@ -50,6 +51,25 @@ TEST(RegistryHiveTest, DamagedLinesArePassedOver) {
   EXPECT_NE(hive.Find({"a", "c"}), nullptr);
   EXPECT_EQ(hive.Root().Subkeys.size(), 1u);
   EXPECT_TRUE(hive.Root().Values.empty());
+  EXPECT_TRUE(hive.Damaged());
+}
+
+TEST(RegistryHiveTest, DamageIsAnyLineThatCannotBeRead) {
+  const struct {
+    const char* Text;
+    bool Damaged;
+  } cases[] = {
+      {"", false},
+      {"; registry hive\n\n", false},
+      {"[]\r\n\"v\"=1:\"x\"\r\n[A]\n", false},
+      {"[A]\n\"v\"=1:\"x\"", false},  // no line end after the last line
+      {"\"orphan\"=1:\"x\"\n", true},
+      {"[A]\n\"v\"=1:\"%4\"\n", true},
+      {"[A\n", true},
+      {"\x7F\x45\x4C\x46\x02\x01", true},  // not a hive at all
+  };
+  for (const auto& c : cases)
+    EXPECT_EQ(RegistryHive::Parse(c.Text).Damaged(), c.Damaged) << testing::PrintToString(c.Text);
 }
 
 }  // namespace

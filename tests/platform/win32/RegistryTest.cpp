@@ -22,6 +22,13 @@ ino_t Inode(const std::string& path) {
   return info.st_ino;
 }
 
+bool KeyExistsIn(HKEY root, const char* path) {
+  HKEY key = nullptr;
+  if (RegOpenKeyExA(root, path, 0, KEY_READ, &key) != ERROR_SUCCESS) return false;
+  RegCloseKey(key);
+  return true;
+}
+
 class RegistryTest : public ::testing::Test {
  protected:
   HKEY Create(HKEY root, const char* path, REGSAM access = KEY_ALL_ACCESS,
@@ -44,6 +51,14 @@ class RegistryTest : public ::testing::Test {
     if (result != static_cast<LONG>(ERROR_SUCCESS)) return result;
     data.assign(size, '\0');
     return RegQueryValueExA(key, name, nullptr, &type, reinterpret_cast<BYTE*>(data.data()), &size);
+  }
+  // A REG_SZ value that holds the text and its NUL.
+  void ExpectString(HKEY key, const char* name, const std::string& text) {
+    DWORD type = 0;
+    std::string data;
+    EXPECT_EQ(Query(key, name, type, data), static_cast<LONG>(ERROR_SUCCESS)) << name;
+    EXPECT_EQ(type, REG_SZ) << name;
+    EXPECT_EQ(data, text + std::string(1, '\0')) << name;
   }
 
   PlatformRoot FRoot;
@@ -255,13 +270,75 @@ TEST_F(RegistryTest, ReadOnlyHiveRefusesEveryChange) {
 
   // Reading, and opening what exists, still work; the file is untouched.
   HKEY existing = Create(HKEY_LOCAL_MACHINE, "Software\\Entry");
-  DWORD type = 0;
-  std::string data;
-  EXPECT_EQ(Query(existing, "Name", type, data), static_cast<LONG>(ERROR_SUCCESS));
-  EXPECT_EQ(data, std::string("kept\0", 5));
+  ExpectString(existing, "Name", "kept");
   EXPECT_EQ(ReadText(hive), contents);
   RegCloseKey(existing);
   RegCloseKey(key);
+}
+
+// A hive with lines that cannot be read answers what it can; the first change keeps the whole
+// damaged file aside as "<name>.bad" before the hive is written without them.
+TEST_F(RegistryTest, DamagedHiveIsKeptAsideBeforeItIsRewritten) {
+  const std::string hive = win32::MachineHivePath();
+  std::filesystem::create_directories(FRoot.Root());
+  const std::string damaged =
+      "[Software\\Entry]\n\"Name\"=1:\"kept%00\"\n\"Broken\"=1:\"%ZZ\"\n\x01\x02 not a hive line\n";
+  std::ofstream(hive, std::ios::binary) << damaged;
+
+  HKEY key = Create(HKEY_LOCAL_MACHINE, "Software\\Entry");
+  ExpectString(key, "Name", "kept");
+  // Reading alone changes nothing.
+  EXPECT_EQ(ReadText(hive), damaged);
+  EXPECT_FALSE(std::filesystem::exists(hive + ".bad"));
+
+  SetString(key, "Other", "new");
+  EXPECT_EQ(ReadText(hive + ".bad"), damaged);
+  ExpectString(key, "Name", "kept");
+  ExpectString(key, "Other", "new");
+  // The hive now reads cleanly: a later change keeps nothing more aside.
+  std::filesystem::remove(hive + ".bad");
+  SetString(key, "Third", "3");
+  EXPECT_FALSE(std::filesystem::exists(hive + ".bad"));
+  RegCloseKey(key);
+}
+
+// The user's hive always holds its shell folders: one that lacks them, damaged or not, gets
+// the defaults, and a damaged one is kept aside first.
+TEST_F(RegistryTest, UserHiveWithoutShellFoldersGetsTheDefaults) {
+  const struct {
+    const char* Name;
+    std::string Text;
+    bool Damaged;
+  } cases[] = {
+      {"other keys only", "[Software\\Ormund\\Brassel 1.2]\n", false},
+      {"empty values",
+       "[Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders]\n"
+       "\"Desktop\"=1:\"%00\"\n\"Programs\"=1:\"\"\n",
+       false},
+      {"damaged", "[Software\\Ormund\\Brassel 1.2]\n\"x\"=oops\n", true},
+  };
+  for (const auto& c : cases) {
+    const std::string hive = win32::UserHivePath();
+    std::filesystem::remove(hive + ".bad");
+    std::ofstream(hive, std::ios::binary | std::ios::trunc) << c.Text;
+    HKEY key = nullptr;
+    ASSERT_EQ(RegOpenKeyExA(HKEY_CURRENT_USER, win32::kShellFoldersKey, 0, KEY_READ, &key),
+              static_cast<LONG>(ERROR_SUCCESS))
+        << c.Name;
+    SCOPED_TRACE(c.Name);
+    ExpectString(key, "Desktop", FRoot.Home() + "/Desktop");
+    ExpectString(key, "Programs", FRoot.Root() + "/Programs");
+    RegCloseKey(key);
+    EXPECT_NE(ReadText(hive).find("\"Desktop\"=1:\"" + FRoot.Home() + "/Desktop%00\""),
+              std::string::npos)
+        << c.Name;
+    EXPECT_EQ(std::filesystem::exists(hive + ".bad"), c.Damaged) << c.Name;
+    EXPECT_EQ(ReadText(hive + ".bad"), c.Damaged ? c.Text : "") << c.Name;
+    // What could be read stays.
+    EXPECT_EQ(KeyExistsIn(HKEY_CURRENT_USER, "Software\\Ormund\\Brassel 1.2"),
+              c.Text.find("Ormund") != std::string::npos)
+        << c.Name;
+  }
 }
 
 TEST_F(RegistryTest, HandleRightsAndBadHandles) {
