@@ -87,6 +87,7 @@ class ModuleInputFile : public testing::TestWithParam<ModuleCase> {
 };
 
 std::string CaseName(const testing::TestParamInfo<ModuleCase>& info) { return info.param.name; }
+void PrintTo(const ModuleCase& c, std::ostream* out) { *out << c.name; }
 
 // A FIFO with no writer would hold a blocking open for ever: the open runs on a thread of its
 // own, and a writer end opened after the deadline releases a module that waits.

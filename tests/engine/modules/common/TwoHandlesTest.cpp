@@ -42,6 +42,7 @@ enum class Step {
   FirstCloses,        // QVClose of the first handle
   FirstDeInits,       // QVDeInitModule of the first handle
   SecondFinishes,     // the second run ends by itself with the whole stream
+  SecondPlaysAgain,   // ... and a run over the same input with the same names does too
   SecondDeInits,      // QVDeInitModule of the second handle
   ANewHandleConverts  // a third handle converts the whole stream
 };
@@ -58,10 +59,10 @@ const Order Orders[] = {
       SecondFinishes, SecondDeInits}},
     {"the first is refused while the second plays",
      {FirstOpens, SecondTakesOver, SecondPlays, FirstIsRefused, FirstCloses, SecondFinishes,
-      FirstDeInits, SecondDeInits}},
+      FirstDeInits, SecondPlaysAgain, SecondDeInits}},
     {"the first is freed while the second plays",
-     {FirstPlays, SecondTakesOver, SecondPlays, FirstDeInits, SecondFinishes, SecondDeInits,
-      ANewHandleConverts}},
+     {FirstPlays, SecondTakesOver, SecondPlays, FirstDeInits, SecondFinishes, SecondPlaysAgain,
+      SecondDeInits, ANewHandleConverts}},
     {"the second goes before the first",
      {FirstPlays, SecondTakesOver, SecondDeInits, FirstIsRefused, FirstCloses, FirstDeInits,
       ANewHandleConverts}},
@@ -191,6 +192,11 @@ TEST_P(TwoHandles, NoOrderOfCallsCrossesTheHandles) {
           first = 0;
           break;
         case SecondFinishes: EXPECT_EQ(Finished(second, secondWav), reference); break;
+        case SecondPlaysAgain:
+          ASSERT_TRUE(qv->QVInitStream(second));
+          ASSERT_TRUE(qv->QVPlay(second));
+          EXPECT_EQ(Finished(second, secondWav), reference);
+          break;
         case SecondDeInits:
           EXPECT_TRUE(qv->QVDeInitModule(second));
           second = 0;
@@ -210,6 +216,7 @@ TEST_P(TwoHandles, NoOrderOfCallsCrossesTheHandles) {
 }
 
 std::string CaseName(const testing::TestParamInfo<ModuleCase>& info) { return info.param.name; }
+void PrintTo(const ModuleCase& c, std::ostream* out) { *out << c.name; }
 
 INSTANTIATE_TEST_SUITE_P(BothModules, TwoHandles, testing::ValuesIn(Modules), CaseName);
 
