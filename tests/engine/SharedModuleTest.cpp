@@ -92,9 +92,9 @@ class SharedModule : public ::testing::Test {
   }
 
   // Loads the module into the player; the code InitModule raised, -1 for none.
-  int Load(int player, const std::string& module) {
+  int Load(int player, const std::string& module, std::string* message = nullptr) {
     players[player]->SetPathToDLL(module);
-    return RaisedCode([&] { players[player]->InitModule(); });
+    return RaisedCode([&] { players[player]->InitModule(); }, message);
   }
   void Start(int player, const std::string& input) {
     received[player].Clear();
@@ -125,9 +125,7 @@ TEST_F(SharedModule, ASecondPlayerOfAHeldModuleIsRefusedAndTheFirstKeepsItsEvent
     for (Received& events : received) events.Clear();
     ASSERT_EQ(Load(0, module), -1);
     std::string message;
-    EXPECT_EQ(RaisedCode([&] { players[1]->SetPathToDLL(module), players[1]->InitModule(); },
-                         &message),
-              qvLoadFailed);
+    EXPECT_EQ(Load(1, module, &message), qvLoadFailed);
     EXPECT_EQ(message, "Failed to load or initialize decoder module");
     EXPECT_FALSE(players[1]->Initialized());
     EXPECT_EQ(RaisedCode([&] { players[1]->GetPlayerMode(); }), qvNotInitialized);

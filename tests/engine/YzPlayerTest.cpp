@@ -150,8 +150,9 @@ TEST_F(PlayerTest, ASecondPlayerOfAModuleAnotherHoldsIsRefused) {
     SCOPED_TRACE(path);
     other->SetPathToDLL(path);
     std::string message;
-    EXPECT_EQ(CallsDuring([&] { EXPECT_EQ(RaisedCode([&] { other->InitModule(); }, &message), 10); }),
-              Calls{});
+    EXPECT_EQ(
+        CallsDuring([&] { EXPECT_EQ(RaisedCode([&] { other->InitModule(); }, &message), 10); }),
+        Calls{});
     EXPECT_EQ(message, "Failed to load or initialize decoder module");
     EXPECT_FALSE(other->Initialized());
   }

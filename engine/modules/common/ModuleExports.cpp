@@ -20,11 +20,11 @@ ModulePlayer* ServedPlayer(QVHandle h) {
 
 // The exports that act on the module take a player it serves; those that only read the
 // handle's own fields (its mode), free it or tell the module-wide code take any valid handle.
-#define WITH_PLAYER(failure, call)            \
-  ModulePlayer* player = ServedPlayer(h);     \
-  if (player == nullptr) return failure;      \
+#define WITH_PLAYER(failure, call)        \
+  ModulePlayer* player = ServedPlayer(h); \
+  if (player == nullptr) return failure;  \
   return call
-#define WITH_ANY_PLAYER(failure, call)                \
+#define WITH_ANY_PLAYER(failure, call)            \
   ModulePlayer* player = ThisModule().Checked(h); \
   if (player == nullptr) return failure;          \
   return call

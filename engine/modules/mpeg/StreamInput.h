@@ -50,9 +50,7 @@ class StreamInput {
   QVStream Stream() const { return stream_; }
   int32_t Mode() const { return mode_; }
   // The open file's identity; none for the host's stream.
-  std::optional<FileIdentity> Identity() const {
-    return fd_ >= 0 ? IdentityOf(fd_) : std::nullopt;
-  }
+  std::optional<FileIdentity> Identity() const { return fd_ >= 0 ? IdentityOf(fd_) : std::nullopt; }
 
   // The ID3v1 block for QVGetInfo2, its texts zero-terminated; null when there is no tag.
   const char* TagBlock();

@@ -2,7 +2,6 @@
 // directory is refused at QVOpen with code 5 at once; an output name that reaches the open
 // input by any path is refused by QVPlay with code 6 before anything is written; a QVPlay that
 // fails leaves no file that it made, and never removes one it did not make.
-#include <dlfcn.h>
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <signal.h>
@@ -18,6 +17,7 @@
 #include <vector>
 
 #include "engine/PluginInterface.h"
+#include "tests/engine/modules/common/BothModules.h"
 #include "tests/support/Files.h"
 #include "tests/support/LoadedModule.h"
 #include "tests/support/TempFolder.h"
@@ -37,10 +37,6 @@ const ModuleCase Modules[] = {
     {"teskdec", TESKDEC_PATH, "conformance/l2-fl10.bit", "in.mp2"},
     {"teskwma", TESKWMA_PATH, "wma/v2-8k-mono.wma", "in.wma"},
 };
-
-// Kept mapped after dlclose: the SDK's libraries keep allocations of their own start-up in
-// their static data, which the leak checker must still see.
-constexpr int LoadFlags = RTLD_NOW | RTLD_LOCAL | RTLD_NODELETE;
 
 class ModuleInputFile : public testing::TestWithParam<ModuleCase> {
  protected:
@@ -78,7 +74,7 @@ class ModuleInputFile : public testing::TestWithParam<ModuleCase> {
     return ReadWavFile(wav);
   }
 
-  LoadedModule module_{GetParam().module, LoadFlags};
+  LoadedModule module_{GetParam().module, ModuleLoadFlags};
   const QVExports* qv = &*module_;
   TempFolder folder;
   std::string input;
@@ -86,7 +82,6 @@ class ModuleInputFile : public testing::TestWithParam<ModuleCase> {
   QVHandle h = 0;
 };
 
-std::string CaseName(const testing::TestParamInfo<ModuleCase>& info) { return info.param.name; }
 void PrintTo(const ModuleCase& c, std::ostream* out) { *out << c.name; }
 
 // A FIFO with no writer would hold a blocking open for ever: the open runs on a thread of its
@@ -145,12 +140,7 @@ TEST_P(ModuleInputFile, AnOutputThatNamesTheInputIsRefusedBeforeAnythingIsWritte
   const WorkingDirectory inFolder(folder.path());
   OpenReady();
   const std::string forms[] = {
-      input,
-      folder.File("./" + name),
-      folder.File("sub/../" + name),
-      "./" + name,
-      name,
-      symbolic,
+      input, folder.File("./" + name), folder.File("sub/../" + name), "./" + name, name, symbolic,
       hard,
   };
   for (const std::string& output : forms) {
@@ -205,6 +195,7 @@ TEST_P(ModuleInputFile, AFailedPlayLeavesNoFileItMadeAndKeepsOneItDidNot) {
   EXPECT_TRUE(ReadBytes(input) == original);
 }
 
-INSTANTIATE_TEST_SUITE_P(BothModules, ModuleInputFile, testing::ValuesIn(Modules), CaseName);
+INSTANTIATE_TEST_SUITE_P(BothModules, ModuleInputFile, testing::ValuesIn(Modules),
+                         ModuleCaseName<ModuleCase>);
 
 }  // namespace

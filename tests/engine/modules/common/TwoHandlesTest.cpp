@@ -3,7 +3,6 @@
 // handle then stays closed: what would act on the module fails with code 2, QVClose and
 // QVDeInitModule touch nothing of the second's. No order of calls on the two handles reaches
 // freed memory (the sanitizer builds run these) or changes what the second handle converts.
-#include <dlfcn.h>
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -12,6 +11,7 @@
 #include <vector>
 
 #include "engine/PluginInterface.h"
+#include "tests/engine/modules/common/BothModules.h"
 #include "tests/support/Files.h"
 #include "tests/support/LoadedModule.h"
 #include "tests/support/TempFolder.h"
@@ -70,10 +70,6 @@ const Order Orders[] = {
      {SecondTakesOver, SecondPlays, FirstIsRefused, FirstDeInits, SecondFinishes,
       ANewHandleConverts, SecondDeInits}},
 };
-
-// Kept mapped after dlclose: the SDK's libraries keep allocations of their own start-up in
-// their static data, which the leak checker must still see.
-constexpr int LoadFlags = RTLD_NOW | RTLD_LOCAL | RTLD_NODELETE;
 
 class TwoHandles : public testing::TestWithParam<ModuleCase> {
  protected:
@@ -137,7 +133,7 @@ class TwoHandles : public testing::TestWithParam<ModuleCase> {
     EXPECT_FALSE(std::filesystem::exists(other));
   }
 
-  LoadedModule module_{GetParam().module, LoadFlags};
+  LoadedModule module_{GetParam().module, ModuleLoadFlags};
   const QVExports* qv = &*module_;
   TempFolder folder;
   std::string input;
@@ -215,9 +211,9 @@ TEST_P(TwoHandles, NoOrderOfCallsCrossesTheHandles) {
   }
 }
 
-std::string CaseName(const testing::TestParamInfo<ModuleCase>& info) { return info.param.name; }
 void PrintTo(const ModuleCase& c, std::ostream* out) { *out << c.name; }
 
-INSTANTIATE_TEST_SUITE_P(BothModules, TwoHandles, testing::ValuesIn(Modules), CaseName);
+INSTANTIATE_TEST_SUITE_P(BothModules, TwoHandles, testing::ValuesIn(Modules),
+                         ModuleCaseName<ModuleCase>);
 
 }  // namespace
