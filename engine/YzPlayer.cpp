@@ -1,12 +1,41 @@
 #include "engine/YzPlayer.h"
 
 #include <algorithm>
+#include <map>
+#include <mutex>
 #include <vector>
 
 #include "engine/YzPlayerCallbacks.h"
 #include "engine/YzSException.h"
 #include "platform/win32/Library.h"
 #include "platform/win32/Threads.h"
+
+namespace {
+
+// A loaded module keeps the state of one player at a time, and a library loaded twice is
+// loaded once: the player that holds a handle of each loaded module, so that a second player
+// of the same module is refused instead of taking the first one's state and events over.
+std::mutex heldModulesLock;
+std::map<HMODULE, const TYzPlayer*> heldModules;
+
+bool HeldByAnother(HMODULE Module, const TYzPlayer* Player) {
+  std::lock_guard<std::mutex> lock(heldModulesLock);
+  const auto held = heldModules.find(Module);
+  return held != heldModules.end() && held->second != Player;
+}
+
+void Hold(HMODULE Module, const TYzPlayer* Player) {
+  std::lock_guard<std::mutex> lock(heldModulesLock);
+  heldModules[Module] = Player;
+}
+
+void Unhold(HMODULE Module, const TYzPlayer* Player) {
+  std::lock_guard<std::mutex> lock(heldModulesLock);
+  const auto held = heldModules.find(Module);
+  if (held != heldModules.end() && held->second == Player) heldModules.erase(held);
+}
+
+}  // namespace
 
 TYzPlayer::TYzPlayer(TCollection* Collection) : TCollectionItem(Collection) {
   // The window's messages reach the virtual WndProc, so a subclass's override is used.
@@ -43,9 +72,17 @@ void TYzPlayer::InitModule() {
   FModule = LoadLibraryA(FPathToDLL.c_str());
   if (FModule == nullptr) throw TYzSException(qvLoadFailed);
   if (!BindPlayerFunctions(FModule, F)) throw TYzSException(qvLoadFailed);
+  if (HeldByAnother(FModule, this)) {
+    // This player holds nothing of a module it cannot initialise.
+    FreeLibrary(FModule);
+    FModule = nullptr;
+    F = TYzPlayerFunctions{};
+    throw TYzSException(qvLoadFailed);
+  }
 
   FHandle = F.QVInitModule();
   if (FHandle == 0) throw TYzSException(qvNotInitialized);
+  Hold(FModule, this);
   QVUserValue self = reinterpret_cast<QVUserValue>(this);
   F.QVSetOutCB(FHandle, OutputCB, OutputActionCB, self);
   F.QVSetInCB(FHandle, InputOpenCB, InputCloseCB, InputGetSizeCB, InputSeekCB, InputReadCB, self);
@@ -56,6 +93,7 @@ void TYzPlayer::DeInitModule() {
   if (FHandle != 0) {
     F.QVDeInitModule(FHandle);
     FHandle = 0;
+    Unhold(FModule, this);
   }
   if (FModule != nullptr) {
     FreeLibrary(FModule);

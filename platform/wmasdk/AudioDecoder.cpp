@@ -43,16 +43,17 @@ bool AudioDecoder::Open(const std::string& path) {
   av_dict_set(&options, "protocol_whitelist", AllowedProtocols, 0);
   av_dict_set(&options, "format_whitelist", AllowedFormats, 0);
   av_dict_set(&options, "codec_whitelist", AllowedCodecs, 0);
-  // "file:" keeps a name with a colon from reading as another protocol.
-  const std::string url = "file:" + path;
   // Named rather than probed: probing asks every demuxer about the file. The ASF demuxer
   // still refuses a file that does not begin with an ASF header.
   const AVInputFormat* asf = av_find_input_format(AllowedFormats);
-  if (asf == nullptr) {
+  if (asf == nullptr || !input_.Open(path) || (format_ = avformat_alloc_context()) == nullptr) {
     av_dict_free(&options);
     return false;
   }
-  const int opened = avformat_open_input(&format_, url.c_str(), asf, &options);
+  // The demuxer reads the file opened and checked here, through its own context.
+  format_->pb = input_.Context();
+  format_->flags |= AVFMT_FLAG_CUSTOM_IO;
+  const int opened = avformat_open_input(&format_, path.c_str(), asf, &options);
   av_dict_free(&options);
   if (opened < 0) return false;
   dataOffset_ = format_->pb != nullptr ? avio_tell(format_->pb) : 0;

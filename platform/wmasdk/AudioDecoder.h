@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/wmasdk/FileInput.h"
+
 struct AVCodec;
 struct AVFormatContext;
 struct AVCodecContext;
@@ -50,6 +52,7 @@ class AudioDecoder {
   void TakeTimeBase(const AVPacket& packet);
   void DropBeforeSeekTarget(std::vector<uint8_t>& block);
 
+  FileInput input_;  // outlives the demuxer reading it: the destructor closes that first
   AVFormatContext* format_ = nullptr;
   const AVCodec* decoder_ = nullptr;
   AVCodecContext* codec_ = nullptr;

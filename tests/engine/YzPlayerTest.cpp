@@ -135,6 +135,39 @@ TEST_F(PlayerTest, ModuleWithoutAHandleRaisesCode11) {
   EXPECT_EQ(RaisedCode([&] { Player->GetPlayerMode(); }), 11);
 }
 
+// A loaded module keeps one player's state: a second player of the same module file, by any
+// path, makes no call into it and holds nothing of it; a copy of the file is another module.
+TEST_F(PlayerTest, ASecondPlayerOfAModuleAnotherHoldsIsRefused) {
+  TempDir dir;
+  const std::string copy = dir / "copy.dll";
+  const std::string link = dir / "link.dll";
+  std::filesystem::copy_file(Path, copy);
+  std::filesystem::create_symlink(copy, link);
+  Player->SetPathToDLL(copy);
+  Player->InitModule();
+  auto* other = static_cast<TYzPlayer*>(Man.Players()->Add());
+  for (const std::string& path : {copy, link}) {
+    SCOPED_TRACE(path);
+    other->SetPathToDLL(path);
+    std::string message;
+    EXPECT_EQ(
+        CallsDuring([&] { EXPECT_EQ(RaisedCode([&] { other->InitModule(); }, &message), 10); }),
+        Calls{});
+    EXPECT_EQ(message, "Failed to load or initialize decoder module");
+    EXPECT_FALSE(other->Initialized());
+  }
+  Player->DeInitModule();
+  EXPECT_FALSE(IsFileLoadedAsLibrary(copy.c_str()));
+
+  other->SetPathToDLL(copy);
+  other->InitModule();
+  Player->SetPathToDLL(Path);
+  EXPECT_EQ(CallsDuring([&] { Player->InitModule(); }),
+            (Calls{"QVInitModule", "QVSetOutCB user", "QVSetInCB user"}));
+  other->DeInitModule();
+  EXPECT_TRUE(DeleteFileA(copy.c_str()));
+}
+
 TEST_F(PlayerTest, LibraryIsHeldWhileBoundAndReleasedByDeInitOrDestruction) {
   TempDir dir;
   std::string copy = dir / "teskdec.dll";

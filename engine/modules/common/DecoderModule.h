@@ -30,6 +30,10 @@ class DecoderModule {
   virtual ModulePlayer* Checked(QVHandle h) = 0;
   // The host's handle value of a player.
   virtual QVHandle HandleOf(ModulePlayer& player) = 0;
+  // Whether the module works for this player: a later QVInitModule takes the module over and
+  // ends what the earlier player held, which then stays closed (see ServedPlayer).
+  virtual bool Serves(ModulePlayer& player) = 0;
+  // Frees the player; one that the module no longer serves leaves the module as it is.
   virtual bool DeInitModule(ModulePlayer& player) = 0;
 
   virtual bool Open(ModulePlayer& player) = 0;
@@ -64,6 +68,8 @@ class DecoderModule {
   virtual bool GetInfo2(ModulePlayer& player, const char** text) = 0;
   virtual int32_t LastError(ModulePlayer& player) = 0;
 
+  virtual void SetErrorCode(int32_t code) = 0;
+
   virtual bool GetVolume(ModulePlayer& player, uint32_t* volume) = 0;
   virtual bool SetVolume(ModulePlayer& player, uint32_t volume) = 0;
   virtual bool CanSetVolume(ModulePlayer& player, QVByteBool* separate) = 0;
@@ -74,3 +80,8 @@ class DecoderModule {
 
 // The module this shared object carries; each module defines it once.
 DecoderModule& ThisModule();
+
+// The player behind a host's handle for an export that acts on the module: null for a bad
+// handle (no code), and for a handle the module no longer serves, which gets "Incorrect
+// decoder mode" (it stays closed, and the module's state is another player's).
+ModulePlayer* ServedPlayer(QVHandle h);

@@ -11,7 +11,20 @@ QVBool Result(bool value) { return ExportResult(value); }
 
 }  // namespace
 
-#define WITH_PLAYER(failure, call)                \
+ModulePlayer* ServedPlayer(QVHandle h) {
+  ModulePlayer* player = ThisModule().Checked(h);
+  if (player == nullptr || ThisModule().Serves(*player)) return player;
+  ThisModule().SetErrorCode(qvIncorrectMode);
+  return nullptr;
+}
+
+// The exports that act on the module take a player it serves; those that only read the
+// handle's own fields (its mode), free it or tell the module-wide code take any valid handle.
+#define WITH_PLAYER(failure, call)        \
+  ModulePlayer* player = ServedPlayer(h); \
+  if (player == nullptr) return failure;  \
+  return call
+#define WITH_ANY_PLAYER(failure, call)            \
   ModulePlayer* player = ThisModule().Checked(h); \
   if (player == nullptr) return failure;          \
   return call
@@ -21,13 +34,14 @@ QV_EXPORT QVHandle WINAPI QVInitModule() {
   return player != nullptr ? ThisModule().HandleOf(*player) : 0;
 }
 QV_EXPORT QVBool WINAPI QVDeInitModule(QVHandle h) {
-  WITH_PLAYER(FALSE, Result(ThisModule().DeInitModule(*player)));
+  WITH_ANY_PLAYER(FALSE, Result(ThisModule().DeInitModule(*player)));
 }
 QV_EXPORT QVBool WINAPI QVOpen(QVHandle h) {
   WITH_PLAYER(FALSE, Result(ThisModule().Open(*player)));
 }
 QV_EXPORT QVBool WINAPI QVClose(QVHandle h) {
-  WITH_PLAYER(FALSE, Result(ThisModule().Close(*player)));
+  // A player the module no longer serves has nothing open.
+  WITH_ANY_PLAYER(FALSE, Result(!ThisModule().Serves(*player) || ThisModule().Close(*player)));
 }
 QV_EXPORT QVBool WINAPI QVInitStream(QVHandle h) {
   WITH_PLAYER(FALSE, Result(ThisModule().InitStream(*player)));
@@ -83,16 +97,16 @@ QV_EXPORT QVBool WINAPI QVSetInCB(QVHandle h, QVInputOpenProc open, QVInputClose
                                   QVInputReadProc read, QVUserValue user) {
   WITH_PLAYER(FALSE, Result(ThisModule().SetInCB(*player, open, close, getSize, seek, read, user)));
 }
-QV_EXPORT QVBool WINAPI QVSetExtras(QVHandle h, int32_t) { WITH_PLAYER(FALSE, TRUE); }
+QV_EXPORT QVBool WINAPI QVSetExtras(QVHandle h, int32_t) { WITH_ANY_PLAYER(FALSE, TRUE); }
 QV_EXPORT int32_t WINAPI QVGetPlayerMode(QVHandle h) {
-  WITH_PLAYER(-1, ThisModule().GetPlayerMode(*player));
+  WITH_ANY_PLAYER(-1, ThisModule().GetPlayerMode(*player));
 }
 QV_EXPORT int32_t WINAPI QVGetPos(QVHandle h) { WITH_PLAYER(-1, ThisModule().GetPos(*player)); }
 QV_EXPORT int32_t WINAPI QVGetSize(QVHandle h) { WITH_PLAYER(-1, ThisModule().GetSize(*player)); }
 QV_EXPORT QVBool WINAPI QVCanSetPos(QVHandle h) {
   WITH_PLAYER(FALSE, Result(ThisModule().CanSetPos(*player)));
 }
-QV_EXPORT QVBool WINAPI QVCanPause(QVHandle h) { WITH_PLAYER(FALSE, TRUE); }
+QV_EXPORT QVBool WINAPI QVCanPause(QVHandle h) { WITH_ANY_PLAYER(FALSE, TRUE); }
 QV_EXPORT QVBool WINAPI QVGetInfo1(QVHandle h, StreamInfo* info, uint32_t* size) {
   WITH_PLAYER(FALSE, Result(ThisModule().GetInfo1(*player, info, size)));
 }
@@ -116,7 +130,7 @@ QV_EXPORT QVBool WINAPI QVSetVolume(QVHandle h, uint32_t volume) {
   WITH_PLAYER(FALSE, Result(ThisModule().SetVolume(*player, volume)));
 }
 QV_EXPORT int32_t WINAPI QVLastError(QVHandle h) {
-  WITH_PLAYER(-1, ThisModule().LastError(*player));
+  WITH_ANY_PLAYER(-1, ThisModule().LastError(*player));
 }
 QV_EXPORT QVBool WINAPI QVCanSetVolume(QVHandle h, QVByteBool* separate) {
   WITH_PLAYER(FALSE, Result(ThisModule().CanSetVolume(*player, separate)));

@@ -8,10 +8,14 @@
 #include <string>
 
 #include "engine/PluginInterface.h"
+#include "engine/modules/common/InputFile.h"
 
 struct OutputSettings {
   int32_t outputMode = omMMSystem;
   std::optional<std::string> outputName;
+  // The file the open input is read from (none for the host's stream): the WAV file output
+  // refuses a name that reaches it.
+  std::optional<FileIdentity> inputFile;
   int32_t deviceNumber = 0;
   int32_t bufferSize = 16384;
   int32_t buffersCount = 8;

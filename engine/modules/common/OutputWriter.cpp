@@ -89,6 +89,18 @@ void OutputWriter::CloseOutput() {
   settings_ = nullptr;
 }
 
+void OutputWriter::DiscardOutput() {
+  {
+    std::lock_guard<std::mutex> lock(outputLock_);
+    if (activeOutputMode_.load() == omFile && outputIsOpen_.exchange(false)) {
+      wavFile_.Discard();
+      settings_ = nullptr;
+      return;
+    }
+  }
+  CloseOutput();
+}
+
 bool OutputWriter::OutputFailed() const {
   return activeOutputMode_.load() == omFile && wavFile_.Failed();
 }

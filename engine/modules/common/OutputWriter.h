@@ -34,6 +34,9 @@ class OutputWriter {
   // progress, and blocks that come after it go nowhere. A WAV file that cannot be closed sets
   // code 6; nothing is raised.
   void CloseOutput();
+  // CloseOutput for a play that fails after its output opened: a WAV file the play created is
+  // removed again, so that the failed play leaves nothing behind.
+  void DiscardOutput();
   // Whether the open output has failed for good: a WAV file that could not be written takes
   // no more blocks, and the run that writes to it ends.
   bool OutputFailed() const;

@@ -1,6 +1,7 @@
 #include "engine/modules/common/WavFileOutput.h"
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -41,9 +42,24 @@ WavFileOutput::~WavFileOutput() { Close(); }
 void WavFileOutput::Open(const OutputSettings& settings) {
   Close();
   if (!settings.outputName) RaiseModuleFailure(qvOutputFailure);
-  // Created or cut to length 0, not inherited by child processes.
-  file_ = ::open(settings.outputName->c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+  const char* name = settings.outputName->c_str();
+  // Not inherited by child processes. Whether the file is new decides what a failed play may
+  // remove; a file that exists is cut to length 0 only once it is known not to be the input.
+  created_ = true;
+  file_ = ::open(name, O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+  if (file_ < 0 && errno == EEXIST) {
+    created_ = false;
+    file_ = ::open(name, O_WRONLY | O_CLOEXEC);
+    // A symbolic link to nothing yet: the file is made where it points, as before.
+    if (file_ < 0 && errno == ENOENT) file_ = ::open(name, O_WRONLY | O_CREAT | O_CLOEXEC, 0666);
+  }
   if (file_ < 0) RaiseModuleFailure(qvOutputFailure);
+  name_ = name;
+  identity_ = IdentityOf(file_);
+  if (!identity_ || identity_ == settings.inputFile || (!created_ && ::ftruncate(file_, 0) != 0)) {
+    Discard();
+    RaiseModuleFailure(qvOutputFailure);
+  }
   dataBytes_ = 0;
   failed_ = false;
 
@@ -63,7 +79,7 @@ void WavFileOutput::Open(const OutputSettings& settings) {
   PutLittleEndian(header + 36, 0, 2);  // cbSize
   std::copy_n("data\0\0\0\0", 8, header + 38);
   if (!UpdateHeader()) {
-    Close();
+    Discard();
     RaiseModuleFailure(qvOutputFailure);
   }
 }
@@ -104,4 +120,14 @@ bool WavFileOutput::Close() {
   const int file = file_;
   file_ = -1;
   return ::close(file) == 0;
+}
+
+void WavFileOutput::Discard() {
+  if (file_ < 0) return;
+  // Only a file this open made, and only while its name still reaches that file.
+  struct stat info;
+  const bool ours = created_ && identity_ && ::stat(name_.c_str(), &info) == 0 &&
+                    FileIdentity{info.st_dev, info.st_ino} == *identity_;
+  Close();
+  if (ours) ::unlink(name_.c_str());
 }

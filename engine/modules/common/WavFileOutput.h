@@ -4,6 +4,8 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
+#include <string>
 
 #include "engine/modules/common/OutputSettings.h"
 
@@ -14,7 +16,9 @@ class WavFileOutput {
   WavFileOutput& operator=(const WavFileOutput&) = delete;
   ~WavFileOutput();
 
-  // Creates (or empties) the file and writes the 46-byte header; code 6 on any failure.
+  // Creates (or empties) the file and writes the 46-byte header; code 6 on any failure, and
+  // at once, before anything is written, for a name that reaches the settings' input file. A
+  // failed open leaves no file that it created.
   void Open(const OutputSettings& settings);
   // Appends the block and patches the sizes, then pauses 20 ms: the pause paces the decoder on
   // purpose. A write that fails (a full disk, a removed medium) keeps the whole sample frames
@@ -22,6 +26,9 @@ class WavFileOutput {
   void Write(const void* data, uint32_t length);
   // Closes the file; false when the closing fails.
   bool Close();
+  // Closes the file of a play that failed after the open: a file the open created is removed
+  // again; one that existed before stays.
+  void Discard();
 
   // Whether a write has failed since the file was opened.
   bool Failed() const { return failed_; }
@@ -31,6 +38,9 @@ class WavFileOutput {
   bool UpdateHeader();
 
   int file_ = -1;
+  std::string name_;
+  std::optional<FileIdentity> identity_;
+  bool created_ = false;
   uint32_t dataBytes_ = 0;
   uint32_t blockAlign_ = 1;
   bool failed_ = false;

@@ -1,5 +1,6 @@
 #include "engine/modules/common/DecoderModule.h"
 #include "engine/modules/common/HandleCheck.h"
+#include "engine/modules/mpeg/ModuleState.h"
 #include "engine/modules/mpeg/MpegModule.h"
 #include "engine/modules/mpeg/PlayerHandle.h"
 
@@ -14,6 +15,9 @@ class MpegDecoderModule final : public DecoderModule {
   ModulePlayer* Checked(QVHandle h) override { return CheckHandle<PlayerHandle>(h); }
   QVHandle HandleOf(ModulePlayer& player) override {
     return reinterpret_cast<QVHandle>(&Handle(player));
+  }
+  bool Serves(ModulePlayer& player) override {
+    return Handle(player).state.current == &Handle(player);
   }
   bool DeInitModule(ModulePlayer& player) override {
     return MpegModule::DeInitModule(Handle(player));
@@ -80,6 +84,8 @@ class MpegDecoderModule final : public DecoderModule {
     return MpegModule::GetInfo2(Handle(player), text);
   }
   int32_t LastError(ModulePlayer& player) override { return MpegModule::LastError(Handle(player)); }
+
+  void SetErrorCode(int32_t code) override { ModuleState::Instance().errors.Set(code); }
 
   bool GetVolume(ModulePlayer& player, uint32_t* volume) override {
     return MpegModule::GetVolume(Handle(player), volume);

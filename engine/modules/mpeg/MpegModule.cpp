@@ -65,8 +65,10 @@ PlayerHandle* InitModule() {
 
 bool DeInitModule(PlayerHandle& handle) {
   ModuleState& state = handle.state;
+  // COM stays entered for the player the module serves.
+  const bool served = state.current == &handle;
   delete &handle;
-  state.com.Release();
+  if (served) state.com.Release();
   return true;
 }
 
@@ -82,6 +84,7 @@ bool Open(PlayerHandle& handle) {
            state.input.Seek == nullptr || state.input.Read == nullptr))
         RaiseModuleFailure(qvInputFailure);
       state.stream.Open(state.input, &state.canSetPosition);
+      state.output.inputFile = state.stream.Input().Identity();
     } catch (...) {
       // A failed open closes what it opened.
       if (state.stream.IsOpen()) state.stream.Close();
@@ -141,7 +144,7 @@ bool Play(PlayerHandle& handle) {
     if (!StartDecodeThread(handle)) {
       handle.mode = pmReady;
       handle.runOwnsInput = false;
-      state.writer.CloseOutput();
+      state.writer.DiscardOutput();
       RaiseModuleFailure(qvInternalError);
     }
     return true;
@@ -183,12 +186,7 @@ bool Stop(PlayerHandle& handle) {
 }
 
 bool Close(PlayerHandle& handle) {
-  ModuleState& state = handle.state;
-  handle.EndRun();
-  handle.ReapThread();
-  state.decoder.DecoderReset();
-  if (state.stream.IsOpen()) state.stream.Close();
-  handle.mode = pmClosed;
+  handle.CloseInput();
   return true;
 }
 

@@ -3,24 +3,31 @@
 #include "engine/modules/mpeg/ModuleState.h"
 
 PlayerHandle::PlayerHandle(ModuleState& moduleState) : state(moduleState) {
-  // A new player takes the module over; an earlier player that is still running ends first,
-  // so that no decode thread works on the record that is reset here.
-  if (state.current != nullptr && state.current != this) state.current->EndRun();
+  // A new player takes the module over: what an earlier player still holds ends first, so
+  // that no decode thread or input of it works on the record that is reset here.
+  if (state.current != nullptr && state.current != this) state.current->CloseInput();
   state.current = this;
   state.ResetRecord();
 }
 
 PlayerHandle::~PlayerHandle() {
-  EndRun();
-  ReapThread();
+  // A player the module no longer serves holds nothing of it.
   if (state.current == this) {
-    state.decoder.DecoderReset();
-    if (state.stream.IsOpen()) state.stream.Close();
+    CloseInput();
     state.ResetRecord();
     state.current = nullptr;
   }
   mode = pmClosed;
   magic = 0;
+}
+
+void PlayerHandle::CloseInput() {
+  EndRun();
+  ReapThread();
+  state.decoder.DecoderReset();
+  if (state.stream.IsOpen()) state.stream.Close();
+  state.output.inputFile.reset();
+  mode = pmClosed;
 }
 
 void PlayerHandle::EndRun() {

@@ -13,7 +13,8 @@ class ModuleState;
 
 struct PlayerHandle : public ModulePlayer {
   explicit PlayerHandle(ModuleState& moduleState);
-  // Ends a running decode, releases the decoder and closes the input.
+  // For the player the module serves: ends a running decode, releases the decoder and closes
+  // the input.
   ~PlayerHandle();
   PlayerHandle(const PlayerHandle&) = delete;
   PlayerHandle& operator=(const PlayerHandle&) = delete;
@@ -26,6 +27,8 @@ struct PlayerHandle : public ModulePlayer {
   void EndRun();
   // Joins a decode thread that has ended by itself.
   void ReapThread();
+  // Ends a running decode, releases the decoder and closes the input: mode pmClosed.
+  void CloseInput();
 
   uint32_t magic = HandleMagic;
   ModuleState& state;

@@ -8,6 +8,7 @@
 #include <cerrno>
 #include <cstring>
 
+#include "engine/modules/common/InputFile.h"
 #include "engine/modules/common/ModuleFailure.h"
 
 StreamInput::~StreamInput() { Close(); }
@@ -46,10 +47,9 @@ void StreamInput::Open(const InputSource& source, QVByteBool* canSetPosition) {
       Release();
       RaiseModuleFailure(qvInputFailure);
     }
-    // Read only, existing files only, not inherited by child processes.
-    fd_ = ::open(source_.Name.c_str(), O_RDONLY | O_CLOEXEC);
+    fd_ = OpenInputFile(source_.Name.c_str());
     struct stat info;
-    if (fd_ < 0 || ::fstat(fd_, &info) != 0 || !S_ISREG(info.st_mode)) {
+    if (fd_ < 0 || ::fstat(fd_, &info) != 0) {
       Close();
       Release();
       RaiseModuleFailure(qvInputFailure);

@@ -4,9 +4,11 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "engine/PluginInterface.h"
+#include "engine/modules/common/InputFile.h"
 
 // How the input is to be opened (QVSetInputMode, QVSetInputName, QVSetInCB).
 struct InputSource {
@@ -49,6 +51,8 @@ class StreamInput {
   int64_t ApeTagSize() const { return apeTagSize_; }
   QVStream Stream() const { return stream_; }
   int32_t Mode() const { return mode_; }
+  // The open file's identity; none for the host's stream.
+  std::optional<FileIdentity> Identity() const { return fd_ >= 0 ? IdentityOf(fd_) : std::nullopt; }
 
   // The ID3v1 block for QVGetInfo2, its texts zero-terminated; null when there is no tag.
   const char* TagBlock();

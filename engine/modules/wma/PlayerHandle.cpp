@@ -6,6 +6,12 @@
 PlayerHandle::PlayerHandle(ModuleState& moduleState) : state(moduleState) {}
 
 PlayerHandle::~PlayerHandle() {
+  CloseInput();
+  // Also when the last release frees it: the module never reaches a freed handle.
+  if (state.current == this) state.current = nullptr;
+}
+
+void PlayerHandle::CloseInput() {
   if (Running()) StopRun();
   if (reader != nullptr) {
     IWMAudioReader* released = reader;
@@ -20,11 +26,14 @@ void PlayerHandle::BeginRun() {
   runActive_ = true;
 }
 
-bool PlayerHandle::CloseRun() {
+bool PlayerHandle::CloseRun(bool discard) {
   std::lock_guard<std::mutex> guard(runLock_);
   if (!runActive_) return false;
   runActive_ = false;
-  state.writer.CloseOutput();
+  if (discard)
+    state.writer.DiscardOutput();
+  else
+    state.writer.CloseOutput();
   return true;
 }
 

@@ -37,10 +37,13 @@ struct PlayerHandle final : public IWMAudioReadCallback, public ModulePlayer {
   // The host ends a run: stops the reader (the SDK's thread is out of every callback when it
   // returns) and closes the output unless the run has closed it already. Mode pmOpen.
   void StopRun();
+  // Ends a running run and releases the reader: mode pmClosed.
+  void CloseInput();
   // QVPlay opens a run: from now on the callbacks write to the output.
   void BeginRun();
-  // Closes the output of a run that has not been closed yet (false: it had been).
-  bool CloseRun();
+  // Closes the output of a run that has not been closed yet (false: it had been); for a play
+  // that fails, `discard` also removes the WAV file the play created.
+  bool CloseRun(bool discard = false);
 
   uint32_t magic = HandleMagic;
   std::atomic<int32_t> mode{pmClosed};

@@ -1,5 +1,6 @@
 #include "engine/modules/common/DecoderModule.h"
 #include "engine/modules/common/HandleCheck.h"
+#include "engine/modules/wma/ModuleState.h"
 #include "engine/modules/wma/WmaModule.h"
 #include "engine/modules/wma/PlayerHandle.h"
 
@@ -15,6 +16,9 @@ class WmaDecoderModule final : public DecoderModule {
   ModulePlayer* Checked(QVHandle h) override { return CheckHandle<PlayerHandle>(h); }
   QVHandle HandleOf(ModulePlayer& player) override {
     return reinterpret_cast<QVHandle>(&Handle(player));
+  }
+  bool Serves(ModulePlayer& player) override {
+    return Handle(player).state.current == &Handle(player);
   }
   bool DeInitModule(ModulePlayer& player) override {
     return WmaModule::DeInitModule(Handle(player));
@@ -81,6 +85,8 @@ class WmaDecoderModule final : public DecoderModule {
     return WmaModule::GetInfo2(Handle(player), text);
   }
   int32_t LastError(ModulePlayer&) override { return WmaModule::LastError(); }
+
+  void SetErrorCode(int32_t code) override { ModuleState::Instance().errors.Set(code); }
 
   bool GetVolume(ModulePlayer& player, uint32_t* volume) override {
     return WmaModule::GetVolume(Handle(player), volume);

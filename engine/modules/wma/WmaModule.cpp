@@ -4,8 +4,10 @@
 #include <cstring>
 #include <initializer_list>
 #include <new>
+#include <optional>
 #include <string_view>
 
+#include "engine/modules/common/InputFile.h"
 #include "engine/modules/common/ModuleFailure.h"
 #include "engine/modules/common/ModuleOperation.h"
 #include "engine/modules/wma/CodePage.h"
@@ -116,9 +118,9 @@ void ApplyLimits(PlayerHandle& handle, uint32_t start, uint32_t end) {
 
 PlayerHandle* InitModule() {
   ModuleState& state = State();
-  // A new player takes the module over: an earlier player's run ends first, so that none of
-  // its samples reach the output of the record reset here.
-  if (state.current != nullptr && state.current->Running()) state.current->StopRun();
+  // A new player takes the module over: what an earlier player holds ends first, its run and
+  // its reader, so that none of its samples reach the output of the record reset here.
+  if (state.current != nullptr) state.current->CloseInput();
   PlayerHandle* handle = new (std::nothrow) PlayerHandle(state);
   if (handle == nullptr) return nullptr;
   state.ResetRecord();
@@ -134,10 +136,13 @@ PlayerHandle* InitModule() {
 bool DeInitModule(PlayerHandle& handle) {
   ModuleState& state = handle.state;
   PlayerHandle* const player = &handle;
+  const bool served = state.current == player;
   delete player;  // directly, not through the callback object's release
+  // The names, the current handle and COM are the player's that the module serves.
+  if (!served) return true;
   state.inputName.reset();
   state.output.outputName.reset();
-  if (state.current == player) state.current = nullptr;
+  state.current = nullptr;
   state.com.Release();
   return true;
 }
@@ -152,10 +157,17 @@ bool Open(PlayerHandle& handle) {
     state.position = 0;
     char16_t wide[NameRoom];
     if (!AnsiToWide(state.inputName->c_str(), wide, NameRoom)) RaiseModuleFailure(qvInternalError);
+    // Only a regular file is handed to the SDK; its identity keeps the output off it.
+    const int file = OpenInputFile(state.inputName->c_str());
+    if (file < 0) RaiseModuleFailure(qvInputFailure);
+    const std::optional<FileIdentity> identity = IdentityOf(file);
+    ::close(file);
     IWMAudioReader* reader = nullptr;
-    if (FAILED(WMAudioCreateReader(wide, &handle, &reader, nullptr)) || reader == nullptr)
+    if (!identity || FAILED(WMAudioCreateReader(wide, &handle, &reader, nullptr)) ||
+        reader == nullptr)
       RaiseModuleFailure(qvInputFailure);
     handle.reader = reader;
+    state.output.inputFile = identity;
     handle.mode = pmOpen;
     return true;
   });
@@ -188,7 +200,7 @@ bool Play(PlayerHandle& handle) {
     } else {
       state.position = 0;
       if (handle.reader->Seek(0) != S_OK) {
-        handle.CloseRun();
+        handle.CloseRun(true);
         RaiseModuleFailure(qvInputFailure);
       }
     }
@@ -197,7 +209,7 @@ bool Play(PlayerHandle& handle) {
     handle.mode = pmPlaying;
     if (handle.reader->Start() != S_OK) {
       handle.reader->Stop();
-      handle.CloseRun();
+      handle.CloseRun(true);
       handle.mode = pmReady;
       RaiseModuleFailure(qvInputFailure);
     }
@@ -241,13 +253,8 @@ bool Stop(PlayerHandle& handle) {
 }
 
 bool Close(PlayerHandle& handle) {
-  if (handle.Running()) handle.StopRun();
-  if (handle.reader != nullptr) {
-    IWMAudioReader* reader = handle.reader;
-    handle.reader = nullptr;
-    reader->Release();
-  }
-  handle.mode = pmClosed;
+  handle.CloseInput();
+  handle.state.output.inputFile.reset();
   return true;
 }
 

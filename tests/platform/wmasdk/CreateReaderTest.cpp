@@ -1,11 +1,18 @@
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
+#include <atomic>
+#include <chrono>
 #include <cstring>
 #include <string>
+#include <thread>
 
 #include "platform/wmasdk/WmaSdk.h"
 #include "tests/platform/wmasdk/RecordingCallback.h"
 #include "tests/platform/wmasdk/SdkFixtures.h"
+#include "tests/support/Wait.h"
 
 namespace {
 
@@ -222,6 +229,33 @@ TEST(CreateReader, FailsForWhatItCannotOpenAndStoresNoReader) {
   EXPECT_EQ(WMAudioCreateReader(nullptr, &callback, &reader, nullptr), E_INVALIDARG);
   EXPECT_EQ(WMAudioCreateReader(path.c_str(), nullptr, &reader, nullptr), E_INVALIDARG);
   EXPECT_EQ(WMAudioCreateReader(path.c_str(), &callback, nullptr, nullptr), E_INVALIDARG);
+}
+
+// A FIFO with no writer would hold a blocking open for ever: the creation runs on a thread of
+// its own, and a writer end opened after the deadline releases a reader that waits.
+TEST(CreateReader, RefusesWhatIsNotARegularFileAtOnce) {
+  TempFolder folder;
+  const std::string fifo = folder.File("fifo.wma");
+  ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+  for (const std::string& name : {fifo, std::string("/dev/zero"), folder.File("")}) {
+    SCOPED_TRACE(name);
+    RecordingCallback callback;
+    IWMAudioReader* reader = nullptr;
+    std::atomic<bool> done{false};
+    HRESULT result = S_OK;
+    std::thread create([&] {
+      result = WMAudioCreateReader(Wide(name).c_str(), &callback, &reader, nullptr);
+      done = true;
+    });
+    const bool atOnce = WaitFor([&] { return done.load(); }, std::chrono::seconds(10));
+    if (!atOnce) ::close(::open(fifo.c_str(), O_WRONLY | O_NONBLOCK));
+    create.join();
+    EXPECT_TRUE(atOnce) << "the reader's creation waited";
+    EXPECT_LT(result, 0);
+    EXPECT_EQ(reader, nullptr);
+    EXPECT_EQ(callback.references, 1u);
+    if (reader != nullptr) reader->Release();
+  }
 }
 
 TEST(CreateReader, OpensANameOutsideAsciiAndARelativeNameWithAColon) {

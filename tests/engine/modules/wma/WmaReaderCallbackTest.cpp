@@ -3,12 +3,15 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <filesystem>
 #include <string>
 
 #include "engine/modules/wma/ModuleState.h"
 #include "engine/modules/wma/PlayerHandle.h"
 #include "engine/modules/wma/WmaModule.h"
 #include "tests/engine/modules/wma/ScriptedReader.h"
+#include "tests/support/Files.h"
+#include "tests/support/TempFolder.h"
 
 namespace {
 
@@ -47,11 +50,16 @@ class WmaReaderCallback : public testing::Test {
     if (handle != nullptr) WmaModule::DeInitModule(*handle);
     EXPECT_EQ(reader.references, 0u);
   }
-  bool Open(const char* name = "/music/song.wma") {
+  // The module hands the SDK only a regular file: the names stand for empty files, which the
+  // scripted reader never reads.
+  bool Open(const char* name = "song.wma") {
     reader.references = 1;  // a new reader each time
     NextReader = &reader;
-    return WmaModule::SetInputName(*handle, name) && WmaModule::Open(*handle);
+    const std::string path = Music(name);
+    WriteBytes(path, {});
+    return WmaModule::SetInputName(*handle, path.c_str()) && WmaModule::Open(*handle);
   }
+  std::string Music(const char* name) const { return music.File(name); }
   void Ready() {
     ASSERT_TRUE(Open());
     ASSERT_TRUE(WmaModule::InitStream(*handle));
@@ -64,6 +72,7 @@ class WmaReaderCallback : public testing::Test {
   int32_t Code() { return WmaModule::LastError(); }
   std::string Slot(int slot) { return handle->metadataSlots[slot]; }
 
+  TempFolder music;
   PlayerHandle* handle = nullptr;
   ScriptedReader reader;
   Output output;
@@ -71,8 +80,9 @@ class WmaReaderCallback : public testing::Test {
 };
 
 TEST_F(WmaReaderCallback, OpenHandsTheNameOverInWideCharactersWithTheHandleAsCallback) {
-  ASSERT_TRUE(Open("/music/Tön €.wma"));
-  EXPECT_EQ(reader.fileName, u"/music/Tön €.wma");
+  ASSERT_TRUE(Open("Tön €.wma"));
+  const std::string folder = music.path().string();  // ASCII
+  EXPECT_EQ(reader.fileName, std::u16string(folder.begin(), folder.end()) + u"/Tön €.wma");
   EXPECT_EQ(reader.callback, static_cast<IWMAudioReadCallback*>(handle));
   EXPECT_EQ(static_cast<void*>(reader.callback), static_cast<void*>(handle));
   EXPECT_EQ(handle->references, 2);
@@ -81,7 +91,8 @@ TEST_F(WmaReaderCallback, OpenHandsTheNameOverInWideCharactersWithTheHandleAsCal
   EXPECT_EQ(handle->references, 1);
 
   NextReader = nullptr;  // the SDK refuses the file
-  ASSERT_TRUE(WmaModule::SetInputName(*handle, "/music/bad.wma"));
+  WriteBytes(Music("bad.wma"), {});
+  ASSERT_TRUE(WmaModule::SetInputName(*handle, Music("bad.wma").c_str()));
   EXPECT_FALSE(WmaModule::Open(*handle));
   EXPECT_EQ(Code(), qvInputFailure);
   EXPECT_EQ(handle->mode, pmClosed);
@@ -182,6 +193,36 @@ TEST_F(WmaReaderCallback, PlayPositionsTheReaderAtTheStartLimitOrAtZero) {
       EXPECT_EQ(output.ends, 1) << "the output opened for the run is closed again";
     }
     EXPECT_EQ(output.ends, 1);
+    ASSERT_TRUE(WmaModule::Close(*handle));
+  }
+}
+
+// The reader cannot be positioned or started after the WAV file opened: the failed play
+// removes a file it made and keeps one that was there before.
+TEST_F(WmaReaderCallback, APlayThatFailsAfterTheOutputOpenedLeavesNoFileItMade) {
+  const std::string existing = Music("existing.wav");
+  WriteBytes(existing, std::vector<uint8_t>(100, 7));
+  struct Case {
+    const char* what;
+    bool seeks, starts;
+    std::string output;
+    bool remains;
+  } const cases[] = {
+      {"no seek, a new file", false, true, Music("new.wav"), false},
+      {"no start, a new file", true, false, Music("new.wav"), false},
+      {"no start, a file that was there", true, false, existing, true},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    reader.seek = [&](DWORD) { return c.seeks ? S_OK : E_FAIL; };
+    reader.startResult = c.starts ? S_OK : E_FAIL;
+    Ready();
+    ASSERT_TRUE(WmaModule::SetOutputMode(*handle, omFile));
+    ASSERT_TRUE(WmaModule::SetOutputName(*handle, c.output.c_str()));
+    EXPECT_FALSE(WmaModule::Play(*handle));
+    EXPECT_EQ(Code(), qvInputFailure);
+    EXPECT_EQ(handle->mode, pmReady);
+    EXPECT_EQ(std::filesystem::exists(c.output), c.remains);
     ASSERT_TRUE(WmaModule::Close(*handle));
   }
 }

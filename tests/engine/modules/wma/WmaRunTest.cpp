@@ -176,8 +176,8 @@ TEST_F(WmaRun, ANewRunAfterAStopWhilePausedStartsUnpaused) {
   EXPECT_EQ(recorder.ends, 2);
 }
 
-// A second player made while the first one's run goes on ends that run first: each file holds
-// its own samples only.
+// A second player made while the first one's run goes on ends that run first, and the first
+// player's reader with it: each file holds its own samples only.
 TEST_F(WmaRun, ASecondInitModuleEndsTheRunningRunFirst) {
   OpenReady("v2-44k-stereo.wma");
   const std::string first = folder.File("first.wav");
@@ -187,7 +187,7 @@ TEST_F(WmaRun, ASecondInitModuleEndsTheRunningRunFirst) {
 
   const QVHandle second = qv_->QVInitModule();
   ASSERT_NE(second, 0u);
-  EXPECT_EQ(qv_->QVGetPlayerMode(h_), pmOpen);
+  EXPECT_EQ(qv_->QVGetPlayerMode(h_), pmClosed);
   const WavFile firstWav = ReadWav(first);
   EXPECT_TRUE(firstWav.valid);
   EXPECT_EQ(firstWav.rate, 44100u);

@@ -1,0 +1,68 @@
+#include "platform/wmasdk/FileInput.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+
+extern "C" {
+#include <libavformat/avio.h>
+#include <libavutil/error.h>
+#include <libavutil/mem.h>
+}
+
+namespace {
+
+constexpr int BufferSize = 32768;
+
+}  // namespace
+
+FileInput::~FileInput() {
+  if (context_ != nullptr) {
+    av_freep(&context_->buffer);
+    avio_context_free(&context_);
+  }
+  if (file_ >= 0) ::close(file_);
+}
+
+bool FileInput::Open(const std::string& path) {
+  // Without O_NONBLOCK opening a FIFO waits for a writer; O_NOCTTY keeps a terminal from
+  // becoming the process's own. Not inherited by child processes.
+  file_ = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
+  if (file_ < 0) return false;
+  struct stat info;
+  if (::fstat(file_, &info) != 0 || !S_ISREG(info.st_mode)) return false;
+  const int flags = ::fcntl(file_, F_GETFL);
+  if (flags < 0 || ::fcntl(file_, F_SETFL, flags & ~O_NONBLOCK) != 0) return false;
+  auto* buffer = static_cast<unsigned char*>(av_malloc(BufferSize));
+  if (buffer == nullptr) return false;
+  context_ = avio_alloc_context(buffer, BufferSize, 0, this, &Read, nullptr, &Seek);
+  if (context_ == nullptr) {
+    av_free(buffer);
+    return false;
+  }
+  return true;
+}
+
+int FileInput::Read(void* opaque, uint8_t* buffer, int size) {
+  const int file = static_cast<FileInput*>(opaque)->file_;
+  for (;;) {
+    const ssize_t n = ::read(file, buffer, static_cast<size_t>(size));
+    if (n > 0) return static_cast<int>(n);
+    if (n == 0) return AVERROR_EOF;
+    if (errno != EINTR) return AVERROR(errno);
+  }
+}
+
+int64_t FileInput::Seek(void* opaque, int64_t offset, int whence) {
+  const int file = static_cast<FileInput*>(opaque)->file_;
+  if (whence == AVSEEK_SIZE) {
+    struct stat info;
+    return ::fstat(file, &info) == 0 ? static_cast<int64_t>(info.st_size) : AVERROR(errno);
+  }
+  whence &= ~AVSEEK_FORCE;
+  if (whence != SEEK_SET && whence != SEEK_CUR && whence != SEEK_END) return AVERROR(EINVAL);
+  const off_t at = ::lseek(file, static_cast<off_t>(offset), whence);
+  return at < 0 ? AVERROR(errno) : static_cast<int64_t>(at);
+}
