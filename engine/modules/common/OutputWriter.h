@@ -34,8 +34,9 @@ class OutputWriter {
   // progress, and blocks that come after it go nowhere. A WAV file that cannot be closed sets
   // code 6; nothing is raised.
   void CloseOutput();
-  // Whether the open output has failed for good: a WAV file that could not be written takes
-  // no more blocks, and the run that writes to it ends.
+  // Whether the open output has failed for good: a WAV file that could not be written, or a
+  // wave device that refused a buffer, takes no more blocks, and the run that writes to it
+  // ends.
   bool OutputFailed() const;
 
   // While set, WriteBlock drops blocks (except in WAV file mode).
