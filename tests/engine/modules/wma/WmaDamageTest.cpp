@@ -54,6 +54,7 @@ const DamageCase Cases[] = {
     {"data-count", Outcome::InPlace, {}},
     // Header fields that leave no way to read the packets, or nothing to read in them.
     {"fp-packet-size", Outcome::RunFails, {}},
+    {"fp-no-packet-size", Outcome::RunFails, {}},  // no audio at all: never an empty success
     {"stream-number", Outcome::RunFails, {}},
     {"data-size", Outcome::RunFails, {}},
     {"data-id", Outcome::OpenFails, {}},
