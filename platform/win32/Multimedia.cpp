@@ -347,6 +347,8 @@ MMRESULT WINAPI waveOutWrite(HWAVEOUT device, LPWAVEHDR header, UINT size) {
   std::shared_ptr<WaveDevice> found = Find(device);
   if (found == nullptr) return MMSYSERR_INVALHANDLE;
   if (header == nullptr || size != sizeof(WAVEHDR)) return MMSYSERR_INVALPARAM;
+  // A device taken away while it is open (unplugged) takes no more buffers.
+  if (DeviceCount() == 0) return MMSYSERR_NODRIVER;
   {
     std::lock_guard<std::mutex> guard(found->lock);
     if (found->closing) return MMSYSERR_INVALHANDLE;

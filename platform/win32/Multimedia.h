@@ -112,6 +112,8 @@ MMRESULT WINAPI waveOutOpen(LPHWAVEOUT device, UINT deviceId, LPCWAVEFORMATEX fo
 MMRESULT WINAPI waveOutClose(HWAVEOUT device);
 MMRESULT WINAPI waveOutPrepareHeader(HWAVEOUT device, LPWAVEHDR header, UINT size);
 MMRESULT WINAPI waveOutUnprepareHeader(HWAVEOUT device, LPWAVEHDR header, UINT size);
+// MMSYSERR_NODRIVER once the machine's devices have been taken away (the device unplugged);
+// what it holds plays on.
 MMRESULT WINAPI waveOutWrite(HWAVEOUT device, LPWAVEHDR header, UINT size);
 // Stops playback and marks every queued buffer done; returns after their WOM_DONE calls
 // (unless called from the device's own callback).

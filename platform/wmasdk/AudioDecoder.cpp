@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <limits>
+#include <memory>
+#include <utility>
 
 extern "C" {
 #include <libavcodec/avcodec.h>
@@ -23,6 +25,27 @@ constexpr const char* AllowedCodecs = "wmav1,wmav2,wmapro,wmalossless,wmavoice";
 constexpr int MaxChannels = 8;
 constexpr int MaxSampleRate = 384000;
 
+// A demuxer for the file, reading it through `input`, positioned at its first packet; null
+// when the file is none it reads (or no regular file: see FileInput).
+AVFormatContext* OpenDemuxer(FileInput& input, const std::string& path) {
+  // Named rather than probed: probing asks every demuxer about the file. The ASF demuxer
+  // still refuses a file that does not begin with an ASF header.
+  const AVInputFormat* asf = av_find_input_format(AllowedFormats);
+  AVFormatContext* format = nullptr;
+  if (asf == nullptr || !input.Open(path) || (format = avformat_alloc_context()) == nullptr)
+    return nullptr;
+  AVDictionary* options = nullptr;
+  av_dict_set(&options, "protocol_whitelist", AllowedProtocols, 0);
+  av_dict_set(&options, "format_whitelist", AllowedFormats, 0);
+  av_dict_set(&options, "codec_whitelist", AllowedCodecs, 0);
+  // The demuxer reads the file opened and checked here, through its own context.
+  format->pb = input.Context();
+  format->flags |= AVFMT_FLAG_CUSTOM_IO;
+  if (avformat_open_input(&format, path.c_str(), asf, &options) < 0) format = nullptr;
+  av_dict_free(&options);
+  return format;
+}
+
 uint32_t ClampToU32(int64_t value) {
   if (value <= 0) return 0;
   return static_cast<uint32_t>(std::min<int64_t>(value, std::numeric_limits<uint32_t>::max()));
@@ -39,24 +62,12 @@ AudioDecoder::~AudioDecoder() {
 }
 
 bool AudioDecoder::Open(const std::string& path) {
-  AVDictionary* options = nullptr;
-  av_dict_set(&options, "protocol_whitelist", AllowedProtocols, 0);
-  av_dict_set(&options, "format_whitelist", AllowedFormats, 0);
-  av_dict_set(&options, "codec_whitelist", AllowedCodecs, 0);
-  // Named rather than probed: probing asks every demuxer about the file. The ASF demuxer
-  // still refuses a file that does not begin with an ASF header.
-  const AVInputFormat* asf = av_find_input_format(AllowedFormats);
-  if (asf == nullptr || !input_.Open(path) || (format_ = avformat_alloc_context()) == nullptr) {
-    av_dict_free(&options);
-    return false;
-  }
-  // The demuxer reads the file opened and checked here, through its own context.
-  format_->pb = input_.Context();
-  format_->flags |= AVFMT_FLAG_CUSTOM_IO;
-  const int opened = avformat_open_input(&format_, path.c_str(), asf, &options);
-  av_dict_free(&options);
-  if (opened < 0) return false;
+  input_ = std::make_unique<FileInput>();
+  format_ = OpenDemuxer(*input_, path);
+  if (format_ == nullptr) return false;
+  path_ = path;
   dataOffset_ = format_->pb != nullptr ? avio_tell(format_->pb) : 0;
+  packets_.Read(*format_);
 
   const AVCodec* decoder = nullptr;
   stream_ = av_find_best_stream(format_, AVMEDIA_TYPE_AUDIO, -1, -1, &decoder, 0);
@@ -113,6 +124,9 @@ void AudioDecoder::TakeTimings() {
 // overlap of the frame decoded last.
 bool AudioDecoder::OpenCodec() {
   avcodec_free_context(&codec_);
+  heldBack_ = 0;
+  lastFedDuration_ = 0;
+  firstFrameOut_ = false;
   codec_ = avcodec_alloc_context3(decoder_);
   if (codec_ == nullptr) return false;
   if (avcodec_parameters_to_context(codec_, format_->streams[stream_]->codecpar) < 0) return false;
@@ -189,13 +203,18 @@ uint32_t AudioDecoder::BlockTime() const {
   return ClampToU32(static_cast<int64_t>(samplesOut_ * 1000 / sampleRate_));
 }
 
+int64_t AudioDecoder::Origin() const {
+  if (originKept_) return origin_;
+  const int64_t start = format_->streams[stream_]->start_time;
+  return start != AV_NOPTS_VALUE ? start : 0;
+}
+
 // After a seek, the samples are counted from the time stamp of the first packet read.
 void AudioDecoder::TakeTimeBase(const AVPacket& packet) {
   timeBasePending_ = false;
   if (packet.pts == AV_NOPTS_VALUE) return;
-  const AVStream* stream = format_->streams[stream_];
-  const int64_t start = stream->start_time != AV_NOPTS_VALUE ? stream->start_time : 0;
-  const int64_t ms = av_rescale_q(packet.pts - start, stream->time_base, {1, 1000});
+  const int64_t ms =
+      av_rescale_q(packet.pts - Origin(), format_->streams[stream_]->time_base, {1, 1000});
   samplesOut_ = static_cast<uint64_t>(ClampToU32(ms)) * sampleRate_ / 1000;
 }
 
@@ -210,20 +229,107 @@ void AudioDecoder::DropBeforeSeekTarget(std::vector<uint8_t>& block) {
   samplesOut_ += drop;
 }
 
+bool AudioDecoder::InPlace(const AVPacket& packet) const {
+  if (!packets_.Known()) return true;
+  const int64_t index = packets_.IndexAt(packet.pos);
+  return index >= 0 && index >= lastGoodPacket_;
+}
+
+// Past the packet read last, and past the one gone on at last time, which did not help.
+int64_t AudioDecoder::NextAfterDamage() const { return std::max(lastGoodPacket_, resumedAt_) + 1; }
+
+bool AudioDecoder::PacketsLeft() const {
+  return packets_.Known() && NextAfterDamage() < packets_.Count();
+}
+
+bool AudioDecoder::PassDamage() {
+  if (!PacketsLeft()) return false;
+  const int64_t next = NextAfterDamage();
+  // A fresh demuxer, as the one that lost its way keeps the state of the damaged packet.
+  // Its own input: the old demuxer still reads through the old one until it is closed.
+  auto freshInput = std::make_unique<FileInput>();
+  AVFormatContext* fresh = OpenDemuxer(*freshInput, path_);
+  if (fresh == nullptr || static_cast<int>(fresh->nb_streams) <= stream_) {
+    avformat_close_input(&fresh);
+    return false;
+  }
+  for (unsigned i = 0; i < fresh->nb_streams; ++i)
+    if (static_cast<int>(i) != stream_) fresh->streams[i]->discard = AVDISCARD_ALL;
+  if (av_seek_frame(fresh, -1, packets_.Start(next), AVSEEK_FLAG_BYTE) < 0) {
+    avformat_close_input(&fresh);
+    return false;
+  }
+  if (!originKept_) {
+    // The fresh demuxer takes its first packet's time as the stream's start.
+    const int64_t start = format_->streams[stream_]->start_time;
+    origin_ = lastGoodPacket_ >= 0 && start != AV_NOPTS_VALUE ? start : 0;
+    originKept_ = true;
+  }
+  avformat_close_input(&format_);
+  format_ = fresh;
+  input_ = std::move(freshInput);
+  resumedAt_ = next;
+  resumedSinceGood_ = true;
+  gapPending_ = true;
+  return true;
+}
+
+// A frame the decoder could not make sense of costs only itself: its samples are lost, and the
+// next frame's time places what follows. False when decoding cannot go on at all.
+bool AudioDecoder::DecoderRefused(int result) {
+  if (result == AVERROR(ENOMEM)) return false;
+  gapPending_ = true;
+  return true;
+}
+
+// Whether a packet's time can be the stream's: within the file's duration, where it has one.
+bool AudioDecoder::PlausibleTime(int64_t pts) const {
+  if (pts == AV_NOPTS_VALUE) return false;
+  if (durationMs_ == 0) return true;
+  const int64_t ms = av_rescale_q(pts - Origin(), format_->streams[stream_]->time_base, {1, 1000});
+  return ms >= 0 && ms <= static_cast<int64_t>(durationMs_) + 1000;
+}
+
+// A packet whose time lies past the end of the one before it: the demuxer passed over what
+// came between.
+void AudioDecoder::NoteLostPackets(const AVPacket& packet) {
+  if (!PlausibleTime(packet.pts)) return;
+  if (fedEnd_ != AV_NOPTS_VALUE && packet.pts > fedEnd_ + std::max<int64_t>(packet.duration / 2, 1))
+    gapPending_ = true;
+  fedEnd_ = packet.pts + packet.duration;
+  fedPts_ = packet.pts;
+}
+
+void AudioDecoder::FillGap(const AVFrame& frame, std::vector<uint8_t>& block) {
+  gapPending_ = false;
+  if (!PlausibleTime(frame.pts) || frame.nb_samples <= 0) return;
+  const int64_t at = av_rescale_q(frame.pts - Origin() - heldBack_, format_->streams[stream_]->time_base,
+                                  {1, static_cast<int>(sampleRate_)});
+  const auto frameSamples = static_cast<int64_t>(frame.nb_samples);
+  const int64_t gap = at - static_cast<int64_t>(samplesOut_);
+  // Lost samples come in whole frames; less than half of one is the rounding of the times.
+  if (gap < frameSamples / 2) return;
+  const int64_t lost = (gap + frameSamples / 2) / frameSamples * frameSamples;
+  block.insert(block.begin(), static_cast<size_t>(lost) * channels_ * 2, 0);
+}
+
 AudioDecoder::Step AudioDecoder::Next(std::vector<uint8_t>& block, uint32_t& msTime) {
   if (format_ == nullptr || codec_ == nullptr) return Step::Failed;
   touched_ = true;
   while (!finished_) {
     const int received = avcodec_receive_frame(codec_, frame_);
     if (received == 0) {
+      firstFrameOut_ = true;
       const bool configured = ConfigureResampler(*frame_);
       const bool converted = configured && Convert(frame_, block);
+      if (converted && gapPending_) FillGap(*frame_, block);
       av_frame_unref(frame_);
       if (!converted) return Step::Failed;
       DropBeforeSeekTarget(block);
       if (block.empty()) continue;
       msTime = BlockTime();
       samplesOut_ += block.size() / (channels_ * 2);
+      deliveredAny_ = true;
       return Step::Block;
     }
     if (received == AVERROR_EOF) {
@@ -233,27 +339,57 @@ AudioDecoder::Step AudioDecoder::Next(std::vector<uint8_t>& block, uint32_t& msT
       if (block.empty()) break;
       msTime = BlockTime();
       samplesOut_ += block.size() / (channels_ * 2);
+      deliveredAny_ = true;
       return Step::Block;
     }
     if (received != AVERROR(EAGAIN)) {
-      // A frame the decoder could not make sense of is skipped, as players do.
-      if (received == AVERROR_INVALIDDATA) continue;
-      return Step::Failed;
+      if (!DecoderRefused(received)) return Step::Failed;
+      continue;
     }
 
     if (draining_) return Step::Failed;  // no frame and no end: the decoder is stuck
     const int read = av_read_frame(format_, packet_);
     if (read == AVERROR_EOF) {
+      // The end of the data, or a demuxer that stopped short of it (or ran past the end on a
+      // damaged size): reading goes on at the packet after the last one read. What was lost
+      // stays lost when nothing could be read after it.
+      if (PassDamage()) continue;
+      if (resumedSinceGood_) return Step::Failed;
       draining_ = true;
       if (avcodec_send_packet(codec_, nullptr) < 0) return Step::Failed;
       continue;
     }
-    if (read < 0) return Step::Failed;
+    if (read < 0) {
+      if (PassDamage()) continue;
+      return Step::Failed;
+    }
     if (packet_->stream_index == stream_) {
+      if (!InPlace(*packet_)) {
+        // The demuxer has lost its way in the packet before: what it reads now is no packet.
+        av_packet_unref(packet_);
+        if (PassDamage()) continue;
+        return Step::Failed;
+      }
+      if (PlausibleTime(packet_->pts) && fedPts_ != AV_NOPTS_VALUE && packet_->pts <= fedPts_) {
+        // Read again after the damage (the demuxer may give the packet it lost its way in as
+        // the one before), or a damaged time: given once only.
+        av_packet_unref(packet_);
+        continue;
+      }
+      if (packets_.Known()) {
+        lastGoodPacket_ = packets_.IndexAt(packet_->pos);
+        resumedSinceGood_ = false;
+      }
       if (timeBasePending_) TakeTimeBase(*packet_);
+      if (!firstFrameOut_) {
+        // The frame that comes out first is that of the packet fed last.
+        heldBack_ += lastFedDuration_;
+        lastFedDuration_ = std::max<int64_t>(packet_->duration, 0);
+      }
+      NoteLostPackets(*packet_);
       fedSinceReset_ = true;
       const int sent = avcodec_send_packet(codec_, packet_);
-      if (sent < 0 && sent != AVERROR_INVALIDDATA && sent != AVERROR(EAGAIN)) {
+      if (sent < 0 && sent != AVERROR(EAGAIN) && !DecoderRefused(sent)) {
         av_packet_unref(packet_);
         return Step::Failed;
       }
@@ -261,7 +397,9 @@ AudioDecoder::Step AudioDecoder::Next(std::vector<uint8_t>& block, uint32_t& msT
     av_packet_unref(packet_);
   }
   block.clear();
-  return Step::End;
+  // A file that gave no sample at all held no audio the decoder could read; samples lost with
+  // nothing after them to place them were cut from the end.
+  return deliveredAny_ && !gapPending_ ? Step::End : Step::Failed;
 }
 
 bool AudioDecoder::Seek(uint32_t msTime) {
@@ -286,6 +424,13 @@ bool AudioDecoder::Seek(uint32_t msTime) {
     avcodec_flush_buffers(codec_);
   }
   fedSinceReset_ = false;
+  // Damage after the seek is passed over from where the seek landed.
+  lastGoodPacket_ = packets_.Containing(avio_tell(format_->pb)) - 1;
+  resumedAt_ = -1;
+  resumedSinceGood_ = false;
+  fedEnd_ = AV_NOPTS_VALUE;
+  fedPts_ = AV_NOPTS_VALUE;
+  gapPending_ = false;
   draining_ = false;
   finished_ = false;
   touched_ = true;

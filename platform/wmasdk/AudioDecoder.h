@@ -1,12 +1,20 @@
 // The decoding engine behind the reader: opens a Windows Media Audio file with libavformat,
 // decodes its audio stream with libavcodec and turns every decoded frame into one block of
 // interleaved 16-bit PCM with libswresample, in a format fixed when the file is opened.
+//
+// Damage costs only what it touches: where the file's packets have one size, a packet the
+// demuxer loses its way in (or gives up at) is passed over and reading goes on at the next
+// packet, and the samples of what was lost become silence of their length, so every later
+// sample stays in place. Reading fails when the demuxer cannot be brought past the damage
+// before the end of the file's data, and when the file yields no samples at all.
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
+#include "platform/wmasdk/DataPackets.h"
 #include "platform/wmasdk/FileInput.h"
 
 struct AVCodec;
@@ -50,9 +58,22 @@ class AudioDecoder {
   bool Convert(const AVFrame* frame, std::vector<uint8_t>& block);
   uint32_t BlockTime() const;
   void TakeTimeBase(const AVPacket& packet);
+  int64_t Origin() const;
   void DropBeforeSeekTarget(std::vector<uint8_t>& block);
+  // Goes on at the packet after the damage; false when there is none to go on at.
+  bool PassDamage();
+  int64_t NextAfterDamage() const;
+  bool PacketsLeft() const;
+  // Whether a packet of the stream came from where the file's packets lie.
+  bool InPlace(const AVPacket& packet) const;
+  void NoteLostPackets(const AVPacket& packet);
+  bool DecoderRefused(int result);
+  bool PlausibleTime(int64_t pts) const;
+  // Silence in front of the block for the samples lost before the frame.
+  void FillGap(const AVFrame& frame, std::vector<uint8_t>& block);
 
-  FileInput input_;  // outlives the demuxer reading it: the destructor closes that first
+  // Outlives the demuxer reading it: the destructor closes that first.
+  std::unique_ptr<FileInput> input_;
   AVFormatContext* format_ = nullptr;
   const AVCodec* decoder_ = nullptr;
   AVCodecContext* codec_ = nullptr;
@@ -60,7 +81,26 @@ class AudioDecoder {
   AVFrame* frame_ = nullptr;
   SwrContext* resampler_ = nullptr;
   int stream_ = -1;
+  std::string path_;
   int64_t dataOffset_ = 0;  // where the packets begin
+  DataPackets packets_;
+  int64_t lastGoodPacket_ = -1;  // the last packet the stream's data came from in order
+  int64_t resumedAt_ = -1;       // the last packet reading went on at after damage
+  bool resumedSinceGood_ = false;
+  // Samples were lost: the next frame's time says how many.
+  bool gapPending_ = false;
+  // The time and end of the packet fed last (AV_NOPTS_VALUE, INT64_MIN, when none).
+  int64_t fedPts_ = INT64_MIN;
+  int64_t fedEnd_ = INT64_MIN;
+  // A fresh decoder gives nothing for its first packets: their duration, in the stream's
+  // time base, is what its frames' times are ahead of their place in the output.
+  int64_t heldBack_ = 0;
+  int64_t lastFedDuration_ = 0;
+  bool firstFrameOut_ = false;
+  bool deliveredAny_ = false;
+  // The stream's start time, kept from the first demuxer once another takes over.
+  int64_t origin_ = 0;
+  bool originKept_ = false;
   // The input side the resampler is configured for.
   int resamplerFormat_ = -1;
   int resamplerRate_ = 0;

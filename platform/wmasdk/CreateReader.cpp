@@ -1,10 +1,15 @@
 // The SDK's one export.
+#include <dlfcn.h>
+
 #include <memory>
 #include <mutex>
 #include <new>
 
 extern "C" {
+#include <libavcodec/avcodec.h>
+#include <libavformat/avformat.h>
 #include <libavutil/log.h>
+#include <libswresample/swresample.h>
 }
 
 #include "platform/wmasdk/AudioDecoder.h"
@@ -26,3 +31,23 @@ HRESULT WINAPI WMAudioCreateReader(LPCWSTR fileName, IWMAudioReadCallback* callb
     return E_OUTOFMEMORY;
   }
 }
+
+namespace {
+
+// FFmpeg's libraries, and the libraries they load, keep what they allocate as they start in
+// their static data and never free it: unloaded with the module, that memory would be lost
+// each time a host loads the module again. Once loaded they stay, as the platform's own
+// component stays loaded.
+__attribute__((constructor)) void KeepFfmpegLoaded() {
+  const void* inEachLibrary[] = {reinterpret_cast<const void*>(&avformat_open_input),
+                                 reinterpret_cast<const void*>(&avcodec_open2),
+                                 reinterpret_cast<const void*>(&swr_init),
+                                 reinterpret_cast<const void*>(&av_log_set_level)};
+  for (const void* function : inEachLibrary) {
+    Dl_info library{};
+    if (dladdr(function, &library) != 0 && library.dli_fname != nullptr)
+      dlopen(library.dli_fname, RTLD_NOW | RTLD_NOLOAD | RTLD_NODELETE);
+  }
+}
+
+}  // namespace

@@ -102,7 +102,11 @@ void OutputWriter::DiscardOutput() {
 }
 
 bool OutputWriter::OutputFailed() const {
-  return activeOutputMode_.load() == omFile && wavFile_.Failed();
+  switch (activeOutputMode_.load()) {
+    case omFile: return wavFile_.Failed();
+    case omMMSystem: return waveDevice_.Failed();
+    default: return false;
+  }
 }
 
 bool OutputWriter::CanSetOutputVolume(const OutputSettings& settings, QVByteBool* separate) {

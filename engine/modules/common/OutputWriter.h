@@ -37,8 +37,9 @@ class OutputWriter {
   // CloseOutput for a play that fails after its output opened: a WAV file the play created is
   // removed again, so that the failed play leaves nothing behind.
   void DiscardOutput();
-  // Whether the open output has failed for good: a WAV file that could not be written takes
-  // no more blocks, and the run that writes to it ends.
+  // Whether the open output has failed for good: a WAV file that could not be written, or a
+  // wave device that refused a buffer, takes no more blocks, and the run that writes to it
+  // ends.
   bool OutputFailed() const;
 
   // While set, WriteBlock drops blocks (except in WAV file mode).

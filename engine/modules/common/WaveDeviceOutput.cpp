@@ -39,6 +39,7 @@ WAVEFORMATEX WaveDeviceOutput::Format(const OutputSettings& settings, bool limit
 void WaveDeviceOutput::Open(OutputSettings& settings) {
   if (waveOutGetNumDevs() == 0) RaiseModuleFailure(qvOutputFailure);
   inFlight_.store(0);
+  failed_ = false;
   const WAVEFORMATEX format = Format(settings, true);
   staging_.assign(static_cast<size_t>(std::max(settings.bufferSize, 0)), 0);
   seekInProgress_.store(false);
@@ -89,7 +90,7 @@ void WaveDeviceOutput::Write(const void* data, uint32_t length) {
   if (header == nullptr || copy == nullptr) {
     delete header;
     delete[] copy;
-    RaiseModuleFailure(qvOutputFailure);
+    Refuse();
   }
   if (length != 0) std::memcpy(copy, data, length);
   header->lpData = copy;
@@ -99,7 +100,7 @@ void WaveDeviceOutput::Write(const void* data, uint32_t length) {
   if (waveOutPrepareHeader(device, header, sizeof(WAVEHDR)) != MMSYSERR_NOERROR) {
     delete[] copy;
     delete header;
-    RaiseModuleFailure(qvOutputFailure);
+    Refuse();
   }
   // Counted before it is queued, so that a drain on another thread never sees a queued
   // buffer uncounted, and the completion never takes the count below zero.
@@ -109,8 +110,13 @@ void WaveDeviceOutput::Write(const void* data, uint32_t length) {
     waveOutUnprepareHeader(device, header, sizeof(WAVEHDR));
     delete[] copy;
     delete header;
-    RaiseModuleFailure(qvOutputFailure);
+    Refuse();
   }
+}
+
+void WaveDeviceOutput::Refuse() {
+  failed_ = true;
+  RaiseModuleFailure(qvOutputFailure);
 }
 
 void CALLBACK WaveDeviceOutput::Completion(HWAVEOUT device, UINT message, DWORD_PTR instance,

@@ -24,7 +24,8 @@ class WaveDeviceOutput {
   // Code 6 without a device or when it does not open. May turn the settings' use output
   // callbacks switch off (no action callback, or the start report refused).
   void Open(OutputSettings& settings);
-  // Code 6 when the device refuses the buffer; the block is released first. A block dropped
+  // Code 6 when the device refuses the buffer; the block is released first, and the output has
+  // failed for good (Failed) until it is opened again. A block dropped
   // during a seek holds the writer until the seek is over: a decoder that ran on while the
   // device plays out would drop the rest of the stream.
   void Write(const void* data, uint32_t length);
@@ -39,12 +40,14 @@ class WaveDeviceOutput {
   bool SetVolume(const OutputSettings& settings, uint32_t volume);
 
   int32_t BuffersInFlight() const { return inFlight_.load(); }
+  bool Failed() const { return failed_; }
 
  private:
   static void CALLBACK Completion(HWAVEOUT device, UINT message, DWORD_PTR instance,
                                   DWORD_PTR param1, DWORD_PTR param2);
   WAVEFORMATEX Format(const OutputSettings& settings, bool limitRate) const;
   void DropDuringSeek();
+  [[noreturn]] void Refuse();
   // Opens a device of the settings' number and format with no callback, for a volume call.
   HWAVEOUT OpenForVolume(const OutputSettings& settings) const;
 
@@ -55,4 +58,5 @@ class WaveDeviceOutput {
   std::atomic<HWAVEOUT> device_{nullptr};
   std::atomic<int32_t> inFlight_{0};
   std::vector<uint8_t> staging_;
+  bool failed_ = false;  // written and read by the writing thread only
 };

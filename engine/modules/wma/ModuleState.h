@@ -10,6 +10,7 @@
 
 #include "engine/PluginInterface.h"
 #include "engine/modules/common/ModuleServices.h"
+#include "engine/modules/wma/PlayPosition.h"
 
 class ModuleState : public ModuleServices {
  public:
@@ -23,7 +24,7 @@ class ModuleState : public ModuleServices {
   // The rest of the record. The SDK's thread advances the position while a run goes on.
   uint32_t duration = 0;
   uint32_t bitRate = 0;
-  std::atomic<uint32_t> position{0};
+  PlayPosition position;
   std::optional<std::string> inputName;
   // Stored for the interface's sake; file input is the only one.
   QVInputOpenProc inputOpen = nullptr;

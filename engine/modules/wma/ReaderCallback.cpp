@@ -31,14 +31,12 @@ HRESULT WINAPI PlayerHandle::OnSample(const BYTE* data, DWORD length, DWORD /*ms
       // A block after the run has ended goes nowhere: the output is closed.
       if (!runActive_) return true;
       state.output.bufferSize = static_cast<int32_t>(length);
-      // Bytes per second in unsigned 32 bits, as the format gives it; a format that makes it
-      // 0 leaves the position where it is instead of dividing by 0.
+      // Bytes per second in unsigned 32 bits, as the format gives it.
       const uint32_t bytesPerSecond =
           (static_cast<uint32_t>(state.output.bitsPerSample) *
            static_cast<uint32_t>(state.output.channels) * state.output.sampleRate) /
           8;
-      if (bytesPerSecond != 0)
-        state.position = state.position + static_cast<uint32_t>(length) * 1000u / bytesPerSecond;
+      state.position.Advance(static_cast<uint32_t>(length), bytesPerSecond);
     }
     // A paused run holds the SDK's thread here; a stop request ends the wait.
     while (pauseRequest != 0 && stopRequest == 0) std::this_thread::sleep_for(PausePoll);
@@ -53,7 +51,8 @@ HRESULT WINAPI PlayerHandle::OnSample(const BYTE* data, DWORD length, DWORD /*ms
       state.writer.WriteBlock(data, length);
     } catch (const ModuleFailure& failure) {
       if (!state.writer.OutputFailed()) throw;
-      // A WAV file that cannot be written ends the run; its code stays for the host.
+      // An output that has failed for good (a WAV file that cannot be written, a wave device
+      // that refuses a buffer) ends the run; its code stays for the host.
       guard.unlock();
       state.errors.Set(failure.code);
       EndRunFromReader(false, pmFinished);
@@ -74,7 +73,8 @@ HRESULT WINAPI PlayerHandle::OnStatus(WMT_STATUS status, HRESULT /*result*/,
       std::unique_lock<std::mutex> guard(runLock_);
       const bool active = runActive_;
       guard.unlock();
-      if (active) state.errors.Set(qvInternalError);
+      // The file could not be read to its end: damage, never a success.
+      if (active) state.errors.Set(status == WMT_READ_ERROR ? qvInputFailure : qvInternalError);
       EndRunFromReader(false, pmOpen);
       break;
     }

@@ -200,6 +200,30 @@ TEST_F(WaveOut, HeaderRules) {
   EXPECT_EQ(waveOutWrite(device, &other.header, sizeof(WAVEHDR)), MMSYSERR_INVALHANDLE);
 }
 
+// A device taken away while open (unplugged) refuses new buffers; what it holds still plays and
+// comes back done, and the handle closes as before.
+TEST_F(WaveOut, ADeviceTakenAwayRefusesBuffersAndPlaysWhatItHolds) {
+  CallbackLog log;
+  HWAVEOUT device = Open(log);
+  ASSERT_NE(device, nullptr);
+  Buffer held(30);
+  Buffer refused(10);
+  ASSERT_EQ(waveOutPrepareHeader(device, &held.header, sizeof(WAVEHDR)), MMSYSERR_NOERROR);
+  ASSERT_EQ(waveOutPrepareHeader(device, &refused.header, sizeof(WAVEHDR)), MMSYSERR_NOERROR);
+  ASSERT_EQ(waveOutWrite(device, &held.header, sizeof(WAVEHDR)), MMSYSERR_NOERROR);
+  {
+    SoundDeviceChoice none("none");
+    EXPECT_EQ(waveOutWrite(device, &refused.header, sizeof(WAVEHDR)), MMSYSERR_NODRIVER);
+    EXPECT_EQ(refused.header.dwFlags, WHDR_PREPARED);  // never queued
+    ASSERT_TRUE(Eventually([&] { return log.DoneCount() == 1; }));
+  }
+  EXPECT_EQ(waveOutUnprepareHeader(device, &held.header, sizeof(WAVEHDR)), MMSYSERR_NOERROR);
+  EXPECT_EQ(waveOutUnprepareHeader(device, &refused.header, sizeof(WAVEHDR)), MMSYSERR_NOERROR);
+  ASSERT_EQ(waveOutClose(device), MMSYSERR_NOERROR);
+  std::lock_guard<std::mutex> guard(log.lock);
+  EXPECT_EQ(log.done, std::vector<WAVEHDR*>{&held.header});
+}
+
 TEST_F(WaveOut, CompletionMayUnprepareItsBuffer) {
   CallbackLog log;
   log.unprepareOnDone = true;

@@ -2,6 +2,8 @@
 // module's writer, whose blocks are the SDK's samples.
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <cstdlib>
 #include <vector>
 
 #include "tests/engine/modules/wma/WmaHost.h"
@@ -37,6 +39,39 @@ TEST_F(WmaDevices, WaveDeviceRunReportsStartAndEndOnly) {
   EXPECT_EQ(recorder_.starts, 1);
   EXPECT_EQ(recorder_.ends, 1);
   EXPECT_EQ(recorder_.blocks, 0);
+}
+
+// The device is taken away (unplugged) as the run starts: the first buffer it refuses ends the
+// run with code 6, where the run stands then; the rest of the file is not delivered.
+TEST_F(WmaDevices, ARefusedBufferEndsTheRunWithCodeSix) {
+  struct Host {
+    static QVBool WINAPI Data(void*, int32_t, int32_t, int32_t, int32_t, QVUserValue) {
+      return TRUE;
+    }
+    static QVBool WINAPI Action(QVByteBool init, QVUserValue user) {
+      auto* self = reinterpret_cast<Host*>(user);
+      if (init) {
+        setenv("BRASSEL_AUDIO", "none", 1);  // the SDK's thread has not started yet
+      } else {
+        self->positionAtEnd = self->qv->QVGetPos(self->h);
+      }
+      return TRUE;
+    }
+    const WmaExports* qv;
+    QVHandle h;
+    std::atomic<int32_t> positionAtEnd{-1};
+  } host{&*qv_, h_};
+  ASSERT_TRUE(qv_->QVSetInputName(h_, WmaFixture("v2-22k-mono-4s.wma").c_str()));
+  ASSERT_TRUE(qv_->QVSetOutputMode(h_, omMMSystem));
+  ASSERT_TRUE(qv_->QVOpen(h_));
+  ASSERT_TRUE(qv_->QVInitStream(h_));
+  ASSERT_TRUE(qv_->QVSetOutCB(h_, &Host::Data, &Host::Action, reinterpret_cast<QVUserValue>(&host)));
+  ASSERT_TRUE(qv_->QVUseOutCB(h_, 1));
+  ASSERT_TRUE(qv_->QVPlay(h_));
+  EXPECT_EQ(WaitWhileRunning(*qv_, h_), pmFinished);
+  EXPECT_EQ(qv_->QVLastError(h_), qvOutputFailure);
+  // One block of 1024 samples at 22050 Hz had been delivered: 46 ms of the 4.5 s.
+  EXPECT_EQ(host.positionAtEnd.load(), 46);
 }
 
 TEST_F(WmaDevices, DirectSoundRunReachesTheEnd) {

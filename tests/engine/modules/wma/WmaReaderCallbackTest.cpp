@@ -234,11 +234,12 @@ TEST_F(WmaReaderCallback, SamplesAdvanceThePositionAndEndTheRunPastTheEndLimit) 
   EXPECT_EQ(WmaModule::GetPos(*handle), 46);
   EXPECT_EQ(handle->OnSample(block, 8192, 46), S_OK);
   EXPECT_EQ(WmaModule::GetPos(*handle), 92);
-  EXPECT_EQ(handle->OnSample(block, 100, 92), S_OK);  // 100 000 / 176 400: nothing
-  EXPECT_EQ(WmaModule::GetPos(*handle), 92);
+  // 16 484 bytes delivered: 93 ms, though the last block alone holds less than one.
+  EXPECT_EQ(handle->OnSample(block, 100, 92), S_OK);
+  EXPECT_EQ(WmaModule::GetPos(*handle), 93);
   EXPECT_EQ(output.sizes, (std::vector<int32_t>{8192, 8192, 100}));
   EXPECT_EQ(handle->state.output.bufferSize, 100);
-  // 138 > 100: the reader is stopped and the block not written.
+  // 139 > 100: the reader is stopped and the block not written.
   EXPECT_EQ(handle->OnSample(block, 8192, 92), S_OK);
   EXPECT_EQ(reader.calls, (std::vector<std::string>{"Stop"}));
   EXPECT_EQ(output.sizes.size(), 3u);
@@ -278,7 +279,7 @@ TEST_F(WmaReaderCallback, StatusReportsEndTheRunOnce) {
       {WMT_EOF, pmFinished, 0},
       {WMT_ERROR, pmOpen, qvInternalError},
       {WMT_NO_RIGHTS, pmOpen, qvInternalError},
-      {WMT_READ_ERROR, pmOpen, qvInternalError},
+      {WMT_READ_ERROR, pmOpen, qvInputFailure},  // the file could not be read to its end
       {WMT_BUFFERING_START, -1, 0},
       {WMT_BUFFERING_STOP, -1, 0},
       {WMT_LOCATING, -1, 0},

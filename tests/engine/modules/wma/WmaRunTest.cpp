@@ -30,7 +30,7 @@ class WmaRun : public PlayerTest<WmaLibrary> {
       if (block == 2) qv_->QVPause(h_);
     };
     ASSERT_TRUE(qv_->QVPlay(h_));
-    ASSERT_TRUE(WaitForPosition(3 * 46));
+    ASSERT_TRUE(WaitForPosition(ThirdBlockPosition));
   }
   // Waits until the SDK's thread has taken the next block into the sample operation: the
   // position moves before the pause wait and before the block is written.
@@ -38,28 +38,37 @@ class WmaRun : public PlayerTest<WmaLibrary> {
     return WaitFor([&] { return qv_->QVGetPos(h_) == position; });
   }
 
+  // Three blocks of 8192 bytes of 44100 Hz stereo, or of 2048 bytes of 22050 Hz mono, have
+  // been delivered: 139 ms (3 x 46 would lose a fraction of a millisecond per block).
+  static constexpr int32_t ThirdBlockPosition = 3 * 8192 * 1000 / 176400;
+
   // Outlives the handle, whose run may still call it when a test fails early.
   CallbackRecorder recorder;
   TempFolder folder;
 };
 
-// 8192-byte blocks of 44100 Hz stereo add 46 ms each (8 192 000 / 176 400, truncated).
-TEST_F(WmaRun, ThePositionAdvancesByTheBytesDelivered) {
+// The position counts the samples delivered: after n bytes of 44100 Hz stereo it is
+// n x 1000 / 176 400 ms, truncated once, not block by block (8192-byte blocks of 46.4 ms each
+// would lose 1.5% of the time so).
+TEST_F(WmaRun, ThePositionCountsTheSamplesDelivered) {
   OpenReady("v2-44k-stereo.wma");
   recorder.Install(*qv_, h_);
   ASSERT_TRUE(qv_->QVPlay(h_));
   EXPECT_EQ(WaitWhileRunning(*qv_, h_), pmFinished);
   ASSERT_GT(recorder.sizes.size(), 3u);
-  int32_t expected = 0;
+  int64_t delivered = 0;
   for (size_t i = 0; i < recorder.sizes.size(); ++i) {
     if (i + 1 < recorder.sizes.size()) {
       EXPECT_EQ(recorder.sizes[i], 8192);
     }
-    expected += recorder.sizes[i] * 1000 / 176400;
-    EXPECT_EQ(recorder.positions[i], expected) << i;
+    delivered += recorder.sizes[i];
+    EXPECT_EQ(recorder.positions[i], delivered * 1000 / 176400) << i;
   }
   EXPECT_EQ(recorder.positions[0], 46);
   EXPECT_EQ(recorder.positions[1], 92);
+  EXPECT_EQ(recorder.positions[2], 139);
+  // At the last block: the 65 536 samples of the file, 1486 ms.
+  EXPECT_EQ(recorder.positions.back(), 1486);
   EXPECT_EQ(recorder.format.bits, 16);
   EXPECT_EQ(recorder.format.channels, 2);
   EXPECT_EQ(recorder.format.rate, 44100);
@@ -72,7 +81,7 @@ TEST_F(WmaRun, TheEndIsReportedOnceAndThePositionIsThenTheDuration) {
   OpenReady("v2-44k-stereo.wma");
   ToFile(folder.File("out.wav"));
   ASSERT_TRUE(qv_->QVPlay(h_));
-  // Running, the position stays below the duration (1472 ms are delivered); finished, it
+  // Running, the position stays below the duration (1486 ms are delivered); finished, it
   // reads the duration, and asking for it does not take the end report.
   ASSERT_TRUE(WaitFor([&] { return qv_->QVGetPos(h_) == 1532; }));
   EXPECT_EQ(qv_->QVGetPlayerMode(h_), pmFinished);
@@ -131,7 +140,7 @@ TEST_F(WmaRun, PauseHoldsTheSdksThreadUntilResume) {
     }
   };
   ASSERT_TRUE(qv_->QVPlay(h_));
-  ASSERT_TRUE(WaitForPosition(3 * 46));
+  ASSERT_TRUE(WaitForPosition(ThirdBlockPosition));
   EXPECT_EQ(qv_->QVGetPlayerMode(h_), pmPaused);
   EXPECT_EQ(recorder.Blocks(), 2);
   EXPECT_TRUE(qv_->QVPause(h_));  // pausing again keeps it paused

@@ -1,0 +1,124 @@
+// Damaged copies of a Windows Media Audio file converted by teskwma.dll as the converter does:
+// each either fails with the input failure code, or gives a WAV file in which every packet but
+// the damaged ones is in place: as long as the clean decode, and equal to it outside the
+// damaged packets' samples. Damage is never a silent success.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "tests/engine/modules/wma/WmaHost.h"
+
+namespace {
+
+// The layout of wma/v2-44k-stereo.wma (see wma-damaged/make-fixtures.sh): 9 packets, decoded
+// into 32 frames of 2048 samples; packet 0 gives frames 0-1, packet k frames 4k-2 to 4k+1,
+// packet 8 frames 30-31.
+constexpr size_t FrameBytes = 2048 * 4;
+constexpr int Frames = 32;
+
+int PacketOfFrame(int frame) { return frame < 2 ? 0 : std::min((frame + 2) / 4, 8); }
+
+// The frames that may differ from the clean decode when the packets are damaged: their own,
+// the frame after each (it overlaps the last one lost), and after a damaged first packet the
+// next packet's first two, which a decoder that starts there gives nothing for.
+std::set<int> FramesTouchedBy(const std::set<int>& packets) {
+  std::set<int> touched;
+  for (int frame = 0; frame < Frames; ++frame) {
+    const int packet = PacketOfFrame(frame);
+    if (packets.count(packet) != 0) touched.insert(frame);
+    if (frame > 0 && packets.count(PacketOfFrame(frame - 1)) != 0) touched.insert(frame);
+  }
+  if (packets.count(0) != 0) touched.insert({2, 3});
+  return touched;
+}
+
+enum class Outcome {
+  OpenFails,  // QVOpen: code 5
+  RunFails,   // the run ends in pmOpen with code 5; what was decoded before stays in place
+  InPlace,    // pmFinished, no code, every packet but the damaged ones in place
+};
+
+struct DamageCase {
+  const char* name;
+  Outcome outcome;
+  std::set<int> damaged;  // InPlace: the packets the damage touches
+};
+
+const DamageCase Cases[] = {
+    // Header fields the decoding does not depend on.
+    {"fp-duration", Outcome::InPlace, {}},
+    {"fp-packet-count", Outcome::InPlace, {}},
+    {"data-count", Outcome::InPlace, {}},
+    // Header fields that leave no way to read the packets, or nothing to read in them.
+    {"fp-packet-size", Outcome::RunFails, {}},
+    {"fp-no-packet-size", Outcome::RunFails, {}},  // no audio at all: never an empty success
+    {"stream-number", Outcome::RunFails, {}},
+    {"data-size", Outcome::RunFails, {}},
+    {"data-id", Outcome::OpenFails, {}},
+    // Damage in the packets: each costs only what it touches.
+    {"first-packet", Outcome::InPlace, {0}},
+    {"run-1024", Outcome::InPlace, {2, 3}},
+    {"packet-header", Outcome::InPlace, {3}},
+    {"time-stamp", Outcome::InPlace, {4}},
+    {"block-byte", Outcome::InPlace, {5}},
+    {"payload-length", Outcome::InPlace, {6}},
+    // Nothing after the damage to place it by, or nothing decodable at all.
+    {"last-packet", Outcome::RunFails, {}},
+    {"all-packets", Outcome::RunFails, {}},
+};
+
+class WmaDamage : public PlayerTest<WmaLibrary> {
+ protected:
+  TempFolder folder;
+};
+
+TEST_F(WmaDamage, ADamagedFileFailsOrKeepsEveryPacketButTheDamagedOnesInPlace) {
+  const std::vector<uint8_t> clean = ReadBytes(WmaFixture("v2-44k-stereo.pcm"));
+  ASSERT_EQ(clean.size(), Frames * FrameBytes);
+  for (const DamageCase& c : Cases) {
+    SCOPED_TRACE(c.name);
+    const std::string input = FixturePath(std::string("wma-damaged/") + c.name + ".wma").string();
+    const std::string output = folder.File(std::string(c.name) + ".wav");
+    ASSERT_TRUE(qv_->QVClose(h_));
+    ASSERT_TRUE(qv_->QVSetInputName(h_, input.c_str()));
+    if (c.outcome == Outcome::OpenFails) {
+      EXPECT_FALSE(qv_->QVOpen(h_));
+      EXPECT_EQ(qv_->QVLastError(h_), qvInputFailure);
+      continue;
+    }
+    ASSERT_TRUE(qv_->QVOpen(h_));
+    ASSERT_TRUE(qv_->QVInitStream(h_));
+    ASSERT_TRUE(qv_->QVSetOutputMode(h_, omFile));
+    ASSERT_TRUE(qv_->QVSetOutputName(h_, output.c_str()));
+    ASSERT_TRUE(qv_->QVPlay(h_));
+    const int32_t mode = WaitWhileRunning(*qv_, h_);
+    const int32_t code = qv_->QVLastError(h_);
+    const WavFile wav = ReadWav(output);
+    ASSERT_TRUE(wav.valid);
+    ASSERT_EQ(wav.data.size() % FrameBytes, 0u);
+    const int frames = static_cast<int>(wav.data.size() / FrameBytes);
+    if (c.outcome == Outcome::RunFails) {
+      EXPECT_EQ(mode, pmOpen);
+      EXPECT_EQ(code, qvInputFailure);
+      EXPECT_LT(frames, Frames);
+      EXPECT_TRUE(std::equal(wav.data.begin(), wav.data.end(), clean.begin()));
+      continue;
+    }
+    EXPECT_EQ(mode, pmFinished);
+    EXPECT_EQ(code, 0);
+    ASSERT_EQ(frames, Frames);
+    const std::set<int> touched = FramesTouchedBy(c.damaged);
+    for (int frame = 0; frame < Frames; ++frame) {
+      if (touched.count(frame) != 0) continue;
+      const auto at = static_cast<ptrdiff_t>(frame * FrameBytes);
+      EXPECT_TRUE(std::equal(wav.data.begin() + at, wav.data.begin() + at + FrameBytes,
+                             clean.begin() + at))
+          << "frame " << frame << " of packet " << PacketOfFrame(frame);
+    }
+  }
+}
+
+}  // namespace
