@@ -397,9 +397,8 @@ AudioDecoder::Step AudioDecoder::Next(std::vector<uint8_t>& block, uint32_t& msT
     av_packet_unref(packet_);
   }
   block.clear();
-  // A file that gave no sample at all held no audio the decoder could read; samples lost with
-  // nothing after them to place them were cut from the end.
-  return deliveredAny_ && !gapPending_ ? Step::End : Step::Failed;
+  // A file that gave no sample at all held no audio the decoder could read.
+  return deliveredAny_ ? Step::End : Step::Failed;
 }
 
 bool AudioDecoder::Seek(uint32_t msTime) {

@@ -37,14 +37,14 @@ std::set<int> FramesTouchedBy(const std::set<int>& packets) {
 
 enum class Outcome {
   OpenFails,  // QVOpen: code 5
-  RunFails,   // the run ends in pmOpen with code 5; what was decoded before stays in place
+  RunFails,   // the run ends in pmOpen with code 5, short of the end; what it wrote is in place
   InPlace,    // pmFinished, no code, every packet but the damaged ones in place
 };
 
 struct DamageCase {
   const char* name;
   Outcome outcome;
-  std::set<int> damaged;  // InPlace: the packets the damage touches
+  std::set<int> damaged;  // the packets the damage touches
 };
 
 const DamageCase Cases[] = {
@@ -63,10 +63,12 @@ const DamageCase Cases[] = {
     {"run-1024", Outcome::InPlace, {2, 3}},
     {"packet-header", Outcome::InPlace, {3}},
     {"time-stamp", Outcome::InPlace, {4}},
+    {"coded-byte", Outcome::InPlace, {4}},  // the decoder refuses a block
     {"block-byte", Outcome::InPlace, {5}},
     {"payload-length", Outcome::InPlace, {6}},
     // Nothing after the damage to place it by, or nothing decodable at all.
     {"last-packet", Outcome::RunFails, {}},
+    {"run-1000", Outcome::RunFails, {6, 7}},
     {"all-packets", Outcome::RunFails, {}},
 };
 
@@ -104,14 +106,13 @@ TEST_F(WmaDamage, ADamagedFileFailsOrKeepsEveryPacketButTheDamagedOnesInPlace) {
       EXPECT_EQ(mode, pmOpen);
       EXPECT_EQ(code, qvInputFailure);
       EXPECT_LT(frames, Frames);
-      EXPECT_TRUE(std::equal(wav.data.begin(), wav.data.end(), clean.begin()));
-      continue;
+    } else {
+      EXPECT_EQ(mode, pmFinished);
+      EXPECT_EQ(code, 0);
+      EXPECT_EQ(frames, Frames);
     }
-    EXPECT_EQ(mode, pmFinished);
-    EXPECT_EQ(code, 0);
-    ASSERT_EQ(frames, Frames);
     const std::set<int> touched = FramesTouchedBy(c.damaged);
-    for (int frame = 0; frame < Frames; ++frame) {
+    for (int frame = 0; frame < std::min(frames, Frames); ++frame) {
       if (touched.count(frame) != 0) continue;
       const auto at = static_cast<ptrdiff_t>(frame * FrameBytes);
       EXPECT_TRUE(std::equal(wav.data.begin() + at, wav.data.begin() + at + FrameBytes,
