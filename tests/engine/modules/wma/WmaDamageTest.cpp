@@ -59,6 +59,7 @@ const DamageCase Cases[] = {
     {"data-size", Outcome::RunFails, {}},
     {"data-id", Outcome::OpenFails, {}},
     // Damage in the packets: each costs only what it touches.
+    {"data-count-packet", Outcome::InPlace, {6}},  // with the data's packet count damaged too
     {"first-packet", Outcome::InPlace, {0}},
     {"run-1024", Outcome::InPlace, {2, 3}},
     {"packet-header", Outcome::InPlace, {3}},
