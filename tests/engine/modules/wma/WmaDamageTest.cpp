@@ -116,8 +116,8 @@ TEST_F(WmaDamage, ADamagedFileFailsOrKeepsEveryPacketButTheDamagedOnesInPlace) {
     for (int frame = 0; frame < std::min(frames, Frames); ++frame) {
       if (touched.count(frame) != 0) continue;
       const auto at = static_cast<ptrdiff_t>(frame * FrameBytes);
-      EXPECT_TRUE(std::equal(wav.data.begin() + at, wav.data.begin() + at + FrameBytes,
-                             clean.begin() + at))
+      EXPECT_TRUE(
+          std::equal(wav.data.begin() + at, wav.data.begin() + at + FrameBytes, clean.begin() + at))
           << "frame " << frame << " of packet " << PacketOfFrame(frame);
     }
   }
