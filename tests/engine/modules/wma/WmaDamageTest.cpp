@@ -64,6 +64,7 @@ const DamageCase Cases[] = {
     {"run-1024", Outcome::InPlace, {2, 3}},
     {"packet-header", Outcome::InPlace, {3}},
     {"time-stamp", Outcome::InPlace, {4}},
+    {"time-stamp-far", Outcome::InPlace, {4}},
     {"coded-byte", Outcome::InPlace, {4}},  // the decoder refuses a block
     {"block-byte", Outcome::InPlace, {5}},
     {"payload-length", Outcome::InPlace, {6}},
