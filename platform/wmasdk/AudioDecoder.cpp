@@ -303,8 +303,9 @@ void AudioDecoder::NoteLostPackets(const AVPacket& packet) {
 void AudioDecoder::FillGap(const AVFrame& frame, std::vector<uint8_t>& block) {
   gapPending_ = false;
   if (!PlausibleTime(frame.pts) || frame.nb_samples <= 0) return;
-  const int64_t at = av_rescale_q(frame.pts - Origin() - heldBack_, format_->streams[stream_]->time_base,
-                                  {1, static_cast<int>(sampleRate_)});
+  const int64_t at =
+      av_rescale_q(frame.pts - Origin() - heldBack_, format_->streams[stream_]->time_base,
+                   {1, static_cast<int>(sampleRate_)});
   const auto frameSamples = static_cast<int64_t>(frame.nb_samples);
   const int64_t gap = at - static_cast<int64_t>(samplesOut_);
   // Lost samples come in whole frames; less than half of one is the rounding of the times.

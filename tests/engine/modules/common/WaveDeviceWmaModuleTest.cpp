@@ -65,7 +65,8 @@ TEST_F(WmaDevices, ARefusedBufferEndsTheRunWithCodeSix) {
   ASSERT_TRUE(qv_->QVSetOutputMode(h_, omMMSystem));
   ASSERT_TRUE(qv_->QVOpen(h_));
   ASSERT_TRUE(qv_->QVInitStream(h_));
-  ASSERT_TRUE(qv_->QVSetOutCB(h_, &Host::Data, &Host::Action, reinterpret_cast<QVUserValue>(&host)));
+  ASSERT_TRUE(
+      qv_->QVSetOutCB(h_, &Host::Data, &Host::Action, reinterpret_cast<QVUserValue>(&host)));
   ASSERT_TRUE(qv_->QVUseOutCB(h_, 1));
   ASSERT_TRUE(qv_->QVPlay(h_));
   EXPECT_EQ(WaitWhileRunning(*qv_, h_), pmFinished);

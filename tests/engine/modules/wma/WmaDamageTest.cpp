@@ -59,10 +59,12 @@ const DamageCase Cases[] = {
     {"data-size", Outcome::RunFails, {}},
     {"data-id", Outcome::OpenFails, {}},
     // Damage in the packets: each costs only what it touches.
+    {"data-count-packet", Outcome::InPlace, {6}},  // with the data's packet count damaged too
     {"first-packet", Outcome::InPlace, {0}},
     {"run-1024", Outcome::InPlace, {2, 3}},
     {"packet-header", Outcome::InPlace, {3}},
     {"time-stamp", Outcome::InPlace, {4}},
+    {"time-stamp-far", Outcome::InPlace, {4}},
     {"coded-byte", Outcome::InPlace, {4}},  // the decoder refuses a block
     {"block-byte", Outcome::InPlace, {5}},
     {"payload-length", Outcome::InPlace, {6}},
@@ -115,8 +117,8 @@ TEST_F(WmaDamage, ADamagedFileFailsOrKeepsEveryPacketButTheDamagedOnesInPlace) {
     for (int frame = 0; frame < std::min(frames, Frames); ++frame) {
       if (touched.count(frame) != 0) continue;
       const auto at = static_cast<ptrdiff_t>(frame * FrameBytes);
-      EXPECT_TRUE(std::equal(wav.data.begin() + at, wav.data.begin() + at + FrameBytes,
-                             clean.begin() + at))
+      EXPECT_TRUE(
+          std::equal(wav.data.begin() + at, wav.data.begin() + at + FrameBytes, clean.begin() + at))
           << "frame " << frame << " of packet " << PacketOfFrame(frame);
     }
   }

@@ -130,9 +130,9 @@ TEST(WmaLoad, ACopyInAnUnrelatedFolderLoads) {
 // The probe does it on the virtual device; under the leak checker (the sanitizer build) a lost
 // allocation makes its exit status the checker's and its output the report.
 TEST(WmaLoad, LoadingAndUnloadingItAgainLosesNoMemory) {
-  const ProbeResult reloads = RunCommand("BRASSEL_AUDIO=virtual " + Quoted(WMA_RELOAD_PROBE) + " " +
-                                         Quoted(TESKWMA_PATH) + " " +
-                                         Quoted(WmaFixture("v2-22k-mono-4s.wma").string()));
+  const ProbeResult reloads =
+      RunCommand("BRASSEL_AUDIO=virtual " + Quoted(WMA_RELOAD_PROBE) + " " + Quoted(TESKWMA_PATH) +
+                 " " + Quoted(WmaFixture("v2-22k-mono-4s.wma").string()));
   EXPECT_EQ(reloads.status, 0) << reloads.output;
   EXPECT_EQ(reloads.output.find("LeakSanitizer"), std::string::npos) << reloads.output;
 }

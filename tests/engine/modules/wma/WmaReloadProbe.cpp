@@ -15,8 +15,8 @@ namespace {
 bool PlayStopClose(const QVExports& qv, const char* input) {
   const QVHandle h = qv.QVInitModule();
   if (h == 0) return false;
-  bool played = qv.QVSetInputName(h, input) && qv.QVSetOutputMode(h, omMMSystem) &&
-                qv.QVOpen(h) && qv.QVInitStream(h) && qv.QVPlay(h);
+  bool played = qv.QVSetInputName(h, input) && qv.QVSetOutputMode(h, omMMSystem) && qv.QVOpen(h) &&
+                qv.QVInitStream(h) && qv.QVPlay(h);
   // Stopped with blocks on the device.
   const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(30);
   while (played && qv.QVGetPos(h) < 200) {
