@@ -1,8 +1,10 @@
 // The MPEG module against libavcodec on the same files, in the same run, on one core.
 //
-// Usage: build-dir/bench/SpeedBench [core [module]]
+// Usage: build-dir/bench/SpeedBench [core [module [rounds]]]
 //   core: the core to run on, default the last one this process may use (-1: that default)
-//   module: another build of teskdec.dll to measure instead of this build's (to compare two)
+//   module: another build of teskdec.dll to measure instead of this build's (to compare two;
+//     "-" for this build's)
+//   rounds: how many times each stream is decoded by each side, default 5
 //
 // Decodes the 300-second streams that make-speed-streams.sh makes in the build folder (made on
 // the first run; needs ffmpeg, sox, lame and twolame), all 44.1 kHz: the music-like signal as
@@ -15,6 +17,10 @@
 // both times in seconds and the ratio libavcodec's time / ours (above 1: we are faster), in
 // processor time of the process (the waiting main thread takes none), which other programs
 // sharing the core do not inflate, and the ratio of the wall-clock times beside it.
+//
+// The two sides take turns, round by round, so that a load that comes and goes falls on both;
+// the times are each side's median over the rounds, and the ratio of the medians stands beside
+// the lowest and highest ratio of one round.
 extern "C" {
 #include <libavcodec/avcodec.h>
 #include <libavformat/avformat.h>
@@ -30,6 +36,8 @@ extern "C" {
 #include <cstdlib>
 #include <filesystem>
 #include <string>
+#include <vector>
+#include <algorithm>
 
 #include "bench/CountingOutput.h"
 #include "engine/PluginInterface.h"
@@ -120,6 +128,12 @@ Timing DecodeWithLibavcodec(const std::string& path, uint64_t& samples, std::str
   return timing;
 }
 
+double Median(std::vector<double> values) {
+  std::sort(values.begin(), values.end());
+  const size_t n = values.size();
+  return n % 2 == 1 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2.0;
+}
+
 // Pins the process, and so the decode thread it starts, to one core.
 int PinToOneCore(int wanted) {
   cpu_set_t allowed;
@@ -153,7 +167,8 @@ int main(int argc, char** argv) {
     return 1;
   }
   av_log_set_level(AV_LOG_ERROR);
-  const char* modulePath = argc > 2 ? argv[2] : TESKDEC_PATH;
+  const char* modulePath = argc > 2 && std::string(argv[2]) != "-" ? argv[2] : TESKDEC_PATH;
+  const int rounds = argc > 3 ? std::max(1, std::atoi(argv[3])) : 5;
   const LoadedModule module(modulePath);
   if (!module.Loaded()) {
     std::fprintf(stderr, "%s\n", dlerror());
@@ -175,33 +190,61 @@ int main(int argc, char** argv) {
       {"Layer III 320 kbit/s noise", "layer3-320k-noise-300s.mp3"},
       {"Layer II 192 kbit/s stereo 44.1 kHz", "layer2-192k-stereo-300s.mp2"},
   };
-  std::printf("one core (%d), %s\n", core, modulePath);
-  std::printf("%-44s %9s %12s %7s %11s\n", "stream", "ours s", "libavcodec s", "ratio",
-              "wall ratio");
+  std::printf("one core (%d), %s, %d rounds\n", core, modulePath, rounds);
+  std::printf("%-44s %9s %12s %7s %11s %13s\n", "stream", "ours s", "libavcodec s", "ratio",
+              "wall ratio", "round ratios");
   int status = 0;
+  long residentBefore = -1;
   long moduleResident = -1;
   for (const Stream& s : streams) {
     const std::string path = folder + "/" + s.file;
     uint64_t bytes = 0;
     uint64_t samples = 0;
     std::string decoder;
-    const Timing ours = DecodeWithModule(*module, path, bytes);
-    if (moduleResident < 0) {
-      rusage usage{};
-      getrusage(RUSAGE_SELF, &usage);
-      moduleResident = usage.ru_maxrss;
+    std::vector<double> ours, theirs, oursWall, theirsWall, ratios;
+    bool failed = false;
+    for (int round = 0; round < rounds && !failed; ++round) {
+      if (residentBefore < 0) {
+        rusage usage{};
+        getrusage(RUSAGE_SELF, &usage);
+        residentBefore = usage.ru_maxrss;
+      }
+      // Alternate which side goes first, so neither always finds the file's pages warm.
+      Timing mine, other;
+      if (round % 2 == 0) {
+        mine = DecodeWithModule(*module, path, bytes);
+        if (moduleResident < 0) {
+          rusage usage{};
+          getrusage(RUSAGE_SELF, &usage);
+          moduleResident = usage.ru_maxrss;
+        }
+        other = DecodeWithLibavcodec(path, samples, decoder);
+      } else {
+        other = DecodeWithLibavcodec(path, samples, decoder);
+        mine = DecodeWithModule(*module, path, bytes);
+      }
+      failed = mine.processor <= 0.0 || other.processor <= 0.0;
+      ours.push_back(mine.processor);
+      theirs.push_back(other.processor);
+      oursWall.push_back(mine.wall);
+      theirsWall.push_back(other.wall);
+      ratios.push_back(other.processor / mine.processor);
     }
-    const Timing theirs = DecodeWithLibavcodec(path, samples, decoder);
-    if (ours.processor <= 0.0 || theirs.processor <= 0.0) {
+    if (failed) {
       std::printf("%-44s failed\n", s.title);
       status = 1;
       continue;
     }
-    std::printf("%-44s %9.3f %12.3f %7.2f %11.2f   (%.1f s of sound; libavcodec %s, %.1f s)\n",
-                s.title, ours.processor, theirs.processor, theirs.processor / ours.processor,
-                theirs.wall / ours.wall, static_cast<double>(bytes) / 4.0 / 44100.0,
-                decoder.c_str(), static_cast<double>(samples) / 44100.0);
+    const auto [low, high] = std::minmax_element(ratios.begin(), ratios.end());
+    std::printf(
+        "%-44s %9.3f %12.3f %7.2f %11.2f   %.2f-%.2f   (%.1f s of sound; libavcodec %s, %.1f s)\n",
+        s.title, Median(ours), Median(theirs), Median(theirs) / Median(ours),
+        Median(theirsWall) / Median(oursWall), *low, *high,
+        static_cast<double>(bytes) / 4.0 / 44100.0, decoder.c_str(),
+        static_cast<double>(samples) / 44100.0);
   }
-  std::printf("peak resident memory after the module's first run: %ld KiB\n", moduleResident);
+  // The first round decodes with the module before libavcodec has run: the growth is the run's.
+  std::printf("resident memory: %ld KiB before the module's first run, peak %ld KiB after it\n",
+              residentBefore, moduleResident);
   return status;
 }
