@@ -412,10 +412,10 @@ bool AudioDecoder::Seek(uint32_t msTime) {
       avformat_seek_file(format_, -1, std::numeric_limits<int64_t>::min(), target, target, 0) < 0)
     return false;
   swr_free(&resampler_);
-  // A flush is enough for a decoder that has been fed nothing, or has given everything up to
-  // the end of the file; one stopped on the way keeps the overlap of its last frame through a
-  // flush, and is set up anew.
-  if (fedSinceReset_ && !finished_) {
+  // A flush is enough only for a decoder that has been fed nothing: one that has decoded keeps
+  // the overlap of its last frame and the place of its noise generator through a flush (so a
+  // second run from the start would differ from the first), and is set up anew.
+  if (fedSinceReset_) {
     if (!OpenCodec()) {
       avcodec_free_context(&codec_);  // Next answers Failed from now on
       return false;

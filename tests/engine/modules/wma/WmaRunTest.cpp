@@ -332,3 +332,25 @@ TEST_F(WmaRun, DeInitModuleWhilePlayingEndsTheRunAndClosesTheOutput) {
 }
 
 }  // namespace
+
+// A second run of the same open file, after the first has played to its end, gives the same
+// samples again: the decoder starts from its initial state, its noise generator included.
+TEST_F(WmaRun, ASecondRunAfterTheEndGivesTheSameSamples) {
+  for (const char* file : {"v2-22k-mono-4s.wma", "v2-32k-mono.wma", "v2-44k-stereo.wma"}) {
+    SCOPED_TRACE(file);
+    const std::string pcm = std::string(file).substr(0, std::string(file).size() - 4) + ".pcm";
+    const auto reference = ReadBytes(WmaFixture(pcm.c_str()));
+    OpenReady(file);
+    for (const char* output : {"first.wav", "second.wav"}) {
+      SCOPED_TRACE(output);
+      ToFile(folder.File(output));
+      ASSERT_TRUE(qv_->QVPlay(h_));
+      EXPECT_EQ(WaitWhileRunning(*qv_, h_), pmFinished);
+      EXPECT_TRUE(ReadWav(folder.File(output)).data == reference);
+      // The finished mode, told once, has left the file open.
+      ASSERT_TRUE(qv_->QVInitStream(h_));
+      EXPECT_EQ(qv_->QVGetPlayerMode(h_), pmReady);
+    }
+    ASSERT_TRUE(qv_->QVClose(h_));
+  }
+}
