@@ -43,9 +43,9 @@ void Dct32(double* outA, double* outB, const double (*cosine)[16], const double*
   Dct<32, 0, double>(samples, x, cosine);
 // V[j] = X[16 + j] for j < 16, V[32 + j] = -X[16 - j] for j <= 16.
 #pragma GCC unroll 32
-  for (int j = 0; j <= 16; ++j) outA[16 * j] = x[16 - j];
+  for (int j = 0; j <= 16; ++j) outA[j] = x[16 - j];
 #pragma GCC unroll 32
-  for (int j = 0; j < 16; ++j) outB[16 * j] = x[16 + j];
+  for (int j = 0; j < 16; ++j) outB[j] = x[16 + j];
 }
 
 namespace {
@@ -81,13 +81,13 @@ typedef double Quad __attribute__((vector_size(32)));
   x[31] = Pair{y[15][2], y[15][3]};
 #pragma GCC unroll 32
   for (int j = 0; j <= 16; ++j) {
-    outA0[16 * j] = x[16 - j][0];
-    outA1[16 * j] = x[16 - j][1];
+    outA0[j] = x[16 - j][0];
+    outA1[j] = x[16 - j][1];
   }
 #pragma GCC unroll 32
   for (int j = 0; j < 16; ++j) {
-    outB0[16 * j] = x[16 + j][0];
-    outB1[16 * j] = x[16 + j][1];
+    outB0[j] = x[16 + j][0];
+    outB1[j] = x[16 + j][1];
   }
 }
 
