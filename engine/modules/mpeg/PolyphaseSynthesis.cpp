@@ -110,11 +110,9 @@ constexpr int ColumnStride = PolyphaseSynthesis::ColumnStride;
 
 // The windowed sums of rows 4g to 4g + 3 of one plane, four rows to a vector: terms t = 0..15
 // are the plane's columns with the coefficients at alternating + 16t and reversed + 16t. Each
-// row's sum is split by t mod 4 into four partial sums, each from the term t + 4 on, then t,
-// t + 8 and t + 12, the partial sums added pairwise. With `Fused` every multiply and the add
-// that follows it are one fused operation; the first partial term is added to zero so that
-// the fusion cannot fall on it instead.
-template <bool Fused>
+// row's sum is split by t mod 4 into four partial sums, added pairwise at the end. Where a
+// multiply and the add that follows it become one fused instruction, the first multiply of each
+// partial sum is the one fused with the add of the second term.
 [[gnu::always_inline]] inline void RowSums(const double* plane, const double* alternating,
                                            const double* reversed, int g, Quad& forward,
                                            Quad& backward) {
@@ -124,28 +122,18 @@ template <bool Fused>
   Quad b[4];
 #pragma GCC unroll 4
   for (int r = 0; r < 4; ++r) {
-    const Quad h = at(plane + ColumnStride * (r + 4) + row);
-    a[r] = at(alternating + 16 * (r + 4) + row) * h;
-    b[r] = at(reversed + 16 * (r + 4) + row) * h;
-    if constexpr (Fused) {
-      a[r] += Quad{};
-      b[r] += Quad{};
-    }
+    const Quad h = at(plane + ColumnStride * r + row);
+    a[r] = at(alternating + 16 * r + row) * h;
+    b[r] = at(reversed + 16 * r + row) * h;
   }
 #pragma GCC unroll 3
-  for (int c = 0; c < 16; c += 8) {
+  for (int c = 4; c < 16; c += 4) {
 #pragma GCC unroll 4
     for (int r = 0; r < 4; ++r) {
       const Quad h = at(plane + ColumnStride * (c + r) + row);
       a[r] += at(alternating + 16 * (c + r) + row) * h;
       b[r] += at(reversed + 16 * (c + r) + row) * h;
     }
-  }
-#pragma GCC unroll 4
-  for (int r = 0; r < 4; ++r) {
-    const Quad h = at(plane + ColumnStride * (12 + r) + row);
-    a[r] += at(alternating + 16 * (12 + r) + row) * h;
-    b[r] += at(reversed + 16 * (12 + r) + row) * h;
   }
   forward = (a[0] + a[1]) + (a[2] + a[3]);
   backward = (b[0] + b[1]) + (b[2] + b[3]);
@@ -162,7 +150,6 @@ template <bool Fused>
 // The windowed sums y[0..31] of one channel from the plane the DCT has just filled;
 // `alternating`, `middle` and `reversed` are the coefficients for its column. Row r gives
 // output r and output 32 - r; y[32] (row 0's second) is overwritten.
-template <bool Fused>
 [[gnu::always_inline]] inline void WindowSumsOf(const double* plane, const double* alternating,
                                                 const double* middle, const double* reversed,
                                                 double* y) {
@@ -170,7 +157,7 @@ template <bool Fused>
   for (int g = 0; g < 4; ++g) {
     Quad forward;
     Quad backward;
-    RowSums<Fused>(plane, alternating, reversed, g, forward, backward);
+    RowSums(plane, alternating, reversed, g, forward, backward);
     *reinterpret_cast<QuadUnaligned*>(y + 4 * g) = forward;
     // Rows 4g..4g + 3 are outputs 32 - 4g down to 29 - 4g.
     *reinterpret_cast<QuadUnaligned*>(y + 29 - 4 * g) =
@@ -185,25 +172,25 @@ __attribute__((target("avx2,fma"))) void WindowSumsAvx2(const double* plane,
                                                         const double* alternating,
                                                         const double* middle,
                                                         const double* reversed, double* y) {
-  WindowSumsOf<true>(plane, alternating, middle, reversed, y);
+  WindowSumsOf(plane, alternating, middle, reversed, y);
 }
 
 __attribute__((target("avx2,fma"))) void WindowSumsPairAvx2(
     const double* plane0, const double* plane1, const double* alternating, const double* middle,
     const double* reversed, double* y0, double* y1) {
-  WindowSumsOf<true>(plane0, alternating, middle, reversed, y0);
-  WindowSumsOf<true>(plane1, alternating, middle, reversed, y1);
+  WindowSumsOf(plane0, alternating, middle, reversed, y0);
+  WindowSumsOf(plane1, alternating, middle, reversed, y1);
 }
 
 void WindowSumsBaseline(const double* plane, const double* alternating, const double* middle,
                         const double* reversed, double* y) {
-  WindowSumsOf<false>(plane, alternating, middle, reversed, y);
+  WindowSumsOf(plane, alternating, middle, reversed, y);
 }
 
 void WindowSumsPairBaseline(const double* plane0, const double* plane1, const double* alternating,
                             const double* middle, const double* reversed, double* y0, double* y1) {
-  WindowSumsOf<false>(plane0, alternating, middle, reversed, y0);
-  WindowSumsOf<false>(plane1, alternating, middle, reversed, y1);
+  WindowSumsOf(plane0, alternating, middle, reversed, y0);
+  WindowSumsOf(plane1, alternating, middle, reversed, y1);
 }
 
 }  // namespace
