@@ -269,7 +269,8 @@ const double* PolyphaseSynthesis::Prepare(HistorySet& set, double* samples, int3
   return h1;
 }
 
-int32_t PolyphaseSynthesis::PreparePair(HistorySet& set, double* left, double* right, int32_t& k) {
+[[gnu::always_inline]] inline int32_t PolyphaseSynthesis::PreparePair(HistorySet& set, double* left,
+                                                                      double* right, int32_t& k) {
   Equalize(left, 0);
   Equalize(right, 1);
   set.Slot = (set.Slot - 1) & 15;
