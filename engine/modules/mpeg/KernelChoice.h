@@ -17,7 +17,7 @@ struct DecoderKernels {
   // The synthesis window (PolyphaseSynthesis.cpp): one channel's sums, both channels' sums,
   // and the 16-bit interleaved frames of two channels' windowed values.
   void (*WindowSums)(const double* plane, const double* alternating, const double* middle,
-                     const double* reversed, bool half, double* y);
+                     const double* reversed, double* y);
   void (*WindowSumsPair)(const double* plane0, const double* plane1, const double* alternating,
                          const double* middle, const double* reversed, double* y0, double* y1);
   void (*StoreFrames)(const double* left, const double* right, int frames, uint8_t* out);

@@ -106,124 +106,64 @@ __attribute__((target("avx2"))) void StoreFramesAvx2(const double* left, const d
 typedef double Quad __attribute__((vector_size(32)));
 typedef double QuadUnaligned __attribute__((vector_size(32), aligned(8)));
 
-// Four 16-term dot products, j = 0..3: the window row at w + windowStep x j with the history
-// row at h + historyStep x j. Each lane sums every fourth term; the lanes are added pairwise
-// at the end, the same way for every j.
-[[gnu::always_inline]] inline void Dot16x4(const double* w, int windowStep, const double* h,
-                                           int historyStep, double* sums) {
-  auto at = [](const double* p) { return *reinterpret_cast<const QuadUnaligned*>(p); };
-  Quad acc0 = at(w) * at(h);
-  Quad acc1 = at(w + windowStep) * at(h + historyStep);
-  Quad acc2 = at(w + 2 * windowStep) * at(h + 2 * historyStep);
-  Quad acc3 = at(w + 3 * windowStep) * at(h + 3 * historyStep);
-#pragma GCC unroll 3
-  for (int c = 4; c < 16; c += 4) {
-    acc0 += at(w + c) * at(h + c);
-    acc1 += at(w + windowStep + c) * at(h + historyStep + c);
-    acc2 += at(w + 2 * windowStep + c) * at(h + 2 * historyStep + c);
-    acc3 += at(w + 3 * windowStep + c) * at(h + 3 * historyStep + c);
-  }
-  const Quad low = __builtin_shufflevector(acc0, acc1, 0, 4, 2, 6) +
-                   __builtin_shufflevector(acc0, acc1, 1, 5, 3, 7);
-  const Quad high = __builtin_shufflevector(acc2, acc3, 0, 4, 2, 6) +
-                    __builtin_shufflevector(acc2, acc3, 1, 5, 3, 7);
-  *reinterpret_cast<QuadUnaligned*>(sums) = __builtin_shufflevector(low, high, 0, 1, 4, 5) +
-                                            __builtin_shufflevector(low, high, 2, 3, 6, 7);
-}
+constexpr int ColumnStride = PolyphaseSynthesis::ColumnStride;
 
-// Dot16x4 for both channels at once: each window row is loaded once for the two history
-// planes; every lane still does the operations of Dot16x4.
-[[gnu::always_inline]] inline void Dot16x4Pair(const double* w, int windowStep, const double* h0,
-                                               const double* h1, int historyStep, double* sums0,
-                                               double* sums1) {
-  auto at = [](const double* p) { return *reinterpret_cast<const QuadUnaligned*>(p); };
+// The windowed sums of rows 4g to 4g + 3 of one plane, four rows to a vector: terms t = 0..15
+// are the plane's columns with the coefficients at alternating + 16t and reversed + 16t. Each
+// row's sum is split by t mod 4 into four partial sums, added pairwise at the end. Where a
+// multiply and the add that follows it become one fused instruction, the first multiply of each
+// partial sum is the one fused with the add of the second term.
+[[gnu::always_inline]] inline void RowSums(const double* plane, const double* alternating,
+                                           const double* reversed, int g, Quad& forward,
+                                           Quad& backward) {
+  auto at = [](const double* p) { return *reinterpret_cast<const Quad*>(p); };
+  const int row = 4 * g;
   Quad a[4];
   Quad b[4];
 #pragma GCC unroll 4
-  for (int j = 0; j < 4; ++j) {
-    const Quad wj = at(w + windowStep * j);
-    a[j] = wj * at(h0 + historyStep * j);
-    b[j] = wj * at(h1 + historyStep * j);
+  for (int r = 0; r < 4; ++r) {
+    const Quad h = at(plane + ColumnStride * r + row);
+    a[r] = at(alternating + 16 * r + row) * h;
+    b[r] = at(reversed + 16 * r + row) * h;
   }
 #pragma GCC unroll 3
   for (int c = 4; c < 16; c += 4) {
 #pragma GCC unroll 4
-    for (int j = 0; j < 4; ++j) {
-      const Quad wj = at(w + windowStep * j + c);
-      a[j] += wj * at(h0 + historyStep * j + c);
-      b[j] += wj * at(h1 + historyStep * j + c);
+    for (int r = 0; r < 4; ++r) {
+      const Quad h = at(plane + ColumnStride * (c + r) + row);
+      a[r] += at(alternating + 16 * (c + r) + row) * h;
+      b[r] += at(reversed + 16 * (c + r) + row) * h;
     }
   }
-  for (int ch = 0; ch < 2; ++ch) {
-    const Quad* acc = ch == 0 ? a : b;
-    const Quad low = __builtin_shufflevector(acc[0], acc[1], 0, 4, 2, 6) +
-                     __builtin_shufflevector(acc[0], acc[1], 1, 5, 3, 7);
-    const Quad high = __builtin_shufflevector(acc[2], acc[3], 0, 4, 2, 6) +
-                      __builtin_shufflevector(acc[2], acc[3], 1, 5, 3, 7);
-    *reinterpret_cast<QuadUnaligned*>(ch == 0 ? sums0 : sums1) =
-        __builtin_shufflevector(low, high, 0, 1, 4, 5) +
-        __builtin_shufflevector(low, high, 2, 3, 6, 7);
-  }
+  forward = (a[0] + a[1]) + (a[2] + a[3]);
+  backward = (b[0] + b[1]) + (b[2] + b[3]);
 }
 
-// Output value 16: the even terms only.
-[[gnu::always_inline]] inline double MiddleSum(const double* window, const double* history) {
+// Output value 16: row 16, the even terms only.
+[[gnu::always_inline]] inline double MiddleSum(const double* window, const double* plane) {
   double sum = 0.0;
 #pragma GCC unroll 8
-  for (int t = 0; t < 16; t += 2) sum += window[t] * history[t];
+  for (int t = 0; t < 16; t += 2) sum += window[t] * plane[ColumnStride * t + 16];
   return sum;
 }
 
-// The windowed sums y[0..31] of one channel (the 16 even ones at half rate) from the plane the
-// DCT has just filled; `alternating`, `middle` and `reversed` are the window copies for k.
+// The windowed sums y[0..31] of one channel from the plane the DCT has just filled;
+// `alternating`, `middle` and `reversed` are the coefficients for its column. Row r gives
+// output r and output 32 - r; y[32] (row 0's second) is overwritten.
 [[gnu::always_inline]] inline void WindowSumsOf(const double* plane, const double* alternating,
                                                 const double* middle, const double* reversed,
-                                                bool half, double* y) {
-  if (!half) {
-    for (int n = 0; n < 16; n += 4) Dot16x4(alternating + 32 * n, 32, plane + 16 * n, 16, y + n);
-    y[16] = MiddleSum(middle, plane + 256);
-    // Output 16 + m reads row 16 - m; the fourth lane of the last group (m = 16, row 0) is
-    // not used.
-    for (int m = 1; m < 16; m += 4) {
-      double sums[4];
-      Dot16x4(reversed + 32 * (m - 1), 32, plane + 16 * (16 - m), -16, sums);
-      for (int j = 0; j < 4 && m + j < 16; ++j) y[16 + m + j] = sums[j];
-    }
-  } else {
-    for (int n = 0; n < 16; n += 8) {
-      double sums[4];
-      Dot16x4(alternating + 32 * n, 64, plane + 16 * n, 32, sums);
-      for (int j = 0; j < 4; ++j) y[n + 2 * j] = sums[j];
-    }
-    y[16] = MiddleSum(middle, plane + 256);
-    for (int m = 2; m < 16; m += 8) {
-      double sums[4];
-      Dot16x4(reversed + 32 * (m - 1), 64, plane + 16 * (16 - m), -32, sums);
-      for (int j = 0; j < 4 && m + 2 * j < 16; ++j) y[16 + m + 2 * j] = sums[j];
-    }
-  }
-}
-
-// WindowSumsOf for both channels of a slot, full rate.
-[[gnu::always_inline]] inline void WindowSumsPairOf(const double* plane0, const double* plane1,
-                                                    const double* alternating, const double* middle,
-                                                    const double* reversed, double* y0,
-                                                    double* y1) {
+                                                double* y) {
 #pragma GCC unroll 4
-  for (int n = 0; n < 16; n += 4)
-    Dot16x4Pair(alternating + 32 * n, 32, plane0 + 16 * n, plane1 + 16 * n, 16, y0 + n, y1 + n);
-  y0[16] = MiddleSum(middle, plane0 + 256);
-  y1[16] = MiddleSum(middle, plane1 + 256);
-#pragma GCC unroll 4
-  for (int m = 1; m < 16; m += 4) {
-    double sums[2][4];
-    Dot16x4Pair(reversed + 32 * (m - 1), 32, plane0 + 16 * (16 - m), plane1 + 16 * (16 - m), -16,
-                sums[0], sums[1]);
-    for (int j = 0; j < 4 && m + j < 16; ++j) {
-      y0[16 + m + j] = sums[0][j];
-      y1[16 + m + j] = sums[1][j];
-    }
+  for (int g = 0; g < 4; ++g) {
+    Quad forward;
+    Quad backward;
+    RowSums(plane, alternating, reversed, g, forward, backward);
+    *reinterpret_cast<QuadUnaligned*>(y + 4 * g) = forward;
+    // Rows 4g..4g + 3 are outputs 32 - 4g down to 29 - 4g.
+    *reinterpret_cast<QuadUnaligned*>(y + 29 - 4 * g) =
+        __builtin_shufflevector(backward, backward, 3, 2, 1, 0);
   }
+  y[16] = MiddleSum(middle, plane);
 }
 
 // The same kernel for processors with AVX2 and FMA (chosen at run time), where a multiply and
@@ -231,45 +171,41 @@ typedef double QuadUnaligned __attribute__((vector_size(32), aligned(8)));
 __attribute__((target("avx2,fma"))) void WindowSumsAvx2(const double* plane,
                                                         const double* alternating,
                                                         const double* middle,
-                                                        const double* reversed, bool half,
-                                                        double* y) {
-  WindowSumsOf(plane, alternating, middle, reversed, half, y);
+                                                        const double* reversed, double* y) {
+  WindowSumsOf(plane, alternating, middle, reversed, y);
 }
 
 __attribute__((target("avx2,fma"))) void WindowSumsPairAvx2(
     const double* plane0, const double* plane1, const double* alternating, const double* middle,
     const double* reversed, double* y0, double* y1) {
-  WindowSumsPairOf(plane0, plane1, alternating, middle, reversed, y0, y1);
+  WindowSumsOf(plane0, alternating, middle, reversed, y0);
+  WindowSumsOf(plane1, alternating, middle, reversed, y1);
+}
+
+void WindowSumsBaseline(const double* plane, const double* alternating, const double* middle,
+                        const double* reversed, double* y) {
+  WindowSumsOf(plane, alternating, middle, reversed, y);
 }
 
 void WindowSumsPairBaseline(const double* plane0, const double* plane1, const double* alternating,
                             const double* middle, const double* reversed, double* y0, double* y1) {
-  WindowSumsPairOf(plane0, plane1, alternating, middle, reversed, y0, y1);
-}
-
-void WindowSumsBaseline(const double* plane, const double* alternating, const double* middle,
-                        const double* reversed, bool half, double* y) {
-  WindowSumsOf(plane, alternating, middle, reversed, half, y);
+  WindowSumsOf(plane0, alternating, middle, reversed, y0);
+  WindowSumsOf(plane1, alternating, middle, reversed, y1);
 }
 
 }  // namespace
 
-// Every entry point goes through this one function, so a channel gets the same values
-// whichever entry point synthesises it.
+// Every entry point goes through these, so a channel gets the same values whichever entry
+// point synthesises it. k is odd: the terms start at age 16 - k.
 void PolyphaseSynthesis::WindowSumsPair(const double* plane0, const double* plane1, int32_t k,
                                         double* y0, double* y1) const {
-  const double* alternating = alternating_[(16 - k) & 1] + 16 - k;
-  const double* middle = window_ + 16 - k + 512;
-  const double* reversed = reversed_ + 543 - 495 - k;
-  kernels_.WindowSumsPair(plane0, plane1, alternating, middle, reversed, y0, y1);
+  kernels_.WindowSumsPair(plane0, plane1, alternatingByAge_[16 - k], window_ + 528 - k,
+                          reversedByAge_[16 - k], y0, y1);
 }
 
-void PolyphaseSynthesis::WindowSums(const double* plane, int32_t k, bool half, double* y) const {
-  // (-1)^t with t counted from w0: the copy whose sign pattern starts at w0's parity.
-  const double* alternating = alternating_[(16 - k) & 1] + 16 - k;
-  const double* middle = window_ + 16 - k + 512;
-  const double* reversed = reversed_ + 543 - 495 - k;
-  kernels_.WindowSums(plane, alternating, middle, reversed, half, y);
+void PolyphaseSynthesis::WindowSums(const double* plane, int32_t k, double* y) const {
+  kernels_.WindowSums(plane, alternatingByAge_[16 - k], window_ + 528 - k, reversedByAge_[16 - k],
+                      y);
 }
 
 void ChooseSynthesisKernels(DecoderKernels& kernels, bool avx2) {
@@ -292,12 +228,13 @@ void PolyphaseSynthesis::BuildSynthesisTables(int32_t scale) {
     if (i % 64 == 63) c = -c;
     p += 32;
   }
-  // The sums of outputs 0-15 alternate their signs from their first term on, the sums of
-  // outputs 17-31 read the window backwards: both as plain dot products over copies.
-  for (int i = 0; i < 544; ++i) {
-    alternating_[0][i] = i % 2 == 0 ? window_[i] : -window_[i];
-    alternating_[1][i] = -alternating_[0][i];
-    reversed_[543 - i] = -window_[i];
+  // Output n < 16 reads window_[a + 32n] at age a with the sign (-1)^t of its term t =
+  // a - 16 + k (k odd), output 32 - r reads the window backwards, negated.
+  for (int a = 0; a < 32; ++a) {
+    for (int n = 0; n < 16; ++n) {
+      alternatingByAge_[a][n] = a % 2 == 1 ? window_[a + 32 * n] : -window_[a + 32 * n];
+      reversedByAge_[a][n] = n == 0 ? 0.0 : -window_[543 - a - 32 * (16 - n)];
+    }
   }
 }
 
@@ -323,29 +260,33 @@ const double* PolyphaseSynthesis::Prepare(HistorySet& set, double* samples, int3
   double* h0 = set.Planes[channel][0];
   double* h1 = set.Planes[channel][1];
   if (s & 1) {
-    Dct32(h1 + ((s + 1) & 15), h0 + s, cosine_, samples);
+    Dct32(h1 + ColumnStride * ((s + 1) & 15), h0 + ColumnStride * s, cosine_, samples);
     k = s;
     return h0;
   }
-  Dct32(h0 + s, h1 + s + 1, cosine_, samples);
+  Dct32(h0 + ColumnStride * s, h1 + ColumnStride * (s + 1), cosine_, samples);
   k = s + 1;
   return h1;
 }
 
-int32_t PolyphaseSynthesis::PreparePair(HistorySet& set, double* left, double* right, int32_t& k) {
+[[gnu::always_inline]] inline int32_t PolyphaseSynthesis::PreparePair(HistorySet& set, double* left,
+                                                                      double* right, int32_t& k) {
   Equalize(left, 0);
   Equalize(right, 1);
   set.Slot = (set.Slot - 1) & 15;
   const int s = set.Slot;
-  double(*planes)[2][272] = set.Planes;
+  double(*planes)[2][PlaneSize] = set.Planes;
   if (s & 1) {
-    const int a = (s + 1) & 15;
-    kernels_.Dct32Pair(planes[0][1] + a, planes[0][0] + s, planes[1][1] + a, planes[1][0] + s,
+    const int a = ColumnStride * ((s + 1) & 15);
+    const int b = ColumnStride * s;
+    kernels_.Dct32Pair(planes[0][1] + a, planes[0][0] + b, planes[1][1] + a, planes[1][0] + b,
                        cosine_, left, right);
     k = s;
     return 0;
   }
-  kernels_.Dct32Pair(planes[0][0] + s, planes[0][1] + s + 1, planes[1][0] + s, planes[1][1] + s + 1,
+  const int a = ColumnStride * s;
+  const int b = ColumnStride * (s + 1);
+  kernels_.Dct32Pair(planes[0][0] + a, planes[0][1] + b, planes[1][0] + a, planes[1][1] + b,
                      cosine_, left, right);
   k = s + 1;
   return 1;
@@ -355,8 +296,8 @@ void PolyphaseSynthesis::SynthesizeChannel(double* samples, int32_t channel, uin
                                            uint32_t* fill) {
   int32_t k = 0;
   const double* plane = Prepare(full_, samples, channel, k);
-  double y[32];
-  WindowSums(plane, k, false, y);
+  alignas(32) double y[36];
+  WindowSums(plane, k, y);
   uint8_t* out = block + *fill + 2 * channel;
   for (int n = 0; n < 32; ++n) StoreSample(out + 4 * n, y[n]);
   *fill += 128;
@@ -366,8 +307,8 @@ void PolyphaseSynthesis::SynthesizeChannelHalf(double* samples, int32_t channel,
                                                uint32_t* fill) {
   int32_t k = 0;
   const double* plane = Prepare(half_, samples, channel, k);
-  double y[32];
-  WindowSums(plane, k, true, y);
+  alignas(32) double y[36];
+  WindowSums(plane, k, y);
   uint8_t* out = block + *fill + 2 * channel;
   for (int q = 0; q < 16; ++q) StoreSample(out + 4 * q, y[2 * q]);
   *fill += 64;
@@ -377,7 +318,7 @@ void PolyphaseSynthesis::SynthesizeSlot(double* left, double* right, uint8_t* bl
                                         uint32_t* fill) {
   int32_t k = 0;
   const int32_t plane = PreparePair(full_, left, right, k);
-  double y[2][32];
+  alignas(32) double y[2][36];
   WindowSumsPair(full_.Planes[0][plane], full_.Planes[1][plane], k, y[0], y[1]);
   kernels_.StoreFrames(y[0], y[1], 32, block + *fill);
   *fill += 128;
@@ -387,9 +328,8 @@ void PolyphaseSynthesis::SynthesizeSlotHalf(double* left, double* right, uint8_t
                                             uint32_t* fill) {
   int32_t k = 0;
   const int32_t plane = PreparePair(half_, left, right, k);
-  double y[2][32];
-  WindowSums(half_.Planes[0][plane], k, true, y[0]);
-  WindowSums(half_.Planes[1][plane], k, true, y[1]);
+  alignas(32) double y[2][36];
+  WindowSumsPair(half_.Planes[0][plane], half_.Planes[1][plane], k, y[0], y[1]);
   double even[2][16];
   for (int q = 0; q < 16; ++q) {
     even[0][q] = y[0][2 * q];
@@ -402,8 +342,8 @@ void PolyphaseSynthesis::SynthesizeSlotHalf(double* left, double* right, uint8_t
 void PolyphaseSynthesis::SynthesizeMono(double* samples, uint8_t* block, uint32_t* fill) {
   int32_t k = 0;
   const double* plane = Prepare(full_, samples, 0, k);
-  double y[32];
-  WindowSums(plane, k, false, y);
+  alignas(32) double y[36];
+  WindowSums(plane, k, y);
   kernels_.StoreFrames(y, y, 32, block + *fill);
   *fill += 128;
 }
@@ -411,8 +351,8 @@ void PolyphaseSynthesis::SynthesizeMono(double* samples, uint8_t* block, uint32_
 void PolyphaseSynthesis::SynthesizeMonoHalf(double* samples, uint8_t* block, uint32_t* fill) {
   int32_t k = 0;
   const double* plane = Prepare(half_, samples, 0, k);
-  double y[32];
-  WindowSums(plane, k, true, y);
+  alignas(32) double y[36];
+  WindowSums(plane, k, y);
   double even[16];
   for (int q = 0; q < 16; ++q) even[q] = y[2 * q];
   kernels_.StoreFrames(even, even, 16, block + *fill);

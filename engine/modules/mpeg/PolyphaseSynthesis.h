@@ -9,6 +9,11 @@
 
 class PolyphaseSynthesis {
  public:
+  // A plane holds 16 columns (time slots) of 17 rows, each column's rows side by side (the
+  // rest of the stride unused), so that the windowing reads four rows of a column at once.
+  static constexpr int ColumnStride = 20;
+  static constexpr int PlaneSize = 16 * ColumnStride;
+
   // A windowed value as a 16-bit sample: clipped to the 16-bit range, otherwise truncated
   // toward zero (1.9 gives 1, -1.9 gives -1); a NaN gives -32768.
   static int16_t PcmSample(double y) {
@@ -43,8 +48,8 @@ class PolyphaseSynthesis {
 
  private:
   struct HistorySet {
-    alignas(32) double Planes[2][2][272];  // [channel][H0, H1][17 rows x 16 columns]
-    int32_t Slot = 1;                      // current column, shared by both channels
+    alignas(32) double Planes[2][2][PlaneSize];  // [channel][H0, H1][column][row]
+    int32_t Slot = 1;                            // current column, shared by both channels
   };
 
   // Steps shared by both rates: equaliser, column choice, DCT into the planes. Returns the
@@ -53,9 +58,9 @@ class PolyphaseSynthesis {
   // The same for both channels of a slot; sets k and returns the plane to read (0: H0, 1: H1).
   int32_t PreparePair(HistorySet& set, double* left, double* right, int32_t& k);
   void Equalize(double* samples, int32_t channel) const;
-  // The windowed sums y[0..31] of one channel (at half rate the even ones only).
-  void WindowSums(const double* plane, int32_t k, bool half, double* y) const;
-  // The same for both channels at full rate, with the same values.
+  // The windowed sums y[0..31] of one channel; y[32] is overwritten.
+  void WindowSums(const double* plane, int32_t k, double* y) const;
+  // The same for both channels, with the same values.
   void WindowSumsPair(const double* plane0, const double* plane1, int32_t k, double* y0,
                       double* y1) const;
 
@@ -63,8 +68,11 @@ class PolyphaseSynthesis {
   const DecoderKernels& kernels_;
   double cosine_[5][16] = {};
   alignas(32) double window_[544] = {};
-  alignas(32) double alternating_[2][544] = {};  // the window with signs alternating per entry
-  alignas(32) double reversed_[544] = {};        // the window backwards, negated
+  // The window coefficients by age a (0-31, each age twice) for rows 0-15: those of outputs
+  // 0-15 with their signs alternating per term, and those of outputs 32 - row, read
+  // backwards and negated (row 0 none).
+  alignas(32) double alternatingByAge_[32][16] = {};
+  alignas(32) double reversedByAge_[32][16] = {};
   HistorySet full_ = {};
   HistorySet half_ = {};
 };
