@@ -14,7 +14,7 @@ QVBool Result(bool value) { return value ? TRUE : FALSE; }
 
 // The exports that act on the module take a player it serves; those that only read the
 // handle's own fields (its mode), free it or tell the module-wide code take any valid handle.
-#define WITH_PLAYER(failure, call)                \
+#define WITH_PLAYER(failure, call)               \
   ModulePlayer* player = ThisModule().Served(h); \
   if (player == nullptr) return failure;         \
   return call

@@ -47,7 +47,7 @@ class WmaReaderCallback : public testing::Test {
                          ScriptedReader::Number(u"Seekable", 1, WMT_TYPE_BOOL),
                          ScriptedReader::Text(u"Title", u"Scripted")};
     ASSERT_TRUE(module.SetOutCB(*handle, &Output::Data, &Output::Action,
-                                    reinterpret_cast<QVUserValue>(&output)));
+                                reinterpret_cast<QVUserValue>(&output)));
     ASSERT_TRUE(module.SetOutputMode(*handle, omCallback));
   }
   void TearDown() override {
