@@ -44,6 +44,9 @@ extern "C" const char* __asan_default_options() { return "quarantine_size_mb=32"
 
 namespace {
 
+using wma::PlayerHandle;
+using wma::WmaModule;
+
 // Set when the reader reports its status, or the module closes its callback output.
 class EndSignal {
  public:
@@ -138,21 +141,22 @@ QVBool WINAPI Action(QVByteBool open, QVUserValue) {
 }
 
 void ThroughTheModule(PlayerHandle& handle, const std::string& path, uint8_t settings) {
-  WmaModule::SetInputName(handle, path.c_str());
-  if (WmaModule::Open(handle) && WmaModule::InitStream(handle)) {
+  WmaModule& module = WmaModule::Instance();
+  module.SetInputName(handle, path.c_str());
+  if (module.Open(handle) && module.InitStream(handle)) {
     const char* slots = nullptr;
-    WmaModule::GetInfo2(handle, &slots);
-    WmaModule::SetLimits(handle, (settings >> 5) * 300u, 0);
+    module.GetInfo2(handle, &slots);
+    module.SetLimits(handle, (settings >> 5) * 300u, 0);
     outputClosed.Reset();
-    if (WmaModule::Play(handle)) {
+    if (module.Play(handle)) {
       outputClosed.Wait();
       // The mode follows the close on the SDK's thread.
       while (handle.Running()) std::this_thread::yield();
     }
-    WmaModule::GetPlayerMode(handle);
-    WmaModule::GetPos(handle);
+    module.GetPlayerMode(handle);
+    module.GetPos(handle);
   }
-  WmaModule::Close(handle);
+  module.Close(handle);
 }
 
 // A folder in memory for the one input file, made once and removed at exit.
@@ -187,10 +191,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (size < 1) return 0;
   static const InputFile input;
   static PlayerHandle* const handle = [] {
-    PlayerHandle* made = WmaModule::InitModule();
+    WmaModule& module = WmaModule::Instance();
+    auto* made = static_cast<PlayerHandle*>(module.InitModule());
     if (made == nullptr) std::abort();
-    WmaModule::SetOutputMode(*made, omCallback);
-    WmaModule::SetOutCB(*made, &Data, &Action, 0);
+    module.SetOutputMode(*made, omCallback);
+    module.SetOutCB(*made, &Data, &Action, 0);
     return made;
   }();
   if (size < 2) return 0;

@@ -1,16 +1,22 @@
-// The module frame's view of a decoder module: what each module implements so that the frame's
-// exports (ModuleExports.cpp, linked into every module) can serve it. The frame checks the
-// handle, calls the operation and turns its result into the export's; a bad handle gives false
-// (or -1) and sets no error code. Each operation checks the player mode and sets the module's
-// error code itself (RequireMode, RunModuleOperation).
+// The module frame: the base of both decoder modules. It holds the module record (the fields
+// both modules share, the error code, the COM bookkeeping, the output writer and the player the
+// module works for), the shared setters and queries with their mode rules, the volume calls and
+// the default forms of the calls only some modules implement. Each module derives from it and
+// implements what differs. The exports (ModuleExports.cpp) check the handle and call these; a
+// bad handle gives false (or -1) and sets no error code. Each operation checks the player mode
+// and sets the module's error code itself.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 
 #include "engine/PluginInterface.h"
-
-// A player handle as the frame sees it; each module's handle derives from it.
-struct ModulePlayer {};
+#include "engine/modules/common/ModuleCom.h"
+#include "engine/modules/common/ModuleErrorCode.h"
+#include "engine/modules/common/ModuleOperation.h"
+#include "engine/modules/common/ModulePlayer.h"
+#include "engine/modules/common/OutputSettings.h"
+#include "engine/modules/common/OutputWriter.h"
 
 // The texts and the version a module reports without a handle.
 struct ModuleTexts {
@@ -22,7 +28,12 @@ struct ModuleTexts {
 
 class DecoderModule {
  public:
-  virtual const ModuleTexts& Texts() const = 0;
+  static constexpr uint32_t NoEnd = 0xFFFFFFFF;
+
+  DecoderModule(const DecoderModule&) = delete;
+  DecoderModule& operator=(const DecoderModule&) = delete;
+
+  const ModuleTexts& Texts() const { return texts_; }
 
   // A new player handle (QVInitModule), or null.
   virtual ModulePlayer* InitModule() = 0;
@@ -31,11 +42,16 @@ class DecoderModule {
   // The host's handle value of a player.
   virtual QVHandle HandleOf(ModulePlayer& player) = 0;
   // Whether the module works for this player: a later QVInitModule takes the module over and
-  // ends what the earlier player held, which then stays closed (see ServedPlayer).
-  virtual bool Serves(ModulePlayer& player) = 0;
+  // ends what the earlier player held, which then stays closed.
+  bool Serves(const ModulePlayer& player) const { return current == &player; }
+  // The player behind a host's handle for a call that acts on the module: null for a bad
+  // handle (no code), and for a handle the module no longer serves, which gets "Incorrect
+  // decoder mode" (it stays closed, and the module's state is another player's).
+  ModulePlayer* Served(QVHandle h);
   // Frees the player; one that the module no longer serves leaves the module as it is.
   virtual bool DeInitModule(ModulePlayer& player) = 0;
 
+  // What each module does its own way.
   virtual bool Open(ModulePlayer& player) = 0;
   virtual bool InitStream(ModulePlayer& player) = 0;
   virtual bool Play(ModulePlayer& player) = 0;
@@ -44,44 +60,89 @@ class DecoderModule {
   virtual bool Stop(ModulePlayer& player) = 0;
   virtual bool Close(ModulePlayer& player) = 0;
   virtual bool SetPos(ModulePlayer& player, uint32_t position) = 0;
-
   virtual bool SetInputName(ModulePlayer& player, const char* name) = 0;
-  virtual bool SetOutputMode(ModulePlayer& player, int32_t mode) = 0;
-  virtual bool SetOutputName(ModulePlayer& player, const char* name) = 0;
-  virtual bool SetOutputDev(ModulePlayer& player, int32_t device) = 0;
-  virtual bool SetDevNum(ModulePlayer& player, int32_t device) = 0;
-  virtual bool SetBuffers(ModulePlayer& player, int32_t count, int32_t size) = 0;
   virtual bool SetLimits(ModulePlayer& player, uint32_t start, uint32_t end) = 0;
-  virtual bool SetWindow(ModulePlayer& player, HWND window) = 0;
-  virtual bool UseOutCB(ModulePlayer& player, bool use) = 0;
-  virtual bool SetOutCB(ModulePlayer& player, QVOutputProc data, QVOutputActionProc action,
-                        QVUserValue user) = 0;
   virtual bool SetInCB(ModulePlayer& player, QVInputOpenProc open, QVInputCloseProc close,
                        QVInputGetSizeProc getSize, QVInputSeekProc seek, QVInputReadProc read,
                        QVUserValue user) = 0;
-
-  virtual int32_t GetPlayerMode(ModulePlayer& player) = 0;
-  virtual int32_t GetPos(ModulePlayer& player) = 0;
-  virtual int32_t GetSize(ModulePlayer& player) = 0;
-  virtual bool CanSetPos(ModulePlayer& player) = 0;
   virtual bool GetInfo1(ModulePlayer& player, StreamInfo* info, uint32_t* size) = 0;
-  virtual bool GetInfo2(ModulePlayer& player, const char** text) = 0;
-  virtual int32_t LastError(ModulePlayer& player) = 0;
 
-  virtual void SetErrorCode(int32_t code) = 0;
+  // The output settings: not while a run goes on; the device of QVSetOutputDev only while
+  // closed.
+  bool SetOutputMode(ModulePlayer& player, int32_t mode);
+  bool SetOutputName(ModulePlayer& player, const char* name);
+  bool SetOutputDev(ModulePlayer& player, int32_t device);
+  bool SetDevNum(ModulePlayer& player, int32_t device);
+  // A count or size of 0 keeps the one set.
+  bool SetBuffers(ModulePlayer& player, int32_t count, int32_t size);
+  bool SetWindow(ModulePlayer& player, HWND window);
+  bool UseOutCB(ModulePlayer& player, bool use);
+  bool SetOutCB(ModulePlayer& player, QVOutputProc data, QVOutputActionProc action,
+                QVUserValue user);
 
-  virtual bool GetVolume(ModulePlayer& player, uint32_t* volume) = 0;
-  virtual bool SetVolume(ModulePlayer& player, uint32_t volume) = 0;
-  virtual bool CanSetVolume(ModulePlayer& player, QVByteBool* separate) = 0;
+  // pmFinished is reported once; the same call turns it into pmOpen.
+  int32_t GetPlayerMode(ModulePlayer& player);
+  // Milliseconds: the position of a run, the duration once it has finished.
+  int32_t GetPos(ModulePlayer& player);
+  int32_t GetSize(ModulePlayer& player);
+  bool CanSetPos(ModulePlayer& player);
+  bool GetInfo2(ModulePlayer& player, const char** text);
+  // The module-wide code, which is reset to 0.
+  int32_t LastError(ModulePlayer& player);
+
+  // By the current output mode; they never raise.
+  bool GetVolume(ModulePlayer& player, uint32_t* volume);
+  bool SetVolume(ModulePlayer& player, uint32_t volume);
+  bool CanSetVolume(ModulePlayer& player, QVByteBool* separate);
+
+  // The calls only some modules implement, on the host's handle. Their default forms check no
+  // handle: file input only, no priority and no equaliser ("Not implemented").
+  virtual bool SetInputMode(QVHandle h, int32_t mode);
+  virtual bool SetPriority(QVHandle h, int32_t priority);
+  virtual bool HasEQ(QVHandle h, QVByteBool* has);
+  virtual bool UseEQ(QVHandle h, bool use);
+  virtual bool EQ(QVHandle h, double** gains, int32_t* channels, int32_t* bands);
+
+  // The shared record fields. A run's thread reads the limits while the host's thread may
+  // change them.
+  std::atomic<uint32_t> startLimit{0};
+  std::atomic<uint32_t> endLimit{0};
+  QVByteBool canSetPosition = 1;
+  // Output mode, name, device, buffers, the output format and the output callbacks.
+  OutputSettings output;
+
+  // Module-wide values besides the record.
+  ModuleErrorCode errors;
+  ModuleCom com;
+  OutputWriter writer;
+  // The player handle made last; the module works for it.
+  ModulePlayer* current = nullptr;
 
  protected:
+  DecoderModule(const ModuleTexts& texts, OutputFlavour flavour);
   ~DecoderModule() = default;
+
+  // The initial values of the shared fields of a new player's record (QVInitModule): no limits,
+  // seekable, 44100 Hz two-channel 16-bit output, and no error code.
+  void ResetSharedRecord();
+
+  // Runs an operation's body: a failure becomes the module's code and false.
+  template <class Body>
+  bool Operation(Body&& body) {
+    return RunModuleOperation(errors, false, [&]() -> bool { return body(); });
+  }
+
+  // The answers behind the shared queries: the stream's duration and the run's position in
+  // milliseconds, and the text of QVGetInfo2.
+  virtual int32_t DurationMs(ModulePlayer& player) = 0;
+  virtual int32_t PositionMs(ModulePlayer& player) = 0;
+  virtual const char* InfoText(ModulePlayer& player) = 0;
+  // The buffer size kept for a size the host asks for.
+  virtual int32_t UsableBufferSize(int32_t size) const { return size; }
+
+ private:
+  const ModuleTexts texts_;
 };
 
-// The module this shared object carries; each module defines it once.
+// The module this shared object carries; each module's shared object defines it once.
 DecoderModule& ThisModule();
-
-// The player behind a host's handle for an export that acts on the module: null for a bad
-// handle (no code), and for a handle the module no longer serves, which gets "Incorrect
-// decoder mode" (it stays closed, and the module's state is another player's).
-ModulePlayer* ServedPlayer(QVHandle h);

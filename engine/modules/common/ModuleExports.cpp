@@ -1,28 +1,22 @@
-// The exports both modules serve alike, over the DecoderModule the shared object carries
-// (ThisModule). Each checks its player handle, then calls the operation behind it; a bad handle
-// gives false (or -1) and sets no error code.
+// The 42 exports of a module, over the DecoderModule the shared object carries (ThisModule).
+// Each checks its player handle, then calls the operation behind it; a bad handle gives false
+// (or -1) and sets no error code. The calls only some modules implement take the host's handle
+// as it is: the module decides what to check.
 #include "engine/modules/common/DecoderModule.h"
 #include "engine/modules/common/ModuleExports.h"
 #include "engine/modules/common/ModuleText.h"
 
 namespace {
 
-QVBool Result(bool value) { return ExportResult(value); }
+QVBool Result(bool value) { return value ? TRUE : FALSE; }
 
 }  // namespace
 
-ModulePlayer* ServedPlayer(QVHandle h) {
-  ModulePlayer* player = ThisModule().Checked(h);
-  if (player == nullptr || ThisModule().Serves(*player)) return player;
-  ThisModule().SetErrorCode(qvIncorrectMode);
-  return nullptr;
-}
-
 // The exports that act on the module take a player it serves; those that only read the
 // handle's own fields (its mode), free it or tell the module-wide code take any valid handle.
-#define WITH_PLAYER(failure, call)        \
-  ModulePlayer* player = ServedPlayer(h); \
-  if (player == nullptr) return failure;  \
+#define WITH_PLAYER(failure, call)               \
+  ModulePlayer* player = ThisModule().Served(h); \
+  if (player == nullptr) return failure;         \
   return call
 #define WITH_ANY_PLAYER(failure, call)            \
   ModulePlayer* player = ThisModule().Checked(h); \
@@ -107,6 +101,21 @@ QV_EXPORT QVBool WINAPI QVCanSetPos(QVHandle h) {
   WITH_PLAYER(FALSE, Result(ThisModule().CanSetPos(*player)));
 }
 QV_EXPORT QVBool WINAPI QVCanPause(QVHandle h) { WITH_ANY_PLAYER(FALSE, TRUE); }
+QV_EXPORT QVBool WINAPI QVSetInputMode(QVHandle h, int32_t mode) {
+  return Result(ThisModule().SetInputMode(h, mode));
+}
+QV_EXPORT QVBool WINAPI QVSetPriority(QVHandle h, int32_t priority) {
+  return Result(ThisModule().SetPriority(h, priority));
+}
+QV_EXPORT QVBool WINAPI QVHasEQ(QVHandle h, QVByteBool* has) {
+  return Result(ThisModule().HasEQ(h, has));
+}
+QV_EXPORT QVBool WINAPI QVUseEQ(QVHandle h, QVBool use) {
+  return Result(ThisModule().UseEQ(h, QVTrue(use)));
+}
+QV_EXPORT QVBool WINAPI QVEQ(QVHandle h, double** gains, int32_t* channels, int32_t* bands) {
+  return Result(ThisModule().EQ(h, gains, channels, bands));
+}
 QV_EXPORT QVBool WINAPI QVGetInfo1(QVHandle h, StreamInfo* info, uint32_t* size) {
   WITH_PLAYER(FALSE, Result(ThisModule().GetInfo1(*player, info, size)));
 }

@@ -1,11 +1,18 @@
 #include "engine/modules/common/OutputWriter.h"
 
-OutputWriter::OutputWriter(ModuleErrorCode& errors, const ModuleCom& com, OutputFlavour flavour)
-    : errors_(errors), com_(com), flavour_(flavour) {}
+#include "engine/modules/common/ModuleFailure.h"
 
-void OutputWriter::OpenOutput(OutputSettings& settings) {
+OutputWriter::OutputWriter(ModuleErrorCode& errors, const ModuleCom& com, OutputFlavour flavour)
+    : errors_(errors),
+      com_(com),
+      waveDevice_(errors, flavour, seekInProgress_),
+      directSound_(errors, flavour, seekInProgress_) {}
+
+void OutputWriter::OpenOutput(OutputSettings& settings, HeldSamples held) {
   std::lock_guard<std::mutex> lock(outputLock_);
   settings_ = &settings;
+  held_ = held;
+  refused_.store(false);
   activeOutputMode_.store(settings.outputMode);
   switch (settings.outputMode) {
     case omCallback:
@@ -31,6 +38,19 @@ void OutputWriter::OpenOutput(OutputSettings& settings) {
 }
 
 void OutputWriter::WriteBlock(const void* data, uint32_t length) {
+  try {
+    WriteToOpenOutput(data, length);
+  } catch (const ModuleFailure& failure) {
+    if (failure.code == qvOutputFailure) refused_.store(true);
+    throw;
+  }
+}
+
+void OutputWriter::WriteToOutput(void* writer, uint8_t* block, int32_t bytes) {
+  static_cast<OutputWriter*>(writer)->WriteBlock(block, static_cast<uint32_t>(bytes));
+}
+
+void OutputWriter::WriteToOpenOutput(const void* data, uint32_t length) {
   std::lock_guard<std::mutex> lock(outputLock_);
   if (settings_ == nullptr) return;
   switch (activeOutputMode_.load()) {
@@ -52,6 +72,21 @@ void OutputWriter::WriteBlock(const void* data, uint32_t length) {
       wavFile_.Write(data, length);
       break;
     default: break;
+  }
+}
+
+void OutputWriter::PlayOut() {
+  if (held_.flush != nullptr && !refused_.load()) {
+    try {
+      held_.flush(held_.source);
+    } catch (const ModuleFailure& failure) {
+      if (failure.code != 0) errors_.Set(failure.code);
+    }
+  }
+  try {
+    DrainOutput();
+  } catch (const ModuleFailure&) {
+    // A failed drain does not keep the run from ending.
   }
 }
 
@@ -87,6 +122,7 @@ void OutputWriter::CloseOutput() {
     default: break;
   }
   settings_ = nullptr;
+  held_ = {};
 }
 
 void OutputWriter::DiscardOutput() {
@@ -95,6 +131,7 @@ void OutputWriter::DiscardOutput() {
     if (activeOutputMode_.load() == omFile && outputIsOpen_.exchange(false)) {
       wavFile_.Discard();
       settings_ = nullptr;
+      held_ = {};
       return;
     }
   }

@@ -1,6 +1,7 @@
-// The output stage of both modules: OpenOutput, WriteBlock, DrainOutput and CloseOutput over
-// the four output modes, acting on the mode copied at open, and the volume operations, which
-// go by the module state's current mode.
+// The output stage of both modules and the life of a run's output: opened at the start of a
+// run, fed block by block, played out (the source's last samples written, then drained) when
+// the run ends by itself, and closed, or discarded when the play fails. It acts on the output
+// mode copied at open; the volume operations go by the module state's current mode.
 #pragma once
 
 #include <atomic>
@@ -16,17 +17,30 @@
 #include "engine/modules/common/WavFileOutput.h"
 #include "engine/modules/common/WaveDeviceOutput.h"
 
+// Samples a source keeps back between full blocks (the MPEG module's PcmBlock): `flush` hands
+// them to the writer's sink. None for a source that writes every block itself.
+struct HeldSamples {
+  void (*flush)(void* source) = nullptr;
+  void* source = nullptr;
+};
+
 class OutputWriter {
  public:
   OutputWriter(ModuleErrorCode& errors, const ModuleCom& com, OutputFlavour flavour);
   OutputWriter(const OutputWriter&) = delete;
   OutputWriter& operator=(const OutputWriter&) = delete;
 
-  // Opens the output of the settings' mode; on failure sets no state but raises the failure
-  // with the output's code. The settings stay in use until CloseOutput.
-  void OpenOutput(OutputSettings& settings);
+  // Opens the output of the settings' mode for a run; on failure sets no state but raises the
+  // failure with the output's code. The settings stay in use until CloseOutput.
+  void OpenOutput(OutputSettings& settings, HeldSamples held = {});
   // Hands one block to the open output; raises the output's failure.
   void WriteBlock(const void* data, uint32_t length);
+  // The sink a source hands its full blocks to; `writer` is the OutputWriter.
+  static void WriteToOutput(void* writer, uint8_t* block, int32_t bytes);
+  // The end of a run that ended by itself: the samples the source still holds are written
+  // (unless the output refused a block of the run) and the output drains. A failed write sets
+  // its code; nothing is raised.
+  void PlayOut();
   // Waits until the open output has played what it was given. It may run on another thread
   // while a block is being written.
   void DrainOutput();
@@ -53,12 +67,11 @@ class OutputWriter {
   bool GetOutputVolume(const OutputSettings& settings, uint32_t* volume);
   bool SetOutputVolume(const OutputSettings& settings, uint32_t volume);
 
-  OutputFlavour Flavour() const { return flavour_; }
-
  private:
+  void WriteToOpenOutput(const void* data, uint32_t length);
+
   ModuleErrorCode& errors_;
   const ModuleCom& com_;
-  const OutputFlavour flavour_;
   // Held while an output opens, takes a block or closes.
   std::mutex outputLock_;
   OutputSettings* settings_ = nullptr;
@@ -67,8 +80,11 @@ class OutputWriter {
   std::atomic<bool> seekInProgress_{false};
   // Whether the callback output's start report was accepted (its end report follows).
   bool callbackOpen_ = false;
+  HeldSamples held_;
+  // Set when a block of the run was refused with the output's code.
+  std::atomic<bool> refused_{false};
   WavFileOutput wavFile_;
   CallbackOutput callbacks_;
-  WaveDeviceOutput waveDevice_{errors_, flavour_, seekInProgress_};
-  DirectSoundOutput directSound_{errors_, flavour_, seekInProgress_};
+  WaveDeviceOutput waveDevice_;
+  DirectSoundOutput directSound_;
 };

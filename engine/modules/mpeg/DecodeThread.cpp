@@ -11,6 +11,8 @@
 #include "engine/modules/mpeg/PlayerHandle.h"
 #include "platform/win32/Threads.h"
 
+namespace mpeg {
+
 namespace {
 
 constexpr auto pausePoll = std::chrono::milliseconds(77);
@@ -57,13 +59,10 @@ void RunDecodeThread(PlayerHandle& handle) {
   SetThreadPriority(GetCurrentThread(), state.threadPriority.load());
 
   RunEnd end = RunEnd::ByItself;
-  bool outputFailed = false;
   try {
     end = DecodeFrames(handle);
   } catch (const ModuleFailure& failure) {
     if (failure.code != 0) state.errors.Set(failure.code);
-    // A block the output refused is not offered again at the end.
-    outputFailed = failure.code == qvOutputFailure;
   } catch (...) {
     state.errors.Set(qvInternalError);
   }
@@ -72,17 +71,7 @@ void RunDecodeThread(PlayerHandle& handle) {
   int32_t outcome = pmOpen;
   if (end == RunEnd::ByItself) {
     // The samples left in the block belong to the stream as well.
-    if (!outputFailed) {
-      try {
-        state.pcm.Flush();
-      } catch (const ModuleFailure& failure) {
-        if (failure.code != 0) state.errors.Set(failure.code);
-      }
-    }
-    try {
-      state.writer.DrainOutput();
-    } catch (const ModuleFailure&) {
-    }
+    state.writer.PlayOut();
     outcome = pmFinished;
   }
   {
@@ -116,3 +105,5 @@ bool StartDecodeThread(PlayerHandle& handle) {
   handle.decodeThreadId = threadId.get();
   return true;
 }
+
+}  // namespace mpeg

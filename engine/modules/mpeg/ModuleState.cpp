@@ -1,11 +1,10 @@
 #include "engine/modules/mpeg/ModuleState.h"
 
-ModuleState& ModuleState::Instance() {
-  static ModuleState state;
-  return state;
-}
+namespace mpeg {
 
-ModuleState::ModuleState() : ModuleServices(OutputFlavour::Mpeg) { ResetRecord(); }
+ModuleState::ModuleState(const ModuleTexts& texts) : DecoderModule(texts, OutputFlavour::Mpeg) {
+  ResetRecord();
+}
 
 void ModuleState::ResetRecord() {
   ResetSharedRecord();
@@ -13,7 +12,6 @@ void ModuleState::ResetRecord() {
   startFrame = 0;
   endFrame = NoEnd;
   synthesisScale = 32768;
-  forcedOutputRate = -1;
   threadPriority = 0;
   input = InputSource{};
   inputNameSet = false;
@@ -66,3 +64,5 @@ StreamInfo ModuleState::PublishedInfo() const {
   std::lock_guard<std::mutex> lock(infoLock_);
   return info_;
 }
+
+}  // namespace mpeg

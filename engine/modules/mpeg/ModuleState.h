@@ -1,7 +1,6 @@
-// Everything the MPEG module keeps while it is loaded: the settings and stream state of the
-// current player, the error code, the COM bookkeeping, the stream, the decoder with its
-// PcmBlock and the output writer.
-// One object per loaded module; the exports reach it through its player handle.
+// Everything the MPEG module keeps while it is loaded: besides the frame's record (DecoderModule)
+// the rest of the current player's settings and stream state, the stream and the decoder with
+// its PcmBlock. The module (MpegModule) derives from it; its player handles reach it.
 #pragma once
 
 #include <atomic>
@@ -11,18 +10,15 @@
 #include <string>
 
 #include "engine/PluginInterface.h"
-#include "engine/modules/common/ModuleServices.h"
+#include "engine/modules/common/DecoderModule.h"
 #include "engine/modules/mpeg/MpegDecoder.h"
 #include "engine/modules/mpeg/MpegStream.h"
 #include "engine/modules/mpeg/PcmBlock.h"
 
-class ModuleState : public ModuleServices {
+namespace mpeg {
+
+class ModuleState : public DecoderModule {
  public:
-  // The one state of this loaded module.
-  static ModuleState& Instance();
-
-  ModuleState();
-
   // The initial values of a new player's record (QVInitModule): settings, limits, names,
   // callbacks, the equaliser and the error code.
   void ResetRecord();
@@ -44,7 +40,6 @@ class ModuleState : public ModuleServices {
   std::atomic<uint32_t> startFrame{0};
   std::atomic<uint32_t> endFrame{NoEnd};
   int32_t synthesisScale = 32768;
-  int32_t forcedOutputRate = -1;
   std::atomic<int32_t> threadPriority{0};
   InputSource input;          // mode, name, input callbacks and their user value
   bool inputNameSet = false;  // a null input name leaves none
@@ -58,4 +53,10 @@ class ModuleState : public ModuleServices {
   StreamInfo info_{};
   std::atomic<uint32_t> frameLimit{0};
   std::atomic<double> frameDuration_{0.0};
+
+ protected:
+  explicit ModuleState(const ModuleTexts& texts);
+  ~ModuleState() = default;
 };
+
+}  // namespace mpeg

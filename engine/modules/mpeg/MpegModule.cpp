@@ -2,34 +2,22 @@
 
 #include <new>
 
+#include "engine/modules/common/HandleCheck.h"
 #include "engine/modules/common/ModuleFailure.h"
 #include "engine/modules/common/ModuleOperation.h"
 #include "engine/modules/mpeg/DecodeThread.h"
 #include "engine/modules/mpeg/FrameStep.h"
-#include "engine/modules/mpeg/ModuleState.h"
 #include "engine/modules/mpeg/PlayerHandle.h"
 #include "platform/win32/Threads.h"
 
-namespace MpegModule {
+namespace mpeg {
 
 namespace {
 
-bool NotRunning(const PlayerHandle& handle) { return !handle.Running(); }
-bool IsClosed(const PlayerHandle& handle) { return handle.mode.load() == pmClosed; }
-bool ReadyOrLater(const PlayerHandle& handle) {
-  const int32_t m = handle.mode.load();
-  return m == pmReady || m == pmFinished || m == pmPlaying || m == pmPaused;
-}
+constexpr ModuleTexts MpegTexts{"Audio MPEG", "*.mp1;*.mp2;*.mp3",
+                                "Brassel MPEG audio decoder (Layers I, II, III) by Ormund.", 120};
 
-template <class Body>
-bool Operation(PlayerHandle& handle, Body&& body) {
-  return RunModuleOperation(handle.state.errors, false, [&]() -> bool { return body(); });
-}
-
-// Every full block of the PcmBlock goes to the output writer.
-void WriteToOutput(void* context, uint8_t* block, int32_t bytes) {
-  static_cast<ModuleState*>(context)->writer.WriteBlock(block, static_cast<uint32_t>(bytes));
-}
+PlayerHandle& Handle(ModulePlayer& player) { return static_cast<PlayerHandle&>(player); }
 
 // Sets up the decoder for a stream of the given rate. The wave device takes at most 44100 Hz:
 // for it a stream of 48000 Hz or more is decoded at half rate, so that the device plays the
@@ -37,11 +25,15 @@ void WriteToOutput(void* context, uint8_t* block, int32_t bytes) {
 void SetUpDecoding(ModuleState& state, uint32_t streamRate) {
   const bool halfRate = streamRate >= 48000 && state.output.outputMode == omMMSystem;
   const uint32_t outputRate = halfRate ? streamRate / 2 : streamRate;
-  state.forcedOutputRate = halfRate ? static_cast<int32_t>(outputRate) : -1;
   state.decoder.DecoderSetup({halfRate ? 1 : 0, state.output.bufferSize, state.synthesisScale},
                              state.pcm);
-  state.pcm.SetSink(WriteToOutput, &state);
+  state.pcm.SetSink(OutputWriter::WriteToOutput, &state.writer);
   state.output.sampleRate = outputRate;
+}
+
+// The samples the PcmBlock holds back at the end of a run.
+HeldSamples HeldInBlock(PcmBlock& pcm) {
+  return {[](void* block) { static_cast<PcmBlock*>(block)->Flush(); }, &pcm};
 }
 
 int32_t Milliseconds(uint32_t frames, double frameDuration) {
@@ -52,8 +44,21 @@ int32_t Milliseconds(uint32_t frames, double frameDuration) {
 
 }  // namespace
 
-PlayerHandle* InitModule() {
-  ModuleState& state = ModuleState::Instance();
+MpegModule& MpegModule::Instance() {
+  static MpegModule module;
+  return module;
+}
+
+MpegModule::MpegModule() : ModuleState(MpegTexts) {}
+
+ModulePlayer* MpegModule::Checked(QVHandle h) { return CheckHandle<PlayerHandle>(h); }
+
+QVHandle MpegModule::HandleOf(ModulePlayer& player) {
+  return reinterpret_cast<QVHandle>(&Handle(player));
+}
+
+ModulePlayer* MpegModule::InitModule() {
+  ModuleState& state = *this;
   PlayerHandle* handle = new (std::nothrow) PlayerHandle(state);
   if (handle == nullptr) return nullptr;
   if (!state.com.Initialise()) {
@@ -63,7 +68,8 @@ PlayerHandle* InitModule() {
   return handle;
 }
 
-bool DeInitModule(PlayerHandle& handle) {
+bool MpegModule::DeInitModule(ModulePlayer& player) {
+  PlayerHandle& handle = Handle(player);
   ModuleState& state = handle.state;
   // COM stays entered for the player the module serves.
   const bool served = state.current == &handle;
@@ -72,10 +78,11 @@ bool DeInitModule(PlayerHandle& handle) {
   return true;
 }
 
-bool Open(PlayerHandle& handle) {
-  return Operation(handle, [&] {
+bool MpegModule::Open(ModulePlayer& player) {
+  PlayerHandle& handle = Handle(player);
+  return Operation([&] {
     ModuleState& state = handle.state;
-    RequireMode(IsClosed(handle));
+    RequireMode(handle.IsClosed());
     handle.pauseRequest = 0;
     try {
       if (state.input.Mode != imCallback && !state.inputNameSet) RaiseModuleFailure(qvInputFailure);
@@ -95,8 +102,9 @@ bool Open(PlayerHandle& handle) {
   });
 }
 
-bool InitStream(PlayerHandle& handle) {
-  return Operation(handle, [&] {
+bool MpegModule::InitStream(ModulePlayer& player) {
+  PlayerHandle& handle = Handle(player);
+  return Operation([&] {
     ModuleState& state = handle.state;
     RequireMode(handle.mode.load() == pmOpen);
     handle.ReapThread();
@@ -116,8 +124,9 @@ bool InitStream(PlayerHandle& handle) {
   });
 }
 
-bool Play(PlayerHandle& handle) {
-  return Operation(handle, [&] {
+bool MpegModule::Play(ModulePlayer& player) {
+  PlayerHandle& handle = Handle(player);
+  return Operation([&] {
     ModuleState& state = handle.state;
     RequireMode(handle.mode.load() == pmReady);
     if (state.output.outputMode == omCallback &&
@@ -131,7 +140,7 @@ bool Play(PlayerHandle& handle) {
     if (state.output.outputMode == omMMSystem && state.decoder.DownsampleLevel() == 0 &&
         state.output.sampleRate >= 48000)
       SetUpDecoding(state, state.output.sampleRate);
-    state.writer.OpenOutput(state.output);
+    state.writer.OpenOutput(state.output, HeldInBlock(state.pcm));
     if (state.endLimit.load() == 0) state.endLimit = state.startLimit.load();
     state.ConvertLimits();
     state.stream.ClearHeaderChanged();
@@ -151,8 +160,9 @@ bool Play(PlayerHandle& handle) {
   });
 }
 
-bool Pause(PlayerHandle& handle) {
-  return Operation(handle, [&] {
+bool MpegModule::Pause(ModulePlayer& player) {
+  PlayerHandle& handle = Handle(player);
+  return Operation([&] {
     RequireMode(handle.Running());
     handle.pauseRequest = 1;
     int32_t expected = pmPlaying;
@@ -163,8 +173,9 @@ bool Pause(PlayerHandle& handle) {
   });
 }
 
-bool Resume(PlayerHandle& handle) {
-  return Operation(handle, [&] {
+bool MpegModule::Resume(ModulePlayer& player) {
+  PlayerHandle& handle = Handle(player);
+  return Operation([&] {
     RequireMode(handle.Running());
     handle.pauseRequest = 0;
     int32_t expected = pmPaused;
@@ -174,8 +185,9 @@ bool Resume(PlayerHandle& handle) {
   });
 }
 
-bool Stop(PlayerHandle& handle) {
-  return Operation(handle, [&] {
+bool MpegModule::Stop(ModulePlayer& player) {
+  PlayerHandle& handle = Handle(player);
+  return Operation([&] {
     const int32_t m = handle.mode.load();
     RequireMode(m == pmPlaying || m == pmPaused || m == pmFinished);
     handle.EndRun();
@@ -185,13 +197,15 @@ bool Stop(PlayerHandle& handle) {
   });
 }
 
-bool Close(PlayerHandle& handle) {
+bool MpegModule::Close(ModulePlayer& player) {
+  PlayerHandle& handle = Handle(player);
   handle.CloseInput();
   return true;
 }
 
-bool SetPos(PlayerHandle& handle, uint32_t position) {
-  return Operation(handle, [&] {
+bool MpegModule::SetPos(ModulePlayer& player, uint32_t position) {
+  PlayerHandle& handle = Handle(player);
+  return Operation([&] {
     ModuleState& state = handle.state;
     RequireMode(handle.Running());
     handle.seekPending = true;
@@ -222,125 +236,33 @@ bool SetPos(PlayerHandle& handle, uint32_t position) {
   });
 }
 
-bool SetInputMode(PlayerHandle& handle, int32_t mode) {
-  return Operation(handle, [&] {
-    RequireMode(IsClosed(handle));
-    handle.state.input.Mode = mode == imCallback ? imCallback : imFile;
-    return true;
-  });
-}
-
-bool SetInputName(PlayerHandle& handle, const char* name) {
-  return Operation(handle, [&] {
+bool MpegModule::SetInputName(ModulePlayer& player, const char* name) {
+  PlayerHandle& handle = Handle(player);
+  return Operation([&] {
     ModuleState& state = handle.state;
-    RequireMode(IsClosed(handle));
+    RequireMode(handle.IsClosed());
     state.input.Name = name != nullptr ? name : "";
     state.inputNameSet = name != nullptr;
     return true;
   });
 }
 
-bool SetOutputMode(PlayerHandle& handle, int32_t mode) {
-  return Operation(handle, [&] {
-    RequireMode(NotRunning(handle));
-    handle.state.output.outputMode = mode;
-    return true;
-  });
-}
-
-bool SetOutputName(PlayerHandle& handle, const char* name) {
-  return Operation(handle, [&] {
-    ModuleState& state = handle.state;
-    RequireMode(NotRunning(handle));
-    if (name != nullptr)
-      state.output.outputName = name;
-    else
-      state.output.outputName.reset();
-    return true;
-  });
-}
-
-bool SetOutputDev(PlayerHandle& handle, int32_t device) {
-  return Operation(handle, [&] {
-    RequireMode(IsClosed(handle));
-    handle.state.output.deviceNumber = device;
-    return true;
-  });
-}
-
-bool SetDevNum(PlayerHandle& handle, int32_t device) {
-  return Operation(handle, [&] {
-    RequireMode(NotRunning(handle));
-    handle.state.output.deviceNumber = device;
-    return true;
-  });
-}
-
-bool SetBuffers(PlayerHandle& handle, int32_t count, int32_t size) {
-  return Operation(handle, [&] {
-    ModuleState& state = handle.state;
-    RequireMode(NotRunning(handle));
-    if (count != 0) state.output.buffersCount = count;
-    // The block holds whole synthesis calls; a new size reaches the block at the next stream
-    // initialisation.
-    if (size != 0) state.output.bufferSize = static_cast<int32_t>(PcmBlock::UsableSize(size));
-    return true;
-  });
-}
-
-bool SetPriority(PlayerHandle& handle, int32_t priority) {
-  if (handle.Running()) {
-    const int32_t id = handle.decodeThreadId.load();
-    HANDLE thread =
-        id != 0 ? OpenThread(THREAD_SET_INFORMATION, FALSE, static_cast<DWORD>(id)) : nullptr;
-    return thread != nullptr && SetThreadPriority(thread, priority);
-  }
-  handle.state.threadPriority = priority;
-  return true;
-}
-
-bool SetLimits(PlayerHandle& handle, uint32_t start, uint32_t end) {
+bool MpegModule::SetLimits(ModulePlayer& player, uint32_t start, uint32_t end) {
+  PlayerHandle& handle = Handle(player);
   ModuleState& state = handle.state;
   state.startLimit = start;
   state.endLimit = end < start ? start : end;
-  if (ReadyOrLater(handle)) state.ConvertLimits();
+  if (handle.ReadyOrLater()) state.ConvertLimits();
   return true;
 }
 
-bool SetWindow(PlayerHandle& handle, HWND window) {
-  return Operation(handle, [&] {
-    RequireMode(NotRunning(handle));
-    handle.state.output.window = window;
-    return true;
-  });
-}
-
-bool UseOutCB(PlayerHandle& handle, bool use) {
-  return Operation(handle, [&] {
-    RequireMode(NotRunning(handle));
-    handle.state.output.useOutputCallbacks = use;
-    return true;
-  });
-}
-
-bool SetOutCB(PlayerHandle& handle, QVOutputProc data, QVOutputActionProc action,
-              QVUserValue user) {
-  return Operation(handle, [&] {
+bool MpegModule::SetInCB(ModulePlayer& player, QVInputOpenProc open, QVInputCloseProc close,
+                         QVInputGetSizeProc getSize, QVInputSeekProc seek, QVInputReadProc read,
+                         QVUserValue user) {
+  PlayerHandle& handle = Handle(player);
+  return Operation([&] {
     ModuleState& state = handle.state;
-    RequireMode(NotRunning(handle));
-    state.output.dataCallback = data;
-    state.output.actionCallback = action;
-    state.output.outputUser = user;
-    return true;
-  });
-}
-
-bool SetInCB(PlayerHandle& handle, QVInputOpenProc open, QVInputCloseProc close,
-             QVInputGetSizeProc getSize, QVInputSeekProc seek, QVInputReadProc read,
-             QVUserValue user) {
-  return Operation(handle, [&] {
-    ModuleState& state = handle.state;
-    RequireMode(IsClosed(handle));
+    RequireMode(handle.IsClosed());
     state.input.Open = open;
     state.input.Close = close;
     state.input.GetSize = getSize;
@@ -351,40 +273,9 @@ bool SetInCB(PlayerHandle& handle, QVInputOpenProc open, QVInputCloseProc close,
   });
 }
 
-int32_t GetPlayerMode(PlayerHandle& handle) {
-  int32_t expected = pmFinished;
-  // pmFinished is reported once.
-  if (handle.mode.compare_exchange_strong(expected, pmOpen)) return pmFinished;
-  return expected;
-}
-
-int32_t GetPos(PlayerHandle& handle) {
-  return RunModuleOperation(handle.state.errors, -1, [&]() -> int32_t {
-    ModuleState& state = handle.state;
-    const int32_t m = handle.mode.load();
-    if (m == pmFinished) return GetSize(handle);
-    RequireMode(m == pmPlaying || m == pmPaused);
-    return Milliseconds(state.stream.FrameCounter(), state.FrameDuration());
-  });
-}
-
-int32_t GetSize(PlayerHandle& handle) {
-  return RunModuleOperation(handle.state.errors, -1, [&]() -> int32_t {
-    ModuleState& state = handle.state;
-    RequireMode(ReadyOrLater(handle));
-    return Milliseconds(state.PublishedFrameLimit(), state.FrameDuration());
-  });
-}
-
-bool CanSetPos(PlayerHandle& handle) {
-  return Operation(handle, [&] {
-    RequireMode(!IsClosed(handle));
-    return handle.state.canSetPosition != 0;
-  });
-}
-
-bool GetInfo1(PlayerHandle& handle, StreamInfo* info, uint32_t* size) {
-  return Operation(handle, [&] {
+bool MpegModule::GetInfo1(ModulePlayer& player, StreamInfo* info, uint32_t* size) {
+  PlayerHandle& handle = Handle(player);
+  return Operation([&] {
     ModuleState& state = handle.state;
     // A size query, in any mode.
     if (info == nullptr || size == nullptr || *size < sizeof(StreamInfo)) {
@@ -393,48 +284,71 @@ bool GetInfo1(PlayerHandle& handle, StreamInfo* info, uint32_t* size) {
       return false;
     }
     *size = sizeof(StreamInfo);
-    RequireMode(ReadyOrLater(handle));
+    RequireMode(handle.ReadyOrLater());
     *info = state.PublishedInfo();
     *size = sizeof(StreamInfo);
     return true;
   });
 }
 
-bool GetInfo2(PlayerHandle& handle, const char** text) {
-  return Operation(handle, [&] {
-    RequireMode(!IsClosed(handle));
-    if (text != nullptr) *text = handle.state.stream.TagBlock();
+int32_t MpegModule::DurationMs(ModulePlayer&) {
+  return Milliseconds(PublishedFrameLimit(), FrameDuration());
+}
+
+int32_t MpegModule::PositionMs(ModulePlayer&) {
+  return Milliseconds(stream.FrameCounter(), FrameDuration());
+}
+
+const char* MpegModule::InfoText(ModulePlayer&) { return stream.TagBlock(); }
+
+// The block holds whole synthesis calls; a new size reaches the block at the next stream
+// initialisation.
+int32_t MpegModule::UsableBufferSize(int32_t size) const {
+  return static_cast<int32_t>(PcmBlock::UsableSize(size));
+}
+
+bool MpegModule::SetInputMode(QVHandle h, int32_t mode) {
+  ModulePlayer* player = Served(h);
+  if (player == nullptr) return false;
+  return Operation([&] {
+    RequireMode(player->IsClosed());
+    input.Mode = mode == imCallback ? imCallback : imFile;
     return true;
   });
 }
 
-int32_t LastError(PlayerHandle& handle) { return handle.state.errors.Take(); }
-
-bool GetVolume(PlayerHandle& handle, uint32_t* volume) {
-  ModuleState& state = handle.state;
-  return state.writer.GetOutputVolume(state.output, volume);
-}
-
-bool SetVolume(PlayerHandle& handle, uint32_t volume) {
-  ModuleState& state = handle.state;
-  return state.writer.SetOutputVolume(state.output, volume);
-}
-
-bool CanSetVolume(PlayerHandle& handle, QVByteBool* separate) {
-  ModuleState& state = handle.state;
-  return state.writer.CanSetOutputVolume(state.output, separate);
-}
-
-bool UseEQ(PlayerHandle& handle, bool use) {
-  handle.state.decoder.Equalizer().On = use ? 1 : 0;
+bool MpegModule::SetPriority(QVHandle h, int32_t priority) {
+  ModulePlayer* player = Served(h);
+  if (player == nullptr) return false;
+  PlayerHandle& handle = Handle(*player);
+  if (handle.Running()) {
+    const int32_t id = handle.decodeThreadId.load();
+    HANDLE thread =
+        id != 0 ? OpenThread(THREAD_SET_INFORMATION, FALSE, static_cast<DWORD>(id)) : nullptr;
+    return thread != nullptr && SetThreadPriority(thread, priority);
+  }
+  threadPriority = priority;
   return true;
 }
 
-bool EQ(PlayerHandle& handle, double** gains, int32_t* channels, int32_t* bands) {
-  if (gains != nullptr) *gains = &handle.state.decoder.Equalizer().Gains[0][0];
+bool MpegModule::HasEQ(QVHandle h, QVByteBool* has) {
+  const bool valid = Checked(h) != nullptr;
+  if (has != nullptr) *has = valid ? 1 : 0;
+  return valid;
+}
+
+bool MpegModule::UseEQ(QVHandle h, bool use) {
+  if (Served(h) == nullptr) return false;
+  decoder.Equalizer().On = use ? 1 : 0;
+  return true;
+}
+
+bool MpegModule::EQ(QVHandle h, double** gains, int32_t* channels, int32_t* bands) {
+  if (Served(h) == nullptr) return false;
+  if (gains != nullptr) *gains = &decoder.Equalizer().Gains[0][0];
   if (channels != nullptr) *channels = EqualizerGains::Channels;
   if (bands != nullptr) *bands = EqualizerGains::Bands;
   return true;
 }
 
-}  // namespace MpegModule
+}  // namespace mpeg

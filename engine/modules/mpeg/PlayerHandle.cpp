@@ -2,10 +2,13 @@
 
 #include "engine/modules/mpeg/ModuleState.h"
 
+namespace mpeg {
+
 PlayerHandle::PlayerHandle(ModuleState& moduleState) : state(moduleState) {
   // A new player takes the module over: what an earlier player still holds ends first, so
   // that no decode thread or input of it works on the record that is reset here.
-  if (state.current != nullptr && state.current != this) state.current->CloseInput();
+  if (state.current != nullptr && state.current != this)
+    static_cast<PlayerHandle*>(state.current)->CloseInput();
   state.current = this;
   state.ResetRecord();
 }
@@ -44,3 +47,5 @@ void PlayerHandle::EndRun() {
 void PlayerHandle::ReapThread() {
   if (decodeThread.joinable()) decodeThread.join();
 }
+
+}  // namespace mpeg

@@ -1,5 +1,5 @@
-// The object QVInitModule hands the host: the handle check's magic value, the decode thread of
-// the current run, the player mode and the pause and stop requests.
+// The object QVInitModule hands the host: besides the frame's part (the magic value, the mode,
+// the pause and stop requests) the decode thread of the current run and its seek flags.
 #pragma once
 
 #include <atomic>
@@ -7,7 +7,9 @@
 #include <thread>
 
 #include "engine/PluginInterface.h"
-#include "engine/modules/common/DecoderModule.h"
+#include "engine/modules/common/ModulePlayer.h"
+
+namespace mpeg {
 
 class ModuleState;
 
@@ -19,10 +21,6 @@ struct PlayerHandle : public ModulePlayer {
   PlayerHandle(const PlayerHandle&) = delete;
   PlayerHandle& operator=(const PlayerHandle&) = delete;
 
-  bool Running() const {
-    const int32_t m = mode.load();
-    return m == pmPlaying || m == pmPaused;
-  }
   // Raises the stop request and waits without a time limit for the decode thread to end.
   void EndRun();
   // Joins a decode thread that has ended by itself.
@@ -30,16 +28,14 @@ struct PlayerHandle : public ModulePlayer {
   // Ends a running decode, releases the decoder and closes the input: mode pmClosed.
   void CloseInput();
 
-  uint32_t magic = HandleMagic;
   ModuleState& state;
   std::thread decodeThread;
   std::atomic<int32_t> decodeThreadId{0};
-  std::atomic<int32_t> mode{pmClosed};
-  std::atomic<uint8_t> pauseRequest{0};
-  std::atomic<uint8_t> stopRequest{0};
   // Set while QVSetPos positions the input: the decode thread waits between frames until the
   // seek is done, so the seek never starves behind the frame loop's lock.
   std::atomic<bool> seekPending{false};
   // Set while a run reads the input; the run clears it before it rewinds.
   std::atomic<bool> runOwnsInput{false};
 };
+
+}  // namespace mpeg

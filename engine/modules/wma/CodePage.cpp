@@ -2,6 +2,8 @@
 
 #include <cstdint>
 
+namespace wma {
+
 namespace {
 
 // Decodes one character at text[i] (advancing i); U+FFFD for an invalid sequence.
@@ -80,3 +82,5 @@ bool WideToAnsi(const char16_t* text, size_t length, char* out, size_t room) {
   }
   return put(0);
 }
+
+}  // namespace wma

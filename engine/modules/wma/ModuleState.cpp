@@ -1,11 +1,11 @@
 #include "engine/modules/wma/ModuleState.h"
 
-ModuleState& ModuleState::Instance() {
-  static ModuleState state;
-  return state;
-}
+namespace wma {
 
-ModuleState::ModuleState() : ModuleServices(OutputFlavour::WindowsMediaAudio) { ResetRecord(); }
+ModuleState::ModuleState(const ModuleTexts& texts)
+    : DecoderModule(texts, OutputFlavour::WindowsMediaAudio) {
+  ResetRecord();
+}
 
 void ModuleState::ResetRecord() {
   ResetSharedRecord();
@@ -20,3 +20,5 @@ void ModuleState::ResetRecord() {
   inputRead = nullptr;
   inputUser = 0;
 }
+
+}  // namespace wma

@@ -1,6 +1,6 @@
-// Everything the Windows Media Audio module keeps while it is loaded: the settings and stream
-// state of the current player, the error code, the COM bookkeeping and the output writer.
-// One object per loaded module; the exports reach it through the player handle.
+// Everything the Windows Media Audio module keeps while it is loaded: besides the frame's record
+// (DecoderModule) the rest of the current player's settings and stream state. The module
+// (WmaModule) derives from it; its player handles reach it.
 #pragma once
 
 #include <atomic>
@@ -9,15 +9,13 @@
 #include <string>
 
 #include "engine/PluginInterface.h"
-#include "engine/modules/common/ModuleServices.h"
+#include "engine/modules/common/DecoderModule.h"
 #include "engine/modules/wma/PlayPosition.h"
 
-class ModuleState : public ModuleServices {
+namespace wma {
+
+class ModuleState : public DecoderModule {
  public:
-  static ModuleState& Instance();
-
-  ModuleState();
-
   // The initial values of a new player's record (QVInitModule).
   void ResetRecord();
 
@@ -33,4 +31,10 @@ class ModuleState : public ModuleServices {
   QVInputSeekProc inputSeek = nullptr;
   QVInputReadProc inputRead = nullptr;
   QVUserValue inputUser = 0;
+
+ protected:
+  explicit ModuleState(const ModuleTexts& texts);
+  ~ModuleState() = default;
 };
+
+}  // namespace wma

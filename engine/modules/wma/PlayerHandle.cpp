@@ -1,7 +1,8 @@
 #include "engine/modules/wma/PlayerHandle.h"
 
-#include "engine/modules/common/ModuleFailure.h"
 #include "engine/modules/wma/ModuleState.h"
+
+namespace wma {
 
 PlayerHandle::PlayerHandle(ModuleState& moduleState) : state(moduleState) {}
 
@@ -49,17 +50,12 @@ void PlayerHandle::EndRunFromReader(bool drainFirst, int32_t finalMode) {
   std::lock_guard<std::mutex> guard(runLock_);
   if (!runActive_) return;
   runActive_ = false;
-  const auto drain = [&] {
-    try {
-      state.writer.DrainOutput();
-    } catch (const ModuleFailure&) {
-      // A failed drain does not keep the run from ending.
-    }
-  };
-  if (drainFirst) drain();
+  if (drainFirst) state.writer.PlayOut();
   // From the SDK's own thread Stop only ends delivery after this call; it does not wait.
   if (reader != nullptr) reader->Stop();
-  if (!drainFirst) drain();
+  if (!drainFirst) state.writer.PlayOut();
   state.writer.CloseOutput();
   mode = finalMode;
 }
+
+}  // namespace wma

@@ -1,6 +1,7 @@
 // The object QVInitModule hands the host, which is at the same time the callback object the
-// SDK's reader calls (its function table comes first): the magic value, the player mode, the
-// reader of the open file, the reference count, the pause and stop requests and the metadata.
+// SDK's reader calls (its function table comes first): besides the frame's part (the magic
+// value, the mode, the pause and stop requests) the reader of the open file, the reference
+// count and the metadata.
 #pragma once
 
 #include <atomic>
@@ -8,8 +9,10 @@
 #include <mutex>
 
 #include "engine/PluginInterface.h"
-#include "engine/modules/common/DecoderModule.h"
+#include "engine/modules/common/ModulePlayer.h"
 #include "platform/wmasdk/WmaSdk.h"
+
+namespace wma {
 
 class ModuleState;
 
@@ -30,10 +33,6 @@ struct PlayerHandle final : public IWMAudioReadCallback, public ModulePlayer {
   HRESULT WINAPI OnSample(const BYTE* data, DWORD length, DWORD msTime) override;
   HRESULT WINAPI OnStatus(WMT_STATUS status, HRESULT result, const void* param) override;
 
-  bool Running() const {
-    const int32_t m = mode.load();
-    return m == pmPlaying || m == pmPaused;
-  }
   // The host ends a run: stops the reader (the SDK's thread is out of every callback when it
   // returns) and closes the output unless the run has closed it already. Mode pmOpen.
   void StopRun();
@@ -45,19 +44,16 @@ struct PlayerHandle final : public IWMAudioReadCallback, public ModulePlayer {
   // that fails, `discard` also removes the WAV file the play created.
   bool CloseRun(bool discard = false);
 
-  uint32_t magic = HandleMagic;
-  std::atomic<int32_t> mode{pmClosed};
   IWMAudioReader* reader = nullptr;
   std::atomic<int32_t> references{1};
-  std::atomic<uint8_t> pauseRequest{0};
   char metadataSlots[MetadataSlotCount][MetadataSlotSize] = {};
-  std::atomic<uint8_t> stopRequest{0};
 
   ModuleState& state;
 
  private:
-  // Ends a run from the SDK's thread, once: the output is drained when asked, the reader
-  // stopped, the output closed; then the mode. No-op when the run has ended already.
+  // Ends a run from the SDK's thread, once: the output is played out before the reader stops
+  // when asked, else after it, and closed; then the mode. No-op when the run has ended
+  // already.
   void EndRunFromReader(bool drainFirst, int32_t finalMode);
 
   // Held while a run's output is written or closed, so that the end of a run happens once,
@@ -65,3 +61,5 @@ struct PlayerHandle final : public IWMAudioReadCallback, public ModulePlayer {
   std::mutex runLock_;
   bool runActive_ = false;
 };
+
+}  // namespace wma

@@ -8,6 +8,8 @@
 #include "engine/modules/wma/ModuleState.h"
 #include "engine/modules/wma/PlayerHandle.h"
 
+namespace wma {
+
 namespace {
 
 constexpr auto PausePoll = std::chrono::milliseconds(77);
@@ -82,3 +84,5 @@ HRESULT WINAPI PlayerHandle::OnStatus(WMT_STATUS status, HRESULT /*result*/,
   }
   return S_OK;
 }
+
+}  // namespace wma

@@ -2,11 +2,11 @@
 
 #include <algorithm>
 #include <cstring>
-#include <initializer_list>
 #include <new>
 #include <optional>
 #include <string_view>
 
+#include "engine/modules/common/HandleCheck.h"
 #include "engine/modules/common/InputFile.h"
 #include "engine/modules/common/ModuleFailure.h"
 #include "engine/modules/common/ModuleOperation.h"
@@ -14,9 +14,12 @@
 #include "engine/modules/wma/ModuleState.h"
 #include "engine/modules/wma/PlayerHandle.h"
 
-namespace WmaModule {
+namespace wma {
 
 namespace {
+
+constexpr ModuleTexts WmaTexts{"Windows Media Audio", "*.wma",
+                               "Windows Media Audio decoder for Brassel, by Ormund 2026", 210};
 
 constexpr size_t NameRoom = 1024;  // wide characters for the input name
 constexpr WORD AttributeNameBytes = 1024;
@@ -26,21 +29,7 @@ constexpr WORD AttributeValueBytes = 512;
 constexpr std::u16string_view SlotAttributes[MetadataSlotCount] = {
     u"Title", u"Author", u"WM/AlbumTitle", u"Copyright", u"Description", u"WM/Genre", u"WM/Year"};
 
-ModuleState& State() { return ModuleState::Instance(); }
-
-bool InMode(const PlayerHandle& handle, std::initializer_list<int32_t> modes) {
-  const int32_t mode = handle.mode.load();
-  for (int32_t m : modes)
-    if (m == mode) return true;
-  return false;
-}
-
-bool NotWhileRunning(const PlayerHandle& handle) { return !handle.Running(); }
-
-template <class Body>
-bool Operation(Body&& body) {
-  return RunModuleOperation(State().errors, false, std::forward<Body>(body));
-}
+PlayerHandle& Handle(ModulePlayer& player) { return static_cast<PlayerHandle&>(player); }
 
 // A UTF-16 text from a buffer of the SDK, up to its terminator, never past the bytes given.
 std::u16string_view BoundedText(const char16_t* text, size_t bytes) {
@@ -116,11 +105,24 @@ void ApplyLimits(PlayerHandle& handle, uint32_t start, uint32_t end) {
 
 }  // namespace
 
-PlayerHandle* InitModule() {
-  ModuleState& state = State();
+WmaModule& WmaModule::Instance() {
+  static WmaModule module;
+  return module;
+}
+
+WmaModule::WmaModule() : ModuleState(WmaTexts) {}
+
+ModulePlayer* WmaModule::Checked(QVHandle h) { return CheckHandle<PlayerHandle>(h); }
+
+QVHandle WmaModule::HandleOf(ModulePlayer& player) {
+  return reinterpret_cast<QVHandle>(&Handle(player));
+}
+
+ModulePlayer* WmaModule::InitModule() {
+  ModuleState& state = *this;
   // A new player takes the module over: what an earlier player holds ends first, its run and
   // its reader, so that none of its samples reach the output of the record reset here.
-  if (state.current != nullptr) state.current->CloseInput();
+  if (state.current != nullptr) static_cast<PlayerHandle*>(state.current)->CloseInput();
   PlayerHandle* handle = new (std::nothrow) PlayerHandle(state);
   if (handle == nullptr) return nullptr;
   state.ResetRecord();
@@ -133,11 +135,11 @@ PlayerHandle* InitModule() {
   return handle;
 }
 
-bool DeInitModule(PlayerHandle& handle) {
-  ModuleState& state = handle.state;
-  PlayerHandle* const player = &handle;
-  const bool served = state.current == player;
-  delete player;  // directly, not through the callback object's release
+bool WmaModule::DeInitModule(ModulePlayer& player) {
+  PlayerHandle* const handle = &Handle(player);
+  ModuleState& state = handle->state;
+  const bool served = Serves(player);
+  delete handle;  // directly, not through the callback object's release
   // The names, the current handle and COM are the player's that the module serves.
   if (!served) return true;
   state.inputName.reset();
@@ -147,10 +149,11 @@ bool DeInitModule(PlayerHandle& handle) {
   return true;
 }
 
-bool Open(PlayerHandle& handle) {
+bool WmaModule::Open(ModulePlayer& player) {
+  PlayerHandle& handle = Handle(player);
   std::memset(handle.metadataSlots, 0, sizeof handle.metadataSlots);
   return Operation([&] {
-    RequireMode(InMode(handle, {pmClosed}));
+    RequireMode(handle.IsClosed());
     ModuleState& state = handle.state;
     if (!state.inputName) RaiseModuleFailure(qvInputFailure);
     handle.pauseRequest = 0;
@@ -173,18 +176,20 @@ bool Open(PlayerHandle& handle) {
   });
 }
 
-bool InitStream(PlayerHandle& handle) {
+bool WmaModule::InitStream(ModulePlayer& player) {
+  PlayerHandle& handle = Handle(player);
   return Operation([&] {
-    RequireMode(InMode(handle, {pmOpen}));
+    RequireMode(handle.mode.load() == pmOpen);
     ReadAttributes(handle);
     handle.mode = pmReady;
     return true;
   });
 }
 
-bool Play(PlayerHandle& handle) {
+bool WmaModule::Play(ModulePlayer& player) {
+  PlayerHandle& handle = Handle(player);
   return Operation([&] {
-    RequireMode(InMode(handle, {pmReady}));
+    RequireMode(handle.mode.load() == pmReady);
     ModuleState& state = handle.state;
     if (state.output.outputMode == omCallback &&
         (state.output.dataCallback == nullptr || state.output.actionCallback == nullptr))
@@ -217,7 +222,8 @@ bool Play(PlayerHandle& handle) {
   });
 }
 
-bool Pause(PlayerHandle& handle) {
+bool WmaModule::Pause(ModulePlayer& player) {
+  PlayerHandle& handle = Handle(player);
   return Operation([&] {
     // Moves only a run that is still going; one that has just ended keeps its mode.
     int32_t mode = handle.mode.load();
@@ -229,7 +235,8 @@ bool Pause(PlayerHandle& handle) {
   });
 }
 
-bool Resume(PlayerHandle& handle) {
+bool WmaModule::Resume(ModulePlayer& player) {
+  PlayerHandle& handle = Handle(player);
   return Operation([&] {
     int32_t mode = handle.mode.load();
     do {
@@ -240,7 +247,8 @@ bool Resume(PlayerHandle& handle) {
   });
 }
 
-bool Stop(PlayerHandle& handle) {
+bool WmaModule::Stop(ModulePlayer& player) {
+  PlayerHandle& handle = Handle(player);
   return Operation([&] {
     if (handle.Running()) {
       handle.StopRun();
@@ -252,13 +260,15 @@ bool Stop(PlayerHandle& handle) {
   });
 }
 
-bool Close(PlayerHandle& handle) {
+bool WmaModule::Close(ModulePlayer& player) {
+  PlayerHandle& handle = Handle(player);
   handle.CloseInput();
   handle.state.output.inputFile.reset();
   return true;
 }
 
-bool SetPos(PlayerHandle& handle, uint32_t position) {
+bool WmaModule::SetPos(ModulePlayer& player, uint32_t position) {
+  PlayerHandle& handle = Handle(player);
   return Operation([&] {
     RequireMode(handle.Running());
     ModuleState& state = handle.state;
@@ -287,20 +297,10 @@ bool SetPos(PlayerHandle& handle, uint32_t position) {
   });
 }
 
-bool SetInputMode(int32_t mode) {
-  if (mode == imFile) return true;
-  State().errors.Set(qvNotImplemented);
-  return false;
-}
-
-bool NotImplemented() {
-  State().errors.Set(qvNotImplemented);
-  return false;
-}
-
-bool SetInputName(PlayerHandle& handle, const char* name) {
+bool WmaModule::SetInputName(ModulePlayer& player, const char* name) {
+  PlayerHandle& handle = Handle(player);
   return Operation([&] {
-    RequireMode(InMode(handle, {pmClosed}));
+    RequireMode(handle.IsClosed());
     if (name != nullptr)
       handle.state.inputName = name;
     else
@@ -309,87 +309,18 @@ bool SetInputName(PlayerHandle& handle, const char* name) {
   });
 }
 
-bool SetOutputMode(PlayerHandle& handle, int32_t mode) {
-  return Operation([&] {
-    RequireMode(NotWhileRunning(handle));
-    handle.state.output.outputMode = mode;
-    return true;
-  });
-}
-
-bool SetOutputName(PlayerHandle& handle, const char* name) {
-  return Operation([&] {
-    RequireMode(NotWhileRunning(handle));
-    if (name != nullptr)
-      handle.state.output.outputName = name;
-    else
-      handle.state.output.outputName.reset();
-    return true;
-  });
-}
-
-bool SetOutputDev(PlayerHandle& handle, int32_t device) {
-  return Operation([&] {
-    RequireMode(InMode(handle, {pmClosed}));
-    handle.state.output.deviceNumber = device;
-    return true;
-  });
-}
-
-bool SetDevNum(PlayerHandle& handle, int32_t device) {
-  return Operation([&] {
-    RequireMode(NotWhileRunning(handle));
-    handle.state.output.deviceNumber = device;
-    return true;
-  });
-}
-
-bool SetBuffers(PlayerHandle& handle, int32_t count, int32_t size) {
-  return Operation([&] {
-    RequireMode(NotWhileRunning(handle));
-    if (count != 0) handle.state.output.buffersCount = count;
-    if (size != 0) handle.state.output.bufferSize = size;
-    return true;
-  });
-}
-
-bool SetLimits(PlayerHandle& handle, uint32_t start, uint32_t end) {
+bool WmaModule::SetLimits(ModulePlayer& player, uint32_t start, uint32_t end) {
+  PlayerHandle& handle = Handle(player);
   ApplyLimits(handle, start, end);
   return true;
 }
 
-bool SetWindow(PlayerHandle& handle, HWND window) {
+bool WmaModule::SetInCB(ModulePlayer& player, QVInputOpenProc open, QVInputCloseProc close,
+                        QVInputGetSizeProc getSize, QVInputSeekProc seek, QVInputReadProc read,
+                        QVUserValue user) {
+  PlayerHandle& handle = Handle(player);
   return Operation([&] {
-    RequireMode(NotWhileRunning(handle));
-    handle.state.output.window = window;
-    return true;
-  });
-}
-
-bool UseOutCB(PlayerHandle& handle, bool use) {
-  return Operation([&] {
-    RequireMode(NotWhileRunning(handle));
-    handle.state.output.useOutputCallbacks = use;
-    return true;
-  });
-}
-
-bool SetOutCB(PlayerHandle& handle, QVOutputProc data, QVOutputActionProc action,
-              QVUserValue user) {
-  return Operation([&] {
-    RequireMode(NotWhileRunning(handle));
-    handle.state.output.dataCallback = data;
-    handle.state.output.actionCallback = action;
-    handle.state.output.outputUser = user;
-    return true;
-  });
-}
-
-bool SetInCB(PlayerHandle& handle, QVInputOpenProc open, QVInputCloseProc close,
-             QVInputGetSizeProc getSize, QVInputSeekProc seek, QVInputReadProc read,
-             QVUserValue user) {
-  return Operation([&] {
-    RequireMode(InMode(handle, {pmClosed}));
+    RequireMode(handle.IsClosed());
     ModuleState& state = handle.state;
     state.inputOpen = open;
     state.inputClose = close;
@@ -401,36 +332,8 @@ bool SetInCB(PlayerHandle& handle, QVInputOpenProc open, QVInputCloseProc close,
   });
 }
 
-int32_t GetPlayerMode(PlayerHandle& handle) {
-  int32_t mode = handle.mode.load();
-  // pmFinished is told once; the same call turns it into pmOpen.
-  if (mode == pmFinished && !handle.mode.compare_exchange_strong(mode, pmOpen)) return mode;
-  return mode;
-}
-
-int32_t GetPos(PlayerHandle& handle) {
-  const int32_t mode = handle.mode.load();
-  if (mode == pmFinished) return static_cast<int32_t>(handle.state.duration);
-  if (mode == pmPlaying || mode == pmPaused)
-    return static_cast<int32_t>(handle.state.position.load());
-  State().errors.Set(qvIncorrectMode);
-  return -1;
-}
-
-int32_t GetSize(PlayerHandle& handle) {
-  if (handle.mode.load() >= pmReady) return static_cast<int32_t>(handle.state.duration);
-  State().errors.Set(qvIncorrectMode);
-  return -1;
-}
-
-bool CanSetPos(PlayerHandle& handle) {
-  return Operation([&] {
-    RequireMode(handle.mode.load() >= pmOpen);
-    return handle.state.canSetPosition != 0;
-  });
-}
-
-bool GetInfo1(PlayerHandle& handle, StreamInfo* info, uint32_t* size) {
+bool WmaModule::GetInfo1(ModulePlayer& player, StreamInfo* info, uint32_t* size) {
+  PlayerHandle& handle = Handle(player);
   ModuleState& state = handle.state;
   if (size == nullptr) return false;
   if (info == nullptr || *size < sizeof(StreamInfo)) {
@@ -448,26 +351,10 @@ bool GetInfo1(PlayerHandle& handle, StreamInfo* info, uint32_t* size) {
   return true;
 }
 
-bool GetInfo2(PlayerHandle& handle, const char** text) {
-  return Operation([&] {
-    RequireMode(handle.mode.load() >= pmOpen);
-    if (text != nullptr) *text = handle.metadataSlots[0];
-    return true;
-  });
-}
+int32_t WmaModule::DurationMs(ModulePlayer&) { return static_cast<int32_t>(duration); }
 
-int32_t LastError() { return State().errors.Take(); }
+int32_t WmaModule::PositionMs(ModulePlayer&) { return static_cast<int32_t>(position.load()); }
 
-bool GetVolume(PlayerHandle& handle, uint32_t* volume) {
-  return handle.state.writer.GetOutputVolume(handle.state.output, volume);
-}
+const char* WmaModule::InfoText(ModulePlayer& player) { return Handle(player).metadataSlots[0]; }
 
-bool SetVolume(PlayerHandle& handle, uint32_t volume) {
-  return handle.state.writer.SetOutputVolume(handle.state.output, volume);
-}
-
-bool CanSetVolume(PlayerHandle& handle, QVByteBool* separate) {
-  return handle.state.writer.CanSetOutputVolume(handle.state.output, separate);
-}
-
-}  // namespace WmaModule
+}  // namespace wma

@@ -1,64 +1,49 @@
-// The operations behind the Windows Media Audio module's exports. Each checks the player mode,
-// sets the module's error code on failure and gives the export's result.
+// The Windows Media Audio module: the frame's operations on its own player handle (the SDK's
+// callback object) where the modules differ. Each checks the player mode, sets the module's
+// error code on failure and gives the export's result. Only file input exists; there is no
+// thread priority and no equaliser (the frame's default forms).
 #pragma once
 
 #include <cstdint>
 
 #include "engine/PluginInterface.h"
+#include "engine/modules/wma/ModuleState.h"
+
+namespace wma {
 
 struct PlayerHandle;
 
-namespace WmaModule {
+class WmaModule final : public ModuleState {
+ public:
+  // The one module of this program.
+  static WmaModule& Instance();
 
-inline constexpr const char* Name = "Windows Media Audio";
-inline constexpr const char* Extensions = "*.wma";
-inline constexpr const char* About = "Windows Media Audio decoder for Brassel, by Ormund 2026";
-inline constexpr int32_t Version = 210;
+  ModulePlayer* InitModule() override;
+  ModulePlayer* Checked(QVHandle h) override;
+  QVHandle HandleOf(ModulePlayer& player) override;
+  bool DeInitModule(ModulePlayer& player) override;
 
-// The operations both modules have.
-PlayerHandle* InitModule();
+  bool Open(ModulePlayer& player) override;
+  bool InitStream(ModulePlayer& player) override;
+  bool Play(ModulePlayer& player) override;
+  bool Pause(ModulePlayer& player) override;
+  bool Resume(ModulePlayer& player) override;
+  bool Stop(ModulePlayer& player) override;
+  bool Close(ModulePlayer& player) override;
+  bool SetPos(ModulePlayer& player, uint32_t position) override;
+  bool SetInputName(ModulePlayer& player, const char* name) override;
+  bool SetLimits(ModulePlayer& player, uint32_t start, uint32_t end) override;
+  bool SetInCB(ModulePlayer& player, QVInputOpenProc open, QVInputCloseProc close,
+               QVInputGetSizeProc getSize, QVInputSeekProc seek, QVInputReadProc read,
+               QVUserValue user) override;
+  bool GetInfo1(ModulePlayer& player, StreamInfo* info, uint32_t* size) override;
 
-bool Open(PlayerHandle& handle);
-bool InitStream(PlayerHandle& handle);
-bool Play(PlayerHandle& handle);
-bool Pause(PlayerHandle& handle);
-bool Resume(PlayerHandle& handle);
-bool Stop(PlayerHandle& handle);
-bool Close(PlayerHandle& handle);
-bool SetPos(PlayerHandle& handle, uint32_t position);
+ private:
+  WmaModule();
 
-bool SetInputName(PlayerHandle& handle, const char* name);
-bool SetOutputMode(PlayerHandle& handle, int32_t mode);
-bool SetOutputName(PlayerHandle& handle, const char* name);
-bool SetOutputDev(PlayerHandle& handle, int32_t device);
-bool SetDevNum(PlayerHandle& handle, int32_t device);
-bool SetBuffers(PlayerHandle& handle, int32_t count, int32_t size);
-bool SetLimits(PlayerHandle& handle, uint32_t start, uint32_t end);
-bool SetWindow(PlayerHandle& handle, HWND window);
-bool UseOutCB(PlayerHandle& handle, bool use);
-bool SetOutCB(PlayerHandle& handle, QVOutputProc data, QVOutputActionProc action, QVUserValue user);
-bool SetInCB(PlayerHandle& handle, QVInputOpenProc open, QVInputCloseProc close,
-             QVInputGetSizeProc getSize, QVInputSeekProc seek, QVInputReadProc read,
-             QVUserValue user);
+  int32_t DurationMs(ModulePlayer& player) override;
+  int32_t PositionMs(ModulePlayer& player) override;
+  const char* InfoText(ModulePlayer& player) override;
+};
 
-int32_t GetPlayerMode(PlayerHandle& handle);
-int32_t GetPos(PlayerHandle& handle);
-int32_t GetSize(PlayerHandle& handle);
-bool CanSetPos(PlayerHandle& handle);
-bool GetInfo1(PlayerHandle& handle, StreamInfo* info, uint32_t* size);
-bool GetInfo2(PlayerHandle& handle, const char** text);
-
-bool GetVolume(PlayerHandle& handle, uint32_t* volume);
-bool SetVolume(PlayerHandle& handle, uint32_t volume);
-bool CanSetVolume(PlayerHandle& handle, QVByteBool* separate);
-
-bool DeInitModule(PlayerHandle& handle);
-
-// Only file input exists; these check no handle.
-bool SetInputMode(int32_t mode);
-bool NotImplemented();
-
-// The error code is module-wide.
-int32_t LastError();
-
-}  // namespace WmaModule
+}  // namespace wma

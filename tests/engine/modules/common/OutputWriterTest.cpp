@@ -18,14 +18,14 @@ namespace fs = std::filesystem;
 
 std::atomic<int> blocksSeen{0};
 std::vector<int> actionsSeen;
+int refusedBlock = 0;  // the data callback refuses this block (counted from 1)
 
 QVBool WINAPI Action(QVByteBool init, QVUserValue) {
   actionsSeen.push_back(init);
   return 1;
 }
 QVBool WINAPI Data(void*, int32_t, int32_t, int32_t, int32_t, QVUserValue) {
-  ++blocksSeen;
-  return 1;
+  return ++blocksSeen != refusedBlock;
 }
 
 // What a machine without sound devices gives: the device outputs fail as on such a machine.
@@ -41,6 +41,7 @@ class OutputWriterTest : public ::testing::Test {
   void SetUp() override {
     blocksSeen = 0;
     actionsSeen.clear();
+    refusedBlock = 0;
     settings_.dataCallback = Data;
     settings_.actionCallback = Action;
   }
@@ -143,6 +144,54 @@ TEST_F(OutputWriterTest, CloseFromAnotherThreadEndsTheBlocks) {
   producer.join();
   EXPECT_EQ(blocksSeen.load(), atClose);
   EXPECT_EQ(actionsSeen, (std::vector<int>{1, 0}));
+}
+
+// Samples a source keeps back between blocks, handed on through the writer's sink at a flush.
+struct HeldBlock {
+  static void Flush(void* self) {
+    auto* held = static_cast<HeldBlock*>(self);
+    ++held->flushes;
+    OutputWriter::WriteToOutput(held->writer, held->samples.data(),
+                                static_cast<int32_t>(held->samples.size()));
+  }
+  OutputWriter* writer;
+  std::vector<uint8_t> samples = std::vector<uint8_t>(100, 7);
+  int flushes = 0;
+};
+
+TEST_F(OutputWriterTest, PlayOutWritesTheHeldSamplesUnlessTheRunHadABlockRefused) {
+  struct Case {
+    const char* name;
+    int refusedBlock;
+    int32_t runBlockCode;
+    int flushes;
+    int32_t code;
+  };
+  // One writer for all: a refusal does not outlast its run.
+  const Case cases[] = {
+      {"the run's block refused: nothing held is offered", 1, qvOutputFailure, 0, 0},
+      {"the held samples follow the run's block", 0, 0, 1, 0},
+      {"the held samples refused: the output's code, nothing raised", 2, 0, 1, qvOutputFailure},
+  };
+  OutputWriter writer(errors_, com_, OutputFlavour::Mpeg);
+  settings_.outputMode = omCallback;
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    blocksSeen = 0;
+    refusedBlock = c.refusedBlock;
+    HeldBlock held{&writer};
+    ASSERT_EQ(FailureCode([&] { writer.OpenOutput(settings_, {&HeldBlock::Flush, &held}); }), 0);
+    const std::vector<uint8_t> block(64);
+    EXPECT_EQ(FailureCode([&] { writer.WriteBlock(block.data(), 64); }), c.runBlockCode);
+    writer.PlayOut();
+    writer.CloseOutput();
+    EXPECT_EQ(held.flushes, c.flushes);
+    EXPECT_EQ(blocksSeen, 1 + c.flushes);
+    EXPECT_EQ(errors_.Take(), c.code);
+  }
+  // A closed output holds nothing back: a later play-out writes nothing.
+  writer.PlayOut();
+  EXPECT_EQ(blocksSeen, 2);
 }
 
 TEST_F(OutputWriterTest, VolumeByCurrentMode) {

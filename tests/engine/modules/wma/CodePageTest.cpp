@@ -6,6 +6,9 @@
 
 namespace {
 
+using wma::AnsiToWide;
+using wma::WideToAnsi;
+
 TEST(CodePage, AnsiToWideConvertsTheWholeTextOrFailsWhenItDoesNotFit) {
   struct Case {
     const char* text;

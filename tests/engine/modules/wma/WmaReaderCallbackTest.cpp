@@ -15,6 +15,10 @@
 
 namespace {
 
+using wma::ModuleState;
+using wma::PlayerHandle;
+using wma::WmaModule;
+
 struct Output {
   static QVBool WINAPI Data(void*, int32_t, int32_t, int32_t, int32_t size, QVUserValue user) {
     auto* self = reinterpret_cast<Output*>(user);
@@ -35,19 +39,19 @@ struct Output {
 class WmaReaderCallback : public testing::Test {
  protected:
   void SetUp() override {
-    handle = WmaModule::InitModule();
+    handle = static_cast<PlayerHandle*>(module.InitModule());
     ASSERT_NE(handle, nullptr);
     reader.references = 0;  // until a QVOpen creates it
     reader.attributes = {ScriptedReader::Number(u"Duration", 4000),
                          ScriptedReader::Number(u"Bitrate", 64000),
                          ScriptedReader::Number(u"Seekable", 1, WMT_TYPE_BOOL),
                          ScriptedReader::Text(u"Title", u"Scripted")};
-    ASSERT_TRUE(WmaModule::SetOutCB(*handle, &Output::Data, &Output::Action,
-                                    reinterpret_cast<QVUserValue>(&output)));
-    ASSERT_TRUE(WmaModule::SetOutputMode(*handle, omCallback));
+    ASSERT_TRUE(module.SetOutCB(*handle, &Output::Data, &Output::Action,
+                                reinterpret_cast<QVUserValue>(&output)));
+    ASSERT_TRUE(module.SetOutputMode(*handle, omCallback));
   }
   void TearDown() override {
-    if (handle != nullptr) WmaModule::DeInitModule(*handle);
+    if (handle != nullptr) module.DeInitModule(*handle);
     EXPECT_EQ(reader.references, 0u);
   }
   // The module hands the SDK only a regular file: the names stand for empty files, which the
@@ -57,21 +61,22 @@ class WmaReaderCallback : public testing::Test {
     NextReader = &reader;
     const std::string path = Music(name);
     WriteBytes(path, {});
-    return WmaModule::SetInputName(*handle, path.c_str()) && WmaModule::Open(*handle);
+    return module.SetInputName(*handle, path.c_str()) && module.Open(*handle);
   }
   std::string Music(const char* name) const { return music.File(name); }
   void Ready() {
     ASSERT_TRUE(Open());
-    ASSERT_TRUE(WmaModule::InitStream(*handle));
+    ASSERT_TRUE(module.InitStream(*handle));
   }
   void Playing() {
     Ready();
-    ASSERT_TRUE(WmaModule::Play(*handle));
+    ASSERT_TRUE(module.Play(*handle));
     reader.calls.clear();
   }
-  int32_t Code() { return WmaModule::LastError(); }
+  int32_t Code() { return module.LastError(*handle); }
   std::string Slot(int slot) { return handle->metadataSlots[slot]; }
 
+  WmaModule& module = WmaModule::Instance();
   TempFolder music;
   PlayerHandle* handle = nullptr;
   ScriptedReader reader;
@@ -87,13 +92,13 @@ TEST_F(WmaReaderCallback, OpenHandsTheNameOverInWideCharactersWithTheHandleAsCal
   EXPECT_EQ(static_cast<void*>(reader.callback), static_cast<void*>(handle));
   EXPECT_EQ(handle->references, 2);
   EXPECT_EQ(handle->mode, pmOpen);
-  ASSERT_TRUE(WmaModule::Close(*handle));
+  ASSERT_TRUE(module.Close(*handle));
   EXPECT_EQ(handle->references, 1);
 
   NextReader = nullptr;  // the SDK refuses the file
   WriteBytes(Music("bad.wma"), {});
-  ASSERT_TRUE(WmaModule::SetInputName(*handle, Music("bad.wma").c_str()));
-  EXPECT_FALSE(WmaModule::Open(*handle));
+  ASSERT_TRUE(module.SetInputName(*handle, Music("bad.wma").c_str()));
+  EXPECT_FALSE(module.Open(*handle));
   EXPECT_EQ(Code(), qvInputFailure);
   EXPECT_EQ(handle->mode, pmClosed);
 }
@@ -117,12 +122,12 @@ TEST_F(WmaReaderCallback, AttributesFillTheRecordByTypeAndExactName) {
   };
   reader.format = {WAVE_FORMAT_PCM, 1, 22050, 44100, 2, 16, 0};
   Ready();
-  EXPECT_EQ(WmaModule::GetSize(*handle), 123456);
-  EXPECT_FALSE(WmaModule::CanSetPos(*handle));
+  EXPECT_EQ(module.GetSize(*handle), 123456);
+  EXPECT_FALSE(module.CanSetPos(*handle));
   EXPECT_EQ(Code(), 0);
   StreamInfo info{};
   uint32_t size = sizeof info;
-  ASSERT_TRUE(WmaModule::GetInfo1(*handle, &info, &size));
+  ASSERT_TRUE(module.GetInfo1(*handle, &info, &size));
   EXPECT_EQ(info.Field1, 1);
   EXPECT_EQ(info.Field2, 96000);
   EXPECT_EQ(info.Field3, 22050);
@@ -148,10 +153,10 @@ TEST_F(WmaReaderCallback, AFailureReadingTheAttributesOrTheFormatIsAnInputFailur
     SCOPED_TRACE(c.what);
     c.script(reader);
     ASSERT_TRUE(Open());
-    EXPECT_FALSE(WmaModule::InitStream(*handle));
+    EXPECT_FALSE(module.InitStream(*handle));
     EXPECT_EQ(Code(), qvInputFailure);
     EXPECT_EQ(handle->mode, pmOpen);
-    ASSERT_TRUE(WmaModule::Close(*handle));
+    ASSERT_TRUE(module.Close(*handle));
     reader.countResult = S_OK;
     reader.attributes[1].result = S_OK;
     reader.formatResult = S_OK;
@@ -178,22 +183,22 @@ TEST_F(WmaReaderCallback, PlayPositionsTheReaderAtTheStartLimitOrAtZero) {
     Ready();
     reader.calls.clear();
     output = Output{};
-    ASSERT_TRUE(WmaModule::SetLimits(*handle, c.start, 0));
-    EXPECT_EQ(WmaModule::Play(*handle), c.plays);
+    ASSERT_TRUE(module.SetLimits(*handle, c.start, 0));
+    EXPECT_EQ(module.Play(*handle), c.plays);
     EXPECT_EQ(reader.calls, c.calls);
     EXPECT_EQ(output.starts, 1);
     if (c.plays) {
       EXPECT_EQ(handle->mode, pmPlaying);
-      EXPECT_EQ(WmaModule::GetPos(*handle), static_cast<int32_t>(c.position));
+      EXPECT_EQ(module.GetPos(*handle), static_cast<int32_t>(c.position));
       EXPECT_EQ(output.ends, 0);
-      ASSERT_TRUE(WmaModule::Stop(*handle));
+      ASSERT_TRUE(module.Stop(*handle));
     } else {
       EXPECT_EQ(Code(), qvInputFailure);
       EXPECT_EQ(handle->mode, pmReady);
       EXPECT_EQ(output.ends, 1) << "the output opened for the run is closed again";
     }
     EXPECT_EQ(output.ends, 1);
-    ASSERT_TRUE(WmaModule::Close(*handle));
+    ASSERT_TRUE(module.Close(*handle));
   }
 }
 
@@ -217,26 +222,26 @@ TEST_F(WmaReaderCallback, APlayThatFailsAfterTheOutputOpenedLeavesNoFileItMade) 
     reader.seek = [&](DWORD) { return c.seeks ? S_OK : E_FAIL; };
     reader.startResult = c.starts ? S_OK : E_FAIL;
     Ready();
-    ASSERT_TRUE(WmaModule::SetOutputMode(*handle, omFile));
-    ASSERT_TRUE(WmaModule::SetOutputName(*handle, c.output.c_str()));
-    EXPECT_FALSE(WmaModule::Play(*handle));
+    ASSERT_TRUE(module.SetOutputMode(*handle, omFile));
+    ASSERT_TRUE(module.SetOutputName(*handle, c.output.c_str()));
+    EXPECT_FALSE(module.Play(*handle));
     EXPECT_EQ(Code(), qvInputFailure);
     EXPECT_EQ(handle->mode, pmReady);
     EXPECT_EQ(std::filesystem::exists(c.output), c.remains);
-    ASSERT_TRUE(WmaModule::Close(*handle));
+    ASSERT_TRUE(module.Close(*handle));
   }
 }
 
 TEST_F(WmaReaderCallback, SamplesAdvanceThePositionAndEndTheRunPastTheEndLimit) {
   Playing();
-  ASSERT_TRUE(WmaModule::SetLimits(*handle, 0, 100));
+  ASSERT_TRUE(module.SetLimits(*handle, 0, 100));
   EXPECT_EQ(handle->OnSample(block, 8192, 0), S_OK);
-  EXPECT_EQ(WmaModule::GetPos(*handle), 46);
+  EXPECT_EQ(module.GetPos(*handle), 46);
   EXPECT_EQ(handle->OnSample(block, 8192, 46), S_OK);
-  EXPECT_EQ(WmaModule::GetPos(*handle), 92);
+  EXPECT_EQ(module.GetPos(*handle), 92);
   // 16 484 bytes delivered: 93 ms, though the last block alone holds less than one.
   EXPECT_EQ(handle->OnSample(block, 100, 92), S_OK);
-  EXPECT_EQ(WmaModule::GetPos(*handle), 93);
+  EXPECT_EQ(module.GetPos(*handle), 93);
   EXPECT_EQ(output.sizes, (std::vector<int32_t>{8192, 8192, 100}));
   EXPECT_EQ(handle->state.output.bufferSize, 100);
   // 139 > 100: the reader is stopped and the block not written.
@@ -244,8 +249,8 @@ TEST_F(WmaReaderCallback, SamplesAdvanceThePositionAndEndTheRunPastTheEndLimit) 
   EXPECT_EQ(reader.calls, (std::vector<std::string>{"Stop"}));
   EXPECT_EQ(output.sizes.size(), 3u);
   EXPECT_EQ(output.ends, 1);
-  EXPECT_EQ(WmaModule::GetPos(*handle), 4000);  // finished: the duration
-  EXPECT_EQ(WmaModule::GetPlayerMode(*handle), pmFinished);
+  EXPECT_EQ(module.GetPos(*handle), 4000);  // finished: the duration
+  EXPECT_EQ(module.GetPlayerMode(*handle), pmFinished);
   // What the SDK may still deliver after the end goes nowhere and closes nothing again.
   EXPECT_EQ(handle->OnSample(block, 8192, 138), S_OK);
   EXPECT_EQ(handle->OnStatus(WMT_EOF, S_OK, nullptr), S_OK);
@@ -259,7 +264,7 @@ TEST_F(WmaReaderCallback, AFormatWithoutBytesPerSecondLeavesThePosition) {
   reader.format = {WAVE_FORMAT_PCM, 0, 0, 0, 0, 0, 0};
   Playing();
   EXPECT_EQ(handle->OnSample(block, 8192, 0), S_OK);
-  EXPECT_EQ(WmaModule::GetPos(*handle), 0);
+  EXPECT_EQ(module.GetPos(*handle), 0);
 }
 
 TEST_F(WmaReaderCallback, ARefusedBlockAnswersFailureAndKeepsCode6) {
@@ -303,12 +308,12 @@ TEST_F(WmaReaderCallback, StatusReportsEndTheRunOnce) {
     EXPECT_EQ(Code(), c.code);
     // The host stops and closes afterwards: the output is not closed a second time.
     if (handle->Running()) {
-      EXPECT_TRUE(WmaModule::Stop(*handle));
+      EXPECT_TRUE(module.Stop(*handle));
     } else if (handle->mode == pmFinished) {
-      EXPECT_TRUE(WmaModule::Stop(*handle));
+      EXPECT_TRUE(module.Stop(*handle));
       EXPECT_EQ(handle->mode, pmOpen);
     }
-    ASSERT_TRUE(WmaModule::Close(*handle));
+    ASSERT_TRUE(module.Close(*handle));
     EXPECT_EQ(output.ends, 1);
   }
 }
@@ -317,19 +322,19 @@ TEST_F(WmaReaderCallback, StopAndSetPosDriveTheReader) {
   Playing();
   EXPECT_EQ(handle->OnSample(block, 8192, 0), S_OK);
   reader.seek = [](DWORD ms) { return ms <= 4000 ? S_OK : E_FAIL; };
-  ASSERT_TRUE(WmaModule::SetPos(*handle, 2500));
+  ASSERT_TRUE(module.SetPos(*handle, 2500));
   EXPECT_EQ(reader.calls, (std::vector<std::string>{"Stop", "Seek 2500", "Start"}));
-  EXPECT_EQ(WmaModule::GetPos(*handle), 2500);
+  EXPECT_EQ(module.GetPos(*handle), 2500);
   reader.calls.clear();
-  ASSERT_TRUE(WmaModule::SetPos(*handle, 9000));  // refused: the position stays
+  ASSERT_TRUE(module.SetPos(*handle, 9000));  // refused: the position stays
   EXPECT_EQ(reader.calls, (std::vector<std::string>{"Stop", "Seek 9000", "Start"}));
-  EXPECT_EQ(WmaModule::GetPos(*handle), 2500);
+  EXPECT_EQ(module.GetPos(*handle), 2500);
 
   reader.calls.clear();
-  ASSERT_TRUE(WmaModule::Pause(*handle));
+  ASSERT_TRUE(module.Pause(*handle));
   EXPECT_EQ(handle->mode, pmPaused);
   EXPECT_TRUE(reader.calls.empty()) << "pausing leaves the reader running";
-  ASSERT_TRUE(WmaModule::Stop(*handle));
+  ASSERT_TRUE(module.Stop(*handle));
   EXPECT_EQ(reader.calls, (std::vector<std::string>{"Stop"}));
   EXPECT_EQ(handle->mode, pmOpen);
   EXPECT_EQ(handle->stopRequest, 0);
@@ -339,14 +344,14 @@ TEST_F(WmaReaderCallback, StopAndSetPosDriveTheReader) {
 
 TEST_F(WmaReaderCallback, LimitsTakeTheStartForAnEndBelowItAndNoneForZeroOnceReady) {
   ModuleState& state = handle->state;
-  ASSERT_TRUE(WmaModule::SetLimits(*handle, 3000, 1000));
+  ASSERT_TRUE(module.SetLimits(*handle, 3000, 1000));
   EXPECT_EQ(state.endLimit, 3000u);
-  ASSERT_TRUE(WmaModule::SetLimits(*handle, 0, 0));
+  ASSERT_TRUE(module.SetLimits(*handle, 0, 0));
   EXPECT_EQ(state.endLimit, 0u);  // closed: 0 stays 0
   Ready();
-  ASSERT_TRUE(WmaModule::SetLimits(*handle, 0, 0));
-  EXPECT_EQ(state.endLimit, ModuleState::NoEnd);
-  ASSERT_TRUE(WmaModule::SetLimits(*handle, 3000, 0));
+  ASSERT_TRUE(module.SetLimits(*handle, 0, 0));
+  EXPECT_EQ(state.endLimit, DecoderModule::NoEnd);
+  ASSERT_TRUE(module.SetLimits(*handle, 3000, 0));
   EXPECT_EQ(state.endLimit, 3000u);
 }
 

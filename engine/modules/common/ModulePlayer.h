@@ -1,0 +1,27 @@
+// What every module's player handle holds for the frame: the handle check's magic value, the
+// player mode and the pause and stop requests, with the mode rules the operations check. Each
+// module's PlayerHandle derives from it.
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+
+#include "engine/PluginInterface.h"
+
+struct ModulePlayer {
+  bool Running() const {
+    const int32_t m = mode.load();
+    return m == pmPlaying || m == pmPaused;
+  }
+  bool IsClosed() const { return mode.load() == pmClosed; }
+  // A stream is set up: ready, finished, playing or paused.
+  bool ReadyOrLater() const {
+    const int32_t m = mode.load();
+    return m == pmReady || m == pmFinished || m == pmPlaying || m == pmPaused;
+  }
+
+  uint32_t magic = HandleMagic;
+  std::atomic<int32_t> mode{pmClosed};
+  std::atomic<uint8_t> pauseRequest{0};
+  std::atomic<uint8_t> stopRequest{0};
+};
