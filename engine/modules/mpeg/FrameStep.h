@@ -40,17 +40,6 @@ struct StepResult {
 // propagate as ModuleFailure, with the code already given.
 StepResult FrameStep(MpegStream& stream, MpegDecoder& decoder, PcmBlock& pcm,
                      const FrameRange& range = {});
-
-// Prepares a stream as QVInitStream does: reads its first frame, surveys the frames behind it
-// for the frame limit and returns to it. FrameRead, or what the reader gave instead (the input
-// then rewound); a reader failure propagates after the rewind.
-FrameStatus ReadFirstFrame(MpegStream& stream, MpegDecoder& decoder);
-
-// Back to the first frame; the Layer III main data from before it are not used. The caller
-// holds the lock while a run may be in progress.
-bool RewindStream(MpegStream& stream, MpegDecoder& decoder);
-
-// Moves to frame n and reads the frame there without decoding it; the next step reads frame
-// n + 1. False when refused (the input stays). A failure of the search ends only the search.
-// The caller holds the stream's lock while a run may be in progress.
-bool SeekToFrame(MpegStream& stream, MpegDecoder& decoder, uint32_t n);
+// The same step for a caller that holds the stream's lock already.
+StepResult FrameStepWithLockHeld(MpegStream& stream, MpegDecoder& decoder, PcmBlock& pcm,
+                                 const FrameRange& range);

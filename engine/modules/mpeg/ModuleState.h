@@ -12,6 +12,7 @@
 
 #include "engine/PluginInterface.h"
 #include "engine/modules/common/ModuleServices.h"
+#include "engine/modules/mpeg/DecoderSession.h"
 #include "engine/modules/mpeg/MpegDecoder.h"
 #include "engine/modules/mpeg/MpegStream.h"
 #include "engine/modules/mpeg/PcmBlock.h"
@@ -52,6 +53,7 @@ class ModuleState : public ModuleServices {
   MpegStream stream;
   MpegDecoder decoder;
   PcmBlock pcm;
+  DecoderSession session{stream, decoder, pcm};
 
  private:
   mutable std::mutex infoLock_;

@@ -5,7 +5,6 @@
 #include "engine/modules/common/ModuleFailure.h"
 #include "engine/modules/common/ModuleOperation.h"
 #include "engine/modules/mpeg/DecodeThread.h"
-#include "engine/modules/mpeg/FrameStep.h"
 #include "engine/modules/mpeg/ModuleState.h"
 #include "engine/modules/mpeg/PlayerHandle.h"
 #include "platform/win32/Threads.h"
@@ -31,16 +30,19 @@ void WriteToOutput(void* context, uint8_t* block, int32_t bytes) {
   static_cast<ModuleState*>(context)->writer.WriteBlock(block, static_cast<uint32_t>(bytes));
 }
 
-// Sets up the decoder for a stream of the given rate. The wave device takes at most 44100 Hz:
+// The decoder settings for a stream of the given rate. The wave device takes at most 44100 Hz:
 // for it a stream of 48000 Hz or more is decoded at half rate, so that the device plays the
 // samples at their own rate.
-void SetUpDecoding(ModuleState& state, uint32_t streamRate) {
+DecoderSettings DecodingSettings(const ModuleState& state, uint32_t streamRate) {
   const bool halfRate = streamRate >= 48000 && state.output.outputMode == omMMSystem;
+  return {halfRate ? 1 : 0, state.output.bufferSize, state.synthesisScale};
+}
+
+// The output takes the rate of the samples the decoder was set up to make.
+void TakeDecodingRate(ModuleState& state, uint32_t streamRate) {
+  const bool halfRate = state.decoder.DownsampleLevel() != 0;
   const uint32_t outputRate = halfRate ? streamRate / 2 : streamRate;
   state.forcedOutputRate = halfRate ? static_cast<int32_t>(outputRate) : -1;
-  state.decoder.DecoderSetup({halfRate ? 1 : 0, state.output.bufferSize, state.synthesisScale},
-                             state.pcm);
-  state.pcm.SetSink(WriteToOutput, &state);
   state.output.sampleRate = outputRate;
 }
 
@@ -83,7 +85,7 @@ bool Open(PlayerHandle& handle) {
           (state.input.Open == nullptr || state.input.GetSize == nullptr ||
            state.input.Seek == nullptr || state.input.Read == nullptr))
         RaiseModuleFailure(qvInputFailure);
-      state.stream.Open(state.input, &state.canSetPosition);
+      state.session.OpenInput(state.input, &state.canSetPosition);
       state.output.inputFile = state.stream.Input().Identity();
     } catch (...) {
       // A failed open closes what it opened.
@@ -100,17 +102,20 @@ bool InitStream(PlayerHandle& handle) {
     ModuleState& state = handle.state;
     RequireMode(handle.mode.load() == pmOpen);
     handle.ReapThread();
-    const FrameStatus status = ReadFirstFrame(state.stream, state.decoder);
+    const FrameStatus status = state.session.Start(
+        [&](const FrameHeader& first) {
+          return DecodingSettings(state, static_cast<uint32_t>(first.SampleRate()));
+        },
+        WriteToOutput, &state);
     if (status != FrameRead) {
       if (status == FrameRefused) RaiseModuleFailure(qvInputFailure);
       return false;
     }
-    state.stream.SetFrameCounter(0);
     state.PublishStreamInfo(state.stream.Header(), state.stream.FrameLimit());
     state.MeasureFrameDuration();
     state.output.frameDuration = state.FrameDuration();
 
-    SetUpDecoding(state, static_cast<uint32_t>(state.stream.Header().SampleRate()));
+    TakeDecodingRate(state, static_cast<uint32_t>(state.stream.Header().SampleRate()));
     handle.mode = pmReady;
     return true;
   });
@@ -129,8 +134,10 @@ bool Play(PlayerHandle& handle) {
     // A stream prepared at full rate for another output and then played on the wave device:
     // the half rate is taken now, before the device opens at the rate of the samples.
     if (state.output.outputMode == omMMSystem && state.decoder.DownsampleLevel() == 0 &&
-        state.output.sampleRate >= 48000)
-      SetUpDecoding(state, state.output.sampleRate);
+        state.output.sampleRate >= 48000) {
+      state.session.SetUp(DecodingSettings(state, state.output.sampleRate));
+      TakeDecodingRate(state, state.output.sampleRate);
+    }
     state.writer.OpenOutput(state.output);
     if (state.endLimit.load() == 0) state.endLimit = state.startLimit.load();
     state.ConvertLimits();
@@ -215,7 +222,7 @@ bool SetPos(PlayerHandle& handle, uint32_t position) {
     // A run that ended meanwhile has rewound the input for the next one: leave it there.
     if (!handle.runOwnsInput.load()) return true;
     try {
-      SeekToFrame(state.stream, state.decoder, frame);
+      state.session.SeekToFrame(frame);
     } catch (const ModuleFailure&) {
     }
     return true;
