@@ -374,13 +374,14 @@ TEST(Layer12, CorruptStreamsDecodeWithoutFault) {
       RunResult run = DecodeBytes(bytes);
       // A damaged frame costs only itself: the run goes on to the end of the input without a
       // failure, most frames are decoded, and what comes out is whole frames, the frames lost
-      // among them kept as silence.
+      // among them kept as silence, and never more than the clean stream gives.
       ASSERT_EQ(run.First, FrameRead) << name << " round " << round;
       EXPECT_EQ(run.Failure, -1) << name << " round " << round;
       EXPECT_GT(run.Frames, clean.Frames * 3 / 4) << name << " round " << round;
       EXPECT_EQ(run.Samples.size() % frameSamples, 0u) << name << " round " << round;
       EXPECT_GE(run.Samples.size(), static_cast<size_t>(run.Frames) * frameSamples)
           << name << " round " << round;
+      EXPECT_LE(run.Samples.size(), clean.Samples.size()) << name << " round " << round;
     }
   }
   // Not a stream: nothing is decoded.
