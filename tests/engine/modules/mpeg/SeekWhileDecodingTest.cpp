@@ -56,11 +56,13 @@ TEST(SeekWhileDecoding, FramesAfterEachSeekAreWhole) {
       try {
         for (;;) {
           const size_t blocks = collector.BlockSizes.size();
+          // Read before the step: an end reached after the last seek is the run's end.
+          const bool lastSeekDone = seeksDone.load();
           const StepResult step = session.Step();
           const int now = seeks.load();
           // At the end it waits for the seeks, which bring it back into the stream.
           if (step.Outcome == StepOutcome::EndOfInput) {
-            if (seeksDone) break;
+            if (lastSeekDone) break;
             continue;
           }
           if (step.Outcome != StepOutcome::Decoded) continue;
