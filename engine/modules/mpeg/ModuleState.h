@@ -1,6 +1,6 @@
 // Everything the MPEG module keeps while it is loaded: the settings and stream state of the
 // current player, the error code, the COM bookkeeping, the stream, the decoder with its
-// PcmBlock, the session that opens the stream for decoding over them, and the output writer.
+// PcmBlock and the output writer.
 // One object per loaded module; the exports reach it through its player handle.
 #pragma once
 
