@@ -9,9 +9,7 @@
 #include <string>
 
 #include "engine/modules/common/ModuleFailure.h"
-#include "engine/modules/mpeg/FrameStep.h"
-#include "engine/modules/mpeg/MpegDecoder.h"
-#include "engine/modules/mpeg/MpegStream.h"
+#include "engine/modules/mpeg/DecoderSession.h"
 
 namespace {
 
@@ -38,17 +36,14 @@ int main(int argc, char** argv) {
   MpegDecoder decoder;
   PcmBlock pcm;
   uint64_t bytes = 0;
+  DecoderSession session(stream, decoder, pcm);
   try {
-    QVByteBool canSetPosition = 1;
-    stream.Open(source, &canSetPosition);
-    if (ReadFirstFrame(stream, decoder) != FrameRead) {
+    if (session.Open(source, settings, &CountBytes, &bytes) != FrameRead) {
       std::fprintf(stderr, "%s: no frame\n", argv[1]);
       return 1;
     }
-    decoder.DecoderSetup(settings, pcm);
-    pcm.SetSink(&CountBytes, &bytes);
     for (;;) {
-      const StepOutcome outcome = FrameStep(stream, decoder, pcm).Outcome;
+      const StepOutcome outcome = session.Step().Outcome;
       if (outcome == StepOutcome::EndOfInput || outcome == StepOutcome::PastEnd) break;
     }
     pcm.Flush();

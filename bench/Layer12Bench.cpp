@@ -17,7 +17,7 @@
 #include <vector>
 
 #include "engine/modules/common/ModuleFailure.h"
-#include "engine/modules/mpeg/FrameStep.h"
+#include "engine/modules/mpeg/DecoderSession.h"
 #include "engine/modules/mpeg/MpegDecoder.h"
 #include "tests/support/Files.h"
 #include "tests/support/MemoryStream.h"
@@ -46,16 +46,13 @@ void DecodeStream(const std::string& name, int repeats) {
   auto stream = std::make_unique<MpegStream>();
   auto decoder = std::make_unique<MpegDecoder>();
   PcmBlock pcm;
+  DecoderSession session(*stream, *decoder, pcm);
   int64_t bytes = 0;
-  QVByteBool canSetPosition = 1;
-  stream->Open(source, &canSetPosition);
-  if (ReadFirstFrame(*stream, *decoder) != FrameRead) return;
+  if (session.Open(source, {}, &CountBytes, &bytes) != FrameRead) return;
   const double rate = stream->Header().SampleRate();
-  decoder->DecoderSetup({}, pcm);
-  pcm.SetSink(&CountBytes, &bytes);
   const auto start = std::chrono::steady_clock::now();
   try {
-    while (FrameStep(*stream, *decoder, pcm).Outcome != StepOutcome::EndOfInput) {
+    while (session.Step().Outcome != StepOutcome::EndOfInput) {
     }
   } catch (const ModuleFailure&) {
   }

@@ -26,7 +26,7 @@
 
 #include "engine/PluginInterface.h"
 #include "engine/modules/common/ModuleFailure.h"
-#include "engine/modules/mpeg/FrameStep.h"
+#include "engine/modules/mpeg/DecoderSession.h"
 #include "engine/modules/mpeg/MpegDecoder.h"
 #include "tests/support/Files.h"
 #include "tests/support/LoadedModule.h"
@@ -149,18 +149,15 @@ void DecodeThroughCore(const std::string& path, double& seconds, uint64_t& bytes
   MpegStream stream;
   MpegDecoder decoder;
   PcmBlock pcm;
+  DecoderSession session(stream, decoder, pcm);
   InputSource source;
   source.Mode = imFile;
   source.Name = path;
-  QVByteBool canSetPosition = 1;
   bytes = 0;
   const auto start = std::chrono::steady_clock::now();
-  stream.Open(source, &canSetPosition);
-  if (ReadFirstFrame(stream, decoder) == FrameRead) {
-    decoder.DecoderSetup({}, pcm);
-    pcm.SetSink(&CountBlock, &bytes);
+  if (session.Open(source, {}, &CountBlock, &bytes) == FrameRead) {
     try {
-      while (FrameStep(stream, decoder, pcm).Outcome != StepOutcome::EndOfInput) {
+      while (session.Step().Outcome != StepOutcome::EndOfInput) {
       }
     } catch (const ModuleFailure&) {
     }

@@ -22,7 +22,7 @@
 #include <cstring>
 
 #include "engine/modules/common/ModuleFailure.h"
-#include "engine/modules/mpeg/FrameStep.h"
+#include "engine/modules/mpeg/DecoderSession.h"
 #include "engine/modules/mpeg/MpegDecoder.h"
 #include "engine/modules/mpeg/MpegStream.h"
 #include "engine/modules/mpeg/PcmBlock.h"
@@ -41,9 +41,9 @@ __attribute__((no_sanitize("coverage"))) void Sink(void* context, uint8_t* block
   for (int32_t i = 0; i < bytes; ++i) *sum += block[i];
 }
 
-void DecodeToEnd(MpegStream& stream, MpegDecoder& decoder, PcmBlock& pcm, int maxFrames) {
+void DecodeToEnd(DecoderSession& session, int maxFrames) {
   for (int frames = 0; frames < maxFrames;) {
-    const StepOutcome outcome = FrameStep(stream, decoder, pcm).Outcome;
+    const StepOutcome outcome = session.Step().Outcome;
     if (outcome == StepOutcome::EndOfInput) return;
     if (outcome == StepOutcome::Decoded) ++frames;
   }
@@ -62,27 +62,24 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   static MpegStream* const stream = new MpegStream;
   static MpegDecoder* const decoder = new MpegDecoder;
   static PcmBlock* const pcm = new PcmBlock;
+  static DecoderSession* const session = new DecoderSession(*stream, *decoder, *pcm);
   uint32_t sum = 0;
   try {
-    QVByteBool canSetPosition = 1;
-    stream->Open(source, &canSetPosition);
-    if (ReadFirstFrame(*stream, *decoder) == FrameRead) {
-      DecoderSettings setup;
-      setup.DownsampleLevel = settings & 1;
-      setup.BufferSize = (settings & 2) ? 16384 : 200 + 64 * ((settings >> 4) & 3);
-      decoder->DecoderSetup(setup, *pcm);
-      pcm->SetSink(&Sink, &sum);
+    DecoderSettings setup;
+    setup.DownsampleLevel = settings & 1;
+    setup.BufferSize = (settings & 2) ? 16384 : 200 + 64 * ((settings >> 4) & 3);
+    if (session->Open(source, setup, &Sink, &sum) == FrameRead) {
       decoder->Equalizer().On = (settings & 4) ? 1 : 0;
       try {
-        DecodeToEnd(*stream, *decoder, *pcm, 1 << 20);
+        DecodeToEnd(*session, 1 << 20);
       } catch (const ModuleFailure&) {
       }
       pcm->Flush();
       if (settings & 8) {
-        RewindStream(*stream, *decoder);
-        SeekToFrame(*stream, *decoder, 1 + (settings >> 6));
+        session->Rewind();
+        session->SeekToFrame(1 + (settings >> 6));
         try {
-          DecodeToEnd(*stream, *decoder, *pcm, 8);
+          DecodeToEnd(*session, 8);
         } catch (const ModuleFailure&) {
         }
         pcm->Flush();

@@ -39,7 +39,7 @@ struct BitCursor {
     if (End - Pos >= 8) return ReadWithin(n);
     uint32_t window = Load(3);
     uint32_t value = ((window << Bit) & 0xFFFFFFu) >> (24 - n);
-    Advance(n);
+    SkipBits(n);
     return value;
   }
 
@@ -49,7 +49,7 @@ struct BitCursor {
     if (End - Pos >= 8) return ReadWithin(n);
     uint32_t window = Load(2);
     uint32_t value = ((window << Bit) & 0xFFFFu) >> (16 - n);
-    Advance(n);
+    SkipBits(n);
     return value;
   }
 
@@ -59,7 +59,7 @@ struct BitCursor {
       return 0;
     }
     uint32_t value = (static_cast<uint32_t>(*Pos) >> (7 - Bit)) & 1u;
-    Advance(1);
+    SkipBits(1);
     return value;
   }
 
@@ -127,18 +127,5 @@ struct BitCursor {
       for (size_t i = 0; i < bytes; ++i) window = (window << 8) | (i < available ? Pos[i] : 0u);
     }
     return window;
-  }
-
-  void Advance(uint32_t n) {
-    uint32_t bits = Bit + n;
-    size_t bytes = bits >> 3;
-    if (bytes >= static_cast<size_t>(End - Pos)) {
-      Beyond += bits - static_cast<size_t>(End - Pos) * 8;
-      Pos = End;
-      Bit = 0;
-    } else {
-      Pos += bytes;
-      Bit = bits & 7u;
-    }
   }
 };

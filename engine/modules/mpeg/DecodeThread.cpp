@@ -6,7 +6,6 @@
 #include <thread>
 
 #include "engine/modules/common/ModuleFailure.h"
-#include "engine/modules/mpeg/FrameStep.h"
 #include "engine/modules/mpeg/ModuleState.h"
 #include "engine/modules/mpeg/PlayerHandle.h"
 #include "platform/win32/Threads.h"
@@ -30,8 +29,7 @@ RunEnd DecodeFrames(PlayerHandle& handle) {
   for (;;) {
     while (handle.seekPending.load() && !handle.stopRequest.load())
       std::this_thread::sleep_for(seekPoll);
-    const StepResult step = FrameStep(state.stream, state.decoder, state.pcm,
-                                      {state.startFrame.load(), state.endFrame.load()});
+    const StepResult step = state.session.Step({state.startFrame.load(), state.endFrame.load()});
     switch (step.Outcome) {
       case StepOutcome::EndOfInput: return RunEnd::ByItself;
       case StepOutcome::PastEnd:
@@ -81,7 +79,7 @@ void RunDecodeThread(PlayerHandle& handle) {
     // The frame counter keeps the last frame's position until the next stream set-up resets
     // it: a host polling the position while the mode still says playing never sees it fall
     // back.
-    RewindStream(state.stream, state.decoder);
+    state.session.Rewind();
   }
   state.writer.CloseOutput();
   handle.stopRequest = 0;

@@ -1,10 +1,13 @@
 #include "engine/modules/mpeg/FrameStep.h"
 
-#include "engine/modules/common/ModuleFailure.h"
-
 StepResult FrameStep(MpegStream& stream, MpegDecoder& decoder, PcmBlock& pcm,
                      const FrameRange& range) {
   auto lock = stream.Lock();
+  return FrameStepWithLockHeld(stream, decoder, pcm, range);
+}
+
+StepResult FrameStepWithLockHeld(MpegStream& stream, MpegDecoder& decoder, PcmBlock& pcm,
+                                 const FrameRange& range) {
   StepResult result;
   const FrameStatus status = stream.ReadFrame();
   if (status == EndOfInput) {
@@ -30,41 +33,4 @@ StepResult FrameStep(MpegStream& stream, MpegDecoder& decoder, PcmBlock& pcm,
     result.Outcome = StepOutcome::Decoded;
   }
   return result;
-}
-
-FrameStatus ReadFirstFrame(MpegStream& stream, MpegDecoder& decoder) {
-  FrameStatus status;
-  try {
-    status = stream.ReadFrame();
-    if (status == FrameRead) stream.SurveyFrames();
-  } catch (...) {
-    RewindStream(stream, decoder);
-    throw;
-  }
-  // The run starts with this first frame.
-  if (!RewindStream(stream, decoder) && status == FrameRead) RaiseModuleFailure(qvInputFailure);
-  return status;
-}
-
-bool RewindStream(MpegStream& stream, MpegDecoder& decoder) {
-  if (!stream.Rewind()) return false;
-  decoder.ForgetReservoir();
-  return true;
-}
-
-bool SeekToFrame(MpegStream& stream, MpegDecoder& decoder, uint32_t n) {
-  if (!stream.PositionAtFrame(n)) return false;
-  decoder.ForgetReservoir();
-  // The frame found there is read, not decoded. A failure of this search ends only the
-  // search: the run reads on from wherever it stopped.
-  try {
-    FrameStatus status;
-    do {
-      status = stream.ReadFrame();
-    } while (status == NoFrame || status == FrameRefused);
-    if (status == FrameRead) decoder.SkipFrame(stream);
-  } catch (const ModuleFailure&) {
-  }
-  stream.SetFrameCounter(n + 1);
-  return true;
 }

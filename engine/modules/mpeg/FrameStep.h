@@ -1,6 +1,7 @@
 // The one loop of the decoder, a frame at a time: read the next frame, skip it (before the
 // start frame) or decode it, synthesise both channels of its slots and hand full blocks on.
-// The decode thread, the tests, the benchmarks and the fuzz target all run a stream with it.
+// The decode thread, the tests, the benchmarks and the fuzz target all run a stream with it,
+// through their DecoderSession; a seek reads the frame it finds with it too.
 #pragma once
 
 #include <cstdint>
@@ -40,17 +41,6 @@ struct StepResult {
 // propagate as ModuleFailure, with the code already given.
 StepResult FrameStep(MpegStream& stream, MpegDecoder& decoder, PcmBlock& pcm,
                      const FrameRange& range = {});
-
-// Prepares a stream as QVInitStream does: reads its first frame, surveys the frames behind it
-// for the frame limit and returns to it. FrameRead, or what the reader gave instead (the input
-// then rewound); a reader failure propagates after the rewind.
-FrameStatus ReadFirstFrame(MpegStream& stream, MpegDecoder& decoder);
-
-// Back to the first frame; the Layer III main data from before it are not used. The caller
-// holds the lock while a run may be in progress.
-bool RewindStream(MpegStream& stream, MpegDecoder& decoder);
-
-// Moves to frame n and reads the frame there without decoding it; the next step reads frame
-// n + 1. False when refused (the input stays). A failure of the search ends only the search.
-// The caller holds the stream's lock while a run may be in progress.
-bool SeekToFrame(MpegStream& stream, MpegDecoder& decoder, uint32_t n);
+// The same step for a caller that holds the stream's lock already.
+StepResult FrameStepWithLockHeld(MpegStream& stream, MpegDecoder& decoder, PcmBlock& pcm,
+                                 const FrameRange& range);

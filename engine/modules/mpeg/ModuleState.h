@@ -11,6 +11,7 @@
 
 #include "engine/PluginInterface.h"
 #include "engine/modules/common/DecoderModule.h"
+#include "engine/modules/mpeg/DecoderSession.h"
 #include "engine/modules/mpeg/MpegDecoder.h"
 #include "engine/modules/mpeg/MpegStream.h"
 #include "engine/modules/mpeg/PcmBlock.h"
@@ -47,6 +48,7 @@ class ModuleState : public DecoderModule {
   MpegStream stream;
   MpegDecoder decoder;
   PcmBlock pcm;
+  DecoderSession session{stream, decoder, pcm};
 
  private:
   mutable std::mutex infoLock_;

@@ -35,7 +35,6 @@ class MpegDecoder {
   // when the block cannot be allocated.
   void DecoderSetup(const DecoderSettings& settings, PcmBlock& pcm);
   void DecoderReset() { decoderReady_ = false; }
-  bool DecoderReady() const { return decoderReady_; }
   // The level of the last set-up: 0 full rate, 1 half rate.
   int32_t DownsampleLevel() const { return downsampleLevel_; }
 

@@ -6,7 +6,7 @@
 #include "engine/modules/common/ModuleFailure.h"
 #include "engine/modules/common/ModuleOperation.h"
 #include "engine/modules/mpeg/DecodeThread.h"
-#include "engine/modules/mpeg/FrameStep.h"
+#include "engine/modules/mpeg/ModuleState.h"
 #include "engine/modules/mpeg/PlayerHandle.h"
 #include "platform/win32/Threads.h"
 
@@ -19,15 +19,18 @@ constexpr ModuleTexts MpegTexts{"Audio MPEG", "*.mp1;*.mp2;*.mp3",
 
 PlayerHandle& Handle(ModulePlayer& player) { return static_cast<PlayerHandle&>(player); }
 
-// Sets up the decoder for a stream of the given rate. The wave device takes at most 44100 Hz:
+// The decoder settings for a stream of the given rate. The wave device takes at most 44100 Hz:
 // for it a stream of 48000 Hz or more is decoded at half rate, so that the device plays the
 // samples at their own rate.
-void SetUpDecoding(ModuleState& state, uint32_t streamRate) {
+DecoderSettings DecodingSettings(const ModuleState& state, uint32_t streamRate) {
   const bool halfRate = streamRate >= 48000 && state.output.outputMode == omMMSystem;
+  return {halfRate ? 1 : 0, state.output.bufferSize, state.synthesisScale};
+}
+
+// The output takes the rate of the samples the decoder was set up to make.
+void TakeDecodingRate(ModuleState& state, uint32_t streamRate) {
+  const bool halfRate = state.decoder.DownsampleLevel() != 0;
   const uint32_t outputRate = halfRate ? streamRate / 2 : streamRate;
-  state.decoder.DecoderSetup({halfRate ? 1 : 0, state.output.bufferSize, state.synthesisScale},
-                             state.pcm);
-  state.pcm.SetSink(OutputWriter::WriteToOutput, &state.writer);
   state.output.sampleRate = outputRate;
 }
 
@@ -90,7 +93,7 @@ bool MpegModule::Open(ModulePlayer& player) {
           (state.input.Open == nullptr || state.input.GetSize == nullptr ||
            state.input.Seek == nullptr || state.input.Read == nullptr))
         RaiseModuleFailure(qvInputFailure);
-      state.stream.Open(state.input, &state.canSetPosition);
+      state.session.OpenInput(state.input, &state.canSetPosition);
       state.output.inputFile = state.stream.Input().Identity();
     } catch (...) {
       // A failed open closes what it opened.
@@ -108,17 +111,20 @@ bool MpegModule::InitStream(ModulePlayer& player) {
     ModuleState& state = handle.state;
     RequireMode(handle.mode.load() == pmOpen);
     handle.ReapThread();
-    const FrameStatus status = ReadFirstFrame(state.stream, state.decoder);
+    const FrameStatus status = state.session.Start(
+        [&](const FrameHeader& first) {
+          return DecodingSettings(state, static_cast<uint32_t>(first.SampleRate()));
+        },
+        OutputWriter::WriteToOutput, &state.writer);
     if (status != FrameRead) {
       if (status == FrameRefused) RaiseModuleFailure(qvInputFailure);
       return false;
     }
-    state.stream.SetFrameCounter(0);
     state.PublishStreamInfo(state.stream.Header(), state.stream.FrameLimit());
     state.MeasureFrameDuration();
     state.output.frameDuration = state.FrameDuration();
 
-    SetUpDecoding(state, static_cast<uint32_t>(state.stream.Header().SampleRate()));
+    TakeDecodingRate(state, static_cast<uint32_t>(state.stream.Header().SampleRate()));
     handle.mode = pmReady;
     return true;
   });
@@ -138,8 +144,10 @@ bool MpegModule::Play(ModulePlayer& player) {
     // A stream prepared at full rate for another output and then played on the wave device:
     // the half rate is taken now, before the device opens at the rate of the samples.
     if (state.output.outputMode == omMMSystem && state.decoder.DownsampleLevel() == 0 &&
-        state.output.sampleRate >= 48000)
-      SetUpDecoding(state, state.output.sampleRate);
+        state.output.sampleRate >= 48000) {
+      state.session.SetUp(DecodingSettings(state, state.output.sampleRate));
+      TakeDecodingRate(state, state.output.sampleRate);
+    }
     state.writer.OpenOutput(state.output, HeldInBlock(state.pcm));
     if (state.endLimit.load() == 0) state.endLimit = state.startLimit.load();
     state.ConvertLimits();
@@ -229,7 +237,7 @@ bool MpegModule::SetPos(ModulePlayer& player, uint32_t position) {
     // A run that ended meanwhile has rewound the input for the next one: leave it there.
     if (!handle.runOwnsInput.load()) return true;
     try {
-      SeekToFrame(state.stream, state.decoder, frame);
+      state.session.SeekToFrame(frame);
     } catch (const ModuleFailure&) {
     }
     return true;

@@ -24,7 +24,6 @@ class PcmBlock {
   }
 
   uint8_t* Data() { return data_.get(); }
-  uint32_t Capacity() const { return capacity_; }
 
   // After every synthesised slot: a full block goes to the sink and the block starts over.
   void WriteIfFull() {

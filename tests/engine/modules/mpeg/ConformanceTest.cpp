@@ -24,16 +24,15 @@ TEST_P(ConformanceStreams, EveryFrameInPlaceWithinOneStep) {
   const Conformance& c = GetParam();
   MpegStream stream;
   MpegDecoder decoder;
-  QVByteBool canSetPosition = 1;
-  stream.Open(FileSource(VectorPath(std::string(c.Name) + ".bit")), &canSetPosition);
-  ASSERT_EQ(ReadFirstFrame(stream, decoder), FrameRead);
   PcmBlock pcm;
-  decoder.DecoderSetup({}, pcm);
+  DecoderSession session(stream, decoder, pcm);
   PcmCollector collector;
-  pcm.SetSink(&PcmCollector::Sink, &collector);
+  ASSERT_EQ(session.Open(FileSource(VectorPath(std::string(c.Name) + ".bit")), {},
+                         &PcmCollector::Sink, &collector),
+            FrameRead);
   std::vector<int> channels;  // of each decoded frame
   for (;;) {
-    const StepResult step = FrameStep(stream, decoder, pcm);
+    const StepResult step = session.Step();
     if (step.Outcome == StepOutcome::EndOfInput) break;
     ASSERT_EQ(step.Outcome, StepOutcome::Decoded) << "frame " << channels.size();
     channels.push_back(step.Header.Channels);

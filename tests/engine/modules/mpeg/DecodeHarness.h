@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "engine/modules/common/ModuleFailure.h"
-#include "engine/modules/mpeg/FrameStep.h"
+#include "engine/modules/mpeg/DecoderSession.h"
 #include "engine/modules/mpeg/MpegDecoder.h"
 #include "engine/modules/mpeg/MpegStream.h"
 #include "tests/support/Files.h"
@@ -57,18 +57,15 @@ struct RunResult {
 inline RunResult DecodeAll(MpegStream& stream, MpegDecoder& decoder, const InputSource& source,
                            DecoderSettings settings = {}, FrameRange range = {}) {
   RunResult result;
-  QVByteBool canSetPosition = 1;
-  stream.Open(source, &canSetPosition);
-  result.First = ReadFirstFrame(stream, decoder);
-  if (result.First != FrameRead) return result;
   PcmBlock pcm;
-  decoder.DecoderSetup(settings, pcm);
+  DecoderSession session(stream, decoder, pcm);
   PcmCollector collector;
-  pcm.SetSink(&PcmCollector::Sink, &collector);
+  result.First = session.Open(source, settings, &PcmCollector::Sink, &collector);
+  if (result.First != FrameRead) return result;
   // A failure ends the run, as on the decode thread.
   try {
     for (;;) {
-      const StepResult step = FrameStep(stream, decoder, pcm, range);
+      const StepResult step = session.Step(range);
       if (step.Outcome == StepOutcome::EndOfInput || step.Outcome == StepOutcome::PastEnd) break;
       if (step.Outcome == StepOutcome::Decoded) ++result.Frames;
     }

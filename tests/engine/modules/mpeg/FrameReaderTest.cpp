@@ -46,6 +46,8 @@ struct Opened {
   MemoryStream Memory;
   MpegStream Reader;
   MpegDecoder Decoder;
+  PcmBlock Pcm;
+  DecoderSession Session{Reader, Decoder, Pcm};
   explicit Opened(std::vector<uint8_t> bytes) {
     Memory.Bytes = std::move(bytes);
     QVByteBool canSetPosition = 1;
@@ -571,7 +573,7 @@ TEST(FrameReader, SeekInAVariableBitRateStreamGoesByTheMeanFrameLength) {
   ASSERT_EQ(opened.Reader.FrameLimit(), 20u);
   for (uint32_t n : {4u, 3u}) {
     SCOPED_TRACE(n);
-    ASSERT_TRUE(SeekToFrame(opened.Reader, opened.Decoder, n));
+    ASSERT_TRUE(opened.Session.SeekToFrame(n));
     // Frame 4 found and read.
     EXPECT_EQ(opened.Reader.Input().Position(), 2714 + 104);
     EXPECT_EQ(opened.Reader.Header().BitRateIndex, 1);
@@ -600,21 +602,20 @@ TEST(FrameReader, SeekPositionsAtAFrameOrRefuses) {
   ASSERT_EQ(opened.Reader.Header().BodyLength, 572);
   const uint32_t limit = opened.Reader.FrameLimit();
   const int64_t before = opened.Reader.Input().Position();
-  EXPECT_FALSE(SeekToFrame(opened.Reader, opened.Decoder, 0));
-  EXPECT_FALSE(SeekToFrame(opened.Reader, opened.Decoder, limit + 1));
+  EXPECT_FALSE(opened.Session.SeekToFrame(0));
+  EXPECT_FALSE(opened.Session.SeekToFrame(limit + 1));
   EXPECT_EQ(opened.Reader.Input().Position(), before);
 
-  ASSERT_TRUE(SeekToFrame(opened.Reader, opened.Decoder, 20));
+  ASSERT_TRUE(opened.Session.SeekToFrame(20));
   // 20 x 572 lies inside frame 19; the search finds frame 20, which the seek has read.
   EXPECT_EQ(opened.Reader.Input().Position(), 21 * 576);
 
   opened.Memory.FailSeeks = true;
-  EXPECT_FALSE(SeekToFrame(opened.Reader, opened.Decoder, 5));
+  EXPECT_FALSE(opened.Session.SeekToFrame(5));
   opened.Memory.FailSeeks = false;
   EXPECT_EQ(opened.Reader.Input().Position(), 21 * 576);
   opened.Memory.FailReads = true;
-  EXPECT_TRUE(
-      SeekToFrame(opened.Reader, opened.Decoder, 5));  // a failing search stays inside the seek
+  EXPECT_TRUE(opened.Session.SeekToFrame(5));  // a failing search stays inside the seek
 }
 
 }  // namespace

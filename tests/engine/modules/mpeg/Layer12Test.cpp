@@ -363,20 +363,36 @@ TEST(Layer12, CorruptStreamsDecodeWithoutFault) {
   std::mt19937 random(11);
   for (const char* name : names) {
     const std::vector<uint8_t> original = Stream(name);
+    const RunResult clean = DecodeBytes(original);
+    ASSERT_GT(clean.Frames, 40) << name;
+    const size_t frameSamples = clean.Samples.size() / static_cast<size_t>(clean.Frames);
     for (int round = 0; round < 4; ++round) {
       std::vector<uint8_t> bytes = original;
       // Flip bits everywhere, headers included.
       for (int i = 0; i < 200 * (round + 1); ++i)
         bytes[random() % bytes.size()] ^= static_cast<uint8_t>(1u << (random() % 8));
       RunResult run = DecodeBytes(bytes);
-      EXPECT_GE(run.Frames, 0) << name;
+      // A damaged frame costs only itself: the run goes on to the end of the input without a
+      // failure, most frames are decoded, and what comes out is whole frames, the frames lost
+      // among them kept as silence, and never more than the clean stream gives.
+      ASSERT_EQ(run.First, FrameRead) << name << " round " << round;
+      EXPECT_EQ(run.Failure, -1) << name << " round " << round;
+      EXPECT_GT(run.Frames, clean.Frames * 3 / 4) << name << " round " << round;
+      EXPECT_EQ(run.Samples.size() % frameSamples, 0u) << name << " round " << round;
+      EXPECT_GE(run.Samples.size(), static_cast<size_t>(run.Frames) * frameSamples)
+          << name << " round " << round;
+      EXPECT_LE(run.Samples.size(), clean.Samples.size()) << name << " round " << round;
     }
   }
+  // Not a stream: nothing is decoded.
   std::vector<uint8_t> noise(200000);
   for (uint8_t& b : noise) b = static_cast<uint8_t>(random());
-  DecodeBytes(noise);
   std::vector<uint8_t> syncs(50000, 0xFF);
-  DecodeBytes(syncs);
+  for (const auto* bytes : {&noise, &syncs}) {
+    const RunResult run = DecodeBytes(*bytes);
+    EXPECT_NE(run.First, FrameRead);
+    EXPECT_TRUE(run.Samples.empty());
+  }
 }
 
 }  // namespace

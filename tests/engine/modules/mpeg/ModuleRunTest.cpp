@@ -212,6 +212,19 @@ TEST_F(ModuleRun, LimitsSelectTheFramesThatHoldThem) {
   }
 }
 
+// The open input prepared again after a run counts its frames from the first frame again: the
+// second run with the same limits gives the same frames.
+TEST_F(ModuleRun, APreparedAgainInputCountsItsFramesFromTheStart) {
+  PrepareCallbacks();
+  ASSERT_TRUE(qv_->QVSetLimits(h_, 10 * frameMs, 20 * frameMs));
+  const auto first = RunToEnd();
+  ASSERT_EQ(first.size(), 11u * frameBytes);
+  recorder_.blocks.clear();
+  ASSERT_TRUE(qv_->QVInitStream(h_));
+  EXPECT_EQ(RunToEnd(), first);
+  EXPECT_EQ(qv_->QVLastError(h_), 0);
+}
+
 TEST_F(ModuleRun, BufferSizeIsRoundedToWholeSynthesisCalls) {
   PrepareCallbacks(fl10, 1000);  // becomes 896
   const auto pcm = RunToEnd();

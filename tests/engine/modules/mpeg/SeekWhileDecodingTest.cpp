@@ -28,21 +28,23 @@ TEST(SeekWhileDecoding, FramesAfterEachSeekAreWhole) {
     const InputSource source = FileSource(VectorPath(std::string(name) + ".bit"));
     MpegStream stream;
     MpegDecoder decoder;
-    QVByteBool canSetPosition = 1;
-    stream.Open(source, &canSetPosition);
-    ASSERT_EQ(ReadFirstFrame(stream, decoder), FrameRead) << name;
-    const FrameHeader& first = stream.Header();
-    const int32_t perFrame = first.Layer == 3 && first.Lsf ? 576 : 1152;
-    // One frame per block, so that each block is one frame's samples.
-    const DecoderSettings settings{0, perFrame * 4, 32768};
-    MpegDecoder uninterrupted;
-    const RunResult reference = DecodeAll(uninterrupted, source, settings);
-    ASSERT_GT(reference.Frames, 20) << name;
-
     PcmBlock pcm;
-    decoder.DecoderSetup(settings, pcm);
+    DecoderSession session(stream, decoder, pcm);
     PcmCollector collector;
-    pcm.SetSink(&PcmCollector::Sink, &collector);
+    const auto samplesPerFrame = [](const FrameHeader& h) {
+      return h.Layer == 3 && h.Lsf ? 576 : 1152;
+    };
+    // One frame per block, so that each block is one frame's samples.
+    const SettingsForStream oneFramePerBlock = [&](const FrameHeader& first) {
+      return DecoderSettings{0, samplesPerFrame(first) * 4, 32768};
+    };
+    QVByteBool canSetPosition = 1;
+    session.OpenInput(source, &canSetPosition);
+    ASSERT_EQ(session.Start(oneFramePerBlock, &PcmCollector::Sink, &collector), FrameRead) << name;
+    const int32_t perFrame = samplesPerFrame(stream.Header());
+    MpegDecoder uninterrupted;
+    const RunResult reference = DecodeAll(uninterrupted, source, oneFramePerBlock(stream.Header()));
+    ASSERT_GT(reference.Frames, 20) << name;
     const uint32_t limit = stream.FrameLimit();
 
     std::atomic<int> seeks{0};
@@ -54,11 +56,13 @@ TEST(SeekWhileDecoding, FramesAfterEachSeekAreWhole) {
       try {
         for (;;) {
           const size_t blocks = collector.BlockSizes.size();
-          const StepResult step = FrameStep(stream, decoder, pcm);
+          // Read before the step: an end reached after the last seek is the run's end.
+          const bool lastSeekDone = seeksDone.load();
+          const StepResult step = session.Step();
           const int now = seeks.load();
           // At the end it waits for the seeks, which bring it back into the stream.
           if (step.Outcome == StepOutcome::EndOfInput) {
-            if (seeksDone) break;
+            if (lastSeekDone) break;
             continue;
           }
           if (step.Outcome != StepOutcome::Decoded) continue;
@@ -78,7 +82,7 @@ TEST(SeekWhileDecoding, FramesAfterEachSeekAreWhole) {
       targets.insert(target);
       // What QVSetPos does: the seek under the lock the decode thread takes for each step.
       auto lock = stream.Lock();
-      accepted += SeekToFrame(stream, decoder, target);
+      accepted += session.SeekToFrame(target);
       ++seeks;
     }
     seeksDone = true;

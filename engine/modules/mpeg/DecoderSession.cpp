@@ -1,0 +1,57 @@
+#include "engine/modules/mpeg/DecoderSession.h"
+
+#include "engine/modules/common/ModuleFailure.h"
+
+FrameStatus DecoderSession::Open(const InputSource& source, const DecoderSettings& settings,
+                                 PcmBlockSink sink, void* context) {
+  QVByteBool canSetPosition = 1;
+  OpenInput(source, &canSetPosition);
+  return Start([&](const FrameHeader&) { return settings; }, sink, context);
+}
+
+void DecoderSession::OpenInput(const InputSource& source, QVByteBool* canSetPosition) {
+  stream_.Open(source, canSetPosition);
+}
+
+FrameStatus DecoderSession::Start(const SettingsForStream& settingsFor, PcmBlockSink sink,
+                                  void* context) {
+  FrameStatus status;
+  try {
+    status = stream_.ReadFrame();
+    if (status == FrameRead) stream_.SurveyFrames();
+  } catch (...) {
+    Rewind();
+    throw;
+  }
+  // The run starts with this first frame.
+  if (!Rewind() && status == FrameRead) RaiseModuleFailure(qvInputFailure);
+  if (status != FrameRead) return status;
+  stream_.SetFrameCounter(0);
+  decoder_.DecoderSetup(settingsFor(stream_.Header()), pcm_);
+  pcm_.SetSink(sink, context);
+  return status;
+}
+
+bool DecoderSession::Rewind() {
+  if (!stream_.Rewind()) return false;
+  decoder_.ForgetReservoir();
+  return true;
+}
+
+bool DecoderSession::SeekToFrame(uint32_t n) {
+  if (!stream_.PositionAtFrame(n)) return false;
+  decoder_.ForgetReservoir();
+  // Every frame lies before this range: the step reads the frame found and skips it.
+  constexpr FrameRange skipOnly{0xFFFFFFFF, 0xFFFFFFFF};
+  stream_.SetFrameCounter(n);
+  // A failure of this search ends only the search: the run reads on from wherever it stopped.
+  try {
+    StepOutcome outcome;
+    do {
+      outcome = FrameStepWithLockHeld(stream_, decoder_, pcm_, skipOnly).Outcome;
+    } while (outcome == StepOutcome::NoFrame || outcome == StepOutcome::Refused);
+  } catch (const ModuleFailure&) {
+  }
+  stream_.SetFrameCounter(n + 1);
+  return true;
+}
