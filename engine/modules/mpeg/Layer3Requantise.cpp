@@ -1,5 +1,6 @@
 #include "engine/modules/mpeg/Layer3Requantise.h"
 
+#include <array>
 #include <bit>
 #include <cmath>
 #include <cstring>
@@ -18,6 +19,37 @@ constexpr int32_t PreemphasisTable[2][22] = {
 inline int ClampGain(int position) {
   if (position < 0) return 0;
   return position < GainTableSize ? position : GainTableSize - 1;
+}
+
+// Four values at once (two SSE2 operations each).
+typedef double Lanes __attribute__((vector_size(32)));
+typedef uint64_t LaneBits __attribute__((vector_size(32)));
+
+// Row n: lane k all ones where bit 3 - k of n is set.
+constexpr std::array<std::array<uint64_t, 4>, 16> LaneMasks = [] {
+  std::array<std::array<uint64_t, 4>, 16> masks{};
+  for (int n = 0; n < 16; ++n)
+    for (int k = 0; k < 4; ++k) masks[n][k] = ((n >> (3 - k)) & 1) ? ~0ull : 0;
+  return masks;
+}();
+
+[[gnu::always_inline]] inline Lanes LoadLanes(const double* p) {
+  Lanes v;
+  std::memcpy(&v, p, sizeof v);
+  return v;
+}
+
+[[gnu::always_inline]] inline void StoreLanes(double* p, Lanes v) { std::memcpy(p, &v, sizeof v); }
+
+// The four values of a quadruple (v first): the gain where `leaf` has a bit, negated where
+// `signs` has one, +0.0 elsewhere.
+[[gnu::always_inline]] inline Lanes QuadrupleValues(double gain, uint32_t leaf, uint32_t signs) {
+  LaneBits present;
+  LaneBits negative;
+  std::memcpy(&present, LaneMasks[leaf].data(), sizeof present);
+  std::memcpy(&negative, LaneMasks[signs].data(), sizeof negative);
+  const LaneBits gains = LaneBits{} + std::bit_cast<uint64_t>(gain);
+  return std::bit_cast<Lanes>((gains & present) ^ (negative & (1ull << 63)));
 }
 
 // Walks the band map: where the next pair of values goes and with which gain.
@@ -252,46 +284,68 @@ int RequantiseGranule(const Layer3Tables& tables, BitCursor& reader, double* lef
   long used = static_cast<long>(reader.Tell() - start);
   if (used > budget) return 1;
 
-  // Count1 part: quadruples of values -1, 0 or 1 while bits remain.
+  // Count1 part: quadruples of values -1, 0 or 1 while bits remain. The reader is not moved
+  // here (the part's end is sought below): `bit` counts from its position, and plain loads
+  // serve while every look stays eight bytes before the end.
   const HuffmanTable& quad = Layer3HuffmanTable(32 + (info.Count1TableSelect & 1));
+  const uint16_t* quadLookup = QuadrupleLookup(info.Count1TableSelect & 1);
+  const uint8_t* from = reader.Pos;
+  const size_t remaining = budget > used ? static_cast<size_t>(budget - used) : 0;
+  const bool plain = static_cast<size_t>(reader.End - from) >= (reader.Bit + remaining) / 8 + 8;
+  size_t bit = reader.Bit;
+  auto look = [&]() {
+    if (plain) {
+      uint64_t window;
+      std::memcpy(&window, from + (bit >> 3), 8);
+      return __builtin_bswap64(window) << (bit & 7);
+    }
+    return reader.Load64(from + (bit >> 3)) << (bit & 7);
+  };
   int quadruples = (288 - bigValues) / 2;
   while (!mapEnded && quadruples > 0 && used < budget) {
-    const uint64_t window = reader.Peek64();
-    int length;
-    const uint32_t leaf = DecodeHuffman(quad, static_cast<uint32_t>(window >> 32), length);
-    if (length > budget - used) break;  // the walk would run out of bits: 0000, and the end
-    // The common case without branches on the values: the whole quadruple in the current band
-    // and all its sign bits within the budget.
-    // The set bits of the four-bit leaf, from a table of 16 nibbles (no popcount instruction
-    // is assumed).
-    const int signs = static_cast<int>((0x4332322132212110ull >> (4 * (leaf & 15))) & 15);
-    if (walk.pairsLeft >= 2 && length + signs <= budget - used) {
-      const int step = walk.step;
-      const int p = walk.position;
-      const uint64_t gainBits = std::bit_cast<uint64_t>(walk.gain);
-      int at = length;
-#pragma GCC unroll 4
-      for (int k = 0; k < 4; ++k) {
-        const uint64_t set = (leaf >> (3 - k)) & 1u;
-        const uint64_t sign = ((window << at) >> 63) & set;
-        at += static_cast<int>(set);
-        const double value = std::bit_cast<double>((gainBits & (0 - set)) ^ (sign << 63));
-        if (MiddleSide) {
-          const double m = left[p + k * step];
-          left[p + k * step] = m + value;
-          out[p + k * step] = m - value;
+    const uint64_t window = look();
+    // The common case: the whole quadruple in the current band and all its sign bits within
+    // the budget. A zero quadruple leaves its lines as they are (+0.0, or middle/side m).
+    const uint32_t entry = quadLookup[window >> (64 - QuadrupleBits)];
+    const int whole = static_cast<int>(entry >> 8);
+    if (walk.pairsLeft >= 2 && whole <= budget - used) {
+      const uint32_t leaf = entry & 15;
+      if (leaf != 0) {
+        const int step = walk.step;
+        const int p = walk.position;
+        const Lanes values = QuadrupleValues(walk.gain, leaf, (entry >> 4) & 15);
+        if (step == 1) {
+          if (MiddleSide) {
+            const Lanes m = LoadLanes(left + p);
+            StoreLanes(left + p, m + values);
+            StoreLanes(out + p, m - values);
+          } else {
+            StoreLanes(out + p, values);
+          }
         } else {
-          out[p + k * step] = value;
+#pragma GCC unroll 4
+          for (int k = 0; k < 4; ++k) {
+            if (MiddleSide) {
+              const double m = left[p + k * step];
+              left[p + k * step] = m + values[k];
+              out[p + k * step] = m - values[k];
+            } else {
+              out[p + k * step] = values[k];
+            }
+          }
         }
+        recordBand();
       }
       walk.pairsLeft -= 2;
-      walk.position += 4 * step;
-      if (leaf != 0) recordBand();
-      used += length + signs;
-      reader.SkipBits(static_cast<size_t>(length + signs));
+      walk.position += 4 * walk.step;
+      used += whole;
+      bit += static_cast<size_t>(whole);
       --quadruples;
       continue;
     }
+    int length;
+    const uint32_t leaf = DecodeHuffman(quad, static_cast<uint32_t>(window >> 32), length);
+    if (length > budget - used) break;  // the walk would run out of bits: 0000, and the end
     used += length;
     int consumed = length;
     bool stop = false;
@@ -314,7 +368,7 @@ int RequantiseGranule(const Layer3Tables& tables, BitCursor& reader, double* lef
         storeValue(0.0);
       }
     }
-    reader.SkipBits(static_cast<size_t>(consumed));
+    bit += static_cast<size_t>(consumed);
     if (stop) break;
     --quadruples;
   }

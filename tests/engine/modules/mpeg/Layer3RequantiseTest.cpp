@@ -141,6 +141,77 @@ TEST_F(Layer3Requantise, Count1StopsWhenTheCodeDoesNotFit) {
   EXPECT_EQ(endPosition, 5u);
 }
 
+// Quadruples of table B (a fixed four-bit code) land line by line in long blocks and window
+// by window in short blocks, alone or combined with the middle channel; a zero quadruple
+// leaves its lines as they were.
+TEST_F(Layer3Requantise, Count1QuadruplesLandByBlockAndStereo) {
+  struct Case {
+    bool ShortBlocks;
+    bool MiddleSide;
+  };
+  for (const Case c :
+       {Case{false, false}, Case{true, false}, Case{false, true}, Case{true, true}}) {
+    BitWriter bits;
+    bits.PutCode(CodeOf(33, 0xF));  // +1 -1 +1 -1
+    bits.Put(0b0101, 4);
+    bits.PutCode(CodeOf(33, 0x6));  // 0 -1 +1 0
+    bits.Put(0b10, 2);
+    bits.PutCode(CodeOf(33, 0x0));
+    GranuleInfo g = LongGranule(0, 0);
+    g.Count1TableSelect = 1;
+    if (c.ShortBlocks) {
+      g.BlockType = 2;
+      g.WindowGain[1] = g.GlobalGain + 4;  // subblock_gain: 2^-1
+    }
+    data = bits.Bytes();
+    g.Part23Length = static_cast<int>(bits.Bits());
+    BitCursor reader;
+    reader.Start(data.data(), data.data() + bits.Size());
+    for (int i = 0; i < 576; ++i) state->spectrum[0][i] = 0.5 + i;
+    const int result =
+        c.MiddleSide ? RequantiseMiddleSide(state->tables, reader, state->spectrum[0],
+                                            state->spectrum[1], scalefac, g, 0, 0)
+                     : Requantise(state->tables, reader, state->spectrum[1], scalefac, g, 0, 0);
+    ASSERT_EQ(result, 0);
+    // Short blocks: band 0 holds one quadruple per window, three lines apart.
+    const int step = c.ShortBlocks ? 3 : 1;
+    double side[576] = {};
+    const double signs[4] = {1.0, -1.0, 1.0, -1.0};
+    for (int k = 0; k < 4; ++k) side[k * step] = signs[k];
+    // The second: window 1 of band 0 with its gain, or lines 4 to 7.
+    const double second = c.ShortBlocks ? 0.5 : 1.0;
+    side[(c.ShortBlocks ? 1 : 4) + step] = -second;
+    side[(c.ShortBlocks ? 1 : 4) + 2 * step] = second;
+    for (int i = 0; i < 576; ++i) {
+      const double m = 0.5 + i;
+      if (c.MiddleSide) {
+        ASSERT_EQ(state->spectrum[0][i], m + side[i]) << i;
+        ASSERT_EQ(state->spectrum[1][i], m - side[i]) << i;
+      } else {
+        ASSERT_EQ(state->spectrum[1][i], side[i]) << i;
+      }
+    }
+  }
+}
+
+// A quadruple whose second pair starts the next band takes that band's gain for it.
+TEST_F(Layer3Requantise, Count1QuadrupleAcrossBandsTakesEachBandsGain) {
+  // Band 6 is lines 24 to 29: the quadruple at 28 covers 28, 29 and 30, 31 of band 7.
+  BitWriter bits;
+  for (int q = 0; q < 8; ++q) {
+    bits.PutCode(CodeOf(33, 0xF));
+    bits.Put(0, 4);
+  }
+  GranuleInfo g = LongGranule(0, 0);
+  g.Count1TableSelect = 1;
+  scalefac[7] = 1;  // 2^-0.5
+  ASSERT_EQ(Run(bits, g), 0);
+  for (int i = 0; i < 30; ++i) ASSERT_EQ(state->spectrum[0][i], 1.0) << i;
+  for (int i = 30; i < 32; ++i) ASSERT_EQ(state->spectrum[0][i], std::pow(2.0, -0.5)) << i;
+  for (int i = 32; i < 576; ++i) ASSERT_EQ(state->spectrum[0][i], 0.0) << i;
+  EXPECT_EQ(g.Maxbandl, 8);
+}
+
 TEST_F(Layer3Requantise, BigValuesPastTheLengthOverrun) {
   BitWriter bits;
   bits.PutCode(CodeOf(1, 0x11));
@@ -247,5 +318,25 @@ TEST_F(Layer3Requantise, PairsPastTheEndOfTheDataReadZeros) {
     for (int line = 0; line < 40; ++line)
       ASSERT_EQ(state->spectrum[0][line], 1.0) << "line " << line << " beyond " << int(beyond);
     EXPECT_EQ(reader.Tell(), 200u);
+  }
+}
+
+// Quadruples past the end of the main data read zeros too: with table B, 0000 is the
+// quadruple 1111 and its signs +.
+TEST_F(Layer3Requantise, QuadruplesPastTheEndOfTheDataReadZeros) {
+  for (const uint8_t beyond : {uint8_t{0x00}, uint8_t{0xFF}}) {
+    std::vector<uint8_t> buffer(64, beyond);
+    buffer[0] = buffer[1] = 0x00;  // two quadruples of data
+    GranuleInfo g = LongGranule(0, 0);
+    g.Count1TableSelect = 1;
+    g.Part23Length = 80;
+    BitCursor reader;
+    reader.Start(buffer.data(), buffer.data() + 2);
+    for (double& v : state->spectrum[0]) v = 7.0;
+    ASSERT_EQ(Requantise(state->tables, reader, state->spectrum[0], scalefac, g, 0, 0), 0);
+    for (int line = 0; line < 40; ++line)
+      ASSERT_EQ(state->spectrum[0][line], 1.0) << "line " << line << " beyond " << int(beyond);
+    for (int line = 40; line < 576; ++line) ASSERT_EQ(state->spectrum[0][line], 0.0) << line;
+    EXPECT_EQ(reader.Tell(), 80u);
   }
 }
