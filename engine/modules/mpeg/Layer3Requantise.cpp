@@ -230,9 +230,13 @@ int RequantiseGranule(const Layer3Tables& tables, BitCursor& reader, double* lef
       out[p] = value;
     }
   };
+  // Called once the walk has passed a non-zero value: its band, and in long blocks the end
+  // of the lines that may be non-zero.
+  int lineEnd = 0;
   auto recordBand = [&]() {
     if (walk.window == 3) {
       lastLong = walk.band;
+      lineEnd = walk.position;
     } else {
       lastShort[walk.window] = walk.band;
     }
@@ -334,10 +338,12 @@ int RequantiseGranule(const Layer3Tables& tables, BitCursor& reader, double* lef
             }
           }
         }
+        walk.position += 4 * step;
         recordBand();
+      } else {
+        walk.position += 4 * walk.step;
       }
       walk.pairsLeft -= 2;
-      walk.position += 4 * walk.step;
       used += whole;
       bit += static_cast<size_t>(whole);
       --quadruples;
@@ -387,7 +393,12 @@ int RequantiseGranule(const Layer3Tables& tables, BitCursor& reader, double* lef
                             : tables.longLimit[rateIndex][info.Maxbandl];
   } else {
     info.Maxband[0] = info.Maxband[1] = info.Maxband[2] = 0;
-    info.Maxb = tables.longLimit[rateIndex][info.Maxbandl];
+    // The subband of the last line that may be non-zero, and the next one where the
+    // butterflies reach into it; above them the lines are all zero. Wide upper bands make
+    // this much less than their limit.
+    const int lineLimit = (lineEnd + 7) / 18 + 1;
+    const int bandLimit = tables.longLimit[rateIndex][info.Maxbandl];
+    info.Maxb = lineLimit < bandLimit ? lineLimit : bandLimit;
   }
   return 0;
 }

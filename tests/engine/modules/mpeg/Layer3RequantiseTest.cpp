@@ -5,6 +5,7 @@
 #include <memory>
 
 #include "engine/modules/mpeg/Layer3Frame.h"
+#include "engine/modules/mpeg/Layer3Hybrid.h"
 #include "engine/modules/mpeg/Layer3Requantise.h"
 #include "tests/engine/modules/mpeg/DecodeHarness.h"
 #include "tests/engine/modules/mpeg/Layer3TestBits.h"
@@ -210,6 +211,55 @@ TEST_F(Layer3Requantise, Count1QuadrupleAcrossBandsTakesEachBandsGain) {
   for (int i = 30; i < 32; ++i) ASSERT_EQ(state->spectrum[0][i], std::pow(2.0, -0.5)) << i;
   for (int i = 32; i < 576; ++i) ASSERT_EQ(state->spectrum[0][i], 0.0) << i;
   EXPECT_EQ(g.Maxbandl, 8);
+}
+
+// In long blocks the stages stop above the subband of the last non-zero line, or the one
+// after it where the butterflies reach into that (lines 10 to 17 of a subband), and what
+// they make is exactly what all 32 subbands make, in this granule and through the overlap
+// in the next.
+TEST_F(Layer3Requantise, LongBlockLimitFollowsTheLastNonZeroLine) {
+  struct Case {
+    int Line;
+    int Maxb;
+  };
+  for (const Case c : {Case{0, 1}, Case{9, 1}, Case{10, 2}, Case{27, 2}, Case{28, 3}, Case{420, 24},
+                       Case{575, 32}}) {
+    // Table 1: zero pairs, then the pair with the line's value.
+    BitWriter bits;
+    for (int pair = 0; pair < c.Line / 2; ++pair) bits.PutCode(CodeOf(1, 0x00));
+    bits.PutCode(CodeOf(1, c.Line & 1 ? 0x01 : 0x10));
+    bits.Put(1, 1);
+    GranuleInfo g = LongGranule(c.Line / 2 + 1, 1);
+    ASSERT_EQ(Run(bits, g), 0);
+    EXPECT_EQ(g.Maxb, c.Maxb) << c.Line;
+
+    GranuleInfo all = g;
+    all.Maxb = 32;
+    const double first[576] = {};
+    std::vector<double> spectrum(state->spectrum[0], state->spectrum[0] + 576);
+    auto limited = std::make_unique<Layer3State>();
+    auto whole = std::make_unique<Layer3State>();
+    BuildLayer3Tables(*limited, 0, mpegtest::ChosenKernels());
+    BuildLayer3Tables(*whole, 0, mpegtest::ChosenKernels());
+    for (int granule = 0; granule < 2; ++granule) {
+      // The second granule is silent: only the overlap is heard.
+      if (granule == 1) {
+        spectrum.assign(first, first + 576);
+        g.Maxb = 1;
+      }
+      std::vector<double> copy = spectrum;
+      SubbandSlots a{};
+      SubbandSlots b{};
+      Antialias(*limited, spectrum.data(), g);
+      HybridSynthesis(*limited, spectrum.data(), 0, g, a.Samples[0]);
+      Antialias(*whole, copy.data(), all);
+      HybridSynthesis(*whole, copy.data(), 0, all, b.Samples[0]);
+      for (int k = 0; k < 18; ++k)
+        for (int sb = 0; sb < 32; ++sb)
+          ASSERT_EQ(a.Samples[0][k][sb], b.Samples[0][k][sb])
+              << "line " << c.Line << " granule " << granule << " slot " << k << " sb " << sb;
+    }
+  }
 }
 
 TEST_F(Layer3Requantise, BigValuesPastTheLengthOverrun) {
