@@ -1,8 +1,10 @@
 // Huffman decoding and requantisation of one granule, from hand-made bits.
 #include <gtest/gtest.h>
 
+#include <bit>
 #include <cmath>
 #include <memory>
+#include <random>
 
 #include "engine/modules/mpeg/Layer3Frame.h"
 #include "engine/modules/mpeg/Layer3Hybrid.h"
@@ -36,7 +38,7 @@ class Layer3Requantise : public testing::Test {
     g.Part23Length = length < 0 ? static_cast<int>(bits.Bits()) : length;
     BitCursor reader;
     reader.Start(data.data(), data.data() + bits.Size());
-    int result = Requantise(state->tables, reader, state->spectrum[0], scalefac, g, rate, 0);
+    int result = Requantise(*state, reader, state->spectrum[0], scalefac, g, rate, 0);
     endPosition = reader.Tell();
     return result;
   }
@@ -169,10 +171,10 @@ TEST_F(Layer3Requantise, Count1QuadruplesLandByBlockAndStereo) {
     BitCursor reader;
     reader.Start(data.data(), data.data() + bits.Size());
     for (int i = 0; i < 576; ++i) state->spectrum[0][i] = 0.5 + i;
-    const int result =
-        c.MiddleSide ? RequantiseMiddleSide(state->tables, reader, state->spectrum[0],
-                                            state->spectrum[1], scalefac, g, 0, 0)
-                     : Requantise(state->tables, reader, state->spectrum[1], scalefac, g, 0, 0);
+    const int result = c.MiddleSide
+                           ? RequantiseMiddleSide(*state, reader, state->spectrum[0],
+                                                  state->spectrum[1], scalefac, g, 0, 0)
+                           : Requantise(*state, reader, state->spectrum[1], scalefac, g, 0, 0);
     ASSERT_EQ(result, 0);
     // Short blocks: band 0 holds one quadruple per window, three lines apart.
     const int step = c.ShortBlocks ? 3 : 1;
@@ -262,6 +264,53 @@ TEST_F(Layer3Requantise, LongBlockLimitFollowsTheLastNonZeroLine) {
   }
 }
 
+// The SSE2 and the AVX2 forms decode arbitrary bits to the same values, bit for bit, through
+// every kind of table, block and stereo.
+TEST_F(Layer3Requantise, BothKernelFormsGiveTheSameValues) {
+  static const DecoderKernels baseline = ChooseKernels(true);
+  struct Case {
+    int Table;
+    int BlockType;
+    bool MiddleSide;
+  };
+  std::mt19937 random(11);
+  for (const Case c :
+       {Case{1, 0, false}, Case{7, 0, true}, Case{13, 0, false}, Case{15, 2, true},
+        Case{16, 0, false}, Case{23, 1, true}, Case{24, 2, false}, Case{31, 3, false}}) {
+    BitWriter bits;
+    for (int i = 0; i < 6000; ++i) bits.PutBit(random() & 1);
+    data = bits.Bytes();
+    std::vector<double> spectra[2];
+    std::vector<int> limits;
+    for (const DecoderKernels* kernels : {&mpegtest::ChosenKernels(), &baseline}) {
+      auto own = std::make_unique<Layer3State>();
+      BuildLayer3Tables(*own, 0, *kernels);
+      GranuleInfo g = LongGranule(150, c.Table);
+      g.BlockType = c.BlockType;
+      g.Region1Start = c.BlockType == 2 ? 18 : 40;
+      g.Region2Start = 100;
+      g.TableSelect[1] = 5;
+      g.Count1TableSelect = c.Table & 1;
+      g.Part23Length = 5000;
+      for (int i = 0; i < 576; ++i) own->spectrum[0][i] = 0.25 * i;
+      BitCursor reader;
+      reader.Start(data.data(), data.data() + data.size());
+      const int result = c.MiddleSide
+                             ? RequantiseMiddleSide(*own, reader, own->spectrum[0],
+                                                    own->spectrum[1], scalefac, g, 0, 0)
+                             : Requantise(*own, reader, own->spectrum[1], scalefac, g, 0, 0);
+      limits.insert(limits.end(), {result, g.Maxb, g.Maxbandl, static_cast<int>(reader.Tell())});
+      spectra[kernels == &baseline].assign(own->spectrum[0], own->spectrum[0] + 1152);
+    }
+    EXPECT_EQ(std::vector<int>(limits.begin(), limits.begin() + 4),
+              std::vector<int>(limits.begin() + 4, limits.end()))
+        << c.Table;
+    for (int i = 0; i < 1152; ++i)
+      ASSERT_EQ(std::bit_cast<uint64_t>(spectra[0][i]), std::bit_cast<uint64_t>(spectra[1][i]))
+          << "table " << c.Table << " line " << i;
+  }
+}
+
 TEST_F(Layer3Requantise, BigValuesPastTheLengthOverrun) {
   BitWriter bits;
   bits.PutCode(CodeOf(1, 0x11));
@@ -328,8 +377,8 @@ TEST_F(Layer3Requantise, MiddleSideCombinesWithTheMiddleChannel) {
   g.Part23Length = static_cast<int>(bits.Bits());
   BitCursor reader;
   reader.Start(data.data(), data.data() + bits.Size());
-  ASSERT_EQ(RequantiseMiddleSide(state->tables, reader, state->spectrum[0], state->spectrum[1],
-                                 scalefac, g, 0, 0),
+  ASSERT_EQ(RequantiseMiddleSide(*state, reader, state->spectrum[0], state->spectrum[1], scalefac,
+                                 g, 0, 0),
             0);
   EXPECT_EQ(state->spectrum[0][0], 0.5);
   EXPECT_EQ(state->spectrum[1][0], 0.5);
@@ -364,7 +413,7 @@ TEST_F(Layer3Requantise, PairsPastTheEndOfTheDataReadZeros) {
     BitCursor reader;
     reader.Start(buffer.data(), buffer.data() + 2);
     for (double& v : state->spectrum[0]) v = 7.0;
-    ASSERT_EQ(Requantise(state->tables, reader, state->spectrum[0], scalefac, g, 0, 0), 0);
+    ASSERT_EQ(Requantise(*state, reader, state->spectrum[0], scalefac, g, 0, 0), 0);
     for (int line = 0; line < 40; ++line)
       ASSERT_EQ(state->spectrum[0][line], 1.0) << "line " << line << " beyond " << int(beyond);
     EXPECT_EQ(reader.Tell(), 200u);
@@ -383,7 +432,7 @@ TEST_F(Layer3Requantise, QuadruplesPastTheEndOfTheDataReadZeros) {
     BitCursor reader;
     reader.Start(buffer.data(), buffer.data() + 2);
     for (double& v : state->spectrum[0]) v = 7.0;
-    ASSERT_EQ(Requantise(state->tables, reader, state->spectrum[0], scalefac, g, 0, 0), 0);
+    ASSERT_EQ(Requantise(*state, reader, state->spectrum[0], scalefac, g, 0, 0), 0);
     for (int line = 0; line < 40; ++line)
       ASSERT_EQ(state->spectrum[0][line], 1.0) << "line " << line << " beyond " << int(beyond);
     for (int line = 40; line < 576; ++line) ASSERT_EQ(state->spectrum[0][line], 0.0) << line;
