@@ -309,6 +309,8 @@ template <bool MiddleSide>
   };
   int quadruples = (288 - bigValues) / 2;
   while (!mapEnded && quadruples > 0 && used < budget) {
+    // The band the next quadruple starts in, once the last one is used up.
+    if (walk.pairsLeft == 0 && !walk.NextBand()) break;
     const uint64_t window = look();
     // The common case: the whole quadruple in the current band and all its sign bits within
     // the budget. A zero quadruple leaves its lines as they are (+0.0, or middle/side m).

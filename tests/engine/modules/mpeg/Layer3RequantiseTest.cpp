@@ -222,17 +222,26 @@ TEST_F(Layer3Requantise, Count1QuadrupleAcrossBandsTakesEachBandsGain) {
 TEST_F(Layer3Requantise, LongBlockLimitFollowsTheLastNonZeroLine) {
   struct Case {
     int Line;
+    bool Quadruple;  // the value in the count1 part
     int Maxb;
   };
-  for (const Case c : {Case{0, 1}, Case{9, 1}, Case{10, 2}, Case{27, 2}, Case{28, 3}, Case{420, 24},
-                       Case{575, 32}}) {
-    // Table 1: zero pairs, then the pair with the line's value.
+  for (const Case c : {Case{0, false, 1}, Case{9, false, 1}, Case{10, false, 2}, Case{27, false, 2},
+                       Case{28, false, 3}, Case{420, false, 24}, Case{575, false, 32},
+                       Case{31, true, 3}, Case{47, true, 4}, Case{419, true, 24}}) {
+    // Table 1 or quadruple table B: zeros, then the line's value.
     BitWriter bits;
-    for (int pair = 0; pair < c.Line / 2; ++pair) bits.PutCode(CodeOf(1, 0x00));
-    bits.PutCode(CodeOf(1, c.Line & 1 ? 0x01 : 0x10));
+    GranuleInfo g = LongGranule(c.Quadruple ? 0 : c.Line / 2 + 1, 1);
+    if (c.Quadruple) {
+      g.Count1TableSelect = 1;
+      for (int quadruple = 0; quadruple < c.Line / 4; ++quadruple) bits.PutCode(CodeOf(33, 0x0));
+      bits.PutCode(CodeOf(33, 8 >> (c.Line % 4)));
+    } else {
+      for (int pair = 0; pair < c.Line / 2; ++pair) bits.PutCode(CodeOf(1, 0x00));
+      bits.PutCode(CodeOf(1, c.Line & 1 ? 0x01 : 0x10));
+    }
     bits.Put(1, 1);
-    GranuleInfo g = LongGranule(c.Line / 2 + 1, 1);
     ASSERT_EQ(Run(bits, g), 0);
+    ASSERT_EQ(state->spectrum[0][c.Line], -1.0) << c.Line;
     EXPECT_EQ(g.Maxb, c.Maxb) << c.Line;
 
     GranuleInfo all = g;
