@@ -411,40 +411,32 @@ TEST_F(Layer3Requantise, GainPositionsOfCorruptDataStayInTheTable) {
 
 }  // namespace
 
-// Pairs that run past the end of the main data read zeros there, whatever bytes the buffer
-// holds beyond it (the reservoir's older frames): with table 1 a zero codeword is (1, 1).
-TEST_F(Layer3Requantise, PairsPastTheEndOfTheDataReadZeros) {
-  for (const uint8_t beyond : {uint8_t{0x00}, uint8_t{0xFF}}) {
-    std::vector<uint8_t> buffer(64, beyond);
-    buffer[0] = buffer[1] = 0x00;  // 16 bits of data: three pairs (1, 1) and one bit
-    GranuleInfo g = LongGranule(20, 1);
-    g.Part23Length = 200;
-    BitCursor reader;
-    reader.Start(buffer.data(), buffer.data() + 2);
-    for (double& v : state->spectrum[0]) v = 7.0;
-    ASSERT_EQ(Requantise(*state, reader, state->spectrum[0], scalefac, g, 0, 0), 0);
-    for (int line = 0; line < 40; ++line)
-      ASSERT_EQ(state->spectrum[0][line], 1.0) << "line " << line << " beyond " << int(beyond);
-    EXPECT_EQ(reader.Tell(), 200u);
-  }
-}
-
-// Quadruples past the end of the main data read zeros too: with table B, 0000 is the
-// quadruple 1111 and its signs +.
-TEST_F(Layer3Requantise, QuadruplesPastTheEndOfTheDataReadZeros) {
-  for (const uint8_t beyond : {uint8_t{0x00}, uint8_t{0xFF}}) {
-    std::vector<uint8_t> buffer(64, beyond);
-    buffer[0] = buffer[1] = 0x00;  // two quadruples of data
-    GranuleInfo g = LongGranule(0, 0);
-    g.Count1TableSelect = 1;
-    g.Part23Length = 80;
-    BitCursor reader;
-    reader.Start(buffer.data(), buffer.data() + 2);
-    for (double& v : state->spectrum[0]) v = 7.0;
-    ASSERT_EQ(Requantise(*state, reader, state->spectrum[0], scalefac, g, 0, 0), 0);
-    for (int line = 0; line < 40; ++line)
-      ASSERT_EQ(state->spectrum[0][line], 1.0) << "line " << line << " beyond " << int(beyond);
-    for (int line = 40; line < 576; ++line) ASSERT_EQ(state->spectrum[0][line], 0.0) << line;
-    EXPECT_EQ(reader.Tell(), 80u);
+// Pairs and quadruples that run past the end of the main data read zeros there, whatever
+// bytes the buffer holds beyond it (the reservoir's older frames): with table 1 a zero
+// codeword is (1, 1), with quadruple table B 0000 is 1111 with its signs +. The quadruples
+// stop where the part ends.
+TEST_F(Layer3Requantise, ValuesPastTheEndOfTheDataReadZeros) {
+  struct Case {
+    int BigValues;
+    int Table;
+    int Length;
+    int Ones;  // lines of 1.0: 5 bits a pair, 8 a quadruple
+  };
+  for (const Case c : {Case{20, 1, 200, 88}, Case{0, 0, 80, 40}}) {
+    for (const uint8_t beyond : {uint8_t{0x00}, uint8_t{0xFF}}) {
+      std::vector<uint8_t> buffer(64, beyond);
+      buffer[0] = buffer[1] = 0x00;  // 16 bits of data
+      GranuleInfo g = LongGranule(c.BigValues, c.Table);
+      g.Count1TableSelect = 1;
+      g.Part23Length = c.Length;
+      BitCursor reader;
+      reader.Start(buffer.data(), buffer.data() + 2);
+      for (double& v : state->spectrum[0]) v = 7.0;
+      ASSERT_EQ(Requantise(*state, reader, state->spectrum[0], scalefac, g, 0, 0), 0);
+      for (int line = 0; line < 576; ++line)
+        ASSERT_EQ(state->spectrum[0][line], line < c.Ones ? 1.0 : 0.0)
+            << c.Table << " line " << line << " beyond " << int(beyond);
+      EXPECT_EQ(reader.Tell(), static_cast<size_t>(c.Length));
+    }
   }
 }
