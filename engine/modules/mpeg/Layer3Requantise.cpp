@@ -105,12 +105,12 @@ struct BandWalk {
 };
 
 // One pair of the big-values part from `window` (the stream from its codeword on, most
-// significant bit first) into lines p and p + step (middle/side: combined with the middle
+// significant bit first) into lines 0 and Step of `out` (middle/side: combined with the middle
 // values in `left`); ORs its leaf into `leaves` and returns the bits the pair takes.
-template <bool MiddleSide, bool WithLinbits>
+template <bool MiddleSide, bool WithLinbits, int Step>
 [[gnu::always_inline]] inline int DecodePair(const HuffmanTable& table, uint64_t window,
-                                             const double* power, double gain, int p, int step,
-                                             double* left, double* out, uint32_t& leaves) {
+                                             const double* power, double gain, double* left,
+                                             double* out, uint32_t& leaves) {
   const int linbits = table.linbits;
   int prefix;
   const uint32_t entry = DecodeHuffmanEntry(table, static_cast<uint32_t>(window >> 32), prefix);
@@ -139,26 +139,26 @@ template <bool MiddleSide, bool WithLinbits>
   }
   if (MiddleSide) {
     // A zero side value leaves the middle value in both channels: m + 0 and m - 0.
-    const double m0 = left[p];
-    const double m1 = left[p + step];
-    left[p] = m0 + values[0];
-    out[p] = m0 - values[0];
-    left[p + step] = m1 + values[1];
-    out[p + step] = m1 - values[1];
+    const double m0 = left[0];
+    const double m1 = left[Step];
+    left[0] = m0 + values[0];
+    out[0] = m0 - values[0];
+    left[Step] = m1 + values[1];
+    out[Step] = m1 - values[1];
   } else {
-    out[p] = values[0];
-    out[p + step] = values[1];
+    out[0] = values[0];
+    out[Step] = values[1];
   }
   return reach;
 }
 
-// `run` pairs of the big-values part into lines p, p + step, ...; returns the leaves ORed
-// together (0: all pairs were zero). One look at the stream covers a codeword (up to 19 bits)
-// and both values' linbits and signs (up to 14 bits each).
-template <bool MiddleSide, bool WithLinbits>
+// `run` pairs of the big-values part into lines 0, Step, 2 Step ... of `out` (and `left`); returns
+// the leaves ORed together (0: all pairs were zero). One look at the stream covers a codeword (up
+// to 19 bits) and both values' linbits and signs (up to 14 bits each).
+template <bool MiddleSide, bool WithLinbits, int Step>
 [[gnu::always_inline]] inline uint32_t DecodePairs(const HuffmanTable& table, BitCursor& reader,
-                                                   const double* power, double gain, int run, int p,
-                                                   int step, double* left, double* out) {
+                                                   const double* power, double gain, int run,
+                                                   double* left, double* out) {
   uint32_t leaves = 0;
   const size_t longest = WithLinbits ? 19 + 2 * (static_cast<size_t>(table.linbits) + 1) : 21;
   const size_t left_bytes = static_cast<size_t>(reader.End - reader.Pos);
@@ -167,20 +167,22 @@ template <bool MiddleSide, bool WithLinbits>
     // moved once.
     const uint8_t* from = reader.Pos;
     size_t bit = reader.Bit;
-    for (int i = 0; i < run; ++i, p += 2 * step) {
+    for (double* const end = out + 2 * Step * run; out != end; out += 2 * Step) {
       uint64_t window;
       std::memcpy(&window, from + (bit >> 3), 8);
       window = __builtin_bswap64(window) << (bit & 7);
-      bit += static_cast<size_t>(DecodePair<MiddleSide, WithLinbits>(table, window, power, gain, p,
-                                                                     step, left, out, leaves));
+      bit += static_cast<size_t>(
+          DecodePair<MiddleSide, WithLinbits, Step>(table, window, power, gain, left, out, leaves));
+      if (MiddleSide) left += 2 * Step;
     }
     reader.SkipBits(bit - reader.Bit);
     return leaves;
   }
-  for (int i = 0; i < run; ++i, p += 2 * step) {
-    const int reach = DecodePair<MiddleSide, WithLinbits>(table, reader.Peek64(), power, gain, p,
-                                                          step, left, out, leaves);
+  for (int i = 0; i < run; ++i, out += 2 * Step) {
+    const int reach = DecodePair<MiddleSide, WithLinbits, Step>(table, reader.Peek64(), power, gain,
+                                                                left, out, leaves);
     reader.SkipBits(static_cast<size_t>(reach));
+    if (MiddleSide) left += 2 * Step;
   }
   return leaves;
 }
@@ -278,11 +280,17 @@ template <bool MiddleSide>
       int p = walk.position;
       walk.position += 2 * step * run;
       if (table.lookup == nullptr) continue;
-      const uint32_t leaves = linbits != 0
-                                  ? DecodePairs<MiddleSide, true>(table, reader, power, walk.gain,
-                                                                  run, p, step, left, out)
-                                  : DecodePairs<MiddleSide, false>(table, reader, power, walk.gain,
-                                                                   run, p, step, left, out);
+      // Long blocks step through the lines one by one, short blocks window by window.
+      double* const l = MiddleSide ? left + p : nullptr;
+      const uint32_t leaves =
+          step == 1 ? (linbits != 0 ? DecodePairs<MiddleSide, true, 1>(table, reader, power,
+                                                                       walk.gain, run, l, out + p)
+                                    : DecodePairs<MiddleSide, false, 1>(table, reader, power,
+                                                                        walk.gain, run, l, out + p))
+                    : (linbits != 0 ? DecodePairs<MiddleSide, true, 3>(table, reader, power,
+                                                                       walk.gain, run, l, out + p)
+                                    : DecodePairs<MiddleSide, false, 3>(
+                                          table, reader, power, walk.gain, run, l, out + p));
       if (leaves != 0) recordBand();
     }
   }
