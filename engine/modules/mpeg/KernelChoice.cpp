@@ -15,5 +15,6 @@ DecoderKernels ChooseKernels(bool baseline) {
   ChooseDct32Kernels(kernels, avx2);
   ChooseSynthesisKernels(kernels, avx2);
   ChooseHybridKernels(kernels, avx2);
+  ChooseRequantiseKernels(kernels, avx2 && __builtin_cpu_supports("bmi2"));
   return kernels;
 }

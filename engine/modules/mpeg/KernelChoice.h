@@ -6,6 +6,7 @@
 
 #include <cstdint>
 
+struct BitCursor;
 struct GranuleInfo;
 struct Layer3State;
 struct Layer3Tables;
@@ -26,6 +27,13 @@ struct DecoderKernels {
   void (*Antialias)(const Layer3Tables& tables, double* spectrum, int boundaries);
   void (*HybridSynthesis)(Layer3State& state, double* spectrum, int channel,
                           const GranuleInfo& info, double (*slots)[32]);
+  // The Layer III Huffman decoding and requantisation of a granule, plain and middle/side
+  // (Layer3Requantise.h); the AVX2 forms also need BMI2.
+  int (*Requantise)(const Layer3Tables& tables, BitCursor& reader, double* left, double* out,
+                    const int32_t* scalefac, GranuleInfo& info, int rateIndex, int scaleBits);
+  int (*RequantiseMiddleSide)(const Layer3Tables& tables, BitCursor& reader, double* left,
+                              double* out, const int32_t* scalefac, GranuleInfo& info,
+                              int rateIndex, int scaleBits);
 };
 
 // The best table the processor runs, or the SSE2 one (`baseline`) on any processor.
@@ -35,3 +43,4 @@ DecoderKernels ChooseKernels(bool baseline);
 void ChooseDct32Kernels(DecoderKernels& kernels, bool avx2);
 void ChooseSynthesisKernels(DecoderKernels& kernels, bool avx2);
 void ChooseHybridKernels(DecoderKernels& kernels, bool avx2);
+void ChooseRequantiseKernels(DecoderKernels& kernels, bool avx2);

@@ -89,9 +89,9 @@ int DecodeFrameBody(Layer3State& state, const FrameHeader& header, const uint8_t
               : ReadScaleFactors(reader, scalefac[ch], gi);
       int overrun =
           (ch == 1 && middleSide)
-              ? RequantiseMiddleSide(tables, reader, state.spectrum[0], state.spectrum[1],
+              ? RequantiseMiddleSide(state, reader, state.spectrum[0], state.spectrum[1],
                                      scalefac[1], gi, rate, scaleBits)
-              : Requantise(tables, reader, state.spectrum[ch], scalefac[ch], gi, rate, scaleBits);
+              : Requantise(state, reader, state.spectrum[ch], scalefac[ch], gi, rate, scaleBits);
       if (overrun) {
         silent = true;
         reader.Seek(partStart + static_cast<size_t>(gi.Part23Length));

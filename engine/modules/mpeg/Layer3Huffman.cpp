@@ -353,6 +353,31 @@ constexpr HuffmanTable HuffmanTables[34] = {
 };
 #undef BRASSEL_TABLE
 
+// The codeword at the front of each QuadrupleBits pattern, walked in the tree, and the sign
+// bits behind it.
+constexpr std::array<uint16_t, 1 << QuadrupleBits> BuildQuadruples(const int16_t* tree) {
+  std::array<uint16_t, 1 << QuadrupleBits> out{};
+  for (int pattern = 0; pattern < (1 << QuadrupleBits); ++pattern) {
+    auto bitAt = [pattern](int i) { return (pattern >> (QuadrupleBits - 1 - i)) & 1; };
+    int n = 0;
+    int length = 0;
+    while (tree[n] < 0) n = bitAt(length++) ? n + 1 - tree[n] : n + 1;
+    const int leaf = tree[n];
+    int signs = 0;
+    for (int k = 3; k >= 0; --k)
+      if ((leaf >> k) & 1) signs |= bitAt(length++) << k;
+    out[pattern] = static_cast<uint16_t>(leaf | (signs << 4) | (length << 8));
+  }
+  return out;
+}
+
+constexpr auto QuadruplesA = BuildQuadruples(TreeA);
+constexpr auto QuadruplesB = BuildQuadruples(TreeB);
+
 }  // namespace
 
 const HuffmanTable& Layer3HuffmanTable(int number) { return HuffmanTables[number]; }
+
+const uint16_t* QuadrupleLookup(int select) {
+  return select ? QuadruplesB.data() : QuadruplesA.data();
+}

@@ -39,6 +39,13 @@ inline uint32_t DecodeHuffmanEntry(const HuffmanTable& table, uint32_t window, i
   return entry;
 }
 
+// The quadruple tables A (`select` 0) and B (1) resolved with their sign bits: the entry for
+// the next QuadrupleBits bits of the stream, enough for the longest codeword and four signs.
+// Entry bits 0-3: the leaf (v highest); 4-7: the sign bits of the non-zero values in the same
+// places; 8-11: the bits taken by the codeword and its signs.
+inline constexpr int QuadrupleBits = 10;
+const uint16_t* QuadrupleLookup(int select);
+
 // Decodes the codeword at the front of `window`: returns the leaf value and sets `length` to
 // the code length.
 inline uint32_t DecodeHuffman(const HuffmanTable& table, uint32_t window, int& length) {

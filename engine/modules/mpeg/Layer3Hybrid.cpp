@@ -61,6 +61,47 @@ typedef double QuadUnaligned __attribute__((vector_size(32), aligned(8)));
   WindowLong(h1, folded1, z[1]);
 }
 
+// Of the 18 transform values a long window output takes (the row of imdctLong); the
+// windows' folded coefficients give the mirrored outputs their signs.
+constexpr int LongSource[36] = {0, 1, 2,  3,  4,  5,  6,  7,  16, 16, 7,  6,  5,  4,  3,  2,  1, 0,
+                                8, 9, 10, 11, 12, 13, 14, 15, 17, 17, 15, 14, 13, 12, 11, 10, 9, 8};
+
+// Four neighbouring subbands from sb, one in each lane, straight into the slots and the next
+// overlap: the same products and sums as LongTransforms, so the same values, but laid out as
+// the slots are.
+[[gnu::always_inline]] inline void LongTransformsOfFour(const Layer3Tables& tables, const double* x,
+                                                        int type, const double (*previous)[32],
+                                                        double (*slots)[32], double (*next)[32],
+                                                        int sb) {
+  Quad lines[18];
+#pragma GCC unroll 18
+  for (int k = 0; k < 18; ++k) lines[k] = Quad{x[k], x[18 + k], x[36 + k], x[54 + k]};
+  // Two halves of the transform values, so that the sums stay in registers.
+  Quad h[18];
+#pragma GCC unroll 2
+  for (int half = 0; half < 2; ++half) {
+    Quad sums[9] = {};
+#pragma GCC unroll 6
+    for (int k = 0; k < 18; ++k) {
+      const Quad line = lines[k];
+      const Quad* column = reinterpret_cast<const Quad*>(tables.imdctLanes[k][9 * half]);
+#pragma GCC unroll 9
+      for (int i = 0; i < 9; ++i) sums[i] += column[i] * line;
+    }
+#pragma GCC unroll 9
+    for (int i = 0; i < 9; ++i) h[9 * half + i] = sums[i];
+  }
+  const Quad* window = reinterpret_cast<const Quad*>(tables.windowLanes[type]);
+  // The windowed value is rounded before the overlap is added, never fused with it.
+#pragma GCC unroll 18
+  for (int k = 0; k < 18; ++k) {
+    *reinterpret_cast<Quad*>(slots[k] + sb) =
+        __builtin_assoc_barrier(h[LongSource[k]] * window[k]) +
+        *reinterpret_cast<const Quad*>(previous[k] + sb);
+    *reinterpret_cast<Quad*>(next[k] + sb) = h[LongSource[18 + k]] * window[18 + k];
+  }
+}
+
 // Three 12-point transforms of the interleaved windows, overlapped into z at 6, 12 and 18.
 [[gnu::always_inline]] inline void ShortTransform(const Layer3Tables& tables, const double* x,
                                                   const double* window, double* z) {
@@ -108,6 +149,9 @@ void BuildHybridTables(Layer3Tables& tables) {
     tables.cs[i] = 1.0 / root;
     tables.ca[i] = AliasFactors[i] / root;
   }
+  for (int k = 0; k < 18; ++k)
+    for (int r = 0; r < 18; ++r)
+      for (int lane = 0; lane < 4; ++lane) tables.imdctLanes[k][r][lane] = tables.imdctLong[k][r];
   for (int type = 0; type < 4; ++type) {
     double* w = tables.window[type];
     for (int i = 0; i < 36; ++i) w[i] = 0.0;
@@ -135,6 +179,8 @@ void BuildHybridTables(Layer3Tables& tables) {
       tables.windowFolded[0][type][i] = mirrored ? -tables.window[type][i] : tables.window[type][i];
       tables.windowFolded[1][type][i] =
           mirrored ? -tables.windowOdd[type][i] : tables.windowOdd[type][i];
+      for (int lane = 0; lane < 4; ++lane)
+        tables.windowLanes[type][i][lane] = tables.windowFolded[lane & 1][type][i];
     }
   }
 }
@@ -196,6 +242,12 @@ namespace {
   const bool shortBlocks = info.BlockType == 2;
   const bool mixed = shortBlocks && info.MixedBlockFlag;
   int sb = 0;
+  // Long blocks four subbands at a time; up to three subbands of zeros above maxb add
+  // nothing to the overlap and leave nothing for the next granule.
+  if (!shortBlocks && !info.MixedBlockFlag) {
+    for (; sb < info.Maxb; sb += 4)
+      LongTransformsOfFour(tables, spectrum + 18 * sb, info.BlockType, previous, slots, next, sb);
+  }
   for (; sb < info.Maxb; sb += 2) {
     double z[2][36];
     const double* x = spectrum + 18 * sb;

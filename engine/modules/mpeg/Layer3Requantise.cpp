@@ -1,5 +1,6 @@
 #include "engine/modules/mpeg/Layer3Requantise.h"
 
+#include <array>
 #include <bit>
 #include <cmath>
 #include <cstring>
@@ -18,6 +19,37 @@ constexpr int32_t PreemphasisTable[2][22] = {
 inline int ClampGain(int position) {
   if (position < 0) return 0;
   return position < GainTableSize ? position : GainTableSize - 1;
+}
+
+// Four values at once (two SSE2 operations each).
+typedef double Lanes __attribute__((vector_size(32)));
+typedef uint64_t LaneBits __attribute__((vector_size(32)));
+
+// Row n: lane k all ones where bit 3 - k of n is set.
+constexpr std::array<std::array<uint64_t, 4>, 16> LaneMasks = [] {
+  std::array<std::array<uint64_t, 4>, 16> masks{};
+  for (int n = 0; n < 16; ++n)
+    for (int k = 0; k < 4; ++k) masks[n][k] = ((n >> (3 - k)) & 1) ? ~0ull : 0;
+  return masks;
+}();
+
+[[gnu::always_inline]] inline Lanes LoadLanes(const double* p) {
+  Lanes v;
+  std::memcpy(&v, p, sizeof v);
+  return v;
+}
+
+[[gnu::always_inline]] inline void StoreLanes(double* p, Lanes v) { std::memcpy(p, &v, sizeof v); }
+
+// The four values of a quadruple (v first): the gain where `leaf` has a bit, negated where
+// `signs` has one, +0.0 elsewhere.
+[[gnu::always_inline]] inline Lanes QuadrupleValues(double gain, uint32_t leaf, uint32_t signs) {
+  LaneBits present;
+  LaneBits negative;
+  std::memcpy(&present, LaneMasks[leaf].data(), sizeof present);
+  std::memcpy(&negative, LaneMasks[signs].data(), sizeof negative);
+  const LaneBits gains = LaneBits{} + std::bit_cast<uint64_t>(gain);
+  return std::bit_cast<Lanes>((gains & present) ^ (negative & (1ull << 63)));
 }
 
 // Walks the band map: where the next pair of values goes and with which gain.
@@ -73,12 +105,12 @@ struct BandWalk {
 };
 
 // One pair of the big-values part from `window` (the stream from its codeword on, most
-// significant bit first) into lines p and p + step (middle/side: combined with the middle
+// significant bit first) into lines 0 and Step of `out` (middle/side: combined with the middle
 // values in `left`); ORs its leaf into `leaves` and returns the bits the pair takes.
-template <bool MiddleSide, bool WithLinbits>
+template <bool MiddleSide, bool WithLinbits, int Step>
 [[gnu::always_inline]] inline int DecodePair(const HuffmanTable& table, uint64_t window,
-                                             const double* power, double gain, int p, int step,
-                                             double* left, double* out, uint32_t& leaves) {
+                                             const double* power, double gain, double* left,
+                                             double* out, uint32_t& leaves) {
   const int linbits = table.linbits;
   int prefix;
   const uint32_t entry = DecodeHuffmanEntry(table, static_cast<uint32_t>(window >> 32), prefix);
@@ -107,26 +139,26 @@ template <bool MiddleSide, bool WithLinbits>
   }
   if (MiddleSide) {
     // A zero side value leaves the middle value in both channels: m + 0 and m - 0.
-    const double m0 = left[p];
-    const double m1 = left[p + step];
-    left[p] = m0 + values[0];
-    out[p] = m0 - values[0];
-    left[p + step] = m1 + values[1];
-    out[p + step] = m1 - values[1];
+    const double m0 = left[0];
+    const double m1 = left[Step];
+    left[0] = m0 + values[0];
+    out[0] = m0 - values[0];
+    left[Step] = m1 + values[1];
+    out[Step] = m1 - values[1];
   } else {
-    out[p] = values[0];
-    out[p + step] = values[1];
+    out[0] = values[0];
+    out[Step] = values[1];
   }
   return reach;
 }
 
-// `run` pairs of the big-values part into lines p, p + step, ...; returns the leaves ORed
-// together (0: all pairs were zero). One look at the stream covers a codeword (up to 19 bits)
-// and both values' linbits and signs (up to 14 bits each).
-template <bool MiddleSide, bool WithLinbits>
+// `run` pairs of the big-values part into lines 0, Step, 2 Step ... of `out` (and `left`); returns
+// the leaves ORed together (0: all pairs were zero). One look at the stream covers a codeword (up
+// to 19 bits) and both values' linbits and signs (up to 14 bits each).
+template <bool MiddleSide, bool WithLinbits, int Step>
 [[gnu::always_inline]] inline uint32_t DecodePairs(const HuffmanTable& table, BitCursor& reader,
-                                                   const double* power, double gain, int run, int p,
-                                                   int step, double* left, double* out) {
+                                                   const double* power, double gain, int run,
+                                                   double* left, double* out) {
   uint32_t leaves = 0;
   const size_t longest = WithLinbits ? 19 + 2 * (static_cast<size_t>(table.linbits) + 1) : 21;
   const size_t left_bytes = static_cast<size_t>(reader.End - reader.Pos);
@@ -135,27 +167,31 @@ template <bool MiddleSide, bool WithLinbits>
     // moved once.
     const uint8_t* from = reader.Pos;
     size_t bit = reader.Bit;
-    for (int i = 0; i < run; ++i, p += 2 * step) {
+    for (double* const end = out + 2 * Step * run; out != end; out += 2 * Step) {
       uint64_t window;
       std::memcpy(&window, from + (bit >> 3), 8);
       window = __builtin_bswap64(window) << (bit & 7);
-      bit += static_cast<size_t>(DecodePair<MiddleSide, WithLinbits>(table, window, power, gain, p,
-                                                                     step, left, out, leaves));
+      bit += static_cast<size_t>(
+          DecodePair<MiddleSide, WithLinbits, Step>(table, window, power, gain, left, out, leaves));
+      if (MiddleSide) left += 2 * Step;
     }
     reader.SkipBits(bit - reader.Bit);
     return leaves;
   }
-  for (int i = 0; i < run; ++i, p += 2 * step) {
-    const int reach = DecodePair<MiddleSide, WithLinbits>(table, reader.Peek64(), power, gain, p,
-                                                          step, left, out, leaves);
+  for (int i = 0; i < run; ++i, out += 2 * Step) {
+    const int reach = DecodePair<MiddleSide, WithLinbits, Step>(table, reader.Peek64(), power, gain,
+                                                                left, out, leaves);
     reader.SkipBits(static_cast<size_t>(reach));
+    if (MiddleSide) left += 2 * Step;
   }
   return leaves;
 }
 
 template <bool MiddleSide>
-int RequantiseGranule(const Layer3Tables& tables, BitCursor& reader, double* left, double* out,
-                      const int32_t* scalefac, GranuleInfo& info, int rateIndex, int scaleBits) {
+[[gnu::always_inline]] inline int RequantiseGranule(const Layer3Tables& tables, BitCursor& reader,
+                                                    double* left, double* out,
+                                                    const int32_t* scalefac, GranuleInfo& info,
+                                                    int rateIndex, int scaleBits) {
   if (MiddleSide) {
     std::memcpy(out, left, 576 * sizeof(double));
   } else {
@@ -198,9 +234,13 @@ int RequantiseGranule(const Layer3Tables& tables, BitCursor& reader, double* lef
       out[p] = value;
     }
   };
+  // Called once the walk has passed a non-zero value: its band, and in long blocks the end
+  // of the lines that may be non-zero.
+  int lineEnd = 0;
   auto recordBand = [&]() {
     if (walk.window == 3) {
       lastLong = walk.band;
+      lineEnd = walk.position;
     } else {
       lastShort[walk.window] = walk.band;
     }
@@ -240,11 +280,17 @@ int RequantiseGranule(const Layer3Tables& tables, BitCursor& reader, double* lef
       int p = walk.position;
       walk.position += 2 * step * run;
       if (table.lookup == nullptr) continue;
-      const uint32_t leaves = linbits != 0
-                                  ? DecodePairs<MiddleSide, true>(table, reader, power, walk.gain,
-                                                                  run, p, step, left, out)
-                                  : DecodePairs<MiddleSide, false>(table, reader, power, walk.gain,
-                                                                   run, p, step, left, out);
+      // Long blocks step through the lines one by one, short blocks window by window.
+      double* const l = MiddleSide ? left + p : nullptr;
+      const uint32_t leaves =
+          step == 1 ? (linbits != 0 ? DecodePairs<MiddleSide, true, 1>(table, reader, power,
+                                                                       walk.gain, run, l, out + p)
+                                    : DecodePairs<MiddleSide, false, 1>(table, reader, power,
+                                                                        walk.gain, run, l, out + p))
+                    : (linbits != 0 ? DecodePairs<MiddleSide, true, 3>(table, reader, power,
+                                                                       walk.gain, run, l, out + p)
+                                    : DecodePairs<MiddleSide, false, 3>(
+                                          table, reader, power, walk.gain, run, l, out + p));
       if (leaves != 0) recordBand();
     }
   }
@@ -252,46 +298,72 @@ int RequantiseGranule(const Layer3Tables& tables, BitCursor& reader, double* lef
   long used = static_cast<long>(reader.Tell() - start);
   if (used > budget) return 1;
 
-  // Count1 part: quadruples of values -1, 0 or 1 while bits remain.
+  // Count1 part: quadruples of values -1, 0 or 1 while bits remain. The reader is not moved
+  // here (the part's end is sought below): `bit` counts from its position, and plain loads
+  // serve while every look stays eight bytes before the end.
   const HuffmanTable& quad = Layer3HuffmanTable(32 + (info.Count1TableSelect & 1));
+  const uint16_t* quadLookup = QuadrupleLookup(info.Count1TableSelect & 1);
+  const uint8_t* from = reader.Pos;
+  const size_t remaining = budget > used ? static_cast<size_t>(budget - used) : 0;
+  const bool plain = static_cast<size_t>(reader.End - from) >= (reader.Bit + remaining) / 8 + 8;
+  size_t bit = reader.Bit;
+  auto look = [&]() {
+    if (plain) {
+      uint64_t window;
+      std::memcpy(&window, from + (bit >> 3), 8);
+      return __builtin_bswap64(window) << (bit & 7);
+    }
+    return reader.Load64(from + (bit >> 3)) << (bit & 7);
+  };
   int quadruples = (288 - bigValues) / 2;
   while (!mapEnded && quadruples > 0 && used < budget) {
-    const uint64_t window = reader.Peek64();
-    int length;
-    const uint32_t leaf = DecodeHuffman(quad, static_cast<uint32_t>(window >> 32), length);
-    if (length > budget - used) break;  // the walk would run out of bits: 0000, and the end
-    // The common case without branches on the values: the whole quadruple in the current band
-    // and all its sign bits within the budget.
-    // The set bits of the four-bit leaf, from a table of 16 nibbles (no popcount instruction
-    // is assumed).
-    const int signs = static_cast<int>((0x4332322132212110ull >> (4 * (leaf & 15))) & 15);
-    if (walk.pairsLeft >= 2 && length + signs <= budget - used) {
-      const int step = walk.step;
-      const int p = walk.position;
-      const uint64_t gainBits = std::bit_cast<uint64_t>(walk.gain);
-      int at = length;
-#pragma GCC unroll 4
-      for (int k = 0; k < 4; ++k) {
-        const uint64_t set = (leaf >> (3 - k)) & 1u;
-        const uint64_t sign = ((window << at) >> 63) & set;
-        at += static_cast<int>(set);
-        const double value = std::bit_cast<double>((gainBits & (0 - set)) ^ (sign << 63));
-        if (MiddleSide) {
-          const double m = left[p + k * step];
-          left[p + k * step] = m + value;
-          out[p + k * step] = m - value;
+    // The band the next quadruple starts in, once the last one is used up.
+    if (walk.pairsLeft == 0 && !walk.NextBand()) break;
+    const uint64_t window = look();
+    // The common case: the whole quadruple in the current band and all its sign bits within
+    // the budget. A zero quadruple leaves its lines as they are (+0.0, or middle/side m).
+    const uint32_t entry = quadLookup[window >> (64 - QuadrupleBits)];
+    const int whole = static_cast<int>(entry >> 8);
+    if (walk.pairsLeft >= 2 && whole <= budget - used) {
+      const uint32_t leaf = entry & 15;
+      if (leaf != 0) {
+        const int step = walk.step;
+        const int p = walk.position;
+        const Lanes values = QuadrupleValues(walk.gain, leaf, (entry >> 4) & 15);
+        if (step == 1) {
+          if (MiddleSide) {
+            const Lanes m = LoadLanes(left + p);
+            StoreLanes(left + p, m + values);
+            StoreLanes(out + p, m - values);
+          } else {
+            StoreLanes(out + p, values);
+          }
         } else {
-          out[p + k * step] = value;
+#pragma GCC unroll 4
+          for (int k = 0; k < 4; ++k) {
+            if (MiddleSide) {
+              const double m = left[p + k * step];
+              left[p + k * step] = m + values[k];
+              out[p + k * step] = m - values[k];
+            } else {
+              out[p + k * step] = values[k];
+            }
+          }
         }
+        walk.position += 4 * step;
+        recordBand();
+      } else {
+        walk.position += 4 * walk.step;
       }
       walk.pairsLeft -= 2;
-      walk.position += 4 * step;
-      if (leaf != 0) recordBand();
-      used += length + signs;
-      reader.SkipBits(static_cast<size_t>(length + signs));
+      used += whole;
+      bit += static_cast<size_t>(whole);
       --quadruples;
       continue;
     }
+    int length;
+    const uint32_t leaf = DecodeHuffman(quad, static_cast<uint32_t>(window >> 32), length);
+    if (length > budget - used) break;  // the walk would run out of bits: 0000, and the end
     used += length;
     int consumed = length;
     bool stop = false;
@@ -314,7 +386,7 @@ int RequantiseGranule(const Layer3Tables& tables, BitCursor& reader, double* lef
         storeValue(0.0);
       }
     }
-    reader.SkipBits(static_cast<size_t>(consumed));
+    bit += static_cast<size_t>(consumed);
     if (stop) break;
     --quadruples;
   }
@@ -333,7 +405,12 @@ int RequantiseGranule(const Layer3Tables& tables, BitCursor& reader, double* lef
                             : tables.longLimit[rateIndex][info.Maxbandl];
   } else {
     info.Maxband[0] = info.Maxband[1] = info.Maxband[2] = 0;
-    info.Maxb = tables.longLimit[rateIndex][info.Maxbandl];
+    // The subband of the last line that may be non-zero, and the next one where the
+    // butterflies reach into it; above them the lines are all zero. Wide upper bands make
+    // this much less than their limit.
+    const int lineLimit = (lineEnd + 7) / 18 + 1;
+    const int bandLimit = tables.longLimit[rateIndex][info.Maxbandl];
+    info.Maxb = lineLimit < bandLimit ? lineLimit : bandLimit;
   }
   return 0;
 }
@@ -393,13 +470,51 @@ void BuildRequantiseTables(Layer3Tables& tables, int downsampleLevel) {
   }
 }
 
-int Requantise(const Layer3Tables& tables, BitCursor& reader, double* spectrum,
-               const int32_t* scalefac, GranuleInfo& info, int rateIndex, int scaleBits) {
-  return RequantiseGranule<false>(tables, reader, nullptr, spectrum, scalefac, info, rateIndex,
-                                  scaleBits);
+namespace {
+
+// The same for processors with AVX2 and BMI2 (chosen at run time): shifts by a bit count
+// without the count register, four values in one instruction. Nothing here multiplies and
+// adds, so there is nothing to fuse: the values are those of the SSE2 form.
+__attribute__((target("avx2,bmi2"))) int RequantiseAvx2(const Layer3Tables& tables,
+                                                        BitCursor& reader, double* left,
+                                                        double* out, const int32_t* scalefac,
+                                                        GranuleInfo& info, int rateIndex,
+                                                        int scaleBits) {
+  return RequantiseGranule<false>(tables, reader, left, out, scalefac, info, rateIndex, scaleBits);
 }
 
-int RequantiseMiddleSide(const Layer3Tables& tables, BitCursor& reader, double* left, double* right,
+__attribute__((target("avx2,bmi2"))) int RequantiseMiddleSideAvx2(
+    const Layer3Tables& tables, BitCursor& reader, double* left, double* out,
+    const int32_t* scalefac, GranuleInfo& info, int rateIndex, int scaleBits) {
+  return RequantiseGranule<true>(tables, reader, left, out, scalefac, info, rateIndex, scaleBits);
+}
+
+int RequantiseBaseline(const Layer3Tables& tables, BitCursor& reader, double* left, double* out,
+                       const int32_t* scalefac, GranuleInfo& info, int rateIndex, int scaleBits) {
+  return RequantiseGranule<false>(tables, reader, left, out, scalefac, info, rateIndex, scaleBits);
+}
+
+int RequantiseMiddleSideBaseline(const Layer3Tables& tables, BitCursor& reader, double* left,
+                                 double* out, const int32_t* scalefac, GranuleInfo& info,
+                                 int rateIndex, int scaleBits) {
+  return RequantiseGranule<true>(tables, reader, left, out, scalefac, info, rateIndex, scaleBits);
+}
+
+}  // namespace
+
+int Requantise(const Layer3State& state, BitCursor& reader, double* spectrum,
+               const int32_t* scalefac, GranuleInfo& info, int rateIndex, int scaleBits) {
+  return state.kernels->Requantise(state.tables, reader, nullptr, spectrum, scalefac, info,
+                                   rateIndex, scaleBits);
+}
+
+int RequantiseMiddleSide(const Layer3State& state, BitCursor& reader, double* left, double* right,
                          const int32_t* scalefac, GranuleInfo& info, int rateIndex, int scaleBits) {
-  return RequantiseGranule<true>(tables, reader, left, right, scalefac, info, rateIndex, scaleBits);
+  return state.kernels->RequantiseMiddleSide(state.tables, reader, left, right, scalefac, info,
+                                             rateIndex, scaleBits);
+}
+
+void ChooseRequantiseKernels(DecoderKernels& kernels, bool avx2) {
+  kernels.Requantise = avx2 ? RequantiseAvx2 : RequantiseBaseline;
+  kernels.RequantiseMiddleSide = avx2 ? RequantiseMiddleSideAvx2 : RequantiseMiddleSideBaseline;
 }

@@ -68,6 +68,13 @@ struct Layer3Tables {
   alignas(32) double imdctLong[18][20];
   alignas(32) double imdctShort[6][8];
 
+  // The long kernels again for four neighbouring subbands at once, one in each lane: each
+  // coefficient of imdctLong[k][0..17] repeated four times.
+  alignas(32) double imdctLanes[18][18][4];
+  // The folded long windows for four neighbouring subbands, even and odd alternating:
+  // [block type][output][lane].
+  alignas(32) double windowLanes[4][36][4];
+
   // ImdctWindows (block types 0 to 3) and the same with odd coefficients negated.
   double window[4][36];
   double windowOdd[4][36];

@@ -68,4 +68,32 @@ TEST(Layer3Huffman, LookupAgreesWithTreeWalkForEveryCode) {
   }
 }
 
+// Every quadruple codeword with every pattern of sign bits, followed by arbitrary bits,
+// resolves to its leaf, the signs of its non-zero values and the bits of both.
+TEST(Layer3Huffman, QuadrupleLookupResolvesCodesWithTheirSigns) {
+  for (int select = 0; select < 2; ++select) {
+    const uint16_t* lookup = QuadrupleLookup(select);
+    for (const Codeword& c : Codes(32 + select)) {
+      const int values = __builtin_popcount(static_cast<unsigned>(c.Leaf));
+      for (int signs = 0; signs < (1 << values); ++signs) {
+        for (uint32_t tail : {0u, 0x3FFu, 0x2A5u}) {
+          uint32_t pattern = 0;
+          for (char b : c.Bits) pattern = (pattern << 1) | (b == '1');
+          pattern = (pattern << values) | static_cast<uint32_t>(signs);
+          const int n = static_cast<int>(c.Bits.size()) + values;
+          pattern = ((pattern << (QuadrupleBits - n)) | (tail >> n)) & 0x3FFu;
+          // The sign bits in the places of their values, the first sign at the highest.
+          int expectSigns = 0;
+          for (int k = 3, next = values - 1; k >= 0; --k)
+            if ((c.Leaf >> k) & 1) expectSigns |= ((signs >> next--) & 1) << k;
+          const uint16_t entry = lookup[pattern];
+          EXPECT_EQ(entry & 15, c.Leaf) << select << " " << c.Bits;
+          EXPECT_EQ((entry >> 4) & 15, expectSigns) << select << " " << c.Bits << " " << signs;
+          EXPECT_EQ(entry >> 8, n) << select << " " << c.Bits;
+        }
+      }
+    }
+  }
+}
+
 }  // namespace

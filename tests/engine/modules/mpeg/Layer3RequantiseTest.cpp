@@ -1,10 +1,13 @@
 // Huffman decoding and requantisation of one granule, from hand-made bits.
 #include <gtest/gtest.h>
 
+#include <bit>
 #include <cmath>
 #include <memory>
+#include <random>
 
 #include "engine/modules/mpeg/Layer3Frame.h"
+#include "engine/modules/mpeg/Layer3Hybrid.h"
 #include "engine/modules/mpeg/Layer3Requantise.h"
 #include "tests/engine/modules/mpeg/DecodeHarness.h"
 #include "tests/engine/modules/mpeg/Layer3TestBits.h"
@@ -35,7 +38,7 @@ class Layer3Requantise : public testing::Test {
     g.Part23Length = length < 0 ? static_cast<int>(bits.Bits()) : length;
     BitCursor reader;
     reader.Start(data.data(), data.data() + bits.Size());
-    int result = Requantise(state->tables, reader, state->spectrum[0], scalefac, g, rate, 0);
+    int result = Requantise(*state, reader, state->spectrum[0], scalefac, g, rate, 0);
     endPosition = reader.Tell();
     return result;
   }
@@ -141,6 +144,182 @@ TEST_F(Layer3Requantise, Count1StopsWhenTheCodeDoesNotFit) {
   EXPECT_EQ(endPosition, 5u);
 }
 
+// Quadruples of table B (a fixed four-bit code) land line by line in long blocks and window
+// by window in short blocks, alone or combined with the middle channel; a zero quadruple
+// leaves its lines as they were.
+TEST_F(Layer3Requantise, Count1QuadruplesLandByBlockAndStereo) {
+  struct Case {
+    bool ShortBlocks;
+    bool MiddleSide;
+  };
+  for (const Case c :
+       {Case{false, false}, Case{true, false}, Case{false, true}, Case{true, true}}) {
+    BitWriter bits;
+    bits.PutCode(CodeOf(33, 0xF));  // +1 -1 +1 -1
+    bits.Put(0b0101, 4);
+    bits.PutCode(CodeOf(33, 0x6));  // 0 -1 +1 0
+    bits.Put(0b10, 2);
+    bits.PutCode(CodeOf(33, 0x0));
+    GranuleInfo g = LongGranule(0, 0);
+    g.Count1TableSelect = 1;
+    if (c.ShortBlocks) {
+      g.BlockType = 2;
+      g.WindowGain[1] = g.GlobalGain + 4;  // subblock_gain: 2^-1
+    }
+    data = bits.Bytes();
+    g.Part23Length = static_cast<int>(bits.Bits());
+    BitCursor reader;
+    reader.Start(data.data(), data.data() + bits.Size());
+    for (int i = 0; i < 576; ++i) state->spectrum[0][i] = 0.5 + i;
+    const int result = c.MiddleSide
+                           ? RequantiseMiddleSide(*state, reader, state->spectrum[0],
+                                                  state->spectrum[1], scalefac, g, 0, 0)
+                           : Requantise(*state, reader, state->spectrum[1], scalefac, g, 0, 0);
+    ASSERT_EQ(result, 0);
+    // Short blocks: band 0 holds one quadruple per window, three lines apart.
+    const int step = c.ShortBlocks ? 3 : 1;
+    double side[576] = {};
+    const double signs[4] = {1.0, -1.0, 1.0, -1.0};
+    for (int k = 0; k < 4; ++k) side[k * step] = signs[k];
+    // The second: window 1 of band 0 with its gain, or lines 4 to 7.
+    const double second = c.ShortBlocks ? 0.5 : 1.0;
+    side[(c.ShortBlocks ? 1 : 4) + step] = -second;
+    side[(c.ShortBlocks ? 1 : 4) + 2 * step] = second;
+    for (int i = 0; i < 576; ++i) {
+      const double m = 0.5 + i;
+      if (c.MiddleSide) {
+        ASSERT_EQ(state->spectrum[0][i], m + side[i]) << i;
+        ASSERT_EQ(state->spectrum[1][i], m - side[i]) << i;
+      } else {
+        ASSERT_EQ(state->spectrum[1][i], side[i]) << i;
+      }
+    }
+  }
+}
+
+// A quadruple whose second pair starts the next band takes that band's gain for it.
+TEST_F(Layer3Requantise, Count1QuadrupleAcrossBandsTakesEachBandsGain) {
+  // Band 6 is lines 24 to 29: the quadruple at 28 covers 28, 29 and 30, 31 of band 7.
+  BitWriter bits;
+  for (int q = 0; q < 8; ++q) {
+    bits.PutCode(CodeOf(33, 0xF));
+    bits.Put(0, 4);
+  }
+  GranuleInfo g = LongGranule(0, 0);
+  g.Count1TableSelect = 1;
+  scalefac[7] = 1;  // 2^-0.5
+  ASSERT_EQ(Run(bits, g), 0);
+  for (int i = 0; i < 30; ++i) ASSERT_EQ(state->spectrum[0][i], 1.0) << i;
+  for (int i = 30; i < 32; ++i) ASSERT_EQ(state->spectrum[0][i], std::pow(2.0, -0.5)) << i;
+  for (int i = 32; i < 576; ++i) ASSERT_EQ(state->spectrum[0][i], 0.0) << i;
+  EXPECT_EQ(g.Maxbandl, 8);
+}
+
+// In long blocks the stages stop above the subband of the last non-zero line, or the one
+// after it where the butterflies reach into that (lines 10 to 17 of a subband), and what
+// they make is exactly what all 32 subbands make, in this granule and through the overlap
+// in the next.
+TEST_F(Layer3Requantise, LongBlockLimitFollowsTheLastNonZeroLine) {
+  struct Case {
+    int Line;
+    bool Quadruple;  // the value in the count1 part
+    int Maxb;
+  };
+  for (const Case c : {Case{0, false, 1}, Case{9, false, 1}, Case{10, false, 2}, Case{27, false, 2},
+                       Case{28, false, 3}, Case{420, false, 24}, Case{575, false, 32},
+                       Case{31, true, 3}, Case{47, true, 4}, Case{419, true, 24}}) {
+    // Table 1 or quadruple table B: zeros, then the line's value.
+    BitWriter bits;
+    GranuleInfo g = LongGranule(c.Quadruple ? 0 : c.Line / 2 + 1, 1);
+    if (c.Quadruple) {
+      g.Count1TableSelect = 1;
+      for (int quadruple = 0; quadruple < c.Line / 4; ++quadruple) bits.PutCode(CodeOf(33, 0x0));
+      bits.PutCode(CodeOf(33, 8 >> (c.Line % 4)));
+    } else {
+      for (int pair = 0; pair < c.Line / 2; ++pair) bits.PutCode(CodeOf(1, 0x00));
+      bits.PutCode(CodeOf(1, c.Line & 1 ? 0x01 : 0x10));
+    }
+    bits.Put(1, 1);
+    ASSERT_EQ(Run(bits, g), 0);
+    ASSERT_EQ(state->spectrum[0][c.Line], -1.0) << c.Line;
+    EXPECT_EQ(g.Maxb, c.Maxb) << c.Line;
+
+    GranuleInfo all = g;
+    all.Maxb = 32;
+    const double first[576] = {};
+    std::vector<double> spectrum(state->spectrum[0], state->spectrum[0] + 576);
+    auto limited = std::make_unique<Layer3State>();
+    auto whole = std::make_unique<Layer3State>();
+    BuildLayer3Tables(*limited, 0, mpegtest::ChosenKernels());
+    BuildLayer3Tables(*whole, 0, mpegtest::ChosenKernels());
+    for (int granule = 0; granule < 2; ++granule) {
+      // The second granule is silent: only the overlap is heard.
+      if (granule == 1) {
+        spectrum.assign(first, first + 576);
+        g.Maxb = 1;
+      }
+      std::vector<double> copy = spectrum;
+      SubbandSlots a{};
+      SubbandSlots b{};
+      Antialias(*limited, spectrum.data(), g);
+      HybridSynthesis(*limited, spectrum.data(), 0, g, a.Samples[0]);
+      Antialias(*whole, copy.data(), all);
+      HybridSynthesis(*whole, copy.data(), 0, all, b.Samples[0]);
+      for (int k = 0; k < 18; ++k)
+        for (int sb = 0; sb < 32; ++sb)
+          ASSERT_EQ(a.Samples[0][k][sb], b.Samples[0][k][sb])
+              << "line " << c.Line << " granule " << granule << " slot " << k << " sb " << sb;
+    }
+  }
+}
+
+// The SSE2 and the AVX2 forms decode arbitrary bits to the same values, bit for bit, through
+// every kind of table, block and stereo.
+TEST_F(Layer3Requantise, BothKernelFormsGiveTheSameValues) {
+  static const DecoderKernels baseline = ChooseKernels(true);
+  struct Case {
+    int Table;
+    int BlockType;
+    bool MiddleSide;
+  };
+  std::mt19937 random(11);
+  for (const Case c :
+       {Case{1, 0, false}, Case{7, 0, true}, Case{13, 0, false}, Case{15, 2, true},
+        Case{16, 0, false}, Case{23, 1, true}, Case{24, 2, false}, Case{31, 3, false}}) {
+    BitWriter bits;
+    for (int i = 0; i < 6000; ++i) bits.PutBit(random() & 1);
+    data = bits.Bytes();
+    std::vector<double> spectra[2];
+    std::vector<int> limits;
+    for (const DecoderKernels* kernels : {&mpegtest::ChosenKernels(), &baseline}) {
+      auto own = std::make_unique<Layer3State>();
+      BuildLayer3Tables(*own, 0, *kernels);
+      GranuleInfo g = LongGranule(150, c.Table);
+      g.BlockType = c.BlockType;
+      g.Region1Start = c.BlockType == 2 ? 18 : 40;
+      g.Region2Start = 100;
+      g.TableSelect[1] = 5;
+      g.Count1TableSelect = c.Table & 1;
+      g.Part23Length = 5000;
+      for (int i = 0; i < 576; ++i) own->spectrum[0][i] = 0.25 * i;
+      BitCursor reader;
+      reader.Start(data.data(), data.data() + data.size());
+      const int result = c.MiddleSide
+                             ? RequantiseMiddleSide(*own, reader, own->spectrum[0],
+                                                    own->spectrum[1], scalefac, g, 0, 0)
+                             : Requantise(*own, reader, own->spectrum[1], scalefac, g, 0, 0);
+      limits.insert(limits.end(), {result, g.Maxb, g.Maxbandl, static_cast<int>(reader.Tell())});
+      spectra[kernels == &baseline].assign(own->spectrum[0], own->spectrum[0] + 1152);
+    }
+    EXPECT_EQ(std::vector<int>(limits.begin(), limits.begin() + 4),
+              std::vector<int>(limits.begin() + 4, limits.end()))
+        << c.Table;
+    for (int i = 0; i < 1152; ++i)
+      ASSERT_EQ(std::bit_cast<uint64_t>(spectra[0][i]), std::bit_cast<uint64_t>(spectra[1][i]))
+          << "table " << c.Table << " line " << i;
+  }
+}
+
 TEST_F(Layer3Requantise, BigValuesPastTheLengthOverrun) {
   BitWriter bits;
   bits.PutCode(CodeOf(1, 0x11));
@@ -207,8 +386,8 @@ TEST_F(Layer3Requantise, MiddleSideCombinesWithTheMiddleChannel) {
   g.Part23Length = static_cast<int>(bits.Bits());
   BitCursor reader;
   reader.Start(data.data(), data.data() + bits.Size());
-  ASSERT_EQ(RequantiseMiddleSide(state->tables, reader, state->spectrum[0], state->spectrum[1],
-                                 scalefac, g, 0, 0),
+  ASSERT_EQ(RequantiseMiddleSide(*state, reader, state->spectrum[0], state->spectrum[1], scalefac,
+                                 g, 0, 0),
             0);
   EXPECT_EQ(state->spectrum[0][0], 0.5);
   EXPECT_EQ(state->spectrum[1][0], 0.5);
@@ -232,20 +411,32 @@ TEST_F(Layer3Requantise, GainPositionsOfCorruptDataStayInTheTable) {
 
 }  // namespace
 
-// Pairs that run past the end of the main data read zeros there, whatever bytes the buffer
-// holds beyond it (the reservoir's older frames): with table 1 a zero codeword is (1, 1).
-TEST_F(Layer3Requantise, PairsPastTheEndOfTheDataReadZeros) {
-  for (const uint8_t beyond : {uint8_t{0x00}, uint8_t{0xFF}}) {
-    std::vector<uint8_t> buffer(64, beyond);
-    buffer[0] = buffer[1] = 0x00;  // 16 bits of data: three pairs (1, 1) and one bit
-    GranuleInfo g = LongGranule(20, 1);
-    g.Part23Length = 200;
-    BitCursor reader;
-    reader.Start(buffer.data(), buffer.data() + 2);
-    for (double& v : state->spectrum[0]) v = 7.0;
-    ASSERT_EQ(Requantise(state->tables, reader, state->spectrum[0], scalefac, g, 0, 0), 0);
-    for (int line = 0; line < 40; ++line)
-      ASSERT_EQ(state->spectrum[0][line], 1.0) << "line " << line << " beyond " << int(beyond);
-    EXPECT_EQ(reader.Tell(), 200u);
+// Pairs and quadruples that run past the end of the main data read zeros there, whatever
+// bytes the buffer holds beyond it (the reservoir's older frames): with table 1 a zero
+// codeword is (1, 1), with quadruple table B 0000 is 1111 with its signs +. The quadruples
+// stop where the part ends.
+TEST_F(Layer3Requantise, ValuesPastTheEndOfTheDataReadZeros) {
+  struct Case {
+    int BigValues;
+    int Table;
+    int Length;
+    int Ones;  // lines of 1.0: 5 bits a pair, 8 a quadruple
+  };
+  for (const Case c : {Case{20, 1, 200, 88}, Case{0, 0, 80, 40}}) {
+    for (const uint8_t beyond : {uint8_t{0x00}, uint8_t{0xFF}}) {
+      std::vector<uint8_t> buffer(64, beyond);
+      buffer[0] = buffer[1] = 0x00;  // 16 bits of data
+      GranuleInfo g = LongGranule(c.BigValues, c.Table);
+      g.Count1TableSelect = 1;
+      g.Part23Length = c.Length;
+      BitCursor reader;
+      reader.Start(buffer.data(), buffer.data() + 2);
+      for (double& v : state->spectrum[0]) v = 7.0;
+      ASSERT_EQ(Requantise(*state, reader, state->spectrum[0], scalefac, g, 0, 0), 0);
+      for (int line = 0; line < 576; ++line)
+        ASSERT_EQ(state->spectrum[0][line], line < c.Ones ? 1.0 : 0.0)
+            << c.Table << " line " << line << " beyond " << int(beyond);
+      EXPECT_EQ(reader.Tell(), static_cast<size_t>(c.Length));
+    }
   }
 }
