@@ -10,7 +10,7 @@
 
 #include "engine/YzPlayerMan.h"
 #include "engine/YzSException.h"
-#include "tests/platform/win32/TempDir.h"
+#include "tests/support/TempFolder.h"
 #include "tests/support/Files.h"
 
 inline std::string Vector(const char* name) { return VectorPath(name).string(); }
@@ -18,7 +18,7 @@ inline std::string Vector(const char* name) { return VectorPath(name).string(); 
 class ConversionFixture : public ::testing::Test {
  protected:
   void SetUp() override {
-    ASSERT_FALSE(Dir.Path().empty());
+    ASSERT_FALSE(Dir.path().empty());
     Player = static_cast<TYzPlayer*>(Man.Players()->Add());
     Player->SetInputMode(imFile);
     Player->SetOutputMode(omFile);
@@ -51,7 +51,7 @@ class ConversionFixture : public ::testing::Test {
     return false;
   }
 
-  TempDir Dir;
+  TempFolder Dir;
   TYzPlayerMan Man{nullptr};
   TYzPlayer* Player = nullptr;
 };
