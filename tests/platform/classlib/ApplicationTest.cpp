@@ -5,7 +5,6 @@
 
 #include <QAction>
 #include <QCoreApplication>
-#include <QDeadlineTimer>
 #include <QMenuBar>
 #include <QTest>
 #include <QWidget>
@@ -23,6 +22,7 @@
 #include "platform/classlib/MainMenu.h"
 #include "platform/classlib/ScriptedDialogs.h"
 #include "platform/classlib/Timer.h"
+#include "tests/support/Wait.h"
 
 namespace {
 
@@ -183,9 +183,12 @@ TEST_F(HandlerTest, TimerKeepsRunningAfterItsHandlerFailed) {
     ++ticks;
     throw Exception("Incorrect decoder mode");
   };
-  QDeadlineTimer deadline(10000);
-  while (ticks < 2 && !deadline.hasExpired())
-    QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
+  WaitFor(
+      [&] {
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
+        return ticks >= 2;
+      },
+      std::chrono::seconds(10));
   timer.SetEnabled(false);
   ASSERT_GE(ticks, 2);
   EXPECT_EQ(dialogs.Messages.size(), size_t(ticks));
