@@ -104,6 +104,13 @@ TEST(ApplicationDeathTest, WithADisplayThatCannotBeReachedItSaysWhatToDoInsteadO
   }
 }
 
+// The window system knows the program by its own file's name.
+TEST(ApplicationTest, QtKnowsTheProgramByItsOwnName) {
+  Application->Initialize();
+  EXPECT_EQ(QCoreApplication::applicationName().toStdString(),
+            std::filesystem::read_symlink("/proc/self/exe").filename().string());
+}
+
 class HandlerTest : public ::testing::Test {
  protected:
   void SetUp() override {
