@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/win32/CodePage.h"
+
 const CLSID CLSID_ShellLink = {
     0x00021401, 0x0000, 0x0000, {0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46}};
 const IID IID_IShellLinkA = {
@@ -36,83 +38,7 @@ constexpr DWORD FILE_ATTRIBUTE_ARCHIVE = 0x00000020;
 // Anything larger is not a link; the cap keeps a wrong file from being read whole.
 constexpr DWORD kMaxLinkFileSize = 1u << 20;
 
-// Single-byte strings are UTF-8 here; malformed bytes become U+FFFD.
-std::u16string Utf8ToUtf16(const std::string& text) {
-  std::u16string result;
-  size_t i = 0;
-  while (i < text.size()) {
-    const auto byte = static_cast<unsigned char>(text[i]);
-    char32_t code = 0xFFFD;
-    size_t length = 1;
-    const size_t extra = byte < 0x80   ? 0
-                         : byte < 0xC2 ? 4
-                         : byte < 0xE0 ? 1
-                         : byte < 0xF0 ? 2
-                         : byte < 0xF5 ? 3
-                                       : 4;
-    if (extra == 0) {
-      code = byte;
-    } else if (extra < 4 && i + extra < text.size()) {
-      char32_t value = byte & (0x3F >> extra);
-      bool valid = true;
-      for (size_t k = 1; k <= extra; ++k) {
-        const auto next = static_cast<unsigned char>(text[i + k]);
-        valid = valid && (next & 0xC0) == 0x80;
-        value = (value << 6) | (next & 0x3F);
-      }
-      const char32_t minimum = extra == 1 ? 0x80 : extra == 2 ? 0x800 : 0x10000;
-      if (valid && value >= minimum && value <= 0x10FFFF && (value < 0xD800 || value > 0xDFFF)) {
-        code = value;
-        length = extra + 1;
-      }
-    }
-    if (code >= 0x10000) {
-      code -= 0x10000;
-      result.push_back(static_cast<char16_t>(0xD800 + (code >> 10)));
-      result.push_back(static_cast<char16_t>(0xDC00 + (code & 0x3FF)));
-    } else {
-      result.push_back(static_cast<char16_t>(code));
-    }
-    i += length;
-  }
-  return result;
-}
-
-std::string Utf16ToUtf8(const char16_t* text, size_t count) {
-  std::string result;
-  for (size_t i = 0; i < count; ++i) {
-    char32_t code = text[i];
-    if (code >= 0xD800 && code <= 0xDBFF && i + 1 < count && text[i + 1] >= 0xDC00 &&
-        text[i + 1] <= 0xDFFF) {
-      code = 0x10000 + ((code - 0xD800) << 10) + (text[i + 1] - 0xDC00);
-      ++i;
-    } else if (code >= 0xD800 && code <= 0xDFFF) {
-      code = 0xFFFD;
-    }
-    if (code < 0x80) {
-      result.push_back(static_cast<char>(code));
-    } else if (code < 0x800) {
-      result.push_back(static_cast<char>(0xC0 | (code >> 6)));
-      result.push_back(static_cast<char>(0x80 | (code & 0x3F)));
-    } else if (code < 0x10000) {
-      result.push_back(static_cast<char>(0xE0 | (code >> 12)));
-      result.push_back(static_cast<char>(0x80 | ((code >> 6) & 0x3F)));
-      result.push_back(static_cast<char>(0x80 | (code & 0x3F)));
-    } else {
-      result.push_back(static_cast<char>(0xF0 | (code >> 18)));
-      result.push_back(static_cast<char>(0x80 | ((code >> 12) & 0x3F)));
-      result.push_back(static_cast<char>(0x80 | ((code >> 6) & 0x3F)));
-      result.push_back(static_cast<char>(0x80 | (code & 0x3F)));
-    }
-  }
-  return result;
-}
-
-std::string WideFileName(LPCOLESTR name) {
-  size_t length = 0;
-  while (name[length] != 0) ++length;
-  return Utf16ToUtf8(name, length);
-}
+std::string WideFileName(LPCOLESTR name) { return win32::Utf16ToUtf8(name); }
 
 // Copies into a caller's buffer of cch bytes: at most cch - 1 of them, always terminated.
 HRESULT CopyOut(const std::string& text, LPSTR buffer, int cch) {
@@ -176,7 +102,7 @@ class Writer {
   }
   // A string-data entry: its count of UTF-16 units, then the units without a terminator.
   void CountedUnicode(const std::string& text) {
-    std::u16string wide = Utf8ToUtf16(text);
+    std::u16string wide = win32::Utf8ToUtf16(text);
     if (wide.size() > 0xFFFF) wide.resize(0xFFFF);
     U16(static_cast<uint32_t>(wide.size()));
     for (char16_t unit : wide) U16(unit);
@@ -232,8 +158,7 @@ class Reader {
     if (!Need(count * 2)) return "";
     std::u16string wide;
     for (size_t i = 0; i < count; ++i) wide.push_back(static_cast<char16_t>(U16()));
-    return Utf16ToUtf8(wide.data(),
-                       wide.find(u'\0') == std::u16string::npos ? wide.size() : wide.find(u'\0'));
+    return win32::Utf16ToUtf8(std::u16string_view(wide).substr(0, wide.find(u'\0')));
   }
   // A NUL-terminated single-byte string starting at offset, within this reader's range.
   std::string ZeroTerminatedAt(size_t offset) const {
@@ -248,7 +173,7 @@ class Reader {
     std::u16string wide;
     for (size_t i = offset; i + 1 < FEnd; i += 2) {
       const char16_t unit = static_cast<char16_t>(FBytes[i] | FBytes[i + 1] << 8);
-      if (unit == 0) return Utf16ToUtf8(wide.data(), wide.size());
+      if (unit == 0) return win32::Utf16ToUtf8(wide);
       wide.push_back(unit);
     }
     return "";
