@@ -3,6 +3,7 @@
 #include <string>
 
 #include "platform/classlib/Exception.h"
+#include "platform/win32/CodePage.h"
 #include "platform/win32/Com.h"
 #include "platform/win32/Files.h"
 #include "platform/win32/ShellLink.h"
@@ -38,39 +39,8 @@ void Check(HRESULT result) {
   if (FAILED(result)) throw EShellCall();
 }
 
-std::u16string WideName(const std::string& name) {
-  // The file name in UTF-16: the ANSI code page is UTF-8.
-  std::u16string wide;
-  for (size_t i = 0; i < name.size();) {
-    const auto byte = static_cast<unsigned char>(name[i]);
-    const size_t length = byte < 0x80    ? 1
-                          : byte >= 0xF0 ? 4
-                          : byte >= 0xE0 ? 3
-                          : byte >= 0xC0 ? 2
-                                         : 1;
-    char32_t code = length == 1 ? byte : byte & (0x7F >> length);
-    bool valid = length == 1 ? byte < 0x80 : i + length <= name.size();
-    for (size_t k = 1; valid && k < length; ++k) {
-      const auto next = static_cast<unsigned char>(name[i + k]);
-      valid = (next & 0xC0) == 0x80;
-      code = (code << 6) | (next & 0x3F);
-    }
-    if (!valid || code > 0x10FFFF) {
-      code = 0xFFFD;
-      i += 1;
-    } else {
-      i += length;
-    }
-    if (code >= 0x10000) {
-      code -= 0x10000;
-      wide.push_back(static_cast<char16_t>(0xD800 + (code >> 10)));
-      wide.push_back(static_cast<char16_t>(0xDC00 + (code & 0x3FF)));
-    } else {
-      wide.push_back(static_cast<char16_t>(code));
-    }
-  }
-  return wide;
-}
+// The file name in UTF-16 (the ANSI code page's conversion).
+std::u16string WideName(const std::string& name) { return win32::Utf8ToUtf16(name); }
 
 bool LinkFileExists(const std::string& name) {
   const DWORD attributes = GetFileAttributesA(name.c_str());

@@ -46,9 +46,10 @@ QIcon ProgramIcon() {
   return QIcon(QPixmap::fromImage(TransparentImage(bitmap, bitmap.TransparentColor())));
 }
 
+// Qt's command line: the program's own name, kept while Qt lives.
 int g_argc = 1;
-char g_programName[] = "brassel";
-char* g_argv[] = {g_programName, nullptr};
+std::string g_programName;
+char* g_argv[] = {nullptr, nullptr};
 
 QtMessageHandler g_qtMessageHandler = nullptr;
 
@@ -110,6 +111,8 @@ void TApplication::Initialize() {
     QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, settings);
     // Lives as long as the process: windows may exist until its very end.
     g_qtMessageHandler = qInstallMessageHandler(WindowSystemStartMessage);
+    g_programName = ProgramName();
+    g_argv[0] = g_programName.data();
     auto* application = new QApplication(g_argc, g_argv);
     qInstallMessageHandler(g_qtMessageHandler);
     application->setQuitOnLastWindowClosed(false);

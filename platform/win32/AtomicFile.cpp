@@ -105,15 +105,15 @@ DWORD ReplaceFileContents(const std::string& path, std::string_view contents) {
 }
 
 FolderLock::FolderLock(const std::string& filePath) {
-  FDescriptor = open(FolderOf(filePath).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  if (FDescriptor >= 0) {
-    while (flock(FDescriptor, LOCK_EX) != 0 && errno == EINTR) {
+  descriptor_ = open(FolderOf(filePath).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (descriptor_ >= 0) {
+    while (flock(descriptor_, LOCK_EX) != 0 && errno == EINTR) {
     }
   }
 }
 
 FolderLock::~FolderLock() {
-  if (FDescriptor >= 0) close(FDescriptor);
+  if (descriptor_ >= 0) close(descriptor_);
 }
 
 }  // namespace win32

@@ -35,7 +35,7 @@ class FolderLock {
   FolderLock& operator=(const FolderLock&) = delete;
 
  private:
-  int FDescriptor = -1;
+  int descriptor_ = -1;
 };
 
 }  // namespace win32

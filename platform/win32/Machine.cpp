@@ -47,11 +47,11 @@ std::string WindowsDirectory() {
 }  // namespace
 
 std::string MachineRoot() {
-  std::string root = EnvironmentOr("BRASSEL_ROOT", "");
+  std::string root = EnvironmentOr(PLATFORM_ROOT_VARIABLE, "");
   if (root.empty())
     root =
         WithoutTrailingSlashes(EnvironmentOr("XDG_DATA_HOME", HomeDirectory() + "/.local/share")) +
-        "/brassel";
+        "/" PLATFORM_ROOT_FOLDER;
   root = WithoutTrailingSlashes(root);
   // The root stands for the system drive, which always has its programs folder.
   MakeDirectories(root + "/Program Files");

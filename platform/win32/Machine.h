@@ -1,10 +1,11 @@
 // The machine: one directory, the platform root, holds what a Windows machine keeps for its
 // users: the Windows directory, the registry hives and the default user folders.
 //
-// The environment variable BRASSEL_ROOT names the root; without it the root is "brassel" in
-// the user's XDG data directory ($XDG_DATA_HOME, or ~/.local/share). The root stands for the
-// system drive: it and its "Program Files" folder are created when the root is first asked
-// for, the Windows directory when that is.
+// The environment variable that the product's build names (PLATFORM_ROOT_VARIABLE) names the
+// root; without it the root is the build's PLATFORM_ROOT_FOLDER in the user's XDG data
+// directory ($XDG_DATA_HOME, or ~/.local/share). The root stands for the system drive: it and
+// its "Program Files" folder are created when the root is first asked for, the Windows
+// directory when that is.
 #pragma once
 
 #include <string>

@@ -12,8 +12,8 @@
 namespace {
 
 struct ProfileText {
-  std::vector<std::string> Lines;
-  std::string LineEnd = "\r\n";
+  std::vector<std::string> lines;
+  std::string lineEnd = "\r\n";
 };
 
 std::string ProfilePath(LPCSTR fileName) {
@@ -35,14 +35,14 @@ ProfileText SplitLines(const std::string& contents) {
   ProfileText text;
   size_t firstEnd = contents.find('\n');
   if (firstEnd != std::string::npos && (firstEnd == 0 || contents[firstEnd - 1] != '\r'))
-    text.LineEnd = "\n";
+    text.lineEnd = "\n";
   size_t start = 0;
   while (start < contents.size()) {
     size_t end = contents.find('\n', start);
     if (end == std::string::npos) end = contents.size();
     std::string line = contents.substr(start, end - start);
     if (!line.empty() && line.back() == '\r') line.pop_back();
-    text.Lines.push_back(std::move(line));
+    text.lines.push_back(std::move(line));
     start = end + 1;
   }
   return text;
@@ -70,11 +70,11 @@ bool IsKey(std::string_view line, std::string_view& key, std::string_view& value
 // The lines [begin, end) of the first section of that name, header included; begin is the
 // line count when there is none.
 void FindSection(const ProfileText& text, std::string_view section, size_t& begin, size_t& end) {
-  begin = end = text.Lines.size();
+  begin = end = text.lines.size();
   std::string_view name;
-  for (size_t i = 0; i < text.Lines.size(); ++i) {
-    if (!IsSection(text.Lines[i], name)) continue;
-    if (begin != text.Lines.size()) {
+  for (size_t i = 0; i < text.lines.size(); ++i) {
+    if (!IsSection(text.lines[i], name)) continue;
+    if (begin != text.lines.size()) {
       end = i;
       return;
     }
@@ -85,7 +85,7 @@ void FindSection(const ProfileText& text, std::string_view section, size_t& begi
 size_t FindKey(const ProfileText& text, size_t begin, size_t end, std::string_view wanted) {
   std::string_view key, value;
   for (size_t i = begin + 1; i < end; ++i)
-    if (IsKey(text.Lines[i], key, value) && win32::EqualsIgnoringAsciiCase(key, wanted)) return i;
+    if (IsKey(text.lines[i], key, value) && win32::EqualsIgnoringAsciiCase(key, wanted)) return i;
   return end;
 }
 
@@ -117,10 +117,10 @@ DWORD WINAPI GetPrivateProfileStringA(LPCSTR section, LPCSTR key, LPCSTR default
     ProfileText text = SplitLines(contents);
     size_t begin, end;
     FindSection(text, section, begin, end);
-    if (begin < text.Lines.size()) {
+    if (begin < text.lines.size()) {
       size_t line = FindKey(text, begin, end, key);
       std::string_view name, value;
-      if (line < end && IsKey(text.Lines[line], name, value)) {
+      if (line < end && IsKey(text.lines[line], name, value)) {
         if (value.size() >= 2 && value.front() == value.back() &&
             (value.front() == '"' || value.front() == '\'')) {
           value = value.substr(1, value.size() - 2);
@@ -148,36 +148,36 @@ BOOL WINAPI WritePrivateProfileStringA(LPCSTR section, LPCSTR key, LPCSTR value,
   ProfileText text = SplitLines(contents);
   size_t begin, end;
   FindSection(text, section, begin, end);
-  const bool sectionFound = begin < text.Lines.size();
+  const bool sectionFound = begin < text.lines.size();
 
   if (key == nullptr) {
     if (!sectionFound) return TRUE;
-    text.Lines.erase(text.Lines.begin() + static_cast<ptrdiff_t>(begin),
-                     text.Lines.begin() + static_cast<ptrdiff_t>(end));
+    text.lines.erase(text.lines.begin() + static_cast<ptrdiff_t>(begin),
+                     text.lines.begin() + static_cast<ptrdiff_t>(end));
   } else if (value == nullptr) {
     if (!sectionFound) return TRUE;
     size_t line = FindKey(text, begin, end, key);
     if (line == end) return TRUE;
-    text.Lines.erase(text.Lines.begin() + static_cast<ptrdiff_t>(line));
+    text.lines.erase(text.lines.begin() + static_cast<ptrdiff_t>(line));
   } else if (!sectionFound) {
-    if (!text.Lines.empty() && !Trim(text.Lines.back()).empty()) text.Lines.emplace_back();
-    text.Lines.push_back("[" + std::string(section) + "]");
-    text.Lines.push_back(std::string(key) + "=" + value);
+    if (!text.lines.empty() && !Trim(text.lines.back()).empty()) text.lines.emplace_back();
+    text.lines.push_back("[" + std::string(section) + "]");
+    text.lines.push_back(std::string(key) + "=" + value);
   } else {
     size_t line = FindKey(text, begin, end, key);
     if (line < end) {
       std::string_view name, old;
-      IsKey(text.Lines[line], name, old);
-      text.Lines[line] = std::string(name) + "=" + value;
+      IsKey(text.lines[line], name, old);
+      text.lines[line] = std::string(name) + "=" + value;
     } else {
       size_t after = end;
-      while (after > begin + 1 && Trim(text.Lines[after - 1]).empty()) --after;
-      text.Lines.insert(text.Lines.begin() + static_cast<ptrdiff_t>(after),
+      while (after > begin + 1 && Trim(text.lines[after - 1]).empty()) --after;
+      text.lines.insert(text.lines.begin() + static_cast<ptrdiff_t>(after),
                         std::string(key) + "=" + value);
     }
   }
 
   std::string out;
-  for (const std::string& line : text.Lines) out += line + text.LineEnd;
+  for (const std::string& line : text.lines) out += line + text.lineEnd;
   return win32::ReplaceFileContents(path, out) == ERROR_SUCCESS ? TRUE : FALSE;
 }

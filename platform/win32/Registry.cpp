@@ -22,9 +22,9 @@ using win32::RegistryValue;
 enum class HiveId { User, Machine };
 
 struct KeyHandle {
-  HiveId Hive;
-  std::vector<std::string> Path;
-  REGSAM Access;
+  HiveId hive;
+  std::vector<std::string> path;
+  REGSAM access;
 };
 
 std::mutex handlesMutex;
@@ -80,7 +80,7 @@ bool IsShellFolderName(std::string_view name) {
 
 // The text of a string value: its data up to the first NUL.
 std::string TextOf(const RegistryValue& value) {
-  return value.Data.substr(0, value.Data.find('\0'));
+  return value.data.substr(0, value.data.find('\0'));
 }
 
 // Gives the user's hive the shell folders that it lacks (no value, or one naming no folder),
@@ -107,9 +107,9 @@ bool HoldShellFolders(RegistryHive& hive) {
       if (defaultName != name) continue;
       std::string data = folder + std::string(1, '\0');
       if (value != nullptr)
-        *value = {value->Name, REG_SZ, std::move(data)};
+        *value = {value->name, REG_SZ, std::move(data)};
       else
-        key->Values.push_back({defaultName, REG_SZ, std::move(data)});
+        key->values.push_back({defaultName, REG_SZ, std::move(data)});
     }
     changed = true;
   }
@@ -122,42 +122,42 @@ bool HoldShellFolders(RegistryHive& hive) {
 class HiveSession {
  public:
   explicit HiveSession(HiveId id)
-      : FPath(id == HiveId::User ? win32::UserHivePath() : win32::MachineHivePath()), FLock(FPath) {
+      : path_(id == HiveId::User ? win32::UserHivePath() : win32::MachineHivePath()), lock_(path_) {
     std::string text;
     DWORD error = ERROR_SUCCESS;
     bool fresh = false;
-    if (win32::ReadWholeFile(FPath, text, error)) {
-      FHive = RegistryHive::Parse(text);
-      if (FHive.Damaged()) FDamagedText = std::move(text);
+    if (win32::ReadWholeFile(path_, text, error)) {
+      hive_ = RegistryHive::Parse(text);
+      if (hive_.Damaged()) damagedText_ = std::move(text);
     } else if (error != ERROR_FILE_NOT_FOUND) {
       // A hive that exists but cannot be read must not be replaced by what little is known.
-      FUnreadable = true;
+      unreadable_ = true;
     } else {
       fresh = true;
     }
     // The user's hive always holds the shell's folders; one that may not be changed still
     // answers them.
-    if (id == HiveId::User && HoldShellFolders(FHive) && (fresh || MayChange())) Save();
+    if (id == HiveId::User && HoldShellFolders(hive_) && (fresh || MayChange())) Save();
   }
 
-  RegistryHive& Hive() { return FHive; }
-  bool MayChange() const { return !FUnreadable && win32::MayWriteFile(FPath); }
+  RegistryHive& Hive() { return hive_; }
+  bool MayChange() const { return !unreadable_ && win32::MayWriteFile(path_); }
   LONG Save() {
-    if (FDamagedText) {
-      if (DWORD error = win32::ReplaceFileContents(FPath + ".bad", *FDamagedText);
+    if (damagedText_) {
+      if (DWORD error = win32::ReplaceFileContents(path_ + ".bad", *damagedText_);
           error != ERROR_SUCCESS)
         return static_cast<LONG>(error);
-      FDamagedText.reset();
+      damagedText_.reset();
     }
-    return static_cast<LONG>(win32::ReplaceFileContents(FPath, FHive.Serialize()));
+    return static_cast<LONG>(win32::ReplaceFileContents(path_, hive_.Serialize()));
   }
 
  private:
-  std::string FPath;
-  win32::FolderLock FLock;
-  RegistryHive FHive;
-  bool FUnreadable = false;
-  std::optional<std::string> FDamagedText;
+  std::string path_;
+  win32::FolderLock lock_;
+  RegistryHive hive_;
+  bool unreadable_ = false;
+  std::optional<std::string> damagedText_;
 };
 
 LONG OpenOrCreate(HKEY key, LPCSTR subKey, REGSAM samDesired, bool create, PHKEY result,
@@ -169,21 +169,21 @@ LONG OpenOrCreate(HKEY key, LPCSTR subKey, REGSAM samDesired, bool create, PHKEY
   std::vector<std::string> names;
   if (LONG error = SplitSubKey(subKey, names); error != ERROR_SUCCESS) return error;
 
-  HiveSession session(base->Hive);
-  RegistryKey* current = session.Hive().Find(base->Path);
+  HiveSession session(base->hive);
+  RegistryKey* current = session.Hive().Find(base->path);
   if (current == nullptr) return ERROR_KEY_DELETED;
-  KeyHandle opened{base->Hive, base->Path, samDesired};
+  KeyHandle opened{base->hive, base->path, samDesired};
   bool created = false;
   for (std::string& name : names) {
     RegistryKey* next = current->FindSubkey(name);
     if (next == nullptr) {
       if (!create) return ERROR_FILE_NOT_FOUND;
-      if ((base->Access & KEY_CREATE_SUB_KEY) == 0 || !session.MayChange())
+      if ((base->access & KEY_CREATE_SUB_KEY) == 0 || !session.MayChange())
         return ERROR_ACCESS_DENIED;
       next = &current->AddSubkey(name);
       created = true;
     }
-    opened.Path.push_back(next->Name);
+    opened.path.push_back(next->name);
     current = next;
   }
   if (created) {
@@ -210,24 +210,24 @@ LONG WINAPI RegQueryValueExA(HKEY key, LPCSTR valueName, LPDWORD, LPDWORD type, 
                              LPDWORD dataSize) {
   std::optional<KeyHandle> handle = Resolve(key);
   if (!handle) return ERROR_INVALID_HANDLE;
-  if ((handle->Access & KEY_QUERY_VALUE) == 0) return ERROR_ACCESS_DENIED;
+  if ((handle->access & KEY_QUERY_VALUE) == 0) return ERROR_ACCESS_DENIED;
   if (data != nullptr && dataSize == nullptr) return ERROR_INVALID_PARAMETER;
-  HiveSession session(handle->Hive);
-  RegistryKey* current = session.Hive().Find(handle->Path);
+  HiveSession session(handle->hive);
+  RegistryKey* current = session.Hive().Find(handle->path);
   if (current == nullptr) return ERROR_KEY_DELETED;
   RegistryValue* value = current->FindValue(valueName != nullptr ? valueName : "");
   if (value == nullptr) return ERROR_FILE_NOT_FOUND;
   // A shell folder that is handed out exists, even after the user deleted it.
-  if (IsShellFoldersKey(handle->Hive, handle->Path) && IsShellFolderName(value->Name))
+  if (IsShellFoldersKey(handle->hive, handle->path) && IsShellFolderName(value->name))
     win32::MakeShellFolder(TextOf(*value));
-  if (type != nullptr) *type = value->Type;
-  const auto size = static_cast<DWORD>(value->Data.size());
+  if (type != nullptr) *type = value->type;
+  const auto size = static_cast<DWORD>(value->data.size());
   LONG result = ERROR_SUCCESS;
   if (data != nullptr) {
     if (*dataSize < size)
       result = ERROR_MORE_DATA;
     else
-      std::memcpy(data, value->Data.data(), size);
+      std::memcpy(data, value->data.data(), size);
   }
   if (dataSize != nullptr) *dataSize = size;
   return result;
@@ -237,19 +237,19 @@ LONG WINAPI RegSetValueExA(HKEY key, LPCSTR valueName, DWORD, DWORD type, const 
                            DWORD dataSize) {
   std::optional<KeyHandle> handle = Resolve(key);
   if (!handle) return ERROR_INVALID_HANDLE;
-  if ((handle->Access & KEY_SET_VALUE) == 0) return ERROR_ACCESS_DENIED;
+  if ((handle->access & KEY_SET_VALUE) == 0) return ERROR_ACCESS_DENIED;
   if (data == nullptr && dataSize > 0) return ERROR_INVALID_PARAMETER;
-  HiveSession session(handle->Hive);
-  RegistryKey* current = session.Hive().Find(handle->Path);
+  HiveSession session(handle->hive);
+  RegistryKey* current = session.Hive().Find(handle->path);
   if (current == nullptr) return ERROR_KEY_DELETED;
   if (!session.MayChange()) return ERROR_ACCESS_DENIED;
   std::string name = valueName != nullptr ? valueName : "";
   std::string bytes(reinterpret_cast<const char*>(data), data != nullptr ? dataSize : 0);
   if (RegistryValue* value = current->FindValue(name)) {
-    value->Type = type;
-    value->Data = std::move(bytes);
+    value->type = type;
+    value->data = std::move(bytes);
   } else {
-    current->Values.push_back({std::move(name), type, std::move(bytes)});
+    current->values.push_back({std::move(name), type, std::move(bytes)});
   }
   return session.Save();
 }
@@ -257,9 +257,9 @@ LONG WINAPI RegSetValueExA(HKEY key, LPCSTR valueName, DWORD, DWORD type, const 
 LONG WINAPI RegDeleteValueA(HKEY key, LPCSTR valueName) {
   std::optional<KeyHandle> handle = Resolve(key);
   if (!handle) return ERROR_INVALID_HANDLE;
-  if ((handle->Access & KEY_SET_VALUE) == 0) return ERROR_ACCESS_DENIED;
-  HiveSession session(handle->Hive);
-  RegistryKey* current = session.Hive().Find(handle->Path);
+  if ((handle->access & KEY_SET_VALUE) == 0) return ERROR_ACCESS_DENIED;
+  HiveSession session(handle->hive);
+  RegistryKey* current = session.Hive().Find(handle->path);
   if (current == nullptr) return ERROR_KEY_DELETED;
   const char* name = valueName != nullptr ? valueName : "";
   if (current->FindValue(name) == nullptr) return ERROR_FILE_NOT_FOUND;
@@ -274,15 +274,15 @@ LONG WINAPI RegDeleteKeyA(HKEY key, LPCSTR subKey) {
   std::vector<std::string> names;
   if (subKey == nullptr || *subKey == '\0') return ERROR_INVALID_PARAMETER;
   if (LONG error = SplitSubKey(subKey, names); error != ERROR_SUCCESS) return error;
-  std::vector<std::string> path = handle->Path;
+  std::vector<std::string> path = handle->path;
   path.insert(path.end(), names.begin(), names.end() - 1);
-  HiveSession session(handle->Hive);
+  HiveSession session(handle->hive);
   RegistryKey* parent = session.Hive().Find(path);
   if (parent == nullptr)
-    return session.Hive().Find(handle->Path) ? ERROR_FILE_NOT_FOUND : ERROR_KEY_DELETED;
+    return session.Hive().Find(handle->path) ? ERROR_FILE_NOT_FOUND : ERROR_KEY_DELETED;
   RegistryKey* target = parent->FindSubkey(names.back());
   if (target == nullptr) return ERROR_FILE_NOT_FOUND;
-  if (!target->Subkeys.empty() || !session.MayChange()) return ERROR_ACCESS_DENIED;
+  if (!target->subkeys.empty() || !session.MayChange()) return ERROR_ACCESS_DENIED;
   parent->RemoveSubkey(names.back());
   return session.Save();
 }
@@ -291,13 +291,13 @@ LONG WINAPI RegEnumKeyExA(HKEY key, DWORD index, LPSTR name, LPDWORD nameSize, L
                           LPSTR keyClass, LPDWORD classSize, PFILETIME lastWriteTime) {
   std::optional<KeyHandle> handle = Resolve(key);
   if (!handle) return ERROR_INVALID_HANDLE;
-  if ((handle->Access & KEY_ENUMERATE_SUB_KEYS) == 0) return ERROR_ACCESS_DENIED;
+  if ((handle->access & KEY_ENUMERATE_SUB_KEYS) == 0) return ERROR_ACCESS_DENIED;
   if (name == nullptr || nameSize == nullptr) return ERROR_INVALID_PARAMETER;
-  HiveSession session(handle->Hive);
-  RegistryKey* current = session.Hive().Find(handle->Path);
+  HiveSession session(handle->hive);
+  RegistryKey* current = session.Hive().Find(handle->path);
   if (current == nullptr) return ERROR_KEY_DELETED;
-  if (index >= current->Subkeys.size()) return ERROR_NO_MORE_ITEMS;
-  const std::string& found = current->Subkeys[index]->Name;
+  if (index >= current->subkeys.size()) return ERROR_NO_MORE_ITEMS;
+  const std::string& found = current->subkeys[index]->name;
   if (found.size() + 1 > *nameSize) return ERROR_MORE_DATA;
   std::memcpy(name, found.c_str(), found.size() + 1);
   *nameSize = static_cast<DWORD>(found.size());

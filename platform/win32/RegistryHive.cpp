@@ -60,27 +60,27 @@ std::vector<std::string> SplitKeyPath(std::string_view path) {
 
 void SerializeKey(const RegistryKey& key, const std::string& path, std::string& out) {
   // The root's own values go under "[]".
-  if (!path.empty() || !key.Values.empty()) {
+  if (!path.empty() || !key.values.empty()) {
     out += '[';
     AppendEscaped(out, path);
     out += "]\n";
-    for (const RegistryValue& value : key.Values) {
+    for (const RegistryValue& value : key.values) {
       out += '"';
-      AppendEscaped(out, value.Name);
-      out += "\"=" + std::to_string(value.Type) + ":\"";
-      AppendEscaped(out, value.Data);
+      AppendEscaped(out, value.name);
+      out += "\"=" + std::to_string(value.type) + ":\"";
+      AppendEscaped(out, value.data);
       out += "\"\n";
     }
   }
-  for (const auto& subkey : key.Subkeys)
-    SerializeKey(*subkey, path.empty() ? subkey->Name : path + "\\" + subkey->Name, out);
+  for (const auto& subkey : key.subkeys)
+    SerializeKey(*subkey, path.empty() ? subkey->name : path + "\\" + subkey->name, out);
 }
 
 // "name"=type:"data"
 bool ParseValueLine(std::string_view line, RegistryValue& value) {
   if (line.size() < 2 || line[0] != '"') return false;
   size_t nameEnd = line.find('"', 1);
-  if (nameEnd == std::string_view::npos || !Unescape(line.substr(1, nameEnd - 1), value.Name))
+  if (nameEnd == std::string_view::npos || !Unescape(line.substr(1, nameEnd - 1), value.name))
     return false;
   std::string_view rest = line.substr(nameEnd + 1);
   if (rest.empty() || rest[0] != '=') return false;
@@ -94,50 +94,50 @@ bool ParseValueLine(std::string_view line, RegistryValue& value) {
   if (type > 0xFFFFFFFFul) return false;
   std::string_view data = rest.substr(colon + 1);
   if (data.size() < 2 || data.front() != '"' || data.back() != '"') return false;
-  value.Type = static_cast<DWORD>(type);
-  return Unescape(data.substr(1, data.size() - 2), value.Data);
+  value.type = static_cast<DWORD>(type);
+  return Unescape(data.substr(1, data.size() - 2), value.data);
 }
 
 }  // namespace
 
 RegistryKey* RegistryKey::FindSubkey(std::string_view name) const {
-  for (const auto& subkey : Subkeys)
-    if (EqualsIgnoringAsciiCase(subkey->Name, name)) return subkey.get();
+  for (const auto& subkey : subkeys)
+    if (EqualsIgnoringAsciiCase(subkey->name, name)) return subkey.get();
   return nullptr;
 }
 
 RegistryKey& RegistryKey::AddSubkey(std::string name) {
-  Subkeys.push_back(std::make_unique<RegistryKey>());
-  Subkeys.back()->Name = std::move(name);
-  return *Subkeys.back();
+  subkeys.push_back(std::make_unique<RegistryKey>());
+  subkeys.back()->name = std::move(name);
+  return *subkeys.back();
 }
 
 bool RegistryKey::RemoveSubkey(std::string_view name) {
-  auto found = std::find_if(Subkeys.begin(), Subkeys.end(), [&](const auto& subkey) {
-    return EqualsIgnoringAsciiCase(subkey->Name, name);
+  auto found = std::find_if(subkeys.begin(), subkeys.end(), [&](const auto& subkey) {
+    return EqualsIgnoringAsciiCase(subkey->name, name);
   });
-  if (found == Subkeys.end()) return false;
-  Subkeys.erase(found);
+  if (found == subkeys.end()) return false;
+  subkeys.erase(found);
   return true;
 }
 
 RegistryValue* RegistryKey::FindValue(std::string_view name) {
-  for (RegistryValue& value : Values)
-    if (EqualsIgnoringAsciiCase(value.Name, name)) return &value;
+  for (RegistryValue& value : values)
+    if (EqualsIgnoringAsciiCase(value.name, name)) return &value;
   return nullptr;
 }
 
 bool RegistryKey::RemoveValue(std::string_view name) {
-  auto found = std::find_if(Values.begin(), Values.end(), [&](const RegistryValue& value) {
-    return EqualsIgnoringAsciiCase(value.Name, name);
+  auto found = std::find_if(values.begin(), values.end(), [&](const RegistryValue& value) {
+    return EqualsIgnoringAsciiCase(value.name, name);
   });
-  if (found == Values.end()) return false;
-  Values.erase(found);
+  if (found == values.end()) return false;
+  values.erase(found);
   return true;
 }
 
 RegistryKey* RegistryHive::Find(const std::vector<std::string>& path) {
-  RegistryKey* key = &FRoot;
+  RegistryKey* key = &root_;
   for (const std::string& name : path) {
     key = key->FindSubkey(name);
     if (key == nullptr) return nullptr;
@@ -160,11 +160,11 @@ RegistryHive RegistryHive::Parse(std::string_view text) {
       std::string path;
       current = nullptr;
       if (line.back() != ']' || !Unescape(line.substr(1, line.size() - 2), path)) {
-        hive.FDamaged = true;
+        hive.damaged_ = true;
         continue;
       }
       std::vector<std::string> names = SplitKeyPath(path);
-      RegistryKey* key = &hive.FRoot;
+      RegistryKey* key = &hive.root_;
       for (std::string& name : names) {
         RegistryKey* next = key->FindSubkey(name);
         key = next != nullptr ? next : &key->AddSubkey(std::move(name));
@@ -174,20 +174,20 @@ RegistryHive RegistryHive::Parse(std::string_view text) {
     }
     RegistryValue value;
     if (current == nullptr || !ParseValueLine(line, value)) {
-      hive.FDamaged = true;
+      hive.damaged_ = true;
       continue;
     }
-    if (RegistryValue* existing = current->FindValue(value.Name))
+    if (RegistryValue* existing = current->FindValue(value.name))
       *existing = std::move(value);
     else
-      current->Values.push_back(std::move(value));
+      current->values.push_back(std::move(value));
   }
   return hive;
 }
 
 std::string RegistryHive::Serialize() const {
   std::string out = "; registry hive\n";
-  SerializeKey(FRoot, "", out);
+  SerializeKey(root_, "", out);
   return out;
 }
 

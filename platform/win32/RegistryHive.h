@@ -21,15 +21,15 @@
 namespace win32 {
 
 struct RegistryValue {
-  std::string Name;
-  DWORD Type = 0;
-  std::string Data;
+  std::string name;
+  DWORD type = 0;
+  std::string data;
 };
 
 struct RegistryKey {
-  std::string Name;
-  std::vector<RegistryValue> Values;
-  std::vector<std::unique_ptr<RegistryKey>> Subkeys;
+  std::string name;
+  std::vector<RegistryValue> values;
+  std::vector<std::unique_ptr<RegistryKey>> subkeys;
 
   RegistryKey* FindSubkey(std::string_view name) const;
   RegistryKey& AddSubkey(std::string name);
@@ -41,18 +41,18 @@ struct RegistryKey {
 
 class RegistryHive {
  public:
-  RegistryKey& Root() { return FRoot; }
+  RegistryKey& Root() { return root_; }
   // The key at the path (names from the root), or null.
   RegistryKey* Find(const std::vector<std::string>& path);
 
   // Lines that cannot be read are passed over, and the hive is then damaged.
   static RegistryHive Parse(std::string_view text);
   std::string Serialize() const;
-  bool Damaged() const { return FDamaged; }
+  bool Damaged() const { return damaged_; }
 
  private:
-  RegistryKey FRoot;
-  bool FDamaged = false;
+  RegistryKey root_;
+  bool damaged_ = false;
 };
 
 }  // namespace win32

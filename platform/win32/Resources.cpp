@@ -9,10 +9,10 @@
 // ResourceEntry.s.in); the linker marks the section's bounds. Without any resource the
 // section does not exist and the weak bounds stay null.
 struct ResourceEntry {
-  const char* Type;
-  const char* Name;
-  const unsigned char* Begin;
-  const unsigned char* End;
+  const char* type;
+  const char* name;
+  const unsigned char* begin;
+  const unsigned char* end;
 };
 
 extern "C" {
@@ -34,8 +34,8 @@ HRSRC WINAPI FindResourceA(HMODULE module, LPCSTR name, LPCSTR type) {
   if (__start_win32_resource_table == nullptr) return nullptr;
   for (const ResourceEntry* entry = __start_win32_resource_table;
        entry != __stop_win32_resource_table; ++entry) {
-    if (win32::EqualsIgnoringAsciiCase(entry->Type, type) &&
-        win32::EqualsIgnoringAsciiCase(entry->Name, name)) {
+    if (win32::EqualsIgnoringAsciiCase(entry->type, type) &&
+        win32::EqualsIgnoringAsciiCase(entry->name, name)) {
       return reinterpret_cast<HRSRC>(const_cast<ResourceEntry*>(entry));
     }
   }
@@ -50,10 +50,10 @@ HGLOBAL WINAPI LoadResource(HMODULE module, HRSRC resource) {
 DWORD WINAPI SizeofResource(HMODULE module, HRSRC resource) {
   if (module != nullptr || resource == nullptr) return 0;
   const auto* entry = reinterpret_cast<const ResourceEntry*>(resource);
-  return static_cast<DWORD>(entry->End - entry->Begin);
+  return static_cast<DWORD>(entry->end - entry->begin);
 }
 
 LPVOID WINAPI LockResource(HGLOBAL data) {
   if (data == nullptr) return nullptr;
-  return const_cast<unsigned char*>(reinterpret_cast<const ResourceEntry*>(data)->Begin);
+  return const_cast<unsigned char*>(reinterpret_cast<const ResourceEntry*>(data)->begin);
 }

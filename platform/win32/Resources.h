@@ -1,5 +1,5 @@
-// Resources: byte images linked into the executable at build time (brassel_add_resource in
-// machine.cmake), found by type and name, both compared without regard to ASCII case. Only
+// Resources: byte images linked into the executable at build time (by the build's resource
+// function, from ResourceEntry.s.in), found by type and name, both compared without regard to ASCII case. Only
 // the executable's own resources exist: the module handle must be null.
 #pragma once
 

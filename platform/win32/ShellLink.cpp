@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/win32/CodePage.h"
+
 const CLSID CLSID_ShellLink = {
     0x00021401, 0x0000, 0x0000, {0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46}};
 const IID IID_IShellLinkA = {
@@ -36,83 +38,7 @@ constexpr DWORD FILE_ATTRIBUTE_ARCHIVE = 0x00000020;
 // Anything larger is not a link; the cap keeps a wrong file from being read whole.
 constexpr DWORD kMaxLinkFileSize = 1u << 20;
 
-// Single-byte strings are UTF-8 here; malformed bytes become U+FFFD.
-std::u16string Utf8ToUtf16(const std::string& text) {
-  std::u16string result;
-  size_t i = 0;
-  while (i < text.size()) {
-    const auto byte = static_cast<unsigned char>(text[i]);
-    char32_t code = 0xFFFD;
-    size_t length = 1;
-    const size_t extra = byte < 0x80   ? 0
-                         : byte < 0xC2 ? 4
-                         : byte < 0xE0 ? 1
-                         : byte < 0xF0 ? 2
-                         : byte < 0xF5 ? 3
-                                       : 4;
-    if (extra == 0) {
-      code = byte;
-    } else if (extra < 4 && i + extra < text.size()) {
-      char32_t value = byte & (0x3F >> extra);
-      bool valid = true;
-      for (size_t k = 1; k <= extra; ++k) {
-        const auto next = static_cast<unsigned char>(text[i + k]);
-        valid = valid && (next & 0xC0) == 0x80;
-        value = (value << 6) | (next & 0x3F);
-      }
-      const char32_t minimum = extra == 1 ? 0x80 : extra == 2 ? 0x800 : 0x10000;
-      if (valid && value >= minimum && value <= 0x10FFFF && (value < 0xD800 || value > 0xDFFF)) {
-        code = value;
-        length = extra + 1;
-      }
-    }
-    if (code >= 0x10000) {
-      code -= 0x10000;
-      result.push_back(static_cast<char16_t>(0xD800 + (code >> 10)));
-      result.push_back(static_cast<char16_t>(0xDC00 + (code & 0x3FF)));
-    } else {
-      result.push_back(static_cast<char16_t>(code));
-    }
-    i += length;
-  }
-  return result;
-}
-
-std::string Utf16ToUtf8(const char16_t* text, size_t count) {
-  std::string result;
-  for (size_t i = 0; i < count; ++i) {
-    char32_t code = text[i];
-    if (code >= 0xD800 && code <= 0xDBFF && i + 1 < count && text[i + 1] >= 0xDC00 &&
-        text[i + 1] <= 0xDFFF) {
-      code = 0x10000 + ((code - 0xD800) << 10) + (text[i + 1] - 0xDC00);
-      ++i;
-    } else if (code >= 0xD800 && code <= 0xDFFF) {
-      code = 0xFFFD;
-    }
-    if (code < 0x80) {
-      result.push_back(static_cast<char>(code));
-    } else if (code < 0x800) {
-      result.push_back(static_cast<char>(0xC0 | (code >> 6)));
-      result.push_back(static_cast<char>(0x80 | (code & 0x3F)));
-    } else if (code < 0x10000) {
-      result.push_back(static_cast<char>(0xE0 | (code >> 12)));
-      result.push_back(static_cast<char>(0x80 | ((code >> 6) & 0x3F)));
-      result.push_back(static_cast<char>(0x80 | (code & 0x3F)));
-    } else {
-      result.push_back(static_cast<char>(0xF0 | (code >> 18)));
-      result.push_back(static_cast<char>(0x80 | ((code >> 12) & 0x3F)));
-      result.push_back(static_cast<char>(0x80 | ((code >> 6) & 0x3F)));
-      result.push_back(static_cast<char>(0x80 | (code & 0x3F)));
-    }
-  }
-  return result;
-}
-
-std::string WideFileName(LPCOLESTR name) {
-  size_t length = 0;
-  while (name[length] != 0) ++length;
-  return Utf16ToUtf8(name, length);
-}
+std::string WideFileName(LPCOLESTR name) { return win32::Utf16ToUtf8(name); }
 
 // Copies into a caller's buffer of cch bytes: at most cch - 1 of them, always terminated.
 HRESULT CopyOut(const std::string& text, LPSTR buffer, int cch) {
@@ -133,27 +59,27 @@ FILETIME ToFileTime(const struct timespec& time) {
 }
 
 struct LinkData {
-  std::string Path;
-  std::string Description;
-  std::string RelativePath;
-  std::string WorkingDirectory;
-  std::string Arguments;
-  std::string IconLocation;
-  WORD HotKey = 0;
-  int ShowCmd = 1;  // SW_SHOWNORMAL, the shell's default for a new link
-  int IconIndex = 0;
-  DWORD FileAttributes = 0;
-  FILETIME CreationTime{};
-  FILETIME AccessTime{};
-  FILETIME WriteTime{};
-  DWORD FileSize = 0;
+  std::string path;
+  std::string description;
+  std::string relativePath;
+  std::string workingDirectory;
+  std::string arguments;
+  std::string iconLocation;
+  WORD hotKey = 0;
+  int showCmd = 1;  // SW_SHOWNORMAL, the shell's default for a new link
+  int iconIndex = 0;
+  DWORD fileAttributes = 0;
+  FILETIME creationTime{};
+  FILETIME accessTime{};
+  FILETIME writeTime{};
+  DWORD fileSize = 0;
 };
 
 class Writer {
  public:
   void U16(uint32_t value) {
-    FBytes.push_back(static_cast<uint8_t>(value));
-    FBytes.push_back(static_cast<uint8_t>(value >> 8));
+    bytes_.push_back(static_cast<uint8_t>(value));
+    bytes_.push_back(static_cast<uint8_t>(value >> 8));
   }
   void U32(uint32_t value) {
     U16(value & 0xFFFF);
@@ -163,41 +89,41 @@ class Writer {
     U32(guid.Data1);
     U16(guid.Data2);
     U16(guid.Data3);
-    for (uint8_t byte : guid.Data4) FBytes.push_back(byte);
+    for (uint8_t byte : guid.Data4) bytes_.push_back(byte);
   }
   void Time(const FILETIME& time) {
     U32(time.dwLowDateTime);
     U32(time.dwHighDateTime);
   }
-  void Bytes(const std::string& text) { FBytes.insert(FBytes.end(), text.begin(), text.end()); }
+  void Bytes(const std::string& text) { bytes_.insert(bytes_.end(), text.begin(), text.end()); }
   void ZeroTerminated(const std::string& text) {
     Bytes(text);
-    FBytes.push_back(0);
+    bytes_.push_back(0);
   }
   // A string-data entry: its count of UTF-16 units, then the units without a terminator.
   void CountedUnicode(const std::string& text) {
-    std::u16string wide = Utf8ToUtf16(text);
+    std::u16string wide = win32::Utf8ToUtf16(text);
     if (wide.size() > 0xFFFF) wide.resize(0xFFFF);
     U16(static_cast<uint32_t>(wide.size()));
     for (char16_t unit : wide) U16(unit);
   }
-  std::vector<uint8_t>& Data() { return FBytes; }
+  std::vector<uint8_t>& Data() { return bytes_; }
 
  private:
-  std::vector<uint8_t> FBytes;
+  std::vector<uint8_t> bytes_;
 };
 
 // Reads within its bytes only; any read past the end marks it failed.
 class Reader {
  public:
   Reader(const std::vector<uint8_t>& bytes, size_t begin, size_t end)
-      : FBytes(bytes), FPos(begin), FEnd(std::min(end, bytes.size())) {}
-  bool Ok() const { return FOk; }
-  size_t Pos() const { return FPos; }
+      : bytes_(bytes), pos_(begin), end_(std::min(end, bytes.size())) {}
+  bool Ok() const { return ok_; }
+  size_t Pos() const { return pos_; }
   uint32_t U16() {
     if (!Need(2)) return 0;
-    uint32_t value = FBytes[FPos] | FBytes[FPos + 1] << 8;
-    FPos += 2;
+    uint32_t value = bytes_[pos_] | bytes_[pos_ + 1] << 8;
+    pos_ += 2;
     return value;
   }
   uint32_t U32() {
@@ -209,7 +135,7 @@ class Reader {
     guid.Data1 = U32();
     guid.Data2 = static_cast<uint16_t>(U16());
     guid.Data3 = static_cast<uint16_t>(U16());
-    for (uint8_t& byte : guid.Data4) byte = Need(1) ? FBytes[FPos++] : 0;
+    for (uint8_t& byte : guid.Data4) byte = Need(1) ? bytes_[pos_++] : 0;
     return guid;
   }
   FILETIME Time() {
@@ -219,36 +145,35 @@ class Reader {
     return time;
   }
   void Skip(size_t count) {
-    if (Need(count)) FPos += count;
+    if (Need(count)) pos_ += count;
   }
   std::string CountedString(bool unicode) {
     const size_t count = U16();
     if (!unicode) {
       if (!Need(count)) return "";
-      std::string text(FBytes.begin() + FPos, FBytes.begin() + FPos + count);
-      FPos += count;
+      std::string text(bytes_.begin() + pos_, bytes_.begin() + pos_ + count);
+      pos_ += count;
       return text.substr(0, std::strlen(text.c_str()));
     }
     if (!Need(count * 2)) return "";
     std::u16string wide;
     for (size_t i = 0; i < count; ++i) wide.push_back(static_cast<char16_t>(U16()));
-    return Utf16ToUtf8(wide.data(),
-                       wide.find(u'\0') == std::u16string::npos ? wide.size() : wide.find(u'\0'));
+    return win32::Utf16ToUtf8(std::u16string_view(wide).substr(0, wide.find(u'\0')));
   }
   // A NUL-terminated single-byte string starting at offset, within this reader's range.
   std::string ZeroTerminatedAt(size_t offset) const {
     std::string text;
-    for (size_t i = offset; i < FEnd; ++i) {
-      if (FBytes[i] == 0) return text;
-      text.push_back(static_cast<char>(FBytes[i]));
+    for (size_t i = offset; i < end_; ++i) {
+      if (bytes_[i] == 0) return text;
+      text.push_back(static_cast<char>(bytes_[i]));
     }
     return "";
   }
   std::string ZeroTerminatedWideAt(size_t offset) const {
     std::u16string wide;
-    for (size_t i = offset; i + 1 < FEnd; i += 2) {
-      const char16_t unit = static_cast<char16_t>(FBytes[i] | FBytes[i + 1] << 8);
-      if (unit == 0) return Utf16ToUtf8(wide.data(), wide.size());
+    for (size_t i = offset; i + 1 < end_; i += 2) {
+      const char16_t unit = static_cast<char16_t>(bytes_[i] | bytes_[i + 1] << 8);
+      if (unit == 0) return win32::Utf16ToUtf8(wide);
       wide.push_back(unit);
     }
     return "";
@@ -256,37 +181,37 @@ class Reader {
 
  private:
   bool Need(size_t count) {
-    if (FOk && count <= FEnd - FPos) return true;
-    FOk = false;
+    if (ok_ && count <= end_ - pos_) return true;
+    ok_ = false;
     return false;
   }
-  const std::vector<uint8_t>& FBytes;
-  size_t FPos;
-  size_t FEnd;
-  bool FOk = true;
+  const std::vector<uint8_t>& bytes_;
+  size_t pos_;
+  size_t end_;
+  bool ok_ = true;
 };
 
 std::vector<uint8_t> Serialize(const LinkData& link) {
   DWORD flags = IsUnicode;
-  if (!link.Path.empty()) flags |= HasLinkInfo;
-  if (!link.Description.empty()) flags |= HasName;
-  if (!link.RelativePath.empty()) flags |= HasRelativePath;
-  if (!link.WorkingDirectory.empty()) flags |= HasWorkingDir;
-  if (!link.Arguments.empty()) flags |= HasArguments;
-  if (!link.IconLocation.empty()) flags |= HasIconLocation;
+  if (!link.path.empty()) flags |= HasLinkInfo;
+  if (!link.description.empty()) flags |= HasName;
+  if (!link.relativePath.empty()) flags |= HasRelativePath;
+  if (!link.workingDirectory.empty()) flags |= HasWorkingDir;
+  if (!link.arguments.empty()) flags |= HasArguments;
+  if (!link.iconLocation.empty()) flags |= HasIconLocation;
 
   Writer out;
   out.U32(kHeaderSize);
   out.Guid(CLSID_ShellLink);
   out.U32(flags);
-  out.U32(link.FileAttributes);
-  out.Time(link.CreationTime);
-  out.Time(link.AccessTime);
-  out.Time(link.WriteTime);
-  out.U32(link.FileSize);
-  out.U32(static_cast<uint32_t>(link.IconIndex));
-  out.U32(static_cast<uint32_t>(link.ShowCmd));
-  out.U16(link.HotKey);
+  out.U32(link.fileAttributes);
+  out.Time(link.creationTime);
+  out.Time(link.accessTime);
+  out.Time(link.writeTime);
+  out.U32(link.fileSize);
+  out.U32(static_cast<uint32_t>(link.iconIndex));
+  out.U32(static_cast<uint32_t>(link.showCmd));
+  out.U16(link.hotKey);
   out.U16(0);  // reserved
   out.U32(0);
   out.U32(0);
@@ -297,7 +222,7 @@ std::vector<uint8_t> Serialize(const LinkData& link) {
     constexpr DWORD kVolumeIDSize = 0x10 + 1;
     const DWORD volumeOffset = kLinkInfoHeaderSize;
     const DWORD baseOffset = volumeOffset + kVolumeIDSize;
-    const DWORD suffixOffset = baseOffset + static_cast<DWORD>(link.Path.size()) + 1;
+    const DWORD suffixOffset = baseOffset + static_cast<DWORD>(link.path.size()) + 1;
     const DWORD infoSize = suffixOffset + 1;
     out.U32(infoSize);
     out.U32(kLinkInfoHeaderSize);
@@ -311,14 +236,14 @@ std::vector<uint8_t> Serialize(const LinkData& link) {
     out.U32(0);     // serial number
     out.U32(0x10);  // label offset: the label follows the four fields
     out.ZeroTerminated("");
-    out.ZeroTerminated(link.Path);
+    out.ZeroTerminated(link.path);
     out.ZeroTerminated("");
   }
-  if (flags & HasName) out.CountedUnicode(link.Description);
-  if (flags & HasRelativePath) out.CountedUnicode(link.RelativePath);
-  if (flags & HasWorkingDir) out.CountedUnicode(link.WorkingDirectory);
-  if (flags & HasArguments) out.CountedUnicode(link.Arguments);
-  if (flags & HasIconLocation) out.CountedUnicode(link.IconLocation);
+  if (flags & HasName) out.CountedUnicode(link.description);
+  if (flags & HasRelativePath) out.CountedUnicode(link.relativePath);
+  if (flags & HasWorkingDir) out.CountedUnicode(link.workingDirectory);
+  if (flags & HasArguments) out.CountedUnicode(link.arguments);
+  if (flags & HasIconLocation) out.CountedUnicode(link.iconLocation);
   out.U32(0);  // terminal block: no extra data
   return std::move(out.Data());
 }
@@ -356,14 +281,14 @@ bool Parse(const std::vector<uint8_t>& bytes, LinkData& link) {
   Reader in(bytes, 0, bytes.size());
   if (in.U32() != kHeaderSize || !(in.Guid() == CLSID_ShellLink)) return false;
   const DWORD flags = in.U32();
-  link.FileAttributes = in.U32();
-  link.CreationTime = in.Time();
-  link.AccessTime = in.Time();
-  link.WriteTime = in.Time();
-  link.FileSize = in.U32();
-  link.IconIndex = static_cast<int>(in.U32());
-  link.ShowCmd = static_cast<int>(in.U32());
-  link.HotKey = static_cast<WORD>(in.U16());
+  link.fileAttributes = in.U32();
+  link.creationTime = in.Time();
+  link.accessTime = in.Time();
+  link.writeTime = in.Time();
+  link.fileSize = in.U32();
+  link.iconIndex = static_cast<int>(in.U32());
+  link.showCmd = static_cast<int>(in.U32());
+  link.hotKey = static_cast<WORD>(in.U16());
   in.Skip(10);
   if (!in.Ok()) return false;
   if (flags & HasLinkTargetIDList) in.Skip(in.U16());
@@ -371,15 +296,15 @@ bool Parse(const std::vector<uint8_t>& bytes, LinkData& link) {
     const size_t begin = in.Pos();
     const DWORD size = in.U32();
     if (!in.Ok() || size < kLinkInfoHeaderSize || size > bytes.size() - begin) return false;
-    if (!ParseLinkInfo(bytes, begin, size, link.Path)) return false;
+    if (!ParseLinkInfo(bytes, begin, size, link.path)) return false;
     in.Skip(size - 4);
   }
   const bool unicode = flags & IsUnicode;
-  if (flags & HasName) link.Description = in.CountedString(unicode);
-  if (flags & HasRelativePath) link.RelativePath = in.CountedString(unicode);
-  if (flags & HasWorkingDir) link.WorkingDirectory = in.CountedString(unicode);
-  if (flags & HasArguments) link.Arguments = in.CountedString(unicode);
-  if (flags & HasIconLocation) link.IconLocation = in.CountedString(unicode);
+  if (flags & HasName) link.description = in.CountedString(unicode);
+  if (flags & HasRelativePath) link.relativePath = in.CountedString(unicode);
+  if (flags & HasWorkingDir) link.workingDirectory = in.CountedString(unicode);
+  if (flags & HasArguments) link.arguments = in.CountedString(unicode);
+  if (flags & HasIconLocation) link.iconLocation = in.CountedString(unicode);
   // Extra data blocks may follow; nothing here uses them.
   return in.Ok();
 }
@@ -434,9 +359,9 @@ class ShellLinkObject final : public IShellLinkA, public IPersistFile {
     AddRef();
     return S_OK;
   }
-  ULONG WINAPI AddRef() override { return ++FReferences; }
+  ULONG WINAPI AddRef() override { return ++references_; }
   ULONG WINAPI Release() override {
-    const ULONG left = --FReferences;
+    const ULONG left = --references_;
     if (left == 0) delete this;
     return left;
   }
@@ -445,17 +370,17 @@ class ShellLinkObject final : public IShellLinkA, public IPersistFile {
   HRESULT WINAPI GetPath(LPSTR pszFile, int cch, WIN32_FIND_DATAA* pfd, DWORD) override {
     if (pfd != nullptr) {
       std::memset(pfd, 0, sizeof *pfd);
-      pfd->dwFileAttributes = FLink.FileAttributes;
-      pfd->ftCreationTime = FLink.CreationTime;
-      pfd->ftLastAccessTime = FLink.AccessTime;
-      pfd->ftLastWriteTime = FLink.WriteTime;
-      pfd->nFileSizeLow = FLink.FileSize;
-      const std::string name = FLink.Path.substr(FLink.Path.find_last_of('/') + 1);
+      pfd->dwFileAttributes = link_.fileAttributes;
+      pfd->ftCreationTime = link_.creationTime;
+      pfd->ftLastAccessTime = link_.accessTime;
+      pfd->ftLastWriteTime = link_.writeTime;
+      pfd->nFileSizeLow = link_.fileSize;
+      const std::string name = link_.path.substr(link_.path.find_last_of('/') + 1);
       CopyOut(name, pfd->cFileName, MAX_PATH);
     }
     // Shorter and network forms of a path do not exist here: every flag gives the path.
-    const HRESULT result = CopyOut(FLink.Path, pszFile, cch);
-    return FAILED(result) ? result : FLink.Path.empty() ? S_FALSE : S_OK;
+    const HRESULT result = CopyOut(link_.path, pszFile, cch);
+    return FAILED(result) ? result : link_.path.empty() ? S_FALSE : S_OK;
   }
   HRESULT WINAPI GetIDList(LPITEMIDLIST* ppidl) override {
     if (ppidl != nullptr) *ppidl = nullptr;
@@ -463,75 +388,75 @@ class ShellLinkObject final : public IShellLinkA, public IPersistFile {
   }
   HRESULT WINAPI SetIDList(LPCITEMIDLIST) override { return E_NOTIMPL; }
   HRESULT WINAPI GetDescription(LPSTR pszName, int cch) override {
-    return CopyOut(FLink.Description, pszName, cch);
+    return CopyOut(link_.description, pszName, cch);
   }
   HRESULT WINAPI SetDescription(LPCSTR pszName) override {
-    return SetText(FLink.Description, pszName);
+    return SetText(link_.description, pszName);
   }
   HRESULT WINAPI GetWorkingDirectory(LPSTR pszDir, int cch) override {
-    return CopyOut(FLink.WorkingDirectory, pszDir, cch);
+    return CopyOut(link_.workingDirectory, pszDir, cch);
   }
   HRESULT WINAPI SetWorkingDirectory(LPCSTR pszDir) override {
-    return SetText(FLink.WorkingDirectory, pszDir);
+    return SetText(link_.workingDirectory, pszDir);
   }
   HRESULT WINAPI GetArguments(LPSTR pszArgs, int cch) override {
-    return CopyOut(FLink.Arguments, pszArgs, cch);
+    return CopyOut(link_.arguments, pszArgs, cch);
   }
-  HRESULT WINAPI SetArguments(LPCSTR pszArgs) override { return SetText(FLink.Arguments, pszArgs); }
+  HRESULT WINAPI SetArguments(LPCSTR pszArgs) override { return SetText(link_.arguments, pszArgs); }
   HRESULT WINAPI GetHotkey(WORD* pwHotkey) override {
     if (pwHotkey == nullptr) return E_POINTER;
-    *pwHotkey = FLink.HotKey;
+    *pwHotkey = link_.hotKey;
     return S_OK;
   }
   HRESULT WINAPI SetHotkey(WORD wHotkey) override {
-    FLink.HotKey = wHotkey;
-    FDirty = true;
+    link_.hotKey = wHotkey;
+    dirty_ = true;
     return S_OK;
   }
   HRESULT WINAPI GetShowCmd(int* piShowCmd) override {
     if (piShowCmd == nullptr) return E_POINTER;
-    *piShowCmd = FLink.ShowCmd;
+    *piShowCmd = link_.showCmd;
     return S_OK;
   }
   HRESULT WINAPI SetShowCmd(int iShowCmd) override {
-    FLink.ShowCmd = iShowCmd;
-    FDirty = true;
+    link_.showCmd = iShowCmd;
+    dirty_ = true;
     return S_OK;
   }
   HRESULT WINAPI GetIconLocation(LPSTR pszIconPath, int cch, int* piIcon) override {
     if (piIcon == nullptr) return E_POINTER;
-    *piIcon = FLink.IconIndex;
-    return CopyOut(FLink.IconLocation, pszIconPath, cch);
+    *piIcon = link_.iconIndex;
+    return CopyOut(link_.iconLocation, pszIconPath, cch);
   }
   HRESULT WINAPI SetIconLocation(LPCSTR pszIconPath, int iIcon) override {
-    FLink.IconIndex = iIcon;
-    return SetText(FLink.IconLocation, pszIconPath);
+    link_.iconIndex = iIcon;
+    return SetText(link_.iconLocation, pszIconPath);
   }
   HRESULT WINAPI SetRelativePath(LPCSTR pszPathRel, DWORD) override {
-    return SetText(FLink.RelativePath, pszPathRel);
+    return SetText(link_.relativePath, pszPathRel);
   }
   HRESULT WINAPI Resolve(HWND, DWORD) override {
-    if (FLink.Path.empty()) return S_OK;
+    if (link_.path.empty()) return S_OK;
     struct stat status;
-    return stat(FLink.Path.c_str(), &status) == 0 ? S_OK : S_FALSE;
+    return stat(link_.path.c_str(), &status) == 0 ? S_OK : S_FALSE;
   }
   HRESULT WINAPI SetPath(LPCSTR pszFile) override {
     if (pszFile == nullptr) return E_INVALIDARG;
-    FLink.Path = pszFile;
-    FLink.FileAttributes = 0;
-    FLink.CreationTime = FLink.AccessTime = FLink.WriteTime = FILETIME{};
-    FLink.FileSize = 0;
+    link_.path = pszFile;
+    link_.fileAttributes = 0;
+    link_.creationTime = link_.accessTime = link_.writeTime = FILETIME{};
+    link_.fileSize = 0;
     struct stat status;
-    if (!FLink.Path.empty() && stat(FLink.Path.c_str(), &status) == 0) {
-      FLink.FileAttributes =
+    if (!link_.path.empty() && stat(link_.path.c_str(), &status) == 0) {
+      link_.fileAttributes =
           S_ISDIR(status.st_mode) ? FILE_ATTRIBUTE_DIRECTORY : FILE_ATTRIBUTE_ARCHIVE;
       // POSIX keeps no creation time; the last status change stands in for it.
-      FLink.CreationTime = ToFileTime(status.st_ctim);
-      FLink.AccessTime = ToFileTime(status.st_atim);
-      FLink.WriteTime = ToFileTime(status.st_mtim);
-      FLink.FileSize = static_cast<DWORD>(status.st_size);
+      link_.creationTime = ToFileTime(status.st_ctim);
+      link_.accessTime = ToFileTime(status.st_atim);
+      link_.writeTime = ToFileTime(status.st_mtim);
+      link_.fileSize = static_cast<DWORD>(status.st_size);
     }
-    FDirty = true;
+    dirty_ = true;
     return S_OK;
   }
 
@@ -541,7 +466,7 @@ class ShellLinkObject final : public IShellLinkA, public IPersistFile {
     *pClassID = CLSID_ShellLink;
     return S_OK;
   }
-  HRESULT WINAPI IsDirty() override { return FDirty ? S_OK : S_FALSE; }
+  HRESULT WINAPI IsDirty() override { return dirty_ ? S_OK : S_FALSE; }
   HRESULT WINAPI Load(LPCOLESTR pszFileName, DWORD) override {
     if (pszFileName == nullptr) return E_INVALIDARG;
     const std::string name = WideFileName(pszFileName);
@@ -549,18 +474,18 @@ class ShellLinkObject final : public IShellLinkA, public IPersistFile {
     if (HRESULT result = ReadWholeFile(name, bytes); FAILED(result)) return result;
     LinkData link;
     if (!Parse(bytes, link)) return E_FAIL;
-    FLink = std::move(link);
-    FCurrentFile = name;
-    FDirty = false;
+    link_ = std::move(link);
+    currentFile_ = name;
+    dirty_ = false;
     return S_OK;
   }
   HRESULT WINAPI Save(LPCOLESTR pszFileName, BOOL fRemember) override {
-    if (pszFileName == nullptr && FCurrentFile.empty()) return E_INVALIDARG;
-    const std::string name = pszFileName != nullptr ? WideFileName(pszFileName) : FCurrentFile;
-    if (HRESULT result = WriteWholeFile(name, Serialize(FLink)); FAILED(result)) return result;
+    if (pszFileName == nullptr && currentFile_.empty()) return E_INVALIDARG;
+    const std::string name = pszFileName != nullptr ? WideFileName(pszFileName) : currentFile_;
+    if (HRESULT result = WriteWholeFile(name, Serialize(link_)); FAILED(result)) return result;
     if (pszFileName == nullptr || fRemember) {
-      FCurrentFile = name;
-      FDirty = false;
+      currentFile_ = name;
+      dirty_ = false;
     }
     return S_OK;
   }
@@ -574,14 +499,14 @@ class ShellLinkObject final : public IShellLinkA, public IPersistFile {
   HRESULT SetText(std::string& field, LPCSTR text) {
     if (text == nullptr) return E_INVALIDARG;
     field = text;
-    FDirty = true;
+    dirty_ = true;
     return S_OK;
   }
 
-  std::atomic<ULONG> FReferences{0};
-  LinkData FLink;
-  std::string FCurrentFile;
-  bool FDirty = false;
+  std::atomic<ULONG> references_{0};
+  LinkData link_;
+  std::string currentFile_;
+  bool dirty_ = false;
 };
 
 HRESULT CreateShellLink(REFIID riid, void** object) {

@@ -52,7 +52,7 @@ int64_t NowMicroseconds() {
 }  // namespace
 
 SoundDeviceKind SelectedSoundDevice() {
-  const char* chosen = std::getenv("BRASSEL_AUDIO");
+  const char* chosen = std::getenv(SOUND_DEVICE_VARIABLE);
   if (chosen != nullptr && *chosen != '\0') {
     if (std::strcmp(chosen, "none") == 0) return SoundDeviceKind::None;
     if (std::strcmp(chosen, "virtual") == 0) return SoundDeviceKind::Virtual;

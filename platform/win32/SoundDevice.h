@@ -1,9 +1,10 @@
 // The sound device behind wave output and DirectSound: the machine's ALSA device, or a virtual
 // device that consumes samples at the real rate without playing them, or none at all.
 //
-// The environment variable BRASSEL_AUDIO chooses: "none" (no device), "virtual" or "alsa".
-// Without it, the ALSA default device is used when it can be opened, else the virtual one.
-// The variable is read at every call, so a process may change it between opens.
+// The environment variable that the product's build names (SOUND_DEVICE_VARIABLE) chooses:
+// "none" (no device), "virtual" or "alsa". Without it, the ALSA default device is used when it
+// can be opened, else the virtual one. The variable is read at every call, so a process may
+// change it between opens.
 #pragma once
 
 #include <cstddef>

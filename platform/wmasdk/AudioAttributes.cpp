@@ -5,7 +5,7 @@
 #include <initializer_list>
 
 #include "platform/wmasdk/AudioDecoder.h"
-#include "platform/wmasdk/Utf16.h"
+#include "platform/win32/CodePage.h"
 
 namespace {
 
@@ -70,7 +70,7 @@ AudioAttributes::AudioAttributes(const AudioDecoder& decoder) {
     Attribute attribute{text.name, WMT_TYPE_STRING, std::nullopt};
     for (const char* key : text.keys) {
       if (const char* found = decoder.Tag(key)) {
-        attribute.value = Text(Utf8ToUtf16(found));
+        attribute.value = Text(win32::Utf8ToUtf16(found));
         break;
       }
     }

@@ -14,7 +14,7 @@ extern "C" {
 
 #include "platform/wmasdk/AudioDecoder.h"
 #include "platform/wmasdk/AudioReader.h"
-#include "platform/wmasdk/Utf16.h"
+#include "platform/win32/CodePage.h"
 #include "platform/wmasdk/WmaSdk.h"
 
 HRESULT WINAPI WMAudioCreateReader(LPCWSTR fileName, IWMAudioReadCallback* callback,
@@ -24,7 +24,7 @@ HRESULT WINAPI WMAudioCreateReader(LPCWSTR fileName, IWMAudioReadCallback* callb
   std::call_once(quiet, [] { av_log_set_level(AV_LOG_QUIET); });
   try {
     auto decoder = std::make_unique<AudioDecoder>();
-    if (!decoder->Open(Utf16ToUtf8(fileName))) return E_FAIL;
+    if (!decoder->Open(win32::Utf16ToUtf8(fileName))) return E_FAIL;
     *reader = new AudioReader(std::move(decoder), callback);
     return S_OK;
   } catch (const std::bad_alloc&) {

@@ -10,7 +10,7 @@
 #include "platform/classlib/Registry.h"
 #include "platform/win32/Machine.h"
 #include "platform/win32/Registry.h"
-#include "tests/platform/win32/PlatformRoot.h"
+#include "tests/support/PlatformRoot.h"
 #include "tests/support/Files.h"
 
 using namespace std::string_literals;

@@ -300,7 +300,7 @@ TEST_F(ConverterCommandsTest, FailedRunShowsItsFailureAndTheBatchStandsThere) {
   const struct {
     const char* what;
     std::function<void()> breakRun;  // makes the run of "failing.mp3" fail halfway
-    const char* message;  // as the row shows it; the error box adds a full stop
+    const char* message;             // as the row shows it; the error box adds a full stop
   } cases[] = {
       {"reading",
        [&] {
@@ -335,12 +335,7 @@ TEST_F(ConverterCommandsTest, FailedRunShowsItsFailureAndTheBatchStandsThere) {
     ASSERT_EQ(Form1->ListBox1->Items()->Get(0), failing);
     c.breakRun();
     ClickDecode();
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
-    while (Dialogs->Messages.empty() && Form1->CurrentIndexValue() == 0 &&
-           std::chrono::steady_clock::now() < deadline) {
-      Tick();
-      std::this_thread::sleep_for(std::chrono::milliseconds(5));
-    }
+    TickUntil([&] { return !Dialogs->Messages.empty() || Form1->CurrentIndexValue() != 0; });
     ASSERT_EQ(Dialogs->Messages.size(), 1u) << testing::PrintToString(MessageTexts());
     EXPECT_EQ(Dialogs->Messages[0].Text, c.message + "."s);
     EXPECT_EQ(Dialogs->Messages[0].Caption, "Brassel 1.2");
@@ -375,12 +370,11 @@ TEST_F(ConverterCommandsTest, TicksShowTheProgressAndEachFileTakesThePriorityOfI
   // Moved during the batch: the running file keeps its priority, the next file takes the new.
   Form3->Slider1->SetValue(1);
   EXPECT_EQ(ThreadNice(firstThread), NiceOfSliderPriority(2));
-  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
-  while (Form1->CurrentIndexValue() == 0 && std::chrono::steady_clock::now() < deadline) {
-    before = ProcessThreads();
-    Tick();
-    if (Form1->CurrentIndexValue() == 0) std::this_thread::sleep_for(std::chrono::milliseconds(5));
-  }
+  // The threads just before the tick that starts the second file.
+  TickUntil([&] {
+    if (Form1->CurrentIndexValue() == 0) before = ProcessThreads();
+    return Form1->CurrentIndexValue() != 0;
+  });
   ASSERT_EQ(Form1->CurrentIndexValue(), 1);
   const pid_t secondThread = StartedDecodeThread(before, out + "/second.wav");
   ASSERT_NE(secondThread, 0);
@@ -388,12 +382,7 @@ TEST_F(ConverterCommandsTest, TicksShowTheProgressAndEachFileTakesThePriorityOfI
 
   const int maximum = Form1->ProgressBar1->Max();
   EXPECT_GE(maximum, 8);
-  const auto progressDeadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
-  while (Form1->ProgressBar1->Position() < 1 &&
-         std::chrono::steady_clock::now() < progressDeadline) {
-    Tick();
-    std::this_thread::sleep_for(std::chrono::milliseconds(5));
-  }
+  TickUntil([] { return Form1->ProgressBar1->Position() >= 1; });
   EXPECT_GE(Form1->ProgressBar1->Position(), 1);
   EXPECT_LE(Form1->ProgressBar1->Position(), maximum);
   EXPECT_EQ(Form1->CurrentIndexValue(), 1);

@@ -20,12 +20,16 @@
 #include "platform/classlib/Application.h"
 #include "platform/classlib/ExceptionHandler.h"
 #include "tests/converter/ProgramFolder.h"
+#include "tests/support/Wait.h"
 
 namespace converter_test {
 
 namespace fs = std::filesystem;
 
 namespace {
+
+// A tick runs the form's handler: the waits that tick leave the decode thread a moment.
+constexpr std::chrono::milliseconds kTickPause{5};
 
 uint32_t Le32(const unsigned char* p) {
   return p[0] | p[1] << 8 | p[2] << 16 | uint32_t(p[3]) << 24;
@@ -159,25 +163,28 @@ void ConverterTest::Tick() {
   CallHandled(Form1->Timer1, [] { Form1->Timer1->Timer(); });
 }
 
+bool ConverterTest::TickUntil(const std::function<bool()>& Done, int Seconds) {
+  return WaitFor(
+      [&] {
+        if (Done()) return true;
+        Tick();
+        return Done();
+      },
+      std::chrono::seconds(Seconds), kTickPause);
+}
+
 bool ConverterTest::TickUntilNextEntry(int Seconds) {
   const int start = Form1->CurrentIndexValue();
-  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(Seconds);
-  while (std::chrono::steady_clock::now() < deadline) {
-    Tick();
-    if (Form1->CurrentIndexValue() != start || !Form1->Timer1->Enabled()) return true;
-    std::this_thread::sleep_for(std::chrono::milliseconds(5));
-  }
-  return false;
+  return WaitFor(
+      [&] {
+        Tick();
+        return Form1->CurrentIndexValue() != start || !Form1->Timer1->Enabled();
+      },
+      std::chrono::seconds(Seconds), kTickPause);
 }
 
 bool ConverterTest::TickUntilBatchEnds(int Seconds) {
-  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(Seconds);
-  while (std::chrono::steady_clock::now() < deadline) {
-    if (!Form1->Timer1->Enabled()) return true;
-    Tick();
-    std::this_thread::sleep_for(std::chrono::milliseconds(5));
-  }
-  return !Form1->Timer1->Enabled();
+  return TickUntil([] { return !Form1->Timer1->Enabled(); }, Seconds);
 }
 
 std::vector<std::string> ConverterTest::RowTexts(int Row) {

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 #include <sys/resource.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -60,6 +61,8 @@ class ConverterTest : public testing::Test {
 
   // One timer tick, with the handling a real tick has: an exception goes to the error box.
   void Tick();
+  // Ticks until Done holds (asked before each tick and after it); false at the deadline.
+  bool TickUntil(const std::function<bool()>& Done, int Seconds = 60);
   // Ticks until the current entry changes or the batch ends; false at the deadline.
   bool TickUntilNextEntry(int Seconds = 60);
   // Ticks until the batch timer is off; false at the deadline.

@@ -17,6 +17,7 @@
 #include "platform/win32/Machine.h"
 #include "tests/converter/ConverterFixture.h"
 #include "tests/converter/ProgramFolder.h"
+#include "tests/support/Wait.h"
 
 namespace converter_test {
 namespace {
@@ -80,11 +81,8 @@ TEST_F(ConverterStartCloseTest, CloseDuringAConversionLeavesAValidShorterFile) {
   ClickDecode();
   ASSERT_EQ(Form1->Player0()->GetPlayerMode(), pmPlaying);
   // Some blocks written first.
-  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
-  while (ReadFileText(Work() + "long.wav").size() < 4 * 16384 &&
-         std::chrono::steady_clock::now() < deadline) {
-    std::this_thread::sleep_for(std::chrono::milliseconds(5));
-  }
+  ASSERT_TRUE(WaitFor([&] { return ReadFileText(Work() + "long.wav").size() >= 4 * 16384; },
+                      std::chrono::seconds(30), std::chrono::milliseconds(5)));
   ASSERT_EQ(Form1->Player0()->GetPlayerMode(), pmPlaying);
   CloseConverter();
   EXPECT_FALSE(Form1->Timer1->Enabled());
@@ -130,11 +128,7 @@ TEST_F(ConverterStartCloseTest, FileSizeLimitFailsTheOutputAndTheCloseStillClean
   constexpr rlim_t kLimit = 256 * 1024;
   LimitFileSize(kLimit);
   ClickDecode();
-  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
-  while (Dialogs->Messages.empty() && std::chrono::steady_clock::now() < deadline) {
-    Tick();
-    std::this_thread::sleep_for(std::chrono::milliseconds(5));
-  }
+  TickUntil([&] { return !Dialogs->Messages.empty(); });
   ASSERT_EQ(Dialogs->Messages.size(), 1u);
   EXPECT_EQ(Dialogs->Messages[0].Text, "Output device failure.");
   EXPECT_THAT(RowTexts(0), testing::ElementsAre(input, "Output device failure"));

@@ -15,6 +15,7 @@
 #include "tests/platform/classlib/OpenDialogTyping.h"
 #include "tests/converter/ConverterFixture.h"
 #include "tests/converter/ProgramFolder.h"
+#include "tests/support/Wait.h"
 
 namespace converter_test {
 namespace {
@@ -260,10 +261,8 @@ TEST_F(ConverterWindowsTest, AboutLinksOpenTheMakersAddresses) {
   for (TLabel* link : {Form2->Label2, Form2->Label3, Form2->Label4}) {
     const size_t before = ReadFileText(log).size();
     link->Click();
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
-    while (ReadFileText(log).size() == before && std::chrono::steady_clock::now() < deadline) {
-      std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    }
+    EXPECT_TRUE(WaitFor([&] { return ReadFileText(log).size() != before; },
+                        std::chrono::seconds(20), std::chrono::milliseconds(10)));
   }
   EXPECT_EQ(ReadFileText(log), expected);
 }

@@ -88,11 +88,11 @@ class CallbackConversionTest : public ConversionFixture {
 };
 
 TEST_F(CallbackConversionTest, InputAndOutputEventsCarryTheWholeStream) {
-  std::string reference = Convert(imFile, omFile, Dir / "file.wav");
+  std::string reference = Convert(imFile, omFile, Dir.File("file.wav"));
   ASSERT_GT(reference.size(), 0u);
 
   ServeInputFile();
-  std::string throughInput = Convert(imCallback, omFile, Dir / "input.wav");
+  std::string throughInput = Convert(imCallback, omFile, Dir.File("input.wav"));
   EXPECT_EQ(throughInput, reference);
   {
     std::lock_guard guard(Lock);
@@ -101,7 +101,7 @@ TEST_F(CallbackConversionTest, InputAndOutputEventsCarryTheWholeStream) {
   }
 
   CollectOutput();
-  std::string throughBoth = Convert(imCallback, omCallback, Dir / "unused.wav");
+  std::string throughBoth = Convert(imCallback, omCallback, Dir.File("unused.wav"));
   std::lock_guard guard(Lock);
   EXPECT_EQ(throughBoth, reference);
   EXPECT_EQ(Format, std::make_tuple(16, 2, 32000));

@@ -10,15 +10,16 @@
 
 #include "engine/YzPlayerMan.h"
 #include "engine/YzSException.h"
-#include "tests/platform/win32/TempDir.h"
 #include "tests/support/Files.h"
+#include "tests/support/TempFolder.h"
+#include "tests/support/Wait.h"
 
 inline std::string Vector(const char* name) { return VectorPath(name).string(); }
 
 class ConversionFixture : public ::testing::Test {
  protected:
   void SetUp() override {
-    ASSERT_FALSE(Dir.Path().empty());
+    ASSERT_FALSE(Dir.path().empty());
     Player = static_cast<TYzPlayer*>(Man.Players()->Add());
     Player->SetInputMode(imFile);
     Player->SetOutputMode(omFile);
@@ -37,21 +38,20 @@ class ConversionFixture : public ::testing::Test {
   // Polls the module's mode until the run ends by itself, reading the position while it plays
   // as the converter's timer does. False when the deadline passes first.
   bool WaitUntilFinished(std::chrono::seconds deadline = std::chrono::seconds(120)) {
-    auto until = std::chrono::steady_clock::now() + deadline;
-    while (std::chrono::steady_clock::now() < until) {
-      int32_t mode = Player->GetPlayerMode();
-      if (mode == pmFinished) return true;
-      if (mode != pmPlaying && mode != pmPaused) {
-        ADD_FAILURE() << "mode " << mode << " while converting";
-        return false;
-      }
-      EXPECT_GE(Player->GetPos(), 0);
-      std::this_thread::sleep_for(std::chrono::milliseconds(5));
-    }
-    return false;
+    int32_t mode = pmPlaying;
+    const bool ended = WaitFor(
+        [&] {
+          mode = Player->GetPlayerMode();
+          if (mode != pmPlaying && mode != pmPaused) return true;
+          EXPECT_GE(Player->GetPos(), 0);
+          return false;
+        },
+        deadline, std::chrono::milliseconds(5));
+    if (ended && mode != pmFinished) ADD_FAILURE() << "mode " << mode << " while converting";
+    return ended && mode == pmFinished;
   }
 
-  TempDir Dir;
+  TempFolder Dir;
   TYzPlayerMan Man{nullptr};
   TYzPlayer* Player = nullptr;
 };

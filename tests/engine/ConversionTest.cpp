@@ -26,7 +26,7 @@ TEST_F(ConversionTest, ConvertsTwoFilesOnOnePlayer) {
                         {"l2-fl11.bit", "l2-fl11.pcm", 44100}};
   bool first = true;
   for (const Case& c : cases) {
-    std::string output = Dir / (std::string(c.stream) + ".wav");
+    std::string output = Dir.File(std::string(c.stream) + ".wav");
     try {
       if (!first) Player->Close();
       first = false;
@@ -58,7 +58,7 @@ TEST_F(ConversionTest, ConvertsTwoFilesOnOnePlayer) {
 }
 
 TEST_F(ConversionTest, StoppedRunCanBePlayedAgainAfterInitStream) {
-  std::string output = Dir / "again.wav";
+  std::string output = Dir.File("again.wav");
   Player->SetInputName(Vector("l2-fl10.bit"));
   Player->Open();
   Player->InitStream();

@@ -5,7 +5,7 @@
 
 #include "platform/win32/Threads.h"
 #include "tests/engine/PlayerFixture.h"
-#include "tests/platform/win32/TempDir.h"
+#include "tests/support/TempFolder.h"
 
 namespace {
 
@@ -138,9 +138,9 @@ TEST_F(PlayerTest, ModuleWithoutAHandleRaisesCode11) {
 // A loaded module keeps one player's state: a second player of the same module file, by any
 // path, makes no call into it and holds nothing of it; a copy of the file is another module.
 TEST_F(PlayerTest, ASecondPlayerOfAModuleAnotherHoldsIsRefused) {
-  TempDir dir;
-  const std::string copy = dir / "copy.dll";
-  const std::string link = dir / "link.dll";
+  TempFolder dir;
+  const std::string copy = dir.File("copy.dll");
+  const std::string link = dir.File("link.dll");
   std::filesystem::copy_file(Path, copy);
   std::filesystem::create_symlink(copy, link);
   Player->SetPathToDLL(copy);
@@ -169,9 +169,9 @@ TEST_F(PlayerTest, ASecondPlayerOfAModuleAnotherHoldsIsRefused) {
 }
 
 TEST_F(PlayerTest, LibraryIsHeldWhileBoundAndReleasedByDeInitOrDestruction) {
-  TempDir dir;
-  std::string copy = dir / "teskdec.dll";
-  std::string broken = dir / "broken.dll";
+  TempFolder dir;
+  std::string copy = dir.File("teskdec.dll");
+  std::string broken = dir.File("broken.dll");
   std::filesystem::copy_file(Path, copy);
   std::filesystem::copy_file(WITHOUT_QVEQ_MODULE, broken);
 

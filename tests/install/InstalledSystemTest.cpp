@@ -26,7 +26,7 @@
 #include "platform/win32/Resources.h"
 #include "tests/install/InstallProcess.h"
 #include "tests/install/IsolatedProcess.h"
-#include "tests/platform/win32/PlatformRoot.h"
+#include "tests/support/PlatformRoot.h"
 #include "tests/support/Files.h"
 #include "tests/support/WavFile.h"
 

@@ -7,7 +7,7 @@
 #include <cstdlib>
 #include <optional>
 
-#include "tests/platform/win32/PlatformRoot.h"
+#include "tests/support/PlatformRoot.h"
 
 int main(int argc, char** argv) {
   constexpr const char* kMachineVariable = "BRASSEL_TEST_MACHINE";

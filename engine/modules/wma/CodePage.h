@@ -1,6 +1,6 @@
-// Conversions between the platform's code page (UTF-8 here) and UTF-16, with the results of
-// MultiByteToWideChar and WideCharToMultiByte for CP_ACP: invalid input becomes U+FFFD (or "?"
-// for an unpaired surrogate), and a conversion fails when its result does not fit the room.
+// The module's conversions between the platform's code page and UTF-16, through
+// MultiByteToWideChar and WideCharToMultiByte with CP_ACP: ill-formed text becomes U+FFFD, and
+// a conversion fails when its result does not fit the room.
 #pragma once
 
 #include <cstddef>

@@ -10,7 +10,7 @@
 
 #include "platform/classlib/ScriptedDialogs.h"
 #include "platform/win32/Registry.h"
-#include "tests/platform/win32/PlatformRoot.h"
+#include "tests/support/PlatformRoot.h"
 
 class TControl;
 

@@ -9,7 +9,7 @@
 #include "platform/win32/Com.h"
 #include "platform/win32/ShellLink.h"
 #include "tests/install/InstallProcess.h"
-#include "tests/platform/win32/TempDir.h"
+#include "tests/support/TempFolder.h"
 
 namespace {
 
@@ -29,7 +29,7 @@ class ZebShortcutTest : public testing::Test {
   void TearDown() override { CoUninitialize(); }
 
   void FillSettings(TZebShortcut& link) {
-    link.SetPathName(Dir / "Brassel.exe");
+    link.SetPathName(Dir.File("Brassel.exe"));
     link.SetArguments("/e:8192");
     link.SetDescription("Converter");
     link.SetWorkingDirectory("/music");
@@ -48,7 +48,7 @@ class ZebShortcutTest : public testing::Test {
     return "";
   }
 
-  TempDir Dir;
+  TempFolder Dir;
 };
 
 TEST_F(ZebShortcutTest, NewInstanceAndMissingLinkFile) {
@@ -56,23 +56,23 @@ TEST_F(ZebShortcutTest, NewInstanceAndMissingLinkFile) {
   EXPECT_EQ(link.ShowCmd(), TShowWindow::SW_HIDE);
   EXPECT_EQ(link.Options(), 0);
   link.SetArguments("left over");
-  link.SetLnkFile(Dir / "none.lnk");
+  link.SetLnkFile(Dir.File("none.lnk"));
   EXPECT_EQ(link.Arguments(), "");
   EXPECT_EQ(link.ShowCmd(), TShowWindow::SW_SHOWNORMAL);
-  EXPECT_EQ(link.LnkFile(), Dir / "none.lnk");
+  EXPECT_EQ(link.LnkFile(), Dir.File("none.lnk"));
 }
 
 TEST_F(ZebShortcutTest, SaveCreatesTheLinkAndReadsItBack) {
-  WriteFileBytes(Dir / "Brassel.exe", "program");
+  WriteFileBytes(Dir.File("Brassel.exe"), "program");
   TZebShortcut link(nullptr);
-  link.SetLnkFile(Dir / "Brassel.lnk");
+  link.SetLnkFile(Dir.File("Brassel.lnk"));
   FillSettings(link);
   link.Save();
-  EXPECT_EQ(ShowCommandInFile(Dir / "Brassel.lnk"), 7u);
+  EXPECT_EQ(ShowCommandInFile(Dir.File("Brassel.lnk")), 7u);
 
   TZebShortcut other(nullptr);
-  other.SetLnkFile(Dir / "Brassel.lnk");
-  EXPECT_EQ(other.PathName(), Dir / "Brassel.exe");
+  other.SetLnkFile(Dir.File("Brassel.lnk"));
+  EXPECT_EQ(other.PathName(), Dir.File("Brassel.exe"));
   EXPECT_EQ(other.Arguments(), "/e:8192");
   EXPECT_EQ(other.Description(), "Converter");
   EXPECT_EQ(other.WorkingDirectory(), "/music");
@@ -83,7 +83,7 @@ TEST_F(ZebShortcutTest, SaveCreatesTheLinkAndReadsItBack) {
 
   // The same path again does not reload: changes made since stay.
   other.SetArguments("changed");
-  other.SetLnkFile(Dir / "Brassel.lnk");
+  other.SetLnkFile(Dir.File("Brassel.lnk"));
   EXPECT_EQ(other.Arguments(), "changed");
 }
 
@@ -108,19 +108,19 @@ TEST_F(ZebShortcutTest, ShowCommandsTravelAsTheShellsValues) {
   };
   for (const auto& c : cases) {
     TZebShortcut link(nullptr);
-    link.SetLnkFile(Dir / "show.lnk");
+    link.SetLnkFile(Dir.File("show.lnk"));
     link.SetShowCmd(c.Member);
     link.Save();
-    EXPECT_EQ(ShowCommandInFile(Dir / "show.lnk"), c.Value);
+    EXPECT_EQ(ShowCommandInFile(Dir.File("show.lnk")), c.Value);
     EXPECT_EQ(link.ShowCmd(), c.Loaded) << c.Value;
-    std::filesystem::remove(Dir / "show.lnk");
+    std::filesystem::remove(Dir.File("show.lnk"));
   }
   EXPECT_EQ(ShowWindowMember(11), TShowWindow::SW_SHOWNORMAL);
   EXPECT_EQ(ShowWindowMember(-1), TShowWindow::SW_SHOWNORMAL);
 }
 
 TEST_F(ZebShortcutTest, SaveChangesAnExistingLinkAndKeepsWhatItHoldsBeyond) {
-  const std::string path = Dir / "existing.lnk";
+  const std::string path = Dir.File("existing.lnk");
   {
     IShellLinkA* raw = nullptr;
     IPersistFile* file = nullptr;
@@ -153,47 +153,47 @@ TEST_F(ZebShortcutTest, SaveChangesAnExistingLinkAndKeepsWhatItHoldsBeyond) {
 
 TEST_F(ZebShortcutTest, SaveFailuresKeepTheSettings) {
   TZebShortcut missingFolder(nullptr);
-  missingFolder.SetLnkFile(Dir / "no/folder/Brassel.lnk");
+  missingFolder.SetLnkFile(Dir.File("no/folder/Brassel.lnk"));
   FillSettings(missingFolder);
   EXPECT_EQ(SaveError(missingFolder),
-            "Could not create Shortcut " + (Dir / "no/folder/Brassel.lnk"));
-  EXPECT_FALSE(std::filesystem::exists(Dir / "no"));
+            "Could not create Shortcut " + (Dir.File("no/folder/Brassel.lnk")));
+  EXPECT_FALSE(std::filesystem::exists(Dir.File("no")));
   EXPECT_EQ(missingFolder.Arguments(), "/e:8192");
   EXPECT_EQ(missingFolder.ShowCmd(), TShowWindow::SW_SHOWMINNOACTIVE);
 
   // A file that is no link loads as nothing and cannot be saved over.
-  WriteFileBytes(Dir / "text.lnk", "no link at all, only text of some length............");
+  WriteFileBytes(Dir.File("text.lnk"), "no link at all, only text of some length............");
   TZebShortcut notALink(nullptr);
   notALink.SetArguments("before");
-  notALink.SetLnkFile(Dir / "text.lnk");
+  notALink.SetLnkFile(Dir.File("text.lnk"));
   EXPECT_EQ(notALink.Arguments(), "");
   notALink.SetArguments("/e:8192");
-  EXPECT_EQ(SaveError(notALink), "Could not create Shortcut " + (Dir / "text.lnk"));
+  EXPECT_EQ(SaveError(notALink), "Could not create Shortcut " + (Dir.File("text.lnk")));
   EXPECT_EQ(notALink.Arguments(), "/e:8192");
-  EXPECT_EQ(ReadFileBytes(Dir / "text.lnk"),
+  EXPECT_EQ(ReadFileBytes(Dir.File("text.lnk")),
             "no link at all, only text of some length............");
 }
 
 TEST_F(ZebShortcutTest, LongTextsAreCutWhenLoaded) {
   TZebShortcut link(nullptr);
-  link.SetLnkFile(Dir / "long.lnk");
+  link.SetLnkFile(Dir.File("long.lnk"));
   link.SetDescription(std::string(400, 'd'));
   link.Save();
   EXPECT_EQ(link.Description(), std::string(MAX_PATH - 1, 'd'));
 }
 
 TEST(ZebShortcutOutsideAnApartment, LoadClearsAndSaveRaises) {
-  TempDir dir;
+  TempFolder dir;
   ASSERT_EQ(CoInitialize(nullptr), S_OK);
   {
     TZebShortcut link(nullptr);
-    link.SetLnkFile(dir / "made.lnk");
+    link.SetLnkFile(dir.File("made.lnk"));
     link.SetArguments("/e:8192");
     link.Save();
   }
   CoUninitialize();
   TZebShortcut link(nullptr);
-  link.SetLnkFile(dir / "made.lnk");
+  link.SetLnkFile(dir.File("made.lnk"));
   EXPECT_EQ(link.Arguments(), "");
   EXPECT_EQ(link.ShowCmd(), TShowWindow::SW_SHOWNORMAL);
   EXPECT_THROW(link.Save(), Exception);

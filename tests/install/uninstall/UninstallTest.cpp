@@ -20,7 +20,7 @@
 #include "platform/win32/Registry.h"
 #include "tests/install/InstallProcess.h"
 #include "tests/install/ReadOnlyFolder.h"
-#include "tests/platform/win32/PlatformRoot.h"
+#include "tests/support/PlatformRoot.h"
 
 namespace {
 

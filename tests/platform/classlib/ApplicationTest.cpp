@@ -5,7 +5,6 @@
 
 #include <QAction>
 #include <QCoreApplication>
-#include <QDeadlineTimer>
 #include <QMenuBar>
 #include <QTest>
 #include <QWidget>
@@ -23,6 +22,7 @@
 #include "platform/classlib/MainMenu.h"
 #include "platform/classlib/ScriptedDialogs.h"
 #include "platform/classlib/Timer.h"
+#include "tests/support/Wait.h"
 
 namespace {
 
@@ -104,6 +104,13 @@ TEST(ApplicationDeathTest, WithADisplayThatCannotBeReachedItSaysWhatToDoInsteadO
   }
 }
 
+// The window system knows the program by its own file's name.
+TEST(ApplicationTest, QtKnowsTheProgramByItsOwnName) {
+  Application->Initialize();
+  EXPECT_EQ(QCoreApplication::applicationName().toStdString(),
+            std::filesystem::read_symlink("/proc/self/exe").filename().string());
+}
+
 class HandlerTest : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -183,9 +190,12 @@ TEST_F(HandlerTest, TimerKeepsRunningAfterItsHandlerFailed) {
     ++ticks;
     throw Exception("Incorrect decoder mode");
   };
-  QDeadlineTimer deadline(10000);
-  while (ticks < 2 && !deadline.hasExpired())
-    QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
+  WaitFor(
+      [&] {
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
+        return ticks >= 2;
+      },
+      std::chrono::seconds(10));
   timer.SetEnabled(false);
   ASSERT_GE(ticks, 2);
   EXPECT_EQ(dialogs.Messages.size(), size_t(ticks));

@@ -21,7 +21,7 @@
 #include "platform/classlib/Registry.h"
 #include "platform/win32/Machine.h"
 #include "tests/platform/classlib/OpenDialogTyping.h"
-#include "tests/platform/win32/PlatformRoot.h"
+#include "tests/support/PlatformRoot.h"
 
 namespace {
 

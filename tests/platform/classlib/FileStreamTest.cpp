@@ -8,7 +8,7 @@
 #include <string>
 
 #include "platform/win32/Library.h"
-#include "tests/platform/win32/PlatformRoot.h"
+#include "tests/support/PlatformRoot.h"
 #include "tests/support/Files.h"
 
 namespace {

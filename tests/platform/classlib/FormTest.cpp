@@ -3,7 +3,6 @@
 #include "platform/classlib/Form.h"
 
 #include <QCoreApplication>
-#include <QDeadlineTimer>
 #include <QTest>
 #include <QWidget>
 
@@ -33,6 +32,7 @@
 #include "platform/classlib/Timer.h"
 #include "platform/classlib/ToolBar.h"
 #include "platform/classlib/ToolButton.h"
+#include "tests/support/Wait.h"
 
 namespace {
 
@@ -405,10 +405,12 @@ TEST(FormTest, ActivationRunsOnActivate) {
   int activations = 0;
   form.OnActivate = [&](TObject*) { ++activations; };
   form.Show();
-  QDeadlineTimer deadline(10000);
-  while (activations == 0 && !deadline.hasExpired())
-    QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
-  EXPECT_GE(activations, 1);
+  EXPECT_TRUE(WaitFor(
+      [&] {
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
+        return activations >= 1;
+      },
+      std::chrono::seconds(10)));
 }
 
 int g_mainFormsDestroyed = 0;

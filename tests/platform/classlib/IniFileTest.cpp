@@ -7,7 +7,7 @@
 #include <sstream>
 #include <string>
 
-#include "tests/platform/win32/PlatformRoot.h"
+#include "tests/support/PlatformRoot.h"
 #include "tests/support/Files.h"
 
 namespace {

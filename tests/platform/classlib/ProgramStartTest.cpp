@@ -13,7 +13,7 @@
 #include <string>
 #include <vector>
 
-#include "tests/platform/win32/PlatformRoot.h"
+#include "tests/support/PlatformRoot.h"
 #include "tests/support/Wait.h"
 
 extern char** environ;

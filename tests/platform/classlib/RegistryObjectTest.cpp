@@ -7,7 +7,7 @@
 
 #include "platform/classlib/RegIniFile.h"
 #include "platform/win32/Machine.h"
-#include "tests/platform/win32/PlatformRoot.h"
+#include "tests/support/PlatformRoot.h"
 
 using namespace std::string_literals;
 

@@ -7,7 +7,7 @@
 #include <string>
 
 #include "platform/classlib/FileStream.h"
-#include "tests/platform/win32/PlatformRoot.h"
+#include "tests/support/PlatformRoot.h"
 #include "tests/support/Files.h"
 
 using namespace std::string_literals;

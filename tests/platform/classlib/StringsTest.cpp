@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "platform/classlib/FileStream.h"
-#include "tests/platform/win32/PlatformRoot.h"
+#include "tests/support/PlatformRoot.h"
 
 using namespace std::string_literals;
 

@@ -5,7 +5,8 @@
 #include <thread>
 #include <vector>
 
-#include "tests/platform/win32/SoundDevices.h"
+#include "tests/support/SoundDevices.h"
+#include "tests/support/Wait.h"
 
 namespace {
 
@@ -198,7 +199,7 @@ TEST_F(DirectSound, LoopingPlayCursorGoesRoundAndStops) {
   // The cursor moves on and comes round past the start.
   DWORD last = 160;
   bool wrapped = false;
-  ASSERT_TRUE(Eventually([&] {
+  ASSERT_TRUE(WaitFor([&] {
     DWORD now = 0;
     buffer->GetCurrentPosition(&now, nullptr);
     if (now < last) wrapped = true;
@@ -217,7 +218,7 @@ TEST_F(DirectSound, LoopingPlayCursorGoesRoundAndStops) {
   // Without looping it plays to the end once and stops.
   ASSERT_EQ(buffer->SetCurrentPosition(0), DS_OK);
   ASSERT_EQ(buffer->Play(0, 0, 0), DS_OK);
-  ASSERT_TRUE(Eventually([&] {
+  ASSERT_TRUE(WaitFor([&] {
     DWORD s = 0;
     buffer->GetStatus(&s);
     return s == 0;
@@ -255,7 +256,7 @@ TEST_F(DirectSound, PlayerWaitsForLockedRegions) {
   ASSERT_EQ(buffer->GetCurrentPosition(&play, nullptr), DS_OK);
   EXPECT_EQ(play, 0u);
   ASSERT_EQ(buffer->Unlock(other, otherBytes, nullptr, 0), DS_OK);
-  EXPECT_TRUE(Eventually([&] {
+  EXPECT_TRUE(WaitFor([&] {
     buffer->GetCurrentPosition(&play, nullptr);
     return play != 0;
   }));
@@ -305,7 +306,7 @@ TEST_F(DirectSoundAlsa, BufferPlaysThroughTheAlsaDevice) {
   ASSERT_EQ(buffer->Play(0, 0, DSBPLAY_LOOPING), DS_OK);
   DWORD last = 0;
   bool wrapped = false;
-  EXPECT_TRUE(Eventually([&] {
+  EXPECT_TRUE(WaitFor([&] {
     DWORD now = 0;
     buffer->GetCurrentPosition(&now, nullptr);
     wrapped = wrapped || now < last;

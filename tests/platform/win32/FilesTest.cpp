@@ -7,14 +7,14 @@
 #include <filesystem>
 #include <fstream>
 
-#include "tests/platform/win32/TempDir.h"
+#include "tests/support/TempFolder.h"
 #include "tests/support/Files.h"
 
 namespace {
 
 TEST(FilesTest, WritesReadsAndPositions) {
-  TempDir dir;
-  std::string path = dir / "data.bin";
+  TempFolder dir;
+  std::string path = dir.File("data.bin");
   HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
                             FILE_ATTRIBUTE_NORMAL, nullptr);
   ASSERT_NE(file, INVALID_HANDLE_VALUE);
@@ -47,12 +47,12 @@ TEST(FilesTest, WritesReadsAndPositions) {
 }
 
 TEST(FilesTest, OpeningFailuresGiveThePlatformCodes) {
-  TempDir dir;
+  TempFolder dir;
   EXPECT_EQ(
-      CreateFileA((dir / "absent").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr),
+      CreateFileA(dir.File("absent").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr),
       INVALID_HANDLE_VALUE);
   EXPECT_EQ(GetLastError(), ERROR_FILE_NOT_FOUND);
-  EXPECT_EQ(CreateFileA(dir.Path().c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr),
+  EXPECT_EQ(CreateFileA(dir.path().c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr),
             INVALID_HANDLE_VALUE);
   EXPECT_EQ(GetLastError(), ERROR_ACCESS_DENIED);
   EXPECT_FALSE(CloseHandle(INVALID_HANDLE_VALUE));
@@ -60,14 +60,14 @@ TEST(FilesTest, OpeningFailuresGiveThePlatformCodes) {
 }
 
 TEST(FilesTest, DeleteAttributesAndDirectories) {
-  TempDir dir;
-  std::string sub = dir / "sub";
+  TempFolder dir;
+  std::string sub = dir.File("sub");
   EXPECT_EQ(GetFileAttributesA(sub.c_str()), INVALID_FILE_ATTRIBUTES);
   EXPECT_EQ(GetLastError(), ERROR_FILE_NOT_FOUND);
   EXPECT_TRUE(CreateDirectoryA(sub.c_str(), nullptr));
   EXPECT_FALSE(CreateDirectoryA(sub.c_str(), nullptr));
   EXPECT_EQ(GetLastError(), ERROR_ALREADY_EXISTS);
-  EXPECT_FALSE(CreateDirectoryA((dir / "no/such").c_str(), nullptr));
+  EXPECT_FALSE(CreateDirectoryA(dir.File("no/such").c_str(), nullptr));
   EXPECT_EQ(GetLastError(), ERROR_PATH_NOT_FOUND);
   EXPECT_TRUE(GetFileAttributesA(sub.c_str()) & FILE_ATTRIBUTE_DIRECTORY);
 
@@ -84,7 +84,7 @@ TEST(FilesTest, DeleteAttributesAndDirectories) {
 // Programs and libraries are run by their names, so they are created executable; the umask
 // still decides for whom.
 TEST(FilesTest, ProgramsAndLibrariesAreCreatedExecutable) {
-  TempDir dir;
+  TempFolder dir;
   const mode_t oldMask = umask(027);
   struct Case {
     const char* name;
@@ -93,7 +93,7 @@ TEST(FilesTest, ProgramsAndLibrariesAreCreatedExecutable) {
   for (const Case& c : {Case{"Brassel.exe", 0750}, Case{"teskwma.dll", 0750},
                         Case{"SETUP.EXE", 0750}, Case{"Module.Dll", 0750}, Case{"setup.log", 0640},
                         Case{"song.wav", 0640}, Case{"exe", 0640}, Case{"notes.exe.txt", 0640}}) {
-    const std::string path = dir / c.name;
+    const std::string path = dir.File(c.name);
     HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
     ASSERT_NE(file, INVALID_HANDLE_VALUE) << c.name;
     CloseHandle(file);
@@ -103,7 +103,7 @@ TEST(FilesTest, ProgramsAndLibrariesAreCreatedExecutable) {
   }
   // A program written over an older file that was not executable becomes runnable by whoever
   // may read it; a file opened without being replaced keeps its mode.
-  const std::string old = dir / "Uninstall.exe";
+  const std::string old = dir.File("Uninstall.exe");
   std::ofstream(old) << "old";
   ASSERT_EQ(chmod(old.c_str(), 0604), 0);
   HANDLE file = CreateFileA(old.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);

@@ -8,18 +8,18 @@
 #include <filesystem>
 #include <fstream>
 
-#include "tests/platform/win32/TempDir.h"
+#include "tests/support/TempFolder.h"
 
 namespace {
 
 class LibraryTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    ASSERT_FALSE(Dir.Path().empty());
+    ASSERT_FALSE(Dir.path().empty());
     std::filesystem::copy_file(TEST_LIBRARY, Copy);
   }
-  TempDir Dir;
-  std::string Copy = Dir / "teskdec.dll";
+  TempFolder Dir;
+  std::string Copy = Dir.File("teskdec.dll");
 };
 
 TEST_F(LibraryTest, LoadsBindsAndFrees) {
@@ -44,7 +44,7 @@ TEST_F(LibraryTest, LoadsBindsAndFrees) {
 TEST_F(LibraryTest, RelativeNameIsTakenFromTheCurrentDirectory) {
   char previous[4096];
   ASSERT_NE(getcwd(previous, sizeof previous), nullptr);
-  ASSERT_EQ(chdir(Dir.Path().c_str()), 0);
+  ASSERT_EQ(chdir(Dir.path().c_str()), 0);
   HMODULE module = LoadLibraryA("teskdec.dll");
   ASSERT_EQ(chdir(previous), 0);
   ASSERT_NE(module, nullptr);
@@ -57,15 +57,15 @@ TEST_F(LibraryTest, RelativeNameIsTakenFromTheCurrentDirectory) {
 }
 
 TEST_F(LibraryTest, MissingOrBrokenFilesDoNotLoad) {
-  EXPECT_EQ(LoadLibraryA((Dir / "absent.dll").c_str()), nullptr);
+  EXPECT_EQ(LoadLibraryA(Dir.File("absent.dll").c_str()), nullptr);
   EXPECT_EQ(GetLastError(), ERROR_MOD_NOT_FOUND);
   EXPECT_EQ(LoadLibraryA(""), nullptr);
-  std::ofstream(Dir / "text.dll") << "not a library";
-  EXPECT_EQ(LoadLibraryA((Dir / "text.dll").c_str()), nullptr);
+  std::ofstream(Dir.File("text.dll")) << "not a library";
+  EXPECT_EQ(LoadLibraryA(Dir.File("text.dll").c_str()), nullptr);
   EXPECT_EQ(GetLastError(), ERROR_BAD_EXE_FORMAT);
   // A failed load leaves no lock behind.
-  EXPECT_FALSE(IsFileLoadedAsLibrary((Dir / "text.dll").c_str()));
-  EXPECT_TRUE(DeleteFileA((Dir / "text.dll").c_str()));
+  EXPECT_FALSE(IsFileLoadedAsLibrary(Dir.File("text.dll").c_str()));
+  EXPECT_TRUE(DeleteFileA(Dir.File("text.dll").c_str()));
 }
 
 TEST_F(LibraryTest, LoadedFileCannotBeWrittenOrDeletedUntilTheLastFree) {

@@ -5,7 +5,7 @@
 #include <filesystem>
 #include <string>
 
-#include "tests/platform/win32/PlatformRoot.h"
+#include "tests/support/PlatformRoot.h"
 
 namespace {
 

@@ -9,7 +9,8 @@
 #include <thread>
 #include <vector>
 
-#include "tests/platform/win32/SoundDevices.h"
+#include "tests/support/SoundDevices.h"
+#include "tests/support/Wait.h"
 
 namespace {
 
@@ -153,7 +154,7 @@ TEST_F(WaveOut, BuffersPlayInOrderAndComeBackOnTheCallbackThread) {
     EXPECT_EQ(b.header.dwFlags, WHDR_PREPARED);
     ASSERT_EQ(waveOutWrite(device, &b.header, sizeof(WAVEHDR)), MMSYSERR_NOERROR);
   }
-  ASSERT_TRUE(Eventually([&] { return log.DoneCount() == 3; }));
+  ASSERT_TRUE(WaitFor([&] { return log.DoneCount() == 3; }));
   for (Buffer& b : buffers) {
     EXPECT_EQ(b.header.dwFlags, WHDR_PREPARED | WHDR_DONE);
     EXPECT_EQ(waveOutUnprepareHeader(device, &b.header, sizeof(WAVEHDR)), MMSYSERR_NOERROR);
@@ -215,7 +216,7 @@ TEST_F(WaveOut, ADeviceTakenAwayRefusesBuffersAndPlaysWhatItHolds) {
     SoundDeviceChoice none("none");
     EXPECT_EQ(waveOutWrite(device, &refused.header, sizeof(WAVEHDR)), MMSYSERR_NODRIVER);
     EXPECT_EQ(refused.header.dwFlags, WHDR_PREPARED);  // never queued
-    ASSERT_TRUE(Eventually([&] { return log.DoneCount() == 1; }));
+    ASSERT_TRUE(WaitFor([&] { return log.DoneCount() == 1; }));
   }
   EXPECT_EQ(waveOutUnprepareHeader(device, &held.header, sizeof(WAVEHDR)), MMSYSERR_NOERROR);
   EXPECT_EQ(waveOutUnprepareHeader(device, &refused.header, sizeof(WAVEHDR)), MMSYSERR_NOERROR);
@@ -236,7 +237,7 @@ TEST_F(WaveOut, CompletionMayUnprepareItsBuffer) {
     ASSERT_EQ(waveOutPrepareHeader(device, &b.header, sizeof(WAVEHDR)), MMSYSERR_NOERROR);
     ASSERT_EQ(waveOutWrite(device, &b.header, sizeof(WAVEHDR)), MMSYSERR_NOERROR);
   }
-  ASSERT_TRUE(Eventually([&] { return log.DoneCount() == 4; }));
+  ASSERT_TRUE(WaitFor([&] { return log.DoneCount() == 4; }));
   for (Buffer& b : buffers) EXPECT_EQ(b.header.dwFlags, WHDR_DONE);
   EXPECT_EQ(waveOutClose(device), MMSYSERR_NOERROR);
 }
@@ -249,7 +250,7 @@ TEST_F(WaveOut, CallbackMayCloseItsDevice) {
   Buffer buffer(10);
   ASSERT_EQ(waveOutPrepareHeader(device, &buffer.header, sizeof(WAVEHDR)), MMSYSERR_NOERROR);
   ASSERT_EQ(waveOutWrite(device, &buffer.header, sizeof(WAVEHDR)), MMSYSERR_NOERROR);
-  ASSERT_TRUE(Eventually([&] {
+  ASSERT_TRUE(WaitFor([&] {
     std::lock_guard<std::mutex> guard(log.lock);
     return !log.messages.empty() && log.messages.back() == WOM_CLOSE;
   }));
@@ -266,7 +267,7 @@ TEST_F(WaveOut, CloseWaitsForTheDoneReportsStillOnTheirWay) {
   Buffer buffer(10);
   ASSERT_EQ(waveOutPrepareHeader(device, &buffer.header, sizeof(WAVEHDR)), MMSYSERR_NOERROR);
   ASSERT_EQ(waveOutWrite(device, &buffer.header, sizeof(WAVEHDR)), MMSYSERR_NOERROR);
-  ASSERT_TRUE(Eventually([&] {
+  ASSERT_TRUE(WaitFor([&] {
     MMRESULT closed = waveOutClose(device);
     return closed == MMSYSERR_NOERROR;
   }));
@@ -291,7 +292,7 @@ TEST(WaveOutAlsa, BuffersPlayThroughTheAlsaDevice) {
     ASSERT_EQ(waveOutPrepareHeader(device, &b.header, sizeof(WAVEHDR)), MMSYSERR_NOERROR);
     ASSERT_EQ(waveOutWrite(device, &b.header, sizeof(WAVEHDR)), MMSYSERR_NOERROR);
   }
-  ASSERT_TRUE(Eventually([&] { return log.DoneCount() == 2; }));
+  ASSERT_TRUE(WaitFor([&] { return log.DoneCount() == 2; }));
   // The volume is applied to a copy: the caller's samples stay as they were.
   EXPECT_EQ(buffers[0].data[0], 0x40);
   ASSERT_EQ(waveOutSetVolume(device, 0xFFFFFFFF), MMSYSERR_NOERROR);
@@ -365,7 +366,7 @@ TEST(Timers, OneShotRunsOnceOnTheTimerThread) {
   TimerLog log;
   const UINT id = timeSetEvent(5, 0, CountRun, reinterpret_cast<DWORD_PTR>(&log), TIME_ONESHOT);
   ASSERT_NE(id, 0u);
-  ASSERT_TRUE(Eventually([&] { return log.runs.load() == 1; }));
+  ASSERT_TRUE(WaitFor([&] { return log.runs.load() == 1; }));
   EXPECT_EQ(log.id.load(), id);
   EXPECT_EQ(log.user.load(), reinterpret_cast<DWORD_PTR>(&log));
   {
@@ -399,7 +400,7 @@ TEST(Timers, KilledBeforeItIsDueItNeverRuns) {
   ASSERT_NE(killed, 0u);
   ASSERT_NE(kept, 0u);
   const MMRESULT killedResult = timeKillEvent(killed);
-  ASSERT_TRUE(Eventually([&] { return log.id.load() == kept; }));
+  ASSERT_TRUE(WaitFor([&] { return log.id.load() == kept; }));
   EXPECT_EQ(log.runs.load(), killedResult == TIMERR_NOERROR ? 1 : 2);
 }
 
@@ -419,7 +420,7 @@ void CALLBACK ChainRun(UINT id, UINT, DWORD_PTR user, DWORD_PTR, DWORD_PTR) {
 TEST(Timers, ProcedureMayKillItselfAndReArm) {
   Chain chain;
   ASSERT_NE(timeSetEvent(2, 0, ChainRun, reinterpret_cast<DWORD_PTR>(&chain), TIME_ONESHOT), 0u);
-  ASSERT_TRUE(Eventually([&] { return chain.runs.load() == 3; }));
+  ASSERT_TRUE(WaitFor([&] { return chain.runs.load() == 3; }));
   EXPECT_EQ(chain.selfKill.load(), TIMERR_NOERROR);
 }
 
@@ -432,7 +433,7 @@ struct Gate {
 void CALLBACK HeldRun(UINT, UINT, DWORD_PTR user, DWORD_PTR, DWORD_PTR) {
   auto* gate = reinterpret_cast<Gate*>(user);
   gate->entered = true;
-  Eventually([&] { return gate->open.load(); });
+  WaitFor([&] { return gate->open.load(); });
   gate->finished = true;
 }
 
@@ -440,7 +441,7 @@ TEST(Timers, KillingARunningTimerWaitsForItsProcedure) {
   Gate gate;
   const UINT id = timeSetEvent(1, 0, HeldRun, reinterpret_cast<DWORD_PTR>(&gate), TIME_ONESHOT);
   ASSERT_NE(id, 0u);
-  ASSERT_TRUE(Eventually([&] { return gate.entered.load(); }));
+  ASSERT_TRUE(WaitFor([&] { return gate.entered.load(); }));
   std::thread opener([&] {
     std::this_thread::sleep_for(std::chrono::milliseconds(20));
     gate.open = true;

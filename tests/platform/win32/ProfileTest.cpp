@@ -10,7 +10,7 @@
 #include <thread>
 #include <vector>
 
-#include "tests/platform/win32/PlatformRoot.h"
+#include "tests/support/PlatformRoot.h"
 #include "tests/support/Files.h"
 
 namespace {

@@ -8,11 +8,11 @@ using win32::RegistryHive;
 
 TEST(RegistryHiveTest, SerializedHiveReadsBackIdentically) {
   RegistryHive hive;
-  hive.Root().Values.push_back({"AtRoot", 1, "x"});
+  hive.Root().values.push_back({"AtRoot", 1, "x"});
   auto& software = hive.Root().AddSubkey("Software");
   auto& odd = software.AddSubkey("odd ] key %41 \"q\"");
-  odd.Values.push_back({"", 1, std::string("\0\x01\x1F\x7F\x80\xFF%\"]\n\r", 11)});
-  odd.Values.push_back({"name\nwith\tcontrols", 4, std::string("\x05\0\0\0", 4)});
+  odd.values.push_back({"", 1, std::string("\0\x01\x1F\x7F\x80\xFF%\"]\n\r", 11)});
+  odd.values.push_back({"name\nwith\tcontrols", 4, std::string("\x05\0\0\0", 4)});
   software.AddSubkey("Empty");
 
   const std::string text = hive.Serialize();
@@ -21,13 +21,13 @@ TEST(RegistryHiveTest, SerializedHiveReadsBackIdentically) {
   EXPECT_FALSE(again.Damaged());
   auto* key = again.Find({"SOFTWARE", "ODD ] KEY %41 \"Q\""});
   ASSERT_NE(key, nullptr);
-  ASSERT_EQ(key->Values.size(), 2u);
-  EXPECT_EQ(key->Values[0].Data, odd.Values[0].Data);
-  EXPECT_EQ(key->Values[1].Name, "name\nwith\tcontrols");
-  EXPECT_EQ(key->Values[1].Type, 4u);
+  ASSERT_EQ(key->values.size(), 2u);
+  EXPECT_EQ(key->values[0].data, odd.values[0].data);
+  EXPECT_EQ(key->values[1].name, "name\nwith\tcontrols");
+  EXPECT_EQ(key->values[1].type, 4u);
   EXPECT_NE(again.Find({"Software", "Empty"}), nullptr);
-  ASSERT_EQ(again.Root().Values.size(), 1u);
-  EXPECT_EQ(again.Root().Values[0].Name, "AtRoot");
+  ASSERT_EQ(again.Root().values.size(), 1u);
+  EXPECT_EQ(again.Root().values[0].name, "AtRoot");
 }
 
 TEST(RegistryHiveTest, DamagedLinesArePassedOver) {
@@ -45,12 +45,12 @@ TEST(RegistryHiveTest, DamagedLinesArePassedOver) {
       "[A\\C]\n");
   auto* b = hive.Find({"A", "B"});
   ASSERT_NE(b, nullptr);
-  ASSERT_EQ(b->Values.size(), 1u);
-  EXPECT_EQ(b->Values[0].Name, "good");
-  EXPECT_EQ(b->Values[0].Data, std::string("yes\0", 4));
+  ASSERT_EQ(b->values.size(), 1u);
+  EXPECT_EQ(b->values[0].name, "good");
+  EXPECT_EQ(b->values[0].data, std::string("yes\0", 4));
   EXPECT_NE(hive.Find({"a", "c"}), nullptr);
-  EXPECT_EQ(hive.Root().Subkeys.size(), 1u);
-  EXPECT_TRUE(hive.Root().Values.empty());
+  EXPECT_EQ(hive.Root().subkeys.size(), 1u);
+  EXPECT_TRUE(hive.Root().values.empty());
   EXPECT_TRUE(hive.Damaged());
 }
 

@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "platform/win32/Machine.h"
-#include "tests/platform/win32/PlatformRoot.h"
+#include "tests/support/PlatformRoot.h"
 #include "tests/support/Files.h"
 
 namespace {

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "tests/platform/win32/TempDir.h"
+#include "tests/support/TempFolder.h"
 
 namespace {
 
@@ -87,16 +87,16 @@ class ShellLinkTest : public testing::Test {
     ASSERT_EQ(Link->SetShowCmd(7), S_OK);
   }
 
-  TempDir Dir;
+  TempFolder Dir;
   IShellLinkA* Link = nullptr;
   IPersistFile* File = nullptr;
 };
 
 TEST_F(ShellLinkTest, SavedFileFollowsTheBinaryFormat) {
-  const std::string target = Dir / "Brassel.exe";
+  const std::string target = Dir.File("Brassel.exe");
   WriteBytes(target, std::string(1234, 'x'));
   FillEverything(target);
-  const std::string path = Dir / "Brassel.lnk";
+  const std::string path = Dir.File("Brassel.lnk");
   ASSERT_EQ(File->Save(Wide(path).c_str(), TRUE), S_OK);
   const std::string b = ReadBytes(path);
   ASSERT_GE(b.size(), 0x4Cu);
@@ -139,7 +139,7 @@ TEST_F(ShellLinkTest, SavedFileFollowsTheBinaryFormat) {
 }
 
 TEST_F(ShellLinkTest, NewLinkWritesOnlyHeaderAndTerminalBlock) {
-  const std::string path = Dir / "empty.lnk";
+  const std::string path = Dir.File("empty.lnk");
   ASSERT_EQ(File->Save(Wide(path).c_str(), TRUE), S_OK);
   const std::string b = ReadBytes(path);
   ASSERT_EQ(b.size(), 0x4Cu + 4);
@@ -148,11 +148,11 @@ TEST_F(ShellLinkTest, NewLinkWritesOnlyHeaderAndTerminalBlock) {
 }
 
 TEST_F(ShellLinkTest, EverySettingReadsBackFromTheFile) {
-  const std::string target = Dir / "Brassel.exe";
+  const std::string target = Dir.File("Brassel.exe");
   WriteBytes(target, "program");
   FillEverything(target);
   ASSERT_EQ(Link->SetDescription("Grüße ¤ 1.2"), S_OK);
-  const std::string path = Dir / "Brassel.lnk";
+  const std::string path = Dir.File("Brassel.lnk");
   ASSERT_EQ(File->Save(Wide(path).c_str(), TRUE), S_OK);
   EXPECT_EQ(File->IsDirty(), S_FALSE);
 
@@ -187,7 +187,7 @@ TEST_F(ShellLinkTest, EverySettingReadsBackFromTheFile) {
 TEST_F(ShellLinkTest, GettersCutLongTextsToTheBuffer) {
   const std::string longText(300, 'a');
   ASSERT_EQ(Link->SetArguments(longText.c_str()), S_OK);
-  const std::string path = Dir / "long.lnk";
+  const std::string path = Dir.File("long.lnk");
   ASSERT_EQ(File->Save(Wide(path).c_str(), TRUE), S_OK);
   Loaded loaded;
   LoadInto(loaded, path);
@@ -200,33 +200,33 @@ TEST_F(ShellLinkTest, GettersCutLongTextsToTheBuffer) {
 }
 
 TEST_F(ShellLinkTest, ResolveTellsAMissingTargetWithoutFailing) {
-  ASSERT_EQ(Link->SetPath((Dir / "gone.exe").c_str()), S_OK);
+  ASSERT_EQ(Link->SetPath(Dir.File("gone.exe").c_str()), S_OK);
   EXPECT_EQ(Link->Resolve(nullptr, SLR_NO_UI | SLR_ANY_MATCH), S_FALSE);
   ASSERT_EQ(Link->SetPath(""), S_OK);
   EXPECT_EQ(Link->Resolve(nullptr, SLR_NO_UI | SLR_ANY_MATCH), S_OK);
 }
 
 TEST_F(ShellLinkTest, LoadRefusesWhatIsNotALink) {
-  WriteBytes(Dir / "text.lnk", "this is no shell link, just some text of some length.........");
-  WriteBytes(Dir / "empty.lnk", "");
+  WriteBytes(Dir.File("text.lnk"), "this is no shell link, just some text of some length.........");
+  WriteBytes(Dir.File("empty.lnk"), "");
   Loaded text, empty, missing;
-  LoadInto(text, Dir / "text.lnk");
-  LoadInto(empty, Dir / "empty.lnk");
-  LoadInto(missing, Dir / "missing.lnk");
+  LoadInto(text, Dir.File("text.lnk"));
+  LoadInto(empty, Dir.File("empty.lnk"));
+  LoadInto(missing, Dir.File("missing.lnk"));
   EXPECT_EQ(text.Result, E_FAIL);
   EXPECT_EQ(empty.Result, E_FAIL);
   EXPECT_EQ(missing.Result, HRESULT_FROM_WIN32(ERROR_FILE_NOT_FOUND));
 }
 
 TEST_F(ShellLinkTest, EveryCutOfALinkIsRefusedAndKeepsTheObject) {
-  FillEverything(Dir / "Brassel.exe");
-  const std::string path = Dir / "whole.lnk";
+  FillEverything(Dir.File("Brassel.exe"));
+  const std::string path = Dir.File("whole.lnk");
   ASSERT_EQ(File->Save(Wide(path).c_str(), TRUE), S_OK);
   const std::string whole = ReadBytes(path);
   // The terminal block may be missing; anything shorter is a damaged link.
   for (size_t length = 0; length + 4 < whole.size(); ++length) {
-    WriteBytes(Dir / "cut.lnk", whole.substr(0, length));
-    EXPECT_EQ(File->Load(Wide(Dir / "cut.lnk").c_str(), STGM_READ), E_FAIL) << length;
+    WriteBytes(Dir.File("cut.lnk"), whole.substr(0, length));
+    EXPECT_EQ(File->Load(Wide(Dir.File("cut.lnk")).c_str(), STGM_READ), E_FAIL) << length;
   }
   char text[MAX_PATH];
   EXPECT_EQ(Link->GetArguments(text, MAX_PATH), S_OK);
@@ -234,7 +234,7 @@ TEST_F(ShellLinkTest, EveryCutOfALinkIsRefusedAndKeepsTheObject) {
 }
 
 TEST_F(ShellLinkTest, SaveIntoAMissingFolderFails) {
-  const std::string path = Dir / "no/such/folder.lnk";
+  const std::string path = Dir.File("no/such/folder.lnk");
   EXPECT_TRUE(FAILED(File->Save(Wide(path).c_str(), TRUE)));
   EXPECT_FALSE(std::ifstream(path).good());
 }
@@ -286,10 +286,10 @@ TEST_F(ShellLinkTest, ReadsIdListsSingleByteStringsAndUnicodePaths) {
   u16(4);
   b += "-x -y";  // counted four: "-x -"
   u32(0);
-  WriteBytes(Dir / "other.lnk", b);
+  WriteBytes(Dir.File("other.lnk"), b);
 
   Loaded loaded;
-  LoadInto(loaded, Dir / "other.lnk");
+  LoadInto(loaded, Dir.File("other.lnk"));
   ASSERT_EQ(loaded.Result, S_OK);
   char text[MAX_PATH];
   loaded.Link->GetPath(text, MAX_PATH, nullptr, 0);

@@ -11,7 +11,7 @@
 #include <fstream>
 #include <string>
 
-#include "tests/platform/win32/PlatformRoot.h"
+#include "tests/support/PlatformRoot.h"
 
 namespace {
 

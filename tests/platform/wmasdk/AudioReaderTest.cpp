@@ -9,6 +9,7 @@
 #include "platform/wmasdk/WmaSdk.h"
 #include "tests/platform/wmasdk/RecordingCallback.h"
 #include "tests/platform/wmasdk/SdkFixtures.h"
+#include "tests/support/Wait.h"
 
 namespace {
 
@@ -146,9 +147,7 @@ TEST(ReaderStart, RightAfterTheEndReportStartsANewDelivery) {
     }
   };
   ASSERT_EQ(reader->Start(), S_OK);
-  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
-  while (!inFirstStatus && std::chrono::steady_clock::now() < deadline) std::this_thread::yield();
-  ASSERT_TRUE(inFirstStatus);
+  ASSERT_TRUE(WaitFor([&] { return inFirstStatus.load(); }, std::chrono::seconds(20)));
   ASSERT_EQ(reader->Seek(0), S_OK);
   starting = true;
   ASSERT_EQ(reader->Start(), S_OK);

@@ -15,8 +15,9 @@
 
 #include "engine/modules/common/ModuleCom.h"
 #include "engine/modules/common/ModuleFailure.h"
-#include "tests/platform/win32/SoundDevices.h"
 #include "tests/support/FailureCode.h"
+#include "tests/support/SoundDevices.h"
+#include "tests/support/Wait.h"
 
 namespace {
 
@@ -195,7 +196,7 @@ class DirectSoundOutputTest : public ::testing::Test {
   // Moves the play cursor and waits until a feed has filled the buffer up to it.
   bool PlayTo(DWORD position, const std::vector<uint8_t>& expected) {
     sound_.buffer.playCursor = position;
-    return Eventually([&] { return sound_.buffer.Bytes() == expected; });
+    return WaitFor([&] { return sound_.buffer.Bytes() == expected; });
   }
 
   ScriptedSound sound_;
@@ -323,7 +324,7 @@ TEST_F(DirectSoundOutputTest, FeedFollowsThePlayCursor) {
     const auto c = Block(201);
     Write(output, c);
     std::copy(c.begin(), c.end(), expected.begin() + 180);
-    ASSERT_TRUE(Eventually([&] { return sound_.buffer.Bytes() == expected; }));
+    ASSERT_TRUE(WaitFor([&] { return sound_.buffer.Bytes() == expected; }));
     expected.assign(320, silence);
     ASSERT_TRUE(PlayTo(260, expected));
     // Nor inside what the device holds already: it goes in behind the write cursor, and round
@@ -333,7 +334,7 @@ TEST_F(DirectSoundOutputTest, FeedFollowsThePlayCursor) {
     Write(output, d);
     std::copy(d.begin(), d.begin() + 20, expected.begin() + 300);
     std::copy(d.begin() + 20, d.end(), expected.begin());
-    ASSERT_TRUE(Eventually([&] { return sound_.buffer.Bytes() == expected; }));
+    ASSERT_TRUE(WaitFor([&] { return sound_.buffer.Bytes() == expected; }));
     // The cursor comes round past the start and the end of d: silence again.
     expected.assign(320, silence);
     ASSERT_TRUE(PlayTo(60, expected));
@@ -358,7 +359,7 @@ TEST_F(DirectSoundOutputTest, WriterWaitsForSpaceAndTheRingNeverFillsUp) {
       ++written;
     }
   });
-  ASSERT_TRUE(Eventually([&] { return written.load() == 7; }));
+  ASSERT_TRUE(WaitFor([&] { return written.load() == 7; }));
   EXPECT_EQ(written.load(), 7);
   std::vector<uint8_t> expected(320);
   const auto put = [&](int block, int at) {
@@ -371,7 +372,7 @@ TEST_F(DirectSoundOutputTest, WriterWaitsForSpaceAndTheRingNeverFillsUp) {
   // others.
   put(4, 0);
   ASSERT_TRUE(PlayTo(80, expected));
-  ASSERT_TRUE(Eventually([&] { return written.load() == 8; }));
+  ASSERT_TRUE(WaitFor([&] { return written.load() == 8; }));
   writer.join();
   for (int i = 5; i < 8; ++i) put(i, i - 4);
   ASSERT_TRUE(PlayTo(0, expected));
@@ -394,7 +395,7 @@ TEST_F(DirectSoundOutputTest, BlockLargerThanTheRingGoesInPieces) {
   ASSERT_TRUE(PlayTo(0, expected));
   std::copy(block.begin() + 80, block.begin() + 120, expected.begin());
   ASSERT_TRUE(PlayTo(40, expected));
-  ASSERT_TRUE(Eventually([&] { return written.load(); }));
+  ASSERT_TRUE(WaitFor([&] { return written.load(); }));
   writer.join();
   std::copy(block.begin() + 120, block.end(), expected.begin() + 40);
   ASSERT_TRUE(PlayTo(0, expected));
@@ -428,11 +429,11 @@ TEST_F(DirectSoundOutputTest, DrainWaitsUntilTheLastSampleHasPlayed) {
   std::fill(expected.begin(), expected.begin() + 120, 0x80);
   ASSERT_TRUE(PlayTo(120, expected));
   const int reads = sound_.buffer.positionReads.load();
-  ASSERT_TRUE(Eventually([&] { return sound_.buffer.positionReads.load() >= reads + 3; }));
+  ASSERT_TRUE(WaitFor([&] { return sound_.buffer.positionReads.load() >= reads + 3; }));
   EXPECT_FALSE(drained.load());
   EXPECT_EQ(sound_.buffer.stops.load(), 0);
   sound_.buffer.playCursor = 160;
-  ASSERT_TRUE(Eventually([&] { return drained.load(); }));
+  ASSERT_TRUE(WaitFor([&] { return drained.load(); }));
   drainer.join();
   EXPECT_EQ(sound_.buffer.stops.load(), 1);
   // Stopped already: closing does not stop it again.
@@ -486,12 +487,12 @@ TEST_F(DirectSoundOutputTest, EveryByteWrittenIsHeardOnceAndTheDrainWaitsForTheL
     const auto fed = [&] {
       const int reads = sound_.buffer.positionReads.load();
       // The second read after this one comes after a whole feed that saw the cursor.
-      return Eventually(
+      return WaitFor(
           [&] { return drained.load() || sound_.buffer.positionReads.load() >= reads + 2; });
     };
     std::vector<uint8_t> heard;
     for (int step = 0; step < 100 && !drained.load(); ++step) {
-      ASSERT_TRUE(Eventually([&] {
+      ASSERT_TRUE(WaitFor([&] {
         return written.load() == stream.size() || written.load() >= heard.size() + c.piece;
       }));
       ASSERT_TRUE(fed());
@@ -535,7 +536,7 @@ TEST_F(DirectSoundOutputTest, CloseWhilePlayingLeavesNoFeedBehind) {
   DirectSoundOutput output(errors_, OutputFlavour::Mpeg, seeking_);
   ASSERT_EQ(Fails([&] { output.Open(settings_, true); }), 0);
   Write(output, Block(1));
-  ASSERT_TRUE(Eventually([&] { return sound_.buffer.positionReads.load() >= 3; }));
+  ASSERT_TRUE(WaitFor([&] { return sound_.buffer.positionReads.load() >= 3; }));
   output.Close();
   const int reads = sound_.buffer.positionReads.load();
   EXPECT_EQ(sound_.buffer.stops.load(), 1);

@@ -10,6 +10,7 @@
 #include <thread>
 
 #include "tests/support/LoadedModule.h"
+#include "tests/support/Wait.h"
 
 int main(int argc, char** argv) {
   if (argc != 4 && argc != 5) return 2;
@@ -28,13 +29,14 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "the run did not start: code %d\n", h != 0 ? qv.QVLastError(h) : -1);
     return 1;
   }
-  const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(120);
   int32_t mode = pmPlaying;
-  while (mode == pmPlaying || mode == pmPaused) {
-    if (std::chrono::steady_clock::now() > until) return 1;
-    std::this_thread::sleep_for(std::chrono::milliseconds(5));
-    mode = qv.QVGetPlayerMode(h);
-  }
+  const bool ended = WaitFor(
+      [&] {
+        mode = qv.QVGetPlayerMode(h);
+        return mode != pmPlaying && mode != pmPaused;
+      },
+      std::chrono::seconds(120), std::chrono::milliseconds(5));
+  if (!ended) return 1;
   std::printf("%d %d\n", mode, qv.QVLastError(h));
   qv.QVDeInitModule(h);
   if (argc == 5) {

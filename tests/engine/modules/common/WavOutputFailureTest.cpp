@@ -22,6 +22,7 @@
 #include "engine/PluginInterface.h"
 #include "tests/support/Files.h"
 #include "tests/support/TempFolder.h"
+#include "tests/support/Wait.h"
 
 namespace {
 
@@ -191,16 +192,15 @@ TEST(WavOutputFailure, AKilledConversionLeavesAValidFileOfTheBlocksWritten) {
     const Child child = StartProbe(c, wav);
     ASSERT_GT(child.pid, 0);
     // Killed as soon as the header tells of a quarter of the samples.
-    const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(60);
     uint32_t described = 0;
-    while (described < reference.size() / 4 && std::chrono::steady_clock::now() < until) {
+    WaitFor([&] {
       const int file = ::open(wav.c_str(), O_RDONLY | O_CLOEXEC);
       uint8_t header[46];
       if (file >= 0 && ::pread(file, header, sizeof header, 0) == sizeof header)
         described = LittleEndian32(&header[42]);
       if (file >= 0) ::close(file);
-      std::this_thread::yield();
-    }
+      return described >= reference.size() / 4;
+    });
     ::kill(child.pid, SIGKILL);
     const Finished run = WaitForProbe(child);
     EXPECT_EQ(run.status, -1) << "the conversion ended before it was killed";

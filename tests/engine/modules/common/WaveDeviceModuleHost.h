@@ -3,7 +3,7 @@
 #pragma once
 
 #include "tests/engine/modules/mpeg/ModuleHost.h"
-#include "tests/platform/win32/SoundDevices.h"
+#include "tests/support/SoundDevices.h"
 
 class DevicePlayer : public PlayerTest<ModuleLibrary> {
  protected:

@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "engine/modules/common/ModuleFailure.h"
-#include "tests/platform/win32/SoundDevices.h"
+#include "tests/support/SoundDevices.h"
 #include "tests/support/FailureCode.h"
 
 namespace {

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "tests/engine/modules/wma/WmaHost.h"
-#include "tests/platform/win32/SoundDevices.h"
+#include "tests/support/SoundDevices.h"
 
 namespace {
 

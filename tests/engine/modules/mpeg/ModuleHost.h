@@ -71,16 +71,15 @@ inline StreamLayout WalkFrames(const std::vector<uint8_t>& s, size_t from = 0) {
 // Polls the player mode until it leaves the running modes; fails the test after the deadline.
 inline int32_t WaitWhileRunning(const ModuleExports& qv, QVHandle h,
                                 std::chrono::seconds deadline = std::chrono::seconds(120)) {
-  const auto until = std::chrono::steady_clock::now() + deadline;
-  for (;;) {
-    const int32_t mode = qv.QVGetPlayerMode(h);
-    if (mode != pmPlaying && mode != pmPaused) return mode;
-    if (std::chrono::steady_clock::now() > until) {
-      ADD_FAILURE() << "the run did not end in time";
-      return mode;
-    }
-    std::this_thread::yield();
-  }
+  int32_t mode = pmPlaying;
+  const bool ended = WaitFor(
+      [&] {
+        mode = qv.QVGetPlayerMode(h);
+        return mode != pmPlaying && mode != pmPaused;
+      },
+      deadline);
+  if (!ended) ADD_FAILURE() << "the run did not end in time";
+  return mode;
 }
 
 // An input served from memory through the input callbacks.

@@ -20,9 +20,9 @@ TEST(CodePage, AnsiToWideConvertsTheWholeTextOrFailsWhenItDoesNotFit) {
       {"\xF0\x9D\x84\x9E", u"\U0001D11E"},  // a surrogate pair
       {"a\xFF"
        "b",
-       u"a\uFFFDb"},            // an invalid byte
-      {"\xE2\x82", u"\uFFFD"},  // cut short by the end
-      {"\xC0\xAF", u"\uFFFD"},  // an overlong form
+       u"a\uFFFDb"},                  // an invalid byte
+      {"\xE2\x82", u"\uFFFD"},        // cut short by the end
+      {"\xC0\xAF", u"\uFFFD\uFFFD"},  // an overlong form
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.text);
@@ -41,10 +41,11 @@ TEST(CodePage, WideToAnsiNeedsRoomForTheTextAndItsZero) {
     std::string text;
   } cases[] = {
       {u"", ""},
+      {u"x", "x"},  // no room for a byte beside the zero
       {u"Title", "Title"},
       {u"Tön €", "Tön €"},
       {u"\U0001D11E", "\xF0\x9D\x84\x9E"},
-      {std::u16string(1, u'\xD800') + u"x", "?x"},  // an unpaired surrogate
+      {std::u16string(1, u'\xD800') + u"x", "\xEF\xBF\xBDx"},  // an unpaired surrogate
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.text);

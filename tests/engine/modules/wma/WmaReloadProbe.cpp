@@ -9,6 +9,7 @@
 #include <thread>
 
 #include "tests/support/LoadedModule.h"
+#include "tests/support/Wait.h"
 
 namespace {
 
@@ -18,11 +19,8 @@ bool PlayStopClose(const QVExports& qv, const char* input) {
   bool played = qv.QVSetInputName(h, input) && qv.QVSetOutputMode(h, omMMSystem) && qv.QVOpen(h) &&
                 qv.QVInitStream(h) && qv.QVPlay(h);
   // Stopped with blocks on the device.
-  const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(30);
-  while (played && qv.QVGetPos(h) < 200) {
-    if (std::chrono::steady_clock::now() > until) played = false;
-    std::this_thread::sleep_for(std::chrono::milliseconds(5));
-  }
+  played = played && WaitFor([&] { return qv.QVGetPos(h) >= 200; }, std::chrono::seconds(30),
+                             std::chrono::milliseconds(5));
   if (!qv.QVStop(h) && played) played = false;
   qv.QVClose(h);
   qv.QVDeInitModule(h);

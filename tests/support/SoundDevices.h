@@ -1,19 +1,17 @@
 // Test helpers for the sound device: choosing the device for the duration of a test, a PCM
-// format, and waiting with a deadline for something another thread does.
+// format, and recording what a device was given.
 #pragma once
 
 #include <gtest/gtest.h>
 #include <unistd.h>
 
 #include <algorithm>
-#include <chrono>
 #include <cstdint>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "platform/win32/WaveFormat.h"
@@ -132,14 +130,4 @@ inline ::testing::AssertionResult HeardWholeThenSilence(const std::vector<uint8_
   if (std::count(after, wav.end(), 0) != wav.end() - after)
     return ::testing::AssertionFailure() << "more than silence after the end";
   return ::testing::AssertionSuccess();
-}
-
-template <class Condition>
-bool Eventually(Condition condition, std::chrono::seconds deadline = std::chrono::seconds(30)) {
-  const auto until = std::chrono::steady_clock::now() + deadline;
-  while (!condition()) {
-    if (std::chrono::steady_clock::now() > until) return false;
-    std::this_thread::sleep_for(std::chrono::milliseconds(1));
-  }
-  return true;
 }
