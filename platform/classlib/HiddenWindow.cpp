@@ -19,7 +19,7 @@ LRESULT CALLBACK MethodWindowProc(HWND window, UINT message, WPARAM wParam, LPAR
 }  // namespace
 
 HWND AllocateHWnd(TWndMethod Method) {
-  HWND window = CreateWindowExA(WS_EX_TOOLWINDOW, "TPUtilWindow", "", WS_POPUP, 0, 0, 0, 0, nullptr,
+  HWND window = CreateWindowExA(WS_EX_TOOLWINDOW, "HiddenWindow", "", WS_POPUP, 0, 0, 0, 0, nullptr,
                                 nullptr, nullptr, nullptr);
   if (!window) return nullptr;
   auto* method = new TWndMethod(std::move(Method));
