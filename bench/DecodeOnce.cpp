@@ -11,6 +11,8 @@
 #include "engine/modules/common/ModuleFailure.h"
 #include "engine/modules/mpeg/DecoderSession.h"
 
+using namespace mpeg;
+
 namespace {
 
 void CountBytes(void* context, uint8_t*, int32_t bytes) {

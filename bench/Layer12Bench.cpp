@@ -22,6 +22,8 @@
 #include "tests/support/Files.h"
 #include "tests/support/MemoryStream.h"
 
+using namespace mpeg;
+
 namespace {
 
 void CountBytes(void* context, uint8_t*, int32_t bytes) {

@@ -31,6 +31,8 @@
 #include "tests/support/Files.h"
 #include "tests/support/LoadedModule.h"
 
+using namespace mpeg;
+
 namespace {
 
 void Put32(std::vector<uint8_t>& b, uint32_t v) {

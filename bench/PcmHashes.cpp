@@ -17,6 +17,8 @@
 
 #include "tests/engine/modules/mpeg/DecodeHarness.h"
 
+using namespace mpeg;
+
 namespace {
 
 uint64_t Hash(const std::vector<int16_t>& samples) {

@@ -28,6 +28,8 @@
 #include "engine/modules/mpeg/PcmBlock.h"
 #include "tests/support/MemoryStream.h"
 
+using namespace mpeg;
+
 // A smaller quarantine than the default 256 MB still holds many executions' frees, and keeps
 // the resident size down.
 extern "C" const char* __asan_default_options() { return "quarantine_size_mb=32"; }

@@ -60,8 +60,8 @@ struct MemoryStream {
   }
 
   // The decoder core's input in callback mode over this stream.
-  InputSource Source() {
-    InputSource source;
+  mpeg::InputSource Source() {
+    mpeg::InputSource source;
     source.Mode = imCallback;
     source.Open = &Open;
     source.Close = &Close;

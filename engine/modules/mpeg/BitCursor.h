@@ -9,6 +9,8 @@
 #include <cstdint>
 #include <cstring>
 
+namespace mpeg {
+
 struct BitCursor {
   const uint8_t* Pos = nullptr;   // the byte that holds the next bit
   const uint8_t* End = nullptr;   // one past the last byte that may be read
@@ -129,3 +131,5 @@ struct BitCursor {
     return window;
   }
 };
+
+}  // namespace mpeg

@@ -2,6 +2,8 @@
 
 #include "engine/modules/mpeg/KernelChoice.h"
 
+namespace mpeg {
+
 namespace {
 
 // The unnormalised DCT-II X[k] = sum of x[m] cos(pi k (2m + 1) / 2N), split recursively
@@ -120,3 +122,5 @@ void Dct32PairBaseline(double* outA0, double* outB0, double* outA1, double* outB
 void ChooseDct32Kernels(DecoderKernels& kernels, bool avx2) {
   kernels.Dct32Pair = avx2 ? Dct32PairAvx2 : Dct32PairBaseline;
 }
+
+}  // namespace mpeg

@@ -2,6 +2,8 @@
 
 #include "engine/modules/common/ModuleFailure.h"
 
+namespace mpeg {
+
 FrameStatus DecoderSession::Open(const InputSource& source, const DecoderSettings& settings,
                                  PcmBlockSink sink, void* context) {
   QVByteBool canSetPosition = 1;
@@ -55,3 +57,5 @@ bool DecoderSession::SeekToFrame(uint32_t n) {
   stream_.SetFrameCounter(n + 1);
   return true;
 }
+
+}  // namespace mpeg

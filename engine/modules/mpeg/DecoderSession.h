@@ -12,6 +12,8 @@
 #include "engine/modules/mpeg/MpegStream.h"
 #include "engine/modules/mpeg/PcmBlock.h"
 
+namespace mpeg {
+
 // The settings for a stream, chosen once its first frame is known.
 using SettingsForStream = std::function<DecoderSettings(const FrameHeader& first)>;
 
@@ -61,3 +63,5 @@ class DecoderSession {
   MpegDecoder& decoder_;
   PcmBlock& pcm_;
 };
+
+}  // namespace mpeg

@@ -6,6 +6,8 @@
 #include <atomic>
 #include <cstdint>
 
+namespace mpeg {
+
 struct EqualizerGains {
   static constexpr int32_t Channels = 2;
   static constexpr int32_t Bands = 32;
@@ -18,3 +20,5 @@ struct EqualizerGains {
   double Gains[Channels][Bands];
   std::atomic<int32_t> On{0};  // QVUseEQ
 };
+
+}  // namespace mpeg

@@ -3,6 +3,8 @@
 
 #include <cstdint>
 
+namespace mpeg {
+
 struct FrameHeader {
   int32_t Lsf = 0;           // 1 for MPEG-2 and MPEG 2.5 (lower sampling frequencies)
   int32_t Mpeg25 = 0;        // 1 for MPEG 2.5
@@ -28,3 +30,5 @@ struct FrameHeader {
   int32_t SampleRate() const;  // of the rate index
   int32_t BitRate() const;     // kbit/s
 };
+
+}  // namespace mpeg

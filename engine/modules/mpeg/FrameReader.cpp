@@ -6,6 +6,8 @@
 #include "engine/modules/mpeg/FrameTables.h"
 #include "engine/modules/mpeg/Layer2Tables.h"
 
+namespace mpeg {
+
 namespace {
 
 constexpr uint32_t SyncMask = 0xFFE00000u;
@@ -389,3 +391,5 @@ bool FrameReader::PositionAtFrame(uint32_t n) {
   pendingLost_ = 0;
   return true;
 }
+
+}  // namespace mpeg

@@ -8,6 +8,8 @@
 #include "engine/modules/mpeg/FrameHeader.h"
 #include "engine/modules/mpeg/StreamInput.h"
 
+namespace mpeg {
+
 // Results of FrameReader::ReadFrame.
 enum FrameStatus : int32_t {
   FrameRead = 1,
@@ -101,3 +103,5 @@ class FrameReader {
   uint32_t encoderFrames_ = 0;  // of the encoder's header frame, itself included; 0 none
   alignas(16) uint8_t body_[MaxBodyLength] = {};
 };
+
+}  // namespace mpeg

@@ -1,5 +1,7 @@
 #include "engine/modules/mpeg/FrameStep.h"
 
+namespace mpeg {
+
 StepResult FrameStep(MpegStream& stream, MpegDecoder& decoder, PcmBlock& pcm,
                      const FrameRange& range) {
   auto lock = stream.Lock();
@@ -34,3 +36,5 @@ StepResult FrameStepWithLockHeld(MpegStream& stream, MpegDecoder& decoder, PcmBl
   }
   return result;
 }
+
+}  // namespace mpeg

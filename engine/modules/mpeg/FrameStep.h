@@ -11,6 +11,8 @@
 #include "engine/modules/mpeg/MpegStream.h"
 #include "engine/modules/mpeg/PcmBlock.h"
 
+namespace mpeg {
+
 // The frames of a run that are decoded, by number (the input's first frame is frame 0): from
 // StartFrame to EndFrame. The frames before StartFrame are read and skipped; the run ends after
 // EndFrame.
@@ -44,3 +46,5 @@ StepResult FrameStep(MpegStream& stream, MpegDecoder& decoder, PcmBlock& pcm,
 // The same step for a caller that holds the stream's lock already.
 StepResult FrameStepWithLockHeld(MpegStream& stream, MpegDecoder& decoder, PcmBlock& pcm,
                                  const FrameRange& range);
+
+}  // namespace mpeg

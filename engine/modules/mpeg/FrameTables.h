@@ -3,6 +3,8 @@
 
 #include <cstdint>
 
+namespace mpeg {
+
 // Sampling rate in Hz by rate index: MPEG-1 (0-2), MPEG-2 (3-5), MPEG 2.5 (6-8).
 inline constexpr int32_t SampleRates[9] = {44100, 48000, 32000, 22050, 24000,
                                            16000, 11025, 12000, 8000};
@@ -20,3 +22,5 @@ inline constexpr int32_t BitRates[2][3][16] = {
         {0, 8, 16, 24, 32, 40, 48, 56, 64, 80, 96, 112, 128, 144, 160, 0},
     },
 };
+
+}  // namespace mpeg

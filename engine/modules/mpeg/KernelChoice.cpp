@@ -1,5 +1,7 @@
 #include "engine/modules/mpeg/KernelChoice.h"
 
+namespace mpeg {
+
 namespace {
 
 bool ProcessorHasAvx2AndFma() {
@@ -18,3 +20,5 @@ DecoderKernels ChooseKernels(bool baseline) {
   ChooseRequantiseKernels(kernels, avx2 && __builtin_cpu_supports("bmi2"));
   return kernels;
 }
+
+}  // namespace mpeg

@@ -6,6 +6,8 @@
 
 #include <cstdint>
 
+namespace mpeg {
+
 struct BitCursor;
 struct GranuleInfo;
 struct Layer3State;
@@ -44,3 +46,5 @@ void ChooseDct32Kernels(DecoderKernels& kernels, bool avx2);
 void ChooseSynthesisKernels(DecoderKernels& kernels, bool avx2);
 void ChooseHybridKernels(DecoderKernels& kernels, bool avx2);
 void ChooseRequantiseKernels(DecoderKernels& kernels, bool avx2);
+
+}  // namespace mpeg

@@ -1,5 +1,7 @@
 #include "engine/modules/mpeg/Layer1Decoder.h"
 
+namespace mpeg {
+
 int DecodeLayer1(BitCursor& bits, const FrameHeader& header, const Layer2Tables& tables,
                  int32_t downsampleLevel, SubbandSlots& slots) {
   const auto& multipliers = tables.ScaleMultipliers;
@@ -42,3 +44,5 @@ int DecodeLayer1(BitCursor& bits, const FrameHeader& header, const Layer2Tables&
   }
   return 12;
 }
+
+}  // namespace mpeg

@@ -2,6 +2,8 @@
 
 #include <cstring>
 
+namespace mpeg {
+
 namespace {
 
 // The codes of one allocated subband and channel (or of both channels of a shared subband)
@@ -137,3 +139,5 @@ int DecodeLayer2(BitCursor& bits, const FrameHeader& header, const Layer2Tables&
   bits.SkipBits(12 * granuleBits);
   return 36;
 }
+
+}  // namespace mpeg

@@ -2,6 +2,8 @@
 
 #include <cmath>
 
+namespace mpeg {
+
 namespace {
 
 // The entry of a quantiser with `levels` levels: grouped codes for 3, 5 and 9 levels (three
@@ -115,3 +117,5 @@ void BuildLayer2Tables(Layer2Tables& tables) {
   BuildGroupTable<5>(tables.Group5, LevelClasses5);
   BuildGroupTable<9>(tables.Group9, LevelClasses9);
 }
+
+}  // namespace mpeg

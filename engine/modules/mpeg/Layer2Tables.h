@@ -4,6 +4,8 @@
 
 #include <cstdint>
 
+namespace mpeg {
+
 // One allocation table entry: a grouped code (d > 0: d levels in one codeword of `bits`)
 // or single codes of `bits` bits (d = -(2^(bits-1) - 1)).
 struct AllocationEntry {
@@ -39,3 +41,5 @@ struct Layer2Tables {
 };
 
 void BuildLayer2Tables(Layer2Tables& tables);
+
+}  // namespace mpeg

@@ -5,6 +5,8 @@
 
 #include <cstdint>
 
+namespace mpeg {
+
 struct Layer3BandTable {
   int16_t longBoundary[23];
   int16_t shortBoundary[14];
@@ -43,3 +45,5 @@ inline constexpr Layer3BandTable BandTables[9] = {
 // Long bands at the start of a mixed block: MPEG-1 codes the two lowest subbands as bands 0 to 7;
 // the lower sampling frequencies code six long bands there.
 constexpr int MixedLongBands(int rateIndex) { return rateIndex < 3 ? 8 : 6; }
+
+}  // namespace mpeg

@@ -8,6 +8,8 @@
 #include "engine/modules/mpeg/Layer3SideInfo.h"
 #include "engine/modules/mpeg/Layer3Stereo.h"
 
+namespace mpeg {
+
 namespace {
 
 // Appends the frame's main data behind the reservoir; returns its length.
@@ -155,3 +157,5 @@ int SilentLayer3Frame(Layer3State& state, const FrameHeader& header, SubbandSlot
   for (int gr = 0; gr < granules; ++gr) SilentGranule(state, channels, slots, gr);
   return 18 * granules;
 }
+
+}  // namespace mpeg

@@ -8,6 +8,8 @@
 #include "engine/modules/mpeg/Layer3State.h"
 #include "engine/modules/mpeg/SubbandSlots.h"
 
+namespace mpeg {
+
 // Builds every Layer III table for the down-sampling level, clears the OverlapStore and empties
 // the reservoir; the stages run the kernels of `kernels`, which outlives the state's use.
 // Called at each stream set-up.
@@ -30,3 +32,5 @@ void SkipLayer3Frame(Layer3State& state, const FrameHeader& header, const uint8_
 // A silent frame in place of one that was lost: the overlap fades out as it would after
 // silence. Returns the slots filled per channel.
 int SilentLayer3Frame(Layer3State& state, const FrameHeader& header, SubbandSlots& slots);
+
+}  // namespace mpeg

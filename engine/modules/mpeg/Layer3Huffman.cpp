@@ -2,6 +2,8 @@
 
 #include <array>
 
+namespace mpeg {
+
 namespace {
 
 constexpr int16_t Tree1[7] = {
@@ -381,3 +383,5 @@ const HuffmanTable& Layer3HuffmanTable(int number) { return HuffmanTables[number
 const uint16_t* QuadrupleLookup(int select) {
   return select ? QuadruplesB.data() : QuadruplesA.data();
 }
+
+}  // namespace mpeg

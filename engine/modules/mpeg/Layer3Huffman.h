@@ -9,6 +9,8 @@
 
 #include <cstdint>
 
+namespace mpeg {
+
 struct HuffmanTable {
   const uint32_t* lookup;  // null: every pair is (0, 0) and no bit is read
   int32_t firstBits;       // width of the first lookup step
@@ -54,3 +56,5 @@ inline uint32_t DecodeHuffman(const HuffmanTable& table, uint32_t window, int& l
   length = prefix + static_cast<int>((entry >> 8) & 0xFF);
   return entry & 0xFF;
 }
+
+}  // namespace mpeg

@@ -4,6 +4,8 @@
 
 #include "engine/modules/mpeg/KernelChoice.h"
 
+namespace mpeg {
+
 namespace {
 
 constexpr double AliasFactors[8] = {-0.6, -0.535, -0.33, -0.185, -0.095, -0.041, -0.0142, -0.0037};
@@ -302,3 +304,5 @@ void ChooseHybridKernels(DecoderKernels& kernels, bool avx2) {
   kernels.Antialias = avx2 ? AntialiasAvx2 : AntialiasBaseline;
   kernels.HybridSynthesis = avx2 ? HybridSynthesisAvx2 : HybridSynthesisBaseline;
 }
+
+}  // namespace mpeg

@@ -5,6 +5,8 @@
 
 #include "engine/modules/mpeg/Layer3State.h"
 
+namespace mpeg {
+
 // AliasCoefficients and ImdctWindows.
 void BuildHybridTables(Layer3Tables& tables);
 
@@ -15,3 +17,5 @@ void Antialias(const Layer3State& state, double* spectrum, const GranuleInfo& in
 // the 18 time slots at `slots`, overlapping with and refreshing state.overlap[channel].
 void HybridSynthesis(Layer3State& state, double* spectrum, int channel, const GranuleInfo& info,
                      double (*slots)[32]);
+
+}  // namespace mpeg

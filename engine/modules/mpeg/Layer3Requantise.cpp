@@ -9,6 +9,8 @@
 #include "engine/modules/mpeg/Layer3BandTables.h"
 #include "engine/modules/mpeg/Layer3Huffman.h"
 
+namespace mpeg {
+
 namespace {
 
 constexpr int32_t PreemphasisTable[2][22] = {
@@ -518,3 +520,5 @@ void ChooseRequantiseKernels(DecoderKernels& kernels, bool avx2) {
   kernels.Requantise = avx2 ? RequantiseAvx2 : RequantiseBaseline;
   kernels.RequantiseMiddleSide = avx2 ? RequantiseMiddleSideAvx2 : RequantiseMiddleSideBaseline;
 }
+
+}  // namespace mpeg

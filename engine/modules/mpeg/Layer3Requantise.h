@@ -4,6 +4,8 @@
 #include "engine/modules/mpeg/BitCursor.h"
 #include "engine/modules/mpeg/Layer3State.h"
 
+namespace mpeg {
+
 // Builds GainTable, PowerTable, BandMaps and SubbandLimits for the down-sampling level.
 void BuildRequantiseTables(Layer3Tables& tables, int downsampleLevel);
 
@@ -20,3 +22,5 @@ int Requantise(const Layer3State& state, BitCursor& reader, double* spectrum,
 // right := left.
 int RequantiseMiddleSide(const Layer3State& state, BitCursor& reader, double* left, double* right,
                          const int32_t* scalefac, GranuleInfo& info, int rateIndex, int scaleBits);
+
+}  // namespace mpeg

@@ -1,5 +1,7 @@
 #include "engine/modules/mpeg/Layer3ScaleFactors.h"
 
+namespace mpeg {
+
 namespace {
 
 constexpr int Slen1[16] = {0, 0, 0, 0, 3, 1, 1, 1, 2, 2, 2, 3, 3, 3, 4, 4};
@@ -106,3 +108,5 @@ int ReadScaleFactorsLsf(const Layer3Tables& tables, BitCursor& reader, int32_t* 
   while (at < ScaleFactorListSize) list[at++] = 0;
   return bits;
 }
+
+}  // namespace mpeg

@@ -6,6 +6,8 @@
 #include "engine/modules/mpeg/BitCursor.h"
 #include "engine/modules/mpeg/Layer3State.h"
 
+namespace mpeg {
+
 inline constexpr int ScaleFactorListSize = 39;
 
 // LsfScaleLayout and LsfIntensityLayout.
@@ -20,3 +22,5 @@ int ReadScaleFactors(BitCursor& reader, int32_t* list, const GranuleInfo& info);
 // Sets info.Preflag and returns the number of bits read.
 int ReadScaleFactorsLsf(const Layer3Tables& tables, BitCursor& reader, int32_t* list,
                         GranuleInfo& info, bool intensity, int32_t* illegalPositions = nullptr);
+
+}  // namespace mpeg

@@ -2,6 +2,8 @@
 
 #include "engine/modules/mpeg/Layer3BandTables.h"
 
+namespace mpeg {
+
 namespace {
 
 // False when the granule's side information is impossible (window switching with block_type 0).
@@ -77,3 +79,5 @@ int ReadSideInfoLsf(BitCursor& reader, Layer3SideInfo& side, int channels, bool 
   }
   return damaged;
 }
+
+}  // namespace mpeg

@@ -9,6 +9,8 @@
 #include "engine/modules/mpeg/BitCursor.h"
 #include "engine/modules/mpeg/KernelChoice.h"
 
+namespace mpeg {
+
 // Side information of one granule and channel, completed by the requantisation (maxband,
 // maxbandl, maxb) and obeyed by the stereo and hybrid stages.
 struct GranuleInfo {
@@ -120,3 +122,5 @@ struct Layer3State {
   // The decoder's kernel table, chosen at set-up.
   const DecoderKernels* kernels;
 };
+
+}  // namespace mpeg

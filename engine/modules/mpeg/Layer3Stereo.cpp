@@ -4,6 +4,8 @@
 
 #include "engine/modules/mpeg/Layer3BandTables.h"
 
+namespace mpeg {
+
 namespace {
 
 constexpr int IllegalPosition = 7;
@@ -107,3 +109,5 @@ void IntensityStereo(const Layer3Tables& tables, double* left, double* right,
       spreadTop(info.Maxbandl <= 20, 20, bands.longBoundary[21], 576 - bands.longBoundary[21], 1);
   }
 }
+
+}  // namespace mpeg

@@ -4,6 +4,8 @@
 
 #include "engine/modules/mpeg/Layer3State.h"
 
+namespace mpeg {
+
 // IntensityRatios for positions 0 to 31: MPEG-1 by the tangent rule, lsf by the two intensity
 // scales; each also multiplied by sqrt(2) for frames with middle/side stereo.
 void BuildIntensityRatios(Layer3Tables& tables);
@@ -14,3 +16,5 @@ void BuildIntensityRatios(Layer3Tables& tables);
 void IntensityStereo(const Layer3Tables& tables, double* left, double* right,
                      const int32_t* scalefac, const GranuleInfo& info, int rateIndex,
                      bool middleSide, bool lsf, const int32_t* illegalPositions = nullptr);
+
+}  // namespace mpeg

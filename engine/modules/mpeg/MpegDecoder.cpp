@@ -8,6 +8,8 @@
 #include "engine/modules/mpeg/Layer3Frame.h"
 #include "engine/modules/mpeg/Layer3State.h"
 
+namespace mpeg {
+
 MpegDecoder::MpegDecoder()
     : kernels_{},
       layer3_(std::make_unique<Layer3State>()),
@@ -101,3 +103,5 @@ void MpegDecoder::SynthesizeSlots(int count, bool stereo, PcmBlock& pcm) {
     }
   }
 }
+
+}  // namespace mpeg

@@ -14,6 +14,8 @@
 #include "engine/modules/mpeg/PolyphaseSynthesis.h"
 #include "engine/modules/mpeg/SubbandSlots.h"
 
+namespace mpeg {
+
 struct Layer3State;
 
 struct DecoderSettings {
@@ -66,3 +68,5 @@ class MpegDecoder {
   int32_t downsampleLevel_ = 0;
   bool decoderReady_ = false;
 };
+
+}  // namespace mpeg

@@ -13,6 +13,8 @@
 #include "engine/modules/mpeg/FrameReader.h"
 #include "engine/modules/mpeg/StreamInput.h"
 
+namespace mpeg {
+
 class MpegStream {
  public:
   MpegStream() = default;
@@ -63,3 +65,5 @@ class MpegStream {
   // Read by the host's position queries while the decode thread counts.
   std::atomic<uint32_t> frameCounter_{0};
 };
+
+}  // namespace mpeg

@@ -2,6 +2,8 @@
 
 #include <new>
 
+namespace mpeg {
+
 uint32_t PcmBlock::UsableSize(int32_t requested) {
   if (requested < 128) return 128;
   return static_cast<uint32_t>(requested) & ~127u;
@@ -26,3 +28,5 @@ void PcmBlock::Hand() {
   if (sink_ != nullptr) sink_(context_, data_.get(), static_cast<int32_t>(PcmFill));
   PcmFill = 0;
 }
+
+}  // namespace mpeg

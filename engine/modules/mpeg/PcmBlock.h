@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <memory>
 
+namespace mpeg {
+
 // Receives every full block (and the rest at a flush). The output writer stands behind it.
 using PcmBlockSink = void (*)(void* context, uint8_t* block, int32_t bytes);
 
@@ -46,3 +48,5 @@ class PcmBlock {
   PcmBlockSink sink_ = nullptr;
   void* context_ = nullptr;
 };
+
+}  // namespace mpeg

@@ -10,6 +10,8 @@
 #include "engine/modules/mpeg/Dct32.h"
 #include "engine/modules/mpeg/KernelChoice.h"
 
+namespace mpeg {
+
 namespace {
 
 // ISO/IEC 11172-3 Table 3-B.3, D[0] to D[256] times 65536, the blocks 64-127 and 192-255
@@ -358,3 +360,5 @@ void PolyphaseSynthesis::SynthesizeMonoHalf(double* samples, uint8_t* block, uin
   kernels_.StoreFrames(even, even, 16, block + *fill);
   *fill += 64;
 }
+
+}  // namespace mpeg

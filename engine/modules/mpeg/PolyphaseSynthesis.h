@@ -7,6 +7,8 @@
 #include "engine/modules/mpeg/EqualizerGains.h"
 #include "engine/modules/mpeg/KernelChoice.h"
 
+namespace mpeg {
+
 class PolyphaseSynthesis {
  public:
   // A plane holds 16 columns (time slots) of 17 rows, each column's rows side by side (the
@@ -76,3 +78,5 @@ class PolyphaseSynthesis {
   HistorySet full_ = {};
   HistorySet half_ = {};
 };
+
+}  // namespace mpeg

@@ -11,6 +11,8 @@
 #include "engine/modules/common/InputFile.h"
 #include "engine/modules/common/ModuleFailure.h"
 
+namespace mpeg {
+
 StreamInput::~StreamInput() { Close(); }
 
 void StreamInput::Open(const InputSource& source, QVByteBool* canSetPosition) {
@@ -203,3 +205,5 @@ const char* StreamInput::TagBlock() {
   for (int offset : {32, 62, 92, 126, 97}) block[offset] = 0;
   return block;
 }
+
+}  // namespace mpeg

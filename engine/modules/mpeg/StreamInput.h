@@ -10,6 +10,8 @@
 #include "engine/PluginInterface.h"
 #include "engine/modules/common/InputFile.h"
 
+namespace mpeg {
+
 // How the input is to be opened (QVSetInputMode, QVSetInputName, QVSetInCB).
 struct InputSource {
   int32_t Mode = imFile;  // TYzSInputMode
@@ -78,3 +80,5 @@ class StreamInput {
   size_t aheadStart_ = 0;
   size_t aheadEnd_ = 0;
 };
+
+}  // namespace mpeg

@@ -2,7 +2,11 @@
 // to 36 time slots (Layer I 12, Layer II 36, Layer III 18 per granule) of 32 subbands.
 #pragma once
 
+namespace mpeg {
+
 struct SubbandSlots {
   static constexpr int MaxSlots = 36;
   alignas(64) double Samples[2][MaxSlots][32];
 };
+
+}  // namespace mpeg

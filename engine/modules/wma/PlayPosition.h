@@ -7,6 +7,8 @@
 #include <atomic>
 #include <cstdint>
 
+namespace wma {
+
 class PlayPosition {
  public:
   // A new starting point; the bytes delivered start from nothing.
@@ -33,3 +35,5 @@ class PlayPosition {
   std::atomic<uint64_t> bytes_{0};
   std::atomic<uint32_t> ms_{0};
 };
+
+}  // namespace wma

@@ -14,6 +14,7 @@
 #include "tests/support/MemoryStream.h"
 
 namespace mpegtest {
+using namespace mpeg;
 
 using ::MemoryStream;
 
@@ -87,6 +88,7 @@ inline RunResult DecodeAll(MpegDecoder& decoder, const InputSource& source,
 }  // namespace mpegtest
 
 namespace mpegtest {
+using namespace mpeg;
 
 // A header word: version bits 3 MPEG-1, 2 MPEG-2, 0 MPEG 2.5; protection 1 means no check word.
 inline std::vector<uint8_t> HeaderBytes(int version, int layer, int bitRateIndex, int rateBits,

@@ -8,6 +8,8 @@
 #include "tests/engine/modules/mpeg/DecodeHarness.h"
 #include "tests/support/FailureCode.h"
 
+using namespace mpeg;
+
 using namespace mpegtest;
 
 namespace {

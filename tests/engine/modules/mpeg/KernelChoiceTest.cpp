@@ -13,6 +13,8 @@
 #include "engine/modules/mpeg/PolyphaseSynthesis.h"
 #include "tests/engine/modules/mpeg/DecodeHarness.h"
 
+using namespace mpeg;
+
 using namespace mpegtest;
 
 namespace {

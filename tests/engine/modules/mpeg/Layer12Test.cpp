@@ -8,6 +8,8 @@
 
 #include "tests/engine/modules/mpeg/DecodeHarness.h"
 
+using namespace mpeg;
+
 using namespace mpegtest;
 
 namespace {

@@ -11,6 +11,8 @@
 
 #include "tests/engine/modules/mpeg/DecodeHarness.h"
 
+using namespace mpeg;
+
 using namespace mpegtest;
 
 namespace {

@@ -9,6 +9,8 @@
 #include "engine/modules/mpeg/Layer3Hybrid.h"
 #include "tests/engine/modules/mpeg/DecodeHarness.h"
 
+using namespace mpeg;
+
 namespace {
 
 class Layer3Hybrid : public testing::Test {

@@ -9,6 +9,8 @@
 #include "tests/engine/modules/mpeg/DecodeHarness.h"
 #include "tests/engine/modules/mpeg/Layer3TestBits.h"
 
+using namespace mpeg;
+
 using namespace layer3test;
 
 namespace {

@@ -9,6 +9,8 @@
 #include "engine/modules/mpeg/Layer3Stereo.h"
 #include "tests/engine/modules/mpeg/DecodeHarness.h"
 
+using namespace mpeg;
+
 namespace {
 
 class Layer3Intensity : public testing::Test {

@@ -10,6 +10,7 @@
 #include "engine/modules/mpeg/Layer3Huffman.h"
 
 namespace layer3test {
+using namespace mpeg;
 
 class BitWriter {
  public:

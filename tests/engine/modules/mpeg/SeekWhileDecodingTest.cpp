@@ -12,6 +12,8 @@
 
 #include "tests/engine/modules/mpeg/DecodeHarness.h"
 
+using namespace mpeg;
+
 using namespace mpegtest;
 
 namespace {

@@ -10,6 +10,8 @@
 #include "tests/support/Files.h"
 #include "tests/support/TempFolder.h"
 
+using namespace mpeg;
+
 namespace {
 
 struct Step {

@@ -12,6 +12,8 @@
 #include "engine/modules/mpeg/PolyphaseSynthesis.h"
 #include "tests/engine/modules/mpeg/DecodeHarness.h"
 
+using namespace mpeg;
+
 namespace {
 
 // The standard's procedure, written out directly with the full 512-value window D.
