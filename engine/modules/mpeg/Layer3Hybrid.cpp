@@ -16,6 +16,18 @@ typedef double Pair __attribute__((vector_size(16)));
 
 typedef double QuadUnaligned __attribute__((vector_size(32), aligned(8)));
 
+// A product kept apart from the sum it goes into, so that a multiply-add form rounds it as the
+// plain form does. A compiler without the barrier (clang before 15) has contraction turned off
+// where this is used instead.
+[[gnu::always_inline]] inline Quad RoundedApart(Quad q) {
+#if defined(__has_builtin)
+#if __has_builtin(__builtin_assoc_barrier)
+  return __builtin_assoc_barrier(q);
+#endif
+#endif
+  return q;
+}
+
 [[gnu::always_inline]] inline Quad Reversed(Quad q) {
   return __builtin_shufflevector(q, q, 3, 2, 1, 0);
 }
@@ -97,9 +109,11 @@ constexpr int LongSource[36] = {0, 1, 2,  3,  4,  5,  6,  7,  16, 16, 7,  6,  5,
   // The windowed value is rounded before the overlap is added, never fused with it.
 #pragma GCC unroll 18
   for (int k = 0; k < 18; ++k) {
-    *reinterpret_cast<Quad*>(slots[k] + sb) =
-        __builtin_assoc_barrier(h[LongSource[k]] * window[k]) +
-        *reinterpret_cast<const Quad*>(previous[k] + sb);
+#if defined(__clang__)
+#pragma clang fp contract(off)
+#endif
+    *reinterpret_cast<Quad*>(slots[k] + sb) = RoundedApart(h[LongSource[k]] * window[k]) +
+                                              *reinterpret_cast<const Quad*>(previous[k] + sb);
     *reinterpret_cast<Quad*>(next[k] + sb) = h[LongSource[18 + k]] * window[18 + k];
   }
 }
