@@ -305,3 +305,22 @@ DWORD WINAPI GetModuleFileNameA(HMODULE module, LPSTR fileName, DWORD size) {
   lastError = ERROR_SUCCESS;
   return static_cast<DWORD>(path.size());
 }
+
+int OpenRegularFileForReading(const char* fileName) {
+  // Without O_NONBLOCK opening a FIFO waits for a writer; O_NOCTTY keeps a terminal from
+  // becoming the process's own.
+  const int file = ::open(fileName, O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
+  if (file < 0) return -1;
+  struct stat info;
+  if (::fstat(file, &info) != 0 || !S_ISREG(info.st_mode)) {
+    ::close(file);
+    return -1;
+  }
+  // Reads of a regular file are plain reads.
+  const int flags = ::fcntl(file, F_GETFL);
+  if (flags < 0 || ::fcntl(file, F_SETFL, flags & ~O_NONBLOCK) != 0) {
+    ::close(file);
+    return -1;
+  }
+  return file;
+}

@@ -42,6 +42,11 @@ DWORD ErrorFromErrno(int error);
 // delete lock on it would conflict with the shared lock LoadLibraryA holds.
 bool IsFileLoadedAsLibrary(LPCSTR fileName);
 
+// A regular file opened for reading as a POSIX descriptor (not inherited by child processes),
+// or -1 when it cannot be opened or is not a regular file: a FIFO, a device or a directory is
+// refused at once instead of holding the caller in its open.
+int OpenRegularFileForReading(const char* fileName);
+
 // Access GENERIC_READ and/or GENERIC_WRITE; all five dispositions; the share mode is taken as
 // given (POSIX shares freely) except that a loaded library is never opened for writing or
 // truncated. FILE_FLAG_RANDOM_ACCESS and _SEQUENTIAL_SCAN become read-ahead hints. The handle

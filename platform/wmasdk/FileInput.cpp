@@ -1,6 +1,5 @@
 #include "platform/wmasdk/FileInput.h"
 
-#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -11,6 +10,8 @@ extern "C" {
 #include <libavutil/error.h>
 #include <libavutil/mem.h>
 }
+
+#include "platform/win32/Files.h"
 
 namespace {
 
@@ -27,14 +28,8 @@ FileInput::~FileInput() {
 }
 
 bool FileInput::Open(const std::string& path) {
-  // Without O_NONBLOCK opening a FIFO waits for a writer; O_NOCTTY keeps a terminal from
-  // becoming the process's own. Not inherited by child processes.
-  file_ = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
+  file_ = OpenRegularFileForReading(path.c_str());
   if (file_ < 0) return false;
-  struct stat info;
-  if (::fstat(file_, &info) != 0 || !S_ISREG(info.st_mode)) return false;
-  const int flags = ::fcntl(file_, F_GETFL);
-  if (flags < 0 || ::fcntl(file_, F_SETFL, flags & ~O_NONBLOCK) != 0) return false;
   auto* buffer = static_cast<unsigned char*>(av_malloc(BufferSize));
   if (buffer == nullptr) return false;
   context_ = avio_alloc_context(buffer, BufferSize, 0, this, &Read, nullptr, &Seek);

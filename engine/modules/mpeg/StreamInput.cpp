@@ -10,6 +10,7 @@
 
 #include "engine/modules/common/InputFile.h"
 #include "engine/modules/common/ModuleFailure.h"
+#include "platform/win32/Files.h"
 
 namespace mpeg {
 
@@ -49,7 +50,7 @@ void StreamInput::Open(const InputSource& source, QVByteBool* canSetPosition) {
       Release();
       RaiseModuleFailure(qvInputFailure);
     }
-    fd_ = OpenInputFile(source_.Name.c_str());
+    fd_ = OpenRegularFileForReading(source_.Name.c_str());
     struct stat info;
     if (fd_ < 0 || ::fstat(fd_, &info) != 0) {
       Close();

@@ -13,6 +13,7 @@
 #include "engine/modules/wma/CodePage.h"
 #include "engine/modules/wma/ModuleState.h"
 #include "engine/modules/wma/PlayerHandle.h"
+#include "platform/win32/Files.h"
 
 namespace wma {
 
@@ -161,7 +162,7 @@ bool WmaModule::Open(ModulePlayer& player) {
     char16_t wide[NameRoom];
     if (!AnsiToWide(state.inputName->c_str(), wide, NameRoom)) RaiseModuleFailure(qvInternalError);
     // Only a regular file is handed to the SDK; its identity keeps the output off it.
-    const int file = OpenInputFile(state.inputName->c_str());
+    const int file = OpenRegularFileForReading(state.inputName->c_str());
     if (file < 0) RaiseModuleFailure(qvInputFailure);
     const std::optional<FileIdentity> identity = IdentityOf(file);
     ::close(file);

@@ -1,7 +1,9 @@
 #include "platform/win32/Files.h"
 
 #include <gtest/gtest.h>
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <cstring>
 #include <filesystem>
@@ -57,6 +59,29 @@ TEST(FilesTest, OpeningFailuresGiveThePlatformCodes) {
   EXPECT_EQ(GetLastError(), ERROR_ACCESS_DENIED);
   EXPECT_FALSE(CloseHandle(INVALID_HANDLE_VALUE));
   EXPECT_EQ(GetLastError(), ERROR_INVALID_HANDLE);
+}
+
+// Only a regular file opens for reading; a FIFO without a writer is refused at once instead of
+// holding the caller, and the descriptor reads plainly and stays out of child processes.
+TEST(FilesTest, OnlyARegularFileOpensForReading) {
+  TempFolder dir;
+  const std::string regular = dir.File("data.bin");
+  std::ofstream(regular) << "abc";
+  const std::string fifo = dir.File("pipe.mp3");
+  ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+  for (const std::string& refused :
+       {fifo, dir.path().string(), std::string("/dev/null"), dir.File("missing.mp3")}) {
+    SCOPED_TRACE(refused);
+    EXPECT_EQ(OpenRegularFileForReading(refused.c_str()), -1);
+  }
+  const int file = OpenRegularFileForReading(regular.c_str());
+  ASSERT_GE(file, 0);
+  EXPECT_EQ(::fcntl(file, F_GETFL) & O_NONBLOCK, 0);
+  EXPECT_NE(::fcntl(file, F_GETFD) & FD_CLOEXEC, 0);
+  char buffer[4] = {};
+  EXPECT_EQ(::read(file, buffer, sizeof buffer), 3);
+  EXPECT_EQ(std::string(buffer, 3), "abc");
+  ::close(file);
 }
 
 TEST(FilesTest, DeleteAttributesAndDirectories) {
