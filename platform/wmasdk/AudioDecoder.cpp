@@ -356,6 +356,7 @@ AudioDecoder::Step AudioDecoder::Next(std::vector<uint8_t>& block, uint32_t& msT
       // stays lost when nothing could be read after it.
       if (PassDamage()) continue;
       if (resumedSinceGood_) return Step::Failed;
+      if (packets_.CutShort()) cutShort_ = true;
       draining_ = true;
       if (avcodec_send_packet(codec_, nullptr) < 0) return Step::Failed;
       continue;
@@ -398,8 +399,9 @@ AudioDecoder::Step AudioDecoder::Next(std::vector<uint8_t>& block, uint32_t& msT
     av_packet_unref(packet_);
   }
   block.clear();
-  // A file that gave no sample at all held no audio the decoder could read.
-  return deliveredAny_ ? Step::End : Step::Failed;
+  // A file that gave no sample at all held no audio the decoder could read; one cut short
+  // fails once it has given what it holds.
+  return deliveredAny_ && !cutShort_ ? Step::End : Step::Failed;
 }
 
 bool AudioDecoder::Seek(uint32_t msTime) {
@@ -432,6 +434,7 @@ bool AudioDecoder::Seek(uint32_t msTime) {
   fedPts_ = AV_NOPTS_VALUE;
   gapPending_ = false;
   draining_ = false;
+  cutShort_ = false;
   finished_ = false;
   touched_ = true;
   seekTarget_ = static_cast<uint64_t>(msTime) * sampleRate_ / 1000;

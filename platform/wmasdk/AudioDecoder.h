@@ -6,7 +6,8 @@
 // demuxer loses its way in (or gives up at) is passed over and reading goes on at the next
 // packet, and the samples of what was lost become silence of their length, so every later
 // sample stays in place. Reading fails when the demuxer cannot be brought past the damage
-// before the end of the file's data, and when the file yields no samples at all.
+// before the end of the file's data, when the file ends before its data does (once what it
+// holds is given), and when the file yields no samples at all.
 #pragma once
 
 #include <cstdint>
@@ -114,6 +115,7 @@ class AudioDecoder {
   bool seekable_ = false;
 
   bool draining_ = false;       // the end of the file was handed to the decoder
+  bool cutShort_ = false;       // the file ended before its data did: the run fails once drained
   bool finished_ = false;       // decoder and resampler have given everything
   bool touched_ = false;        // anything was read since opening
   bool fedSinceReset_ = false;  // packets went to the decoder since it was set up or flushed

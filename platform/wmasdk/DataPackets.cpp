@@ -43,8 +43,9 @@ bool DataPackets::Read(AVFormatContext& format) {
   const int64_t inFile = (fileSize - start + size - 1) / size;
   start_ = start;
   size_ = size;
-  const int64_t declared = std::max(bySize, static_cast<int64_t>(packetCount));
-  count_ = declared > 0 ? std::min(inFile, declared) : inFile;
+  declared_ = std::max(bySize, static_cast<int64_t>(packetCount));
+  count_ = declared_ > 0 ? std::min(inFile, declared_) : inFile;
+  whole_ = (fileSize - start) / size;
   return true;
 }
 

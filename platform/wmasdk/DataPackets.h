@@ -25,9 +25,14 @@ class DataPackets {
   int64_t Containing(int64_t position) const;
   // Whether a position lies at or past the end of the last packet.
   bool PastEnd(int64_t position) const { return Known() && position >= Start(count_); }
+  // Whether the file ends before the packets its header says it holds: within a packet, or
+  // short of the last one.
+  bool CutShort() const { return Known() && whole_ < declared_; }
 
  private:
   int64_t start_ = 0;
   int64_t size_ = 0;
   int64_t count_ = 0;
+  int64_t whole_ = 0;     // packets that end inside the file
+  int64_t declared_ = 0;  // packets the header gives the data, 0 when it gives none
 };

@@ -240,8 +240,12 @@ FrameStatus FrameReader::ReadFrame(BitCursor& cursor) {
   uint8_t bytes[4];
   int32_t got = 0;
   if (!input_.Read(bytes, 4, &got)) RaiseModuleFailure(qvInputFailure);
-  // Nothing, or less than a header, after the last frame: the end of the input.
-  if (got < 4) return EndOfInput;
+  // Nothing, or less than a header, after the last frame: the end of the input. An input
+  // that holds less than a header before any frame is refused.
+  if (got < 4) {
+    if (firstWord_ == 0) RaiseModuleFailure(qvInputFailure);
+    return EndOfInput;
+  }
   uint32_t word = (uint32_t{bytes[0]} << 24) | (uint32_t{bytes[1]} << 16) |
                   (uint32_t{bytes[2]} << 8) | bytes[3];
 

@@ -29,7 +29,8 @@ class FrameReader {
   void Reset();
 
   // Reads the next frame and points `cursor` at its body. Raises ModuleFailure{5} when the
-  // input fails to deliver a header, ModuleFailure{0} when a read fails during a search.
+  // input fails to deliver a header or holds less than one before any frame,
+  // ModuleFailure{0} when a read fails during a search.
   // The first header is one whose frame is followed by another frame start that agrees with
   // it in version, layer and sampling rate, or by the end of the sound (a single frame);
   // when the search finds none, the input is refused (FrameRefused, code 5) if it saw any

@@ -274,16 +274,21 @@ TEST(ReaderDamage, ADamagedFileEndsWithAStatusAndNoCrash) {
   for (size_t i = 6000; i < scrambled.size(); i += 7) scrambled[i] ^= 0x5A;
   WriteBytes(folder.File("truncated.wma"), truncated);
   WriteBytes(folder.File("scrambled.wma"), scrambled);
-  for (const char* name : {"truncated.wma", "scrambled.wma"}) {
-    SCOPED_TRACE(name);
+  struct Case {
+    const char* name;
+    bool mayEnd;  // whether the end of the file may be reported instead of an error
+  };
+  // A file cut short is never read to a clean end.
+  for (const Case& c : {Case{"truncated.wma", false}, Case{"scrambled.wma", true}}) {
+    SCOPED_TRACE(c.name);
     RecordingCallback callback;
     IWMAudioReader* reader = nullptr;
-    ASSERT_EQ(WMAudioCreateReader(Wide(folder.File(name)).c_str(), &callback, &reader, nullptr),
+    ASSERT_EQ(WMAudioCreateReader(Wide(folder.File(c.name)).c_str(), &callback, &reader, nullptr),
               S_OK);
     ASSERT_EQ(reader->Start(), S_OK);
     ASSERT_TRUE(callback.WaitForStatus());
     const WMT_STATUS status = callback.Calls().back().status;
-    EXPECT_TRUE(status == WMT_EOF || status == WMT_READ_ERROR) << status;
+    EXPECT_TRUE(status == WMT_READ_ERROR || (c.mayEnd && status == WMT_EOF)) << status;
     reader->Release();
   }
 }

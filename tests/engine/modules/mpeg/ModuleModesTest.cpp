@@ -272,7 +272,8 @@ TEST_F(ModuleModes, InputsThatAreNoStream) {
                          freeFormatFrames(10, 9 * 600 + 300), qvInputFailure},
                         {"a header, then noise", headerThenNoise, qvInputFailure},
                         {"zeros", std::vector<uint8_t>(5000, 0), 0},
-                        {"empty", {}, 0}};
+                        {"less than a header", {0xFF, 0xFB, 0x90}, qvInputFailure},
+                        {"empty", {}, qvInputFailure}};
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
     const fs::path path = folder_.path() / "input.mp3";

@@ -45,6 +45,7 @@ struct DamageCase {
   const char* name;
   Outcome outcome;
   std::set<int> damaged;  // the packets the damage touches
+  int keptFrames = 0;     // the frames a failing run still gives
 };
 
 const DamageCase Cases[] = {
@@ -72,6 +73,11 @@ const DamageCase Cases[] = {
     {"last-packet", Outcome::RunFails, {}},
     {"run-1000", Outcome::RunFails, {6, 7}},
     {"all-packets", Outcome::RunFails, {}},
+    // The file cut short, inside a packet, where one begins or inside the last: it fails,
+    // after the frames of the packets it holds whole.
+    {"cut-in-packet", Outcome::RunFails, {4}, 14},
+    {"cut-at-packet", Outcome::RunFails, {5}, 18},
+    {"cut-in-last-packet", Outcome::RunFails, {8}, 30},
 };
 
 class WmaDamage : public PlayerTest<WmaLibrary> {
@@ -108,6 +114,7 @@ TEST_F(WmaDamage, ADamagedFileFailsOrKeepsEveryPacketButTheDamagedOnesInPlace) {
       EXPECT_EQ(mode, pmOpen);
       EXPECT_EQ(code, qvInputFailure);
       EXPECT_LT(frames, Frames);
+      EXPECT_GE(frames, c.keptFrames);
     } else {
       EXPECT_EQ(mode, pmFinished);
       EXPECT_EQ(code, 0);
