@@ -22,21 +22,15 @@ ModulePlayer* DecoderModule::Served(QVHandle h) {
 }
 
 bool DecoderModule::SetOutputMode(ModulePlayer& player, int32_t mode) {
-  return Operation([&] {
-    RequireMode(!player.Running());
-    output.outputMode = mode;
-    return true;
-  });
+  return SetWhileNotRunning(player, [&] { output.outputMode = mode; });
 }
 
 bool DecoderModule::SetOutputName(ModulePlayer& player, const char* name) {
-  return Operation([&] {
-    RequireMode(!player.Running());
+  return SetWhileNotRunning(player, [&] {
     if (name != nullptr)
       output.outputName = name;
     else
       output.outputName.reset();
-    return true;
   });
 }
 
@@ -49,46 +43,30 @@ bool DecoderModule::SetOutputDev(ModulePlayer& player, int32_t device) {
 }
 
 bool DecoderModule::SetDevNum(ModulePlayer& player, int32_t device) {
-  return Operation([&] {
-    RequireMode(!player.Running());
-    output.deviceNumber = device;
-    return true;
-  });
+  return SetWhileNotRunning(player, [&] { output.deviceNumber = device; });
 }
 
 bool DecoderModule::SetBuffers(ModulePlayer& player, int32_t count, int32_t size) {
-  return Operation([&] {
-    RequireMode(!player.Running());
+  return SetWhileNotRunning(player, [&] {
     if (count != 0) output.buffersCount = count;
     if (size != 0) output.bufferSize = UsableBufferSize(size);
-    return true;
   });
 }
 
 bool DecoderModule::SetWindow(ModulePlayer& player, HWND window) {
-  return Operation([&] {
-    RequireMode(!player.Running());
-    output.window = window;
-    return true;
-  });
+  return SetWhileNotRunning(player, [&] { output.window = window; });
 }
 
 bool DecoderModule::UseOutCB(ModulePlayer& player, bool use) {
-  return Operation([&] {
-    RequireMode(!player.Running());
-    output.useOutputCallbacks = use;
-    return true;
-  });
+  return SetWhileNotRunning(player, [&] { output.useOutputCallbacks = use; });
 }
 
 bool DecoderModule::SetOutCB(ModulePlayer& player, QVOutputProc data, QVOutputActionProc action,
                              QVUserValue user) {
-  return Operation([&] {
-    RequireMode(!player.Running());
+  return SetWhileNotRunning(player, [&] {
     output.dataCallback = data;
     output.actionCallback = action;
     output.outputUser = user;
-    return true;
   });
 }
 

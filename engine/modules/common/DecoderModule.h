@@ -132,6 +132,16 @@ class DecoderModule {
     return RunModuleOperation(errors, false, [&]() -> bool { return body(); });
   }
 
+  // An output setting: refused while a run goes on.
+  template <class Change>
+  bool SetWhileNotRunning(const ModulePlayer& player, Change&& change) {
+    return Operation([&] {
+      RequireMode(!player.Running());
+      change();
+      return true;
+    });
+  }
+
   // The answers behind the shared queries: the stream's duration and the run's position in
   // milliseconds, and the text of QVGetInfo2.
   virtual int32_t DurationMs(ModulePlayer& player) = 0;
