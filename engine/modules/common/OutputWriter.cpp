@@ -128,13 +128,9 @@ void OutputWriter::CloseOutput() {
 void OutputWriter::DiscardOutput() {
   {
     std::lock_guard<std::mutex> lock(outputLock_);
-    if (activeOutputMode_.load() == omFile && outputIsOpen_.exchange(false)) {
-      wavFile_.Discard();
-      settings_ = nullptr;
-      held_ = {};
-      return;
-    }
+    if (activeOutputMode_.load() == omFile && outputIsOpen_.exchange(false)) wavFile_.Discard();
   }
+  // What is left of the output (the WAV file no longer open) closes as any other does.
   CloseOutput();
 }
 
