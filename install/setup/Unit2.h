@@ -83,15 +83,23 @@ class TForm2 : public TForm {
   // The end texts of a failed installation.
   static constexpr const char* kFailedText = "Installation failed!";
 
+  // For tests only: called after each step of the install that changes the disk or the
+  // registry, with the number of steps done so far, so that a test can stop setup between
+  // any two of them. Nothing is called while it is null.
+  static void (*OnStepDone)(int Step);
+
  private:
   void InstallRecord(const std::string& Target, const void* Converter, int32_t ConverterSize,
                      const void* Uninstaller, int32_t UninstallerSize);
+  void WriteUninstallEntry(const std::string& UninstallString);
+  void StepDone();
   void ShowTarget(const std::string& Target);
   void ShowProgressPage();
   void ShowEndState();
   void OpenAddress(const std::string& Address);
 
   std::unique_ptr<TRegIniFile> RegFile;
+  int StepsDone = 0;
 };
 
 extern TForm2* Form2;

@@ -1,5 +1,11 @@
 #include "install/uninstall/Unit1.h"
 
+#include <sys/stat.h>
+
+#include <unistd.h>
+
+#include <utility>
+
 #include "install/uninstall/PathPart.h"
 #include "platform/classlib/Application.h"
 #include "platform/classlib/Registry.h"
@@ -48,6 +54,18 @@ TMemo* PlaceMemo(TForm1* form, const char* name, int left, int width) {
   return memo;
 }
 
+// The marker's text: the installation directory, as setup wrote it.
+std::string ReadMarker(const std::string& path) {
+  std::string text;
+  const int file = OpenRegularFileForReading(path.c_str());
+  if (file < 0) return text;
+  char buffer[4096];
+  const ssize_t count = read(file, buffer, sizeof buffer);
+  if (count > 0) text.assign(buffer, static_cast<size_t>(count));
+  close(file);
+  return text;
+}
+
 std::string ProgramPath() {
   char path[4096];
   const DWORD length = GetModuleFileNameA(nullptr, path, sizeof path);
@@ -57,6 +75,39 @@ std::string ProgramPath() {
 bool FileExists(const std::string& path) {
   const DWORD attributes = GetFileAttributesA(path.c_str());
   return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
+}
+
+// Whether anything stands at the path, a link to nothing included.
+bool Stands(const std::string& path) {
+  struct stat info {};
+  return lstat(path.c_str(), &info) == 0;
+}
+
+// The uninstall entry's "UninstallString", or empty.
+std::string EntryUninstaller() {
+  TRegistry registry;
+  registry.SetRootKey(HKEY_LOCAL_MACHINE);
+  if (!registry.OpenKey(TForm1::kUninstallKey, false)) return "";
+  try {
+    return registry.ValueExists("UninstallString") ? registry.ReadString("UninstallString") : "";
+  } catch (const Exception&) {
+    return "";
+  }
+}
+
+bool SameFolder(const std::string& a, const std::string& b) {
+  struct stat first {
+  }, second{};
+  return stat(a.c_str(), &first) == 0 && stat(b.c_str(), &second) == 0 && S_ISDIR(first.st_mode) &&
+         first.st_dev == second.st_dev && first.st_ino == second.st_ino;
+}
+
+bool EntryStands() {
+  TRegistry registry;
+  registry.SetRootKey(HKEY_LOCAL_MACHINE);
+  if (!registry.OpenKey(TForm1::kUninstallKey, false)) return false;
+  registry.CloseKey();
+  return true;
 }
 
 }  // namespace
@@ -149,12 +200,12 @@ void TForm1::Button1Click(TObject*) {
     Close();
     return;
   }
-  for (TMemo* required : {Memo1, Memo2}) {
-    if (!FileExists(required->Text())) {
-      Application->MessageBox("Can't find a file", "Error", MB_OK | MB_ICONERROR);
-      Close();
-      return;
-    }
+  if (!IsInstallation()) {
+    const std::string missing = FileExists(Memo1->Text()) ? Memo2->Text() : Memo1->Text();
+    Application->MessageBox(("Can't find a file: " + missing).c_str(), "Error",
+                            MB_OK | MB_ICONERROR);
+    Close();
+    return;
   }
   Button1->SetEnabled(false);
   Button2->SetEnabled(false);
@@ -167,33 +218,68 @@ void TForm1::Button1Click(TObject*) {
   Gauge1->SetVisible(true);
   Timer1->SetEnabled(true);
 
-  // Whatever could not go is told at once, and the page ends there; a file that is already
-  // gone is no failure.
-  TRegistry registry;
-  registry.SetRootKey(HKEY_LOCAL_MACHINE);
-  if (registry.OpenKey(kUninstallKey, false)) {
-    registry.DeleteValue("DisplayName");
-    registry.CloseKey();
-  }
-  if (registry.OpenKey(kUninstallKey, false)) {
-    registry.DeleteValue("UninstallString");
-    registry.CloseKey();
-  }
-  registry.DeleteKey(kUninstallKey);
+  // The converter and the shortcuts go first; the uninstall entry and then "setup.log", which
+  // tell that an installation stands here, go only once nothing else remains, so that a run
+  // that failed can be run again to finish the job. Whatever remains is told, and the page
+  // ends there; a file that is already gone is no failure, and a path that could not be
+  // found (an empty one) is never deleted.
   std::string remaining;
-  if (registry.OpenKey(kUninstallKey, false)) {
-    registry.CloseKey();
-    remaining += std::string("\nHKEY_LOCAL_MACHINE\\") + kUninstallKey;
+  const std::pair<TMemo*, const char*> files[] = {
+      {Memo1, "Brassel.exe beside the uninstaller"},
+      {Memo3, "Brassel.lnk on the Desktop"},
+      {Memo4, "Ormund/Brassel.lnk in the Programs folder"}};
+  for (const auto& [memo, unknown] : files) {
+    const std::string path = memo->Text();
+    if (path.empty()) {
+      remaining += std::string("\n") + unknown;
+      continue;
+    }
+    DeleteFileA(path.c_str());
+    if (Stands(path)) remaining += "\n" + path;
   }
-
-  for (TMemo* path : {Memo1, Memo2, Memo3, Memo4}) {
-    DeleteFileA(path->Text().c_str());
-    if (GetFileAttributesA(path->Text().c_str()) != INVALID_FILE_ATTRIBUTES)
-      remaining += "\n" + path->Text();
+  const std::string entry = std::string("HKEY_LOCAL_MACHINE\\") + kUninstallKey;
+  std::string kept;
+  if (remaining.empty()) {
+    TRegistry registry;
+    registry.SetRootKey(HKEY_LOCAL_MACHINE);
+    if (registry.OpenKey(kUninstallKey, false)) {
+      registry.DeleteValue("DisplayName");
+      registry.CloseKey();
+    }
+    if (registry.OpenKey(kUninstallKey, false)) {
+      registry.DeleteValue("UninstallString");
+      registry.CloseKey();
+    }
+    registry.DeleteKey(kUninstallKey);
+    if (EntryStands()) remaining += "\n" + entry;
+  } else if (EntryStands()) {
+    kept += "\n" + entry;
+  }
+  if (remaining.empty()) {
+    DeleteFileA(Memo2->Text().c_str());
+    if (Stands(Memo2->Text())) remaining += "\n" + Memo2->Text();
+  } else if (Stands(Memo2->Text())) {
+    kept += "\n" + Memo2->Text();
   }
   if (remaining.empty()) return;
   ShowEndState(kFailedText);
-  Application->MessageBox(("Could not remove:" + remaining).c_str(), "Error", MB_OK | MB_ICONERROR);
+  std::string text = "Could not remove:" + remaining;
+  if (!kept.empty()) text += "\nKept until the rest is removed:" + kept;
+  Application->MessageBox(text.c_str(), "Error", MB_OK | MB_ICONERROR);
+}
+
+// An installation stands here when the converter and the marker do, as setup leaves them, or,
+// after a run that could not remove everything, when the marker or the uninstall entry still
+// names this folder. A folder that merely holds an uninstaller is none.
+bool TForm1::IsInstallation() const {
+  const std::string folder = GetPathPart(Memo2->Text());
+  if (FileExists(Memo2->Text())) {
+    if (FileExists(Memo1->Text())) return true;
+    const std::string marked = ReadMarker(Memo2->Text());
+    if (!marked.empty() && (marked + "/" == folder || SameFolder(marked, folder))) return true;
+  }
+  const std::string named = EntryUninstaller();
+  return !named.empty() && named == folder + "Uninstall.exe";
 }
 
 // The page's end: "&Finish" ends the program.

@@ -50,6 +50,7 @@ class TForm1 : public TForm {
   static constexpr const char* kFailedText = "Uninstallation failed!";
 
  private:
+  bool IsInstallation() const;
   void ShowEndState(const char* Outcome);
 };
 

@@ -234,6 +234,13 @@ DWORD WINAPI GetFileSize(HANDLE file, DWORD* sizeHigh) {
   return static_cast<DWORD>(size);
 }
 
+BOOL WINAPI FlushFileBuffers(HANDLE file) {
+  FileObject* object = FileFromHandle(file);
+  if (!object) return Fail(ERROR_INVALID_HANDLE);
+  if (fsync(object->fd) != 0) return Fail(ErrorFromErrno(errno));
+  return TRUE;
+}
+
 BOOL WINAPI CloseHandle(HANDLE object) {
   FileObject* file = FileFromHandle(object);
   if (!file) return Fail(ERROR_INVALID_HANDLE);
@@ -248,6 +255,31 @@ BOOL WINAPI DeleteFileA(LPCSTR fileName) {
   struct stat info {};
   if (lstat(fileName, &info) == 0 && S_ISDIR(info.st_mode)) return Fail(ERROR_ACCESS_DENIED);
   if (unlink(fileName) != 0) return Fail(ErrorFromErrno(errno));
+  return TRUE;
+}
+
+BOOL WINAPI MoveFileExA(LPCSTR existingFileName, LPCSTR newFileName, DWORD flags) {
+  if (existingFileName == nullptr || *existingFileName == '\0' || newFileName == nullptr ||
+      *newFileName == '\0')
+    return Fail(ERROR_PATH_NOT_FOUND);
+  for (LPCSTR name : {existingFileName, newFileName})
+    if (IsFileLoadedAsLibrary(name)) return Fail(ERROR_SHARING_VIOLATION);
+  struct stat target {};
+  const bool exists = lstat(newFileName, &target) == 0;
+  if (exists && !(flags & MOVEFILE_REPLACE_EXISTING)) return Fail(ERROR_ALREADY_EXISTS);
+  if (exists && S_ISDIR(target.st_mode)) return Fail(ERROR_ACCESS_DENIED);
+  if (rename(existingFileName, newFileName) != 0) return Fail(ErrorFromErrno(errno));
+  if (flags & MOVEFILE_WRITE_THROUGH) {
+    const std::string name = newFileName;
+    const size_t slash = name.rfind('/');
+    const std::string folder = slash == std::string::npos ? "."
+                               : slash == 0               ? "/"
+                                                          : name.substr(0, slash);
+    const int fd = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    const bool synced = fd >= 0 && fsync(fd) == 0;
+    if (fd >= 0) close(fd);
+    if (!synced) return Fail(ErrorFromErrno(errno));
+  }
   return TRUE;
 }
 

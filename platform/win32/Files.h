@@ -31,6 +31,9 @@ inline constexpr DWORD FILE_END = 2;
 inline constexpr DWORD INVALID_SET_FILE_POINTER = 0xFFFFFFFF;
 inline constexpr DWORD INVALID_FILE_SIZE = 0xFFFFFFFF;
 
+inline constexpr DWORD MOVEFILE_REPLACE_EXISTING = 0x00000001;
+inline constexpr DWORD MOVEFILE_WRITE_THROUGH = 0x00000008;
+
 inline const HANDLE INVALID_HANDLE_VALUE = reinterpret_cast<HANDLE>(static_cast<intptr_t>(-1));
 
 DWORD WINAPI GetLastError();
@@ -62,10 +65,19 @@ BOOL WINAPI WriteFile(HANDLE file, LPCVOID buffer, DWORD bytesToWrite, DWORD* by
 // The 32-bit form: distanceHigh may be null; the new position's low part is returned.
 DWORD WINAPI SetFilePointer(HANDLE file, LONG distance, LONG* distanceHigh, DWORD moveMethod);
 DWORD WINAPI GetFileSize(HANDLE file, DWORD* sizeHigh);
+// Brings what was written through the handle onto the disk (fsync); a write that the file
+// system could not keep after all fails here.
+BOOL WINAPI FlushFileBuffers(HANDLE file);
 // Closes a handle of CreateFileA.
 BOOL WINAPI CloseHandle(HANDLE object);
 
 BOOL WINAPI DeleteFileA(LPCSTR fileName);
+// Renames a file in one step. With MOVEFILE_REPLACE_EXISTING it takes the place of whatever
+// entry stands at the new name: a file, or a link, which is replaced itself and never
+// followed; a directory there, or a loaded library (ERROR_SHARING_VIOLATION), is refused.
+// Without it an existing new name fails with ERROR_ALREADY_EXISTS. MOVEFILE_WRITE_THROUGH
+// also brings the folder's new entry onto the disk before the call returns.
+BOOL WINAPI MoveFileExA(LPCSTR existingFileName, LPCSTR newFileName, DWORD flags);
 DWORD WINAPI GetFileAttributesA(LPCSTR fileName);
 // The security attributes are ignored; a new directory gets the default permissions.
 BOOL WINAPI CreateDirectoryA(LPCSTR pathName, LPVOID securityAttributes);

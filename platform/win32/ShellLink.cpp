@@ -1,6 +1,7 @@
 #include "platform/win32/ShellLink.h"
 
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <atomic>
@@ -332,15 +333,25 @@ HRESULT ReadWholeFile(const std::string& name, std::vector<uint8_t>& bytes) {
   return result;
 }
 
+// The link file is made anew beside its place and then takes it, so a link or any other file
+// already standing there is replaced, never written through, and a failure leaves what stood
+// there as it was.
 HRESULT WriteWholeFile(const std::string& name, const std::vector<uint8_t>& bytes) {
-  HANDLE file = CreateFileA(name.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+  static std::atomic<unsigned> counter{0};
+  const std::string temporary =
+      name + ".~" + std::to_string(getpid()) + "-" + std::to_string(counter.fetch_add(1));
+  HANDLE file = CreateFileA(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
                             FILE_ATTRIBUTE_NORMAL, nullptr);
   if (file == INVALID_HANDLE_VALUE) return LastFileError();
   DWORD written = 0;
   const BOOL ok =
       WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
-  const HRESULT result = !ok ? LastFileError() : written != bytes.size() ? E_FAIL : S_OK;
+  HRESULT result = !ok ? LastFileError() : written != bytes.size() ? E_FAIL : S_OK;
+  if (SUCCEEDED(result) && !FlushFileBuffers(file)) result = LastFileError();
   CloseHandle(file);
+  if (SUCCEEDED(result) && !MoveFileExA(temporary.c_str(), name.c_str(), MOVEFILE_REPLACE_EXISTING))
+    result = LastFileError();
+  if (FAILED(result)) DeleteFileA(temporary.c_str());
   return result;
 }
 

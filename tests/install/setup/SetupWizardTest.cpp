@@ -332,7 +332,9 @@ TEST_P(SetupFoldersTest, LinksGoToTheUsersFolders) {
   const std::string desktop = Root->Home() + "/Desktop/";
   const std::string programs = Root->Root() + "/Programs/";
   const std::string hive = win32::UserHivePath();
-  const std::string damaged = "\x7F" "ELF\x02\x01\x01\n[Software]\n";
+  const std::string damaged =
+      "\x7F"
+      "ELF\x02\x01\x01\n[Software]\n";
   ASSERT_EQ(Desktop(), desktop);  // the hive, as a first installation left it
   ASSERT_EQ(Programs(), programs);
   switch (GetParam()) {
@@ -412,7 +414,7 @@ std::string VisibleTarget() {
 // end, "Brassel 1.2", never only the first line of the path; a short target shows whole.
 TEST_F(SetupTest, TargetBoxShowsTheEndOfTheTarget) {
   if (!install_test::InChild()) return;  // ran in its own process
-  Form1->OnActivate(Form1);  // shown, as setup shows it
+  Form1->OnActivate(Form1);              // shown, as setup shows it
   Click(Form2->Button2);
   const std::string defaultTarget = Form2->Memo1->Text();
   ASSERT_GT(defaultTarget.size(), 45u) << "the default target is short here";
@@ -491,14 +493,77 @@ TEST_F(SetupFailureTest, FolderThatMayNotBeWritten) {
   ExpectFailedWith("File access denied: " + target + ".");
 }
 
-TEST_F(SetupFailureTest, ProgramThatCannotBeCreated) {
+// A folder in the way of any of the files is a failure naming it; no entry is written.
+class SetupFolderInTheWayTest : public SetupFailureTest,
+                                public testing::WithParamInterface<const char*> {};
+
+TEST_P(SetupFolderInTheWayTest, FileThatCannotBeCreated) {
   if (!install_test::InChild()) return;  // ran in its own process
   const std::string target = ChooseFolder(Root->Scratch());
-  fs::create_directories(target + "/Brassel.exe");
+  fs::create_directories(target + "/" + GetParam() + "/inside");
   Click(Form2->Button1);
-  EXPECT_FALSE(fs::exists(target + "/Uninstall.exe"));
+  EXPECT_TRUE(fs::is_directory(target + "/" + GetParam() + "/inside"));
   EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kUninstallKey));
-  ExpectFailedWith("Cannot create file " + target + "/Brassel.exe.");
+  // Nothing of the new file is left beside it.
+  for (const auto& entry : fs::directory_iterator(target))
+    EXPECT_EQ(entry.path().filename().string().find('~'), std::string::npos) << entry.path();
+  ExpectFailedWith("Cannot create file " + target + "/" + GetParam() + ".");
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Files, SetupFolderInTheWayTest, testing::Values("Brassel.exe", "Uninstall.exe", "setup.log"),
+    [](const testing::TestParamInfo<const char*>& info) {
+      return std::string(info.param).substr(0, std::string(info.param).find('.'));
+    });
+
+// Links standing at the places of setup's files, pointing elsewhere: each is replaced by the
+// file itself, and what it pointed to stays as it was.
+TEST_F(SetupTest, LinksAtTheTargetPathsAreReplaced) {
+  if (!install_test::InChild()) return;  // ran in its own process
+  const std::string target = ChooseFolder(Root->Scratch());
+  const std::string elsewhere = Root->Scratch() + "/elsewhere";
+  fs::create_directories(target);
+  fs::create_directories(elsewhere);
+  fs::create_directories(Programs() + "Ormund");
+  fs::create_directories(Desktop());
+  // A link file elsewhere for the shortcuts' places (an existing link is read first).
+  const std::string otherLink = elsewhere + "/Other.lnk";
+  {
+  ZebShortcut1Saver : {
+    TZebShortcut other(nullptr);
+    other.SetLnkFile(otherLink);
+    other.SetPathName("/opt/other/Other.exe");
+    other.Save();
+  }
+  }
+  const std::string otherLinkBytes = ReadFileBytes(otherLink);
+  const struct {
+    std::string Place, PointsTo, Bytes;
+  } cases[] = {
+      {target + "/Brassel.exe", elsewhere + "/file", "someone's file"},
+      {target + "/Uninstall.exe", elsewhere + "/program", "someone's program"},
+      {target + "/setup.log", elsewhere + "/notes", "someone's notes"},
+      {Programs() + "Ormund/Brassel.lnk", otherLink, otherLinkBytes},
+      {Desktop() + "Brassel.lnk", otherLink, otherLinkBytes},
+  };
+  for (const auto& c : cases) {
+    if (!fs::exists(c.PointsTo)) WriteFileBytes(c.PointsTo, c.Bytes);
+    fs::create_symlink(c.PointsTo, c.Place);
+  }
+  Click(Form2->Button1);
+  ASSERT_TRUE(Dialogs->Messages.empty()) << Dialogs->Messages[0].Text;
+  for (const auto& c : cases) {
+    EXPECT_TRUE(fs::is_regular_file(fs::symlink_status(c.Place))) << c.Place;
+    EXPECT_EQ(ReadFileBytes(c.PointsTo), c.Bytes) << c.PointsTo;
+    struct stat info {};
+    ASSERT_EQ(stat(c.PointsTo.c_str(), &info), 0);
+    EXPECT_EQ(info.st_mode & 0111, 0u) << c.PointsTo;
+  }
+  EXPECT_TRUE(ReadFileBytes(target + "/Brassel.exe") == ResourceBytes("File1", "Application"));
+  EXPECT_TRUE(ReadFileBytes(target + "/Uninstall.exe") == ResourceBytes("File2", "Application"));
+  EXPECT_EQ(ReadFileBytes(target + "/setup.log"), target);
+  for (const std::string& link : {Programs() + "Ormund/Brassel.lnk", Desktop() + "Brassel.lnk"})
+    EXPECT_EQ(ReadLink(link).Path, target + "/Brassel.exe") << link;
 }
 
 // An earlier installation's entry, whose uninstaller is there, is put back as it was.
@@ -516,8 +581,7 @@ TEST_F(SetupFailureTest, EarlierEntryComesBackAfterAFailure) {
   RegCloseKey(entry);
   const std::string target = ChooseFolder(Root->Scratch() + "/missing");
   Click(Form2->Button1);
-  EXPECT_EQ(QueryValue(HKEY_LOCAL_MACHINE, kUninstallKey, "UninstallString").Data,
-            earlier + '\0');
+  EXPECT_EQ(QueryValue(HKEY_LOCAL_MACHINE, kUninstallKey, "UninstallString").Data, earlier + '\0');
   EXPECT_FALSE(QueryValue(HKEY_LOCAL_MACHINE, kUninstallKey, "DisplayName").Exists);
   ExpectFailedWith("Invalid filename: " + target + ".");
 }
@@ -534,8 +598,32 @@ TEST_F(SetupFailureTest, MachineRegistryThatMayNotBeChanged) {
   Click(Form2->Button1);
   EXPECT_TRUE(KeyExists(HKEY_CURRENT_USER, kUserKey));
   EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kUninstallKey));
-  EXPECT_FALSE(fs::exists(target));
+  // The files come first and stay: nothing done before is undone.
+  EXPECT_TRUE(ReadFileBytes(target + "/Uninstall.exe") == ResourceBytes("File2", "Application"));
   ExpectFailedWith(std::string("Failed to create key ") + kUninstallKey + ".");
+}
+
+// The entry fails half-way (the machine's hive turns read-only once the key is made) and
+// cannot be taken back either: setup says where it stays.
+TEST_F(SetupFailureTest, EntryThatCannotBeTakenBack) {
+  if (!install_test::InChild()) return;  // ran in its own process
+  const std::string target = ChooseFolder(Root->Scratch());
+  static bool keyMade;
+  keyMade = false;
+  TForm2::OnStepDone = [](int) {
+    if (keyMade || !KeyExists(HKEY_LOCAL_MACHINE, kUninstallKey)) return;
+    keyMade = true;
+    chmod(win32::MachineHivePath().c_str(), 0444);
+  };
+  Click(Form2->Button1);
+  TForm2::OnStepDone = nullptr;
+  ASSERT_TRUE(keyMade);
+  EXPECT_FALSE(QueryValue(HKEY_LOCAL_MACHINE, kUninstallKey, "DisplayName").Exists);
+  EXPECT_FALSE(QueryValue(HKEY_LOCAL_MACHINE, kUninstallKey, "UninstallString").Exists);
+  ExpectFailedWith(
+      "Failed to set data for 'UninstallString'\nCould not take back the "
+      "uninstall entry in " +
+      win32::MachineHivePath() + ".");
 }
 
 TEST_F(SetupFailureTest, MakersFolderThatIsAFile) {

@@ -2,6 +2,8 @@
 // inside an installation directory, so that the files it removes lie beside its program file.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <filesystem>
 #include <memory>
@@ -257,18 +259,31 @@ TEST_F(UninstallTest, ExitEndsWithoutRemovingAnything) {
   EXPECT_TRUE(KeyExists(HKEY_LOCAL_MACHINE, kUninstallKey));
 }
 
-// The presence check: either missing file gives the one message, and nothing changes.
-class UninstallPresenceTest : public UninstallTest,
-                              public testing::WithParamInterface<const char*> {};
+// The presence check refuses a folder that holds no installation: neither the converter with
+// the marker, nor a marker or an uninstall entry that names this folder. The message names
+// the file it looked for, and nothing changes.
+struct Absent {
+  const char* Name;
+  bool ConverterStays;
+  const char* Marker;  // the marker's text, or null when it is missing
+  const char* Missing;
+};
 
-TEST_P(UninstallPresenceTest, MissingFileEndsTheProgram) {
+class UninstallPresenceTest : public UninstallTest, public testing::WithParamInterface<Absent> {};
+
+TEST_P(UninstallPresenceTest, FolderWithoutAnInstallationEndsTheProgram) {
   if (!install_test::InChild()) return;  // ran in its own process
   Install();
-  fs::remove(Target + GetParam());
+  CreateValue(HKEY_LOCAL_MACHINE, kUninstallKey, "UninstallString", "/elsewhere/Uninstall.exe");
+  if (!GetParam().ConverterStays) fs::remove(Target + "Brassel.exe");
+  if (GetParam().Marker == nullptr)
+    fs::remove(Target + "setup.log");
+  else
+    WriteFileBytes(Target + "setup.log", GetParam().Marker);
   Start();
   Click(Form1->Button1);
   ASSERT_EQ(Dialogs->Messages.size(), 1u);
-  EXPECT_EQ(Dialogs->Messages[0].Text, "Can't find a file");
+  EXPECT_EQ(Dialogs->Messages[0].Text, "Can't find a file: " + Target + GetParam().Missing);
   EXPECT_EQ(Dialogs->Messages[0].Caption, "Error");
   EXPECT_EQ(Dialogs->Messages[0].Flags & MB_ICONERROR, MB_ICONERROR);
   EXPECT_TRUE(Ended());
@@ -276,25 +291,26 @@ TEST_P(UninstallPresenceTest, MissingFileEndsTheProgram) {
   EXPECT_TRUE(KeyExists(HKEY_LOCAL_MACHINE, kUninstallKey));
   EXPECT_TRUE(fs::exists(Desktop + "Brassel.lnk"));
   EXPECT_TRUE(fs::exists(Programs + "Ormund/Brassel.lnk"));
-  for (const char* name : {"Brassel.exe", "setup.log"})
-    if (std::string(name) != GetParam()) {
-      EXPECT_TRUE(fs::exists(Target + name)) << name;
-    }
+  EXPECT_EQ(fs::exists(Target + "Brassel.exe"), GetParam().ConverterStays);
 }
 
 INSTANTIATE_TEST_SUITE_P(
-    Files, UninstallPresenceTest, testing::Values("Brassel.exe", "setup.log"),
-    [](const testing::TestParamInfo<const char*>& info) {
-      return std::string(info.param).substr(0, std::string(info.param).find('.'));
-    });
+    Files, UninstallPresenceTest,
+    testing::Values(Absent{"NoMarker", true, nullptr, "setup.log"},
+                    Absent{"NoConverterNoMarker", false, nullptr, "Brassel.exe"},
+                    Absent{"MarkerOfAnotherFolder", false, "/elsewhere", "Brassel.exe"}),
+    [](const testing::TestParamInfo<Absent>& info) { return std::string(info.param.Name); });
 
 // What cannot be removed is told, with its path, instead of the success; a link the user
 // already removed is no failure. The page ends at once with "&Finish".
 class UninstallFailureTest : public UninstallTest {
  protected:
-  void ExpectToldOf(const std::vector<std::string>& remaining) {
+  void ExpectToldOf(const std::vector<std::string>& remaining,
+                    const std::vector<std::string>& kept = {}) {
     std::string text = "Could not remove:";
     for (const std::string& item : remaining) text += "\n" + item;
+    if (!kept.empty()) text += "\nKept until the rest is removed:";
+    for (const std::string& item : kept) text += "\n" + item;
     ASSERT_EQ(Dialogs->Messages.size(), 1u);
     EXPECT_EQ(Dialogs->Messages[0].Text, text);
     EXPECT_EQ(Dialogs->Messages[0].Caption, "Error");
@@ -322,9 +338,9 @@ TEST_F(UninstallFailureTest, EntryThatMayNotBeRemoved) {
   Click(Form1->Button1);
   EXPECT_TRUE(KeyExists(HKEY_LOCAL_MACHINE, kUninstallKey));
   EXPECT_FALSE(fs::exists(Target + "Brassel.exe"));
-  EXPECT_FALSE(fs::exists(Target + "setup.log"));
+  EXPECT_TRUE(fs::exists(Target + "setup.log"));
   EXPECT_FALSE(fs::exists(Programs + "Ormund/Brassel.lnk"));
-  ExpectToldOf({std::string("HKEY_LOCAL_MACHINE\\") + kUninstallKey});
+  ExpectToldOf({std::string("HKEY_LOCAL_MACHINE\\") + kUninstallKey}, {Target + "setup.log"});
 }
 
 // Without the rights to remove anything (the superuser too: the folders are read-only mounts
@@ -346,9 +362,111 @@ TEST_F(UninstallFailureTest, NothingMayBeRemoved) {
                                   Desktop + "Brassel.lnk", Programs + "Ormund/Brassel.lnk"})
     EXPECT_TRUE(fs::exists(file)) << file;
   EXPECT_TRUE(KeyExists(HKEY_LOCAL_MACHINE, kUninstallKey));
-  ExpectToldOf({std::string("HKEY_LOCAL_MACHINE\\") + kUninstallKey, Target + "Brassel.exe",
-                Target + "setup.log", Desktop + "Brassel.lnk", Programs + "Ormund/Brassel.lnk"});
+  ExpectToldOf({Target + "Brassel.exe", Desktop + "Brassel.lnk", Programs + "Ormund/Brassel.lnk"},
+               {std::string("HKEY_LOCAL_MACHINE\\") + kUninstallKey, Target + "setup.log"});
 }
+
+// A shortcut path that the folder lookup could not give (it raised at the window's creation)
+// stays empty: nothing is deleted for it, and the run fails, naming the shortcut.
+TEST_F(UninstallFailureTest, ShortcutWhoseFolderIsUnknown) {
+  if (!install_test::InChild()) return;  // ran in its own process
+  Install();
+  Start();
+  Form1->Memo3->SetText("");
+  Click(Form1->Button1);
+  EXPECT_TRUE(fs::exists(Desktop + "Brassel.lnk"));
+  EXPECT_FALSE(fs::exists(Programs + "Ormund/Brassel.lnk"));
+  EXPECT_TRUE(KeyExists(HKEY_LOCAL_MACHINE, kUninstallKey));
+  ExpectToldOf({"Brassel.lnk on the Desktop"},
+               {std::string("HKEY_LOCAL_MACHINE\\") + kUninstallKey, Target + "setup.log"});
+}
+
+// One run of the uninstaller in a process of its own, forked from the test's child: clicks
+// "&Uninstall" and returns the message boxes' texts, one a line.
+std::string RunUninstaller() {
+  int output[2];
+  if (pipe(output) != 0) return "(no pipe)";
+  const pid_t pid = fork();
+  if (pid == 0) {
+    close(output[0]);
+    TScriptedDialogs dialogs;
+    CreateUninstallForms();
+    CallHandled(Form1->Button1, [] { Form1->Button1->Click(); });
+    std::string texts;
+    for (const auto& message : dialogs.Messages) texts += message.Text + "\n";
+    (void)!write(output[1], texts.data(), texts.size());
+    _exit(0);
+  }
+  close(output[1]);
+  std::string texts;
+  char buffer[4096];
+  for (ssize_t count; (count = read(output[0], buffer, sizeof buffer)) > 0;)
+    texts.append(buffer, size_t(count));
+  close(output[0]);
+  int status = 0;
+  waitpid(pid, &status, 0);
+  if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) texts += "(the uninstaller crashed)";
+  return texts;
+}
+
+// After a run that could not remove everything, a second run once the cause is gone finishes
+// the job: the rest, the uninstall entry and the marker included.
+enum class Cause { ReadOnlyStartMenu, ReadOnlyMachineHive, FolderInPlaceOfTheConverter };
+
+class UninstallAgainTest : public UninstallTest, public testing::WithParamInterface<Cause> {};
+
+TEST_P(UninstallAgainTest, SecondRunFinishesTheJob) {
+  if (!install_test::InChild()) return;  // ran in its own process
+  Install();
+  const std::string entry = std::string("HKEY_LOCAL_MACHINE\\") + kUninstallKey;
+  std::string first;
+  switch (GetParam()) {
+    case Cause::ReadOnlyStartMenu: {
+      const install_test::ReadOnlyFolder readOnly(Programs + "Ormund/");
+      ASSERT_EQ(readOnly.Failure(), "");
+      first = RunUninstaller();
+      break;
+    }
+    case Cause::ReadOnlyMachineHive:
+      ASSERT_EQ(chmod(win32::MachineHivePath().c_str(), 0444), 0);
+      first = RunUninstaller();
+      ASSERT_EQ(chmod(win32::MachineHivePath().c_str(), 0644), 0);
+      break;
+    case Cause::FolderInPlaceOfTheConverter:
+      fs::remove(Target + "Brassel.exe");
+      fs::create_directories(Target + "Brassel.exe/bin");
+      first = RunUninstaller();
+      fs::remove_all(Target + "Brassel.exe");
+      break;
+  }
+  // What could not go is told; the entry and the marker stay for the next run.
+  const std::string told[] = {
+      "Could not remove:\n" + Programs + "Ormund/Brassel.lnk\nKept until the rest is removed:\n" +
+          entry + "\n" + Target + "setup.log\n",
+      "Could not remove:\n" + entry + "\nKept until the rest is removed:\n" + Target +
+          "setup.log\n",
+      "Could not remove:\n" + Target + "Brassel.exe\nKept until the rest is removed:\n" + entry +
+          "\n" + Target + "setup.log\n"};
+  EXPECT_EQ(first, told[int(GetParam())]);
+  EXPECT_TRUE(fs::exists(Target + "setup.log"));
+
+  EXPECT_EQ(RunUninstaller(), "");
+  for (const std::string& file : {Target + "Brassel.exe", Target + "setup.log",
+                                  Desktop + "Brassel.lnk", Programs + "Ormund/Brassel.lnk"})
+    EXPECT_FALSE(fs::exists(fs::symlink_status(file))) << file;
+  EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kUninstallKey));
+  ExpectSurvivors();
+}
+
+std::string CauseName(const testing::TestParamInfo<Cause>& info) {
+  const char* names[] = {"ReadOnlyStartMenu", "ReadOnlyMachineHive", "FolderInPlaceOfTheConverter"};
+  return names[int(info.param)];
+}
+
+INSTANTIATE_TEST_SUITE_P(Causes, UninstallAgainTest,
+                         testing::Values(Cause::ReadOnlyStartMenu, Cause::ReadOnlyMachineHive,
+                                         Cause::FolderInPlaceOfTheConverter),
+                         CauseName);
 
 // A hive without the Desktop value gives the default Desktop, where setup put the link, never
 // the root of the file system.

@@ -106,6 +106,38 @@ TEST(FilesTest, DeleteAttributesAndDirectories) {
   EXPECT_EQ(GetLastError(), ERROR_FILE_NOT_FOUND);
 }
 
+// A rename takes the place of the entry at the new name: a link is replaced itself, the file
+// it pointed to stays as it was; a directory there is refused, as is an existing name without
+// the flag to replace it.
+TEST(FilesTest, MoveReplacesTheEntryAtTheNewName) {
+  TempFolder dir;
+  const std::string elsewhere = dir.File("elsewhere.txt");
+  const std::string linked = dir.File("linked.exe");
+  std::ofstream(elsewhere) << "keep";
+  ASSERT_EQ(symlink(elsewhere.c_str(), linked.c_str()), 0);
+  const std::string fresh = dir.File("fresh");
+  std::ofstream(fresh) << "new";
+  EXPECT_FALSE(MoveFileExA(fresh.c_str(), linked.c_str(), 0));
+  EXPECT_EQ(GetLastError(), ERROR_ALREADY_EXISTS);
+  ASSERT_TRUE(MoveFileExA(fresh.c_str(), linked.c_str(),
+                          MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH));
+  struct stat info {};
+  ASSERT_EQ(lstat(linked.c_str(), &info), 0);
+  EXPECT_TRUE(S_ISREG(info.st_mode));
+  EXPECT_EQ(ReadText(linked), "new");
+  EXPECT_EQ(ReadText(elsewhere), "keep");
+  EXPECT_FALSE(std::filesystem::exists(fresh));
+
+  const std::string folder = dir.File("folder");
+  std::filesystem::create_directory(folder);
+  EXPECT_FALSE(MoveFileExA(linked.c_str(), folder.c_str(), MOVEFILE_REPLACE_EXISTING));
+  EXPECT_EQ(GetLastError(), ERROR_ACCESS_DENIED);
+  EXPECT_TRUE(std::filesystem::is_directory(folder));
+  EXPECT_EQ(ReadText(linked), "new");
+  EXPECT_FALSE(MoveFileExA(dir.File("absent").c_str(), dir.File("other").c_str(), 0));
+  EXPECT_EQ(GetLastError(), ERROR_FILE_NOT_FOUND);
+}
+
 // Programs and libraries are run by their names, so they are created executable; the umask
 // still decides for whom.
 TEST(FilesTest, ProgramsAndLibrariesAreCreatedExecutable) {
