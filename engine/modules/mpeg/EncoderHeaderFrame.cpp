@@ -66,12 +66,16 @@ bool EncoderHeaderFrame::Parse(const FrameHeader& header, const uint8_t* body) {
   return true;
 }
 
+double EncoderHeaderFrame::BytesBehind(int64_t soundBytes) const {
+  // The stated size counts the header frame too; the fractions are of what follows it.
+  const int64_t stream = streamBytes_ > headerFrameBytes_ ? streamBytes_ : soundBytes;
+  return static_cast<double>(stream - headerFrameBytes_);
+}
+
 double EncoderHeaderFrame::BytesBefore(double frame, int64_t soundBytes) const {
   if (frame < 0.0) frame = 0.0;
   if (kind_ == Kind::Fractions) {
-    // The stated size counts the header frame too; the fractions are of what follows it.
-    const int64_t stream = streamBytes_ > headerFrameBytes_ ? streamBytes_ : soundBytes;
-    const double behind = static_cast<double>(stream - headerFrameBytes_);
+    const double behind = BytesBehind(soundBytes);
     double percent = frame * 100.0 / frames_;
     if (percent > 100.0) percent = 100.0;
     auto i = static_cast<int32_t>(percent);
@@ -87,6 +91,35 @@ double EncoderHeaderFrame::BytesBefore(double frame, int64_t soundBytes) const {
     for (; i < entries_ && i + 1 <= part; ++i) bytes += lengths_[static_cast<size_t>(i)];
     if (i < entries_) bytes += lengths_[static_cast<size_t>(i)] * (part - i);
     return bytes;
+  }
+  return 0.0;
+}
+
+double EncoderHeaderFrame::FramesBefore(double bytes, int64_t soundBytes) const {
+  if (bytes < 0.0) bytes = 0.0;
+  if (kind_ == Kind::Fractions) {
+    const double behind = BytesBehind(soundBytes);
+    if (behind <= 0.0) return 0.0;
+    const double at = bytes / behind * 256.0;
+    // The first hundredth that ends beyond it; one that the table gives no bytes is passed.
+    for (int32_t i = 0; i < 100; ++i) {
+      const double from = fractions_[static_cast<size_t>(i)];
+      const double to = i < 99 ? fractions_[static_cast<size_t>(i) + 1] : 256.0;
+      if (at < to) {
+        const double within = to > from && at > from ? (at - from) / (to - from) : 0.0;
+        return (i + within) * frames_ / 100.0;
+      }
+    }
+    return frames_;
+  }
+  if (kind_ == Kind::Lengths) {
+    double before = 0.0;
+    for (int32_t i = 0; i < entries_; ++i) {
+      const double part = lengths_[static_cast<size_t>(i)];
+      if (bytes < before + part) return (i + (bytes - before) / part) * framesPerEntry_;
+      before += part;
+    }
+    return static_cast<double>(entries_) * framesPerEntry_;
   }
   return 0.0;
 }

@@ -32,9 +32,15 @@ class EncoderHeaderFrame {
   // stream from the start of the header frame to its end, for a table that gives fractions of
   // a size it does not state. Only with a table.
   double BytesBefore(double frame, int64_t soundBytes) const;
+  // The other way round: how many frames behind the header frame the sound has reached
+  // `bytes` after its end.
+  double FramesBefore(double bytes, int64_t soundBytes) const;
 
  private:
   enum class Kind { None, Fractions, Lengths };
+
+  // "Xing": the bytes behind the header frame that its fractions divide.
+  double BytesBehind(int64_t soundBytes) const;
 
   Kind kind_ = Kind::None;
   uint32_t frames_ = 0;

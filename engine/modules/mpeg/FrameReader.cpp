@@ -366,21 +366,35 @@ bool FrameReader::Rewind() {
   return true;
 }
 
+// Where the stream places the start of a frame of the sound, fractions interpolated: by the
+// encoder's table (frame 0 is its header frame, the table counts the frames behind it) or at
+// the mean frame length; and the other way round.
+double FrameReader::PlaceOfFrame(double frame) const {
+  if (variableRate_ && encoderHeader_.HasTable())
+    return static_cast<double>(firstFrameOffset_ + encoderHeader_.HeaderFrameBytes()) +
+           encoderHeader_.BytesBefore(frame - 1.0, SoundEnd() - firstFrameOffset_);
+  const int64_t base = leadingLost_ > 0 ? soundStart_ : firstFrameOffset_;
+  return static_cast<double>(base) + frame * MeanFrameLength();
+}
+
+double FrameReader::FramePlacedAt(double place) const {
+  if (variableRate_ && encoderHeader_.HasTable())
+    return 1.0 +
+           encoderHeader_.FramesBefore(
+               place - static_cast<double>(firstFrameOffset_ + encoderHeader_.HeaderFrameBytes()),
+               SoundEnd() - firstFrameOffset_);
+  const int64_t base = leadingLost_ > 0 ? soundStart_ : firstFrameOffset_;
+  return (place - static_cast<double>(base)) / MeanFrameLength();
+}
+
 bool FrameReader::PositionAtFrame(uint32_t n) {
   if (n == 0 || n > frameLimit_ || previousWord_ == 0) return false;
   if (!input_.Seek(0, 1)) return false;
   const int64_t remembered = input_.Position();
-  // Frame n of the sound by the encoder's table (frame 0 is its header frame, the table counts
-  // the frames behind it) or at the mean frame length, two bytes early so that the padding of
-  // the frames before it cannot put the input past its header; the search finds it.
+  // Two bytes early, so that the padding of the frames before it cannot put the input past
+  // its header; the search finds it.
   const int64_t base = leadingLost_ > 0 ? soundStart_ : firstFrameOffset_;
-  const auto placeOf = [&](uint32_t frame) {
-    if (variableRate_ && encoderHeader_.HasTable())
-      return static_cast<double>(firstFrameOffset_ + encoderHeader_.HeaderFrameBytes()) +
-             encoderHeader_.BytesBefore(frame - 1.0, SoundEnd() - firstFrameOffset_);
-    return static_cast<double>(base) + frame * MeanFrameLength();
-  };
-  const double place = placeOf(n);
+  const double place = PlaceOfFrame(n);
   int64_t target = static_cast<int64_t>(place) - 2;
   if (target < base) target = base;
   if (!input_.Seek(target, 0)) {
@@ -391,17 +405,15 @@ bool FrameReader::PositionAtFrame(uint32_t n) {
   pendingLost_ = 0;
   seekFrame_ = n;
   seekTarget_ = place;
-  seekFrameBytes_ = placeOf(n + 1) - place;
   return true;
 }
 
 uint32_t FrameReader::FrameReachedBySeek() const {
   if (!variableRate_) return seekFrame_;
-  // The search went on from the place sought to the next frame start: the frame found is as
-  // far in as the stream places those bytes, at the length it gives the frame sought (the
-  // frame found's own where the table gives no bytes there).
-  const double length = seekFrameBytes_ >= 1.0 ? seekFrameBytes_ : header_.BodyLength + 4;
-  const double passed = (static_cast<double>(frameStart_) - seekTarget_) / length;
+  // The search went on from the place sought to the next frame start: the frame found lies as
+  // many frames further in as the stream places those bytes.
+  const double passed =
+      FramePlacedAt(static_cast<double>(frameStart_)) - FramePlacedAt(seekTarget_);
   const double reached = seekFrame_ + std::floor(passed + 0.5);
   return reached < 0.0 ? 0 : reached > 4294967295.0 ? 0xFFFFFFFFu : static_cast<uint32_t>(reached);
 }

@@ -58,8 +58,8 @@ class FrameReader {
   // or positioning failed), and the input stays where it was.
   bool PositionAtFrame(uint32_t n);
   // The number of the frame read first after PositionAtFrame: n at a constant bit rate; at a
-  // variable one, where the frame found begins as the table (or the mean length) places it,
-  // n or n + 1 when the search found the frame next to where it began.
+  // variable one, n and the frames that the search passed on its way, counted where the
+  // table (or the mean length) places the bytes it passed.
   uint32_t FrameReachedBySeek() const;
 
   const FrameHeader& Header() const { return header_; }
@@ -86,6 +86,8 @@ class FrameReader {
   int64_t SoundEnd() const;
   void CountFrame(int64_t start);
   double MeanFrameLength() const;
+  double PlaceOfFrame(double frame) const;
+  double FramePlacedAt(double place) const;
 
   StreamInput& input_;
   FrameHeader header_;
@@ -112,7 +114,6 @@ class FrameReader {
   // The last PositionAtFrame: the frame sought and where the stream places its start.
   uint32_t seekFrame_ = 0;
   double seekTarget_ = 0.0;
-  double seekFrameBytes_ = 0.0;  // the length the stream gives that frame there
   alignas(16) uint8_t body_[MaxBodyLength] = {};
 };
 

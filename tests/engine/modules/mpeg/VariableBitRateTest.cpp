@@ -318,6 +318,43 @@ TEST_P(VariableBitRateSeek, LandsWhereTheTableSaysAndGoesOnWithTheWholeDecode) {
   }
 }
 
+// A seek into a damaged stretch: the search passes the damage to the first whole frame, and the
+// position is that frame's, not the time sought.
+class VariableBitRateSeekIntoDamage : public VariableBitRateSeek {};
+
+TEST_P(VariableBitRateSeekIntoDamage, PositionIsTheFrameFoundBehindTheDamage) {
+  std::vector<uint8_t> bytes = ReadBytes(input_);
+  // Frames 124 to 147 (8.9 s to 10.6 s, in the noise) zeroed; the time sought lies in frame 131.
+  std::vector<size_t> starts;
+  for (size_t at = 0; at + 4 <= bytes.size(); at += Layer3FrameLength(bytes.data() + at))
+    starts.push_back(at);
+  ASSERT_GT(starts.size(), 200u);
+  std::fill(bytes.begin() + static_cast<long>(starts[124]),
+            bytes.begin() + static_cast<long>(starts[148]), 0);
+  WriteBytes(input_, bytes);
+  int32_t unused = 0;
+  const std::vector<std::vector<uint8_t>> whole = Run(0, 0, &unused);
+  const auto frames = static_cast<int64_t>(whole.size());
+  ASSERT_GT(frames, 250);
+  int32_t position = -1;
+  const std::vector<std::vector<uint8_t>> run = Run(9500, 0, &position);
+  // The seek lands inside the damage; the frames behind the first whole frame follow, to the
+  // end of the stream.
+  const int64_t after = static_cast<int64_t>(run.size()) - 1;
+  EXPECT_EQ(static_cast<int64_t>(starts.size()) - after, 149);
+  EXPECT_NEAR(position, 149 * FrameMs, 0.01 * frames * FrameMs);
+  for (int64_t i = 8; i < after; ++i)
+    ASSERT_EQ(run[static_cast<size_t>(1 + i)], whole[static_cast<size_t>(frames - after + i)])
+        << "frame " << 149 + i;
+}
+
+INSTANTIATE_TEST_SUITE_P(Lame, VariableBitRateSeekIntoDamage,
+                         testing::Values(SeekCase{"seek-v2", HeaderKind::XingTable},
+                                         SeekCase{"seek-v0", HeaderKind::VbriTable}),
+                         [](const testing::TestParamInfo<SeekCase>& info) {
+                           return SeekCaseName(info.param);
+                         });
+
 INSTANTIATE_TEST_SUITE_P(Lame, VariableBitRateSeek, testing::ValuesIn(SeekCases()),
                          [](const testing::TestParamInfo<SeekCase>& info) {
                            return SeekCaseName(info.param);
