@@ -415,6 +415,7 @@ uint32_t FrameReader::FrameReachedBySeek() const {
   const double passed =
       FramePlacedAt(static_cast<double>(frameStart_)) - FramePlacedAt(seekTarget_);
   const double reached = seekFrame_ + std::floor(passed + 0.5);
+  if (!std::isfinite(reached)) return seekFrame_;
   return reached < 0.0 ? 0 : reached > 4294967295.0 ? 0xFFFFFFFFu : static_cast<uint32_t>(reached);
 }
 
