@@ -46,15 +46,19 @@ bool DecoderSession::SeekToFrame(uint32_t n) {
   // Every frame lies before this range: the step reads the frame found and skips it.
   constexpr FrameRange skipOnly{0xFFFFFFFF, 0xFFFFFFFF};
   stream_.SetFrameCounter(n);
+  // The frame found is numbered as the stream places it, so that the position, the end frame
+  // and the frame counter go on from the frame actually reached.
+  uint32_t reached = n;
   // A failure of this search ends only the search: the run reads on from wherever it stopped.
   try {
     StepOutcome outcome;
     do {
       outcome = FrameStepWithLockHeld(stream_, decoder_, pcm_, skipOnly).Outcome;
     } while (outcome == StepOutcome::NoFrame || outcome == StepOutcome::Refused);
+    if (outcome == StepOutcome::Skipped) reached = stream_.FrameReachedBySeek();
   } catch (const ModuleFailure&) {
   }
-  stream_.SetFrameCounter(n + 1);
+  stream_.SetFrameCounter(reached + 1);
   return true;
 }
 

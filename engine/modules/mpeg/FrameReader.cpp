@@ -1,5 +1,6 @@
 #include "engine/modules/mpeg/FrameReader.h"
 
+#include <cmath>
 #include <cstring>
 
 #include "engine/modules/common/ModuleFailure.h"
@@ -76,6 +77,10 @@ void FrameReader::Reset() {
   countedBitRate_ = 0;
   variableRate_ = false;
   encoderFrames_ = 0;
+  encoderHeader_.Clear();
+  frameStart_ = 0;
+  seekFrame_ = 0;
+  seekTarget_ = 0.0;
 }
 
 bool FrameReader::ShiftInByte(uint32_t& word, FrameStatus& status) {
@@ -273,6 +278,7 @@ FrameStatus FrameReader::ReadFrame(BitCursor& cursor) {
 
   const int32_t body = header_.BodyLength;
   const int64_t frameStart = input_.Position() - 4;
+  frameStart_ = frameStart;
   int32_t lost = 0;
   if (expectedStart_ >= 0 && frameStart > expectedStart_) {
     const int64_t length = body + 4;
@@ -292,7 +298,8 @@ FrameStatus FrameReader::ReadFrame(BitCursor& cursor) {
 
   cursor.Start(target, body_ + MaxBodyLength);
 
-  if (frameStart == firstFrameOffset_) encoderFrames_ = EncoderFrameCount();
+  if (frameStart == firstFrameOffset_)
+    encoderFrames_ = encoderHeader_.Parse(header_, body_) ? encoderHeader_.Frames() + 1 : 0;
   CountFrame(frameStart);
   int64_t limit;
   if (!variableRate_)
@@ -314,25 +321,6 @@ void FrameReader::CountFrame(int64_t start) {
     countedBitRate_ = header_.BitRateIndex;
   else if (header_.BitRateIndex != countedBitRate_)
     variableRate_ = true;
-}
-
-// An encoder's header frame is a Layer III frame of silence whose body holds "Xing" or "Info"
-// behind the side information, with the frame count behind the flags when flag bit 0 is set,
-// or "VBRI" 32 bytes in, with the frame count 14 bytes behind it. Its count leaves the header
-// frame out; the input holds that one more.
-uint32_t FrameReader::EncoderFrameCount() const {
-  if (header_.Layer != 3) return 0;
-  const int32_t body = header_.BodyLength;
-  const uint8_t* xing = body_ + header_.SideInfoLength;
-  const uint8_t* vbri = body_ + 32;
-  uint32_t frames = 0;
-  if (header_.SideInfoLength + 12 <= body &&
-      (std::memcmp(xing, "Xing", 4) == 0 || std::memcmp(xing, "Info", 4) == 0)) {
-    if ((BigEndian32(xing + 4) & 1u) != 0) frames = BigEndian32(xing + 8);
-  } else if (32 + 18 <= body && std::memcmp(vbri, "VBRI", 4) == 0) {
-    frames = BigEndian32(vbri + 14);
-  }
-  return frames == 0 || frames == 0xFFFFFFFFu ? 0 : frames + 1;
 }
 
 void FrameReader::SurveyFrames(int64_t bytes) {
@@ -378,14 +366,36 @@ bool FrameReader::Rewind() {
   return true;
 }
 
+// Where the stream places the start of a frame of the sound, fractions interpolated: by the
+// encoder's table (frame 0 is its header frame, the table counts the frames behind it) or at
+// the mean frame length; and the other way round.
+double FrameReader::PlaceOfFrame(double frame) const {
+  if (variableRate_ && encoderHeader_.HasTable())
+    return static_cast<double>(firstFrameOffset_ + encoderHeader_.HeaderFrameBytes()) +
+           encoderHeader_.BytesBefore(frame - 1.0, SoundEnd() - firstFrameOffset_);
+  const int64_t base = leadingLost_ > 0 ? soundStart_ : firstFrameOffset_;
+  return static_cast<double>(base) + frame * MeanFrameLength();
+}
+
+double FrameReader::FramePlacedAt(double place) const {
+  if (variableRate_ && encoderHeader_.HasTable())
+    return 1.0 +
+           encoderHeader_.FramesBefore(
+               place - static_cast<double>(firstFrameOffset_ + encoderHeader_.HeaderFrameBytes()),
+               SoundEnd() - firstFrameOffset_);
+  const int64_t base = leadingLost_ > 0 ? soundStart_ : firstFrameOffset_;
+  return (place - static_cast<double>(base)) / MeanFrameLength();
+}
+
 bool FrameReader::PositionAtFrame(uint32_t n) {
   if (n == 0 || n > frameLimit_ || previousWord_ == 0) return false;
   if (!input_.Seek(0, 1)) return false;
   const int64_t remembered = input_.Position();
-  // Frame n of the sound at the mean frame length, two bytes early so that the padding of the
-  // frames before it cannot put the input past its header; the search finds it.
+  // Two bytes early, so that the padding of the frames before it cannot put the input past
+  // its header; the search finds it.
   const int64_t base = leadingLost_ > 0 ? soundStart_ : firstFrameOffset_;
-  int64_t target = base + static_cast<int64_t>(n * MeanFrameLength()) - 2;
+  const double place = PlaceOfFrame(n);
+  int64_t target = static_cast<int64_t>(place) - 2;
   if (target < base) target = base;
   if (!input_.Seek(target, 0)) {
     input_.Seek(remembered, 0);
@@ -393,7 +403,20 @@ bool FrameReader::PositionAtFrame(uint32_t n) {
   }
   expectedStart_ = -1;
   pendingLost_ = 0;
+  seekFrame_ = n;
+  seekTarget_ = place;
   return true;
+}
+
+uint32_t FrameReader::FrameReachedBySeek() const {
+  if (!variableRate_) return seekFrame_;
+  // The search went on from the place sought to the next frame start: the frame found lies as
+  // many frames further in as the stream places those bytes.
+  const double passed =
+      FramePlacedAt(static_cast<double>(frameStart_)) - FramePlacedAt(seekTarget_);
+  const double reached = seekFrame_ + std::floor(passed + 0.5);
+  if (!std::isfinite(reached)) return seekFrame_;
+  return reached < 0.0 ? 0 : reached > 4294967295.0 ? 0xFFFFFFFFu : static_cast<uint32_t>(reached);
 }
 
 }  // namespace mpeg

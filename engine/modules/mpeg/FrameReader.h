@@ -5,6 +5,7 @@
 #include <cstdint>
 
 #include "engine/modules/mpeg/BitCursor.h"
+#include "engine/modules/mpeg/EncoderHeaderFrame.h"
 #include "engine/modules/mpeg/FrameHeader.h"
 #include "engine/modules/mpeg/StreamInput.h"
 
@@ -52,9 +53,14 @@ class FrameReader {
   // Back to the first frame (past any ID3v2 tag), or to the start before one was found.
   bool Rewind();
   // Moves the input to just before the start of frame n, counted in the sound alone (tags
-  // left out); false when refused (n is 0 or beyond the frame limit, or positioning failed),
-  // and the input stays where it was.
+  // left out): a variable bit rate by the encoder's table of positions where the stream has
+  // one, else by the mean frame length. False when refused (n is 0 or beyond the frame limit,
+  // or positioning failed), and the input stays where it was.
   bool PositionAtFrame(uint32_t n);
+  // The number of the frame read first after PositionAtFrame: n at a constant bit rate; at a
+  // variable one, n and the frames that the search passed on its way, counted where the
+  // table (or the mean length) places the bytes it passed.
+  uint32_t FrameReachedBySeek() const;
 
   const FrameHeader& Header() const { return header_; }
   FrameHeader& Header() { return header_; }
@@ -79,8 +85,9 @@ class FrameReader {
   bool FollowedByFrameStart(uint32_t word);
   int64_t SoundEnd() const;
   void CountFrame(int64_t start);
-  uint32_t EncoderFrameCount() const;
   double MeanFrameLength() const;
+  double PlaceOfFrame(double frame) const;
+  double FramePlacedAt(double place) const;
 
   StreamInput& input_;
   FrameHeader header_;
@@ -102,6 +109,11 @@ class FrameReader {
   int32_t countedBitRate_ = 0;
   bool variableRate_ = false;
   uint32_t encoderFrames_ = 0;  // of the encoder's header frame, itself included; 0 none
+  EncoderHeaderFrame encoderHeader_;
+  int64_t frameStart_ = 0;  // of the frame read last
+  // The last PositionAtFrame: the frame sought and where the stream places its start.
+  uint32_t seekFrame_ = 0;
+  double seekTarget_ = 0.0;
   alignas(16) uint8_t body_[MaxBodyLength] = {};
 };
 

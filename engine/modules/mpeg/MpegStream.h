@@ -41,6 +41,8 @@ class MpegStream {
   bool Rewind() { return reader_.Rewind(); }
   // Just before frame n; false when refused, and the input stays where it was.
   bool PositionAtFrame(uint32_t n) { return reader_.PositionAtFrame(n); }
+  // The number of the frame read first after PositionAtFrame, from where it was found.
+  uint32_t FrameReachedBySeek() const { return reader_.FrameReachedBySeek(); }
 
   const FrameHeader& Header() const { return reader_.Header(); }
   // A run starts with no header change pending.
