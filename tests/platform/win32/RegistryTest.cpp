@@ -108,6 +108,29 @@ TEST_F(RegistryTest, DesktopWithoutUserDirsIsInHome) {
   EXPECT_EQ(win32::UserDesktopFolder(), FRoot.Home() + "/Desktop");
 }
 
+// The user's desktop setting is taken when it names a folder; the root or a relative path is
+// no desktop, and the one in the home is used.
+TEST_F(RegistryTest, DesktopSettingThatNamesNoFolderGivesTheHomeDesktop) {
+  const std::string home = FRoot.Home();
+  const struct {
+    std::string Setting;
+    std::string Desktop;
+  } cases[] = {
+      {"$HOME/Schreibtisch", home + "/Schreibtisch"},
+      {FRoot.Scratch() + "/desk/", FRoot.Scratch() + "/desk"},
+      {"$HOME", home},
+      {"/", home + "/Desktop"},
+      {"/tmp/..", home + "/Desktop"},
+      {"Desktop", home + "/Desktop"},
+      {"", home + "/Desktop"},
+  };
+  for (const auto& c : cases) {
+    std::ofstream(home + "/.config/user-dirs.dirs", std::ios::trunc)
+        << "XDG_DESKTOP_DIR=\"" << c.Setting << "\"\n";
+    EXPECT_EQ(win32::UserDesktopFolder(), c.Desktop) << c.Setting;
+  }
+}
+
 TEST_F(RegistryTest, ValuesKeepTheirTypeAndEveryByte) {
   struct Case {
     const char* Name;
