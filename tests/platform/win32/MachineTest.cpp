@@ -81,10 +81,13 @@ TEST(MachineTest, RelativeRootIsTakenFromTheStartFolder) {
   const std::string start = root.Scratch() + "/start";
   std::filesystem::create_directories(start + "/songs");
   const std::string absolute = std::filesystem::canonical(start).string() + "/relroot";
+  // So is a relative home, and the desktop in it.
+  root.Set("HOME", "relhome");
+  const std::string desktop = std::filesystem::canonical(start).string() + "/relhome/Desktop";
   for (const char* setting : {"relroot", "relroot/", "./relroot"}) {
     root.Set("BRASSEL_ROOT", setting);
-    const std::string places =
-        absolute + "/Windows\n" + absolute + "/user.hive\n" + absolute + "/machine.hive\n";
+    const std::string places = absolute + "/Windows\n" + absolute + "/user.hive\n" + absolute +
+                               "/machine.hive\n" + desktop + "\n";
     for (const char* mode : {"ask-first", "move-first"}) {
       SCOPED_TRACE(std::string(setting) + " " + mode);
       int status = 0;
