@@ -14,9 +14,9 @@ class TShellFolders : public TCustomControl {
 
   std::string GetWindowsDir();
   // The "Desktop" and "Programs" values of the current user's "Shell Folders" key, which
-  // they create (empty) when it is missing; REG_SZ or REG_EXPAND_SZ, taken unexpanded up to
-  // the first NUL. Another type raises ERegistryException "Invalid data type for '%s'", a
-  // failed read "Failed to get data for '%s'".
+  // they create when it is missing; REG_SZ or REG_EXPAND_SZ, taken unexpanded up to the first
+  // NUL. A value that names no folder (missing, of another type, not an absolute path, the
+  // root) gives the platform's default folder instead, which the platform writes back.
   std::string GetDesktop();
   std::string GetPrograms();
 };

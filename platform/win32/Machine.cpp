@@ -7,13 +7,36 @@
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
+#include <string_view>
 
 namespace win32 {
 namespace {
 
+// The working folder when the program started, or when the root was first asked for if that
+// came earlier (a static initialiser elsewhere): a relative root is taken from there, so that
+// a later change of the working folder (a file dialog makes one) moves nothing.
+const std::string& StartFolder() {
+  static const std::string folder = [] {
+    std::error_code failed;
+    std::string path = std::filesystem::current_path(failed).string();
+    return failed ? std::string() : path;
+  }();
+  return folder;
+}
+
+[[maybe_unused]] const std::string& startFolderAtLoad = StartFolder();
+
+// A relative path taken from the start folder; one that cannot be (no start folder) stays.
+std::string FromStartFolder(const std::string& path) {
+  if (path.empty() || path[0] == '/' || StartFolder().empty()) return path;
+  return std::filesystem::path(StartFolder() + "/" + path).lexically_normal().string();
+}
+
 std::string HomeDirectory() {
-  if (const char* home = std::getenv("HOME"); home != nullptr && *home != '\0') return home;
+  if (const char* home = std::getenv("HOME"); home != nullptr && *home != '\0')
+    return FromStartFolder(home);
   if (const passwd* entry = getpwuid(getuid()); entry != nullptr && entry->pw_dir != nullptr)
     return entry->pw_dir;
   return "/";
@@ -52,7 +75,7 @@ std::string MachineRoot() {
     root =
         WithoutTrailingSlashes(EnvironmentOr("XDG_DATA_HOME", HomeDirectory() + "/.local/share")) +
         "/" PLATFORM_ROOT_FOLDER;
-  root = WithoutTrailingSlashes(root);
+  root = WithoutTrailingSlashes(FromStartFolder(root));
   // The root stands for the system drive, which always has its programs folder.
   MakeDirectories(root + "/Program Files");
   return root;
@@ -74,7 +97,7 @@ std::string UserDesktopFolder() {
     if (end < prefix.size()) continue;
     std::string value = line.substr(prefix.size(), end - prefix.size());
     if (value.compare(0, 5, "$HOME") == 0) value = home + value.substr(5);
-    if (!value.empty() && value[0] == '/') return WithoutTrailingSlashes(value);
+    if (IsShellFolderPath(value)) return WithoutTrailingSlashes(value);
   }
   return WithoutTrailingSlashes(home) + "/Desktop";
 }
@@ -86,6 +109,23 @@ std::vector<std::pair<std::string, std::string>> DefaultShellFolders() {
   std::string programs = MachineRoot() + "/Programs";
   MakeDirectories(programs);
   return {{"Desktop", desktop}, {"Programs", programs}};
+}
+
+bool IsShellFolderPath(const std::string& folder) {
+  if (folder.empty() || folder[0] != '/') return false;
+  // How deep the path leads below the root, name by name, ".." climbing back.
+  size_t depth = 0;
+  for (size_t start = 1; start <= folder.size();) {
+    size_t end = folder.find('/', start);
+    if (end == std::string::npos) end = folder.size();
+    const std::string_view name(folder.data() + start, end - start);
+    if (name == "..")
+      depth -= depth > 0 ? 1 : 0;
+    else if (!name.empty() && name != ".")
+      ++depth;
+    start = end + 1;
+  }
+  return depth > 0;
 }
 
 void MakeShellFolder(const std::string& folder) {

@@ -3,7 +3,9 @@
 //
 // The environment variable that the product's build names (PLATFORM_ROOT_VARIABLE) names the
 // root; without it the root is the build's PLATFORM_ROOT_FOLDER in the user's XDG data
-// directory ($XDG_DATA_HOME, or ~/.local/share). The root stands for the system drive: it and
+// directory ($XDG_DATA_HOME, or ~/.local/share). A relative root is taken from the working
+// folder that the program started in, so that no later change of the working folder moves
+// it. The root stands for the system drive: it and
 // its "Program Files" folder are created when the root is first asked for, the Windows
 // directory when that is.
 #pragma once
@@ -30,6 +32,10 @@ std::string MachineHivePath();
 inline constexpr const char* kShellFoldersKey =
     "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
 std::vector<std::pair<std::string, std::string>> DefaultShellFolders();
+
+// Whether a shell folder value's text names a folder: an absolute path other than the root of
+// the file system (however spelled: "//", "/.", "/tmp/.."). Anything else counts as missing.
+bool IsShellFolderPath(const std::string& folder);
 
 // Makes the folder that a shell folder value names, with the folders above it, as the shell
 // keeps its folders even when the user deleted one; a path that is not absolute, or cannot

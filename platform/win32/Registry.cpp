@@ -83,6 +83,13 @@ std::string TextOf(const RegistryValue& value) {
   return value.data.substr(0, value.data.find('\0'));
 }
 
+// A shell folder value that names a folder: a string (taken unexpanded) holding an absolute
+// path other than the root. Any other counts as missing.
+bool HoldsShellFolder(const RegistryValue& value) {
+  return (value.type == REG_SZ || value.type == REG_EXPAND_SZ) &&
+         win32::IsShellFolderPath(TextOf(value));
+}
+
 // Gives the user's hive the shell folders that it lacks (no value, or one naming no folder),
 // as the shell does for a profile; true when it changed the hive.
 bool HoldShellFolders(RegistryHive& hive) {
@@ -101,7 +108,7 @@ bool HoldShellFolders(RegistryHive& hive) {
   std::vector<std::pair<std::string, std::string>> defaults;
   for (const char* name : {"Desktop", "Programs"}) {
     RegistryValue* value = key->FindValue(name);
-    if (value != nullptr && !TextOf(*value).empty()) continue;
+    if (value != nullptr && HoldsShellFolder(*value)) continue;
     if (defaults.empty()) defaults = win32::DefaultShellFolders();
     for (auto& [defaultName, folder] : defaults) {
       if (defaultName != name) continue;
@@ -116,9 +123,10 @@ bool HoldShellFolders(RegistryHive& hive) {
   return changed;
 }
 
-// One call's view of a hive: the hive file locked, read, and written back on a change. A
-// damaged hive (lines that cannot be read) is kept aside as "<name>.bad" before the first
-// change replaces it with what could be read.
+// One call's view of a hive: the hive file locked, read, and written back on a change. A hive
+// that cannot be parsed (lines that cannot be read, more than a hive may hold, a folder or a
+// FIFO in its place) is kept aside under a name of its own, "<name>.bad", "<name>.bad.1", ...,
+// when the first change replaces it with what could be read.
 class HiveSession {
  public:
   explicit HiveSession(HiveId id)
@@ -126,14 +134,21 @@ class HiveSession {
     std::string text;
     DWORD error = ERROR_SUCCESS;
     bool fresh = false;
-    if (win32::ReadWholeFile(path_, text, error)) {
-      hive_ = RegistryHive::Parse(text);
-      if (hive_.Damaged()) damagedText_ = std::move(text);
-    } else if (error != ERROR_FILE_NOT_FOUND) {
-      // A hive that exists but cannot be read must not be replaced by what little is known.
-      unreadable_ = true;
-    } else {
-      fresh = true;
+    switch (win32::ReadFileUpTo(path_, win32::kMaxHiveFileSize, text, error)) {
+      case win32::FileRead::Read:
+        hive_ = RegistryHive::Parse(text);
+        damaged_ = hive_.Damaged();
+        break;
+      case win32::FileRead::Missing: fresh = true; break;
+      case win32::FileRead::NotAFile:
+        notAFile_ = true;
+        damaged_ = true;
+        break;
+      case win32::FileRead::TooLarge: damaged_ = true; break;
+      case win32::FileRead::Unreadable:
+        // A hive that exists but cannot be read must not be replaced by what little is known.
+        unreadable_ = true;
+        break;
     }
     // The user's hive always holds the shell's folders; one that may not be changed still
     // answers them.
@@ -141,15 +156,20 @@ class HiveSession {
   }
 
   RegistryHive& Hive() { return hive_; }
-  bool MayChange() const { return !unreadable_ && win32::MayWriteFile(path_); }
+  // A hive file that the user may not write stays as it is, damaged or not; what stands in
+  // place of one may be put aside.
+  bool MayChange() const {
+    return !unreadable_ &&
+           (notAFile_ ? win32::MayReplaceWhateverIsAt(path_) : win32::MayWriteFile(path_));
+  }
   LONG Save() {
-    if (damagedText_) {
-      if (DWORD error = win32::ReplaceFileContents(path_ + ".bad", *damagedText_);
-          error != ERROR_SUCCESS)
-        return static_cast<LONG>(error);
-      damagedText_.reset();
-    }
-    return static_cast<LONG>(win32::ReplaceFileContents(path_, hive_.Serialize()));
+    const std::string text = hive_.Serialize();
+    // What could not be read back is never written.
+    if (text.size() > win32::kMaxHiveFileSize) return static_cast<LONG>(ERROR_NOT_ENOUGH_MEMORY);
+    if (!damaged_) return static_cast<LONG>(win32::ReplaceFileContents(path_, text));
+    const DWORD error = win32::ReplaceKeepingAside(path_, text, ".bad");
+    if (error == ERROR_SUCCESS) damaged_ = notAFile_ = false;
+    return static_cast<LONG>(error);
   }
 
  private:
@@ -157,7 +177,8 @@ class HiveSession {
   win32::FolderLock lock_;
   RegistryHive hive_;
   bool unreadable_ = false;
-  std::optional<std::string> damagedText_;
+  bool damaged_ = false;
+  bool notAFile_ = false;
 };
 
 LONG OpenOrCreate(HKEY key, LPCSTR subKey, REGSAM samDesired, bool create, PHKEY result,
@@ -178,6 +199,9 @@ LONG OpenOrCreate(HKEY key, LPCSTR subKey, REGSAM samDesired, bool create, PHKEY
     RegistryKey* next = current->FindSubkey(name);
     if (next == nullptr) {
       if (!create) return ERROR_FILE_NOT_FOUND;
+      // Within the limits that every hive keeps, so that it reads back.
+      if (!win32::NameWithinLimit(name) || opened.path.size() >= win32::kMaxKeyDepth)
+        return ERROR_INVALID_PARAMETER;
       if ((base->access & KEY_CREATE_SUB_KEY) == 0 || !session.MayChange())
         return ERROR_ACCESS_DENIED;
       next = &current->AddSubkey(name);
@@ -239,11 +263,13 @@ LONG WINAPI RegSetValueExA(HKEY key, LPCSTR valueName, DWORD, DWORD type, const 
   if (!handle) return ERROR_INVALID_HANDLE;
   if ((handle->access & KEY_SET_VALUE) == 0) return ERROR_ACCESS_DENIED;
   if (data == nullptr && dataSize > 0) return ERROR_INVALID_PARAMETER;
+  std::string name = valueName != nullptr ? valueName : "";
+  if (!win32::NameWithinLimit(name)) return ERROR_INVALID_PARAMETER;
+  if (dataSize > win32::kMaxHiveFileSize) return ERROR_NOT_ENOUGH_MEMORY;
   HiveSession session(handle->hive);
   RegistryKey* current = session.Hive().Find(handle->path);
   if (current == nullptr) return ERROR_KEY_DELETED;
   if (!session.MayChange()) return ERROR_ACCESS_DENIED;
-  std::string name = valueName != nullptr ? valueName : "";
   std::string bytes(reinterpret_cast<const char*>(data), data != nullptr ? dataSize : 0);
   if (RegistryValue* value = current->FindValue(name)) {
     value->type = type;

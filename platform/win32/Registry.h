@@ -3,7 +3,14 @@
 // share one registry and a crash never leaves a torn hive. Key and value names compare
 // without regard to ASCII case; value data are kept as bytes with their size. A hive file
 // that may not be written (see win32::MayWriteFile) makes every change fail with
-// ERROR_ACCESS_DENIED; reading it still works.
+// ERROR_ACCESS_DENIED; reading it still works. Hives keep the system's limits (see
+// RegistryHive.h): a key or value name beyond them is refused with ERROR_INVALID_PARAMETER,
+// a change that would make the hive file larger than it may be with ERROR_NOT_ENOUGH_MEMORY.
+//
+// The user's "Shell Folders" key always holds "Desktop" and "Programs" as absolute paths
+// other than the root: a value that is missing, of another type than REG_SZ or
+// REG_EXPAND_SZ, or not such a path, is given the default folder (written back when the hive
+// may be changed).
 #pragma once
 
 #include "platform/win32/Types.h"

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <unordered_map>
 
 #include "platform/win32/AsciiCase.h"
 
@@ -58,23 +59,58 @@ std::vector<std::string> SplitKeyPath(std::string_view path) {
   return names;
 }
 
-void SerializeKey(const RegistryKey& key, const std::string& path, std::string& out) {
-  // The root's own values go under "[]".
-  if (!path.empty() || !key.values.empty()) {
-    out += '[';
-    AppendEscaped(out, path);
-    out += "]\n";
-    for (const RegistryValue& value : key.values) {
-      out += '"';
-      AppendEscaped(out, value.name);
-      out += "\"=" + std::to_string(value.type) + ":\"";
-      AppendEscaped(out, value.data);
-      out += "\"\n";
-    }
+void AppendKey(std::string& out, std::string_view path, const RegistryKey& key) {
+  out += '[';
+  AppendEscaped(out, path);
+  out += "]\n";
+  for (const RegistryValue& value : key.values) {
+    out += '"';
+    AppendEscaped(out, value.name);
+    out += "\"=" + std::to_string(value.type) + ":\"";
+    AppendEscaped(out, value.data);
+    out += "\"\n";
   }
-  for (const auto& subkey : key.subkeys)
-    SerializeKey(*subkey, path.empty() ? subkey->name : path + "\\" + subkey->name, out);
 }
+
+// The bytes that a UTF-8 sequence starting at `at` takes; 1 for a byte that starts none.
+size_t SequenceLength(std::string_view text, size_t at) {
+  const auto lead = static_cast<unsigned char>(text[at]);
+  size_t length = lead >= 0xC2 && lead <= 0xDF   ? 2
+                  : lead >= 0xE0 && lead <= 0xEF ? 3
+                  : lead >= 0xF0 && lead <= 0xF4 ? 4
+                                                 : 1;
+  if (at + length > text.size()) return 1;
+  for (size_t i = 1; i < length; ++i)
+    if ((static_cast<unsigned char>(text[at + i]) & 0xC0) != 0x80) return 1;
+  return length;
+}
+
+// Finds a key's subkeys and values by name in time that does not grow with their number, so
+// that reading a hive takes time in proportion to its size.
+class NameIndex {
+ public:
+  RegistryKey& Subkey(RegistryKey& parent, std::string name) {
+    auto [slot, added] = keys_.try_emplace(Slot(&parent, name), nullptr);
+    if (added) slot->second = &parent.AddSubkey(std::move(name));
+    return *slot->second;
+  }
+  void SetValue(RegistryKey& key, RegistryValue value) {
+    auto [slot, added] = values_.try_emplace(Slot(&key, value.name), key.values.size());
+    if (added)
+      key.values.push_back(std::move(value));
+    else
+      key.values[slot->second] = std::move(value);
+  }
+
+ private:
+  static std::string Slot(const RegistryKey* owner, std::string_view name) {
+    std::string slot(reinterpret_cast<const char*>(&owner), sizeof owner);
+    for (char c : name) slot += LowerAscii(c);
+    return slot;
+  }
+  std::unordered_map<std::string, RegistryKey*> keys_;
+  std::unordered_map<std::string, size_t> values_;
+};
 
 // "name"=type:"data"
 bool ParseValueLine(std::string_view line, RegistryValue& value) {
@@ -95,10 +131,27 @@ bool ParseValueLine(std::string_view line, RegistryValue& value) {
   std::string_view data = rest.substr(colon + 1);
   if (data.size() < 2 || data.front() != '"' || data.back() != '"') return false;
   value.type = static_cast<DWORD>(type);
-  return Unescape(data.substr(1, data.size() - 2), value.data);
+  return NameWithinLimit(value.name) && Unescape(data.substr(1, data.size() - 2), value.data);
 }
 
 }  // namespace
+
+bool NameWithinLimit(std::string_view name) {
+  size_t characters = 0;
+  for (size_t at = 0; at < name.size(); at += SequenceLength(name, at))
+    if (++characters > kMaxNameLength) return false;
+  return true;
+}
+
+RegistryKey::~RegistryKey() {
+  std::vector<std::unique_ptr<RegistryKey>> doomed = std::move(subkeys);
+  while (!doomed.empty()) {
+    std::unique_ptr<RegistryKey> key = std::move(doomed.back());
+    doomed.pop_back();
+    for (auto& subkey : key->subkeys) doomed.push_back(std::move(subkey));
+    key->subkeys.clear();
+  }
+}
 
 RegistryKey* RegistryKey::FindSubkey(std::string_view name) const {
   for (const auto& subkey : subkeys)
@@ -147,6 +200,7 @@ RegistryKey* RegistryHive::Find(const std::vector<std::string>& path) {
 
 RegistryHive RegistryHive::Parse(std::string_view text) {
   RegistryHive hive;
+  NameIndex index;
   RegistryKey* current = nullptr;
   size_t start = 0;
   while (start < text.size()) {
@@ -164,11 +218,14 @@ RegistryHive RegistryHive::Parse(std::string_view text) {
         continue;
       }
       std::vector<std::string> names = SplitKeyPath(path);
-      RegistryKey* key = &hive.root_;
-      for (std::string& name : names) {
-        RegistryKey* next = key->FindSubkey(name);
-        key = next != nullptr ? next : &key->AddSubkey(std::move(name));
+      if (names.size() > kMaxKeyDepth ||
+          !std::all_of(names.begin(), names.end(),
+                       [](const auto& name) { return NameWithinLimit(name); })) {
+        hive.damaged_ = true;
+        continue;
       }
+      RegistryKey* key = &hive.root_;
+      for (std::string& name : names) key = &index.Subkey(*key, std::move(name));
       current = key;
       continue;
     }
@@ -177,17 +234,36 @@ RegistryHive RegistryHive::Parse(std::string_view text) {
       hive.damaged_ = true;
       continue;
     }
-    if (RegistryValue* existing = current->FindValue(value.name))
-      *existing = std::move(value);
-    else
-      current->values.push_back(std::move(value));
+    index.SetValue(*current, std::move(value));
   }
   return hive;
 }
 
 std::string RegistryHive::Serialize() const {
   std::string out = "; registry hive\n";
-  SerializeKey(root_, "", out);
+  // Depth first in creation order, one path grown and cut as the walk goes: each entry is a
+  // key and the length of its parent's path.
+  struct Visit {
+    const RegistryKey* key;
+    size_t parentLength;
+  };
+  std::vector<Visit> pending{{&root_, 0}};
+  std::string path;
+  while (!pending.empty()) {
+    const Visit visit = pending.back();
+    pending.pop_back();
+    path.resize(visit.parentLength);
+    const bool root = visit.key == &root_;
+    if (!root) {
+      if (!path.empty()) path += '\\';
+      path += visit.key->name;
+    }
+    // The root's own values go under "[]"; a key with subkeys and no values is named by them.
+    if (!visit.key->values.empty() || (!root && visit.key->subkeys.empty()))
+      AppendKey(out, path, *visit.key);
+    for (auto subkey = visit.key->subkeys.rbegin(); subkey != visit.key->subkeys.rend(); ++subkey)
+      pending.push_back({subkey->get(), path.size()});
+  }
   return out;
 }
 

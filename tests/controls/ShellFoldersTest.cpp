@@ -68,9 +68,9 @@ TEST_F(ShellFoldersTest, ValuesAsStoredWithOneSlashAdded) {
   const Case cases[] = {
       {REG_SZ, profiles + "/Desktop\0"s, profiles + "/Desktop/"},
       {REG_SZ, profiles + "/Desktop/\0"s, profiles + "/Desktop//"},
-      {REG_SZ, "/"s, "//"},
-      {REG_SZ, "no terminator", "no terminator/"},
-      {REG_EXPAND_SZ, "%USERPROFILE%/Desktop\0"s, "%USERPROFILE%/Desktop/"},
+      {REG_SZ, profiles + "/no terminator", profiles + "/no terminator/"},
+      {REG_EXPAND_SZ, profiles + "/%USERNAME%/Desktop\0"s, profiles + "/%USERNAME%/Desktop/"},
+      {REG_SZ, profiles + "/../profiles/./Desktop\0"s, profiles + "/../profiles/./Desktop/"},
       {REG_SZ, profiles + "/before\0/after\0"s, profiles + "/before/"},
   };
   for (const Case& c : cases) {
@@ -82,7 +82,7 @@ TEST_F(ShellFoldersTest, ValuesAsStoredWithOneSlashAdded) {
 }
 
 // A hive that lacks a folder (no key, no value, a value naming no folder) gives the defaults,
-// never the root of the file system.
+// never the root of the file system nor a place that depends on the working folder.
 TEST_F(ShellFoldersTest, MissingFoldersGiveTheDefaults) {
   const std::string desktop = FRoot.Home() + "/Desktop/";
   const std::string programs = FRoot.Root() + "/Programs/";
@@ -102,8 +102,29 @@ TEST_F(ShellFoldersTest, MissingFoldersGiveTheDefaults) {
   const struct {
     DWORD Type;
     std::string Data;
-  } empty[] = {{REG_SZ, "\0"s}, {REG_SZ, ""}, {REG_EXPAND_SZ, "\0\0"s}, {REG_DWORD, ""}};
-  for (const auto& c : empty) {
+  } namingNoFolder[] = {
+      {REG_SZ, "\0"s},
+      {REG_SZ, ""},
+      {REG_EXPAND_SZ, "\0\0"s},
+      {REG_DWORD, ""},
+      // Another type than a string, whatever it holds.
+      {REG_DWORD, "\x05\0\0\0"s},
+      {REG_BINARY, FRoot.Scratch() + "/binary\0"s},
+      {REG_NONE, FRoot.Scratch() + "/none\0"s},
+      // The root of the file system, however spelled.
+      {REG_SZ, "/\0"s},
+      {REG_SZ, "//\0"s},
+      {REG_SZ, "/./\0"s},
+      {REG_EXPAND_SZ, "/tmp/..\0"s},
+      {REG_SZ, "/..\0/elsewhere\0"s},
+      // Relative paths, which would follow the working folder.
+      {REG_SZ, ".\0"s},
+      {REG_SZ, "..\0"s},
+      {REG_SZ, "Desktop\0"s},
+      {REG_EXPAND_SZ, "%USERPROFILE%/Desktop\0"s},
+      {REG_SZ, "\0/after a NUL\0"s},
+  };
+  for (const auto& c : namingNoFolder) {
     SetValue("Desktop", c.Type, c.Data);
     SetValue("Programs", c.Type, c.Data);
     EXPECT_EQ(FShellFolders.GetDesktop(), desktop) << testing::PrintToString(c.Data);
@@ -132,16 +153,28 @@ TEST_F(ShellFoldersTest, DeletedFoldersAreMadeAgain) {
   EXPECT_TRUE(std::filesystem::is_directory(chosen));
 }
 
-TEST_F(ShellFoldersTest, OtherTypesRaiseTheRegistryError) {
+// A value of another type is no error: it is missing, and the default takes its place in the
+// hive, for every program that reads it after.
+TEST_F(ShellFoldersTest, ValuesNamingNoFolderAreReplacedByTheDefaults) {
   SetValue("Programs", REG_DWORD, "\x05\0\0\0"s);
-  SetValue("Desktop", REG_BINARY, "/binary\0"s);
-  try {
-    FShellFolders.GetPrograms();
-    FAIL() << "no error";
-  } catch (const ERegistryException& error) {
-    EXPECT_EQ(error.Message(), "Invalid data type for 'Programs'");
+  SetValue("Desktop", REG_SZ, "/\0"s);
+  EXPECT_EQ(FShellFolders.GetPrograms(), FRoot.Root() + "/Programs/");
+  HKEY key = nullptr;
+  ASSERT_EQ(RegOpenKeyExA(HKEY_CURRENT_USER, kShellFolders, 0, KEY_READ, &key),
+            static_cast<LONG>(ERROR_SUCCESS));
+  char data[MAX_PATH];
+  for (const auto& [name, folder] : {std::pair{"Programs", FRoot.Root() + "/Programs"},
+                                     {"Desktop", FRoot.Home() + "/Desktop"}}) {
+    DWORD type = REG_NONE, size = sizeof data;
+    ASSERT_EQ(RegQueryValueExA(key, name, nullptr, &type, reinterpret_cast<BYTE*>(data), &size),
+              static_cast<LONG>(ERROR_SUCCESS));
+    EXPECT_EQ(type, REG_SZ) << name;
+    EXPECT_EQ(std::string(data, size), folder + '\0') << name;
+    EXPECT_NE(ReadText(win32::UserHivePath()).find("\"" + std::string(name) + "\"=1:\"" + folder),
+              std::string::npos)
+        << name;
   }
-  EXPECT_THROW(FShellFolders.GetDesktop(), ERegistryException);
+  RegCloseKey(key);
 }
 
 TEST_F(ShellFoldersTest, EveryCallReadsTheRegistryAgain) {
@@ -162,6 +195,16 @@ TEST_F(ShellFoldersTest, HiveThatMayNotBeChangedStillGivesTheDefaults) {
   EXPECT_EQ(FShellFolders.GetDesktop(), FRoot.Home() + "/Desktop/");
   EXPECT_EQ(FShellFolders.GetPrograms(), FRoot.Root() + "/Programs/");
   EXPECT_EQ(ReadText(win32::UserHivePath()), hive);
+
+  // So does one whose values name no folder.
+  ASSERT_EQ(chmod(win32::UserHivePath().c_str(), 0644), 0);
+  std::ofstream(win32::UserHivePath(), std::ios::trunc)
+      << "[" << kShellFolders << "]\n\"Desktop\"=4:\"%05%00%00%00\"\n\"Programs\"=1:\"..%00\"\n";
+  const std::string wrong = ReadText(win32::UserHivePath());
+  ASSERT_EQ(chmod(win32::UserHivePath().c_str(), 0444), 0);
+  EXPECT_EQ(FShellFolders.GetDesktop(), FRoot.Home() + "/Desktop/");
+  EXPECT_EQ(FShellFolders.GetPrograms(), FRoot.Root() + "/Programs/");
+  EXPECT_EQ(ReadText(win32::UserHivePath()), wrong);
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
@@ -53,6 +54,42 @@ TEST(AtomicFileTest, ReplaceAndReadBack) {
   EXPECT_EQ(win32::ReplaceFileContents(file, "other"), ERROR_ACCESS_DENIED);
   ASSERT_TRUE(win32::ReadWholeFile(file, read, error));
   EXPECT_EQ(read, bytes);
+}
+
+// Only a regular file is read, without waiting for anything, and no more of it than asked.
+TEST(AtomicFileTest, ReadsOnlyRegularFilesUpToTheLimit) {
+  PlatformRoot root;
+  const std::string dir = root.Scratch();
+  std::ofstream(dir + "/ten") << "0123456789";
+  ASSERT_EQ(mkfifo((dir + "/fifo").c_str(), 0666), 0);
+  std::filesystem::create_directory(dir + "/folder");
+  std::ofstream(dir + "/sparse") << "x";
+  ASSERT_EQ(truncate((dir + "/sparse").c_str(), off_t{4} << 30), 0);
+  const struct {
+    std::string Path;
+    size_t Limit;
+    win32::FileRead Outcome;
+    DWORD Error;
+  } cases[] = {
+      {dir + "/ten", 10, win32::FileRead::Read, ERROR_SUCCESS},
+      {dir + "/ten", 9, win32::FileRead::TooLarge, ERROR_NOT_ENOUGH_MEMORY},
+      {dir + "/sparse", 1 << 20, win32::FileRead::TooLarge, ERROR_NOT_ENOUGH_MEMORY},
+      {dir + "/absent", 10, win32::FileRead::Missing, ERROR_FILE_NOT_FOUND},
+      {dir + "/fifo", 10, win32::FileRead::NotAFile, ERROR_ACCESS_DENIED},
+      {dir + "/folder", 10, win32::FileRead::NotAFile, ERROR_ACCESS_DENIED},
+  };
+  for (const auto& c : cases) {
+    std::string read = "left over";
+    DWORD error = 0xFFFF;
+    EXPECT_EQ(win32::ReadFileUpTo(c.Path, c.Limit, read, error), c.Outcome) << c.Path;
+    EXPECT_EQ(error, c.Error) << c.Path;
+    EXPECT_EQ(read, c.Outcome == win32::FileRead::Read ? "0123456789" : "") << c.Path;
+  }
+  // Private profiles read the same way: a FIFO is no file to wait for.
+  std::string read;
+  DWORD error = 0;
+  EXPECT_FALSE(win32::ReadWholeFile(dir + "/fifo", read, error));
+  EXPECT_EQ(error, ERROR_ACCESS_DENIED);
 }
 
 }  // namespace

@@ -1,18 +1,26 @@
 #include "platform/win32/Registry.h"
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
+#include <chrono>
 #include <filesystem>
 #include <fstream>
+#include <functional>
+#include <future>
 #include <sstream>
 #include <string>
 #include <thread>
 #include <vector>
 
 #include "platform/win32/Machine.h"
+#include "platform/win32/RegistryHive.h"
 #include "tests/support/PlatformRoot.h"
 #include "tests/support/Files.h"
+
+using namespace std::string_literals;
 
 namespace {
 
@@ -27,6 +35,13 @@ bool KeyExistsIn(HKEY root, const char* path) {
   if (RegOpenKeyExA(root, path, 0, KEY_READ, &key) != ERROR_SUCCESS) return false;
   RegCloseKey(key);
   return true;
+}
+
+// A chain of keys, as a hive file line: "[a\\a\\...]".
+std::string DeepKeyLine(size_t depth) {
+  std::string line = "[a";
+  for (size_t level = 1; level < depth; ++level) line += "\\a";
+  return line + "]\n";
 }
 
 class RegistryTest : public ::testing::Test {
@@ -91,6 +106,29 @@ TEST_F(RegistryTest, FreshUserHiveHoldsTheShellFolders) {
 
 TEST_F(RegistryTest, DesktopWithoutUserDirsIsInHome) {
   EXPECT_EQ(win32::UserDesktopFolder(), FRoot.Home() + "/Desktop");
+}
+
+// The user's desktop setting is taken when it names a folder; the root or a relative path is
+// no desktop, and the one in the home is used.
+TEST_F(RegistryTest, DesktopSettingThatNamesNoFolderGivesTheHomeDesktop) {
+  const std::string home = FRoot.Home();
+  const struct {
+    std::string Setting;
+    std::string Desktop;
+  } cases[] = {
+      {"$HOME/Schreibtisch", home + "/Schreibtisch"},
+      {FRoot.Scratch() + "/desk/", FRoot.Scratch() + "/desk"},
+      {"$HOME", home},
+      {"/", home + "/Desktop"},
+      {"/tmp/..", home + "/Desktop"},
+      {"Desktop", home + "/Desktop"},
+      {"", home + "/Desktop"},
+  };
+  for (const auto& c : cases) {
+    std::ofstream(home + "/.config/user-dirs.dirs", std::ios::trunc)
+        << "XDG_DESKTOP_DIR=\"" << c.Setting << "\"\n";
+    EXPECT_EQ(win32::UserDesktopFolder(), c.Desktop) << c.Setting;
+  }
 }
 
 TEST_F(RegistryTest, ValuesKeepTheirTypeAndEveryByte) {
@@ -399,6 +437,205 @@ TEST_F(RegistryTest, ConcurrentWritersLoseNothing) {
       EXPECT_EQ(Query(key, name.c_str(), type, data), static_cast<LONG>(ERROR_SUCCESS)) << name;
     }
   }
+  RegCloseKey(key);
+}
+
+// Every damaged hive is kept, each under a name of its own: a second or third one never
+// replaces the first, nor writes through anything already standing at a name of the series.
+TEST_F(RegistryTest, EachDamagedHiveIsKeptInACopyOfItsOwn) {
+  const std::string elsewhere = FRoot.Scratch() + "/elsewhere";
+  std::ofstream(elsewhere) << "not a hive's";
+  for (HKEY root : {HKEY_CURRENT_USER, HKEY_LOCAL_MACHINE}) {
+    const std::string hive =
+        root == HKEY_CURRENT_USER ? win32::UserHivePath() : win32::MachineHivePath();
+    SCOPED_TRACE(hive);
+    std::filesystem::create_symlink(elsewhere, hive + ".bad.1");
+    const std::string damaged[] = {"first\n", "[second\n", "[A]\n\"third\"=oops\n"};
+    const std::string keptAs[] = {hive + ".bad", hive + ".bad.2", hive + ".bad.3"};
+    for (int i = 0; i < 3; ++i) {
+      std::ofstream(hive, std::ios::binary | std::ios::trunc) << damaged[i];
+      HKEY key = Create(root, "Software\\Test");
+      SetString(key, "Value", std::to_string(i));
+      RegCloseKey(key);
+      for (int j = 0; j <= i; ++j) EXPECT_EQ(ReadText(keptAs[j]), damaged[j]) << j;
+      EXPECT_FALSE(win32::RegistryHive::Parse(ReadText(hive)).Damaged());
+    }
+    EXPECT_TRUE(std::filesystem::is_symlink(hive + ".bad.1"));
+    EXPECT_FALSE(std::filesystem::exists(hive + ".bad.4"));
+  }
+  EXPECT_EQ(ReadText(elsewhere), "not a hive's");
+}
+
+// Whatever stands where a hive should be either reads as exactly what it holds, or is kept
+// aside as it is and replaced by a hive that reads cleanly; never a crash, never a hang, and
+// never a hive larger than what it holds.
+TEST_F(RegistryTest, HostileHivesParseExactlyOrAreKeptAside) {
+  const std::string test = "[Software\\Test]\n";
+  struct Case {
+    const char* Name;
+    std::function<void(const std::string& hive)> Make;
+    bool KeptAside;
+    std::string Key, Data;  // what a hive that parses holds in its "Value"
+  };
+  auto text = [](std::string contents) {
+    return [contents](const std::string& hive) {
+      std::ofstream(hive, std::ios::binary | std::ios::trunc) << contents;
+    };
+  };
+  const std::string big(4 << 20, 'x');
+  const std::string tooBig(win32::kMaxHiveFileSize, 'x');
+  std::string deepPath = "a";
+  for (int level = 1; level < 512; ++level) deepPath += "\\a";
+  const Case cases[] = {
+      {"NULs in a value", text(test + "\"Value\"=3:\"a\0b%00\"\n"s), false, "Software\\Test",
+       "a\0b\0"s},
+      {"a large value", text(test + "\"Value\"=3:\"" + big + "\"\n"), false, "Software\\Test", big},
+      {"keys and values twice",
+       text(test + "\"Value\"=1:\"first\"\n[SOFTWARE\\test]\n\"VALUE\"=1:\"second\"\n"), false,
+       "Software\\Test", "second"},
+      {"lines ended by CR LF, the last by nothing", text(test + "\r\n\"Value\"=1:\"x\""), false,
+       "Software\\Test", "x"},
+      {"a key 512 levels deep", text(DeepKeyLine(512) + "\"Value\"=1:\"deep\"\n"), false, deepPath,
+       "deep"},
+      {"a bad escape", text(test + "\"Value\"=1:\"%G1\"\n"), true},
+      {"a key 513 levels deep", text(DeepKeyLine(513)), true},
+      {"a key 50,000 levels deep", text(DeepKeyLine(50000)), true},
+      {"a key name of 256 characters", text("[" + std::string(256, 'k') + "]\n"), true},
+      {"a program",
+       text("\x7F"
+            "ELF\x02\x01\x01\0\0\0\0"s),
+       true},
+      {"NULs only", text(std::string(4096, '\0')), true},
+      {"more than a hive may hold", text(test + "\"Value\"=3:\"" + tooBig + "\"\n"), true},
+      {"gigabytes",
+       [&test](const std::string& hive) {
+         std::ofstream(hive) << test;
+         ASSERT_EQ(truncate(hive.c_str(), off_t{3} << 30), 0);
+       },
+       true},
+      {"a FIFO", [](const std::string& hive) { ASSERT_EQ(mkfifo(hive.c_str(), 0666), 0); }, true},
+      {"a folder",
+       [](const std::string& hive) {
+         std::filesystem::create_directory(hive);
+         std::ofstream(hive + "/inside") << "kept";
+       },
+       true},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.Name);
+    PlatformRoot root;
+    std::filesystem::create_directories(root.Root());
+    const std::string hive = win32::UserHivePath();
+    c.Make(hive);
+    struct stat before {};
+    ASSERT_EQ(lstat(hive.c_str(), &before), 0);
+    const std::string original =
+        S_ISREG(before.st_mode) && before.st_size < (8 << 20) ? ReadText(hive) : std::string();
+
+    // A call that blocked in the hive is let go (a writer for the FIFO) and fails the test.
+    auto call = std::async(std::launch::async, [] {
+      HKEY key = nullptr;
+      LONG result = RegOpenKeyExA(HKEY_CURRENT_USER, win32::kShellFoldersKey, 0, KEY_READ, &key);
+      RegCloseKey(key);
+      return result;
+    });
+    if (call.wait_for(std::chrono::seconds(30)) != std::future_status::ready) {
+      ADD_FAILURE() << "the call did not return";
+      int writer = open(hive.c_str(), O_WRONLY | O_NONBLOCK);
+      if (writer >= 0) close(writer);
+    }
+    EXPECT_EQ(call.get(), static_cast<LONG>(ERROR_SUCCESS));
+
+    // The hive now in place reads cleanly and holds what it should, no more.
+    const std::string now = ReadText(hive);
+    EXPECT_TRUE(std::filesystem::is_regular_file(hive));
+    EXPECT_FALSE(win32::RegistryHive::Parse(now).Damaged());
+    EXPECT_NE(now.find("\"Desktop\"=1:\"" + root.Home() + "/Desktop%00\""), std::string::npos);
+    EXPECT_EQ(std::filesystem::exists(hive + ".bad"), c.KeptAside);
+    EXPECT_FALSE(std::filesystem::exists(hive + ".bad.1"));
+    if (c.KeptAside) {
+      EXPECT_LT(now.size(), 1024u);
+      struct stat kept {};
+      ASSERT_EQ(lstat((hive + ".bad").c_str(), &kept), 0);
+      EXPECT_EQ(kept.st_ino, before.st_ino);
+      EXPECT_EQ(kept.st_mode & S_IFMT, before.st_mode & S_IFMT);
+      EXPECT_EQ(kept.st_size, before.st_size);
+      if (S_ISREG(before.st_mode) && original.size() == size_t(before.st_size))
+        EXPECT_EQ(ReadText(hive + ".bad"), original);
+      if (S_ISDIR(before.st_mode)) EXPECT_EQ(ReadText(hive + ".bad/inside"), "kept");
+    } else {
+      EXPECT_LT(now.size(), original.size() + 1024);
+      HKEY key = nullptr;
+      ASSERT_EQ(RegOpenKeyExA(HKEY_CURRENT_USER, c.Key.c_str(), 0, KEY_READ, &key),
+                static_cast<LONG>(ERROR_SUCCESS));
+      DWORD type = 0;
+      std::string data;
+      EXPECT_EQ(Query(key, "value", type, data), static_cast<LONG>(ERROR_SUCCESS));
+      EXPECT_EQ(data, c.Data);
+      RegCloseKey(key);
+    }
+  }
+}
+
+// A hive that is rewritten is no larger than what it holds: a key deep down is one line, and
+// so are the keys on the way to it.
+TEST_F(RegistryTest, RewrittenHiveIsNoLargerThanWhatItHolds) {
+  const std::string hive = win32::UserHivePath();
+  HKEY key = Create(HKEY_CURRENT_USER, "Software\\Test");
+  RegCloseKey(key);
+  const std::string lines = DeepKeyLine(512) + "\"Value\"=1:\"deep\"\n";
+  std::ofstream(hive, std::ios::app) << lines;
+  const size_t before = ReadText(hive).size();
+  key = Create(HKEY_CURRENT_USER, "Software\\Test");
+  SetString(key, "Other", "x");
+  RegCloseKey(key);
+  EXPECT_LE(ReadText(hive).size(), before + 20);
+  EXPECT_NE(ReadText(hive).find(lines), std::string::npos);
+}
+
+// A program cannot make a hive beyond the limits: a key 513 levels deep, a key or value name
+// of 256 characters, more data than a hive file may hold; the hive stays as it was and reads
+// back cleanly.
+TEST_F(RegistryTest, ChangesBeyondTheLimitsAreRefused) {
+  std::string deep = "a";
+  for (int level = 1; level < 512; ++level) deep += "\\a";
+  HKEY key = Create(HKEY_CURRENT_USER, deep.c_str());
+  SetString(key, std::string(255, 'v').c_str(), "longest name");
+  const std::string hive = ReadText(win32::UserHivePath());
+
+  const std::string k256(256, 'k'), v256(256, 'v');
+  HKEY refused = nullptr;
+  for (const std::string& path : {deep + "\\b", "Software\\" + k256, k256}) {
+    EXPECT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS,
+                              nullptr, &refused, nullptr),
+              static_cast<LONG>(ERROR_INVALID_PARAMETER))
+        << path.size();
+    EXPECT_EQ(refused, nullptr);
+  }
+  EXPECT_EQ(RegCreateKeyExA(key, "b", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &refused, nullptr),
+            static_cast<LONG>(ERROR_INVALID_PARAMETER));
+  const BYTE byte = 1;
+  EXPECT_EQ(RegSetValueExA(key, v256.c_str(), 0, REG_BINARY, &byte, 1),
+            static_cast<LONG>(ERROR_INVALID_PARAMETER));
+  // Data as large as a hive may be, or that grows beyond it once written out.
+  for (const std::string& data :
+       {std::string(win32::kMaxHiveFileSize + 1, 'x'), std::string(12 << 20, '\x01')}) {
+    EXPECT_EQ(RegSetValueExA(key, "Large", 0, REG_BINARY,
+                             reinterpret_cast<const BYTE*>(data.data()), DWORD(data.size())),
+              static_cast<LONG>(ERROR_NOT_ENOUGH_MEMORY))
+        << data.size();
+  }
+  EXPECT_EQ(ReadText(win32::UserHivePath()), hive);
+  RegCloseKey(key);
+
+  // What was made reads back: the next change keeps nothing aside.
+  key = Create(HKEY_CURRENT_USER, "Software\\k");
+  SetString(key, "Value", "x");
+  RegCloseKey(key);
+  EXPECT_FALSE(std::filesystem::exists(win32::UserHivePath() + ".bad"));
+  ASSERT_EQ(RegOpenKeyExA(HKEY_CURRENT_USER, deep.c_str(), 0, KEY_READ, &key),
+            static_cast<LONG>(ERROR_SUCCESS));
+  ExpectString(key, std::string(255, 'v').c_str(), "longest name");
   RegCloseKey(key);
 }
 
