@@ -5,8 +5,10 @@
 #include <dlfcn.h>
 #include <gtest/gtest.h>
 
+#include <barrier>
 #include <mutex>
 #include <string>
+#include <thread>
 
 #include "engine/YzPlayerMan.h"
 #include "engine/YzSException.h"
@@ -180,6 +182,44 @@ TEST_F(SharedModule, PlayersSwitchingModulesNeverShareOne) {
   // Loading the held module again into the player that holds it is no sharing.
   EXPECT_EQ(Load(1, Mpeg), -1);
   EXPECT_EQ(Convert(1, MpegInput), mpegSamples);
+}
+
+// Two players initialise the same module on two threads at the same moment: every time
+// exactly one holds it and the other raises code 10 and holds nothing.
+TEST_F(SharedModule, OfTwoPlayersInitialisingOneModuleAtOnceExactlyOneHoldsIt) {
+  constexpr int Tries = 150;
+  for (const std::string& module : {Mpeg, Wma}) {
+    SCOPED_TRACE(module);
+    for (TYzPlayer* player : players) player->SetPathToDLL(module);
+    int bothHeld = 0;
+    int noneHeld = 0;
+    int otherCodes = 0;
+    for (int i = 0; i < Tries; ++i) {
+      int codes[2] = {-1, -1};
+      // Both threads leave the barrier together and go straight into InitModule.
+      std::barrier start(2);
+      auto init = [&](int p) {
+        start.arrive_and_wait();
+        codes[p] = RaisedCode([&] { players[p]->InitModule(); });
+      };
+      std::thread other(init, 1);
+      init(0);
+      other.join();
+      const int held = (codes[0] == -1) + (codes[1] == -1);
+      if (held == 2) ++bothHeld;
+      if (held == 0) ++noneHeld;
+      for (int p = 0; p < 2; ++p)
+        if (codes[p] != -1 && codes[p] != qvLoadFailed) ++otherCodes;
+      for (int p = 0; p < 2; ++p) EXPECT_EQ(players[p]->Initialized(), codes[p] == -1);
+      for (TYzPlayer* player : players) player->DeInitModule();
+    }
+    EXPECT_EQ(bothHeld, 0) << "of " << Tries << " tries";
+    EXPECT_EQ(noneHeld, 0) << "of " << Tries << " tries";
+    EXPECT_EQ(otherCodes, 0);
+  }
+  // The module is free again afterwards: a player converts with it as before.
+  ASSERT_EQ(Load(0, Mpeg), -1);
+  EXPECT_GT(Convert(0, MpegInput).size(), 0u);
 }
 
 }  // namespace
