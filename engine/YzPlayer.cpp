@@ -18,15 +18,12 @@ namespace {
 std::mutex heldModulesLock;
 std::map<HMODULE, const TYzPlayer*> heldModules;
 
-bool HeldByAnother(HMODULE Module, const TYzPlayer* Player) {
+// Takes the module for the player unless another holds it; the test and the taking are one
+// step, so of two players that initialise the same module at once exactly one holds it.
+bool Hold(HMODULE Module, const TYzPlayer* Player) {
   std::lock_guard<std::mutex> lock(heldModulesLock);
-  const auto held = heldModules.find(Module);
-  return held != heldModules.end() && held->second != Player;
-}
-
-void Hold(HMODULE Module, const TYzPlayer* Player) {
-  std::lock_guard<std::mutex> lock(heldModulesLock);
-  heldModules[Module] = Player;
+  const auto [held, taken] = heldModules.try_emplace(Module, Player);
+  return taken || held->second == Player;
 }
 
 void Unhold(HMODULE Module, const TYzPlayer* Player) {
@@ -72,7 +69,7 @@ void TYzPlayer::InitModule() {
   FModule = LoadLibraryA(FPathToDLL.c_str());
   if (FModule == nullptr) throw TYzSException(qvLoadFailed);
   if (!BindPlayerFunctions(FModule, F)) throw TYzSException(qvLoadFailed);
-  if (HeldByAnother(FModule, this)) {
+  if (!Hold(FModule, this)) {
     // This player holds nothing of a module it cannot initialise.
     FreeLibrary(FModule);
     FModule = nullptr;
@@ -81,8 +78,10 @@ void TYzPlayer::InitModule() {
   }
 
   FHandle = F.QVInitModule();
-  if (FHandle == 0) throw TYzSException(qvNotInitialized);
-  Hold(FModule, this);
+  if (FHandle == 0) {
+    Unhold(FModule, this);
+    throw TYzSException(qvNotInitialized);
+  }
   QVUserValue self = reinterpret_cast<QVUserValue>(this);
   F.QVSetOutCB(FHandle, OutputCB, OutputActionCB, self);
   F.QVSetInCB(FHandle, InputOpenCB, InputCloseCB, InputGetSizeCB, InputSeekCB, InputReadCB, self);

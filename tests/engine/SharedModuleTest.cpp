@@ -5,12 +5,16 @@
 #include <dlfcn.h>
 #include <gtest/gtest.h>
 
+#include <barrier>
+#include <chrono>
 #include <mutex>
 #include <string>
+#include <thread>
 
 #include "engine/YzPlayerMan.h"
 #include "engine/YzSException.h"
 #include "tests/support/Files.h"
+#include "tests/support/SoundDevices.h"
 #include "tests/support/Wait.h"
 
 namespace {
@@ -180,6 +184,88 @@ TEST_F(SharedModule, PlayersSwitchingModulesNeverShareOne) {
   // Loading the held module again into the player that holds it is no sharing.
   EXPECT_EQ(Load(1, Mpeg), -1);
   EXPECT_EQ(Convert(1, MpegInput), mpegSamples);
+}
+
+// Two players initialise the same module on two threads at the same moment: every time
+// exactly one holds it and the other raises code 10 and holds nothing.
+TEST_F(SharedModule, OfTwoPlayersInitialisingOneModuleAtOnceExactlyOneHoldsIt) {
+  constexpr int Tries = 150;
+  for (const std::string& module : {Mpeg, Wma}) {
+    SCOPED_TRACE(module);
+    for (TYzPlayer* player : players) player->SetPathToDLL(module);
+    int bothHeld = 0;
+    int noneHeld = 0;
+    int otherCodes = 0;
+    for (int i = 0; i < Tries; ++i) {
+      int codes[2] = {-1, -1};
+      // Both threads leave the barrier together and go straight into InitModule.
+      std::barrier start(2);
+      auto init = [&](int p) {
+        start.arrive_and_wait();
+        codes[p] = RaisedCode([&] { players[p]->InitModule(); });
+      };
+      std::thread other(init, 1);
+      init(0);
+      other.join();
+      const int held = (codes[0] == -1) + (codes[1] == -1);
+      if (held == 2) ++bothHeld;
+      if (held == 0) ++noneHeld;
+      for (int p = 0; p < 2; ++p)
+        if (codes[p] != -1 && codes[p] != qvLoadFailed) ++otherCodes;
+      for (int p = 0; p < 2; ++p) EXPECT_EQ(players[p]->Initialized(), codes[p] == -1);
+      for (TYzPlayer* player : players) player->DeInitModule();
+    }
+    EXPECT_EQ(bothHeld, 0) << "of " << Tries << " tries";
+    EXPECT_EQ(noneHeld, 0) << "of " << Tries << " tries";
+    EXPECT_EQ(otherCodes, 0);
+  }
+  // The module is free again afterwards: a player converts with it as before.
+  ASSERT_EQ(Load(0, Mpeg), -1);
+  EXPECT_GT(Convert(0, MpegInput).size(), 0u);
+}
+
+// On DirectSound, once the decoder has reached the end and the device still plays what it
+// holds, the player's Stop and its destruction return at once instead of waiting for the sound.
+TEST_F(SharedModule, APlayersStopAndDestructionOnDirectSoundDoNotWaitForTheSound) {
+  using Clock = std::chrono::steady_clock;
+  // Far below the sound the device holds of these streams (about a second).
+  constexpr auto Bound = std::chrono::milliseconds(300);
+  SoundDeviceChoice device("virtual");
+  struct Case {
+    std::string module;
+    std::string input;
+    size_t bytesPerSecond;
+  } const cases[] = {{Mpeg, MpegInput, 32000 * 4}, {Wma, WmaInput, 8000 * 2}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.module);
+    ASSERT_EQ(Load(0, c.module), -1);
+    // The length of the decode, which the position reaches once the decoder is done.
+    const auto endMs = static_cast<int32_t>(Convert(0, c.input).size() * 1000 / c.bytesPerSecond);
+    ASSERT_GT(endMs, 0);
+    TYzPlayer* player = players[0];
+    player->SetOutputMode(omDirectSound);
+    player->Open();
+    // Until the decoder has read the whole stream while the run still plays it.
+    auto playToTheDecodersEnd = [&] {
+      player->InitStream();
+      player->Play();
+      ASSERT_TRUE(WaitFor([&] { return player->GetPos() + 50 >= endMs; }));
+      ASSERT_EQ(player->GetPlayerMode(), pmPlaying);
+    };
+    playToTheDecodersEnd();
+    Clock::time_point called = Clock::now();
+    player->Stop();
+    EXPECT_LT(Clock::now() - called, Bound);
+    EXPECT_EQ(player->GetPlayerMode(), pmOpen);
+
+    playToTheDecodersEnd();
+    called = Clock::now();
+    delete player;
+    EXPECT_LT(Clock::now() - called, Bound);
+    players[0] = static_cast<TYzPlayer*>(Man.Players()->Add());
+    players[0]->SetOutputMode(omCallback);
+    received[0].Attach(players[0]);
+  }
 }
 
 }  // namespace

@@ -10,6 +10,8 @@
 namespace {
 
 constexpr auto SpaceWait = std::chrono::milliseconds(50);
+// How often a drain asks whether it is to give up.
+constexpr auto DrainPoll = std::chrono::milliseconds(10);
 // 10000 / 65535: the wave volume's left value to hundredths of a decibel.
 constexpr double VolumeToAttenuation = 0.15259021896696423;
 
@@ -33,12 +35,6 @@ bool DirectSoundOutput::AutoResetEvent::Wait(std::chrono::milliseconds limit) {
   if (!signalled_.wait_for(held, limit, [&] { return set_; })) return false;
   set_ = false;
   return true;
-}
-
-void DirectSoundOutput::AutoResetEvent::Wait() {
-  std::unique_lock<std::mutex> held(lock_);
-  signalled_.wait(held, [&] { return set_; });
-  set_ = false;
 }
 
 DirectSoundOutput::DirectSoundOutput(ModuleErrorCode& errors, OutputFlavour flavour,
@@ -123,6 +119,7 @@ void DirectSoundOutput::Open(const OutputSettings& settings, bool comUsable) {
   feedDraining_.store(false);
   feedPlaying_.store(false);
   feedFailed_.store(false);
+  stopped_.store(false);
 }
 
 uint32_t DirectSoundOutput::FeedDelay() const {
@@ -198,6 +195,10 @@ bool DirectSoundOutput::CopyFromRing(uint32_t bytes) {
 // The buffer becomes silent but for what the ring holds, which goes in at its start, so the
 // first sound heard is the first block.
 void DirectSoundOutput::StartFeed() {
+  if (stopped_.load()) return;
+  // Blocks after a drain that played everything out (a seek sent the run back to decoding)
+  // play as any others.
+  feedDraining_.store(false);
   buffer_->SetCurrentPosition(0);
   uint32_t fill;
   {
@@ -211,9 +212,15 @@ void DirectSoundOutput::StartFeed() {
   if (fill != 0) CopyFromRing(fill);
   HWND focused = GetFocus();
   SetFocus(settings_->window);
-  const HRESULT played = buffer_->Play(0, 0, DSBPLAY_LOOPING);
+  HRESULT played;
+  {
+    // A stop that came meanwhile keeps the buffer silent.
+    std::lock_guard<std::mutex> guard(bufferLock_);
+    played = stopped_.load() ? S_OK : buffer_->Play(0, 0, DSBPLAY_LOOPING);
+  }
   SetFocus(focused);
   if (FAILED(played)) RaiseModuleFailure(qvOutputFailure);
+  if (stopped_.load()) return;
   {
     // The first feed comes at once: the buffer holds only the first block, which may play
     // no longer than one delay.
@@ -235,6 +242,11 @@ void DirectSoundOutput::FeedTimer() {
     if (closing_) return;
     if (timerId_ != 0) timeKillEvent(timerId_);
     timerId_ = 0;
+  }
+  // A stopped output is fed no more.
+  if (stopped_.load()) {
+    ringDrained_.Set();
+    return;
   }
   DWORD play = 0;
   DWORD write = 0;
@@ -298,17 +310,18 @@ bool DirectSoundOutput::Append(const uint8_t* data, uint32_t length) {
 void DirectSoundOutput::WriteToRing(const uint8_t* data, uint32_t length) {
   for (;;) {
     if (Append(data, length)) return;
-    if (feedDraining_.load()) return;
+    if (feedDraining_.load() || stopped_.load()) return;
     for (;;) {
       if (feedFailed_.load()) RaiseModuleFailure(qvOutputFailure);
       const bool signalled = ringSpace_.Wait(SpaceWait);
-      if (feedDraining_.load()) return;
+      if (feedDraining_.load() || stopped_.load()) return;
       if (signalled) break;
     }
   }
 }
 
 void DirectSoundOutput::Write(const void* data, uint32_t length) {
+  if (stopped_.load()) return;
   blockSize_.store(static_cast<uint32_t>(std::max(settings_->bufferSize, 0)));
   if (seekInProgress_.load()) {
     if (!feedPlaying_.load()) StartFeed();
@@ -327,17 +340,35 @@ void DirectSoundOutput::Write(const void* data, uint32_t length) {
     // The empty ring of a buffer not yet playing takes the first piece at once.
     WriteToRing(bytes, count);
     if (!feedPlaying_.load()) StartFeed();
-    if (feedDraining_.load()) return;
+    if (feedDraining_.load() || stopped_.load()) return;
     bytes += count;
     length -= count;
   }
 }
 
-void DirectSoundOutput::Drain() {
+bool DirectSoundOutput::Drain(const std::function<bool()>& interrupted) {
   feedDraining_.store(true);
-  // Playback that never started, or a feed that no longer runs, has nothing to wait for.
-  if (!feedPlaying_.load() || feedFailed_.load()) return;
-  ringDrained_.Wait();
+  for (;;) {
+    // Playback that never started, has been stopped or has played out (the FeedTimer stops
+    // the buffer before it signals), or a feed that no longer runs: nothing to wait for.
+    if (!feedPlaying_.load() || feedFailed_.load() || stopped_.load()) return true;
+    if (ringDrained_.Wait(DrainPoll)) continue;
+    if (interrupted && interrupted()) {
+      feedDraining_.store(false);
+      return false;
+    }
+  }
+}
+
+void DirectSoundOutput::Stop() {
+  {
+    std::lock_guard<std::mutex> guard(bufferLock_);
+    stopped_.store(true);
+    if (buffer_ != nullptr) buffer_->Stop();
+  }
+  // A writer waiting for space and a drain go on at once.
+  ringSpace_.Set();
+  ringDrained_.Set();
 }
 
 void DirectSoundOutput::Close() {

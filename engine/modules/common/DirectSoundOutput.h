@@ -12,6 +12,7 @@
 #include <chrono>
 #include <condition_variable>
 #include <cstdint>
+#include <functional>
 #include <mutex>
 #include <vector>
 
@@ -33,8 +34,14 @@ class DirectSoundOutput {
   // The first block starts playback (code 6 when that fails); then blocks are appended to the
   // ring, waiting for space in 50 ms steps. Code 6 once the feed has failed.
   void Write(const void* data, uint32_t length);
-  // Waits until the last sample written has played and the FeedTimer has stopped the buffer.
-  void Drain();
+  // Waits until the last sample written has played and the FeedTimer has stopped the buffer:
+  // true. False when `interrupted` says so first (asked every few milliseconds): the sound goes
+  // on and the writer may append again.
+  bool Drain(const std::function<bool()>& interrupted = {});
+  // A host's stop: the buffer stops at once, so the device is given nothing more; a write or a
+  // drain under way on another thread returns, later blocks go nowhere and the FeedTimer feeds
+  // no more. Close follows.
+  void Stop();
   void Close();
 
   // Whether a secondary buffer exists, which the volume operations need.
@@ -53,7 +60,6 @@ class DirectSoundOutput {
     void Reset();
     // False when the time ran out.
     bool Wait(std::chrono::milliseconds limit);
-    void Wait();
 
    private:
     std::mutex lock_;
@@ -104,6 +110,8 @@ class DirectSoundOutput {
   std::atomic<bool> feedPlaying_{false};
   std::atomic<bool> feedDraining_{false};
   std::atomic<bool> feedFailed_{false};
+  // Set by Stop; the buffer is not played again until the output opens anew.
+  std::atomic<bool> stopped_{false};
   // Arming and recording the timer's identifier go together, so a run that starts before its
   // identifier is recorded still finds it; closing stops the re-arming.
   std::mutex timerLock_;

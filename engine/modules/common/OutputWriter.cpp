@@ -75,7 +75,7 @@ void OutputWriter::WriteToOpenOutput(const void* data, uint32_t length) {
   }
 }
 
-void OutputWriter::PlayOut() {
+bool OutputWriter::PlayOut(const std::function<bool()>& interrupted) {
   if (held_.flush != nullptr && !refused_.load()) {
     try {
       held_.flush(held_.source);
@@ -84,20 +84,26 @@ void OutputWriter::PlayOut() {
     }
   }
   try {
-    DrainOutput();
+    return DrainOutput(interrupted);
   } catch (const ModuleFailure&) {
     // A failed drain does not keep the run from ending.
+    return true;
   }
 }
 
-void OutputWriter::DrainOutput() {
+bool OutputWriter::DrainOutput(const std::function<bool()>& interrupted) {
   switch (activeOutputMode_.load()) {
-    case omMMSystem:
-      if (OutputIsOpen()) waveDevice_.Drain();
-      break;
-    case omDirectSound:
-      if (OutputIsOpen()) directSound_.Drain();
-      break;
+    case omMMSystem: return !OutputIsOpen() || waveDevice_.Drain(interrupted);
+    case omDirectSound: return !OutputIsOpen() || directSound_.Drain(interrupted);
+    default: return true;
+  }
+}
+
+void OutputWriter::StopOutput() {
+  // Not under the output lock: the writer may hold it while it waits for the device.
+  switch (activeOutputMode_.load()) {
+    case omMMSystem: waveDevice_.Stop(); break;
+    case omDirectSound: directSound_.Stop(); break;
     default: break;
   }
 }

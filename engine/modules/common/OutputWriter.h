@@ -6,6 +6,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <functional>
 #include <mutex>
 
 #include "engine/PluginInterface.h"
@@ -39,11 +40,17 @@ class OutputWriter {
   static void WriteToOutput(void* writer, uint8_t* block, int32_t bytes);
   // The end of a run that ended by itself: the samples the source still holds are written
   // (unless the output refused a block of the run) and the output drains. A failed write sets
-  // its code; nothing is raised.
-  void PlayOut();
-  // Waits until the open output has played what it was given. It may run on another thread
-  // while a block is being written.
-  void DrainOutput();
+  // its code; nothing is raised. False when `interrupted` ended the drain first (a pause, a
+  // seek or a stop of the host): the output goes on taking blocks.
+  bool PlayOut(const std::function<bool()>& interrupted = {});
+  // Waits until the open output has played what it was given: true; false when `interrupted`,
+  // asked while the device output waits, says so first. It may run on another thread while a
+  // block is being written.
+  bool DrainOutput(const std::function<bool()>& interrupted = {});
+  // A host's stop, on its own thread while the run's thread may be writing or draining: a
+  // device output stops sounding at once and takes no more blocks, and the write or drain under
+  // way returns. CloseOutput follows on the run's thread.
+  void StopOutput();
   // Tears the open output down. On another thread than the writer's it waits for the block in
   // progress, and blocks that come after it go nowhere. A WAV file that cannot be closed sets
   // code 6; nothing is raised.

@@ -43,20 +43,30 @@ void WavFileOutput::Open(const OutputSettings& settings) {
   Close();
   if (!settings.outputName) RaiseModuleFailure(qvOutputFailure);
   const char* name = settings.outputName->c_str();
-  // Not inherited by child processes. Whether the file is new decides what a failed play may
-  // remove; a file that exists is cut to length 0 only once it is known not to be the input.
+  // Only a regular file is written. A name that stands for anything else (a FIFO, a device, a
+  // directory, a symbolic link to nothing) is refused before it is opened, so that no device is
+  // opened for writing and no file is made where a link points; the check after the open
+  // catches a name that changed in between.
+  struct stat named;
+  if (::stat(name, &named) == 0 ? !S_ISREG(named.st_mode)
+                                : errno == ENOENT && ::lstat(name, &named) == 0)
+    RaiseModuleFailure(qvOutputFailure);
+  // Not inherited by child processes, and never waiting for a reader. Whether the file is new
+  // decides what a failed play may remove; a file that exists is cut to length 0 only once it
+  // is known to be a regular file other than the input.
   created_ = true;
   file_ = ::open(name, O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
   if (file_ < 0 && errno == EEXIST) {
     created_ = false;
-    file_ = ::open(name, O_WRONLY | O_CLOEXEC);
-    // A symbolic link to nothing yet: the file is made where it points, as before.
-    if (file_ < 0 && errno == ENOENT) file_ = ::open(name, O_WRONLY | O_CREAT | O_CLOEXEC, 0666);
+    file_ = ::open(name, O_WRONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
   }
   if (file_ < 0) RaiseModuleFailure(qvOutputFailure);
   name_ = name;
   identity_ = IdentityOf(file_);
-  if (!identity_ || identity_ == settings.inputFile || (!created_ && ::ftruncate(file_, 0) != 0)) {
+  struct stat opened;
+  const bool regular = ::fstat(file_, &opened) == 0 && S_ISREG(opened.st_mode);
+  if (!regular || !identity_ || identity_ == settings.inputFile ||
+      (!created_ && ::ftruncate(file_, 0) != 0)) {
     Discard();
     RaiseModuleFailure(qvOutputFailure);
   }

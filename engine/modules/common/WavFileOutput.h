@@ -17,7 +17,8 @@ class WavFileOutput {
   ~WavFileOutput();
 
   // Creates (or empties) the file and writes the 46-byte header; code 6 on any failure, and
-  // at once, before anything is written, for a name that reaches the settings' input file. A
+  // at once, before anything is written, for a name that reaches the settings' input file or
+  // is not a regular file (a FIFO, a device, a directory, a symbolic link to nothing). A
   // failed open leaves no file that it created.
   void Open(const OutputSettings& settings);
   // Appends the block and patches the sizes, then pauses 20 ms: the pause paces the decoder on

@@ -12,8 +12,6 @@ namespace {
 
 constexpr auto PollInterval = std::chrono::milliseconds(77);
 
-void Pause() { std::this_thread::sleep_for(PollInterval); }
-
 }  // namespace
 
 WaveDeviceOutput::WaveDeviceOutput(ModuleErrorCode& errors, OutputFlavour flavour,
@@ -36,10 +34,16 @@ WAVEFORMATEX WaveDeviceOutput::Format(const OutputSettings& settings, bool limit
   return format;
 }
 
+void WaveDeviceOutput::Pause() {
+  std::unique_lock<std::mutex> held(stopLock_);
+  stopSignal_.wait_for(held, PollInterval, [&] { return stopped_.load(); });
+}
+
 void WaveDeviceOutput::Open(OutputSettings& settings) {
   if (waveOutGetNumDevs() == 0) RaiseModuleFailure(qvOutputFailure);
   inFlight_.store(0);
   failed_ = false;
+  stopped_.store(false);
   const WAVEFORMATEX format = Format(settings, true);
   staging_.assign(static_cast<size_t>(std::max(settings.bufferSize, 0)), 0);
   seekInProgress_.store(false);
@@ -63,10 +67,11 @@ void WaveDeviceOutput::Open(OutputSettings& settings) {
 }
 
 void WaveDeviceOutput::DropDuringSeek() {
-  while (seekInProgress_.load()) Pause();
+  while (seekInProgress_.load() && !stopped_.load()) Pause();
 }
 
 void WaveDeviceOutput::Write(const void* data, uint32_t length) {
+  if (stopped_.load()) return;
   if (seekInProgress_.load()) return DropDuringSeek();
   const OutputSettings& settings = *settings_;
   if (flavour_ == OutputFlavour::Mpeg && settings.useOutputCallbacks) {
@@ -82,6 +87,7 @@ void WaveDeviceOutput::Write(const void* data, uint32_t length) {
   const int32_t limit = std::max(settings.buffersCount, 1);
   while (inFlight_.load() >= limit) {
     Pause();
+    if (stopped_.load()) return;
     if (flavour_ == OutputFlavour::Mpeg && seekInProgress_.load()) return DropDuringSeek();
   }
 
@@ -112,6 +118,8 @@ void WaveDeviceOutput::Write(const void* data, uint32_t length) {
     delete header;
     Refuse();
   }
+  // A stop that reset the device while this buffer was on its way takes it back too.
+  if (stopped_.load()) waveOutReset(device);
 }
 
 void WaveDeviceOutput::Refuse() {
@@ -130,14 +138,28 @@ void CALLBACK WaveDeviceOutput::Completion(HWAVEOUT device, UINT message, DWORD_
   self->inFlight_.fetch_sub(1);
 }
 
-void WaveDeviceOutput::Drain() {
-  while (inFlight_.load() != 0) Pause();
+bool WaveDeviceOutput::Drain(const std::function<bool()>& interrupted) {
+  while (inFlight_.load() != 0 && !stopped_.load()) {
+    if (interrupted && interrupted()) return false;
+    Pause();
+  }
+  return true;
+}
+
+void WaveDeviceOutput::Stop() {
+  {
+    std::lock_guard<std::mutex> guard(stopLock_);
+    stopped_.store(true);
+  }
+  stopSignal_.notify_all();
+  if (HWAVEOUT device = device_.load(); device != nullptr) waveOutReset(device);
 }
 
 void WaveDeviceOutput::Close() {
   if (settings_ != nullptr && settings_->useOutputCallbacks && settings_->actionCallback != nullptr)
     settings_->actionCallback(0, settings_->outputUser);
   HWAVEOUT device = device_.load();
+  if (stopped_.load()) waveOutReset(device);
   while (waveOutClose(device) == WAVERR_STILLPLAYING) Pause();
   device_.store(nullptr);
   inFlight_.store(0);

@@ -6,7 +6,10 @@
 #pragma once
 
 #include <atomic>
+#include <condition_variable>
 #include <cstdint>
+#include <functional>
+#include <mutex>
 #include <vector>
 
 #include "engine/PluginInterface.h"
@@ -29,9 +32,14 @@ class WaveDeviceOutput {
   // during a seek holds the writer until the seek is over: a decoder that ran on while the
   // device plays out would drop the rest of the stream.
   void Write(const void* data, uint32_t length);
-  // Waits until no buffer is in flight.
-  void Drain();
-  // Closes the device once it has played every queued buffer.
+  // Waits until no buffer is in flight: true. False when `interrupted` says so first (asked at
+  // every poll).
+  bool Drain(const std::function<bool()>& interrupted = {});
+  // A host's stop: the device is reset at once (every queued buffer comes back unplayed); a
+  // write or a drain under way on another thread returns, and later blocks go nowhere. Close
+  // follows.
+  void Stop();
+  // Closes the device once it has played every queued buffer (none after a stop).
   void Close();
 
   // The volume of the open device, or of a device opened for the call.
@@ -47,6 +55,8 @@ class WaveDeviceOutput {
                                   DWORD_PTR param1, DWORD_PTR param2);
   WAVEFORMATEX Format(const OutputSettings& settings, bool limitRate) const;
   void DropDuringSeek();
+  // One poll interval, cut short by a stop.
+  void Pause();
   [[noreturn]] void Refuse();
   // Opens a device of the settings' number and format with no callback, for a volume call.
   HWAVEOUT OpenForVolume(const OutputSettings& settings) const;
@@ -59,4 +69,7 @@ class WaveDeviceOutput {
   std::atomic<int32_t> inFlight_{0};
   std::vector<uint8_t> staging_;
   bool failed_ = false;  // written and read by the writing thread only
+  std::atomic<bool> stopped_{false};
+  std::mutex stopLock_;
+  std::condition_variable stopSignal_;
 };

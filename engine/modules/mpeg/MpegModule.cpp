@@ -156,6 +156,8 @@ bool MpegModule::Play(ModulePlayer& player) {
     // A run starts unpaused, also after one that was stopped while paused.
     handle.pauseRequest = 0;
     handle.runOwnsInput = true;
+    handle.stage = PlayerHandle::Stage::Decoding;
+    handle.seekedAtEnd = false;
     // The mode is set first: a short run may end before this thread goes on.
     handle.mode = pmPlaying;
     if (!StartDecodeThread(handle)) {
@@ -173,6 +175,12 @@ bool MpegModule::Pause(ModulePlayer& player) {
   return Operation([&] {
     RequireMode(handle.Running());
     handle.pauseRequest = 1;
+    // A run that is ending would end paused: it takes no pause. The decode thread looks at
+    // the request after it has marked the end.
+    if (handle.stage.load() == PlayerHandle::Stage::Ending) {
+      handle.pauseRequest = 0;
+      RequireMode(false);
+    }
     int32_t expected = pmPlaying;
     // Only a run still in progress becomes paused.
     if (!handle.mode.compare_exchange_strong(expected, pmPaused) && expected != pmPaused)
@@ -234,12 +242,15 @@ bool MpegModule::SetPos(ModulePlayer& player, uint32_t position) {
     const auto frame = static_cast<uint32_t>(position / d);
     // The lock the decode thread holds for each frame step.
     auto lock = state.stream.Lock();
-    // A run that ended meanwhile has rewound the input for the next one: leave it there.
-    if (!handle.runOwnsInput.load()) return true;
+    // A run that is ending, or has ended meanwhile and rewound the input for the next one,
+    // takes no seek.
+    RequireMode(handle.runOwnsInput.load() && handle.stage != PlayerHandle::Stage::Ending);
     try {
       state.session.SeekToFrame(frame);
     } catch (const ModuleFailure&) {
     }
+    // A run playing out its last samples decodes on from the new frame.
+    if (handle.stage == PlayerHandle::Stage::PlayingOut) handle.seekedAtEnd = true;
     return true;
   });
 }

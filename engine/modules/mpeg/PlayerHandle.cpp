@@ -36,6 +36,9 @@ void PlayerHandle::CloseInput() {
 void PlayerHandle::EndRun() {
   if (Running() && decodeThread.joinable()) {
     stopRequest = 1;
+    // A write or a drain under way on the decode thread returns, and the device is given
+    // nothing more: a stop never waits for what the output holds.
+    state.writer.StopOutput();
     decodeThread.join();
     // The thread clears the request itself, unless it had ended by itself just before.
     stopRequest = 0;

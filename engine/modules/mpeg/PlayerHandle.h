@@ -21,7 +21,8 @@ struct PlayerHandle : public ModulePlayer {
   PlayerHandle(const PlayerHandle&) = delete;
   PlayerHandle& operator=(const PlayerHandle&) = delete;
 
-  // Raises the stop request and waits without a time limit for the decode thread to end.
+  // Raises the stop request, stops the output's sound at once and waits for the decode thread
+  // to end.
   void EndRun();
   // Joins a decode thread that has ended by itself.
   void ReapThread();
@@ -36,6 +37,14 @@ struct PlayerHandle : public ModulePlayer {
   std::atomic<bool> seekPending{false};
   // Set while a run reads the input; the run clears it before it rewinds.
   std::atomic<bool> runOwnsInput{false};
+
+  // Where a run stands towards its end, written under the stream's lock: decoding; playing out
+  // what the output holds after the last frame, when a seek sends it back to decoding; or
+  // ending, when a seek or a pause is refused.
+  enum class Stage { Decoding, PlayingOut, Ending };
+  std::atomic<Stage> stage{Stage::Decoding};
+  // Set by a seek that lands while the run plays out; the run decodes on from there.
+  std::atomic<bool> seekedAtEnd{false};
 };
 
 }  // namespace mpeg

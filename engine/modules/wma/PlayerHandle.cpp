@@ -1,5 +1,8 @@
 #include "engine/modules/wma/PlayerHandle.h"
 
+#include <chrono>
+#include <thread>
+
 #include "engine/modules/wma/ModuleState.h"
 
 namespace wma {
@@ -25,6 +28,7 @@ void PlayerHandle::CloseInput() {
 void PlayerHandle::BeginRun() {
   std::lock_guard<std::mutex> guard(runLock_);
   runActive_ = true;
+  ending = false;
 }
 
 bool PlayerHandle::CloseRun(bool discard) {
@@ -40,6 +44,9 @@ bool PlayerHandle::CloseRun(bool discard) {
 
 void PlayerHandle::StopRun() {
   stopRequest = 1;  // also ends a paused sample call's wait
+  // A write or a drain under way on the SDK's thread returns, and the device is given nothing
+  // more: a stop never waits for what the output holds.
+  state.writer.StopOutput();
   if (reader != nullptr) reader->Stop();
   CloseRun();
   stopRequest = 0;
@@ -49,8 +56,28 @@ void PlayerHandle::StopRun() {
 void PlayerHandle::EndRunFromReader(bool drainFirst, int32_t finalMode) {
   std::lock_guard<std::mutex> guard(runLock_);
   if (!runActive_) return;
+  if (drainFirst) {
+    const auto interrupted = [&] {
+      return stopRequest.load() != 0 || pauseRequest.load() != 0 || seekPending.load();
+    };
+    for (;;) {
+      const bool playedOut = state.writer.PlayOut(interrupted);
+      // The seek stops this delivery (its stop request comes after it) and starts the reader
+      // again from its place.
+      if (seekPending.load()) return;
+      if (stopRequest.load() != 0) break;
+      while (pauseRequest.load() != 0 && stopRequest.load() == 0 && !seekPending.load())
+        std::this_thread::sleep_for(std::chrono::milliseconds(77));
+      if (seekPending.load()) return;
+      if (!playedOut) continue;
+      // From here a pause is refused (Pause looks at this after raising its request).
+      ending = true;
+      if (pauseRequest.load() == 0 || stopRequest.load() != 0) break;
+      ending = false;
+    }
+  }
+  ending = true;
   runActive_ = false;
-  if (drainFirst) state.writer.PlayOut();
   // From the SDK's own thread Stop only ends delivery after this call; it does not wait.
   if (reader != nullptr) reader->Stop();
   if (!drainFirst) state.writer.PlayOut();

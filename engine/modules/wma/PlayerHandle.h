@@ -33,8 +33,9 @@ struct PlayerHandle final : public IWMAudioReadCallback, public ModulePlayer {
   HRESULT WINAPI OnSample(const BYTE* data, DWORD length, DWORD msTime) override;
   HRESULT WINAPI OnStatus(WMT_STATUS status, HRESULT result, const void* param) override;
 
-  // The host ends a run: stops the reader (the SDK's thread is out of every callback when it
-  // returns) and closes the output unless the run has closed it already. Mode pmOpen.
+  // The host ends a run: stops the output's sound at once and the reader (the SDK's thread is
+  // out of every callback when it returns) and closes the output unless the run has closed it
+  // already. Mode pmOpen.
   void StopRun();
   // Ends a running run and releases the reader: mode pmClosed.
   void CloseInput();
@@ -44,6 +45,10 @@ struct PlayerHandle final : public IWMAudioReadCallback, public ModulePlayer {
   // that fails, `discard` also removes the WAV file the play created.
   bool CloseRun(bool discard = false);
 
+  // Set while QVSetPos moves the reader: a run playing out its end goes on from the new place.
+  std::atomic<bool> seekPending{false};
+  // Set once a run has played out and ends: it takes no pause, which it would end in.
+  std::atomic<bool> ending{false};
   IWMAudioReader* reader = nullptr;
   std::atomic<int32_t> references{1};
   char metadataSlots[MetadataSlotCount][MetadataSlotSize] = {};
@@ -53,7 +58,8 @@ struct PlayerHandle final : public IWMAudioReadCallback, public ModulePlayer {
  private:
   // Ends a run from the SDK's thread, once: the output is played out before the reader stops
   // when asked, else after it, and closed; then the mode. No-op when the run has ended
-  // already.
+  // already. While the output plays out first, a pause holds the end until the run is resumed
+  // and a seek keeps the run going from its new place.
   void EndRunFromReader(bool drainFirst, int32_t finalMode);
 
   // Held while a run's output is written or closed, so that the end of a run happens once,

@@ -44,7 +44,9 @@ HRESULT WINAPI PlayerHandle::OnSample(const BYTE* data, DWORD length, DWORD /*ms
     while (pauseRequest != 0 && stopRequest == 0) std::this_thread::sleep_for(PausePoll);
 
     if (state.position > state.endLimit) {
-      EndRunFromReader(false, pmFinished);
+      // The end limit ends the run as the end of the file does: what the output holds plays
+      // out first, a pause holds it and a seek goes on from its place.
+      EndRunFromReader(true, pmFinished);
       return true;
     }
     std::unique_lock<std::mutex> guard(runLock_);

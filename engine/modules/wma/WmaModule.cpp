@@ -232,6 +232,13 @@ bool WmaModule::Pause(ModulePlayer& player) {
       RequireMode(mode == pmPlaying || mode == pmPaused);
     } while (!handle.mode.compare_exchange_weak(mode, pmPaused));
     handle.pauseRequest = 1;
+    // A run that ends now would end paused: the pause is taken back and refused.
+    if (handle.ending.load()) {
+      handle.pauseRequest = 0;
+      int32_t paused = pmPaused;
+      handle.mode.compare_exchange_strong(paused, mode);
+      RequireMode(false);
+    }
     return true;
   });
 }
@@ -273,6 +280,12 @@ bool WmaModule::SetPos(ModulePlayer& player, uint32_t position) {
   return Operation([&] {
     RequireMode(handle.Running());
     ModuleState& state = handle.state;
+    // A run playing out its end meanwhile keeps going for the seek.
+    handle.seekPending = true;
+    struct SeekDone {
+      PlayerHandle& handle;
+      ~SeekDone() { handle.seekPending = false; }
+    } seekDone{handle};
     state.writer.SetSeekInProgress(true);
     if (state.writer.ActiveOutputMode() != omDirectSound) {
       try {
@@ -287,7 +300,8 @@ bool WmaModule::SetPos(ModulePlayer& player, uint32_t position) {
     handle.stopRequest = 1;
     handle.reader->Stop();
     handle.stopRequest = 0;
-    if (!handle.Running()) return true;  // the run ended meanwhile: nothing to restart
+    // A run that ended meanwhile takes no seek.
+    RequireMode(handle.Running());
     if (handle.reader->Seek(position) == S_OK) state.position = position;
     if (handle.reader->Start() != S_OK) {
       // No delivery would ever end the run.

@@ -1,9 +1,11 @@
 // Both modules read only regular files and never harm their input: a FIFO, a device or a
 // directory is refused at QVOpen with code 5 at once; an output name that reaches the open
-// input by any path is refused by QVPlay with code 6 before anything is written; a QVPlay that
-// fails leaves no file that it made, and never removes one it did not make.
+// input by any path, or is not a regular file, is refused by QVPlay with code 6 before anything
+// is written; a QVPlay that fails leaves no file that it made, and never removes one it did
+// not make.
 #include <fcntl.h>
 #include <gtest/gtest.h>
+#include <poll.h>
 #include <signal.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
@@ -158,6 +160,62 @@ TEST_P(ModuleInputFile, AnOutputThatNamesTheInputIsRefusedBeforeAnythingIsWritte
   EXPECT_TRUE(wav.valid);
   EXPECT_GT(wav.data.size(), 0u);
   EXPECT_TRUE(ReadBytes(input) == original);
+}
+
+// An output name that is not a regular file is refused by QVPlay with code 6 at once: a FIFO
+// with or without a reader gets nothing, no device is written, nothing is made where a link to
+// nothing points. A FIFO would hold a blocking open for ever: the play runs on a thread of its
+// own, and a reader opened after the deadline releases a module that waits.
+TEST_P(ModuleInputFile, OutputNamesThatAreNotRegularFilesAreRefusedAtOnce) {
+  const std::string fifo = folder.File("fifo.wav");
+  const std::string readFifo = folder.File("read-fifo.wav");
+  const std::string linked = folder.File("linked.wav");
+  const std::string nowhere = folder.File("nowhere.wav");
+  ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+  ASSERT_EQ(::mkfifo(readFifo.c_str(), 0600), 0);
+  std::filesystem::create_symlink(nowhere, linked);
+  const int reader = ::open(readFifo.c_str(), O_RDONLY | O_NONBLOCK);
+  ASSERT_GE(reader, 0);
+  struct Case {
+    const char* what;
+    std::string name;
+  } const cases[] = {
+      {"a FIFO without a reader", fifo},
+      {"a FIFO with a reader", readFifo},
+      {"a device", "/dev/null"},
+      {"a directory", folder.path().string()},
+      {"a symbolic link to nothing", linked},
+  };
+  OpenReady();
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    ASSERT_TRUE(qv->QVSetOutputName(h, c.name.c_str()));
+    std::atomic<bool> done{false};
+    QVBool played = TRUE;
+    std::thread play([&] {
+      played = qv->QVPlay(h);
+      done = true;
+    });
+    const bool atOnce = WaitFor([&] { return done.load(); }, std::chrono::seconds(10));
+    if (!atOnce) ::close(::open(fifo.c_str(), O_RDONLY | O_NONBLOCK));
+    play.join();
+    EXPECT_TRUE(atOnce) << "QVPlay waited";
+    EXPECT_FALSE(QVTrue(played));
+    EXPECT_EQ(qv->QVLastError(h), qvOutputFailure);
+    EXPECT_EQ(qv->QVGetPlayerMode(h), pmReady);
+    if (QVTrue(played)) qv->QVStop(h);
+  }
+  // No writer ever opened the FIFO (a writer that came and went leaves a hang-up behind).
+  pollfd end{reader, POLLIN, 0};
+  EXPECT_EQ(::poll(&end, 1, 0), 0) << "the FIFO was opened for writing";
+  ::close(reader);
+  EXPECT_FALSE(std::filesystem::exists(nowhere));
+  EXPECT_TRUE(std::filesystem::is_symlink(linked));
+  EXPECT_TRUE(std::filesystem::is_directory(folder.path()));
+  // The stream stays ready: a regular name plays it.
+  const WavFile wav = PlayToEnd();
+  EXPECT_TRUE(wav.valid);
+  EXPECT_GT(wav.data.size(), 0u);
 }
 
 // A file-size limit below the WAV header makes the output's first write fail.
