@@ -468,21 +468,52 @@ INSTANTIATE_TEST_SUITE_P(Causes, UninstallAgainTest,
                                          Cause::FolderInPlaceOfTheConverter),
                          CauseName);
 
-// A hive without the Desktop value gives the default Desktop, where setup put the link, never
-// the root of the file system.
-TEST_F(UninstallTest, MissingDesktopValueGivesTheDefaultDesktop) {
+// A Desktop value that names no folder (none, another type, the root, a relative path) gives
+// the default Desktop, where setup put the link: both links go, and nothing at the root or in
+// the working folder is touched.
+struct DesktopValue {
+  const char* name;
+  DWORD type;  // REG_NONE: the value is deleted
+  std::string data;
+};
+
+class UninstallDesktopValueTest : public UninstallTest,
+                                  public testing::WithParamInterface<DesktopValue> {};
+
+TEST_P(UninstallDesktopValueTest, GivesTheDefaultDesktop) {
   if (!install_test::InChild()) return;  // ran in its own process
   Install();
   HKEY folders = nullptr;
   ASSERT_EQ(RegOpenKeyExA(HKEY_CURRENT_USER, win32::kShellFoldersKey, 0, KEY_ALL_ACCESS, &folders),
             ERROR_SUCCESS);
-  ASSERT_EQ(RegDeleteValueA(folders, "Desktop"), ERROR_SUCCESS);
+  const DesktopValue& value = GetParam();
+  if (value.type == REG_NONE) {
+    ASSERT_EQ(RegDeleteValueA(folders, "Desktop"), ERROR_SUCCESS);
+  } else {
+    ASSERT_EQ(RegSetValueExA(folders, "Desktop", 0, value.type,
+                             reinterpret_cast<const BYTE*>(value.data.data()),
+                             DWORD(value.data.size())),
+              ERROR_SUCCESS);
+  }
   RegCloseKey(folders);
   Start();
   EXPECT_EQ(Form1->Memo3->Text(), Desktop + "Brassel.lnk");
   Click(Form1->Button1);
+  for (const auto& message : Dialogs->Messages) EXPECT_EQ(message.Text, "") << message.Caption;
   EXPECT_FALSE(fs::exists(Desktop + "Brassel.lnk"));
+  EXPECT_FALSE(fs::exists(Programs + "Ormund/Brassel.lnk"));
+  EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kUninstallKey));
   EXPECT_TRUE(fs::exists(Desktop + "Other.lnk"));
 }
+
+const DesktopValue kDesktopValues[] = {
+    {"Missing", REG_NONE, ""},
+    {"Number", REG_DWORD, std::string("\x01\0\0\0", 4)},
+    {"Root", REG_SZ, std::string("/", 2)},
+    {"Parent", REG_SZ, std::string("..", 3)},
+};
+
+INSTANTIATE_TEST_SUITE_P(Values, UninstallDesktopValueTest, testing::ValuesIn(kDesktopValues),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace
