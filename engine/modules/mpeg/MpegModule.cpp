@@ -156,11 +156,13 @@ bool MpegModule::Play(ModulePlayer& player) {
     // A run starts unpaused, also after one that was stopped while paused.
     handle.pauseRequest = 0;
     handle.runOwnsInput = true;
+    state.stream.WatchStopRequest(&handle.stopRequest);
     // The mode is set first: a short run may end before this thread goes on.
     handle.mode = pmPlaying;
     if (!StartDecodeThread(handle)) {
       handle.mode = pmReady;
       handle.runOwnsInput = false;
+      state.stream.WatchStopRequest(nullptr);
       state.writer.DiscardOutput();
       RaiseModuleFailure(qvInternalError);
     }
