@@ -206,7 +206,8 @@ FrameStatus FrameReader::FindLostSync(uint32_t& word) {
           FrameBytes(word) - 4 <= MaxBodyLength && FollowedByFrameStart(word))
         return FrameRead;
       if (OtherStreamBegins(word)) {
-        otherStreamAt_ = input_.Position() - 4;
+        // The first stream ends where its next frame should have begun.
+        otherStreamAt_ = expectedStart_ >= 0 ? expectedStart_ : input_.Position() - 4;
         RaiseModuleFailure(qvInputFailure);
       }
     }

@@ -11,6 +11,7 @@
 #include <chrono>
 #include <cstring>
 #include <fstream>
+#include <functional>
 #include <random>
 #include <sstream>
 
@@ -40,6 +41,13 @@ std::vector<uint8_t> Text(const std::string& text) { return {text.begin(), text.
 std::vector<uint8_t> Id3v1Tag() {
   std::vector<uint8_t> tag(128, ' ');
   std::memcpy(tag.data(), "TAGA title", 10);
+  return tag;
+}
+
+// An ID3v2 tag of `size` bytes behind its header, all zeros (size below 128).
+std::vector<uint8_t> Id3v2Tag(uint8_t size) {
+  std::vector<uint8_t> tag = {'I', 'D', '3', 3, 0, 0, 0, 0, 0, size};
+  tag.resize(10 + size, 0);
   return tag;
 }
 
@@ -277,6 +285,187 @@ TEST_F(StreamEnds, RunsInsideAStreamCostOnlyTheFramesTheyCover) {
           << "frame " << (differs.first - clean.samples.begin()) / frameSamples
           << " differs, the damage reaches frame " << settled;
     }
+  }
+}
+
+// A second stream of another sampling rate or layer behind the first cannot join it in one
+// output: the run ends with code 5 once every sample of the first stream is written, and the
+// size counts the first stream alone. Its frames follow each other, unlike a false sync.
+TEST_F(StreamEnds, ASecondStreamOfAnotherKindEndsTheRunWithCodeFive) {
+  struct Case {
+    const char* name;
+    const char* first;
+    std::vector<uint8_t> between;
+    const char* second;
+  };
+  const Case cases[] = {
+      {"44.1 kHz, then 22.05 kHz", "damaged/m1_clean.mp3", {}, "damaged/m2_clean.mp3"},
+      {"22.05 kHz, then 44.1 kHz", "damaged/m2_clean.mp3", {}, "damaged/m1_clean.mp3"},
+      {"Layer III, then Layer II", "damaged/m1_clean.mp3", {}, "layer2/l2_44k_mono_48.mp2"},
+      {"Layer II, then Layer III", "layer2/l2_44k_mono_48.mp2", {}, "damaged/m1_clean.mp3"},
+      {"44.1 kHz, tags, then 8 kHz", "damaged/m1_clean.mp3", Joined({Id3v1Tag(), Id3v2Tag(20)}),
+       "streams/m25_8k_vbr.mp3"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    const Conversion first = Convert(Fixture(c.first));
+    ASSERT_EQ(first.code, 0);
+    const Conversion run = Convert(Joined({Fixture(c.first), c.between, Fixture(c.second)}));
+    EXPECT_EQ(run.mode, pmFinished);
+    EXPECT_EQ(run.code, qvInputFailure);
+    EXPECT_TRUE(run.samples == first.samples)
+        << run.samples.size() << " samples instead of " << first.samples.size();
+    EXPECT_EQ(run.size, first.size);
+  }
+}
+
+// QVGetSize counts the stream alone: junk in front and the APE, Lyrics3 and ID3v1 tags behind
+// it are no part of it, and a single frame lasts a frame. The samples stay the stream's.
+TEST_F(StreamEnds, SizeCountsTheStreamAlone) {
+  const std::vector<uint8_t> stream = Fixture("damaged/m1_clean.mp3");  // 44.1 kHz, constant
+  const Conversion clean = Convert(stream);
+  ASSERT_EQ(clean.code, 0);
+  ASSERT_GT(clean.size, 900);
+  struct Case {
+    const char* name;
+    std::vector<uint8_t> bytes;
+  };
+  const Case cases[] = {
+      {"120 KB APE tag", Joined({stream, ApeTag(120 * 1024)})},
+      {"APE and ID3v1 tags", Joined({stream, ApeTag(5000), Id3v1Tag()})},
+      {"Lyrics3 v2 and ID3v1 tags", Joined({stream, Lyrics3v2Tag(), Id3v1Tag()})},
+      {"Lyrics3 v1 and ID3v1 tags", Joined({stream, Lyrics3v1Tag(), Id3v1Tag()})},
+      {"Lyrics3 and APE tags", Joined({stream, Lyrics3v2Tag(), ApeTag(3000)})},
+      {"100 KB of junk in front", Joined({RandomBytes(5, 100 * 1024), stream})},
+      {"ID3v2 tag and junk in front", Joined({Id3v2Tag(100), RandomBytes(6, 4000), stream})},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    const Conversion run = Convert(c.bytes);
+    EXPECT_EQ(run.code, 0);
+    EXPECT_EQ(run.size, clean.size);
+    EXPECT_TRUE(run.samples == clean.samples);
+  }
+  // One frame of 1152 samples at 44100 Hz.
+  const FrameWalk walk = WalkAllFrames(stream);
+  const std::vector<uint8_t> single(stream.begin(), stream.begin() + walk.starts[1]);
+  for (const auto& bytes : {single, Joined({single, Id3v1Tag()})}) {
+    const Conversion run = Convert(bytes);
+    EXPECT_EQ(run.code, 0);
+    EXPECT_EQ(run.size, 1152 * 1000 / 44100);
+    EXPECT_EQ(run.samples.size(), 1152u * 2);
+  }
+}
+
+// Bytes this process has read from files so far.
+int64_t BytesRead() {
+  std::ifstream io("/proc/self/io");
+  std::string key;
+  int64_t value = 0;
+  while (io >> key >> value)
+    if (key == "rchar:") return value;
+  return -1;
+}
+
+// A stop while the run searches a long stretch without a sync (gigabytes of zeros behind the
+// stream, in a sparse file) returns at once, by any of the calls that stop a run; preparing
+// the stream does not search the stretch either.
+TEST_F(StreamEnds, AStopDuringALongSearchReturnsAtOnce) {
+  using namespace std::chrono;
+  const fs::path path = folder_.path() / "zeros.mp3";
+  WriteBytes(path, Fixture("damaged/m1_clean.mp3"));
+  {
+    const int file = ::open(path.c_str(), O_WRONLY | O_CLOEXEC);
+    ASSERT_GE(file, 0);
+    ASSERT_EQ(::ftruncate(file, off_t{16} << 30), 0);
+    ::close(file);
+  }
+  ASSERT_GE(BytesRead(), 0);
+  enum Stop { ByStop, ByClose, ByDeInit };
+  for (const Stop stop : {ByStop, ByClose, ByDeInit}) {
+    SCOPED_TRACE(stop == ByStop ? "QVStop" : stop == ByClose ? "QVClose" : "QVDeInitModule");
+    BlockRecorder recorder;
+    recorder.Install(*qv_, h_);
+    ASSERT_TRUE(qv_->QVSetInputName(h_, path.c_str()));
+    ASSERT_TRUE(qv_->QVOpen(h_));
+    const auto preparing = steady_clock::now();
+    ASSERT_TRUE(qv_->QVInitStream(h_));
+    EXPECT_LT(steady_clock::now() - preparing, seconds(1));
+    const int64_t before = BytesRead();
+    ASSERT_TRUE(qv_->QVPlay(h_));
+    // The search is under way once the run has read far beyond the stream's 17 KB.
+    ASSERT_TRUE(WaitFor([&] { return BytesRead() - before > (int64_t{256} << 20); }));
+    ASSERT_EQ(qv_->QVGetPlayerMode(h_), pmPlaying);
+    const auto stopping = steady_clock::now();
+    switch (stop) {
+      case ByStop: EXPECT_TRUE(qv_->QVStop(h_)); break;
+      case ByClose: EXPECT_TRUE(qv_->QVClose(h_)); break;
+      case ByDeInit: EXPECT_TRUE(qv_->QVDeInitModule(h_)); break;
+    }
+    const auto took = duration_cast<milliseconds>(steady_clock::now() - stopping);
+    EXPECT_LT(took, milliseconds(100)) << took.count() << " ms";
+    EXPECT_EQ(recorder.actions, (std::vector<int>{1, 0}));
+    if (stop == ByStop) {
+      EXPECT_EQ(qv_->QVGetPlayerMode(h_), pmOpen);
+      EXPECT_EQ(qv_->QVLastError(h_), 0);
+      EXPECT_TRUE(qv_->QVClose(h_));
+    } else if (stop == ByClose) {
+      EXPECT_EQ(qv_->QVGetPlayerMode(h_), pmClosed);
+    } else {
+      h_ = qv_->QVInitModule();
+      ASSERT_NE(h_, 0u);
+    }
+  }
+}
+
+// An input file changed while a run reads it (deleted, shortened, written over, replaced in
+// place) is no stream that ended: the run ends with code 5 once it has read what is left.
+// Reading the file elsewhere changes nothing.
+TEST_F(StreamEnds, AnInputChangedUnderARunEndsItWithCodeFive) {
+  const std::vector<uint8_t> part = Fixture("damaged/m1_clean.mp3");
+  const std::vector<uint8_t> stream = Joined({part, part, part, part});  // 67 KB
+  const fs::path path = folder_.path() / "changed.mp3";
+  struct Case {
+    const char* name;
+    std::function<void()> change;
+    int32_t code;
+  };
+  const Case cases[] = {
+      {"deleted", [&] { fs::remove(path); }, qvInputFailure},
+      {"shortened", [&] { fs::resize_file(path, stream.size() / 2); }, qvInputFailure},
+      {"written over",
+       [&] {
+         std::fstream file(path, std::ios::in | std::ios::out | std::ios::binary);
+         file.seekp(static_cast<std::streamoff>(stream.size() / 2));
+         file.write("changed", 7);
+       },
+       qvInputFailure},
+      {"replaced in place by a longer file",
+       [&] {
+         WriteBytes(path, Joined({stream, part}));
+       },
+       qvInputFailure},
+      {"read elsewhere", [&] { EXPECT_EQ(ReadBytes(path).size(), stream.size()); }, 0},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    WriteBytes(path, stream);
+    // A modification time long past: any write now is a change, however coarse the clock.
+    const timespec past[2] = {{1000000000, 0}, {1000000000, 0}};
+    ASSERT_EQ(::utimensat(AT_FDCWD, path.c_str(), past, 0), 0);
+    BlockRecorder recorder;
+    recorder.holdAtBlock = 1;
+    recorder.Install(*qv_, h_);
+    ASSERT_TRUE(qv_->QVSetInputName(h_, path.c_str()));
+    ASSERT_TRUE(qv_->QVOpen(h_));
+    ASSERT_TRUE(qv_->QVInitStream(h_));
+    ASSERT_TRUE(qv_->QVPlay(h_));
+    ASSERT_TRUE(WaitFor([&] { return recorder.blockCount.load() >= 1; }));
+    c.change();
+    recorder.Release();
+    EXPECT_EQ(WaitWhileRunning(*qv_, h_), pmFinished);
+    EXPECT_EQ(qv_->QVLastError(h_), c.code);
+    EXPECT_TRUE(qv_->QVClose(h_));
   }
 }
 
