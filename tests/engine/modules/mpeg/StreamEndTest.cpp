@@ -469,4 +469,21 @@ TEST_F(StreamEnds, AnInputChangedUnderARunEndsItWithCodeFive) {
   }
 }
 
+// A read that fails, also in the middle of a search for the next frame, ends the run with
+// code 5: the rest of the input is not known to hold no frame.
+TEST_F(StreamEnds, AReadFailingDuringASearchEndsTheRunWithCodeFive) {
+  MemoryInput input;
+  input.data = Joined({Fixture("damaged/m1_clean.mp3"), std::vector<uint8_t>(5000, 0)});
+  input.Install(*qv_, h_);
+  BlockRecorder recorder;
+  recorder.Install(*qv_, h_);
+  ASSERT_TRUE(qv_->QVOpen(h_));
+  // Reads of the zeros fail from their middle on.
+  input.failReadsFrom = static_cast<int64_t>(input.data.size()) - 2500;
+  ASSERT_TRUE(qv_->QVInitStream(h_));
+  ASSERT_TRUE(qv_->QVPlay(h_));
+  EXPECT_EQ(WaitWhileRunning(*qv_, h_), pmFinished);
+  EXPECT_EQ(qv_->QVLastError(h_), qvInputFailure);
+}
+
 }  // namespace
