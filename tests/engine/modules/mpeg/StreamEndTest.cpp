@@ -377,7 +377,7 @@ TEST_F(StreamEnds, AStopDuringALongSearchReturnsAtOnce) {
   {
     const int file = ::open(path.c_str(), O_WRONLY | O_CLOEXEC);
     ASSERT_GE(file, 0);
-    ASSERT_EQ(::ftruncate(file, off_t{16} << 30), 0);
+    ASSERT_EQ(::ftruncate(file, off_t{4} << 30), 0);
     ::close(file);
   }
   ASSERT_GE(BytesRead(), 0);
