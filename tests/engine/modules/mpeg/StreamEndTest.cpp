@@ -484,6 +484,8 @@ TEST_F(StreamEnds, AReadFailingDuringASearchEndsTheRunWithCodeFive) {
   ASSERT_TRUE(qv_->QVPlay(h_));
   EXPECT_EQ(WaitWhileRunning(*qv_, h_), pmFinished);
   EXPECT_EQ(qv_->QVLastError(h_), qvInputFailure);
+  // The input is closed while it lives.
+  EXPECT_TRUE(qv_->QVClose(h_));
 }
 
 }  // namespace
