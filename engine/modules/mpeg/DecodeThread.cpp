@@ -122,6 +122,7 @@ void RunDecodeThread(PlayerHandle& handle) {
   {
     auto lock = state.stream.Lock();
     handle.runOwnsInput = false;
+    state.stream.WatchStopRequest(nullptr);
     state.pcm.Discard();
     // The frame counter keeps the last frame's position until the next stream set-up resets
     // it: a host polling the position while the mode still says playing never sees it fall

@@ -1,5 +1,6 @@
 #include "engine/modules/mpeg/FrameReader.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 
@@ -66,6 +67,9 @@ void FrameReader::Reset() {
   previousValid_ = false;
   firstFrameOffset_ = 0;
   soundStart_ = 0;
+  soundBegin_ = 0;
+  otherStreamAt_ = -1;
+  searchUntil_ = INT64_MAX;
   expectedStart_ = -1;
   leadingLost_ = 0;
   pendingLost_ = 0;
@@ -86,7 +90,7 @@ void FrameReader::Reset() {
 bool FrameReader::ShiftInByte(uint32_t& word, FrameStatus& status) {
   uint8_t byte = 0;
   int32_t got = 0;
-  if (!input_.Read(&byte, 1, &got)) RaiseModuleFailure(0);
+  if (!input_.Read(&byte, 1, &got)) RaiseModuleFailure(qvInputFailure);
   if (got == 0) {
     status = EndOfInput;
     return false;
@@ -163,16 +167,67 @@ FrameStatus FrameReader::FindFirstHeader(uint32_t& word) {
     const auto length = static_cast<int64_t>(FrameBytes(word));
     leadingLost_ = static_cast<int32_t>((firstFrameOffset_ - searchStart + length / 2) / length);
   }
+  soundBegin_ = leadingLost_ > 0 ? searchStart : firstFrameOffset_;
   pendingLost_ = leadingLost_;
   return FrameRead;
 }
 
+// Whether the word, read where a frame of the stream should begin or met by a search, is the
+// first header of a second stream: a valid one of another version, layer or sampling rate
+// whose frame starts a run of frames of its own kind, each followed by the next. Fewer, or
+// ones cut off by the end of the input, are a false sync in damage, passed over like any other.
+// The input stands just after the word, and does so again on return.
+bool FrameReader::OtherStreamBegins(uint32_t word) {
+  constexpr int32_t FramesInARow = 4;
+  if (Agrees(word, firstWord_) || !PassesValidity(word) || BitRateIndexOf(word) == 0 ||
+      FrameBytes(word) - 4 > MaxBodyLength)
+    return false;
+  const int64_t headerEnd = input_.Position();
+  int64_t frameEnd = headerEnd - 4 + static_cast<int64_t>(FrameBytes(word));
+  int32_t frames = 1;
+  while (frames < FramesInARow && input_.Seek(frameEnd, 0)) {
+    uint8_t next[4];
+    int32_t got = 0;
+    if (!input_.Read(next, 4, &got) || got != 4) break;
+    const uint32_t nextWord = BigEndian32(next);
+    if (!UsableHeader(nextWord, word) || FrameBytes(nextWord) - 4 > MaxBodyLength) break;
+    frameEnd += static_cast<int64_t>(FrameBytes(nextWord));
+    ++frames;
+  }
+  if (!input_.Seek(headerEnd, 0)) RaiseModuleFailure(qvInputFailure);
+  return frames == FramesInARow;
+}
+
 FrameStatus FrameReader::FindLostSync(uint32_t& word) {
+  // Where none of the word's last three bytes can begin a header, the search passes over the
+  // input up to the next byte that can (0xFF) at once: megabytes without a sync take a few
+  // reads, and the stop request is looked at between them.
+  constexpr int64_t SkipPiece = 1 << 16;
+  constexpr uint32_t StopLook = 0xFFF;
   FrameStatus status = NoFrame;
-  for (;;) {
-    if (UsableHeader(word, firstWord_) && FrameBytes(word) - 4 <= MaxBodyLength &&
-        FollowedByFrameStart(word))
-      return FrameRead;
+  for (uint32_t shifts = 1;; ++shifts) {
+    if (PassesValidity(word)) {
+      if (Agrees(word, firstWord_) && BitRateIndexOf(word) != 0 &&
+          FrameBytes(word) - 4 <= MaxBodyLength && FollowedByFrameStart(word))
+        return FrameRead;
+      if (OtherStreamBegins(word)) {
+        // The first stream ends where its next frame should have begun.
+        otherStreamAt_ = expectedStart_ >= 0 ? expectedStart_ : input_.Position() - 4;
+        RaiseModuleFailure(qvInputFailure);
+      }
+    }
+    if (input_.Position() >= searchUntil_) return NoFrame;
+    if ((shifts & StopLook) == 0 && stopRequest_ != nullptr && stopRequest_->load() != 0)
+      return NoFrame;
+    if ((word & 0xFFu) != 0xFFu && (word & 0xFF00u) != 0xFF00u && (word & 0xFF0000u) != 0xFF0000u) {
+      int64_t skipped = 0;
+      if (!input_.SkipUntil(0xFF, std::min(SkipPiece, searchUntil_ - input_.Position()), &skipped))
+        RaiseModuleFailure(qvInputFailure);
+      if (skipped > 0) {
+        word = 0;
+        if (stopRequest_ != nullptr && stopRequest_->load() != 0) return NoFrame;
+      }
+    }
     if (!ShiftInByte(word, status)) return status;
   }
 }
@@ -241,6 +296,13 @@ FrameStatus FrameReader::ParseHeader(uint32_t word) {
 }
 
 FrameStatus FrameReader::ReadFrame(BitCursor& cursor) {
+  const FrameStatus status = ReadNextFrame(cursor);
+  // A file that changed under the reader does not end where its stream ends.
+  if (status == EndOfInput && !input_.Unchanged()) RaiseModuleFailure(qvInputFailure);
+  return status;
+}
+
+FrameStatus FrameReader::ReadNextFrame(BitCursor& cursor) {
   lostFrames_ = 0;
   uint8_t bytes[4];
   int32_t got = 0;
@@ -261,14 +323,14 @@ FrameStatus FrameReader::ReadFrame(BitCursor& cursor) {
     FrameStatus status = FrameRead;
     if (firstWord_ == 0) {
       status = FindFirstHeader(word);
-    } else if ((word & SyncMask) == SyncMask &&
-               (BitRateIndexOf(word) == 15 || BitRateIndexOf(word) == 0)) {
-      // A header in place whose bit rate is forbidden or free: refused (code 5); the search
-      // for the next frame starts behind it.
+    } else if (PassesValidity(word) && BitRateIndexOf(word) == 0) {
+      // A free-format header in place: refused (code 5); the search for the next frame starts
+      // behind it.
       return FrameRefused;
     } else if (!UsableHeader(word, firstWord_) || expectedStart_ < 0) {
-      // Not a header of the stream, or one where no frame is known to begin (after a seek,
-      // which lands inside a frame as often as not): the search takes a followed one.
+      // Not a header of the stream (a run of 0xFF bytes, zeros, text, a tag, damage, or a
+      // second stream), or one where no frame is known to begin (after a seek, which lands
+      // inside a frame as often as not): the search takes a followed one.
       status = FindLostSync(word);
     }
     if (status != FrameRead) return status;
@@ -281,8 +343,11 @@ FrameStatus FrameReader::ReadFrame(BitCursor& cursor) {
   frameStart_ = frameStart;
   int32_t lost = 0;
   if (expectedStart_ >= 0 && frameStart > expectedStart_) {
-    const int64_t length = body + 4;
-    lost = static_cast<int32_t>((frameStart - expectedStart_ + length / 2) / length);
+    // A lost header takes its frame's length with it: the frames lost are counted in the
+    // stream's mean frame length (in a variable bit-rate stream the frame found behind them
+    // may be several times longer or shorter than they were).
+    lost = static_cast<int32_t>(
+        static_cast<double>(frameStart - expectedStart_) / MeanFrameLength() + 0.5);
   }
   lostFrames_ = pendingLost_ + lost;
   pendingLost_ = 0;
@@ -301,15 +366,21 @@ FrameStatus FrameReader::ReadFrame(BitCursor& cursor) {
   if (frameStart == firstFrameOffset_)
     encoderFrames_ = encoderHeader_.Parse(header_, body_) ? encoderHeader_.Frames() + 1 : 0;
   CountFrame(frameStart);
+  ComputeFrameLimit();
+  return FrameRead;
+}
+
+// From the frame read last; a stream holds at least the frame that was read.
+void FrameReader::ComputeFrameLimit() {
   int64_t limit;
   if (!variableRate_)
-    limit = SoundSize() / (body - header_.Padding + 5);
+    limit = SoundSize() / (header_.BodyLength - header_.Padding + 5);
   else if (encoderFrames_ != 0)
     limit = encoderFrames_;
   else
     limit = SoundSize() * framesCounted_ / bytesCounted_;
+  if (limit < 1) limit = 1;
   frameLimit_ = limit > 0xFFFFFFFFll ? 0xFFFFFFFFu : static_cast<uint32_t>(limit);
-  return FrameRead;
 }
 
 void FrameReader::CountFrame(int64_t start) {
@@ -327,21 +398,24 @@ void FrameReader::SurveyFrames(int64_t bytes) {
   const FrameHeader header = header_;
   const uint32_t previousWord = previousWord_;
   const bool previousValid = previousValid_;
-  const uint32_t limit = frameLimit_;
   const int64_t until = input_.Position() + bytes;
   BitCursor cursor;
-  // A failure ends only the survey; the run meets it again where it happened.
+  // A search stops where the survey does. A failure ends only the survey; the run meets it
+  // again where it happened.
+  searchUntil_ = until;
   try {
     while (input_.Position() < until && ReadFrame(cursor) != EndOfInput) {
     }
   } catch (const ModuleFailure&) {
   }
+  searchUntil_ = INT64_MAX;
   header_ = header;
   previousWord_ = previousWord;
   previousValid_ = previousValid;
   lostFrames_ = 0;
-  // A constant bit rate keeps the limit of the frame read last.
-  if (!variableRate_) frameLimit_ = limit;
+  // A constant bit rate keeps the limit of the frame read last, over the sound as the survey
+  // found it (a second stream behind a short first one).
+  ComputeFrameLimit();
 }
 
 double FrameReader::MeanFrameLength() const {
@@ -351,11 +425,13 @@ double FrameReader::MeanFrameLength() const {
 }
 
 int64_t FrameReader::SoundEnd() const {
-  return input_.Size() - (input_.HasTag() ? StreamInput::TagSize : 0) - input_.ApeTagSize();
+  const int64_t end =
+      input_.Size() - (input_.HasTag() ? StreamInput::TagSize : 0) - input_.TrailingTagsSize();
+  return otherStreamAt_ >= 0 && otherStreamAt_ < end ? otherStreamAt_ : end;
 }
 
 int64_t FrameReader::SoundSize() const {
-  const int64_t size = input_.Size() - soundStart_ - (input_.HasTag() ? StreamInput::TagSize : 0);
+  const int64_t size = SoundEnd() - soundBegin_;
   return size > 0 ? size : 0;
 }
 

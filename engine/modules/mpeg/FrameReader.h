@@ -2,6 +2,7 @@
 // the header of the frame read last.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 
 #include "engine/modules/mpeg/BitCursor.h"
@@ -30,15 +31,23 @@ class FrameReader {
   void Reset();
 
   // Reads the next frame and points `cursor` at its body. Raises ModuleFailure{5} when the
-  // input fails to deliver a header or holds less than one before any frame,
-  // ModuleFailure{0} when a read fails during a search.
+  // input fails to deliver a header or holds less than one before any frame, when a read
+  // fails, when the input ends changed (a file deleted, shortened or written since it was
+  // opened), and where a second stream begins.
   // The first header is one whose frame is followed by another frame start that agrees with
   // it in version, layer and sampling rate, or by the end of the sound (a single frame);
   // when the search finds none, the input is refused (FrameRefused, code 5) if it saw any
-  // header on its way, and holds no frame otherwise. A later header with bit-rate index 15 or
-  // 0 is refused (FrameRefused, code 5). A lost sync is found again at a header that agrees
-  // with the first one in the same way and whose frame is followed as the first one's was.
+  // header on its way, and holds no frame otherwise. A word that fails the validity test
+  // (bit-rate index 15, sampling-rate bits 3) is never a header; a later free-format header is
+  // refused (FrameRefused, code 5). A lost sync is found again at a header that agrees with
+  // the first one in the same way and whose frame is followed as the first one's was. A valid
+  // header of another version, layer or sampling rate that starts a run of four frames of its
+  // own kind begins a second stream, which cannot join the first: the sound ends there.
+  // A search that meets the stop request being watched gives up (NoFrame).
   FrameStatus ReadFrame(BitCursor& cursor);
+
+  // The stop request that a long search looks at; null none.
+  void WatchStopRequest(const std::atomic<uint8_t>* stop) { stopRequest_ = stop; }
 
   // Reads on, without decoding, through up to `bytes` of the input behind the frame read
   // last, so that the frame limit of a variable bit-rate stream stands on the mean length of
@@ -70,14 +79,19 @@ class FrameReader {
   // mean length of the frames read so far.
   uint32_t FrameLimit() const { return frameLimit_; }
   int64_t FirstFrameOffset() const { return firstFrameOffset_; }
-  // Bytes of sound: the input less an ID3v2 tag in front and an ID3v1 tag at the end.
+  // Bytes of sound: from the first frame (or the damaged frames in front of it) to the last
+  // frame's end as far as known: junk and an ID3v2 tag in front, the APE, Lyrics3 and ID3v1
+  // tags at the end and a second stream are left out.
   int64_t SoundSize() const;
 
   // The body of the frame read last, Header().BodyLength bytes.
   const uint8_t* Body() const { return body_; }
 
  private:
+  FrameStatus ReadNextFrame(BitCursor& cursor);
   bool ShiftInByte(uint32_t& word, FrameStatus& status);
+  bool OtherStreamBegins(uint32_t word);
+  void ComputeFrameLimit();
   bool SkipId3v2Tag();
   FrameStatus ParseHeader(uint32_t word);
   FrameStatus FindFirstHeader(uint32_t& word);
@@ -95,7 +109,11 @@ class FrameReader {
   uint32_t firstWord_ = 0;
   bool previousValid_ = false;  // the previous word's parse gave a usable body length
   int64_t firstFrameOffset_ = 0;
-  int64_t soundStart_ = 0;      // after an ID3v2 tag
+  int64_t soundStart_ = 0;           // after an ID3v2 tag
+  int64_t soundBegin_ = 0;           // the first frame, or the damaged frames in front of it
+  int64_t otherStreamAt_ = -1;       // where a second stream begins; -1 none found
+  int64_t searchUntil_ = INT64_MAX;  // a search gives up here
+  const std::atomic<uint8_t>* stopRequest_ = nullptr;
   int64_t expectedStart_ = -1;  // where the next frame should begin; -1 unknown
   int32_t leadingLost_ = 0;     // damaged frames in front of the first frame
   int32_t pendingLost_ = 0;     // reported with the next frame read

@@ -158,11 +158,13 @@ bool MpegModule::Play(ModulePlayer& player) {
     handle.runOwnsInput = true;
     handle.stage = PlayerHandle::Stage::Decoding;
     handle.seekedAtEnd = false;
+    state.stream.WatchStopRequest(&handle.stopRequest);
     // The mode is set first: a short run may end before this thread goes on.
     handle.mode = pmPlaying;
     if (!StartDecodeThread(handle)) {
       handle.mode = pmReady;
       handle.runOwnsInput = false;
+      state.stream.WatchStopRequest(nullptr);
       state.writer.DiscardOutput();
       RaiseModuleFailure(qvInternalError);
     }

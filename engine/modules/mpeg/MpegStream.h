@@ -33,8 +33,10 @@ class MpegStream {
   // The next frame, its body under Cursor(). FrameRead, NoFrame (no header within the search
   // limit; no code), FrameRefused (a forbidden header field or an oversized body: code 5, no
   // frame), EndOfInput (reading past the last frame; no code). Raises ModuleFailure{5} when a
-  // header read fails and ModuleFailure{0} when a read fails during a search.
+  // read fails, the input ends changed or a second stream begins.
   FrameStatus ReadFrame() { return reader_.ReadFrame(cursor_); }
+  // The stop request a long frame search looks at during a run; null none.
+  void WatchStopRequest(const std::atomic<uint8_t>* stop) { reader_.WatchStopRequest(stop); }
   // Reads on through the start of the stream without decoding, for the frame limit.
   void SurveyFrames() { reader_.SurveyFrames(FrameReader::SurveyBytes); }
   // Back to the first frame (past any ID3v2 tag), or to the start before one was found.

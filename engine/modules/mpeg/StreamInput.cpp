@@ -21,7 +21,8 @@ void StreamInput::Open(const InputSource& source, QVByteBool* canSetPosition) {
   size_ = 0;
   position_ = 0;
   tagPresent_ = false;
-  apeTagSize_ = 0;
+  trailingTagsSize_ = 0;
+  modified_ = {};
   tag_.reset(new char[TagSize]());
   source_ = source;
   mode_ = source.Mode;
@@ -59,6 +60,7 @@ void StreamInput::Open(const InputSource& source, QVByteBool* canSetPosition) {
     }
     open_ = true;
     size_ = info.st_size;
+    modified_ = info.st_mtim;
     if (!readAhead_) readAhead_.reset(new uint8_t[ReadAheadSize]);
     aheadStart_ = aheadEnd_ = 0;
   }
@@ -73,30 +75,80 @@ void StreamInput::Open(const InputSource& source, QVByteBool* canSetPosition) {
     }
     tagPresent_ = std::memcmp(tag_.get(), "TAG", 3) == 0;
   }
-  ProbeApeTag();
+  ProbeTrailingTags();
   if (!Seek(0, 0)) {
     Close();
     RaiseModuleFailure(qvInputFailure);
   }
 }
 
+// Tags behind the sound, in front of an ID3v1 tag: APE and Lyrics3 tags, in either order, each
+// found by its footer. A footer that cannot be read is no tag.
+void StreamInput::ProbeTrailingTags() {
+  const int64_t soundEnd = size_ - (tagPresent_ ? TagSize : 0);
+  int64_t end = soundEnd;
+  for (int tags = 0; tags < 4; ++tags) {
+    int64_t size = ApeTagAt(end);
+    if (size == 0) size = Lyrics3TagAt(end);
+    if (size == 0) break;
+    end -= size;
+  }
+  trailingTagsSize_ = soundEnd - end;
+}
+
 // An APE tag ends in a 32-byte footer: "APETAGEX", the version, the size of the items and the
 // footer, the item count and the flags (bit 31: a header of 32 bytes stands in front), all
-// little-endian. A footer that cannot be read is no tag.
-void StreamInput::ProbeApeTag() {
+// little-endian. Its size, or 0 when none ends at `end`.
+int64_t StreamInput::ApeTagAt(int64_t end) {
   constexpr int32_t FooterSize = 32;
-  const int64_t footerAt = size_ - (tagPresent_ ? TagSize : 0) - FooterSize;
+  const int64_t footerAt = end - FooterSize;
   uint8_t footer[FooterSize];
   int32_t got = 0;
   if (footerAt < 0 || !Seek(footerAt, 0) || !Read(footer, FooterSize, &got) || got < FooterSize ||
       std::memcmp(footer, "APETAGEX", 8) != 0)
-    return;
+    return 0;
   const auto little = [&footer](int at) {
     return uint32_t{footer[at]} | uint32_t{footer[at + 1]} << 8 | uint32_t{footer[at + 2]} << 16 |
            uint32_t{footer[at + 3]} << 24;
   };
   const int64_t size = int64_t{little(12)} + ((little(20) >> 31) != 0 ? FooterSize : 0);
-  if (size >= FooterSize && size <= footerAt + FooterSize) apeTagSize_ = size;
+  return size >= FooterSize && size <= end ? size : 0;
+}
+
+// A Lyrics3 tag begins with "LYRICSBEGIN". Version 2 ends in six digits, the size of the tag
+// without them and the end mark, and "LYRICS200"; version 1 ends in "LYRICSEND" and holds at
+// most 5100 bytes between its marks. Its size, or 0 when none ends at `end`.
+int64_t StreamInput::Lyrics3TagAt(int64_t end) {
+  constexpr int64_t Begin = 11;  // "LYRICSBEGIN"
+  constexpr int64_t Mark = 9;    // "LYRICS200", "LYRICSEND"
+  constexpr int64_t MostVersion1 = Begin + 5100 + Mark;
+  char footer[6 + Mark];
+  int32_t got = 0;
+  if (end < 6 + Mark || !Seek(end - (6 + Mark), 0) || !Read(footer, 6 + Mark, &got) ||
+      got < 6 + Mark)
+    return 0;
+  const auto beginsAt = [this](int64_t at) {
+    char begin[Begin];
+    int32_t read = 0;
+    return at >= 0 && Seek(at, 0) && Read(begin, Begin, &read) && read == Begin &&
+           std::memcmp(begin, "LYRICSBEGIN", Begin) == 0;
+  };
+  if (std::memcmp(footer + 6, "LYRICS200", Mark) == 0) {
+    int64_t size = 0;
+    for (int i = 0; i < 6; ++i) {
+      if (footer[i] < '0' || footer[i] > '9') return 0;
+      size = size * 10 + (footer[i] - '0');
+    }
+    return size >= Begin && beginsAt(end - 6 - Mark - size) ? size + 6 + Mark : 0;
+  }
+  if (std::memcmp(footer + 6, "LYRICSEND", Mark) != 0) return 0;
+  const int64_t from = end - MostVersion1 > 0 ? end - MostVersion1 : 0;
+  std::string text(static_cast<size_t>(end - Mark - from), '\0');
+  if (!Seek(from, 0) || !Read(text.data(), static_cast<int32_t>(text.size()), &got) ||
+      got != static_cast<int32_t>(text.size()))
+    return 0;
+  const size_t begin = text.rfind("LYRICSBEGIN");
+  return begin == std::string::npos ? 0 : end - (from + static_cast<int64_t>(begin));
 }
 
 void StreamInput::Close() {
@@ -116,7 +168,7 @@ void StreamInput::Close() {
 void StreamInput::Release() {
   tag_.reset();
   tagPresent_ = false;
-  apeTagSize_ = 0;
+  trailingTagsSize_ = 0;
 }
 
 bool StreamInput::Read(void* buffer, int32_t bytes, int32_t* delivered) {
@@ -198,6 +250,37 @@ bool StreamInput::Seek(int64_t offset, int32_t origin) {
   aheadStart_ = aheadEnd_ = 0;
   position_ = result;
   return true;
+}
+
+bool StreamInput::SkipUntil(uint8_t byte, int64_t most, int64_t* skipped) {
+  *skipped = 0;
+  if (!open_) return false;
+  if (mode_ == imCallback || most <= 0) return true;
+  if (aheadStart_ == aheadEnd_) {
+    ssize_t n;
+    do {
+      n = ::read(fd_, readAhead_.get(), ReadAheadSize);
+    } while (n < 0 && errno == EINTR);
+    if (n < 0) return false;
+    aheadStart_ = 0;
+    aheadEnd_ = static_cast<size_t>(n);
+  }
+  const size_t span = std::min(aheadEnd_ - aheadStart_, static_cast<size_t>(most));
+  const uint8_t* from = readAhead_.get() + aheadStart_;
+  const auto* found = static_cast<const uint8_t*>(std::memchr(from, byte, span));
+  const size_t passed = found != nullptr ? static_cast<size_t>(found - from) : span;
+  aheadStart_ += passed;
+  position_ += static_cast<int64_t>(passed);
+  *skipped = static_cast<int64_t>(passed);
+  return true;
+}
+
+bool StreamInput::Unchanged() const {
+  if (fd_ < 0) return true;
+  struct stat info;
+  if (::fstat(fd_, &info) != 0) return false;
+  return info.st_nlink > 0 && info.st_size == size_ && info.st_mtim.tv_sec == modified_.tv_sec &&
+         info.st_mtim.tv_nsec == modified_.tv_nsec;
 }
 
 const char* StreamInput::TagBlock() {

@@ -2,6 +2,8 @@
 // callbacks. Holds the trailing ID3v1 block found at opening.
 #pragma once
 
+#include <sys/stat.h>
+
 #include <cstdint>
 #include <memory>
 #include <optional>
@@ -43,14 +45,22 @@ class StreamInput {
   bool Read(void* buffer, int32_t bytes, int32_t* delivered);
   // Positions the input (origin 0 start, 1 current, 2 end); false when it failed.
   bool Seek(int64_t offset, int32_t origin);
+  // Passes over at most `most` bytes up to the next one that equals `byte`, without delivering
+  // them; how many it passed over (0 at the end of the input, or where no byte can be passed
+  // over without reading it: the host's stream). False when a read failed.
+  bool SkipUntil(uint8_t byte, int64_t most, int64_t* skipped);
+  // Whether the open file is still the one opened, as it was: not deleted, not shorter or
+  // longer, not written since. The host's stream cannot tell and counts as unchanged.
+  bool Unchanged() const;
   // The position from the start, as the input last reported or as reads advanced it.
   int64_t Position() const { return position_; }
 
   int64_t Size() const { return size_; }
   // Whether the input ends with an ID3v1 tag.
   bool HasTag() const { return tagPresent_; }
-  // Bytes of an APE tag at the end (in front of an ID3v1 tag); 0 when there is none.
-  int64_t ApeTagSize() const { return apeTagSize_; }
+  // Bytes of the APE and Lyrics3 tags at the end (in front of an ID3v1 tag); 0 when there
+  // are none.
+  int64_t TrailingTagsSize() const { return trailingTagsSize_; }
   QVStream Stream() const { return stream_; }
   int32_t Mode() const { return mode_; }
   // The open file's identity; none for the host's stream.
@@ -63,7 +73,9 @@ class StreamInput {
   static constexpr int32_t ReadAheadSize = 32768;
 
   void Release();
-  void ProbeApeTag();
+  void ProbeTrailingTags();
+  int64_t ApeTagAt(int64_t end);
+  int64_t Lyrics3TagAt(int64_t end);
 
   InputSource source_;
   int32_t mode_ = imFile;
@@ -73,8 +85,9 @@ class StreamInput {
   int64_t position_ = 0;
   std::unique_ptr<char[]> tag_;
   bool tagPresent_ = false;
-  int64_t apeTagSize_ = 0;
+  int64_t trailingTagsSize_ = 0;
   bool open_ = false;
+  struct timespec modified_ = {};  // the file's modification time at opening
   // A file's bytes read ahead: those from aheadStart_ to aheadEnd_ are still to be delivered.
   std::unique_ptr<uint8_t[]> readAhead_;
   size_t aheadStart_ = 0;
