@@ -343,6 +343,8 @@ void TForm1::InputFile1Click(TObject*) {
   player.InitModule();
   ListView1->Items()->Clear();
   ListBox1->Items()->Clear();
+  // A new batch: nothing of the last one's progress stays on the bar.
+  ProgressBar1->SetPosition(0);
   const TStrings* files = OpenDialog1->Files();
   for (int i = 0; i < files->Count(); ++i) {
     const std::string file = files->Get(i);
@@ -459,6 +461,8 @@ void TForm1::Decode() { StartCurrentEntry(true); }
 
 void TForm1::StartCurrentEntry(bool CloseFirst) {
   ShowFailureOnRow([this, CloseFirst] {
+    // Every file starts at 0, also one that then fails before its first tick.
+    ProgressBar1->SetPosition(0);
     TYzPlayer& player = TakenPlayer();
     if (CloseFirst) player.Close();
     const std::string entry = ListBox1->Items()->Get(CurrentIndex);
@@ -468,7 +472,6 @@ void TForm1::StartCurrentEntry(bool CloseFirst) {
     SetRowStatus(CurrentIndex, "Decoding...");
     OutputBase = OutputBaseOf(entry);
     ProgressBar1->SetMax(player.GetSize() / 1000);
-    ProgressBar1->SetPosition(0);
     player.SetPriority(Form3->Slider1->Value());
     player.SetOutputMode(omFile);
     player.SetOutputName(OutputFileName());
