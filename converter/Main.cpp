@@ -7,6 +7,7 @@
 #include "converter/Options.h"
 #include "converter/OutputBase.h"
 #include "converter/PathParts.h"
+#include "converter/PlaylistEntries.h"
 #include "converter/about.h"
 #include "engine/YzSException.h"
 #include "platform/classlib/Application.h"
@@ -366,12 +367,8 @@ void TForm1::InputFile1Click(TObject*) {
 }
 
 void TForm1::Playlist(const std::string& FileName) {
-  ListBox2->Items()->LoadFromFile(FileName);
-  TStrings* lines = ListBox2->Items();
-  for (int i = 0; i < lines->Count(); ++i) {
-    const std::string line = lines->Get(i);
-    if (IsMpegExtension(FileExtension(line))) ListBox1->Items()->Add(line);
-  }
+  // Read as it streams, without a copy of every line: only the entries are kept.
+  for (const std::string& entry : PlaylistEntries(FileName)) ListBox1->Items()->Add(entry);
 }
 
 void TForm1::ToolButton2Click(TObject*) {
