@@ -7,6 +7,7 @@
 #include "converter/Options.h"
 #include "converter/OutputBase.h"
 #include "converter/PathParts.h"
+#include "converter/PlaylistEntries.h"
 #include "converter/about.h"
 #include "engine/YzSException.h"
 #include "platform/classlib/Application.h"
@@ -343,6 +344,8 @@ void TForm1::InputFile1Click(TObject*) {
   player.InitModule();
   ListView1->Items()->Clear();
   ListBox1->Items()->Clear();
+  // A new batch: nothing of the last one's progress stays on the bar.
+  ProgressBar1->SetPosition(0);
   const TStrings* files = OpenDialog1->Files();
   for (int i = 0; i < files->Count(); ++i) {
     const std::string file = files->Get(i);
@@ -364,12 +367,8 @@ void TForm1::InputFile1Click(TObject*) {
 }
 
 void TForm1::Playlist(const std::string& FileName) {
-  ListBox2->Items()->LoadFromFile(FileName);
-  TStrings* lines = ListBox2->Items();
-  for (int i = 0; i < lines->Count(); ++i) {
-    const std::string line = lines->Get(i);
-    if (IsMpegExtension(FileExtension(line))) ListBox1->Items()->Add(line);
-  }
+  // Read as it streams, without a copy of every line: only the entries are kept.
+  for (const std::string& entry : PlaylistEntries(FileName)) ListBox1->Items()->Add(entry);
 }
 
 void TForm1::ToolButton2Click(TObject*) {
@@ -459,6 +458,8 @@ void TForm1::Decode() { StartCurrentEntry(true); }
 
 void TForm1::StartCurrentEntry(bool CloseFirst) {
   ShowFailureOnRow([this, CloseFirst] {
+    // Every file starts at 0, also one that then fails before its first tick.
+    ProgressBar1->SetPosition(0);
     TYzPlayer& player = TakenPlayer();
     if (CloseFirst) player.Close();
     const std::string entry = ListBox1->Items()->Get(CurrentIndex);
@@ -468,7 +469,6 @@ void TForm1::StartCurrentEntry(bool CloseFirst) {
     SetRowStatus(CurrentIndex, "Decoding...");
     OutputBase = OutputBaseOf(entry);
     ProgressBar1->SetMax(player.GetSize() / 1000);
-    ProgressBar1->SetPosition(0);
     player.SetPriority(Form3->Slider1->Value());
     player.SetOutputMode(omFile);
     player.SetOutputName(OutputFileName());

@@ -2,7 +2,10 @@
 
 #include <QApplication>
 #include <QFileDialog>
+#include <QFileInfo>
+#include <QFileSystemModel>
 #include <QLineEdit>
+#include <QListView>
 #include <QMessageBox>
 #include <QStringList>
 
@@ -26,6 +29,32 @@ std::string DesktopFolder() {
   return desktop.empty() ? win32::UserDesktopFolder() : desktop;
 }
 
+// The files selected in a file dialog's view, as the file system spells them, and the text
+// that the dialog writes into its name box for them: one name as it is, several each between
+// double quotes, folders left out.
+struct PickedFiles {
+  std::vector<std::string> Files;
+  QString NameBoxText;
+};
+
+PickedFiles PickedInView(const QFileDialog& dialog) {
+  PickedFiles picked;
+  const auto* view = dialog.findChild<QListView*>("listView");
+  if (view == nullptr || view->selectionModel() == nullptr) return picked;
+  QStringList names;
+  for (const QModelIndex& row : view->selectionModel()->selectedRows()) {
+    const QString path = row.data(QFileSystemModel::FilePathRole).toString();
+    if (QFileInfo(path).isDir()) continue;
+    picked.Files.push_back(FromQString(path));
+    names << row.data().toString();
+  }
+  if (names.size() > 1) {
+    for (QString& name : names) name = '"' + name + '"';
+  }
+  picked.NameBoxText = names.join(' ');
+  return picked;
+}
+
 // Qt's dialogs. Filters arrive as "description|pattern|..." and go to Qt as
 // "description (pattern);;...".
 class QtDialogs : public TDialogProvider {
@@ -47,13 +76,22 @@ class QtDialogs : public TDialogProvider {
     if (request.FilterIndex >= 1 && request.FilterIndex <= filters.size())
       dialog.selectNameFilter(filters[request.FilterIndex - 1]);
     if (dialog.exec() != QDialog::Accepted) return false;
-    // Names typed between quotes are taken from the name box, each of them: the dialog's
-    // selection holds only those that the filter in use shows.
+    // The files picked in the dialog's view travel as they are spelled, whatever they hold.
+    // Only text the user typed into the name box is read as names between quotes, each of
+    // them: the dialog's selection holds only those that the filter in use shows.
     const auto* nameBox = dialog.findChild<QLineEdit*>("fileNameEdit");
     std::vector<std::string> files;
     if (nameBox != nullptr) {
-      files = TypedFileNames(FromQString(nameBox->text()),
-                             FromQString(dialog.directory().absolutePath()));
+      // The name box holds what the dialog wrote there for the files picked in its view (cut
+      // to the box's length): those files are the choice. Anything else was typed.
+      const PickedFiles picked = PickedInView(dialog);
+      if (!picked.Files.empty() &&
+          nameBox->text() == picked.NameBoxText.left(nameBox->maxLength())) {
+        files = picked.Files;
+      } else {
+        files = TypedFileNames(FromQString(nameBox->text()),
+                               FromQString(dialog.directory().absolutePath()));
+      }
     }
     if (files.empty()) {
       for (const QString& file : dialog.selectedFiles()) files.push_back(FromQString(file));

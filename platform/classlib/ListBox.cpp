@@ -6,28 +6,31 @@
 
 namespace {
 
-// The list box's strings: every change shows in the list.
+// The list box's strings: every change shows in the list, row by row, so that filling a long
+// list takes time in step with its length.
 class ListBoxStrings : public TStringList {
  public:
   explicit ListBoxStrings(TListBox* owner) : FOwner(owner) {}
   void Put(int Index, const std::string& S) override {
     TStringList::Put(Index, S);
-    FOwner->ItemsChanged();
+    if (QListWidget* list = Rows()) list->item(Index)->setText(ToQString(S));
   }
   void Insert(int Index, const std::string& S) override {
     TStringList::Insert(Index, S);
-    FOwner->ItemsChanged();
+    if (QListWidget* list = Rows()) list->insertItem(Index, ToQString(S));
   }
   void Delete(int Index) override {
     TStringList::Delete(Index);
-    FOwner->ItemsChanged();
+    if (QListWidget* list = Rows()) delete list->takeItem(Index);
   }
   void Clear() override {
     TStringList::Clear();
-    FOwner->ItemsChanged();
+    if (QListWidget* list = Rows()) list->clear();
   }
 
  private:
+  QListWidget* Rows() const { return static_cast<QListWidget*>(FOwner->Widget()); }
+
   TListBox* FOwner;
 };
 

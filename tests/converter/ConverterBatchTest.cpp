@@ -1,16 +1,22 @@
 // The batch: choosing files and play lists, converting them in turn into WAV files, the
 // statuses and the progress maximum, the end of a batch, and the WMA module switch.
 #include <gmock/gmock.h>
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
+#include <atomic>
+#include <chrono>
 #include <climits>
+#include <thread>
 
 #include "converter/Main.h"
 #include "converter/Options.h"
 #include "engine/PluginInterface.h"
 #include "tests/converter/ConverterFixture.h"
 #include "tests/converter/ProgramFolder.h"
+#include "tests/support/Wait.h"
 
 namespace converter_test {
 namespace {
@@ -197,6 +203,30 @@ TEST_F(ConverterBatchTest, PlayListsQueueTheirMpegLinesAsWritten) {
   EXPECT_TRUE(Dialogs->Messages.empty());
 }
 
+TEST_F(ConverterBatchTest, LongPlayListIsQueuedWholeInItsOrder) {
+  CONVERTER_TEST_IN_OWN_PROGRAM_FOLDER();
+  std::string text = "#EXTM3U\r\n";
+  std::vector<std::string> entries;
+  for (int i = 0; i < 10000; ++i) {
+    entries.push_back("/music/album " + std::to_string(i / 12) + "/track " + std::to_string(i) +
+                      ".mp3");
+    text += "#EXTINF:215,Artist - Title " + std::to_string(i) + "\r\n" + entries.back() + "\r\n";
+  }
+  WriteFileText(Work() + "long.m3u", text);
+  StartConverter();
+  ChooseFiles({Work() + "long.m3u"}, 4);
+  EXPECT_TRUE(Dialogs->Messages.empty()) << testing::PrintToString(MessageTexts());
+  ASSERT_EQ(Form1->ListBox1->Items()->Count(), 10000);
+  ASSERT_EQ(Form1->ListView1->Items()->Count(), 10000);
+  for (int i = 0; i < 10000; ++i) {
+    ASSERT_EQ(Form1->ListBox1->Items()->Get(i), entries[i]) << i;
+    ASSERT_EQ(Form1->ListView1->Items()->Item(i)->Caption(), entries[i]) << i;
+  }
+  // Chosen again: the rows of the first choice are replaced.
+  ChooseFiles({Work() + "long.m3u"}, 4);
+  EXPECT_EQ(Form1->ListView1->Items()->Count(), 10000);
+}
+
 TEST_F(ConverterBatchTest, RelativePlayListEntryOpensFromTheChosenFolder) {
   CONVERTER_TEST_IN_OWN_PROGRAM_FOLDER();
   CopyVector("l1-fl1.bit", "rel.mp3");
@@ -217,21 +247,41 @@ TEST_F(ConverterBatchTest, RelativePlayListEntryOpensFromTheChosenFolder) {
 TEST_F(ConverterBatchTest, UnreadablePlayListKeepsWhatWasQueuedAndStartsNothing) {
   CONVERTER_TEST_IN_OWN_PROGRAM_FOLDER();
   const std::string plain = CopyVector("l1-fl1.bit", "plain.mp3");
-  const std::string out = Work();
+  // Named as play lists, none a regular file but the missing one would be.
+  const std::string fifo = Work() + "fifo.m3u";
+  ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+  const std::string folder = Work() + "folder.m3u";
+  ASSERT_EQ(mkdir(folder.c_str(), 0755), 0);
+  const std::string device = Work() + "zero.m3u";
+  ASSERT_EQ(symlink("/dev/zero", device.c_str()), 0);
   StartConverter();
   ChooseOutputDir(Work() + "out");
-  ChooseFiles({plain, Work() + "missing.m3u"}, 4);
-  ASSERT_EQ(Dialogs->Messages.size(), 1u);
-  EXPECT_EQ(Dialogs->Messages[0].Text, "Cannot open file " + Work() + "missing.m3u.");
-  EXPECT_EQ(Dialogs->Messages[0].Caption, "Brassel 1.2");
-  EXPECT_EQ(Form1->ListBox1->Items()->Count(), 1);
-  EXPECT_EQ(Form1->ListView1->Items()->Count(), 0);
-  EXPECT_EQ(Form1->InitialDirValue(), "");
-  // The queued entry has no row: it is not converted.
-  ClickDecode();
-  ASSERT_EQ(Dialogs->Messages.size(), 2u);
-  EXPECT_EQ(Dialogs->Messages[1].Text, "Please insert an/some input file(s)");
-  EXPECT_FALSE(Form1->Timer1->Enabled());
+  for (const std::string& list : {Work() + "missing.m3u", fifo, folder, device}) {
+    SCOPED_TRACE(list);
+    Dialogs->Messages.clear();
+    // A choice held in the open of a FIFO is let go by a writer after a while, and fails.
+    std::atomic<bool> chosen{false}, released{false};
+    std::thread watch([&] {
+      if (WaitFor([&] { return chosen.load(); }, std::chrono::seconds(5))) return;
+      released = true;
+      close(open(fifo.c_str(), O_WRONLY | O_NONBLOCK));
+    });
+    ChooseFiles({plain, list}, 4);
+    chosen = true;
+    watch.join();
+    EXPECT_FALSE(released);
+    ASSERT_EQ(Dialogs->Messages.size(), 1u);
+    EXPECT_EQ(Dialogs->Messages[0].Text, "Cannot open file " + list + ".");
+    EXPECT_EQ(Dialogs->Messages[0].Caption, "Brassel 1.2");
+    EXPECT_EQ(Form1->ListBox1->Items()->Count(), 1);
+    EXPECT_EQ(Form1->ListView1->Items()->Count(), 0);
+    EXPECT_EQ(Form1->InitialDirValue(), "");
+    // The queued entry has no row: it is not converted.
+    ClickDecode();
+    ASSERT_EQ(Dialogs->Messages.size(), 2u);
+    EXPECT_EQ(Dialogs->Messages[1].Text, "Please insert an/some input file(s)");
+    EXPECT_FALSE(Form1->Timer1->Enabled());
+  }
 }
 
 TEST_F(ConverterBatchTest, FifthFilterLoadsTheWmaModuleAndConvertsWma) {

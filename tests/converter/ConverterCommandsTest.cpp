@@ -350,6 +350,80 @@ TEST_F(ConverterCommandsTest, FailedRunShowsItsFailureAndTheBatchStandsThere) {
   }
 }
 
+TEST_F(ConverterCommandsTest, ProgressStartsAtZeroForEveryBatchAndEveryFile) {
+  CONVERTER_TEST_IN_OWN_PROGRAM_FOLDER();
+  const std::string running = CopyVector("l3-he_44khz.bit", "running.mp3", 8);
+  const std::string medium = CopyVector("l3-he_44khz.bit", "medium.mp3", 2);
+  const std::string later = CopyVector("l3-he_44khz.bit", "later.mp3", 8);
+  const std::string missing = Work() + "missing.mp3";
+  out = Work() + "out";
+  ASSERT_EQ(mkdir(out.c_str(), 0755), 0);
+  StartConverter();
+  ChooseOutputDir(out);
+  // Every file is read through the input events, whose reads on the decode thread fail while
+  // failReads is set.
+  TYzPlayer* player = Form1->Player0();
+  const TInputReadEvent fileReads = player->OnInputRead;
+  std::atomic<bool> failReads{false};
+  player->SetInputMode(imCallback);
+  player->OnInputRead = [&, fileReads, ui = std::this_thread::get_id()](
+                            TObject* Sender, QVStream UserData, void* Buffer, int32_t BytesToRead,
+                            int32_t& BytesRead, bool& Ok) {
+    fileReads(Sender, UserData, Buffer, BytesToRead, BytesRead, Ok);
+    if (std::this_thread::get_id() != ui && failReads) Ok = false;
+  };
+  const struct {
+    const char* how;
+    std::function<void()> endRun;  // ends the first batch part way
+  } cases[] = {
+      {"failed",
+       [&] {
+         failReads = true;
+         TickUntil([&] { return !Dialogs->Messages.empty(); });
+         ASSERT_EQ(MessageTexts(), std::vector<std::string>{"Input stream failure."});
+         failReads = false;
+         // Decode again at the failed entry, which is gone now: that start is at 0 too.
+         ASSERT_GE(Form1->ProgressBar1->Position(), 1);
+         std::filesystem::remove(running);
+         ClickDecode();
+         EXPECT_EQ(Dialogs->Messages.size(), 2u);
+         EXPECT_EQ(Form1->ProgressBar1->Position(), 0);
+         CopyVector("l3-he_44khz.bit", "running.mp3", 8);
+       }},
+      {"aborted", [&] { ClickAbort(); }},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.how);
+    Dialogs->Messages.clear();
+    ChooseFiles({running}, 3);
+    ClickDecode();
+    ASSERT_TRUE(TickUntil([] { return Form1->ProgressBar1->Position() >= 1; }));
+    c.endRun();
+    Dialogs->Messages.clear();
+
+    // A new batch whose first file fails at its start, then runs once it is there.
+    std::filesystem::remove(missing);
+    ChooseFiles({later, missing}, 3);
+    ASSERT_EQ(Form1->ListBox1->Items()->Get(0), missing);
+    EXPECT_EQ(Form1->ProgressBar1->Position(), 0);
+    ClickDecode();
+    EXPECT_EQ(Form1->ProgressBar1->Position(), 0);
+    ASSERT_EQ(MessageTexts(), std::vector<std::string>{"Input stream failure."});
+    std::filesystem::copy_file(medium, missing);
+    ClickDecode();
+    EXPECT_EQ(RowTexts(0), (std::vector<std::string>{missing, "Decoding..."}));
+    EXPECT_EQ(Form1->ProgressBar1->Position(), 0);
+    ASSERT_TRUE(TickUntil([] { return Form1->ProgressBar1->Position() >= 1; }));
+    // The next file starts at 0 too.
+    ASSERT_TRUE(TickUntilNextEntry());
+    ASSERT_EQ(Form1->CurrentIndexValue(), 1);
+    EXPECT_GE(Form1->ProgressBar1->Max(), 8);
+    EXPECT_EQ(Form1->ProgressBar1->Position(), 0);
+    ClickAbort();
+  }
+  player->OnInputRead = fileReads;
+}
+
 TEST_F(ConverterCommandsTest, TicksShowTheProgressAndEachFileTakesThePriorityOfItsStart) {
   CONVERTER_TEST_IN_OWN_PROGRAM_FOLDER();
   first = CopyVector("l3-he_44khz.bit", "first.mp3", 2);

@@ -143,6 +143,31 @@ TEST_F(ConverterWindowsTest, NamesTypedUnderOneFilterAreAllQueued) {
   EXPECT_EQ(Form1->Player0()->PathToDLL(), WindowsDir() + "teskdec.dll");
 }
 
+TEST_F(ConverterWindowsTest, FilesPickedInTheDialogAreQueuedAsSpelled) {
+  CONVERTER_TEST_IN_OWN_PROGRAM_FOLDER();
+  // Clicked in Qt's own dialog under its first filter ("Mpeg Files"): names that would read as
+  // names between quotes.
+  const std::string quote = CopyVector("l1-fl1.bit", "with \"quote\".mpg");
+  const std::string other = CopyVector("l1-fl1.bit", "b \"x\".mpg");
+  StartConverter();
+  TDialogProvider* scripted = SetDialogProvider(nullptr);
+  PickedInOpenDialog picked;
+  PickInNextOpenDialog(Work(), {"with \"quote\".mpg", "b \"x\".mpg"}, picked);
+  CallHandled(Form1, [] { Form1->InputFile1->Click(); });
+  SetDialogProvider(scripted);
+  ASSERT_TRUE(picked.Picked);
+  EXPECT_TRUE(Dialogs->Messages.empty()) << testing::PrintToString(MessageTexts());
+  // Picked quote, other: the two trade places.
+  std::vector<std::string> queue, rows;
+  for (int i = 0; i < Form1->ListBox1->Items()->Count(); ++i)
+    queue.push_back(Form1->ListBox1->Items()->Get(i));
+  for (int i = 0; i < Form1->ListView1->Items()->Count(); ++i)
+    rows.push_back(Form1->ListView1->Items()->Item(i)->Caption());
+  EXPECT_EQ(queue, (std::vector<std::string>{other, quote}));
+  EXPECT_EQ(rows, queue);
+  EXPECT_EQ(Form1->InitialDirValue(), Work());
+}
+
 TEST_F(ConverterWindowsTest, OptionsDialogLayoutAndPicture) {
   CONVERTER_TEST_IN_OWN_PROGRAM_FOLDER();
   StartConverter();

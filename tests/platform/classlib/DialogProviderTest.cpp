@@ -25,6 +25,8 @@
 
 namespace {
 
+using namespace std::string_literals;
+
 class DialogProviderTest : public ::testing::Test {
  protected:
   void SetUp() override { Application->Initialize(); }
@@ -133,6 +135,38 @@ TEST_F(DialogProviderTest, OpenDialogAnswersEveryNameTypedBetweenQuotes) {
     EXPECT_EQ(typed.Selected, c.selected);
     EXPECT_EQ(answer.Files, c.files);
     EXPECT_EQ(answer.FilterIndex, 2);
+  }
+}
+
+TEST_F(DialogProviderTest, OpenDialogAnswersPickedFilesAsTheyAreSpelled) {
+  const std::filesystem::path music = std::filesystem::path(getenv("HOME")) / "picked";
+  std::filesystem::create_directories(music);
+  // Names that read as names between quotes, and the file that such a reading finds (without
+  // it, Qt's own Open button would not take the first name alone).
+  const std::string quote = "with \"quote\".mp3", other = "b \"x\".mp3";
+  for (const std::string& name :
+       {quote, other, "quote"s, "a&b.mp3"s, "new\nline.mp3"s, "plain.mp3"s})
+    std::ofstream(music / name) << "x";
+  const std::string m = music.string() + "/";
+  const std::vector<std::vector<std::string>> cases = {
+      {quote},
+      {quote, other},
+      {"a&b.mp3", "new\nline.mp3", "plain.mp3", quote},
+  };
+  TOpenFilesRequest request;
+  request.Filter = "Mp3 Files (*.mp3)|*.mp3|Playlist Files (*.m3u)|*.m3u";
+  request.MultiSelect = true;
+  for (const auto& names : cases) {
+    SCOPED_TRACE(testing::PrintToString(names));
+    PickedInOpenDialog picked;
+    PickInNextOpenDialog(music.string(), names, picked);
+    TOpenFilesAnswer answer;
+    ASSERT_TRUE(DialogProvider()->OpenFiles(request, answer));
+    ASSERT_TRUE(picked.Picked);
+    std::vector<std::string> files;
+    for (const std::string& name : names) files.push_back(m + name);
+    EXPECT_EQ(answer.Files, files) << "name box: " << picked.NameBox;
+    EXPECT_EQ(answer.FilterIndex, 1);
   }
 }
 
