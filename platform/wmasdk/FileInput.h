@@ -21,6 +21,11 @@ class FileInput {
   bool Open(const std::string& path);
   // The context libavformat reads the file through; null before a successful Open.
   AVIOContext* Context() const { return context_; }
+  // Whether the file opened is no longer the one that was read: removed, grown or shrunk
+  // since the opening, or the path now naming another file or none.
+  bool Changed(const std::string& path) const;
+  // Whether another opening holds the same file, of the same size, as this one.
+  bool SameFileAs(const FileInput& other) const;
 
  private:
   static int Read(void* opaque, uint8_t* buffer, int size);
@@ -28,4 +33,8 @@ class FileInput {
 
   int file_ = -1;
   AVIOContext* context_ = nullptr;
+  // The file's identity and size when it was opened.
+  uint64_t device_ = 0;
+  uint64_t inode_ = 0;
+  int64_t size_ = -1;
 };
