@@ -118,6 +118,7 @@ void AudioDecoder::TakeTimings() {
     longest = av_rescale(fileSize - dataOffset_, 8000, bitrates);
   }
   durationMs_ = ClampToU32(longest);
+  declaredDuration_ = longest >= 0 && format_->streams[stream_]->duration != AV_NOPTS_VALUE;
   const int64_t ownRate = format_->streams[stream_]->codecpar->bit_rate;
   // The bound of times and output: the declared duration, but no more than twice what the
   // file's data lasts at the stream's bit rate (the decoder reads its frames by that rate, so
@@ -343,6 +344,26 @@ uint64_t AudioDecoder::LostBefore(const AVFrame& frame) const {
   return static_cast<uint64_t>((gap + frameSamples / 2) / frameSamples * frameSamples);
 }
 
+// Samples lost after the last packet fed: its end short of the end the header declares, as
+// when the payloads of the last packets are lost.
+uint64_t AudioDecoder::LostAtEnd() const {
+  if (!declaredDuration_ || !deliveredAny_ || fedEnd_ == AV_NOPTS_VALUE || lastFrameSamples_ == 0)
+    return 0;
+  const AVRational base = format_->streams[stream_]->time_base;
+  const int64_t end = av_rescale_q(static_cast<int64_t>(durationMs_), {1, 1000}, base) + Origin();
+  if (end <= fedEnd_) return 0;
+  const int64_t gap = av_rescale_q(end - fedEnd_, base, {1, static_cast<int>(sampleRate_)});
+  const auto frameSamples = static_cast<int64_t>(lastFrameSamples_);
+  if (gap < frameSamples / 2) return 0;
+  // More than a packet's data lasts at the stream's bit rate is no loss inside the last
+  // packet but a header whose duration is not the data's: nothing is added then.
+  const int64_t rate = format_->streams[stream_]->codecpar->bit_rate;
+  if (!packets_.Known() || rate <= 0 ||
+      gap > av_rescale(packets_.Size() * 8, sampleRate_, rate))
+    return 0;
+  return static_cast<uint64_t>((gap + frameSamples / 2) / frameSamples * frameSamples);
+}
+
 bool AudioDecoder::BeyondBound(size_t bytes) const {
   return boundSamples_ != 0 && samplesOut_ + bytes / (channels_ * 2) > boundSamples_;
 }
@@ -377,7 +398,13 @@ AudioDecoder::Step AudioDecoder::Next(std::vector<uint8_t>& block, uint32_t& msT
       if (Deliver(block, msTime)) return Step::Block;
       continue;
     }
-    if (finished_) break;
+    if (finished_) {
+      if (endChecked_ || cutShort_) break;
+      endChecked_ = true;
+      silenceLeft_ = LostAtEnd();
+      silenceChunk_ = std::clamp(lastFrameSamples_, MinSilenceChunk, MaxSilenceChunk);
+      continue;
+    }
     const int received = avcodec_receive_frame(codec_, frame_);
     if (received == 0) {
       if (frame_->pts == AV_NOPTS_VALUE && draining_) {
@@ -393,6 +420,7 @@ AudioDecoder::Step AudioDecoder::Next(std::vector<uint8_t>& block, uint32_t& msT
       const auto frameSamples = static_cast<uint64_t>(std::max(frame_->nb_samples, 0));
       av_frame_unref(frame_);
       if (!converted) return Step::Failed;
+      lastFrameSamples_ = frameSamples;
       if (lost > 0) {
         silenceLeft_ = lost;
         silenceChunk_ = std::clamp(frameSamples, MinSilenceChunk, MaxSilenceChunk);
@@ -507,6 +535,7 @@ bool AudioDecoder::Seek(uint32_t msTime) {
   draining_ = false;
   cutShort_ = false;
   finished_ = false;
+  endChecked_ = false;
   touched_ = true;
   seekTarget_ = static_cast<uint64_t>(msTime) * sampleRate_ / 1000;
   samplesOut_ = seekTarget_;

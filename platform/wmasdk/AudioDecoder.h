@@ -81,6 +81,7 @@ class AudioDecoder {
   // is left after a seek's target, or when it would take the output past the duration bound.
   bool Deliver(std::vector<uint8_t>& block, uint32_t& msTime);
   bool BeyondBound(size_t bytes) const;
+  uint64_t LostAtEnd() const;
 
   // Outlives the demuxer reading it: the destructor closes that first.
   std::unique_ptr<FileInput> input_;
@@ -108,6 +109,8 @@ class AudioDecoder {
   // latest time, in ms, a packet may carry (0: no time is believed).
   uint64_t boundSamples_ = 0;
   int64_t latestMs_ = 0;
+  uint64_t lastFrameSamples_ = 0;
+  bool endChecked_ = false;  // the lost end of the data, if any, is given
   // The time and end of the packet fed last (AV_NOPTS_VALUE, INT64_MIN, when none).
   int64_t fedPts_ = INT64_MIN;
   int64_t fedEnd_ = INT64_MIN;
@@ -132,6 +135,7 @@ class AudioDecoder {
   uint32_t channels_ = 0;
   uint32_t sampleRate_ = 0;
   uint32_t durationMs_ = 0;
+  bool declaredDuration_ = false;  // the duration is the header's, not an estimate
   uint32_t bitrate_ = 0;
   bool seekable_ = false;
 
