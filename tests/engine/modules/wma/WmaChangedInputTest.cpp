@@ -1,0 +1,140 @@
+// A WMA input that changes or cannot be read again during a run: the run ends with the input
+// failure code, never as the end of the data.
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <functional>
+#include <string>
+
+#include "tests/engine/modules/wma/WmaHost.h"
+
+namespace {
+
+class WmaChangedInput : public PlayerTest<WmaLibrary> {
+ protected:
+  // A copy of the fixture in the test's folder, open and ready to play into the recorder.
+  std::string OpenCopy(const std::string& fixture) {
+    const std::string input = folder.File("input.wma");
+    std::filesystem::copy_file(FixturePath(fixture), input,
+                               std::filesystem::copy_options::overwrite_existing);
+    EXPECT_TRUE(qv_->QVSetInputName(h_, input.c_str()));
+    EXPECT_TRUE(qv_->QVOpen(h_));
+    EXPECT_TRUE(qv_->QVInitStream(h_));
+    return input;
+  }
+
+  // Outlives the handle, whose run may still call it when a test fails early.
+  CallbackRecorder recorder;
+  TempFolder folder;
+};
+
+struct Change {
+  const char* name;
+  std::function<void(const std::string& input, const TempFolder& folder)> apply;
+};
+
+const Change Changes[] = {
+    {"removed", [](const std::string& input, const TempFolder&) { ::unlink(input.c_str()); }},
+    {"cut short", [](const std::string& input,
+                     const TempFolder&) { ASSERT_EQ(::truncate(input.c_str(), 6000), 0); }},
+    {"overwritten in place",
+     [](const std::string& input, const TempFolder&) {
+       WriteBytes(input, ReadBytes(WmaFixture("v2-8k-mono.wma")));
+     }},
+    {"replaced by another file",
+     [](const std::string& input, const TempFolder& folder) {
+       const std::string other = folder.File("other.wma");
+       std::filesystem::copy_file(WmaFixture("v2-8k-mono.wma"), other);
+       ASSERT_EQ(std::rename(other.c_str(), input.c_str()), 0);
+     }},
+};
+
+// The change lands while the run is held in the second block's delivery: the SDK's thread
+// reads nothing more until it is done.
+TEST_F(WmaChangedInput, AnInputChangedDuringARunEndsItWithTheInputFailureCode) {
+  for (const Change& change : Changes) {
+    SCOPED_TRACE(change.name);
+    ASSERT_TRUE(qv_->QVClose(h_));
+    const std::string input = OpenCopy("wma/v2-22k-mono-4s.wma");
+    recorder.Install(*qv_, h_);
+    recorder.blocks = 0;
+    recorder.onBlock = [&](int block) {
+      if (block == 2) change.apply(input, folder);
+    };
+    ASSERT_TRUE(qv_->QVPlay(h_));
+    EXPECT_EQ(WaitWhileRunning(*qv_, h_), pmOpen);
+    EXPECT_EQ(qv_->QVLastError(h_), qvInputFailure);
+    std::lock_guard<std::mutex> lock(recorder.mutex);
+    recorder.onBlock = nullptr;
+    EXPECT_GE(recorder.blocks, 2);
+  }
+}
+
+// The mode and code a run ends with, played in a child process that can open no file beyond
+// those open when the run starts.
+struct RunEnd {
+  int32_t mode = -1;
+  int32_t code = -1;
+};
+
+RunEnd RunWithoutFreeDescriptors(const WmaExports& qv, QVHandle h, CallbackRecorder& recorder) {
+  RunEnd end;
+  int report[2];
+  if (::pipe(report) != 0) return end;
+  const pid_t child = ::fork();
+  if (child == 0) {
+    ::close(report[0]);
+    recorder.Install(qv, h);
+    // The lowest free descriptor made the limit: every descriptor below it is taken.
+    const int lowest = ::dup(0);
+    ::close(lowest);
+    const rlimit limit{static_cast<rlim_t>(lowest), static_cast<rlim_t>(lowest)};
+    RunEnd seen;
+    if (::setrlimit(RLIMIT_NOFILE, &limit) == 0 && qv.QVPlay(h)) {
+      WaitFor([&] {
+        seen.mode = qv.QVGetPlayerMode(h);
+        return seen.mode != pmPlaying && seen.mode != pmPaused;
+      });
+      seen.code = qv.QVLastError(h);
+    }
+    const bool written = ::write(report[1], &seen, sizeof seen) == sizeof seen;
+    _exit(written ? 0 : 1);
+  }
+  ::close(report[1]);
+  if (child > 0) {
+    if (::read(report[0], &end, sizeof end) != sizeof end) end = RunEnd{};
+    int status = 0;
+    ::waitpid(child, &status, 0);
+  }
+  ::close(report[0]);
+  return end;
+}
+
+// Passing damage opens the file again; with no descriptor left for it the run fails rather
+// than ending where the damage was. A clean file needs no new descriptor and ends as always.
+TEST_F(WmaChangedInput, ARunThatCannotOpenTheFileAgainFails) {
+  const struct {
+    const char* fixture;
+    int32_t mode;
+    int32_t code;
+  } cases[] = {
+      {"wma/v2-44k-stereo.wma", pmFinished, 0},
+      {"wma-damaged/first-packet.wma", pmOpen, qvInputFailure},
+      {"wma-damaged/time-stamp.wma", pmOpen, qvInputFailure},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.fixture);
+    ASSERT_TRUE(qv_->QVClose(h_));
+    OpenCopy(c.fixture);
+    const RunEnd end = RunWithoutFreeDescriptors(*qv_, h_, recorder);
+    EXPECT_EQ(end.mode, c.mode);
+    EXPECT_EQ(end.code, c.code);
+  }
+}
+
+}  // namespace
