@@ -1,5 +1,7 @@
 #include "platform/wmasdk/AudioDecoder.h"
 
+#include "platform/wmasdk/HeaderLayout.h"
+
 #include <algorithm>
 #include <limits>
 #include <memory>
@@ -39,7 +41,8 @@ AVFormatContext* OpenDemuxer(FileInput& input, const std::string& path) {
   // still refuses a file that does not begin with an ASF header.
   const AVInputFormat* asf = av_find_input_format(AllowedFormats);
   AVFormatContext* format = nullptr;
-  if (asf == nullptr || !input.Open(path) || (format = avformat_alloc_context()) == nullptr)
+  if (asf == nullptr || !input.Open(path) || !HeaderLayoutFits(input.Descriptor(), input.Size()) ||
+      (format = avformat_alloc_context()) == nullptr)
     return nullptr;
   AVDictionary* options = nullptr;
   av_dict_set(&options, "protocol_whitelist", AllowedProtocols, 0);

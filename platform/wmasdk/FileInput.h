@@ -26,6 +26,9 @@ class FileInput {
   bool Changed(const std::string& path) const;
   // Whether another opening holds the same file, of the same size, as this one.
   bool SameFileAs(const FileInput& other) const;
+  // The descriptor and the size the file had when it was opened.
+  int Descriptor() const { return file_; }
+  int64_t Size() const { return size_; }
 
  private:
   static int Read(void* opaque, uint8_t* buffer, int size);

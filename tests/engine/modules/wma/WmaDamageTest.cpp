@@ -159,4 +159,21 @@ TEST_F(WmaDamage, ATimeJumpIsDamageNeverAGapToFill) {
   }
 }
 
+// Files whose header declares more than it holds: a stream's lengths of gigabytes, packets of
+// two sizes. Refused when opened, at once, before the demuxer asks for the gigabytes or reads
+// the file again and again.
+TEST_F(WmaDamage, AHeaderDeclaringMoreThanItHoldsIsRefusedAtOnce) {
+  for (const char* name : {"header-stream-lengths", "header-packet-sizes"}) {
+    SCOPED_TRACE(name);
+    const std::string input = FixturePath(std::string("wma-hostile/") + name + ".wma").string();
+    ASSERT_TRUE(qv_->QVClose(h_));
+    ASSERT_TRUE(qv_->QVSetInputName(h_, input.c_str()));
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_FALSE(qv_->QVOpen(h_));
+    EXPECT_EQ(qv_->QVLastError(h_), qvInputFailure);
+    // Opening took seconds (or ended the process) before.
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(1));
+  }
+}
+
 }  // namespace
