@@ -118,6 +118,10 @@ RunEnd RunWithoutFreeDescriptors(const WmaExports& qv, QVHandle h, CallbackRecor
 // Passing damage opens the file again; with no descriptor left for it the run fails rather
 // than ending where the damage was. A clean file needs no new descriptor and ends as always.
 TEST_F(WmaChangedInput, ARunThatCannotOpenTheFileAgainFails) {
+#if defined(__SANITIZE_ADDRESS__)
+  // Its checks of a type open a pipe each time, and with no descriptor left report damage.
+  GTEST_SKIP() << "the undefined-behaviour checks need descriptors of their own";
+#endif
   const struct {
     const char* fixture;
     int32_t mode;
