@@ -1,9 +1,12 @@
 // A WMA input that changes or cannot be read again during a run: the run ends with the input
-// failure code, never as the end of the data.
+// failure code, never as the end of the data; and a play that fails once its output is open
+// leaves no file behind.
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
+#include <pthread.h>
+#include <sys/mman.h>
 #include <unistd.h>
 
 #include <cstdio>
@@ -139,6 +142,54 @@ TEST_F(WmaChangedInput, ARunThatCannotOpenTheFileAgainFails) {
     EXPECT_EQ(end.mode, c.mode);
     EXPECT_EQ(end.code, c.code);
   }
+}
+
+// A play that fails after its output was opened: in a child process whose address space has
+// no room left for a thread's stack, the SDK cannot start its delivery. The output is gone.
+TEST_F(WmaChangedInput, AFailedPlayLeavesNoFile) {
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
+  GTEST_SKIP() << "the sanitizers map memory of their own that no address-space limit fits";
+#endif
+  OpenCopy("wma/v2-8k-mono.wma");
+  const std::string output = folder.File("out.wav");
+  ASSERT_TRUE(qv_->QVSetOutputMode(h_, omFile));
+  ASSERT_TRUE(qv_->QVSetOutputName(h_, output.c_str()));
+  pthread_attr_t defaults;
+  size_t stack = 0;
+  ASSERT_EQ(pthread_getattr_default_np(&defaults), 0);
+  ASSERT_EQ(pthread_attr_getstacksize(&defaults, &stack), 0);
+  pthread_attr_destroy(&defaults);
+  const pid_t child = ::fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) {
+    // Room for the output and small allocations, not for a stack.
+    FILE* statm = std::fopen("/proc/self/statm", "r");
+    size_t pages = 0;
+    const bool measured = statm != nullptr && std::fscanf(statm, "%zu", &pages) == 1;
+    if (statm != nullptr) std::fclose(statm);
+    const auto room = static_cast<rlim_t>(pages * ::sysconf(_SC_PAGESIZE) + stack / 2);
+    const rlimit limit{room, room};
+    if (!measured || ::setrlimit(RLIMIT_AS, &limit) != 0) _exit(2);
+    if (::mmap(nullptr, stack, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0) !=
+        MAP_FAILED)
+      _exit(2);
+    // Stacks of threads that ended before are kept for new ones: taken up by threads that
+    // wait to the end, so none is left for the SDK.
+    for (int held = 0; held < 64; ++held) {
+      pthread_t thread;
+      if (pthread_create(&thread, nullptr, [](void*) -> void* {
+            for (;;) ::pause();
+          }, nullptr) != 0)
+        break;
+    }
+    if (qv_->QVPlay(h_)) _exit(3);
+    _exit(qv_->QVLastError(h_) == qvInputFailure ? 0 : 4);
+  }
+  int status = 0;
+  ASSERT_EQ(::waitpid(child, &status, 0), child);
+  ASSERT_TRUE(WIFEXITED(status));
+  EXPECT_EQ(WEXITSTATUS(status), 0) << "2: no limit, 3: played, 4: another code";
+  EXPECT_FALSE(std::filesystem::exists(output));
 }
 
 }  // namespace
