@@ -4,11 +4,13 @@
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <pthread.h>
 #include <sys/mman.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <functional>
@@ -48,6 +50,18 @@ const Change Changes[] = {
     {"overwritten in place",
      [](const std::string& input, const TempFolder&) {
        WriteBytes(input, ReadBytes(WmaFixture("v2-8k-mono.wma")));
+     }},
+    // Of the same size, written later than it was opened.
+    {"rewritten in place",
+     [](const std::string& input, const TempFolder&) {
+       std::vector<uint8_t> bytes = ReadBytes(input);
+       std::fill(bytes.begin() + bytes.size() / 2, bytes.end(), 0);
+       struct stat before;
+       ASSERT_EQ(::stat(input.c_str(), &before), 0);
+       WriteBytes(input, bytes);
+       // Past the clock tick the opening may share.
+       const timespec later[2] = {{0, UTIME_OMIT}, {before.st_mtim.tv_sec + 1, 0}};
+       ASSERT_EQ(::utimensat(AT_FDCWD, input.c_str(), later, 0), 0);
      }},
     {"replaced by another file",
      [](const std::string& input, const TempFolder& folder) {
