@@ -160,6 +160,10 @@ TEST_F(WmaChangedInput, ARunThatCannotOpenTheFileAgainFails) {
   }
 }
 
+void* WaitToTheEnd(void*) {
+  for (;;) ::pause();
+}
+
 // A play that fails after its output was opened: in a child process whose address space has
 // no room left for a thread's stack, the SDK cannot start its delivery. The output is gone.
 TEST_F(WmaChangedInput, AFailedPlayLeavesNoFile) {
@@ -193,10 +197,7 @@ TEST_F(WmaChangedInput, AFailedPlayLeavesNoFile) {
     // wait to the end, so none is left for the SDK.
     for (int held = 0; held < 64; ++held) {
       pthread_t thread;
-      if (pthread_create(&thread, nullptr, [](void*) -> void* {
-            for (;;) ::pause();
-          }, nullptr) != 0)
-        break;
+      if (pthread_create(&thread, nullptr, WaitToTheEnd, nullptr) != 0) break;
     }
     if (qv_->QVPlay(h_)) _exit(3);
     _exit(qv_->QVLastError(h_) == qvInputFailure ? 0 : 4);
