@@ -131,6 +131,7 @@ void ThroughTheReader(const std::u16string& path, uint8_t settings) {
 EndSignal outputClosed;
 
 QVBool WINAPI Data(void* block, int32_t, int32_t, int32_t, int32_t bytes, QVUserValue) {
+  if (bytes < 0) std::abort();  // a block no host can take
   checksum += Checksum(static_cast<const BYTE*>(block), static_cast<size_t>(bytes));
   return TRUE;
 }

@@ -1,5 +1,7 @@
 #include "platform/wmasdk/AudioDecoder.h"
 
+#include "platform/wmasdk/HeaderLayout.h"
+
 #include <algorithm>
 #include <limits>
 #include <memory>
@@ -25,6 +27,13 @@ constexpr const char* AllowedCodecs = "wmav1,wmav2,wmapro,wmalossless,wmavoice";
 constexpr int MaxChannels = 8;
 constexpr int MaxSampleRate = 384000;
 
+// How far past the declared duration a packet's time and the output may go: the rounding of
+// the header's times and the last packet's length.
+constexpr int64_t DurationSlackMs = 1000;
+// Silence for lost samples goes out in blocks of a frame's size, within these.
+constexpr uint64_t MinSilenceChunk = 256;
+constexpr uint64_t MaxSilenceChunk = 65536;
+
 // A demuxer for the file, reading it through `input`, positioned at its first packet; null
 // when the file is none it reads (or no regular file: see FileInput).
 AVFormatContext* OpenDemuxer(FileInput& input, const std::string& path) {
@@ -32,7 +41,8 @@ AVFormatContext* OpenDemuxer(FileInput& input, const std::string& path) {
   // still refuses a file that does not begin with an ASF header.
   const AVInputFormat* asf = av_find_input_format(AllowedFormats);
   AVFormatContext* format = nullptr;
-  if (asf == nullptr || !input.Open(path) || (format = avformat_alloc_context()) == nullptr)
+  if (asf == nullptr || !input.Open(path) || !HeaderLayoutFits(input.Descriptor(), input.Size()) ||
+      (format = avformat_alloc_context()) == nullptr)
     return nullptr;
   AVDictionary* options = nullptr;
   av_dict_set(&options, "protocol_whitelist", AllowedProtocols, 0);
@@ -111,7 +121,19 @@ void AudioDecoder::TakeTimings() {
     longest = av_rescale(fileSize - dataOffset_, 8000, bitrates);
   }
   durationMs_ = ClampToU32(longest);
+  declaredDuration_ = longest >= 0 && format_->streams[stream_]->duration != AV_NOPTS_VALUE;
   const int64_t ownRate = format_->streams[stream_]->codecpar->bit_rate;
+  // The bound of times and output: the declared duration, but no more than twice what the
+  // file's data lasts at the stream's bit rate (the decoder reads its frames by that rate, so
+  // it is the header's one value a playing file cannot have wrong). None without a duration.
+  int64_t boundMs = durationMs_;
+  const int64_t rate = ownRate > 0 ? ownRate : bitrates;
+  if (boundMs > 0 && rate > 0 && fileSize > dataOffset_)
+    boundMs = std::min(boundMs, 2 * av_rescale(fileSize - dataOffset_, 8000, rate));
+  if (boundMs > 0) {
+    latestMs_ = boundMs + DurationSlackMs;
+    boundSamples_ = static_cast<uint64_t>(latestMs_) * sampleRate_ / 1000;
+  }
   if (ownRate > 0)
     bitrate_ = ClampToU32(ownRate);
   else if (longest > 0 && fileSize > 0)
@@ -209,6 +231,15 @@ int64_t AudioDecoder::Origin() const {
   return start != AV_NOPTS_VALUE ? start : 0;
 }
 
+// Decided by the first packet that reaches the decoder from the file's start: its own time
+// when it lies in the first packet, else the format's start, 0, as the packets before it were
+// lost (the first packet's time would place the rest early by what they held).
+void AudioDecoder::TakeOrigin(const AVPacket& packet) {
+  if (originKept_ || packet.pts == AV_NOPTS_VALUE) return;
+  originKept_ = true;
+  origin_ = !packets_.Known() || packets_.IndexAt(packet.pos) == 0 ? packet.pts : 0;
+}
+
 // After a seek, the samples are counted from the time stamp of the first packet read.
 void AudioDecoder::TakeTimeBase(const AVPacket& packet) {
   timeBasePending_ = false;
@@ -246,11 +277,14 @@ bool AudioDecoder::PassDamage() {
   if (!PacketsLeft()) return false;
   const int64_t next = NextAfterDamage();
   // A fresh demuxer, as the one that lost its way keeps the state of the damaged packet.
-  // Its own input: the old demuxer still reads through the old one until it is closed.
+  // Its own input: the old demuxer still reads through the old one until it is closed. The
+  // file that cannot be opened again, or is another file now, is lost to the reading.
   auto freshInput = std::make_unique<FileInput>();
   AVFormatContext* fresh = OpenDemuxer(*freshInput, path_);
-  if (fresh == nullptr || static_cast<int>(fresh->nb_streams) <= stream_) {
+  if (fresh == nullptr || static_cast<int>(fresh->nb_streams) <= stream_ ||
+      !freshInput->SameFileAs(*input_)) {
     avformat_close_input(&fresh);
+    inputLost_ = true;
     return false;
   }
   for (unsigned i = 0; i < fresh->nb_streams; ++i)
@@ -260,9 +294,8 @@ bool AudioDecoder::PassDamage() {
     return false;
   }
   if (!originKept_) {
-    // The fresh demuxer takes its first packet's time as the stream's start.
-    const int64_t start = format_->streams[stream_]->start_time;
-    origin_ = lastGoodPacket_ >= 0 && start != AV_NOPTS_VALUE ? start : 0;
+    // Nothing reached the decoder yet: what follows lies past the file's first packet.
+    origin_ = 0;
     originKept_ = true;
   }
   avformat_close_input(&format_);
@@ -270,7 +303,6 @@ bool AudioDecoder::PassDamage() {
   input_ = std::move(freshInput);
   resumedAt_ = next;
   resumedSinceGood_ = true;
-  gapPending_ = true;
   return true;
 }
 
@@ -278,70 +310,134 @@ bool AudioDecoder::PassDamage() {
 // next frame's time places what follows. False when decoding cannot go on at all.
 bool AudioDecoder::DecoderRefused(int result) {
   if (result == AVERROR(ENOMEM)) return false;
-  gapPending_ = true;
+  // A fresh decoder still holds back as many frames after a refused one: the refused packet
+  // is not among those whose length its first frame's time is ahead by.
+  if (!firstFrameOut_) lastFedDuration_ = 0;
   return true;
 }
 
-// Whether a packet's time can be the stream's: within the file's duration, where it has one.
+// Whether a packet's time can be the stream's: within the bound the header gives. Without a
+// declared duration no time is believed enough to fill a gap by.
 bool AudioDecoder::PlausibleTime(int64_t pts) const {
-  if (pts == AV_NOPTS_VALUE) return false;
-  if (durationMs_ == 0) return true;
-  const int64_t ms = av_rescale_q(pts - Origin(), format_->streams[stream_]->time_base, {1, 1000});
-  return ms >= 0 && ms <= static_cast<int64_t>(durationMs_) + 1000;
+  if (pts == AV_NOPTS_VALUE || latestMs_ == 0) return false;
+  const AVRational base = format_->streams[stream_]->time_base;
+  if (base.num <= 0 || base.den <= 0) return false;
+  const int64_t ms = av_rescale_q(pts - Origin(), base, {1, 1000});
+  return ms >= 0 && ms <= latestMs_;
 }
 
 // A packet whose time lies past the end of the one before it: the demuxer passed over what
 // came between.
 void AudioDecoder::NoteLostPackets(const AVPacket& packet) {
   if (!PlausibleTime(packet.pts)) return;
-  if (fedEnd_ != AV_NOPTS_VALUE && packet.pts > fedEnd_ + std::max<int64_t>(packet.duration / 2, 1))
-    gapPending_ = true;
   fedEnd_ = packet.pts + packet.duration;
   fedPts_ = packet.pts;
 }
 
-void AudioDecoder::FillGap(const AVFrame& frame, std::vector<uint8_t>& block) {
-  gapPending_ = false;
-  if (!PlausibleTime(frame.pts) || frame.nb_samples <= 0) return;
+uint64_t AudioDecoder::LostBefore(const AVFrame& frame) const {
+  if (!PlausibleTime(frame.pts) || frame.nb_samples <= 0 || frame.pts - Origin() < heldBack_)
+    return 0;
   const int64_t at =
       av_rescale_q(frame.pts - Origin() - heldBack_, format_->streams[stream_]->time_base,
                    {1, static_cast<int>(sampleRate_)});
   const auto frameSamples = static_cast<int64_t>(frame.nb_samples);
   const int64_t gap = at - static_cast<int64_t>(samplesOut_);
   // Lost samples come in whole frames; less than half of one is the rounding of the times.
-  if (gap < frameSamples / 2) return;
-  const int64_t lost = (gap + frameSamples / 2) / frameSamples * frameSamples;
-  block.insert(block.begin(), static_cast<size_t>(lost) * channels_ * 2, 0);
+  if (gap < frameSamples / 2) return 0;
+  return static_cast<uint64_t>((gap + frameSamples / 2) / frameSamples * frameSamples);
+}
+
+// Samples lost after the last packet fed: its end short of the end the header declares, as
+// when the payloads of the last packets are lost.
+uint64_t AudioDecoder::LostAtEnd() const {
+  if (!declaredDuration_ || !deliveredAny_ || fedEnd_ == AV_NOPTS_VALUE || lastFrameSamples_ == 0)
+    return 0;
+  const AVRational base = format_->streams[stream_]->time_base;
+  const int64_t end = av_rescale_q(static_cast<int64_t>(durationMs_), {1, 1000}, base) + Origin();
+  if (end <= fedEnd_) return 0;
+  const int64_t gap = av_rescale_q(end - fedEnd_, base, {1, static_cast<int>(sampleRate_)});
+  const auto frameSamples = static_cast<int64_t>(lastFrameSamples_);
+  if (gap < frameSamples / 2) return 0;
+  // More than a packet's data lasts at the stream's bit rate is no loss inside the last
+  // packet but a header whose duration is not the data's: nothing is added then.
+  const int64_t rate = format_->streams[stream_]->codecpar->bit_rate;
+  if (!packets_.Known() || rate <= 0 ||
+      gap > av_rescale(packets_.Size() * 8, sampleRate_, rate))
+    return 0;
+  return static_cast<uint64_t>((gap + frameSamples / 2) / frameSamples * frameSamples);
+}
+
+bool AudioDecoder::BeyondBound(size_t bytes) const {
+  return boundSamples_ != 0 && samplesOut_ + bytes / (channels_ * 2) > boundSamples_;
+}
+
+bool AudioDecoder::Deliver(std::vector<uint8_t>& block, uint32_t& msTime) {
+  DropBeforeSeekTarget(block);
+  if (block.empty()) return false;
+  msTime = BlockTime();
+  samplesOut_ += block.size() / (channels_ * 2);
+  deliveredAny_ = true;
+  return true;
 }
 
 AudioDecoder::Step AudioDecoder::Next(std::vector<uint8_t>& block, uint32_t& msTime) {
   if (format_ == nullptr || codec_ == nullptr) return Step::Failed;
   touched_ = true;
-  while (!finished_) {
+  for (;;) {
+    // Silence for what was lost, then the frame placed after it: each block within the
+    // bound, so that neither the output nor the memory held grows with a time jump.
+    if (silenceLeft_ > 0) {
+      const uint64_t samples = std::min(silenceLeft_, silenceChunk_);
+      silenceLeft_ -= samples;
+      block.assign(static_cast<size_t>(samples) * channels_ * 2, 0);
+      if (BeyondBound(block.size())) return Step::Failed;
+      if (Deliver(block, msTime)) return Step::Block;
+      continue;
+    }
+    if (hasPlaced_) {
+      hasPlaced_ = false;
+      block.swap(placed_);
+      if (BeyondBound(block.size())) return Step::Failed;
+      if (Deliver(block, msTime)) return Step::Block;
+      continue;
+    }
+    if (finished_) {
+      if (endChecked_ || cutShort_) break;
+      endChecked_ = true;
+      silenceLeft_ = LostAtEnd();
+      silenceChunk_ = std::clamp(lastFrameSamples_, MinSilenceChunk, MaxSilenceChunk);
+      continue;
+    }
     const int received = avcodec_receive_frame(codec_, frame_);
     if (received == 0) {
+      if (frame_->pts == AV_NOPTS_VALUE && draining_) {
+        // What the decoder still held at the end follows the last packet fed; a decoder that
+        // gave nothing before it held back every packet it was fed.
+        if (!firstFrameOut_) heldBack_ += lastFedDuration_;
+        if (fedEnd_ != AV_NOPTS_VALUE) frame_->pts = fedEnd_;
+      }
       firstFrameOut_ = true;
       const bool configured = ConfigureResampler(*frame_);
       const bool converted = configured && Convert(frame_, block);
-      if (converted && gapPending_) FillGap(*frame_, block);
+      const uint64_t lost = converted ? LostBefore(*frame_) : 0;
+      const auto frameSamples = static_cast<uint64_t>(std::max(frame_->nb_samples, 0));
       av_frame_unref(frame_);
       if (!converted) return Step::Failed;
-      DropBeforeSeekTarget(block);
-      if (block.empty()) continue;
-      msTime = BlockTime();
-      samplesOut_ += block.size() / (channels_ * 2);
-      deliveredAny_ = true;
-      return Step::Block;
+      lastFrameSamples_ = frameSamples;
+      if (lost > 0) {
+        silenceLeft_ = lost;
+        silenceChunk_ = std::clamp(frameSamples, MinSilenceChunk, MaxSilenceChunk);
+      }
+      placed_.swap(block);
+      hasPlaced_ = true;
+      continue;
     }
     if (received == AVERROR_EOF) {
       finished_ = true;
       if (!Convert(nullptr, block)) return Step::Failed;
-      DropBeforeSeekTarget(block);
-      if (block.empty()) break;
-      msTime = BlockTime();
-      samplesOut_ += block.size() / (channels_ * 2);
-      deliveredAny_ = true;
-      return Step::Block;
+      placed_.swap(block);
+      hasPlaced_ = true;
+      continue;
     }
     if (received != AVERROR(EAGAIN)) {
       if (!DecoderRefused(received)) return Step::Failed;
@@ -355,7 +451,9 @@ AudioDecoder::Step AudioDecoder::Next(std::vector<uint8_t>& block, uint32_t& msT
       // damaged size): reading goes on at the packet after the last one read. What was lost
       // stays lost when nothing could be read after it.
       if (PassDamage()) continue;
-      if (resumedSinceGood_) return Step::Failed;
+      // A file removed, changed or lost to the reopening during the reading: its end is not
+      // the end of its data.
+      if (resumedSinceGood_ || inputLost_ || input_->Changed(path_)) return Step::Failed;
       if (packets_.CutShort()) cutShort_ = true;
       draining_ = true;
       if (avcodec_send_packet(codec_, nullptr) < 0) return Step::Failed;
@@ -383,6 +481,7 @@ AudioDecoder::Step AudioDecoder::Next(std::vector<uint8_t>& block, uint32_t& msT
         resumedSinceGood_ = false;
       }
       if (timeBasePending_) TakeTimeBase(*packet_);
+      if (!timeBasePending_ && !touchedBySeek_) TakeOrigin(*packet_);
       if (!firstFrameOut_) {
         // The frame that comes out first is that of the packet fed last.
         heldBack_ += lastFedDuration_;
@@ -432,10 +531,14 @@ bool AudioDecoder::Seek(uint32_t msTime) {
   resumedSinceGood_ = false;
   fedEnd_ = AV_NOPTS_VALUE;
   fedPts_ = AV_NOPTS_VALUE;
-  gapPending_ = false;
+  silenceLeft_ = 0;
+  hasPlaced_ = false;
+  placed_.clear();
+  if (!originKept_) touchedBySeek_ = true;
   draining_ = false;
   cutShort_ = false;
   finished_ = false;
+  endChecked_ = false;
   touched_ = true;
   seekTarget_ = static_cast<uint64_t>(msTime) * sampleRate_ / 1000;
   samplesOut_ = seekTarget_;

@@ -4,10 +4,14 @@
 //
 // Damage costs only what it touches: where the file's packets have one size, a packet the
 // demuxer loses its way in (or gives up at) is passed over and reading goes on at the next
-// packet, and the samples of what was lost become silence of their length, so every later
-// sample stays in place. Reading fails when the demuxer cannot be brought past the damage
-// before the end of the file's data, when the file ends before its data does (once what it
-// holds is given), and when the file yields no samples at all.
+// packet. Each decoded frame is placed by its time in the file, not by the samples given
+// before it, so what was lost becomes silence of its length (given in blocks of a frame's
+// size) and every later sample stays in place, damage in the first packets included. A time
+// past what the header declares is damage, never a gap to fill, and no file gives more than
+// its declared duration and a second. Reading fails when the demuxer cannot be brought past
+// the damage before the end of the file's data, when the file ends before its data does (once
+// what it holds is given), when the file was removed, changed in size or cannot be opened
+// again during the reading, and when the file yields no samples at all.
 #pragma once
 
 #include <cstdint>
@@ -70,8 +74,14 @@ class AudioDecoder {
   void NoteLostPackets(const AVPacket& packet);
   bool DecoderRefused(int result);
   bool PlausibleTime(int64_t pts) const;
-  // Silence in front of the block for the samples lost before the frame.
-  void FillGap(const AVFrame& frame, std::vector<uint8_t>& block);
+  void TakeOrigin(const AVPacket& packet);
+  // The samples lost before a frame, by its time: silence to give in front of it.
+  uint64_t LostBefore(const AVFrame& frame) const;
+  // Takes a block (or silence of a length) as the next delivered: false when nothing of it
+  // is left after a seek's target, or when it would take the output past the duration bound.
+  bool Deliver(std::vector<uint8_t>& block, uint32_t& msTime);
+  bool BeyondBound(size_t bytes) const;
+  uint64_t LostAtEnd() const;
 
   // Outlives the demuxer reading it: the destructor closes that first.
   std::unique_ptr<FileInput> input_;
@@ -88,8 +98,19 @@ class AudioDecoder {
   int64_t lastGoodPacket_ = -1;  // the last packet the stream's data came from in order
   int64_t resumedAt_ = -1;       // the last packet reading went on at after damage
   bool resumedSinceGood_ = false;
-  // Samples were lost: the next frame's time says how many.
-  bool gapPending_ = false;
+  // The reopening after damage failed, or found another file at the path.
+  bool inputLost_ = false;
+  // Silence still to give for lost samples, then the block of the frame placed after it.
+  uint64_t silenceLeft_ = 0;
+  uint64_t silenceChunk_ = 0;
+  std::vector<uint8_t> placed_;
+  bool hasPlaced_ = false;
+  // The most samples from the start of the file the output may reach (0: no bound), and the
+  // latest time, in ms, a packet may carry (0: no time is believed).
+  uint64_t boundSamples_ = 0;
+  int64_t latestMs_ = 0;
+  uint64_t lastFrameSamples_ = 0;
+  bool endChecked_ = false;  // the lost end of the data, if any, is given
   // The time and end of the packet fed last (AV_NOPTS_VALUE, INT64_MIN, when none).
   int64_t fedPts_ = INT64_MIN;
   int64_t fedEnd_ = INT64_MIN;
@@ -99,9 +120,12 @@ class AudioDecoder {
   int64_t lastFedDuration_ = 0;
   bool firstFrameOut_ = false;
   bool deliveredAny_ = false;
-  // The stream's start time, kept from the first demuxer once another takes over.
+  // The stream's start time: the first packet's time when the first packet read is the file's
+  // first, else 0, the time the format starts its streams at.
   int64_t origin_ = 0;
   bool originKept_ = false;
+  // A seek came before any packet was read: the demuxer's start time stays the origin.
+  bool touchedBySeek_ = false;
   // The input side the resampler is configured for.
   int resamplerFormat_ = -1;
   int resamplerRate_ = 0;
@@ -111,6 +135,7 @@ class AudioDecoder {
   uint32_t channels_ = 0;
   uint32_t sampleRate_ = 0;
   uint32_t durationMs_ = 0;
+  bool declaredDuration_ = false;  // the duration is the header's, not an estimate
   uint32_t bitrate_ = 0;
   bool seekable_ = false;
 

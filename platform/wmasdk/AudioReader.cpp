@@ -78,7 +78,13 @@ HRESULT WINAPI AudioReader::Start() {
   JoinDelivery();
   stopRequested_ = false;
   delivering_ = true;
-  delivery_ = std::thread([this] { Deliver(); });
+  try {
+    delivery_ = std::thread([this] { Deliver(); });
+  } catch (...) {
+    // No thread to deliver on (the process is out of threads or memory).
+    delivering_ = false;
+    return E_FAIL;
+  }
   return S_OK;
 }
 
@@ -112,7 +118,13 @@ void AudioReader::Deliver() {
         hasPending_ = false;
         step = AudioDecoder::Step::Block;
       } else {
-        step = decoder_->Next(block, time);
+        // Nothing the decoding raises (memory it cannot have) leaves this thread: it is a
+        // failure to read the file like any other.
+        try {
+          step = decoder_->Next(block, time);
+        } catch (...) {
+          step = AudioDecoder::Step::Failed;
+        }
       }
       if (step == AudioDecoder::Step::Block && stopRequested_) {
         // Keep it for the next Start: a stop loses no sample.

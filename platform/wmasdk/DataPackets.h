@@ -19,6 +19,7 @@ class DataPackets {
   // size and its packet count, as either may be damaged), but no more than begin in the file.
   int64_t Count() const { return count_; }
   int64_t Start(int64_t index) const { return start_ + index * size_; }
+  int64_t Size() const { return size_; }
   // The packet that begins at a position, or -1 when none does.
   int64_t IndexAt(int64_t position) const;
   // The packet a position lies in (-1 before the first, Count() past the last).

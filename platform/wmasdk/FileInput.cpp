@@ -17,6 +17,10 @@ namespace {
 
 constexpr int BufferSize = 32768;
 
+bool SameTime(const timespec& a, const timespec& b) {
+  return a.tv_sec == b.tv_sec && a.tv_nsec == b.tv_nsec;
+}
+
 }  // namespace
 
 FileInput::~FileInput() {
@@ -30,6 +34,12 @@ FileInput::~FileInput() {
 bool FileInput::Open(const std::string& path) {
   file_ = OpenRegularFileForReading(path.c_str());
   if (file_ < 0) return false;
+  struct stat info;
+  if (::fstat(file_, &info) != 0) return false;
+  device_ = static_cast<uint64_t>(info.st_dev);
+  inode_ = static_cast<uint64_t>(info.st_ino);
+  size_ = static_cast<int64_t>(info.st_size);
+  modified_ = info.st_mtim;
   auto* buffer = static_cast<unsigned char*>(av_malloc(BufferSize));
   if (buffer == nullptr) return false;
   context_ = avio_alloc_context(buffer, BufferSize, 0, this, &Read, nullptr, &Seek);
@@ -38,6 +48,21 @@ bool FileInput::Open(const std::string& path) {
     return false;
   }
   return true;
+}
+
+bool FileInput::Changed(const std::string& path) const {
+  struct stat info;
+  if (file_ < 0 || ::fstat(file_, &info) != 0 || info.st_nlink == 0 ||
+      static_cast<int64_t>(info.st_size) != size_ || !SameTime(info.st_mtim, modified_))
+    return true;
+  struct stat named;
+  return ::stat(path.c_str(), &named) != 0 || static_cast<uint64_t>(named.st_dev) != device_ ||
+         static_cast<uint64_t>(named.st_ino) != inode_;
+}
+
+bool FileInput::SameFileAs(const FileInput& other) const {
+  return file_ >= 0 && other.file_ >= 0 && device_ == other.device_ && inode_ == other.inode_ &&
+         size_ == other.size_ && SameTime(modified_, other.modified_);
 }
 
 int FileInput::Read(void* opaque, uint8_t* buffer, int size) {

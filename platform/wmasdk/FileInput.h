@@ -4,6 +4,8 @@
 // its own, so that the file checked is the file read.
 #pragma once
 
+#include <time.h>
+
 #include <cstdint>
 #include <string>
 
@@ -21,6 +23,14 @@ class FileInput {
   bool Open(const std::string& path);
   // The context libavformat reads the file through; null before a successful Open.
   AVIOContext* Context() const { return context_; }
+  // Whether the file opened is no longer the one that was read: removed, grown, shrunk or
+  // written since the opening, or the path now naming another file or none.
+  bool Changed(const std::string& path) const;
+  // Whether another opening holds the same file, of the same size and time, as this one.
+  bool SameFileAs(const FileInput& other) const;
+  // The descriptor and the size the file had when it was opened.
+  int Descriptor() const { return file_; }
+  int64_t Size() const { return size_; }
 
  private:
   static int Read(void* opaque, uint8_t* buffer, int size);
@@ -28,4 +38,9 @@ class FileInput {
 
   int file_ = -1;
   AVIOContext* context_ = nullptr;
+  // The file's identity and size when it was opened.
+  uint64_t device_ = 0;
+  uint64_t inode_ = 0;
+  int64_t size_ = -1;
+  timespec modified_{};
 };

@@ -199,25 +199,27 @@ bool WmaModule::Play(ModulePlayer& player) {
     // A run starts unpaused, also after one that was stopped while paused.
     handle.pauseRequest = 0;
     handle.BeginRun();
-    if (state.endLimit == 0) ApplyLimits(handle, state.startLimit, 0);
-    // Positioning or starting the reader fails: the output opened above is closed again.
-    if (handle.reader->Seek(state.startLimit) == S_OK) {
-      state.position = state.startLimit.load();
-    } else {
-      state.position = 0;
-      if (handle.reader->Seek(0) != S_OK) {
-        handle.CloseRun(true);
-        RaiseModuleFailure(qvInputFailure);
+    // Whatever fails from here on (the reader, or memory for it) removes the file opened
+    // above: a failed play leaves nothing behind.
+    bool starting = false;
+    try {
+      if (state.endLimit == 0) ApplyLimits(handle, state.startLimit, 0);
+      if (handle.reader->Seek(state.startLimit) == S_OK) {
+        state.position = state.startLimit.load();
+      } else {
+        state.position = 0;
+        if (handle.reader->Seek(0) != S_OK) RaiseModuleFailure(qvInputFailure);
       }
-    }
-    // Playing before the reader starts: a short file may end the run on the SDK's thread
-    // before Start returns, and its end must not be overwritten.
-    handle.mode = pmPlaying;
-    if (handle.reader->Start() != S_OK) {
-      handle.reader->Stop();
+      // Playing before the reader starts: a short file may end the run on the SDK's thread
+      // before Start returns, and its end must not be overwritten.
+      handle.mode = pmPlaying;
+      starting = true;
+      if (handle.reader->Start() != S_OK) RaiseModuleFailure(qvInputFailure);
+    } catch (...) {
+      if (starting) handle.reader->Stop();
       handle.CloseRun(true);
       handle.mode = pmReady;
-      RaiseModuleFailure(qvInputFailure);
+      throw;
     }
     return true;
   });

@@ -131,4 +131,49 @@ TEST_F(WmaDamage, ADamagedFileFailsOrKeepsEveryPacketButTheDamagedOnesInPlace) {
   }
 }
 
+// Files whose packets' times jump far past what their data holds: the run ends without
+// holding or writing more than the data can carry, every block a size a host can take.
+TEST_F(WmaDamage, ATimeJumpIsDamageNeverAGapToFill) {
+  for (const char* name : {"jump-64-gb", "jump-80-gb", "jump-150-gb"}) {
+    SCOPED_TRACE(name);
+    const std::string input = FixturePath(std::string("wma-hostile/") + name + ".wma").string();
+    CallbackRecorder recorder;
+    ASSERT_TRUE(qv_->QVClose(h_));
+    ASSERT_TRUE(qv_->QVSetInputName(h_, input.c_str()));
+    ASSERT_TRUE(qv_->QVOpen(h_));
+    ASSERT_TRUE(qv_->QVInitStream(h_));
+    recorder.Install(*qv_, h_);
+    ASSERT_TRUE(qv_->QVPlay(h_));
+    const int32_t mode = WaitWhileRunning(*qv_, h_);
+    EXPECT_EQ(mode, pmOpen);
+    EXPECT_EQ(qv_->QVLastError(h_), qvInputFailure);
+    std::lock_guard<std::mutex> lock(recorder.mutex);
+    // A file of a few kilobytes holds no more than a second or two of sound.
+    const auto bytesPerSecond =
+        static_cast<size_t>(recorder.format.rate) * recorder.format.channels * 2;
+    EXPECT_LE(recorder.pcm.size(), 2 * bytesPerSecond);
+    for (const int32_t size : recorder.sizes) {
+      EXPECT_GT(size, 0);
+      EXPECT_LE(static_cast<size_t>(size), bytesPerSecond);
+    }
+  }
+}
+
+// Files whose header declares more than it holds: a stream's lengths of gigabytes, packets of
+// two sizes. Refused when opened, at once, before the demuxer asks for the gigabytes or reads
+// the file again and again.
+TEST_F(WmaDamage, AHeaderDeclaringMoreThanItHoldsIsRefusedAtOnce) {
+  for (const char* name : {"header-stream-lengths", "header-packet-sizes"}) {
+    SCOPED_TRACE(name);
+    const std::string input = FixturePath(std::string("wma-hostile/") + name + ".wma").string();
+    ASSERT_TRUE(qv_->QVClose(h_));
+    ASSERT_TRUE(qv_->QVSetInputName(h_, input.c_str()));
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_FALSE(qv_->QVOpen(h_));
+    EXPECT_EQ(qv_->QVLastError(h_), qvInputFailure);
+    // Opening took seconds (or ended the process) before.
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(1));
+  }
+}
+
 }  // namespace
