@@ -131,3 +131,35 @@ inline ::testing::AssertionResult HeardWholeThenSilence(const std::vector<uint8_
     return ::testing::AssertionFailure() << "more than silence after the end";
   return ::testing::AssertionSuccess();
 }
+
+// As HeardWholeThenSilence, but a pause may put silence into the sound where the device had
+// played all it held: the reference, each sample once and in order, with at most one stretch of
+// silence inside it, then silence only.
+inline ::testing::AssertionResult HeardWholeAroundOnePause(const std::vector<uint8_t>& reference,
+                                                           const std::vector<uint8_t>& wav) {
+  if (wav.size() < 44) return ::testing::AssertionFailure() << "nothing recorded";
+  const std::vector<uint8_t> heard(wav.begin() + 44, wav.end());
+  const size_t common = static_cast<size_t>(
+      std::mismatch(reference.begin(), reference.end(), heard.begin(),
+                    heard.begin() + static_cast<std::ptrdiff_t>(std::min(reference.size(),
+                                                                         heard.size())))
+          .first -
+      reference.begin());
+  if (common == reference.size() || common == heard.size())
+    return HeardWholeThenSilence(reference, wav);
+  // The silence inside: the reference's own zero bytes from there on belong to the sound.
+  size_t sound = common;
+  while (sound < reference.size() && reference[sound] == 0) ++sound;
+  size_t resumed = common;
+  while (resumed < heard.size() && heard[resumed] == 0) ++resumed;
+  if (sound == reference.size()) return HeardWholeThenSilence(reference, wav);
+  if (heard[common] != 0 || resumed == heard.size() || resumed < sound ||
+      (resumed - sound) % 2 != 0)
+    return ::testing::AssertionFailure()
+           << "played differs from the decode at byte " << common << " of " << reference.size();
+  std::vector<uint8_t> joined(wav.begin(), wav.begin() + 44 + static_cast<std::ptrdiff_t>(common));
+  joined.insert(joined.end(), reference.begin() + static_cast<std::ptrdiff_t>(common),
+                reference.begin() + static_cast<std::ptrdiff_t>(sound));
+  joined.insert(joined.end(), heard.begin() + static_cast<std::ptrdiff_t>(resumed), heard.end());
+  return HeardWholeThenSilence(reference, joined);
+}

@@ -247,7 +247,9 @@ TEST_P(DeviceRunEnd, APauseInTheLastStretchHoldsTheRunOnDirectSound) {
     EXPECT_EQ(WaitWhileRunning(), pmFinished);
   });
   EXPECT_EQ(qv->QVLastError(h), 0);
-  EXPECT_TRUE(HeardWholeThenSilence(reference, wav));
+  // The pause may come while the last block still waits for room in the buffer: then the
+  // device plays all it holds, silence, and the rest after the resume.
+  EXPECT_TRUE(HeardWholeAroundOnePause(reference, wav));
 }
 
 TEST_P(DeviceRunEnd, APauseInTheLastStretchHoldsTheRunOnTheWaveDevice) {
