@@ -357,17 +357,18 @@ void CALLBACK CountRun(UINT id, UINT, DWORD_PTR user, DWORD_PTR, DWORD_PTR) {
     std::lock_guard<std::mutex> guard(log->lock);
     log->thread = std::this_thread::get_id();
   }
-  log->id = id;
-  log->user = user;
+  // The count first: a test that sees the id of the timer it waits for sees its run counted.
   ++log->runs;
+  log->user = user;
+  log->id = id;
 }
 
 TEST(Timers, OneShotRunsOnceOnTheTimerThread) {
   TimerLog log;
   const UINT id = timeSetEvent(5, 0, CountRun, reinterpret_cast<DWORD_PTR>(&log), TIME_ONESHOT);
   ASSERT_NE(id, 0u);
-  ASSERT_TRUE(WaitFor([&] { return log.runs.load() == 1; }));
-  EXPECT_EQ(log.id.load(), id);
+  ASSERT_TRUE(WaitFor([&] { return log.id.load() == id; }));
+  EXPECT_EQ(log.runs.load(), 1);
   EXPECT_EQ(log.user.load(), reinterpret_cast<DWORD_PTR>(&log));
   {
     std::lock_guard<std::mutex> guard(log.lock);
