@@ -22,6 +22,80 @@ struct CodePlan {
 // A codeword beyond its group table decodes as silence: class 0 has the factor 0.0.
 constexpr uint8_t SilentTriple[3] = {0, 0, 0};
 
+// The 64 bits from `at` bits after the cursor on, most significant first: through one plain
+// load, or with the bits at or beyond the cursor's end read as 0, as the cursor reads them.
+template <bool Plain>
+[[gnu::always_inline]] inline uint64_t Window(const BitCursor& bits, size_t at) {
+  const size_t bit = bits.Bit + at;
+  if (Plain) {
+    uint64_t window;
+    std::memcpy(&window, bits.Pos + (bit >> 3), 8);
+    return __builtin_bswap64(window) << (bit & 7);
+  }
+  const uint8_t* p = bits.Pos + (bit >> 3);
+  if (p >= bits.End) return 0;
+  return bits.Load64(p) << (bit & 7);
+}
+
+// The codes of one plan item in all twelve granules, into the slots of its channel (or of both,
+// `Shared`). Sample k = factor x ScaleMultipliers[class][scale index]; a grouped code's factors
+// are 1.0, so its samples are the table entries themselves.
+template <bool Plain, bool Grouped, bool Shared>
+void DecodeCodes(const BitCursor& bits, const CodePlan& item, uint32_t granuleBits,
+                 const Layer2Tables& tables, const int (*scale)[32][3], SubbandSlots& slots) {
+  const int sb = item.Subband;
+  const int first = Shared ? 0 : item.Channel;
+  const uint32_t width = item.Width;
+  size_t at = item.Offset;
+  for (int part = 0; part < 3; ++part) {
+    const int index0 = scale[first][sb][part];
+    const int index1 = Shared ? scale[1][sb][part] : 0;
+    double(*out0)[32] = slots.Samples[first] + 12 * part;
+    double(*out1)[32] = slots.Samples[1] + 12 * part;
+    for (int granule = 0; granule < 4; ++granule, at += granuleBits) {
+      const uint64_t window = Window<Plain>(bits, at);
+      if (Grouped) {
+        const auto c = static_cast<uint32_t>(window >> (64 - width));
+        const uint8_t* rows = c < item.GroupSize ? item.Groups[c] : SilentTriple;
+#pragma GCC unroll 3
+        for (int k = 0; k < 3; ++k) {
+          out0[3 * granule + k][sb] = tables.ScaleMultipliers[rows[k]][index0];
+          if (Shared) out1[3 * granule + k][sb] = tables.ScaleMultipliers[rows[k]][index1];
+        }
+      } else {
+        // Three codes of up to 16 bits lie within the window: 48 bits behind at most 7 read.
+        const double multiplier0 = tables.ScaleMultipliers[width][index0];
+        const double multiplier1 = Shared ? tables.ScaleMultipliers[width][index1] : 0.0;
+#pragma GCC unroll 3
+        for (int k = 0; k < 3; ++k) {
+          const double factor =
+              static_cast<int>(static_cast<uint32_t>((window << (k * width)) >> (64 - width))) +
+              item.D;
+          out0[3 * granule + k][sb] = factor * multiplier0;
+          if (Shared) out1[3 * granule + k][sb] = factor * multiplier1;
+        }
+      }
+    }
+  }
+}
+
+template <bool Plain>
+void DecodeItem(const BitCursor& bits, const CodePlan& item, uint32_t granuleBits,
+                const Layer2Tables& tables, const int (*scale)[32][3], SubbandSlots& slots) {
+  const bool shared = item.Channel < 0;
+  if (item.Groups != nullptr) {
+    if (shared) {
+      DecodeCodes<Plain, true, true>(bits, item, granuleBits, tables, scale, slots);
+    } else {
+      DecodeCodes<Plain, true, false>(bits, item, granuleBits, tables, scale, slots);
+    }
+  } else if (shared) {
+    DecodeCodes<Plain, false, true>(bits, item, granuleBits, tables, scale, slots);
+  } else {
+    DecodeCodes<Plain, false, false>(bits, item, granuleBits, tables, scale, slots);
+  }
+}
+
 }  // namespace
 
 int DecodeLayer2(BitCursor& bits, const FrameHeader& header, const Layer2Tables& tables,
@@ -98,43 +172,30 @@ int DecodeLayer2(BitCursor& bits, const FrameHeader& header, const Layer2Tables&
     }
 
   const int silentFrom = coded < (32 >> downsampleLevel) ? coded : (32 >> downsampleLevel);
-  for (int granule = 0; granule < 12; ++granule) {
-    const int part = granule / 4;
-    const size_t start = granule * static_cast<size_t>(granuleBits);
-    // The granule's three slots of each channel.
-    double(*samples[2])[32] = {slots.Samples[0] + 3 * granule, slots.Samples[1] + 3 * granule};
-    for (int ch = 0; ch < channels; ++ch) std::memset(samples[ch], 0, 3 * sizeof samples[ch][0]);
-    for (int i = 0; i < planned; ++i) {
-      const CodePlan& item = plan[i];
-      const size_t at = start + item.Offset;
-      // Sample k of a channel = factors[k] x ScaleMultipliers[rows[k]][that channel's scale
-      // index]: a grouped code gives its class triple with factors 1.0 (the table entries
-      // themselves), single codes their bit count and their values.
-      const uint8_t* rows;
-      uint8_t single[3];
-      double factors[3];
-      if (item.Groups != nullptr) {
-        const uint32_t c = bits.PeekAhead(at, item.Width);
-        rows = c < item.GroupSize ? item.Groups[c] : SilentTriple;
-        factors[0] = factors[1] = factors[2] = 1.0;
-      } else {
-        single[0] = single[1] = single[2] = static_cast<uint8_t>(item.Width);
-        rows = single;
-        for (int k = 0; k < 3; ++k)
-          factors[k] = static_cast<int>(bits.PeekAhead(at + k * item.Width, item.Width)) + item.D;
-      }
-      const int sb = item.Subband;
-      const int first = item.Channel < 0 ? 0 : item.Channel;
-      const int last = item.Channel < 0 ? 1 : item.Channel;
-      for (int ch = first; ch <= last; ++ch) {
-        const int scaleIndex = scale[ch][sb][part];
-        for (int k = 0; k < 3; ++k)
-          samples[ch][k][sb] = factors[k] * tables.ScaleMultipliers[rows[k]][scaleIndex];
-      }
+  // The subbands no code reaches are silent in every slot.
+  uint32_t written[2] = {0, 0};
+  for (int i = 0; i < planned; ++i) {
+    if (plan[i].Subband >= silentFrom) continue;
+    const uint32_t bit = 1u << plan[i].Subband;
+    if (plan[i].Channel != 1) written[0] |= bit;
+    if (plan[i].Channel != 0) written[1] |= bit;
+  }
+  for (int ch = 0; ch < channels; ++ch)
+    for (int sb = 0; sb < 32; ++sb)
+      if ((written[ch] & (1u << sb)) == 0)
+        for (int slot = 0; slot < 36; ++slot) slots.Samples[ch][slot][sb] = 0.0;
+  // When every read, and the eight bytes behind it, lies before the cursor's end, plain loads
+  // serve; otherwise each read stops at the end as the cursor does.
+  const bool plain = static_cast<size_t>(bits.End - bits.Pos) >=
+                     (bits.Bit + 12 * static_cast<size_t>(granuleBits)) / 8 + 8;
+  for (int i = 0; i < planned; ++i) {
+    const CodePlan& item = plan[i];
+    if (item.Subband >= silentFrom) continue;
+    if (plain) {
+      DecodeItem<true>(bits, item, granuleBits, tables, scale, slots);
+    } else {
+      DecodeItem<false>(bits, item, granuleBits, tables, scale, slots);
     }
-    for (int ch = 0; ch < channels; ++ch)
-      for (int k = 0; k < 3; ++k)
-        for (int sb = silentFrom; sb < 32; ++sb) samples[ch][k][sb] = 0.0;
   }
   bits.SkipBits(12 * granuleBits);
   return 36;
