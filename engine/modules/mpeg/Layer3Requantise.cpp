@@ -106,47 +106,68 @@ struct BandWalk {
   }
 };
 
+// The sign masks of a pair's two values by their sign bits (bit 0 the first value's).
+typedef double PairLanes __attribute__((vector_size(16)));
+typedef uint64_t PairBits __attribute__((vector_size(16)));
+constexpr uint64_t Negative = 1ull << 63;
+alignas(16) constexpr uint64_t PairSignMasks[4][2] = {
+    {0, 0}, {Negative, 0}, {0, Negative}, {Negative, Negative}};
+
 // One pair of the big-values part from `window` (the stream from its codeword on, most
 // significant bit first) into lines 0 and Step of `out` (middle/side: combined with the middle
 // values in `left`); ORs its leaf into `leaves` and returns the bits the pair takes.
-template <bool MiddleSide, bool WithLinbits, int Step>
+//
+// `window` need hold only the codeword and two sign bits (21 bits); a pair whose values take
+// linbits reads the stream again through `whole`, which gives the next 64 bits.
+template <bool MiddleSide, bool WithLinbits, int Step, typename Whole>
 [[gnu::always_inline]] inline int DecodePair(const HuffmanTable& table, uint64_t window,
-                                             const double* power, double gain, double* left,
-                                             double* out, uint32_t& leaves) {
-  const int linbits = table.linbits;
+                                             Whole whole, const double* power, double gain,
+                                             double* left, double* out, uint32_t& leaves) {
   int prefix;
   const uint32_t entry = DecodeHuffmanEntry(table, static_cast<uint32_t>(window >> 32), prefix);
-  int reach = prefix + static_cast<int>((entry >> 16) & 0xFF);
-  if (WithLinbits) reach += linbits * static_cast<int>(entry >> 24);
   const uint32_t leaf = entry & 0xFF;
   leaves |= leaf;
   // Without branches on the values: a zero magnitude reads no sign bit and stays +0.0.
   int at = prefix + static_cast<int>((entry >> 8) & 0xFF);
-  double values[2];
-  const uint32_t magnitudes[2] = {leaf >> 4, leaf & 15};
-#pragma GCC unroll 2
-  for (int v = 0; v < 2; ++v) {
-    uint32_t magnitude = magnitudes[v];
-    if (WithLinbits) {
-      const uint32_t escape = magnitude == 15;
-      const auto extra = static_cast<uint32_t>((window << at) >> (64 - linbits));
-      magnitude += extra & (0u - escape);
-      at += linbits & (0 - static_cast<int>(escape));
-    }
-    const uint64_t present = magnitude != 0;
-    const uint64_t sign = ((window << at) >> 63) & present;
-    at += static_cast<int>(present);
-    values[v] =
-        std::bit_cast<double>(std::bit_cast<uint64_t>(power[magnitude] * gain) ^ (sign << 63));
+  uint32_t x = leaf >> 4;
+  uint32_t y = leaf & 15;
+  const uint32_t xPresent = x != 0;
+  const uint32_t yPresent = y != 0;
+  uint32_t signs;
+  int reach;
+  if (!WithLinbits || (entry >> 24) == 0) {
+    // No value takes linbits: the sign bits follow the codeword.
+    const uint64_t after = window << at;
+    signs = (static_cast<uint32_t>(after >> 63) & xPresent) |
+            ((static_cast<uint32_t>((after << xPresent) >> 63) & yPresent) << 1);
+    reach = prefix + static_cast<int>((entry >> 16) & 0xFF);
+  } else {
+    window = whole();
+    const int linbits = table.linbits;
+    const uint32_t xEscape = x == 15;
+    x += static_cast<uint32_t>((window << at) >> (64 - linbits)) & (0u - xEscape);
+    at += linbits & (0 - static_cast<int>(xEscape));
+    signs = static_cast<uint32_t>((window << at) >> 63) & xPresent;
+    at += static_cast<int>(xPresent);
+    const uint32_t yEscape = y == 15;
+    y += static_cast<uint32_t>((window << at) >> (64 - linbits)) & (0u - yEscape);
+    at += linbits & (0 - static_cast<int>(yEscape));
+    signs |= (static_cast<uint32_t>((window << at) >> 63) & yPresent) << 1;
+    reach = at + static_cast<int>(yPresent);
   }
+  PairBits mask;
+  std::memcpy(&mask, PairSignMasks[signs], sizeof mask);
+  const PairLanes magnitudes = PairLanes{power[x], power[y]} * gain;
+  const PairLanes values = std::bit_cast<PairLanes>(std::bit_cast<PairBits>(magnitudes) ^ mask);
   if (MiddleSide) {
     // A zero side value leaves the middle value in both channels: m + 0 and m - 0.
-    const double m0 = left[0];
-    const double m1 = left[Step];
-    left[0] = m0 + values[0];
-    out[0] = m0 - values[0];
-    left[Step] = m1 + values[1];
-    out[Step] = m1 - values[1];
+    const PairLanes m{left[0], left[Step]};
+    const PairLanes sum = m + values;
+    const PairLanes difference = m - values;
+    left[0] = sum[0];
+    left[Step] = sum[1];
+    out[0] = difference[0];
+    out[Step] = difference[1];
   } else {
     out[0] = values[0];
     out[Step] = values[1];
@@ -166,23 +187,37 @@ template <bool MiddleSide, bool WithLinbits, int Step>
   const size_t left_bytes = static_cast<size_t>(reader.End - reader.Pos);
   if (left_bytes >= (reader.Bit + longest * static_cast<size_t>(run)) / 8 + 8) {
     // The whole run and eight bytes beyond it lie before the end: plain loads, and the cursor
-    // moved once.
+    // moved once. The stream ahead is kept in a register and loaded again only when fewer
+    // bits than a codeword and its signs are left in it.
     const uint8_t* from = reader.Pos;
     size_t bit = reader.Bit;
-    for (double* const end = out + 2 * Step * run; out != end; out += 2 * Step) {
+    auto load = [from](size_t at) {
       uint64_t window;
-      std::memcpy(&window, from + (bit >> 3), 8);
-      window = __builtin_bswap64(window) << (bit & 7);
-      bit += static_cast<size_t>(
-          DecodePair<MiddleSide, WithLinbits, Step>(table, window, power, gain, left, out, leaves));
+      std::memcpy(&window, from + (at >> 3), 8);
+      return __builtin_bswap64(window) << (at & 7);
+    };
+    uint64_t buffer = 0;
+    int held = 0;
+    for (double* const end = out + 2 * Step * run; out != end; out += 2 * Step) {
+      if (held < 21) {
+        buffer = load(bit);
+        held = 64 - static_cast<int>(bit & 7);
+      }
+      const int reach = DecodePair<MiddleSide, WithLinbits, Step>(
+          table, buffer, [&] { return load(bit); }, power, gain, left, out, leaves);
+      bit += static_cast<size_t>(reach);
+      held -= reach;
+      // A pair with linbits may reach beyond what was held: the next one loads again.
+      buffer <<= reach;
       if (MiddleSide) left += 2 * Step;
     }
     reader.SkipBits(bit - reader.Bit);
     return leaves;
   }
   for (int i = 0; i < run; ++i, out += 2 * Step) {
-    const int reach = DecodePair<MiddleSide, WithLinbits, Step>(table, reader.Peek64(), power, gain,
-                                                                left, out, leaves);
+    const uint64_t window = reader.Peek64();
+    const int reach = DecodePair<MiddleSide, WithLinbits, Step>(
+        table, window, [window] { return window; }, power, gain, left, out, leaves);
     reader.SkipBits(static_cast<size_t>(reach));
     if (MiddleSide) left += 2 * Step;
   }
