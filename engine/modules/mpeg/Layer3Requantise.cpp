@@ -353,6 +353,7 @@ template <bool MiddleSide>
     return reader.Load64(from + (bit >> 3)) << (bit & 7);
   };
   int quadruples = (288 - bigValues) / 2;
+  const bool zeroRuns = (info.Count1TableSelect & 1) == 0;
   while (!mapEnded && quadruples > 0 && used < budget) {
     // The band the next quadruple starts in, once the last one is used up.
     if (walk.pairsLeft == 0 && !walk.NextBand()) break;
@@ -389,6 +390,19 @@ template <bool MiddleSide>
         }
         walk.position += 4 * step;
         recordBand();
+      } else if (zeroRuns) {
+        // Table A codes 0000 as a single 1: the leading ones of the window are as many zero
+        // quadruples, taken at once as far as the band, the count and the budget allow.
+        int zeros = std::countl_one(window);
+        if (zeros > walk.pairsLeft / 2) zeros = walk.pairsLeft / 2;
+        if (zeros > quadruples) zeros = quadruples;
+        if (zeros > budget - used) zeros = static_cast<int>(budget - used);
+        walk.position += 4 * walk.step * zeros;
+        walk.pairsLeft -= 2 * zeros;
+        used += zeros;
+        bit += static_cast<size_t>(zeros);
+        quadruples -= zeros;
+        continue;
       } else {
         walk.position += 4 * walk.step;
       }
