@@ -41,6 +41,13 @@ bool AudioDecoder::PlaceFrame(std::vector<uint8_t>& block) {
   return converted;
 }
 
+bool AudioDecoder::PlaceRest(std::vector<uint8_t>& block) {
+  finished_ = true;
+  if (!resampler_.Convert(nullptr, block)) return false;
+  placer_.PlaceNext(block);
+  return true;
+}
+
 bool AudioDecoder::Feed() {
   for (;;) {
     switch (demuxer_.Read(*packet_)) {
@@ -78,18 +85,18 @@ AudioDecoder::Step AudioDecoder::Next(std::vector<uint8_t>& block, uint32_t& msT
       placer_.PlaceLostEnd(demuxer_.Time());
       continue;
     }
-    bool going = true;
     switch (decoder_.Receive()) {
-      case PacketDecoder::Result::Frame: going = PlaceFrame(block); break;
-      case PacketDecoder::Result::End:
-        finished_ = true;
-        going = resampler_.Convert(nullptr, block);
-        if (going) placer_.PlaceNext(block);
+      case PacketDecoder::Result::Frame:
+        if (!PlaceFrame(block)) return Step::Failed;
         break;
-      case PacketDecoder::Result::NeedsPacket: going = Feed(); break;
-      case PacketDecoder::Result::Failed: going = false; break;
+      case PacketDecoder::Result::End:
+        if (!PlaceRest(block)) return Step::Failed;
+        break;
+      case PacketDecoder::Result::NeedsPacket:
+        if (!Feed()) return Step::Failed;
+        break;
+      case PacketDecoder::Result::Failed: return Step::Failed;
     }
-    if (!going) return Step::Failed;
   }
   block.clear();
   // A file that gave no sample at all held no audio the decoder could read.

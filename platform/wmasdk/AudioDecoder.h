@@ -53,6 +53,8 @@ class AudioDecoder {
  private:
   // Converts the frame decoded and places it; false when it cannot be converted.
   bool PlaceFrame(std::vector<uint8_t>& block);
+  // Places what the resampler still holds once the decoder has given everything.
+  bool PlaceRest(std::vector<uint8_t>& block);
   // Feeds the decoder the next packet, or the end of the data; false when reading fails.
   bool Feed();
 
