@@ -133,9 +133,9 @@ TEST_F(ConverterCommandsTest, AbortDeletesAsTheOptionsSay) {
     EXPECT_FALSE(FileExists(out + "/third.wav"));
     if (c.secondKept) {
       // Stopped early: a valid, shorter file.
-      const WavInfo wav = ReadWav(out + "/second.wav");
-      EXPECT_TRUE(wav.Valid);
-      EXPECT_LT(wav.DataBytes, 8u * ReadWav(out + "/first.wav").DataBytes);
+      const WavFile wav = ReadWavFile(out + "/second.wav");
+      EXPECT_TRUE(wav.valid);
+      EXPECT_LT(wav.dataSize, 8u * ReadWavFile(out + "/first.wav").dataSize);
     }
     EXPECT_EQ(Form1->ListView1->Items()->Count(), 0);
     EXPECT_EQ(Form1->ListBox1->Items()->Count(), 0);
@@ -213,7 +213,7 @@ TEST_F(ConverterCommandsTest, FileWithoutFrameHeaderStopsAtItsSizeAndTheProgramG
   ChooseFiles({good}, 3);
   ClickDecode();
   ASSERT_TRUE(TickUntilBatchEnds());
-  EXPECT_TRUE(ReadWav(out + "/good.wav").Valid);
+  EXPECT_TRUE(ReadWavFile(out + "/good.wav").valid);
 }
 
 TEST_F(ConverterCommandsTest, CommandsBetweenTwoFilesDoNothingAndTheNextTickGoesOn) {
@@ -239,7 +239,7 @@ TEST_F(ConverterCommandsTest, CommandsBetweenTwoFilesDoNothingAndTheNextTickGoes
   EXPECT_EQ(player->InputName(), longFile);
   EXPECT_THAT(RowTexts(0), testing::ElementsAre(shortFile, "Decoded"));
   EXPECT_THAT(RowTexts(1), testing::ElementsAre(longFile, "Decoding..."));
-  EXPECT_TRUE(ReadWav(Work() + "short.wav").Valid);
+  EXPECT_TRUE(ReadWavFile(Work() + "short.wav").valid);
   ClickAbort();
   EXPECT_TRUE(Dialogs->Messages.empty()) << testing::PrintToString(MessageTexts());
 }
@@ -280,7 +280,7 @@ TEST_F(ConverterCommandsTest, AbortBetweenTwoFilesStopsTheBatch) {
     if (c.deleteOnAbort) {
       EXPECT_FALSE(FileExists(out + "/short.wav"));
     } else {
-      EXPECT_TRUE(ReadWav(out + "/short.wav").Valid);
+      EXPECT_TRUE(ReadWavFile(out + "/short.wav").valid);
     }
     std::filesystem::remove(out + "/short.wav");
   }
@@ -533,9 +533,9 @@ TEST_F(ConverterCommandsTest, InputEventsReadTheFileForCallbackInput) {
   ClickDecode();
   ASSERT_TRUE(TickUntilBatchEnds());
   EXPECT_TRUE(Dialogs->Messages.empty()) << testing::PrintToString(MessageTexts());
-  const WavInfo wav = ReadWav(Work() + "in.wav");
-  EXPECT_TRUE(wav.Valid);
-  EXPECT_GT(wav.DataBytes, 0u);
+  const WavFile wav = ReadWavFile(Work() + "in.wav");
+  EXPECT_TRUE(wav.valid);
+  EXPECT_GT(wav.dataSize, 0u);
   EXPECT_GT(reads.load(), 0);
 }
 
