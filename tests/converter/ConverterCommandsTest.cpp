@@ -88,15 +88,21 @@ class ConverterCommandsTest : public ConverterTest {
     }
   }
 
+  // Starts the converter with Work()/out, a new folder, as the output directory.
+  void StartIntoOutFolder() {
+    out = Work() + "out";
+    ASSERT_EQ(mkdir(out.c_str(), 0755), 0);
+    StartConverter();
+    ChooseOutputDir(out);
+  }
+
   // Three long files (a stream repeated), converted into Work()/out.
   void QueueThreeLongFiles() {
     first = CopyVector("l3-he_44khz.bit", "first.mp3");
     second = CopyVector("l3-he_44khz.bit", "second.mp3", 8);
     third = CopyVector("l3-he_44khz.bit", "third.mp3", 8);
-    out = Work() + "out";
-    ASSERT_EQ(mkdir(out.c_str(), 0755), 0);
-    StartConverter();
-    ChooseOutputDir(out);
+    StartIntoOutFolder();
+    if (HasFatalFailure()) return;
     // Chosen third, second, first: converted first, second, third.
     ChooseFiles({third, second, first}, 3);
     ASSERT_EQ(Form1->ListBox1->Items()->Get(0), first);
@@ -187,10 +193,8 @@ TEST_F(ConverterCommandsTest, FileWithoutFrameHeaderStopsAtItsSizeAndTheProgramG
   CONVERTER_TEST_IN_OWN_PROGRAM_FOLDER();
   WriteFileText(Work() + "noise.mp3", std::string(4096, '\x55'));
   const std::string good = CopyVector("l1-fl1.bit", "good.mp3");
-  const std::string out = Work() + "out";
-  ASSERT_EQ(mkdir(out.c_str(), 0755), 0);
-  StartConverter();
-  ChooseOutputDir(out);
+  StartIntoOutFolder();
+  if (HasFatalFailure()) return;
   ChooseFiles({Work() + "noise.mp3"}, 3);
   ClickDecode();
   ASSERT_EQ(Dialogs->Messages.size(), 1u);
@@ -248,10 +252,8 @@ TEST_F(ConverterCommandsTest, AbortBetweenTwoFilesStopsTheBatch) {
   CONVERTER_TEST_IN_OWN_PROGRAM_FOLDER();
   const std::string shortFile = CopyVector("l1-fl1.bit", "short.mp3");
   const std::string longFile = CopyVector("l3-he_44khz.bit", "long.mp3", 8);
-  out = Work() + "out";
-  ASSERT_EQ(mkdir(out.c_str(), 0755), 0);
-  StartConverter();
-  ChooseOutputDir(out);
+  StartIntoOutFolder();
+  if (HasFatalFailure()) return;
   const struct {
     bool commandTookTheReport;  // a command asked for the mode before the abort
     bool deleteOnAbort;
@@ -291,10 +293,8 @@ TEST_F(ConverterCommandsTest, FailedRunShowsItsFailureAndTheBatchStandsThere) {
   CONVERTER_TEST_IN_OWN_PROGRAM_FOLDER();
   const std::string failing = CopyVector("l3-he_44khz.bit", "failing.mp3", 2);
   const std::string next = CopyVector("l1-fl1.bit", "next.mp3");
-  out = Work() + "out";
-  ASSERT_EQ(mkdir(out.c_str(), 0755), 0);
-  StartConverter();
-  ChooseOutputDir(out);
+  StartIntoOutFolder();
+  if (HasFatalFailure()) return;
   TYzPlayer* player = Form1->Player0();
   const TInputReadEvent fileReads = player->OnInputRead;
   const struct {
@@ -356,10 +356,8 @@ TEST_F(ConverterCommandsTest, ProgressStartsAtZeroForEveryBatchAndEveryFile) {
   const std::string medium = CopyVector("l3-he_44khz.bit", "medium.mp3", 2);
   const std::string later = CopyVector("l3-he_44khz.bit", "later.mp3", 8);
   const std::string missing = Work() + "missing.mp3";
-  out = Work() + "out";
-  ASSERT_EQ(mkdir(out.c_str(), 0755), 0);
-  StartConverter();
-  ChooseOutputDir(out);
+  StartIntoOutFolder();
+  if (HasFatalFailure()) return;
   // Every file is read through the input events, whose reads on the decode thread fail while
   // failReads is set.
   TYzPlayer* player = Form1->Player0();
@@ -428,10 +426,8 @@ TEST_F(ConverterCommandsTest, TicksShowTheProgressAndEachFileTakesThePriorityOfI
   CONVERTER_TEST_IN_OWN_PROGRAM_FOLDER();
   first = CopyVector("l3-he_44khz.bit", "first.mp3", 2);
   second = CopyVector("l3-he_44khz.bit", "second.mp3", 8);
-  out = Work() + "out";
-  ASSERT_EQ(mkdir(out.c_str(), 0755), 0);
-  StartConverter();
-  ChooseOutputDir(out);
+  StartIntoOutFolder();
+  if (HasFatalFailure()) return;
   ChooseFiles({second, first}, 3);
   ASSERT_EQ(Form1->ListBox1->Items()->Get(0), first);
   // Below the form's own value, and neither idle nor normal.
