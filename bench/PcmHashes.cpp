@@ -3,7 +3,7 @@
 // must not move a sample, and compare the two listings.
 //
 // Usage: build-dir/bench/PcmHashes [file ...]
-//   files: the streams to hash, default every .bit, .mp2 and .mp3 under tests/fixtures and
+//   files: the streams to hash, default every .bit, .mp1, .mp2 and .mp3 under tests/fixtures and
 //   the streams that make-speed-streams.sh left in the build folder's bench/
 //
 // Each line: the hash (64-bit FNV-1a of the samples), the sample count, the code of a failure
@@ -15,32 +15,18 @@
 #include <string>
 #include <vector>
 
-#include "tests/engine/modules/mpeg/DecodeHarness.h"
+#include "tests/engine/modules/mpeg/PcmHash.h"
 
 using namespace mpeg;
 
 namespace {
-
-uint64_t Hash(const std::vector<int16_t>& samples) {
-  uint64_t h = 14695981039346656037ull;
-  for (const int16_t s : samples) {
-    const auto v = static_cast<uint16_t>(s);
-    for (const uint8_t byte : {static_cast<uint8_t>(v & 0xFF), static_cast<uint8_t>(v >> 8)}) {
-      h ^= byte;
-      h *= 1099511628211ull;
-    }
-  }
-  return h;
-}
 
 std::vector<std::string> DefaultStreams() {
   std::vector<std::string> found;
   for (const char* root : {BRASSEL_FIXTURES_DIR, BRASSEL_BINARY_DIR "/bench"}) {
     if (!std::filesystem::is_directory(root)) continue;
     for (const auto& entry : std::filesystem::recursive_directory_iterator(root)) {
-      const std::string extension = entry.path().extension().string();
-      if (entry.is_regular_file() &&
-          (extension == ".bit" || extension == ".mp2" || extension == ".mp3"))
+      if (entry.is_regular_file() && mpegtest::IsMpegStream(entry.path()))
         found.push_back(entry.path().string());
     }
   }
@@ -56,19 +42,10 @@ int main(int argc, char** argv) {
   for (const std::string& path : streams) {
     for (const bool baseline : {false, true}) {
       for (const int level : {0, 1}) {
-        DecoderSettings settings;
-        settings.DownsampleLevel = level;
-        settings.BaselineKernels = baseline;
-        MpegDecoder decoder;
-        mpegtest::RunResult run;
-        try {
-          run = mpegtest::DecodeAll(decoder, mpegtest::FileSource(path), settings);
-        } catch (const ModuleFailure& failure) {
-          run.Failure = failure.code;
-        }
-        std::printf("%016llx %10zu %3d %s %s %s\n",
-                    static_cast<unsigned long long>(Hash(run.Samples)), run.Samples.size(),
-                    run.Failure, baseline ? "sse2" : "best", level == 0 ? "full" : "half",
+        const mpegtest::HashedRun run = mpegtest::HashRun(path, baseline, level);
+        std::printf("%016llx %10zu %3d %s %s %s\n", static_cast<unsigned long long>(run.Hash),
+                    run.Samples, run.Failure, baseline ? "sse2" : "best",
+                    level == 0 ? "full" : "half",
                     std::filesystem::path(path).filename().string().c_str());
       }
     }

@@ -14,14 +14,15 @@ function(brassel_check_fixtures owner)
 endfunction()
 
 # brassel_add_test(NAME SOURCES <files...> [LIBS <targets...>] [FIXTURES <files...>]
-#                  [TIMEOUT <seconds>] [THREADED])
+#                  [TIMEOUT <seconds>] [THREADED] [LABELS <labels...>])
 # A GoogleTest executable whose tests CTest discovers. Tests find the conformance streams and
 # the fixtures through BRASSEL_VECTORS_DIR and BRASSEL_FIXTURES_DIR; FIXTURES names the files
 # (inside tests/fixtures) the test reads, each of which must exist. THREADED labels the tests
-# "threaded": the ThreadSanitizer build runs those. The program's main gives it a machine of its
-# own; CTest starts it with HOME at BRASSEL_TEST_HOME, which the suite checks stays empty.
+# "threaded": the ThreadSanitizer build runs those; LABELS adds labels of their own. The
+# program's main gives it a machine of its own; CTest starts it with HOME at BRASSEL_TEST_HOME,
+# which the suite checks stays empty.
 function(brassel_add_test name)
-  cmake_parse_arguments(T "THREADED" "TIMEOUT" "SOURCES;LIBS;FIXTURES" ${ARGN})
+  cmake_parse_arguments(T "THREADED" "TIMEOUT" "SOURCES;LIBS;FIXTURES;LABELS" ${ARGN})
   if(T_UNPARSED_ARGUMENTS)
     message(FATAL_ERROR "brassel_add_test(${name}): unknown arguments ${T_UNPARSED_ARGUMENTS}")
   endif()
@@ -40,15 +41,16 @@ function(brassel_add_test name)
   if(T_THREADED)
     set(labels threaded)
   endif()
+  list(APPEND labels ${T_LABELS})
   # A test's name is its suite, test and parameter names only: a printed parameter value (the
   # bytes of a structure, pointers among them) would change the name from build to build.
   gtest_discover_tests(${name}
     DISCOVERY_TIMEOUT 120
     NO_PRETTY_VALUES
-    PROPERTIES TIMEOUT ${T_TIMEOUT} LABELS ${labels})
-  # The environment is a list, which the discovered tests get from a script run after the
-  # discovery's own. Qt wants a runtime folder of the user's own; without one it makes one in
-  # /tmp and leaves it. The user's own root and desktop would lie in the test home, unless
+    PROPERTIES TIMEOUT ${T_TIMEOUT})
+  # The environment and the labels are lists, which the discovered tests get from a script run
+  # after the discovery's own. Qt wants a runtime folder of the user's own; without one it makes
+  # one in /tmp and leaves it. The user's own root and desktop would lie in the test home, unless
   # XDG variables or BRASSEL_ROOT sent them elsewhere.
   set(environment
     "QT_QPA_PLATFORM=set:offscreen"
@@ -59,7 +61,8 @@ function(brassel_add_test name)
   file(CONFIGURE OUTPUT ${script} CONTENT [=[
 if(DEFINED @name@_TESTS)
   set_tests_properties(${@name@_TESTS} PROPERTIES
-    ENVIRONMENT_MODIFICATION [==[@environment@]==] FIXTURES_REQUIRED TestHome)
+    ENVIRONMENT_MODIFICATION [==[@environment@]==] FIXTURES_REQUIRED TestHome
+    LABELS "@labels@")
 endif()
 ]=] @ONLY)
   set_property(DIRECTORY APPEND PROPERTY TEST_INCLUDE_FILES ${script})

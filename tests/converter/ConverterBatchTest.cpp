@@ -92,12 +92,12 @@ TEST_F(ConverterBatchTest, FourFilesAreConvertedLastFirstThenInOrder) {
   } outputs[] = {{"d.wav", 32000}, {"b.wav", 44100}, {"c.wav", 22050}, {"a.wav", 32000}};
   for (const auto& o : outputs) {
     SCOPED_TRACE(o.name);
-    const WavInfo wav = ReadWav(out + "/" + o.name);
-    EXPECT_TRUE(wav.Valid);
-    EXPECT_EQ(wav.SampleRate, o.rate);
-    EXPECT_EQ(wav.BitsPerSample, 16);
-    EXPECT_EQ(wav.Channels, 2);
-    EXPECT_GT(wav.DataBytes, 0u);
+    const WavFile wav = ReadWavFile(out + "/" + o.name);
+    EXPECT_TRUE(wav.valid);
+    EXPECT_EQ(wav.sampleRate, o.rate);
+    EXPECT_EQ(wav.bitsPerSample, 16);
+    EXPECT_EQ(wav.channels, 2);
+    EXPECT_GT(wav.dataSize, 0u);
   }
 }
 
@@ -121,7 +121,7 @@ TEST_F(ConverterBatchTest, FailedEntryShowsItsFailureAndDecodeGoesOnThere) {
   EXPECT_THAT(RowTexts(0), ElementsAre(one, "Decoded"));
   EXPECT_THAT(RowTexts(1), ElementsAre(two, "Input stream failure"));
   EXPECT_THAT(RowTexts(2), ElementsAre(three));
-  EXPECT_TRUE(ReadWav(out + "/one.wav").Valid);
+  EXPECT_TRUE(ReadWavFile(out + "/one.wav").valid);
   ASSERT_EQ(unlink((out + "/one.wav").c_str()), 0);
 
   // Decode goes on at the failed entry, not at the first one, and a failure again is told
@@ -147,8 +147,8 @@ TEST_F(ConverterBatchTest, FailedEntryShowsItsFailureAndDecodeGoesOnThere) {
   EXPECT_THAT(RowTexts(2), ElementsAre(three, "Decoding..."));
   ASSERT_TRUE(TickUntilBatchEnds());
   EXPECT_EQ(Dialogs->Messages.size(), 3u) << testing::PrintToString(MessageTexts());
-  EXPECT_TRUE(ReadWav(out + "/two.wav").Valid);
-  EXPECT_TRUE(ReadWav(out + "/three.wav").Valid);
+  EXPECT_TRUE(ReadWavFile(out + "/two.wav").valid);
+  EXPECT_TRUE(ReadWavFile(out + "/three.wav").valid);
   EXPECT_FALSE(FileExists(out + "/one.wav"));
 }
 
@@ -240,7 +240,7 @@ TEST_F(ConverterBatchTest, RelativePlayListEntryOpensFromTheChosenFolder) {
   ASSERT_TRUE(TickUntilBatchEnds());
   EXPECT_TRUE(Dialogs->Messages.empty()) << testing::PrintToString(MessageTexts());
   // Written inside the output directory, whatever the entry looks like.
-  EXPECT_TRUE(ReadWav(Work() + "out/rel.wav").Valid);
+  EXPECT_TRUE(ReadWavFile(Work() + "out/rel.wav").valid);
   EXPECT_FALSE(FileExists(Work() + "outrel..wav"));
 }
 
@@ -298,9 +298,9 @@ TEST_F(ConverterBatchTest, FifthFilterLoadsTheWmaModuleAndConvertsWma) {
   ClickDecode();
   ASSERT_TRUE(TickUntilBatchEnds());
   EXPECT_TRUE(Dialogs->Messages.empty()) << testing::PrintToString(MessageTexts());
-  const WavInfo wav = ReadWav(out + "/v2-44k-stereo.wav");
-  EXPECT_TRUE(wav.Valid);
-  EXPECT_GT(wav.DataBytes, 0u);
+  const WavFile wav = ReadWavFile(out + "/v2-44k-stereo.wav");
+  EXPECT_TRUE(wav.valid);
+  EXPECT_GT(wav.dataSize, 0u);
   // Any other filter goes back to the MPEG module, whatever the extension; the dialog opens
   // with the filter of the last confirmed choice.
   ChooseFiles({input}, 1);

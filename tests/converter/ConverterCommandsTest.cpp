@@ -88,15 +88,21 @@ class ConverterCommandsTest : public ConverterTest {
     }
   }
 
+  // Starts the converter with Work()/out, a new folder, as the output directory.
+  void StartIntoOutFolder() {
+    out = Work() + "out";
+    ASSERT_EQ(mkdir(out.c_str(), 0755), 0);
+    StartConverter();
+    ChooseOutputDir(out);
+  }
+
   // Three long files (a stream repeated), converted into Work()/out.
   void QueueThreeLongFiles() {
     first = CopyVector("l3-he_44khz.bit", "first.mp3");
     second = CopyVector("l3-he_44khz.bit", "second.mp3", 8);
     third = CopyVector("l3-he_44khz.bit", "third.mp3", 8);
-    out = Work() + "out";
-    ASSERT_EQ(mkdir(out.c_str(), 0755), 0);
-    StartConverter();
-    ChooseOutputDir(out);
+    StartIntoOutFolder();
+    if (HasFatalFailure()) return;
     // Chosen third, second, first: converted first, second, third.
     ChooseFiles({third, second, first}, 3);
     ASSERT_EQ(Form1->ListBox1->Items()->Get(0), first);
@@ -133,9 +139,9 @@ TEST_F(ConverterCommandsTest, AbortDeletesAsTheOptionsSay) {
     EXPECT_FALSE(FileExists(out + "/third.wav"));
     if (c.secondKept) {
       // Stopped early: a valid, shorter file.
-      const WavInfo wav = ReadWav(out + "/second.wav");
-      EXPECT_TRUE(wav.Valid);
-      EXPECT_LT(wav.DataBytes, 8u * ReadWav(out + "/first.wav").DataBytes);
+      const WavFile wav = ReadWavFile(out + "/second.wav");
+      EXPECT_TRUE(wav.valid);
+      EXPECT_LT(wav.dataSize, 8u * ReadWavFile(out + "/first.wav").dataSize);
     }
     EXPECT_EQ(Form1->ListView1->Items()->Count(), 0);
     EXPECT_EQ(Form1->ListBox1->Items()->Count(), 0);
@@ -187,10 +193,8 @@ TEST_F(ConverterCommandsTest, FileWithoutFrameHeaderStopsAtItsSizeAndTheProgramG
   CONVERTER_TEST_IN_OWN_PROGRAM_FOLDER();
   WriteFileText(Work() + "noise.mp3", std::string(4096, '\x55'));
   const std::string good = CopyVector("l1-fl1.bit", "good.mp3");
-  const std::string out = Work() + "out";
-  ASSERT_EQ(mkdir(out.c_str(), 0755), 0);
-  StartConverter();
-  ChooseOutputDir(out);
+  StartIntoOutFolder();
+  if (HasFatalFailure()) return;
   ChooseFiles({Work() + "noise.mp3"}, 3);
   ClickDecode();
   ASSERT_EQ(Dialogs->Messages.size(), 1u);
@@ -213,7 +217,7 @@ TEST_F(ConverterCommandsTest, FileWithoutFrameHeaderStopsAtItsSizeAndTheProgramG
   ChooseFiles({good}, 3);
   ClickDecode();
   ASSERT_TRUE(TickUntilBatchEnds());
-  EXPECT_TRUE(ReadWav(out + "/good.wav").Valid);
+  EXPECT_TRUE(ReadWavFile(out + "/good.wav").valid);
 }
 
 TEST_F(ConverterCommandsTest, CommandsBetweenTwoFilesDoNothingAndTheNextTickGoesOn) {
@@ -239,7 +243,7 @@ TEST_F(ConverterCommandsTest, CommandsBetweenTwoFilesDoNothingAndTheNextTickGoes
   EXPECT_EQ(player->InputName(), longFile);
   EXPECT_THAT(RowTexts(0), testing::ElementsAre(shortFile, "Decoded"));
   EXPECT_THAT(RowTexts(1), testing::ElementsAre(longFile, "Decoding..."));
-  EXPECT_TRUE(ReadWav(Work() + "short.wav").Valid);
+  EXPECT_TRUE(ReadWavFile(Work() + "short.wav").valid);
   ClickAbort();
   EXPECT_TRUE(Dialogs->Messages.empty()) << testing::PrintToString(MessageTexts());
 }
@@ -248,10 +252,8 @@ TEST_F(ConverterCommandsTest, AbortBetweenTwoFilesStopsTheBatch) {
   CONVERTER_TEST_IN_OWN_PROGRAM_FOLDER();
   const std::string shortFile = CopyVector("l1-fl1.bit", "short.mp3");
   const std::string longFile = CopyVector("l3-he_44khz.bit", "long.mp3", 8);
-  out = Work() + "out";
-  ASSERT_EQ(mkdir(out.c_str(), 0755), 0);
-  StartConverter();
-  ChooseOutputDir(out);
+  StartIntoOutFolder();
+  if (HasFatalFailure()) return;
   const struct {
     bool commandTookTheReport;  // a command asked for the mode before the abort
     bool deleteOnAbort;
@@ -280,7 +282,7 @@ TEST_F(ConverterCommandsTest, AbortBetweenTwoFilesStopsTheBatch) {
     if (c.deleteOnAbort) {
       EXPECT_FALSE(FileExists(out + "/short.wav"));
     } else {
-      EXPECT_TRUE(ReadWav(out + "/short.wav").Valid);
+      EXPECT_TRUE(ReadWavFile(out + "/short.wav").valid);
     }
     std::filesystem::remove(out + "/short.wav");
   }
@@ -291,10 +293,8 @@ TEST_F(ConverterCommandsTest, FailedRunShowsItsFailureAndTheBatchStandsThere) {
   CONVERTER_TEST_IN_OWN_PROGRAM_FOLDER();
   const std::string failing = CopyVector("l3-he_44khz.bit", "failing.mp3", 2);
   const std::string next = CopyVector("l1-fl1.bit", "next.mp3");
-  out = Work() + "out";
-  ASSERT_EQ(mkdir(out.c_str(), 0755), 0);
-  StartConverter();
-  ChooseOutputDir(out);
+  StartIntoOutFolder();
+  if (HasFatalFailure()) return;
   TYzPlayer* player = Form1->Player0();
   const TInputReadEvent fileReads = player->OnInputRead;
   const struct {
@@ -356,10 +356,8 @@ TEST_F(ConverterCommandsTest, ProgressStartsAtZeroForEveryBatchAndEveryFile) {
   const std::string medium = CopyVector("l3-he_44khz.bit", "medium.mp3", 2);
   const std::string later = CopyVector("l3-he_44khz.bit", "later.mp3", 8);
   const std::string missing = Work() + "missing.mp3";
-  out = Work() + "out";
-  ASSERT_EQ(mkdir(out.c_str(), 0755), 0);
-  StartConverter();
-  ChooseOutputDir(out);
+  StartIntoOutFolder();
+  if (HasFatalFailure()) return;
   // Every file is read through the input events, whose reads on the decode thread fail while
   // failReads is set.
   TYzPlayer* player = Form1->Player0();
@@ -428,10 +426,8 @@ TEST_F(ConverterCommandsTest, TicksShowTheProgressAndEachFileTakesThePriorityOfI
   CONVERTER_TEST_IN_OWN_PROGRAM_FOLDER();
   first = CopyVector("l3-he_44khz.bit", "first.mp3", 2);
   second = CopyVector("l3-he_44khz.bit", "second.mp3", 8);
-  out = Work() + "out";
-  ASSERT_EQ(mkdir(out.c_str(), 0755), 0);
-  StartConverter();
-  ChooseOutputDir(out);
+  StartIntoOutFolder();
+  if (HasFatalFailure()) return;
   ChooseFiles({second, first}, 3);
   ASSERT_EQ(Form1->ListBox1->Items()->Get(0), first);
   // Below the form's own value, and neither idle nor normal.
@@ -533,9 +529,9 @@ TEST_F(ConverterCommandsTest, InputEventsReadTheFileForCallbackInput) {
   ClickDecode();
   ASSERT_TRUE(TickUntilBatchEnds());
   EXPECT_TRUE(Dialogs->Messages.empty()) << testing::PrintToString(MessageTexts());
-  const WavInfo wav = ReadWav(Work() + "in.wav");
-  EXPECT_TRUE(wav.Valid);
-  EXPECT_GT(wav.DataBytes, 0u);
+  const WavFile wav = ReadWavFile(Work() + "in.wav");
+  EXPECT_TRUE(wav.valid);
+  EXPECT_GT(wav.dataSize, 0u);
   EXPECT_GT(reads.load(), 0);
 }
 

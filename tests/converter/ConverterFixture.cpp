@@ -31,34 +31,7 @@ namespace {
 // A tick runs the form's handler: the waits that tick leave the decode thread a moment.
 constexpr std::chrono::milliseconds kTickPause{5};
 
-uint32_t Le32(const unsigned char* p) {
-  return p[0] | p[1] << 8 | p[2] << 16 | uint32_t(p[3]) << 24;
-}
-uint16_t Le16(const unsigned char* p) { return uint16_t(p[0] | p[1] << 8); }
-
 }  // namespace
-
-WavInfo ReadWav(const std::string& FileName) {
-  WavInfo info;
-  const std::string bytes = ReadFileText(FileName);
-  const auto* p = reinterpret_cast<const unsigned char*>(bytes.data());
-  // RIFF header, an 18-byte "fmt " chunk, then "data".
-  if (bytes.size() < 46) return info;
-  if (std::memcmp(p, "RIFF", 4) != 0 || std::memcmp(p + 8, "WAVE", 4) != 0) return info;
-  if (Le32(p + 4) != bytes.size() - 8) return info;
-  if (std::memcmp(p + 12, "fmt ", 4) != 0 || Le32(p + 16) != 18) return info;
-  if (Le16(p + 20) != 1) return info;
-  info.Channels = Le16(p + 22);
-  info.SampleRate = static_cast<int>(Le32(p + 24));
-  info.BitsPerSample = Le16(p + 34);
-  if (std::memcmp(p + 38, "data", 4) != 0) return info;
-  info.DataBytes = Le32(p + 42);
-  const uint32_t blockAlign = Le16(p + 32);
-  info.Valid = info.DataBytes == bytes.size() - 46 && blockAlign != 0 &&
-               info.DataBytes % blockAlign == 0 &&
-               Le32(p + 28) == static_cast<uint32_t>(info.SampleRate) * blockAlign;
-  return info;
-}
 
 bool FileExists(const std::string& FileName) { return fs::is_regular_file(FileName); }
 
@@ -88,9 +61,9 @@ void ConverterTest::SetUp() {
     start = end + 1;
   }
 #endif
-  std::string pattern = (fs::temp_directory_path() / "brassel-work-XXXXXX").string();
-  ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-  FWork = pattern + "/";
+  FFolder.emplace();
+  ASSERT_FALSE(FFolder->path().empty());
+  FWork = FFolder->path().string() + "/";
   Dialogs = new TScriptedDialogs;
 }
 
@@ -102,8 +75,7 @@ void ConverterTest::TearDown() {
   delete Form1;
   delete Dialogs;
   Dialogs = nullptr;
-  std::error_code error;
-  fs::remove_all(FWork, error);
+  FFolder.reset();
 }
 
 void ConverterTest::StartConverter() {

@@ -7,26 +7,18 @@
 #include <sys/resource.h>
 
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "platform/classlib/ExceptionHandler.h"
 #include "platform/classlib/ScriptedDialogs.h"
+#include "tests/support/TempFolder.h"
+#include "tests/support/WavFile.h"
 
 class TForm1;
 
 namespace converter_test {
-
-struct WavInfo {
-  bool Valid = false;
-  int Channels = 0;
-  int SampleRate = 0;
-  int BitsPerSample = 0;
-  uint32_t DataBytes = 0;
-};
-
-// Reads a WAV file's header and checks that its chunk sizes match the file.
-WavInfo ReadWav(const std::string& FileName);
 
 bool FileExists(const std::string& FileName);
 std::string ReadFileText(const std::string& FileName);
@@ -76,6 +68,7 @@ class ConverterTest : public testing::Test {
   bool Closed = false;
 
  private:
+  std::optional<TempFolder> FFolder;
   std::string FWork;
 };
 

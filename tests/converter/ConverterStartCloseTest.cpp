@@ -86,11 +86,11 @@ TEST_F(ConverterStartCloseTest, CloseDuringAConversionLeavesAValidShorterFile) {
   ASSERT_EQ(Form1->Player0()->GetPlayerMode(), pmPlaying);
   CloseConverter();
   EXPECT_FALSE(Form1->Timer1->Enabled());
-  const WavInfo wav = ReadWav(Work() + "long.wav");
-  EXPECT_TRUE(wav.Valid);
-  EXPECT_GT(wav.DataBytes, 0u);
+  const WavFile wav = ReadWavFile(Work() + "long.wav");
+  EXPECT_TRUE(wav.valid);
+  EXPECT_GT(wav.dataSize, 0u);
   // Eight times the stream's 44100 Hz samples would be far more.
-  EXPECT_LT(wav.DataBytes, 8u * 44100u * 4u * 2u);
+  EXPECT_LT(wav.dataSize, 8u * 44100u * 4u * 2u);
   EXPECT_FALSE(FileExists(WindowsDir() + "teskdec.dll"));
   EXPECT_TRUE(Dialogs->Messages.empty()) << testing::PrintToString(MessageTexts());
 }
@@ -136,16 +136,16 @@ TEST_F(ConverterStartCloseTest, FileSizeLimitFailsTheOutputAndTheCloseStillClean
   EXPECT_EQ(Form1->CurrentIndexValue(), 0);
   EXPECT_EQ(Form1->ListBox1->Items()->Count(), 1);
   // What was written before the limit is a valid WAV file of whole blocks.
-  const WavInfo wav = ReadWav(out + "/long.wav");
-  EXPECT_TRUE(wav.Valid);
-  EXPECT_GT(wav.DataBytes, 0u);
-  EXPECT_LE(wav.DataBytes + 46, kLimit);
+  const WavFile wav = ReadWavFile(out + "/long.wav");
+  EXPECT_TRUE(wav.valid);
+  EXPECT_GT(wav.dataSize, 0u);
+  EXPECT_LE(wav.dataSize + 46, kLimit);
   // Without the limit, Decode converts the failed entry again, this time whole.
   LimitFileSize(RLIM_INFINITY);
   ClickDecode();
   EXPECT_THAT(RowTexts(0), testing::ElementsAre(input, "Decoding..."));
   ASSERT_TRUE(TickUntilBatchEnds());
-  EXPECT_GT(ReadWav(out + "/long.wav").DataBytes, kLimit);
+  EXPECT_GT(ReadWavFile(out + "/long.wav").dataSize, kLimit);
   CloseConverter();
   EXPECT_EQ(Dialogs->Messages.size(), 1u) << testing::PrintToString(MessageTexts());
   EXPECT_FALSE(FileExists(dir + "teskdec.dll"));
@@ -206,7 +206,7 @@ TEST_F(ConverterStartCloseTest, SecondInstanceCannotReplaceTheLoadedModule) {
   ChooseFiles({input}, 1);
   ClickDecode();
   ASSERT_TRUE(TickUntilBatchEnds());
-  EXPECT_TRUE(ReadWav(Work() + "one.wav").Valid);
+  EXPECT_TRUE(ReadWavFile(Work() + "one.wav").valid);
   ChooseFiles({std::string(BRASSEL_FIXTURES_DIR) + "/wma/v2-8k-mono.wma"}, 5);
   EXPECT_TRUE(Form1->Player0()->Initialized());
   EXPECT_TRUE(Dialogs->Messages.empty()) << testing::PrintToString(MessageTexts());

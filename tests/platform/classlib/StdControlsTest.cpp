@@ -359,16 +359,54 @@ TEST_F(StdControlsTest, ToolBarAndFormForgetAnImageListAndAMenuThatGoFirst) {
   EXPECT_EQ(form.Height(), 50);
 }
 
+// A form destroys the components it owns last made first: the image list goes before the tool
+// bar and its button, once their windows have gone with the form's. The bar then goes on
+// without pictures, and the button, whose look that changes, has no window left to touch.
 TEST(StdControlsOrderTest, FormGoesWithAToolBarMadeBeforeItsImageList) {
+  struct Seen {
+    int imagesGone = 0, buttonsGone = 0;
+    bool buttonWindowBeforeImages = true;
+    TImageList* imagesOfTheBarAtTheButton = nullptr;
+  } seen;
+  struct WatchedButton : TToolButton {
+    WatchedButton(TComponent* owner, Seen& seen, TToolBar*& bar)
+        : TToolButton(owner), seen_(seen), bar_(bar) {}
+    ~WatchedButton() override {
+      ++seen_.buttonsGone;
+      seen_.imagesOfTheBarAtTheButton = bar_->Images();
+    }
+    Seen& seen_;
+    TToolBar*& bar_;
+  };
+  struct WatchedImages : TImageList {
+    WatchedImages(TComponent* owner, Seen& seen, TToolButton*& button)
+        : TImageList(owner), seen_(seen), button_(button) {}
+    ~WatchedImages() override {
+      ++seen_.imagesGone;
+      seen_.buttonWindowBeforeImages = button_->Widget() != nullptr;
+    }
+    Seen& seen_;
+    TToolButton*& button_;
+  };
   auto* form = new TForm(nullptr);
-  auto* bar = new TToolBar(form);
+  TToolBar* bar = new TToolBar(form);
   bar->SetParent(form);
-  auto* button = new TToolButton(form);
+  TToolButton* button = new WatchedButton(form, seen, bar);
   button->SetParent(bar);
-  auto* images = new TImageList(form);  // destroyed first, after the windows are gone
+  auto* images = new WatchedImages(form, seen, button);
+  images->SetWidth(4);
+  images->SetHeight(4);
+  TBitmap picture;
+  picture.SetSize(4, 4);
+  ASSERT_EQ(images->Add(&picture, nullptr), 0);
   bar->SetImages(images);
   button->SetImageIndex(0);
+  ASSERT_FALSE(static_cast<QToolButton*>(button->Widget())->icon().isNull());
   delete form;
+  EXPECT_EQ(seen.imagesGone, 1);
+  EXPECT_EQ(seen.buttonsGone, 1);
+  EXPECT_FALSE(seen.buttonWindowBeforeImages) << "the windows were still there";
+  EXPECT_EQ(seen.imagesOfTheBarAtTheButton, nullptr);
 }
 
 TEST_F(StdControlsTest, LabelAutoSizeKeepsTheRightEdgeOfRightAlignedText) {

@@ -42,6 +42,21 @@ class DirectSound : public ::testing::Test {
     desc.lpwfxFormat = &format;
     return sound->CreateSoundBuffer(&desc, buffer, nullptr);
   }
+  // Lets a buffer of 40 ms of 8 kHz mono that should stand still have its chance to move: plays
+  // a second one like it from its start until its cursor has passed two of the player's 10 ms
+  // pieces, in which time a playing buffer's cursor moves on by one piece at least.
+  void LetAPlayingBufferMove(IDirectSound* sound) {
+    IDirectSoundBuffer* witness = nullptr;
+    ASSERT_EQ(MakeBuffer(sound, 320, Pcm(1, 8000, 8), &witness), DS_OK);
+    ASSERT_EQ(witness->Play(0, 0, DSBPLAY_LOOPING), DS_OK);
+    EXPECT_TRUE(WaitFor([&] {
+      DWORD at = 0;
+      witness->GetCurrentPosition(&at, nullptr);
+      return at >= 160;
+    }));
+    EXPECT_EQ(witness->Stop(), DS_OK);
+    EXPECT_EQ(witness->Release(), 0u);
+  }
 
   SoundDeviceChoice device_{"virtual"};
 };
@@ -208,7 +223,7 @@ TEST_F(DirectSound, LoopingPlayCursorGoesRoundAndStops) {
   }));
   ASSERT_EQ(buffer->Stop(), DS_OK);
   ASSERT_EQ(buffer->GetCurrentPosition(&play, nullptr), DS_OK);
-  std::this_thread::sleep_for(std::chrono::milliseconds(30));
+  LetAPlayingBufferMove(sound);
   DWORD after = 0;
   ASSERT_EQ(buffer->GetCurrentPosition(&after, nullptr), DS_OK);
   EXPECT_EQ(after, play);
@@ -244,7 +259,7 @@ TEST_F(DirectSound, PlayerWaitsForLockedRegions) {
   DWORD otherBytes = 0;
   ASSERT_EQ(buffer->Lock(160, 80, &other, &otherBytes, nullptr, nullptr, 0), DS_OK);
   ASSERT_EQ(buffer->Play(0, 0, DSBPLAY_LOOPING), DS_OK);
-  std::this_thread::sleep_for(std::chrono::milliseconds(30));
+  LetAPlayingBufferMove(sound);
   DWORD play = 1;
   ASSERT_EQ(buffer->GetCurrentPosition(&play, nullptr), DS_OK);
   EXPECT_EQ(play, 0u);
@@ -252,7 +267,7 @@ TEST_F(DirectSound, PlayerWaitsForLockedRegions) {
   // A refused unlock counts for nothing.
   int elsewhere = 0;
   EXPECT_EQ(buffer->Unlock(&elsewhere, 4, nullptr, 0), DSERR_INVALIDPARAM);
-  std::this_thread::sleep_for(std::chrono::milliseconds(30));
+  LetAPlayingBufferMove(sound);
   ASSERT_EQ(buffer->GetCurrentPosition(&play, nullptr), DS_OK);
   EXPECT_EQ(play, 0u);
   ASSERT_EQ(buffer->Unlock(other, otherBytes, nullptr, 0), DS_OK);

@@ -15,7 +15,8 @@ namespace {
 
 struct Reader {
   explicit Reader(const std::string& file, RecordingCallback& callback) {
-    EXPECT_EQ(WMAudioCreateReader(Wide(WmaFixture(file)).c_str(), &callback, &reader, nullptr),
+    EXPECT_EQ(WMAudioCreateReader(win32::Utf8ToUtf16(WmaFixture(file)).c_str(), &callback, &reader,
+                                  nullptr),
               S_OK);
   }
   ~Reader() {
@@ -245,9 +246,9 @@ TEST(ReaderSeek, StopSeekStartWhileDeliveringGoesOnFromTheNewPosition) {
 TEST(ReaderRelease, FromInsideTheStatusCallEndsTheThreadAndFreesTheReader) {
   RecordingCallback callback;
   IWMAudioReader* reader = nullptr;
-  ASSERT_EQ(
-      WMAudioCreateReader(Wide(WmaFixture("v2-8k-mono.wma")).c_str(), &callback, &reader, nullptr),
-      S_OK);
+  ASSERT_EQ(WMAudioCreateReader(win32::Utf8ToUtf16(WmaFixture("v2-8k-mono.wma")).c_str(), &callback,
+                                &reader, nullptr),
+            S_OK);
   callback.onStatus = [&](WMT_STATUS) { reader->Release(); };
   ASSERT_EQ(reader->Start(), S_OK);
   ASSERT_TRUE(callback.WaitFor([&] { return callback.references == 1u; }));
@@ -256,8 +257,8 @@ TEST(ReaderRelease, FromInsideTheStatusCallEndsTheThreadAndFreesTheReader) {
 TEST(ReaderRelease, WhileDeliveringStopsTheThreadFirst) {
   RecordingCallback callback;
   IWMAudioReader* reader = nullptr;
-  ASSERT_EQ(WMAudioCreateReader(Wide(WmaFixture("v2-44k-stereo.wma")).c_str(), &callback, &reader,
-                                nullptr),
+  ASSERT_EQ(WMAudioCreateReader(win32::Utf8ToUtf16(WmaFixture("v2-44k-stereo.wma")).c_str(),
+                                &callback, &reader, nullptr),
             S_OK);
   ASSERT_EQ(reader->Start(), S_OK);
   ASSERT_TRUE(callback.WaitForSamples(1));
@@ -283,7 +284,8 @@ TEST(ReaderDamage, ADamagedFileEndsWithAStatusAndNoCrash) {
     SCOPED_TRACE(c.name);
     RecordingCallback callback;
     IWMAudioReader* reader = nullptr;
-    ASSERT_EQ(WMAudioCreateReader(Wide(folder.File(c.name)).c_str(), &callback, &reader, nullptr),
+    ASSERT_EQ(WMAudioCreateReader(win32::Utf8ToUtf16(folder.File(c.name)).c_str(), &callback,
+                                  &reader, nullptr),
               S_OK);
     ASSERT_EQ(reader->Start(), S_OK);
     ASSERT_TRUE(callback.WaitForStatus());

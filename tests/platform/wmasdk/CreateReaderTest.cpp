@@ -18,7 +18,8 @@ namespace {
 
 IWMAudioReader* Open(const std::string& path, RecordingCallback& callback) {
   IWMAudioReader* reader = nullptr;
-  const HRESULT result = WMAudioCreateReader(Wide(path).c_str(), &callback, &reader, nullptr);
+  const HRESULT result =
+      WMAudioCreateReader(win32::Utf8ToUtf16(path).c_str(), &callback, &reader, nullptr);
   if (FAILED(result)) {
     EXPECT_EQ(reader, nullptr);
     return nullptr;
@@ -219,13 +220,15 @@ TEST(CreateReader, FailsForWhatItCannotOpenAndStoresNoReader) {
     SCOPED_TRACE(name);
     RecordingCallback callback;
     IWMAudioReader* reader = reinterpret_cast<IWMAudioReader*>(1);
-    EXPECT_LT(WMAudioCreateReader(Wide(folder.File(name)).c_str(), &callback, &reader, nullptr), 0);
+    EXPECT_LT(WMAudioCreateReader(win32::Utf8ToUtf16(folder.File(name)).c_str(), &callback, &reader,
+                                  nullptr),
+              0);
     EXPECT_EQ(reader, reinterpret_cast<IWMAudioReader*>(1));
     EXPECT_EQ(callback.references, 1u);
   }
   RecordingCallback callback;
   IWMAudioReader* reader = nullptr;
-  const std::u16string path = Wide(WmaFixture("v2-44k-stereo.wma"));
+  const std::u16string path = win32::Utf8ToUtf16(WmaFixture("v2-44k-stereo.wma"));
   EXPECT_EQ(WMAudioCreateReader(nullptr, &callback, &reader, nullptr), E_INVALIDARG);
   EXPECT_EQ(WMAudioCreateReader(path.c_str(), nullptr, &reader, nullptr), E_INVALIDARG);
   EXPECT_EQ(WMAudioCreateReader(path.c_str(), &callback, nullptr, nullptr), E_INVALIDARG);
@@ -244,7 +247,7 @@ TEST(CreateReader, RefusesWhatIsNotARegularFileAtOnce) {
     std::atomic<bool> done{false};
     HRESULT result = S_OK;
     std::thread create([&] {
-      result = WMAudioCreateReader(Wide(name).c_str(), &callback, &reader, nullptr);
+      result = WMAudioCreateReader(win32::Utf8ToUtf16(name).c_str(), &callback, &reader, nullptr);
       done = true;
     });
     const bool atOnce = WaitFor([&] { return done.load(); }, std::chrono::seconds(10));

@@ -15,6 +15,7 @@
 
 #include "engine/modules/common/ModuleCom.h"
 #include "engine/modules/common/ModuleFailure.h"
+#include "platform/win32/Multimedia.h"
 #include "tests/support/FailureCode.h"
 #include "tests/support/SoundDevices.h"
 #include "tests/support/Wait.h"
@@ -541,7 +542,17 @@ TEST_F(DirectSoundOutputTest, CloseWhilePlayingLeavesNoFeedBehind) {
   const int reads = sound_.buffer.positionReads.load();
   EXPECT_EQ(sound_.buffer.stops.load(), 1);
   EXPECT_EQ(sound_.buffer.references.load(), 0);
-  std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  // The timer thread runs timers in the order they fall due: once one set now for 10 ms has
+  // run, a feed that Close left armed (a millisecond away) has had its turn.
+  std::atomic<bool> ran{false};
+  ASSERT_NE(timeSetEvent(
+                10, 0,
+                [](UINT, UINT, DWORD_PTR user, DWORD_PTR, DWORD_PTR) {
+                  reinterpret_cast<std::atomic<bool>*>(user)->store(true);
+                },
+                reinterpret_cast<DWORD_PTR>(&ran), TIME_ONESHOT | TIME_CALLBACK_FUNCTION),
+            0u);
+  ASSERT_TRUE(WaitFor([&] { return ran.load(); }));
   EXPECT_EQ(sound_.buffer.positionReads.load(), reads);
   EXPECT_FALSE(sound_.buffer.usedAfterRelease.load());
 }

@@ -14,6 +14,7 @@
 #include <atomic>
 #include <chrono>
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -39,6 +40,27 @@ const ModuleCase Modules[] = {
     {"teskdec", TESKDEC_PATH, "conformance/l2-fl10.bit", "in.mp2"},
     {"teskwma", TESKWMA_PATH, "wma/v2-8k-mono.wma", "in.wma"},
 };
+
+struct CallOutcome {
+  bool atOnce;  // returned within ten seconds
+  QVBool result;
+};
+
+// Makes the call on a thread of its own; one that waits is let go by `release` before the
+// thread is joined.
+CallOutcome CallOnItsOwnThread(const std::function<QVBool()>& call,
+                               const std::function<void()>& release) {
+  std::atomic<bool> done{false};
+  QVBool result = TRUE;
+  std::thread thread([&] {
+    result = call();
+    done = true;
+  });
+  const bool atOnce = WaitFor([&] { return done.load(); }, std::chrono::seconds(10));
+  if (!atOnce) release();
+  thread.join();
+  return {atOnce, result};
+}
 
 class ModuleInputFile : public testing::TestWithParam<ModuleCase> {
  protected:
@@ -102,20 +124,14 @@ TEST_P(ModuleInputFile, NonRegularInputsAreRefusedAtOnce) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
     ASSERT_TRUE(qv->QVSetInputName(h, c.name.c_str()));
-    std::atomic<bool> done{false};
-    QVBool opened = TRUE;
-    std::thread open([&] {
-      opened = qv->QVOpen(h);
-      done = true;
-    });
-    const bool atOnce = WaitFor([&] { return done.load(); }, std::chrono::seconds(10));
-    if (!atOnce) ::close(::open(fifo.c_str(), O_WRONLY | O_NONBLOCK));
-    open.join();
-    EXPECT_TRUE(atOnce) << "QVOpen waited";
-    EXPECT_FALSE(QVTrue(opened));
+    const CallOutcome opened =
+        CallOnItsOwnThread([&] { return qv->QVOpen(h); },
+                           [&] { ::close(::open(fifo.c_str(), O_WRONLY | O_NONBLOCK)); });
+    EXPECT_TRUE(opened.atOnce) << "QVOpen waited";
+    EXPECT_FALSE(QVTrue(opened.result));
     EXPECT_EQ(qv->QVLastError(h), qvInputFailure);
     EXPECT_EQ(qv->QVGetPlayerMode(h), pmClosed);
-    if (QVTrue(opened)) qv->QVClose(h);
+    if (QVTrue(opened.result)) qv->QVClose(h);
   }
   // The regular file behind them opens as before.
   ASSERT_TRUE(qv->QVSetInputName(h, input.c_str()));
@@ -190,20 +206,14 @@ TEST_P(ModuleInputFile, OutputNamesThatAreNotRegularFilesAreRefusedAtOnce) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
     ASSERT_TRUE(qv->QVSetOutputName(h, c.name.c_str()));
-    std::atomic<bool> done{false};
-    QVBool played = TRUE;
-    std::thread play([&] {
-      played = qv->QVPlay(h);
-      done = true;
-    });
-    const bool atOnce = WaitFor([&] { return done.load(); }, std::chrono::seconds(10));
-    if (!atOnce) ::close(::open(fifo.c_str(), O_RDONLY | O_NONBLOCK));
-    play.join();
-    EXPECT_TRUE(atOnce) << "QVPlay waited";
-    EXPECT_FALSE(QVTrue(played));
+    const CallOutcome played =
+        CallOnItsOwnThread([&] { return qv->QVPlay(h); },
+                           [&] { ::close(::open(fifo.c_str(), O_RDONLY | O_NONBLOCK)); });
+    EXPECT_TRUE(played.atOnce) << "QVPlay waited";
+    EXPECT_FALSE(QVTrue(played.result));
     EXPECT_EQ(qv->QVLastError(h), qvOutputFailure);
     EXPECT_EQ(qv->QVGetPlayerMode(h), pmReady);
-    if (QVTrue(played)) qv->QVStop(h);
+    if (QVTrue(played.result)) qv->QVStop(h);
   }
   // No writer ever opened the FIFO (a writer that came and went leaves a hang-up behind).
   pollfd end{reader, POLLIN, 0};

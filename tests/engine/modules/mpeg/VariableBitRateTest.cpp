@@ -43,15 +43,31 @@ size_t Layer3FrameLength(const uint8_t* bytes) {
                              ((bytes[2] >> 1) & 1));
 }
 
-class VariableBitRate : public PlayerTest<ModuleLibrary>,
-                        public testing::WithParamInterface<Encoding> {
+// A player whose input, in a folder of its own, is the case's vbr/ fixture as the test reshapes
+// it.
+template <class Case>
+class VbrInputTest : public PlayerTest<ModuleLibrary>, public testing::WithParamInterface<Case> {
  protected:
   void SetUp() override {
     PlayerTest::SetUp();
     if (HasFatalFailure()) return;
     std::vector<uint8_t> bytes =
-        ReadBytes(FixturePath(std::string("vbr/") + GetParam().Name + ".mp3"));
+        ReadBytes(FixturePath(std::string("vbr/") + this->GetParam().Name + ".mp3"));
     ASSERT_GT(bytes.size(), 4u);
+    Reshape(bytes);
+    if (HasFatalFailure()) return;
+    input_ = folder_.path() / "input.mp3";
+    WriteBytes(input_, bytes);
+  }
+  virtual void Reshape(std::vector<uint8_t>& bytes) = 0;
+
+  fs::path input_;
+  TempFolder folder_;
+};
+
+class VariableBitRate : public VbrInputTest<Encoding> {
+ protected:
+  void Reshape(std::vector<uint8_t>& bytes) override {
     // lame's header frame is the first frame.
     const size_t first = Layer3FrameLength(bytes.data());
     const char xing[] = "Xing";
@@ -59,8 +75,6 @@ class VariableBitRate : public PlayerTest<ModuleLibrary>,
               bytes.begin() + static_cast<long>(first));
     if (!GetParam().HeaderFrame)
       bytes.erase(bytes.begin(), bytes.begin() + static_cast<long>(first));
-    input_ = folder_.path() / "input.mp3";
-    WriteBytes(input_, bytes);
   }
   // Opens and prepares the input with callback output in blocks of `blockBytes`.
   void Prepare(int32_t blockBytes = 16384) {
@@ -73,8 +87,6 @@ class VariableBitRate : public PlayerTest<ModuleLibrary>,
     ASSERT_TRUE(qv_->QVInitStream(h_));
   }
 
-  fs::path input_;
-  TempFolder folder_;
   BlockRecorder recorder_;
 };
 
@@ -222,19 +234,11 @@ std::string SeekCaseName(const SeekCase& c) {
   return name + "_" + kinds[static_cast<int>(c.Kind)];
 }
 
-class VariableBitRateSeek : public PlayerTest<ModuleLibrary>,
-                            public testing::WithParamInterface<SeekCase> {
+class VariableBitRateSeek : public VbrInputTest<SeekCase> {
  protected:
-  void SetUp() override {
-    PlayerTest::SetUp();
-    if (HasFatalFailure()) return;
-    std::vector<uint8_t> bytes =
-        ReadBytes(FixturePath(std::string("vbr/") + GetParam().Name + ".mp3"));
-    ASSERT_GT(bytes.size(), 4u);
+  void Reshape(std::vector<uint8_t>& bytes) override {
     bytes = WithHeader(std::move(bytes), GetParam().Kind);
-    SetUpFrameLength();
-    input_ = folder_.path() / "input.mp3";
-    WriteBytes(input_, bytes);
+    FrameMs = GetParam().FrameSamples * 1000.0 / GetParam().Rate;
   }
   bool HasTable() const {
     return GetParam().Kind == HeaderKind::XingTable || GetParam().Kind == HeaderKind::VbriTable;
@@ -267,11 +271,7 @@ class VariableBitRateSeek : public PlayerTest<ModuleLibrary>,
     return recorder.blocks;
   }
 
-  void SetUpFrameLength() { FrameMs = GetParam().FrameSamples * 1000.0 / GetParam().Rate; }
-
   double FrameMs = 0;
-  fs::path input_;
-  TempFolder folder_;
 };
 
 TEST_P(VariableBitRateSeek, LandsWhereTheTableSaysAndGoesOnWithTheWholeDecode) {

@@ -34,16 +34,16 @@ TEST_P(WmaConversion, WritesTheWholeFileInTheSdksFormat) {
   EXPECT_EQ(qv->QVGetPlayerMode(h), pmOpen);
   EXPECT_EQ(qv->QVLastError(h), 0);
 
-  const WavFile wav = ReadWav(output);
+  const WavFile wav = ReadWavFile(output);
   ASSERT_TRUE(wav.valid);
   EXPECT_EQ(wav.channels, c.channels);
-  EXPECT_EQ(wav.rate, c.rate);
-  EXPECT_EQ(wav.bits, 16);
+  EXPECT_EQ(wav.sampleRate, c.rate);
+  EXPECT_EQ(wav.bitsPerSample, 16);
   EXPECT_EQ(wav.blockAlign, c.channels * 2);
   EXPECT_EQ(wav.bytesPerSecond, c.rate * c.channels * 2);
   const std::string pcm = std::string(c.file).substr(0, std::string(c.file).size() - 4) + ".pcm";
   EXPECT_EQ(wav.dataSize, wav.data.size());
-  EXPECT_TRUE(wav.data == ReadBytes(WmaFixture(pcm)))
+  EXPECT_TRUE(wav.data == ReadText(WmaFixture(pcm)))
       << wav.data.size() << " bytes against " << ReadBytes(WmaFixture(pcm)).size();
 
   EXPECT_TRUE(qv->QVClose(h));
@@ -85,7 +85,7 @@ TEST(WmaConversion, ACopyOfTheModuleConvertsOneFileAfterAnother) {
     ASSERT_TRUE(qv->QVPlay(h));
     EXPECT_EQ(WaitWhileRunning(*qv, h), pmFinished);
     const std::string pcm = std::string(file).substr(0, std::string(file).size() - 4) + ".pcm";
-    EXPECT_TRUE(ReadWav(output).data == ReadBytes(WmaFixture(pcm)));
+    EXPECT_TRUE(ReadWavFile(output).data == ReadText(WmaFixture(pcm)));
     EXPECT_TRUE(qv->QVClose(h));
   }
   EXPECT_TRUE(qv->QVDeInitModule(h));

@@ -86,7 +86,7 @@ class WmaDamage : public PlayerTest<WmaLibrary> {
 };
 
 TEST_F(WmaDamage, ADamagedFileFailsOrKeepsEveryPacketButTheDamagedOnesInPlace) {
-  const std::vector<uint8_t> clean = ReadBytes(WmaFixture("v2-44k-stereo.pcm"));
+  const std::string clean = ReadText(WmaFixture("v2-44k-stereo.pcm"));
   ASSERT_EQ(clean.size(), Frames * FrameBytes);
   for (const DamageCase& c : Cases) {
     SCOPED_TRACE(c.name);
@@ -106,7 +106,7 @@ TEST_F(WmaDamage, ADamagedFileFailsOrKeepsEveryPacketButTheDamagedOnesInPlace) {
     ASSERT_TRUE(qv_->QVPlay(h_));
     const int32_t mode = WaitWhileRunning(*qv_, h_);
     const int32_t code = qv_->QVLastError(h_);
-    const WavFile wav = ReadWav(output);
+    const WavFile wav = ReadWavFile(output);
     ASSERT_TRUE(wav.valid);
     ASSERT_EQ(wav.data.size() % FrameBytes, 0u);
     const int frames = static_cast<int>(wav.data.size() / FrameBytes);

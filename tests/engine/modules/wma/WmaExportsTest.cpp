@@ -240,7 +240,7 @@ TEST_F(WmaExports, PlayRefusesMissingCallbacksAndAnOutputThatCannotOpen) {
   ASSERT_TRUE(qv_->QVSetOutputName(h_, folder.File("out.wav").c_str()));
   ASSERT_TRUE(qv_->QVPlay(h_));
   EXPECT_EQ(WaitWhileRunning(*qv_, h_), pmFinished);
-  EXPECT_TRUE(ReadWav(folder.File("out.wav")).data == ReadBytes(WmaFixture("v2-8k-mono.pcm")));
+  EXPECT_TRUE(ReadWavFile(folder.File("out.wav")).data == ReadText(WmaFixture("v2-8k-mono.pcm")));
   EXPECT_EQ(recorder.Blocks(), 0);
   EXPECT_EQ(recorder.Ends(), 0);
 }

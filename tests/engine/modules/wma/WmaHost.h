@@ -1,6 +1,6 @@
 // A test host for teskwma.dll: loads the module with dlopen, binds the 42 exports by name and
-// offers what the module's tests share: fixtures, WAV files, output callbacks that record,
-// polling with a deadline.
+// offers what the module's tests share: fixtures, output callbacks that record, polling with a
+// deadline.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -24,6 +24,7 @@
 #include "tests/support/PlayerTest.h"
 #include "tests/support/TempFolder.h"
 #include "tests/support/Wait.h"
+#include "tests/support/WavFile.h"
 
 using WmaExports = QVExports;
 
@@ -38,39 +39,6 @@ class WmaLibrary : public LoadedModule {
 
 inline std::filesystem::path WmaFixture(const std::string& name) {
   return FixturePath("wma/" + name);
-}
-
-// The parts of a WAV file the module writes.
-struct WavFile {
-  bool valid = false;
-  uint32_t riffSize = 0;
-  uint16_t channels = 0;
-  uint32_t rate = 0;
-  uint32_t bytesPerSecond = 0;
-  uint16_t blockAlign = 0;
-  uint16_t bits = 0;
-  uint32_t dataSize = 0;
-  std::vector<uint8_t> data;
-};
-
-inline WavFile ReadWav(const std::filesystem::path& path) {
-  const std::vector<uint8_t> b = ReadBytes(path);
-  WavFile wav;
-  if (b.size() < 46 || std::string(b.begin(), b.begin() + 4) != "RIFF" ||
-      std::string(b.begin() + 8, b.begin() + 16) != "WAVEfmt " || LittleEndian32(&b[16]) != 18 ||
-      std::string(b.begin() + 38, b.begin() + 42) != "data")
-    return wav;
-  wav.riffSize = LittleEndian32(&b[4]);
-  wav.channels = LittleEndian16(&b[22]);
-  wav.rate = LittleEndian32(&b[24]);
-  wav.bytesPerSecond = LittleEndian32(&b[28]);
-  wav.blockAlign = LittleEndian16(&b[32]);
-  wav.bits = LittleEndian16(&b[34]);
-  wav.dataSize = LittleEndian32(&b[42]);
-  wav.data.assign(b.begin() + 46, b.end());
-  wav.valid =
-      LittleEndian16(&b[20]) == 1 && LittleEndian16(&b[36]) == 0 && wav.riffSize == b.size() - 8;
-  return wav;
 }
 
 // Polls the player mode until the run has ended; the mode it then reads.

@@ -95,11 +95,12 @@ TEST_F(WmaRun, TheEndIsReportedOnceAndThePositionIsThenTheDuration) {
   ToFile(folder.File("again.wav"));
   ASSERT_TRUE(qv_->QVPlay(h_));
   EXPECT_EQ(WaitWhileRunning(*qv_, h_), pmFinished);
-  EXPECT_TRUE(ReadWav(folder.File("again.wav")).data == ReadBytes(WmaFixture("v2-44k-stereo.pcm")));
+  EXPECT_TRUE(ReadWavFile(folder.File("again.wav")).data ==
+              ReadText(WmaFixture("v2-44k-stereo.pcm")));
 }
 
 TEST_F(WmaRun, LimitsChooseWhereTheRunStartsAndEnds) {
-  const auto reference = ReadBytes(WmaFixture("v2-22k-mono-4s.pcm"));
+  const auto reference = ReadText(WmaFixture("v2-22k-mono-4s.pcm"));
   struct Case {
     uint32_t start, end;
     size_t minBytes, maxBytes;  // of the WAV data
@@ -119,7 +120,7 @@ TEST_F(WmaRun, LimitsChooseWhereTheRunStartsAndEnds) {
     ASSERT_TRUE(qv_->QVSetLimits(h_, c.start, c.end));
     ASSERT_TRUE(qv_->QVPlay(h_));
     EXPECT_EQ(WaitWhileRunning(*qv_, h_), pmFinished);
-    const WavFile wav = ReadWav(output);
+    const WavFile wav = ReadWavFile(output);
     ASSERT_TRUE(wav.valid);
     EXPECT_GE(wav.data.size(), c.minBytes);
     EXPECT_LE(wav.data.size(), c.maxBytes);
@@ -197,12 +198,12 @@ TEST_F(WmaRun, ASecondInitModuleEndsTheRunningRunFirst) {
   const QVHandle second = qv_->QVInitModule();
   ASSERT_NE(second, 0u);
   EXPECT_EQ(qv_->QVGetPlayerMode(h_), pmClosed);
-  const WavFile firstWav = ReadWav(first);
+  const WavFile firstWav = ReadWavFile(first);
   EXPECT_TRUE(firstWav.valid);
-  EXPECT_EQ(firstWav.rate, 44100u);
+  EXPECT_EQ(firstWav.sampleRate, 44100u);
   EXPECT_EQ(firstWav.dataSize, firstWav.data.size());
   EXPECT_GE(firstWav.data.size(), 4u * 8192);
-  const auto firstReference = ReadBytes(WmaFixture("v2-44k-stereo.pcm"));
+  const auto firstReference = ReadText(WmaFixture("v2-44k-stereo.pcm"));
   EXPECT_LT(firstWav.data.size(), firstReference.size());
   EXPECT_TRUE(std::equal(firstWav.data.begin(), firstWav.data.end(), firstReference.begin()));
 
@@ -215,13 +216,13 @@ TEST_F(WmaRun, ASecondInitModuleEndsTheRunningRunFirst) {
   ASSERT_TRUE(qv_->QVPlay(second));
   EXPECT_EQ(WaitWhileRunning(*qv_, second), pmFinished);
   EXPECT_EQ(qv_->QVLastError(second), 0);
-  const WavFile secondWav = ReadWav(secondFile);
+  const WavFile secondWav = ReadWavFile(secondFile);
   EXPECT_TRUE(secondWav.valid);
-  EXPECT_EQ(secondWav.rate, 22050u);
+  EXPECT_EQ(secondWav.sampleRate, 22050u);
   EXPECT_EQ(secondWav.channels, 1);
-  EXPECT_TRUE(secondWav.data == ReadBytes(WmaFixture("v2-22k-mono-4s.pcm")));
+  EXPECT_TRUE(secondWav.data == ReadText(WmaFixture("v2-22k-mono-4s.pcm")));
   // The first file is as the second player found it.
-  EXPECT_TRUE(ReadWav(first).data == firstWav.data);
+  EXPECT_TRUE(ReadWavFile(first).data == firstWav.data);
   EXPECT_TRUE(qv_->QVDeInitModule(second));
 }
 
@@ -234,12 +235,12 @@ TEST_F(WmaRun, StopLeavesAValidShorterWavFile) {
   ASSERT_TRUE(qv_->QVStop(h_));
   EXPECT_FALSE(qv_->QVStop(h_));
   EXPECT_EQ(qv_->QVLastError(h_), qvIncorrectMode);
-  const WavFile wav = ReadWav(output);
+  const WavFile wav = ReadWavFile(output);
   ASSERT_TRUE(wav.valid);
   EXPECT_GT(wav.data.size(), 0u);
   EXPECT_LT(wav.data.size(), ReadBytes(WmaFixture("v2-22k-mono-4s.pcm")).size());
   EXPECT_EQ(wav.dataSize, wav.data.size());
-  const auto reference = ReadBytes(WmaFixture("v2-22k-mono-4s.pcm"));
+  const auto reference = ReadText(WmaFixture("v2-22k-mono-4s.pcm"));
   EXPECT_TRUE(std::equal(wav.data.begin(), wav.data.end(), reference.begin()));
 }
 
@@ -271,7 +272,7 @@ TEST_F(WmaRun, SetPosMovesARunningRun) {
   ASSERT_TRUE(qv_->QVSetPos(h_, 3500)) << qv_->QVLastError(h_);
   EXPECT_GE(qv_->QVGetPos(h_), 3500);
   EXPECT_EQ(WaitWhileRunning(*qv_, h_), pmFinished);
-  const WavFile wav = ReadWav(output);
+  const WavFile wav = ReadWavFile(output);
   ASSERT_TRUE(wav.valid);
   const size_t full = ReadBytes(WmaFixture("v2-22k-mono-4s.pcm")).size();
   EXPECT_LT(wav.data.size(), full / 2);
@@ -324,7 +325,7 @@ TEST_F(WmaRun, DeInitModuleWhilePlayingEndsTheRunAndClosesTheOutput) {
     }
     EXPECT_TRUE(qv_->QVDeInitModule(h_));
     h_ = 0;
-    const WavFile wav = ReadWav(output);
+    const WavFile wav = ReadWavFile(output);
     EXPECT_TRUE(wav.valid);
     EXPECT_EQ(wav.dataSize, wav.data.size());
     EXPECT_GT(wav.data.size(), 0u);
@@ -339,14 +340,14 @@ TEST_F(WmaRun, ASecondRunAfterTheEndGivesTheSameSamples) {
   for (const char* file : {"v2-22k-mono-4s.wma", "v2-32k-mono.wma", "v2-44k-stereo.wma"}) {
     SCOPED_TRACE(file);
     const std::string pcm = std::string(file).substr(0, std::string(file).size() - 4) + ".pcm";
-    const auto reference = ReadBytes(WmaFixture(pcm.c_str()));
+    const auto reference = ReadText(WmaFixture(pcm.c_str()));
     OpenReady(file);
     for (const char* output : {"first.wav", "second.wav"}) {
       SCOPED_TRACE(output);
       ToFile(folder.File(output));
       ASSERT_TRUE(qv_->QVPlay(h_));
       EXPECT_EQ(WaitWhileRunning(*qv_, h_), pmFinished);
-      EXPECT_TRUE(ReadWav(folder.File(output)).data == reference);
+      EXPECT_TRUE(ReadWavFile(folder.File(output)).data == reference);
       // The finished mode, told once, has left the file open.
       ASSERT_TRUE(qv_->QVInitStream(h_));
       EXPECT_EQ(qv_->QVGetPlayerMode(h_), pmReady);
