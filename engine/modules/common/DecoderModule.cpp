@@ -1,5 +1,16 @@
 #include "engine/modules/common/DecoderModule.h"
 
+#include <chrono>
+#include <thread>
+
+#include "engine/modules/common/ModuleFailure.h"
+
+namespace {
+
+constexpr auto PausePoll = std::chrono::milliseconds(77);
+
+}  // namespace
+
 DecoderModule::DecoderModule(const ModuleTexts& texts, OutputFlavour flavour)
     : writer{errors, com, flavour}, texts_(texts) {}
 
@@ -68,6 +79,98 @@ bool DecoderModule::SetOutCB(ModulePlayer& player, QVOutputProc data, QVOutputAc
     output.actionCallback = action;
     output.outputUser = user;
   });
+}
+
+bool DecoderModule::Pause(ModulePlayer& player) {
+  return Operation([&] {
+    RequireMode(player.Running());
+    player.pauseRequest = 1;
+    if (player.stage.load() == ModulePlayer::Stage::Ending) {
+      player.pauseRequest = 0;
+      RequireMode(false);
+    }
+    // Only a run still in progress becomes paused.
+    int32_t expected = pmPlaying;
+    if (!player.mode.compare_exchange_strong(expected, pmPaused) && expected != pmPaused) {
+      player.pauseRequest = 0;
+      RequireMode(false);
+    }
+    return true;
+  });
+}
+
+bool DecoderModule::Resume(ModulePlayer& player) {
+  return Operation([&] {
+    RequireMode(player.Running());
+    player.pauseRequest = 0;
+    // A run released to its end may have ended meanwhile: its mode stays.
+    int32_t expected = pmPaused;
+    player.mode.compare_exchange_strong(expected, pmPlaying);
+    return true;
+  });
+}
+
+bool DecoderModule::SetPos(ModulePlayer& player, uint32_t position) {
+  return Operation([&] {
+    RequireMode(player.Running());
+    player.seekPending = true;
+    struct SeekDone {
+      ModulePlayer& player;
+      OutputWriter& writer;
+      ~SeekDone() {
+        writer.SetSeekInProgress(false);
+        player.seekPending = false;
+      }
+    } seekDone{player, writer};
+    writer.SetSeekInProgress(true);
+    if (writer.ActiveOutputMode() != omDirectSound) {
+      // A drain that fails does not keep the input from moving.
+      try {
+        writer.DrainOutput();
+      } catch (const ModuleFailure&) {
+      }
+    }
+    writer.SetSeekInProgress(false);
+    MoveInput(player, position);
+    return true;
+  });
+}
+
+bool DecoderModule::GetInfo1(ModulePlayer& player, StreamInfo* info, uint32_t* size) {
+  return Operation([&] {
+    if (info == nullptr || size == nullptr || *size < sizeof(StreamInfo)) {
+      if (size != nullptr) *size = sizeof(StreamInfo);
+      errors.Clear();
+      return false;
+    }
+    *size = sizeof(StreamInfo);
+    RequireMode(player.ReadyOrLater());
+    *info = InfoRecord(player);
+    return true;
+  });
+}
+
+bool DecoderModule::GoesOnAfterPlayOut(ModulePlayer& player) {
+  const auto interrupted = [&] {
+    return player.stopRequest.load() || player.pauseRequest.load() || SeekComing(player);
+  };
+  for (;;) {
+    const bool playedOut = writer.PlayOut(interrupted);
+    while (player.pauseRequest.load() && !player.stopRequest.load() && !player.seekPending.load())
+      std::this_thread::sleep_for(PausePoll);
+    std::unique_lock<std::mutex> held;
+    if (SeekSendsRunBack(player, held)) {
+      player.stage = ModulePlayer::Stage::Decoding;
+      return true;
+    }
+    if (player.stopRequest.load() || playedOut) {
+      player.stage = ModulePlayer::Stage::Ending;
+      // A pause raised before the end was marked holds it still (Pause looks at the stage
+      // after raising its request).
+      if (player.stopRequest.load() || !player.pauseRequest.load()) return false;
+      player.stage = ModulePlayer::Stage::PlayingOut;
+    }
+  }
 }
 
 int32_t DecoderModule::GetPlayerMode(ModulePlayer& player) {

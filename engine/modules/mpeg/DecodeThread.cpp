@@ -52,38 +52,6 @@ RunEnd DecodeFrames(PlayerHandle& handle) {
   }
 }
 
-// The end of the input or the end frame: the samples the block holds and what the output holds
-// play out. A pause holds the end until the run is resumed; a seek that lands meanwhile, or is
-// on its way once the output has played out, sends the run back to decoding from its frame:
-// true then. False when the run ends, with the stage that refuses seeks and pauses from then on.
-bool DecodesOnAfterPlayOut(PlayerHandle& handle) {
-  ModuleState& state = handle.state;
-  const auto interrupted = [&] {
-    return handle.stopRequest.load() || handle.pauseRequest.load() || handle.seekPending.load() ||
-           handle.seekedAtEnd.load();
-  };
-  for (;;) {
-    const bool playedOut = state.writer.PlayOut(interrupted);
-    while (handle.pauseRequest.load() && !handle.stopRequest.load() && !handle.seekPending.load())
-      std::this_thread::sleep_for(pausePoll);
-    while (handle.seekPending.load() && !handle.stopRequest.load())
-      std::this_thread::sleep_for(seekPoll);
-    auto lock = state.stream.Lock();
-    if (handle.seekedAtEnd && !handle.stopRequest.load()) {
-      handle.seekedAtEnd = false;
-      handle.stage = PlayerHandle::Stage::Decoding;
-      return true;
-    }
-    if (handle.stopRequest.load() || playedOut) {
-      handle.stage = PlayerHandle::Stage::Ending;
-      // A pause raised before the end was marked holds it still (QVPause looks at the stage
-      // after raising its request).
-      if (handle.stopRequest.load() || !handle.pauseRequest.load()) return false;
-      handle.stage = PlayerHandle::Stage::PlayingOut;
-    }
-  }
-}
-
 void RunDecodeThread(PlayerHandle& handle) {
   ModuleState& state = handle.state;
   SetThreadPriority(GetCurrentThread(), state.threadPriority.load());
@@ -116,7 +84,7 @@ void RunDecodeThread(PlayerHandle& handle) {
       auto lock = state.stream.Lock();
       handle.stage = PlayerHandle::Stage::PlayingOut;
     }
-    if (!DecodesOnAfterPlayOut(handle)) break;
+    if (!state.GoesOnAfterPlayOut(handle)) break;
     outcome = pmOpen;
   }
   {

@@ -1,6 +1,8 @@
 #include "engine/modules/mpeg/MpegModule.h"
 
+#include <chrono>
 #include <new>
+#include <thread>
 
 #include "engine/modules/common/HandleCheck.h"
 #include "engine/modules/common/ModuleFailure.h"
@@ -172,37 +174,6 @@ bool MpegModule::Play(ModulePlayer& player) {
   });
 }
 
-bool MpegModule::Pause(ModulePlayer& player) {
-  PlayerHandle& handle = Handle(player);
-  return Operation([&] {
-    RequireMode(handle.Running());
-    handle.pauseRequest = 1;
-    // A run that is ending would end paused: it takes no pause. The decode thread looks at
-    // the request after it has marked the end.
-    if (handle.stage.load() == PlayerHandle::Stage::Ending) {
-      handle.pauseRequest = 0;
-      RequireMode(false);
-    }
-    int32_t expected = pmPlaying;
-    // Only a run still in progress becomes paused.
-    if (!handle.mode.compare_exchange_strong(expected, pmPaused) && expected != pmPaused)
-      RequireMode(false);
-    return true;
-  });
-}
-
-bool MpegModule::Resume(ModulePlayer& player) {
-  PlayerHandle& handle = Handle(player);
-  return Operation([&] {
-    RequireMode(handle.Running());
-    handle.pauseRequest = 0;
-    int32_t expected = pmPaused;
-    if (!handle.mode.compare_exchange_strong(expected, pmPlaying) && expected != pmPlaying)
-      RequireMode(false);
-    return true;
-  });
-}
-
 bool MpegModule::Stop(ModulePlayer& player) {
   PlayerHandle& handle = Handle(player);
   return Operation([&] {
@@ -221,40 +192,38 @@ bool MpegModule::Close(ModulePlayer& player) {
   return true;
 }
 
-bool MpegModule::SetPos(ModulePlayer& player, uint32_t position) {
+void MpegModule::MoveInput(ModulePlayer& player, uint32_t position) {
   PlayerHandle& handle = Handle(player);
-  return Operation([&] {
-    ModuleState& state = handle.state;
-    RequireMode(handle.Running());
-    handle.seekPending = true;
-    struct SeekDone {
-      PlayerHandle& handle;
-      ~SeekDone() { handle.seekPending = false; }
-    } seekDone{handle};
-    state.writer.SetSeekInProgress(true);
-    if (state.writer.ActiveOutputMode() != omDirectSound) {
-      try {
-        state.writer.DrainOutput();
-      } catch (const ModuleFailure&) {
-      }
-    }
-    state.writer.SetSeekInProgress(false);
-    const double d = state.FrameDuration();
-    if (d <= 0.0) return true;
-    const auto frame = static_cast<uint32_t>(position / d);
-    // The lock the decode thread holds for each frame step.
-    auto lock = state.stream.Lock();
-    // A run that is ending, or has ended meanwhile and rewound the input for the next one,
-    // takes no seek.
-    RequireMode(handle.runOwnsInput.load() && handle.stage != PlayerHandle::Stage::Ending);
-    try {
-      state.session.SeekToFrame(frame);
-    } catch (const ModuleFailure&) {
-    }
-    // A run playing out its last samples decodes on from the new frame.
-    if (handle.stage == PlayerHandle::Stage::PlayingOut) handle.seekedAtEnd = true;
-    return true;
-  });
+  const double d = FrameDuration();
+  if (d <= 0.0) return;
+  const auto frame = static_cast<uint32_t>(position / d);
+  // The lock the decode thread holds for each frame step.
+  auto lock = stream.Lock();
+  // A run that is ending, or has ended meanwhile and rewound the input for the next one,
+  // takes no seek.
+  RequireMode(handle.runOwnsInput.load() && handle.stage != PlayerHandle::Stage::Ending);
+  try {
+    session.SeekToFrame(frame);
+  } catch (const ModuleFailure&) {
+  }
+  // A run playing out its last samples decodes on from the new frame.
+  if (handle.stage == PlayerHandle::Stage::PlayingOut) handle.seekedAtEnd = true;
+}
+
+bool MpegModule::SeekComing(const ModulePlayer& player) const {
+  return player.seekPending.load() || static_cast<const PlayerHandle&>(player).seekedAtEnd.load();
+}
+
+// The seek moves the input under the stream's lock while the run waits: the run learns from
+// the handle whether it landed.
+bool MpegModule::SeekSendsRunBack(ModulePlayer& player, std::unique_lock<std::mutex>& held) {
+  PlayerHandle& handle = Handle(player);
+  while (handle.seekPending.load() && !handle.stopRequest.load())
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  held = stream.Lock();
+  if (!handle.seekedAtEnd.load() || handle.stopRequest.load()) return false;
+  handle.seekedAtEnd = false;
+  return true;
 }
 
 bool MpegModule::SetInputName(ModulePlayer& player, const char* name) {
@@ -294,23 +263,7 @@ bool MpegModule::SetInCB(ModulePlayer& player, QVInputOpenProc open, QVInputClos
   });
 }
 
-bool MpegModule::GetInfo1(ModulePlayer& player, StreamInfo* info, uint32_t* size) {
-  PlayerHandle& handle = Handle(player);
-  return Operation([&] {
-    ModuleState& state = handle.state;
-    // A size query, in any mode.
-    if (info == nullptr || size == nullptr || *size < sizeof(StreamInfo)) {
-      if (size != nullptr) *size = sizeof(StreamInfo);
-      state.errors.Clear();
-      return false;
-    }
-    *size = sizeof(StreamInfo);
-    RequireMode(handle.ReadyOrLater());
-    *info = state.PublishedInfo();
-    *size = sizeof(StreamInfo);
-    return true;
-  });
-}
+StreamInfo MpegModule::InfoRecord(ModulePlayer&) { return PublishedInfo(); }
 
 int32_t MpegModule::DurationMs(ModulePlayer&) {
   return Milliseconds(PublishedFrameLimit(), FrameDuration());
