@@ -18,6 +18,7 @@ void DecoderModule::ResetSharedRecord() {
   startLimit = 0;
   endLimit = 0;
   canSetPosition = 1;
+  input = InputSettings{};
   output = OutputSettings{};
   output.sampleRate = 44100;
   output.channels = 2;
@@ -30,6 +31,32 @@ ModulePlayer* DecoderModule::Served(QVHandle h) {
   if (player == nullptr || Serves(*player)) return player;
   errors.Set(qvIncorrectMode);
   return nullptr;
+}
+
+bool DecoderModule::SetInputName(ModulePlayer& player, const char* name) {
+  return Operation([&] {
+    RequireMode(player.IsClosed());
+    if (name != nullptr)
+      input.inputName = name;
+    else
+      input.inputName.reset();
+    return true;
+  });
+}
+
+bool DecoderModule::SetInCB(ModulePlayer& player, QVInputOpenProc open, QVInputCloseProc close,
+                            QVInputGetSizeProc getSize, QVInputSeekProc seek, QVInputReadProc read,
+                            QVUserValue user) {
+  return Operation([&] {
+    RequireMode(player.IsClosed());
+    input.openCallback = open;
+    input.closeCallback = close;
+    input.getSizeCallback = getSize;
+    input.seekCallback = seek;
+    input.readCallback = read;
+    input.inputUser = user;
+    return true;
+  });
 }
 
 bool DecoderModule::SetOutputMode(ModulePlayer& player, int32_t mode) {

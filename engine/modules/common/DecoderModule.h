@@ -12,6 +12,7 @@
 #include <mutex>
 
 #include "engine/PluginInterface.h"
+#include "engine/modules/common/InputSettings.h"
 #include "engine/modules/common/ModuleCom.h"
 #include "engine/modules/common/ModuleErrorCode.h"
 #include "engine/modules/common/ModuleOperation.h"
@@ -58,11 +59,7 @@ class DecoderModule {
   virtual bool Play(ModulePlayer& player) = 0;
   virtual bool Stop(ModulePlayer& player) = 0;
   virtual bool Close(ModulePlayer& player) = 0;
-  virtual bool SetInputName(ModulePlayer& player, const char* name) = 0;
   virtual bool SetLimits(ModulePlayer& player, uint32_t start, uint32_t end) = 0;
-  virtual bool SetInCB(ModulePlayer& player, QVInputOpenProc open, QVInputCloseProc close,
-                       QVInputGetSizeProc getSize, QVInputSeekProc seek, QVInputReadProc read,
-                       QVUserValue user) = 0;
 
   // The pause and resume of a run (playing or paused): the request first, then the mode, so
   // that a mode that says paused always has the request standing. A run that is ending takes
@@ -84,6 +81,11 @@ class DecoderModule {
   // from then on.
   bool GoesOnAfterPlayOut(ModulePlayer& player);
 
+  // The input settings: only while closed.
+  bool SetInputName(ModulePlayer& player, const char* name);
+  bool SetInCB(ModulePlayer& player, QVInputOpenProc open, QVInputCloseProc close,
+               QVInputGetSizeProc getSize, QVInputSeekProc seek, QVInputReadProc read,
+               QVUserValue user);
   // The output settings: not while a run goes on; the device of QVSetOutputDev only while
   // closed.
   bool SetOutputMode(ModulePlayer& player, int32_t mode);
@@ -125,6 +127,8 @@ class DecoderModule {
   std::atomic<uint32_t> startLimit{0};
   std::atomic<uint32_t> endLimit{0};
   QVByteBool canSetPosition = 1;
+  // Input mode, name and the input callbacks.
+  InputSettings input;
   // Output mode, name, device, buffers, the output format and the output callbacks.
   OutputSettings output;
 
@@ -140,7 +144,8 @@ class DecoderModule {
   ~DecoderModule() = default;
 
   // The initial values of the shared fields of a new player's record (QVInitModule): no limits,
-  // seekable, 44100 Hz two-channel 16-bit output, and no error code.
+  // seekable, file input without a name, 44100 Hz two-channel 16-bit output, and no error
+  // code.
   void ResetSharedRecord();
 
   // Runs an operation's body: a failure becomes the module's code and false.

@@ -13,8 +13,6 @@ void ModuleState::ResetRecord() {
   endFrame = NoEnd;
   synthesisScale = 32768;
   threadPriority = 0;
-  input = InputSource{};
-  inputNameSet = false;
   for (auto& row : decoder.Equalizer().Gains)
     for (double& gain : row) gain = 1.0;
   decoder.Equalizer().On = 0;

@@ -41,6 +41,13 @@ HeldSamples HeldInBlock(PcmBlock& pcm) {
   return {[](void* block) { static_cast<PcmBlock*>(block)->Flush(); }, &pcm};
 }
 
+// The input the stream reads, as the record's input settings give it.
+InputSource SourceOf(const InputSettings& input) {
+  return {
+      input.inputMode,       input.inputName.value_or(""), input.openCallback, input.closeCallback,
+      input.getSizeCallback, input.seekCallback,           input.readCallback, input.inputUser};
+}
+
 int32_t Milliseconds(uint32_t frames, double frameDuration) {
   const double ms = frames * frameDuration;
   if (ms >= 4294967295.0) return -1;
@@ -90,12 +97,13 @@ bool MpegModule::Open(ModulePlayer& player) {
     RequireMode(handle.IsClosed());
     handle.pauseRequest = 0;
     try {
-      if (state.input.Mode != imCallback && !state.inputNameSet) RaiseModuleFailure(qvInputFailure);
-      if (state.input.Mode == imCallback &&
-          (state.input.Open == nullptr || state.input.GetSize == nullptr ||
-           state.input.Seek == nullptr || state.input.Read == nullptr))
+      const InputSettings& input = state.input;
+      if (input.inputMode != imCallback && !input.inputName) RaiseModuleFailure(qvInputFailure);
+      if (input.inputMode == imCallback &&
+          (input.openCallback == nullptr || input.getSizeCallback == nullptr ||
+           input.seekCallback == nullptr || input.readCallback == nullptr))
         RaiseModuleFailure(qvInputFailure);
-      state.session.OpenInput(state.input, &state.canSetPosition);
+      state.session.OpenInput(SourceOf(input), &state.canSetPosition);
       state.output.inputFile = state.stream.Input().Identity();
     } catch (...) {
       // A failed open closes what it opened.
@@ -226,17 +234,6 @@ bool MpegModule::SeekSendsRunBack(ModulePlayer& player, std::unique_lock<std::mu
   return true;
 }
 
-bool MpegModule::SetInputName(ModulePlayer& player, const char* name) {
-  PlayerHandle& handle = Handle(player);
-  return Operation([&] {
-    ModuleState& state = handle.state;
-    RequireMode(handle.IsClosed());
-    state.input.Name = name != nullptr ? name : "";
-    state.inputNameSet = name != nullptr;
-    return true;
-  });
-}
-
 bool MpegModule::SetLimits(ModulePlayer& player, uint32_t start, uint32_t end) {
   PlayerHandle& handle = Handle(player);
   ModuleState& state = handle.state;
@@ -244,23 +241,6 @@ bool MpegModule::SetLimits(ModulePlayer& player, uint32_t start, uint32_t end) {
   state.endLimit = end < start ? start : end;
   if (handle.ReadyOrLater()) state.ConvertLimits();
   return true;
-}
-
-bool MpegModule::SetInCB(ModulePlayer& player, QVInputOpenProc open, QVInputCloseProc close,
-                         QVInputGetSizeProc getSize, QVInputSeekProc seek, QVInputReadProc read,
-                         QVUserValue user) {
-  PlayerHandle& handle = Handle(player);
-  return Operation([&] {
-    ModuleState& state = handle.state;
-    RequireMode(handle.IsClosed());
-    state.input.Open = open;
-    state.input.Close = close;
-    state.input.GetSize = getSize;
-    state.input.Seek = seek;
-    state.input.Read = read;
-    state.input.User = user;
-    return true;
-  });
 }
 
 StreamInfo MpegModule::InfoRecord(ModulePlayer&) { return PublishedInfo(); }
@@ -286,7 +266,7 @@ bool MpegModule::SetInputMode(QVHandle h, int32_t mode) {
   if (player == nullptr) return false;
   return Operation([&] {
     RequireMode(player->IsClosed());
-    input.Mode = mode == imCallback ? imCallback : imFile;
+    input.inputMode = mode == imCallback ? imCallback : imFile;
     return true;
   });
 }

@@ -28,11 +28,7 @@ class MpegModule final : public ModuleState {
   bool Play(ModulePlayer& player) override;
   bool Stop(ModulePlayer& player) override;
   bool Close(ModulePlayer& player) override;
-  bool SetInputName(ModulePlayer& player, const char* name) override;
   bool SetLimits(ModulePlayer& player, uint32_t start, uint32_t end) override;
-  bool SetInCB(ModulePlayer& player, QVInputOpenProc open, QVInputCloseProc close,
-               QVInputGetSizeProc getSize, QVInputSeekProc seek, QVInputReadProc read,
-               QVUserValue user) override;
 
   bool SetInputMode(QVHandle h, int32_t mode) override;
   bool SetPriority(QVHandle h, int32_t priority) override;

@@ -12,13 +12,6 @@ void ModuleState::ResetRecord() {
   duration = 0;
   bitRate = 0;
   position = 0;
-  inputName.reset();
-  inputOpen = nullptr;
-  inputClose = nullptr;
-  inputGetSize = nullptr;
-  inputSeek = nullptr;
-  inputRead = nullptr;
-  inputUser = 0;
 }
 
 }  // namespace wma

@@ -143,7 +143,7 @@ bool WmaModule::DeInitModule(ModulePlayer& player) {
   delete handle;  // directly, not through the callback object's release
   // The names, the current handle and COM are the player's that the module serves.
   if (!served) return true;
-  state.inputName.reset();
+  state.input.inputName.reset();
   state.output.outputName.reset();
   state.current = nullptr;
   state.com.Release();
@@ -156,13 +156,14 @@ bool WmaModule::Open(ModulePlayer& player) {
   return Operation([&] {
     RequireMode(handle.IsClosed());
     ModuleState& state = handle.state;
-    if (!state.inputName) RaiseModuleFailure(qvInputFailure);
+    if (!state.input.inputName) RaiseModuleFailure(qvInputFailure);
     handle.pauseRequest = 0;
     state.position = 0;
     char16_t wide[NameRoom];
-    if (!AnsiToWide(state.inputName->c_str(), wide, NameRoom)) RaiseModuleFailure(qvInternalError);
+    if (!AnsiToWide(state.input.inputName->c_str(), wide, NameRoom))
+      RaiseModuleFailure(qvInternalError);
     // Only a regular file is handed to the SDK; its identity keeps the output off it.
-    const int file = OpenRegularFileForReading(state.inputName->c_str());
+    const int file = OpenRegularFileForReading(state.input.inputName->c_str());
     if (file < 0) RaiseModuleFailure(qvInputFailure);
     const std::optional<FileIdentity> identity = IdentityOf(file);
     ::close(file);
@@ -267,39 +268,10 @@ bool WmaModule::SeekSendsRunBack(ModulePlayer& player, std::unique_lock<std::mut
   return player.seekPending.load();
 }
 
-bool WmaModule::SetInputName(ModulePlayer& player, const char* name) {
-  PlayerHandle& handle = Handle(player);
-  return Operation([&] {
-    RequireMode(handle.IsClosed());
-    if (name != nullptr)
-      handle.state.inputName = name;
-    else
-      handle.state.inputName.reset();
-    return true;
-  });
-}
-
 bool WmaModule::SetLimits(ModulePlayer& player, uint32_t start, uint32_t end) {
   PlayerHandle& handle = Handle(player);
   ApplyLimits(handle, start, end);
   return true;
-}
-
-bool WmaModule::SetInCB(ModulePlayer& player, QVInputOpenProc open, QVInputCloseProc close,
-                        QVInputGetSizeProc getSize, QVInputSeekProc seek, QVInputReadProc read,
-                        QVUserValue user) {
-  PlayerHandle& handle = Handle(player);
-  return Operation([&] {
-    RequireMode(handle.IsClosed());
-    ModuleState& state = handle.state;
-    state.inputOpen = open;
-    state.inputClose = close;
-    state.inputGetSize = getSize;
-    state.inputSeek = seek;
-    state.inputRead = read;
-    state.inputUser = user;
-    return true;
-  });
 }
 
 StreamInfo WmaModule::InfoRecord(ModulePlayer&) {

@@ -28,11 +28,7 @@ class WmaModule final : public ModuleState {
   bool Play(ModulePlayer& player) override;
   bool Stop(ModulePlayer& player) override;
   bool Close(ModulePlayer& player) override;
-  bool SetInputName(ModulePlayer& player, const char* name) override;
   bool SetLimits(ModulePlayer& player, uint32_t start, uint32_t end) override;
-  bool SetInCB(ModulePlayer& player, QVInputOpenProc open, QVInputCloseProc close,
-               QVInputGetSizeProc getSize, QVInputSeekProc seek, QVInputReadProc read,
-               QVUserValue user) override;
 
  private:
   WmaModule();
