@@ -11,8 +11,8 @@ constexpr auto PausePoll = std::chrono::milliseconds(77);
 
 }  // namespace
 
-DecoderModule::DecoderModule(const ModuleTexts& texts, OutputFlavour flavour)
-    : writer{errors, com, flavour}, texts_(texts) {}
+DecoderModule::DecoderModule(const ModuleTexts& texts, const WaveDeviceRules& waveDevice)
+    : writer{errors, com, waveDevice}, texts_(texts) {}
 
 void DecoderModule::ResetSharedRecord() {
   startLimit = 0;

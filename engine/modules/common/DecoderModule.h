@@ -140,7 +140,7 @@ class DecoderModule {
   ModulePlayer* current = nullptr;
 
  protected:
-  DecoderModule(const ModuleTexts& texts, OutputFlavour flavour);
+  DecoderModule(const ModuleTexts& texts, const WaveDeviceRules& waveDevice);
   ~DecoderModule() = default;
 
   // The initial values of the shared fields of a new player's record (QVInitModule): no limits,

@@ -2,11 +2,12 @@
 
 #include "engine/modules/common/ModuleFailure.h"
 
-OutputWriter::OutputWriter(ModuleErrorCode& errors, const ModuleCom& com, OutputFlavour flavour)
+OutputWriter::OutputWriter(ModuleErrorCode& errors, const ModuleCom& com,
+                           const WaveDeviceRules& waveDevice)
     : errors_(errors),
       com_(com),
-      waveDevice_(errors, flavour, seekInProgress_),
-      directSound_(errors, flavour, seekInProgress_) {}
+      waveDevice_(errors, waveDevice, seekInProgress_),
+      directSound_(errors, seekInProgress_) {}
 
 void OutputWriter::OpenOutput(OutputSettings& settings, HeldSamples held) {
   std::lock_guard<std::mutex> lock(outputLock_);

@@ -27,7 +27,8 @@ struct HeldSamples {
 
 class OutputWriter {
  public:
-  OutputWriter(ModuleErrorCode& errors, const ModuleCom& com, OutputFlavour flavour);
+  // The wave device output follows the module's rules.
+  OutputWriter(ModuleErrorCode& errors, const ModuleCom& com, const WaveDeviceRules& waveDevice);
   OutputWriter(const OutputWriter&) = delete;
   OutputWriter& operator=(const OutputWriter&) = delete;
 

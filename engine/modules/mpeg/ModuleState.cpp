@@ -2,7 +2,16 @@
 
 namespace mpeg {
 
-ModuleState::ModuleState(const ModuleTexts& texts) : DecoderModule(texts, OutputFlavour::Mpeg) {
+namespace {
+
+// The wave device takes at most 44100 Hz (the decoder halves higher rates for it), waits a poll
+// after it opens, reports every block to the output callbacks and drops a block that waits for
+// room once a seek begins.
+constexpr WaveDeviceRules MpegWaveDevice{44100, true, true, true};
+
+}  // namespace
+
+ModuleState::ModuleState(const ModuleTexts& texts) : DecoderModule(texts, MpegWaveDevice) {
   ResetRecord();
 }
 

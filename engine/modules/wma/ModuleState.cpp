@@ -2,8 +2,15 @@
 
 namespace wma {
 
-ModuleState::ModuleState(const ModuleTexts& texts)
-    : DecoderModule(texts, OutputFlavour::WindowsMediaAudio) {
+namespace {
+
+// The wave device plays the stream's own rate at once and reports only the start and the end
+// to the output callbacks.
+constexpr WaveDeviceRules WmaWaveDevice{};
+
+}  // namespace
+
+ModuleState::ModuleState(const ModuleTexts& texts) : DecoderModule(texts, WmaWaveDevice) {
   ResetRecord();
 }
 

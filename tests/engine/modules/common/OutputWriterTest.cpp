@@ -14,6 +14,10 @@
 
 namespace {
 
+// The rules the two modules give their wave device output.
+const WaveDeviceRules MpegRules{44100, true, true, true};
+const WaveDeviceRules WmaRules{};
+
 namespace fs = std::filesystem;
 
 std::atomic<int> blocksSeen{0};
@@ -73,7 +77,7 @@ TEST_F(OutputWriterTest, DeviceModesFailAsWithoutADevice) {
       if (c.comUsable) {
         ASSERT_TRUE(com.Initialise());
       }
-      OutputWriter writer(errors_, com, OutputFlavour::Mpeg);
+      OutputWriter writer(errors_, com, MpegRules);
       settings_.outputMode = c.mode;
       EXPECT_EQ(OpenCode(writer), c.code) << c.mode << " " << c.comUsable;
       EXPECT_FALSE(writer.OutputIsOpen());
@@ -84,7 +88,7 @@ TEST_F(OutputWriterTest, DeviceModesFailAsWithoutADevice) {
 }
 
 TEST_F(OutputWriterTest, ActsOnTheModeCopiedAtOpen) {
-  OutputWriter writer(errors_, com_, OutputFlavour::Mpeg);
+  OutputWriter writer(errors_, com_, MpegRules);
   settings_.outputMode = omCallback;
   ASSERT_EQ(OpenCode(writer), 0);
   // A later change of the setting does not redirect the open output.
@@ -102,7 +106,7 @@ TEST_F(OutputWriterTest, ActsOnTheModeCopiedAtOpen) {
 }
 
 TEST_F(OutputWriterTest, SeekDropsCallbackBlocksButNotFileBlocks) {
-  OutputWriter writer(errors_, com_, OutputFlavour::Mpeg);
+  OutputWriter writer(errors_, com_, MpegRules);
   settings_.outputMode = omCallback;
   ASSERT_EQ(OpenCode(writer), 0);
   const std::vector<uint8_t> block(64);
@@ -130,7 +134,7 @@ TEST_F(OutputWriterTest, SeekDropsCallbackBlocksButNotFileBlocks) {
 // A close on another thread than the writer's waits for the block in progress; nothing reaches
 // the host after the end report.
 TEST_F(OutputWriterTest, CloseFromAnotherThreadEndsTheBlocks) {
-  OutputWriter writer(errors_, com_, OutputFlavour::WindowsMediaAudio);
+  OutputWriter writer(errors_, com_, WmaRules);
   settings_.outputMode = omCallback;
   ASSERT_EQ(OpenCode(writer), 0);
   std::thread producer([&] {
@@ -173,7 +177,7 @@ TEST_F(OutputWriterTest, PlayOutWritesTheHeldSamplesUnlessTheRunHadABlockRefused
       {"the held samples follow the run's block", 0, 0, 1, 0},
       {"the held samples refused: the output's code, nothing raised", 2, 0, 1, qvOutputFailure},
   };
-  OutputWriter writer(errors_, com_, OutputFlavour::Mpeg);
+  OutputWriter writer(errors_, com_, MpegRules);
   settings_.outputMode = omCallback;
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -196,7 +200,7 @@ TEST_F(OutputWriterTest, PlayOutWritesTheHeldSamplesUnlessTheRunHadABlockRefused
 
 TEST_F(OutputWriterTest, VolumeByCurrentMode) {
   const NoSoundDevices noDevices;
-  OutputWriter writer(errors_, com_, OutputFlavour::Mpeg);
+  OutputWriter writer(errors_, com_, MpegRules);
   QVByteBool separate = 7;
   uint32_t volume = 0x12345678;
   for (int32_t mode : {omFile, omCallback, omMMSystem}) {
