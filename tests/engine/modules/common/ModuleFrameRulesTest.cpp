@@ -4,6 +4,7 @@
 // mode with the error code reset, but a record only for a stream that is set up.
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -161,6 +162,42 @@ TEST_P(ModuleFrameRules, ASeekWhilePausedMovesThePositionAndTheRunStaysPaused) {
   const size_t written = Finished(wav).size();
   EXPECT_LT(written, whole.size() * 3 / 4);
   EXPECT_GT(written, whole.size() / 10);
+}
+
+// Output callbacks whose end report waits until the test lets it go: the run has ended then,
+// but its mode is still playing.
+struct HeldEnd {
+  static QVBool WINAPI Action(QVByteBool init, QVUserValue user) {
+    auto* self = reinterpret_cast<HeldEnd*>(user);
+    if (!init) {
+      self->closing = true;
+      WaitFor([self] { return self->released.load(); });
+    }
+    return TRUE;
+  }
+  static QVBool WINAPI Data(void*, int32_t, int32_t, int32_t, int32_t, QVUserValue) {
+    return TRUE;
+  }
+  std::atomic<bool> closing{false};
+  std::atomic<bool> released{false};
+};
+
+TEST_P(ModuleFrameRules, ARunThatIsEndingTakesNoPause) {
+  HeldEnd end;
+  Reach(pmReady);
+  ASSERT_TRUE(qv_->QVSetOutputMode(h_, omCallback));
+  ASSERT_TRUE(qv_->QVSetOutCB(h_, HeldEnd::Data, HeldEnd::Action,
+                              reinterpret_cast<QVUserValue>(&end)));
+  ASSERT_TRUE(qv_->QVPlay(h_));
+  ASSERT_TRUE(WaitFor([&] { return end.closing.load(); }));
+  EXPECT_EQ(qv_->QVGetPlayerMode(h_), pmPlaying);
+  // It would end paused.
+  EXPECT_FALSE(qv_->QVPause(h_));
+  EXPECT_EQ(qv_->QVLastError(h_), qvIncorrectMode);
+  EXPECT_EQ(qv_->QVGetPlayerMode(h_), pmPlaying);
+  end.released = true;
+  EXPECT_TRUE(WaitFor([&] { return qv_->QVGetPlayerMode(h_) == pmFinished; }));
+  EXPECT_EQ(qv_->QVLastError(h_), 0);
 }
 
 TEST_P(ModuleFrameRules, ASizeQueryIsAnsweredInAnyModeAndResetsTheCode) {
