@@ -52,6 +52,18 @@ RunEnd DecodeFrames(PlayerHandle& handle) {
   }
 }
 
+// The samples left in the block belong to the stream as well: at the end of a run that ended
+// by itself they go to the output before it plays out, unless the output refused a block of
+// the run. A failed write leaves its code; nothing is raised.
+void WriteHeldSamples(ModuleState& state) {
+  if (state.writer.BlockRefused()) return;
+  try {
+    state.pcm.Flush();
+  } catch (const ModuleFailure& failure) {
+    if (failure.code != 0) state.errors.Set(failure.code);
+  }
+}
+
 void RunDecodeThread(PlayerHandle& handle) {
   ModuleState& state = handle.state;
   SetThreadPriority(GetCurrentThread(), state.threadPriority.load());
@@ -70,13 +82,13 @@ void RunDecodeThread(PlayerHandle& handle) {
       failed = true;
     }
     if (end == RunEnd::Stopped || handle.stopRequest.load()) break;
-    // The samples left in the block belong to the stream as well.
     outcome = pmFinished;
     if (failed) {
       {
         auto lock = state.stream.Lock();
         handle.stage = PlayerHandle::Stage::Ending;
       }
+      WriteHeldSamples(state);
       state.writer.PlayOut();
       break;
     }
@@ -84,6 +96,7 @@ void RunDecodeThread(PlayerHandle& handle) {
       auto lock = state.stream.Lock();
       handle.stage = PlayerHandle::Stage::PlayingOut;
     }
+    WriteHeldSamples(state);
     if (!state.GoesOnAfterPlayOut(handle)) break;
     outcome = pmOpen;
   }
@@ -92,6 +105,7 @@ void RunDecodeThread(PlayerHandle& handle) {
     handle.runOwnsInput = false;
     state.stream.WatchStopRequest(nullptr);
     state.pcm.Discard();
+    state.pcm.SetSink(nullptr, nullptr);
     // The frame counter keeps the last frame's position until the next stream set-up resets
     // it: a host polling the position while the mode still says playing never sees it fall
     // back.

@@ -36,11 +36,6 @@ void TakeDecodingRate(ModuleState& state, uint32_t streamRate) {
   state.output.sampleRate = outputRate;
 }
 
-// The samples the PcmBlock holds back at the end of a run.
-HeldSamples HeldInBlock(PcmBlock& pcm) {
-  return {[](void* block) { static_cast<PcmBlock*>(block)->Flush(); }, &pcm};
-}
-
 // The input the stream reads, as the record's input settings give it.
 InputSource SourceOf(const InputSettings& input) {
   return {
@@ -70,10 +65,9 @@ QVHandle MpegModule::HandleOf(ModulePlayer& player) {
 }
 
 ModulePlayer* MpegModule::InitModule() {
-  ModuleState& state = *this;
-  PlayerHandle* handle = new (std::nothrow) PlayerHandle(state);
+  PlayerHandle* handle = new (std::nothrow) PlayerHandle(*this);
   if (handle == nullptr) return nullptr;
-  if (!state.com.Initialise()) {
+  if (!com.Initialise()) {
     delete handle;
     return nullptr;
   }
@@ -82,32 +76,29 @@ ModulePlayer* MpegModule::InitModule() {
 
 bool MpegModule::DeInitModule(ModulePlayer& player) {
   PlayerHandle& handle = Handle(player);
-  ModuleState& state = handle.state;
   // COM stays entered for the player the module serves.
-  const bool served = state.current == &handle;
+  const bool served = current == &handle;
   delete &handle;
-  if (served) state.com.Release();
+  if (served) com.Release();
   return true;
 }
 
 bool MpegModule::Open(ModulePlayer& player) {
   PlayerHandle& handle = Handle(player);
   return Operation([&] {
-    ModuleState& state = handle.state;
     RequireMode(handle.IsClosed());
     handle.pauseRequest = 0;
     try {
-      const InputSettings& input = state.input;
       if (input.inputMode != imCallback && !input.inputName) RaiseModuleFailure(qvInputFailure);
       if (input.inputMode == imCallback &&
           (input.openCallback == nullptr || input.getSizeCallback == nullptr ||
            input.seekCallback == nullptr || input.readCallback == nullptr))
         RaiseModuleFailure(qvInputFailure);
-      state.session.OpenInput(SourceOf(input), &state.canSetPosition);
-      state.output.inputFile = state.stream.Input().Identity();
+      session.OpenInput(SourceOf(input), &canSetPosition);
+      output.inputFile = stream.Input().Identity();
     } catch (...) {
       // A failed open closes what it opened.
-      if (state.stream.IsOpen()) state.stream.Close();
+      if (stream.IsOpen()) stream.Close();
       RaiseModuleFailure(qvInputFailure);
     }
     handle.mode = pmOpen;
@@ -118,23 +109,23 @@ bool MpegModule::Open(ModulePlayer& player) {
 bool MpegModule::InitStream(ModulePlayer& player) {
   PlayerHandle& handle = Handle(player);
   return Operation([&] {
-    ModuleState& state = handle.state;
     RequireMode(handle.mode.load() == pmOpen);
     handle.ReapThread();
-    const FrameStatus status = state.session.Start(
+    // No sink yet: the block reaches the output that QVPlay opens.
+    const FrameStatus status = session.Start(
         [&](const FrameHeader& first) {
-          return DecodingSettings(state, static_cast<uint32_t>(first.SampleRate()));
+          return DecodingSettings(*this, static_cast<uint32_t>(first.SampleRate()));
         },
-        OutputWriter::WriteToOutput, &state.writer);
+        nullptr, nullptr);
     if (status != FrameRead) {
       if (status == FrameRefused) RaiseModuleFailure(qvInputFailure);
       return false;
     }
-    state.PublishStreamInfo(state.stream.Header(), state.stream.FrameLimit());
-    state.MeasureFrameDuration();
-    state.output.frameDuration = state.FrameDuration();
+    PublishStreamInfo(stream.Header(), stream.FrameLimit());
+    MeasureFrameDuration();
+    output.frameDuration = FrameDuration();
 
-    TakeDecodingRate(state, static_cast<uint32_t>(state.stream.Header().SampleRate()));
+    TakeDecodingRate(*this, static_cast<uint32_t>(stream.Header().SampleRate()));
     handle.mode = pmReady;
     return true;
   });
@@ -143,39 +134,42 @@ bool MpegModule::InitStream(ModulePlayer& player) {
 bool MpegModule::Play(ModulePlayer& player) {
   PlayerHandle& handle = Handle(player);
   return Operation([&] {
-    ModuleState& state = handle.state;
     RequireMode(handle.mode.load() == pmReady);
-    if (state.output.outputMode == omCallback &&
-        (state.output.dataCallback == nullptr || state.output.actionCallback == nullptr)) {
-      state.errors.Set(qvCallbackMissing);
+    if (output.outputMode == omCallback &&
+        (output.dataCallback == nullptr || output.actionCallback == nullptr)) {
+      errors.Set(qvCallbackMissing);
       return false;
     }
     handle.ReapThread();
     // A stream prepared at full rate for another output and then played on the wave device:
     // the half rate is taken now, before the device opens at the rate of the samples.
-    if (state.output.outputMode == omMMSystem && state.decoder.DownsampleLevel() == 0 &&
-        state.output.sampleRate >= 48000) {
-      state.session.SetUp(DecodingSettings(state, state.output.sampleRate));
-      TakeDecodingRate(state, state.output.sampleRate);
+    if (output.outputMode == omMMSystem && decoder.DownsampleLevel() == 0 &&
+        output.sampleRate >= 48000) {
+      session.SetUp(DecodingSettings(*this, output.sampleRate));
+      TakeDecodingRate(*this, output.sampleRate);
     }
-    state.writer.OpenOutput(state.output, HeldInBlock(state.pcm));
-    if (state.endLimit.load() == 0) state.endLimit = state.startLimit.load();
-    state.ConvertLimits();
-    state.stream.ClearHeaderChanged();
+    // The block's sink is the output, set up with it: from here on every full block of the
+    // run goes to the output, until the run's end closes the output and takes the sink away.
+    writer.OpenOutput(output);
+    pcm.SetSink(OutputWriter::WriteToOutput, &writer);
+    if (endLimit.load() == 0) endLimit = startLimit.load();
+    ConvertLimits();
+    stream.ClearHeaderChanged();
     handle.stopRequest = 0;
     // A run starts unpaused, also after one that was stopped while paused.
     handle.pauseRequest = 0;
     handle.runOwnsInput = true;
     handle.stage = PlayerHandle::Stage::Decoding;
     handle.seekedAtEnd = false;
-    state.stream.WatchStopRequest(&handle.stopRequest);
+    stream.WatchStopRequest(&handle.stopRequest);
     // The mode is set first: a short run may end before this thread goes on.
     handle.mode = pmPlaying;
     if (!StartDecodeThread(handle)) {
       handle.mode = pmReady;
       handle.runOwnsInput = false;
-      state.stream.WatchStopRequest(nullptr);
-      state.writer.DiscardOutput();
+      stream.WatchStopRequest(nullptr);
+      pcm.SetSink(nullptr, nullptr);
+      writer.DiscardOutput();
       RaiseModuleFailure(qvInternalError);
     }
     return true;
@@ -236,10 +230,9 @@ bool MpegModule::SeekSendsRunBack(ModulePlayer& player, std::unique_lock<std::mu
 
 bool MpegModule::SetLimits(ModulePlayer& player, uint32_t start, uint32_t end) {
   PlayerHandle& handle = Handle(player);
-  ModuleState& state = handle.state;
-  state.startLimit = start;
-  state.endLimit = end < start ? start : end;
-  if (handle.ReadyOrLater()) state.ConvertLimits();
+  startLimit = start;
+  endLimit = end < start ? start : end;
+  if (handle.ReadyOrLater()) ConvertLimits();
   return true;
 }
 

@@ -150,32 +150,20 @@ TEST_F(OutputWriterTest, CloseFromAnotherThreadEndsTheBlocks) {
   EXPECT_EQ(actionsSeen, (std::vector<int>{1, 0}));
 }
 
-// Samples a source keeps back between blocks, handed on through the writer's sink at a flush.
-struct HeldBlock {
-  static void Flush(void* self) {
-    auto* held = static_cast<HeldBlock*>(self);
-    ++held->flushes;
-    OutputWriter::WriteToOutput(held->writer, held->samples.data(),
-                                static_cast<int32_t>(held->samples.size()));
-  }
-  OutputWriter* writer;
-  std::vector<uint8_t> samples = std::vector<uint8_t>(100, 7);
-  int flushes = 0;
-};
-
-TEST_F(OutputWriterTest, PlayOutWritesTheHeldSamplesUnlessTheRunHadABlockRefused) {
+// A source that keeps samples back writes them at the run's end only when the output took
+// every block of the run; the play out then writes nothing of its own.
+TEST_F(OutputWriterTest, ARefusedBlockIsToldUntilTheNextRunAndPlayOutOnlyDrains) {
   struct Case {
     const char* name;
     int refusedBlock;
     int32_t runBlockCode;
-    int flushes;
-    int32_t code;
+    bool refused;
   };
   // One writer for all: a refusal does not outlast its run.
   const Case cases[] = {
-      {"the run's block refused: nothing held is offered", 1, qvOutputFailure, 0, 0},
-      {"the held samples follow the run's block", 0, 0, 1, 0},
-      {"the held samples refused: the output's code, nothing raised", 2, 0, 1, qvOutputFailure},
+      {"the run's block refused", 1, qvOutputFailure, true},
+      {"the run's block taken", 0, 0, false},
+      {"the first refused again", 1, qvOutputFailure, true},
   };
   OutputWriter writer(errors_, com_, MpegRules);
   settings_.outputMode = omCallback;
@@ -183,19 +171,16 @@ TEST_F(OutputWriterTest, PlayOutWritesTheHeldSamplesUnlessTheRunHadABlockRefused
     SCOPED_TRACE(c.name);
     blocksSeen = 0;
     refusedBlock = c.refusedBlock;
-    HeldBlock held{&writer};
-    ASSERT_EQ(FailureCode([&] { writer.OpenOutput(settings_, {&HeldBlock::Flush, &held}); }), 0);
+    ASSERT_EQ(OpenCode(writer), 0);
+    EXPECT_FALSE(writer.BlockRefused());
     const std::vector<uint8_t> block(64);
     EXPECT_EQ(FailureCode([&] { writer.WriteBlock(block.data(), 64); }), c.runBlockCode);
-    writer.PlayOut();
+    EXPECT_EQ(writer.BlockRefused(), c.refused);
+    EXPECT_TRUE(writer.PlayOut());
     writer.CloseOutput();
-    EXPECT_EQ(held.flushes, c.flushes);
-    EXPECT_EQ(blocksSeen, 1 + c.flushes);
-    EXPECT_EQ(errors_.Take(), c.code);
+    EXPECT_EQ(blocksSeen, 1);
+    EXPECT_EQ(errors_.Take(), 0);
   }
-  // A closed output holds nothing back: a later play-out writes nothing.
-  writer.PlayOut();
-  EXPECT_EQ(blocksSeen, 2);
 }
 
 TEST_F(OutputWriterTest, VolumeByCurrentMode) {
