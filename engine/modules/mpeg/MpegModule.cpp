@@ -19,6 +19,9 @@ namespace {
 constexpr ModuleTexts MpegTexts{"Audio MPEG", "*.mp1;*.mp2;*.mp3",
                                 "Brassel MPEG audio decoder (Layers I, II, III) by Ormund.", 120};
 
+// How often the end of a run looks whether a seek is done.
+constexpr auto SeekPoll = std::chrono::milliseconds(1);
+
 PlayerHandle& Handle(ModulePlayer& player) { return static_cast<PlayerHandle&>(player); }
 
 // The decoder settings for a stream of the given rate. The wave device takes at most 44100 Hz:
@@ -221,7 +224,7 @@ bool MpegModule::SeekComing(const ModulePlayer& player) const {
 bool MpegModule::SeekSendsRunBack(ModulePlayer& player, std::unique_lock<std::mutex>& held) {
   PlayerHandle& handle = Handle(player);
   while (handle.seekPending.load() && !handle.stopRequest.load())
-    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    std::this_thread::sleep_for(SeekPoll);
   held = stream.Lock();
   if (!handle.seekedAtEnd.load() || handle.stopRequest.load()) return false;
   handle.seekedAtEnd = false;

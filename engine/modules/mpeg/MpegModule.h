@@ -1,7 +1,8 @@
 // The MPEG module: the frame's operations on its own player handle where the modules differ.
 // Each checks the player mode, sets the module's error code on failure and gives the export's
-// result. Every call takes the handle here; the module has an input mode, a thread priority
-// and an equaliser.
+// result. The operations work on the module's state as the module itself, which it is; the
+// player handle and its decode thread reach it through the handle. Every call takes the handle
+// here; the module has an input mode, a thread priority and an equaliser.
 #pragma once
 
 #include <cstdint>
