@@ -1,12 +1,24 @@
 #include "engine/modules/common/DecoderModule.h"
 
-DecoderModule::DecoderModule(const ModuleTexts& texts, OutputFlavour flavour)
-    : writer{errors, com, flavour}, texts_(texts) {}
+#include <chrono>
+#include <thread>
+
+#include "engine/modules/common/ModuleFailure.h"
+
+namespace {
+
+constexpr auto PausePoll = std::chrono::milliseconds(77);
+
+}  // namespace
+
+DecoderModule::DecoderModule(const ModuleTexts& texts, const WaveDeviceRules& waveDevice)
+    : writer{errors, com, waveDevice}, texts_(texts) {}
 
 void DecoderModule::ResetSharedRecord() {
   startLimit = 0;
   endLimit = 0;
   canSetPosition = 1;
+  input = InputSettings{};
   output = OutputSettings{};
   output.sampleRate = 44100;
   output.channels = 2;
@@ -19,6 +31,32 @@ ModulePlayer* DecoderModule::Served(QVHandle h) {
   if (player == nullptr || Serves(*player)) return player;
   errors.Set(qvIncorrectMode);
   return nullptr;
+}
+
+bool DecoderModule::SetInputName(ModulePlayer& player, const char* name) {
+  return Operation([&] {
+    RequireMode(player.IsClosed());
+    if (name != nullptr)
+      input.inputName = name;
+    else
+      input.inputName.reset();
+    return true;
+  });
+}
+
+bool DecoderModule::SetInCB(ModulePlayer& player, QVInputOpenProc open, QVInputCloseProc close,
+                            QVInputGetSizeProc getSize, QVInputSeekProc seek, QVInputReadProc read,
+                            QVUserValue user) {
+  return Operation([&] {
+    RequireMode(player.IsClosed());
+    input.openCallback = open;
+    input.closeCallback = close;
+    input.getSizeCallback = getSize;
+    input.seekCallback = seek;
+    input.readCallback = read;
+    input.inputUser = user;
+    return true;
+  });
 }
 
 bool DecoderModule::SetOutputMode(ModulePlayer& player, int32_t mode) {
@@ -68,6 +106,98 @@ bool DecoderModule::SetOutCB(ModulePlayer& player, QVOutputProc data, QVOutputAc
     output.actionCallback = action;
     output.outputUser = user;
   });
+}
+
+bool DecoderModule::Pause(ModulePlayer& player) {
+  return Operation([&] {
+    RequireMode(player.Running());
+    player.pauseRequest = 1;
+    if (player.stage.load() == ModulePlayer::Stage::Ending) {
+      player.pauseRequest = 0;
+      RequireMode(false);
+    }
+    // Only a run still in progress becomes paused.
+    int32_t expected = pmPlaying;
+    if (!player.mode.compare_exchange_strong(expected, pmPaused) && expected != pmPaused) {
+      player.pauseRequest = 0;
+      RequireMode(false);
+    }
+    return true;
+  });
+}
+
+bool DecoderModule::Resume(ModulePlayer& player) {
+  return Operation([&] {
+    RequireMode(player.Running());
+    player.pauseRequest = 0;
+    // A run released to its end may have ended meanwhile: its mode stays.
+    int32_t expected = pmPaused;
+    player.mode.compare_exchange_strong(expected, pmPlaying);
+    return true;
+  });
+}
+
+bool DecoderModule::SetPos(ModulePlayer& player, uint32_t position) {
+  return Operation([&] {
+    RequireMode(player.Running());
+    player.seekPending = true;
+    struct SeekDone {
+      ModulePlayer& player;
+      OutputWriter& writer;
+      ~SeekDone() {
+        writer.SetSeekInProgress(false);
+        player.seekPending = false;
+      }
+    } seekDone{player, writer};
+    writer.SetSeekInProgress(true);
+    if (writer.ActiveOutputMode() != omDirectSound) {
+      // A drain that fails does not keep the input from moving.
+      try {
+        writer.DrainOutput();
+      } catch (const ModuleFailure&) {
+      }
+    }
+    writer.SetSeekInProgress(false);
+    MoveInput(player, position);
+    return true;
+  });
+}
+
+bool DecoderModule::GetInfo1(ModulePlayer& player, StreamInfo* info, uint32_t* size) {
+  return Operation([&] {
+    if (info == nullptr || size == nullptr || *size < sizeof(StreamInfo)) {
+      if (size != nullptr) *size = sizeof(StreamInfo);
+      errors.Clear();
+      return false;
+    }
+    *size = sizeof(StreamInfo);
+    RequireMode(player.ReadyOrLater());
+    *info = InfoRecord(player);
+    return true;
+  });
+}
+
+bool DecoderModule::GoesOnAfterPlayOut(ModulePlayer& player) {
+  const auto interrupted = [&] {
+    return player.stopRequest.load() || player.pauseRequest.load() || SeekComing(player);
+  };
+  for (;;) {
+    const bool playedOut = writer.PlayOut(interrupted);
+    while (player.pauseRequest.load() && !player.stopRequest.load() && !player.seekPending.load())
+      std::this_thread::sleep_for(PausePoll);
+    std::unique_lock<std::mutex> held;
+    if (SeekSendsRunBack(player, held)) {
+      player.stage = ModulePlayer::Stage::Decoding;
+      return true;
+    }
+    if (player.stopRequest.load() || playedOut) {
+      player.stage = ModulePlayer::Stage::Ending;
+      // A pause raised before the end was marked holds it still (Pause looks at the stage
+      // after raising its request).
+      if (player.stopRequest.load() || !player.pauseRequest.load()) return false;
+      player.stage = ModulePlayer::Stage::PlayingOut;
+    }
+  }
 }
 
 int32_t DecoderModule::GetPlayerMode(ModulePlayer& player) {

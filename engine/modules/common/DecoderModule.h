@@ -9,8 +9,10 @@
 
 #include <atomic>
 #include <cstdint>
+#include <mutex>
 
 #include "engine/PluginInterface.h"
+#include "engine/modules/common/InputSettings.h"
 #include "engine/modules/common/ModuleCom.h"
 #include "engine/modules/common/ModuleErrorCode.h"
 #include "engine/modules/common/ModuleOperation.h"
@@ -55,18 +57,35 @@ class DecoderModule {
   virtual bool Open(ModulePlayer& player) = 0;
   virtual bool InitStream(ModulePlayer& player) = 0;
   virtual bool Play(ModulePlayer& player) = 0;
-  virtual bool Pause(ModulePlayer& player) = 0;
-  virtual bool Resume(ModulePlayer& player) = 0;
   virtual bool Stop(ModulePlayer& player) = 0;
   virtual bool Close(ModulePlayer& player) = 0;
-  virtual bool SetPos(ModulePlayer& player, uint32_t position) = 0;
-  virtual bool SetInputName(ModulePlayer& player, const char* name) = 0;
   virtual bool SetLimits(ModulePlayer& player, uint32_t start, uint32_t end) = 0;
-  virtual bool SetInCB(ModulePlayer& player, QVInputOpenProc open, QVInputCloseProc close,
-                       QVInputGetSizeProc getSize, QVInputSeekProc seek, QVInputReadProc read,
-                       QVUserValue user) = 0;
-  virtual bool GetInfo1(ModulePlayer& player, StreamInfo* info, uint32_t* size) = 0;
 
+  // The pause and resume of a run (playing or paused): the request first, then the mode, so
+  // that a mode that says paused always has the request standing. A run that is ending takes
+  // no pause: it would end paused (the run looks at the request after it has marked its end).
+  bool Pause(ModulePlayer& player);
+  bool Resume(ModulePlayer& player);
+  // A seek of a run: what the output holds plays out first (not on DirectSound), the blocks
+  // written meanwhile dropped; then the module moves its input (MoveInput).
+  bool SetPos(ModulePlayer& player, uint32_t position);
+  // The stream's record. A call that gives no record to fill, no size or a size below the
+  // record's is a size query, answered in any mode: the size (where given) becomes the
+  // record's, the error code 0, and the result false.
+  bool GetInfo1(ModulePlayer& player, StreamInfo* info, uint32_t* size);
+
+  // The end of a run that ended by itself, on the run's thread once its last samples are
+  // written: what the output holds plays out. A pause holds the end until the run is resumed;
+  // a seek that the module takes meanwhile sends the run back to its input: true then. A stop
+  // cuts it short. False when the run ends, marked Ending, which refuses pauses and seeks
+  // from then on.
+  bool GoesOnAfterPlayOut(ModulePlayer& player);
+
+  // The input settings: only while closed.
+  bool SetInputName(ModulePlayer& player, const char* name);
+  bool SetInCB(ModulePlayer& player, QVInputOpenProc open, QVInputCloseProc close,
+               QVInputGetSizeProc getSize, QVInputSeekProc seek, QVInputReadProc read,
+               QVUserValue user);
   // The output settings: not while a run goes on; the device of QVSetOutputDev only while
   // closed.
   bool SetOutputMode(ModulePlayer& player, int32_t mode);
@@ -108,6 +127,8 @@ class DecoderModule {
   std::atomic<uint32_t> startLimit{0};
   std::atomic<uint32_t> endLimit{0};
   QVByteBool canSetPosition = 1;
+  // Input mode, name and the input callbacks.
+  InputSettings input;
   // Output mode, name, device, buffers, the output format and the output callbacks.
   OutputSettings output;
 
@@ -119,11 +140,12 @@ class DecoderModule {
   ModulePlayer* current = nullptr;
 
  protected:
-  DecoderModule(const ModuleTexts& texts, OutputFlavour flavour);
+  DecoderModule(const ModuleTexts& texts, const WaveDeviceRules& waveDevice);
   ~DecoderModule() = default;
 
   // The initial values of the shared fields of a new player's record (QVInitModule): no limits,
-  // seekable, 44100 Hz two-channel 16-bit output, and no error code.
+  // seekable, file input without a name, 44100 Hz two-channel 16-bit output, and no error
+  // code.
   void ResetSharedRecord();
 
   // Runs an operation's body: a failure becomes the module's code and false.
@@ -147,6 +169,17 @@ class DecoderModule {
   virtual int32_t DurationMs(ModulePlayer& player) = 0;
   virtual int32_t PositionMs(ModulePlayer& player) = 0;
   virtual const char* InfoText(ModulePlayer& player) = 0;
+  // The record of QVGetInfo1 for a stream that is set up.
+  virtual StreamInfo InfoRecord(ModulePlayer& player) = 0;
+  // The second half of a seek, once the output has played out: the input moves to the
+  // position in milliseconds.
+  virtual void MoveInput(ModulePlayer& player, uint32_t position) = 0;
+  // Where the modules take a seek at the end of a run differently. While the output plays
+  // out: whether a seek is on its way or has landed. Once the play out has stopped: whether a
+  // seek sends the run back to its input; `held` then takes the lock under which a seek moves
+  // the input, so that the end is marked before a seek or after it, never while one moves it.
+  virtual bool SeekComing(const ModulePlayer& player) const { return player.seekPending.load(); }
+  virtual bool SeekSendsRunBack(ModulePlayer& player, std::unique_lock<std::mutex>& held) = 0;
   // The buffer size kept for a size the host asks for.
   virtual int32_t UsableBufferSize(int32_t size) const { return size; }
 

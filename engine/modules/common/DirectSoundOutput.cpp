@@ -37,9 +37,8 @@ bool DirectSoundOutput::AutoResetEvent::Wait(std::chrono::milliseconds limit) {
   return true;
 }
 
-DirectSoundOutput::DirectSoundOutput(ModuleErrorCode& errors, OutputFlavour flavour,
-                                     std::atomic<bool>& seekInProgress)
-    : errors_(errors), flavour_(flavour), seekInProgress_(seekInProgress) {}
+DirectSoundOutput::DirectSoundOutput(ModuleErrorCode& errors, std::atomic<bool>& seekInProgress)
+    : errors_(errors), seekInProgress_(seekInProgress) {}
 
 void DirectSoundOutput::ReleaseObjects() {
   std::lock_guard<std::mutex> guard(bufferLock_);
@@ -124,8 +123,8 @@ void DirectSoundOutput::Open(const OutputSettings& settings, bool comUsable) {
 
 uint32_t DirectSoundOutput::FeedDelay() const {
   int64_t delay = 0;
-  if (flavour_ == OutputFlavour::Mpeg && frameDuration_ > 0.0) {
-    // Just under one frame.
+  if (frameDuration_ > 0.0) {
+    // Just under one frame of the stream (a module that has frames).
     delay = static_cast<int64_t>(std::floor(frameDuration_)) - 1;
   } else if (bytesPerSec_ != 0) {
     // The playing time of one block.

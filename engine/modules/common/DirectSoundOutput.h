@@ -23,8 +23,7 @@
 
 class DirectSoundOutput {
  public:
-  DirectSoundOutput(ModuleErrorCode& errors, OutputFlavour flavour,
-                    std::atomic<bool>& seekInProgress);
+  DirectSoundOutput(ModuleErrorCode& errors, std::atomic<bool>& seekInProgress);
   DirectSoundOutput(const DirectSoundOutput&) = delete;
   DirectSoundOutput& operator=(const DirectSoundOutput&) = delete;
 
@@ -81,7 +80,6 @@ class DirectSoundOutput {
   void ReleaseObjects();
 
   ModuleErrorCode& errors_;
-  const OutputFlavour flavour_;
   std::atomic<bool>& seekInProgress_;
   const OutputSettings* settings_ = nullptr;
 
@@ -94,7 +92,7 @@ class DirectSoundOutput {
   // BufferSize as the writer last saw it; the FeedTimer reads it on its own thread.
   std::atomic<uint32_t> blockSize_{0};
   uint8_t silence_ = 0;
-  double frameDuration_ = 0.0;  // MPEG module: milliseconds of one frame of the stream
+  double frameDuration_ = 0.0;  // milliseconds of one frame of the stream; 0: none
   uint32_t bytesPerSec_ = 0;
   // The ring lock, around the ring, its fill F, the feed cursor W, the sound ahead of the play
   // cursor and the buffer's Lock/Unlock.

@@ -1,6 +1,6 @@
 // What every module's player handle holds for the frame: the handle check's magic value, the
-// player mode and the pause and stop requests, with the mode rules the operations check. Each
-// module's PlayerHandle derives from it.
+// player mode, the pause and stop requests and where a run stands towards its end, with the
+// mode rules the operations check. Each module's PlayerHandle derives from it.
 #pragma once
 
 #include <atomic>
@@ -24,4 +24,12 @@ struct ModulePlayer {
   std::atomic<int32_t> mode{pmClosed};
   std::atomic<uint8_t> pauseRequest{0};
   std::atomic<uint8_t> stopRequest{0};
+
+  // Where a run stands towards its end: decoding; playing out what the output holds after the
+  // last sample, when a seek sends it back to decoding; or ending, when a seek or a pause is
+  // refused (it would end paused, or after the seek).
+  enum class Stage { Decoding, PlayingOut, Ending };
+  std::atomic<Stage> stage{Stage::Decoding};
+  // Set while QVSetPos drains the output and moves the input.
+  std::atomic<bool> seekPending{false};
 };

@@ -31,9 +31,3 @@ struct OutputSettings {
   // Milliseconds of one frame of the MPEG stream (0: none), which paces the DirectSound feed.
   double frameDuration = 0.0;
 };
-
-// The two modules' writers differ in a few points of the device outputs.
-enum class OutputFlavour {
-  Mpeg,               // wave device rate limited to 44100, a pause after opening, block reports
-  WindowsMediaAudio,  // the stream's own rate, no pause, start and end reports only
-};

@@ -2,16 +2,16 @@
 
 #include "engine/modules/common/ModuleFailure.h"
 
-OutputWriter::OutputWriter(ModuleErrorCode& errors, const ModuleCom& com, OutputFlavour flavour)
+OutputWriter::OutputWriter(ModuleErrorCode& errors, const ModuleCom& com,
+                           const WaveDeviceRules& waveDevice)
     : errors_(errors),
       com_(com),
-      waveDevice_(errors, flavour, seekInProgress_),
-      directSound_(errors, flavour, seekInProgress_) {}
+      waveDevice_(errors, waveDevice, seekInProgress_),
+      directSound_(errors, seekInProgress_) {}
 
-void OutputWriter::OpenOutput(OutputSettings& settings, HeldSamples held) {
+void OutputWriter::OpenOutput(OutputSettings& settings) {
   std::lock_guard<std::mutex> lock(outputLock_);
   settings_ = &settings;
-  held_ = held;
   refused_.store(false);
   activeOutputMode_.store(settings.outputMode);
   switch (settings.outputMode) {
@@ -76,13 +76,6 @@ void OutputWriter::WriteToOpenOutput(const void* data, uint32_t length) {
 }
 
 bool OutputWriter::PlayOut(const std::function<bool()>& interrupted) {
-  if (held_.flush != nullptr && !refused_.load()) {
-    try {
-      held_.flush(held_.source);
-    } catch (const ModuleFailure& failure) {
-      if (failure.code != 0) errors_.Set(failure.code);
-    }
-  }
   try {
     return DrainOutput(interrupted);
   } catch (const ModuleFailure&) {
@@ -128,7 +121,6 @@ void OutputWriter::CloseOutput() {
     default: break;
   }
   settings_ = nullptr;
-  held_ = {};
 }
 
 void OutputWriter::DiscardOutput() {

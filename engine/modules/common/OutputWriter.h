@@ -1,6 +1,6 @@
 // The output stage of both modules and the life of a run's output: opened at the start of a
-// run, fed block by block, played out (the source's last samples written, then drained) when
-// the run ends by itself, and closed, or discarded when the play fails. It acts on the output
+// run, fed block by block, played out (drained) once the run that ended by itself has written
+// its last samples, and closed, or discarded when the play fails. It acts on the output
 // mode copied at open; the volume operations go by the module state's current mode.
 #pragma once
 
@@ -18,30 +18,23 @@
 #include "engine/modules/common/WavFileOutput.h"
 #include "engine/modules/common/WaveDeviceOutput.h"
 
-// Samples a source keeps back between full blocks (the MPEG module's PcmBlock): `flush` hands
-// them to the writer's sink. None for a source that writes every block itself.
-struct HeldSamples {
-  void (*flush)(void* source) = nullptr;
-  void* source = nullptr;
-};
-
 class OutputWriter {
  public:
-  OutputWriter(ModuleErrorCode& errors, const ModuleCom& com, OutputFlavour flavour);
+  // The wave device output follows the module's rules.
+  OutputWriter(ModuleErrorCode& errors, const ModuleCom& com, const WaveDeviceRules& waveDevice);
   OutputWriter(const OutputWriter&) = delete;
   OutputWriter& operator=(const OutputWriter&) = delete;
 
   // Opens the output of the settings' mode for a run; on failure sets no state but raises the
   // failure with the output's code. The settings stay in use until CloseOutput.
-  void OpenOutput(OutputSettings& settings, HeldSamples held = {});
+  void OpenOutput(OutputSettings& settings);
   // Hands one block to the open output; raises the output's failure.
   void WriteBlock(const void* data, uint32_t length);
   // The sink a source hands its full blocks to; `writer` is the OutputWriter.
   static void WriteToOutput(void* writer, uint8_t* block, int32_t bytes);
-  // The end of a run that ended by itself: the samples the source still holds are written
-  // (unless the output refused a block of the run) and the output drains. A failed write sets
-  // its code; nothing is raised. False when `interrupted` ended the drain first (a pause, a
-  // seek or a stop of the host): the output goes on taking blocks.
+  // The end of a run that ended by itself, once its last samples are written: the output
+  // drains; a failed drain does not keep the run from ending. False when `interrupted` ended
+  // the drain first (a pause, a seek or a stop of the host): the output goes on taking blocks.
   bool PlayOut(const std::function<bool()>& interrupted = {});
   // Waits until the open output has played what it was given: true; false when `interrupted`,
   // asked while the device output waits, says so first. It may run on another thread while a
@@ -62,6 +55,9 @@ class OutputWriter {
   // wave device that refused a buffer, takes no more blocks, and the run that writes to it
   // ends.
   bool OutputFailed() const;
+  // Whether the output refused a block of the run opened last with its code: a source that
+  // holds samples back writes none of them at the run's end then.
+  bool BlockRefused() const { return refused_.load(); }
 
   // While set, WriteBlock drops blocks (except in WAV file mode).
   void SetSeekInProgress(bool seeking) { seekInProgress_.store(seeking); }
@@ -87,7 +83,6 @@ class OutputWriter {
   std::atomic<bool> seekInProgress_{false};
   // Whether the callback output's start report was accepted (its end report follows).
   bool callbackOpen_ = false;
-  HeldSamples held_;
   // Set when a block of the run was refused with the output's code.
   std::atomic<bool> refused_{false};
   WavFileOutput wavFile_;

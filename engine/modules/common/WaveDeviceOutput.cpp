@@ -14,16 +14,16 @@ constexpr auto PollInterval = std::chrono::milliseconds(77);
 
 }  // namespace
 
-WaveDeviceOutput::WaveDeviceOutput(ModuleErrorCode& errors, OutputFlavour flavour,
+WaveDeviceOutput::WaveDeviceOutput(ModuleErrorCode& errors, const WaveDeviceRules& rules,
                                    std::atomic<bool>& seekInProgress)
-    : errors_(errors), flavour_(flavour), seekInProgress_(seekInProgress) {}
+    : errors_(errors), rules_(rules), seekInProgress_(seekInProgress) {}
 
 WAVEFORMATEX WaveDeviceOutput::Format(const OutputSettings& settings, bool limitRate) const {
   WAVEFORMATEX format{};
   const auto bytesPerSample = static_cast<uint32_t>(settings.bitsPerSample / 8);
   const auto channels = static_cast<uint32_t>(settings.channels);
   uint32_t rate = settings.sampleRate;
-  if (limitRate && flavour_ == OutputFlavour::Mpeg) rate = std::min<uint32_t>(rate, 44100);
+  if (limitRate && rules_.rateLimit != 0) rate = std::min(rate, rules_.rateLimit);
   format.wFormatTag = WAVE_FORMAT_PCM;
   format.nChannels = static_cast<WORD>(channels);
   format.nSamplesPerSec = rate;
@@ -57,7 +57,7 @@ void WaveDeviceOutput::Open(OutputSettings& settings) {
   }
   device_.store(device);
   waveOutReset(device);
-  if (flavour_ == OutputFlavour::Mpeg) Pause();
+  if (rules_.waitAfterOpen) Pause();
   if (settings.useOutputCallbacks) {
     if (settings.actionCallback == nullptr ||
         !QVTrue(settings.actionCallback(1, settings.outputUser)))
@@ -74,7 +74,7 @@ void WaveDeviceOutput::Write(const void* data, uint32_t length) {
   if (stopped_.load()) return;
   if (seekInProgress_.load()) return DropDuringSeek();
   const OutputSettings& settings = *settings_;
-  if (flavour_ == OutputFlavour::Mpeg && settings.useOutputCallbacks) {
+  if (rules_.reportBlocks && settings.useOutputCallbacks) {
     if (staging_.size() < length) staging_.resize(length);
     if (length != 0) std::memcpy(staging_.data(), data, length);
     // The size is the block's own: the last block of a run may be shorter than a buffer.
@@ -88,7 +88,7 @@ void WaveDeviceOutput::Write(const void* data, uint32_t length) {
   while (inFlight_.load() >= limit) {
     Pause();
     if (stopped_.load()) return;
-    if (flavour_ == OutputFlavour::Mpeg && seekInProgress_.load()) return DropDuringSeek();
+    if (rules_.dropWaitingBlockOnSeek && seekInProgress_.load()) return DropDuringSeek();
   }
 
   auto* header = new (std::nothrow) WAVEHDR{};

@@ -1,8 +1,8 @@
 // The wave device output: each block becomes one device buffer, at most BuffersCount of them
 // queued at a time. The writer and the device's completion callback share only the count of
 // buffers in flight, changed atomically; the writer waits for the device by polling every
-// 77 ms. While the use output callbacks switch is on, the start, the blocks (MPEG module
-// only) and the end are reported to the host's output callbacks as well.
+// 77 ms. While the use output callbacks switch is on, the start, the end and, where the
+// module's rules say so, every block are reported to the host's output callbacks as well.
 #pragma once
 
 #include <atomic>
@@ -17,9 +17,21 @@
 #include "engine/modules/common/OutputSettings.h"
 #include "platform/win32/Multimedia.h"
 
+// Where the modules' wave device outputs differ; each module fills its own.
+struct WaveDeviceRules {
+  // The highest rate the device is opened at; 0: the samples' own rate.
+  uint32_t rateLimit = 0;
+  // One poll interval's wait after the device opens, before the first block.
+  bool waitAfterOpen = false;
+  // Every block goes to the output data callback too, not only the start and end reports.
+  bool reportBlocks = false;
+  // A block waiting for room in the device's queue is dropped once a seek begins.
+  bool dropWaitingBlockOnSeek = false;
+};
+
 class WaveDeviceOutput {
  public:
-  WaveDeviceOutput(ModuleErrorCode& errors, OutputFlavour flavour,
+  WaveDeviceOutput(ModuleErrorCode& errors, const WaveDeviceRules& rules,
                    std::atomic<bool>& seekInProgress);
   WaveDeviceOutput(const WaveDeviceOutput&) = delete;
   WaveDeviceOutput& operator=(const WaveDeviceOutput&) = delete;
@@ -62,7 +74,7 @@ class WaveDeviceOutput {
   HWAVEOUT OpenForVolume(const OutputSettings& settings) const;
 
   ModuleErrorCode& errors_;
-  const OutputFlavour flavour_;
+  const WaveDeviceRules rules_;
   std::atomic<bool>& seekInProgress_;
   OutputSettings* settings_ = nullptr;
   std::atomic<HWAVEOUT> device_{nullptr};

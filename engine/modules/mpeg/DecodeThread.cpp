@@ -52,35 +52,15 @@ RunEnd DecodeFrames(PlayerHandle& handle) {
   }
 }
 
-// The end of the input or the end frame: the samples the block holds and what the output holds
-// play out. A pause holds the end until the run is resumed; a seek that lands meanwhile, or is
-// on its way once the output has played out, sends the run back to decoding from its frame:
-// true then. False when the run ends, with the stage that refuses seeks and pauses from then on.
-bool DecodesOnAfterPlayOut(PlayerHandle& handle) {
-  ModuleState& state = handle.state;
-  const auto interrupted = [&] {
-    return handle.stopRequest.load() || handle.pauseRequest.load() || handle.seekPending.load() ||
-           handle.seekedAtEnd.load();
-  };
-  for (;;) {
-    const bool playedOut = state.writer.PlayOut(interrupted);
-    while (handle.pauseRequest.load() && !handle.stopRequest.load() && !handle.seekPending.load())
-      std::this_thread::sleep_for(pausePoll);
-    while (handle.seekPending.load() && !handle.stopRequest.load())
-      std::this_thread::sleep_for(seekPoll);
-    auto lock = state.stream.Lock();
-    if (handle.seekedAtEnd && !handle.stopRequest.load()) {
-      handle.seekedAtEnd = false;
-      handle.stage = PlayerHandle::Stage::Decoding;
-      return true;
-    }
-    if (handle.stopRequest.load() || playedOut) {
-      handle.stage = PlayerHandle::Stage::Ending;
-      // A pause raised before the end was marked holds it still (QVPause looks at the stage
-      // after raising its request).
-      if (handle.stopRequest.load() || !handle.pauseRequest.load()) return false;
-      handle.stage = PlayerHandle::Stage::PlayingOut;
-    }
+// The samples left in the block belong to the stream as well: at the end of a run that ended
+// by itself they go to the output before it plays out, unless the output refused a block of
+// the run. A failed write leaves its code; nothing is raised.
+void WriteHeldSamples(ModuleState& state) {
+  if (state.writer.BlockRefused()) return;
+  try {
+    state.pcm.Flush();
+  } catch (const ModuleFailure& failure) {
+    if (failure.code != 0) state.errors.Set(failure.code);
   }
 }
 
@@ -102,13 +82,13 @@ void RunDecodeThread(PlayerHandle& handle) {
       failed = true;
     }
     if (end == RunEnd::Stopped || handle.stopRequest.load()) break;
-    // The samples left in the block belong to the stream as well.
     outcome = pmFinished;
     if (failed) {
       {
         auto lock = state.stream.Lock();
         handle.stage = PlayerHandle::Stage::Ending;
       }
+      WriteHeldSamples(state);
       state.writer.PlayOut();
       break;
     }
@@ -116,7 +96,8 @@ void RunDecodeThread(PlayerHandle& handle) {
       auto lock = state.stream.Lock();
       handle.stage = PlayerHandle::Stage::PlayingOut;
     }
-    if (!DecodesOnAfterPlayOut(handle)) break;
+    WriteHeldSamples(state);
+    if (!state.GoesOnAfterPlayOut(handle)) break;
     outcome = pmOpen;
   }
   {
@@ -124,6 +105,7 @@ void RunDecodeThread(PlayerHandle& handle) {
     handle.runOwnsInput = false;
     state.stream.WatchStopRequest(nullptr);
     state.pcm.Discard();
+    state.pcm.SetSink(nullptr, nullptr);
     // The frame counter keeps the last frame's position until the next stream set-up resets
     // it: a host polling the position while the mode still says playing never sees it fall
     // back.

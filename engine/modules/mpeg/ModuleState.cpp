@@ -2,7 +2,16 @@
 
 namespace mpeg {
 
-ModuleState::ModuleState(const ModuleTexts& texts) : DecoderModule(texts, OutputFlavour::Mpeg) {
+namespace {
+
+// The wave device takes at most 44100 Hz (the decoder halves higher rates for it), waits a poll
+// after it opens, reports every block to the output callbacks and drops a block that waits for
+// room once a seek begins.
+constexpr WaveDeviceRules MpegWaveDevice{44100, true, true, true};
+
+}  // namespace
+
+ModuleState::ModuleState(const ModuleTexts& texts) : DecoderModule(texts, MpegWaveDevice) {
   ResetRecord();
 }
 
@@ -13,8 +22,6 @@ void ModuleState::ResetRecord() {
   endFrame = NoEnd;
   synthesisScale = 32768;
   threadPriority = 0;
-  input = InputSource{};
-  inputNameSet = false;
   for (auto& row : decoder.Equalizer().Gains)
     for (double& gain : row) gain = 1.0;
   decoder.Equalizer().On = 0;

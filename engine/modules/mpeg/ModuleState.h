@@ -42,8 +42,6 @@ class ModuleState : public DecoderModule {
   std::atomic<uint32_t> endFrame{NoEnd};
   int32_t synthesisScale = 32768;
   std::atomic<int32_t> threadPriority{0};
-  InputSource input;          // mode, name, input callbacks and their user value
-  bool inputNameSet = false;  // a null input name leaves none
 
   MpegStream stream;
   MpegDecoder decoder;

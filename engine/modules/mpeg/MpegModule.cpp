@@ -1,6 +1,8 @@
 #include "engine/modules/mpeg/MpegModule.h"
 
+#include <chrono>
 #include <new>
+#include <thread>
 
 #include "engine/modules/common/HandleCheck.h"
 #include "engine/modules/common/ModuleFailure.h"
@@ -16,6 +18,9 @@ namespace {
 
 constexpr ModuleTexts MpegTexts{"Audio MPEG", "*.mp1;*.mp2;*.mp3",
                                 "Brassel MPEG audio decoder (Layers I, II, III) by Ormund.", 120};
+
+// How often the end of a run looks whether a seek is done.
+constexpr auto SeekPoll = std::chrono::milliseconds(1);
 
 PlayerHandle& Handle(ModulePlayer& player) { return static_cast<PlayerHandle&>(player); }
 
@@ -34,9 +39,11 @@ void TakeDecodingRate(ModuleState& state, uint32_t streamRate) {
   state.output.sampleRate = outputRate;
 }
 
-// The samples the PcmBlock holds back at the end of a run.
-HeldSamples HeldInBlock(PcmBlock& pcm) {
-  return {[](void* block) { static_cast<PcmBlock*>(block)->Flush(); }, &pcm};
+// The input the stream reads, as the record's input settings give it.
+InputSource SourceOf(const InputSettings& input) {
+  return {
+      input.inputMode,       input.inputName.value_or(""), input.openCallback, input.closeCallback,
+      input.getSizeCallback, input.seekCallback,           input.readCallback, input.inputUser};
 }
 
 int32_t Milliseconds(uint32_t frames, double frameDuration) {
@@ -61,10 +68,9 @@ QVHandle MpegModule::HandleOf(ModulePlayer& player) {
 }
 
 ModulePlayer* MpegModule::InitModule() {
-  ModuleState& state = *this;
-  PlayerHandle* handle = new (std::nothrow) PlayerHandle(state);
+  PlayerHandle* handle = new (std::nothrow) PlayerHandle(*this);
   if (handle == nullptr) return nullptr;
-  if (!state.com.Initialise()) {
+  if (!com.Initialise()) {
     delete handle;
     return nullptr;
   }
@@ -73,31 +79,29 @@ ModulePlayer* MpegModule::InitModule() {
 
 bool MpegModule::DeInitModule(ModulePlayer& player) {
   PlayerHandle& handle = Handle(player);
-  ModuleState& state = handle.state;
   // COM stays entered for the player the module serves.
-  const bool served = state.current == &handle;
+  const bool served = current == &handle;
   delete &handle;
-  if (served) state.com.Release();
+  if (served) com.Release();
   return true;
 }
 
 bool MpegModule::Open(ModulePlayer& player) {
   PlayerHandle& handle = Handle(player);
   return Operation([&] {
-    ModuleState& state = handle.state;
     RequireMode(handle.IsClosed());
     handle.pauseRequest = 0;
     try {
-      if (state.input.Mode != imCallback && !state.inputNameSet) RaiseModuleFailure(qvInputFailure);
-      if (state.input.Mode == imCallback &&
-          (state.input.Open == nullptr || state.input.GetSize == nullptr ||
-           state.input.Seek == nullptr || state.input.Read == nullptr))
+      if (input.inputMode != imCallback && !input.inputName) RaiseModuleFailure(qvInputFailure);
+      if (input.inputMode == imCallback &&
+          (input.openCallback == nullptr || input.getSizeCallback == nullptr ||
+           input.seekCallback == nullptr || input.readCallback == nullptr))
         RaiseModuleFailure(qvInputFailure);
-      state.session.OpenInput(state.input, &state.canSetPosition);
-      state.output.inputFile = state.stream.Input().Identity();
+      session.OpenInput(SourceOf(input), &canSetPosition);
+      output.inputFile = stream.Input().Identity();
     } catch (...) {
       // A failed open closes what it opened.
-      if (state.stream.IsOpen()) state.stream.Close();
+      if (stream.IsOpen()) stream.Close();
       RaiseModuleFailure(qvInputFailure);
     }
     handle.mode = pmOpen;
@@ -108,23 +112,23 @@ bool MpegModule::Open(ModulePlayer& player) {
 bool MpegModule::InitStream(ModulePlayer& player) {
   PlayerHandle& handle = Handle(player);
   return Operation([&] {
-    ModuleState& state = handle.state;
     RequireMode(handle.mode.load() == pmOpen);
     handle.ReapThread();
-    const FrameStatus status = state.session.Start(
+    // No sink yet: the block reaches the output that QVPlay opens.
+    const FrameStatus status = session.Start(
         [&](const FrameHeader& first) {
-          return DecodingSettings(state, static_cast<uint32_t>(first.SampleRate()));
+          return DecodingSettings(*this, static_cast<uint32_t>(first.SampleRate()));
         },
-        OutputWriter::WriteToOutput, &state.writer);
+        nullptr, nullptr);
     if (status != FrameRead) {
       if (status == FrameRefused) RaiseModuleFailure(qvInputFailure);
       return false;
     }
-    state.PublishStreamInfo(state.stream.Header(), state.stream.FrameLimit());
-    state.MeasureFrameDuration();
-    state.output.frameDuration = state.FrameDuration();
+    PublishStreamInfo(stream.Header(), stream.FrameLimit());
+    MeasureFrameDuration();
+    output.frameDuration = FrameDuration();
 
-    TakeDecodingRate(state, static_cast<uint32_t>(state.stream.Header().SampleRate()));
+    TakeDecodingRate(*this, static_cast<uint32_t>(stream.Header().SampleRate()));
     handle.mode = pmReady;
     return true;
   });
@@ -133,72 +137,44 @@ bool MpegModule::InitStream(ModulePlayer& player) {
 bool MpegModule::Play(ModulePlayer& player) {
   PlayerHandle& handle = Handle(player);
   return Operation([&] {
-    ModuleState& state = handle.state;
     RequireMode(handle.mode.load() == pmReady);
-    if (state.output.outputMode == omCallback &&
-        (state.output.dataCallback == nullptr || state.output.actionCallback == nullptr)) {
-      state.errors.Set(qvCallbackMissing);
+    if (output.outputMode == omCallback &&
+        (output.dataCallback == nullptr || output.actionCallback == nullptr)) {
+      errors.Set(qvCallbackMissing);
       return false;
     }
     handle.ReapThread();
     // A stream prepared at full rate for another output and then played on the wave device:
     // the half rate is taken now, before the device opens at the rate of the samples.
-    if (state.output.outputMode == omMMSystem && state.decoder.DownsampleLevel() == 0 &&
-        state.output.sampleRate >= 48000) {
-      state.session.SetUp(DecodingSettings(state, state.output.sampleRate));
-      TakeDecodingRate(state, state.output.sampleRate);
+    if (output.outputMode == omMMSystem && decoder.DownsampleLevel() == 0 &&
+        output.sampleRate >= 48000) {
+      session.SetUp(DecodingSettings(*this, output.sampleRate));
+      TakeDecodingRate(*this, output.sampleRate);
     }
-    state.writer.OpenOutput(state.output, HeldInBlock(state.pcm));
-    if (state.endLimit.load() == 0) state.endLimit = state.startLimit.load();
-    state.ConvertLimits();
-    state.stream.ClearHeaderChanged();
+    // The block's sink is the output, set up with it: from here on every full block of the
+    // run goes to the output, until the run's end closes the output and takes the sink away.
+    writer.OpenOutput(output);
+    pcm.SetSink(OutputWriter::WriteToOutput, &writer);
+    if (endLimit.load() == 0) endLimit = startLimit.load();
+    ConvertLimits();
+    stream.ClearHeaderChanged();
     handle.stopRequest = 0;
     // A run starts unpaused, also after one that was stopped while paused.
     handle.pauseRequest = 0;
     handle.runOwnsInput = true;
     handle.stage = PlayerHandle::Stage::Decoding;
     handle.seekedAtEnd = false;
-    state.stream.WatchStopRequest(&handle.stopRequest);
+    stream.WatchStopRequest(&handle.stopRequest);
     // The mode is set first: a short run may end before this thread goes on.
     handle.mode = pmPlaying;
     if (!StartDecodeThread(handle)) {
       handle.mode = pmReady;
       handle.runOwnsInput = false;
-      state.stream.WatchStopRequest(nullptr);
-      state.writer.DiscardOutput();
+      stream.WatchStopRequest(nullptr);
+      pcm.SetSink(nullptr, nullptr);
+      writer.DiscardOutput();
       RaiseModuleFailure(qvInternalError);
     }
-    return true;
-  });
-}
-
-bool MpegModule::Pause(ModulePlayer& player) {
-  PlayerHandle& handle = Handle(player);
-  return Operation([&] {
-    RequireMode(handle.Running());
-    handle.pauseRequest = 1;
-    // A run that is ending would end paused: it takes no pause. The decode thread looks at
-    // the request after it has marked the end.
-    if (handle.stage.load() == PlayerHandle::Stage::Ending) {
-      handle.pauseRequest = 0;
-      RequireMode(false);
-    }
-    int32_t expected = pmPlaying;
-    // Only a run still in progress becomes paused.
-    if (!handle.mode.compare_exchange_strong(expected, pmPaused) && expected != pmPaused)
-      RequireMode(false);
-    return true;
-  });
-}
-
-bool MpegModule::Resume(ModulePlayer& player) {
-  PlayerHandle& handle = Handle(player);
-  return Operation([&] {
-    RequireMode(handle.Running());
-    handle.pauseRequest = 0;
-    int32_t expected = pmPaused;
-    if (!handle.mode.compare_exchange_strong(expected, pmPlaying) && expected != pmPlaying)
-      RequireMode(false);
     return true;
   });
 }
@@ -221,96 +197,49 @@ bool MpegModule::Close(ModulePlayer& player) {
   return true;
 }
 
-bool MpegModule::SetPos(ModulePlayer& player, uint32_t position) {
+void MpegModule::MoveInput(ModulePlayer& player, uint32_t position) {
   PlayerHandle& handle = Handle(player);
-  return Operation([&] {
-    ModuleState& state = handle.state;
-    RequireMode(handle.Running());
-    handle.seekPending = true;
-    struct SeekDone {
-      PlayerHandle& handle;
-      ~SeekDone() { handle.seekPending = false; }
-    } seekDone{handle};
-    state.writer.SetSeekInProgress(true);
-    if (state.writer.ActiveOutputMode() != omDirectSound) {
-      try {
-        state.writer.DrainOutput();
-      } catch (const ModuleFailure&) {
-      }
-    }
-    state.writer.SetSeekInProgress(false);
-    const double d = state.FrameDuration();
-    if (d <= 0.0) return true;
-    const auto frame = static_cast<uint32_t>(position / d);
-    // The lock the decode thread holds for each frame step.
-    auto lock = state.stream.Lock();
-    // A run that is ending, or has ended meanwhile and rewound the input for the next one,
-    // takes no seek.
-    RequireMode(handle.runOwnsInput.load() && handle.stage != PlayerHandle::Stage::Ending);
-    try {
-      state.session.SeekToFrame(frame);
-    } catch (const ModuleFailure&) {
-    }
-    // A run playing out its last samples decodes on from the new frame.
-    if (handle.stage == PlayerHandle::Stage::PlayingOut) handle.seekedAtEnd = true;
-    return true;
-  });
+  const double d = FrameDuration();
+  if (d <= 0.0) return;
+  const auto frame = static_cast<uint32_t>(position / d);
+  // The lock the decode thread holds for each frame step.
+  auto lock = stream.Lock();
+  // A run that is ending, or has ended meanwhile and rewound the input for the next one,
+  // takes no seek.
+  RequireMode(handle.runOwnsInput.load() && handle.stage != PlayerHandle::Stage::Ending);
+  try {
+    session.SeekToFrame(frame);
+  } catch (const ModuleFailure&) {
+  }
+  // A run playing out its last samples decodes on from the new frame.
+  if (handle.stage == PlayerHandle::Stage::PlayingOut) handle.seekedAtEnd = true;
 }
 
-bool MpegModule::SetInputName(ModulePlayer& player, const char* name) {
+bool MpegModule::SeekComing(const ModulePlayer& player) const {
+  return player.seekPending.load() || static_cast<const PlayerHandle&>(player).seekedAtEnd.load();
+}
+
+// The seek moves the input under the stream's lock while the run waits: the run learns from
+// the handle whether it landed.
+bool MpegModule::SeekSendsRunBack(ModulePlayer& player, std::unique_lock<std::mutex>& held) {
   PlayerHandle& handle = Handle(player);
-  return Operation([&] {
-    ModuleState& state = handle.state;
-    RequireMode(handle.IsClosed());
-    state.input.Name = name != nullptr ? name : "";
-    state.inputNameSet = name != nullptr;
-    return true;
-  });
+  while (handle.seekPending.load() && !handle.stopRequest.load())
+    std::this_thread::sleep_for(SeekPoll);
+  held = stream.Lock();
+  if (!handle.seekedAtEnd.load() || handle.stopRequest.load()) return false;
+  handle.seekedAtEnd = false;
+  return true;
 }
 
 bool MpegModule::SetLimits(ModulePlayer& player, uint32_t start, uint32_t end) {
   PlayerHandle& handle = Handle(player);
-  ModuleState& state = handle.state;
-  state.startLimit = start;
-  state.endLimit = end < start ? start : end;
-  if (handle.ReadyOrLater()) state.ConvertLimits();
+  startLimit = start;
+  endLimit = end < start ? start : end;
+  if (handle.ReadyOrLater()) ConvertLimits();
   return true;
 }
 
-bool MpegModule::SetInCB(ModulePlayer& player, QVInputOpenProc open, QVInputCloseProc close,
-                         QVInputGetSizeProc getSize, QVInputSeekProc seek, QVInputReadProc read,
-                         QVUserValue user) {
-  PlayerHandle& handle = Handle(player);
-  return Operation([&] {
-    ModuleState& state = handle.state;
-    RequireMode(handle.IsClosed());
-    state.input.Open = open;
-    state.input.Close = close;
-    state.input.GetSize = getSize;
-    state.input.Seek = seek;
-    state.input.Read = read;
-    state.input.User = user;
-    return true;
-  });
-}
-
-bool MpegModule::GetInfo1(ModulePlayer& player, StreamInfo* info, uint32_t* size) {
-  PlayerHandle& handle = Handle(player);
-  return Operation([&] {
-    ModuleState& state = handle.state;
-    // A size query, in any mode.
-    if (info == nullptr || size == nullptr || *size < sizeof(StreamInfo)) {
-      if (size != nullptr) *size = sizeof(StreamInfo);
-      state.errors.Clear();
-      return false;
-    }
-    *size = sizeof(StreamInfo);
-    RequireMode(handle.ReadyOrLater());
-    *info = state.PublishedInfo();
-    *size = sizeof(StreamInfo);
-    return true;
-  });
-}
+StreamInfo MpegModule::InfoRecord(ModulePlayer&) { return PublishedInfo(); }
 
 int32_t MpegModule::DurationMs(ModulePlayer&) {
   return Milliseconds(PublishedFrameLimit(), FrameDuration());
@@ -333,7 +262,7 @@ bool MpegModule::SetInputMode(QVHandle h, int32_t mode) {
   if (player == nullptr) return false;
   return Operation([&] {
     RequireMode(player->IsClosed());
-    input.Mode = mode == imCallback ? imCallback : imFile;
+    input.inputMode = mode == imCallback ? imCallback : imFile;
     return true;
   });
 }

@@ -1,7 +1,8 @@
 // The MPEG module: the frame's operations on its own player handle where the modules differ.
 // Each checks the player mode, sets the module's error code on failure and gives the export's
-// result. Every call takes the handle here; the module has an input mode, a thread priority
-// and an equaliser.
+// result. The operations work on the module's state as the module itself, which it is; the
+// player handle and its decode thread reach it through the handle. Every call takes the handle
+// here; the module has an input mode, a thread priority and an equaliser.
 #pragma once
 
 #include <cstdint>
@@ -26,17 +27,9 @@ class MpegModule final : public ModuleState {
   bool Open(ModulePlayer& player) override;
   bool InitStream(ModulePlayer& player) override;
   bool Play(ModulePlayer& player) override;
-  bool Pause(ModulePlayer& player) override;
-  bool Resume(ModulePlayer& player) override;
   bool Stop(ModulePlayer& player) override;
   bool Close(ModulePlayer& player) override;
-  bool SetPos(ModulePlayer& player, uint32_t position) override;
-  bool SetInputName(ModulePlayer& player, const char* name) override;
   bool SetLimits(ModulePlayer& player, uint32_t start, uint32_t end) override;
-  bool SetInCB(ModulePlayer& player, QVInputOpenProc open, QVInputCloseProc close,
-               QVInputGetSizeProc getSize, QVInputSeekProc seek, QVInputReadProc read,
-               QVUserValue user) override;
-  bool GetInfo1(ModulePlayer& player, StreamInfo* info, uint32_t* size) override;
 
   bool SetInputMode(QVHandle h, int32_t mode) override;
   bool SetPriority(QVHandle h, int32_t priority) override;
@@ -50,6 +43,10 @@ class MpegModule final : public ModuleState {
   int32_t DurationMs(ModulePlayer& player) override;
   int32_t PositionMs(ModulePlayer& player) override;
   const char* InfoText(ModulePlayer& player) override;
+  StreamInfo InfoRecord(ModulePlayer& player) override;
+  void MoveInput(ModulePlayer& player, uint32_t position) override;
+  bool SeekComing(const ModulePlayer& player) const override;
+  bool SeekSendsRunBack(ModulePlayer& player, std::unique_lock<std::mutex>& held) override;
   int32_t UsableBufferSize(int32_t size) const override;
 };
 

@@ -1,5 +1,6 @@
 // The object QVInitModule hands the host: besides the frame's part (the magic value, the mode,
-// the pause and stop requests) the decode thread of the current run and its seek flags.
+// the pause and stop requests, the run's stage and seek flag) the decode thread of the current
+// run and whether a seek landed in its last stretch.
 #pragma once
 
 #include <atomic>
@@ -32,18 +33,13 @@ struct PlayerHandle : public ModulePlayer {
   ModuleState& state;
   std::thread decodeThread;
   std::atomic<int32_t> decodeThreadId{0};
-  // Set while QVSetPos positions the input: the decode thread waits between frames until the
-  // seek is done, so the seek never starves behind the frame loop's lock.
-  std::atomic<bool> seekPending{false};
   // Set while a run reads the input; the run clears it before it rewinds.
   std::atomic<bool> runOwnsInput{false};
 
-  // Where a run stands towards its end, written under the stream's lock: decoding; playing out
-  // what the output holds after the last frame, when a seek sends it back to decoding; or
-  // ending, when a seek or a pause is refused.
-  enum class Stage { Decoding, PlayingOut, Ending };
-  std::atomic<Stage> stage{Stage::Decoding};
-  // Set by a seek that lands while the run plays out; the run decodes on from there.
+  // The frame's run stage is written under the stream's lock; while a seek is pending the
+  // decode thread waits between frames until it is done, so the seek never starves behind the
+  // frame loop's lock. Set by a seek that lands while the run plays out; the run decodes on from
+  // there.
   std::atomic<bool> seekedAtEnd{false};
 };
 

@@ -2,8 +2,15 @@
 
 namespace wma {
 
-ModuleState::ModuleState(const ModuleTexts& texts)
-    : DecoderModule(texts, OutputFlavour::WindowsMediaAudio) {
+namespace {
+
+// The wave device plays the stream's own rate at once and reports only the start and the end
+// to the output callbacks.
+constexpr WaveDeviceRules WmaWaveDevice{};
+
+}  // namespace
+
+ModuleState::ModuleState(const ModuleTexts& texts) : DecoderModule(texts, WmaWaveDevice) {
   ResetRecord();
 }
 
@@ -12,13 +19,6 @@ void ModuleState::ResetRecord() {
   duration = 0;
   bitRate = 0;
   position = 0;
-  inputName.reset();
-  inputOpen = nullptr;
-  inputClose = nullptr;
-  inputGetSize = nullptr;
-  inputSeek = nullptr;
-  inputRead = nullptr;
-  inputUser = 0;
 }
 
 }  // namespace wma

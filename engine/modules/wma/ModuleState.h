@@ -19,18 +19,12 @@ class ModuleState : public DecoderModule {
   // The initial values of a new player's record (QVInitModule).
   void ResetRecord();
 
-  // The rest of the record. The SDK's thread advances the position while a run goes on.
+  // The rest of the record (the input callbacks of the frame's are stored for the interface's
+  // sake; file input is the only one). The SDK's thread advances the position while a run
+  // goes on.
   uint32_t duration = 0;
   uint32_t bitRate = 0;
   PlayPosition position;
-  std::optional<std::string> inputName;
-  // Stored for the interface's sake; file input is the only one.
-  QVInputOpenProc inputOpen = nullptr;
-  QVInputCloseProc inputClose = nullptr;
-  QVInputGetSizeProc inputGetSize = nullptr;
-  QVInputSeekProc inputSeek = nullptr;
-  QVInputReadProc inputRead = nullptr;
-  QVUserValue inputUser = 0;
 
  protected:
   explicit ModuleState(const ModuleTexts& texts);

@@ -1,8 +1,5 @@
 #include "engine/modules/wma/PlayerHandle.h"
 
-#include <chrono>
-#include <thread>
-
 #include "engine/modules/wma/ModuleState.h"
 
 namespace wma {
@@ -28,7 +25,7 @@ void PlayerHandle::CloseInput() {
 void PlayerHandle::BeginRun() {
   std::lock_guard<std::mutex> guard(runLock_);
   runActive_ = true;
-  ending = false;
+  stage = Stage::Decoding;
 }
 
 bool PlayerHandle::CloseRun(bool discard) {
@@ -56,27 +53,10 @@ void PlayerHandle::StopRun() {
 void PlayerHandle::EndRunFromReader(bool drainFirst, int32_t finalMode) {
   std::lock_guard<std::mutex> guard(runLock_);
   if (!runActive_) return;
-  if (drainFirst) {
-    const auto interrupted = [&] {
-      return stopRequest.load() != 0 || pauseRequest.load() != 0 || seekPending.load();
-    };
-    for (;;) {
-      const bool playedOut = state.writer.PlayOut(interrupted);
-      // The seek stops this delivery (its stop request comes after it) and starts the reader
-      // again from its place.
-      if (seekPending.load()) return;
-      if (stopRequest.load() != 0) break;
-      while (pauseRequest.load() != 0 && stopRequest.load() == 0 && !seekPending.load())
-        std::this_thread::sleep_for(std::chrono::milliseconds(77));
-      if (seekPending.load()) return;
-      if (!playedOut) continue;
-      // From here a pause is refused (Pause looks at this after raising its request).
-      ending = true;
-      if (pauseRequest.load() == 0 || stopRequest.load() != 0) break;
-      ending = false;
-    }
-  }
-  ending = true;
+  // A seek stops this delivery (its stop request comes after it) and starts the reader again
+  // from its place.
+  if (drainFirst && state.GoesOnAfterPlayOut(*this)) return;
+  stage = Stage::Ending;
   runActive_ = false;
   // From the SDK's own thread Stop only ends delivery after this call; it does not wait.
   if (reader != nullptr) reader->Stop();

@@ -1,7 +1,7 @@
 // The object QVInitModule hands the host, which is at the same time the callback object the
 // SDK's reader calls (its function table comes first): besides the frame's part (the magic
-// value, the mode, the pause and stop requests) the reader of the open file, the reference
-// count and the metadata.
+// value, the mode, the pause and stop requests, the run's stage and seek flag) the reader of the
+// open file, the reference count and the metadata.
 #pragma once
 
 #include <atomic>
@@ -45,10 +45,6 @@ struct PlayerHandle final : public IWMAudioReadCallback, public ModulePlayer {
   // that fails, `discard` also removes the WAV file the play created.
   bool CloseRun(bool discard = false);
 
-  // Set while QVSetPos moves the reader: a run playing out its end goes on from the new place.
-  std::atomic<bool> seekPending{false};
-  // Set once a run has played out and ends: it takes no pause, which it would end in.
-  std::atomic<bool> ending{false};
   IWMAudioReader* reader = nullptr;
   std::atomic<int32_t> references{1};
   char metadataSlots[MetadataSlotCount][MetadataSlotSize] = {};

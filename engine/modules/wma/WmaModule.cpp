@@ -143,7 +143,7 @@ bool WmaModule::DeInitModule(ModulePlayer& player) {
   delete handle;  // directly, not through the callback object's release
   // The names, the current handle and COM are the player's that the module serves.
   if (!served) return true;
-  state.inputName.reset();
+  state.input.inputName.reset();
   state.output.outputName.reset();
   state.current = nullptr;
   state.com.Release();
@@ -156,13 +156,14 @@ bool WmaModule::Open(ModulePlayer& player) {
   return Operation([&] {
     RequireMode(handle.IsClosed());
     ModuleState& state = handle.state;
-    if (!state.inputName) RaiseModuleFailure(qvInputFailure);
+    if (!state.input.inputName) RaiseModuleFailure(qvInputFailure);
     handle.pauseRequest = 0;
     state.position = 0;
     char16_t wide[NameRoom];
-    if (!AnsiToWide(state.inputName->c_str(), wide, NameRoom)) RaiseModuleFailure(qvInternalError);
+    if (!AnsiToWide(state.input.inputName->c_str(), wide, NameRoom))
+      RaiseModuleFailure(qvInternalError);
     // Only a regular file is handed to the SDK; its identity keeps the output off it.
-    const int file = OpenRegularFileForReading(state.inputName->c_str());
+    const int file = OpenRegularFileForReading(state.input.inputName->c_str());
     if (file < 0) RaiseModuleFailure(qvInputFailure);
     const std::optional<FileIdentity> identity = IdentityOf(file);
     ::close(file);
@@ -225,38 +226,6 @@ bool WmaModule::Play(ModulePlayer& player) {
   });
 }
 
-bool WmaModule::Pause(ModulePlayer& player) {
-  PlayerHandle& handle = Handle(player);
-  return Operation([&] {
-    // Moves only a run that is still going; one that has just ended keeps its mode.
-    int32_t mode = handle.mode.load();
-    do {
-      RequireMode(mode == pmPlaying || mode == pmPaused);
-    } while (!handle.mode.compare_exchange_weak(mode, pmPaused));
-    handle.pauseRequest = 1;
-    // A run that ends now would end paused: the pause is taken back and refused.
-    if (handle.ending.load()) {
-      handle.pauseRequest = 0;
-      int32_t paused = pmPaused;
-      handle.mode.compare_exchange_strong(paused, mode);
-      RequireMode(false);
-    }
-    return true;
-  });
-}
-
-bool WmaModule::Resume(ModulePlayer& player) {
-  PlayerHandle& handle = Handle(player);
-  return Operation([&] {
-    int32_t mode = handle.mode.load();
-    do {
-      RequireMode(mode == pmPlaying || mode == pmPaused);
-    } while (!handle.mode.compare_exchange_weak(mode, pmPlaying));
-    handle.pauseRequest = 0;
-    return true;
-  });
-}
-
 bool WmaModule::Stop(ModulePlayer& player) {
   PlayerHandle& handle = Handle(player);
   return Operation([&] {
@@ -277,53 +246,26 @@ bool WmaModule::Close(ModulePlayer& player) {
   return true;
 }
 
-bool WmaModule::SetPos(ModulePlayer& player, uint32_t position) {
+void WmaModule::MoveInput(ModulePlayer& player, uint32_t ms) {
   PlayerHandle& handle = Handle(player);
-  return Operation([&] {
-    RequireMode(handle.Running());
-    ModuleState& state = handle.state;
-    // A run playing out its end meanwhile keeps going for the seek.
-    handle.seekPending = true;
-    struct SeekDone {
-      PlayerHandle& handle;
-      ~SeekDone() { handle.seekPending = false; }
-    } seekDone{handle};
-    state.writer.SetSeekInProgress(true);
-    if (state.writer.ActiveOutputMode() != omDirectSound) {
-      try {
-        state.writer.DrainOutput();
-      } catch (...) {
-        state.writer.SetSeekInProgress(false);
-        throw;
-      }
-    }
-    state.writer.SetSeekInProgress(false);
-    // The stop request also releases a paused sample call, which Stop waits for.
-    handle.stopRequest = 1;
-    handle.reader->Stop();
-    handle.stopRequest = 0;
-    // A run that ended meanwhile takes no seek.
-    RequireMode(handle.Running());
-    if (handle.reader->Seek(position) == S_OK) state.position = position;
-    if (handle.reader->Start() != S_OK) {
-      // No delivery would ever end the run.
-      handle.StopRun();
-      RaiseModuleFailure(qvInputFailure);
-    }
-    return true;
-  });
+  // The stop request also releases a paused sample call, which Stop waits for.
+  handle.stopRequest = 1;
+  handle.reader->Stop();
+  handle.stopRequest = 0;
+  // A run that ended meanwhile takes no seek.
+  RequireMode(handle.Running());
+  if (handle.reader->Seek(ms) == S_OK) position = ms;
+  if (handle.reader->Start() != S_OK) {
+    // No delivery would ever end the run.
+    handle.StopRun();
+    RaiseModuleFailure(qvInputFailure);
+  }
 }
 
-bool WmaModule::SetInputName(ModulePlayer& player, const char* name) {
-  PlayerHandle& handle = Handle(player);
-  return Operation([&] {
-    RequireMode(handle.IsClosed());
-    if (name != nullptr)
-      handle.state.inputName = name;
-    else
-      handle.state.inputName.reset();
-    return true;
-  });
+// The seek stops the reader, which waits for the SDK's thread to leave the callback: a run
+// playing out its end gives way at once and goes on where the reader starts again.
+bool WmaModule::SeekSendsRunBack(ModulePlayer& player, std::unique_lock<std::mutex>&) {
+  return player.seekPending.load();
 }
 
 bool WmaModule::SetLimits(ModulePlayer& player, uint32_t start, uint32_t end) {
@@ -332,40 +274,9 @@ bool WmaModule::SetLimits(ModulePlayer& player, uint32_t start, uint32_t end) {
   return true;
 }
 
-bool WmaModule::SetInCB(ModulePlayer& player, QVInputOpenProc open, QVInputCloseProc close,
-                        QVInputGetSizeProc getSize, QVInputSeekProc seek, QVInputReadProc read,
-                        QVUserValue user) {
-  PlayerHandle& handle = Handle(player);
-  return Operation([&] {
-    RequireMode(handle.IsClosed());
-    ModuleState& state = handle.state;
-    state.inputOpen = open;
-    state.inputClose = close;
-    state.inputGetSize = getSize;
-    state.inputSeek = seek;
-    state.inputRead = read;
-    state.inputUser = user;
-    return true;
-  });
-}
-
-bool WmaModule::GetInfo1(ModulePlayer& player, StreamInfo* info, uint32_t* size) {
-  PlayerHandle& handle = Handle(player);
-  ModuleState& state = handle.state;
-  if (size == nullptr) return false;
-  if (info == nullptr || *size < sizeof(StreamInfo)) {
-    *size = sizeof(StreamInfo);
-    state.errors.Clear();
-    return false;
-  }
-  *size = sizeof(StreamInfo);
-  if (handle.mode.load() < pmReady) {
-    state.errors.Set(qvIncorrectMode);
-    return false;
-  }
-  *info = StreamInfo{state.output.channels, static_cast<int32_t>(state.bitRate),
-                     static_cast<int32_t>(state.output.sampleRate), state.output.bitsPerSample};
-  return true;
+StreamInfo WmaModule::InfoRecord(ModulePlayer&) {
+  return StreamInfo{output.channels, static_cast<int32_t>(bitRate),
+                    static_cast<int32_t>(output.sampleRate), output.bitsPerSample};
 }
 
 int32_t WmaModule::DurationMs(ModulePlayer&) { return static_cast<int32_t>(duration); }

@@ -26,17 +26,9 @@ class WmaModule final : public ModuleState {
   bool Open(ModulePlayer& player) override;
   bool InitStream(ModulePlayer& player) override;
   bool Play(ModulePlayer& player) override;
-  bool Pause(ModulePlayer& player) override;
-  bool Resume(ModulePlayer& player) override;
   bool Stop(ModulePlayer& player) override;
   bool Close(ModulePlayer& player) override;
-  bool SetPos(ModulePlayer& player, uint32_t position) override;
-  bool SetInputName(ModulePlayer& player, const char* name) override;
   bool SetLimits(ModulePlayer& player, uint32_t start, uint32_t end) override;
-  bool SetInCB(ModulePlayer& player, QVInputOpenProc open, QVInputCloseProc close,
-               QVInputGetSizeProc getSize, QVInputSeekProc seek, QVInputReadProc read,
-               QVUserValue user) override;
-  bool GetInfo1(ModulePlayer& player, StreamInfo* info, uint32_t* size) override;
 
  private:
   WmaModule();
@@ -44,6 +36,9 @@ class WmaModule final : public ModuleState {
   int32_t DurationMs(ModulePlayer& player) override;
   int32_t PositionMs(ModulePlayer& player) override;
   const char* InfoText(ModulePlayer& player) override;
+  StreamInfo InfoRecord(ModulePlayer& player) override;
+  void MoveInput(ModulePlayer& player, uint32_t position) override;
+  bool SeekSendsRunBack(ModulePlayer& player, std::unique_lock<std::mutex>& held) override;
 };
 
 }  // namespace wma

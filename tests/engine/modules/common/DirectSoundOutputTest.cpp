@@ -220,7 +220,7 @@ TEST_F(DirectSoundOutputTest, OpenFailures) {
     sound_.initializeResult = c.initialize;
     sound_.levelResult = c.level;
     sound_.bufferResult = c.buffer;
-    DirectSoundOutput output(errors_, OutputFlavour::Mpeg, seeking_);
+    DirectSoundOutput output(errors_, seeking_);
     EXPECT_EQ(Fails([&] { output.Open(settings_, true); }), qvOutputFailure);
     // What the open made is released again.
     EXPECT_EQ(sound_.references.load(), 0);
@@ -228,7 +228,7 @@ TEST_F(DirectSoundOutputTest, OpenFailures) {
     sound_.references = 1;
   }
   // Without COM for the module nothing is made.
-  DirectSoundOutput output(errors_, OutputFlavour::Mpeg, seeking_);
+  DirectSoundOutput output(errors_, seeking_);
   EXPECT_EQ(Fails([&] { output.Open(settings_, false); }), qvInternalError);
   EXPECT_EQ(sound_.references.load(), 1);
 }
@@ -239,7 +239,7 @@ TEST_F(DirectSoundOutputTest, BufferAsDescribed) {
   settings_.sampleRate = 48000;
   settings_.bufferSize = 16384;
   settings_.buffersCount = 8;
-  DirectSoundOutput output(errors_, OutputFlavour::Mpeg, seeking_);
+  DirectSoundOutput output(errors_, seeking_);
   ASSERT_EQ(Fails([&] { output.Open(settings_, true); }), 0);
   EXPECT_EQ(sound_.window, settings_.window);
   EXPECT_EQ(sound_.level, DSSCL_PRIORITY);
@@ -261,18 +261,19 @@ TEST_F(DirectSoundOutputTest, BufferAsDescribed) {
 
 TEST_F(DirectSoundOutputTest, FeedTimerDelay) {
   struct Case {
-    OutputFlavour flavour;
     double frameDuration;
     int32_t bufferSize;
     uint32_t delay;
   };
   const Case cases[] = {
-      {OutputFlavour::Mpeg, 1152 * 1000.0 / 44100, 16384, 25},
-      {OutputFlavour::Mpeg, 24.0, 16384, 23},
-      {OutputFlavour::Mpeg, 36.0, 16384, 35},
-      // The Windows Media Audio module: the playing time of one block; never below 1 ms.
-      {OutputFlavour::WindowsMediaAudio, 0.0, 16384, 92},
-      {OutputFlavour::WindowsMediaAudio, 0.0, 4, 1},
+      // The MPEG module: just under one frame.
+      {1152 * 1000.0 / 44100, 16384, 25},
+      {24.0, 16384, 23},
+      {36.0, 16384, 35},
+      // The Windows Media Audio module, without frames: the playing time of one block; never
+      // below 1 ms.
+      {0.0, 16384, 92},
+      {0.0, 4, 1},
   };
   settings_.sampleRate = 44100;
   settings_.channels = 2;
@@ -282,7 +283,7 @@ TEST_F(DirectSoundOutputTest, FeedTimerDelay) {
     settings_.bufferSize = c.bufferSize;
     sound_.references = 1;
     sound_.buffer.references = 1;
-    DirectSoundOutput output(errors_, c.flavour, seeking_);
+    DirectSoundOutput output(errors_, seeking_);
     ASSERT_EQ(Fails([&] { output.Open(settings_, true); }), 0);
     EXPECT_EQ(output.FeedDelay(), c.delay) << c.frameDuration << " " << c.bufferSize;
     output.Close();
@@ -298,7 +299,7 @@ TEST_F(DirectSoundOutputTest, FeedFollowsThePlayCursor) {
     sound_.buffer.playCursor = 0;
     sound_.buffer.writeLead = 0;
     const uint8_t silence = bits == 8 ? 0x80 : 0;
-    DirectSoundOutput output(errors_, OutputFlavour::Mpeg, seeking_);
+    DirectSoundOutput output(errors_, seeking_);
     ASSERT_EQ(Fails([&] { output.Open(settings_, true); }), 0);
     const auto a = Block(1);
     const auto b = Block(101);
@@ -349,7 +350,7 @@ TEST_F(DirectSoundOutputTest, FeedFollowsThePlayCursor) {
 }
 
 TEST_F(DirectSoundOutputTest, WriterWaitsForSpaceAndTheRingNeverFillsUp) {
-  DirectSoundOutput output(errors_, OutputFlavour::Mpeg, seeking_);
+  DirectSoundOutput output(errors_, seeking_);
   ASSERT_EQ(Fails([&] { output.Open(settings_, true); }), 0);
   // Four blocks fill the buffer and three the ring (240 of 320); the eighth would fill the
   // ring exactly and waits.
@@ -382,7 +383,7 @@ TEST_F(DirectSoundOutputTest, WriterWaitsForSpaceAndTheRingNeverFillsUp) {
 
 TEST_F(DirectSoundOutputTest, BlockLargerThanTheRingGoesInPieces) {
   settings_.buffersCount = 1;  // C = 80: a block of 160 would never fit whole
-  DirectSoundOutput output(errors_, OutputFlavour::WindowsMediaAudio, seeking_);
+  DirectSoundOutput output(errors_, seeking_);
   ASSERT_EQ(Fails([&] { output.Open(settings_, true); }), 0);
   const auto block = Block(1, 160);
   std::atomic<bool> written{false};
@@ -404,7 +405,7 @@ TEST_F(DirectSoundOutputTest, BlockLargerThanTheRingGoesInPieces) {
 }
 
 TEST_F(DirectSoundOutputTest, DrainWaitsUntilTheLastSampleHasPlayed) {
-  DirectSoundOutput output(errors_, OutputFlavour::Mpeg, seeking_);
+  DirectSoundOutput output(errors_, seeking_);
   ASSERT_EQ(Fails([&] { output.Open(settings_, true); }), 0);
   // Nothing written: nothing to wait for.
   output.Drain();
@@ -468,7 +469,7 @@ TEST_F(DirectSoundOutputTest, EveryByteWrittenIsHeardOnceAndTheDrainWaitsForTheL
     sound_.buffer.references = 1;
     sound_.buffer.playCursor = 0;
     sound_.buffer.stops = 0;
-    DirectSoundOutput output(errors_, OutputFlavour::Mpeg, seeking_);
+    DirectSoundOutput output(errors_, seeking_);
     ASSERT_EQ(Fails([&] { output.Open(settings_, true); }), 0);
     std::vector<uint8_t> stream;
     for (int i = 0; i < c.blocks; ++i) {
@@ -518,7 +519,7 @@ TEST_F(DirectSoundOutputTest, EveryByteWrittenIsHeardOnceAndTheDrainWaitsForTheL
 }
 
 TEST_F(DirectSoundOutputTest, FailedFeedReachesTheWriterAndTheDrain) {
-  DirectSoundOutput output(errors_, OutputFlavour::Mpeg, seeking_);
+  DirectSoundOutput output(errors_, seeking_);
   ASSERT_EQ(Fails([&] { output.Open(settings_, true); }), 0);
   Write(output, Block(1));
   sound_.buffer.failPosition = true;
@@ -534,7 +535,7 @@ TEST_F(DirectSoundOutputTest, FailedFeedReachesTheWriterAndTheDrain) {
 
 TEST_F(DirectSoundOutputTest, CloseWhilePlayingLeavesNoFeedBehind) {
   settings_.frameDuration = 2.5;  // a feed every millisecond
-  DirectSoundOutput output(errors_, OutputFlavour::Mpeg, seeking_);
+  DirectSoundOutput output(errors_, seeking_);
   ASSERT_EQ(Fails([&] { output.Open(settings_, true); }), 0);
   Write(output, Block(1));
   ASSERT_TRUE(WaitFor([&] { return sound_.buffer.positionReads.load() >= 3; }));
@@ -558,7 +559,7 @@ TEST_F(DirectSoundOutputTest, CloseWhilePlayingLeavesNoFeedBehind) {
 }
 
 TEST_F(DirectSoundOutputTest, Volume) {
-  DirectSoundOutput output(errors_, OutputFlavour::Mpeg, seeking_);
+  DirectSoundOutput output(errors_, seeking_);
   uint32_t volume = 9;
   EXPECT_FALSE(output.SetVolume(0xFFFFFFFF));
   EXPECT_FALSE(output.GetVolume(&volume));

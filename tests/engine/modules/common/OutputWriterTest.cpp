@@ -14,6 +14,10 @@
 
 namespace {
 
+// The rules the two modules give their wave device output.
+const WaveDeviceRules MpegRules{44100, true, true, true};
+const WaveDeviceRules WmaRules{};
+
 namespace fs = std::filesystem;
 
 std::atomic<int> blocksSeen{0};
@@ -73,7 +77,7 @@ TEST_F(OutputWriterTest, DeviceModesFailAsWithoutADevice) {
       if (c.comUsable) {
         ASSERT_TRUE(com.Initialise());
       }
-      OutputWriter writer(errors_, com, OutputFlavour::Mpeg);
+      OutputWriter writer(errors_, com, MpegRules);
       settings_.outputMode = c.mode;
       EXPECT_EQ(OpenCode(writer), c.code) << c.mode << " " << c.comUsable;
       EXPECT_FALSE(writer.OutputIsOpen());
@@ -84,7 +88,7 @@ TEST_F(OutputWriterTest, DeviceModesFailAsWithoutADevice) {
 }
 
 TEST_F(OutputWriterTest, ActsOnTheModeCopiedAtOpen) {
-  OutputWriter writer(errors_, com_, OutputFlavour::Mpeg);
+  OutputWriter writer(errors_, com_, MpegRules);
   settings_.outputMode = omCallback;
   ASSERT_EQ(OpenCode(writer), 0);
   // A later change of the setting does not redirect the open output.
@@ -102,7 +106,7 @@ TEST_F(OutputWriterTest, ActsOnTheModeCopiedAtOpen) {
 }
 
 TEST_F(OutputWriterTest, SeekDropsCallbackBlocksButNotFileBlocks) {
-  OutputWriter writer(errors_, com_, OutputFlavour::Mpeg);
+  OutputWriter writer(errors_, com_, MpegRules);
   settings_.outputMode = omCallback;
   ASSERT_EQ(OpenCode(writer), 0);
   const std::vector<uint8_t> block(64);
@@ -130,7 +134,7 @@ TEST_F(OutputWriterTest, SeekDropsCallbackBlocksButNotFileBlocks) {
 // A close on another thread than the writer's waits for the block in progress; nothing reaches
 // the host after the end report.
 TEST_F(OutputWriterTest, CloseFromAnotherThreadEndsTheBlocks) {
-  OutputWriter writer(errors_, com_, OutputFlavour::WindowsMediaAudio);
+  OutputWriter writer(errors_, com_, WmaRules);
   settings_.outputMode = omCallback;
   ASSERT_EQ(OpenCode(writer), 0);
   std::thread producer([&] {
@@ -146,57 +150,42 @@ TEST_F(OutputWriterTest, CloseFromAnotherThreadEndsTheBlocks) {
   EXPECT_EQ(actionsSeen, (std::vector<int>{1, 0}));
 }
 
-// Samples a source keeps back between blocks, handed on through the writer's sink at a flush.
-struct HeldBlock {
-  static void Flush(void* self) {
-    auto* held = static_cast<HeldBlock*>(self);
-    ++held->flushes;
-    OutputWriter::WriteToOutput(held->writer, held->samples.data(),
-                                static_cast<int32_t>(held->samples.size()));
-  }
-  OutputWriter* writer;
-  std::vector<uint8_t> samples = std::vector<uint8_t>(100, 7);
-  int flushes = 0;
-};
-
-TEST_F(OutputWriterTest, PlayOutWritesTheHeldSamplesUnlessTheRunHadABlockRefused) {
+// A source that keeps samples back writes them at the run's end only when the output took
+// every block of the run; the play out then writes nothing of its own.
+TEST_F(OutputWriterTest, ARefusedBlockIsToldUntilTheNextRunAndPlayOutOnlyDrains) {
   struct Case {
     const char* name;
     int refusedBlock;
     int32_t runBlockCode;
-    int flushes;
-    int32_t code;
+    bool refused;
   };
   // One writer for all: a refusal does not outlast its run.
   const Case cases[] = {
-      {"the run's block refused: nothing held is offered", 1, qvOutputFailure, 0, 0},
-      {"the held samples follow the run's block", 0, 0, 1, 0},
-      {"the held samples refused: the output's code, nothing raised", 2, 0, 1, qvOutputFailure},
+      {"the run's block refused", 1, qvOutputFailure, true},
+      {"the run's block taken", 0, 0, false},
+      {"the first refused again", 1, qvOutputFailure, true},
   };
-  OutputWriter writer(errors_, com_, OutputFlavour::Mpeg);
+  OutputWriter writer(errors_, com_, MpegRules);
   settings_.outputMode = omCallback;
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     blocksSeen = 0;
     refusedBlock = c.refusedBlock;
-    HeldBlock held{&writer};
-    ASSERT_EQ(FailureCode([&] { writer.OpenOutput(settings_, {&HeldBlock::Flush, &held}); }), 0);
+    ASSERT_EQ(OpenCode(writer), 0);
+    EXPECT_FALSE(writer.BlockRefused());
     const std::vector<uint8_t> block(64);
     EXPECT_EQ(FailureCode([&] { writer.WriteBlock(block.data(), 64); }), c.runBlockCode);
-    writer.PlayOut();
+    EXPECT_EQ(writer.BlockRefused(), c.refused);
+    EXPECT_TRUE(writer.PlayOut());
     writer.CloseOutput();
-    EXPECT_EQ(held.flushes, c.flushes);
-    EXPECT_EQ(blocksSeen, 1 + c.flushes);
-    EXPECT_EQ(errors_.Take(), c.code);
+    EXPECT_EQ(blocksSeen, 1);
+    EXPECT_EQ(errors_.Take(), 0);
   }
-  // A closed output holds nothing back: a later play-out writes nothing.
-  writer.PlayOut();
-  EXPECT_EQ(blocksSeen, 2);
 }
 
 TEST_F(OutputWriterTest, VolumeByCurrentMode) {
   const NoSoundDevices noDevices;
-  OutputWriter writer(errors_, com_, OutputFlavour::Mpeg);
+  OutputWriter writer(errors_, com_, MpegRules);
   QVByteBool separate = 7;
   uint32_t volume = 0x12345678;
   for (int32_t mode : {omFile, omCallback, omMMSystem}) {

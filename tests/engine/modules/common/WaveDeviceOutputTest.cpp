@@ -15,6 +15,10 @@
 
 namespace {
 
+// The rules the two modules give their wave device output.
+const WaveDeviceRules MpegRules{44100, true, true, true};
+const WaveDeviceRules WmaRules{};
+
 // The host's output callbacks: what they were told, in order.
 struct Reports {
   std::mutex lock;
@@ -74,7 +78,7 @@ TEST_F(WaveDeviceOutputTest, QueueHoldsAtMostBuffersCount) {
   for (const Case c : {Case{3, 3}, Case{0, 1}, Case{-2, 1}}) {
     SCOPED_TRACE(c.count);
     settings_.buffersCount = c.count;
-    WaveDeviceOutput output(errors_, OutputFlavour::Mpeg, seeking_);
+    WaveDeviceOutput output(errors_, MpegRules, seeking_);
     ASSERT_EQ(OpenCode(output), 0);
     std::atomic<bool> written{false};
     std::thread writer([&] {
@@ -98,7 +102,7 @@ TEST_F(WaveDeviceOutputTest, QueueHoldsAtMostBuffersCount) {
 }
 
 TEST_F(WaveDeviceOutputTest, CloseReturnsOnceTheQueueHasPlayed) {
-  WaveDeviceOutput output(errors_, OutputFlavour::WindowsMediaAudio, seeking_);
+  WaveDeviceOutput output(errors_, WmaRules, seeking_);
   ASSERT_EQ(OpenCode(output), 0);
   for (int i = 0; i < 4; ++i) {
     const auto block = Block(1);
@@ -115,8 +119,8 @@ TEST_F(WaveDeviceOutputTest, CloseReturnsOnceTheQueueHasPlayed) {
 // A block written during a seek is dropped, and its writer held until the seek is over: a
 // decoder running on meanwhile would drop the rest of the stream while the device plays out.
 TEST_F(WaveDeviceOutputTest, BlocksDuringASeekAreDropped) {
-  for (OutputFlavour flavour : {OutputFlavour::Mpeg, OutputFlavour::WindowsMediaAudio}) {
-    WaveDeviceOutput output(errors_, flavour, seeking_);
+  for (const WaveDeviceRules& rules : {MpegRules, WmaRules}) {
+    WaveDeviceOutput output(errors_, rules, seeking_);
     ASSERT_EQ(OpenCode(output), 0);
     seeking_ = true;
     const auto block = Block(1);
@@ -138,7 +142,7 @@ TEST_F(WaveDeviceOutputTest, BlocksDuringASeekAreDropped) {
 TEST_F(WaveDeviceOutputTest, OutputCallbacks) {
   struct Case {
     const char* name;
-    OutputFlavour flavour;
+    WaveDeviceRules rules;
     bool withAction;
     bool refuseStart;
     std::vector<int> actions;
@@ -146,16 +150,10 @@ TEST_F(WaveDeviceOutputTest, OutputCallbacks) {
     bool switchAfterOpen;
   };
   const Case cases[] = {
-      {"MPEG module: start, every block, end", OutputFlavour::Mpeg, true, false, {1, 0}, 3, true},
-      {"Windows Media Audio module: start and end",
-       OutputFlavour::WindowsMediaAudio,
-       true,
-       false,
-       {1, 0},
-       0,
-       true},
-      {"start refused: nothing more", OutputFlavour::Mpeg, true, true, {1}, 0, false},
-      {"no action callback: switch off", OutputFlavour::Mpeg, false, false, {}, 0, false},
+      {"MPEG module: start, every block, end", MpegRules, true, false, {1, 0}, 3, true},
+      {"Windows Media Audio module: start and end", WmaRules, true, false, {1, 0}, 0, true},
+      {"start refused: nothing more", MpegRules, true, true, {1}, 0, false},
+      {"no action callback: switch off", MpegRules, false, false, {}, 0, false},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
@@ -165,7 +163,7 @@ TEST_F(WaveDeviceOutputTest, OutputCallbacks) {
     settings_.dataCallback = Reports::Data;
     settings_.actionCallback = c.withAction ? Reports::Action : nullptr;
     settings_.outputUser = reinterpret_cast<QVUserValue>(&reports);
-    WaveDeviceOutput output(errors_, c.flavour, seeking_);
+    WaveDeviceOutput output(errors_, c.rules, seeking_);
     ASSERT_EQ(OpenCode(output), 0);
     EXPECT_EQ(settings_.useOutputCallbacks, c.switchAfterOpen);
     // The last block of a run may be short: its report has its own size.
@@ -189,7 +187,7 @@ TEST_F(WaveDeviceOutputTest, OutputCallbacks) {
 
 TEST_F(WaveDeviceOutputTest, WithoutADevice) {
   SoundDeviceChoice none("none");
-  WaveDeviceOutput output(errors_, OutputFlavour::Mpeg, seeking_);
+  WaveDeviceOutput output(errors_, MpegRules, seeking_);
   EXPECT_EQ(OpenCode(output), qvOutputFailure);
   QVByteBool separate = 5;
   uint32_t volume = 7;
@@ -202,7 +200,7 @@ TEST_F(WaveDeviceOutputTest, WithoutADevice) {
 }
 
 TEST_F(WaveDeviceOutputTest, VolumeWithAndWithoutAnOpenDevice) {
-  WaveDeviceOutput output(errors_, OutputFlavour::Mpeg, seeking_);
+  WaveDeviceOutput output(errors_, MpegRules, seeking_);
   QVByteBool separate = 0;
   EXPECT_TRUE(output.CanSetVolume(settings_, &separate));
   EXPECT_EQ(separate, 1);

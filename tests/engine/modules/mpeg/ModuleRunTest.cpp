@@ -244,6 +244,33 @@ TEST_F(ModuleRun, RefusedBlockEndsTheRunWithCodeSix) {
   EXPECT_EQ(qv_->QVLastError(h_), qvOutputFailure);
 }
 
+// The samples the block still holds when a run ends by itself follow its full blocks; when the
+// output refuses them, the run still ends by itself, with the output's code.
+TEST_F(ModuleRun, HeldSamplesFollowAtTheEndAndTheirRefusalLeavesCodeSix) {
+  constexpr int framesPerBlock = 3;
+  ASSERT_NE(frames_ % framesPerBlock, 0);
+  PrepareCallbacks(fl10, frameBytes * framesPerBlock);
+  const std::vector<uint8_t> whole = RunToEnd();
+  EXPECT_EQ(whole.size(), static_cast<size_t>(frames_) * frameBytes);
+  const int blocks = recorder_.blockCount.load();
+  EXPECT_EQ(blocks, (frames_ + framesPerBlock - 1) / framesPerBlock);
+  EXPECT_EQ(qv_->QVLastError(h_), 0);
+
+  {
+    std::lock_guard<std::mutex> guard(recorder_.lock);
+    recorder_.blocks.clear();
+    recorder_.actions.clear();
+  }
+  recorder_.blockCount = 0;
+  recorder_.refuseBlock = blocks;
+  ASSERT_TRUE(qv_->QVInitStream(h_));
+  ASSERT_TRUE(qv_->QVPlay(h_));
+  EXPECT_EQ(WaitWhileRunning(*qv_, h_), pmFinished);
+  EXPECT_EQ(recorder_.blockCount.load(), blocks);
+  EXPECT_EQ(recorder_.actions, (std::vector<int>{1, 0}));
+  EXPECT_EQ(qv_->QVLastError(h_), qvOutputFailure);
+}
+
 TEST_F(ModuleRun, EqualiserGainsShapeOneChannel) {
   PrepareCallbacks();
   const auto plain = RunToEnd();
