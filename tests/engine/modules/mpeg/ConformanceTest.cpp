@@ -43,7 +43,7 @@ TEST_P(ConformanceStreams, EveryFrameInPlaceWithinOneStep) {
   EXPECT_EQ(stream.Header().Layer, c.Layer);
   EXPECT_EQ(stream.Header().SampleRate(), c.Rate);
 
-  const size_t perFrame = c.Layer == 1 ? 384 : c.Layer == 3 && stream.Header().Lsf ? 576 : 1152;
+  const size_t perFrame = static_cast<size_t>(stream.Header().SamplesPerFrame());
   ASSERT_EQ(collector.Samples.size(), channels.size() * perFrame * 2);
   const std::vector<uint8_t> bytes = ReadBytes(VectorPath(std::string(c.Name) + ".pcm"));
   const std::vector<int16_t> reference = Samples(bytes.data(), bytes.size());

@@ -33,17 +33,14 @@ TEST(SeekWhileDecoding, FramesAfterEachSeekAreWhole) {
     PcmBlock pcm;
     DecoderSession session(stream, decoder, pcm);
     PcmCollector collector;
-    const auto samplesPerFrame = [](const FrameHeader& h) {
-      return h.Layer == 3 && h.Lsf ? 576 : 1152;
-    };
     // One frame per block, so that each block is one frame's samples.
     const SettingsForStream oneFramePerBlock = [&](const FrameHeader& first) {
-      return DecoderSettings{0, samplesPerFrame(first) * 4, 32768};
+      return DecoderSettings{0, first.SamplesPerFrame() * 4, 32768};
     };
     QVByteBool canSetPosition = 1;
     session.OpenInput(source, &canSetPosition);
     ASSERT_EQ(session.Start(oneFramePerBlock, &PcmCollector::Sink, &collector), FrameRead) << name;
-    const int32_t perFrame = samplesPerFrame(stream.Header());
+    const int32_t perFrame = stream.Header().SamplesPerFrame();
     MpegDecoder uninterrupted;
     const RunResult reference = DecodeAll(uninterrupted, source, oneFramePerBlock(stream.Header()));
     ASSERT_GT(reference.Frames, 20) << name;
