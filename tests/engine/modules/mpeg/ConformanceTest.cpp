@@ -33,12 +33,15 @@ TEST_P(ConformanceStreams, EveryFrameInPlaceWithinOneStep) {
                          &PcmCollector::Sink, &collector),
             FrameRead);
   std::vector<int> channels;  // of each decoded frame
-  for (;;) {
-    const StepResult step = session.Step();
-    if (step.Outcome == StepOutcome::EndOfInput) break;
-    ASSERT_EQ(step.Outcome, StepOutcome::Decoded) << "frame " << channels.size();
+  StepOutcome other = StepOutcome::Decoded;
+  const DecodeEnd end = session.DecodeToEnd({}, [&](const StepResult& step, FrameRange&) {
+    other = step.Outcome;
+    if (other != StepOutcome::Decoded) return false;
     channels.push_back(step.Header.Channels);
-  }
+    return true;
+  });
+  ASSERT_EQ(other, StepOutcome::Decoded) << "frame " << channels.size();
+  ASSERT_EQ(end.Last.Outcome, StepOutcome::EndOfInput);
   pcm.Flush();
   EXPECT_EQ(stream.Header().Layer, c.Layer);
   EXPECT_EQ(stream.Header().SampleRate(), c.Rate);

@@ -52,22 +52,25 @@ TEST(SeekWhileDecoding, FramesAfterEachSeekAreWhole) {
     int failure = -1;
     std::thread run([&] {
       int seen = 0;
-      try {
-        for (;;) {
-          const size_t blocks = collector.BlockSizes.size();
-          // Read before the step: an end reached after the last seek is the run's end.
-          const bool lastSeekDone = seeksDone.load();
-          const StepResult step = session.Step();
-          const int now = seeks.load();
-          // At the end it waits for the seeks, which bring it back into the stream.
-          if (step.Outcome == StepOutcome::EndOfInput) {
-            if (lastSeekDone) break;
-            continue;
-          }
-          if (step.Outcome != StepOutcome::Decoded) continue;
+      size_t blocks = 0;  // handed on before the step
+      const auto record = [&](const StepResult& step, FrameRange&) {
+        const int now = seeks.load();
+        if (step.Outcome == StepOutcome::Decoded) {
           steps.push_back(
               {step.Frame, collector.BlockSizes.size() - blocks, pcm.PcmFill, now != seen});
           seen = now;
+        }
+        blocks = collector.BlockSizes.size();
+        return true;
+      };
+      try {
+        for (;;) {
+          blocks = collector.BlockSizes.size();
+          // Read before the decode: an end reached after the last seek is the run's end.
+          const bool lastSeekDone = seeksDone.load();
+          session.DecodeToEnd({}, record);
+          // At the end it waits for the seeks, which bring it back into the stream.
+          if (lastSeekDone) break;
         }
       } catch (const ModuleFailure& raised) {
         failure = raised.code;
