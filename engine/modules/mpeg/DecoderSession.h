@@ -1,7 +1,8 @@
 // A stream opened for decoding: the input, its first frame, the decoder set up for the stream
 // and the PcmBlock wired to the sink that takes its full blocks. Every run of the decoder (the
-// decode thread, the tests, the benchmarks, the fuzz target) opens its stream here and steps,
-// rewinds and seeks through it. The stream, the decoder and the block are its owner's.
+// decode thread, the tests, the benchmarks, the fuzz target) opens its stream here, decodes it
+// to its end and rewinds and seeks through it. The stream, the decoder and the block are its
+// owner's.
 #pragma once
 
 #include <cstdint>
