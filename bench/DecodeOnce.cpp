@@ -44,10 +44,7 @@ int main(int argc, char** argv) {
       std::fprintf(stderr, "%s: no frame\n", argv[1]);
       return 1;
     }
-    for (;;) {
-      const StepOutcome outcome = session.Step().Outcome;
-      if (outcome == StepOutcome::EndOfInput || outcome == StepOutcome::PastEnd) break;
-    }
+    session.DecodeToEnd();
     pcm.Flush();
   } catch (const ModuleFailure& failure) {
     std::fprintf(stderr, "%s: failure %d\n", argv[1], failure.code);

@@ -54,8 +54,7 @@ void DecodeStream(const std::string& name, int repeats) {
   const double rate = stream->Header().SampleRate();
   const auto start = std::chrono::steady_clock::now();
   try {
-    while (session.Step().Outcome != StepOutcome::EndOfInput) {
-    }
+    session.DecodeToEnd();
   } catch (const ModuleFailure&) {
   }
   pcm.Flush();

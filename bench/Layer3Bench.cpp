@@ -159,8 +159,7 @@ void DecodeThroughCore(const std::string& path, double& seconds, uint64_t& bytes
   const auto start = std::chrono::steady_clock::now();
   if (session.Open(source, {}, &CountBlock, &bytes) == FrameRead) {
     try {
-      while (session.Step().Outcome != StepOutcome::EndOfInput) {
-      }
+      session.DecodeToEnd();
     } catch (const ModuleFailure&) {
     }
     pcm.Flush();

@@ -44,11 +44,11 @@ __attribute__((no_sanitize("coverage"))) void Sink(void* context, uint8_t* block
 }
 
 void DecodeToEnd(DecoderSession& session, int maxFrames) {
-  for (int frames = 0; frames < maxFrames;) {
-    const StepOutcome outcome = session.Step().Outcome;
-    if (outcome == StepOutcome::EndOfInput) return;
-    if (outcome == StepOutcome::Decoded) ++frames;
-  }
+  int frames = 0;
+  session.DecodeToEnd({}, [&](const StepResult& step, FrameRange&) {
+    if (step.Outcome == StepOutcome::Decoded) ++frames;
+    return frames < maxFrames;
+  });
 }
 
 }  // namespace

@@ -26,30 +26,35 @@ enum class RunEnd { ByItself, Stopped };
 // run, so the run keeps that rate throughout.
 RunEnd DecodeFrames(PlayerHandle& handle) {
   ModuleState& state = handle.state;
-  for (;;) {
+  const auto awaitSeek = [&] {
     while (handle.seekPending.load() && !handle.stopRequest.load())
       std::this_thread::sleep_for(seekPoll);
-    const StepResult step = state.session.Step({state.startFrame.load(), state.endFrame.load()});
-    switch (step.Outcome) {
-      case StepOutcome::EndOfInput: return RunEnd::ByItself;
-      case StepOutcome::PastEnd:
-        state.PublishStreamInfo(step.Header, step.FrameLimit);
-        return RunEnd::ByItself;
-      case StepOutcome::Decoded:
-      case StepOutcome::Skipped: state.PublishStreamInfo(step.Header, step.FrameLimit); break;
-      case StepOutcome::Refused:
-        // A header refused for its bit rate leaves code 5 for the host; like nothing found,
-        // it is read past without counting.
-        state.errors.Set(qvInputFailure);
-        break;
-      case StepOutcome::NoFrame: break;
-    }
+  };
+  const auto limits = [&] { return FrameRange{state.startFrame.load(), state.endFrame.load()}; };
+  const auto publish = [&](const StepResult& step) {
+    state.PublishStreamInfo(step.Header, step.FrameLimit);
+  };
+  // After each step the host's queries see the frame read, and its requests are answered
+  // before the next step.
+  const auto betweenSteps = [&](const StepResult& step, FrameRange& next) {
+    if (step.Outcome == StepOutcome::Decoded || step.Outcome == StepOutcome::Skipped) publish(step);
+    // A header refused for its bit rate leaves code 5 for the host; like nothing found, it is
+    // read past without counting.
+    if (step.Outcome == StepOutcome::Refused) state.errors.Set(qvInputFailure);
     if (handle.pauseRequest.load()) {
       while (handle.pauseRequest.load() && !handle.stopRequest.load())
         std::this_thread::sleep_for(pausePoll);
     }
-    if (handle.stopRequest.load()) return RunEnd::Stopped;
-  }
+    if (handle.stopRequest.load()) return false;
+    awaitSeek();
+    next = limits();
+    return true;
+  };
+  awaitSeek();
+  const DecodeEnd end = state.session.DecodeToEnd(limits(), betweenSteps);
+  if (end.Stopped) return RunEnd::Stopped;
+  if (end.Last.Outcome == StepOutcome::PastEnd) publish(end.Last);
+  return RunEnd::ByItself;
 }
 
 // The samples left in the block belong to the stream as well: at the end of a run that ended

@@ -34,6 +34,19 @@ FrameStatus DecoderSession::Start(const SettingsForStream& settingsFor, PcmBlock
   return status;
 }
 
+DecodeEnd DecoderSession::DecodeToEnd(FrameRange range, const BetweenSteps& between) {
+  DecodeEnd end;
+  for (;;) {
+    end.Last = Step(range);
+    if (end.Last.Outcome == StepOutcome::EndOfInput || end.Last.Outcome == StepOutcome::PastEnd)
+      return end;
+    if (between && !between(end.Last, range)) {
+      end.Stopped = true;
+      return end;
+    }
+  }
+}
+
 bool DecoderSession::Rewind() {
   if (!stream_.Rewind()) return false;
   decoder_.ForgetReservoir();

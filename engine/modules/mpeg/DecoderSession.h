@@ -1,7 +1,8 @@
 // A stream opened for decoding: the input, its first frame, the decoder set up for the stream
 // and the PcmBlock wired to the sink that takes its full blocks. Every run of the decoder (the
-// decode thread, the tests, the benchmarks, the fuzz target) opens its stream here and steps,
-// rewinds and seeks through it. The stream, the decoder and the block are its owner's.
+// decode thread, the tests, the benchmarks, the fuzz target) opens its stream here, decodes it
+// to its end and rewinds and seeks through it. The stream, the decoder and the block are its
+// owner's.
 #pragma once
 
 #include <cstdint>
@@ -16,6 +17,18 @@ namespace mpeg {
 
 // The settings for a stream, chosen once its first frame is known.
 using SettingsForStream = std::function<DecoderSettings(const FrameHeader& first)>;
+
+// Called after every step of a decode to the end that does not end it, before the next: may
+// move the frames of the next step (a host may change the limits during a run); false stops
+// the run there.
+using BetweenSteps = std::function<bool(const StepResult& step, FrameRange& next)>;
+
+// How a decode to the end ended: the step that ended it (the end of the input or a frame past
+// the end frame), or the step after which the caller stopped it.
+struct DecodeEnd {
+  bool Stopped = false;
+  StepResult Last;
+};
 
 class DecoderSession {
  public:
@@ -48,6 +61,12 @@ class DecoderSession {
   StepResult Step(const FrameRange& range = {}) {
     return FrameStep(stream_, decoder_, pcm_, range);
   }
+
+  // Steps through the stream until its end: the end of the input, or a frame read past
+  // `range`'s end frame. Nothing found and a header refused are read past, and a damaged
+  // frame costs only itself (the decoder gives silence in its place): the run goes on.
+  // Failures of the input, the decoder or the sink propagate with their code given.
+  DecodeEnd DecodeToEnd(FrameRange range = {}, const BetweenSteps& between = {});
 
   // Back to the first frame; the Layer III main data from before it are not used. The caller
   // holds the stream's lock while a run may be in progress.

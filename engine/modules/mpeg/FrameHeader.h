@@ -29,6 +29,14 @@ struct FrameHeader {
 
   int32_t SampleRate() const;  // of the rate index
   int32_t BitRate() const;     // kbit/s
+  // Samples per channel in a frame: 384 in Layer I, 576 in Layer III with lsf, else 1152.
+  int32_t SamplesPerFrame() const;
+  // Subband slots per channel in a frame: its samples in 32 subbands.
+  int32_t SlotsPerFrame() const { return SamplesPerFrame() / 32; }
+  // Milliseconds of a frame at the rate of the rate index (not a halved output rate).
+  double FrameDuration() const;
+  // Bytes of the frame, header included.
+  int32_t FrameLength() const { return BodyLength + 4; }
 };
 
 }  // namespace mpeg

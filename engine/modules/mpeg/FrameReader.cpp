@@ -387,7 +387,7 @@ void FrameReader::CountFrame(int64_t start) {
   if (start <= countedEnd_) return;
   countedEnd_ = start;
   ++framesCounted_;
-  bytesCounted_ += header_.BodyLength + 4;
+  bytesCounted_ += header_.FrameLength();
   if (framesCounted_ == 1)
     countedBitRate_ = header_.BitRateIndex;
   else if (header_.BitRateIndex != countedBitRate_)

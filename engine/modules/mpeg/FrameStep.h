@@ -1,7 +1,7 @@
 // The one loop of the decoder, a frame at a time: read the next frame, skip it (before the
 // start frame) or decode it, synthesise both channels of its slots and hand full blocks on.
 // The decode thread, the tests, the benchmarks and the fuzz target all run a stream with it,
-// through their DecoderSession; a seek reads the frame it finds with it too.
+// through their DecoderSession's decode to the end; a seek reads the frame it finds with it too.
 #pragma once
 
 #include <cstdint>

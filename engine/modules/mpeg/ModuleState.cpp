@@ -27,20 +27,7 @@ void ModuleState::ResetRecord() {
   decoder.Equalizer().On = 0;
 }
 
-void ModuleState::MeasureFrameDuration() {
-  const FrameHeader& header = stream.Header();
-  const int32_t rate = header.SampleRate();
-  if (rate <= 0) {
-    frameDuration_ = 0.0;
-    return;
-  }
-  int32_t samples = 1152;
-  if (header.Layer == 1)
-    samples = 384;
-  else if (header.Layer == 3 && header.Lsf == 1)
-    samples = 576;
-  frameDuration_ = samples * 1000.0 / rate;
-}
+void ModuleState::MeasureFrameDuration() { frameDuration_ = stream.Header().FrameDuration(); }
 
 void ModuleState::ConvertLimits() {
   const double d = FrameDuration();

@@ -72,7 +72,7 @@ void MpegDecoder::DecodeSilence(const FrameHeader& header, int32_t frames, PcmBl
     if (header.Layer == 3) {
       count = SilentLayer3Frame(*layer3_, header, *slots_);
     } else {
-      count = header.Layer == 1 ? 12 : 36;
+      count = header.SlotsPerFrame();
       std::memset(slots_->Samples, 0, sizeof slots_->Samples);
     }
     SynthesizeSlots(count, stereo, pcm);

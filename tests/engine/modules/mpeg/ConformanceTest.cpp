@@ -33,17 +33,20 @@ TEST_P(ConformanceStreams, EveryFrameInPlaceWithinOneStep) {
                          &PcmCollector::Sink, &collector),
             FrameRead);
   std::vector<int> channels;  // of each decoded frame
-  for (;;) {
-    const StepResult step = session.Step();
-    if (step.Outcome == StepOutcome::EndOfInput) break;
-    ASSERT_EQ(step.Outcome, StepOutcome::Decoded) << "frame " << channels.size();
+  StepOutcome other = StepOutcome::Decoded;
+  const DecodeEnd end = session.DecodeToEnd({}, [&](const StepResult& step, FrameRange&) {
+    other = step.Outcome;
+    if (other != StepOutcome::Decoded) return false;
     channels.push_back(step.Header.Channels);
-  }
+    return true;
+  });
+  ASSERT_EQ(other, StepOutcome::Decoded) << "frame " << channels.size();
+  ASSERT_EQ(end.Last.Outcome, StepOutcome::EndOfInput);
   pcm.Flush();
   EXPECT_EQ(stream.Header().Layer, c.Layer);
   EXPECT_EQ(stream.Header().SampleRate(), c.Rate);
 
-  const size_t perFrame = c.Layer == 1 ? 384 : c.Layer == 3 && stream.Header().Lsf ? 576 : 1152;
+  const size_t perFrame = static_cast<size_t>(stream.Header().SamplesPerFrame());
   ASSERT_EQ(collector.Samples.size(), channels.size() * perFrame * 2);
   const std::vector<uint8_t> bytes = ReadBytes(VectorPath(std::string(c.Name) + ".pcm"));
   const std::vector<int16_t> reference = Samples(bytes.data(), bytes.size());

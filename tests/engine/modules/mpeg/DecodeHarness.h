@@ -65,11 +65,10 @@ inline RunResult DecodeAll(MpegStream& stream, MpegDecoder& decoder, const Input
   if (result.First != FrameRead) return result;
   // A failure ends the run, as on the decode thread.
   try {
-    for (;;) {
-      const StepResult step = session.Step(range);
-      if (step.Outcome == StepOutcome::EndOfInput || step.Outcome == StepOutcome::PastEnd) break;
+    session.DecodeToEnd(range, [&](const StepResult& step, FrameRange&) {
       if (step.Outcome == StepOutcome::Decoded) ++result.Frames;
-    }
+      return true;
+    });
   } catch (const ModuleFailure& failure) {
     result.Failure = failure.code;
   }

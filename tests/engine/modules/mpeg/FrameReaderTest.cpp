@@ -560,6 +560,18 @@ TEST(FrameReader, FrameLimitOfConstantAndVariableBitRates) {
   }
 }
 
+// Once every frame of a variable bit-rate stream without tags has been read, the sound's size
+// over their mean length is their count: each frame counts whole, its header included.
+TEST(FrameReader, MeanLengthOfEveryFrameGivesTheirCount) {
+  std::vector<uint8_t> fast = HeaderBytes(3, 2, 14, 0);  // 1253 bytes
+  fast.resize(384 * 144000 / 44100, 0);
+  Opened opened(Joined({Frames(60), fast, Frames(60)}));
+  int frames = 0;
+  while (opened.Reader.ReadFrame() == FrameRead) ++frames;
+  ASSERT_EQ(frames, 121);
+  EXPECT_EQ(opened.Reader.FrameLimit(), 121u);
+}
+
 // In a variable bit-rate stream a seek goes by the mean frame length, and takes only a header
 // that a frame start follows: the seek lands inside a frame as often as not.
 TEST(FrameReader, SeekInAVariableBitRateStreamGoesByTheMeanFrameLength) {

@@ -33,17 +33,14 @@ TEST(SeekWhileDecoding, FramesAfterEachSeekAreWhole) {
     PcmBlock pcm;
     DecoderSession session(stream, decoder, pcm);
     PcmCollector collector;
-    const auto samplesPerFrame = [](const FrameHeader& h) {
-      return h.Layer == 3 && h.Lsf ? 576 : 1152;
-    };
     // One frame per block, so that each block is one frame's samples.
     const SettingsForStream oneFramePerBlock = [&](const FrameHeader& first) {
-      return DecoderSettings{0, samplesPerFrame(first) * 4, 32768};
+      return DecoderSettings{0, first.SamplesPerFrame() * 4, 32768};
     };
     QVByteBool canSetPosition = 1;
     session.OpenInput(source, &canSetPosition);
     ASSERT_EQ(session.Start(oneFramePerBlock, &PcmCollector::Sink, &collector), FrameRead) << name;
-    const int32_t perFrame = samplesPerFrame(stream.Header());
+    const int32_t perFrame = stream.Header().SamplesPerFrame();
     MpegDecoder uninterrupted;
     const RunResult reference = DecodeAll(uninterrupted, source, oneFramePerBlock(stream.Header()));
     ASSERT_GT(reference.Frames, 20) << name;
@@ -55,22 +52,25 @@ TEST(SeekWhileDecoding, FramesAfterEachSeekAreWhole) {
     int failure = -1;
     std::thread run([&] {
       int seen = 0;
-      try {
-        for (;;) {
-          const size_t blocks = collector.BlockSizes.size();
-          // Read before the step: an end reached after the last seek is the run's end.
-          const bool lastSeekDone = seeksDone.load();
-          const StepResult step = session.Step();
-          const int now = seeks.load();
-          // At the end it waits for the seeks, which bring it back into the stream.
-          if (step.Outcome == StepOutcome::EndOfInput) {
-            if (lastSeekDone) break;
-            continue;
-          }
-          if (step.Outcome != StepOutcome::Decoded) continue;
+      size_t blocks = 0;  // handed on before the step
+      const auto record = [&](const StepResult& step, FrameRange&) {
+        const int now = seeks.load();
+        if (step.Outcome == StepOutcome::Decoded) {
           steps.push_back(
               {step.Frame, collector.BlockSizes.size() - blocks, pcm.PcmFill, now != seen});
           seen = now;
+        }
+        blocks = collector.BlockSizes.size();
+        return true;
+      };
+      try {
+        for (;;) {
+          blocks = collector.BlockSizes.size();
+          // Read before the decode: an end reached after the last seek is the run's end.
+          const bool lastSeekDone = seeksDone.load();
+          session.DecodeToEnd({}, record);
+          // At the end it waits for the seeks, which bring it back into the stream.
+          if (lastSeekDone) break;
         }
       } catch (const ModuleFailure& raised) {
         failure = raised.code;
