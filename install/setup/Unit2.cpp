@@ -6,6 +6,7 @@
 #include "install/setup/Unit1.h"
 #include "platform/classlib/Application.h"
 #include "platform/classlib/DialogProvider.h"
+#include "platform/classlib/FormPlacing.h"
 #include "platform/classlib/ResourceStream.h"
 #include "platform/win32/Machine.h"
 #include "platform/win32/Shell.h"
@@ -16,15 +17,6 @@ void (*TForm2::OnStepDone)(int Step) = nullptr;
 
 namespace {
 
-TLabel* PlaceLabel(TForm2* form, const char* name, int left, int top, int width, int height) {
-  auto* label = new TLabel(form);
-  label->SetName(name);
-  label->SetParent(form);
-  label->SetAutoSize(false);
-  label->SetBounds(left, top, width, height);
-  return label;
-}
-
 // A label that sizes itself to its text.
 TLabel* PlaceAutoLabel(TForm2* form, const char* name, int left, int top, const char* caption) {
   auto* label = new TLabel(form);
@@ -34,15 +26,6 @@ TLabel* PlaceAutoLabel(TForm2* form, const char* name, int left, int top, const 
   label->SetTop(top);
   label->SetCaption(caption);
   return label;
-}
-
-TBevel* PlaceBevel(TForm2* form, const char* name, int left, int top, int width, int height) {
-  auto* bevel = new TBevel(form);
-  bevel->SetName(name);
-  bevel->SetParent(form);
-  bevel->SetShape(bsTopLine);
-  bevel->SetBounds(left, top, width, height);
-  return bevel;
 }
 
 TButton* PlaceButton(TForm2* form, const char* name, int left, int top, const char* caption,
