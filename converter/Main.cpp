@@ -269,7 +269,7 @@ void TForm1::FormClose(TObject*, TCloseAction&) {
   // The timer first: once the module is released every tick would fail.
   Timer1->SetEnabled(false);
   CloseStep(this, [this] {
-    if (AskPlayerMode() == pmPlaying) TakenPlayer().Stop();
+    if (Batch.Mode() == pmPlaying) TakenPlayer().Stop();
   });
   if (Player) Player->DeInitModule();
   // Only the files this instance wrote: those of another running instance stay its own.
@@ -299,45 +299,31 @@ void TForm1::ToolButton7Click(TObject*) { Close(); }
 
 // Player 0 as the commands see it.
 
-int32_t TForm1::AskPlayerMode() {
-  if (Player == nullptr || !Player->Initialized()) return pmClosed;
-  const int32_t mode = Player->GetPlayerMode();
-  if (mode == pmFinished) FinishedKept = true;
-  return mode;
-}
-
 TYzPlayer& TForm1::TakenPlayer() {
   if (Player == nullptr) throw TYzSException(11);
   return *Player;
 }
 
-int TForm1::BatchCount() const {
-  const int entries = ListBox1->Items()->Count();
-  const int rows = ListView1->Items()->Count();
-  return entries < rows ? entries : rows;
-}
-
 // Commands.
 
 void TForm1::ToolButton1Click(TObject*) {
-  if (PlayerBusy()) return;
+  if (Batch.Busy()) return;
   CurrentIndex = 0;
   InputFile1->Click();
 }
 
 void TForm1::InputFile1Click(TObject*) {
-  if (PlayerBusy()) return;
+  if (Batch.Busy()) return;
   CurrentIndex = 0;
   OpenDialog1->SetFilter(kInputFilter);
   OpenDialog1->SetInitialDir(InitialDir);
   if (!OpenDialog1->Execute()) return;
-  if (AskPlayerMode() != pmClosed) {
+  if (Batch.Mode() != pmClosed) {
     Timer1->SetEnabled(false);
     TakenPlayer().Close();
   }
   // A finished report of the old batch must not move the new one on.
-  FinishedKept = false;
-  FileRunning = false;
+  Batch.Forget();
   TYzPlayer& player = TakenPlayer();
   const char* module = OpenDialog1->FilterIndex() == kWmaFilter ? kWmaFile : kDecoderFile;
   player.SetPathToDLL(ShellFolders1->GetWindowsDir() + module);
@@ -372,12 +358,12 @@ void TForm1::Playlist(const std::string& FileName) {
 }
 
 void TForm1::ToolButton2Click(TObject*) {
-  if (PlayerBusy()) return;
+  if (Batch.Busy()) return;
   OutputFile1->Click();
 }
 
 void TForm1::OutputFile1Click(TObject*) {
-  if (PlayerBusy()) return;
+  if (Batch.Busy()) return;
   std::string folder;
   if (DialogProvider()->BrowseForFolder("Select the destination for the output file(s)", folder)) {
     Form3->Edit1->SetText(folder);
@@ -387,7 +373,7 @@ void TForm1::OutputFile1Click(TObject*) {
 void TForm1::Decode1Click(TObject*) { ToolButton3->Click(); }
 
 void TForm1::ToolButton3Click(TObject*) {
-  if (PlayerBusy()) return;
+  if (Batch.Busy()) return;
   if (Form3->Edit1->Text().empty()) {
     Application->MessageBox("Please select the output directory for the files", "Information",
                             MB_OK | MB_ICONINFORMATION);
@@ -406,12 +392,11 @@ void TForm1::Abort1Click(TObject*) { ToolButton4->Click(); }
 void TForm1::ToolButton4Click(TObject*) {
   // Also in the moment between the end of a file and the tick that starts the next one: the
   // batch is running then as well.
-  const bool playing = AskPlayerMode() == pmPlaying;
-  if (!playing && !FileRunning) return;
+  const bool playing = Batch.Mode() == pmPlaying;
+  if (!playing && !Batch.RunPending()) return;
   if (playing) TakenPlayer().Stop();
   const bool runEnded = !playing;
-  FinishedKept = false;
-  FileRunning = false;
+  Batch.Forget();
   if (Form3->CheckBox1->Checked()) {
     // Every entry up to the current one, or the current one only; tried whether the file
     // exists or not.
@@ -432,168 +417,3 @@ void TForm1::Delete1Click(TObject*) { Form3->Show(); }
 void TForm1::ToolButton5Click(TObject*) { Form3->Show(); }
 void TForm1::About1Click(TObject*) { Form2->Show(); }
 void TForm1::ToolButton6Click(TObject*) { Form2->Show(); }
-
-// The batch.
-
-std::string TForm1::OutputFileName() const {
-  return OutputFileOf(Form3->Edit1->Text(), OutputBase);
-}
-
-void TForm1::SetRowStatus(int Row, const std::string& Status) {
-  if (Row < 0 || Row >= ListView1->Items()->Count()) return;
-  TStrings* status = ListView1->Items()->Item(Row)->SubItems();
-  status->Clear();
-  status->Add(Status);
-}
-
-void TForm1::Button1Click(TObject*) {
-  if (PlayerBusy()) return;
-  // The batch goes on at the current entry: the first after a choice of files, the one that
-  // failed after a failure.
-  if (CurrentIndex >= BatchCount()) return;
-  StartCurrentEntry(AskPlayerMode() != pmClosed);
-}
-
-void TForm1::Decode() { StartCurrentEntry(true); }
-
-void TForm1::StartCurrentEntry(bool CloseFirst) {
-  ShowFailureOnRow([this, CloseFirst] {
-    // Every file starts at 0, also one that then fails before its first tick.
-    ProgressBar1->SetPosition(0);
-    TYzPlayer& player = TakenPlayer();
-    if (CloseFirst) player.Close();
-    const std::string entry = ListBox1->Items()->Get(CurrentIndex);
-    player.SetInputName(entry);
-    player.Open();
-    player.InitStream();
-    SetRowStatus(CurrentIndex, "Decoding...");
-    OutputBase = OutputBaseOf(entry);
-    ProgressBar1->SetMax(player.GetSize() / 1000);
-    player.SetPriority(Form3->Slider1->Value());
-    player.SetOutputMode(omFile);
-    player.SetOutputName(OutputFileName());
-    FinishedKept = false;
-    player.Play();
-    FileRunning = true;
-    Timer1->SetEnabled(true);
-  });
-}
-
-void TForm1::ShowFailureOnRow(const std::function<void()>& Step) {
-  try {
-    Step();
-  } catch (...) {
-    SetRowStatus(CurrentIndex, ExceptionMessage(std::current_exception()));
-    throw;
-  }
-}
-
-bool TForm1::PlayerBusy() {
-  // Asked first, so that a finished report is kept for the timer.
-  const bool playing = AskPlayerMode() == pmPlaying;
-  return playing || FileRunning;
-}
-
-void TForm1::Timer1Timer(TObject*) {
-  int32_t mode = pmFinished;
-  if (!FinishedKept) mode = AskPlayerMode();
-  FinishedKept = false;
-  const bool runEnded = FileRunning && mode != pmPlaying && mode != pmPaused;
-  if (runEnded) {
-    // One that failed (a read, the decoding, the output file) left its code: it is shown on
-    // its row and in the error box, and the batch stands still at this entry.
-    FileRunning = false;
-    ShowFailureOnRow([this] { TakenPlayer().RaiseRunFailure(); });
-  }
-  if (mode == pmFinished) {
-    // Ended by itself without a code: its file was written whole.
-    if (runEnded) SetRowStatus(CurrentIndex, "Decoded");
-    ++CurrentIndex;
-    if (CurrentIndex <= BatchCount() - 1) {
-      Decode();
-    } else {
-      ClearBatch();
-      Timer1->SetEnabled(false);
-    }
-  } else if (mode == pmPlaying || mode == pmPaused) {
-    ProgressBar1->SetPosition(TakenPlayer().GetPos() / 1000);
-  }
-}
-
-void TForm1::ClearBatch() {
-  ListView1->Items()->Clear();
-  ListBox1->Items()->Clear();
-  ProgressBar1->SetPosition(0);
-}
-
-// Player events: file-backed input for the callback input mode; every output call accepted.
-
-void TForm1::PlayerManPlayers0OutputInit(TObject*, bool& Success) { Success = true; }
-void TForm1::PlayerManPlayers0OutputDone(TObject*, bool& Success) { Success = true; }
-void TForm1::PlayerManPlayers0Output(TObject*, void*, int32_t, int32_t, int32_t, int32_t,
-                                     bool& Success) {
-  Success = true;
-}
-
-void TForm1::PlayerManPlayers0InputOpen(TObject*, QVStream& UserData, bool& CanSetPos,
-                                        bool& Success) {
-  try {
-    auto* stream = new TFileStream(TakenPlayer().InputName(), fmOpenRead | fmShareDenyWrite);
-    UserData = reinterpret_cast<QVStream>(static_cast<TObject*>(stream));
-    CanSetPos = true;
-    Success = true;
-  } catch (...) {
-    Success = false;
-  }
-}
-
-namespace {
-TFileStream* AsFileStream(QVStream UserData) {
-  return dynamic_cast<TFileStream*>(reinterpret_cast<TObject*>(UserData));
-}
-}  // namespace
-
-void TForm1::PlayerManPlayers0InputClose(TObject*, QVStream UserData, bool&) {
-  if (UserData != 0) delete AsFileStream(UserData);
-}
-
-void TForm1::PlayerManPlayers0InputGetSize(TObject*, QVStream UserData, int32_t& Size,
-                                           bool& Success) {
-  TFileStream* stream = UserData != 0 ? AsFileStream(UserData) : nullptr;
-  Success = false;
-  if (stream == nullptr) return;
-  try {
-    Size = static_cast<int32_t>(stream->Size());
-    Success = true;
-  } catch (...) {
-    Success = false;
-  }
-}
-
-void TForm1::PlayerManPlayers0InputSeek(TObject*, QVStream UserData, int32_t& NewPos,
-                                        int32_t SeekMode, bool& Success) {
-  TFileStream* stream = UserData != 0 ? AsFileStream(UserData) : nullptr;
-  Success = false;
-  if (stream == nullptr || SeekMode < 0 || SeekMode > 2) return;
-  try {
-    const int64_t origin = SeekMode == 0 ? 0 : SeekMode == 1 ? stream->Position() : stream->Size();
-    const int64_t reached = stream->Seek(NewPos, static_cast<TSeekOrigin>(SeekMode));
-    Success = reached >= 0 && reached == origin + NewPos;
-    if (reached >= 0) NewPos = static_cast<int32_t>(reached);
-  } catch (...) {
-    Success = false;
-  }
-}
-
-void TForm1::PlayerManPlayers0InputRead(TObject*, QVStream UserData, void* Buffer,
-                                        int32_t BytesToRead, int32_t& BytesRead, bool& Success) {
-  TFileStream* stream = UserData != 0 ? AsFileStream(UserData) : nullptr;
-  Success = false;
-  if (stream == nullptr) return;
-  try {
-    BytesRead = stream->Read(Buffer, BytesToRead);
-    Success = BytesRead >= 0;
-  } catch (...) {
-    Success = false;
-  }
-}

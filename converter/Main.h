@@ -2,7 +2,8 @@
 // the batch that feeds one queued file after another to player 0, polled by a one-second
 // timer. Its creation writes the two decoder modules into the Windows directory and binds
 // player 0 to the MPEG module; its close releases the module, deletes the module files and
-// saves the options.
+// saves the options. The form and its commands are in Main.cpp, the batch in Batch.cpp and
+// its states in BatchState, player 0's events in PlayerEvents.cpp.
 #pragma once
 
 #include <functional>
@@ -10,6 +11,7 @@
 #include <string>
 
 #include "controls/ShellFolders.h"
+#include "converter/BatchState.h"
 #include "engine/YzPlayerMan.h"
 #include "platform/classlib/Button.h"
 #include "platform/classlib/Form.h"
@@ -105,12 +107,6 @@ class TForm1 : public TForm {
   const std::string& InitialDirValue() const { return InitialDir; }
 
  private:
-  // The mode of player 0 as a command sees it; pmClosed while player 0 holds no module. A
-  // pmFinished answer, which the module gives only once, is kept for the timer.
-  int32_t AskPlayerMode();
-  // A file is converted, or has ended and the timer has not yet moved the batch on: the batch
-  // is running either way.
-  bool PlayerBusy();
   // Player 0, or the player's "Module not initialized" when it was never taken.
   TYzPlayer& TakenPlayer();
   // The entries that have a row: only those are converted.
@@ -132,9 +128,11 @@ class TForm1 : public TForm {
   std::unique_ptr<TIniFile> IniFile;
   std::string InitialDir;
 
-  bool FinishedKept = false;
-  // Play started a run whose end the timer has not yet seen.
-  bool FileRunning = false;
+  // Every question of player 0's mode goes through the batch's states; pmClosed while
+  // player 0 holds no module.
+  BatchState Batch{[this] {
+    return Player != nullptr && Player->Initialized() ? Player->GetPlayerMode() : pmClosed;
+  }};
   bool DecoderWritten = false;
   bool WmaWritten = false;
   int FilterUsed = 1;

@@ -3,20 +3,17 @@
 #include <cstring>
 
 #include "converter/Main.h"
+#include "platform/classlib/FormPlacing.h"
 #include "platform/win32/Shell.h"
 
 TForm2* Form2 = nullptr;
 
 namespace {
 
-TLabel* PlaceLabel(TForm2* form, const char* name, int left, int top, int width, int height,
-                   const char* caption) {
-  auto* label = new TLabel(form);
-  label->SetName(name);
-  label->SetParent(form);
-  label->SetAutoSize(false);
-  label->SetBounds(left, top, width, height);
-  label->SetCaption(caption);
+// The box's labels stand over its picture, which shows through them.
+TLabel* PlaceClearLabel(TForm2* form, const char* name, int left, int top, int width, int height,
+                        const char* caption) {
+  TLabel* label = PlaceLabel(form, name, left, top, width, height, caption);
   label->SetTransparent(true);
   return label;
 }
@@ -64,22 +61,23 @@ TForm2::TForm2(TComponent* AOwner) : TForm(AOwner) {
     Image2->SetTransparent(true);
   }
 
-  Label1 = PlaceLabel(this, "Label1", 48, 88, 196, 13, "From any stream to a plain wave.");
+  Label1 = PlaceClearLabel(this, "Label1", 48, 88, 196, 13, "From any stream to a plain wave.");
   Label1->SetAlignment(taCenter);
-  Label2 = PlaceLabel(this, "Label2", 104, 112, 140, 13, kWebAddress);
+  Label2 = PlaceClearLabel(this, "Label2", 104, 112, 140, 13, kWebAddress);
   Label2->SetAlignment(taCenter);
   MakeLink(Label2);
   Label2->OnClick = [this](TObject* Sender) { Label2Click(Sender); };
-  Label3 = PlaceLabel(this, "Label3", 132, 128, 114, 13, kMailAddress);
+  Label3 = PlaceClearLabel(this, "Label3", 132, 128, 114, 13, kMailAddress);
   // Left-aligned labels take the width of their text, whatever font the machine gives.
   Label3->SetAutoSize(true);
   MakeLink(Label3);
   Label3->OnClick = [this](TObject* Sender) { Label3Click(Sender); };
-  Label4 = PlaceLabel(this, "Label4", 28, 144, 217, 13, "Tell us what you think of this program");
+  Label4 =
+      PlaceClearLabel(this, "Label4", 28, 144, 217, 13, "Tell us what you think of this program");
   Label4->SetAlignment(taRightJustify);
   MakeLink(Label4);
   Label4->OnClick = [this](TObject* Sender) { Label4Click(Sender); };
-  Label5 = PlaceLabel(this, "Label5", 8, 176, 237, 13, "Made with care by Ormund, 1999-2001.");
+  Label5 = PlaceClearLabel(this, "Label5", 8, 176, 237, 13, "Made with care by Ormund, 1999-2001.");
   Label5->SetAutoSize(true);
 
   OnCreate = [this](TObject* Sender) { FormCreate(Sender); };

@@ -1,19 +1,13 @@
 #include "install/setup/Unit2.h"
 
-#include <unistd.h>
-
 #include <cstring>
-#include <optional>
-#include <utility>
 
+#include "install/setup/InstallRecord.h"
 #include "install/setup/Unit1.h"
 #include "platform/classlib/Application.h"
 #include "platform/classlib/DialogProvider.h"
-#include "platform/classlib/Format.h"
-#include "platform/classlib/InOutError.h"
-#include "platform/classlib/Registry.h"
+#include "platform/classlib/FormPlacing.h"
 #include "platform/classlib/ResourceStream.h"
-#include "platform/win32/Files.h"
 #include "platform/win32/Machine.h"
 #include "platform/win32/Shell.h"
 
@@ -22,15 +16,6 @@ TForm2* Form2 = nullptr;
 void (*TForm2::OnStepDone)(int Step) = nullptr;
 
 namespace {
-
-TLabel* PlaceLabel(TForm2* form, const char* name, int left, int top, int width, int height) {
-  auto* label = new TLabel(form);
-  label->SetName(name);
-  label->SetParent(form);
-  label->SetAutoSize(false);
-  label->SetBounds(left, top, width, height);
-  return label;
-}
 
 // A label that sizes itself to its text.
 TLabel* PlaceAutoLabel(TForm2* form, const char* name, int left, int top, const char* caption) {
@@ -41,15 +26,6 @@ TLabel* PlaceAutoLabel(TForm2* form, const char* name, int left, int top, const 
   label->SetTop(top);
   label->SetCaption(caption);
   return label;
-}
-
-TBevel* PlaceBevel(TForm2* form, const char* name, int left, int top, int width, int height) {
-  auto* bevel = new TBevel(form);
-  bevel->SetName(name);
-  bevel->SetParent(form);
-  bevel->SetShape(bsTopLine);
-  bevel->SetBounds(left, top, width, height);
-  return bevel;
 }
 
 TButton* PlaceButton(TForm2* form, const char* name, int left, int top, const char* caption,
@@ -70,99 +46,6 @@ void MakeLink(TLabel* label) {
   label->Font()->SetColor(clBlue);
   label->SetCursor(crHandPoint);
 }
-
-bool DirectoryExists(const std::string& path) {
-  const DWORD attributes = GetFileAttributesA(path.c_str());
-  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
-}
-
-// One level only; a failure is the input/output error of the platform's code, naming the
-// folder.
-void MakeDirectory(const std::string& path) {
-  if (CreateDirectoryA(path.c_str(), nullptr)) return;
-  const int code = static_cast<int>(GetLastError());
-  throw EInOutError(code, EInOutError::MessageOf(code) + ": " + path);
-}
-
-// A program or the marker is written whole into a new file beside its place first
-// (WriteNewFile), which then takes that place (PutInPlace): whatever stood there, a link
-// among others, is replaced and never written through, and a file at its place is always
-// complete. The new file's name ends in the file's own, so a program is made executable.
-std::string WriteNewFile(const std::string& path, const void* data, int32_t size) {
-  static unsigned counter = 0;
-  const size_t slash = path.rfind('/');
-  const std::string folder = slash == std::string::npos ? "." : path.substr(0, slash);
-  const std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
-  HANDLE file = INVALID_HANDLE_VALUE;
-  std::string fresh;
-  // A leftover of an interrupted setup may hold a name; the next one is taken.
-  for (int attempt = 0; attempt < 100 && file == INVALID_HANDLE_VALUE; ++attempt) {
-    fresh = folder + "/~" + std::to_string(getpid()) + "-" + std::to_string(counter++) + "." + name;
-    file = CreateFileA(fresh.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL,
-                       nullptr);
-    if (file == INVALID_HANDLE_VALUE && GetLastError() != ERROR_FILE_EXISTS) break;
-  }
-  if (file == INVALID_HANDLE_VALUE)
-    throw EFCreateError(Format("Cannot create file %s", path.c_str()));
-  DWORD written = 0;
-  const bool whole = WriteFile(file, data, static_cast<DWORD>(size), &written, nullptr) &&
-                     written == static_cast<DWORD>(size) && FlushFileBuffers(file);
-  CloseHandle(file);
-  if (!whole) {
-    DeleteFileA(fresh.c_str());
-    throw EWriteError("Stream write error");
-  }
-  return fresh;
-}
-
-void PutInPlace(const std::string& fresh, const std::string& path) {
-  if (MoveFileExA(fresh.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
-    return;
-  DeleteFileA(fresh.c_str());
-  throw EFCreateError(Format("Cannot create file %s", path.c_str()));
-}
-
-// The machine's uninstall entry as it was before an installation: whether it existed, and the
-// two values setup writes.
-struct UninstallEntry {
-  bool Existed = false;
-  std::optional<std::string> DisplayName, UninstallString;
-
-  bool operator==(const UninstallEntry&) const = default;
-
-  static UninstallEntry Read() {
-    UninstallEntry entry;
-    TRegistry registry;
-    registry.SetRootKey(HKEY_LOCAL_MACHINE);
-    if (!registry.OpenKey(TForm2::kUninstallKey, false)) return entry;
-    entry.Existed = true;
-    auto value = [&registry](const char* name) -> std::optional<std::string> {
-      if (!registry.ValueExists(name)) return std::nullopt;
-      return registry.ReadString(name);
-    };
-    entry.DisplayName = value("DisplayName");
-    entry.UninstallString = value("UninstallString");
-    return entry;
-  }
-
-  // Puts the entry back; what cannot be put back stays, as the failure's box is shown anyway.
-  void Restore() const {
-    TRegistry registry;
-    registry.SetRootKey(HKEY_LOCAL_MACHINE);
-    if (!Existed) {
-      registry.DeleteKey(TForm2::kUninstallKey);
-      return;
-    }
-    if (!registry.OpenKey(TForm2::kUninstallKey, false)) return;
-    for (const auto& [name, value] :
-         {std::pair{"DisplayName", DisplayName}, std::pair{"UninstallString", UninstallString}}) {
-      if (value)
-        registry.WriteString(name, *value);
-      else
-        registry.DeleteValue(name);
-    }
-  }
-};
 
 }  // namespace
 
@@ -428,86 +311,16 @@ void TForm2::Button1Click(TObject*) {
   const std::string target = Memo1->Text();
   ShowProgressPage();
   try {
-    InstallRecord(target, converter.Memory(), static_cast<int32_t>(converter.Size()),
-                  uninstaller.Memory(), static_cast<int32_t>(uninstaller.Size()));
+    // The hook is asked at each step, so that a test may change it on the way.
+    InstallRecord record(*ShellFolders1, *ZebShortcut1, [](int Step) {
+      if (OnStepDone != nullptr) OnStepDone(Step);
+    });
+    record.Write(target, {converter.Memory(), static_cast<int32_t>(converter.Size())},
+                 {uninstaller.Memory(), static_cast<int32_t>(uninstaller.Size())}, RegFile);
   } catch (...) {
     // The page ends at once, saying so, and the error box follows.
     Label14->SetCaption(kFailedText);
     ShowEndState();
-    throw;
-  }
-}
-
-void TForm2::StepDone() {
-  ++StepsDone;
-  if (OnStepDone != nullptr) OnStepDone(StepsDone);
-}
-
-// The uninstall entry is written only once both programs and the marker stand complete, so
-// it never names an uninstaller that is missing or cut short, however setup ends; and its
-// "UninstallString" before its "DisplayName", so no entry is shown without one.
-void TForm2::InstallRecord(const std::string& Target, const void* Converter, int32_t ConverterSize,
-                           const void* Uninstaller, int32_t UninstallerSize) {
-  // The per-user key is only made; whether that works is not examined. Switching the root
-  // closes it.
-  RegFile = std::make_unique<TRegIniFile>(kUserKey);
-  RegFile->SetRootKey(HKEY_LOCAL_MACHINE);
-  StepDone();
-
-  if (!DirectoryExists(Target)) MakeDirectory(Target);
-  StepDone();
-  const std::pair<const char*, std::pair<const void*, int32_t>> files[] = {
-      {"/Brassel.exe", {Converter, ConverterSize}},
-      {"/Uninstall.exe", {Uninstaller, UninstallerSize}},
-      {"/setup.log", {Target.data(), static_cast<int32_t>(Target.size())}}};
-  for (const auto& [name, bytes] : files) {
-    const std::string path = Target + name;
-    const std::string fresh = WriteNewFile(path, bytes.first, bytes.second);
-    StepDone();
-    PutInPlace(fresh, path);
-    StepDone();
-  }
-
-  WriteUninstallEntry(Target + "/Uninstall.exe");
-
-  const std::string makerFolder = ShellFolders1->GetPrograms() + "Ormund";
-  if (!DirectoryExists(makerFolder)) MakeDirectory(makerFolder);
-  StepDone();
-
-  ZebShortcut1->SetLnkFile(ShellFolders1->GetPrograms() + "Ormund/Brassel.lnk");
-  ZebShortcut1->SetPathName(Target + "/Brassel.exe");
-  ZebShortcut1->SetArguments("/e:8192");
-  ZebShortcut1->Save();
-  ZebShortcut1->Clear();
-  StepDone();
-
-  ZebShortcut1->SetLnkFile(ShellFolders1->GetDesktop() + "Brassel.lnk");
-  ZebShortcut1->SetPathName(Target + "/Brassel.exe");
-  ZebShortcut1->SetArguments("/e:8192");
-  ZebShortcut1->Save();
-  StepDone();
-}
-
-// An entry that fails half-way is put back as it was before; where even that fails, the
-// failure's message says where the entry stays.
-void TForm2::WriteUninstallEntry(const std::string& UninstallString) {
-  const UninstallEntry before = UninstallEntry::Read();
-  try {
-    RegFile->CreateKey(kUninstallKey);
-    StepDone();
-    RegFile->WriteString(kUninstallKey, "UninstallString", UninstallString);
-    StepDone();
-    RegFile->WriteString(kUninstallKey, "DisplayName", "Brassel 1.2");
-    StepDone();
-  } catch (Exception& failure) {
-    try {
-      before.Restore();
-    } catch (const Exception&) {
-      // Told below.
-    }
-    if (!(UninstallEntry::Read() == before))
-      failure.SetMessage(failure.Message() + "\nCould not take back the uninstall entry in " +
-                         win32::MachineHivePath());
     throw;
   }
 }

@@ -1,8 +1,6 @@
 // The setup wizard: a welcome page, a destination page and a progress page over setup's
-// background. Install writes the installation record: the per-user key, the machine's
-// uninstall entry with its two values, the target directory with both programs and
-// "setup.log", the maker's folder in the Programs folder and the two shortcuts. The progress
-// page that follows is cosmetic: the work is done (or has failed) before its first tick.
+// background. Install writes the installation record (InstallRecord). The progress page that
+// follows is cosmetic: the work is done (or has failed) before its first tick.
 #pragma once
 
 #include <memory>
@@ -71,12 +69,8 @@ class TForm2 : public TForm {
   void Label10MouseMove(TObject* Sender, TShiftState Shift, int X, int Y);
   void FormMouseMove(TObject* Sender, TShiftState Shift, int X, int Y);
 
-  // The fixed default target, on the system drive (the platform root), and the names of the
-  // installation record.
+  // The fixed default target, on the system drive (the platform root).
   static constexpr const char* kDefaultTarget = "/Program Files/Brassel 1.2";
-  static constexpr const char* kUserKey = "Software\\Ormund\\Brassel 1.2";
-  static constexpr const char* kUninstallKey =
-      "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Brassel 1.2";
   // The maker's addresses that the links show and open.
   static constexpr const char* kWebAddress = "http://ormund.example/";
   static constexpr const char* kMailAddress = "brassel@ormund.example";
@@ -89,17 +83,12 @@ class TForm2 : public TForm {
   static void (*OnStepDone)(int Step);
 
  private:
-  void InstallRecord(const std::string& Target, const void* Converter, int32_t ConverterSize,
-                     const void* Uninstaller, int32_t UninstallerSize);
-  void WriteUninstallEntry(const std::string& UninstallString);
-  void StepDone();
   void ShowTarget(const std::string& Target);
   void ShowProgressPage();
   void ShowEndState();
   void OpenAddress(const std::string& Address);
 
   std::unique_ptr<TRegIniFile> RegFile;
-  int StepsDone = 0;
 };
 
 extern TForm2* Form2;

@@ -8,32 +8,13 @@
 
 #include "install/uninstall/PathPart.h"
 #include "platform/classlib/Application.h"
+#include "platform/classlib/FormPlacing.h"
 #include "platform/classlib/Registry.h"
 #include "platform/win32/Files.h"
 
 TForm1* Form1 = nullptr;
 
 namespace {
-
-TLabel* PlaceLabel(TForm1* form, const char* name, int left, int top, int width, int height,
-                   const char* caption) {
-  auto* label = new TLabel(form);
-  label->SetName(name);
-  label->SetParent(form);
-  label->SetAutoSize(false);
-  label->SetBounds(left, top, width, height);
-  label->SetCaption(caption);
-  return label;
-}
-
-TBevel* PlaceBevel(TForm1* form, const char* name, int left, int top, int width, int height) {
-  auto* bevel = new TBevel(form);
-  bevel->SetName(name);
-  bevel->SetParent(form);
-  bevel->SetShape(bsTopLine);
-  bevel->SetBounds(left, top, width, height);
-  return bevel;
-}
 
 TButton* PlaceButton(TForm1* form, const char* name, int left, const char* caption, int tabOrder) {
   auto* button = new TButton(form);
