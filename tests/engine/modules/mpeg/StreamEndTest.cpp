@@ -403,7 +403,9 @@ TEST_F(StreamEnds, AStopDuringALongSearchReturnsAtOnce) {
       case ByDeInit: EXPECT_TRUE(qv_->QVDeInitModule(h_)); break;
     }
     const auto took = duration_cast<milliseconds>(steady_clock::now() - stopping);
-    EXPECT_LT(took, milliseconds(100)) << took.count() << " ms";
+    // Searching the stretch to its end takes seconds; a loaded machine may delay the stop a
+    // little, never by that much.
+    EXPECT_LT(took, milliseconds(1000)) << took.count() << " ms";
     EXPECT_EQ(recorder.actions, (std::vector<int>{1, 0}));
     if (stop == ByStop) {
       EXPECT_EQ(qv_->QVGetPlayerMode(h_), pmOpen);
