@@ -63,6 +63,17 @@ inline int ThreadNice(pid_t Thread) {
   return std::stoi(field);
 }
 
+// How many times the thread has given up the processor of its own accord (a wait, a sleep);
+// -1 when it is gone. A thread that polls counts one at each poll.
+inline long VoluntarySwitches(pid_t Thread) {
+  std::ifstream in("/proc/self/task/" + std::to_string(Thread) + "/status");
+  const std::string key = "voluntary_ctxt_switches:";
+  for (std::string line; std::getline(in, line);) {
+    if (line.compare(0, key.size(), key) == 0) return std::stol(line.substr(key.size()));
+  }
+  return -1;
+}
+
 // The process's own nice value, from which the platform counts its thread priorities.
 inline int ProcessNice() {
   errno = 0;

@@ -7,11 +7,14 @@
 #include <chrono>
 #include <mutex>
 #include <thread>
+#include <unistd.h>
 #include <vector>
 
 #include "engine/modules/common/ModuleFailure.h"
-#include "tests/support/SoundDevices.h"
 #include "tests/support/FailureCode.h"
+#include "tests/support/ProcessThreads.h"
+#include "tests/support/SoundDevices.h"
+#include "tests/support/Wait.h"
 
 namespace {
 
@@ -124,14 +127,23 @@ TEST_F(WaveDeviceOutputTest, BlocksDuringASeekAreDropped) {
     ASSERT_EQ(OpenCode(output), 0);
     seeking_ = true;
     const auto block = Block(1);
+    std::atomic<pid_t> writerThread{0};
+    std::atomic<long> switchesBefore{0};
     std::atomic<bool> returned{false};
     std::thread writer([&] {
+      switchesBefore = VoluntarySwitches(static_cast<pid_t>(::gettid()));
+      writerThread = static_cast<pid_t>(::gettid());
       output.Write(block.data(), static_cast<uint32_t>(block.size()));
       returned = true;
     });
-    // Still held after a few of the writer's polls.
-    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    // Still held after three of the writer's polls; a writer let go returns without waiting.
+    EXPECT_TRUE(WaitFor([&] {
+      return returned.load() ||
+             (writerThread.load() != 0 &&
+              VoluntarySwitches(writerThread.load()) >= switchesBefore.load() + 3);
+    }));
     EXPECT_FALSE(returned.load());
+    EXPECT_EQ(output.BuffersInFlight(), 0);
     seeking_ = false;
     writer.join();
     EXPECT_EQ(output.BuffersInFlight(), 0);
