@@ -194,6 +194,7 @@ TEST_F(WmaRun, ASecondInitModuleEndsTheRunningRunFirst) {
   ToFile(first);
   ASSERT_TRUE(qv_->QVPlay(h_));
   ASSERT_TRUE(WaitFor([&] { return qv_->QVGetPos(h_) >= 200; }));
+  ASSERT_EQ(qv_->QVGetPlayerMode(h_), pmPlaying);
 
   const QVHandle second = qv_->QVInitModule();
   ASSERT_NE(second, 0u);
@@ -232,6 +233,7 @@ TEST_F(WmaRun, StopLeavesAValidShorterWavFile) {
   ToFile(output);
   ASSERT_TRUE(qv_->QVPlay(h_));
   ASSERT_TRUE(WaitFor([&] { return qv_->QVGetPos(h_) >= 200; }));
+  ASSERT_EQ(qv_->QVGetPlayerMode(h_), pmPlaying);
   ASSERT_TRUE(qv_->QVStop(h_));
   EXPECT_FALSE(qv_->QVStop(h_));
   EXPECT_EQ(qv_->QVLastError(h_), qvIncorrectMode);
@@ -269,6 +271,7 @@ TEST_F(WmaRun, SetPosMovesARunningRun) {
   ToFile(output);
   ASSERT_TRUE(qv_->QVPlay(h_));
   ASSERT_TRUE(WaitFor([&] { return qv_->QVGetPos(h_) >= 300; }));
+  ASSERT_EQ(qv_->QVGetPlayerMode(h_), pmPlaying);
   ASSERT_TRUE(qv_->QVSetPos(h_, 3500)) << qv_->QVLastError(h_);
   EXPECT_GE(qv_->QVGetPos(h_), 3500);
   EXPECT_EQ(WaitWhileRunning(*qv_, h_), pmFinished);
@@ -320,6 +323,8 @@ TEST_F(WmaRun, DeInitModuleWhilePlayingEndsTheRunAndClosesTheOutput) {
     ToFile(output);
     ASSERT_TRUE(qv_->QVPlay(h_));
     ASSERT_TRUE(WaitFor([&] { return qv_->QVGetPos(h_) >= 200; }));
+    ASSERT_EQ(qv_->QVGetPlayerMode(h_), pmPlaying);
+  ASSERT_EQ(qv_->QVGetPlayerMode(h_), pmPlaying);
     if (paused) {
       ASSERT_TRUE(qv_->QVPause(h_));
     }
