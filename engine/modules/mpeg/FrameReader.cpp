@@ -85,6 +85,8 @@ void FrameReader::Reset() {
   frameStart_ = 0;
   seekFrame_ = 0;
   seekTarget_ = 0.0;
+  framesInOrder_.clear();
+  readingInOrder_ = true;
 }
 
 bool FrameReader::ShiftInByte(uint32_t& word, FrameStatus& status) {
@@ -366,8 +368,16 @@ FrameStatus FrameReader::ReadNextFrame(BitCursor& cursor) {
   if (frameStart == firstFrameOffset_)
     encoderFrames_ = encoderHeader_.Parse(header_, body_) ? encoderHeader_.Frames() + 1 : 0;
   CountFrame(frameStart);
+  RecordFrameInOrder(frameStart);
   ComputeFrameLimit();
   return FrameRead;
+}
+
+void FrameReader::RecordFrameInOrder(int64_t start) {
+  if (!readingInOrder_ || framesInOrder_.size() >= MaxFramesInOrder) return;
+  if (!framesInOrder_.empty() && start <= framesInOrder_.back().Start) return;
+  const uint32_t next = framesInOrder_.empty() ? 0 : framesInOrder_.back().Number + 1;
+  framesInOrder_.push_back({start, next + static_cast<uint32_t>(lostFrames_)});
 }
 
 // From the frame read last; a stream holds at least the frame that was read.
@@ -439,6 +449,7 @@ bool FrameReader::Rewind() {
   if (!input_.Seek(firstFrameOffset_, 0)) return false;
   expectedStart_ = firstFrameOffset_;
   pendingLost_ = leadingLost_;
+  readingInOrder_ = true;
   return true;
 }
 
@@ -479,6 +490,7 @@ bool FrameReader::PositionAtFrame(uint32_t n) {
   }
   expectedStart_ = -1;
   pendingLost_ = 0;
+  readingInOrder_ = false;
   seekFrame_ = n;
   seekTarget_ = place;
   return true;
@@ -486,6 +498,22 @@ bool FrameReader::PositionAtFrame(uint32_t n) {
 
 uint32_t FrameReader::FrameReachedBySeek() const {
   if (!variableRate_) return seekFrame_;
+  if (!encoderHeader_.HasTable() && !framesInOrder_.empty() &&
+      frameStart_ >= framesInOrder_.front().Start) {
+    // Without a table the mean length places a frame far from where it is when the bit rate
+    // swings: the frames read in order number the frame found, and beyond them the mean length
+    // counts on from the last one.
+    const auto after = std::upper_bound(
+        framesInOrder_.begin(), framesInOrder_.end(), frameStart_,
+        [](int64_t start, const PlacedFrame& frame) { return start < frame.Start; });
+    const PlacedFrame& known = *(after - 1);
+    if (after != framesInOrder_.end() || frameStart_ == known.Start) return known.Number;
+    const double reached =
+        known.Number +
+        std::floor(static_cast<double>(frameStart_ - known.Start) / MeanFrameLength() + 0.5);
+    if (std::isfinite(reached) && reached < 4294967295.0) return static_cast<uint32_t>(reached);
+    return 0xFFFFFFFFu;
+  }
   // The search went on from the place sought to the next frame start: the frame found lies as
   // many frames further in as the stream places those bytes.
   const double passed =

@@ -4,6 +4,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <vector>
 
 #include "engine/modules/mpeg/BitCursor.h"
 #include "engine/modules/mpeg/EncoderHeaderFrame.h"
@@ -67,8 +68,10 @@ class FrameReader {
   // or positioning failed), and the input stays where it was.
   bool PositionAtFrame(uint32_t n);
   // The number of the frame read first after PositionAtFrame: n at a constant bit rate; at a
-  // variable one, n and the frames that the search passed on its way, counted where the
-  // table (or the mean length) places the bytes it passed.
+  // variable one with a table, n and the frames that the search passed on its way, counted
+  // where the table places the bytes it passed; without a table, the frame's own number where
+  // the frames up to it have been read in order, else counted on from the last of those at the
+  // mean length.
   uint32_t FrameReachedBySeek() const;
 
   const FrameHeader& Header() const { return header_; }
@@ -99,6 +102,7 @@ class FrameReader {
   bool FollowedByFrameStart(uint32_t word);
   int64_t SoundEnd() const;
   void CountFrame(int64_t start);
+  void RecordFrameInOrder(int64_t start);
   double MeanFrameLength() const;
   double PlaceOfFrame(double frame) const;
   double FramePlacedAt(double place) const;
@@ -129,6 +133,15 @@ class FrameReader {
   uint32_t encoderFrames_ = 0;  // of the encoder's header frame, itself included; 0 none
   EncoderHeaderFrame encoderHeader_;
   int64_t frameStart_ = 0;  // of the frame read last
+  // The frames read in order from the first one (no seek since the rewind): where each begins
+  // and its number, lost frames counted.
+  struct PlacedFrame {
+    int64_t Start;
+    uint32_t Number;
+  };
+  static constexpr size_t MaxFramesInOrder = size_t{1} << 18;
+  std::vector<PlacedFrame> framesInOrder_;
+  bool readingInOrder_ = true;
   // The last PositionAtFrame: the frame sought and where the stream places its start.
   uint32_t seekFrame_ = 0;
   double seekTarget_ = 0.0;

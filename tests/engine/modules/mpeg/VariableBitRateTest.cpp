@@ -6,7 +6,8 @@
 // the test builds in its place from the stream's own frames, as no encoder here writes one)
 // within 1% of the time sought, by the mean frame length without a table, and resume with the
 // very frames of the whole decode from there on (tests/fixtures/vbr/make-fixtures.sh makes the
-// streams).
+// streams). Wherever a seek lands, the position after it and the samples that follow make the
+// whole length.
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
@@ -304,14 +305,14 @@ TEST_P(VariableBitRateSeek, LandsWhereTheTableSaysAndGoesOnWithTheWholeDecode) {
     landedOff += std::abs(landed - asked) > 0.01 * duration;
     positionOff += std::abs(position - landed) > 0.01 * duration;
   }
-  // With a table every seek lands within 1% and the position is that of the frame reached as
-  // the table places it. Without one the mean frame length decides, and this stream's bit rate
-  // swings so widely that it misses; the position is then off only where the landing is.
+  // With a table every seek lands within 1%. Without one the mean frame length decides, and
+  // this stream's bit rate swings so widely that it misses. Either way the position is that of
+  // the frame reached.
   EXPECT_EQ(landedOff == 0, HasTable()) << landedOff << " seeks off";
-  EXPECT_LE(positionOff, HasTable() ? 0 : seeks);
+  EXPECT_EQ(positionOff, 0) << "of " << seeks << " seeks";
 
   // The end frame counts on from the frame reached, as the position does: the run decodes the
-  // frames from the position after the seek to the end limit.
+  // frames from the position after the seek to the end limit, none when it landed beyond.
   for (uint32_t asked : {4100u, 9500u}) {
     SCOPED_TRACE(testing::Message() << "seek to " << asked << " ms, end 1.5 s later");
     const uint32_t end = asked + 1500;
@@ -319,7 +320,7 @@ TEST_P(VariableBitRateSeek, LandsWhereTheTableSaysAndGoesOnWithTheWholeDecode) {
     const std::vector<std::vector<uint8_t>> limited = Run(asked, end, &position);
     const auto next = static_cast<int64_t>(std::ceil(position / FrameMs - 1e-9));
     EXPECT_EQ(static_cast<int64_t>(limited.size()) - 1,
-              static_cast<int64_t>(end / FrameMs) - next + 1);
+              std::max<int64_t>(0, static_cast<int64_t>(end / FrameMs) - next + 1));
   }
 }
 
@@ -361,6 +362,90 @@ INSTANTIATE_TEST_SUITE_P(
                     SeekCase{"seek-v0", HeaderKind::VbriTable},
                     SeekCase{"seek-v6-32k", HeaderKind::XingTable, 32000, 1152}),
     [](const testing::TestParamInfo<SeekCase>& info) { return SeekCaseName(info.param); });
+
+// After a seek the position is that of the samples that follow: the position and the length
+// of what the run then writes make the whole stream's length, within a frame, wherever the seek
+// lands. The streams change their bit rate from frame to frame and carry no table of positions
+// (a conformance stream that climbs from 32 to 320 kbit/s, one that switches between two rates,
+// lame's streams without their header frame), so the mean frame length lands a seek far from
+// the time sought; a constant bit rate stream is the control.
+struct PositionCase {
+  const char* Name;
+  const char* Fixture;
+  bool DropHeaderFrame;  // lame's stream without its "Xing" frame
+  int32_t FrameSamples;
+};
+
+class PositionAfterSeek : public PlayerTest<ModuleLibrary>,
+                          public testing::WithParamInterface<PositionCase> {
+ protected:
+  void SetUp() override {
+    PlayerTest::SetUp();
+    if (HasFatalFailure()) return;
+    std::vector<uint8_t> bytes = ReadBytes(FixturePath(GetParam().Fixture));
+    ASSERT_GT(bytes.size(), 4u);
+    if (GetParam().DropHeaderFrame) bytes = WithHeader(std::move(bytes), HeaderKind::NoHeader);
+    input_ = folder_.path() / "input.mp3";
+    WriteBytes(input_, bytes);
+  }
+  // A run with one frame to a block, and a seek to `seekMs` (none when 0) while it holds in its
+  // first block: the milliseconds of sound it writes, and the position right after the seek.
+  double Run(uint32_t seekMs, int32_t* position) {
+    BlockRecorder recorder;
+    recorder.Install(*qv_, h_);
+    recorder.holdAtBlock = seekMs != 0 ? 1 : -1;
+    // 16-bit stereo.
+    const int32_t frameBytes = GetParam().FrameSamples * 4;
+    EXPECT_TRUE(qv_->QVSetBuffers(h_, 0, frameBytes));
+    EXPECT_TRUE(qv_->QVSetInputName(h_, input_.string().c_str()));
+    EXPECT_TRUE(qv_->QVOpen(h_));
+    EXPECT_TRUE(qv_->QVInitStream(h_));
+    EXPECT_TRUE(qv_->QVPlay(h_));
+    if (seekMs != 0) {
+      EXPECT_TRUE(WaitFor([&] { return recorder.blockCount.load() >= 1; }));
+      EXPECT_TRUE(qv_->QVPause(h_));
+      recorder.Release();
+      EXPECT_TRUE(qv_->QVSetPos(h_, seekMs));
+      *position = qv_->QVGetPos(h_);
+      EXPECT_TRUE(qv_->QVResume(h_));
+    }
+    EXPECT_EQ(WaitWhileRunning(*qv_, h_), pmFinished);
+    EXPECT_TRUE(qv_->QVClose(h_));
+    const int32_t rate = recorder.rate.load();
+    EXPECT_GT(rate, 0);
+    FrameMs = GetParam().FrameSamples * 1000.0 / rate;
+    return static_cast<double>(recorder.Pcm().size()) / frameBytes * FrameMs;
+  }
+
+  fs::path input_;
+  TempFolder folder_;
+  double FrameMs = 0;
+};
+
+TEST_P(PositionAfterSeek, PositionAndTheSamplesThatFollowMakeTheWholeLength) {
+  int32_t unused = 0;
+  const double whole = Run(0, &unused);
+  ASSERT_GT(whole, 40 * FrameMs);
+  for (double part : {0.2, 0.4, 0.5, 0.6, 0.8}) {
+    const auto asked = static_cast<uint32_t>(part * whole);
+    SCOPED_TRACE(testing::Message() << "seek to " << asked << " ms of " << whole);
+    int32_t position = -1;
+    // The first frame, then what follows the seek.
+    const double follows = Run(asked, &position) - FrameMs;
+    ASSERT_GT(follows, 0.0);
+    EXPECT_NEAR(position + follows, whole, FrameMs)
+        << "position " << position << " ms, then " << follows << " ms of samples";
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Streams, PositionAfterSeek,
+    testing::Values(PositionCase{"rising_rate", "conformance/l3-he_44khz.bit", false, 1152},
+                    PositionCase{"two_rates", "conformance/l3-test45.bit", false, 576},
+                    PositionCase{"lame_v0", "vbr/seek-v0.mp3", true, 576},
+                    PositionCase{"lame_v6_32k", "vbr/seek-v6-32k.mp3", true, 1152},
+                    PositionCase{"constant_rate", "conformance/l3-si.bit", false, 1152}),
+    [](const testing::TestParamInfo<PositionCase>& info) { return info.param.Name; });
 
 INSTANTIATE_TEST_SUITE_P(Lame, VariableBitRateSeek, testing::ValuesIn(SeekCases()),
                          [](const testing::TestParamInfo<SeekCase>& info) {
