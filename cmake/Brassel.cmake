@@ -68,6 +68,12 @@ endif()
   set_property(DIRECTORY APPEND PROPERTY TEST_INCLUDE_FILES ${script})
 endfunction()
 
+# The only assembler sources are the resources' entries (below): directives and an .incbin, not
+# preprocessed, holding no code. The defines, include paths, warnings, sanitizers and code
+# options of the targets they join are meant for C++, so an entry is assembled with the
+# assembler flags alone (clang would name every other one as unused, once per resource).
+set(CMAKE_ASM_COMPILE_OBJECT "<CMAKE_ASM_COMPILER> ${CMAKE_ASM_FLAGS} -c -o <OBJECT> <SOURCE>")
+
 # brassel_add_resource(<target> TYPE <type> NAME <name> FILE <file> [DEPENDS <targets>...])
 # Links the file's bytes into <target> (an executable) as the resource <type>/<name>, which
 # FindResourceA finds; link <target> with win32_resources to look it up. FILE is a path

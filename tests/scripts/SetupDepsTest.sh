@@ -34,8 +34,8 @@ chmod +x "$work"/bin/* "$work"/bin-sudo/*
 ln -s "$(command -v grep)" "$work/bin/grep"
 
 all="cmake g++ make pkg-config clang libclang-rt-14-dev libgtest-dev libgmock-dev
-     libbenchmark-dev qt6-base-dev libjpeg62-turbo-dev libavformat-dev libavcodec-dev
-     libswresample-dev libavutil-dev libasound2-dev"
+     qt6-base-dev libjpeg62-turbo-dev libavformat-dev libavcodec-dev libswresample-dev
+     libavutil-dev libasound2-dev"
 without() {  # the packages of $all but the ones named
   local p kept=()
   for p in $all; do [[ " $* " == *" $p "* ]] || kept+=("$p"); done

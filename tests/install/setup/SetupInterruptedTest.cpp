@@ -169,8 +169,8 @@ TEST(SetupInterruptedTest, FullDiskAtEachFile) {
   ASSERT_EQ(unshare(CLONE_NEWNS), 0);
   ASSERT_EQ(mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr), 0);
   const std::string uninstaller = ResourceBytes("File2", "Application");
-  const off_t page = 4096;
-  auto pages = [page](size_t bytes) { return off_t((bytes + page - 1) / page) * page; };
+  constexpr off_t page = 4096;
+  auto pages = [](size_t bytes) { return off_t((bytes + page - 1) / page) * page; };
   const off_t converter = pages(ResourceBytes("File1", "Application").size());
   const off_t programs = converter + pages(uninstaller.size());
   std::set<off_t> frees{0,         converter / 2,    converter - page,

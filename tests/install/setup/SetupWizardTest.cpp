@@ -529,12 +529,10 @@ TEST_F(SetupTest, LinksAtTheTargetPathsAreReplaced) {
   // A link file elsewhere for the shortcuts' places (an existing link is read first).
   const std::string otherLink = elsewhere + "/Other.lnk";
   {
-  ZebShortcut1Saver : {
     TZebShortcut other(nullptr);
     other.SetLnkFile(otherLink);
     other.SetPathName("/opt/other/Other.exe");
     other.Save();
-  }
   }
   const std::string otherLinkBytes = ReadFileBytes(otherLink);
   const struct {

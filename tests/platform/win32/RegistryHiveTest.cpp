@@ -17,11 +17,6 @@ std::string DeepKeyLine(size_t depth, const std::string& name = "a") {
   return line + "]\n";
 }
 
-// The key at the end of a chain of `depth` keys named `name`, or null.
-RegistryKey* DeepKey(RegistryHive& hive, size_t depth, const std::string& name = "a") {
-  return hive.Find(std::vector<std::string>(depth, name));
-}
-
 std::string Repeated(const std::string& text, size_t count) {
   std::string out;
   for (size_t i = 0; i < count; ++i) out += text;

@@ -475,7 +475,7 @@ TEST_F(RegistryTest, HostileHivesParseExactlyOrAreKeptAside) {
     const char* Name;
     std::function<void(const std::string& hive)> Make;
     bool KeptAside;
-    std::string Key, Data;  // what a hive that parses holds in its "Value"
+    std::string Key = {}, Data = {};  // what a hive that parses holds in its "Value"
   };
   auto text = [](std::string contents) {
     return [contents](const std::string& hive) {
@@ -560,9 +560,12 @@ TEST_F(RegistryTest, HostileHivesParseExactlyOrAreKeptAside) {
       EXPECT_EQ(kept.st_ino, before.st_ino);
       EXPECT_EQ(kept.st_mode & S_IFMT, before.st_mode & S_IFMT);
       EXPECT_EQ(kept.st_size, before.st_size);
-      if (S_ISREG(before.st_mode) && original.size() == size_t(before.st_size))
+      if (S_ISREG(before.st_mode) && original.size() == size_t(before.st_size)) {
         EXPECT_EQ(ReadText(hive + ".bad"), original);
-      if (S_ISDIR(before.st_mode)) EXPECT_EQ(ReadText(hive + ".bad/inside"), "kept");
+      }
+      if (S_ISDIR(before.st_mode)) {
+        EXPECT_EQ(ReadText(hive + ".bad/inside"), "kept");
+      }
     } else {
       EXPECT_LT(now.size(), original.size() + 1024);
       HKEY key = nullptr;

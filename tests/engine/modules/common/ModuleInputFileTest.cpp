@@ -75,7 +75,9 @@ class ModuleInputFile : public testing::TestWithParam<ModuleCase> {
     ASSERT_NE(h, 0u);
   }
   void TearDown() override {
-    if (h != 0) EXPECT_TRUE(qv->QVDeInitModule(h));
+    if (h != 0) {
+      EXPECT_TRUE(qv->QVDeInitModule(h));
+    }
   }
 
   void OpenReady() {

@@ -206,8 +206,12 @@ TEST_P(TwoHandles, NoOrderOfCallsCrossesTheHandles) {
       const std::string part = ReadWavFile(firstWav).data;
       EXPECT_EQ(part, reference.substr(0, part.size())) << "the first file changed later";
     }
-    if (first != 0) EXPECT_TRUE(qv->QVDeInitModule(first));
-    if (second != 0) EXPECT_TRUE(qv->QVDeInitModule(second));
+    if (first != 0) {
+      EXPECT_TRUE(qv->QVDeInitModule(first));
+    }
+    if (second != 0) {
+      EXPECT_TRUE(qv->QVDeInitModule(second));
+    }
   }
 }
 
