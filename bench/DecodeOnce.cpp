@@ -47,7 +47,7 @@ int main(int argc, char** argv) {
     session.DecodeToEnd();
     pcm.Flush();
   } catch (const ModuleFailure& failure) {
-    std::fprintf(stderr, "%s: failure %d\n", argv[1], failure.code);
+    std::fprintf(stderr, "%s: failure %d\n", argv[1], failure.Code);
     return 1;
   }
   std::printf("%llu bytes\n", static_cast<unsigned long long>(bytes));

@@ -12,7 +12,7 @@ int32_t FailureCode(Step&& step, int32_t none = 0) {
   try {
     step();
   } catch (const ModuleFailure& failure) {
-    return failure.code;
+    return failure.Code;
   }
   return none;
 }

@@ -5,26 +5,26 @@
 #include "engine/modules/common/ModuleFailure.h"
 
 void CallbackOutput::Open(const OutputSettings& settings) {
-  if (settings.dataCallback == nullptr || settings.actionCallback == nullptr)
+  if (settings.DataCallback == nullptr || settings.ActionCallback == nullptr)
     RaiseModuleFailure(qvOutputFailure);
-  if (!QVTrue(settings.actionCallback(1, settings.outputUser))) RaiseModuleFailure(qvOutputFailure);
-  AllocateStaging(settings.bufferSize);
+  if (!QVTrue(settings.ActionCallback(1, settings.OutputUser))) RaiseModuleFailure(qvOutputFailure);
+  AllocateStaging(settings.BufferSize);
 }
 
 void CallbackOutput::Write(const OutputSettings& settings, const void* data, uint32_t length) {
   uint8_t* staged = Stage(data, length);
-  if ((settings.useOutputCallbacks || settings.outputMode == omCallback) &&
-      settings.dataCallback != nullptr) {
+  if ((settings.UseOutputCallbacks || settings.OutputMode == omCallback) &&
+      settings.DataCallback != nullptr) {
     // The size is the block's own: the last block of a run may be shorter than a buffer.
-    if (!QVTrue(settings.dataCallback(staged, settings.bitsPerSample, settings.channels,
-                                      static_cast<int32_t>(settings.sampleRate),
-                                      static_cast<int32_t>(length), settings.outputUser)))
+    if (!QVTrue(settings.DataCallback(staged, settings.BitsPerSample, settings.Channels,
+                                      static_cast<int32_t>(settings.SampleRate),
+                                      static_cast<int32_t>(length), settings.OutputUser)))
       RaiseModuleFailure(qvOutputFailure);
   }
 }
 
 void CallbackOutput::Close(const OutputSettings& settings) {
-  if (settings.actionCallback != nullptr) settings.actionCallback(0, settings.outputUser);
+  if (settings.ActionCallback != nullptr) settings.ActionCallback(0, settings.OutputUser);
   ReleaseStaging();
 }
 

@@ -20,9 +20,9 @@ void DecoderModule::ResetSharedRecord() {
   canSetPosition = 1;
   input = InputSettings{};
   output = OutputSettings{};
-  output.sampleRate = 44100;
-  output.channels = 2;
-  output.bitsPerSample = 16;
+  output.SampleRate = 44100;
+  output.Channels = 2;
+  output.BitsPerSample = 16;
   errors.Clear();
 }
 
@@ -60,66 +60,66 @@ bool DecoderModule::SetInCB(ModulePlayer& player, QVInputOpenProc open, QVInputC
 }
 
 bool DecoderModule::SetOutputMode(ModulePlayer& player, int32_t mode) {
-  return SetWhileNotRunning(player, [&] { output.outputMode = mode; });
+  return SetWhileNotRunning(player, [&] { output.OutputMode = mode; });
 }
 
 bool DecoderModule::SetOutputName(ModulePlayer& player, const char* name) {
   return SetWhileNotRunning(player, [&] {
     if (name != nullptr)
-      output.outputName = name;
+      output.OutputName = name;
     else
-      output.outputName.reset();
+      output.OutputName.reset();
   });
 }
 
 bool DecoderModule::SetOutputDev(ModulePlayer& player, int32_t device) {
   return Operation([&] {
     RequireMode(player.IsClosed());
-    output.deviceNumber = device;
+    output.DeviceNumber = device;
     return true;
   });
 }
 
 bool DecoderModule::SetDevNum(ModulePlayer& player, int32_t device) {
-  return SetWhileNotRunning(player, [&] { output.deviceNumber = device; });
+  return SetWhileNotRunning(player, [&] { output.DeviceNumber = device; });
 }
 
 bool DecoderModule::SetBuffers(ModulePlayer& player, int32_t count, int32_t size) {
   return SetWhileNotRunning(player, [&] {
-    if (count != 0) output.buffersCount = count;
-    if (size != 0) output.bufferSize = UsableBufferSize(size);
+    if (count != 0) output.BuffersCount = count;
+    if (size != 0) output.BufferSize = UsableBufferSize(size);
   });
 }
 
 bool DecoderModule::SetWindow(ModulePlayer& player, HWND window) {
-  return SetWhileNotRunning(player, [&] { output.window = window; });
+  return SetWhileNotRunning(player, [&] { output.Window = window; });
 }
 
 bool DecoderModule::UseOutCB(ModulePlayer& player, bool use) {
-  return SetWhileNotRunning(player, [&] { output.useOutputCallbacks = use; });
+  return SetWhileNotRunning(player, [&] { output.UseOutputCallbacks = use; });
 }
 
 bool DecoderModule::SetOutCB(ModulePlayer& player, QVOutputProc data, QVOutputActionProc action,
                              QVUserValue user) {
   return SetWhileNotRunning(player, [&] {
-    output.dataCallback = data;
-    output.actionCallback = action;
-    output.outputUser = user;
+    output.DataCallback = data;
+    output.ActionCallback = action;
+    output.OutputUser = user;
   });
 }
 
 bool DecoderModule::Pause(ModulePlayer& player) {
   return Operation([&] {
     RequireMode(player.Running());
-    player.pauseRequest = 1;
+    player.PauseRequest = 1;
     if (player.stage.load() == ModulePlayer::Stage::Ending) {
-      player.pauseRequest = 0;
+      player.PauseRequest = 0;
       RequireMode(false);
     }
     // Only a run still in progress becomes paused.
     int32_t expected = pmPlaying;
-    if (!player.mode.compare_exchange_strong(expected, pmPaused) && expected != pmPaused) {
-      player.pauseRequest = 0;
+    if (!player.Mode.compare_exchange_strong(expected, pmPaused) && expected != pmPaused) {
+      player.PauseRequest = 0;
       RequireMode(false);
     }
     return true;
@@ -129,10 +129,10 @@ bool DecoderModule::Pause(ModulePlayer& player) {
 bool DecoderModule::Resume(ModulePlayer& player) {
   return Operation([&] {
     RequireMode(player.Running());
-    player.pauseRequest = 0;
+    player.PauseRequest = 0;
     // A run released to its end may have ended meanwhile: its mode stays.
     int32_t expected = pmPaused;
-    player.mode.compare_exchange_strong(expected, pmPlaying);
+    player.Mode.compare_exchange_strong(expected, pmPlaying);
     return true;
   });
 }
@@ -179,22 +179,22 @@ bool DecoderModule::GetInfo1(ModulePlayer& player, StreamInfo* info, uint32_t* s
 
 bool DecoderModule::GoesOnAfterPlayOut(ModulePlayer& player) {
   const auto interrupted = [&] {
-    return player.stopRequest.load() || player.pauseRequest.load() || SeekComing(player);
+    return player.StopRequest.load() || player.PauseRequest.load() || SeekComing(player);
   };
   for (;;) {
     const bool playedOut = writer.PlayOut(interrupted);
-    while (player.pauseRequest.load() && !player.stopRequest.load() && !player.seekPending.load())
+    while (player.PauseRequest.load() && !player.StopRequest.load() && !player.seekPending.load())
       std::this_thread::sleep_for(PausePoll);
     std::unique_lock<std::mutex> held;
     if (SeekSendsRunBack(player, held)) {
       player.stage = ModulePlayer::Stage::Decoding;
       return true;
     }
-    if (player.stopRequest.load() || playedOut) {
+    if (player.StopRequest.load() || playedOut) {
       player.stage = ModulePlayer::Stage::Ending;
       // A pause raised before the end was marked holds it still (Pause looks at the stage
       // after raising its request).
-      if (player.stopRequest.load() || !player.pauseRequest.load()) return false;
+      if (player.StopRequest.load() || !player.PauseRequest.load()) return false;
       player.stage = ModulePlayer::Stage::PlayingOut;
     }
   }
@@ -202,13 +202,13 @@ bool DecoderModule::GoesOnAfterPlayOut(ModulePlayer& player) {
 
 int32_t DecoderModule::GetPlayerMode(ModulePlayer& player) {
   int32_t expected = pmFinished;
-  if (player.mode.compare_exchange_strong(expected, pmOpen)) return pmFinished;
+  if (player.Mode.compare_exchange_strong(expected, pmOpen)) return pmFinished;
   return expected;
 }
 
 int32_t DecoderModule::GetPos(ModulePlayer& player) {
   return RunModuleOperation(errors, -1, [&]() -> int32_t {
-    const int32_t m = player.mode.load();
+    const int32_t m = player.Mode.load();
     if (m == pmFinished) return DurationMs(player);
     RequireMode(m == pmPlaying || m == pmPaused);
     return PositionMs(player);

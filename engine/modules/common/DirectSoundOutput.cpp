@@ -60,23 +60,23 @@ void DirectSoundOutput::Open(const OutputSettings& settings, bool comUsable) {
     object_ = object;
   }
   if (FAILED(object->Initialize(nullptr)) ||
-      FAILED(object->SetCooperativeLevel(settings.window, DSSCL_PRIORITY))) {
+      FAILED(object->SetCooperativeLevel(settings.Window, DSSCL_PRIORITY))) {
     ReleaseObjects();
     RaiseModuleFailure(qvOutputFailure);
   }
 
-  const auto bits = static_cast<uint32_t>(settings.bitsPerSample);
-  const auto channels = static_cast<uint32_t>(settings.channels);
+  const auto bits = static_cast<uint32_t>(settings.BitsPerSample);
+  const auto channels = static_cast<uint32_t>(settings.Channels);
   WAVEFORMATEX format{};
   format.wFormatTag = WAVE_FORMAT_PCM;
   format.nChannels = static_cast<WORD>(channels);
-  format.nSamplesPerSec = settings.sampleRate;
-  format.nAvgBytesPerSec = bits / 8 * channels * settings.sampleRate;
+  format.nSamplesPerSec = settings.SampleRate;
+  format.nAvgBytesPerSec = bits / 8 * channels * settings.SampleRate;
   format.nBlockAlign = static_cast<WORD>(bits / 8 * channels);
   format.wBitsPerSample = static_cast<WORD>(bits);
   format.cbSize = 0;
-  const uint32_t capacity = static_cast<uint32_t>(std::max(settings.buffersCount, 0)) *
-                            static_cast<uint32_t>(std::max(settings.bufferSize, 0));
+  const uint32_t capacity = static_cast<uint32_t>(std::max(settings.BuffersCount, 0)) *
+                            static_cast<uint32_t>(std::max(settings.BufferSize, 0));
   DSBUFFERDESC desc{};
   desc.dwSize = sizeof(DSBUFFERDESC);
   desc.dwFlags = DSBCAPS_GLOBALFOCUS | DSBCAPS_CTRLVOLUME;
@@ -98,10 +98,10 @@ void DirectSoundOutput::Open(const OutputSettings& settings, bool comUsable) {
     buffer_ = buffer;
   }
   settings_ = &settings;
-  blockSize_.store(static_cast<uint32_t>(std::max(settings.bufferSize, 0)));
+  blockSize_.store(static_cast<uint32_t>(std::max(settings.BufferSize, 0)));
   silence_ = bits == 16 ? 0 : 0x80;
-  frameDuration_ = settings.frameDuration;
-  bytesPerSec_ = (bits * channels * settings.sampleRate) >> 3;
+  frameDuration_ = settings.FrameDuration;
+  bytesPerSec_ = (bits * channels * settings.SampleRate) >> 3;
   ringSpace_.Set();
   ringDrained_.Reset();
   {
@@ -210,7 +210,7 @@ void DirectSoundOutput::StartFeed() {
   FillSilence(capacity_);
   if (fill != 0) CopyFromRing(fill);
   HWND focused = GetFocus();
-  SetFocus(settings_->window);
+  SetFocus(settings_->Window);
   HRESULT played;
   {
     // A stop that came meanwhile keeps the buffer silent.
@@ -321,7 +321,7 @@ void DirectSoundOutput::WriteToRing(const uint8_t* data, uint32_t length) {
 
 void DirectSoundOutput::Write(const void* data, uint32_t length) {
   if (stopped_.load()) return;
-  blockSize_.store(static_cast<uint32_t>(std::max(settings_->bufferSize, 0)));
+  blockSize_.store(static_cast<uint32_t>(std::max(settings_->BufferSize, 0)));
   if (seekInProgress_.load()) {
     if (!feedPlaying_.load()) StartFeed();
     return;
@@ -331,7 +331,7 @@ void DirectSoundOutput::Write(const void* data, uint32_t length) {
   // A block the ring could never hold whole goes in halves of the ring, sample frames kept
   // together; every other block goes whole.
   const uint32_t align = std::max<uint32_t>(
-      static_cast<uint32_t>(settings_->channels * settings_->bitsPerSample / 8), 1);
+      static_cast<uint32_t>(settings_->Channels * settings_->BitsPerSample / 8), 1);
   uint32_t piece = length;
   if (length >= capacity_) piece = std::max(capacity_ / 2 / align * align, 1u);
   while (length > 0) {

@@ -16,7 +16,7 @@ Handle* CheckHandle(QVHandle handle) {
   if (handle == 0) return nullptr;
 #pragma GCC diagnostic push
 #pragma GCC diagnostic ignored "-Winvalid-offsetof"
-  constexpr size_t magicOffset = offsetof(Handle, magic);
+  constexpr size_t magicOffset = offsetof(Handle, Magic);
 #pragma GCC diagnostic pop
   uint32_t magic;
   std::memcpy(&magic, reinterpret_cast<const unsigned char*>(handle) + magicOffset, sizeof magic);

@@ -8,8 +8,8 @@
 #include <optional>
 
 struct FileIdentity {
-  dev_t device = 0;
-  ino_t inode = 0;
+  dev_t Device = 0;
+  ino_t Inode = 0;
   bool operator==(const FileIdentity&) const = default;
 };
 

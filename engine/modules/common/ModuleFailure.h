@@ -6,7 +6,7 @@
 #include <cstdint>
 
 struct ModuleFailure {
-  int32_t code;  // 0: the step sets no code and the module's code stays as it was
+  int32_t Code;  // 0: the step sets no code and the module's code stays as it was
 };
 
 [[noreturn]] inline void RaiseModuleFailure(int32_t code) { throw ModuleFailure{code}; }

@@ -19,7 +19,7 @@ Result RunModuleOperation(ModuleErrorCode& errors, Result failure, Body&& body) 
   try {
     return body();
   } catch (const ModuleFailure& raised) {
-    if (raised.code != 0) errors.Set(raised.code);
+    if (raised.Code != 0) errors.Set(raised.Code);
   } catch (const std::bad_alloc&) {
     errors.Set(qvNoMemory);
   } catch (...) {

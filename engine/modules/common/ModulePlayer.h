@@ -10,20 +10,20 @@
 
 struct ModulePlayer {
   bool Running() const {
-    const int32_t m = mode.load();
+    const int32_t m = Mode.load();
     return m == pmPlaying || m == pmPaused;
   }
-  bool IsClosed() const { return mode.load() == pmClosed; }
+  bool IsClosed() const { return Mode.load() == pmClosed; }
   // A stream is set up: ready, finished, playing or paused.
   bool ReadyOrLater() const {
-    const int32_t m = mode.load();
+    const int32_t m = Mode.load();
     return m == pmReady || m == pmFinished || m == pmPlaying || m == pmPaused;
   }
 
-  uint32_t magic = HandleMagic;
-  std::atomic<int32_t> mode{pmClosed};
-  std::atomic<uint8_t> pauseRequest{0};
-  std::atomic<uint8_t> stopRequest{0};
+  uint32_t Magic = HandleMagic;
+  std::atomic<int32_t> Mode{pmClosed};
+  std::atomic<uint8_t> PauseRequest{0};
+  std::atomic<uint8_t> StopRequest{0};
 
   // Where a run stands towards its end: decoding; playing out what the output holds after the
   // last sample, when a seek sends it back to decoding; or ending, when a seek or a pause is

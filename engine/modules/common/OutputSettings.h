@@ -11,23 +11,23 @@
 #include "engine/modules/common/InputFile.h"
 
 struct OutputSettings {
-  int32_t outputMode = omMMSystem;
-  std::optional<std::string> outputName;
+  int32_t OutputMode = omMMSystem;
+  std::optional<std::string> OutputName;
   // The file the open input is read from (none for the host's stream): the WAV file output
   // refuses a name that reaches it.
-  std::optional<FileIdentity> inputFile;
-  int32_t deviceNumber = 0;
-  int32_t bufferSize = 16384;
-  int32_t buffersCount = 8;
-  uint32_t sampleRate = 44100;
-  int32_t channels = 2;
-  int32_t bitsPerSample = 16;
+  std::optional<FileIdentity> InputFile;
+  int32_t DeviceNumber = 0;
+  int32_t BufferSize = 16384;
+  int32_t BuffersCount = 8;
+  uint32_t SampleRate = 44100;
+  int32_t Channels = 2;
+  int32_t BitsPerSample = 16;
   // The wave device output also reports to the output callbacks.
-  bool useOutputCallbacks = false;
-  QVOutputProc dataCallback = nullptr;
-  QVOutputActionProc actionCallback = nullptr;
-  QVUserValue outputUser = 0;
-  HWND window = nullptr;
+  bool UseOutputCallbacks = false;
+  QVOutputProc DataCallback = nullptr;
+  QVOutputActionProc ActionCallback = nullptr;
+  QVUserValue OutputUser = 0;
+  HWND Window = nullptr;
   // Milliseconds of one frame of the MPEG stream (0: none), which paces the DirectSound feed.
-  double frameDuration = 0.0;
+  double FrameDuration = 0.0;
 };

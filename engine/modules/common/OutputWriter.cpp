@@ -13,8 +13,8 @@ void OutputWriter::OpenOutput(OutputSettings& settings) {
   std::lock_guard<std::mutex> lock(outputLock_);
   settings_ = &settings;
   refused_.store(false);
-  activeOutputMode_.store(settings.outputMode);
-  switch (settings.outputMode) {
+  activeOutputMode_.store(settings.OutputMode);
+  switch (settings.OutputMode) {
     case omCallback:
       callbacks_.Open(settings);
       callbackOpen_ = true;
@@ -41,7 +41,7 @@ void OutputWriter::WriteBlock(const void* data, uint32_t length) {
   try {
     WriteToOpenOutput(data, length);
   } catch (const ModuleFailure& failure) {
-    if (failure.code == qvOutputFailure) refused_.store(true);
+    if (failure.Code == qvOutputFailure) refused_.store(true);
     throw;
   }
 }
@@ -141,7 +141,7 @@ bool OutputWriter::OutputFailed() const {
 }
 
 bool OutputWriter::CanSetOutputVolume(const OutputSettings& settings, QVByteBool* separate) {
-  switch (settings.outputMode) {
+  switch (settings.OutputMode) {
     case omMMSystem: return waveDevice_.CanSetVolume(settings, separate);
     case omDirectSound: return true;
     default: return false;
@@ -149,7 +149,7 @@ bool OutputWriter::CanSetOutputVolume(const OutputSettings& settings, QVByteBool
 }
 
 bool OutputWriter::GetOutputVolume(const OutputSettings& settings, uint32_t* volume) {
-  switch (settings.outputMode) {
+  switch (settings.OutputMode) {
     case omMMSystem: return waveDevice_.GetVolume(settings, volume);
     case omDirectSound:
       if (!directSound_.GetVolume(volume)) {
@@ -162,7 +162,7 @@ bool OutputWriter::GetOutputVolume(const OutputSettings& settings, uint32_t* vol
 }
 
 bool OutputWriter::SetOutputVolume(const OutputSettings& settings, uint32_t volume) {
-  switch (settings.outputMode) {
+  switch (settings.OutputMode) {
     case omMMSystem: return waveDevice_.SetVolume(settings, volume);
     case omDirectSound:
       if (!directSound_.SetVolume(volume)) {

@@ -41,8 +41,8 @@ WavFileOutput::~WavFileOutput() { Close(); }
 
 void WavFileOutput::Open(const OutputSettings& settings) {
   Close();
-  if (!settings.outputName) RaiseModuleFailure(qvOutputFailure);
-  const char* name = settings.outputName->c_str();
+  if (!settings.OutputName) RaiseModuleFailure(qvOutputFailure);
+  const char* name = settings.OutputName->c_str();
   // Only a regular file is written. A name that stands for anything else (a FIFO, a device, a
   // directory, a symbolic link to nothing) is refused before it is opened, so that no device is
   // opened for writing and no file is made where a link points; the check after the open
@@ -65,7 +65,7 @@ void WavFileOutput::Open(const OutputSettings& settings) {
   identity_ = IdentityOf(file_);
   struct stat opened;
   const bool regular = ::fstat(file_, &opened) == 0 && S_ISREG(opened.st_mode);
-  if (!regular || !identity_ || identity_ == settings.inputFile ||
+  if (!regular || !identity_ || identity_ == settings.InputFile ||
       (!created_ && ::ftruncate(file_, 0) != 0)) {
     Discard();
     RaiseModuleFailure(qvOutputFailure);
@@ -73,9 +73,9 @@ void WavFileOutput::Open(const OutputSettings& settings) {
   dataBytes_ = 0;
   failed_ = false;
 
-  const auto channels = static_cast<uint32_t>(settings.channels);
-  const auto bits = static_cast<uint32_t>(settings.bitsPerSample);
-  const uint32_t rate = settings.sampleRate;
+  const auto channels = static_cast<uint32_t>(settings.Channels);
+  const auto bits = static_cast<uint32_t>(settings.BitsPerSample);
+  const uint32_t rate = settings.SampleRate;
   blockAlign_ = std::max<uint32_t>(1, (channels * bits) / 8);
   uint8_t* header = header_;
   std::copy_n("RIFF\0\0\0\0WAVEfmt ", 16, header);

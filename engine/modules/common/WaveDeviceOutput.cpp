@@ -20,16 +20,16 @@ WaveDeviceOutput::WaveDeviceOutput(ModuleErrorCode& errors, const WaveDeviceRule
 
 WAVEFORMATEX WaveDeviceOutput::Format(const OutputSettings& settings, bool limitRate) const {
   WAVEFORMATEX format{};
-  const auto bytesPerSample = static_cast<uint32_t>(settings.bitsPerSample / 8);
-  const auto channels = static_cast<uint32_t>(settings.channels);
-  uint32_t rate = settings.sampleRate;
+  const auto bytesPerSample = static_cast<uint32_t>(settings.BitsPerSample / 8);
+  const auto channels = static_cast<uint32_t>(settings.Channels);
+  uint32_t rate = settings.SampleRate;
   if (limitRate && rules_.rateLimit != 0) rate = std::min(rate, rules_.rateLimit);
   format.wFormatTag = WAVE_FORMAT_PCM;
   format.nChannels = static_cast<WORD>(channels);
   format.nSamplesPerSec = rate;
   format.nAvgBytesPerSec = bytesPerSample * channels * rate;
   format.nBlockAlign = static_cast<WORD>(bytesPerSample * channels);
-  format.wBitsPerSample = static_cast<WORD>(settings.bitsPerSample);
+  format.wBitsPerSample = static_cast<WORD>(settings.BitsPerSample);
   format.cbSize = 0;
   return format;
 }
@@ -45,11 +45,11 @@ void WaveDeviceOutput::Open(OutputSettings& settings) {
   failed_ = false;
   stopped_.store(false);
   const WAVEFORMATEX format = Format(settings, true);
-  staging_.assign(static_cast<size_t>(std::max(settings.bufferSize, 0)), 0);
+  staging_.assign(static_cast<size_t>(std::max(settings.BufferSize, 0)), 0);
   seekInProgress_.store(false);
   HWAVEOUT device = nullptr;
   // The callback finds this output again through its instance value.
-  if (waveOutOpen(&device, static_cast<UINT>(settings.deviceNumber), &format,
+  if (waveOutOpen(&device, static_cast<UINT>(settings.DeviceNumber), &format,
                   reinterpret_cast<DWORD_PTR>(&Completion), reinterpret_cast<DWORD_PTR>(this),
                   CALLBACK_FUNCTION) != MMSYSERR_NOERROR) {
     std::vector<uint8_t>().swap(staging_);
@@ -58,10 +58,10 @@ void WaveDeviceOutput::Open(OutputSettings& settings) {
   device_.store(device);
   waveOutReset(device);
   if (rules_.waitAfterOpen) Pause();
-  if (settings.useOutputCallbacks) {
-    if (settings.actionCallback == nullptr ||
-        !QVTrue(settings.actionCallback(1, settings.outputUser)))
-      settings.useOutputCallbacks = false;
+  if (settings.UseOutputCallbacks) {
+    if (settings.ActionCallback == nullptr ||
+        !QVTrue(settings.ActionCallback(1, settings.OutputUser)))
+      settings.UseOutputCallbacks = false;
   }
   settings_ = &settings;
 }
@@ -74,17 +74,17 @@ void WaveDeviceOutput::Write(const void* data, uint32_t length) {
   if (stopped_.load()) return;
   if (seekInProgress_.load()) return DropDuringSeek();
   const OutputSettings& settings = *settings_;
-  if (rules_.reportBlocks && settings.useOutputCallbacks) {
+  if (rules_.reportBlocks && settings.UseOutputCallbacks) {
     if (staging_.size() < length) staging_.resize(length);
     if (length != 0) std::memcpy(staging_.data(), data, length);
     // The size is the block's own: the last block of a run may be shorter than a buffer.
-    if (settings.dataCallback != nullptr)
-      settings.dataCallback(staging_.data(), settings.bitsPerSample, settings.channels,
-                            static_cast<int32_t>(settings.sampleRate), static_cast<int32_t>(length),
-                            settings.outputUser);
+    if (settings.DataCallback != nullptr)
+      settings.DataCallback(staging_.data(), settings.BitsPerSample, settings.Channels,
+                            static_cast<int32_t>(settings.SampleRate), static_cast<int32_t>(length),
+                            settings.OutputUser);
   }
   // A count below one would never let a block through.
-  const int32_t limit = std::max(settings.buffersCount, 1);
+  const int32_t limit = std::max(settings.BuffersCount, 1);
   while (inFlight_.load() >= limit) {
     Pause();
     if (stopped_.load()) return;
@@ -156,8 +156,8 @@ void WaveDeviceOutput::Stop() {
 }
 
 void WaveDeviceOutput::Close() {
-  if (settings_ != nullptr && settings_->useOutputCallbacks && settings_->actionCallback != nullptr)
-    settings_->actionCallback(0, settings_->outputUser);
+  if (settings_ != nullptr && settings_->UseOutputCallbacks && settings_->ActionCallback != nullptr)
+    settings_->ActionCallback(0, settings_->OutputUser);
   HWAVEOUT device = device_.load();
   if (stopped_.load()) waveOutReset(device);
   while (waveOutClose(device) == WAVERR_STILLPLAYING) Pause();
@@ -170,7 +170,7 @@ void WaveDeviceOutput::Close() {
 HWAVEOUT WaveDeviceOutput::OpenForVolume(const OutputSettings& settings) const {
   const WAVEFORMATEX format = Format(settings, false);
   HWAVEOUT device = nullptr;
-  if (waveOutOpen(&device, static_cast<UINT>(settings.deviceNumber), &format, 0, 0,
+  if (waveOutOpen(&device, static_cast<UINT>(settings.DeviceNumber), &format, 0, 0,
                   CALLBACK_NULL | WAVE_ALLOWSYNC) != MMSYSERR_NOERROR)
     return nullptr;
   return device;
@@ -178,7 +178,7 @@ HWAVEOUT WaveDeviceOutput::OpenForVolume(const OutputSettings& settings) const {
 
 bool WaveDeviceOutput::CanSetVolume(const OutputSettings& settings, QVByteBool* separate) {
   WAVEOUTCAPSA caps{};
-  if (waveOutGetDevCapsA(static_cast<UINT>(settings.deviceNumber), &caps, sizeof(caps)) !=
+  if (waveOutGetDevCapsA(static_cast<UINT>(settings.DeviceNumber), &caps, sizeof(caps)) !=
       MMSYSERR_NOERROR)
     return false;
   if (separate != nullptr) *separate = (caps.dwSupport & WAVECAPS_LRVOLUME) ? 1 : 0;

@@ -25,9 +25,9 @@ enum class RunEnd { ByItself, Stopped };
 // for the output mode before the output opened, and the output mode cannot change during a
 // run, so the run keeps that rate throughout.
 RunEnd DecodeFrames(PlayerHandle& handle) {
-  ModuleState& state = handle.state;
+  ModuleState& state = handle.State;
   const auto awaitSeek = [&] {
-    while (handle.seekPending.load() && !handle.stopRequest.load())
+    while (handle.seekPending.load() && !handle.StopRequest.load())
       std::this_thread::sleep_for(seekPoll);
   };
   const auto limits = [&] { return FrameRange{state.startFrame.load(), state.endFrame.load()}; };
@@ -41,11 +41,11 @@ RunEnd DecodeFrames(PlayerHandle& handle) {
     // A header refused for its bit rate leaves code 5 for the host; like nothing found, it is
     // read past without counting.
     if (step.Outcome == StepOutcome::Refused) state.errors.Set(qvInputFailure);
-    if (handle.pauseRequest.load()) {
-      while (handle.pauseRequest.load() && !handle.stopRequest.load())
+    if (handle.PauseRequest.load()) {
+      while (handle.PauseRequest.load() && !handle.StopRequest.load())
         std::this_thread::sleep_for(pausePoll);
     }
-    if (handle.stopRequest.load()) return false;
+    if (handle.StopRequest.load()) return false;
     awaitSeek();
     next = limits();
     return true;
@@ -65,12 +65,12 @@ void WriteHeldSamples(ModuleState& state) {
   try {
     state.pcm.Flush();
   } catch (const ModuleFailure& failure) {
-    if (failure.code != 0) state.errors.Set(failure.code);
+    if (failure.Code != 0) state.errors.Set(failure.Code);
   }
 }
 
 void RunDecodeThread(PlayerHandle& handle) {
-  ModuleState& state = handle.state;
+  ModuleState& state = handle.State;
   SetThreadPriority(GetCurrentThread(), state.threadPriority.load());
 
   int32_t outcome = pmOpen;
@@ -80,13 +80,13 @@ void RunDecodeThread(PlayerHandle& handle) {
     try {
       end = DecodeFrames(handle);
     } catch (const ModuleFailure& failure) {
-      if (failure.code != 0) state.errors.Set(failure.code);
+      if (failure.Code != 0) state.errors.Set(failure.Code);
       failed = true;
     } catch (...) {
       state.errors.Set(qvInternalError);
       failed = true;
     }
-    if (end == RunEnd::Stopped || handle.stopRequest.load()) break;
+    if (end == RunEnd::Stopped || handle.StopRequest.load()) break;
     outcome = pmFinished;
     if (failed) {
       {
@@ -107,7 +107,7 @@ void RunDecodeThread(PlayerHandle& handle) {
   }
   {
     auto lock = state.stream.Lock();
-    handle.runOwnsInput = false;
+    handle.RunOwnsInput = false;
     state.stream.WatchStopRequest(nullptr);
     state.pcm.Discard();
     state.pcm.SetSink(nullptr, nullptr);
@@ -117,8 +117,8 @@ void RunDecodeThread(PlayerHandle& handle) {
     state.session.Rewind();
   }
   state.writer.CloseOutput();
-  handle.stopRequest = 0;
-  handle.mode = outcome;
+  handle.StopRequest = 0;
+  handle.Mode = outcome;
 }
 
 }  // namespace
@@ -127,7 +127,7 @@ bool StartDecodeThread(PlayerHandle& handle) {
   std::promise<int32_t> started;
   std::future<int32_t> threadId = started.get_future();
   try {
-    handle.decodeThread = std::thread([&handle, &started] {
+    handle.DecodeThread = std::thread([&handle, &started] {
       started.set_value(static_cast<int32_t>(GetCurrentThreadId()));
       RunDecodeThread(handle);
     });
@@ -135,7 +135,7 @@ bool StartDecodeThread(PlayerHandle& handle) {
     return false;
   }
   // The host's QVSetPriority reaches the thread through its id.
-  handle.decodeThreadId = threadId.get();
+  handle.DecodeThreadId = threadId.get();
   return true;
 }
 

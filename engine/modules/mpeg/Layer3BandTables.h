@@ -8,8 +8,8 @@
 namespace mpeg {
 
 struct Layer3BandTable {
-  int16_t longBoundary[23];
-  int16_t shortBoundary[14];
+  int16_t LongBoundary[23];
+  int16_t ShortBoundary[14];
 };
 
 inline constexpr Layer3BandTable BandTables[9] = {

@@ -16,25 +16,25 @@ namespace {
 size_t AppendMainData(Layer3State& state, const FrameHeader& header, const uint8_t* body) {
   const int side = header.SideInfoLength;
   size_t length = header.BodyLength > side ? static_cast<size_t>(header.BodyLength - side) : 0;
-  const size_t room = MainDataCapacity - state.reservoirFill;
+  const size_t room = MainDataCapacity - state.ReservoirFill;
   if (length > room) length = room;
-  std::memcpy(state.mainData + state.reservoirFill, body + side, length);
+  std::memcpy(state.MainData + state.ReservoirFill, body + side, length);
   return length;
 }
 
 // Keeps the last ReservoirBytes of the main data seen so far at the start of the buffer.
 void KeepReservoir(Layer3State& state, size_t appended) {
-  size_t total = state.reservoirFill + appended;
+  size_t total = state.ReservoirFill + appended;
   size_t keep = total < ReservoirBytes ? total : ReservoirBytes;
-  std::memmove(state.mainData, state.mainData + total - keep, keep);
-  state.reservoirFill = keep;
+  std::memmove(state.MainData, state.MainData + total - keep, keep);
+  state.ReservoirFill = keep;
 }
 
 void SilentGranule(Layer3State& state, int channels, SubbandSlots& slots, int granule) {
   GranuleInfo quiet{};
   for (int ch = 0; ch < channels; ++ch) {
-    std::memset(state.spectrum[ch], 0, sizeof state.spectrum[ch]);
-    HybridSynthesis(state, state.spectrum[ch], ch, quiet, slots.Samples[ch] + 18 * granule);
+    std::memset(state.Spectrum[ch], 0, sizeof state.Spectrum[ch]);
+    HybridSynthesis(state, state.Spectrum[ch], ch, quiet, slots.Samples[ch] + 18 * granule);
   }
 }
 
@@ -60,18 +60,18 @@ int DecodeFrameBody(Layer3State& state, const FrameHeader& header, const uint8_t
   const int damaged = lsf ? ReadSideInfoLsf(sideReader, info, channels, middleSide, rate)
                           : ReadSideInfo(sideReader, info, channels, middleSide, rate);
 
-  if (static_cast<size_t>(info.MainDataBegin) > state.reservoirFill) {
+  if (static_cast<size_t>(info.MainDataBegin) > state.ReservoirFill) {
     for (int gr = 0; gr < granules; ++gr) SilentGranule(state, channels, slots, gr);
     return 18 * granules;
   }
 
   BitCursor reader;
-  reader.Start(state.mainData, state.mainData + state.reservoirFill + mainLength);
-  reader.Seek((state.reservoirFill - static_cast<size_t>(info.MainDataBegin)) * 8);
+  reader.Start(state.MainData, state.MainData + state.ReservoirFill + mainLength);
+  reader.Seek((state.ReservoirFill - static_cast<size_t>(info.MainDataBegin)) * 8);
 
   int32_t scalefac[2][ScaleFactorListSize] = {};
   int32_t illegalPositions[ScaleFactorListSize];
-  const Layer3Tables& tables = state.tables;
+  const Layer3Tables& tables = state.Tables;
   for (int gr = 0; gr < granules; ++gr) {
     // A granule whose side information is impossible or whose Huffman data overrun their part
     // is silent; the next granule starts where the part lengths say.
@@ -91,9 +91,9 @@ int DecodeFrameBody(Layer3State& state, const FrameHeader& header, const uint8_t
               : ReadScaleFactors(reader, scalefac[ch], gi);
       int overrun =
           (ch == 1 && middleSide)
-              ? RequantiseMiddleSide(state, reader, state.spectrum[0], state.spectrum[1],
+              ? RequantiseMiddleSide(state, reader, state.Spectrum[0], state.Spectrum[1],
                                      scalefac[1], gi, rate, scaleBits)
-              : Requantise(state, reader, state.spectrum[ch], scalefac[ch], gi, rate, scaleBits);
+              : Requantise(state, reader, state.Spectrum[ch], scalefac[ch], gi, rate, scaleBits);
       if (overrun) {
         silent = true;
         reader.Seek(partStart + static_cast<size_t>(gi.Part23Length));
@@ -105,7 +105,7 @@ int DecodeFrameBody(Layer3State& state, const FrameHeader& header, const uint8_t
     }
     GranuleInfo* gi = info.Granule[gr];
     if (intensity) {
-      IntensityStereo(tables, state.spectrum[0], state.spectrum[1], scalefac[1], gi[1], rate,
+      IntensityStereo(tables, state.Spectrum[0], state.Spectrum[1], scalefac[1], gi[1], rate,
                       middleSide, lsf, lsf ? illegalPositions : nullptr);
     }
     if (middleSide || intensity) {
@@ -113,8 +113,8 @@ int DecodeFrameBody(Layer3State& state, const FrameHeader& header, const uint8_t
       gi[0].Maxb = gi[1].Maxb = maxb;
     }
     for (int ch = 0; ch < channels; ++ch) {
-      Antialias(state, state.spectrum[ch], gi[ch]);
-      HybridSynthesis(state, state.spectrum[ch], ch, gi[ch], slots.Samples[ch] + 18 * gr);
+      Antialias(state, state.Spectrum[ch], gi[ch]);
+      HybridSynthesis(state, state.Spectrum[ch], ch, gi[ch], slots.Samples[ch] + 18 * gr);
     }
   }
   return 18 * granules;
@@ -123,18 +123,18 @@ int DecodeFrameBody(Layer3State& state, const FrameHeader& header, const uint8_t
 }  // namespace
 
 void BuildLayer3Tables(Layer3State& state, int downsampleLevel, const DecoderKernels& kernels) {
-  state.kernels = &kernels;
-  state.downsampleLevel = downsampleLevel;
-  BuildRequantiseTables(state.tables, downsampleLevel);
-  BuildHybridTables(state.tables);
-  BuildIntensityRatios(state.tables);
-  BuildLsfScaleLayouts(state.tables);
-  std::memset(state.overlap, 0, sizeof state.overlap);
-  state.overlapToggle[0] = state.overlapToggle[1] = 0;
+  state.Kernels = &kernels;
+  state.DownsampleLevel = downsampleLevel;
+  BuildRequantiseTables(state.Tables, downsampleLevel);
+  BuildHybridTables(state.Tables);
+  BuildIntensityRatios(state.Tables);
+  BuildLsfScaleLayouts(state.Tables);
+  std::memset(state.Overlap, 0, sizeof state.Overlap);
+  state.OverlapToggle[0] = state.OverlapToggle[1] = 0;
   ResetLayer3Reservoir(state);
 }
 
-void ResetLayer3Reservoir(Layer3State& state) { state.reservoirFill = 0; }
+void ResetLayer3Reservoir(Layer3State& state) { state.ReservoirFill = 0; }
 
 int DecodeLayer3(Layer3State& state, const FrameHeader& header, const uint8_t* body,
                  SubbandSlots& slots) {

@@ -232,14 +232,14 @@ constexpr int MaxDepth(const int16_t* tree, int node) {
 }
 
 struct LookupBuild {
-  uint32_t entry[MaxLookup] = {};
-  int size = 0;
+  uint32_t Entry[MaxLookup] = {};
+  int Size = 0;
 };
 
 // Appends the table that resolves `bits` bits from `node` and returns its offset.
 constexpr int BuildAt(LookupBuild& build, const int16_t* tree, int node, int bits) {
-  int base = build.size;
-  build.size += 1 << bits;
+  int base = build.Size;
+  build.Size += 1 << bits;
   for (int pattern = 0; pattern < (1 << bits); ++pattern) {
     int n = node;
     int depth = 0;
@@ -255,13 +255,13 @@ constexpr int BuildAt(LookupBuild& build, const int16_t* tree, int node, int bit
       const uint32_t y = static_cast<uint32_t>(tree[n]) & 15;
       const uint32_t reach = static_cast<uint32_t>(depth) + (x != 0) + (y != 0);
       const uint32_t escapes = (x == 15) + (y == 15);
-      build.entry[base + pattern] = static_cast<uint32_t>(tree[n]) |
+      build.Entry[base + pattern] = static_cast<uint32_t>(tree[n]) |
                                     (static_cast<uint32_t>(depth) << 8) | (reach << 16) |
                                     (escapes << 24);
     } else {
       int subBits = MaxDepth(tree, n) < SubBits ? MaxDepth(tree, n) : SubBits;
       int offset = BuildAt(build, tree, n, subBits);
-      build.entry[base + pattern] =
+      build.Entry[base + pattern] =
           Subtable | (static_cast<uint32_t>(offset) << 8) | static_cast<uint32_t>(subBits);
     }
   }
@@ -282,13 +282,13 @@ constexpr LookupBuild Build(const int16_t* tree) {
 template <int N>
 constexpr std::array<uint32_t, N> Trim(const LookupBuild& build) {
   std::array<uint32_t, N> out{};
-  for (int i = 0; i < N; ++i) out[i] = build.entry[i];
+  for (int i = 0; i < N; ++i) out[i] = build.Entry[i];
   return out;
 }
 
 #define BRASSEL_LOOKUP(name)                             \
   constexpr LookupBuild Build##name = Build(Tree##name); \
-  constexpr auto Lookup##name = Trim<Build##name.size>(Build##name);
+  constexpr auto Lookup##name = Trim<Build##name.Size>(Build##name);
 
 BRASSEL_LOOKUP(1)
 BRASSEL_LOOKUP(2)

@@ -12,11 +12,11 @@
 namespace mpeg {
 
 struct HuffmanTable {
-  const uint32_t* lookup;  // null: every pair is (0, 0) and no bit is read
-  int32_t firstBits;       // width of the first lookup step
-  int32_t linbits;
-  const int16_t* tree;  // the code tree (null for the empty tables)
-  int32_t treeSize;
+  const uint32_t* Lookup;  // null: every pair is (0, 0) and no bit is read
+  int32_t FirstBits;       // width of the first lookup step
+  int32_t Linbits;
+  const int16_t* Tree;  // the code tree (null for the empty tables)
+  int32_t TreeSize;
 };
 
 // Table numbers 0 to 31 are the pair tables, 32 and 33 the quadruple tables A and B.
@@ -29,13 +29,13 @@ const HuffmanTable& Layer3HuffmanTable(int number);
 // (which take linbits).
 inline uint32_t DecodeHuffmanEntry(const HuffmanTable& table, uint32_t window, int& prefix) {
   constexpr uint32_t Subtable = 0x80000000u;
-  uint32_t entry = table.lookup[window >> (32 - table.firstBits)];
+  uint32_t entry = table.Lookup[window >> (32 - table.FirstBits)];
   int used = 0;
-  int bits = table.firstBits;
+  int bits = table.FirstBits;
   while (entry & Subtable) {
     used += bits;
     bits = static_cast<int>(entry & 0xFF);
-    entry = table.lookup[((entry >> 8) & 0x7FFFFF) + ((window << used) >> (32 - bits))];
+    entry = table.Lookup[((entry >> 8) & 0x7FFFFF) + ((window << used) >> (32 - bits))];
   }
   prefix = used;
   return entry;

@@ -62,7 +62,7 @@ typedef double QuadUnaligned __attribute__((vector_size(32), aligned(8)));
   Quad h1[5] = {};
 #pragma GCC unroll 6
   for (int k = 0; k < 18; ++k) {
-    const Quad* column = reinterpret_cast<const Quad*>(tables.imdctLong[k]);
+    const Quad* column = reinterpret_cast<const Quad*>(tables.ImdctLong[k]);
     const double line0 = x[k];
     const double line1 = x[18 + k];
 #pragma GCC unroll 5
@@ -98,14 +98,14 @@ constexpr int LongSource[36] = {0, 1, 2,  3,  4,  5,  6,  7,  16, 16, 7,  6,  5,
 #pragma GCC unroll 6
     for (int k = 0; k < 18; ++k) {
       const Quad line = lines[k];
-      const Quad* column = reinterpret_cast<const Quad*>(tables.imdctLanes[k][9 * half]);
+      const Quad* column = reinterpret_cast<const Quad*>(tables.ImdctLanes[k][9 * half]);
 #pragma GCC unroll 9
       for (int i = 0; i < 9; ++i) sums[i] += column[i] * line;
     }
 #pragma GCC unroll 9
     for (int i = 0; i < 9; ++i) h[9 * half + i] = sums[i];
   }
-  const Quad* window = reinterpret_cast<const Quad*>(tables.windowLanes[type]);
+  const Quad* window = reinterpret_cast<const Quad*>(tables.WindowLanes[type]);
   // The windowed value is rounded before the overlap is added, never fused with it.
 #pragma GCC unroll 18
   for (int k = 0; k < 18; ++k) {
@@ -127,7 +127,7 @@ constexpr int LongSource[36] = {0, 1, 2,  3,  4,  5,  6,  7,  16, 16, 7,  6,  5,
     Quad acc[2] = {};
 #pragma GCC unroll 6
     for (int k = 0; k < 6; ++k) {
-      const Quad* column = reinterpret_cast<const Quad*>(tables.imdctShort[k]);
+      const Quad* column = reinterpret_cast<const Quad*>(tables.ImdctShort[k]);
       const double line = x[3 * k + n];
       acc[0] += column[0] * line;
       acc[1] += column[1] * line;
@@ -153,23 +153,23 @@ void BuildHybridTables(Layer3Tables& tables) {
     const bool used = r < 18;
     const int i = r < 8 ? r : r < 16 ? r - 8 + 18 : r == 16 ? 8 : 26;
     for (int k = 0; k < 18; ++k)
-      tables.imdctLong[k][r] = used ? std::cos(M_PI / 72.0 * (2 * i + 19) * (2 * k + 1)) : 0.0;
+      tables.ImdctLong[k][r] = used ? std::cos(M_PI / 72.0 * (2 * i + 19) * (2 * k + 1)) : 0.0;
   }
   for (int r = 0; r < 8; ++r) {
     int i = r < 3 ? r : r + 3;
     for (int k = 0; k < 6; ++k)
-      tables.imdctShort[k][r] = r < 6 ? std::cos(M_PI / 24.0 * (2 * i + 7) * (2 * k + 1)) : 0.0;
+      tables.ImdctShort[k][r] = r < 6 ? std::cos(M_PI / 24.0 * (2 * i + 7) * (2 * k + 1)) : 0.0;
   }
   for (int i = 0; i < 8; ++i) {
     double root = std::sqrt(1.0 + AliasFactors[i] * AliasFactors[i]);
-    tables.cs[i] = 1.0 / root;
-    tables.ca[i] = AliasFactors[i] / root;
+    tables.Cs[i] = 1.0 / root;
+    tables.Ca[i] = AliasFactors[i] / root;
   }
   for (int k = 0; k < 18; ++k)
     for (int r = 0; r < 18; ++r)
-      for (int lane = 0; lane < 4; ++lane) tables.imdctLanes[k][r][lane] = tables.imdctLong[k][r];
+      for (int lane = 0; lane < 4; ++lane) tables.ImdctLanes[k][r][lane] = tables.ImdctLong[k][r];
   for (int type = 0; type < 4; ++type) {
-    double* w = tables.window[type];
+    double* w = tables.Window[type];
     for (int i = 0; i < 36; ++i) w[i] = 0.0;
     switch (type) {
       case 0:
@@ -189,14 +189,14 @@ void BuildHybridTables(Layer3Tables& tables) {
         for (int i = 18; i < 36; ++i) w[i] = std::sin(M_PI * (2 * i + 1) / 72.0);
         break;
     }
-    for (int i = 0; i < 36; ++i) tables.windowOdd[type][i] = (i & 1) ? -w[i] : w[i];
+    for (int i = 0; i < 36; ++i) tables.WindowOdd[type][i] = (i & 1) ? -w[i] : w[i];
     for (int i = 0; i < 36; ++i) {
       const bool mirrored = i >= 9 && i < 18;
-      tables.windowFolded[0][type][i] = mirrored ? -tables.window[type][i] : tables.window[type][i];
-      tables.windowFolded[1][type][i] =
-          mirrored ? -tables.windowOdd[type][i] : tables.windowOdd[type][i];
+      tables.WindowFolded[0][type][i] = mirrored ? -tables.Window[type][i] : tables.Window[type][i];
+      tables.WindowFolded[1][type][i] =
+          mirrored ? -tables.WindowOdd[type][i] : tables.WindowOdd[type][i];
       for (int lane = 0; lane < 4; ++lane)
-        tables.windowLanes[type][i][lane] = tables.windowFolded[lane & 1][type][i];
+        tables.WindowLanes[type][i][lane] = tables.WindowFolded[lane & 1][type][i];
     }
   }
 }
@@ -209,8 +209,8 @@ namespace {
 [[gnu::always_inline]] inline void AntialiasOf(const Layer3Tables& tables, double* spectrum,
                                                int boundaries) {
   auto at = [](const double* p) { return *reinterpret_cast<const QuadUnaligned*>(p); };
-  const Quad cs[2] = {Reversed(at(tables.cs + 4)), Reversed(at(tables.cs))};
-  const Quad ca[2] = {Reversed(at(tables.ca + 4)), Reversed(at(tables.ca))};
+  const Quad cs[2] = {Reversed(at(tables.Cs + 4)), Reversed(at(tables.Cs))};
+  const Quad ca[2] = {Reversed(at(tables.Ca + 4)), Reversed(at(tables.Ca))};
   for (int sb = 0; sb < boundaries; ++sb) {
     double* upper = spectrum + 18 * sb + 10;
     double* lower = spectrum + 18 * (sb + 1);
@@ -242,7 +242,7 @@ void Antialias(const Layer3State& state, double* spectrum, const GranuleInfo& in
   } else {
     boundaries = info.Maxb - 1;
   }
-  state.kernels->Antialias(state.tables, spectrum, boundaries);
+  state.Kernels->Antialias(state.Tables, spectrum, boundaries);
 }
 
 namespace {
@@ -250,10 +250,10 @@ namespace {
 [[gnu::always_inline]] inline void HybridSynthesisOf(Layer3State& state, double* spectrum,
                                                      int channel, const GranuleInfo& info,
                                                      double (*slots)[32]) {
-  const Layer3Tables& tables = state.tables;
-  const double(*previous)[32] = state.overlap[channel][state.overlapToggle[channel]];
-  state.overlapToggle[channel] ^= 1;
-  double(*next)[32] = state.overlap[channel][state.overlapToggle[channel]];
+  const Layer3Tables& tables = state.Tables;
+  const double(*previous)[32] = state.Overlap[channel][state.OverlapToggle[channel]];
+  state.OverlapToggle[channel] ^= 1;
+  double(*next)[32] = state.Overlap[channel][state.OverlapToggle[channel]];
 
   const bool shortBlocks = info.BlockType == 2;
   const bool mixed = shortBlocks && info.MixedBlockFlag;
@@ -268,13 +268,13 @@ namespace {
     double z[2][36];
     const double* x = spectrum + 18 * sb;
     if (shortBlocks && !(mixed && sb == 0)) {
-      ShortTransform(tables, x, tables.window[2], z[0]);
-      ShortTransform(tables, x + 18, tables.windowOdd[2], z[1]);
+      ShortTransform(tables, x, tables.Window[2], z[0]);
+      ShortTransform(tables, x + 18, tables.WindowOdd[2], z[1]);
     } else {
       // The two lowest subbands of a mixed block take the normal long window, whatever the
       // block type.
       int type = shortBlocks || (info.MixedBlockFlag && sb == 0) ? 0 : info.BlockType;
-      LongTransforms(tables, x, tables.windowFolded[0][type], tables.windowFolded[1][type], z);
+      LongTransforms(tables, x, tables.WindowFolded[0][type], tables.WindowFolded[1][type], z);
     }
     // Both subbands of the pair sit side by side in the slots and in the overlap.
 #pragma GCC unroll 18
@@ -311,7 +311,7 @@ void HybridSynthesisBaseline(Layer3State& state, double* spectrum, int channel,
 
 void HybridSynthesis(Layer3State& state, double* spectrum, int channel, const GranuleInfo& info,
                      double (*slots)[32]) {
-  state.kernels->HybridSynthesis(state, spectrum, channel, info, slots);
+  state.Kernels->HybridSynthesis(state, spectrum, channel, info, slots);
 }
 
 void ChooseHybridKernels(DecoderKernels& kernels, bool avx2) {

@@ -56,50 +56,50 @@ constexpr std::array<std::array<uint64_t, 4>, 16> LaneMasks = [] {
 
 // Walks the band map: where the next pair of values goes and with which gain.
 struct BandWalk {
-  const Layer3Tables& tables;
-  const int32_t* scalefac;
-  const GranuleInfo& info;
-  const BandMapEntry* map;
-  const int32_t* pretab;
-  int mapSize;
-  int shift;
-  bool longBlocks;
+  const Layer3Tables& Tables;
+  const int32_t* Scalefac;
+  const GranuleInfo& Info;
+  const BandMapEntry* Map;
+  const int32_t* Pretab;
+  int MapSize;
+  int Shift;
+  bool LongBlocks;
 
-  int entry = -1;
-  int pairsLeft = 0;
-  int position = 0;
-  int step = 1;
-  int band = 0;
-  int window = 3;
-  double gain = 0.0;
+  int Entry = -1;
+  int PairsLeft = 0;
+  int Position = 0;
+  int Step = 1;
+  int Band = 0;
+  int Window = 3;
+  double Gain = 0.0;
 
   // Moves to the next band when the current one is used up; false once the map has ended.
   bool NextPair() {
-    if (pairsLeft == 0 && !NextBand()) return false;
-    --pairsLeft;
+    if (PairsLeft == 0 && !NextBand()) return false;
+    --PairsLeft;
     return true;
   }
 
   // Takes the next band with pairs in it: its gain, first line and step.
   bool NextBand() {
     do {
-      if (++entry >= mapSize) return false;
-      pairsLeft = map[entry].pairs;
-    } while (pairsLeft == 0);
-    const BandMapEntry& e = map[entry];
-    band = e.band;
-    window = e.window;
-    if (longBlocks) {
-      gain = tables.gain[ClampGain(info.GlobalGain + ((scalefac[entry] + pretab[band]) << shift))];
-      step = 1;
+      if (++Entry >= MapSize) return false;
+      PairsLeft = Map[Entry].Pairs;
+    } while (PairsLeft == 0);
+    const BandMapEntry& e = Map[Entry];
+    Band = e.Band;
+    Window = e.Window;
+    if (LongBlocks) {
+      Gain = Tables.Gain[ClampGain(Info.GlobalGain + ((Scalefac[Entry] + Pretab[Band]) << Shift))];
+      Step = 1;
     } else {
-      position = e.start;
-      if (window == 3) {
-        gain = tables.gain[ClampGain(info.GlobalGain + (scalefac[entry] << shift))];
-        step = 1;
+      Position = e.Start;
+      if (Window == 3) {
+        Gain = Tables.Gain[ClampGain(Info.GlobalGain + (Scalefac[Entry] << Shift))];
+        Step = 1;
       } else {
-        gain = tables.gain[ClampGain(info.WindowGain[window] + (scalefac[entry] << shift))];
-        step = 3;
+        Gain = Tables.Gain[ClampGain(Info.WindowGain[Window] + (Scalefac[Entry] << Shift))];
+        Step = 3;
       }
     }
     return true;
@@ -143,7 +143,7 @@ template <bool MiddleSide, bool WithLinbits, int Step, typename Whole>
     reach = prefix + static_cast<int>((entry >> 16) & 0xFF);
   } else {
     window = whole();
-    const int linbits = table.linbits;
+    const int linbits = table.Linbits;
     const uint32_t xEscape = x == 15;
     x += static_cast<uint32_t>((window << at) >> (64 - linbits)) & (0u - xEscape);
     at += linbits & (0 - static_cast<int>(xEscape));
@@ -183,7 +183,7 @@ template <bool MiddleSide, bool WithLinbits, int Step>
                                                    const double* power, double gain, int run,
                                                    double* left, double* out) {
   uint32_t leaves = 0;
-  const size_t longest = WithLinbits ? 19 + 2 * (static_cast<size_t>(table.linbits) + 1) : 21;
+  const size_t longest = WithLinbits ? 19 + 2 * (static_cast<size_t>(table.Linbits) + 1) : 21;
   const size_t left_bytes = static_cast<size_t>(reader.End - reader.Pos);
   if (left_bytes >= (reader.Bit + longest * static_cast<size_t>(run)) / 8 + 8) {
     // The whole run and eight bytes beyond it lie before the end: plain loads, and the cursor
@@ -243,12 +243,12 @@ template <bool MiddleSide>
   BandWalk walk{tables,
                 scalefac,
                 info,
-                !shortBlocks ? tables.longMap[rateIndex]
-                : mixed      ? tables.mixedMap[rateIndex]
-                             : tables.shortMap[rateIndex],
+                !shortBlocks ? tables.LongMap[rateIndex]
+                : mixed      ? tables.MixedMap[rateIndex]
+                             : tables.ShortMap[rateIndex],
                 PreemphasisTable[info.Preflag ? 1 : 0],
                 !shortBlocks ? 22
-                : mixed      ? tables.mixedMapSize[rateIndex]
+                : mixed      ? tables.MixedMapSize[rateIndex]
                              : 39,
                 1 + info.ScalefacScale,
                 !shortBlocks};
@@ -256,12 +256,12 @@ template <bool MiddleSide>
   int lastShort[3];
   lastShort[0] = lastShort[1] = lastShort[2] = mixed ? 2 : -1;
   int lastLong = -1;
-  const double* power = tables.power;
+  const double* power = tables.Power;
 
   // Stores the two values of a pair (or half a quadruple) at the walk's position.
   auto storeValue = [&](double value) {
-    int p = walk.position;
-    walk.position += walk.step;
+    int p = walk.Position;
+    walk.Position += walk.Step;
     if (MiddleSide) {
       if (value == 0.0) return;
       double m = left[p];
@@ -275,11 +275,11 @@ template <bool MiddleSide>
   // of the lines that may be non-zero.
   int lineEnd = 0;
   auto recordBand = [&]() {
-    if (walk.window == 3) {
-      lastLong = walk.band;
-      lineEnd = walk.position;
+    if (walk.Window == 3) {
+      lastLong = walk.Band;
+      lineEnd = walk.Position;
     } else {
-      lastShort[walk.window] = walk.band;
+      lastShort[walk.Window] = walk.Band;
     }
   };
 
@@ -301,33 +301,33 @@ template <bool MiddleSide>
   bool mapEnded = false;
   for (int region = 0; region < 3 && !mapEnded; ++region) {
     const HuffmanTable& table = Layer3HuffmanTable(info.TableSelect[region] & 31);
-    const int linbits = table.linbits;
+    const int linbits = table.Linbits;
     // A run of pairs that stays in one band and one region: one gain, one step, no checks
     // between the pairs.
     while (pair < regionEnd[region]) {
-      if (walk.pairsLeft == 0 && !walk.NextBand()) {
+      if (walk.PairsLeft == 0 && !walk.NextBand()) {
         mapEnded = true;
         break;
       }
       const int run =
-          walk.pairsLeft < regionEnd[region] - pair ? walk.pairsLeft : regionEnd[region] - pair;
-      walk.pairsLeft -= run;
+          walk.PairsLeft < regionEnd[region] - pair ? walk.PairsLeft : regionEnd[region] - pair;
+      walk.PairsLeft -= run;
       pair += run;
-      const int step = walk.step;
-      int p = walk.position;
-      walk.position += 2 * step * run;
-      if (table.lookup == nullptr) continue;
+      const int step = walk.Step;
+      int p = walk.Position;
+      walk.Position += 2 * step * run;
+      if (table.Lookup == nullptr) continue;
       // Long blocks step through the lines one by one, short blocks window by window.
       double* const l = MiddleSide ? left + p : nullptr;
       const uint32_t leaves =
           step == 1 ? (linbits != 0 ? DecodePairs<MiddleSide, true, 1>(table, reader, power,
-                                                                       walk.gain, run, l, out + p)
+                                                                       walk.Gain, run, l, out + p)
                                     : DecodePairs<MiddleSide, false, 1>(table, reader, power,
-                                                                        walk.gain, run, l, out + p))
+                                                                        walk.Gain, run, l, out + p))
                     : (linbits != 0 ? DecodePairs<MiddleSide, true, 3>(table, reader, power,
-                                                                       walk.gain, run, l, out + p)
+                                                                       walk.Gain, run, l, out + p)
                                     : DecodePairs<MiddleSide, false, 3>(
-                                          table, reader, power, walk.gain, run, l, out + p));
+                                          table, reader, power, walk.Gain, run, l, out + p));
       if (leaves != 0) recordBand();
     }
   }
@@ -356,18 +356,18 @@ template <bool MiddleSide>
   const bool zeroRuns = (info.Count1TableSelect & 1) == 0;
   while (!mapEnded && quadruples > 0 && used < budget) {
     // The band the next quadruple starts in, once the last one is used up.
-    if (walk.pairsLeft == 0 && !walk.NextBand()) break;
+    if (walk.PairsLeft == 0 && !walk.NextBand()) break;
     const uint64_t window = look();
     // The common case: the whole quadruple in the current band and all its sign bits within
     // the budget. A zero quadruple leaves its lines as they are (+0.0, or middle/side m).
     const uint32_t entry = quadLookup[window >> (64 - QuadrupleBits)];
     const int whole = static_cast<int>(entry >> 8);
-    if (walk.pairsLeft >= 2 && whole <= budget - used) {
+    if (walk.PairsLeft >= 2 && whole <= budget - used) {
       const uint32_t leaf = entry & 15;
       if (leaf != 0) {
-        const int step = walk.step;
-        const int p = walk.position;
-        const Lanes values = QuadrupleValues(walk.gain, leaf, (entry >> 4) & 15);
+        const int step = walk.Step;
+        const int p = walk.Position;
+        const Lanes values = QuadrupleValues(walk.Gain, leaf, (entry >> 4) & 15);
         if (step == 1) {
           if (MiddleSide) {
             const Lanes m = LoadLanes(left + p);
@@ -388,25 +388,25 @@ template <bool MiddleSide>
             }
           }
         }
-        walk.position += 4 * step;
+        walk.Position += 4 * step;
         recordBand();
       } else if (zeroRuns) {
         // Table A codes 0000 as a single 1: the leading ones of the window are as many zero
         // quadruples, taken at once as far as the band, the count and the budget allow.
         int zeros = std::countl_one(window);
-        if (zeros > walk.pairsLeft / 2) zeros = walk.pairsLeft / 2;
+        if (zeros > walk.PairsLeft / 2) zeros = walk.PairsLeft / 2;
         if (zeros > quadruples) zeros = quadruples;
         if (zeros > budget - used) zeros = static_cast<int>(budget - used);
-        walk.position += 4 * walk.step * zeros;
-        walk.pairsLeft -= 2 * zeros;
+        walk.Position += 4 * walk.Step * zeros;
+        walk.PairsLeft -= 2 * zeros;
         used += zeros;
         bit += static_cast<size_t>(zeros);
         quadruples -= zeros;
         continue;
       } else {
-        walk.position += 4 * walk.step;
+        walk.Position += 4 * walk.Step;
       }
-      walk.pairsLeft -= 2;
+      walk.PairsLeft -= 2;
       used += whole;
       bit += static_cast<size_t>(whole);
       --quadruples;
@@ -431,7 +431,7 @@ template <bool MiddleSide>
         ++used;
         const bool negative = ((window << consumed) >> 63) != 0;
         ++consumed;
-        storeValue(negative ? -walk.gain : walk.gain);
+        storeValue(negative ? -walk.Gain : walk.Gain);
         recordBand();
       } else {
         storeValue(0.0);
@@ -452,15 +452,15 @@ template <bool MiddleSide>
       info.Maxband[n] = lastShort[n] + 1;
       if (info.Maxband[n] > largest) largest = info.Maxband[n];
     }
-    info.Maxb = largest > 0 ? tables.shortLimit[rateIndex][largest]
-                            : tables.longLimit[rateIndex][info.Maxbandl];
+    info.Maxb = largest > 0 ? tables.ShortLimit[rateIndex][largest]
+                            : tables.LongLimit[rateIndex][info.Maxbandl];
   } else {
     info.Maxband[0] = info.Maxband[1] = info.Maxband[2] = 0;
     // The subband of the last line that may be non-zero, and the next one where the
     // butterflies reach into it; above them the lines are all zero. Wide upper bands make
     // this much less than their limit.
     const int lineLimit = (lineEnd + 7) / 18 + 1;
-    const int bandLimit = tables.longLimit[rateIndex][info.Maxbandl];
+    const int bandLimit = tables.LongLimit[rateIndex][info.Maxbandl];
     info.Maxb = lineLimit < bandLimit ? lineLimit : bandLimit;
   }
   return 0;
@@ -469,23 +469,23 @@ template <bool MiddleSide>
 }  // namespace
 
 void BuildRequantiseTables(Layer3Tables& tables, int downsampleLevel) {
-  for (int j = 0; j < GainTableSize; ++j) tables.gain[j] = std::pow(2.0, -0.25 * (j - 46));
+  for (int j = 0; j < GainTableSize; ++j) tables.Gain[j] = std::pow(2.0, -0.25 * (j - 46));
   for (int i = 0; i < PowerTableSize; ++i)
-    tables.power[i] = std::pow(static_cast<double>(i), 4.0 / 3.0);
+    tables.Power[i] = std::pow(static_cast<double>(i), 4.0 / 3.0);
 
   const int cap = 32 >> downsampleLevel;
   for (int rate = 0; rate < 9; ++rate) {
     const Layer3BandTable& bands = BandTables[rate];
     for (int b = 0; b < 22; ++b) {
-      tables.longMap[rate][b] = {
-          static_cast<int16_t>((bands.longBoundary[b + 1] - bands.longBoundary[b]) / 2),
-          bands.longBoundary[b], 3, static_cast<int8_t>(b)};
+      tables.LongMap[rate][b] = {
+          static_cast<int16_t>((bands.LongBoundary[b + 1] - bands.LongBoundary[b]) / 2),
+          bands.LongBoundary[b], 3, static_cast<int8_t>(b)};
     }
     int s = 0;
     for (int b = 0; b < 13; ++b) {
-      int width = bands.shortBoundary[b + 1] - bands.shortBoundary[b];
+      int width = bands.ShortBoundary[b + 1] - bands.ShortBoundary[b];
       for (int n = 0; n < 3; ++n) {
-        tables.shortMap[rate][3 * b + n] = {static_cast<int16_t>(width / 2),
+        tables.ShortMap[rate][3 * b + n] = {static_cast<int16_t>(width / 2),
                                             static_cast<int16_t>(s + n), static_cast<int8_t>(n),
                                             static_cast<int8_t>(b)};
       }
@@ -494,29 +494,29 @@ void BuildRequantiseTables(Layer3Tables& tables, int downsampleLevel) {
     const int longBands = MixedLongBands(rate);
     int count = 0;
     for (int b = 0; b < longBands; ++b) {
-      tables.mixedMap[rate][count++] = {
-          static_cast<int16_t>((bands.longBoundary[b + 1] - bands.longBoundary[b]) / 2),
-          bands.longBoundary[b], 3, static_cast<int8_t>(b)};
+      tables.MixedMap[rate][count++] = {
+          static_cast<int16_t>((bands.LongBoundary[b + 1] - bands.LongBoundary[b]) / 2),
+          bands.LongBoundary[b], 3, static_cast<int8_t>(b)};
     }
-    s = bands.longBoundary[longBands];
+    s = bands.LongBoundary[longBands];
     for (int b = 3; b < 13; ++b) {
-      int width = bands.shortBoundary[b + 1] - bands.shortBoundary[b];
+      int width = bands.ShortBoundary[b + 1] - bands.ShortBoundary[b];
       for (int n = 0; n < 3; ++n) {
-        tables.mixedMap[rate][count++] = {static_cast<int16_t>(width / 2),
+        tables.MixedMap[rate][count++] = {static_cast<int16_t>(width / 2),
                                           static_cast<int16_t>(s + n), static_cast<int8_t>(n),
                                           static_cast<int8_t>(b)};
       }
       s += 3 * width;
     }
-    tables.mixedMapSize[rate] = count;
+    tables.MixedMapSize[rate] = count;
 
     for (int i = 0; i < 23; ++i) {
-      int limit = (bands.longBoundary[i] + 7) / 18 + 1;
-      tables.longLimit[rate][i] = limit < cap ? limit : cap;
+      int limit = (bands.LongBoundary[i] + 7) / 18 + 1;
+      tables.LongLimit[rate][i] = limit < cap ? limit : cap;
     }
     for (int i = 0; i < 14; ++i) {
-      int limit = (3 * bands.shortBoundary[i] - 1) / 18 + 1;
-      tables.shortLimit[rate][i] = limit < cap ? limit : cap;
+      int limit = (3 * bands.ShortBoundary[i] - 1) / 18 + 1;
+      tables.ShortLimit[rate][i] = limit < cap ? limit : cap;
     }
   }
 }
@@ -555,13 +555,13 @@ int RequantiseMiddleSideBaseline(const Layer3Tables& tables, BitCursor& reader, 
 
 int Requantise(const Layer3State& state, BitCursor& reader, double* spectrum,
                const int32_t* scalefac, GranuleInfo& info, int rateIndex, int scaleBits) {
-  return state.kernels->Requantise(state.tables, reader, nullptr, spectrum, scalefac, info,
+  return state.Kernels->Requantise(state.Tables, reader, nullptr, spectrum, scalefac, info,
                                    rateIndex, scaleBits);
 }
 
 int RequantiseMiddleSide(const Layer3State& state, BitCursor& reader, double* left, double* right,
                          const int32_t* scalefac, GranuleInfo& info, int rateIndex, int scaleBits) {
-  return state.kernels->RequantiseMiddleSide(state.tables, reader, left, right, scalefac, info,
+  return state.Kernels->RequantiseMiddleSide(state.Tables, reader, left, right, scalefac, info,
                                              rateIndex, scaleBits);
 }
 

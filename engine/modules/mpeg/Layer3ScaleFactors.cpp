@@ -31,24 +31,24 @@ inline int ReadValues(BitCursor& reader, int32_t* list, int& at, int count, int 
 
 void BuildLsfScaleLayouts(Layer3Tables& tables) {
   for (int s = 0; s < 400; ++s)
-    tables.lsfScaleLayout[s] = Pack(s / 80, (s / 16) % 5, (s % 16) / 4, s % 4, 0, 0);
+    tables.LsfScaleLayout[s] = Pack(s / 80, (s / 16) % 5, (s % 16) / 4, s % 4, 0, 0);
   for (int s = 400; s < 500; ++s) {
     int v = s - 400;
-    tables.lsfScaleLayout[s] = Pack(v / 20, (v / 4) % 5, v % 4, 0, 1, 0);
+    tables.LsfScaleLayout[s] = Pack(v / 20, (v / 4) % 5, v % 4, 0, 1, 0);
   }
   for (int s = 500; s < 512; ++s) {
     int v = s - 500;
-    tables.lsfScaleLayout[s] = Pack(v / 3, v % 3, 0, 0, 2, 1);
+    tables.LsfScaleLayout[s] = Pack(v / 3, v % 3, 0, 0, 2, 1);
   }
   for (int v = 0; v < 180; ++v)
-    tables.lsfIntensityLayout[v] = Pack(v / 36, (v / 6) % 6, v % 6, 0, 3, 0);
+    tables.LsfIntensityLayout[v] = Pack(v / 36, (v / 6) % 6, v % 6, 0, 3, 0);
   for (int v = 180; v < 244; ++v) {
     int w = v - 180;
-    tables.lsfIntensityLayout[v] = Pack(w / 16, (w / 4) % 4, w % 4, 0, 4, 0);
+    tables.LsfIntensityLayout[v] = Pack(w / 16, (w / 4) % 4, w % 4, 0, 4, 0);
   }
   for (int v = 244; v < 256; ++v) {
     int w = v - 244;
-    tables.lsfIntensityLayout[v] = Pack(w / 3, w % 3, 0, 0, 5, 0);
+    tables.LsfIntensityLayout[v] = Pack(w / 3, w % 3, 0, 0, 5, 0);
   }
 }
 
@@ -85,8 +85,8 @@ int ReadScaleFactors(BitCursor& reader, int32_t* list, const GranuleInfo& info) 
 
 int ReadScaleFactorsLsf(const Layer3Tables& tables, BitCursor& reader, int32_t* list,
                         GranuleInfo& info, bool intensity, int32_t* illegalPositions) {
-  const unsigned layout = intensity ? tables.lsfIntensityLayout[(info.ScalefacCompress >> 1) & 255]
-                                    : tables.lsfScaleLayout[info.ScalefacCompress & 511];
+  const unsigned layout = intensity ? tables.LsfIntensityLayout[(info.ScalefacCompress >> 1) & 255]
+                                    : tables.LsfScaleLayout[info.ScalefacCompress & 511];
   info.Preflag = static_cast<int32_t>((layout >> 15) & 1);
   const int row = static_cast<int>((layout >> 12) & 7);
   const int kind = info.BlockType != 2 ? 0 : info.MixedBlockFlag ? 2 : 1;

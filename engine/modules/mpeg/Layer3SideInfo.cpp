@@ -26,13 +26,13 @@ bool ReadGranule(BitCursor& reader, GranuleInfo& info, bool lsf, bool middleSide
     // after long band 7 otherwise: 18 or 27 pairs, except at 8 kHz, whose bands are wider.
     const Layer3BandTable& bands = BandTables[rateIndex];
     info.Region1Start =
-        info.BlockType == 2 ? 3 * bands.shortBoundary[3] / 2 : bands.longBoundary[8] / 2;
+        info.BlockType == 2 ? 3 * bands.ShortBoundary[3] / 2 : bands.LongBoundary[8] / 2;
     info.Region2Start = 288;
   } else {
     for (int r = 0; r < 3; ++r) info.TableSelect[r] = static_cast<int32_t>(reader.ReadBits(5));
     int region0 = static_cast<int>(reader.ReadBits(4));
     int region1 = static_cast<int>(reader.ReadBits(3));
-    const int16_t* boundary = BandTables[rateIndex].longBoundary;
+    const int16_t* boundary = BandTables[rateIndex].LongBoundary;
     int first = region0 + 1;
     int second = region0 + region1 + 2;
     if (second > 22) second = 22;

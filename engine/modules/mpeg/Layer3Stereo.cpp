@@ -33,8 +33,8 @@ void BuildIntensityRatios(Layer3Tables& tables) {
     const double factor = ms ? 1.4142135623730951 : 1.0;
     for (int p = 0; p < IntensityPositions; ++p) {
       double t = std::tan(p * M_PI / 12.0);
-      tables.intensity[0][ms][p][0] = t / (1.0 + t) * factor;
-      tables.intensity[0][ms][p][1] = 1.0 / (1.0 + t) * factor;
+      tables.Intensity[0][ms][p][0] = t / (1.0 + t) * factor;
+      tables.Intensity[0][ms][p][1] = 1.0 / (1.0 + t) * factor;
       for (int scale = 0; scale < 2; ++scale) {
         double k = std::pow(2.0, -0.25 * (scale + 1));
         double l = 1.0;
@@ -44,8 +44,8 @@ void BuildIntensityRatios(Layer3Tables& tables) {
         } else if (p > 0) {
           r = std::pow(k, p / 2);
         }
-        tables.intensity[1 + scale][ms][p][0] = l * factor;
-        tables.intensity[1 + scale][ms][p][1] = r * factor;
+        tables.Intensity[1 + scale][ms][p][0] = l * factor;
+        tables.Intensity[1 + scale][ms][p][1] = r * factor;
       }
     }
   }
@@ -55,7 +55,7 @@ void IntensityStereo(const Layer3Tables& tables, double* left, double* right,
                      const int32_t* scalefac, const GranuleInfo& info, int rateIndex,
                      bool middleSide, bool lsf, const int32_t* illegalPositions) {
   const int set = lsf ? 1 + (info.ScalefacCompress & 1) : 0;
-  const double(*ratios)[2] = tables.intensity[set][middleSide ? 1 : 0];
+  const double(*ratios)[2] = tables.Intensity[set][middleSide ? 1 : 0];
   const Layer3BandTable& bands = BandTables[rateIndex];
 
   // MPEG-1 marks a band without intensity by position 7, the lower sampling frequencies by the
@@ -78,8 +78,8 @@ void IntensityStereo(const Layer3Tables& tables, double* left, double* right,
     }
   };
   auto longBand = [&](int band) {
-    int first = bands.longBoundary[band];
-    spread(band, first, bands.longBoundary[band + 1] - first, 1);
+    int first = bands.LongBoundary[band];
+    spread(band, first, bands.LongBoundary[band + 1] - first, 1);
   };
 
   if (info.BlockType == 2) {
@@ -92,12 +92,12 @@ void IntensityStereo(const Layer3Tables& tables, double* left, double* right,
       int first = info.Maxband[n];
       if (first > 3) longPart = false;
       for (int b = first; b < 12; ++b) {
-        int width = bands.shortBoundary[b + 1] - bands.shortBoundary[b];
-        spread(3 * b + n + offset, 3 * bands.shortBoundary[b] + n, width, 3);
+        int width = bands.ShortBoundary[b + 1] - bands.ShortBoundary[b];
+        spread(3 * b + n + offset, 3 * bands.ShortBoundary[b] + n, width, 3);
       }
       if (first <= 12) {
-        int width = bands.shortBoundary[13] - bands.shortBoundary[12];
-        spreadTop(first <= 11, 33 + n + offset, 3 * bands.shortBoundary[12] + n, width, 3);
+        int width = bands.ShortBoundary[13] - bands.ShortBoundary[12];
+        spreadTop(first <= 11, 33 + n + offset, 3 * bands.ShortBoundary[12] + n, width, 3);
       }
     }
     if (longPart) {
@@ -106,7 +106,7 @@ void IntensityStereo(const Layer3Tables& tables, double* left, double* right,
   } else {
     for (int b = info.Maxbandl; b < 21; ++b) longBand(b);
     if (info.Maxbandl <= 21)
-      spreadTop(info.Maxbandl <= 20, 20, bands.longBoundary[21], 576 - bands.longBoundary[21], 1);
+      spreadTop(info.Maxbandl <= 20, 20, bands.LongBoundary[21], 576 - bands.LongBoundary[21], 1);
   }
 }
 

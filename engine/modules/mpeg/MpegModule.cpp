@@ -28,15 +28,15 @@ PlayerHandle& Handle(ModulePlayer& player) { return static_cast<PlayerHandle&>(p
 // for it a stream of 48000 Hz or more is decoded at half rate, so that the device plays the
 // samples at their own rate.
 DecoderSettings DecodingSettings(const ModuleState& state, uint32_t streamRate) {
-  const bool halfRate = streamRate >= 48000 && state.output.outputMode == omMMSystem;
-  return {halfRate ? 1 : 0, state.output.bufferSize, state.synthesisScale};
+  const bool halfRate = streamRate >= 48000 && state.output.OutputMode == omMMSystem;
+  return {halfRate ? 1 : 0, state.output.BufferSize, state.synthesisScale};
 }
 
 // The output takes the rate of the samples the decoder was set up to make.
 void TakeDecodingRate(ModuleState& state, uint32_t streamRate) {
   const bool halfRate = state.decoder.DownsampleLevel() != 0;
   const uint32_t outputRate = halfRate ? streamRate / 2 : streamRate;
-  state.output.sampleRate = outputRate;
+  state.output.SampleRate = outputRate;
 }
 
 // The input the stream reads, as the record's input settings give it.
@@ -90,7 +90,7 @@ bool MpegModule::Open(ModulePlayer& player) {
   PlayerHandle& handle = Handle(player);
   return Operation([&] {
     RequireMode(handle.IsClosed());
-    handle.pauseRequest = 0;
+    handle.PauseRequest = 0;
     try {
       if (input.inputMode != imCallback && !input.inputName) RaiseModuleFailure(qvInputFailure);
       if (input.inputMode == imCallback &&
@@ -98,13 +98,13 @@ bool MpegModule::Open(ModulePlayer& player) {
            input.seekCallback == nullptr || input.readCallback == nullptr))
         RaiseModuleFailure(qvInputFailure);
       session.OpenInput(SourceOf(input), &canSetPosition);
-      output.inputFile = stream.Input().Identity();
+      output.InputFile = stream.Input().Identity();
     } catch (...) {
       // A failed open closes what it opened.
       if (stream.IsOpen()) stream.Close();
       RaiseModuleFailure(qvInputFailure);
     }
-    handle.mode = pmOpen;
+    handle.Mode = pmOpen;
     return true;
   });
 }
@@ -112,7 +112,7 @@ bool MpegModule::Open(ModulePlayer& player) {
 bool MpegModule::InitStream(ModulePlayer& player) {
   PlayerHandle& handle = Handle(player);
   return Operation([&] {
-    RequireMode(handle.mode.load() == pmOpen);
+    RequireMode(handle.Mode.load() == pmOpen);
     handle.ReapThread();
     // No sink yet: the block reaches the output that QVPlay opens.
     const FrameStatus status = session.Start(
@@ -126,10 +126,10 @@ bool MpegModule::InitStream(ModulePlayer& player) {
     }
     PublishStreamInfo(stream.Header(), stream.FrameLimit());
     MeasureFrameDuration();
-    output.frameDuration = FrameDuration();
+    output.FrameDuration = FrameDuration();
 
     TakeDecodingRate(*this, static_cast<uint32_t>(stream.Header().SampleRate()));
-    handle.mode = pmReady;
+    handle.Mode = pmReady;
     return true;
   });
 }
@@ -137,19 +137,19 @@ bool MpegModule::InitStream(ModulePlayer& player) {
 bool MpegModule::Play(ModulePlayer& player) {
   PlayerHandle& handle = Handle(player);
   return Operation([&] {
-    RequireMode(handle.mode.load() == pmReady);
-    if (output.outputMode == omCallback &&
-        (output.dataCallback == nullptr || output.actionCallback == nullptr)) {
+    RequireMode(handle.Mode.load() == pmReady);
+    if (output.OutputMode == omCallback &&
+        (output.DataCallback == nullptr || output.ActionCallback == nullptr)) {
       errors.Set(qvCallbackMissing);
       return false;
     }
     handle.ReapThread();
     // A stream prepared at full rate for another output and then played on the wave device:
     // the half rate is taken now, before the device opens at the rate of the samples.
-    if (output.outputMode == omMMSystem && decoder.DownsampleLevel() == 0 &&
-        output.sampleRate >= 48000) {
-      session.SetUp(DecodingSettings(*this, output.sampleRate));
-      TakeDecodingRate(*this, output.sampleRate);
+    if (output.OutputMode == omMMSystem && decoder.DownsampleLevel() == 0 &&
+        output.SampleRate >= 48000) {
+      session.SetUp(DecodingSettings(*this, output.SampleRate));
+      TakeDecodingRate(*this, output.SampleRate);
     }
     // The block's sink is the output, set up with it: from here on every full block of the
     // run goes to the output, until the run's end closes the output and takes the sink away.
@@ -158,18 +158,18 @@ bool MpegModule::Play(ModulePlayer& player) {
     if (endLimit.load() == 0) endLimit = startLimit.load();
     ConvertLimits();
     stream.ClearHeaderChanged();
-    handle.stopRequest = 0;
+    handle.StopRequest = 0;
     // A run starts unpaused, also after one that was stopped while paused.
-    handle.pauseRequest = 0;
-    handle.runOwnsInput = true;
+    handle.PauseRequest = 0;
+    handle.RunOwnsInput = true;
     handle.stage = PlayerHandle::Stage::Decoding;
-    handle.seekedAtEnd = false;
-    stream.WatchStopRequest(&handle.stopRequest);
+    handle.SeekedAtEnd = false;
+    stream.WatchStopRequest(&handle.StopRequest);
     // The mode is set first: a short run may end before this thread goes on.
-    handle.mode = pmPlaying;
+    handle.Mode = pmPlaying;
     if (!StartDecodeThread(handle)) {
-      handle.mode = pmReady;
-      handle.runOwnsInput = false;
+      handle.Mode = pmReady;
+      handle.RunOwnsInput = false;
       stream.WatchStopRequest(nullptr);
       pcm.SetSink(nullptr, nullptr);
       writer.DiscardOutput();
@@ -182,11 +182,11 @@ bool MpegModule::Play(ModulePlayer& player) {
 bool MpegModule::Stop(ModulePlayer& player) {
   PlayerHandle& handle = Handle(player);
   return Operation([&] {
-    const int32_t m = handle.mode.load();
+    const int32_t m = handle.Mode.load();
     RequireMode(m == pmPlaying || m == pmPaused || m == pmFinished);
     handle.EndRun();
     handle.ReapThread();
-    handle.mode = pmOpen;
+    handle.Mode = pmOpen;
     return true;
   });
 }
@@ -206,28 +206,28 @@ void MpegModule::MoveInput(ModulePlayer& player, uint32_t position) {
   auto lock = stream.Lock();
   // A run that is ending, or has ended meanwhile and rewound the input for the next one,
   // takes no seek.
-  RequireMode(handle.runOwnsInput.load() && handle.stage != PlayerHandle::Stage::Ending);
+  RequireMode(handle.RunOwnsInput.load() && handle.stage != PlayerHandle::Stage::Ending);
   try {
     session.SeekToFrame(frame);
   } catch (const ModuleFailure&) {
   }
   // A run playing out its last samples decodes on from the new frame.
-  if (handle.stage == PlayerHandle::Stage::PlayingOut) handle.seekedAtEnd = true;
+  if (handle.stage == PlayerHandle::Stage::PlayingOut) handle.SeekedAtEnd = true;
 }
 
 bool MpegModule::SeekComing(const ModulePlayer& player) const {
-  return player.seekPending.load() || static_cast<const PlayerHandle&>(player).seekedAtEnd.load();
+  return player.seekPending.load() || static_cast<const PlayerHandle&>(player).SeekedAtEnd.load();
 }
 
 // The seek moves the input under the stream's lock while the run waits: the run learns from
 // the handle whether it landed.
 bool MpegModule::SeekSendsRunBack(ModulePlayer& player, std::unique_lock<std::mutex>& held) {
   PlayerHandle& handle = Handle(player);
-  while (handle.seekPending.load() && !handle.stopRequest.load())
+  while (handle.seekPending.load() && !handle.StopRequest.load())
     std::this_thread::sleep_for(SeekPoll);
   held = stream.Lock();
-  if (!handle.seekedAtEnd.load() || handle.stopRequest.load()) return false;
-  handle.seekedAtEnd = false;
+  if (!handle.SeekedAtEnd.load() || handle.StopRequest.load()) return false;
+  handle.SeekedAtEnd = false;
   return true;
 }
 
@@ -272,7 +272,7 @@ bool MpegModule::SetPriority(QVHandle h, int32_t priority) {
   if (player == nullptr) return false;
   PlayerHandle& handle = Handle(*player);
   if (handle.Running()) {
-    const int32_t id = handle.decodeThreadId.load();
+    const int32_t id = handle.DecodeThreadId.load();
     HANDLE thread =
         id != 0 ? OpenThread(THREAD_SET_INFORMATION, FALSE, static_cast<DWORD>(id)) : nullptr;
     return thread != nullptr && SetThreadPriority(thread, priority);

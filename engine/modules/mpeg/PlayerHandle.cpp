@@ -4,51 +4,51 @@
 
 namespace mpeg {
 
-PlayerHandle::PlayerHandle(ModuleState& moduleState) : state(moduleState) {
+PlayerHandle::PlayerHandle(ModuleState& moduleState) : State(moduleState) {
   // A new player takes the module over: what an earlier player still holds ends first, so
   // that no decode thread or input of it works on the record that is reset here.
-  if (state.current != nullptr && state.current != this)
-    static_cast<PlayerHandle*>(state.current)->CloseInput();
-  state.current = this;
-  state.ResetRecord();
+  if (State.current != nullptr && State.current != this)
+    static_cast<PlayerHandle*>(State.current)->CloseInput();
+  State.current = this;
+  State.ResetRecord();
 }
 
 PlayerHandle::~PlayerHandle() {
   // A player the module no longer serves holds nothing of it.
-  if (state.current == this) {
+  if (State.current == this) {
     CloseInput();
-    state.ResetRecord();
-    state.current = nullptr;
+    State.ResetRecord();
+    State.current = nullptr;
   }
-  mode = pmClosed;
-  magic = 0;
+  Mode = pmClosed;
+  Magic = 0;
 }
 
 void PlayerHandle::CloseInput() {
   EndRun();
   ReapThread();
-  state.decoder.DecoderReset();
-  if (state.stream.IsOpen()) state.stream.Close();
-  state.output.inputFile.reset();
-  mode = pmClosed;
+  State.decoder.DecoderReset();
+  if (State.stream.IsOpen()) State.stream.Close();
+  State.output.InputFile.reset();
+  Mode = pmClosed;
 }
 
 void PlayerHandle::EndRun() {
-  if (Running() && decodeThread.joinable()) {
-    stopRequest = 1;
+  if (Running() && DecodeThread.joinable()) {
+    StopRequest = 1;
     // A write or a drain under way on the decode thread returns, and the device is given
     // nothing more: a stop never waits for what the output holds.
-    state.writer.StopOutput();
-    decodeThread.join();
+    State.writer.StopOutput();
+    DecodeThread.join();
     // The thread clears the request itself, unless it had ended by itself just before.
-    stopRequest = 0;
-    decodeThreadId = 0;
-    mode = pmOpen;
+    StopRequest = 0;
+    DecodeThreadId = 0;
+    Mode = pmOpen;
   }
 }
 
 void PlayerHandle::ReapThread() {
-  if (decodeThread.joinable()) decodeThread.join();
+  if (DecodeThread.joinable()) DecodeThread.join();
 }
 
 }  // namespace mpeg

@@ -30,17 +30,17 @@ struct PlayerHandle : public ModulePlayer {
   // Ends a running decode, releases the decoder and closes the input: mode pmClosed.
   void CloseInput();
 
-  ModuleState& state;
-  std::thread decodeThread;
-  std::atomic<int32_t> decodeThreadId{0};
+  ModuleState& State;
+  std::thread DecodeThread;
+  std::atomic<int32_t> DecodeThreadId{0};
   // Set while a run reads the input; the run clears it before it rewinds.
-  std::atomic<bool> runOwnsInput{false};
+  std::atomic<bool> RunOwnsInput{false};
 
   // The frame's run stage is written under the stream's lock; while a seek is pending the
   // decode thread waits between frames until it is done, so the seek never starves behind the
   // frame loop's lock. Set by a seek that lands while the run plays out; the run decodes on from
   // there.
-  std::atomic<bool> seekedAtEnd{false};
+  std::atomic<bool> SeekedAtEnd{false};
 };
 
 }  // namespace mpeg

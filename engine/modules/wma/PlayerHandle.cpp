@@ -4,22 +4,22 @@
 
 namespace wma {
 
-PlayerHandle::PlayerHandle(ModuleState& moduleState) : state(moduleState) {}
+PlayerHandle::PlayerHandle(ModuleState& moduleState) : State(moduleState) {}
 
 PlayerHandle::~PlayerHandle() {
   CloseInput();
   // Also when the last release frees it: the module never reaches a freed handle.
-  if (state.current == this) state.current = nullptr;
+  if (State.current == this) State.current = nullptr;
 }
 
 void PlayerHandle::CloseInput() {
   if (Running()) StopRun();
-  if (reader != nullptr) {
-    IWMAudioReader* released = reader;
-    reader = nullptr;
+  if (Reader != nullptr) {
+    IWMAudioReader* released = Reader;
+    Reader = nullptr;
     released->Release();
   }
-  mode = pmClosed;
+  Mode = pmClosed;
 }
 
 void PlayerHandle::BeginRun() {
@@ -33,21 +33,21 @@ bool PlayerHandle::CloseRun(bool discard) {
   if (!runActive_) return false;
   runActive_ = false;
   if (discard)
-    state.writer.DiscardOutput();
+    State.writer.DiscardOutput();
   else
-    state.writer.CloseOutput();
+    State.writer.CloseOutput();
   return true;
 }
 
 void PlayerHandle::StopRun() {
-  stopRequest = 1;  // also ends a paused sample call's wait
+  StopRequest = 1;  // also ends a paused sample call's wait
   // A write or a drain under way on the SDK's thread returns, and the device is given nothing
   // more: a stop never waits for what the output holds.
-  state.writer.StopOutput();
-  if (reader != nullptr) reader->Stop();
+  State.writer.StopOutput();
+  if (Reader != nullptr) Reader->Stop();
   CloseRun();
-  stopRequest = 0;
-  mode = pmOpen;
+  StopRequest = 0;
+  Mode = pmOpen;
 }
 
 void PlayerHandle::EndRunFromReader(bool drainFirst, int32_t finalMode) {
@@ -55,14 +55,14 @@ void PlayerHandle::EndRunFromReader(bool drainFirst, int32_t finalMode) {
   if (!runActive_) return;
   // A seek stops this delivery (its stop request comes after it) and starts the reader again
   // from its place.
-  if (drainFirst && state.GoesOnAfterPlayOut(*this)) return;
+  if (drainFirst && State.GoesOnAfterPlayOut(*this)) return;
   stage = Stage::Ending;
   runActive_ = false;
   // From the SDK's own thread Stop only ends delivery after this call; it does not wait.
-  if (reader != nullptr) reader->Stop();
-  if (!drainFirst) state.writer.PlayOut();
-  state.writer.CloseOutput();
-  mode = finalMode;
+  if (Reader != nullptr) Reader->Stop();
+  if (!drainFirst) State.writer.PlayOut();
+  State.writer.CloseOutput();
+  Mode = finalMode;
 }
 
 }  // namespace wma

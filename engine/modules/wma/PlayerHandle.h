@@ -45,11 +45,11 @@ struct PlayerHandle final : public IWMAudioReadCallback, public ModulePlayer {
   // that fails, `discard` also removes the WAV file the play created.
   bool CloseRun(bool discard = false);
 
-  IWMAudioReader* reader = nullptr;
-  std::atomic<int32_t> references{1};
-  char metadataSlots[MetadataSlotCount][MetadataSlotSize] = {};
+  IWMAudioReader* Reader = nullptr;
+  std::atomic<int32_t> References{1};
+  char MetadataSlots[MetadataSlotCount][MetadataSlotSize] = {};
 
-  ModuleState& state;
+  ModuleState& State;
 
  private:
   // Ends a run from the SDK's thread, once: the output is played out before the reader stops

@@ -18,32 +18,32 @@ constexpr auto PausePoll = std::chrono::milliseconds(77);
 
 HRESULT WINAPI PlayerHandle::QueryInterface(REFIID, void**) { return E_NOINTERFACE; }
 
-ULONG WINAPI PlayerHandle::AddRef() { return static_cast<ULONG>(++references); }
+ULONG WINAPI PlayerHandle::AddRef() { return static_cast<ULONG>(++References); }
 
 ULONG WINAPI PlayerHandle::Release() {
-  const int32_t remaining = --references;
+  const int32_t remaining = --References;
   if (remaining == 0) delete this;  // the current handle and COM stay as they are
   return static_cast<ULONG>(remaining);
 }
 
 HRESULT WINAPI PlayerHandle::OnSample(const BYTE* data, DWORD length, DWORD /*msTime*/) {
-  const bool written = RunModuleOperation(state.errors, false, [&] {
+  const bool written = RunModuleOperation(State.errors, false, [&] {
     {
       std::lock_guard<std::mutex> guard(runLock_);
       // A block after the run has ended goes nowhere: the output is closed.
       if (!runActive_) return true;
-      state.output.bufferSize = static_cast<int32_t>(length);
+      State.output.BufferSize = static_cast<int32_t>(length);
       // Bytes per second in unsigned 32 bits, as the format gives it.
       const uint32_t bytesPerSecond =
-          (static_cast<uint32_t>(state.output.bitsPerSample) *
-           static_cast<uint32_t>(state.output.channels) * state.output.sampleRate) /
+          (static_cast<uint32_t>(State.output.BitsPerSample) *
+           static_cast<uint32_t>(State.output.Channels) * State.output.SampleRate) /
           8;
-      state.position.Advance(static_cast<uint32_t>(length), bytesPerSecond);
+      State.position.Advance(static_cast<uint32_t>(length), bytesPerSecond);
     }
     // A paused run holds the SDK's thread here; a stop request ends the wait.
-    while (pauseRequest != 0 && stopRequest == 0) std::this_thread::sleep_for(PausePoll);
+    while (PauseRequest != 0 && StopRequest == 0) std::this_thread::sleep_for(PausePoll);
 
-    if (state.position > state.endLimit) {
+    if (State.position > State.endLimit) {
       // The end limit ends the run as the end of the file does: what the output holds plays
       // out first, a pause holds it and a seek goes on from its place.
       EndRunFromReader(true, pmFinished);
@@ -52,13 +52,13 @@ HRESULT WINAPI PlayerHandle::OnSample(const BYTE* data, DWORD length, DWORD /*ms
     std::unique_lock<std::mutex> guard(runLock_);
     if (!runActive_) return true;
     try {
-      state.writer.WriteBlock(data, length);
+      State.writer.WriteBlock(data, length);
     } catch (const ModuleFailure& failure) {
-      if (!state.writer.OutputFailed()) throw;
+      if (!State.writer.OutputFailed()) throw;
       // An output that has failed for good (a WAV file that cannot be written, a wave device
       // that refuses a buffer) ends the run; its code stays for the host.
       guard.unlock();
-      state.errors.Set(failure.code);
+      State.errors.Set(failure.Code);
       EndRunFromReader(false, pmFinished);
       throw;
     }
@@ -78,7 +78,7 @@ HRESULT WINAPI PlayerHandle::OnStatus(WMT_STATUS status, HRESULT /*result*/,
       const bool active = runActive_;
       guard.unlock();
       // The file could not be read to its end: damage, never a success.
-      if (active) state.errors.Set(status == WMT_READ_ERROR ? qvInputFailure : qvInternalError);
+      if (active) State.errors.Set(status == WMT_READ_ERROR ? qvInputFailure : qvInternalError);
       EndRunFromReader(false, pmOpen);
       break;
     }

@@ -46,10 +46,10 @@ uint32_t ReadNumber(const BYTE* value) {
 }
 
 void ReadAttributes(PlayerHandle& handle) {
-  ModuleState& state = handle.state;
+  ModuleState& state = handle.State;
   WORD count = 0;
-  if (handle.reader->GetAttributeCount(&count) != S_OK) RaiseModuleFailure(qvInputFailure);
-  state.output.sampleRate = 0;
+  if (handle.Reader->GetAttributeCount(&count) != S_OK) RaiseModuleFailure(qvInputFailure);
+  state.output.SampleRate = 0;
   for (WORD index = 0; index < count; ++index) {
     char16_t name[AttributeNameBytes / 2] = {};
     alignas(char16_t) BYTE value[AttributeValueBytes] = {};
@@ -57,7 +57,7 @@ void ReadAttributes(PlayerHandle& handle) {
     WORD valueLength = AttributeValueBytes;
     WMT_ATTR_DATATYPE type{};
     const HRESULT result =
-        handle.reader->GetAttributeByIndex(index, name, &nameLength, &type, value, &valueLength);
+        handle.Reader->GetAttributeByIndex(index, name, &nameLength, &type, value, &valueLength);
     if (result == E_NOTIMPL) continue;
     if (FAILED(result)) RaiseModuleFailure(qvInputFailure);
     const std::u16string_view attribute =
@@ -77,7 +77,7 @@ void ReadAttributes(PlayerHandle& handle) {
         if (!WideToAnsi(text.data(), text.size(), converted, sizeof converted)) break;
         for (int slot = 0; slot < MetadataSlotCount; ++slot)
           if (attribute == SlotAttributes[slot])
-            std::memcpy(handle.metadataSlots[slot], converted, std::strlen(converted) + 1);
+            std::memcpy(handle.MetadataSlots[slot], converted, std::strlen(converted) + 1);
         break;
       }
       case WMT_TYPE_BOOL:
@@ -89,18 +89,18 @@ void ReadAttributes(PlayerHandle& handle) {
   }
   state.position = 0;
   WAVEFORMATEX format{};
-  if (handle.reader->GetOutputFormat(&format, sizeof format) != S_OK)
+  if (handle.Reader->GetOutputFormat(&format, sizeof format) != S_OK)
     RaiseModuleFailure(qvInputFailure);
-  state.output.channels = format.nChannels;
-  state.output.sampleRate = format.nSamplesPerSec;
-  state.output.bitsPerSample = format.wBitsPerSample;
+  state.output.Channels = format.nChannels;
+  state.output.SampleRate = format.nSamplesPerSec;
+  state.output.BitsPerSample = format.wBitsPerSample;
 }
 
 void ApplyLimits(PlayerHandle& handle, uint32_t start, uint32_t end) {
-  ModuleState& state = handle.state;
+  ModuleState& state = handle.State;
   state.startLimit = start;
   uint32_t limit = end < start ? start : end;
-  if (limit == 0 && handle.mode.load() >= pmReady) limit = ModuleState::NoEnd;
+  if (limit == 0 && handle.Mode.load() >= pmReady) limit = ModuleState::NoEnd;
   state.endLimit = limit;
 }
 
@@ -138,13 +138,13 @@ ModulePlayer* WmaModule::InitModule() {
 
 bool WmaModule::DeInitModule(ModulePlayer& player) {
   PlayerHandle* const handle = &Handle(player);
-  ModuleState& state = handle->state;
+  ModuleState& state = handle->State;
   const bool served = Serves(player);
   delete handle;  // directly, not through the callback object's release
   // The names, the current handle and COM are the player's that the module serves.
   if (!served) return true;
   state.input.inputName.reset();
-  state.output.outputName.reset();
+  state.output.OutputName.reset();
   state.current = nullptr;
   state.com.Release();
   return true;
@@ -152,12 +152,12 @@ bool WmaModule::DeInitModule(ModulePlayer& player) {
 
 bool WmaModule::Open(ModulePlayer& player) {
   PlayerHandle& handle = Handle(player);
-  std::memset(handle.metadataSlots, 0, sizeof handle.metadataSlots);
+  std::memset(handle.MetadataSlots, 0, sizeof handle.MetadataSlots);
   return Operation([&] {
     RequireMode(handle.IsClosed());
-    ModuleState& state = handle.state;
+    ModuleState& state = handle.State;
     if (!state.input.inputName) RaiseModuleFailure(qvInputFailure);
-    handle.pauseRequest = 0;
+    handle.PauseRequest = 0;
     state.position = 0;
     char16_t wide[NameRoom];
     if (!AnsiToWide(state.input.inputName->c_str(), wide, NameRoom))
@@ -171,9 +171,9 @@ bool WmaModule::Open(ModulePlayer& player) {
     if (!identity || FAILED(WMAudioCreateReader(wide, &handle, &reader, nullptr)) ||
         reader == nullptr)
       RaiseModuleFailure(qvInputFailure);
-    handle.reader = reader;
-    state.output.inputFile = identity;
-    handle.mode = pmOpen;
+    handle.Reader = reader;
+    state.output.InputFile = identity;
+    handle.Mode = pmOpen;
     return true;
   });
 }
@@ -181,9 +181,9 @@ bool WmaModule::Open(ModulePlayer& player) {
 bool WmaModule::InitStream(ModulePlayer& player) {
   PlayerHandle& handle = Handle(player);
   return Operation([&] {
-    RequireMode(handle.mode.load() == pmOpen);
+    RequireMode(handle.Mode.load() == pmOpen);
     ReadAttributes(handle);
-    handle.mode = pmReady;
+    handle.Mode = pmReady;
     return true;
   });
 }
@@ -191,35 +191,35 @@ bool WmaModule::InitStream(ModulePlayer& player) {
 bool WmaModule::Play(ModulePlayer& player) {
   PlayerHandle& handle = Handle(player);
   return Operation([&] {
-    RequireMode(handle.mode.load() == pmReady);
-    ModuleState& state = handle.state;
-    if (state.output.outputMode == omCallback &&
-        (state.output.dataCallback == nullptr || state.output.actionCallback == nullptr))
+    RequireMode(handle.Mode.load() == pmReady);
+    ModuleState& state = handle.State;
+    if (state.output.OutputMode == omCallback &&
+        (state.output.DataCallback == nullptr || state.output.ActionCallback == nullptr))
       RaiseModuleFailure(qvCallbackMissing);
     state.writer.OpenOutput(state.output);
     // A run starts unpaused, also after one that was stopped while paused.
-    handle.pauseRequest = 0;
+    handle.PauseRequest = 0;
     handle.BeginRun();
     // Whatever fails from here on (the reader, or memory for it) removes the file opened
     // above: a failed play leaves nothing behind.
     bool starting = false;
     try {
       if (state.endLimit == 0) ApplyLimits(handle, state.startLimit, 0);
-      if (handle.reader->Seek(state.startLimit) == S_OK) {
+      if (handle.Reader->Seek(state.startLimit) == S_OK) {
         state.position = state.startLimit.load();
       } else {
         state.position = 0;
-        if (handle.reader->Seek(0) != S_OK) RaiseModuleFailure(qvInputFailure);
+        if (handle.Reader->Seek(0) != S_OK) RaiseModuleFailure(qvInputFailure);
       }
       // Playing before the reader starts: a short file may end the run on the SDK's thread
       // before Start returns, and its end must not be overwritten.
-      handle.mode = pmPlaying;
+      handle.Mode = pmPlaying;
       starting = true;
-      if (handle.reader->Start() != S_OK) RaiseModuleFailure(qvInputFailure);
+      if (handle.Reader->Start() != S_OK) RaiseModuleFailure(qvInputFailure);
     } catch (...) {
-      if (starting) handle.reader->Stop();
+      if (starting) handle.Reader->Stop();
       handle.CloseRun(true);
-      handle.mode = pmReady;
+      handle.Mode = pmReady;
       throw;
     }
     return true;
@@ -234,7 +234,7 @@ bool WmaModule::Stop(ModulePlayer& player) {
       return true;
     }
     int32_t finished = pmFinished;
-    RequireMode(handle.mode.compare_exchange_strong(finished, pmOpen));
+    RequireMode(handle.Mode.compare_exchange_strong(finished, pmOpen));
     return true;
   });
 }
@@ -242,20 +242,20 @@ bool WmaModule::Stop(ModulePlayer& player) {
 bool WmaModule::Close(ModulePlayer& player) {
   PlayerHandle& handle = Handle(player);
   handle.CloseInput();
-  handle.state.output.inputFile.reset();
+  handle.State.output.InputFile.reset();
   return true;
 }
 
 void WmaModule::MoveInput(ModulePlayer& player, uint32_t ms) {
   PlayerHandle& handle = Handle(player);
   // The stop request also releases a paused sample call, which Stop waits for.
-  handle.stopRequest = 1;
-  handle.reader->Stop();
-  handle.stopRequest = 0;
+  handle.StopRequest = 1;
+  handle.Reader->Stop();
+  handle.StopRequest = 0;
   // A run that ended meanwhile takes no seek.
   RequireMode(handle.Running());
-  if (handle.reader->Seek(ms) == S_OK) position = ms;
-  if (handle.reader->Start() != S_OK) {
+  if (handle.Reader->Seek(ms) == S_OK) position = ms;
+  if (handle.Reader->Start() != S_OK) {
     // No delivery would ever end the run.
     handle.StopRun();
     RaiseModuleFailure(qvInputFailure);
@@ -275,14 +275,14 @@ bool WmaModule::SetLimits(ModulePlayer& player, uint32_t start, uint32_t end) {
 }
 
 StreamInfo WmaModule::InfoRecord(ModulePlayer&) {
-  return StreamInfo{output.channels, static_cast<int32_t>(bitRate),
-                    static_cast<int32_t>(output.sampleRate), output.bitsPerSample};
+  return StreamInfo{output.Channels, static_cast<int32_t>(bitRate),
+                    static_cast<int32_t>(output.SampleRate), output.BitsPerSample};
 }
 
 int32_t WmaModule::DurationMs(ModulePlayer&) { return static_cast<int32_t>(duration); }
 
 int32_t WmaModule::PositionMs(ModulePlayer&) { return static_cast<int32_t>(position.load()); }
 
-const char* WmaModule::InfoText(ModulePlayer& player) { return Handle(player).metadataSlots[0]; }
+const char* WmaModule::InfoText(ModulePlayer& player) { return Handle(player).MetadataSlots[0]; }
 
 }  // namespace wma

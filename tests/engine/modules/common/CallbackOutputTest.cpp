@@ -37,12 +37,12 @@ QVBool WINAPI Data(void* samples, int32_t bits, int32_t channels, int32_t rate, 
 class CallbackOutputTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    settings_.outputMode = omCallback;
-    settings_.dataCallback = Data;
-    settings_.actionCallback = Action;
-    settings_.outputUser = reinterpret_cast<QVUserValue>(&host_);
-    settings_.bufferSize = 256;
-    settings_.sampleRate = 32000;
+    settings_.OutputMode = omCallback;
+    settings_.DataCallback = Data;
+    settings_.ActionCallback = Action;
+    settings_.OutputUser = reinterpret_cast<QVUserValue>(&host_);
+    settings_.BufferSize = 256;
+    settings_.SampleRate = 32000;
   }
   int32_t OpenCode() {
     return FailureCode([&] { out_.Open(settings_); });
@@ -81,10 +81,10 @@ TEST_F(CallbackOutputTest, RefusedStartOrMissingCallbackFailsTheOpen) {
   EXPECT_EQ(host_.actions, std::vector<int>{1});
 
   host_.actions.clear();
-  settings_.dataCallback = nullptr;
+  settings_.DataCallback = nullptr;
   EXPECT_EQ(OpenCode(), qvOutputFailure);
-  settings_.dataCallback = Data;
-  settings_.actionCallback = nullptr;
+  settings_.DataCallback = Data;
+  settings_.ActionCallback = nullptr;
   EXPECT_EQ(OpenCode(), qvOutputFailure);
   EXPECT_TRUE(host_.actions.empty());
 }
@@ -108,12 +108,12 @@ TEST_F(CallbackOutputTest, BlockLongerThanTheBufferArrivesWhole) {
 }
 
 TEST_F(CallbackOutputTest, WaveDeviceModeReportsOnlyWhenSwitchedOn) {
-  settings_.outputMode = omMMSystem;
-  out_.AllocateStaging(settings_.bufferSize);
+  settings_.OutputMode = omMMSystem;
+  out_.AllocateStaging(settings_.BufferSize);
   std::vector<uint8_t> block(256, 4);
   EXPECT_EQ(WriteCode(block), 0);
   EXPECT_TRUE(host_.blocks.empty());
-  settings_.useOutputCallbacks = true;
+  settings_.UseOutputCallbacks = true;
   EXPECT_EQ(WriteCode(block), 0);
   EXPECT_EQ(host_.blocks.size(), 1u);
 }

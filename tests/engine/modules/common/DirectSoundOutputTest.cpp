@@ -172,13 +172,13 @@ class DirectSoundOutputTest : public ::testing::Test {
     RegisterComClass(CLSID_DirectSound, CreateScripted);
     ASSERT_TRUE(com_.Initialise());
     // 8 kHz mono 8-bit, blocks of 80 bytes (10 ms), four of them: C = 320.
-    settings_.outputMode = omDirectSound;
-    settings_.sampleRate = 8000;
-    settings_.channels = 1;
-    settings_.bitsPerSample = 8;
-    settings_.bufferSize = 80;
-    settings_.buffersCount = 4;
-    settings_.window = reinterpret_cast<HWND>(0x40);
+    settings_.OutputMode = omDirectSound;
+    settings_.SampleRate = 8000;
+    settings_.Channels = 1;
+    settings_.BitsPerSample = 8;
+    settings_.BufferSize = 80;
+    settings_.BuffersCount = 4;
+    settings_.Window = reinterpret_cast<HWND>(0x40);
   }
   void TearDown() override {
     com_.Release();
@@ -234,14 +234,14 @@ TEST_F(DirectSoundOutputTest, OpenFailures) {
 }
 
 TEST_F(DirectSoundOutputTest, BufferAsDescribed) {
-  settings_.channels = 2;
-  settings_.bitsPerSample = 16;
-  settings_.sampleRate = 48000;
-  settings_.bufferSize = 16384;
-  settings_.buffersCount = 8;
+  settings_.Channels = 2;
+  settings_.BitsPerSample = 16;
+  settings_.SampleRate = 48000;
+  settings_.BufferSize = 16384;
+  settings_.BuffersCount = 8;
   DirectSoundOutput output(errors_, seeking_);
   ASSERT_EQ(Fails([&] { output.Open(settings_, true); }), 0);
-  EXPECT_EQ(sound_.window, settings_.window);
+  EXPECT_EQ(sound_.window, settings_.Window);
   EXPECT_EQ(sound_.level, DSSCL_PRIORITY);
   EXPECT_EQ(sound_.desc.dwSize, sizeof(DSBUFFERDESC));
   EXPECT_EQ(sound_.desc.dwFlags, 0x8080u);
@@ -275,12 +275,12 @@ TEST_F(DirectSoundOutputTest, FeedTimerDelay) {
       {0.0, 16384, 92},
       {0.0, 4, 1},
   };
-  settings_.sampleRate = 44100;
-  settings_.channels = 2;
-  settings_.bitsPerSample = 16;
+  settings_.SampleRate = 44100;
+  settings_.Channels = 2;
+  settings_.BitsPerSample = 16;
   for (const auto& c : cases) {
-    settings_.frameDuration = c.frameDuration;
-    settings_.bufferSize = c.bufferSize;
+    settings_.FrameDuration = c.frameDuration;
+    settings_.BufferSize = c.bufferSize;
     sound_.references = 1;
     sound_.buffer.references = 1;
     DirectSoundOutput output(errors_, seeking_);
@@ -293,7 +293,7 @@ TEST_F(DirectSoundOutputTest, FeedTimerDelay) {
 TEST_F(DirectSoundOutputTest, FeedFollowsThePlayCursor) {
   for (int bits : {8, 16}) {
     SCOPED_TRACE(bits);
-    settings_.bitsPerSample = bits;
+    settings_.BitsPerSample = bits;
     sound_.references = 1;
     sound_.buffer.references = 1;
     sound_.buffer.playCursor = 0;
@@ -382,7 +382,7 @@ TEST_F(DirectSoundOutputTest, WriterWaitsForSpaceAndTheRingNeverFillsUp) {
 }
 
 TEST_F(DirectSoundOutputTest, BlockLargerThanTheRingGoesInPieces) {
-  settings_.buffersCount = 1;  // C = 80: a block of 160 would never fit whole
+  settings_.BuffersCount = 1;  // C = 80: a block of 160 would never fit whole
   DirectSoundOutput output(errors_, seeking_);
   ASSERT_EQ(Fails([&] { output.Open(settings_, true); }), 0);
   const auto block = Block(1, 160);
@@ -461,7 +461,7 @@ TEST_F(DirectSoundOutputTest, EveryByteWrittenIsHeardOnceAndTheDrainWaitsForTheL
       {"longer than the buffer and the ring", 80, 12, 70},
       {"blocks of another size, pieces round the end", 50, 9, 30},
   };
-  settings_.frameDuration = 2.5;  // a feed every millisecond
+  settings_.FrameDuration = 2.5;  // a feed every millisecond
   constexpr uint32_t capacity = 320;
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
@@ -534,7 +534,7 @@ TEST_F(DirectSoundOutputTest, FailedFeedReachesTheWriterAndTheDrain) {
 }
 
 TEST_F(DirectSoundOutputTest, CloseWhilePlayingLeavesNoFeedBehind) {
-  settings_.frameDuration = 2.5;  // a feed every millisecond
+  settings_.FrameDuration = 2.5;  // a feed every millisecond
   DirectSoundOutput output(errors_, seeking_);
   ASSERT_EQ(Fails([&] { output.Open(settings_, true); }), 0);
   Write(output, Block(1));

@@ -66,7 +66,7 @@ TEST(ModuleOperation, AModeNotAllowedIsIncorrectMode) {
 }
 
 struct FakeHandle {
-  uint32_t magic;
+  uint32_t Magic;
 };
 
 TEST(HandleCheck, OnlyTheMagicValuePasses) {

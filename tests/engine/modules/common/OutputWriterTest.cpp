@@ -46,8 +46,8 @@ class OutputWriterTest : public ::testing::Test {
     blocksSeen = 0;
     actionsSeen.clear();
     refusedBlock = 0;
-    settings_.dataCallback = Data;
-    settings_.actionCallback = Action;
+    settings_.DataCallback = Data;
+    settings_.ActionCallback = Action;
   }
   int32_t OpenCode(OutputWriter& writer) {
     return FailureCode([&] { writer.OpenOutput(settings_); });
@@ -78,7 +78,7 @@ TEST_F(OutputWriterTest, DeviceModesFailAsWithoutADevice) {
         ASSERT_TRUE(com.Initialise());
       }
       OutputWriter writer(errors_, com, MpegRules);
-      settings_.outputMode = c.mode;
+      settings_.OutputMode = c.mode;
       EXPECT_EQ(OpenCode(writer), c.code) << c.mode << " " << c.comUsable;
       EXPECT_FALSE(writer.OutputIsOpen());
       EXPECT_EQ(writer.ActiveOutputMode(), c.mode);
@@ -89,12 +89,12 @@ TEST_F(OutputWriterTest, DeviceModesFailAsWithoutADevice) {
 
 TEST_F(OutputWriterTest, ActsOnTheModeCopiedAtOpen) {
   OutputWriter writer(errors_, com_, MpegRules);
-  settings_.outputMode = omCallback;
+  settings_.OutputMode = omCallback;
   ASSERT_EQ(OpenCode(writer), 0);
   // A later change of the setting does not redirect the open output.
-  settings_.outputMode = omFile;
+  settings_.OutputMode = omFile;
   const std::vector<uint8_t> block(16384);
-  settings_.outputMode = omCallback;
+  settings_.OutputMode = omCallback;
   writer.WriteBlock(block.data(), static_cast<uint32_t>(block.size()));
   writer.DrainOutput();
   writer.CloseOutput();
@@ -107,7 +107,7 @@ TEST_F(OutputWriterTest, ActsOnTheModeCopiedAtOpen) {
 
 TEST_F(OutputWriterTest, SeekDropsCallbackBlocksButNotFileBlocks) {
   OutputWriter writer(errors_, com_, MpegRules);
-  settings_.outputMode = omCallback;
+  settings_.OutputMode = omCallback;
   ASSERT_EQ(OpenCode(writer), 0);
   const std::vector<uint8_t> block(64);
   writer.SetSeekInProgress(true);
@@ -118,8 +118,8 @@ TEST_F(OutputWriterTest, SeekDropsCallbackBlocksButNotFileBlocks) {
   EXPECT_EQ(blocksSeen, 1);
 
   const fs::path path = fs::temp_directory_path() / "outputwriter-seek.wav";
-  settings_.outputMode = omFile;
-  settings_.outputName = path.string();
+  settings_.OutputMode = omFile;
+  settings_.OutputName = path.string();
   ASSERT_EQ(OpenCode(writer), 0);
   EXPECT_TRUE(writer.OutputIsOpen());
   writer.SetSeekInProgress(true);
@@ -135,7 +135,7 @@ TEST_F(OutputWriterTest, SeekDropsCallbackBlocksButNotFileBlocks) {
 // the host after the end report.
 TEST_F(OutputWriterTest, CloseFromAnotherThreadEndsTheBlocks) {
   OutputWriter writer(errors_, com_, WmaRules);
-  settings_.outputMode = omCallback;
+  settings_.OutputMode = omCallback;
   ASSERT_EQ(OpenCode(writer), 0);
   std::thread producer([&] {
     const std::vector<uint8_t> block(4096, 1);
@@ -166,7 +166,7 @@ TEST_F(OutputWriterTest, ARefusedBlockIsToldUntilTheNextRunAndPlayOutOnlyDrains)
       {"the first refused again", 1, qvOutputFailure, true},
   };
   OutputWriter writer(errors_, com_, MpegRules);
-  settings_.outputMode = omCallback;
+  settings_.OutputMode = omCallback;
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     blocksSeen = 0;
@@ -189,7 +189,7 @@ TEST_F(OutputWriterTest, VolumeByCurrentMode) {
   QVByteBool separate = 7;
   uint32_t volume = 0x12345678;
   for (int32_t mode : {omFile, omCallback, omMMSystem}) {
-    settings_.outputMode = mode;
+    settings_.OutputMode = mode;
     EXPECT_FALSE(writer.CanSetOutputVolume(settings_, &separate));
     EXPECT_FALSE(writer.GetOutputVolume(settings_, &volume));
     EXPECT_FALSE(writer.SetOutputVolume(settings_, 0xFFFFFFFF));
@@ -198,7 +198,7 @@ TEST_F(OutputWriterTest, VolumeByCurrentMode) {
   EXPECT_EQ(separate, 7);
   EXPECT_EQ(volume, 0x12345678u);
 
-  settings_.outputMode = omDirectSound;
+  settings_.OutputMode = omDirectSound;
   EXPECT_TRUE(writer.CanSetOutputVolume(settings_, &separate));
   EXPECT_EQ(separate, 7);
   EXPECT_FALSE(writer.GetOutputVolume(settings_, &volume));

@@ -23,10 +23,10 @@ class WavFileOutputTest : public ::testing::Test {
            ("wavout-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) + "-" +
             ::testing::UnitTest::GetInstance()->current_test_info()->name());
     fs::create_directories(dir_);
-    settings_.outputName = (dir_ / "out.wav").string();
-    settings_.channels = 2;
-    settings_.bitsPerSample = 16;
-    settings_.sampleRate = 44100;
+    settings_.OutputName = (dir_ / "out.wav").string();
+    settings_.Channels = 2;
+    settings_.BitsPerSample = 16;
+    settings_.SampleRate = 44100;
   }
   void TearDown() override { fs::remove_all(dir_); }
 
@@ -35,7 +35,7 @@ class WavFileOutputTest : public ::testing::Test {
 };
 
 TEST_F(WavFileOutputTest, HeaderTableForTheModulesFormat) {
-  settings_.sampleRate = 22050;
+  settings_.SampleRate = 22050;
   std::vector<uint8_t> block(16384);
   for (size_t i = 0; i < block.size(); ++i) block[i] = static_cast<uint8_t>(i * 7);
   {
@@ -45,7 +45,7 @@ TEST_F(WavFileOutputTest, HeaderTableForTheModulesFormat) {
     out.Write(block.data(), static_cast<uint32_t>(block.size()));
     out.Close();
   }
-  const auto bytes = ReadBytes(*settings_.outputName);
+  const auto bytes = ReadBytes(*settings_.OutputName);
   ASSERT_EQ(bytes.size(), 46u + 2 * 16384);
   const std::vector<uint8_t> expected = {
       'R',  'I',  'F',  'F',  0x26, 0x80, 0x00, 0x00, 'W', 'A', 'V', 'E',  // RIFF size 38 + 32768
@@ -67,20 +67,20 @@ TEST_F(WavFileOutputTest, TheHeaderDescribesEveryBlockOnceWritten) {
   out.Open(settings_);
   for (uint32_t blocks = 1; blocks <= 3; ++blocks) {
     out.Write(block.data(), static_cast<uint32_t>(block.size()));
-    const auto bytes = ReadBytes(*settings_.outputName);
+    const auto bytes = ReadBytes(*settings_.OutputName);
     ASSERT_EQ(bytes.size(), 46u + blocks * 4096);
     EXPECT_EQ(Le32(bytes, 42), blocks * 4096);
     EXPECT_EQ(Le32(bytes, 4), 38 + blocks * 4096);
   }
   EXPECT_TRUE(out.Close());
-  EXPECT_EQ(fs::file_size(*settings_.outputName), 46u + 3 * 4096);
+  EXPECT_EQ(fs::file_size(*settings_.OutputName), 46u + 3 * 4096);
 }
 
 TEST_F(WavFileOutputTest, NoBlockGivesTheBareHeader) {
   WavFileOutput out;
   out.Open(settings_);
   out.Close();
-  const auto bytes = ReadBytes(*settings_.outputName);
+  const auto bytes = ReadBytes(*settings_.OutputName);
   ASSERT_EQ(bytes.size(), 46u);
   EXPECT_EQ(Le32(bytes, 4), 38u);
   EXPECT_EQ(Le32(bytes, 42), 0u);
@@ -89,15 +89,15 @@ TEST_F(WavFileOutputTest, NoBlockGivesTheBareHeader) {
 }
 
 TEST_F(WavFileOutputTest, OddDataLengthIsPadded) {
-  settings_.channels = 1;
-  settings_.bitsPerSample = 8;
-  settings_.sampleRate = 11025;
+  settings_.Channels = 1;
+  settings_.BitsPerSample = 8;
+  settings_.SampleRate = 11025;
   const uint8_t block[3] = {1, 2, 3};
   WavFileOutput out;
   out.Open(settings_);
   out.Write(block, 3);
   out.Close();
-  const auto bytes = ReadBytes(*settings_.outputName);
+  const auto bytes = ReadBytes(*settings_.OutputName);
   ASSERT_EQ(bytes.size(), 46u + 4);
   EXPECT_EQ(Le32(bytes, 42), 3u);
   EXPECT_EQ(Le32(bytes, 4), 42u);
@@ -110,26 +110,26 @@ TEST_F(WavFileOutputTest, OddDataLengthIsPadded) {
 
 TEST_F(WavFileOutputTest, ExistingFileIsReplaced) {
   {
-    std::ofstream old(*settings_.outputName, std::ios::binary);
+    std::ofstream old(*settings_.OutputName, std::ios::binary);
     old << std::string(100000, 'x');
   }
   WavFileOutput out;
   out.Open(settings_);
   out.Close();
-  EXPECT_EQ(fs::file_size(*settings_.outputName), 46u);
+  EXPECT_EQ(fs::file_size(*settings_.OutputName), 46u);
 }
 
 TEST_F(WavFileOutputTest, UncreatableNameFailsWithOutputCode) {
   const std::optional<std::string> names[] = {(dir_ / "missing" / "out.wav").string(),
                                               dir_.string(), std::nullopt};
   for (const auto& name : names) {
-    settings_.outputName = name;
+    settings_.OutputName = name;
     WavFileOutput out;
     try {
       out.Open(settings_);
       ADD_FAILURE() << "opened " << name.value_or("(none)");
     } catch (const ModuleFailure& failure) {
-      EXPECT_EQ(failure.code, qvOutputFailure);
+      EXPECT_EQ(failure.Code, qvOutputFailure);
     }
     out.Close();
   }

@@ -55,9 +55,9 @@ struct Reports {
 class WaveDeviceOutputTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    settings_.outputMode = omMMSystem;
-    settings_.bufferSize = 1764;  // 10 ms of 44.1 kHz stereo
-    settings_.buffersCount = 8;
+    settings_.OutputMode = omMMSystem;
+    settings_.BufferSize = 1764;  // 10 ms of 44.1 kHz stereo
+    settings_.BuffersCount = 8;
   }
   std::vector<uint8_t> Block(uint8_t fill, size_t bytes = 1764) {
     return std::vector<uint8_t>(bytes, fill);
@@ -80,7 +80,7 @@ TEST_F(WaveDeviceOutputTest, QueueHoldsAtMostBuffersCount) {
   // A count below one still lets one block through at a time.
   for (const Case c : {Case{3, 3}, Case{0, 1}, Case{-2, 1}}) {
     SCOPED_TRACE(c.count);
-    settings_.buffersCount = c.count;
+    settings_.BuffersCount = c.count;
     WaveDeviceOutput output(errors_, MpegRules, seeking_);
     ASSERT_EQ(OpenCode(output), 0);
     std::atomic<bool> written{false};
@@ -171,13 +171,13 @@ TEST_F(WaveDeviceOutputTest, OutputCallbacks) {
     SCOPED_TRACE(c.name);
     Reports reports;
     reports.refuseStart = c.refuseStart;
-    settings_.useOutputCallbacks = true;
-    settings_.dataCallback = Reports::Data;
-    settings_.actionCallback = c.withAction ? Reports::Action : nullptr;
-    settings_.outputUser = reinterpret_cast<QVUserValue>(&reports);
+    settings_.UseOutputCallbacks = true;
+    settings_.DataCallback = Reports::Data;
+    settings_.ActionCallback = c.withAction ? Reports::Action : nullptr;
+    settings_.OutputUser = reinterpret_cast<QVUserValue>(&reports);
     WaveDeviceOutput output(errors_, c.rules, seeking_);
     ASSERT_EQ(OpenCode(output), 0);
-    EXPECT_EQ(settings_.useOutputCallbacks, c.switchAfterOpen);
+    EXPECT_EQ(settings_.UseOutputCallbacks, c.switchAfterOpen);
     // The last block of a run may be short: its report has its own size.
     const std::vector<uint8_t> blocks[3] = {Block(1), Block(2), Block(3, 400)};
     for (const auto& block : blocks)
@@ -232,7 +232,7 @@ TEST_F(WaveDeviceOutputTest, VolumeWithAndWithoutAnOpenDevice) {
   EXPECT_EQ(errors_.Get(), 0);
 
   // A device number the machine does not have.
-  settings_.deviceNumber = 3;
+  settings_.DeviceNumber = 3;
   EXPECT_FALSE(output.CanSetVolume(settings_, &separate));
   EXPECT_FALSE(output.SetVolume(settings_, 0));
   EXPECT_EQ(OpenCode(output), qvOutputFailure);

@@ -70,7 +70,7 @@ inline RunResult DecodeAll(MpegStream& stream, MpegDecoder& decoder, const Input
       return true;
     });
   } catch (const ModuleFailure& failure) {
-    result.Failure = failure.code;
+    result.Failure = failure.Code;
   }
   pcm.Flush();
   result.Samples = std::move(collector.Samples);

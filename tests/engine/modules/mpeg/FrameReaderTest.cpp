@@ -396,7 +396,7 @@ TEST(FrameReader, FailedReadsRaise) {
     header.Reader.ReadFrame();
     ADD_FAILURE() << "no failure";
   } catch (const ModuleFailure& failure) {
-    EXPECT_EQ(failure.code, 5);
+    EXPECT_EQ(failure.Code, 5);
   }
 }
 

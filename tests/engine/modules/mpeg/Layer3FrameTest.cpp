@@ -162,11 +162,11 @@ TEST_F(Layer3FrameProcedure, CutBodiesAndHugeLengthsStayInside) {
     SCOPED_TRACE(testing::Message() << length << " bytes");
     std::vector<uint8_t> cut(body.begin(), body.begin() + static_cast<long>(length));
     EXPECT_EQ(Decode(cut), (std::vector<double>{0.0, 0.0}));
-    EXPECT_LE(state->reservoirFill, ReservoirBytes);
+    EXPECT_LE(state->ReservoirFill, ReservoirBytes);
   }
   for (int i = 0; i < 3; ++i) {
     Decode(MakeFrame(0, {4095, 288}, {4095, 288}, MainData(1500, 0, "1111")));
-    EXPECT_EQ(state->reservoirFill, ReservoirBytes);
+    EXPECT_EQ(state->ReservoirFill, ReservoirBytes);
   }
   // Two empty frames fade out what they left in the overlap; then a frame's own data decode.
   Decode(MakeFrame(0, {}, {}, MainData(20)));

@@ -21,13 +21,13 @@ TEST(Layer3Huffman, TablesHaveTheirSizesAndLinbits) {
                         {32, 16, 0},   {33, 16, 0}};
   for (const Case& c : cases) {
     const HuffmanTable& t = Layer3HuffmanTable(c.Table);
-    EXPECT_EQ(t.treeSize, 2 * c.Codes - 1) << c.Table;
-    EXPECT_EQ(t.linbits, c.Linbits) << c.Table;
+    EXPECT_EQ(t.TreeSize, 2 * c.Codes - 1) << c.Table;
+    EXPECT_EQ(t.Linbits, c.Linbits) << c.Table;
     EXPECT_EQ(static_cast<int>(Codes(c.Table).size()), c.Codes) << c.Table;
   }
-  for (int empty : {0, 4, 14}) EXPECT_EQ(Layer3HuffmanTable(empty).lookup, nullptr) << empty;
-  EXPECT_EQ(Layer3HuffmanTable(16).tree, Layer3HuffmanTable(23).tree);
-  EXPECT_EQ(Layer3HuffmanTable(24).tree, Layer3HuffmanTable(31).tree);
+  for (int empty : {0, 4, 14}) EXPECT_EQ(Layer3HuffmanTable(empty).Lookup, nullptr) << empty;
+  EXPECT_EQ(Layer3HuffmanTable(16).Tree, Layer3HuffmanTable(23).Tree);
+  EXPECT_EQ(Layer3HuffmanTable(24).Tree, Layer3HuffmanTable(31).Tree);
 }
 
 TEST(Layer3Huffman, KnownCodesOfTheStandard) {
@@ -52,7 +52,7 @@ TEST(Layer3Huffman, KnownCodesOfTheStandard) {
 TEST(Layer3Huffman, LookupAgreesWithTreeWalkForEveryCode) {
   for (int table = 1; table < 34; ++table) {
     const HuffmanTable& t = Layer3HuffmanTable(table);
-    if (t.lookup == nullptr) continue;
+    if (t.Lookup == nullptr) continue;
     for (const Codeword& c : Codes(table)) {
       for (uint32_t tail : {0u, 0xFFFFFFFFu, 0xA5A5A5A5u}) {
         uint32_t code = 0;

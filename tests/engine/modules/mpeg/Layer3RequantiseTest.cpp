@@ -40,7 +40,7 @@ class Layer3Requantise : public testing::Test {
     g.Part23Length = length < 0 ? static_cast<int>(bits.Bits()) : length;
     BitCursor reader;
     reader.Start(data.data(), data.data() + bits.Size());
-    int result = Requantise(*state, reader, state->spectrum[0], scalefac, g, rate, 0);
+    int result = Requantise(*state, reader, state->Spectrum[0], scalefac, g, rate, 0);
     endPosition = reader.Tell();
     return result;
   }
@@ -54,9 +54,9 @@ class Layer3Requantise : public testing::Test {
 TEST_F(Layer3Requantise, EmptyGranuleIsSilentWithOneSubband) {
   BitWriter bits;
   GranuleInfo g = LongGranule(0, 1);
-  for (double& v : state->spectrum[0]) v = 7.0;
+  for (double& v : state->Spectrum[0]) v = 7.0;
   EXPECT_EQ(Run(bits, g), 0);
-  for (double v : state->spectrum[0]) ASSERT_EQ(v, 0.0);
+  for (double v : state->Spectrum[0]) ASSERT_EQ(v, 0.0);
   EXPECT_EQ(g.Maxbandl, 0);
   EXPECT_EQ(g.Maxb, 1);
 }
@@ -83,9 +83,9 @@ TEST_F(Layer3Requantise, PairValuesWithSignsAndEscapes) {
     for (auto [value, width] : c.After) bits.Put(value, width);
     GranuleInfo g = LongGranule(1, c.Table);
     ASSERT_EQ(Run(bits, g), 0) << c.Table;
-    EXPECT_EQ(state->spectrum[0][0], c.First) << c.Table;
-    EXPECT_EQ(state->spectrum[0][1], c.Second) << c.Table;
-    for (int i = 2; i < 576; ++i) ASSERT_EQ(state->spectrum[0][i], 0.0);
+    EXPECT_EQ(state->Spectrum[0][0], c.First) << c.Table;
+    EXPECT_EQ(state->Spectrum[0][1], c.Second) << c.Table;
+    for (int i = 2; i < 576; ++i) ASSERT_EQ(state->Spectrum[0][i], 0.0);
     EXPECT_EQ(g.Maxbandl, 1);
     EXPECT_EQ(endPosition, bits.Bits());
   }
@@ -100,7 +100,7 @@ TEST_F(Layer3Requantise, ScaleFactorsStepByTheirScale) {
     g.ScalefacScale = scale;
     scalefac[0] = 1;
     ASSERT_EQ(Run(bits, g), 0);
-    EXPECT_DOUBLE_EQ(state->spectrum[0][0], scale ? 0.5 : std::pow(2.0, -0.5));
+    EXPECT_DOUBLE_EQ(state->Spectrum[0][0], scale ? 0.5 : std::pow(2.0, -0.5));
   }
 }
 
@@ -115,7 +115,7 @@ TEST_F(Layer3Requantise, PreemphasisAddsToLongBands) {
   GranuleInfo g = LongGranule(32, 1);
   g.Preflag = 1;
   ASSERT_EQ(Run(bits, g), 0);
-  EXPECT_DOUBLE_EQ(state->spectrum[0][62], std::pow(2.0, -0.5));  // band 11: pretab 1
+  EXPECT_DOUBLE_EQ(state->Spectrum[0][62], std::pow(2.0, -0.5));  // band 11: pretab 1
   EXPECT_EQ(g.Maxbandl, 12);
 }
 
@@ -128,11 +128,11 @@ TEST_F(Layer3Requantise, Count1QuadrupleEndingOnTheLastBitIsWhole) {
     GranuleInfo g = LongGranule(0, 0);
     g.Count1TableSelect = 1;
     ASSERT_EQ(Run(bits, g, static_cast<int>(bits.Bits()) - missing), 0);
-    EXPECT_EQ(state->spectrum[0][0], 1.0);
-    EXPECT_EQ(state->spectrum[0][1], -1.0);
-    EXPECT_EQ(state->spectrum[0][2], 1.0);
-    EXPECT_EQ(state->spectrum[0][3], missing ? 0.0 : -1.0);
-    for (int i = 4; i < 576; ++i) ASSERT_EQ(state->spectrum[0][i], 0.0);
+    EXPECT_EQ(state->Spectrum[0][0], 1.0);
+    EXPECT_EQ(state->Spectrum[0][1], -1.0);
+    EXPECT_EQ(state->Spectrum[0][2], 1.0);
+    EXPECT_EQ(state->Spectrum[0][3], missing ? 0.0 : -1.0);
+    for (int i = 4; i < 576; ++i) ASSERT_EQ(state->Spectrum[0][i], 0.0);
   }
 }
 
@@ -142,7 +142,7 @@ TEST_F(Layer3Requantise, Count1StopsWhenTheCodeDoesNotFit) {
   bits.Put(0, 4);
   GranuleInfo g = LongGranule(0, 0);
   ASSERT_EQ(Run(bits, g, 5), 0);
-  for (double v : state->spectrum[0]) ASSERT_EQ(v, 0.0);
+  for (double v : state->Spectrum[0]) ASSERT_EQ(v, 0.0);
   EXPECT_EQ(endPosition, 5u);
 }
 
@@ -172,11 +172,11 @@ TEST_F(Layer3Requantise, Count1QuadruplesLandByBlockAndStereo) {
     g.Part23Length = static_cast<int>(bits.Bits());
     BitCursor reader;
     reader.Start(data.data(), data.data() + bits.Size());
-    for (int i = 0; i < 576; ++i) state->spectrum[0][i] = 0.5 + i;
+    for (int i = 0; i < 576; ++i) state->Spectrum[0][i] = 0.5 + i;
     const int result = c.MiddleSide
-                           ? RequantiseMiddleSide(*state, reader, state->spectrum[0],
-                                                  state->spectrum[1], scalefac, g, 0, 0)
-                           : Requantise(*state, reader, state->spectrum[1], scalefac, g, 0, 0);
+                           ? RequantiseMiddleSide(*state, reader, state->Spectrum[0],
+                                                  state->Spectrum[1], scalefac, g, 0, 0)
+                           : Requantise(*state, reader, state->Spectrum[1], scalefac, g, 0, 0);
     ASSERT_EQ(result, 0);
     // Short blocks: band 0 holds one quadruple per window, three lines apart.
     const int step = c.ShortBlocks ? 3 : 1;
@@ -190,10 +190,10 @@ TEST_F(Layer3Requantise, Count1QuadruplesLandByBlockAndStereo) {
     for (int i = 0; i < 576; ++i) {
       const double m = 0.5 + i;
       if (c.MiddleSide) {
-        ASSERT_EQ(state->spectrum[0][i], m + side[i]) << i;
-        ASSERT_EQ(state->spectrum[1][i], m - side[i]) << i;
+        ASSERT_EQ(state->Spectrum[0][i], m + side[i]) << i;
+        ASSERT_EQ(state->Spectrum[1][i], m - side[i]) << i;
       } else {
-        ASSERT_EQ(state->spectrum[1][i], side[i]) << i;
+        ASSERT_EQ(state->Spectrum[1][i], side[i]) << i;
       }
     }
   }
@@ -211,9 +211,9 @@ TEST_F(Layer3Requantise, Count1QuadrupleAcrossBandsTakesEachBandsGain) {
   g.Count1TableSelect = 1;
   scalefac[7] = 1;  // 2^-0.5
   ASSERT_EQ(Run(bits, g), 0);
-  for (int i = 0; i < 30; ++i) ASSERT_EQ(state->spectrum[0][i], 1.0) << i;
-  for (int i = 30; i < 32; ++i) ASSERT_EQ(state->spectrum[0][i], std::pow(2.0, -0.5)) << i;
-  for (int i = 32; i < 576; ++i) ASSERT_EQ(state->spectrum[0][i], 0.0) << i;
+  for (int i = 0; i < 30; ++i) ASSERT_EQ(state->Spectrum[0][i], 1.0) << i;
+  for (int i = 30; i < 32; ++i) ASSERT_EQ(state->Spectrum[0][i], std::pow(2.0, -0.5)) << i;
+  for (int i = 32; i < 576; ++i) ASSERT_EQ(state->Spectrum[0][i], 0.0) << i;
   EXPECT_EQ(g.Maxbandl, 8);
 }
 
@@ -243,13 +243,13 @@ TEST_F(Layer3Requantise, LongBlockLimitFollowsTheLastNonZeroLine) {
     }
     bits.Put(1, 1);
     ASSERT_EQ(Run(bits, g), 0);
-    ASSERT_EQ(state->spectrum[0][c.Line], -1.0) << c.Line;
+    ASSERT_EQ(state->Spectrum[0][c.Line], -1.0) << c.Line;
     EXPECT_EQ(g.Maxb, c.Maxb) << c.Line;
 
     GranuleInfo all = g;
     all.Maxb = 32;
     const double first[576] = {};
-    std::vector<double> spectrum(state->spectrum[0], state->spectrum[0] + 576);
+    std::vector<double> spectrum(state->Spectrum[0], state->Spectrum[0] + 576);
     auto limited = std::make_unique<Layer3State>();
     auto whole = std::make_unique<Layer3State>();
     BuildLayer3Tables(*limited, 0, mpegtest::ChosenKernels());
@@ -303,15 +303,15 @@ TEST_F(Layer3Requantise, BothKernelFormsGiveTheSameValues) {
       g.TableSelect[1] = 5;
       g.Count1TableSelect = c.Table & 1;
       g.Part23Length = 5000;
-      for (int i = 0; i < 576; ++i) own->spectrum[0][i] = 0.25 * i;
+      for (int i = 0; i < 576; ++i) own->Spectrum[0][i] = 0.25 * i;
       BitCursor reader;
       reader.Start(data.data(), data.data() + data.size());
       const int result = c.MiddleSide
-                             ? RequantiseMiddleSide(*own, reader, own->spectrum[0],
-                                                    own->spectrum[1], scalefac, g, 0, 0)
-                             : Requantise(*own, reader, own->spectrum[1], scalefac, g, 0, 0);
+                             ? RequantiseMiddleSide(*own, reader, own->Spectrum[0],
+                                                    own->Spectrum[1], scalefac, g, 0, 0)
+                             : Requantise(*own, reader, own->Spectrum[1], scalefac, g, 0, 0);
       limits.insert(limits.end(), {result, g.Maxb, g.Maxbandl, static_cast<int>(reader.Tell())});
-      spectra[kernels == &baseline].assign(own->spectrum[0], own->spectrum[0] + 1152);
+      spectra[kernels == &baseline].assign(own->Spectrum[0], own->Spectrum[0] + 1152);
     }
     EXPECT_EQ(std::vector<int>(limits.begin(), limits.begin() + 4),
               std::vector<int>(limits.begin() + 4, limits.end()))
@@ -343,12 +343,12 @@ TEST_F(Layer3Requantise, ShortBlocksInterleaveWindowsWithTheirGains) {
   g.Region1Start = 18;
   g.WindowGain[1] = g.GlobalGain + 8;  // subblock_gain 1: 2^-2
   ASSERT_EQ(Run(bits, g), 0);
-  EXPECT_EQ(state->spectrum[0][1], 0.25);
-  EXPECT_EQ(state->spectrum[0][4], 0.25);
+  EXPECT_EQ(state->Spectrum[0][1], 0.25);
+  EXPECT_EQ(state->Spectrum[0][4], 0.25);
   EXPECT_EQ(g.Maxband[0], 0);
   EXPECT_EQ(g.Maxband[1], 1);
   EXPECT_EQ(g.Maxband[2], 0);
-  EXPECT_EQ(g.Maxb, state->tables.shortLimit[0][1]);
+  EXPECT_EQ(g.Maxb, state->Tables.ShortLimit[0][1]);
 }
 
 TEST_F(Layer3Requantise, MixedBlocksKeepThreeShortBandsAndShortLimits) {
@@ -360,26 +360,26 @@ TEST_F(Layer3Requantise, MixedBlocksKeepThreeShortBandsAndShortLimits) {
   g.MixedBlockFlag = 1;
   g.Region1Start = 18;
   ASSERT_EQ(Run(bits, g), 0);
-  EXPECT_EQ(state->spectrum[0][0], 1.0);
+  EXPECT_EQ(state->Spectrum[0][0], 1.0);
   for (int n = 0; n < 3; ++n) EXPECT_EQ(g.Maxband[n], 3);
   EXPECT_EQ(g.Maxbandl, 1);
-  EXPECT_EQ(g.Maxb, state->tables.shortLimit[0][3]);
+  EXPECT_EQ(g.Maxb, state->Tables.ShortLimit[0][3]);
 }
 
 TEST_F(Layer3Requantise, HalfRateLimitsStopAtSixteen) {
   BuildLayer3Tables(*state, 1, mpegtest::ChosenKernels());
   for (int rate = 0; rate < 9; ++rate) {
-    for (int i = 0; i < 23; ++i) EXPECT_LE(state->tables.longLimit[rate][i], 16);
-    for (int i = 0; i < 14; ++i) EXPECT_LE(state->tables.shortLimit[rate][i], 16);
+    for (int i = 0; i < 23; ++i) EXPECT_LE(state->Tables.LongLimit[rate][i], 16);
+    for (int i = 0; i < 14; ++i) EXPECT_LE(state->Tables.ShortLimit[rate][i], 16);
   }
   BuildLayer3Tables(*state, 0, mpegtest::ChosenKernels());
-  EXPECT_EQ(state->tables.longLimit[0][22], 32);
-  EXPECT_EQ(state->tables.longLimit[0][0], 1);
-  EXPECT_EQ(state->tables.shortLimit[0][0], 1);
+  EXPECT_EQ(state->Tables.LongLimit[0][22], 32);
+  EXPECT_EQ(state->Tables.LongLimit[0][0], 1);
+  EXPECT_EQ(state->Tables.ShortLimit[0][0], 1);
 }
 
 TEST_F(Layer3Requantise, MiddleSideCombinesWithTheMiddleChannel) {
-  for (int i = 0; i < 576; ++i) state->spectrum[0][i] = 0.5 + i;
+  for (int i = 0; i < 576; ++i) state->Spectrum[0][i] = 0.5 + i;
   BitWriter bits;
   bits.PutCode(CodeOf(1, 0x01));  // (0, 1): side 0 then side +1
   bits.Put(0, 1);
@@ -388,14 +388,14 @@ TEST_F(Layer3Requantise, MiddleSideCombinesWithTheMiddleChannel) {
   g.Part23Length = static_cast<int>(bits.Bits());
   BitCursor reader;
   reader.Start(data.data(), data.data() + bits.Size());
-  ASSERT_EQ(RequantiseMiddleSide(*state, reader, state->spectrum[0], state->spectrum[1], scalefac,
+  ASSERT_EQ(RequantiseMiddleSide(*state, reader, state->Spectrum[0], state->Spectrum[1], scalefac,
                                  g, 0, 0),
             0);
-  EXPECT_EQ(state->spectrum[0][0], 0.5);
-  EXPECT_EQ(state->spectrum[1][0], 0.5);
-  EXPECT_EQ(state->spectrum[0][1], 2.5);
-  EXPECT_EQ(state->spectrum[1][1], 0.5);
-  for (int i = 2; i < 576; ++i) ASSERT_EQ(state->spectrum[1][i], state->spectrum[0][i]);
+  EXPECT_EQ(state->Spectrum[0][0], 0.5);
+  EXPECT_EQ(state->Spectrum[1][0], 0.5);
+  EXPECT_EQ(state->Spectrum[0][1], 2.5);
+  EXPECT_EQ(state->Spectrum[1][1], 0.5);
+  for (int i = 2; i < 576; ++i) ASSERT_EQ(state->Spectrum[1][i], state->Spectrum[0][i]);
 }
 
 TEST_F(Layer3Requantise, GainPositionsOfCorruptDataStayInTheTable) {
@@ -407,8 +407,8 @@ TEST_F(Layer3Requantise, GainPositionsOfCorruptDataStayInTheTable) {
   g.ScalefacScale = 1;
   scalefac[0] = 31;
   ASSERT_EQ(Run(bits, g), 0);
-  EXPECT_TRUE(std::isfinite(state->spectrum[0][0]));
-  EXPECT_GT(state->spectrum[0][0], 0.0);
+  EXPECT_TRUE(std::isfinite(state->Spectrum[0][0]));
+  EXPECT_GT(state->Spectrum[0][0], 0.0);
 }
 
 }  // namespace
@@ -433,10 +433,10 @@ TEST_F(Layer3Requantise, ValuesPastTheEndOfTheDataReadZeros) {
       g.Part23Length = c.Length;
       BitCursor reader;
       reader.Start(buffer.data(), buffer.data() + 2);
-      for (double& v : state->spectrum[0]) v = 7.0;
-      ASSERT_EQ(Requantise(*state, reader, state->spectrum[0], scalefac, g, 0, 0), 0);
+      for (double& v : state->Spectrum[0]) v = 7.0;
+      ASSERT_EQ(Requantise(*state, reader, state->Spectrum[0], scalefac, g, 0, 0), 0);
       for (int line = 0; line < 576; ++line)
-        ASSERT_EQ(state->spectrum[0][line], line < c.Ones ? 1.0 : 0.0)
+        ASSERT_EQ(state->Spectrum[0][line], line < c.Ones ? 1.0 : 0.0)
             << c.Table << " line " << line << " beyond " << int(beyond);
       EXPECT_EQ(reader.Tell(), static_cast<size_t>(c.Length));
     }

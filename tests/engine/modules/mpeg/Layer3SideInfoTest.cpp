@@ -278,8 +278,8 @@ TEST(Layer3ScaleFactors, LsfLayouts) {
                         {true, 360, {0, 0, 0, 0}, 4, 0},  {true, 179 * 2, {4, 5, 5, 0}, 3, 0},
                         {true, 511, {3, 2, 0, 0}, 5, 0}};
   for (const Case& c : cases) {
-    unsigned word = c.Intensity ? state->tables.lsfIntensityLayout[c.Compress / 2]
-                                : state->tables.lsfScaleLayout[c.Compress];
+    unsigned word = c.Intensity ? state->Tables.LsfIntensityLayout[c.Compress / 2]
+                                : state->Tables.LsfScaleLayout[c.Compress];
     for (int i = 0; i < 4; ++i)
       EXPECT_EQ(static_cast<int>((word >> (3 * i)) & 7), c.Slen[i]) << c.Compress;
     EXPECT_EQ(static_cast<int>((word >> 12) & 7), c.Row) << c.Compress;
@@ -301,7 +301,7 @@ TEST(Layer3ScaleFactors, LsfReadsGroupsAndSetsPreflag) {
   reader.Start(bytes.data(), bytes.data() + w.Size());
   int32_t list[39];
   std::fill(list, list + 39, 9);
-  EXPECT_EQ(ReadScaleFactorsLsf(state->tables, reader, list, info, false), 53);
+  EXPECT_EQ(ReadScaleFactorsLsf(state->Tables, reader, list, info, false), 53);
   EXPECT_EQ(info.Preflag, 1);
   EXPECT_EQ(list[10], 5);
   EXPECT_EQ(list[20], 2);
@@ -314,7 +314,7 @@ TEST(Layer3ScaleFactors, LsfReadsGroupsAndSetsPreflag) {
   std::vector<uint8_t> bytes2 = w2.Bytes();
   BitCursor reader2;
   reader2.Start(bytes2.data(), bytes2.data() + w2.Size());
-  EXPECT_EQ(ReadScaleFactorsLsf(state->tables, reader2, list, info, true), 70);
+  EXPECT_EQ(ReadScaleFactorsLsf(state->Tables, reader2, list, info, true), 70);
   EXPECT_EQ(info.Preflag, 0);
   EXPECT_EQ(list[0], 0);
   EXPECT_EQ(list[7], 31);

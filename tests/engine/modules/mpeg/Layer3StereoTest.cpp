@@ -29,7 +29,7 @@ class Layer3Intensity : public testing::Test {
 };
 
 TEST_F(Layer3Intensity, RatioTables) {
-  const auto& r = state->tables.intensity;
+  const auto& r = state->Tables.Intensity;
   EXPECT_NEAR(r[0][0][0][0], 0.0, 1e-15);  // MPEG-1 position 0: all to the right
   EXPECT_DOUBLE_EQ(r[0][0][0][1], 1.0);
   EXPECT_DOUBLE_EQ(r[0][0][3][0], 0.5);  // tan(pi/4) = 1: both halves
@@ -57,14 +57,14 @@ TEST_F(Layer3Intensity, LongBlocksAboveTheLastNonZeroBand) {
   scalefac[5] = 7;   // illegal position: untouched
   scalefac[6] = 0;   // all to the right
   scalefac[20] = 3;  // band 20 and band 21: half and half
-  IntensityStereo(state->tables, left, right, scalefac, info, 0, false, false);
+  IntensityStereo(state->Tables, left, right, scalefac, info, 0, false, false);
   const Layer3BandTable& bands = BandTables[0];
-  for (int i = 0; i < bands.longBoundary[7]; ++i) {
-    const bool moved = i >= bands.longBoundary[6];
+  for (int i = 0; i < bands.LongBoundary[7]; ++i) {
+    const bool moved = i >= bands.LongBoundary[6];
     EXPECT_NEAR(left[i], moved ? 0.0 : 1.0 + i, 1e-12) << i;
     EXPECT_EQ(right[i], moved ? 1.0 + i : 0.0) << i;
   }
-  for (int i = bands.longBoundary[20]; i < 576; ++i) {
+  for (int i = bands.LongBoundary[20]; i < 576; ++i) {
     EXPECT_DOUBLE_EQ(left[i], 0.5 * (1.0 + i));
     EXPECT_DOUBLE_EQ(right[i], 0.5 * (1.0 + i));
   }
@@ -90,8 +90,8 @@ TEST_F(Layer3Intensity, LsfHighestBand) {
     scalefac[20] = 1;
     int32_t illegal[39];
     for (int32_t& i : illegal) i = 7;
-    IntensityStereo(state->tables, left, right, scalefac, info, 3, c.middleSide, true, illegal);
-    const int first = BandTables[3].longBoundary[21];
+    IntensityStereo(state->Tables, left, right, scalefac, info, 3, c.middleSide, true, illegal);
+    const int first = BandTables[3].LongBoundary[21];
     EXPECT_DOUBLE_EQ(left[first], (1.0 + first) * c.left) << c.maxbandl << c.middleSide;
     EXPECT_DOUBLE_EQ(right[first], (1.0 + first) * c.right) << c.maxbandl << c.middleSide;
     EXPECT_EQ(left[first - 1], c.maxbandl == 20 ? (1.0 + first - 1) * c.left : first) << c.maxbandl;
@@ -113,12 +113,12 @@ TEST_F(Layer3Intensity, LsfIllegalPositionIsTheLargestValueOfItsWidth) {
     scalefac[12] = 0;
     illegal[12] = 0;                                // no bits: 0 is illegal
     for (int b = 13; b < 21; ++b) scalefac[b] = 7;  // illegal for 3 bits
-    IntensityStereo(state->tables, left, right, scalefac, info, 3, middleSide, true, illegal);
+    IntensityStereo(state->Tables, left, right, scalefac, info, 3, middleSide, true, illegal);
     const Layer3BandTable& bands = BandTables[3];
     const double factor = middleSide ? 1.4142135623730951 : 1.0;
     const double k3 = std::pow(2.0, -0.25 * 2);  // scale 0, odd position 3: left k^2
-    for (int i = bands.longBoundary[10]; i < 576; ++i) {
-      const bool moved = i >= bands.longBoundary[11] && i < bands.longBoundary[12];
+    for (int i = bands.LongBoundary[10]; i < 576; ++i) {
+      const bool moved = i >= bands.LongBoundary[11] && i < bands.LongBoundary[12];
       if (moved) {
         EXPECT_DOUBLE_EQ(left[i], (1.0 + i) * k3 * factor) << i;
         EXPECT_DOUBLE_EQ(right[i], (1.0 + i) * factor) << i;
@@ -137,13 +137,13 @@ TEST_F(Layer3Intensity, ShortBlocksPerWindow) {
   info.Maxband[1] = 11;  // window 1: bands 11 and 12 from positions 3 x 11 + 1
   info.Maxband[2] = 13;
   scalefac[34] = 0;
-  IntensityStereo(state->tables, left, right, scalefac, info, 0, false, false);
+  IntensityStereo(state->Tables, left, right, scalefac, info, 0, false, false);
   const Layer3BandTable& bands = BandTables[0];
-  for (int p = 3 * bands.shortBoundary[11]; p < 576; ++p) {
+  for (int p = 3 * bands.ShortBoundary[11]; p < 576; ++p) {
     const bool moved = p % 3 == 1;
     EXPECT_EQ(right[p], moved ? 1.0 + p : 0.0) << p;
   }
-  for (int p = 0; p < 3 * bands.shortBoundary[11]; ++p) ASSERT_EQ(right[p], 0.0);
+  for (int p = 0; p < 3 * bands.ShortBoundary[11]; ++p) ASSERT_EQ(right[p], 0.0);
 }
 
 TEST_F(Layer3Intensity, MixedBlocksTakeTheLongPartWhenNoShortBandIsCoded) {
@@ -155,20 +155,20 @@ TEST_F(Layer3Intensity, MixedBlocksTakeTheLongPartWhenNoShortBandIsCoded) {
   for (int& s : scalefac) s = 7;
   scalefac[6] = 0;  // long band 6
   scalefac[8] = 0;  // short band 3, window 0: entry 3 x 3 + 0 - 1
-  IntensityStereo(state->tables, left, right, scalefac, info, 0, false, false);
+  IntensityStereo(state->Tables, left, right, scalefac, info, 0, false, false);
   const Layer3BandTable& bands = BandTables[0];
   for (int i = 0; i < 36; ++i) {
-    const bool moved = i >= bands.longBoundary[6] && i < bands.longBoundary[7];
+    const bool moved = i >= bands.LongBoundary[6] && i < bands.LongBoundary[7];
     EXPECT_EQ(right[i], moved ? 1.0 + i : 0.0) << i;
   }
-  for (int p = 36; p < 3 * bands.shortBoundary[4]; ++p)
+  for (int p = 36; p < 3 * bands.ShortBoundary[4]; ++p)
     EXPECT_EQ(right[p], p % 3 == 0 ? 1.0 + p : 0.0) << p;
 }
 
 TEST_F(Layer3Intensity, CorruptPositionsStayInTheTable) {
   GranuleInfo info{};
   for (int& s : scalefac) s = 100000;
-  IntensityStereo(state->tables, left, right, scalefac, info, 8, false, true);
+  IntensityStereo(state->Tables, left, right, scalefac, info, 8, false, true);
   for (int i = 0; i < 576; ++i) ASSERT_TRUE(std::isfinite(left[i]) && std::isfinite(right[i]));
 }
 

@@ -53,7 +53,7 @@ inline void CollectCodes(const int16_t* tree, int node, const std::string& prefi
 inline std::vector<Codeword> Codes(int table) {
   std::vector<Codeword> out;
   const HuffmanTable& t = Layer3HuffmanTable(table);
-  if (t.tree != nullptr) CollectCodes(t.tree, 0, "", out);
+  if (t.Tree != nullptr) CollectCodes(t.Tree, 0, "", out);
   return out;
 }
 

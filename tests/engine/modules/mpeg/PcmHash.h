@@ -47,7 +47,7 @@ inline HashedRun HashRun(const std::string& path, bool baseline, int level) {
   try {
     run = DecodeAll(decoder, FileSource(path), settings);
   } catch (const ModuleFailure& failure) {
-    run.Failure = failure.code;
+    run.Failure = failure.Code;
   }
   return {PcmHash(run.Samples), run.Samples.size(), run.Failure};
 }

@@ -73,7 +73,7 @@ TEST(SeekWhileDecoding, FramesAfterEachSeekAreWhole) {
           if (lastSeekDone) break;
         }
       } catch (const ModuleFailure& raised) {
-        failure = raised.code;
+        failure = raised.Code;
       }
     });
     std::set<uint32_t> targets;

@@ -74,7 +74,7 @@ class WmaReaderCallback : public testing::Test {
     reader.calls.clear();
   }
   int32_t Code() { return module.LastError(*handle); }
-  std::string Slot(int slot) { return handle->metadataSlots[slot]; }
+  std::string Slot(int slot) { return handle->MetadataSlots[slot]; }
 
   WmaModule& module = WmaModule::Instance();
   TempFolder music;
@@ -90,17 +90,17 @@ TEST_F(WmaReaderCallback, OpenHandsTheNameOverInWideCharactersWithTheHandleAsCal
   EXPECT_EQ(reader.fileName, std::u16string(folder.begin(), folder.end()) + u"/Tön €.wma");
   EXPECT_EQ(reader.callback, static_cast<IWMAudioReadCallback*>(handle));
   EXPECT_EQ(static_cast<void*>(reader.callback), static_cast<void*>(handle));
-  EXPECT_EQ(handle->references, 2);
-  EXPECT_EQ(handle->mode, pmOpen);
+  EXPECT_EQ(handle->References, 2);
+  EXPECT_EQ(handle->Mode, pmOpen);
   ASSERT_TRUE(module.Close(*handle));
-  EXPECT_EQ(handle->references, 1);
+  EXPECT_EQ(handle->References, 1);
 
   NextReader = nullptr;  // the SDK refuses the file
   WriteBytes(Music("bad.wma"), {});
   ASSERT_TRUE(module.SetInputName(*handle, Music("bad.wma").c_str()));
   EXPECT_FALSE(module.Open(*handle));
   EXPECT_EQ(Code(), qvInputFailure);
-  EXPECT_EQ(handle->mode, pmClosed);
+  EXPECT_EQ(handle->Mode, pmClosed);
 }
 
 TEST_F(WmaReaderCallback, AttributesFillTheRecordByTypeAndExactName) {
@@ -155,7 +155,7 @@ TEST_F(WmaReaderCallback, AFailureReadingTheAttributesOrTheFormatIsAnInputFailur
     ASSERT_TRUE(Open());
     EXPECT_FALSE(module.InitStream(*handle));
     EXPECT_EQ(Code(), qvInputFailure);
-    EXPECT_EQ(handle->mode, pmOpen);
+    EXPECT_EQ(handle->Mode, pmOpen);
     ASSERT_TRUE(module.Close(*handle));
     reader.countResult = S_OK;
     reader.attributes[1].result = S_OK;
@@ -188,13 +188,13 @@ TEST_F(WmaReaderCallback, PlayPositionsTheReaderAtTheStartLimitOrAtZero) {
     EXPECT_EQ(reader.calls, c.calls);
     EXPECT_EQ(output.starts, 1);
     if (c.plays) {
-      EXPECT_EQ(handle->mode, pmPlaying);
+      EXPECT_EQ(handle->Mode, pmPlaying);
       EXPECT_EQ(module.GetPos(*handle), static_cast<int32_t>(c.position));
       EXPECT_EQ(output.ends, 0);
       ASSERT_TRUE(module.Stop(*handle));
     } else {
       EXPECT_EQ(Code(), qvInputFailure);
-      EXPECT_EQ(handle->mode, pmReady);
+      EXPECT_EQ(handle->Mode, pmReady);
       EXPECT_EQ(output.ends, 1) << "the output opened for the run is closed again";
     }
     EXPECT_EQ(output.ends, 1);
@@ -226,7 +226,7 @@ TEST_F(WmaReaderCallback, APlayThatFailsAfterTheOutputOpenedLeavesNoFileItMade) 
     ASSERT_TRUE(module.SetOutputName(*handle, c.output.c_str()));
     EXPECT_FALSE(module.Play(*handle));
     EXPECT_EQ(Code(), qvInputFailure);
-    EXPECT_EQ(handle->mode, pmReady);
+    EXPECT_EQ(handle->Mode, pmReady);
     EXPECT_EQ(std::filesystem::exists(c.output), c.remains);
     ASSERT_TRUE(module.Close(*handle));
   }
@@ -243,7 +243,7 @@ TEST_F(WmaReaderCallback, SamplesAdvanceThePositionAndEndTheRunPastTheEndLimit) 
   EXPECT_EQ(handle->OnSample(block, 100, 92), S_OK);
   EXPECT_EQ(module.GetPos(*handle), 93);
   EXPECT_EQ(output.sizes, (std::vector<int32_t>{8192, 8192, 100}));
-  EXPECT_EQ(handle->state.output.bufferSize, 100);
+  EXPECT_EQ(handle->State.output.BufferSize, 100);
   // 139 > 100: the reader is stopped and the block not written.
   EXPECT_EQ(handle->OnSample(block, 8192, 92), S_OK);
   EXPECT_EQ(reader.calls, (std::vector<std::string>{"Stop"}));
@@ -271,7 +271,7 @@ TEST_F(WmaReaderCallback, ARefusedBlockAnswersFailureAndKeepsCode6) {
   Playing();
   output.refuse = true;
   EXPECT_EQ(handle->OnSample(block, 8192, 0), E_FAIL);
-  EXPECT_EQ(handle->mode, pmPlaying);
+  EXPECT_EQ(handle->Mode, pmPlaying);
   EXPECT_EQ(Code(), qvOutputFailure);
 }
 
@@ -297,11 +297,11 @@ TEST_F(WmaReaderCallback, StatusReportsEndTheRunOnce) {
     Playing();
     EXPECT_EQ(handle->OnStatus(c.status, E_FAIL, nullptr), S_OK);
     if (c.mode < 0) {
-      EXPECT_EQ(handle->mode, pmPlaying);
+      EXPECT_EQ(handle->Mode, pmPlaying);
       EXPECT_TRUE(reader.calls.empty());
       EXPECT_EQ(output.ends, 0);
     } else {
-      EXPECT_EQ(handle->mode, c.mode);
+      EXPECT_EQ(handle->Mode, c.mode);
       EXPECT_EQ(reader.calls, (std::vector<std::string>{"Stop"}));
       EXPECT_EQ(output.ends, 1);
     }
@@ -309,9 +309,9 @@ TEST_F(WmaReaderCallback, StatusReportsEndTheRunOnce) {
     // The host stops and closes afterwards: the output is not closed a second time.
     if (handle->Running()) {
       EXPECT_TRUE(module.Stop(*handle));
-    } else if (handle->mode == pmFinished) {
+    } else if (handle->Mode == pmFinished) {
       EXPECT_TRUE(module.Stop(*handle));
-      EXPECT_EQ(handle->mode, pmOpen);
+      EXPECT_EQ(handle->Mode, pmOpen);
     }
     ASSERT_TRUE(module.Close(*handle));
     EXPECT_EQ(output.ends, 1);
@@ -332,18 +332,18 @@ TEST_F(WmaReaderCallback, StopAndSetPosDriveTheReader) {
 
   reader.calls.clear();
   ASSERT_TRUE(module.Pause(*handle));
-  EXPECT_EQ(handle->mode, pmPaused);
+  EXPECT_EQ(handle->Mode, pmPaused);
   EXPECT_TRUE(reader.calls.empty()) << "pausing leaves the reader running";
   ASSERT_TRUE(module.Stop(*handle));
   EXPECT_EQ(reader.calls, (std::vector<std::string>{"Stop"}));
-  EXPECT_EQ(handle->mode, pmOpen);
-  EXPECT_EQ(handle->stopRequest, 0);
+  EXPECT_EQ(handle->Mode, pmOpen);
+  EXPECT_EQ(handle->StopRequest, 0);
   EXPECT_EQ(output.ends, 1);
   EXPECT_EQ(output.sizes.size(), 1u);
 }
 
 TEST_F(WmaReaderCallback, LimitsTakeTheStartForAnEndBelowItAndNoneForZeroOnceReady) {
-  ModuleState& state = handle->state;
+  ModuleState& state = handle->State;
   ASSERT_TRUE(module.SetLimits(*handle, 3000, 1000));
   EXPECT_EQ(state.endLimit, 3000u);
   ASSERT_TRUE(module.SetLimits(*handle, 0, 0));
@@ -361,11 +361,11 @@ TEST_F(WmaReaderCallback, TheCallbackObjectsOwnOperations) {
   EXPECT_EQ(untouched, reinterpret_cast<void*>(0x1234));
   EXPECT_EQ(handle->AddRef(), 2u);
   EXPECT_EQ(handle->Release(), 1u);
-  EXPECT_EQ(handle->magic, HandleMagic);
+  EXPECT_EQ(handle->Magic, HandleMagic);
   // The handle's first field is the callback object's function table; the magic follows it.
   EXPECT_EQ(static_cast<void*>(static_cast<IWMAudioReadCallback*>(handle)),
             static_cast<void*>(handle));
-  EXPECT_EQ(reinterpret_cast<char*>(&handle->magic) - reinterpret_cast<char*>(handle),
+  EXPECT_EQ(reinterpret_cast<char*>(&handle->Magic) - reinterpret_cast<char*>(handle),
             static_cast<std::ptrdiff_t>(sizeof(void*)));
 }
 
