@@ -12,24 +12,24 @@ constexpr auto PausePoll = std::chrono::milliseconds(77);
 }  // namespace
 
 DecoderModule::DecoderModule(const ModuleTexts& texts, const WaveDeviceRules& waveDevice)
-    : writer{errors, com, waveDevice}, texts_(texts) {}
+    : Writer{Errors, Com, waveDevice}, texts_(texts) {}
 
 void DecoderModule::ResetSharedRecord() {
-  startLimit = 0;
-  endLimit = 0;
-  canSetPosition = 1;
-  input = InputSettings{};
-  output = OutputSettings{};
-  output.SampleRate = 44100;
-  output.Channels = 2;
-  output.BitsPerSample = 16;
-  errors.Clear();
+  StartLimit = 0;
+  EndLimit = 0;
+  CanSetPosition = 1;
+  Input = InputSettings{};
+  Output = OutputSettings{};
+  Output.SampleRate = 44100;
+  Output.Channels = 2;
+  Output.BitsPerSample = 16;
+  Errors.Clear();
 }
 
 ModulePlayer* DecoderModule::Served(QVHandle h) {
   ModulePlayer* player = Checked(h);
   if (player == nullptr || Serves(*player)) return player;
-  errors.Set(qvIncorrectMode);
+  Errors.Set(qvIncorrectMode);
   return nullptr;
 }
 
@@ -37,9 +37,9 @@ bool DecoderModule::SetInputName(ModulePlayer& player, const char* name) {
   return Operation([&] {
     RequireMode(player.IsClosed());
     if (name != nullptr)
-      input.inputName = name;
+      Input.InputName = name;
     else
-      input.inputName.reset();
+      Input.InputName.reset();
     return true;
   });
 }
@@ -49,62 +49,62 @@ bool DecoderModule::SetInCB(ModulePlayer& player, QVInputOpenProc open, QVInputC
                             QVUserValue user) {
   return Operation([&] {
     RequireMode(player.IsClosed());
-    input.openCallback = open;
-    input.closeCallback = close;
-    input.getSizeCallback = getSize;
-    input.seekCallback = seek;
-    input.readCallback = read;
-    input.inputUser = user;
+    Input.OpenCallback = open;
+    Input.CloseCallback = close;
+    Input.GetSizeCallback = getSize;
+    Input.SeekCallback = seek;
+    Input.ReadCallback = read;
+    Input.InputUser = user;
     return true;
   });
 }
 
 bool DecoderModule::SetOutputMode(ModulePlayer& player, int32_t mode) {
-  return SetWhileNotRunning(player, [&] { output.OutputMode = mode; });
+  return SetWhileNotRunning(player, [&] { Output.OutputMode = mode; });
 }
 
 bool DecoderModule::SetOutputName(ModulePlayer& player, const char* name) {
   return SetWhileNotRunning(player, [&] {
     if (name != nullptr)
-      output.OutputName = name;
+      Output.OutputName = name;
     else
-      output.OutputName.reset();
+      Output.OutputName.reset();
   });
 }
 
 bool DecoderModule::SetOutputDev(ModulePlayer& player, int32_t device) {
   return Operation([&] {
     RequireMode(player.IsClosed());
-    output.DeviceNumber = device;
+    Output.DeviceNumber = device;
     return true;
   });
 }
 
 bool DecoderModule::SetDevNum(ModulePlayer& player, int32_t device) {
-  return SetWhileNotRunning(player, [&] { output.DeviceNumber = device; });
+  return SetWhileNotRunning(player, [&] { Output.DeviceNumber = device; });
 }
 
 bool DecoderModule::SetBuffers(ModulePlayer& player, int32_t count, int32_t size) {
   return SetWhileNotRunning(player, [&] {
-    if (count != 0) output.BuffersCount = count;
-    if (size != 0) output.BufferSize = UsableBufferSize(size);
+    if (count != 0) Output.BuffersCount = count;
+    if (size != 0) Output.BufferSize = UsableBufferSize(size);
   });
 }
 
 bool DecoderModule::SetWindow(ModulePlayer& player, HWND window) {
-  return SetWhileNotRunning(player, [&] { output.Window = window; });
+  return SetWhileNotRunning(player, [&] { Output.Window = window; });
 }
 
 bool DecoderModule::UseOutCB(ModulePlayer& player, bool use) {
-  return SetWhileNotRunning(player, [&] { output.UseOutputCallbacks = use; });
+  return SetWhileNotRunning(player, [&] { Output.UseOutputCallbacks = use; });
 }
 
 bool DecoderModule::SetOutCB(ModulePlayer& player, QVOutputProc data, QVOutputActionProc action,
                              QVUserValue user) {
   return SetWhileNotRunning(player, [&] {
-    output.DataCallback = data;
-    output.ActionCallback = action;
-    output.OutputUser = user;
+    Output.DataCallback = data;
+    Output.ActionCallback = action;
+    Output.OutputUser = user;
   });
 }
 
@@ -112,7 +112,7 @@ bool DecoderModule::Pause(ModulePlayer& player) {
   return Operation([&] {
     RequireMode(player.Running());
     player.PauseRequest = 1;
-    if (player.stage.load() == ModulePlayer::Stage::Ending) {
+    if (player.Stage.load() == ModulePlayer::Stage::Ending) {
       player.PauseRequest = 0;
       RequireMode(false);
     }
@@ -140,24 +140,24 @@ bool DecoderModule::Resume(ModulePlayer& player) {
 bool DecoderModule::SetPos(ModulePlayer& player, uint32_t position) {
   return Operation([&] {
     RequireMode(player.Running());
-    player.seekPending = true;
+    player.SeekPending = true;
     struct SeekDone {
       ModulePlayer& player;
       OutputWriter& writer;
       ~SeekDone() {
         writer.SetSeekInProgress(false);
-        player.seekPending = false;
+        player.SeekPending = false;
       }
-    } seekDone{player, writer};
-    writer.SetSeekInProgress(true);
-    if (writer.ActiveOutputMode() != omDirectSound) {
+    } seekDone{player, Writer};
+    Writer.SetSeekInProgress(true);
+    if (Writer.ActiveOutputMode() != omDirectSound) {
       // A drain that fails does not keep the input from moving.
       try {
-        writer.DrainOutput();
+        Writer.DrainOutput();
       } catch (const ModuleFailure&) {
       }
     }
-    writer.SetSeekInProgress(false);
+    Writer.SetSeekInProgress(false);
     MoveInput(player, position);
     return true;
   });
@@ -167,7 +167,7 @@ bool DecoderModule::GetInfo1(ModulePlayer& player, StreamInfo* info, uint32_t* s
   return Operation([&] {
     if (info == nullptr || size == nullptr || *size < sizeof(StreamInfo)) {
       if (size != nullptr) *size = sizeof(StreamInfo);
-      errors.Clear();
+      Errors.Clear();
       return false;
     }
     *size = sizeof(StreamInfo);
@@ -182,20 +182,20 @@ bool DecoderModule::GoesOnAfterPlayOut(ModulePlayer& player) {
     return player.StopRequest.load() || player.PauseRequest.load() || SeekComing(player);
   };
   for (;;) {
-    const bool playedOut = writer.PlayOut(interrupted);
-    while (player.PauseRequest.load() && !player.StopRequest.load() && !player.seekPending.load())
+    const bool playedOut = Writer.PlayOut(interrupted);
+    while (player.PauseRequest.load() && !player.StopRequest.load() && !player.SeekPending.load())
       std::this_thread::sleep_for(PausePoll);
     std::unique_lock<std::mutex> held;
     if (SeekSendsRunBack(player, held)) {
-      player.stage = ModulePlayer::Stage::Decoding;
+      player.Stage = ModulePlayer::Stage::Decoding;
       return true;
     }
     if (player.StopRequest.load() || playedOut) {
-      player.stage = ModulePlayer::Stage::Ending;
+      player.Stage = ModulePlayer::Stage::Ending;
       // A pause raised before the end was marked holds it still (Pause looks at the stage
       // after raising its request).
       if (player.StopRequest.load() || !player.PauseRequest.load()) return false;
-      player.stage = ModulePlayer::Stage::PlayingOut;
+      player.Stage = ModulePlayer::Stage::PlayingOut;
     }
   }
 }
@@ -207,7 +207,7 @@ int32_t DecoderModule::GetPlayerMode(ModulePlayer& player) {
 }
 
 int32_t DecoderModule::GetPos(ModulePlayer& player) {
-  return RunModuleOperation(errors, -1, [&]() -> int32_t {
+  return RunModuleOperation(Errors, -1, [&]() -> int32_t {
     const int32_t m = player.Mode.load();
     if (m == pmFinished) return DurationMs(player);
     RequireMode(m == pmPlaying || m == pmPaused);
@@ -216,7 +216,7 @@ int32_t DecoderModule::GetPos(ModulePlayer& player) {
 }
 
 int32_t DecoderModule::GetSize(ModulePlayer& player) {
-  return RunModuleOperation(errors, -1, [&]() -> int32_t {
+  return RunModuleOperation(Errors, -1, [&]() -> int32_t {
     RequireMode(player.ReadyOrLater());
     return DurationMs(player);
   });
@@ -225,7 +225,7 @@ int32_t DecoderModule::GetSize(ModulePlayer& player) {
 bool DecoderModule::CanSetPos(ModulePlayer& player) {
   return Operation([&] {
     RequireMode(!player.IsClosed());
-    return canSetPosition != 0;
+    return CanSetPosition != 0;
   });
 }
 
@@ -237,28 +237,28 @@ bool DecoderModule::GetInfo2(ModulePlayer& player, const char** text) {
   });
 }
 
-int32_t DecoderModule::LastError(ModulePlayer&) { return errors.Take(); }
+int32_t DecoderModule::LastError(ModulePlayer&) { return Errors.Take(); }
 
 bool DecoderModule::GetVolume(ModulePlayer&, uint32_t* volume) {
-  return writer.GetOutputVolume(output, volume);
+  return Writer.GetOutputVolume(Output, volume);
 }
 
 bool DecoderModule::SetVolume(ModulePlayer&, uint32_t volume) {
-  return writer.SetOutputVolume(output, volume);
+  return Writer.SetOutputVolume(Output, volume);
 }
 
 bool DecoderModule::CanSetVolume(ModulePlayer&, QVByteBool* separate) {
-  return writer.CanSetOutputVolume(output, separate);
+  return Writer.CanSetOutputVolume(Output, separate);
 }
 
 bool DecoderModule::SetInputMode(QVHandle, int32_t mode) {
   if (mode == imFile) return true;
-  errors.Set(qvNotImplemented);
+  Errors.Set(qvNotImplemented);
   return false;
 }
 
 bool DecoderModule::SetPriority(QVHandle, int32_t) {
-  errors.Set(qvNotImplemented);
+  Errors.Set(qvNotImplemented);
   return false;
 }
 
@@ -268,11 +268,11 @@ bool DecoderModule::HasEQ(QVHandle, QVByteBool* has) {
 }
 
 bool DecoderModule::UseEQ(QVHandle, bool) {
-  errors.Set(qvNotImplemented);
+  Errors.Set(qvNotImplemented);
   return false;
 }
 
 bool DecoderModule::EQ(QVHandle, double**, int32_t*, int32_t*) {
-  errors.Set(qvNotImplemented);
+  Errors.Set(qvNotImplemented);
   return false;
 }

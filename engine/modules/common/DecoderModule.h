@@ -45,7 +45,7 @@ class DecoderModule {
   virtual QVHandle HandleOf(ModulePlayer& player) = 0;
   // Whether the module works for this player: a later QVInitModule takes the module over and
   // ends what the earlier player held, which then stays closed.
-  bool Serves(const ModulePlayer& player) const { return current == &player; }
+  bool Serves(const ModulePlayer& player) const { return Current == &player; }
   // The player behind a host's handle for a call that acts on the module: null for a bad
   // handle (no code), and for a handle the module no longer serves, which gets "Incorrect
   // decoder mode" (it stays closed, and the module's state is another player's).
@@ -124,20 +124,20 @@ class DecoderModule {
 
   // The shared record fields. A run's thread reads the limits while the host's thread may
   // change them.
-  std::atomic<uint32_t> startLimit{0};
-  std::atomic<uint32_t> endLimit{0};
-  QVByteBool canSetPosition = 1;
+  std::atomic<uint32_t> StartLimit{0};
+  std::atomic<uint32_t> EndLimit{0};
+  QVByteBool CanSetPosition = 1;
   // Input mode, name and the input callbacks.
-  InputSettings input;
+  InputSettings Input;
   // Output mode, name, device, buffers, the output format and the output callbacks.
-  OutputSettings output;
+  OutputSettings Output;
 
   // Module-wide values besides the record.
-  ModuleErrorCode errors;
-  ModuleCom com;
-  OutputWriter writer;
+  ModuleErrorCode Errors;
+  ModuleCom Com;
+  OutputWriter Writer;
   // The player handle made last; the module works for it.
-  ModulePlayer* current = nullptr;
+  ModulePlayer* Current = nullptr;
 
  protected:
   DecoderModule(const ModuleTexts& texts, const WaveDeviceRules& waveDevice);
@@ -151,7 +151,7 @@ class DecoderModule {
   // Runs an operation's body: a failure becomes the module's code and false.
   template <class Body>
   bool Operation(Body&& body) {
-    return RunModuleOperation(errors, false, [&]() -> bool { return body(); });
+    return RunModuleOperation(Errors, false, [&]() -> bool { return body(); });
   }
 
   // An output setting: refused while a run goes on.
@@ -178,7 +178,7 @@ class DecoderModule {
   // out: whether a seek is on its way or has landed. Once the play out has stopped: whether a
   // seek sends the run back to its input; `held` then takes the lock under which a seek moves
   // the input, so that the end is marked before a seek or after it, never while one moves it.
-  virtual bool SeekComing(const ModulePlayer& player) const { return player.seekPending.load(); }
+  virtual bool SeekComing(const ModulePlayer& player) const { return player.SeekPending.load(); }
   virtual bool SeekSendsRunBack(ModulePlayer& player, std::unique_lock<std::mutex>& held) = 0;
   // The buffer size kept for a size the host asks for.
   virtual int32_t UsableBufferSize(int32_t size) const { return size; }

@@ -10,13 +10,13 @@
 #include "engine/PluginInterface.h"
 
 struct InputSettings {
-  int32_t inputMode = imFile;
+  int32_t InputMode = imFile;
   // None until a name is set; a null name removes it.
-  std::optional<std::string> inputName;
-  QVInputOpenProc openCallback = nullptr;
-  QVInputCloseProc closeCallback = nullptr;
-  QVInputGetSizeProc getSizeCallback = nullptr;
-  QVInputSeekProc seekCallback = nullptr;
-  QVInputReadProc readCallback = nullptr;
-  QVUserValue inputUser = 0;
+  std::optional<std::string> InputName;
+  QVInputOpenProc OpenCallback = nullptr;
+  QVInputCloseProc CloseCallback = nullptr;
+  QVInputGetSizeProc GetSizeCallback = nullptr;
+  QVInputSeekProc SeekCallback = nullptr;
+  QVInputReadProc ReadCallback = nullptr;
+  QVUserValue InputUser = 0;
 };

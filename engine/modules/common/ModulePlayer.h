@@ -29,7 +29,7 @@ struct ModulePlayer {
   // last sample, when a seek sends it back to decoding; or ending, when a seek or a pause is
   // refused (it would end paused, or after the seek).
   enum class Stage { Decoding, PlayingOut, Ending };
-  std::atomic<Stage> stage{Stage::Decoding};
+  std::atomic<Stage> Stage{Stage::Decoding};
   // Set while QVSetPos drains the output and moves the input.
-  std::atomic<bool> seekPending{false};
+  std::atomic<bool> SeekPending{false};
 };

@@ -23,7 +23,7 @@ WAVEFORMATEX WaveDeviceOutput::Format(const OutputSettings& settings, bool limit
   const auto bytesPerSample = static_cast<uint32_t>(settings.BitsPerSample / 8);
   const auto channels = static_cast<uint32_t>(settings.Channels);
   uint32_t rate = settings.SampleRate;
-  if (limitRate && rules_.rateLimit != 0) rate = std::min(rate, rules_.rateLimit);
+  if (limitRate && rules_.RateLimit != 0) rate = std::min(rate, rules_.RateLimit);
   format.wFormatTag = WAVE_FORMAT_PCM;
   format.nChannels = static_cast<WORD>(channels);
   format.nSamplesPerSec = rate;
@@ -57,7 +57,7 @@ void WaveDeviceOutput::Open(OutputSettings& settings) {
   }
   device_.store(device);
   waveOutReset(device);
-  if (rules_.waitAfterOpen) Pause();
+  if (rules_.WaitAfterOpen) Pause();
   if (settings.UseOutputCallbacks) {
     if (settings.ActionCallback == nullptr ||
         !QVTrue(settings.ActionCallback(1, settings.OutputUser)))
@@ -74,7 +74,7 @@ void WaveDeviceOutput::Write(const void* data, uint32_t length) {
   if (stopped_.load()) return;
   if (seekInProgress_.load()) return DropDuringSeek();
   const OutputSettings& settings = *settings_;
-  if (rules_.reportBlocks && settings.UseOutputCallbacks) {
+  if (rules_.ReportBlocks && settings.UseOutputCallbacks) {
     if (staging_.size() < length) staging_.resize(length);
     if (length != 0) std::memcpy(staging_.data(), data, length);
     // The size is the block's own: the last block of a run may be shorter than a buffer.
@@ -88,7 +88,7 @@ void WaveDeviceOutput::Write(const void* data, uint32_t length) {
   while (inFlight_.load() >= limit) {
     Pause();
     if (stopped_.load()) return;
-    if (rules_.dropWaitingBlockOnSeek && seekInProgress_.load()) return DropDuringSeek();
+    if (rules_.DropWaitingBlockOnSeek && seekInProgress_.load()) return DropDuringSeek();
   }
 
   auto* header = new (std::nothrow) WAVEHDR{};

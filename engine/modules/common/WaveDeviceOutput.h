@@ -20,13 +20,13 @@
 // Where the modules' wave device outputs differ; each module fills its own.
 struct WaveDeviceRules {
   // The highest rate the device is opened at; 0: the samples' own rate.
-  uint32_t rateLimit = 0;
+  uint32_t RateLimit = 0;
   // One poll interval's wait after the device opens, before the first block.
-  bool waitAfterOpen = false;
+  bool WaitAfterOpen = false;
   // Every block goes to the output data callback too, not only the start and end reports.
-  bool reportBlocks = false;
+  bool ReportBlocks = false;
   // A block waiting for room in the device's queue is dropped once a seek begins.
-  bool dropWaitingBlockOnSeek = false;
+  bool DropWaitingBlockOnSeek = false;
 };
 
 class WaveDeviceOutput {

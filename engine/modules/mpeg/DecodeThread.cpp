@@ -27,10 +27,10 @@ enum class RunEnd { ByItself, Stopped };
 RunEnd DecodeFrames(PlayerHandle& handle) {
   ModuleState& state = handle.State;
   const auto awaitSeek = [&] {
-    while (handle.seekPending.load() && !handle.StopRequest.load())
+    while (handle.SeekPending.load() && !handle.StopRequest.load())
       std::this_thread::sleep_for(seekPoll);
   };
-  const auto limits = [&] { return FrameRange{state.startFrame.load(), state.endFrame.load()}; };
+  const auto limits = [&] { return FrameRange{state.StartFrame.load(), state.EndFrame.load()}; };
   const auto publish = [&](const StepResult& step) {
     state.PublishStreamInfo(step.Header, step.FrameLimit);
   };
@@ -40,7 +40,7 @@ RunEnd DecodeFrames(PlayerHandle& handle) {
     if (step.Outcome == StepOutcome::Decoded || step.Outcome == StepOutcome::Skipped) publish(step);
     // A header refused for its bit rate leaves code 5 for the host; like nothing found, it is
     // read past without counting.
-    if (step.Outcome == StepOutcome::Refused) state.errors.Set(qvInputFailure);
+    if (step.Outcome == StepOutcome::Refused) state.Errors.Set(qvInputFailure);
     if (handle.PauseRequest.load()) {
       while (handle.PauseRequest.load() && !handle.StopRequest.load())
         std::this_thread::sleep_for(pausePoll);
@@ -51,7 +51,7 @@ RunEnd DecodeFrames(PlayerHandle& handle) {
     return true;
   };
   awaitSeek();
-  const DecodeEnd end = state.session.DecodeToEnd(limits(), betweenSteps);
+  const DecodeEnd end = state.Session.DecodeToEnd(limits(), betweenSteps);
   if (end.Stopped) return RunEnd::Stopped;
   if (end.Last.Outcome == StepOutcome::PastEnd) publish(end.Last);
   return RunEnd::ByItself;
@@ -61,17 +61,17 @@ RunEnd DecodeFrames(PlayerHandle& handle) {
 // by itself they go to the output before it plays out, unless the output refused a block of
 // the run. A failed write leaves its code; nothing is raised.
 void WriteHeldSamples(ModuleState& state) {
-  if (state.writer.BlockRefused()) return;
+  if (state.Writer.BlockRefused()) return;
   try {
-    state.pcm.Flush();
+    state.Pcm.Flush();
   } catch (const ModuleFailure& failure) {
-    if (failure.Code != 0) state.errors.Set(failure.Code);
+    if (failure.Code != 0) state.Errors.Set(failure.Code);
   }
 }
 
 void RunDecodeThread(PlayerHandle& handle) {
   ModuleState& state = handle.State;
-  SetThreadPriority(GetCurrentThread(), state.threadPriority.load());
+  SetThreadPriority(GetCurrentThread(), state.ThreadPriority.load());
 
   int32_t outcome = pmOpen;
   for (;;) {
@@ -80,43 +80,43 @@ void RunDecodeThread(PlayerHandle& handle) {
     try {
       end = DecodeFrames(handle);
     } catch (const ModuleFailure& failure) {
-      if (failure.Code != 0) state.errors.Set(failure.Code);
+      if (failure.Code != 0) state.Errors.Set(failure.Code);
       failed = true;
     } catch (...) {
-      state.errors.Set(qvInternalError);
+      state.Errors.Set(qvInternalError);
       failed = true;
     }
     if (end == RunEnd::Stopped || handle.StopRequest.load()) break;
     outcome = pmFinished;
     if (failed) {
       {
-        auto lock = state.stream.Lock();
-        handle.stage = PlayerHandle::Stage::Ending;
+        auto lock = state.Stream.Lock();
+        handle.Stage = PlayerHandle::Stage::Ending;
       }
       WriteHeldSamples(state);
-      state.writer.PlayOut();
+      state.Writer.PlayOut();
       break;
     }
     {
-      auto lock = state.stream.Lock();
-      handle.stage = PlayerHandle::Stage::PlayingOut;
+      auto lock = state.Stream.Lock();
+      handle.Stage = PlayerHandle::Stage::PlayingOut;
     }
     WriteHeldSamples(state);
     if (!state.GoesOnAfterPlayOut(handle)) break;
     outcome = pmOpen;
   }
   {
-    auto lock = state.stream.Lock();
+    auto lock = state.Stream.Lock();
     handle.RunOwnsInput = false;
-    state.stream.WatchStopRequest(nullptr);
-    state.pcm.Discard();
-    state.pcm.SetSink(nullptr, nullptr);
+    state.Stream.WatchStopRequest(nullptr);
+    state.Pcm.Discard();
+    state.Pcm.SetSink(nullptr, nullptr);
     // The frame counter keeps the last frame's position until the next stream set-up resets
     // it: a host polling the position while the mode still says playing never sees it fall
     // back.
-    state.session.Rewind();
+    state.Session.Rewind();
   }
-  state.writer.CloseOutput();
+  state.Writer.CloseOutput();
   handle.StopRequest = 0;
   handle.Mode = outcome;
 }

@@ -75,7 +75,7 @@ typedef double QuadUnaligned __attribute__((vector_size(32), aligned(8)));
   WindowLong(h1, folded1, z[1]);
 }
 
-// Of the 18 transform values a long window output takes (the row of imdctLong); the
+// Of the 18 transform values a long window output takes (the row of ImdctLong); the
 // windows' folded coefficients give the mirrored outputs their signs.
 constexpr int LongSource[36] = {0, 1, 2,  3,  4,  5,  6,  7,  16, 16, 7,  6,  5,  4,  3,  2,  1, 0,
                                 8, 9, 10, 11, 12, 13, 14, 15, 17, 17, 15, 14, 13, 12, 11, 10, 9, 8};

@@ -71,7 +71,7 @@ struct Layer3Tables {
   alignas(32) double ImdctShort[6][8];
 
   // The long kernels again for four neighbouring subbands at once, one in each lane: each
-  // coefficient of imdctLong[k][0..17] repeated four times.
+  // coefficient of ImdctLong[k][0..17] repeated four times.
   alignas(32) double ImdctLanes[18][18][4];
   // The folded long windows for four neighbouring subbands, even and odd alternating:
   // [block type][output][lane].
@@ -107,13 +107,13 @@ struct Layer3State {
 
   // Spectra: per channel 32 subbands of 18 lines.
   alignas(64) double Spectrum[2][576];
-  // OverlapStore: two halves per channel; `overlapToggle` names the half holding the previous
+  // OverlapStore: two halves per channel; `OverlapToggle` names the half holding the previous
   // granule's second halves. Laid out like the slots (18 rows of 32 subbands), so that
   // neighbouring subbands are neighbours here too.
   alignas(64) double Overlap[2][2][18][32];
   int32_t OverlapToggle[2];
 
-  // Bit reservoir: the last main data bytes of the stream, `reservoirFill` of them valid, at
+  // Bit reservoir: the last main data bytes of the stream, `ReservoirFill` of them valid, at
   // the start of `mainData`; the current frame's main data is appended behind them.
   uint8_t MainData[MainDataCapacity];
   size_t ReservoirFill;

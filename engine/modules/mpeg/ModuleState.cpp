@@ -17,17 +17,17 @@ ModuleState::ModuleState(const ModuleTexts& texts) : DecoderModule(texts, MpegWa
 
 void ModuleState::ResetRecord() {
   ResetSharedRecord();
-  stream.SetFrameCounter(0);
-  startFrame = 0;
-  endFrame = NoEnd;
-  synthesisScale = 32768;
-  threadPriority = 0;
-  for (auto& row : decoder.Equalizer().Gains)
+  Stream.SetFrameCounter(0);
+  StartFrame = 0;
+  EndFrame = NoEnd;
+  SynthesisScale = 32768;
+  ThreadPriority = 0;
+  for (auto& row : Decoder.Equalizer().Gains)
     for (double& gain : row) gain = 1.0;
-  decoder.Equalizer().On = 0;
+  Decoder.Equalizer().On = 0;
 }
 
-void ModuleState::MeasureFrameDuration() { frameDuration_ = stream.Header().FrameDuration(); }
+void ModuleState::MeasureFrameDuration() { frameDuration_ = Stream.Header().FrameDuration(); }
 
 void ModuleState::ConvertLimits() {
   const double d = FrameDuration();
@@ -35,12 +35,12 @@ void ModuleState::ConvertLimits() {
     if (d <= 0.0) return 0;
     return static_cast<uint32_t>(ms / d);
   };
-  startFrame = toFrame(startLimit);
-  if (endLimit == 0 || endLimit == NoEnd) {
-    endLimit = NoEnd;
-    endFrame = NoEnd;
+  StartFrame = toFrame(StartLimit);
+  if (EndLimit == 0 || EndLimit == NoEnd) {
+    EndLimit = NoEnd;
+    EndFrame = NoEnd;
   } else {
-    endFrame = toFrame(endLimit);
+    EndFrame = toFrame(EndLimit);
   }
 }
 

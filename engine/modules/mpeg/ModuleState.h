@@ -38,15 +38,15 @@ class ModuleState : public DecoderModule {
   uint32_t PublishedFrameLimit() const { return frameLimit.load(); }
 
   // The rest of the record.
-  std::atomic<uint32_t> startFrame{0};
-  std::atomic<uint32_t> endFrame{NoEnd};
-  int32_t synthesisScale = 32768;
-  std::atomic<int32_t> threadPriority{0};
+  std::atomic<uint32_t> StartFrame{0};
+  std::atomic<uint32_t> EndFrame{NoEnd};
+  int32_t SynthesisScale = 32768;
+  std::atomic<int32_t> ThreadPriority{0};
 
-  MpegStream stream;
-  MpegDecoder decoder;
-  PcmBlock pcm;
-  DecoderSession session{stream, decoder, pcm};
+  MpegStream Stream;
+  MpegDecoder Decoder;
+  PcmBlock Pcm;
+  DecoderSession Session{Stream, Decoder, Pcm};
 
  private:
   mutable std::mutex infoLock_;

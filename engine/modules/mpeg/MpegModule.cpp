@@ -28,22 +28,22 @@ PlayerHandle& Handle(ModulePlayer& player) { return static_cast<PlayerHandle&>(p
 // for it a stream of 48000 Hz or more is decoded at half rate, so that the device plays the
 // samples at their own rate.
 DecoderSettings DecodingSettings(const ModuleState& state, uint32_t streamRate) {
-  const bool halfRate = streamRate >= 48000 && state.output.OutputMode == omMMSystem;
-  return {halfRate ? 1 : 0, state.output.BufferSize, state.synthesisScale};
+  const bool halfRate = streamRate >= 48000 && state.Output.OutputMode == omMMSystem;
+  return {halfRate ? 1 : 0, state.Output.BufferSize, state.SynthesisScale};
 }
 
 // The output takes the rate of the samples the decoder was set up to make.
 void TakeDecodingRate(ModuleState& state, uint32_t streamRate) {
-  const bool halfRate = state.decoder.DownsampleLevel() != 0;
+  const bool halfRate = state.Decoder.DownsampleLevel() != 0;
   const uint32_t outputRate = halfRate ? streamRate / 2 : streamRate;
-  state.output.SampleRate = outputRate;
+  state.Output.SampleRate = outputRate;
 }
 
 // The input the stream reads, as the record's input settings give it.
 InputSource SourceOf(const InputSettings& input) {
   return {
-      input.inputMode,       input.inputName.value_or(""), input.openCallback, input.closeCallback,
-      input.getSizeCallback, input.seekCallback,           input.readCallback, input.inputUser};
+      input.InputMode,       input.InputName.value_or(""), input.OpenCallback, input.CloseCallback,
+      input.GetSizeCallback, input.SeekCallback,           input.ReadCallback, input.InputUser};
 }
 
 int32_t Milliseconds(uint32_t frames, double frameDuration) {
@@ -70,7 +70,7 @@ QVHandle MpegModule::HandleOf(ModulePlayer& player) {
 ModulePlayer* MpegModule::InitModule() {
   PlayerHandle* handle = new (std::nothrow) PlayerHandle(*this);
   if (handle == nullptr) return nullptr;
-  if (!com.Initialise()) {
+  if (!Com.Initialise()) {
     delete handle;
     return nullptr;
   }
@@ -80,9 +80,9 @@ ModulePlayer* MpegModule::InitModule() {
 bool MpegModule::DeInitModule(ModulePlayer& player) {
   PlayerHandle& handle = Handle(player);
   // COM stays entered for the player the module serves.
-  const bool served = current == &handle;
+  const bool served = Current == &handle;
   delete &handle;
-  if (served) com.Release();
+  if (served) Com.Release();
   return true;
 }
 
@@ -92,16 +92,16 @@ bool MpegModule::Open(ModulePlayer& player) {
     RequireMode(handle.IsClosed());
     handle.PauseRequest = 0;
     try {
-      if (input.inputMode != imCallback && !input.inputName) RaiseModuleFailure(qvInputFailure);
-      if (input.inputMode == imCallback &&
-          (input.openCallback == nullptr || input.getSizeCallback == nullptr ||
-           input.seekCallback == nullptr || input.readCallback == nullptr))
+      if (Input.InputMode != imCallback && !Input.InputName) RaiseModuleFailure(qvInputFailure);
+      if (Input.InputMode == imCallback &&
+          (Input.OpenCallback == nullptr || Input.GetSizeCallback == nullptr ||
+           Input.SeekCallback == nullptr || Input.ReadCallback == nullptr))
         RaiseModuleFailure(qvInputFailure);
-      session.OpenInput(SourceOf(input), &canSetPosition);
-      output.InputFile = stream.Input().Identity();
+      Session.OpenInput(SourceOf(Input), &CanSetPosition);
+      Output.InputFile = Stream.Input().Identity();
     } catch (...) {
       // A failed open closes what it opened.
-      if (stream.IsOpen()) stream.Close();
+      if (Stream.IsOpen()) Stream.Close();
       RaiseModuleFailure(qvInputFailure);
     }
     handle.Mode = pmOpen;
@@ -115,7 +115,7 @@ bool MpegModule::InitStream(ModulePlayer& player) {
     RequireMode(handle.Mode.load() == pmOpen);
     handle.ReapThread();
     // No sink yet: the block reaches the output that QVPlay opens.
-    const FrameStatus status = session.Start(
+    const FrameStatus status = Session.Start(
         [&](const FrameHeader& first) {
           return DecodingSettings(*this, static_cast<uint32_t>(first.SampleRate()));
         },
@@ -124,11 +124,11 @@ bool MpegModule::InitStream(ModulePlayer& player) {
       if (status == FrameRefused) RaiseModuleFailure(qvInputFailure);
       return false;
     }
-    PublishStreamInfo(stream.Header(), stream.FrameLimit());
+    PublishStreamInfo(Stream.Header(), Stream.FrameLimit());
     MeasureFrameDuration();
-    output.FrameDuration = FrameDuration();
+    Output.FrameDuration = FrameDuration();
 
-    TakeDecodingRate(*this, static_cast<uint32_t>(stream.Header().SampleRate()));
+    TakeDecodingRate(*this, static_cast<uint32_t>(Stream.Header().SampleRate()));
     handle.Mode = pmReady;
     return true;
   });
@@ -138,41 +138,41 @@ bool MpegModule::Play(ModulePlayer& player) {
   PlayerHandle& handle = Handle(player);
   return Operation([&] {
     RequireMode(handle.Mode.load() == pmReady);
-    if (output.OutputMode == omCallback &&
-        (output.DataCallback == nullptr || output.ActionCallback == nullptr)) {
-      errors.Set(qvCallbackMissing);
+    if (Output.OutputMode == omCallback &&
+        (Output.DataCallback == nullptr || Output.ActionCallback == nullptr)) {
+      Errors.Set(qvCallbackMissing);
       return false;
     }
     handle.ReapThread();
     // A stream prepared at full rate for another output and then played on the wave device:
     // the half rate is taken now, before the device opens at the rate of the samples.
-    if (output.OutputMode == omMMSystem && decoder.DownsampleLevel() == 0 &&
-        output.SampleRate >= 48000) {
-      session.SetUp(DecodingSettings(*this, output.SampleRate));
-      TakeDecodingRate(*this, output.SampleRate);
+    if (Output.OutputMode == omMMSystem && Decoder.DownsampleLevel() == 0 &&
+        Output.SampleRate >= 48000) {
+      Session.SetUp(DecodingSettings(*this, Output.SampleRate));
+      TakeDecodingRate(*this, Output.SampleRate);
     }
     // The block's sink is the output, set up with it: from here on every full block of the
     // run goes to the output, until the run's end closes the output and takes the sink away.
-    writer.OpenOutput(output);
-    pcm.SetSink(OutputWriter::WriteToOutput, &writer);
-    if (endLimit.load() == 0) endLimit = startLimit.load();
+    Writer.OpenOutput(Output);
+    Pcm.SetSink(OutputWriter::WriteToOutput, &Writer);
+    if (EndLimit.load() == 0) EndLimit = StartLimit.load();
     ConvertLimits();
-    stream.ClearHeaderChanged();
+    Stream.ClearHeaderChanged();
     handle.StopRequest = 0;
     // A run starts unpaused, also after one that was stopped while paused.
     handle.PauseRequest = 0;
     handle.RunOwnsInput = true;
-    handle.stage = PlayerHandle::Stage::Decoding;
+    handle.Stage = PlayerHandle::Stage::Decoding;
     handle.SeekedAtEnd = false;
-    stream.WatchStopRequest(&handle.StopRequest);
+    Stream.WatchStopRequest(&handle.StopRequest);
     // The mode is set first: a short run may end before this thread goes on.
     handle.Mode = pmPlaying;
     if (!StartDecodeThread(handle)) {
       handle.Mode = pmReady;
       handle.RunOwnsInput = false;
-      stream.WatchStopRequest(nullptr);
-      pcm.SetSink(nullptr, nullptr);
-      writer.DiscardOutput();
+      Stream.WatchStopRequest(nullptr);
+      Pcm.SetSink(nullptr, nullptr);
+      Writer.DiscardOutput();
       RaiseModuleFailure(qvInternalError);
     }
     return true;
@@ -203,29 +203,29 @@ void MpegModule::MoveInput(ModulePlayer& player, uint32_t position) {
   if (d <= 0.0) return;
   const auto frame = static_cast<uint32_t>(position / d);
   // The lock the decode thread holds for each frame step.
-  auto lock = stream.Lock();
+  auto lock = Stream.Lock();
   // A run that is ending, or has ended meanwhile and rewound the input for the next one,
   // takes no seek.
-  RequireMode(handle.RunOwnsInput.load() && handle.stage != PlayerHandle::Stage::Ending);
+  RequireMode(handle.RunOwnsInput.load() && handle.Stage != PlayerHandle::Stage::Ending);
   try {
-    session.SeekToFrame(frame);
+    Session.SeekToFrame(frame);
   } catch (const ModuleFailure&) {
   }
   // A run playing out its last samples decodes on from the new frame.
-  if (handle.stage == PlayerHandle::Stage::PlayingOut) handle.SeekedAtEnd = true;
+  if (handle.Stage == PlayerHandle::Stage::PlayingOut) handle.SeekedAtEnd = true;
 }
 
 bool MpegModule::SeekComing(const ModulePlayer& player) const {
-  return player.seekPending.load() || static_cast<const PlayerHandle&>(player).SeekedAtEnd.load();
+  return player.SeekPending.load() || static_cast<const PlayerHandle&>(player).SeekedAtEnd.load();
 }
 
 // The seek moves the input under the stream's lock while the run waits: the run learns from
 // the handle whether it landed.
 bool MpegModule::SeekSendsRunBack(ModulePlayer& player, std::unique_lock<std::mutex>& held) {
   PlayerHandle& handle = Handle(player);
-  while (handle.seekPending.load() && !handle.StopRequest.load())
+  while (handle.SeekPending.load() && !handle.StopRequest.load())
     std::this_thread::sleep_for(SeekPoll);
-  held = stream.Lock();
+  held = Stream.Lock();
   if (!handle.SeekedAtEnd.load() || handle.StopRequest.load()) return false;
   handle.SeekedAtEnd = false;
   return true;
@@ -233,8 +233,8 @@ bool MpegModule::SeekSendsRunBack(ModulePlayer& player, std::unique_lock<std::mu
 
 bool MpegModule::SetLimits(ModulePlayer& player, uint32_t start, uint32_t end) {
   PlayerHandle& handle = Handle(player);
-  startLimit = start;
-  endLimit = end < start ? start : end;
+  StartLimit = start;
+  EndLimit = end < start ? start : end;
   if (handle.ReadyOrLater()) ConvertLimits();
   return true;
 }
@@ -246,10 +246,10 @@ int32_t MpegModule::DurationMs(ModulePlayer&) {
 }
 
 int32_t MpegModule::PositionMs(ModulePlayer&) {
-  return Milliseconds(stream.FrameCounter(), FrameDuration());
+  return Milliseconds(Stream.FrameCounter(), FrameDuration());
 }
 
-const char* MpegModule::InfoText(ModulePlayer&) { return stream.TagBlock(); }
+const char* MpegModule::InfoText(ModulePlayer&) { return Stream.TagBlock(); }
 
 // The block holds whole synthesis calls; a new size reaches the block at the next stream
 // initialisation.
@@ -262,7 +262,7 @@ bool MpegModule::SetInputMode(QVHandle h, int32_t mode) {
   if (player == nullptr) return false;
   return Operation([&] {
     RequireMode(player->IsClosed());
-    input.inputMode = mode == imCallback ? imCallback : imFile;
+    Input.InputMode = mode == imCallback ? imCallback : imFile;
     return true;
   });
 }
@@ -277,7 +277,7 @@ bool MpegModule::SetPriority(QVHandle h, int32_t priority) {
         id != 0 ? OpenThread(THREAD_SET_INFORMATION, FALSE, static_cast<DWORD>(id)) : nullptr;
     return thread != nullptr && SetThreadPriority(thread, priority);
   }
-  threadPriority = priority;
+  ThreadPriority = priority;
   return true;
 }
 
@@ -289,13 +289,13 @@ bool MpegModule::HasEQ(QVHandle h, QVByteBool* has) {
 
 bool MpegModule::UseEQ(QVHandle h, bool use) {
   if (Served(h) == nullptr) return false;
-  decoder.Equalizer().On = use ? 1 : 0;
+  Decoder.Equalizer().On = use ? 1 : 0;
   return true;
 }
 
 bool MpegModule::EQ(QVHandle h, double** gains, int32_t* channels, int32_t* bands) {
   if (Served(h) == nullptr) return false;
-  if (gains != nullptr) *gains = &decoder.Equalizer().Gains[0][0];
+  if (gains != nullptr) *gains = &Decoder.Equalizer().Gains[0][0];
   if (channels != nullptr) *channels = EqualizerGains::Channels;
   if (bands != nullptr) *bands = EqualizerGains::Bands;
   return true;

@@ -7,18 +7,18 @@ namespace mpeg {
 PlayerHandle::PlayerHandle(ModuleState& moduleState) : State(moduleState) {
   // A new player takes the module over: what an earlier player still holds ends first, so
   // that no decode thread or input of it works on the record that is reset here.
-  if (State.current != nullptr && State.current != this)
-    static_cast<PlayerHandle*>(State.current)->CloseInput();
-  State.current = this;
+  if (State.Current != nullptr && State.Current != this)
+    static_cast<PlayerHandle*>(State.Current)->CloseInput();
+  State.Current = this;
   State.ResetRecord();
 }
 
 PlayerHandle::~PlayerHandle() {
   // A player the module no longer serves holds nothing of it.
-  if (State.current == this) {
+  if (State.Current == this) {
     CloseInput();
     State.ResetRecord();
-    State.current = nullptr;
+    State.Current = nullptr;
   }
   Mode = pmClosed;
   Magic = 0;
@@ -27,9 +27,9 @@ PlayerHandle::~PlayerHandle() {
 void PlayerHandle::CloseInput() {
   EndRun();
   ReapThread();
-  State.decoder.DecoderReset();
-  if (State.stream.IsOpen()) State.stream.Close();
-  State.output.InputFile.reset();
+  State.Decoder.DecoderReset();
+  if (State.Stream.IsOpen()) State.Stream.Close();
+  State.Output.InputFile.reset();
   Mode = pmClosed;
 }
 
@@ -38,7 +38,7 @@ void PlayerHandle::EndRun() {
     StopRequest = 1;
     // A write or a drain under way on the decode thread returns, and the device is given
     // nothing more: a stop never waits for what the output holds.
-    State.writer.StopOutput();
+    State.Writer.StopOutput();
     DecodeThread.join();
     // The thread clears the request itself, unless it had ended by itself just before.
     StopRequest = 0;

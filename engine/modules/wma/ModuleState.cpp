@@ -16,9 +16,9 @@ ModuleState::ModuleState(const ModuleTexts& texts) : DecoderModule(texts, WmaWav
 
 void ModuleState::ResetRecord() {
   ResetSharedRecord();
-  duration = 0;
-  bitRate = 0;
-  position = 0;
+  Duration = 0;
+  BitRate = 0;
+  Position = 0;
 }
 
 }  // namespace wma

@@ -22,9 +22,9 @@ class ModuleState : public DecoderModule {
   // The rest of the record (the input callbacks of the frame's are stored for the interface's
   // sake; file input is the only one). The SDK's thread advances the position while a run
   // goes on.
-  uint32_t duration = 0;
-  uint32_t bitRate = 0;
-  PlayPosition position;
+  uint32_t Duration = 0;
+  uint32_t BitRate = 0;
+  PlayPosition Position;
 
  protected:
   explicit ModuleState(const ModuleTexts& texts);

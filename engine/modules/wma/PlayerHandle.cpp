@@ -9,7 +9,7 @@ PlayerHandle::PlayerHandle(ModuleState& moduleState) : State(moduleState) {}
 PlayerHandle::~PlayerHandle() {
   CloseInput();
   // Also when the last release frees it: the module never reaches a freed handle.
-  if (State.current == this) State.current = nullptr;
+  if (State.Current == this) State.Current = nullptr;
 }
 
 void PlayerHandle::CloseInput() {
@@ -25,7 +25,7 @@ void PlayerHandle::CloseInput() {
 void PlayerHandle::BeginRun() {
   std::lock_guard<std::mutex> guard(runLock_);
   runActive_ = true;
-  stage = Stage::Decoding;
+  Stage = Stage::Decoding;
 }
 
 bool PlayerHandle::CloseRun(bool discard) {
@@ -33,9 +33,9 @@ bool PlayerHandle::CloseRun(bool discard) {
   if (!runActive_) return false;
   runActive_ = false;
   if (discard)
-    State.writer.DiscardOutput();
+    State.Writer.DiscardOutput();
   else
-    State.writer.CloseOutput();
+    State.Writer.CloseOutput();
   return true;
 }
 
@@ -43,7 +43,7 @@ void PlayerHandle::StopRun() {
   StopRequest = 1;  // also ends a paused sample call's wait
   // A write or a drain under way on the SDK's thread returns, and the device is given nothing
   // more: a stop never waits for what the output holds.
-  State.writer.StopOutput();
+  State.Writer.StopOutput();
   if (Reader != nullptr) Reader->Stop();
   CloseRun();
   StopRequest = 0;
@@ -56,12 +56,12 @@ void PlayerHandle::EndRunFromReader(bool drainFirst, int32_t finalMode) {
   // A seek stops this delivery (its stop request comes after it) and starts the reader again
   // from its place.
   if (drainFirst && State.GoesOnAfterPlayOut(*this)) return;
-  stage = Stage::Ending;
+  Stage = Stage::Ending;
   runActive_ = false;
   // From the SDK's own thread Stop only ends delivery after this call; it does not wait.
   if (Reader != nullptr) Reader->Stop();
-  if (!drainFirst) State.writer.PlayOut();
-  State.writer.CloseOutput();
+  if (!drainFirst) State.Writer.PlayOut();
+  State.Writer.CloseOutput();
   Mode = finalMode;
 }
 

@@ -27,23 +27,23 @@ ULONG WINAPI PlayerHandle::Release() {
 }
 
 HRESULT WINAPI PlayerHandle::OnSample(const BYTE* data, DWORD length, DWORD /*msTime*/) {
-  const bool written = RunModuleOperation(State.errors, false, [&] {
+  const bool written = RunModuleOperation(State.Errors, false, [&] {
     {
       std::lock_guard<std::mutex> guard(runLock_);
       // A block after the run has ended goes nowhere: the output is closed.
       if (!runActive_) return true;
-      State.output.BufferSize = static_cast<int32_t>(length);
+      State.Output.BufferSize = static_cast<int32_t>(length);
       // Bytes per second in unsigned 32 bits, as the format gives it.
       const uint32_t bytesPerSecond =
-          (static_cast<uint32_t>(State.output.BitsPerSample) *
-           static_cast<uint32_t>(State.output.Channels) * State.output.SampleRate) /
+          (static_cast<uint32_t>(State.Output.BitsPerSample) *
+           static_cast<uint32_t>(State.Output.Channels) * State.Output.SampleRate) /
           8;
-      State.position.Advance(static_cast<uint32_t>(length), bytesPerSecond);
+      State.Position.Advance(static_cast<uint32_t>(length), bytesPerSecond);
     }
     // A paused run holds the SDK's thread here; a stop request ends the wait.
     while (PauseRequest != 0 && StopRequest == 0) std::this_thread::sleep_for(PausePoll);
 
-    if (State.position > State.endLimit) {
+    if (State.Position > State.EndLimit) {
       // The end limit ends the run as the end of the file does: what the output holds plays
       // out first, a pause holds it and a seek goes on from its place.
       EndRunFromReader(true, pmFinished);
@@ -52,13 +52,13 @@ HRESULT WINAPI PlayerHandle::OnSample(const BYTE* data, DWORD length, DWORD /*ms
     std::unique_lock<std::mutex> guard(runLock_);
     if (!runActive_) return true;
     try {
-      State.writer.WriteBlock(data, length);
+      State.Writer.WriteBlock(data, length);
     } catch (const ModuleFailure& failure) {
-      if (!State.writer.OutputFailed()) throw;
+      if (!State.Writer.OutputFailed()) throw;
       // An output that has failed for good (a WAV file that cannot be written, a wave device
       // that refuses a buffer) ends the run; its code stays for the host.
       guard.unlock();
-      State.errors.Set(failure.Code);
+      State.Errors.Set(failure.Code);
       EndRunFromReader(false, pmFinished);
       throw;
     }
@@ -78,7 +78,7 @@ HRESULT WINAPI PlayerHandle::OnStatus(WMT_STATUS status, HRESULT /*result*/,
       const bool active = runActive_;
       guard.unlock();
       // The file could not be read to its end: damage, never a success.
-      if (active) State.errors.Set(status == WMT_READ_ERROR ? qvInputFailure : qvInternalError);
+      if (active) State.Errors.Set(status == WMT_READ_ERROR ? qvInputFailure : qvInternalError);
       EndRunFromReader(false, pmOpen);
       break;
     }

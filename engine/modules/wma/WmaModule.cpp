@@ -49,7 +49,7 @@ void ReadAttributes(PlayerHandle& handle) {
   ModuleState& state = handle.State;
   WORD count = 0;
   if (handle.Reader->GetAttributeCount(&count) != S_OK) RaiseModuleFailure(qvInputFailure);
-  state.output.SampleRate = 0;
+  state.Output.SampleRate = 0;
   for (WORD index = 0; index < count; ++index) {
     char16_t name[AttributeNameBytes / 2] = {};
     alignas(char16_t) BYTE value[AttributeValueBytes] = {};
@@ -66,8 +66,8 @@ void ReadAttributes(PlayerHandle& handle) {
     switch (type) {
       case WMT_TYPE_DWORD:
         if (valueBytes < 4) break;
-        if (attribute == u"Duration") state.duration = ReadNumber(value);
-        if (attribute == u"Bitrate") state.bitRate = ReadNumber(value);
+        if (attribute == u"Duration") state.Duration = ReadNumber(value);
+        if (attribute == u"Bitrate") state.BitRate = ReadNumber(value);
         break;
       case WMT_TYPE_STRING: {
         const std::u16string_view text =
@@ -82,26 +82,26 @@ void ReadAttributes(PlayerHandle& handle) {
       }
       case WMT_TYPE_BOOL:
         if (valueBytes < 4) break;
-        if (attribute == u"Seekable") state.canSetPosition = ReadNumber(value) != 0 ? 1 : 0;
+        if (attribute == u"Seekable") state.CanSetPosition = ReadNumber(value) != 0 ? 1 : 0;
         break;
       default: break;
     }
   }
-  state.position = 0;
+  state.Position = 0;
   WAVEFORMATEX format{};
   if (handle.Reader->GetOutputFormat(&format, sizeof format) != S_OK)
     RaiseModuleFailure(qvInputFailure);
-  state.output.Channels = format.nChannels;
-  state.output.SampleRate = format.nSamplesPerSec;
-  state.output.BitsPerSample = format.wBitsPerSample;
+  state.Output.Channels = format.nChannels;
+  state.Output.SampleRate = format.nSamplesPerSec;
+  state.Output.BitsPerSample = format.wBitsPerSample;
 }
 
 void ApplyLimits(PlayerHandle& handle, uint32_t start, uint32_t end) {
   ModuleState& state = handle.State;
-  state.startLimit = start;
+  state.StartLimit = start;
   uint32_t limit = end < start ? start : end;
   if (limit == 0 && handle.Mode.load() >= pmReady) limit = ModuleState::NoEnd;
-  state.endLimit = limit;
+  state.EndLimit = limit;
 }
 
 }  // namespace
@@ -123,13 +123,13 @@ ModulePlayer* WmaModule::InitModule() {
   ModuleState& state = *this;
   // A new player takes the module over: what an earlier player holds ends first, its run and
   // its reader, so that none of its samples reach the output of the record reset here.
-  if (state.current != nullptr) static_cast<PlayerHandle*>(state.current)->CloseInput();
+  if (state.Current != nullptr) static_cast<PlayerHandle*>(state.Current)->CloseInput();
   PlayerHandle* handle = new (std::nothrow) PlayerHandle(state);
   if (handle == nullptr) return nullptr;
   state.ResetRecord();
-  state.current = handle;
-  if (!state.com.Initialise()) {
-    state.current = nullptr;
+  state.Current = handle;
+  if (!state.Com.Initialise()) {
+    state.Current = nullptr;
     delete handle;
     return nullptr;
   }
@@ -143,10 +143,10 @@ bool WmaModule::DeInitModule(ModulePlayer& player) {
   delete handle;  // directly, not through the callback object's release
   // The names, the current handle and COM are the player's that the module serves.
   if (!served) return true;
-  state.input.inputName.reset();
-  state.output.OutputName.reset();
-  state.current = nullptr;
-  state.com.Release();
+  state.Input.InputName.reset();
+  state.Output.OutputName.reset();
+  state.Current = nullptr;
+  state.Com.Release();
   return true;
 }
 
@@ -156,14 +156,14 @@ bool WmaModule::Open(ModulePlayer& player) {
   return Operation([&] {
     RequireMode(handle.IsClosed());
     ModuleState& state = handle.State;
-    if (!state.input.inputName) RaiseModuleFailure(qvInputFailure);
+    if (!state.Input.InputName) RaiseModuleFailure(qvInputFailure);
     handle.PauseRequest = 0;
-    state.position = 0;
+    state.Position = 0;
     char16_t wide[NameRoom];
-    if (!AnsiToWide(state.input.inputName->c_str(), wide, NameRoom))
+    if (!AnsiToWide(state.Input.InputName->c_str(), wide, NameRoom))
       RaiseModuleFailure(qvInternalError);
     // Only a regular file is handed to the SDK; its identity keeps the output off it.
-    const int file = OpenRegularFileForReading(state.input.inputName->c_str());
+    const int file = OpenRegularFileForReading(state.Input.InputName->c_str());
     if (file < 0) RaiseModuleFailure(qvInputFailure);
     const std::optional<FileIdentity> identity = IdentityOf(file);
     ::close(file);
@@ -172,7 +172,7 @@ bool WmaModule::Open(ModulePlayer& player) {
         reader == nullptr)
       RaiseModuleFailure(qvInputFailure);
     handle.Reader = reader;
-    state.output.InputFile = identity;
+    state.Output.InputFile = identity;
     handle.Mode = pmOpen;
     return true;
   });
@@ -193,10 +193,10 @@ bool WmaModule::Play(ModulePlayer& player) {
   return Operation([&] {
     RequireMode(handle.Mode.load() == pmReady);
     ModuleState& state = handle.State;
-    if (state.output.OutputMode == omCallback &&
-        (state.output.DataCallback == nullptr || state.output.ActionCallback == nullptr))
+    if (state.Output.OutputMode == omCallback &&
+        (state.Output.DataCallback == nullptr || state.Output.ActionCallback == nullptr))
       RaiseModuleFailure(qvCallbackMissing);
-    state.writer.OpenOutput(state.output);
+    state.Writer.OpenOutput(state.Output);
     // A run starts unpaused, also after one that was stopped while paused.
     handle.PauseRequest = 0;
     handle.BeginRun();
@@ -204,11 +204,11 @@ bool WmaModule::Play(ModulePlayer& player) {
     // above: a failed play leaves nothing behind.
     bool starting = false;
     try {
-      if (state.endLimit == 0) ApplyLimits(handle, state.startLimit, 0);
-      if (handle.Reader->Seek(state.startLimit) == S_OK) {
-        state.position = state.startLimit.load();
+      if (state.EndLimit == 0) ApplyLimits(handle, state.StartLimit, 0);
+      if (handle.Reader->Seek(state.StartLimit) == S_OK) {
+        state.Position = state.StartLimit.load();
       } else {
-        state.position = 0;
+        state.Position = 0;
         if (handle.Reader->Seek(0) != S_OK) RaiseModuleFailure(qvInputFailure);
       }
       // Playing before the reader starts: a short file may end the run on the SDK's thread
@@ -242,7 +242,7 @@ bool WmaModule::Stop(ModulePlayer& player) {
 bool WmaModule::Close(ModulePlayer& player) {
   PlayerHandle& handle = Handle(player);
   handle.CloseInput();
-  handle.State.output.InputFile.reset();
+  handle.State.Output.InputFile.reset();
   return true;
 }
 
@@ -254,7 +254,7 @@ void WmaModule::MoveInput(ModulePlayer& player, uint32_t ms) {
   handle.StopRequest = 0;
   // A run that ended meanwhile takes no seek.
   RequireMode(handle.Running());
-  if (handle.Reader->Seek(ms) == S_OK) position = ms;
+  if (handle.Reader->Seek(ms) == S_OK) Position = ms;
   if (handle.Reader->Start() != S_OK) {
     // No delivery would ever end the run.
     handle.StopRun();
@@ -265,7 +265,7 @@ void WmaModule::MoveInput(ModulePlayer& player, uint32_t ms) {
 // The seek stops the reader, which waits for the SDK's thread to leave the callback: a run
 // playing out its end gives way at once and goes on where the reader starts again.
 bool WmaModule::SeekSendsRunBack(ModulePlayer& player, std::unique_lock<std::mutex>&) {
-  return player.seekPending.load();
+  return player.SeekPending.load();
 }
 
 bool WmaModule::SetLimits(ModulePlayer& player, uint32_t start, uint32_t end) {
@@ -275,13 +275,13 @@ bool WmaModule::SetLimits(ModulePlayer& player, uint32_t start, uint32_t end) {
 }
 
 StreamInfo WmaModule::InfoRecord(ModulePlayer&) {
-  return StreamInfo{output.Channels, static_cast<int32_t>(bitRate),
-                    static_cast<int32_t>(output.SampleRate), output.BitsPerSample};
+  return StreamInfo{Output.Channels, static_cast<int32_t>(BitRate),
+                    static_cast<int32_t>(Output.SampleRate), Output.BitsPerSample};
 }
 
-int32_t WmaModule::DurationMs(ModulePlayer&) { return static_cast<int32_t>(duration); }
+int32_t WmaModule::DurationMs(ModulePlayer&) { return static_cast<int32_t>(Duration); }
 
-int32_t WmaModule::PositionMs(ModulePlayer&) { return static_cast<int32_t>(position.load()); }
+int32_t WmaModule::PositionMs(ModulePlayer&) { return static_cast<int32_t>(Position.load()); }
 
 const char* WmaModule::InfoText(ModulePlayer& player) { return Handle(player).MetadataSlots[0]; }
 

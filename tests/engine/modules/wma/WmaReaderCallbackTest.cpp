@@ -243,7 +243,7 @@ TEST_F(WmaReaderCallback, SamplesAdvanceThePositionAndEndTheRunPastTheEndLimit) 
   EXPECT_EQ(handle->OnSample(block, 100, 92), S_OK);
   EXPECT_EQ(module.GetPos(*handle), 93);
   EXPECT_EQ(output.sizes, (std::vector<int32_t>{8192, 8192, 100}));
-  EXPECT_EQ(handle->State.output.BufferSize, 100);
+  EXPECT_EQ(handle->State.Output.BufferSize, 100);
   // 139 > 100: the reader is stopped and the block not written.
   EXPECT_EQ(handle->OnSample(block, 8192, 92), S_OK);
   EXPECT_EQ(reader.calls, (std::vector<std::string>{"Stop"}));
@@ -345,14 +345,14 @@ TEST_F(WmaReaderCallback, StopAndSetPosDriveTheReader) {
 TEST_F(WmaReaderCallback, LimitsTakeTheStartForAnEndBelowItAndNoneForZeroOnceReady) {
   ModuleState& state = handle->State;
   ASSERT_TRUE(module.SetLimits(*handle, 3000, 1000));
-  EXPECT_EQ(state.endLimit, 3000u);
+  EXPECT_EQ(state.EndLimit, 3000u);
   ASSERT_TRUE(module.SetLimits(*handle, 0, 0));
-  EXPECT_EQ(state.endLimit, 0u);  // closed: 0 stays 0
+  EXPECT_EQ(state.EndLimit, 0u);  // closed: 0 stays 0
   Ready();
   ASSERT_TRUE(module.SetLimits(*handle, 0, 0));
-  EXPECT_EQ(state.endLimit, DecoderModule::NoEnd);
+  EXPECT_EQ(state.EndLimit, DecoderModule::NoEnd);
   ASSERT_TRUE(module.SetLimits(*handle, 3000, 0));
-  EXPECT_EQ(state.endLimit, 3000u);
+  EXPECT_EQ(state.EndLimit, 3000u);
 }
 
 TEST_F(WmaReaderCallback, TheCallbackObjectsOwnOperations) {
