@@ -235,6 +235,31 @@ std::string SeekCaseName(const SeekCase& c) {
   return name + "_" + kinds[static_cast<int>(c.Kind)];
 }
 
+// A run of `input` to the end limit `endMs` (0: none) into `recorder`, which holds it in its
+// first block; with a seek to `seekMs` (none when 0) while it holds, the position right after
+// the seek goes to `position`.
+template <class Exports>
+void PlayWithSeek(Exports& qv, QVHandle h, const fs::path& input, uint32_t endMs, uint32_t seekMs,
+                  BlockRecorder& recorder, int32_t* position) {
+  EXPECT_TRUE(qv.QVSetInputName(h, input.string().c_str()));
+  EXPECT_TRUE(qv.QVOpen(h));
+  EXPECT_TRUE(qv.QVInitStream(h));
+  if (endMs != 0) {
+    EXPECT_TRUE(qv.QVSetLimits(h, 0, endMs));
+  }
+  EXPECT_TRUE(qv.QVPlay(h));
+  if (seekMs != 0) {
+    EXPECT_TRUE(WaitFor([&] { return recorder.blockCount.load() >= 1; }));
+    EXPECT_TRUE(qv.QVPause(h));
+    recorder.Release();
+    EXPECT_TRUE(qv.QVSetPos(h, seekMs));
+    *position = qv.QVGetPos(h);
+    EXPECT_TRUE(qv.QVResume(h));
+  }
+  EXPECT_EQ(WaitWhileRunning(qv, h), pmFinished);
+  EXPECT_TRUE(qv.QVClose(h));
+}
+
 class VariableBitRateSeek : public VbrInputTest<SeekCase> {
  protected:
   void Reshape(std::vector<uint8_t>& bytes) override {
@@ -252,21 +277,7 @@ class VariableBitRateSeek : public VbrInputTest<SeekCase> {
     recorder.Install(*qv_, h_);
     recorder.holdAtBlock = seekMs != 0 ? 1 : -1;
     EXPECT_TRUE(qv_->QVSetBuffers(h_, 0, GetParam().FrameSamples * 4));
-    EXPECT_TRUE(qv_->QVSetInputName(h_, input_.string().c_str()));
-    EXPECT_TRUE(qv_->QVOpen(h_));
-    EXPECT_TRUE(qv_->QVInitStream(h_));
-    EXPECT_TRUE(qv_->QVSetLimits(h_, 0, endMs));
-    EXPECT_TRUE(qv_->QVPlay(h_));
-    if (seekMs != 0) {
-      EXPECT_TRUE(WaitFor([&] { return recorder.blockCount.load() >= 1; }));
-      EXPECT_TRUE(qv_->QVPause(h_));
-      recorder.Release();
-      EXPECT_TRUE(qv_->QVSetPos(h_, seekMs));
-      *position = qv_->QVGetPos(h_);
-      EXPECT_TRUE(qv_->QVResume(h_));
-    }
-    EXPECT_EQ(WaitWhileRunning(*qv_, h_), pmFinished);
-    EXPECT_TRUE(qv_->QVClose(h_));
+    PlayWithSeek(*qv_, h_, input_, endMs, seekMs, recorder, position);
     EXPECT_EQ(recorder.rate.load(), GetParam().Rate);
     std::lock_guard<std::mutex> guard(recorder.lock);
     return recorder.blocks;
@@ -397,20 +408,7 @@ class PositionAfterSeek : public PlayerTest<ModuleLibrary>,
     // 16-bit stereo.
     const int32_t frameBytes = GetParam().FrameSamples * 4;
     EXPECT_TRUE(qv_->QVSetBuffers(h_, 0, frameBytes));
-    EXPECT_TRUE(qv_->QVSetInputName(h_, input_.string().c_str()));
-    EXPECT_TRUE(qv_->QVOpen(h_));
-    EXPECT_TRUE(qv_->QVInitStream(h_));
-    EXPECT_TRUE(qv_->QVPlay(h_));
-    if (seekMs != 0) {
-      EXPECT_TRUE(WaitFor([&] { return recorder.blockCount.load() >= 1; }));
-      EXPECT_TRUE(qv_->QVPause(h_));
-      recorder.Release();
-      EXPECT_TRUE(qv_->QVSetPos(h_, seekMs));
-      *position = qv_->QVGetPos(h_);
-      EXPECT_TRUE(qv_->QVResume(h_));
-    }
-    EXPECT_EQ(WaitWhileRunning(*qv_, h_), pmFinished);
-    EXPECT_TRUE(qv_->QVClose(h_));
+    PlayWithSeek(*qv_, h_, input_, 0, seekMs, recorder, position);
     const int32_t rate = recorder.rate.load();
     EXPECT_GT(rate, 0);
     FrameMs = GetParam().FrameSamples * 1000.0 / rate;
